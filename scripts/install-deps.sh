@@ -1,0 +1,32 @@
+#!/usr/bin/env bash
+# Installs the Debian packages that building, running and testing Disctrove need.
+# Quiet and quick when everything is already there; needs root (or sudo) otherwise.
+set -euo pipefail
+
+packages=(
+  # build
+  g++ cmake ninja-build pkg-config clang-format
+  # tests
+  libgtest-dev libgmock-dev python3
+  # libraries
+  qt6-base-dev libcdio-dev libcdio-paranoia-dev libmp3lame-dev libvorbis-dev libogg-dev
+  libavcodec-dev libavformat-dev libavutil-dev libswresample-dev
+  libasound2-dev libcurl4-openssl-dev
+  # tools the tests use to check the files we write
+  ffmpeg vorbis-tools sox
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  if ! dpkg-query -W -f='${Status}\n' "$p" 2>/dev/null | grep -q '^install ok installed$'; then
+    missing+=("$p")
+  fi
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+echo "Installing: ${missing[*]}"
+sudo_cmd=()
+[ "$(id -u)" -eq 0 ] || sudo_cmd=(sudo)
+export DEBIAN_FRONTEND=noninteractive
+"${sudo_cmd[@]}" apt-get update -qq
+"${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null

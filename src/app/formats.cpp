@@ -1,0 +1,25 @@
+#include "app/formats.h"
+
+namespace disctrove {
+
+TrackFormat TrackFormatFor(EncoderKind kind, const FormatGroups& groups) {
+    switch (kind) {
+        case kEncoderWav:
+            return TrackFormat::From(groups.wav);
+        case kEncoderOgg:
+            return TrackFormat::From(groups.ogg);
+        case kEncoderMp3:
+            return TrackFormat::From(groups.mp3);
+        case kEncoderWma:
+            return TrackFormat::From(groups.wma);
+    }
+    return {};
+}
+
+std::string_view ExtensionOf(int32_t kind) {
+    return kind >= 0 && kind < static_cast<int32_t>(kEncoderExtensions.size())
+               ? kEncoderExtensions[static_cast<size_t>(kind)]
+               : std::string_view{};
+}
+
+}  // namespace disctrove

@@ -1,0 +1,85 @@
+// The settings record: every stored setting plus the runtime state that several parts of the
+// program share (drive list, track list, run flags, conversion paths).
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "app/formats.h"
+#include "app/shared_int.h"
+#include "disc/disc_model.h"
+
+namespace disctrove {
+
+// Host name of the CDDB server used until the user chooses another.
+inline constexpr const char* kDefaultCddbServer = "gnudb.gnudb.org";
+inline constexpr const char* kDefaultCddbQuery = "/~cddb/cddb.cgi";
+inline constexpr const char* kDefaultTemplate = "$a-$t";
+
+// Field names follow the keys of the settings file; runtime fields are never stored.
+struct Settings {
+    Settings() = default;
+    // There are exactly two records, the live one and the edit copy; they are assigned to each
+    // other only through AssignSettings, which deliberately copies part of the record.
+    Settings(const Settings&) = delete;
+    Settings& operator=(const Settings&) = delete;
+
+    EncoderKind Encoder = kEncoderMp3;
+    int32_t Cdrom = 0;
+    int32_t Createm3u = 0;
+    int32_t Autocddb = 0;
+    int32_t Autocheck = 1;
+    int32_t Overwrite = 1;
+    int32_t RipInFolder = 0;
+    int32_t Jitter = 1;  // 0 always, 1 never, 2 only after a failed plain read
+    std::string Outfolder = ".";
+    std::string Tmpfolder = ".";
+    std::string currentTemplate = kDefaultTemplate;  // runtime: never read from the file
+    int32_t Menustyle = 3;
+    int32_t Makesound = 0;
+    FormatGroups formats;      // the WAV, OGG, MP3 and WMA sections
+    FormatGroups pageFormats;  // runtime: what the option pages edit
+    int32_t Useid3 = 1;
+    std::string Artist;
+    std::string Album;
+    std::string Year;
+    int32_t Genre = 0;  // 1 + the genre's number in GenreNames; 0 for no genre
+    std::string Server = kDefaultCddbServer;
+    std::string Query = kDefaultCddbQuery;
+    int32_t Port = 80;
+    int32_t Useproxy = 0;
+    std::string cddbReply;  // runtime: the entry text of the last look-up
+    std::string Proxyserver;
+    int32_t Proxyport = 80;
+    std::string Username;
+    std::string Password;
+    int32_t Savepasswd = 0;
+    std::vector<Track> tracks;               // runtime: audio tracks of the current disc
+    std::vector<Drive> drives;               // runtime: the CD drives and disc images
+    std::vector<std::string> folderHistory;  // entry 0 is stored as Outfolder
+    std::vector<std::string> templateHistory = {"$a-$t", "$n-$t", "$l-$n-$t", "$a-$l-$n-$t"};
+    EncoderKind WAVEncoder = kEncoderMp3;
+    std::string wavSourcePath;  // runtime
+    std::string mp3SourcePath;  // runtime
+    std::string oggSourcePath;  // runtime
+    SharedInt currentTrack = -1;
+    SharedInt cddbRunning = 0;
+    SharedInt ripping = 0;
+    SharedInt finished = 1;
+};
+
+// The live record, which everything reads, and the copy that the Options dialog edits.
+extern Settings liveSettings;
+extern Settings editCopy;
+
+// Copies `source` into `target`: every stored setting, the format groups, pageFormats,
+// currentTemplate, both histories, the conversion paths and currentTrack. The disc model
+// (tracks, drives), cddbReply and the run flags of `target` are left as they are, so assigning
+// the live record from the edit copy never disturbs the disc model or a running worker.
+void AssignSettings(Settings& target, const Settings& source);
+
+// Puts every field of `settings` to its default.
+void SetDefaultSettings(Settings& settings);
+
+}  // namespace disctrove

@@ -1,0 +1,260 @@
+#include "app/settings_file.h"
+
+#include <algorithm>
+#include <climits>
+#include <cstdlib>
+#include <span>
+
+#include "platform/profile/profile_document.h"
+#include "platform/system/text.h"
+
+namespace disctrove {
+
+namespace {
+
+using platform::EqualsIgnoringCase;
+using platform::ProfileDocument;
+
+// Decimals are read into a 64-byte buffer.
+constexpr size_t kMaxDecimalChars = 63;
+
+// The C library's conversion of the leading digits: text that does not start with a number
+// gives 0; a number beyond the 32-bit range is held at its limit.
+int32_t LeadingDecimal(const std::string& text) {
+    const long long value = std::strtoll(text.c_str(), nullptr, 10);
+    return static_cast<int32_t>(std::clamp<long long>(value, INT32_MIN, INT32_MAX));
+}
+
+// Position of `value` in `table`, or `fallback` when it is not there.
+int32_t IndexOf(std::span<const int32_t> table, int32_t value, int32_t fallback) {
+    const auto found = std::find(table.begin(), table.end(), value);
+    return found == table.end() ? fallback : static_cast<int32_t>(found - table.begin());
+}
+
+int32_t ChannelIndex(const std::string& name) {
+    if (EqualsIgnoringCase(name, "Mono")) {
+        return 0;
+    }
+    if (EqualsIgnoringCase(name, "JStereo") || EqualsIgnoringCase(name, "5.1")) {
+        return 2;
+    }
+    return 1;  // "Stereo" and anything unknown
+}
+
+// Every stored key, in the order in which the file is written, handed to a visitor that either
+// reads or writes it. Independent keys may be read in any order, so loading can follow the same
+// list; the order-dependent keys (Outfolder and the templates) have visitor calls of their own.
+template <typename Visitor>
+void VisitKeys(Settings& s, Visitor& v) {
+    v.Encoder("GENERAL", "Encoder", s.Encoder);
+    v.Decimal("GENERAL", "Cdrom", s.Cdrom);
+    v.Flag("GENERAL", "Createm3u", s.Createm3u);
+    v.Flag("GENERAL", "Autocddb", s.Autocddb);
+    v.Flag("GENERAL", "Autocheck", s.Autocheck);
+    v.Decimal("GENERAL", "Jitter", s.Jitter);
+    v.Flag("GENERAL", "Overwrite", s.Overwrite);
+    v.Flag("GENERAL", "RipInFolder", s.RipInFolder);
+    v.Flag("GENERAL", "Makesound", s.Makesound);
+    v.OutputFolder(s);
+    v.TemporaryFolder(s);
+    v.Decimal("GENERAL", "Menustyle", s.Menustyle);
+    v.Encoder("GENERAL", "WAVEncoder", s.WAVEncoder);
+    v.Templates(s);
+
+    WavFormat& wav = s.formats.wav;
+    v.Channels("WAV", "Channels", wav.channels, kWavWmaChannelNames);
+    v.Choice("WAV", "Samplerate", wav.samplerateIndex, kSampleRates, 0);
+    v.Choice("WAV", "Samplebits", wav.samplebitsIndex, kSampleBits, 1);
+
+    OggFormat& ogg = s.formats.ogg;
+    v.Channels("OGG", "Channels", ogg.channels, kOggChannelNames);
+    v.Choice("OGG", "Samplerate", ogg.samplerateIndex, kSampleRates, 0);
+    v.Flag("OGG", "Usecbr", ogg.useCbr);
+    v.Flag("OGG", "Usebbr", ogg.useBbr);
+    v.Flag("OGG", "Usevbr", ogg.useVbr);
+    v.Choice("OGG", "Cbr", ogg.cbrIndex, kOggBitrates, 0);
+    v.Choice("OGG", "Nomimalbbr", ogg.nominalBbrIndex, kOggBitrates, 0);
+    v.Choice("OGG", "Minbbr", ogg.minBbrIndex, kOggBitrates, 0);
+    v.Choice("OGG", "Maxbbr", ogg.maxBbrIndex, kOggBitrates, 0);
+    v.Decimal("OGG", "Vbr", ogg.vbr);
+
+    Mp3Format& mp3 = s.formats.mp3;
+    v.Channels("MP3", "Channels", mp3.channels, kMp3ChannelNames);
+    v.Choice("MP3", "Samplerate", mp3.samplerateIndex, kSampleRates, 0);
+    v.Choice("MP3", "Cbr", mp3.cbrIndex, kMp3Bitrates, 8);
+    v.Flag("MP3", "Usevbr", mp3.useVbr);
+    v.Preset("MP3", "Mpegquality", mp3.presetIndex);
+    v.Choice("MP3", "Vbrmax", mp3.vbrMaxIndex, kMp3Bitrates, 8);
+    v.Decimal("MP3", "Vbrquality", mp3.vbrQuality);
+
+    WmaFormat& wma = s.formats.wma;
+    v.Channels("WMA", "Channels", wma.channels, kWavWmaChannelNames);
+    v.Choice("WMA", "Samplerate", wma.samplerateIndex, kSampleRates, 0);
+    v.Choice("WMA", "Bitrate", wma.bitrateIndex, kWmaBitrates, 6);
+
+    v.Flag("ID3", "Useid3", s.Useid3);
+    v.Text("ID3", "Artist", s.Artist);
+    v.Text("ID3", "Album", s.Album);
+    v.Text("ID3", "Year", s.Year);
+    v.Decimal("ID3", "Genre", s.Genre);
+
+    v.Text("CDDB", "Server", s.Server);
+    v.Text("CDDB", "Query", s.Query);
+    v.Decimal("CDDB", "Port", s.Port);
+    v.Flag("CDDB", "Useproxy", s.Useproxy);
+    v.Text("CDDB", "Proxyserver", s.Proxyserver);
+    v.Decimal("CDDB", "Proxyport", s.Proxyport);
+    v.Text("CDDB", "Username", s.Username);
+    v.Password(s);
+    v.Flag("CDDB", "Savepasswd", s.Savepasswd);
+}
+
+constexpr const char* kTemplateKeys[] = {"Template01", "Template02", "Template03", "Template04"};
+
+// Every key is read with the field's current value as the default, so a missing key keeps it.
+class Loader {
+  public:
+    explicit Loader(const ProfileDocument& document) : doc_(document) {}
+
+    void Text(const char* section, const char* key, std::string& field) {
+        field = doc_.ReadString(section, key, field);
+    }
+    void Decimal(const char* section, const char* key, int32_t& field) {
+        field = ReadDecimal(section, key, field);
+    }
+    void Flag(const char* section, const char* key, int32_t& field) {
+        const auto text = doc_.ReadString(section, key, field ? "True" : "False");
+        field = EqualsIgnoringCase(text, "True") ? 1 : 0;
+    }
+    void Encoder(const char* section, const char* key, EncoderKind& field) {
+        const auto text = doc_.ReadString(section, key, TableEntry(kEncoderNames, field, 0));
+        field = kEncoderWav;
+        for (const auto kind : {kEncoderOgg, kEncoderMp3, kEncoderWma}) {
+            if (EqualsIgnoringCase(text, kEncoderNames[kind])) {
+                field = kind;
+            }
+        }
+    }
+    template <size_t N>
+    void Channels(const char* section, const char* key, int32_t& field,
+                  const std::array<std::string_view, N>& names) {
+        const int32_t index =
+            ChannelIndex(doc_.ReadString(section, key, TableEntry(names, field, 1)));
+        // A group without a third channel mode ("JStereo" or "5.1" in WAV or WMA) takes the
+        // name as the stereo it stands for, not as a value the group cannot hold.
+        field = index < static_cast<int32_t>(N) ? index : 1;
+    }
+    template <size_t N>
+    void Choice(const char* section, const char* key, int32_t& field,
+                const std::array<int32_t, N>& values, int32_t fallback) {
+        const int32_t current = TableEntry(values, field, static_cast<size_t>(fallback));
+        field = IndexOf(values, ReadDecimal(section, key, current), fallback);
+    }
+    void Preset(const char* section, const char* key, int32_t& field) {
+        const auto text = doc_.ReadString(section, key, TableEntry(kMp3PresetNames, field, 0));
+        field = 0;
+        for (size_t i = 0; i < kMp3PresetNames.size(); ++i) {
+            if (EqualsIgnoringCase(text, kMp3PresetNames[i])) {
+                field = static_cast<int32_t>(i);
+                break;
+            }
+        }
+    }
+    void OutputFolder(Settings& s) {
+        const auto text = doc_.ReadString("GENERAL", "Outfolder", s.Outfolder);
+        s.Outfolder = text.empty() ? "." : text;
+        s.folderHistory.push_back(text);
+    }
+    void TemporaryFolder(Settings& s) {
+        const auto text = doc_.ReadString("GENERAL", "Tmpfolder", s.Tmpfolder);
+        s.Tmpfolder = text.empty() ? "." : text;
+    }
+    void Templates(Settings& s) {
+        auto& history = s.templateHistory;
+        for (size_t k = 0; k < std::size(kTemplateKeys); ++k) {
+            const std::string fallback = k < history.size() ? history[k] : std::string();
+            const auto text = doc_.ReadString("GENERAL", kTemplateKeys[k], fallback);
+            if (std::find(history.begin(), history.end(), text) == history.end()) {
+                history.insert(history.begin(), text);
+            }
+        }
+    }
+    void Password(Settings& s) { Text("CDDB", "Password", s.Password); }
+
+  private:
+    int32_t ReadDecimal(const char* section, const char* key, int32_t current) {
+        return LeadingDecimal(
+            doc_.ReadString(section, key, std::to_string(current), kMaxDecimalChars));
+    }
+
+    const ProfileDocument& doc_;
+};
+
+class Saver {
+  public:
+    explicit Saver(ProfileDocument& document) : doc_(document) {}
+
+    void Text(const char* section, const char* key, const std::string& field) {
+        doc_.WriteString(section, key, field);
+    }
+    void Decimal(const char* section, const char* key, int32_t field) {
+        doc_.WriteString(section, key, std::to_string(field));
+    }
+    void Flag(const char* section, const char* key, int32_t field) {
+        doc_.WriteString(section, key, kFlagNames[field != 0 ? 1 : 0]);
+    }
+    void Encoder(const char* section, const char* key, EncoderKind field) {
+        doc_.WriteString(section, key, TableEntry(kEncoderNames, field, 0));
+    }
+    template <size_t N>
+    void Channels(const char* section, const char* key, int32_t field,
+                  const std::array<std::string_view, N>& names) {
+        doc_.WriteString(section, key, TableEntry(names, field, 1));
+    }
+    template <size_t N>
+    void Choice(const char* section, const char* key, int32_t field,
+                const std::array<int32_t, N>& values, int32_t fallback) {
+        Decimal(section, key, TableEntry(values, field, static_cast<size_t>(fallback)));
+    }
+    void Preset(const char* section, const char* key, int32_t field) {
+        doc_.WriteString(section, key, TableEntry(kMp3PresetNames, field, 0));
+    }
+    void OutputFolder(const Settings& s) { Text("GENERAL", "Outfolder", s.Outfolder); }
+    void TemporaryFolder(const Settings& s) { Text("GENERAL", "Tmpfolder", s.Tmpfolder); }
+    void Templates(const Settings& s) {
+        const Settings defaults;
+        for (size_t k = 0; k < std::size(kTemplateKeys); ++k) {
+            // A history shorter than four entries stores the default template of that place.
+            const auto& history =
+                k < s.templateHistory.size() ? s.templateHistory : defaults.templateHistory;
+            Text("GENERAL", kTemplateKeys[k], history[k]);
+        }
+    }
+    void Password(const Settings& s) {
+        // The password reaches the disk only when the user asked for it to be saved.
+        Text("CDDB", "Password", s.Savepasswd ? s.Password : std::string());
+    }
+
+  private:
+    ProfileDocument& doc_;
+};
+
+}  // namespace
+
+void LoadSettings(Settings& settings, const std::string& path) {
+    const auto document = ProfileDocument::Load(path);
+    Loader loader(document);
+    VisitKeys(settings, loader);
+}
+
+bool SaveSettings(Settings& settings, const std::string& path) {
+    if (!settings.folderHistory.empty()) {
+        settings.Outfolder = settings.folderHistory.front();
+    }
+    auto document = ProfileDocument::Load(path);
+    Saver saver(document);
+    VisitKeys(settings, saver);
+    return document.Save(path);
+}
+
+}  // namespace disctrove

@@ -1,0 +1,19 @@
+// The settings file "dt.ini": reading it into the settings record and writing it back.
+#pragma once
+
+#include <string>
+
+#include "app/settings.h"
+
+namespace disctrove {
+
+// Reads the file at `path` into `settings`. A missing file or key leaves the field as it is; a
+// value that does not parse gives the fallback of its kind.
+void LoadSettings(Settings& settings, const std::string& path);
+
+// Writes every stored key of `settings` to the file at `path`, keeping the file's other lines.
+// Outfolder is first set to entry 0 of the folder history. Returns false when the file could
+// not be written (callers carry on: the settings stay in memory).
+bool SaveSettings(Settings& settings, const std::string& path);
+
+}  // namespace disctrove

@@ -1,0 +1,42 @@
+// The records of the drive list and of the audio tracks of the current disc.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+
+#include "app/formats.h"
+#include "app/shared_int.h"
+
+namespace disctrove {
+
+// The disc ID of a drive before its first refresh.
+inline constexpr uint32_t kNoDiscId = 0xFFFFFFFFu;
+
+struct Drive {
+    std::string name;                         // identification text from the drive list
+    std::array<uint8_t, 12> handleRequest{};  // 12, 1, host adapter, target, LUN, 0, six zeros
+    std::array<uint8_t, 804> toc{};           // table of contents read by the last refresh
+    uint32_t discId = kNoDiscId;              // CDDB disc ID computed at the last refresh
+};
+
+// Values of Track::status besides the percentages 0 to 99.
+inline constexpr int32_t kStatusNone = -1;
+inline constexpr int32_t kStatusCompleted = 100;
+inline constexpr int32_t kStatusStopped = 101;
+inline constexpr int32_t kStatusError = 102;
+
+struct Track {
+    int32_t index = 0;  // position in the track list; the number shown is index + 1
+    std::string title;
+    int32_t marked = 0;    // to be ripped
+    int32_t selected = 0;  // selected in the list
+    int32_t startSector = 0;
+    uint32_t lengthSectors = 0;
+    int32_t lengthSeconds = 0;
+    SharedInt status = kStatusNone;  // written by the worker while the window reads it
+    EncoderKind encoder = kEncoderMp3;
+    TrackFormat format;
+};
+
+}  // namespace disctrove

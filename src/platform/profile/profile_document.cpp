@@ -1,0 +1,248 @@
+#include "platform/profile/profile_document.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+#include "platform/system/text.h"
+
+namespace disctrove::platform {
+
+namespace {
+
+constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+
+std::string_view Trim(std::string_view text) {
+    const auto first = text.find_first_not_of(" \t");
+    if (first == std::string_view::npos) {
+        return {};
+    }
+    const auto last = text.find_last_not_of(" \t");
+    return text.substr(first, last - first + 1);
+}
+
+// The name of a "[Section]" line, or nothing for any other line.
+std::optional<std::string_view> SectionName(std::string_view line) {
+    line = Trim(line);
+    if (line.empty() || line.front() != '[') {
+        return std::nullopt;
+    }
+    const auto close = line.find(']');
+    if (close == std::string_view::npos) {
+        return std::nullopt;
+    }
+    return Trim(line.substr(1, close - 1));
+}
+
+struct KeyLine {
+    std::string_view key;
+    std::string_view value;
+};
+
+std::optional<KeyLine> ParseKeyLine(std::string_view line) {
+    const auto equals = line.find('=');
+    if (equals == std::string_view::npos) {
+        return std::nullopt;
+    }
+    std::string_view value = Trim(line.substr(equals + 1));
+    if (value.size() >= 2 && value.front() == '"' && value.back() == '"') {
+        value = value.substr(1, value.size() - 2);
+    }
+    return KeyLine{Trim(line.substr(0, equals)), value};
+}
+
+// The value as it must stand after "Key=" to read back exactly as `value`.
+std::string EncodeValue(std::string_view value) {
+    std::string text(value);
+    for (char& c : text) {
+        if (c == '\r' || c == '\n') {
+            c = ' ';
+        }
+    }
+    const bool blankAtEdge = !text.empty() && (text.front() == ' ' || text.front() == '\t' ||
+                                               text.back() == ' ' || text.back() == '\t');
+    const bool quoted = text.size() >= 2 && text.front() == '"' && text.back() == '"';
+    return blankAtEdge || quoted ? '"' + text + '"' : text;
+}
+
+bool WriteAll(int fd, const std::string& data) {
+    size_t done = 0;
+    while (done < data.size()) {
+        const ssize_t n = ::write(fd, data.data() + done, data.size() - done);
+        if (n < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            return false;
+        }
+        done += static_cast<size_t>(n);
+    }
+    return true;
+}
+
+bool WriteFileAt(const std::string& path, const std::string& data, mode_t mode) {
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, mode);
+    if (fd < 0) {
+        return false;
+    }
+    const bool written = WriteAll(fd, data) && ::fsync(fd) == 0;
+    const bool closed = ::close(fd) == 0;
+    return written && closed;
+}
+
+}  // namespace
+
+ProfileDocument ProfileDocument::Load(const std::string& path) {
+    ProfileDocument document;
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        return document;
+    }
+    std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    if (text.starts_with(kByteOrderMark)) {
+        document.byteOrderMark_ = true;
+        text.erase(0, kByteOrderMark.size());
+    }
+    size_t start = 0;
+    bool styleKnown = false;
+    while (start < text.size()) {
+        const size_t lf = text.find('\n', start);
+        if (lf == std::string::npos) {
+            document.lines_.push_back({text.substr(start), ""});
+            break;
+        }
+        const bool crlf = lf > start && text[lf - 1] == '\r';
+        const size_t textEnd = crlf ? lf - 1 : lf;
+        document.lines_.push_back({text.substr(start, textEnd - start), crlf ? "\r\n" : "\n"});
+        if (!styleKnown) {
+            document.newLine_ = document.lines_.back().end;
+            styleKnown = true;
+        }
+        start = lf + 1;
+    }
+    return document;
+}
+
+std::optional<size_t> ProfileDocument::FindSection(std::string_view section) const {
+    for (size_t i = 0; i < lines_.size(); ++i) {
+        const auto name = SectionName(lines_[i].text);
+        if (name && EqualsIgnoringCase(*name, section)) {
+            return i;
+        }
+    }
+    return std::nullopt;
+}
+
+size_t ProfileDocument::SectionEnd(size_t header) const {
+    size_t i = header + 1;
+    while (i < lines_.size() && !SectionName(lines_[i].text)) {
+        ++i;
+    }
+    return i;
+}
+
+std::optional<size_t> ProfileDocument::FindKey(size_t header, std::string_view key) const {
+    const size_t end = SectionEnd(header);
+    for (size_t i = header + 1; i < end; ++i) {
+        const auto line = ParseKeyLine(lines_[i].text);
+        if (line && EqualsIgnoringCase(line->key, key)) {
+            return i;
+        }
+    }
+    return std::nullopt;
+}
+
+std::optional<std::string> ProfileDocument::Find(std::string_view section,
+                                                 std::string_view key) const {
+    const auto header = FindSection(section);
+    if (!header) {
+        return std::nullopt;
+    }
+    const auto at = FindKey(*header, key);
+    if (!at) {
+        return std::nullopt;
+    }
+    return std::string(ParseKeyLine(lines_[*at].text)->value);
+}
+
+std::string ProfileDocument::ReadString(std::string_view section, std::string_view key,
+                                        std::string_view fallback, size_t maxChars) const {
+    const auto value = Find(section, key);
+    return std::string(Utf8PrefixByChars(value ? std::string_view(*value) : fallback, maxChars));
+}
+
+void ProfileDocument::InsertLine(size_t at, std::string text) {
+    // A last line without line end gets one before anything follows it.
+    if (at > 0 && at == lines_.size() && lines_.back().end.empty()) {
+        lines_.back().end = newLine_;
+    }
+    lines_.insert(lines_.begin() + static_cast<std::ptrdiff_t>(at),
+                  Line{std::move(text), newLine_});
+}
+
+void ProfileDocument::WriteString(std::string_view section, std::string_view key,
+                                  std::string_view value) {
+    std::string line = std::string(key) + "=" + EncodeValue(value);
+    const auto header = FindSection(section);
+    if (!header) {
+        if (!lines_.empty() && !Trim(lines_.back().text).empty()) {
+            InsertLine(lines_.size(), "");  // a blank line between sections
+        }
+        InsertLine(lines_.size(), "[" + std::string(section) + "]");
+        InsertLine(lines_.size(), std::move(line));
+        return;
+    }
+    if (const auto at = FindKey(*header, key)) {
+        lines_[*at].text = std::move(line);
+        return;
+    }
+    // After the section's last non-blank line, so blank lines before the next section stay.
+    size_t at = SectionEnd(*header);
+    while (at > *header + 1 && Trim(lines_[at - 1].text).empty()) {
+        --at;
+    }
+    InsertLine(at, std::move(line));
+}
+
+std::string ProfileDocument::Text() const {
+    std::string text = byteOrderMark_ ? std::string(kByteOrderMark) : std::string();
+    for (const Line& line : lines_) {
+        text += line.text;
+        text += line.end;
+    }
+    return text;
+}
+
+bool ProfileDocument::Save(const std::string& path) const {
+    const std::string text = Text();
+    std::error_code ignored;  // a folder that cannot be made shows up as a failed write
+    const auto folder = std::filesystem::path(path).parent_path();
+    if (!folder.empty()) {
+        std::filesystem::create_directories(folder, ignored);
+    }
+    struct stat existing {};
+    const bool exists = ::lstat(path.c_str(), &existing) == 0;
+    if (exists && S_ISLNK(existing.st_mode)) {
+        // Replacing a link would cut it; write through it instead.
+        return WriteFileAt(path, text, 0644);
+    }
+    const mode_t mode = exists ? (existing.st_mode & 07777) : 0644;
+    const std::string temporary = path + ".new";
+    if (!WriteFileAt(temporary, text, mode)) {
+        ::unlink(temporary.c_str());
+        // A folder we may not create files in can still hold a file we may write.
+        return exists && WriteFileAt(path, text, mode);
+    }
+    if (::rename(temporary.c_str(), path.c_str()) != 0) {
+        ::unlink(temporary.c_str());
+        return false;
+    }
+    return true;
+}
+
+}  // namespace disctrove::platform

@@ -1,0 +1,23 @@
+// What the program asks of the operating system about itself and its surroundings.
+#pragma once
+
+#include <optional>
+#include <string>
+
+namespace disctrove::platform {
+
+// Full path of the running executable ("" when the system cannot tell).
+std::string ExecutablePath();
+
+// The value of an environment variable; nothing when it is unset or empty.
+std::optional<std::string> EnvironmentValue(const char* name);
+
+// The user's home folder ("" when unknown).
+std::string HomeDirectory();
+
+bool FileExists(const std::string& path);
+
+// True when files can be created in `folder`.
+bool IsWritableDirectory(const std::string& folder);
+
+}  // namespace disctrove::platform

@@ -1,0 +1,54 @@
+#include "platform/system/text.h"
+
+namespace disctrove::platform {
+
+namespace {
+
+char AsciiLower(char c) {
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+bool IsContinuationByte(char c) {
+    return (static_cast<unsigned char>(c) & 0xC0u) == 0x80u;
+}
+
+}  // namespace
+
+bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) {
+        return false;
+    }
+    for (size_t i = 0; i < a.size(); ++i) {
+        if (AsciiLower(a[i]) != AsciiLower(b[i])) {
+            return false;
+        }
+    }
+    return true;
+}
+
+std::string_view Utf8PrefixByChars(std::string_view text, size_t maxChars) {
+    size_t chars = 0;
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (!IsContinuationByte(text[i])) {
+            if (chars == maxChars) {
+                return text.substr(0, i);
+            }
+            ++chars;
+        }
+    }
+    return text;
+}
+
+std::string_view Utf8PrefixByBytes(std::string_view text, size_t maxBytes) {
+    if (text.size() <= maxBytes) {
+        return text;
+    }
+    size_t end = maxBytes;
+    // Back off to the start of the character that the cut would split.
+    while (end > 0 && IsContinuationByte(text[end])) {
+        --end;
+    }
+    return text.substr(0, end);
+}
+
+}  // namespace disctrove::platform

@@ -1,0 +1,20 @@
+// Text helpers shared by the layers: case-blind comparison and UTF-8 aware cutting.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+namespace disctrove::platform {
+
+// Compares ignoring the case of ASCII letters; other bytes must be equal.
+bool EqualsIgnoringCase(std::string_view a, std::string_view b);
+
+// The longest prefix of `text` with at most `maxChars` UTF-8 characters.
+std::string_view Utf8PrefixByChars(std::string_view text, size_t maxChars);
+
+// The longest prefix of `text` with at most `maxBytes` bytes that does not end inside a UTF-8
+// character.
+std::string_view Utf8PrefixByBytes(std::string_view text, size_t maxBytes);
+
+}  // namespace disctrove::platform

@@ -1,0 +1,288 @@
+#include "app/settings_file.h"
+
+#include <gtest/gtest.h>
+
+#include "support/temp_dir.h"
+
+namespace disctrove {
+namespace {
+
+using testing::ReadWholeFile;
+using testing::TempDir;
+using testing::WriteWholeFile;
+
+// Every key with its default, in the order a first start writes them.
+const char* const kDefaultFile =
+    "[GENERAL]\n"
+    "Encoder=MP3\nCdrom=0\nCreatem3u=False\nAutocddb=False\nAutocheck=True\nJitter=1\n"
+    "Overwrite=True\nRipInFolder=False\nMakesound=False\nOutfolder=.\nTmpfolder=.\n"
+    "Menustyle=3\nWAVEncoder=MP3\nTemplate01=$a-$t\nTemplate02=$n-$t\nTemplate03=$l-$n-$t\n"
+    "Template04=$a-$l-$n-$t\n"
+    "\n[WAV]\nChannels=Stereo\nSamplerate=0\nSamplebits=16\n"
+    "\n[OGG]\nChannels=Stereo\nSamplerate=0\nUsecbr=False\nUsebbr=False\nUsevbr=True\nCbr=128\n"
+    "Nomimalbbr=128\nMinbbr=128\nMaxbbr=256\nVbr=9\n"
+    "\n[MP3]\nChannels=Stereo\nSamplerate=0\nCbr=128\nUsevbr=False\nMpegquality=Very high\n"
+    "Vbrmax=192\nVbrquality=2\n"
+    "\n[WMA]\nChannels=Stereo\nSamplerate=0\nBitrate=96\n"
+    "\n[ID3]\nUseid3=True\nArtist=\nAlbum=\nYear=\nGenre=0\n"
+    "\n[CDDB]\nServer=gnudb.gnudb.org\nQuery=/~cddb/cddb.cgi\nPort=80\nUseproxy=False\n"
+    "Proxyserver=\nProxyport=80\nUsername=\nPassword=\nSavepasswd=False\n";
+
+// The start-up sequence: defaults, then the file, then the file written back.
+class SettingsFileTest : public ::testing::Test {
+  protected:
+    std::string path() const { return dir_.File("dt.ini"); }
+
+    void StartWith(const std::string& fileText) {
+        WriteWholeFile(path(), fileText);
+        Start();
+    }
+    void Start() {
+        SetDefaultSettings(settings_);
+        LoadSettings(settings_, path());
+    }
+    std::string Saved() {
+        EXPECT_TRUE(SaveSettings(settings_, path()));
+        return ReadWholeFile(path());
+    }
+
+    TempDir dir_;
+    Settings settings_;
+};
+
+TEST_F(SettingsFileTest, FirstStartWritesEveryKeyWithItsDefault) {
+    Start();
+    EXPECT_EQ(Saved(), kDefaultFile);
+    EXPECT_EQ(settings_.folderHistory, std::vector<std::string>{"."});
+    EXPECT_EQ(settings_.templateHistory.size(), 4u);
+    EXPECT_EQ(settings_.currentTemplate, "$a-$t");
+}
+
+TEST_F(SettingsFileTest, SecondStartOverUnchangedFileChangesNothing) {
+    Start();
+    Saved();
+    Settings again;
+    SetDefaultSettings(again);
+    LoadSettings(again, path());
+    ASSERT_TRUE(SaveSettings(again, path()));
+    EXPECT_EQ(ReadWholeFile(path()), kDefaultFile);
+    EXPECT_EQ(again.templateHistory.size(), 4u);
+}
+
+TEST_F(SettingsFileTest, FlagsAreTrueOnlyForTrueInAnyCase) {
+    StartWith(
+        "[GENERAL]\nCreatem3u=yes\nAutocddb=TRUE\nAutocheck=false\nOverwrite=1\n"
+        "Makesound=tRuE\n");
+    EXPECT_EQ(settings_.Createm3u, 0);
+    EXPECT_EQ(settings_.Autocddb, 1);
+    EXPECT_EQ(settings_.Autocheck, 0);
+    EXPECT_EQ(settings_.Overwrite, 0);
+    EXPECT_EQ(settings_.Makesound, 1);
+}
+
+TEST_F(SettingsFileTest, EncoderNames) {
+    StartWith("[GENERAL]\nEncoder=WAV\n");
+    EXPECT_EQ(settings_.Encoder, kEncoderWav);
+    EXPECT_EQ(settings_.WAVEncoder, kEncoderMp3);  // no WAVEncoder key: stays MP3
+
+    StartWith("[GENERAL]\nEncoder=ogg\nWAVEncoder=WAV\n");
+    EXPECT_EQ(settings_.Encoder, kEncoderOgg);
+    EXPECT_EQ(settings_.WAVEncoder, kEncoderWav);
+
+    StartWith("[GENERAL]\nEncoder=Wma\nWAVEncoder=flac\n");
+    EXPECT_EQ(settings_.Encoder, kEncoderWma);
+    EXPECT_EQ(settings_.WAVEncoder, kEncoderWav);  // unknown names mean WAV
+}
+
+TEST_F(SettingsFileTest, DecimalsTakeTheLeadingDigits) {
+    StartWith(
+        "[GENERAL]\nCdrom=2 drives\nJitter=x2\nMenustyle=-4\n[CDDB]\nPort=99999999999\n"
+        "Proxyport=\n");
+    EXPECT_EQ(settings_.Cdrom, 2);
+    EXPECT_EQ(settings_.Jitter, 0);
+    EXPECT_EQ(settings_.Menustyle, -4);
+    EXPECT_EQ(settings_.Port, INT32_MAX);
+    EXPECT_EQ(settings_.Proxyport, 0);
+}
+
+TEST_F(SettingsFileTest, SampleRatesAndSizes) {
+    StartWith(
+        "[WAV]\nSamplerate=22050\nSamplebits=24\n[OGG]\nSamplerate=48000\n"
+        "[MP3]\nSamplerate=32000\n[WMA]\nSamplerate=44100\n");
+    EXPECT_EQ(settings_.formats.wav.samplerateIndex, 0);
+    EXPECT_EQ(settings_.formats.wav.samplebitsIndex, 1);
+    EXPECT_EQ(settings_.formats.ogg.samplerateIndex, 3);
+    EXPECT_EQ(settings_.formats.mp3.samplerateIndex, 1);
+    EXPECT_EQ(settings_.formats.wma.samplerateIndex, 2);
+    const auto text = Saved();
+    // Keys already in the file keep their places; missing ones follow them.
+    EXPECT_NE(text.find("[WAV]\nSamplerate=0\nSamplebits=16\nChannels=Stereo\n"),
+              std::string::npos);
+
+    StartWith("[WAV]\nSamplebits=8\n");
+    EXPECT_EQ(settings_.formats.wav.samplebitsIndex, 0);
+}
+
+TEST_F(SettingsFileTest, BitRatesOutsideTheirTableFallBack) {
+    StartWith(
+        "[MP3]\nCbr=100\nVbrmax=320\n[WMA]\nBitrate=5\n[OGG]\nCbr=500\nNomimalbbr=192\n"
+        "Minbbr=160\nMaxbbr=350\n");
+    EXPECT_EQ(settings_.formats.mp3.cbrIndex, 8);  // 128 kbit/s
+    EXPECT_EQ(settings_.formats.mp3.vbrMaxIndex, 13);
+    EXPECT_EQ(settings_.formats.wma.bitrateIndex, 6);  // 96 kbit/s
+    EXPECT_EQ(settings_.formats.ogg.cbrIndex, 0);      // 128 kbit/s
+    EXPECT_EQ(settings_.formats.ogg.nominalBbrIndex, 2);
+    EXPECT_EQ(settings_.formats.ogg.minBbrIndex, 1);
+    EXPECT_EQ(settings_.formats.ogg.maxBbrIndex, 4);
+    const auto text = Saved();
+    EXPECT_NE(text.find("[MP3]\nCbr=128\nVbrmax=320\n"), std::string::npos);
+    EXPECT_NE(text.find("\nBitrate=96\n"), std::string::npos);
+}
+
+TEST_F(SettingsFileTest, PresetNamesInAnyCase) {
+    StartWith("[MP3]\nMpegquality=fAST sTANDARD\n");
+    EXPECT_EQ(settings_.formats.mp3.presetIndex, 7);
+    EXPECT_NE(Saved().find("Mpegquality=Fast standard\n"), std::string::npos);
+
+    StartWith("[MP3]\nMpegquality=Loud\n");
+    EXPECT_EQ(settings_.formats.mp3.presetIndex, 0);
+    EXPECT_NE(Saved().find("Mpegquality=Normal\n"), std::string::npos);
+}
+
+TEST_F(SettingsFileTest, ChannelNames) {
+    StartWith(
+        "[OGG]\nChannels=5.1\n[MP3]\nChannels=jstereo\n[WAV]\nChannels=MONO\n"
+        "[WMA]\nChannels=quad\n");
+    EXPECT_EQ(settings_.formats.ogg.channels, 2);
+    EXPECT_EQ(settings_.formats.mp3.channels, 2);
+    EXPECT_EQ(settings_.formats.wav.channels, 0);
+    EXPECT_EQ(settings_.formats.wma.channels, 1);
+
+    // WAV and WMA have no third mode: the stereo names of other formats mean stereo there.
+    StartWith("[WAV]\nChannels=JStereo\n[WMA]\nChannels=5.1\n");
+    EXPECT_EQ(settings_.formats.wav.channels, 1);
+    EXPECT_EQ(settings_.formats.wma.channels, 1);
+    const auto text = Saved();
+    EXPECT_NE(text.find("[WAV]\nChannels=Stereo\n"), std::string::npos);
+    EXPECT_NE(text.find("[WMA]\nChannels=Stereo\n"), std::string::npos);
+}
+
+TEST_F(SettingsFileTest, TextsAreCutAt255Characters) {
+    StartWith("[ID3]\nArtist=" + std::string(400, 'a') + "\n");
+    EXPECT_EQ(settings_.Artist, std::string(255, 'a'));
+}
+
+TEST_F(SettingsFileTest, EmptyOutfolderIsUsedAsDotButKeptEmptyInTheHistory) {
+    StartWith("[GENERAL]\nOutfolder=\nTmpfolder=\n");
+    EXPECT_EQ(settings_.Outfolder, ".");
+    EXPECT_EQ(settings_.Tmpfolder, ".");
+    EXPECT_EQ(settings_.folderHistory, std::vector<std::string>{""});
+    const auto text = Saved();
+    EXPECT_NE(text.find("\nOutfolder=\n"), std::string::npos);
+    EXPECT_NE(text.find("\nTmpfolder=.\n"), std::string::npos);
+}
+
+TEST_F(SettingsFileTest, OutfolderIsSavedFromTheHistory) {
+    StartWith("[GENERAL]\nOutfolder=/music\n");
+    EXPECT_EQ(settings_.Outfolder, "/music");
+    EXPECT_EQ(settings_.folderHistory, std::vector<std::string>{"/music"});
+    settings_.folderHistory = {"/rips", "/music"};
+    EXPECT_NE(Saved().find("\nOutfolder=/rips\n"), std::string::npos);
+    EXPECT_EQ(settings_.Outfolder, "/rips");
+
+    settings_.folderHistory.clear();  // an empty history leaves Outfolder as it is
+    settings_.Outfolder = "/other";
+    EXPECT_NE(Saved().find("\nOutfolder=/other\n"), std::string::npos);
+}
+
+TEST_F(SettingsFileTest, NewTemplatesGoToTheFrontOfTheHistory) {
+    StartWith("[GENERAL]\nTemplate01=A\nTemplate02=B\nTemplate03=C\nTemplate04=D\n");
+    EXPECT_EQ(settings_.templateHistory,
+              (std::vector<std::string>{"D", "C", "B", "A", "$a-$t", "$n-$t", "$l-$n-$t",
+                                        "$a-$l-$n-$t"}));
+    EXPECT_EQ(settings_.currentTemplate, "$a-$t");  // never read from the file
+    const auto text = Saved();
+    EXPECT_NE(text.find("Template01=D\nTemplate02=C\nTemplate03=B\nTemplate04=A\n"),
+              std::string::npos);
+}
+
+TEST_F(SettingsFileTest, KnownTemplatesAreNotRepeated) {
+    // Template01 is new; a missing Template02 then defaults to entry 1, an old template.
+    StartWith("[GENERAL]\nTemplate01=$t\nTemplate03=$n-$t\nTemplate04=$t\n");
+    EXPECT_EQ(settings_.templateHistory,
+              (std::vector<std::string>{"$t", "$a-$t", "$n-$t", "$l-$n-$t", "$a-$l-$n-$t"}));
+}
+
+TEST_F(SettingsFileTest, PasswordIsStoredOnlyWhenAskedFor) {
+    Start();
+    settings_.Username = "me";
+    settings_.Password = "secret";
+    EXPECT_NE(Saved().find("\nPassword=\nSavepasswd=False\n"), std::string::npos);
+    EXPECT_EQ(settings_.Password, "secret");  // still there for this session
+
+    settings_.Savepasswd = 1;
+    EXPECT_NE(Saved().find("\nPassword=secret\nSavepasswd=True\n"), std::string::npos);
+    Settings again;
+    SetDefaultSettings(again);
+    LoadSettings(again, path());
+    EXPECT_EQ(again.Password, "secret");
+}
+
+TEST_F(SettingsFileTest, RoundTripKeepsEveryValue) {
+    // A hand-edited file: other order, other case, CRLF, comments and a key of nobody's.
+    const std::string original =
+        "; written by hand\r\n[cddb]\r\nServer=cddb.example.org\r\nPort=8880\r\n"
+        "Useproxy=True\r\nProxyserver=proxy\r\nProxyport=3128\r\nUsername=u\r\n"
+        "Password=p w\r\nSavepasswd=True\r\nQuery=/cgi\r\n"
+        "[GENERAL]\r\nEncoder=OGG\r\nCdrom=1\r\nCreatem3u=True\r\nAutocddb=True\r\n"
+        "Autocheck=False\r\nJitter=2\r\nOverwrite=False\r\nRipInFolder=True\r\n"
+        "Makesound=True\r\nOutfolder=/home/u/Music Rips\r\nTmpfolder=/tmp\r\nMenustyle=1\r\n"
+        "WAVEncoder=WMA\r\nTemplate01=$n $t\r\nExtra=kept\r\n"
+        "[WAV]\r\nChannels=Mono\r\nSamplerate=32000\r\nSamplebits=8\r\n"
+        "[OGG]\r\nChannels=5.1\r\nSamplerate=48000\r\nUsecbr=True\r\nUsebbr=True\r\n"
+        "Usevbr=False\r\nCbr=350\r\nNomimalbbr=192\r\nMinbbr=160\r\nMaxbbr=256\r\nVbr=4\r\n"
+        "[MP3]\r\nChannels=JStereo\r\nSamplerate=44100\r\nCbr=320\r\nUsevbr=True\r\n"
+        "Mpegquality=Studio\r\nVbrmax=256\r\nVbrquality=7\r\n"
+        "[WMA]\r\nChannels=Mono\r\nSamplerate=48000\r\nBitrate=160\r\n"
+        "[ID3]\r\nUseid3=False\r\nArtist= Spaced Out \r\nAlbum=Ünïcödé\r\nYear=1999\r\n"
+        "Genre=18\r\n";
+    StartWith(original);
+    const std::string saved = Saved();
+    EXPECT_NE(saved.find("; written by hand\r\n"), std::string::npos);
+    EXPECT_NE(saved.find("Extra=kept\r\n"), std::string::npos);
+
+    // Loading the written file gives the same record, and writing that changes nothing.
+    Settings again;
+    SetDefaultSettings(again);
+    LoadSettings(again, path());
+    EXPECT_EQ(again.formats, settings_.formats);
+    EXPECT_EQ(again.templateHistory, settings_.templateHistory);
+    EXPECT_EQ(again.Outfolder, "/home/u/Music Rips");
+    EXPECT_EQ(again.Artist, "Spaced Out");  // blanks around a value are not part of it
+    EXPECT_EQ(again.Album, "Ünïcödé");
+    EXPECT_EQ(again.Password, "p w");
+    ASSERT_TRUE(SaveSettings(again, path()));
+    EXPECT_EQ(ReadWholeFile(path()), saved);
+
+    EXPECT_EQ(settings_.Encoder, kEncoderOgg);
+    EXPECT_EQ(settings_.WAVEncoder, kEncoderWma);
+    EXPECT_EQ(settings_.Jitter, 2);
+    EXPECT_EQ(settings_.formats.ogg, (OggFormat{3, 2, 1, 1, 0, 4, 1, 2, 3, 4}));
+    EXPECT_EQ(settings_.formats.mp3, (Mp3Format{2, 2, 13, 1, 7, 12, 22}));
+    EXPECT_EQ(settings_.formats.wav, (WavFormat{1, 0, 0}));
+    EXPECT_EQ(settings_.formats.wma, (WmaFormat{3, 0, 8}));
+    EXPECT_EQ(settings_.Genre, 18);
+    EXPECT_EQ(settings_.Port, 8880);
+    EXPECT_EQ(settings_.Query, "/cgi");
+}
+
+TEST_F(SettingsFileTest, UnwritableFileIsReportedAndChangesNothingInMemory) {
+    Start();
+    settings_.Artist = "A";
+    WriteWholeFile(dir_.File("folder"), "");
+    EXPECT_FALSE(SaveSettings(settings_, dir_.File("folder/dt.ini")));
+    EXPECT_EQ(settings_.Artist, "A");
+}
+
+}  // namespace
+}  // namespace disctrove
