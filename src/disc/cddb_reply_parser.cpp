@@ -1,0 +1,139 @@
+#include "disc/cddb_reply_parser.h"
+
+#include <optional>
+#include <string>
+
+#include "disc/genres.h"
+
+namespace disctrove {
+
+namespace {
+
+constexpr auto npos = std::string_view::npos;
+
+class ReplyReader {
+  public:
+    explicit ReplyReader(std::string_view text) : text_(text) {}
+
+    // Position just after `key`, searched for from the current position on.
+    std::optional<size_t> FindKey(std::string_view key) const {
+        const size_t at = text_.find(key, position_);
+        return at == npos ? std::nullopt : std::optional<size_t>(at + key.size());
+    }
+
+    // The value from `start` to the end of its line, moving the position past that line end;
+    // nothing when the text ends first (an unterminated last line is not taken).
+    std::optional<std::string_view> TakeLine(size_t start) {
+        const size_t end = LineEnd(start);
+        if (end == npos) {
+            return std::nullopt;
+        }
+        MovePastLineEnd(end);
+        return text_.substr(start, end - start);
+    }
+
+    size_t LineEnd(size_t from) const { return text_.find_first_of("\r\n", from); }
+
+    void MovePastLineEnd(size_t end) {
+        position_ = end + 1;
+        if (text_[end] == '\r' && position_ < text_.size() && text_[position_] == '\n') {
+            ++position_;
+        }
+    }
+
+    std::string_view Text() const { return text_; }
+
+  private:
+    std::string_view text_;
+    size_t position_ = 0;
+};
+
+struct DiscTitle {
+    std::string_view artist;
+    std::string_view album;
+};
+
+// Splits the "DTITLE=" value at `start` ("artist / album"). Nothing when its line is the last,
+// unterminated one.
+std::optional<DiscTitle> TakeDiscTitle(ReplyReader& reader, size_t start) {
+    const std::string_view text = reader.Text();
+    const size_t end = reader.LineEnd(start);
+    if (end == npos) {
+        return std::nullopt;
+    }
+    const std::string_view line = text.substr(start, end - start);
+    reader.MovePastLineEnd(end);
+
+    const size_t slash = line.find('/');
+    if (slash == npos) {
+        return DiscTitle{line, line};  // an entry whose artist and title are the same
+    }
+    // The artist ends before the blank of " / ".
+    const size_t artistEnd = slash > 0 && line[slash - 1] == ' ' ? slash - 1 : slash;
+    size_t albumStart = slash + 1;
+    if (albumStart < line.size() && line[albumStart] == ' ') {
+        ++albumStart;
+    }
+    // "a / b / c": the album is the part after the second slash.
+    const size_t second = line.find('/', albumStart);
+    if (second != npos) {
+        albumStart = line.find_first_not_of(' ', second + 1);
+        if (albumStart == npos) {
+            albumStart = line.size();
+        }
+    }
+    return DiscTitle{line.substr(0, artistEnd), line.substr(albumStart)};
+}
+
+void Parse(ReplyReader& reader, Settings& settings) {
+    if (const auto start = reader.FindKey("DISCID=")) {
+        if (!reader.TakeLine(*start)) {
+            return;
+        }
+    }
+    if (const auto start = reader.FindKey("DTITLE=")) {
+        const auto title = TakeDiscTitle(reader, *start);
+        if (!title) {
+            return;
+        }
+        settings.Artist = title->artist;
+        settings.Album = title->album;
+    }
+    if (const auto start = reader.FindKey("DYEAR=")) {
+        const auto year = reader.TakeLine(*start);
+        if (!year) {
+            return;
+        }
+        settings.Year = *year;
+    }
+    if (const auto start = reader.FindKey("DGENRE=")) {
+        const auto genre = reader.TakeLine(*start);
+        if (!genre) {
+            return;
+        }
+        settings.Genre = genre->empty() ? 0 : LookupGenre(*genre) + 1;
+    }
+    for (size_t n = 0;; ++n) {
+        const auto start = reader.FindKey("TTITLE" + std::to_string(n) + "=");
+        if (!start) {
+            return;
+        }
+        const auto title = reader.TakeLine(*start);
+        if (!title) {
+            return;
+        }
+        // Lines for tracks the disc model does not have are ignored.
+        if (n < settings.tracks.size()) {
+            settings.tracks[n].title = *title;
+        }
+    }
+}
+
+}  // namespace
+
+void ParseCddbReply(std::string_view reply, Settings& settings) {
+    ReplyReader reader(reply);
+    Parse(reader, settings);
+}
+
+}  // namespace disctrove
