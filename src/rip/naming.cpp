@@ -1,0 +1,206 @@
+#include "rip/naming.h"
+
+#include <array>
+#include <charconv>
+
+#include "disc/genres.h"
+#include "platform/system/text.h"
+
+namespace disctrove {
+
+namespace {
+
+// Every extension we give a file is four bytes long (".wav", ".mp3", ".m3u", ...).
+constexpr size_t kExtensionBytes = 4;
+
+// "%X" of the disc ID.
+std::string HexId(uint32_t id) {
+    std::array<char, 8> digits{};
+    const auto result = std::to_chars(digits.data(), digits.data() + digits.size(), id, 16);
+    std::string text(digits.data(), result.ptr);
+    for (char& c : text) {
+        if (c >= 'a' && c <= 'f') {
+            c = static_cast<char>(c - 'a' + 'A');
+        }
+    }
+    return text;
+}
+
+std::string CutToBytes(std::string_view name, size_t maxBytes) {
+    return std::string(platform::Utf8PrefixByBytes(name, maxBytes));
+}
+
+// A disc field made safe to use as one folder name.
+std::string FolderName(std::string name) {
+    ReplaceIllegalChars(name);
+    if (name.empty() || name == "." || name == "..") {
+        return "_";
+    }
+    return CutToBytes(name, kMaxFileNameBytes);
+}
+
+std::string NameWithId(const std::string& field, const char* prefix, const Settings& settings) {
+    return field.empty() ? prefix + HexId(CurrentDiscId(settings)) + "L" : field;
+}
+
+// The last component of `path`.
+std::string_view FileNameOf(std::string_view path) {
+    const auto slash = path.rfind('/');
+    return slash == std::string_view::npos ? path : path.substr(slash + 1);
+}
+
+// `name` with its extension (from its last ".") replaced by `extension`, or with `extension`
+// appended when it has none; the stem is cut so that the result fits in one file name.
+std::string WithExtension(std::string_view name, std::string_view extension) {
+    const auto dot = name.rfind('.');
+    const std::string_view stem = dot == std::string_view::npos ? name : name.substr(0, dot);
+    return CutToBytes(stem, kMaxFileNameBytes - extension.size()) + std::string(extension);
+}
+
+}  // namespace
+
+std::string JoinPath(std::string_view folder, std::string_view name) {
+    if (folder.empty()) {
+        folder = ".";
+    }
+    std::string path(folder);
+    if (path.back() != '/') {
+        path += '/';
+    }
+    path += name;
+    return path;
+}
+
+void ReplaceIllegalChars(std::string& name) {
+    for (char& c : name) {
+        switch (c) {
+            case '"':
+            case '*':
+            case ',':
+            case '/':
+            case ':':
+            case ';':
+            case '=':
+            case '?':
+            case '\\':
+            case '|':
+                c = '_';
+                break;
+            case '+':
+                c = '&';
+                break;
+            case '<':
+            case '[':
+                c = '(';
+                break;
+            case '>':
+            case ']':
+                c = ')';
+                break;
+            default:
+                break;
+        }
+    }
+}
+
+std::string ExpandTemplate(const Settings& settings, const Track& track) {
+    const std::string& pattern = settings.currentTemplate;
+    std::string name;
+    for (size_t i = 0; i < pattern.size(); ++i) {
+        if (pattern[i] != '$') {
+            name += pattern[i];
+            continue;
+        }
+        if (++i == pattern.size()) {
+            break;  // a "$" at the end is dropped
+        }
+        switch (pattern[i]) {
+            case 'a':
+            case 'A':
+                name += settings.Artist;
+                break;
+            case 'l':
+            case 'L':
+                name += settings.Album;
+                break;
+            case 'y':
+            case 'Y':
+                name += settings.Year;
+                break;
+            case 'g':
+            case 'G':
+                name += GenreNameOf(settings.Genre);
+                break;
+            case 't':
+            case 'T':
+                name += track.title;
+                break;
+            case 'n':
+            case 'N': {
+                const std::string number = std::to_string(track.index + 1);
+                name += number.size() < 2 ? "0" + number : number;
+                break;
+            }
+            case '$':
+                name += '$';
+                break;
+            default:
+                break;  // an unknown code is dropped with its "$"
+        }
+    }
+    ReplaceIllegalChars(name);
+    return CutToBytes(name, kMaxFileNameBytes - kExtensionBytes);
+}
+
+uint32_t CurrentDiscId(const Settings& settings) {
+    const auto drive = static_cast<size_t>(settings.Cdrom);
+    return settings.Cdrom >= 0 && drive < settings.drives.size() ? settings.drives[drive].discId
+                                                                 : kNoDiscId;
+}
+
+std::string ArtistFolderName(const Settings& settings) {
+    return FolderName(NameWithId(settings.Artist, "Artist-", settings));
+}
+
+std::string AlbumFolderName(const Settings& settings) {
+    return FolderName(NameWithId(settings.Album, "Album-", settings));
+}
+
+std::string PlaylistName(const Settings& settings) {
+    std::string stem = (settings.Artist.empty() ? std::string("Unknown artist") : settings.Artist) +
+                       " - " + NameWithId(settings.Album, "Album", settings);
+    ReplaceIllegalChars(stem);
+    return CutToBytes(stem, kMaxFileNameBytes - kExtensionBytes) + ".m3u";
+}
+
+std::string RipBaseFolder(const Settings& settings) {
+    const std::string_view folder =
+        settings.folderHistory.empty() ? std::string_view() : settings.folderHistory.front();
+    return JoinPath(folder, "");
+}
+
+std::string RipOutputFolder(const Settings& settings) {
+    std::string folder = RipBaseFolder(settings);
+    if (settings.RipInFolder) {
+        folder += ArtistFolderName(settings) + "/" + AlbumFolderName(settings) + "/";
+    }
+    return folder;
+}
+
+std::string RipOutputPath(const Settings& settings, const Track& track) {
+    return RipOutputFolder(settings) + ExpandTemplate(settings, track) +
+           std::string(ExtensionOf(track.encoder));
+}
+
+std::string ConvertOutputPath(const Settings& settings, std::string_view source) {
+    return JoinPath(settings.Outfolder,
+                    WithExtension(FileNameOf(source), ExtensionOf(settings.WAVEncoder)));
+}
+
+std::string DecodeOutputPath(const Settings& settings, std::string_view source) {
+    std::string name(FileNameOf(source));
+    ReplaceIllegalChars(name);
+    return JoinPath(settings.Outfolder, WithExtension(name, ".wav"));
+}
+
+}  // namespace disctrove

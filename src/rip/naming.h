@@ -1,0 +1,60 @@
+// Names of everything a rip or a conversion writes: output files, artist and album folders,
+// playlists.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "app/settings.h"
+
+namespace disctrove {
+
+// Longest file or folder name the file systems we write to accept, in bytes.
+inline constexpr size_t kMaxFileNameBytes = 255;
+
+// `folder` and `name` joined with one "/"; an empty folder stands for the current directory.
+std::string JoinPath(std::string_view folder, std::string_view name);
+
+// Replaces, in place, the characters that file names must not hold: " * , / : ; = ? \ | become
+// "_", "+" becomes "&", "<" and "[" become "(", ">" and "]" become ")".
+void ReplaceIllegalChars(std::string& name);
+
+// The file name (without folder and extension) of `track` from the current template and the
+// disc's artist, album, year and genre. Cut at a character boundary so that the name and any
+// of our extensions fit in one file name.
+std::string ExpandTemplate(const Settings& settings, const Track& track);
+
+// The disc ID of the chosen drive as read at the last refresh (kNoDiscId without one).
+uint32_t CurrentDiscId(const Settings& settings);
+
+// Folder names of a rip: the disc artist or album, or "Artist-%XL" / "Album-%XL" with the disc
+// ID when it is empty. Illegal characters are replaced and a name that would mean the folder
+// itself or its parent ("", ".", "..") becomes "_", so disc data never leads out of the
+// output folder.
+std::string ArtistFolderName(const Settings& settings);
+std::string AlbumFolderName(const Settings& settings);
+
+// "artist - album.m3u", with "Unknown artist" and "Album%XL" standing in for empty fields.
+std::string PlaylistName(const Settings& settings);
+
+// The folder a rip starts from, ending in "/": entry 0 of the folder history, or the current
+// directory.
+std::string RipBaseFolder(const Settings& settings);
+
+// The folder the files of a rip go to: the base folder, extended by the artist and album
+// folders when RipInFolder is on.
+std::string RipOutputFolder(const Settings& settings);
+
+// Full path of the file that a rip writes for `track`, with the extension of its encoder.
+std::string RipOutputPath(const Settings& settings, const Track& track);
+
+// Output of converting the WAV file `source`: its file name in Outfolder, with the extension of
+// WAVEncoder in place of its own.
+std::string ConvertOutputPath(const Settings& settings, std::string_view source);
+
+// Output of decoding the Ogg Vorbis file `source`: its file name, illegal characters replaced,
+// in Outfolder, with the extension ".wav".
+std::string DecodeOutputPath(const Settings& settings, std::string_view source);
+
+}  // namespace disctrove

@@ -1,0 +1,83 @@
+#include "rip/pcm_source.h"
+
+#include <sys/types.h>
+
+#include <algorithm>
+
+namespace disctrove {
+
+std::string_view PcmSourceMessage(PcmSourceError error) {
+    switch (error) {
+        case PcmSourceError::none:
+            return "";
+        case PcmSourceError::cannotOpen:
+            return "Cannot open PCM data file";
+        case PcmSourceError::corrupted:
+            return "WAV file is corrupted";
+        case PcmSourceError::notPcm:
+            return "WAV file is not in uncompressed PCM format.\nOnly PCM WAV files can be "
+                   "encoded.";
+    }
+    return "";
+}
+
+PcmSource PcmSource::OpenWav(const std::string& path) {
+    PcmSource source;
+    source.file_ = OpenFile(path, "rb");
+    if (!source.file_) {
+        source.error_ = PcmSourceError::cannotOpen;
+        return source;
+    }
+    switch (ReadWavHeader(source.file_.get(), source.format_)) {
+        case WavHeaderResult::ok:
+            break;
+        case WavHeaderResult::corrupted:
+            source.error_ = PcmSourceError::corrupted;
+            return source;
+        case WavHeaderResult::notPcm:
+            source.error_ = PcmSourceError::notPcm;
+            return source;
+    }
+    // Whatever follows the "data" chunk (LIST, id3 and other trailing chunks) is not audio.
+    source.bounded_ = !source.format_.readToEnd;
+    source.remaining_ = source.format_.dataLength;
+    return source;
+}
+
+PcmSource PcmSource::OpenRaw(const std::string& path) {
+    PcmSource source;
+    source.file_ = OpenFile(path, "rb");
+    if (!source.file_) {
+        source.error_ = PcmSourceError::cannotOpen;
+        return source;
+    }
+    std::FILE* file = source.file_.get();
+    off_t size = 0;
+    if (fseeko(file, 0, SEEK_END) == 0) {
+        size = std::max<off_t>(ftello(file), 0);
+    }
+    fseeko(file, 0, SEEK_SET);
+    source.format_.channels = kCdChannels;
+    source.format_.sampleRate = kCdSampleRate;
+    source.format_.bitsPerSample = 16;
+    source.format_.formatTag = 1;
+    source.format_.dataLength = static_cast<uint64_t>(size);
+    source.format_.readToEnd = true;
+    return source;
+}
+
+size_t PcmSource::Read(void* buffer, size_t size) {
+    if (!file_ || error_ != PcmSourceError::none) {
+        return 0;
+    }
+    if (bounded_) {
+        size = static_cast<size_t>(std::min<uint64_t>(size, remaining_));
+    }
+    const size_t count = size == 0 ? 0 : std::fread(buffer, 1, size, file_.get());
+    if (bounded_) {
+        remaining_ -= count;
+    }
+    return count;
+}
+
+}  // namespace disctrove

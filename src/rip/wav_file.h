@@ -1,0 +1,56 @@
+// WAV files and the raw PCM temporary file.
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+#include <string>
+#include <string_view>
+
+#include "app/settings.h"
+
+namespace disctrove {
+
+// CD digital audio: 44100 Hz, 2 interleaved channels (left first), 16-bit little-endian samples.
+inline constexpr int32_t kCdSampleRate = 44100;
+inline constexpr int32_t kCdChannels = 2;
+inline constexpr int32_t kCdBytesPerSector = 2352;
+inline constexpr int32_t kCdSectorsPerSecond = 75;
+
+inline constexpr size_t kWavHeaderSize = 44;
+inline constexpr std::string_view kTempPcmFileName = "cddatmp001.pcm";
+
+// Writes the 44-byte header of a PCM WAV file at offset 0 of `out` (nothing when `out` is null):
+// `bitsIndex` 0 means 8 bits, 1 means 16 bits. Written once with data length 0 right after the
+// file is created and again with the real length after the last sample, so a file left by an
+// interrupted writer still starts with a header that claims no more than it holds.
+void WriteWavHeader(std::FILE* out, int32_t channels, int32_t sampleRate, int32_t bitsIndex,
+                    uint32_t dataLength);
+
+enum class WavHeaderResult {
+    ok,
+    corrupted,  // not RIFF/WAVE, or cut inside its headers
+    notPcm,     // a well-formed WAV file whose samples are not integer PCM (float, ADPCM, ...)
+};
+
+struct WavHeader {
+    uint16_t channels = 0;
+    uint32_t sampleRate = 0;
+    uint16_t bitsPerSample = 0;
+    // Bytes of sample data: the "data" chunk's length, or everything from the first sample byte
+    // to the end of the file when the chunk claims 0 bytes or more than the file holds (a file
+    // from an interrupted or streaming writer).
+    uint64_t dataLength = 0;
+    bool readToEnd = false;  // dataLength was taken from the file's size
+    uint16_t formatTag = 0;  // the format of the samples (for extensible files, the sub-format's)
+};
+
+// Reads the headers of a RIFF/WAVE file from the start of `in`, skipping chunks other than
+// "fmt " and "data" wherever they stand, and leaves `in` at the first sample byte. Accepts the
+// long "fmt " chunk and the extensible format.
+WavHeaderResult ReadWavHeader(std::FILE* in, WavHeader& header);
+
+// Path of the raw PCM temporary file: in Tmpfolder, else in the current output folder (entry 0
+// of the folder history), else in the current directory.
+std::string TempPcmPath(const Settings& settings, std::string_view fileName = kTempPcmFileName);
+
+}  // namespace disctrove

@@ -1,0 +1,166 @@
+#include "rip/naming.h"
+
+#include <gtest/gtest.h>
+
+namespace disctrove {
+namespace {
+
+class NamingTest : public ::testing::Test {
+  protected:
+    NamingTest() {
+        settings_.drives.resize(1);
+        settings_.drives[0].discId = 0x0A0B0C0D;
+        track_.index = 0;
+        track_.title = "Intro";
+        track_.encoder = kEncoderMp3;
+    }
+    std::string Expand(const std::string& pattern) {
+        settings_.currentTemplate = pattern;
+        return ExpandTemplate(settings_, track_);
+    }
+    Settings settings_;
+    Track track_;
+};
+
+TEST_F(NamingTest, TemplateCodes) {
+    settings_.Artist = "Artist";
+    settings_.Album = "Album";
+    settings_.Year = "1999";
+    settings_.Genre = 18;  // Rock
+    EXPECT_EQ(Expand("$n-$t"), "01-Intro");
+    track_.index = 11;
+    EXPECT_EQ(Expand("$n-$t"), "12-Intro");
+    track_.index = 122;
+    EXPECT_EQ(Expand("$n"), "123");
+    EXPECT_EQ(Expand("$A-$L-$Y-$G-$T-$N"), "Artist-Album-1999-Rock-Intro-123");
+    EXPECT_EQ(Expand("$a-$l ($y, $g)"), "Artist-Album (1999_ Rock)");
+}
+
+TEST_F(NamingTest, DollarRules) {
+    track_.title = "A";
+    EXPECT_EQ(Expand("$$$t"), "$A");
+    EXPECT_EQ(Expand("plain name"), "plain name");
+    EXPECT_EQ(Expand("$x$t"), "A");
+    EXPECT_EQ(Expand("$t$"), "A");
+    EXPECT_EQ(Expand(""), "");
+}
+
+TEST_F(NamingTest, EmptyMetadataInsertsNothing) {
+    EXPECT_EQ(Expand("$a-$t"), "-Intro");
+    settings_.Genre = 0;
+    EXPECT_EQ(Expand("[$g]"), "()");
+    settings_.Genre = 81;  // outside the list
+    EXPECT_EQ(Expand("$g"), "");
+    settings_.Genre = 80;
+    EXPECT_EQ(Expand("$g"), "Hard Rock");
+}
+
+TEST_F(NamingTest, IllegalCharactersAreReplacedEvenWhenTyped) {
+    track_.title = "AC/DC: Live?";
+    EXPECT_EQ(Expand("$t"), "AC_DC_ Live_");
+    track_.title = "Rock+Roll <1>";
+    EXPECT_EQ(Expand("$t"), "Rock&Roll (1)");
+    EXPECT_EQ(Expand("sub/dir\\$t"), "sub_dir_Rock&Roll (1)");
+    std::string all = "\"*,/:;=?\\|+<[>]ok";
+    ReplaceIllegalChars(all);
+    EXPECT_EQ(all, "__________&(())ok");
+}
+
+TEST_F(NamingTest, LongNamesAreCutAtACharacterBoundary) {
+    track_.title = std::string(250, 'x') + "\xC3\xA9\xC3\xA9";  // 254 bytes
+    const std::string name = Expand("$t");
+    EXPECT_EQ(name, std::string(250, 'x'));  // 251 would split the first two-byte character
+    EXPECT_LE(RipOutputPath(settings_, track_).size(), std::string("./").size() + 255);
+    track_.title = std::string(300, 'y');
+    EXPECT_EQ(Expand("$t").size(), 251u);  // room for ".mp3"
+}
+
+TEST_F(NamingTest, FolderAndPlaylistNames) {
+    settings_.Artist = "X";
+    settings_.Album = "Y";
+    EXPECT_EQ(ArtistFolderName(settings_), "X");
+    EXPECT_EQ(AlbumFolderName(settings_), "Y");
+    EXPECT_EQ(PlaylistName(settings_), "X - Y.m3u");
+
+    settings_.Artist.clear();
+    settings_.Album.clear();
+    EXPECT_EQ(ArtistFolderName(settings_), "Artist-A0B0C0DL");
+    EXPECT_EQ(AlbumFolderName(settings_), "Album-A0B0C0DL");
+    EXPECT_EQ(PlaylistName(settings_), "Unknown artist - AlbumA0B0C0DL.m3u");
+
+    settings_.drives.clear();  // no drive: the ID of no disc
+    EXPECT_EQ(AlbumFolderName(settings_), "Album-FFFFFFFFL");
+}
+
+TEST_F(NamingTest, DiscDataCannotLeadOutOfTheOutputFolder) {
+    settings_.folderHistory = {"/rips"};
+    settings_.RipInFolder = 1;
+    settings_.Artist = "..";
+    settings_.Album = "../../etc";
+    EXPECT_EQ(ArtistFolderName(settings_), "_");
+    EXPECT_EQ(AlbumFolderName(settings_), ".._.._etc");
+    EXPECT_EQ(RipOutputFolder(settings_), "/rips/_/.._.._etc/");
+    settings_.Artist = ".";
+    settings_.Album = "AC/DC";
+    EXPECT_EQ(RipOutputFolder(settings_), "/rips/_/AC_DC/");
+    EXPECT_EQ(PlaylistName(settings_), ". - AC_DC.m3u");
+    settings_.Artist = std::string(300, 'a');
+    EXPECT_EQ(ArtistFolderName(settings_).size(), 255u);
+    EXPECT_LE(PlaylistName(settings_).size(), 255u);
+}
+
+TEST_F(NamingTest, RipOutputPath) {
+    settings_.folderHistory = {"/rips"};
+    settings_.RipInFolder = 1;
+    settings_.Artist = "X";
+    settings_.Album = "Y";
+    settings_.currentTemplate = "$n-$t";
+    track_.index = 2;
+    track_.title = "T";
+    EXPECT_EQ(RipOutputPath(settings_, track_), "/rips/X/Y/03-T.mp3");
+
+    settings_.RipInFolder = 0;
+    track_.encoder = kEncoderOgg;
+    EXPECT_EQ(RipOutputPath(settings_, track_), "/rips/03-T.ogg");
+    settings_.folderHistory = {"/rips/"};
+    track_.encoder = kEncoderWav;
+    EXPECT_EQ(RipOutputPath(settings_, track_), "/rips/03-T.wav");
+    track_.encoder = kEncoderWma;
+    settings_.folderHistory.clear();
+    EXPECT_EQ(RipOutputPath(settings_, track_), "./03-T.wma");
+    settings_.folderHistory = {""};  // an empty output folder means here, never "/"
+    EXPECT_EQ(RipBaseFolder(settings_), "./");
+}
+
+TEST_F(NamingTest, ConvertOutputPathReplacesTheWholeExtension) {
+    settings_.Outfolder = "/out";
+    settings_.WAVEncoder = kEncoderMp3;
+    EXPECT_EQ(ConvertOutputPath(settings_, "/in/song.wav"), "/out/song.mp3");
+    EXPECT_EQ(ConvertOutputPath(settings_, "/in/a.flac"), "/out/a.mp3");
+    EXPECT_EQ(ConvertOutputPath(settings_, "/in/my.disc/song"), "/out/song.mp3");
+    EXPECT_EQ(ConvertOutputPath(settings_, "/in/v1.2.wav"), "/out/v1.2.mp3");
+    EXPECT_EQ(ConvertOutputPath(settings_, "relative.wav"), "/out/relative.mp3");
+    settings_.WAVEncoder = kEncoderOgg;
+    settings_.Outfolder = "/out/";
+    EXPECT_EQ(ConvertOutputPath(settings_, "/in/song.WAV"), "/out/song.ogg");
+    settings_.WAVEncoder = kEncoderWma;
+    EXPECT_EQ(ConvertOutputPath(settings_, "/in/x.wav"), "/out/x.wma");
+    // The name of a file is kept whole (its characters are the user's, not the disc's).
+    EXPECT_EQ(ConvertOutputPath(settings_, "/in/a+b.wav"), "/out/a+b.wma");
+}
+
+TEST_F(NamingTest, DecodeOutputPath) {
+    settings_.Outfolder = "/out";
+    EXPECT_EQ(DecodeOutputPath(settings_, "/in/song.ogg"), "/out/song.wav");
+    EXPECT_EQ(DecodeOutputPath(settings_, "/in/a+b [live].ogg"), "/out/a&b (live).wav");
+    EXPECT_EQ(DecodeOutputPath(settings_, "/in.dir/noext"), "/out/noext.wav");
+    EXPECT_EQ(DecodeOutputPath(settings_, "plain.oga"), "/out/plain.wav");
+    settings_.Outfolder = "";
+    EXPECT_EQ(DecodeOutputPath(settings_, "/in/song.ogg"), "./song.wav");
+    const std::string longName = std::string(260, 'n') + ".ogg";
+    EXPECT_EQ(DecodeOutputPath(settings_, "/in/" + longName),
+              "./" + std::string(251, 'n') + ".wav");
+}
+
+}  // namespace
+}  // namespace disctrove
