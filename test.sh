@@ -6,7 +6,7 @@ cd "$(dirname "$0")"
 
 ./scripts/install-deps.sh
 
-mapfile -t sources < <(git ls-files -co --exclude-standard -- 'src/*.cpp' 'src/*.h' 'tests/*.cpp' 'tests/*.h' 'bench/*.cpp' 'bench/*.h')
+mapfile -t sources < <(find src tests bench -name '*.cpp' -o -name '*.h' 2>/dev/null)
 if ! clang-format --dry-run --Werror "${sources[@]}" 2>/tmp/disctrove-format.$$; then
   head -n 40 /tmp/disctrove-format.$$ >&2
   rm -f /tmp/disctrove-format.$$

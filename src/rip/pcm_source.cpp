@@ -21,11 +21,15 @@ std::string_view PcmSourceMessage(PcmSourceError error) {
     return "";
 }
 
+PcmSource::PcmSource(const std::string& path) : file_(OpenFile(path, "rb")) {
+    if (!file_) {
+        error_ = PcmSourceError::cannotOpen;
+    }
+}
+
 PcmSource PcmSource::OpenWav(const std::string& path) {
-    PcmSource source;
-    source.file_ = OpenFile(path, "rb");
+    PcmSource source(path);
     if (!source.file_) {
-        source.error_ = PcmSourceError::cannotOpen;
         return source;
     }
     switch (ReadWavHeader(source.file_.get(), source.format_)) {
@@ -45,10 +49,8 @@ PcmSource PcmSource::OpenWav(const std::string& path) {
 }
 
 PcmSource PcmSource::OpenRaw(const std::string& path) {
-    PcmSource source;
-    source.file_ = OpenFile(path, "rb");
+    PcmSource source(path);
     if (!source.file_) {
-        source.error_ = PcmSourceError::cannotOpen;
         return source;
     }
     std::FILE* file = source.file_.get();

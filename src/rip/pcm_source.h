@@ -39,7 +39,7 @@ class PcmSource {
     size_t Read(void* buffer, size_t size);
 
   private:
-    PcmSource() = default;
+    explicit PcmSource(const std::string& path);  // opens the file, or notes that it cannot
 
     UniqueFile file_;
     PcmSourceError error_ = PcmSourceError::none;
