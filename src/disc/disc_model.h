@@ -1,12 +1,12 @@
 // The records of the drive list and of the audio tracks of the current disc.
 #pragma once
 
-#include <array>
 #include <cstdint>
 #include <string>
 
 #include "app/formats.h"
 #include "app/shared_int.h"
+#include "platform/cdrom/cdrom_records.h"
 
 namespace disctrove {
 
@@ -14,10 +14,10 @@ namespace disctrove {
 inline constexpr uint32_t kNoDiscId = 0xFFFFFFFFu;
 
 struct Drive {
-    std::string name;                         // identification text from the drive list
-    std::array<uint8_t, 12> handleRequest{};  // 12, 1, host adapter, target, LUN, 0, six zeros
-    std::array<uint8_t, 804> toc{};           // table of contents read by the last refresh
-    uint32_t discId = kNoDiscId;              // CDDB disc ID computed at the last refresh
+    std::string name;                              // identification text from the drive list
+    platform::GetCdHandleRequest handleRequest{};  // how to open the drive
+    platform::Toc toc{};                           // table of contents read by the last refresh
+    uint32_t discId = kNoDiscId;                   // CDDB disc ID computed at the last refresh
 };
 
 // Values of Track::status besides the percentages 0 to 99.

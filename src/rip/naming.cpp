@@ -136,11 +136,9 @@ std::string ExpandTemplate(const Settings& settings, const Track& track) {
                 name += track.title;
                 break;
             case 'n':
-            case 'N': {
-                const std::string number = std::to_string(track.index + 1);
-                name += number.size() < 2 ? "0" + number : number;
+            case 'N':
+                name += platform::TwoDigits(track.index + 1);
                 break;
-            }
             case '$':
                 name += '$';
                 break;

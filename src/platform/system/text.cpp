@@ -51,4 +51,8 @@ std::string_view Utf8PrefixByBytes(std::string_view text, size_t maxBytes) {
     return text.substr(0, end);
 }
 
+std::string TwoDigits(int value) {
+    return value >= 0 && value < 10 ? "0" + std::to_string(value) : std::to_string(value);
+}
+
 }  // namespace disctrove::platform

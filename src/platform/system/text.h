@@ -17,4 +17,7 @@ std::string_view Utf8PrefixByChars(std::string_view text, size_t maxChars);
 // character.
 std::string_view Utf8PrefixByBytes(std::string_view text, size_t maxBytes);
 
+// `value` printed as "%02d": at least two digits, zero-padded.
+std::string TwoDigits(int value);
+
 }  // namespace disctrove::platform

@@ -1,0 +1,417 @@
+#include "platform/cdrom/cdrom.h"
+
+#include <algorithm>
+#include <cstring>
+#include <map>
+#include <mutex>
+#include <new>
+#include <optional>
+#include <vector>
+
+#include "platform/cdrom/disc_device.h"
+
+namespace disctrove::platform {
+
+namespace {
+
+constexpr uint32_t kOverlapSectors = 1;  // the end of the previous request that is searched for
+constexpr uint32_t kRereadSectors = 3;   // how far before the request a correcting read starts
+constexpr int32_t kLeadInFrames = 150;
+constexpr uint8_t kAdrPosition = 0x10;
+constexpr uint8_t kLeadOutTrack = 0xAA;
+
+bool IsSimulatedDisc(const std::string& path) {
+    return path.size() >= 6 && path.compare(path.size() - 6, 6, ".simcd") == 0;
+}
+
+struct DeviceEntry {
+    std::string source;  // device path or image file
+    std::string name;
+    bool isImage = false;
+};
+
+std::unique_ptr<DiscDevice> OpenDevice(const DeviceEntry& entry, std::string& problem) {
+    if (entry.isImage && IsSimulatedDisc(entry.source)) {
+        return OpenSimulatedDisc(entry.source, problem);
+    }
+    auto device = OpenLibcdioDevice(entry.source, entry.isImage);
+    if (!device) {
+        problem = "cannot open " + entry.source;
+    }
+    return device;
+}
+
+struct OpenDisc {
+    std::unique_ptr<DiscDevice> device;
+    DiscLayout layout;
+    bool layoutRead = false;
+    std::vector<uint8_t> scratch;  // the window of a correcting read that does not fit the buffer
+
+    bool Layout(ReadError& error) {
+        if (!layoutRead) {
+            layoutRead = device->ReadLayout(layout, error);
+        }
+        return layoutRead;
+    }
+};
+
+class DriveRegistry {
+  public:
+    static DriveRegistry& Instance() {
+        static DriveRegistry registry;
+        return registry;
+    }
+
+    void AddImage(DeviceEntry entry) {
+        const std::lock_guard lock(mutex_);
+        images_.push_back(std::move(entry));
+    }
+
+    void ClearImages() {
+        const std::lock_guard lock(mutex_);
+        images_.clear();
+        listed_.clear();
+        listedOnce_ = false;
+    }
+
+    // Real drives first, then images; what the host adapter numbers of the list refer to.
+    std::vector<DeviceEntry> List() {
+        std::vector<DeviceEntry> entries;
+        for (const auto& device : LibcdioDriveList()) {
+            std::string name = LibcdioDriveName(device);
+            entries.push_back({device, name.empty() ? device : name, false});
+        }
+        const std::lock_guard lock(mutex_);
+        entries.insert(entries.end(), images_.begin(), images_.end());
+        if (entries.size() > kMaxCdDrives) {
+            entries.resize(kMaxCdDrives);
+        }
+        listed_ = entries;
+        listedOnce_ = true;
+        return entries;
+    }
+
+    std::optional<DeviceEntry> Listed(size_t index) {
+        {
+            const std::lock_guard lock(mutex_);
+            if (listedOnce_) {
+                return index < listed_.size() ? std::optional(listed_[index]) : std::nullopt;
+            }
+        }
+        const auto entries = List();
+        return index < entries.size() ? std::optional(entries[index]) : std::nullopt;
+    }
+
+    CdHandle Register(std::unique_ptr<OpenDisc> disc) {
+        const std::lock_guard lock(mutex_);
+        const CdHandle handle = nextHandle_++;
+        if (nextHandle_ == 0) {
+            nextHandle_ = 1;
+        }
+        open_[handle] = std::move(disc);
+        return handle;
+    }
+
+    bool Unregister(CdHandle handle) {
+        const std::lock_guard lock(mutex_);
+        return open_.erase(handle) == 1;
+    }
+
+    // A handle is used by one thread at a time, so the disc may be used outside the lock.
+    OpenDisc* Find(CdHandle handle) {
+        const std::lock_guard lock(mutex_);
+        const auto found = open_.find(handle);
+        return found == open_.end() ? nullptr : found->second.get();
+    }
+
+  private:
+    std::mutex mutex_;
+    std::vector<DeviceEntry> images_;
+    std::vector<DeviceEntry> listed_;
+    bool listedOnce_ = false;
+    std::map<CdHandle, std::unique_ptr<OpenDisc>> open_;
+    CdHandle nextHandle_ = 1;
+};
+
+thread_local ReadError lastError;
+
+int Fail(const ReadError& error) {
+    lastError = error;
+    return kCdStatusError;
+}
+
+OpenDisc* FindOrFail(CdHandle handle) {
+    OpenDisc* disc = DriveRegistry::Instance().Find(handle);
+    if (disc == nullptr) {
+        lastError = {kCdErrorInvalidHandle, 0};
+    }
+    return disc;
+}
+
+bool RequestFits(const TrackBuffer* buffer) {
+    return buffer != nullptr && uint64_t{buffer->sectorCount} * kCdSectorBytes <= buffer->capacity;
+}
+
+uint32_t DigitSum(uint32_t value) {
+    uint32_t sum = 0;
+    for (; value > 0; value /= 10) {
+        sum += value % 10;
+    }
+    return sum;
+}
+
+// Offset of the copy of `block` in `window` nearest to `expected`; npos when there is none.
+size_t FindNearest(const uint8_t* window, size_t windowSize, const uint8_t* block, size_t blockSize,
+                   size_t expected) {
+    if (windowSize < blockSize) {
+        return std::string::npos;
+    }
+    const size_t last = windowSize - blockSize;
+    expected = std::min(expected, last);
+    const size_t reach = std::max(expected, last - expected);
+    for (size_t delta = 0; delta <= reach; ++delta) {
+        if (delta <= last - expected &&
+            std::memcmp(window + expected + delta, block, blockSize) == 0) {
+            return expected + delta;
+        }
+        if (delta > 0 && delta <= expected &&
+            std::memcmp(window + expected - delta, block, blockSize) == 0) {
+            return expected - delta;
+        }
+    }
+    return std::string::npos;
+}
+
+// Keeps the last sector of the data just returned, for the next request to find.
+void SaveOverlap(TrackBuffer* overlap, const uint8_t* dataEnd, uint32_t nextSector) {
+    std::memcpy(overlap->data(), dataEnd - kCdSectorBytes, kCdSectorBytes);
+    overlap->startSector = nextSector - 1;
+    overlap->length = kCdSectorBytes;
+    overlap->startOffset = 0;
+    overlap->status = kCdStatusOk;
+}
+
+}  // namespace
+
+bool AddDiscImage(const std::string& path, std::string& problem) {
+    DeviceEntry entry{path, path, true};
+    if (!OpenDevice(entry, problem)) {
+        return false;
+    }
+    DriveRegistry::Instance().AddImage(std::move(entry));
+    return true;
+}
+
+void ClearDiscImages() {
+    DriveRegistry::Instance().ClearImages();
+}
+
+int GetCDList(CdList* list) {
+    const auto entries = DriveRegistry::Instance().List();
+    list->max = static_cast<uint8_t>(kMaxCdDrives);
+    list->num = static_cast<uint8_t>(entries.size());
+    for (size_t i = 0; i < entries.size(); ++i) {
+        CdRecord& record = list->cd[i];
+        record = CdRecord{};
+        record.hostAdapter = static_cast<uint8_t>(i);
+        const size_t length = std::min(entries[i].name.size(), record.id.size() - 1);
+        std::memcpy(record.id.data(), entries[i].name.data(), length);
+    }
+    return 1;
+}
+
+CdHandle GetCDHandle(const GetCdHandleRequest* request) {
+    if (request == nullptr || request->size != sizeof(GetCdHandleRequest)) {
+        lastError = {kCdErrorBadRequest, 0};
+        return 0;
+    }
+    const auto entry = DriveRegistry::Instance().Listed(request->hostAdapter);
+    if (!entry || request->target != 0 || request->lun != 0) {
+        lastError = {kCdErrorBadRequest, 0};
+        return 0;
+    }
+    std::string problem;
+    auto device = OpenDevice(*entry, problem);
+    if (!device) {
+        lastError = {kCdErrorNoDisc, 0};
+        return 0;
+    }
+    auto disc = std::make_unique<OpenDisc>();
+    disc->device = std::move(device);
+    return DriveRegistry::Instance().Register(std::move(disc));
+}
+
+int CloseCDHandle(CdHandle handle) {
+    return DriveRegistry::Instance().Unregister(handle) ? 1 : 0;
+}
+
+int ReadTOC(CdHandle handle, Toc* toc) {
+    OpenDisc* disc = FindOrFail(handle);
+    if (disc == nullptr || toc == nullptr) {
+        return kCdStatusError;
+    }
+    ReadError error;
+    disc->layoutRead = false;  // the disc may have changed since the handle was opened
+    if (!disc->Layout(error)) {
+        return Fail(error);
+    }
+    const DiscLayout& layout = disc->layout;
+    const size_t count = std::min(layout.tracks.size(), toc->tracks.size() - 1);
+    auto put = [toc](size_t at, uint8_t number, uint8_t control, int32_t start) {
+        TocTrack& entry = toc->tracks[at];
+        entry.adrControl = kAdrPosition | control;
+        entry.trackNumber = number;
+        const auto value = static_cast<uint32_t>(start);
+        entry.startSector = {static_cast<uint8_t>(value >> 24), static_cast<uint8_t>(value >> 16),
+                             static_cast<uint8_t>(value >> 8), static_cast<uint8_t>(value)};
+    };
+    for (size_t i = 0; i < count; ++i) {
+        put(i, static_cast<uint8_t>(layout.firstTrack + static_cast<int32_t>(i)),
+            layout.tracks[i].data ? kTocControlData : 0, layout.tracks[i].start);
+    }
+    put(count, kLeadOutTrack, 0, layout.leadOut);
+    toc->firstTrack = static_cast<uint8_t>(layout.firstTrack);
+    toc->lastTrack = static_cast<uint8_t>(layout.firstTrack + static_cast<int32_t>(count) - 1);
+    toc->length = static_cast<uint16_t>(2 + sizeof(TocTrack) * (count + 1));
+    return kCdStatusOk;
+}
+
+int GetCDDBDiskID(CdHandle handle, std::span<uint32_t> buffer) {
+    OpenDisc* disc = FindOrFail(handle);
+    ReadError error;
+    if (disc == nullptr || !disc->Layout(error) || disc->layout.tracks.empty()) {
+        if (disc != nullptr) {
+            Fail(error);
+        }
+        return 0;
+    }
+    const DiscLayout& layout = disc->layout;
+    std::vector<uint32_t> words;
+    uint32_t digits = 0;
+    words.push_back(0);  // the ID, filled in below
+    words.push_back(static_cast<uint32_t>(layout.tracks.size()));
+    for (const auto& track : layout.tracks) {
+        const auto offset = static_cast<uint32_t>(track.start + kLeadInFrames);
+        digits += DigitSum(offset / 75);
+        words.push_back(offset);
+    }
+    const auto firstSeconds =
+        static_cast<uint32_t>(layout.tracks.front().start + kLeadInFrames) / 75;
+    const auto seconds = static_cast<uint32_t>(layout.leadOut + kLeadInFrames) / 75;
+    words.push_back(seconds);
+    words[0] = ((digits % 255) << 24) | ((seconds - firstSeconds) << 8) |
+               static_cast<uint32_t>(layout.tracks.size());
+    std::copy_n(words.begin(), std::min(words.size(), buffer.size()), buffer.begin());
+    return 1;
+}
+
+int ReadCDAudioLBA(CdHandle handle, TrackBuffer* buffer) {
+    OpenDisc* disc = FindOrFail(handle);
+    if (disc == nullptr) {
+        return kCdStatusError;
+    }
+    if (!RequestFits(buffer)) {
+        return Fail({kCdErrorBadRequest, kSenseIllegalRequest});
+    }
+    buffer->length = 0;
+    buffer->startOffset = 0;
+    ReadError error;
+    if (!disc->device->ReadAudio(static_cast<int32_t>(buffer->startSector), buffer->sectorCount,
+                                 buffer->data(), false, error)) {
+        buffer->status = kCdStatusError;
+        return Fail(error);
+    }
+    buffer->length = buffer->sectorCount * kCdSectorBytes;
+    buffer->status = kCdStatusOk;
+    return kCdStatusOk;
+}
+
+int ReadCDAudioLBAEx(CdHandle handle, TrackBuffer* buffer, TrackBuffer* overlap) {
+    OpenDisc* disc = FindOrFail(handle);
+    if (disc == nullptr) {
+        return kCdStatusError;
+    }
+    if (!RequestFits(buffer) || overlap == nullptr || overlap->capacity < kCdSectorBytes) {
+        return Fail({kCdErrorBadRequest, kSenseIllegalRequest});
+    }
+    buffer->length = 0;
+    buffer->startOffset = 0;
+    buffer->status = kCdStatusError;
+    const uint32_t start = buffer->startSector;
+    const uint32_t count = buffer->sectorCount;
+    const uint32_t wanted = count * kCdSectorBytes;
+    ReadError error;
+    if (count == 0) {
+        return Fail({kCdErrorBadRequest, kSenseIllegalRequest});
+    }
+
+    const bool follows = overlap->length == kCdSectorBytes && overlap->startSector + 1 == start;
+    if (!follows) {
+        // Nothing to line up with: the first read of a track, or one after a failed read.
+        if (!disc->device->ReadAudio(static_cast<int32_t>(start), count, buffer->data(), true,
+                                     error)) {
+            return Fail(error);
+        }
+        buffer->length = wanted;
+        buffer->status = kCdStatusOk;
+        SaveOverlap(overlap, buffer->data() + wanted, start + count);
+        return kCdStatusOk;
+    }
+
+    if (!disc->Layout(error)) {
+        return Fail(error);
+    }
+    // Read from a little before the request to one sector past it (where the disc has one),
+    // so that a read that lands late still holds every sector asked for.
+    const uint32_t before = std::min(kRereadSectors, start);
+    const bool roomAfter = int64_t{start} + count + 1 <= disc->layout.leadOut;
+    const uint32_t sectors = before + count + (roomAfter ? 1 : 0);
+    const size_t windowSize = size_t{sectors} * kCdSectorBytes;
+    const bool inPlace = windowSize <= buffer->capacity;
+    if (!inPlace) {
+        disc->scratch.resize(windowSize);
+    }
+    uint8_t* window = inPlace ? buffer->data() : disc->scratch.data();
+    if (!disc->device->ReadAudio(static_cast<int32_t>(start - before), sectors, window, true,
+                                 error)) {
+        return Fail(error);
+    }
+    const size_t expected = size_t{before - kOverlapSectors} * kCdSectorBytes;
+    const size_t hit = FindNearest(window, windowSize, overlap->data(), kCdSectorBytes, expected);
+    if (hit == std::string::npos) {
+        return Fail({kCdErrorJitter, 0});
+    }
+    const size_t dataStart = hit + kCdSectorBytes;
+    size_t length = std::min<size_t>(windowSize - dataStart, wanted);
+    length -= length % 4;  // whole sample frames
+    if (length == 0) {
+        return Fail({kCdErrorJitter, 0});
+    }
+    if (inPlace) {
+        buffer->startOffset = static_cast<uint32_t>(dataStart);
+    } else {
+        std::memcpy(buffer->data(), window + dataStart, length);
+    }
+    buffer->length = static_cast<uint32_t>(length);
+    buffer->status = kCdStatusOk;
+    SaveOverlap(overlap, window + dataStart + length, start + count);
+    return kCdStatusOk;
+}
+
+int GetAspiLibError() {
+    return lastError.library;
+}
+
+int GetAspiLibAspiError() {
+    return lastError.senseKey;
+}
+
+TrackBufferBlock::TrackBufferBlock(uint32_t sectors)
+    : storage_(std::make_unique<unsigned char[]>(sizeof(TrackBuffer) +
+                                                 size_t{sectors} * kCdSectorBytes)),
+      record_(new (storage_.get()) TrackBuffer{}) {
+    record_->sectorCount = sectors;
+    record_->capacity = sectors * kCdSectorBytes;
+}
+
+}  // namespace disctrove::platform

@@ -1,0 +1,68 @@
+// A source of CD audio: a real drive, a disc image, or a simulated disc. Internal to the drive
+// layer; callers use the functions of cdrom.h.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace disctrove::platform {
+
+struct DiscLayout {
+    struct Track {
+        int32_t start = 0;  // first sector
+        bool data = false;
+    };
+    int32_t firstTrack = 1;
+    std::vector<Track> tracks;  // tracks firstTrack, firstTrack + 1, ...
+    int32_t leadOut = 0;        // first sector after the last track
+};
+
+// Why a read failed: our own error number and, from a real drive, the SCSI sense key.
+struct ReadError {
+    int32_t library = 0;
+    int32_t senseKey = 0;
+};
+
+// Error numbers of the drive layer (what GetAspiLibError reports).
+inline constexpr int32_t kCdErrorNone = 0;
+inline constexpr int32_t kCdErrorInvalidHandle = 1;
+inline constexpr int32_t kCdErrorNoDisc = 2;
+inline constexpr int32_t kCdErrorReadFailed = 3;
+inline constexpr int32_t kCdErrorOutOfRange = 4;
+inline constexpr int32_t kCdErrorBadRequest = 5;
+inline constexpr int32_t kCdErrorJitter = 6;
+
+// SCSI sense keys we report for simulated and image faults.
+inline constexpr int32_t kSenseMediumError = 3;
+inline constexpr int32_t kSenseIllegalRequest = 5;
+
+class DiscDevice {
+  public:
+    virtual ~DiscDevice() = default;
+
+    // Reads the disc's table of contents; false when there is no readable disc.
+    virtual bool ReadLayout(DiscLayout& layout, ReadError& error) = 0;
+
+    // Reads `sectors` sectors of CD audio from `start` into `out` (sectors × 2352 bytes).
+    // `correcting` tells that the read serves a jitter-correcting read.
+    virtual bool ReadAudio(int32_t start, uint32_t sectors, uint8_t* out, bool correcting,
+                           ReadError& error) = 0;
+};
+
+// libcdio: a drive such as "/dev/sr0" or an image (.cue, .toc, .nrg). Null when it cannot be
+// opened.
+std::unique_ptr<DiscDevice> OpenLibcdioDevice(const std::string& source, bool isImage);
+
+// The identification of a real drive: vendor, model and revision ("" when unknown).
+std::string LibcdioDriveName(const std::string& device);
+
+// The real CD drives of this machine.
+std::vector<std::string> LibcdioDriveList();
+
+// A simulated disc described by a .simcd file. Null, with the reason in `problem`, when the
+// file cannot be read or holds a statement it does not know.
+std::unique_ptr<DiscDevice> OpenSimulatedDisc(const std::string& path, std::string& problem);
+
+}  // namespace disctrove::platform

@@ -1,0 +1,129 @@
+// Real drives and disc images through libcdio.
+#include <cdio/cdio.h>
+#include <cdio/logging.h>
+#include <cdio/mmc.h>
+
+#include <mutex>
+
+#include "platform/cdrom/cdrom_records.h"
+#include "platform/cdrom/disc_device.h"
+
+namespace disctrove::platform {
+
+namespace {
+
+// libcdio writes its warnings to standard error; failures reach our callers as results instead.
+void QuietLog(cdio_log_level_t, const char*) {}
+
+void SilenceLibcdio() {
+    static std::once_flag once;
+    std::call_once(once, [] { cdio_log_set_handler(QuietLog); });
+}
+
+struct CdioCloser {
+    void operator()(CdIo_t* cdio) const { cdio_destroy(cdio); }
+};
+using UniqueCdio = std::unique_ptr<CdIo_t, CdioCloser>;
+
+class LibcdioDevice final : public DiscDevice {
+  public:
+    LibcdioDevice(UniqueCdio cdio, bool isImage) : cdio_(std::move(cdio)), isImage_(isImage) {}
+
+    bool ReadLayout(DiscLayout& layout, ReadError& error) override {
+        const track_t first = cdio_get_first_track_num(cdio_.get());
+        const track_t last = cdio_get_last_track_num(cdio_.get());
+        if (first == CDIO_INVALID_TRACK || last == CDIO_INVALID_TRACK || last < first) {
+            error = {kCdErrorNoDisc, isImage_ ? 0 : LastSenseKey()};
+            return false;
+        }
+        layout = DiscLayout{};
+        layout.firstTrack = first;
+        for (track_t track = first; track <= last; ++track) {
+            const lsn_t start = cdio_get_track_lsn(cdio_.get(), track);
+            if (start == CDIO_INVALID_LSN) {
+                error = {kCdErrorNoDisc, 0};
+                return false;
+            }
+            const bool data = cdio_get_track_format(cdio_.get(), track) != TRACK_FORMAT_AUDIO;
+            layout.tracks.push_back({start, data});
+        }
+        const lsn_t leadOut = cdio_get_track_lsn(cdio_.get(), CDIO_CDROM_LEADOUT_TRACK);
+        if (leadOut == CDIO_INVALID_LSN) {
+            error = {kCdErrorNoDisc, 0};
+            return false;
+        }
+        layout.leadOut = leadOut;
+        return true;
+    }
+
+    bool ReadAudio(int32_t start, uint32_t sectors, uint8_t* out, bool, ReadError& error) override {
+        if (start < 0) {
+            error = {kCdErrorOutOfRange, kSenseIllegalRequest};
+            return false;
+        }
+        if (cdio_read_audio_sectors(cdio_.get(), out, start, sectors) != DRIVER_OP_SUCCESS) {
+            error = {kCdErrorReadFailed, isImage_ ? kSenseMediumError : LastSenseKey()};
+            return false;
+        }
+        return true;
+    }
+
+  private:
+    int32_t LastSenseKey() const {
+        cdio_mmc_request_sense_t* sense = nullptr;
+        const int length = mmc_last_cmd_sense(cdio_.get(), &sense);
+        int32_t key = 0;
+        if (length > 2 && sense != nullptr) {
+            key = sense->sense_key;
+        }
+        cdio_free(sense);
+        return key;
+    }
+
+    UniqueCdio cdio_;
+    bool isImage_;
+};
+
+}  // namespace
+
+std::unique_ptr<DiscDevice> OpenLibcdioDevice(const std::string& source, bool isImage) {
+    SilenceLibcdio();
+    UniqueCdio cdio(cdio_open(source.c_str(), isImage ? DRIVER_UNKNOWN : DRIVER_DEVICE));
+    if (!cdio) {
+        return nullptr;
+    }
+    return std::make_unique<LibcdioDevice>(std::move(cdio), isImage);
+}
+
+std::string LibcdioDriveName(const std::string& device) {
+    SilenceLibcdio();
+    UniqueCdio cdio(cdio_open(device.c_str(), DRIVER_DEVICE));
+    cdio_hwinfo_t info{};
+    if (!cdio || !cdio_get_hwinfo(cdio.get(), &info)) {
+        return {};
+    }
+    std::string name = info.psz_vendor;
+    for (const char* part : {info.psz_model, info.psz_revision}) {
+        if (*part != '\0') {
+            name += name.empty() ? "" : " ";
+            name += part;
+        }
+    }
+    return name;
+}
+
+std::vector<std::string> LibcdioDriveList() {
+    SilenceLibcdio();
+    std::vector<std::string> drives;
+    char** devices = cdio_get_devices(DRIVER_DEVICE);
+    if (devices == nullptr) {
+        return drives;
+    }
+    for (char** device = devices; *device != nullptr; ++device) {
+        drives.emplace_back(*device);
+    }
+    cdio_free_device_list(devices);
+    return drives;
+}
+
+}  // namespace disctrove::platform

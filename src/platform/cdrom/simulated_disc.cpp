@@ -1,0 +1,201 @@
+// The simulated disc (.simcd): tracks, faults and jitter described in a text file, with audio
+// that is a fixed function of the sample frame number.
+#include "platform/cdrom/simulated_disc.h"
+
+#include <atomic>
+#include <fstream>
+#include <random>
+#include <sstream>
+
+#include "platform/cdrom/cdrom_records.h"
+#include "platform/cdrom/disc_device.h"
+
+namespace disctrove::platform {
+
+namespace {
+
+constexpr int64_t kFramesPerSector = kCdSectorBytes / 4;
+
+std::atomic<uint64_t> plainReads{0};
+std::atomic<uint64_t> correctingReads{0};
+
+struct SectorRange {
+    int64_t first = 0;
+    int64_t last = 0;
+    bool Touches(int64_t start, int64_t count) const {
+        return start <= last && first < start + count;
+    }
+};
+
+struct SimulatedDiscSpec {
+    std::vector<DiscLayout::Track> tracks;
+    int32_t leadOut = 0;
+    std::vector<SectorRange> unreadable;
+    std::vector<SectorRange> plainUnreadable;
+    int32_t jitterFrames = 0;
+};
+
+bool ParseRange(std::istringstream& words, SectorRange& range) {
+    std::string text;
+    if (!(words >> text)) {
+        return false;
+    }
+    const auto dash = text.find('-');
+    try {
+        size_t used = 0;
+        range.first = std::stoll(text, &used);
+        if (dash == std::string::npos) {
+            range.last = range.first;
+            return used == text.size();
+        }
+        if (used != dash) {
+            return false;
+        }
+        const std::string last = text.substr(dash + 1);
+        range.last = std::stoll(last, &used);
+        return used == last.size() && range.first <= range.last;
+    } catch (const std::exception&) {
+        return false;
+    }
+}
+
+bool ParseCount(std::istringstream& words, int64_t& value, int64_t max) {
+    std::string text;
+    if (!(words >> text)) {
+        return false;
+    }
+    try {
+        size_t used = 0;
+        value = std::stoll(text, &used);
+        return used == text.size() && value >= 0 && value <= max;
+    } catch (const std::exception&) {
+        return false;
+    }
+}
+
+// One statement; false when it is not one we know.
+bool ParseStatement(std::istringstream& words, const std::string& keyword,
+                    SimulatedDiscSpec& spec) {
+    int64_t value = 0;
+    SectorRange range;
+    if (keyword == "track") {
+        std::string kind;
+        words >> kind;
+        // 99 tracks and 100 minutes are more than any disc holds.
+        if ((kind != "audio" && kind != "data") || spec.tracks.size() == 99 ||
+            !ParseCount(words, value, 100 * 60 * 75)) {
+            return false;
+        }
+        spec.tracks.push_back({spec.leadOut, kind == "data"});
+        spec.leadOut += static_cast<int32_t>(value);
+    } else if (keyword == "unreadable" && ParseRange(words, range)) {
+        spec.unreadable.push_back(range);
+    } else if (keyword == "plain-unreadable" && ParseRange(words, range)) {
+        spec.plainUnreadable.push_back(range);
+    } else if (keyword == "jitter" && ParseCount(words, value, kFramesPerSector / 2)) {
+        spec.jitterFrames = static_cast<int32_t>(value);
+    } else {
+        return false;
+    }
+    std::string extra;
+    return !(words >> extra);
+}
+
+class SimulatedDisc final : public DiscDevice {
+  public:
+    explicit SimulatedDisc(SimulatedDiscSpec spec) : spec_(std::move(spec)) {}
+
+    bool ReadLayout(DiscLayout& layout, ReadError& error) override {
+        if (spec_.tracks.empty()) {
+            error = {kCdErrorNoDisc, 2};  // "not ready": an empty tray
+            return false;
+        }
+        layout.firstTrack = 1;
+        layout.tracks = spec_.tracks;
+        layout.leadOut = spec_.leadOut;
+        return true;
+    }
+
+    bool ReadAudio(int32_t start, uint32_t sectors, uint8_t* out, bool correcting,
+                   ReadError& error) override {
+        (correcting ? correctingReads : plainReads)++;
+        const int64_t count = sectors;
+        if (start < 0 || start + count > spec_.leadOut) {
+            error = {kCdErrorOutOfRange, kSenseIllegalRequest};
+            return false;
+        }
+        for (const auto& range : spec_.unreadable) {
+            if (range.Touches(start, count)) {
+                error = {kCdErrorReadFailed, kSenseMediumError};
+                return false;
+            }
+        }
+        if (!correcting) {
+            for (const auto& range : spec_.plainUnreadable) {
+                if (range.Touches(start, count)) {
+                    error = {kCdErrorReadFailed, kSenseMediumError};
+                    return false;
+                }
+            }
+        }
+        int64_t shift = 0;
+        if (spec_.jitterFrames > 0) {
+            std::uniform_int_distribution<int32_t> jitter(-spec_.jitterFrames, spec_.jitterFrames);
+            shift = jitter(random_);
+        }
+        FillSimulatedAudio(start * kFramesPerSector + shift, count * kFramesPerSector, out);
+        return true;
+    }
+
+  private:
+    SimulatedDiscSpec spec_;
+    std::mt19937 random_{20011231};
+};
+
+}  // namespace
+
+void FillSimulatedAudio(int64_t firstFrame, int64_t frames, uint8_t* out) {
+    for (int64_t f = firstFrame; f < firstFrame + frames; ++f) {
+        const auto left = static_cast<uint16_t>(static_cast<uint64_t>(f) * 7u);
+        const auto right = static_cast<uint16_t>(static_cast<uint64_t>(f) * 13u + 1u);
+        *out++ = static_cast<uint8_t>(left);
+        *out++ = static_cast<uint8_t>(left >> 8);
+        *out++ = static_cast<uint8_t>(right);
+        *out++ = static_cast<uint8_t>(right >> 8);
+    }
+}
+
+SimulatedReadCounts GetSimulatedReadCounts() {
+    return {plainReads.load(), correctingReads.load()};
+}
+
+void ResetSimulatedReadCounts() {
+    plainReads = 0;
+    correctingReads = 0;
+}
+
+std::unique_ptr<DiscDevice> OpenSimulatedDisc(const std::string& path, std::string& problem) {
+    std::ifstream in(path);
+    if (!in) {
+        problem = "cannot open " + path;
+        return nullptr;
+    }
+    SimulatedDiscSpec spec;
+    std::string line;
+    for (int number = 1; std::getline(in, line); ++number) {
+        line = line.substr(0, line.find('#'));
+        std::istringstream words(line);
+        std::string keyword;
+        if (!(words >> keyword)) {
+            continue;
+        }
+        if (!ParseStatement(words, keyword, spec)) {
+            problem =
+                path + ":" + std::to_string(number) + ": not a simulated disc statement: " + line;
+            return nullptr;
+        }
+    }
+    return std::make_unique<SimulatedDisc>(std::move(spec));
+}
+
+}  // namespace disctrove::platform

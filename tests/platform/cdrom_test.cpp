@@ -1,0 +1,260 @@
+#include "platform/cdrom/cdrom.h"
+
+#include <discid/discid.h>
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <vector>
+
+#include "platform/cdrom/simulated_disc.h"
+#include "support/disc_images.h"
+#include "support/temp_dir.h"
+#include "tools/cue_image.h"
+
+namespace disctrove::platform {
+namespace {
+
+using testing::ImageHandle;
+using testing::MakeCueImage;
+using testing::TempDir;
+using testing::WriteSimulatedDisc;
+
+std::vector<uint8_t> SimulatedAudio(int64_t firstFrame, int64_t frames) {
+    std::vector<uint8_t> audio(static_cast<size_t>(frames) * 4);
+    FillSimulatedAudio(firstFrame, frames, audio.data());
+    return audio;
+}
+
+std::vector<uint8_t> Returned(const TrackBuffer* buffer) {
+    const uint8_t* start = buffer->data() + buffer->startOffset;
+    return {start, start + buffer->length};
+}
+
+class CdromTest : public ::testing::Test {
+  protected:
+    void SetUp() override { ClearDiscImages(); }
+    void TearDown() override { ClearDiscImages(); }
+    std::string Simcd(const std::string& statements) {
+        return WriteSimulatedDisc(dir_.path(), "disc" + std::to_string(++count_), statements);
+    }
+    TempDir dir_;
+    int count_ = 0;
+};
+
+TEST_F(CdromTest, ImagesComeLastInTheDriveListUnderTheirPath) {
+    platform::CdList list{};
+    GetCDList(&list);
+    const int drives = list.num;
+    const std::string a = Simcd("track audio 10\n");
+    const std::string b = MakeCueImage(dir_.path(), "b", {{false, 10}});
+    std::string problem;
+    ASSERT_TRUE(AddDiscImage(a, problem)) << problem;
+    ASSERT_TRUE(AddDiscImage(b, problem)) << problem;
+    list = {};
+    GetCDList(&list);
+    ASSERT_EQ(list.num, drives + 2);
+    EXPECT_STREQ(list.cd[static_cast<size_t>(drives)].id.data(), a.c_str());
+    EXPECT_STREQ(list.cd[static_cast<size_t>(drives + 1)].id.data(), b.c_str());
+    EXPECT_EQ(list.cd[static_cast<size_t>(drives + 1)].hostAdapter, drives + 1);
+
+    for (int i = 0; i < 10; ++i) {
+        AddDiscImage(a, problem);
+    }
+    list = {};
+    GetCDList(&list);
+    EXPECT_EQ(list.num, 8);  // never more than the list holds
+}
+
+TEST_F(CdromTest, BadImagesAreRefusedWithAReason) {
+    std::string problem;
+    EXPECT_FALSE(AddDiscImage(dir_.File("missing.cue"), problem));
+    EXPECT_FALSE(problem.empty());
+    problem.clear();
+    EXPECT_FALSE(AddDiscImage(Simcd("track audio 10\ntrack video 5\n"), problem));
+    EXPECT_NE(problem.find(":2:"), std::string::npos) << problem;
+    EXPECT_FALSE(AddDiscImage(Simcd("unreadable 20-10\n"), problem));
+    EXPECT_FALSE(AddDiscImage(Simcd("jitter -1\n"), problem));
+    EXPECT_FALSE(AddDiscImage(Simcd("track audio 10 extra\n"), problem));
+    EXPECT_TRUE(
+        AddDiscImage(Simcd("# only a comment\n\n  track audio 1 # and another\n"), problem));
+}
+
+TEST_F(CdromTest, HandlesOnlyForListedDrives) {
+    const GetCdHandleRequest nowhere{12, 1, 7, 0, 0, 0, {}};
+    EXPECT_EQ(GetCDHandle(&nowhere), 0u);
+    EXPECT_EQ(GetCDHandle(nullptr), 0u);
+    Toc toc{};
+    EXPECT_EQ(ReadTOC(0, &toc), kCdStatusError);
+    EXPECT_EQ(GetAspiLibError(), 1);  // invalid handle
+    EXPECT_EQ(CloseCDHandle(12345), 0);
+}
+
+TEST_F(CdromTest, TocRecord) {
+    const ImageHandle handle(Simcd("track data 1000\ntrack audio 300\ntrack audio 18067\n"));
+    Toc toc{};
+    ASSERT_EQ(ReadTOC(handle.get(), &toc), kCdStatusOk);
+    EXPECT_EQ(toc.firstTrack, 1);
+    EXPECT_EQ(toc.lastTrack, 3);
+    EXPECT_EQ(toc.length, 2 + 8 * 4);
+    EXPECT_TRUE(TocIsData(toc.tracks[0]));
+    EXPECT_FALSE(TocIsData(toc.tracks[1]));
+    EXPECT_EQ(toc.tracks[1].trackNumber, 2);
+    EXPECT_EQ(TocStart(toc.tracks[1]), 1000);
+    EXPECT_EQ(TocStart(toc.tracks[2]), 1300);
+    EXPECT_EQ(toc.tracks[3].trackNumber, 0xAA);  // the lead-out
+    EXPECT_EQ(TocStart(toc.tracks[3]), 1300 + 18067);
+    // Big-endian on the wire: 19367 = 0x00004BA7.
+    EXPECT_EQ(toc.tracks[3].startSector, (std::array<uint8_t, 4>{0, 0, 0x4B, 0xA7}));
+}
+
+TEST_F(CdromTest, DiscIdOfTheWorkedExample) {
+    // Offsets 150, 15094, ... 174593 with 2474 seconds give 8309a80a.
+    const int starts[] = {0, 14944, 33114, 55921, 65365, 80750, 104287, 129324, 142990, 174443};
+    const int leadOut = 2474 * 75 - 150;
+    std::string statements;
+    for (size_t i = 0; i < std::size(starts); ++i) {
+        const int end = i + 1 < std::size(starts) ? starts[i + 1] : leadOut;
+        statements += "track audio " + std::to_string(end - starts[i]) + "\n";
+    }
+    const ImageHandle handle(Simcd(statements));
+    std::vector<uint32_t> buffer(20);
+    ASSERT_EQ(GetCDDBDiskID(handle.get(), buffer), 1);
+    EXPECT_EQ(buffer[0], 0x8309a80au);
+    EXPECT_EQ(buffer[1], 10u);
+    EXPECT_EQ(buffer[2], 150u);
+    EXPECT_EQ(buffer[11], 174593u);
+    EXPECT_EQ(buffer[12], 2474u);
+    std::vector<uint32_t> small(1);  // a short buffer gets what fits
+    EXPECT_EQ(GetCDDBDiskID(handle.get(), small), 1);
+    EXPECT_EQ(small[0], 0x8309a80au);
+}
+
+TEST_F(CdromTest, DiscIdOfImagesMatchesLibdiscid) {
+    const std::vector<std::vector<testing::ImageTrack>> discs = {
+        {{false, 18067}, {false, 5000}, {false, 77}},
+        {{true, 3000}, {false, 4000}, {false, 4500}},
+        {{false, 6000}, {false, 2000}, {true, 9000}},
+    };
+    for (size_t d = 0; d < discs.size(); ++d) {
+        const std::string cue = MakeCueImage(dir_.path(), "d" + std::to_string(d), discs[d]);
+        const ImageHandle handle(cue);
+        Toc toc{};
+        ASSERT_EQ(ReadTOC(handle.get(), &toc), kCdStatusOk) << cue;
+        std::vector<uint32_t> buffer(size_t{toc.length} + 3);
+        ASSERT_EQ(GetCDDBDiskID(handle.get(), buffer), 1);
+
+        // libdiscid wants the lead-out first, all with the 150-frame lead-in.
+        std::vector<int> offsets = {TocStart(toc.tracks[toc.lastTrack]) + 150};
+        for (int t = 0; t < toc.lastTrack; ++t) {
+            offsets.push_back(TocStart(toc.tracks[static_cast<size_t>(t)]) + 150);
+        }
+        DiscId* disc = discid_new();
+        ASSERT_TRUE(discid_put(disc, 1, toc.lastTrack, offsets.data()));
+        std::array<char, 16> ours{};
+        std::snprintf(ours.data(), ours.size(), "%08x", buffer[0]);
+        EXPECT_STREQ(ours.data(), discid_get_freedb_id(disc)) << cue;
+        discid_free(disc);
+    }
+}
+
+TEST_F(CdromTest, PlainReadsReturnTheDiscsAudio) {
+    const ImageHandle sim(Simcd("track audio 100\ntrack audio 50\n"));
+    const std::string cue = MakeCueImage(dir_.path(), "img", {{false, 100}, {false, 50}});
+    const ImageHandle image(cue);
+    for (const ImageHandle* handle : {&sim, &image}) {
+        TrackBufferBlock buffer(26);
+        buffer->startSector = 90;
+        buffer->sectorCount = 20;
+        ASSERT_EQ(ReadCDAudioLBA(handle->get(), buffer.get()), kCdStatusOk);
+        EXPECT_EQ(buffer->length, 20u * 2352);
+        EXPECT_EQ(buffer->startOffset, 0u);
+        EXPECT_EQ(Returned(buffer.get()), SimulatedAudio(90 * 588, 20 * 588));
+    }
+}
+
+TEST_F(CdromTest, ReadsOutsideTheDiscOrTheBufferFail) {
+    const ImageHandle handle(Simcd("track audio 100\n"));
+    TrackBufferBlock buffer(26);
+    buffer->startSector = 90;
+    buffer->sectorCount = 20;  // past the lead-out
+    EXPECT_EQ(ReadCDAudioLBA(handle.get(), buffer.get()), kCdStatusError);
+    EXPECT_EQ(GetAspiLibError(), 4);
+    EXPECT_EQ(GetAspiLibAspiError(), 5);  // illegal request
+    buffer->startSector = 0;
+    buffer->sectorCount = 27;  // more than the buffer holds
+    EXPECT_EQ(ReadCDAudioLBA(handle.get(), buffer.get()), kCdStatusError);
+}
+
+TEST_F(CdromTest, UnreadableSectors) {
+    const ImageHandle handle(
+        Simcd("track audio 500\nunreadable 100-120\nplain-unreadable 200-210\n"));
+    TrackBufferBlock buffer(26);
+    TrackBufferBlock overlap(3);
+    buffer->sectorCount = 26;
+    buffer->startSector = 95;  // touches 100
+    EXPECT_EQ(ReadCDAudioLBA(handle.get(), buffer.get()), kCdStatusError);
+    EXPECT_EQ(GetAspiLibError(), 3);
+    EXPECT_EQ(GetAspiLibAspiError(), 3);  // medium error
+    EXPECT_EQ(ReadCDAudioLBAEx(handle.get(), buffer.get(), overlap.get()), kCdStatusError);
+    buffer->startSector = 190;
+    EXPECT_EQ(ReadCDAudioLBA(handle.get(), buffer.get()), kCdStatusError);
+    EXPECT_EQ(ReadCDAudioLBAEx(handle.get(), buffer.get(), overlap.get()), kCdStatusOk);
+    EXPECT_EQ(Returned(buffer.get()), SimulatedAudio(190 * 588, 26 * 588));
+}
+
+// Reads `sectors` from `start` request by request as extraction does and returns what came.
+std::vector<uint8_t> ReadCorrecting(CdHandle handle, uint32_t start, uint32_t sectors) {
+    TrackBufferBlock buffer(26);
+    TrackBufferBlock overlap(3);
+    std::vector<uint8_t> data;
+    for (uint32_t at = start; at < start + sectors; at += 26) {
+        buffer->startSector = at;
+        buffer->sectorCount = std::min(26u, start + sectors - at);
+        EXPECT_EQ(ReadCDAudioLBAEx(handle, buffer.get(), overlap.get()), kCdStatusOk);
+        const auto part = Returned(buffer.get());
+        data.insert(data.end(), part.begin(), part.end());
+    }
+    return data;
+}
+
+TEST_F(CdromTest, CorrectingReadsWithoutJitterReturnWhatPlainReadsDo) {
+    const ImageHandle handle(Simcd("track audio 100\ntrack audio 300\n"));
+    EXPECT_EQ(ReadCorrecting(handle.get(), 100, 300), SimulatedAudio(100 * 588, 300 * 588));
+}
+
+TEST_F(CdromTest, CorrectingReadsJoinJitteredReadsSeamlessly) {
+    const ImageHandle handle(Simcd("track audio 1000\njitter 4\n"));
+    const auto data = ReadCorrecting(handle.get(), 100, 800);
+    ASSERT_EQ(data.size() % 4, 0u);
+    // Only the very first read is off by its jitter; after that every frame follows on.
+    const auto frameAt = [&](size_t i) {
+        const uint16_t left = static_cast<uint16_t>(data[i * 4] | (data[i * 4 + 1] << 8));
+        return static_cast<uint16_t>(left * 28087u);  // 7 × 28087 = 1 modulo 65536
+    };
+    const size_t frames = data.size() / 4;
+    EXPECT_GE(frames, 800u * 588 - 8);
+    for (size_t i = 1; i < frames; ++i) {
+        ASSERT_EQ(frameAt(i), static_cast<uint16_t>(frameAt(i - 1) + 1)) << "frame " << i;
+    }
+    const int first = static_cast<int16_t>(frameAt(0) - static_cast<uint16_t>(100 * 588));
+    EXPECT_LE(std::abs(first), 4);
+}
+
+TEST_F(CdromTest, CorrectingReadsReturnTheirBytesThroughStartOffsetAndLength) {
+    const ImageHandle handle(Simcd("track audio 200\njitter 3\n"));
+    TrackBufferBlock buffer(26);
+    TrackBufferBlock overlap(3);
+    buffer->startSector = 0;
+    buffer->sectorCount = 26;
+    ASSERT_EQ(ReadCDAudioLBAEx(handle.get(), buffer.get(), overlap.get()), kCdStatusOk);
+    buffer->startSector = 26;
+    buffer->sectorCount = 10;  // a short request fits in place behind the re-read sectors
+    ASSERT_EQ(ReadCDAudioLBAEx(handle.get(), buffer.get(), overlap.get()), kCdStatusOk);
+    EXPECT_GT(buffer->startOffset, 0u);
+    EXPECT_EQ(buffer->startOffset % 4, 0u);
+    EXPECT_LE(buffer->startOffset + buffer->length, buffer->capacity);
+    EXPECT_EQ(buffer->length, 10u * 2352);
+}
+
+}  // namespace
+}  // namespace disctrove::platform

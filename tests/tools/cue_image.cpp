@@ -1,0 +1,80 @@
+#include "tools/cue_image.h"
+
+#include <array>
+#include <cstdio>
+#include <fstream>
+#include <stdexcept>
+#include <vector>
+
+#include "platform/cdrom/simulated_disc.h"
+#include "platform/system/text.h"
+
+namespace disctrove::testing {
+
+namespace {
+
+constexpr uint32_t kSectorBytes = 2352;
+constexpr uint32_t kFramesPerSector = kSectorBytes / 4;
+
+std::string Msf(uint32_t sector) {
+    std::array<char, 16> text{};
+    std::snprintf(text.data(), text.size(), "%02u:%02u:%02u", sector / 75 / 60, sector / 75 % 60,
+                  sector % 75);
+    return text.data();
+}
+
+uint8_t Bcd(uint32_t value) {
+    return static_cast<uint8_t>(((value / 10) << 4) | (value % 10));
+}
+
+void FillDataSector(uint32_t sector, uint8_t* out) {
+    std::fill(out, out + kSectorBytes, 0);
+    std::fill(out + 1, out + 11, 0xFF);  // sync: 00, ten FF, 00
+    const uint32_t address = sector + 150;
+    out[12] = Bcd(address / 75 / 60);
+    out[13] = Bcd(address / 75 % 60);
+    out[14] = Bcd(address % 75);
+    out[15] = 1;  // mode 1
+}
+
+}  // namespace
+
+std::string MakeCueImage(const std::string& folder, const std::string& name,
+                         const std::vector<ImageTrack>& tracks) {
+    const std::string binName = name + ".bin";
+    std::ofstream bin(folder + "/" + binName, std::ios::binary | std::ios::trunc);
+    std::ofstream cue(folder + "/" + name + ".cue", std::ios::trunc);
+    if (!bin || !cue) {
+        throw std::runtime_error("cannot write an image in " + folder);
+    }
+    cue << "FILE \"" << binName << "\" BINARY\n";
+    constexpr uint32_t kBatch = 75;  // sectors written at a time
+    std::vector<uint8_t> buffer(size_t{kBatch} * kSectorBytes);
+    uint32_t sector = 0;
+    for (size_t i = 0; i < tracks.size(); ++i) {
+        cue << "  TRACK " << platform::TwoDigits(static_cast<int>(i + 1))
+            << (tracks[i].data ? " MODE1/2352\n" : " AUDIO\n");
+        cue << "    INDEX 01 " << Msf(sector) << "\n";
+        for (uint32_t left = tracks[i].sectors; left > 0;) {
+            const uint32_t batch = std::min(left, kBatch);
+            for (uint32_t s = 0; s < batch; ++s) {
+                uint8_t* out = buffer.data() + size_t{s} * kSectorBytes;
+                if (tracks[i].data) {
+                    FillDataSector(sector + s, out);
+                } else {
+                    platform::FillSimulatedAudio(int64_t{sector + s} * kFramesPerSector,
+                                                 kFramesPerSector, out);
+                }
+            }
+            bin.write(reinterpret_cast<const char*>(buffer.data()), batch * kSectorBytes);
+            sector += batch;
+            left -= batch;
+        }
+    }
+    if (!bin.flush() || !cue.flush()) {
+        throw std::runtime_error("cannot write an image in " + folder);
+    }
+    return folder + "/" + name + ".cue";
+}
+
+}  // namespace disctrove::testing

@@ -1,0 +1,21 @@
+// Small BIN/CUE disc images with known audio, for tests, benchmarks and demonstrations.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace disctrove::testing {
+
+struct ImageTrack {
+    bool data = false;     // a MODE1/2352 data track
+    uint32_t sectors = 0;  // length
+};
+
+// Writes FOLDER/NAME.bin and FOLDER/NAME.cue; returns the path of the .cue file. The tracks
+// follow each other from sector 0. Audio sectors hold the simulated disc's audio of their
+// position (FillSimulatedAudio), data sectors a sync pattern, a header and zeros.
+std::string MakeCueImage(const std::string& folder, const std::string& name,
+                         const std::vector<ImageTrack>& tracks);
+
+}  // namespace disctrove::testing
