@@ -1,0 +1,145 @@
+#include "disc/disc.h"
+
+#include <cstring>
+#include <new>
+#include <string>
+#include <vector>
+
+#include "platform/cdrom/cdrom.h"
+#include "platform/system/text.h"
+
+namespace disctrove {
+
+namespace {
+
+using platform::CdHandle;
+
+const Drive* DriveAt(const Settings& settings, int32_t index) {
+    return index >= 0 && static_cast<size_t>(index) < settings.drives.size()
+               ? &settings.drives[static_cast<size_t>(index)]
+               : nullptr;
+}
+
+// Opens the drive of `request`, reads its table of contents into `toc` and the disc ID into
+// `discId`. False when the table of contents cannot be read.
+bool ReadTocAndId(const platform::GetCdHandleRequest& request, platform::Toc& toc,
+                  uint32_t& discId) {
+    const CdHandle handle = platform::GetCDHandle(&request);
+    toc = platform::Toc{};
+    const bool read = platform::ReadTOC(handle, &toc) == platform::kCdStatusOk;
+    if (read) {
+        discId = 0;
+        try {
+            // One 32-bit word for every 4 bytes of TOC length, and 3 more.
+            std::vector<uint32_t> buffer(size_t{toc.length} + 3);
+            platform::GetCDDBDiskID(handle, buffer);
+            discId = buffer[0];
+        } catch (const std::bad_alloc&) {
+            // No room for the ID: it stays 0 and the disc is still read.
+        }
+    }
+    platform::CloseCDHandle(handle);
+    return read;
+}
+
+}  // namespace
+
+int BuildDriveList(Settings& settings) {
+    platform::CdList list{};
+    platform::GetCDList(&list);
+    for (size_t i = 0; i < list.num && i < list.cd.size(); ++i) {
+        const platform::CdRecord& entry = list.cd[i];
+        Drive drive;
+        drive.name.assign(entry.id.data(), strnlen(entry.id.data(), entry.id.size()));
+        drive.handleRequest = {12, 1, entry.hostAdapter, entry.target, entry.lun, 0, {}};
+        settings.drives.push_back(std::move(drive));
+    }
+    return static_cast<int>(settings.drives.size());
+}
+
+int ReadDisc(Settings& settings, int32_t index) {
+    if (DriveAt(settings, index) == nullptr) {
+        settings.tracks.clear();
+        return -1;
+    }
+    Drive& drive = settings.drives[static_cast<size_t>(index)];
+    const bool read = ReadTocAndId(drive.handleRequest, drive.toc, drive.discId);
+    settings.tracks.clear();
+    if (!read) {
+        return -1;
+    }
+    const platform::Toc& toc = drive.toc;
+    for (int number = toc.firstTrack; number <= toc.lastTrack; ++number) {
+        const auto entry = static_cast<size_t>(number - toc.firstTrack);
+        if (entry + 1 >= toc.tracks.size()) {
+            break;
+        }
+        const platform::TocTrack& here = toc.tracks[entry];
+        if (platform::TocIsData(here)) {
+            continue;
+        }
+        // The next entry is the next track or, after the last one, the lead-out.
+        const int32_t start = platform::TocStart(here);
+        const int32_t next = platform::TocStart(toc.tracks[entry + 1]);
+        Track track;
+        track.index = static_cast<int32_t>(settings.tracks.size());
+        track.title = "Track " + platform::TwoDigits(track.index + 1);
+        track.startSector = start;
+        track.lengthSectors = next > start ? static_cast<uint32_t>(next - start) : 0;
+        track.lengthSeconds = static_cast<int32_t>(track.lengthSectors / 75);
+        track.encoder = settings.Encoder;
+        track.format = TrackFormatFor(settings.Encoder, settings.formats);
+        settings.tracks.push_back(std::move(track));
+    }
+    return 0;
+}
+
+uint32_t ReadCurrentDiscId(const Settings& settings, int32_t index) {
+    const Drive* drive = DriveAt(settings, index);
+    if (drive == nullptr) {
+        return kNoDiscId;
+    }
+    platform::Toc toc;
+    uint32_t discId = kNoDiscId;
+    return ReadTocAndId(drive->handleRequest, toc, discId) ? discId : kNoDiscId;
+}
+
+RefreshResult RefreshDisc(Settings& settings) {
+    if (settings.ripping) {
+        return RefreshResult::busy;
+    }
+    settings.currentTrack = -1;
+    settings.cddbRunning = 0;
+    settings.tracks.clear();
+    if (ReadDisc(settings, settings.Cdrom) != 0) {
+        return RefreshResult::noAudioCd;
+    }
+    settings.currentTrack = 0;
+    if (settings.Autocheck) {
+        for (Track& track : settings.tracks) {
+            track.marked = 1;
+        }
+    }
+    return RefreshResult::ready;
+}
+
+bool DiscChanged(const Settings& settings) {
+    const uint32_t now = ReadCurrentDiscId(settings, settings.Cdrom);
+    const Drive* drive = DriveAt(settings, settings.Cdrom);
+    return now == kNoDiscId || drive == nullptr || now != drive->discId;
+}
+
+bool ApplyEncoderToAllTracks(Settings& settings, EncoderKind kind) {
+    if (settings.ripping) {
+        return false;
+    }
+    settings.Encoder = kind;
+    for (Track& track : settings.tracks) {
+        track.encoder = kind;
+        track.format = TrackFormatFor(kind, settings.formats);
+        track.status = 0;
+    }
+    return true;
+}
+
+}  // namespace disctrove

@@ -1,0 +1,46 @@
+// Reading one track's audio sectors from the chosen drive into a WAV file or into the raw PCM
+// temporary file.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "platform/cdrom/cdrom.h"
+#include "rip/worker_context.h"
+
+namespace disctrove {
+
+// Sectors per read request (about a third of a second of audio) and the overlap buffer's room.
+inline constexpr uint32_t kReadChunkSectors = 26;
+inline constexpr uint32_t kOverlapSectors = 3;
+
+inline constexpr const char* kCannotCreateOutputMessage = "Cannot create output file";
+inline constexpr const char* kCannotCreateTempMessage = "Cannot create temporary output PCM file";
+inline constexpr const char* kWriteFailedMessage =
+    "Cannot write to the output file.\nThe disk may be full.";
+
+struct RipJob {
+    Track* track = nullptr;
+    platform::TrackBuffer* readBuffer = nullptr;     // room for kReadChunkSectors
+    platform::TrackBuffer* overlapBuffer = nullptr;  // room for kOverlapSectors
+    std::string outputPath;
+};
+
+// One read of the sectors the read buffer describes, with up to 3 attempts by `jitterMode`:
+// 0 jitter-correcting reads, 1 plain reads, 2 plain reads and then jitter-correcting ones; any
+// other mode reads nothing and fails. Returns the status of the last attempt (kCdStatusOk is
+// success).
+int32_t ReadSectors(int32_t jitterMode, platform::CdHandle handle, platform::TrackBuffer* read,
+                    platform::TrackBuffer* overlap);
+
+// Extracts the job's track into a WAV file at the job's output path; the outcome is the track's
+// status (100 completed, 101 stopped or skipped, 102 error).
+void RipTrackToWav(WorkerContext& context, RipJob& job);
+
+// Extracts the job's track into the raw PCM temporary file at the job's output path; progress
+// runs to 30 (the encoder does the rest). Returns 0 when the track was read to its end or the
+// rip was stopped, -1 when the file could not be made or written or the user abandoned the
+// track at a read error (the run stops then).
+int RipTrackToPcm(WorkerContext& context, RipJob& job);
+
+}  // namespace disctrove

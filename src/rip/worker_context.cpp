@@ -1,0 +1,28 @@
+#include "rip/worker_context.h"
+
+#include "platform/system/environment.h"
+
+namespace disctrove {
+
+void ReportStatus(WorkerContext& context, Track& track, int32_t status) {
+    track.status = status;
+    context.notifications.TrackProgress(track.index, status);
+}
+
+bool ConfirmOverwrite(WorkerContext& context, const std::string& path) {
+    if (context.settings.Overwrite || context.run.overwriteAll || !platform::FileExists(path)) {
+        return true;
+    }
+    switch (context.questions.Confirm(path + " already exists.\nDo you want to overwrite it?")) {
+        case ConfirmAnswer::all:
+            context.run.overwriteAll = true;
+            return true;
+        case ConfirmAnswer::no:
+            return false;
+        case ConfirmAnswer::yes:
+            break;
+    }
+    return true;
+}
+
+}  // namespace disctrove

@@ -1,0 +1,64 @@
+// How a worker thread meets the program around it: the notifications it posts, the questions it
+// asks, and the flags of one run.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "app/settings.h"
+
+namespace disctrove {
+
+// The numbers the notifications are known by.
+inline constexpr int32_t kTrackProgressMessage = 103;
+inline constexpr int32_t kWorkFinishedMessage = 108;
+inline constexpr int32_t kCddbDoneMessage = 32793;
+
+// Posted by workers; a front end handles them on its own thread and never makes a worker wait.
+class WorkerNotifications {
+  public:
+    virtual ~WorkerNotifications() = default;
+    // The track at `position` in the track list (-1 for a conversion's file) has a new status;
+    // `status` is a copy, so the receiver never reads a list that may have changed since.
+    virtual void TrackProgress(int32_t position, int32_t status) = 0;
+    // The worker has ended; `finished` is already set.
+    virtual void WorkFinished() = 0;
+    // The CDDB look-up has ended.
+    virtual void CddbDone() = 0;
+};
+
+// Results of the Confirm box, with the numbers they are known by.
+enum class ConfirmAnswer : int32_t { yes = 6, all = 1119, no = 7 };
+
+// Asked by workers, which wait for the answer.
+class WorkerQuestions {
+  public:
+    virtual ~WorkerQuestions() = default;
+    // An information box: caption "Disctrove", information icon, an OK button.
+    virtual void Inform(std::string_view text) = 0;
+    // The Confirm box: caption "Confirm", buttons "Yes", "All" and "No".
+    virtual ConfirmAnswer Confirm(std::string_view text) = 0;
+};
+
+// Flags that live for one run of a worker.
+struct RunFlags {
+    bool overwriteAll = false;     // All was answered to an overwrite question
+    bool ignoreAllErrors = false;  // All was answered to a read-error question
+};
+
+struct WorkerContext {
+    Settings& settings;
+    WorkerNotifications& notifications;
+    WorkerQuestions& questions;
+    RunFlags run;
+};
+
+// Sets the status of `track` and posts the progress notification.
+void ReportStatus(WorkerContext& context, Track& track, int32_t status);
+
+// Asks before an existing output file is replaced, unless Overwrite is on or All was answered
+// before (All sets overwriteAll). False when the user answered No.
+bool ConfirmOverwrite(WorkerContext& context, const std::string& path);
+
+}  // namespace disctrove

@@ -1,0 +1,304 @@
+#include "rip/extraction.h"
+
+#include <gtest/gtest.h>
+
+#include "disc/disc.h"
+#include "platform/cdrom/simulated_disc.h"
+#include "rip/unique_file.h"
+#include "rip/wav_file.h"
+#include "support/disc_images.h"
+#include "support/scripted_worker.h"
+#include "support/temp_dir.h"
+#include "tools/cue_image.h"
+
+namespace disctrove {
+namespace {
+
+using platform::GetSimulatedReadCounts;
+using testing::ReadWholeFile;
+using testing::TempDir;
+using testing::WriteWholeFile;
+
+std::string SimulatedAudio(int64_t firstSector, int64_t sectors) {
+    std::string audio(static_cast<size_t>(sectors) * 2352, '\0');
+    platform::FillSimulatedAudio(firstSector * 588, sectors * 588,
+                                 reinterpret_cast<uint8_t*>(audio.data()));
+    return audio;
+}
+
+std::string WavHeaderBytes(uint32_t dataLength) {
+    TempDir dir;
+    {
+        auto file = OpenFile(dir.File("h.wav"), "wb");
+        WriteWavHeader(file.get(), 2, 44100, 1, dataLength);
+    }
+    return ReadWholeFile(dir.File("h.wav"));
+}
+
+// How often the simulated audio in `pcm` jumps: a frame that does not follow its predecessor.
+int Discontinuities(const std::string& pcm) {
+    const auto frameAt = [&](size_t i) {
+        const auto* bytes = reinterpret_cast<const uint8_t*>(pcm.data()) + i * 4;
+        return static_cast<uint16_t>((bytes[0] | (bytes[1] << 8)) * 28087u);  // ÷ 7 mod 65536
+    };
+    int jumps = 0;
+    for (size_t i = 1; i < pcm.size() / 4; ++i) {
+        jumps += frameAt(i) != static_cast<uint16_t>(frameAt(i - 1) + 1) ? 1 : 0;
+    }
+    return jumps;
+}
+
+class ExtractionTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        platform::ClearDiscImages();
+        platform::ResetSimulatedReadCounts();
+        settings_.Overwrite = 1;
+        settings_.Jitter = 1;
+    }
+    void TearDown() override { platform::ClearDiscImages(); }
+
+    void UseDisc(const std::string& image) {
+        testing::AddImage(image);
+        settings_.drives.clear();
+        BuildDriveList(settings_);
+        settings_.Cdrom = static_cast<int32_t>(settings_.drives.size()) - 1;
+        ASSERT_EQ(ReadDisc(settings_, settings_.Cdrom), 0);
+        settings_.ripping = 1;
+    }
+    void UseSimulatedDisc(const std::string& statements) {
+        UseDisc(testing::WriteSimulatedDisc(dir_.path(), "disc", statements));
+    }
+    RipJob Job(size_t track, const std::string& name = "out.wav") {
+        return RipJob{&settings_.tracks.at(track), read_.get(), overlap_.get(), dir_.File(name)};
+    }
+    // Rips track `track` to WAV and returns the samples of the file (after its 44 bytes).
+    std::string RipToWav(size_t track = 0) {
+        RipJob job = Job(track);
+        RipTrackToWav(context_, job);
+        const std::string file = ReadWholeFile(job.outputPath);
+        EXPECT_GE(file.size(), 44u);
+        EXPECT_EQ(file.substr(0, 44),
+                  WavHeaderBytes(static_cast<uint32_t>(file.size() > 44 ? file.size() - 44 : 0)));
+        return file.size() > 44 ? file.substr(44) : std::string();
+    }
+    std::vector<int32_t> ProgressValues() const {
+        std::vector<int32_t> values;
+        for (const auto& [position, status] : notes_.progress) {
+            values.push_back(status);
+        }
+        return values;
+    }
+
+    TempDir dir_;
+    Settings settings_;
+    testing::RecordingNotifications notes_;
+    testing::ScriptedQuestions questions_;
+    WorkerContext context_{settings_, notes_, questions_, {}};
+    platform::TrackBufferBlock read_{kReadChunkSectors};
+    platform::TrackBufferBlock overlap_{kOverlapSectors};
+};
+
+TEST_F(ExtractionTest, WavRipOfAnImageIsBitExact) {
+    const std::string cue =
+        testing::MakeCueImage(dir_.path(), "img", {{true, 300}, {false, 1001}, {false, 500}});
+    UseDisc(cue);
+    ASSERT_EQ(settings_.tracks.size(), 2u);
+    const std::string bin = ReadWholeFile(dir_.File("img.bin"));
+    for (const int32_t jitter : {1, 0, 2}) {
+        settings_.Jitter = jitter;
+        RipJob job = Job(0);
+        RipTrackToWav(context_, job);
+        const std::string file = ReadWholeFile(job.outputPath);
+        ASSERT_EQ(file.size(), 44u + 1001 * 2352) << "Jitter " << jitter;
+        EXPECT_EQ(file, WavHeaderBytes(1001 * 2352) + bin.substr(300 * 2352, 1001 * 2352));
+        EXPECT_EQ(settings_.tracks[0].status, kStatusCompleted);
+    }
+    EXPECT_TRUE(questions_.asked.empty());
+    EXPECT_TRUE(questions_.informed.empty());
+}
+
+TEST_F(ExtractionTest, RequestsOf26SectorsAndProgressEveryFifthRead) {
+    UseSimulatedDisc("track audio 27\ntrack audio 312\n");
+    EXPECT_EQ(RipToWav(0), SimulatedAudio(0, 27));
+    EXPECT_EQ(GetSimulatedReadCounts().plain, 2u);  // 26 + 1
+    EXPECT_EQ(ProgressValues(), (std::vector<int32_t>{0, 100}));
+
+    notes_.progress.clear();
+    EXPECT_EQ(RipToWav(1), SimulatedAudio(27, 312));
+    EXPECT_EQ(GetSimulatedReadCounts().plain, 2u + 12);
+    // Reads 0, 5 and 10 of 12: 0, 130 and 260 of 312 sectors done.
+    EXPECT_EQ(ProgressValues(), (std::vector<int32_t>{0, 41, 83, 100}));
+    for (const auto& [position, status] : notes_.progress) {
+        EXPECT_EQ(position, 1);
+    }
+}
+
+TEST_F(ExtractionTest, EmptyTrackGivesAHeaderOnly) {
+    UseSimulatedDisc("track audio 10\n");
+    settings_.tracks[0].lengthSectors = 0;
+    EXPECT_EQ(RipToWav(0), "");
+    EXPECT_EQ(ReadWholeFile(dir_.File("out.wav")).size(), 44u);
+    EXPECT_EQ(settings_.tracks[0].status, kStatusCompleted);
+    EXPECT_EQ(GetSimulatedReadCounts().plain, 0u);
+}
+
+struct AttemptCase {
+    int32_t jitter;
+    uint64_t plain;
+    uint64_t correcting;
+};
+
+TEST_F(ExtractionTest, AttemptsBeforeTheQuestionFollowTheJitterMode) {
+    UseSimulatedDisc("track audio 100\nunreadable 30\n");
+    // The first request (sectors 0-25) succeeds at once, the second fails on every attempt.
+    const AttemptCase cases[] = {{1, 1 + 3, 0}, {2, 1 + 3, 3}, {0, 0, 1 + 3}, {7, 0, 0}};
+    for (const auto& c : cases) {
+        settings_.Jitter = c.jitter;
+        platform::ResetSimulatedReadCounts();
+        questions_.asked.clear();
+        RipToWav(0);
+        EXPECT_EQ(GetSimulatedReadCounts().plain, c.plain) << "Jitter " << c.jitter;
+        EXPECT_EQ(GetSimulatedReadCounts().correcting, c.correcting) << "Jitter " << c.jitter;
+        ASSERT_EQ(questions_.asked.size(), 1u);
+        EXPECT_EQ(settings_.tracks[0].status, kStatusStopped);  // the script answers No
+    }
+    // Jitter 7 reads nothing at all, so its very first request fails.
+    EXPECT_EQ(questions_.asked[0].rfind("Error at frame 0\n", 0), 0u);
+    settings_.Jitter = 1;
+    questions_.asked.clear();
+    RipToWav(0);
+    EXPECT_EQ(questions_.asked[0],
+              "Error at frame 26\nASPIlib error 3, ASPI error 3\n"
+              "Do you want to ignore this?");
+}
+
+TEST_F(ExtractionTest, PlainUnreadableSectorsAreReadByCorrectingReads) {
+    UseSimulatedDisc("track audio 100\nplain-unreadable 40-45\n");
+    settings_.Jitter = 2;
+    EXPECT_EQ(RipToWav(0), SimulatedAudio(0, 100));
+    EXPECT_TRUE(questions_.asked.empty());
+    EXPECT_EQ(GetSimulatedReadCounts().correcting, 1u);
+}
+
+TEST_F(ExtractionTest, YesAtAReadErrorLeavesAGapAndAsksAgain) {
+    UseSimulatedDisc("track audio 200\nunreadable 30\nunreadable 80\n");
+    questions_.answers = {ConfirmAnswer::yes, ConfirmAnswer::yes};
+    const std::string samples = RipToWav(0);
+    EXPECT_EQ(questions_.asked.size(), 2u);
+    EXPECT_EQ(samples, SimulatedAudio(0, 26) + SimulatedAudio(52, 26) + SimulatedAudio(104, 96));
+    EXPECT_EQ(settings_.tracks[0].status, kStatusCompleted);
+    EXPECT_FALSE(context_.run.ignoreAllErrors);
+}
+
+TEST_F(ExtractionTest, AllAtAReadErrorSkipsLaterErrorsSilently) {
+    UseSimulatedDisc(
+        "track audio 200\nunreadable 30\nunreadable 80\ntrack audio 60\n"
+        "unreadable 210\n");
+    questions_.answers = {ConfirmAnswer::all};
+    EXPECT_EQ(RipToWav(0),
+              SimulatedAudio(0, 26) + SimulatedAudio(52, 26) + SimulatedAudio(104, 96));
+    EXPECT_TRUE(context_.run.ignoreAllErrors);
+    EXPECT_EQ(RipToWav(1), SimulatedAudio(226, 34));  // the next track of the run
+    EXPECT_EQ(questions_.asked.size(), 1u);
+}
+
+TEST_F(ExtractionTest, NoAtAReadErrorAbandonsTheTrack) {
+    UseSimulatedDisc("track audio 200\nunreadable 30\n");
+    questions_.answers = {ConfirmAnswer::no};
+    EXPECT_EQ(RipToWav(0), SimulatedAudio(0, 26));  // what was read stays, with a true header
+    EXPECT_EQ(settings_.tracks[0].status, kStatusStopped);
+    EXPECT_EQ(ProgressValues().back(), kStatusStopped);
+}
+
+TEST_F(ExtractionTest, CorrectingReadsLeaveNoFrameOutWhereJitterMovesPlainReads) {
+    UseSimulatedDisc("track audio 600\njitter 4\n");
+    settings_.Jitter = 0;
+    const std::string corrected = RipToWav(0);
+    EXPECT_EQ(Discontinuities(corrected), 0);
+    EXPECT_EQ(corrected.size(), 600u * 2352);
+    settings_.Jitter = 1;
+    EXPECT_GT(Discontinuities(RipToWav(0)), 5);
+}
+
+TEST_F(ExtractionTest, OverwriteQuestion) {
+    UseSimulatedDisc("track audio 30\n");
+    settings_.Overwrite = 0;
+    WriteWholeFile(dir_.File("out.wav"), "precious");
+    questions_.answers = {ConfirmAnswer::no};
+    RipJob job = Job(0);
+    RipTrackToWav(context_, job);
+    EXPECT_EQ(ReadWholeFile(dir_.File("out.wav")), "precious");
+    EXPECT_EQ(settings_.tracks[0].status, kStatusStopped);
+    EXPECT_EQ(ProgressValues(), (std::vector<int32_t>{kStatusStopped}));
+    ASSERT_EQ(questions_.asked.size(), 1u);
+    EXPECT_EQ(questions_.asked[0],
+              dir_.File("out.wav") + " already exists.\nDo you want to overwrite it?");
+    EXPECT_EQ(GetSimulatedReadCounts().plain, 0u);
+
+    questions_.answers = {ConfirmAnswer::all};
+    EXPECT_EQ(RipToWav(0), SimulatedAudio(0, 30));
+    EXPECT_TRUE(context_.run.overwriteAll);
+    EXPECT_EQ(RipToWav(0), SimulatedAudio(0, 30));  // no second question after All
+    EXPECT_EQ(questions_.asked.size(), 2u);
+
+    settings_.Overwrite = 1;
+    context_.run.overwriteAll = false;
+    EXPECT_EQ(RipToWav(0), SimulatedAudio(0, 30));
+    EXPECT_EQ(questions_.asked.size(), 2u);
+}
+
+TEST_F(ExtractionTest, StopBeforeTheNextRead) {
+    UseSimulatedDisc("track audio 100\n");
+    settings_.ripping = 0;
+    EXPECT_EQ(RipToWav(0), "");
+    EXPECT_EQ(settings_.tracks[0].status, kStatusStopped);
+    EXPECT_EQ(GetSimulatedReadCounts().plain, 0u);
+}
+
+TEST_F(ExtractionTest, FilesThatCannotBeWritten) {
+    UseSimulatedDisc("track audio 100\n");
+    RipJob job = Job(0, "missing/out.wav");
+    RipTrackToWav(context_, job);
+    EXPECT_EQ(settings_.tracks[0].status, kStatusError);
+    EXPECT_EQ(questions_.informed, std::vector<std::string>{"Cannot create output file"});
+
+    // A full disk is an error, not a completed track.
+    job.outputPath = "/dev/full";
+    RipTrackToWav(context_, job);
+    EXPECT_EQ(settings_.tracks[0].status, kStatusError);
+    EXPECT_EQ(questions_.informed.back(), kWriteFailedMessage);
+    EXPECT_EQ(RipTrackToPcm(context_, job), -1);
+    EXPECT_EQ(settings_.tracks[0].status, kStatusError);
+}
+
+TEST_F(ExtractionTest, PcmRip) {
+    UseSimulatedDisc("track audio 400\n");
+    RipJob job = Job(0, "cddatmp001.pcm");
+    EXPECT_EQ(RipTrackToPcm(context_, job), 0);
+    EXPECT_EQ(ReadWholeFile(job.outputPath), SimulatedAudio(0, 400));
+    // Reads 0, 5, 10 and 15 of 16 report 0 to 30; the last value stays for the encoder.
+    EXPECT_EQ(ProgressValues(), (std::vector<int32_t>{0, 9, 19, 29, 29}));
+    EXPECT_EQ(settings_.tracks[0].status, 29);
+}
+
+TEST_F(ExtractionTest, PcmRipEndings) {
+    UseSimulatedDisc("track audio 100\nunreadable 50\n");
+    RipJob job = Job(0, "cddatmp001.pcm");
+    questions_.answers = {ConfirmAnswer::no};
+    EXPECT_EQ(RipTrackToPcm(context_, job), -1);  // abandoned: the run stops
+    EXPECT_EQ(settings_.tracks[0].status, kStatusStopped);
+
+    settings_.ripping = 0;
+    EXPECT_EQ(RipTrackToPcm(context_, job), 0);  // stopped
+    EXPECT_EQ(settings_.tracks[0].status, kStatusStopped);
+
+    settings_.ripping = 1;
+    job.outputPath = dir_.File("missing/cddatmp001.pcm");
+    EXPECT_EQ(RipTrackToPcm(context_, job), -1);
+    EXPECT_EQ(settings_.tracks[0].status, kStatusError);
+    EXPECT_EQ(questions_.informed.back(), "Cannot create temporary output PCM file");
+}
+
+}  // namespace
+}  // namespace disctrove

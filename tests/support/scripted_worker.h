@@ -1,0 +1,46 @@
+// Notifications and questions for workers under test: answers come from a script, and
+// everything the worker posted or asked is kept for the test to look at.
+#pragma once
+
+#include <deque>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "rip/worker_context.h"
+
+namespace disctrove::testing {
+
+class RecordingNotifications : public WorkerNotifications {
+  public:
+    void TrackProgress(int32_t position, int32_t status) override {
+        progress.emplace_back(position, status);
+    }
+    void WorkFinished() override { ++finishedCount; }
+    void CddbDone() override { ++cddbDoneCount; }
+
+    std::vector<std::pair<int32_t, int32_t>> progress;  // (position, status)
+    int finishedCount = 0;
+    int cddbDoneCount = 0;
+};
+
+class ScriptedQuestions : public WorkerQuestions {
+  public:
+    void Inform(std::string_view text) override { informed.emplace_back(text); }
+    // The next scripted answer; No when the script has run out.
+    ConfirmAnswer Confirm(std::string_view text) override {
+        asked.emplace_back(text);
+        if (answers.empty()) {
+            return ConfirmAnswer::no;
+        }
+        const ConfirmAnswer answer = answers.front();
+        answers.pop_front();
+        return answer;
+    }
+
+    std::deque<ConfirmAnswer> answers;
+    std::vector<std::string> informed;
+    std::vector<std::string> asked;
+};
+
+}  // namespace disctrove::testing
