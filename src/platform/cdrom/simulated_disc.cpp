@@ -27,7 +27,7 @@ struct SectorRange {
     }
 };
 
-struct SimulatedDiscSpec {
+struct SimulatedDiscDescription {
     std::vector<DiscLayout::Track> tracks;
     int32_t leadOut = 0;
     std::vector<SectorRange> unreadable;
@@ -75,25 +75,25 @@ bool ParseCount(std::istringstream& words, int64_t& value, int64_t max) {
 
 // One statement; false when it is not one we know.
 bool ParseStatement(std::istringstream& words, const std::string& keyword,
-                    SimulatedDiscSpec& spec) {
+                    SimulatedDiscDescription& disc) {
     int64_t value = 0;
     SectorRange range;
     if (keyword == "track") {
         std::string kind;
         words >> kind;
         // 99 tracks and 100 minutes are more than any disc holds.
-        if ((kind != "audio" && kind != "data") || spec.tracks.size() == 99 ||
+        if ((kind != "audio" && kind != "data") || disc.tracks.size() == 99 ||
             !ParseCount(words, value, 100 * 60 * 75)) {
             return false;
         }
-        spec.tracks.push_back({spec.leadOut, kind == "data"});
-        spec.leadOut += static_cast<int32_t>(value);
+        disc.tracks.push_back({disc.leadOut, kind == "data"});
+        disc.leadOut += static_cast<int32_t>(value);
     } else if (keyword == "unreadable" && ParseRange(words, range)) {
-        spec.unreadable.push_back(range);
+        disc.unreadable.push_back(range);
     } else if (keyword == "plain-unreadable" && ParseRange(words, range)) {
-        spec.plainUnreadable.push_back(range);
+        disc.plainUnreadable.push_back(range);
     } else if (keyword == "jitter" && ParseCount(words, value, kFramesPerSector / 2)) {
-        spec.jitterFrames = static_cast<int32_t>(value);
+        disc.jitterFrames = static_cast<int32_t>(value);
     } else {
         return false;
     }
@@ -103,16 +103,16 @@ bool ParseStatement(std::istringstream& words, const std::string& keyword,
 
 class SimulatedDisc final : public DiscDevice {
   public:
-    explicit SimulatedDisc(SimulatedDiscSpec spec) : spec_(std::move(spec)) {}
+    explicit SimulatedDisc(SimulatedDiscDescription disc) : disc_(std::move(disc)) {}
 
     bool ReadLayout(DiscLayout& layout, ReadError& error) override {
-        if (spec_.tracks.empty()) {
+        if (disc_.tracks.empty()) {
             error = {kCdErrorNoDisc, 2};  // "not ready": an empty tray
             return false;
         }
         layout.firstTrack = 1;
-        layout.tracks = spec_.tracks;
-        layout.leadOut = spec_.leadOut;
+        layout.tracks = disc_.tracks;
+        layout.leadOut = disc_.leadOut;
         return true;
     }
 
@@ -120,18 +120,18 @@ class SimulatedDisc final : public DiscDevice {
                    ReadError& error) override {
         (correcting ? correctingReads : plainReads)++;
         const int64_t count = sectors;
-        if (start < 0 || start + count > spec_.leadOut) {
+        if (start < 0 || start + count > disc_.leadOut) {
             error = {kCdErrorOutOfRange, kSenseIllegalRequest};
             return false;
         }
-        for (const auto& range : spec_.unreadable) {
+        for (const auto& range : disc_.unreadable) {
             if (range.Touches(start, count)) {
                 error = {kCdErrorReadFailed, kSenseMediumError};
                 return false;
             }
         }
         if (!correcting) {
-            for (const auto& range : spec_.plainUnreadable) {
+            for (const auto& range : disc_.plainUnreadable) {
                 if (range.Touches(start, count)) {
                     error = {kCdErrorReadFailed, kSenseMediumError};
                     return false;
@@ -139,8 +139,8 @@ class SimulatedDisc final : public DiscDevice {
             }
         }
         int64_t shift = 0;
-        if (spec_.jitterFrames > 0) {
-            std::uniform_int_distribution<int32_t> jitter(-spec_.jitterFrames, spec_.jitterFrames);
+        if (disc_.jitterFrames > 0) {
+            std::uniform_int_distribution<int32_t> jitter(-disc_.jitterFrames, disc_.jitterFrames);
             shift = jitter(random_);
         }
         FillSimulatedAudio(start * kFramesPerSector + shift, count * kFramesPerSector, out);
@@ -148,7 +148,7 @@ class SimulatedDisc final : public DiscDevice {
     }
 
   private:
-    SimulatedDiscSpec spec_;
+    SimulatedDiscDescription disc_;
     std::mt19937 random_{20011231};
 };
 
@@ -180,7 +180,7 @@ std::unique_ptr<DiscDevice> OpenSimulatedDisc(const std::string& path, std::stri
         problem = "cannot open " + path;
         return nullptr;
     }
-    SimulatedDiscSpec spec;
+    SimulatedDiscDescription disc;
     std::string line;
     for (int number = 1; std::getline(in, line); ++number) {
         line = line.substr(0, line.find('#'));
@@ -189,13 +189,13 @@ std::unique_ptr<DiscDevice> OpenSimulatedDisc(const std::string& path, std::stri
         if (!(words >> keyword)) {
             continue;
         }
-        if (!ParseStatement(words, keyword, spec)) {
+        if (!ParseStatement(words, keyword, disc)) {
             problem =
                 path + ":" + std::to_string(number) + ": not a simulated disc statement: " + line;
             return nullptr;
         }
     }
-    return std::make_unique<SimulatedDisc>(std::move(spec));
+    return std::make_unique<SimulatedDisc>(std::move(disc));
 }
 
 }  // namespace disctrove::platform
