@@ -36,7 +36,7 @@ std::unique_ptr<DiscDevice> OpenDevice(const DeviceEntry& entry, std::string& pr
     }
     auto device = OpenLibcdioDevice(entry.source, entry.isImage);
     if (!device) {
-        problem = "cannot open " + entry.source;
+        problem = "cannot open " + entry.source + " as a disc image";
     }
     return device;
 }
