@@ -39,6 +39,7 @@ void AssignSettings(Settings& target, const Settings& source) {
     target.Username = source.Username;
     target.Password = source.Password;
     target.Savepasswd = source.Savepasswd;
+    target.Email = source.Email;
     target.folderHistory = source.folderHistory;
     target.templateHistory = source.templateHistory;
     target.WAVEncoder = source.WAVEncoder;

@@ -55,8 +55,9 @@ struct Settings {
     std::string Username;
     std::string Password;
     int32_t Savepasswd = 0;
-    std::vector<Track> tracks;               // runtime: audio tracks of the current disc
-    std::vector<Drive> drives;               // runtime: the CD drives and disc images
+    std::string Email;          // the address the CDDB hello gives; empty for Disctrove's own
+    std::vector<Track> tracks;  // runtime: audio tracks of the current disc
+    std::vector<Drive> drives;  // runtime: the CD drives and disc images
     std::vector<std::string> folderHistory;  // entry 0 is stored as Outfolder
     std::vector<std::string> templateHistory = {"$a-$t", "$n-$t", "$l-$n-$t", "$a-$l-$n-$t"};
     EncoderKind WAVEncoder = kEncoderMp3;

@@ -107,6 +107,7 @@ void VisitKeys(Settings& s, Visitor& v) {
     v.Text("CDDB", "Username", s.Username);
     v.Password(s);
     v.Flag("CDDB", "Savepasswd", s.Savepasswd);
+    v.Text("CDDB", "Email", s.Email);
 }
 
 constexpr const char* kTemplateKeys[] = {"Template01", "Template02", "Template03", "Template04"};

@@ -8,6 +8,7 @@
 #include <optional>
 #include <vector>
 
+#include "platform/cdrom/cddb_protocol.h"
 #include "platform/cdrom/disc_device.h"
 
 namespace disctrove::platform {
@@ -16,7 +17,6 @@ namespace {
 
 constexpr uint32_t kOverlapSectors = 1;  // the end of the previous request that is searched for
 constexpr uint32_t kRereadSectors = 3;   // how far before the request a correcting read starts
-constexpr int32_t kLeadInFrames = 150;
 constexpr uint8_t kAdrPosition = 0x10;
 constexpr uint8_t kLeadOutTrack = 0xAA;
 
@@ -152,14 +152,6 @@ bool RequestFits(const TrackBuffer* buffer) {
     return buffer != nullptr && uint64_t{buffer->sectorCount} * kCdSectorBytes <= buffer->capacity;
 }
 
-uint32_t DigitSum(uint32_t value) {
-    uint32_t sum = 0;
-    for (; value > 0; value /= 10) {
-        sum += value % 10;
-    }
-    return sum;
-}
-
 // Offset of the copy of `block` in `window` nearest to `expected`; npos when there is none.
 size_t FindNearest(const uint8_t* window, size_t windowSize, const uint8_t* block, size_t blockSize,
                    size_t expected) {
@@ -277,30 +269,16 @@ int ReadTOC(CdHandle handle, Toc* toc) {
 }
 
 int GetCDDBDiskID(CdHandle handle, std::span<uint32_t> buffer) {
-    OpenDisc* disc = FindOrFail(handle);
-    ReadError error;
-    if (disc == nullptr || !disc->Layout(error) || disc->layout.tracks.empty()) {
-        if (disc != nullptr) {
-            Fail(error);
-        }
+    DiscLayout layout;
+    if (!DiscLayoutOf(handle, layout) || layout.tracks.empty()) {
         return 0;
     }
-    const DiscLayout& layout = disc->layout;
-    std::vector<uint32_t> words;
-    uint32_t digits = 0;
-    words.push_back(0);  // the ID, filled in below
-    words.push_back(static_cast<uint32_t>(layout.tracks.size()));
+    std::vector<uint32_t> words = {ComputeCddbDiscId(layout),
+                                   static_cast<uint32_t>(layout.tracks.size())};
     for (const auto& track : layout.tracks) {
-        const auto offset = static_cast<uint32_t>(track.start + kLeadInFrames);
-        digits += DigitSum(offset / 75);
-        words.push_back(offset);
+        words.push_back(static_cast<uint32_t>(track.start + kLeadInFrames));
     }
-    const auto firstSeconds =
-        static_cast<uint32_t>(layout.tracks.front().start + kLeadInFrames) / 75;
-    const auto seconds = static_cast<uint32_t>(layout.leadOut + kLeadInFrames) / 75;
-    words.push_back(seconds);
-    words[0] = ((digits % 255) << 24) | ((seconds - firstSeconds) << 8) |
-               static_cast<uint32_t>(layout.tracks.size());
+    words.push_back(static_cast<uint32_t>(layout.leadOut + kLeadInFrames) / 75);
     std::copy_n(words.begin(), std::min(words.size(), buffer.size()), buffer.begin());
     return 1;
 }
@@ -396,6 +374,19 @@ int ReadCDAudioLBAEx(CdHandle handle, TrackBuffer* buffer, TrackBuffer* overlap)
     buffer->status = kCdStatusOk;
     SaveOverlap(overlap, window + dataStart + length, start + count);
     return kCdStatusOk;
+}
+
+bool DiscLayoutOf(CdHandle handle, DiscLayout& layout) {
+    OpenDisc* disc = FindOrFail(handle);
+    ReadError error;
+    if (disc == nullptr || !disc->Layout(error)) {
+        if (disc != nullptr) {
+            Fail(error);
+        }
+        return false;
+    }
+    layout = disc->layout;
+    return true;
 }
 
 int GetAspiLibError() {

@@ -51,6 +51,10 @@ class DiscDevice {
                            ReadError& error) = 0;
 };
 
+// The table of contents of the disc of an open handle (as read when the handle was opened or
+// by the last ReadTOC). False when there is no readable disc.
+bool DiscLayoutOf(uint32_t handle, DiscLayout& layout);
+
 // libcdio: a drive such as "/dev/sr0" or an image (.cue, .toc, .nrg). Null when it cannot be
 // opened.
 std::unique_ptr<DiscDevice> OpenLibcdioDevice(const std::string& source, bool isImage);

@@ -1,0 +1,91 @@
+#include "disc/cddb_lookup.h"
+
+#include <array>
+#include <new>
+#include <string>
+#include <vector>
+
+#include "app/version.h"
+#include "platform/cdrom/cddb.h"
+
+namespace disctrove {
+
+namespace {
+
+using namespace platform;
+
+void SetOptions(const Settings& s) {
+    CDDBSetOption(kCddbServer, s.Server, 0);
+    CDDBSetOption(kCddbPort, "", s.Port);
+    CDDBSetOption(kCddbQueryPath, s.Query, 0);
+    CDDBSetOption(kCddbUseProxy, "", s.Useproxy);
+    // Level 5 entries carry the DYEAR and DGENRE lines the parser reads.
+    CDDBSetOption(kCddbProtocolLevel, "", 5);
+    if (s.Useproxy) {
+        CDDBSetOption(kCddbProxyServer, s.Proxyserver, 0);
+        CDDBSetOption(kCddbProxyPort, "", s.Proxyport);
+        const bool login = !s.Username.empty() && !s.Password.empty();
+        CDDBSetOption(kCddbProxyLogin, login ? s.Username + ":" + s.Password : std::string(), 0);
+    }
+    CDDBSetOption(kCddbEmail, s.Email.empty() ? kDefaultCddbEmail : s.Email, 0);
+    CDDBSetOption(kCddbClient, std::string(kProgramName) + " " + kProgramVersion, 0);
+}
+
+}  // namespace
+
+void CddbLookupThread(Settings& settings, WorkerNotifications& notifications) {
+    settings.cddbReply.clear();
+    try {
+        std::array<CddbQueryItem, kMaxCddbMatches> matches{};
+        std::vector<char> reply(kCddbReplyBytes, '\0');
+        SetOptions(settings);
+        const auto drive = static_cast<size_t>(settings.Cdrom);
+        const CdHandle handle = settings.Cdrom >= 0 && drive < settings.drives.size()
+                                    ? GetCDHandle(&settings.drives[drive].handleRequest)
+                                    : 0;
+        if (handle != 0) {
+            CddbQuery query{static_cast<uint32_t>(matches.size()), matches.data()};
+            const bool answered = CDDBQuery(handle, &query) == 1;
+            CloseCDHandle(handle);
+            // Only the first match is taken; no choice is offered.
+            if (answered && query.count > 0 && CDDBGetDiskInfo(&matches[0], reply) == 1) {
+                settings.cddbReply = reply.data();
+            }
+        }
+    } catch (const std::bad_alloc&) {
+        // No memory for the reply: the look-up found nothing.
+    }
+    settings.cddbRunning = 0;
+    notifications.CddbDone();
+}
+
+CddbLookup::CddbLookup(Settings& settings, WorkerNotifications& notifications)
+    : settings_(settings), notifications_(notifications) {}
+
+CddbLookup::~CddbLookup() {
+    Cancel();
+    if (thread_.joinable()) {
+        thread_.join();
+    }
+}
+
+bool CddbLookup::Start() {
+    if (!done_) {
+        return false;
+    }
+    if (thread_.joinable()) {
+        thread_.join();
+    }
+    cancel_ = false;
+    done_ = false;
+    settings_.cddbRunning = 1;
+    thread_ = std::thread([this] {
+        SetCddbCancelFlag(&cancel_);
+        CddbLookupThread(settings_, notifications_);
+        SetCddbCancelFlag(nullptr);
+        done_ = true;
+    });
+    return true;
+}
+
+}  // namespace disctrove

@@ -1,0 +1,290 @@
+#include "disc/cddb_lookup.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <filesystem>
+#include <thread>
+
+#include "disc/cddb_reply_parser.h"
+#include "disc/disc.h"
+#include "platform/cdrom/cddb.h"
+#include "support/disc_images.h"
+#include "support/scripted_worker.h"
+#include "support/temp_dir.h"
+#include "tools/cddb_server.h"
+#include "tools/cue_image.h"
+
+namespace disctrove {
+namespace {
+
+using namespace std::chrono_literals;
+using testing::CddbServer;
+using testing::TempDir;
+
+const char* const kEntry =
+    "# xmcd\n#\n# Track frame offsets:\n#\t150\n#\t18217\n#\t23217\n#\n"
+    "# Disc length: 310 seconds\n#\n# Revision: 0\n#\n"
+    "DISCID=%ID%\nDTITLE=The Testers / F\xC3\xB6rst Album\nDYEAR=2003\nDGENRE=Jazz\n"
+    "TTITLE0=Opening\nTTITLE1=Middle\nTTITLE2=Coda\nEXTD=\nEXTT0=\nEXTT1=\nEXTT2=\n"
+    "PLAYORDER=\n";
+
+std::string Hex8(uint32_t id) {
+    std::array<char, 16> text{};
+    std::snprintf(text.data(), text.size(), "%08x", id);
+    return text.data();
+}
+
+class CddbLookupTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        platform::ClearDiscImages();
+        platform::SetCddbTimeouts(1s, 2s);
+        std::filesystem::create_directories(entries_);
+        const std::string cue = testing::MakeCueImage(dir_.path(), "disc",
+                                                      {{false, 18067}, {false, 5000}, {false, 77}});
+        testing::AddImage(cue);
+        BuildDriveList(settings_);
+        settings_.Cdrom = static_cast<int32_t>(settings_.drives.size()) - 1;
+        ASSERT_EQ(RefreshDisc(settings_), RefreshResult::ready);
+        discId_ = Hex8(settings_.drives.back().discId);
+        settings_.Server = "127.0.0.1";
+        settings_.Port = server_.port();
+    }
+    void TearDown() override {
+        platform::SetCddbTimeouts(10s, 30s);
+        platform::ClearDiscImages();
+    }
+
+    void AddEntry(const std::string& category, const std::string& id) {
+        std::filesystem::create_directories(entries_ + "/" + category);
+        std::string entry = kEntry;
+        entry.replace(entry.find("%ID%"), 4, id);
+        testing::WriteWholeFile(entries_ + "/" + category + "/" + id, entry);
+    }
+    std::string ExpectedReply(const std::string& id) const {
+        std::string entry = kEntry;
+        return entry.replace(entry.find("%ID%"), 4, id);
+    }
+    void LookUp() {
+        settings_.cddbRunning = 1;
+        CddbLookupThread(settings_, notes_);
+        EXPECT_EQ(settings_.cddbRunning, 0);
+        EXPECT_EQ(notes_.cddbDoneCount, ++lookups_);
+    }
+    std::string Command(size_t request) const {
+        const auto requests = server_.Requests();
+        return request < requests.size() ? requests[request].parameters.at("cmd") : "";
+    }
+
+    TempDir dir_;
+    std::string entries_ = dir_.path() + "/entries";
+    CddbServer server_{entries_};
+    Settings settings_;
+    testing::RecordingNotifications notes_;
+    std::string discId_;
+    int lookups_ = 0;
+};
+
+TEST_F(CddbLookupTest, RequestsFollowTheProtocol) {
+    AddEntry("rock", discId_);
+    LookUp();
+    const auto requests = server_.Requests();
+    ASSERT_EQ(requests.size(), 2u);
+    EXPECT_EQ(requests[0].path, "/~cddb/cddb.cgi");
+    EXPECT_FALSE(requests[0].proxied);
+    // Starts with the 150-frame lead-in; the lead-out at 23144 + 150 frames is 310 seconds.
+    EXPECT_EQ(Command(0), "cddb query " + discId_ + " 3 150 18217 23217 310");
+    EXPECT_EQ(requests[0].parameters.at("hello"), "cddb disctrove.invalid Disctrove 3.1");
+    EXPECT_EQ(requests[0].parameters.at("proto"), "6");
+    EXPECT_EQ(Command(1), "cddb read rock " + discId_);
+
+    settings_.Email = "someone@example.org";
+    LookUp();
+    EXPECT_EQ(server_.Requests()[2].parameters.at("hello"), "someone example.org Disctrove 3.1");
+}
+
+TEST_F(CddbLookupTest, ExactMatchGivesTheEntryAndNamesTheDisc) {
+    AddEntry("jazz", discId_);
+    LookUp();
+    EXPECT_EQ(settings_.cddbReply, ExpectedReply(discId_));
+    ParseCddbReply(settings_.cddbReply, settings_);
+    EXPECT_EQ(settings_.Artist, "The Testers");
+    EXPECT_EQ(settings_.Album, "F\xC3\xB6rst Album");
+    EXPECT_EQ(settings_.Year, "2003");
+    EXPECT_EQ(settings_.Genre, 9);
+    ASSERT_EQ(settings_.tracks.size(), 3u);
+    EXPECT_EQ(settings_.tracks[0].title, "Opening");
+    EXPECT_EQ(settings_.tracks[2].title, "Coda");
+}
+
+TEST_F(CddbLookupTest, SeveralMatchesTakeTheFirst) {
+    AddEntry("rock", discId_);
+    AddEntry("folk", discId_);
+    LookUp();
+    EXPECT_EQ(Command(1), "cddb read folk " + discId_);
+    EXPECT_EQ(settings_.cddbReply, ExpectedReply(discId_));
+}
+
+TEST_F(CddbLookupTest, InexactMatchIsTaken) {
+    AddEntry("misc", "0a0b0c03");  // another ID, the same number of tracks
+    LookUp();
+    EXPECT_EQ(Command(1), "cddb read misc 0a0b0c03");
+    EXPECT_EQ(settings_.cddbReply, ExpectedReply("0a0b0c03"));
+}
+
+TEST_F(CddbLookupTest, NoMatchLeavesTheReplyEmpty) {
+    settings_.cddbReply = "old";
+    LookUp();
+    EXPECT_EQ(settings_.cddbReply, "");
+    EXPECT_EQ(server_.Requests().size(), 1u);  // no read
+}
+
+TEST_F(CddbLookupTest, ServerLevelsBelowSixSendLatin1) {
+    AddEntry("jazz", discId_);
+    server_.SetHighestLevel('5');
+    LookUp();
+    const auto requests = server_.Requests();
+    ASSERT_EQ(requests.size(), 4u);  // each command tried at level 6, then at 5
+    EXPECT_EQ(requests[1].parameters.at("proto"), "5");
+    EXPECT_EQ(settings_.cddbReply, ExpectedReply(discId_));  // back in UTF-8
+}
+
+TEST_F(CddbLookupTest, UnreachableOrSilentServersEndInTime) {
+    AddEntry("rock", discId_);
+    {
+        CddbServer gone{entries_};
+        settings_.Port = gone.port();
+    }  // nobody listens there any more
+    LookUp();
+    EXPECT_EQ(settings_.cddbReply, "");
+
+    settings_.Port = server_.port();
+    server_.SetStalling(true);
+    const auto start = std::chrono::steady_clock::now();
+    LookUp();
+    EXPECT_EQ(settings_.cddbReply, "");
+    EXPECT_LT(std::chrono::steady_clock::now() - start, 5s);
+}
+
+TEST_F(CddbLookupTest, ErrorAnswersLeaveTheReplyEmpty) {
+    AddEntry("rock", discId_);
+    for (const char* answer :
+         {"409 No handshake\r\n", "500 Unknown developer email\r\n", "\x01\x02garbage", ""}) {
+        CddbServer server{entries_};
+        server.SetRawAnswer("cddb query", answer);
+        settings_.Port = server.port();
+        LookUp();
+        EXPECT_EQ(settings_.cddbReply, "") << answer;
+    }
+    settings_.Query = "/cgi-bin/elsewhere";  // the server answers 404
+    settings_.Port = server_.port();
+    LookUp();
+    EXPECT_EQ(settings_.cddbReply, "");
+}
+
+TEST_F(CddbLookupTest, MalformedEntriesAreCutNeverOverrun) {
+    AddEntry("rock", discId_);
+    const std::string read = "cddb read rock";
+    const std::string status = "210 rock " + discId_ + " CD database entry follows\r\n";
+
+    server_.SetRawAnswer(read, status + "DTITLE=A / B\r\nTTITLE0=x\r\n");  // no "."
+    LookUp();
+    EXPECT_EQ(settings_.cddbReply, "DTITLE=A / B\nTTITLE0=x\n");
+
+    CddbServer endless{entries_};
+    endless.SetRawAnswer(read, status + "TTITLE0=" + std::string(200000, 'a'));
+    settings_.Port = endless.port();
+    LookUp();
+    EXPECT_EQ(settings_.cddbReply.size(), kCddbReplyBytes - 1);
+    ParseCddbReply(settings_.cddbReply, settings_);  // the cut line is not taken
+    EXPECT_EQ(settings_.tracks[0].title, "Track 01");
+
+    CddbServer large{entries_};
+    std::string entry = "DTITLE=Big / Entry\r\n";
+    for (int i = 0; entry.size() < 40000; ++i) {
+        entry += "TTITLE" + std::to_string(i % 3) + "=" + std::string(200, 'x') + "\r\n";
+    }
+    large.SetRawAnswer(read, status + entry + ".\r\n");
+    settings_.Port = large.port();
+    LookUp();
+    EXPECT_EQ(settings_.cddbReply.size(), kCddbReplyBytes - 1);
+    ParseCddbReply(settings_.cddbReply, settings_);
+    EXPECT_EQ(settings_.Album, "Entry");
+}
+
+class CddbProxyTest : public CddbLookupTest {
+  protected:
+    void SetUp() override {
+        CddbLookupTest::SetUp();
+        AddEntry("rock", discId_);
+        // Only the proxy can reach this name.
+        settings_.Server = "cddb.example.invalid";
+        settings_.Port = 80;
+        settings_.Useproxy = 1;
+        settings_.Proxyserver = "127.0.0.1";
+        settings_.Proxyport = server_.port();
+    }
+};
+
+TEST_F(CddbProxyTest, WithoutCredentials) {
+    LookUp();
+    EXPECT_EQ(settings_.cddbReply, ExpectedReply(discId_));
+    const auto requests = server_.Requests();
+    ASSERT_EQ(requests.size(), 2u);
+    EXPECT_TRUE(requests[0].proxied);
+    EXPECT_EQ(requests[0].host, "cddb.example.invalid");
+    EXPECT_EQ(requests[0].proxyAuthorization, "");
+}
+
+TEST_F(CddbProxyTest, WithCredentials) {
+    server_.RequireProxyLogin("user:s3cret");
+    LookUp();  // none given
+    EXPECT_EQ(settings_.cddbReply, "");
+
+    settings_.Username = "user";
+    settings_.Password = "wrong";
+    LookUp();
+    EXPECT_EQ(settings_.cddbReply, "");
+
+    settings_.Password = "s3cret";
+    LookUp();
+    EXPECT_EQ(settings_.cddbReply, ExpectedReply(discId_));
+    EXPECT_EQ(server_.Requests().back().proxyAuthorization, "Basic dXNlcjpzM2NyZXQ=");
+
+    settings_.Useproxy = 0;  // without the proxy the server's name leads nowhere
+    LookUp();
+    EXPECT_EQ(settings_.cddbReply, "");
+}
+
+TEST_F(CddbLookupTest, OneLookUpAtATimeAndCancelledOnExit) {
+    platform::SetCddbTimeouts(10s, 30s);
+    server_.SetStalling(true);
+    const auto start = std::chrono::steady_clock::now();
+    {
+        CddbLookup lookup(settings_, notes_);
+        ASSERT_TRUE(lookup.Start());
+        EXPECT_EQ(settings_.cddbRunning, 1);
+        EXPECT_TRUE(lookup.Busy());
+        settings_.cddbRunning = 0;  // a refresh clears the flag; the thread still runs
+        EXPECT_FALSE(lookup.Start());
+
+        lookup.Cancel();
+        while (lookup.Busy() && std::chrono::steady_clock::now() - start < 5s) {
+            std::this_thread::sleep_for(10ms);
+        }
+        EXPECT_FALSE(lookup.Busy());
+        EXPECT_EQ(notes_.cddbDoneCount, 1);
+        EXPECT_EQ(settings_.cddbReply, "");
+
+        server_.SetStalling(false);
+        AddEntry("rock", discId_);
+        ASSERT_TRUE(lookup.Start());
+        server_.SetStalling(true);
+    }  // leaving the scope ends whatever runs
+    EXPECT_LT(std::chrono::steady_clock::now() - start, 8s);
+    EXPECT_EQ(notes_.cddbDoneCount, 2);
+}
+
+}  // namespace
+}  // namespace disctrove
