@@ -34,5 +34,6 @@ echo "== build and tests"
 build_and_test build
 echo "== build and tests under AddressSanitizer + UndefinedBehaviorSanitizer"
 ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1 \
+  LSAN_OPTIONS=suppressions="$PWD/tests/lsan.supp" \
   build_and_test build-sanitize -DDISCTROVE_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug
 echo "All tests passed."

@@ -14,10 +14,7 @@ namespace disctrove {
 inline constexpr uint32_t kReadChunkSectors = 26;
 inline constexpr uint32_t kOverlapSectors = 3;
 
-inline constexpr const char* kCannotCreateOutputMessage = "Cannot create output file";
 inline constexpr const char* kCannotCreateTempMessage = "Cannot create temporary output PCM file";
-inline constexpr const char* kWriteFailedMessage =
-    "Cannot write to the output file.\nThe disk may be full.";
 
 struct RipJob {
     Track* track = nullptr;

@@ -10,6 +10,10 @@
 
 namespace disctrove {
 
+inline constexpr const char* kCannotCreateOutputMessage = "Cannot create output file";
+inline constexpr const char* kWriteFailedMessage =
+    "Cannot write to the output file.\nThe disk may be full.";
+
 // The numbers the notifications are known by.
 inline constexpr int32_t kTrackProgressMessage = 103;
 inline constexpr int32_t kWorkFinishedMessage = 108;

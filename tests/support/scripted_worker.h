@@ -3,6 +3,7 @@
 #pragma once
 
 #include <deque>
+#include <functional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -15,11 +16,15 @@ class RecordingNotifications : public WorkerNotifications {
   public:
     void TrackProgress(int32_t position, int32_t status) override {
         progress.emplace_back(position, status);
+        if (onProgress) {
+            onProgress(position, status);
+        }
     }
     void WorkFinished() override { ++finishedCount; }
     void CddbDone() override { ++cddbDoneCount; }
 
-    std::vector<std::pair<int32_t, int32_t>> progress;  // (position, status)
+    std::function<void(int32_t position, int32_t status)> onProgress;  // e.g. to press Stop
+    std::vector<std::pair<int32_t, int32_t>> progress;                 // (position, status)
     int finishedCount = 0;
     int cddbDoneCount = 0;
 };

@@ -1,5 +1,7 @@
 #include "support/temp_dir.h"
 
+#include <array>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -37,6 +39,20 @@ std::string ReadWholeFile(const std::string& path) {
 void WriteWholeFile(const std::string& path, const std::string& content) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out << content;
+}
+
+std::string CommandOutput(const std::string& command) {
+    std::string output;
+    FILE* pipe = popen((command + " 2>&1").c_str(), "r");
+    if (pipe == nullptr) {
+        return output;
+    }
+    std::array<char, 4096> buffer{};
+    while (const size_t n = std::fread(buffer.data(), 1, buffer.size(), pipe)) {
+        output.append(buffer.data(), n);
+    }
+    pclose(pipe);
+    return output;
 }
 
 int RunCommand(const std::string& command) {

@@ -26,4 +26,7 @@ void WriteWholeFile(const std::string& path, const std::string& content);
 // Runs a shell command; returns its exit status.
 int RunCommand(const std::string& command);
 
+// Runs a shell command; returns what it printed on standard output and standard error.
+std::string CommandOutput(const std::string& command);
+
 }  // namespace disctrove::testing

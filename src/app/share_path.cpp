@@ -1,0 +1,23 @@
+#include "app/share_path.h"
+
+#include "platform/system/environment.h"
+
+namespace disctrove {
+
+std::string ShareFilePath(std::string_view name) {
+    const std::string executable = platform::ExecutablePath();
+    const std::string folder = executable.substr(0, executable.rfind('/') + 1);
+    const std::string candidates[] = {
+        folder + std::string(name),
+        folder + "../share/disctrove/" + std::string(name),
+        std::string(DISCTROVE_SOURCE_SHARE_DIR) + "/" + std::string(name),
+    };
+    for (const std::string& path : candidates) {
+        if (platform::FileExists(path)) {
+            return path;
+        }
+    }
+    return {};
+}
+
+}  // namespace disctrove

@@ -1,0 +1,36 @@
+// What an encoder is given, and how the rip worker reaches the encoder of each format.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "app/formats.h"
+#include "rip/worker_context.h"
+
+namespace disctrove {
+
+struct EncodeJob {
+    Track* track = nullptr;  // its format, title and length; its status tells the outcome
+    std::string sourcePath;  // the raw PCM temporary file of a rip, or a WAV file
+    std::string outputPath;
+};
+
+// The encoder of one compressed format as the rip worker uses it. One object serves one rip
+// run, so what it loads for the run is released when the run ends.
+class RipEncoder {
+  public:
+    virtual ~RipEncoder() = default;
+
+    // Called before every track of this format; false when the encoder cannot work (its reason
+    // already told the user): the track then gets no file and the run goes on.
+    virtual bool Ready(WorkerContext& context) = 0;
+
+    // Encodes the rip's raw PCM temporary file (job.sourcePath) into job.outputPath, sets the
+    // track's final status, reports it, and deletes the temporary file.
+    virtual void Encode(WorkerContext& context, EncodeJob& job) = 0;
+};
+
+// The encoder for tracks of `kind`, or null when there is none for it.
+std::unique_ptr<RipEncoder> MakeRipEncoder(EncoderKind kind);
+
+}  // namespace disctrove

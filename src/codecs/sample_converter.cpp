@@ -1,0 +1,113 @@
+#include "codecs/sample_converter.h"
+
+extern "C" {
+#include <libavutil/channel_layout.h>
+#include <libavutil/samplefmt.h>
+#include <libswresample/swresample.h>
+}
+
+#include <algorithm>
+#include <cstring>
+
+namespace disctrove {
+
+namespace {
+
+float SampleAt(const uint8_t* at, int32_t bytes) {
+    switch (bytes) {
+        case 2:
+            return static_cast<float>(static_cast<int16_t>(at[0] | (at[1] << 8))) *
+                   (1.0f / 32768.0f);
+        case 3: {
+            const auto value = static_cast<int32_t>(static_cast<uint32_t>(at[0]) << 8 |
+                                                    static_cast<uint32_t>(at[1]) << 16 |
+                                                    static_cast<uint32_t>(at[2]) << 24);
+            return static_cast<float>(value) * (1.0f / 2147483648.0f);
+        }
+        default: {
+            const auto value = static_cast<int32_t>(
+                static_cast<uint32_t>(at[0]) | static_cast<uint32_t>(at[1]) << 8 |
+                static_cast<uint32_t>(at[2]) << 16 | static_cast<uint32_t>(at[3]) << 24);
+            return static_cast<float>(value) * (1.0f / 2147483648.0f);
+        }
+    }
+}
+
+}  // namespace
+
+SampleConverter::SampleConverter(SampleLayout input, int32_t bytesPerSample, SampleLayout output)
+    : input_(input), bytesPerSample_(bytesPerSample), output_(output) {
+    if (input.channels <= 0 || output.channels <= 0 || input.rate <= 0 || output.rate <= 0 ||
+        bytesPerSample < 2 || bytesPerSample > 4) {
+        return;
+    }
+    planes_.resize(static_cast<size_t>(input.channels));
+    if (input.channels == output.channels && input.rate == output.rate) {
+        ok_ = true;
+        return;
+    }
+    AVChannelLayout inLayout{};
+    AVChannelLayout outLayout{};
+    av_channel_layout_default(&inLayout, input.channels);
+    av_channel_layout_default(&outLayout, output.channels);
+    ok_ = swr_alloc_set_opts2(&resampler_, &outLayout, AV_SAMPLE_FMT_FLTP, output.rate, &inLayout,
+                              AV_SAMPLE_FMT_FLTP, input.rate, 0, nullptr) == 0 &&
+          swr_init(resampler_) == 0;
+    av_channel_layout_uninit(&inLayout);
+    av_channel_layout_uninit(&outLayout);
+}
+
+SampleConverter::~SampleConverter() {
+    swr_free(&resampler_);
+}
+
+int32_t SampleConverter::OutputRoom(int32_t inputFrames) const {
+    if (resampler_ == nullptr) {
+        return inputFrames;
+    }
+    return std::max(swr_get_out_samples(resampler_, inputFrames), 0);
+}
+
+int32_t SampleConverter::Convert(const uint8_t* input, int32_t frames, float** output,
+                                 int32_t room) {
+    if (!ok_ || frames <= 0) {
+        return 0;
+    }
+    const auto channels = static_cast<size_t>(input_.channels);
+    const size_t frameBytes = channels * static_cast<size_t>(bytesPerSample_);
+    if (resampler_ == nullptr) {
+        // Same layout: straight into the output planes.
+        frames = std::min(frames, room);
+        for (size_t c = 0; c < channels; ++c) {
+            const uint8_t* at = input + c * static_cast<size_t>(bytesPerSample_);
+            for (int32_t i = 0; i < frames; ++i, at += frameBytes) {
+                output[c][i] = SampleAt(at, bytesPerSample_);
+            }
+        }
+        return frames;
+    }
+    std::vector<const uint8_t*> in(channels);
+    for (size_t c = 0; c < channels; ++c) {
+        std::vector<float>& plane = planes_[c];
+        plane.resize(static_cast<size_t>(frames));
+        const uint8_t* at = input + c * static_cast<size_t>(bytesPerSample_);
+        for (int32_t i = 0; i < frames; ++i, at += frameBytes) {
+            plane[static_cast<size_t>(i)] = SampleAt(at, bytesPerSample_);
+        }
+        in[c] = reinterpret_cast<const uint8_t*>(plane.data());
+    }
+    const int converted =
+        swr_convert(resampler_, reinterpret_cast<uint8_t**>(output), room, in.data(), frames);
+    return std::max(converted, 0);
+}
+
+int32_t SampleConverter::Flush(float** output, int32_t room) {
+    if (resampler_ == nullptr || !ok_) {
+        return 0;
+    }
+    const int converted =
+        swr_convert(resampler_, reinterpret_cast<uint8_t**>(output), room, nullptr, 0);
+    return std::max(converted, 0);
+}
+
+}  // namespace disctrove

@@ -1,0 +1,48 @@
+// Interleaved integer PCM in, planar float samples out, at another rate or channel count when
+// asked (libswresample), so an encoder is always handed what it declared.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+struct SwrContext;
+
+namespace disctrove {
+
+struct SampleLayout {
+    int32_t channels = 2;
+    int32_t rate = 44100;
+};
+
+class SampleConverter {
+  public:
+    // `bytesPerSample` is 2, 3 or 4 (16-, 24- or 32-bit little-endian signed samples).
+    SampleConverter(SampleLayout input, int32_t bytesPerSample, SampleLayout output);
+    ~SampleConverter();
+    SampleConverter(const SampleConverter&) = delete;
+    SampleConverter& operator=(const SampleConverter&) = delete;
+
+    // False when the conversion cannot be set up.
+    bool ok() const { return ok_; }
+
+    // Room in output frames that converting `inputFrames` frames may need.
+    int32_t OutputRoom(int32_t inputFrames) const;
+
+    // Converts `frames` interleaved frames at `input` into the output planes (one per output
+    // channel, each with room for `room` frames); returns the frames written. Samples become
+    // floats in -1..1 (a 16-bit sample s becomes s / 32768).
+    int32_t Convert(const uint8_t* input, int32_t frames, float** output, int32_t room);
+
+    // Hands out what the resampler still holds at the end of the input; 0 when nothing.
+    int32_t Flush(float** output, int32_t room);
+
+  private:
+    SampleLayout input_;
+    int32_t bytesPerSample_;
+    SampleLayout output_;
+    SwrContext* resampler_ = nullptr;         // only when rate or channel count change
+    std::vector<std::vector<float>> planes_;  // the input as planar floats
+    bool ok_ = false;
+};
+
+}  // namespace disctrove

@@ -1,0 +1,28 @@
+#include "platform/system/files.h"
+
+#include <pthread.h>
+#include <sched.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+
+namespace disctrove::platform {
+
+CreateFolderResult CreateFolder(const std::string& path) {
+    if (::mkdir(path.c_str(), 0777) == 0) {
+        return CreateFolderResult::created;
+    }
+    return errno == EEXIST ? CreateFolderResult::alreadyExists : CreateFolderResult::failed;
+}
+
+bool RemoveFile(const std::string& path) {
+    return ::unlink(path.c_str()) == 0 || errno == ENOENT;
+}
+
+void SetIdlePriority() {
+    const sched_param parameters{};
+    pthread_setschedparam(pthread_self(), SCHED_IDLE, &parameters);
+}
+
+}  // namespace disctrove::platform

@@ -1,0 +1,19 @@
+// Folders and files, as the workers need them.
+#pragma once
+
+#include <string>
+
+namespace disctrove::platform {
+
+enum class CreateFolderResult { created, alreadyExists, failed };
+
+// Creates one folder (its parent must exist).
+CreateFolderResult CreateFolder(const std::string& path);
+
+// Deletes a file; a missing file is no error. False when it exists and cannot be deleted.
+bool RemoveFile(const std::string& path);
+
+// Makes the calling thread run only when nothing else wants the processor.
+void SetIdlePriority();
+
+}  // namespace disctrove::platform

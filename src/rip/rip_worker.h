@@ -1,0 +1,61 @@
+// The rip worker: rips the marked tracks of the disc one after another into files.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <thread>
+
+#include "rip/wav_file.h"
+#include "rip/worker_context.h"
+
+namespace disctrove {
+
+// Results of a run.
+inline constexpr int kRipCompleted = 0;  // every marked track was processed
+inline constexpr int kRipFailed = 1;     // a folder could not be made, or memory ran out
+inline constexpr int kRipStopped = 2;    // the run was stopped
+
+inline constexpr const char* kRippingText = "Ripping...";
+inline constexpr const char* kWaitingForWorkerText = "Waiting for the encoding thread to finish...";
+inline constexpr const char* kCompletionSound = "ripdone.wav";
+
+// One run: artist and album folders when RipInFolder is on, the playlist when Createm3u is on,
+// then every marked track in list order (WAV straight from the disc, other formats through
+// the raw PCM temporary file `tempFileName` and their encoder). Sets `finished`, plays the
+// completion sound when Makesound is on and posts WorkFinished; returns kRipCompleted,
+// kRipFailed or kRipStopped.
+int RunRipWorker(WorkerContext& context, std::string_view tempFileName = kTempPcmFileName);
+
+// What starting a rip does to the model (after the disc-change check): every marked track gets
+// status 0, `ripping` is set and `finished` cleared.
+void PrepareRip(Settings& settings);
+
+// What stopping a rip does to the model: `ripping` is cleared and every marked track that has
+// not ended (status below 100) becomes 101. The caller then waits for `finished`.
+void StopRip(Settings& settings);
+
+// Plays the completion sound, or the system's default sound when its file is missing.
+void PlayCompletionSound();
+
+// The rip worker on a thread of its own, at idle priority.
+class RipWorkerThread {
+  public:
+    RipWorkerThread(Settings& settings, WorkerNotifications& notifications,
+                    WorkerQuestions& questions);
+    // Stops a running rip and waits for the thread.
+    ~RipWorkerThread();
+    RipWorkerThread(const RipWorkerThread&) = delete;
+    RipWorkerThread& operator=(const RipWorkerThread&) = delete;
+
+    // PrepareRip, then the run on a new thread; false when a run is still under way.
+    bool Start(std::string tempFileName = std::string(kTempPcmFileName));
+    // Waits for the run to end; returns its result.
+    int Join();
+
+  private:
+    WorkerContext context_;
+    std::thread thread_;
+    int result_ = kRipCompleted;
+};
+
+}  // namespace disctrove

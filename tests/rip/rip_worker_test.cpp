@@ -1,0 +1,250 @@
+#include "rip/rip_worker.h"
+
+#include <gtest/gtest.h>
+#include <sched.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "disc/disc.h"
+#include "rip/naming.h"
+#include "support/audio_files.h"
+#include "support/disc_images.h"
+#include "support/scripted_worker.h"
+#include "support/temp_dir.h"
+#include "tools/cue_image.h"
+
+namespace disctrove {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::ReadWholeFile;
+using testing::TempDir;
+using testing::WriteWholeFile;
+
+// Notes what `finished` said when the run told it had ended.
+class WatchingNotifications : public testing::RecordingNotifications {
+  public:
+    explicit WatchingNotifications(const Settings& settings) : settings_(settings) {}
+    void WorkFinished() override {
+        finishedWhenTold = settings_.finished;
+        RecordingNotifications::WorkFinished();
+    }
+    int32_t finishedWhenTold = -1;
+
+  private:
+    const Settings& settings_;
+};
+
+class RipWorkerTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        platform::ClearDiscImages();
+        fs::create_directories(out_);
+        fs::create_directories(tmp_);
+        settings_.folderHistory = {out_};
+        settings_.Tmpfolder = tmp_;
+        settings_.currentTemplate = "$n-$t";
+        settings_.Overwrite = 1;
+    }
+    void TearDown() override { platform::ClearDiscImages(); }
+
+    // A disc of `count` tracks of `sectors` sectors each, all marked, titled "Song N".
+    void UseDisc(int count, uint32_t sectors, EncoderKind kind) {
+        std::vector<testing::ImageTrack> tracks(static_cast<size_t>(count), {false, sectors});
+        testing::AddImage(testing::MakeCueImage(dir_.path(), "disc", tracks));
+        BuildDriveList(settings_);
+        settings_.Cdrom = static_cast<int32_t>(settings_.drives.size()) - 1;
+        settings_.Encoder = kind;
+        ASSERT_EQ(RefreshDisc(settings_), RefreshResult::ready);
+        for (Track& track : settings_.tracks) {
+            track.marked = 1;
+            track.title = "Song " + std::to_string(track.index + 1);
+        }
+    }
+    void SetEncoder(size_t track, EncoderKind kind) {
+        settings_.tracks[track].encoder = kind;
+        settings_.tracks[track].format = TrackFormatFor(kind, settings_.formats);
+    }
+    int Run() {
+        PrepareRip(settings_);
+        return RunRipWorker(context_);
+    }
+    std::vector<int32_t> Statuses() const {
+        std::vector<int32_t> statuses;
+        for (const Track& track : settings_.tracks) {
+            statuses.push_back(track.status);
+        }
+        return statuses;
+    }
+    std::string TrackAudio(size_t track) const {
+        const Track& t = settings_.tracks[track];
+        return ReadWholeFile(dir_.File("disc.bin"))
+            .substr(size_t{static_cast<uint32_t>(t.startSector)} * 2352,
+                    size_t{t.lengthSectors} * 2352);
+    }
+
+    TempDir dir_;
+    std::string out_ = dir_.File("out");
+    std::string tmp_ = dir_.File("tmp");
+    Settings settings_;
+    WatchingNotifications notes_{settings_};
+    testing::ScriptedQuestions questions_;
+    WorkerContext context_{settings_, notes_, questions_, {}};
+};
+
+TEST_F(RipWorkerTest, WavAndOggTracksInArtistAndAlbumFoldersWithAPlaylist) {
+    UseDisc(5, 150, kEncoderWav);
+    SetEncoder(1, kEncoderOgg);
+    SetEncoder(3, kEncoderOgg);
+    settings_.tracks[4].marked = 0;
+    settings_.RipInFolder = 1;
+    settings_.Createm3u = 1;
+    settings_.Artist = "The Band";
+    settings_.Album = "Live/Loud";
+    EXPECT_EQ(Run(), kRipCompleted);
+
+    const std::string folder = out_ + "/The Band/Live_Loud/";
+    EXPECT_EQ(ReadWholeFile(folder + "01-Song 1.wav").substr(44), TrackAudio(0));
+    EXPECT_EQ(ReadWholeFile(folder + "03-Song 3.wav").substr(44), TrackAudio(2));
+    for (const char* ogg : {"02-Song 2.ogg", "04-Song 4.ogg"}) {
+        EXPECT_TRUE(testing::OggInfoProblems(folder + ogg).empty()) << ogg;
+    }
+    EXPECT_FALSE(fs::exists(folder + "05-Song 5.wav"));
+    EXPECT_EQ(ReadWholeFile(folder + "The Band - Live_Loud.m3u"),
+              "#EXTM3U\n"
+              "#EXTINF:-1,Live/Loud - Song 1\n01-Song 1.wav\n"
+              "#EXTINF:-1,Live/Loud - Song 2\n02-Song 2.ogg\n"
+              "#EXTINF:-1,Live/Loud - Song 3\n03-Song 3.wav\n"
+              "#EXTINF:-1,Live/Loud - Song 4\n04-Song 4.ogg\n");
+    EXPECT_TRUE(fs::is_empty(tmp_));  // no temporary file left
+    EXPECT_EQ(Statuses(), (std::vector<int32_t>{100, 100, 100, 100, kStatusNone}));
+    EXPECT_EQ(settings_.currentTrack, 3);
+    EXPECT_EQ(notes_.finishedCount, 1);
+    EXPECT_EQ(notes_.finishedWhenTold, 1);
+}
+
+TEST_F(RipWorkerTest, EachRunAppendsToThePlaylist) {
+    UseDisc(2, 30, kEncoderWav);
+    settings_.Createm3u = 1;
+    settings_.Album.clear();
+    EXPECT_EQ(Run(), kRipCompleted);
+    for (Track& track : settings_.tracks) {
+        track.marked = 0;
+    }
+    EXPECT_EQ(Run(), kRipCompleted);  // nothing marked: only the header line
+    const std::string playlist = ReadWholeFile(out_ + "/" + PlaylistName(settings_));
+    EXPECT_EQ(playlist,
+              "#EXTM3U\n#EXTINF:-1,Unknown album - Song 1\n01-Song 1.wav\n"
+              "#EXTINF:-1,Unknown album - Song 2\n02-Song 2.wav\n#EXTM3U\n");
+}
+
+TEST_F(RipWorkerTest, ExistingAlbumFolderWithoutOverwrite) {
+    UseDisc(2, 30, kEncoderWav);
+    settings_.RipInFolder = 1;
+    settings_.Artist = "X";
+    settings_.Album = "Y";
+    fs::create_directories(out_ + "/X/Y");
+    settings_.Overwrite = 0;
+    EXPECT_EQ(Run(), kRipFailed);
+    ASSERT_EQ(questions_.informed.size(), 1u);
+    EXPECT_EQ(questions_.informed[0],
+              "Cannot create album's folder \"X/Y\"\nPlease check if that folder already "
+              "exists and rename it\nor use the \"Overwrite tracks\" option in the menu "
+              "Options > Global > Misc");
+    EXPECT_TRUE(fs::is_empty(out_ + "/X/Y"));
+    EXPECT_EQ(notes_.finishedCount, 1);
+
+    settings_.Overwrite = 1;  // now the rip goes into the folder that is there
+    EXPECT_EQ(Run(), kRipCompleted);
+    EXPECT_TRUE(fs::exists(out_ + "/X/Y/02-Song 2.wav"));
+}
+
+TEST_F(RipWorkerTest, ArtistFolderThatCannotBeMade) {
+    UseDisc(1, 30, kEncoderWav);
+    WriteWholeFile(dir_.File("file"), "");
+    settings_.folderHistory = {dir_.File("file")};
+    settings_.RipInFolder = 1;
+    settings_.Artist = "X";
+    EXPECT_EQ(Run(), kRipFailed);
+    EXPECT_EQ(questions_.informed, std::vector<std::string>{"Cannot create artist's folder \"X\""});
+    EXPECT_EQ(settings_.tracks[0].status, 0);  // untouched
+}
+
+TEST_F(RipWorkerTest, StopDuringTheThirdOfFiveTracks) {
+    UseDisc(5, 300, kEncoderOgg);
+    notes_.onProgress = [this](int32_t position, int32_t status) {
+        if (position == 2 && status >= 40 && status < 100) {  // while the encoder works
+            StopRip(settings_);
+        }
+    };
+    EXPECT_EQ(Run(), kRipStopped);
+    EXPECT_EQ(Statuses(), (std::vector<int32_t>{100, 100, 101, 101, 101}));
+    EXPECT_TRUE(fs::is_empty(tmp_));
+    EXPECT_FALSE(fs::exists(out_ + "/04-Song 4.ogg"));
+}
+
+TEST_F(RipWorkerTest, StopWhileReadingLeavesNoTemporaryFile) {
+    UseDisc(3, 300, kEncoderOgg);
+    notes_.onProgress = [this](int32_t position, int32_t status) {
+        if (position == 1 && status > 0 && status < 30) {  // while the disc is read
+            StopRip(settings_);
+        }
+    };
+    EXPECT_EQ(Run(), kRipStopped);
+    EXPECT_EQ(Statuses(), (std::vector<int32_t>{100, 101, 101}));
+    EXPECT_TRUE(fs::is_empty(tmp_));
+}
+
+TEST_F(RipWorkerTest, NoAtTheOverwriteQuestionSkipsOnlyThatTrack) {
+    UseDisc(3, 30, kEncoderWav);
+    settings_.Overwrite = 0;
+    settings_.Createm3u = 1;
+    WriteWholeFile(out_ + "/02-Song 2.wav", "mine");
+    questions_.answers = {ConfirmAnswer::no};
+    EXPECT_EQ(Run(), kRipCompleted);
+    EXPECT_EQ(Statuses(), (std::vector<int32_t>{100, 101, 100}));
+    EXPECT_EQ(ReadWholeFile(out_ + "/02-Song 2.wav"), "mine");
+    const std::string playlist = ReadWholeFile(out_ + "/" + PlaylistName(settings_));
+    EXPECT_NE(playlist.find("02-Song 2.wav\n"), std::string::npos);  // listed all the same
+}
+
+TEST_F(RipWorkerTest, NoAtAReadErrorWhileMakingTheTemporaryFileStopsTheRun) {
+    const std::string simcd =
+        testing::WriteSimulatedDisc(dir_.path(), "faulty",
+                                    "track audio 100\ntrack audio 100\nunreadable 150\n"
+                                    "track audio 100\n");
+    testing::AddImage(simcd);
+    BuildDriveList(settings_);
+    settings_.Cdrom = static_cast<int32_t>(settings_.drives.size()) - 1;
+    settings_.Encoder = kEncoderOgg;
+    ASSERT_EQ(RefreshDisc(settings_), RefreshResult::ready);
+    for (Track& track : settings_.tracks) {
+        track.marked = 1;
+    }
+    questions_.answers = {ConfirmAnswer::no};
+    EXPECT_EQ(Run(), kRipStopped);
+    EXPECT_EQ(Statuses(), (std::vector<int32_t>{100, 101, 0}));
+    EXPECT_EQ(settings_.ripping, 0);
+}
+
+TEST_F(RipWorkerTest, WorkerThreadRunsAtIdlePriority) {
+    UseDisc(2, 30, kEncoderWav);
+    settings_.Makesound = 1;  // no sound card here: it must simply not matter
+    int policy = -1;
+    notes_.onProgress = [&policy](int32_t, int32_t) { policy = sched_getscheduler(0); };
+    RipWorkerThread worker(settings_, notes_, questions_);
+    ASSERT_TRUE(worker.Start());
+    EXPECT_EQ(worker.Join(), kRipCompleted);
+    EXPECT_EQ(policy, SCHED_IDLE);
+    EXPECT_EQ(settings_.finished, 1);
+    EXPECT_EQ(Statuses(), (std::vector<int32_t>{100, 100}));
+
+    // A second run of the same worker.
+    ASSERT_TRUE(worker.Start());
+    EXPECT_EQ(worker.Join(), kRipCompleted);
+    EXPECT_EQ(notes_.finishedCount, 2);
+}
+
+}  // namespace
+}  // namespace disctrove
