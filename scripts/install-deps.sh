@@ -13,7 +13,7 @@ packages=(
   libavcodec-dev libavformat-dev libavutil-dev libswresample-dev
   libasound2-dev libcurl4-openssl-dev
   # tools the tests use to check the files we write
-  ffmpeg vorbis-tools sox cd-paranoia
+  ffmpeg vorbis-tools sox cd-paranoia lame
 )
 
 missing=()

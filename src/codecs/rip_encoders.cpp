@@ -1,6 +1,8 @@
 // The encoders the rip worker can hand a track to.
 #include "codecs/encode_job.h"
+#include "codecs/mp3_encoder.h"
 #include "codecs/ogg_encoder.h"
+#include "codecs/wma_encoder.h"
 
 namespace disctrove {
 
@@ -12,12 +14,40 @@ class OggRipEncoder final : public RipEncoder {
     void Encode(WorkerContext& context, EncodeJob& job) override { OggEncode(context, job, true); }
 };
 
+// LAME is loaded at the first MP3 track of a run (a failed load is tried again at the next
+// one) and released when the run ends.
+class Mp3RipEncoder final : public RipEncoder {
+  public:
+    bool Ready(WorkerContext& context) override {
+        if (!lame_) {
+            lame_ = LoadLame(context.questions);
+        }
+        return lame_ != nullptr;
+    }
+    void Encode(WorkerContext& context, EncodeJob& job) override {
+        EncodeMp3(context, *lame_, job, true);
+    }
+
+  private:
+    std::unique_ptr<platform::LameLibrary> lame_;
+};
+
+class WmaRipEncoder final : public RipEncoder {
+  public:
+    bool Ready(WorkerContext&) override { return true; }
+    void Encode(WorkerContext& context, EncodeJob& job) override { WmaEncode(context, job, true); }
+};
+
 }  // namespace
 
 std::unique_ptr<RipEncoder> MakeRipEncoder(EncoderKind kind) {
     switch (kind) {
         case kEncoderOgg:
             return std::make_unique<OggRipEncoder>();
+        case kEncoderMp3:
+            return std::make_unique<Mp3RipEncoder>();
+        case kEncoderWma:
+            return std::make_unique<WmaRipEncoder>();
         default:
             return nullptr;
     }

@@ -15,6 +15,8 @@ namespace {
 
 float SampleAt(const uint8_t* at, int32_t bytes) {
     switch (bytes) {
+        case 1:  // 8-bit WAV samples are unsigned
+            return static_cast<float>(static_cast<int32_t>(at[0]) - 128) * (1.0f / 128.0f);
         case 2:
             return static_cast<float>(static_cast<int16_t>(at[0] | (at[1] << 8))) *
                    (1.0f / 32768.0f);
@@ -38,7 +40,7 @@ float SampleAt(const uint8_t* at, int32_t bytes) {
 SampleConverter::SampleConverter(SampleLayout input, int32_t bytesPerSample, SampleLayout output)
     : input_(input), bytesPerSample_(bytesPerSample), output_(output) {
     if (input.channels <= 0 || output.channels <= 0 || input.rate <= 0 || output.rate <= 0 ||
-        bytesPerSample < 2 || bytesPerSample > 4) {
+        bytesPerSample < 1 || bytesPerSample > 4) {
         return;
     }
     planes_.resize(static_cast<size_t>(input.channels));

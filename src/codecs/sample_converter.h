@@ -16,7 +16,8 @@ struct SampleLayout {
 
 class SampleConverter {
   public:
-    // `bytesPerSample` is 2, 3 or 4 (16-, 24- or 32-bit little-endian signed samples).
+    // `bytesPerSample` is 1 (8-bit unsigned samples) or 2, 3 or 4 (16-, 24- or 32-bit
+    // little-endian signed samples).
     SampleConverter(SampleLayout input, int32_t bytesPerSample, SampleLayout output);
     ~SampleConverter();
     SampleConverter(const SampleConverter&) = delete;

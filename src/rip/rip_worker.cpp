@@ -85,7 +85,9 @@ TrackEnd RipTrack(WorkerContext& context, RunEncoders& encoders, Track& track,
     if (track.encoder != kEncoderWav) {
         encoder = encoders.For(track.encoder);
         if (encoder == nullptr || !encoder->Ready(context)) {
-            return TrackEnd::goOn;  // the track gets no file; the run goes on
+            // The track gets no file, and says so; the run goes on.
+            ReportStatus(context, track, kStatusError);
+            return TrackEnd::goOn;
         }
     }
     std::unique_ptr<platform::TrackBufferBlock> read;
@@ -200,39 +202,6 @@ void PlayCompletionSound() {
     std::vector<int16_t> samples(static_cast<size_t>(format.dataLength / 2));
     samples.resize(sound.Read(samples.data(), samples.size() * 2) / 2);
     platform::PlaySamplesAsync(std::move(samples), format.sampleRate, format.channels);
-}
-
-RipWorkerThread::RipWorkerThread(Settings& settings, WorkerNotifications& notifications,
-                                 WorkerQuestions& questions)
-    : context_{settings, notifications, questions, {}} {}
-
-RipWorkerThread::~RipWorkerThread() {
-    if (thread_.joinable()) {
-        StopRip(context_.settings);
-        thread_.join();
-    }
-}
-
-bool RipWorkerThread::Start(std::string tempFileName) {
-    if (thread_.joinable()) {
-        if (!context_.settings.finished) {
-            return false;
-        }
-        thread_.join();
-    }
-    PrepareRip(context_.settings);
-    thread_ = std::thread([this, tempFileName = std::move(tempFileName)] {
-        platform::SetIdlePriority();
-        result_ = RunRipWorker(context_, tempFileName);
-    });
-    return true;
-}
-
-int RipWorkerThread::Join() {
-    if (thread_.joinable()) {
-        thread_.join();
-    }
-    return result_;
 }
 
 }  // namespace disctrove

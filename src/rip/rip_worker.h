@@ -3,7 +3,6 @@
 
 #include <string>
 #include <string_view>
-#include <thread>
 
 #include "rip/wav_file.h"
 #include "rip/worker_context.h"
@@ -36,26 +35,5 @@ void StopRip(Settings& settings);
 
 // Plays the completion sound, or the system's default sound when its file is missing.
 void PlayCompletionSound();
-
-// The rip worker on a thread of its own, at idle priority.
-class RipWorkerThread {
-  public:
-    RipWorkerThread(Settings& settings, WorkerNotifications& notifications,
-                    WorkerQuestions& questions);
-    // Stops a running rip and waits for the thread.
-    ~RipWorkerThread();
-    RipWorkerThread(const RipWorkerThread&) = delete;
-    RipWorkerThread& operator=(const RipWorkerThread&) = delete;
-
-    // PrepareRip, then the run on a new thread; false when a run is still under way.
-    bool Start(std::string tempFileName = std::string(kTempPcmFileName));
-    // Waits for the run to end; returns its result.
-    int Join();
-
-  private:
-    WorkerContext context_;
-    std::thread thread_;
-    int result_ = kRipCompleted;
-};
 
 }  // namespace disctrove

@@ -3,11 +3,13 @@
 #include <gtest/gtest.h>
 #include <sched.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 
 #include "disc/disc.h"
 #include "rip/naming.h"
+#include "rip/worker_thread.h"
 #include "support/audio_files.h"
 #include "support/disc_images.h"
 #include "support/scripted_worker.h"
@@ -228,20 +230,53 @@ TEST_F(RipWorkerTest, NoAtAReadErrorWhileMakingTheTemporaryFileStopsTheRun) {
     EXPECT_EQ(settings_.ripping, 0);
 }
 
+TEST_F(RipWorkerTest, MissingLameIsToldForEachMp3TrackAndTheRestIsRipped) {
+    const char* saved = std::getenv("DISCTROVE_LAME_LIBRARY");
+    setenv("DISCTROVE_LAME_LIBRARY", "/nonexistent/libmp3lame.so.0", 1);
+    UseDisc(3, 30, kEncoderMp3);
+    SetEncoder(1, kEncoderWav);
+    EXPECT_EQ(Run(), kRipCompleted);
+    EXPECT_EQ(questions_.informed.size(), 2u);
+    EXPECT_EQ(Statuses(), (std::vector<int32_t>{kStatusError, 100, kStatusError}));
+    EXPECT_TRUE(fs::exists(out_ + "/02-Song 2.wav"));
+    EXPECT_FALSE(fs::exists(out_ + "/01-Song 1.mp3"));
+    if (saved != nullptr) {
+        setenv("DISCTROVE_LAME_LIBRARY", saved, 1);
+    } else {
+        unsetenv("DISCTROVE_LAME_LIBRARY");
+    }
+}
+
+TEST_F(RipWorkerTest, Mp3AndWmaTracks) {
+    UseDisc(2, 150, kEncoderMp3);
+    SetEncoder(1, kEncoderWma);
+    EXPECT_EQ(Run(), kRipCompleted);
+    EXPECT_EQ(Statuses(), (std::vector<int32_t>{100, 100}));
+    for (const char* name : {"/01-Song 1.mp3", "/02-Song 2.wma"}) {
+        EXPECT_NEAR(static_cast<double>(testing::DecodeWithFfmpeg(out_ + name).size()),
+                    150.0 / 75 * 44100 * 2, 6000)
+            << name;
+    }
+    EXPECT_TRUE(fs::is_empty(tmp_));
+}
+
 TEST_F(RipWorkerTest, WorkerThreadRunsAtIdlePriority) {
     UseDisc(2, 30, kEncoderWav);
     settings_.Makesound = 1;  // no sound card here: it must simply not matter
     int policy = -1;
     notes_.onProgress = [&policy](int32_t, int32_t) { policy = sched_getscheduler(0); };
-    RipWorkerThread worker(settings_, notes_, questions_);
-    ASSERT_TRUE(worker.Start());
+    WorkerThread worker(settings_);
+    const auto rip = [this] { return RunRipWorker(context_); };
+    PrepareRip(settings_);
+    ASSERT_TRUE(worker.Start(rip));
     EXPECT_EQ(worker.Join(), kRipCompleted);
     EXPECT_EQ(policy, SCHED_IDLE);
     EXPECT_EQ(settings_.finished, 1);
     EXPECT_EQ(Statuses(), (std::vector<int32_t>{100, 100}));
 
     // A second run of the same worker.
-    ASSERT_TRUE(worker.Start());
+    PrepareRip(settings_);
+    ASSERT_TRUE(worker.Start(rip));
     EXPECT_EQ(worker.Join(), kRipCompleted);
     EXPECT_EQ(notes_.finishedCount, 2);
 }

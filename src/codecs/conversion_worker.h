@@ -1,0 +1,17 @@
+// The worker of the "Encode WAV file" command: one WAV file into the format of WAVEncoder.
+#pragma once
+
+#include "codecs/encode_job.h"
+
+namespace disctrove {
+
+// Encodes wavSourcePath into ConvertOutputPath of it, in the WAVEncoder kind with that kind's
+// pageFormats group. `progress` is the conversion's record (a track without a disc): its title
+// becomes the source's name, its status the outcome. Sets `finished` and posts WorkFinished;
+// returns 0 (1 when there was no memory for the work).
+int ConversionWorker(WorkerContext& context, Track& progress);
+
+// The record a conversion of `source` starts from.
+Track ConversionTrack(const Settings& settings, const std::string& source);
+
+}  // namespace disctrove

@@ -1,0 +1,35 @@
+#include "rip/worker_thread.h"
+
+#include "platform/system/files.h"
+
+namespace disctrove {
+
+WorkerThread::~WorkerThread() {
+    if (thread_.joinable()) {
+        settings_.ripping = 0;
+        thread_.join();
+    }
+}
+
+bool WorkerThread::Start(std::function<int()> body) {
+    if (thread_.joinable()) {
+        if (!settings_.finished) {
+            return false;
+        }
+        thread_.join();
+    }
+    thread_ = std::thread([this, body = std::move(body)] {
+        platform::SetIdlePriority();
+        result_ = body();
+    });
+    return true;
+}
+
+int WorkerThread::Join() {
+    if (thread_.joinable()) {
+        thread_.join();
+    }
+    return result_;
+}
+
+}  // namespace disctrove

@@ -1,0 +1,77 @@
+#include "codecs/conversion_worker.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+
+#include "support/audio_files.h"
+#include "support/scripted_worker.h"
+#include "support/temp_dir.h"
+
+namespace disctrove {
+namespace {
+
+using testing::MakeSineWav;
+using testing::TempDir;
+
+class ConversionWorkerTest : public ::testing::Test {
+  protected:
+    ConversionWorkerTest() {
+        settings_.Outfolder = dir_.path() + "/out";
+        std::filesystem::create_directories(settings_.Outfolder);
+        settings_.wavSourcePath = MakeSineWav(dir_.path(), "my song.wav", 44100, 2, 16, 1);
+        settings_.ripping = 1;
+        settings_.finished = 0;
+    }
+    int Convert(EncoderKind kind) {
+        settings_.WAVEncoder = kind;
+        settings_.finished = 0;
+        return ConversionWorker(context_, progress_);
+    }
+
+    TempDir dir_;
+    Settings settings_;
+    Track progress_;
+    testing::RecordingNotifications notes_;
+    testing::ScriptedQuestions questions_;
+    WorkerContext context_{settings_, notes_, questions_, {}};
+};
+
+TEST_F(ConversionWorkerTest, EachFormatIntoTheOutputFolder) {
+    settings_.pageFormats.mp3.cbrIndex = 10;  // the page's values, not the main group's
+    for (const auto& [kind, name] :
+         {std::pair{kEncoderOgg, "my song.ogg"}, std::pair{kEncoderMp3, "my song.mp3"},
+          std::pair{kEncoderWma, "my song.wma"}}) {
+        EXPECT_EQ(Convert(kind), 0);
+        EXPECT_EQ(progress_.status, kStatusCompleted) << name;
+        EXPECT_EQ(progress_.title, "my song");
+        EXPECT_EQ(progress_.index, -1);
+        EXPECT_EQ(settings_.finished, 1);
+        EXPECT_FALSE(testing::DecodeWithFfmpeg(settings_.Outfolder + "/" + name).empty()) << name;
+    }
+    EXPECT_EQ(notes_.finishedCount, 3);
+    EXPECT_NE(testing::CommandOutput("ffprobe -v error -show_entries stream=bit_rate '" +
+                                     settings_.Outfolder + "/my song.mp3'")
+                  .find("bit_rate=192000"),
+              std::string::npos);
+}
+
+TEST_F(ConversionWorkerTest, MissingLameIsToldAndEndsAsAnError) {
+    const char* saved = std::getenv("DISCTROVE_LAME_LIBRARY");
+    setenv("DISCTROVE_LAME_LIBRARY", "/nonexistent/libmp3lame.so.0", 1);
+    EXPECT_EQ(Convert(kEncoderMp3), 0);
+    EXPECT_EQ(progress_.status, kStatusError);
+    ASSERT_EQ(questions_.informed.size(), 1u);
+    EXPECT_EQ(questions_.informed[0].rfind("Error loading LAME encoder dll\n", 0), 0u);
+    EXPECT_EQ(notes_.finishedCount, 1);
+    if (saved != nullptr) {
+        setenv("DISCTROVE_LAME_LIBRARY", saved, 1);
+    } else {
+        unsetenv("DISCTROVE_LAME_LIBRARY");
+    }
+}
+
+}  // namespace
+}  // namespace disctrove
