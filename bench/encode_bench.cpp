@@ -35,7 +35,7 @@ class Silent : public WorkerNotifications, public WorkerQuestions {
     void Inform(std::string_view text) override {
         std::fprintf(stderr, "encoder: %.*s\n", static_cast<int>(text.size()), text.data());
     }
-    ConfirmAnswer Confirm(std::string_view) override { return ConfirmAnswer::yes; }
+    ConfirmAnswer Confirm(ConfirmTopic, std::string_view) override { return ConfirmAnswer::yes; }
 };
 
 double BestSeconds(const std::function<bool()>& run) {

@@ -38,7 +38,7 @@ class Silent : public WorkerNotifications, public WorkerQuestions {
     void Inform(std::string_view text) override {
         std::fprintf(stderr, "extraction: %.*s\n", static_cast<int>(text.size()), text.data());
     }
-    ConfirmAnswer Confirm(std::string_view) override { return ConfirmAnswer::no; }
+    ConfirmAnswer Confirm(ConfirmTopic, std::string_view) override { return ConfirmAnswer::no; }
 };
 
 struct Timing {

@@ -243,9 +243,21 @@ class Saver {
 }  // namespace
 
 void LoadSettings(Settings& settings, const std::string& path) {
-    const auto document = ProfileDocument::Load(path);
+    LoadSettings(settings, ProfileDocument::Load(path));
+}
+
+void LoadSettings(Settings& settings, const ProfileDocument& document) {
     Loader loader(document);
     VisitKeys(settings, loader);
+}
+
+bool IsSettingsKey(const std::string& section, const std::string& key) {
+    // Writing every key into an empty document names them all.
+    ProfileDocument names;
+    Settings scratch;
+    Saver saver(names);
+    VisitKeys(scratch, saver);
+    return names.Find(section, key).has_value();
 }
 
 bool SaveSettings(Settings& settings, const std::string& path) {

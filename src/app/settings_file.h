@@ -4,12 +4,19 @@
 #include <string>
 
 #include "app/settings.h"
+#include "platform/profile/profile_document.h"
 
 namespace disctrove {
 
 // Reads the file at `path` into `settings`. A missing file or key leaves the field as it is; a
 // value that does not parse gives the fallback of its kind.
 void LoadSettings(Settings& settings, const std::string& path);
+
+// The same from a settings file already in memory.
+void LoadSettings(Settings& settings, const platform::ProfileDocument& document);
+
+// True when `section` / `key` names a key of the settings file (names ignore case).
+bool IsSettingsKey(const std::string& section, const std::string& key);
 
 // Writes every stored key of `settings` to the file at `path`, keeping the file's other lines.
 // Outfolder is first set to entry 0 of the folder history. Returns false when the file could

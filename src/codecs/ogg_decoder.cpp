@@ -59,7 +59,7 @@ int OggDecodeThread(WorkerContext& context, Track& progress) {
     // A decode writes one file, so All means Yes here; it does not reach the rip's overwriteAll
     // nor the next decode.
     if (!settings.Overwrite && platform::FileExists(destination) &&
-        context.questions.Confirm(destination + " already exists.\nDo you want to overwrite it?") ==
+        context.questions.Confirm(ConfirmTopic::overwrite, OverwriteQuestion(destination)) ==
             ConfirmAnswer::no) {
         return end(kStatusStopped, false, -1);
     }

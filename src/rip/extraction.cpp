@@ -79,7 +79,8 @@ ExtractionEnd ReadTrack(WorkerContext& context, RipJob& job, std::FILE* out, int
                 std::to_string(platform::GetAspiLibError()) + ", ASPI error " +
                 std::to_string(platform::GetAspiLibAspiError() & 0xFF) +
                 "\nDo you want to ignore this?";
-            const ConfirmAnswer answer = context.questions.Confirm(question);
+            const ConfirmAnswer answer =
+                context.questions.Confirm(ConfirmTopic::readError, question);
             if (answer == ConfirmAnswer::no) {
                 return ExtractionEnd::abandoned;
             }

@@ -9,11 +9,15 @@ void ReportStatus(WorkerContext& context, Track& track, int32_t status) {
     context.notifications.TrackProgress(track.index, status);
 }
 
+std::string OverwriteQuestion(const std::string& path) {
+    return path + " already exists.\nDo you want to overwrite it?";
+}
+
 bool ConfirmOverwrite(WorkerContext& context, const std::string& path) {
     if (context.settings.Overwrite || context.run.overwriteAll || !platform::FileExists(path)) {
         return true;
     }
-    switch (context.questions.Confirm(path + " already exists.\nDo you want to overwrite it?")) {
+    switch (context.questions.Confirm(ConfirmTopic::overwrite, OverwriteQuestion(path))) {
         case ConfirmAnswer::all:
             context.run.overwriteAll = true;
             return true;

@@ -35,6 +35,9 @@ class WorkerNotifications {
 // Results of the Confirm box, with the numbers they are known by.
 enum class ConfirmAnswer : int32_t { yes = 6, all = 1119, no = 7 };
 
+// What a Confirm question is about, for front ends that answer some questions by themselves.
+enum class ConfirmTopic { overwrite, readError };
+
 // Asked by workers, which wait for the answer.
 class WorkerQuestions {
   public:
@@ -42,7 +45,7 @@ class WorkerQuestions {
     // An information box: caption "Disctrove", information icon, an OK button.
     virtual void Inform(std::string_view text) = 0;
     // The Confirm box: caption "Confirm", buttons "Yes", "All" and "No".
-    virtual ConfirmAnswer Confirm(std::string_view text) = 0;
+    virtual ConfirmAnswer Confirm(ConfirmTopic topic, std::string_view text) = 0;
 };
 
 // Flags that live for one run of a worker.
@@ -60,6 +63,9 @@ struct WorkerContext {
 
 // Sets the status of `track` and posts the progress notification.
 void ReportStatus(WorkerContext& context, Track& track, int32_t status);
+
+// The overwrite question about `path`.
+std::string OverwriteQuestion(const std::string& path);
 
 // Asks before an existing output file is replaced, unless Overwrite is on or All was answered
 // before (All sets overwriteAll). False when the user answered No.

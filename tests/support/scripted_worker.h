@@ -33,7 +33,7 @@ class ScriptedQuestions : public WorkerQuestions {
   public:
     void Inform(std::string_view text) override { informed.emplace_back(text); }
     // The next scripted answer; No when the script has run out.
-    ConfirmAnswer Confirm(std::string_view text) override {
+    ConfirmAnswer Confirm(ConfirmTopic, std::string_view text) override {
         asked.emplace_back(text);
         if (answers.empty()) {
             return ConfirmAnswer::no;

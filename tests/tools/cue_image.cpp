@@ -1,8 +1,11 @@
 #include "tools/cue_image.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdio>
+#include <cstring>
 #include <fstream>
+#include <functional>
 #include <stdexcept>
 #include <vector>
 
@@ -37,10 +40,12 @@ void FillDataSector(uint32_t sector, uint8_t* out) {
     out[15] = 1;  // mode 1
 }
 
-}  // namespace
+// Fills the 2352 bytes of one sector: sector `inTrack` of track `track`, `onDisc` of the disc.
+using SectorFiller =
+    std::function<void(size_t track, uint32_t inTrack, uint32_t onDisc, uint8_t* out)>;
 
-std::string MakeCueImage(const std::string& folder, const std::string& name,
-                         const std::vector<ImageTrack>& tracks) {
+std::string WriteImage(const std::string& folder, const std::string& name,
+                       const std::vector<ImageTrack>& tracks, const SectorFiller& fill) {
     const std::string binName = name + ".bin";
     std::ofstream bin(folder + "/" + binName, std::ios::binary | std::ios::trunc);
     std::ofstream cue(folder + "/" + name + ".cue", std::ios::trunc);
@@ -55,26 +60,53 @@ std::string MakeCueImage(const std::string& folder, const std::string& name,
         cue << "  TRACK " << platform::TwoDigits(static_cast<int>(i + 1))
             << (tracks[i].data ? " MODE1/2352\n" : " AUDIO\n");
         cue << "    INDEX 01 " << Msf(sector) << "\n";
-        for (uint32_t left = tracks[i].sectors; left > 0;) {
-            const uint32_t batch = std::min(left, kBatch);
+        for (uint32_t done = 0; done < tracks[i].sectors;) {
+            const uint32_t batch = std::min(tracks[i].sectors - done, kBatch);
             for (uint32_t s = 0; s < batch; ++s) {
-                uint8_t* out = buffer.data() + size_t{s} * kSectorBytes;
-                if (tracks[i].data) {
-                    FillDataSector(sector + s, out);
-                } else {
-                    platform::FillSimulatedAudio(int64_t{sector + s} * kFramesPerSector,
-                                                 kFramesPerSector, out);
-                }
+                fill(i, done + s, sector + s, buffer.data() + size_t{s} * kSectorBytes);
             }
             bin.write(reinterpret_cast<const char*>(buffer.data()), batch * kSectorBytes);
             sector += batch;
-            left -= batch;
+            done += batch;
         }
     }
     if (!bin.flush() || !cue.flush()) {
         throw std::runtime_error("cannot write an image in " + folder);
     }
     return folder + "/" + name + ".cue";
+}
+
+}  // namespace
+
+std::string MakeCueImage(const std::string& folder, const std::string& name,
+                         const std::vector<ImageTrack>& tracks) {
+    return WriteImage(folder, name, tracks,
+                      [&tracks](size_t track, uint32_t, uint32_t onDisc, uint8_t* out) {
+                          if (tracks[track].data) {
+                              FillDataSector(onDisc, out);
+                          } else {
+                              platform::FillSimulatedAudio(int64_t{onDisc} * kFramesPerSector,
+                                                           kFramesPerSector, out);
+                          }
+                      });
+}
+
+std::string MakeAudioCueImage(const std::string& folder, const std::string& name,
+                              const std::vector<std::vector<int16_t>>& tracks) {
+    std::vector<ImageTrack> layout;
+    for (const auto& samples : tracks) {
+        const size_t bytes = samples.size() * 2;
+        layout.push_back({false, static_cast<uint32_t>((bytes + kSectorBytes - 1) / kSectorBytes)});
+    }
+    return WriteImage(
+        folder, name, layout, [&tracks](size_t track, uint32_t inTrack, uint32_t, uint8_t* out) {
+            const auto& samples = tracks[track];
+            const size_t first = size_t{inTrack} * kSectorBytes / 2;
+            const size_t count = std::min(samples.size() - std::min(samples.size(), first),
+                                          size_t{kSectorBytes / 2});
+            std::fill(out, out + kSectorBytes, 0);  // silence after the end
+            std::memcpy(out, samples.data() + first, count * 2);
+        });
 }
 
 }  // namespace disctrove::testing

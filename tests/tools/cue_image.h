@@ -18,4 +18,9 @@ struct ImageTrack {
 std::string MakeCueImage(const std::string& folder, const std::string& name,
                          const std::vector<ImageTrack>& tracks);
 
+// The same with the given audio: one list of interleaved 16-bit stereo samples per track, each
+// padded with silence to whole sectors.
+std::string MakeAudioCueImage(const std::string& folder, const std::string& name,
+                              const std::vector<std::vector<int16_t>>& tracks);
+
 }  // namespace disctrove::testing

@@ -1,0 +1,46 @@
+#!/usr/bin/env bash
+# The demonstration: a disc image of synthesized music, named by a CDDB server on this machine,
+# ripped to Ogg Vorbis and MP3.
+#   scripts/demo.sh BUILD_FOLDER OUTPUT_FOLDER
+set -euo pipefail
+
+build=$(cd "$1" && pwd)
+mkdir -p "$2"
+output=$(cd "$2" && pwd)
+work="$build/demo"
+cli="$build/src/disctrove-cli"
+
+rm -rf "$work"
+mkdir -p "$work"
+"$build/tests/make-demo-disc" "$work" >/dev/null
+
+# The CDDB server picks a free port and says which.
+"$build/tests/cddb-server" "$work/cddb" >"$work/server.log" 2>&1 &
+server=$!
+trap 'kill "$server" 2>/dev/null || true' EXIT
+port=""
+for _ in $(seq 1 100); do
+  port=$(sed -n 's/^CDDB server on 127\.0\.0\.1:\([0-9]*\).*/\1/p' "$work/server.log")
+  [ -n "$port" ] && break
+  sleep 0.05
+done
+[ -n "$port" ] || { echo "The demo's CDDB server did not start:" >&2; cat "$work/server.log" >&2; exit 1; }
+
+# Settings of the demo's own (the file is not there, so every setting has its default, and the
+# terminal program never writes it).
+rip() {
+  "$cli" --settings "$work/demo.ini" --image "$work/demo.cue" \
+    --set CDDB/Server=127.0.0.1 --set CDDB/Port="$port" \
+    --set GENERAL/Outfolder="$output" --set GENERAL/RipInFolder=True \
+    --set GENERAL/Createm3u=True --set GENERAL/Overwrite=True \
+    rip --lookup --template '$n-$t' --encoder "$1"
+}
+
+rm -rf "$output/Disctrove Demo Ensemble"  # a fresh playlist for every run
+echo "Ripping the demo disc to Ogg Vorbis..."
+rip ogg
+echo "Ripping the demo disc to MP3..."
+rip mp3
+echo
+echo "The demo files are in $output:"
+(cd "$output" && find . -type f | sort | sed 's|^\./|  |')

@@ -1,0 +1,275 @@
+#include "cli/cli_options.h"
+
+#include <algorithm>
+#include <charconv>
+#include <set>
+
+namespace disctrove::cli {
+
+namespace {
+
+const std::set<std::string> kCommands = {"drives", "toc", "lookup", "rip", "encode", "decode"};
+const std::set<std::string> kValueOptions = {
+    "--settings",         "--image",    "--drive",  "--set",
+    "--encoder",          "--template", "--outdir", "--answer-overwrite",
+    "--answer-read-error"};
+
+std::optional<int> ParseNumber(const std::string& text) {
+    int value = 0;
+    const auto result = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (text.empty() || result.ec != std::errc() || result.ptr != text.data() + text.size()) {
+        return std::nullopt;
+    }
+    return value;
+}
+
+std::optional<EncoderKind> ParseEncoder(const std::string& text) {
+    for (size_t kind = 0; kind < kEncoderNames.size(); ++kind) {
+        std::string name(kEncoderNames[kind]);
+        std::transform(name.begin(), name.end(), name.begin(),
+                       [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+        if (name == text) {
+            return static_cast<EncoderKind>(kind);
+        }
+    }
+    return std::nullopt;
+}
+
+std::optional<ConfirmAnswer> ParseAnswer(const std::string& text) {
+    if (text == "yes") {
+        return ConfirmAnswer::yes;
+    }
+    if (text == "all") {
+        return ConfirmAnswer::all;
+    }
+    if (text == "no") {
+        return ConfirmAnswer::no;
+    }
+    return std::nullopt;
+}
+
+// Which commands take which of their own options.
+bool CommandTakes(const std::string& command, const std::string& option) {
+    if (option == "--encoder") {
+        return command == "rip" || command == "encode";
+    }
+    if (option == "--outdir") {
+        return command == "encode" || command == "decode";
+    }
+    if (option == "--answer-overwrite") {
+        return command == "rip" || command == "encode" || command == "decode";
+    }
+    return command == "rip";  // --lookup, --template, --answer-read-error
+}
+
+}  // namespace
+
+const char* CliUsage() {
+    return R"(Usage: disctrove-cli [OPTIONS] COMMAND [ARGUMENTS]
+
+Rips audio CDs (and disc images) to WAV, Ogg Vorbis, MP3 and WMA files, names them from a
+CDDB server, encodes WAV files and decodes Ogg Vorbis files. It reads the settings of the
+desktop program and never changes them.
+
+Options:
+  --settings FILE          the settings file to read (else $DISCTROVE_INI, else dt.ini beside
+                           the program, else ~/.config/disctrove/dt.ini)
+  --image FILE             add a disc image (.cue, .toc, .nrg, .simcd) to the drive list and
+                           use it; may be given more than once
+  --drive N                use drive N of the drive list (see "drives")
+  --set SECTION/Key=VALUE  use VALUE for one key of the settings, for this run only
+                           (for example --set GENERAL/Jitter=2 --set MP3/Cbr=192)
+  --help                   show this text
+
+Commands:
+  drives                   list the drives: index <TAB> name
+  toc                      the disc: "DISCID <id>", then per track:
+                           number <TAB> title <TAB> start sector <TAB> sectors <TAB> mm:ss
+  lookup                   look the disc up on the CDDB server: ARTIST, ALBUM, YEAR, GENRE
+                           and a TITLE line per track; exit 1 when nothing was found
+  rip [TRACKS]             rip "all" tracks (the default) or those listed, as 1,3-5
+      --encoder wav|ogg|mp3|wma    the format of every track (else the settings' Encoder)
+      --lookup                     look the disc up on the CDDB server first
+      --template TEXT              name the files by TEXT (default "$a-$t"): $a artist,
+                                   $l album, $y year, $g genre, $t title, $n number, $$ "$"
+      --answer-overwrite yes|all|no    answer to "already exists" questions
+      --answer-read-error yes|all|no   answer to read-error questions
+                           ends with a line per track: number <TAB> Completed|Stopped|ERROR
+                           <TAB> file; exit 0 when every track was completed, 1 otherwise
+  encode WAVFILE           encode a WAV file (into Outfolder of the settings)
+      --encoder ogg|mp3|wma        the format (else the settings' WAVEncoder)
+      --outdir DIR                 the folder for the new file
+      --answer-overwrite yes|no    answer to an "already exists" question
+  decode OGGFILE           decode an Ogg Vorbis file into a WAV file
+      --outdir DIR                 the folder for the new file
+      --answer-overwrite yes|no    answer to an "already exists" question
+                           both end with a line: Completed|Stopped|ERROR <TAB> file
+
+Questions are answered from the --answer options, else on the terminal, else with No.
+Ctrl+C stops a rip as the Stop button does. Exit status: 0 done, 1 failed, 2 usage error.
+)";
+}
+
+std::optional<CliOptions> ParseCliOptions(const std::vector<std::string>& arguments,
+                                          std::string& error) {
+    CliOptions options;
+    std::vector<std::pair<std::string, std::string>> commandOptions;
+    for (size_t i = 0; i < arguments.size(); ++i) {
+        std::string argument = arguments[i];
+        if (argument == "--help" || argument == "-h") {
+            options.help = true;
+            continue;
+        }
+        if (argument == "--lookup") {
+            commandOptions.emplace_back(argument, "");
+            continue;
+        }
+        if (!argument.starts_with("--")) {
+            if (options.command.empty()) {
+                options.command = argument;
+            } else {
+                options.arguments.push_back(argument);
+            }
+            continue;
+        }
+        std::string value;
+        const auto equals = argument.find('=');
+        if (equals != std::string::npos) {
+            value = argument.substr(equals + 1);
+            argument.resize(equals);
+        }
+        if (!kValueOptions.contains(argument)) {
+            error = "unknown option " + argument;
+            return std::nullopt;
+        }
+        if (equals != std::string::npos) {
+            // the value came with the option
+        } else if (i + 1 < arguments.size()) {
+            value = arguments[++i];
+        } else {
+            error = argument + " needs a value";
+            return std::nullopt;
+        }
+        if (argument == "--settings") {
+            options.settingsPath = value;
+        } else if (argument == "--image") {
+            options.images.push_back(value);
+        } else if (argument == "--drive") {
+            options.drive = ParseNumber(value);
+            if (!options.drive || *options.drive < 0) {
+                error = "--drive takes the number of a drive, not \"" + value + "\"";
+                return std::nullopt;
+            }
+        } else if (argument == "--set") {
+            if (!ParseSettingOverride(value)) {
+                error = "--set takes SECTION/Key=VALUE, not \"" + value + "\"";
+                return std::nullopt;
+            }
+            options.sets.push_back(value);
+        } else {
+            commandOptions.emplace_back(argument, value);
+        }
+    }
+    if (options.help) {
+        return options;
+    }
+    if (options.command.empty()) {
+        error = "no command given";
+        return std::nullopt;
+    }
+    if (!kCommands.contains(options.command)) {
+        error = "unknown command \"" + options.command + "\"";
+        return std::nullopt;
+    }
+    const std::string& command = options.command;
+    for (const auto& [option, value] : commandOptions) {
+        if (!CommandTakes(command, option)) {
+            error = option + " does not go with " + command;
+            return std::nullopt;
+        }
+        if (option == "--lookup") {
+            options.lookup = true;
+        } else if (option == "--encoder") {
+            options.encoder = ParseEncoder(value);
+            if (!options.encoder || (command == "encode" && *options.encoder == kEncoderWav)) {
+                error =
+                    "--encoder takes " +
+                    std::string(command == "encode" ? "ogg, mp3 or wma" : "wav, ogg, mp3 or wma") +
+                    ", not \"" + value + "\"";
+                return std::nullopt;
+            }
+        } else if (option == "--template") {
+            options.templateText = value;
+        } else if (option == "--outdir") {
+            options.outdir = value;
+        } else {
+            const auto answer = ParseAnswer(value);
+            if (!answer) {
+                error = option + " takes yes, all or no, not \"" + value + "\"";
+                return std::nullopt;
+            }
+            (option == "--answer-overwrite" ? options.answerOverwrite : options.answerReadError) =
+                answer;
+        }
+    }
+    const bool takesFile = command == "encode" || command == "decode";
+    const size_t allowed = takesFile || command == "rip" ? 1 : 0;
+    if (takesFile && options.arguments.empty()) {
+        error = command + " needs the " + (command == "encode" ? "WAV" : "Ogg Vorbis") +
+                " file to " + command;
+        return std::nullopt;
+    }
+    if (options.arguments.size() > allowed) {
+        error = "too many arguments for " + command + ": \"" + options.arguments.back() + "\"";
+        return std::nullopt;
+    }
+    return options;
+}
+
+std::optional<std::vector<size_t>> ParseTrackList(const std::string& text, size_t trackCount,
+                                                  std::string& error) {
+    std::vector<size_t> positions;
+    if (text == "all") {
+        for (size_t i = 0; i < trackCount; ++i) {
+            positions.push_back(i);
+        }
+        return positions;
+    }
+    size_t start = 0;
+    while (start <= text.size()) {
+        const size_t comma = std::min(text.find(',', start), text.size());
+        const std::string part = text.substr(start, comma - start);
+        const size_t dash = part.find('-');
+        const auto first = ParseNumber(part.substr(0, dash));
+        const auto last = dash == std::string::npos ? first : ParseNumber(part.substr(dash + 1));
+        if (!first || !last || *first < 1 || *last < *first) {
+            error = "\"" + text + "\" is not a track list (use all, or numbers like 1,3-5)";
+            return std::nullopt;
+        }
+        if (static_cast<size_t>(*last) > trackCount) {
+            error = "track " + std::to_string(*last) + " is not on the disc (it has " +
+                    std::to_string(trackCount) + " tracks)";
+            return std::nullopt;
+        }
+        for (int n = *first; n <= *last; ++n) {
+            if (std::find(positions.begin(), positions.end(), n - 1) == positions.end()) {
+                positions.push_back(static_cast<size_t>(n - 1));
+            }
+        }
+        start = comma + 1;
+    }
+    return positions;
+}
+
+std::optional<SettingOverride> ParseSettingOverride(const std::string& text) {
+    const size_t slash = text.find('/');
+    const size_t equals = text.find('=');
+    if (slash == std::string::npos || equals == std::string::npos || slash == 0 ||
+        equals < slash + 2) {
+        return std::nullopt;
+    }
+    return SettingOverride{text.substr(0, slash), text.substr(slash + 1, equals - slash - 1),
+                           text.substr(equals + 1)};
+}
+
+}  // namespace disctrove::cli

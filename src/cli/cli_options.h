@@ -1,0 +1,52 @@
+// The command line of disctrove-cli.
+#pragma once
+
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "app/formats.h"
+#include "rip/worker_context.h"
+
+namespace disctrove::cli {
+
+struct CliOptions {
+    bool help = false;
+    std::string settingsPath;         // --settings
+    std::vector<std::string> images;  // --image, in order
+    std::optional<int> drive;         // --drive
+    std::vector<std::string> sets;    // --set SECTION/Key=VALUE
+    std::string command;
+    std::vector<std::string> arguments;  // what follows the command that is no option
+    std::optional<EncoderKind> encoder;  // --encoder
+    bool lookup = false;                 // --lookup
+    std::optional<std::string> templateText;
+    std::optional<ConfirmAnswer> answerOverwrite;
+    std::optional<ConfirmAnswer> answerReadError;
+    std::optional<std::string> outdir;
+};
+
+// Reads the command line. Fills `error` and returns nothing when it is not one the program
+// takes (a usage error).
+std::optional<CliOptions> ParseCliOptions(const std::vector<std::string>& arguments,
+                                          std::string& error);
+
+// The help text.
+const char* CliUsage();
+
+// The list positions (from 0) that a TRACKS argument names: "all", or numbers and ranges from 1
+// such as "1,3-5". Nothing, with `error`, for a malformed list or a track the disc does not have.
+std::optional<std::vector<size_t>> ParseTrackList(const std::string& text, size_t trackCount,
+                                                  std::string& error);
+
+struct SettingOverride {
+    std::string section;
+    std::string key;
+    std::string value;
+};
+
+// "SECTION/Key=VALUE"; nothing when it has not that form.
+std::optional<SettingOverride> ParseSettingOverride(const std::string& text);
+
+}  // namespace disctrove::cli

@@ -1,0 +1,313 @@
+// disctrove-cli: the terminal front end. Rips discs and disc images, looks them up, encodes and
+// decodes files, with the settings and the workers of the desktop program.
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "app/settings.h"
+#include "app/settings_file.h"
+#include "app/settings_path.h"
+#include "cli/cli_options.h"
+#include "cli/interrupts.h"
+#include "cli/terminal.h"
+#include "codecs/conversion_worker.h"
+#include "codecs/ogg_decoder.h"
+#include "disc/cddb_lookup.h"
+#include "disc/cddb_reply_parser.h"
+#include "disc/disc.h"
+#include "disc/genres.h"
+#include "platform/cdrom/cdrom.h"
+#include "platform/system/text.h"
+#include "rip/naming.h"
+#include "rip/rip_worker.h"
+#include "rip/worker_thread.h"
+
+namespace disctrove::cli {
+
+namespace {
+
+constexpr int kExitDone = 0;
+constexpr int kExitFailed = 1;
+constexpr int kExitUsage = 2;
+
+int UsageError(const std::string& error) {
+    std::fprintf(stderr, "disctrove-cli: %s\nTry 'disctrove-cli --help'.\n", error.c_str());
+    return kExitUsage;
+}
+
+struct Session {
+    explicit Session(Interrupts& watcher) : interrupts(watcher) {}
+
+    Settings settings;
+    Terminal terminal{settings};
+    WorkerContext context{settings, terminal, terminal, {}};
+    Interrupts& interrupts;
+};
+
+// Reads the settings as the desktop program does, with the --set values over them; the file
+// itself is never written.
+bool LoadSessionSettings(Session& session, const CliOptions& options, std::string& error) {
+    if (!options.settingsPath.empty()) {
+        SetSettingsPathOverride(options.settingsPath);
+    }
+    auto document = platform::ProfileDocument::Load(SettingsPath());
+    for (const std::string& text : options.sets) {
+        const auto set = ParseSettingOverride(text);
+        if (!set || !IsSettingsKey(set->section, set->key)) {
+            error = "--set " + text + ": there is no such key in the settings";
+            return false;
+        }
+        document.WriteString(set->section, set->key, set->value);
+    }
+    SetDefaultSettings(session.settings);
+    LoadSettings(session.settings, document);
+    return true;
+}
+
+// The drive list with the images, and the chosen drive.
+bool ChooseDrive(Session& session, const CliOptions& options, std::string& error) {
+    Settings& settings = session.settings;
+    for (const std::string& image : options.images) {
+        std::string problem;
+        if (!platform::AddDiscImage(image, problem)) {
+            error = problem;
+            return false;
+        }
+    }
+    BuildDriveList(settings);
+    if (options.drive) {
+        if (static_cast<size_t>(*options.drive) >= settings.drives.size()) {
+            error = "there is no drive " + std::to_string(*options.drive) + " (see \"drives\")";
+            return false;
+        }
+        settings.Cdrom = *options.drive;
+    } else if (!options.images.empty()) {
+        for (size_t i = 0; i < settings.drives.size(); ++i) {
+            if (settings.drives[i].name == options.images.back()) {
+                settings.Cdrom = static_cast<int32_t>(i);
+            }
+        }
+    }
+    return true;
+}
+
+// The folder files go to, made when it is not there yet (a user naming a new folder on the
+// command line means it to be made).
+void MakeFolder(const std::string& folder) {
+    std::error_code ignored;
+    std::filesystem::create_directories(folder.empty() ? "." : folder, ignored);
+}
+
+bool ReadTheDisc(Session& session) {
+    if (session.settings.drives.empty()) {
+        session.terminal.Say("Couldn't find any CD-ROM drives");
+        return false;
+    }
+    if (RefreshDisc(session.settings) != RefreshResult::ready) {
+        session.terminal.Say(kTocErrorMessage);
+        return false;
+    }
+    return true;
+}
+
+// Looks the disc up and names it; false when the server knows nothing of it.
+bool LookUp(Session& session) {
+    Settings& settings = session.settings;
+    {
+        CddbLookup lookup(settings, session.terminal);
+        session.interrupts.OnInterrupt([&lookup] { lookup.Cancel(); });
+        lookup.Start();
+        while (lookup.Busy()) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        }
+        session.interrupts.OnInterrupt({});
+    }
+    if (settings.cddbReply.empty()) {
+        return false;
+    }
+    ParseCddbReply(settings.cddbReply, settings);
+    return true;
+}
+
+// Runs `body` as the desktop program runs its workers (idle priority, ripping set until it
+// ends or Ctrl+C stops it with `stop`).
+int RunWorker(Session& session, std::function<int()> body, std::function<void()> stop) {
+    WorkerThread worker(session.settings);
+    session.interrupts.OnInterrupt([&session, stop] {
+        session.terminal.Say("Stopping...");
+        stop();
+    });
+    worker.Start(std::move(body));
+    const int result = worker.Join();
+    session.interrupts.OnInterrupt({});
+    return result;
+}
+
+int Drives(Session& session) {
+    for (size_t i = 0; i < session.settings.drives.size(); ++i) {
+        std::printf("%zu\t%s\n", i, session.settings.drives[i].name.c_str());
+    }
+    return kExitDone;
+}
+
+int Toc(Session& session) {
+    if (!ReadTheDisc(session)) {
+        return kExitFailed;
+    }
+    std::printf("DISCID %08x\n", CurrentDiscId(session.settings));
+    for (const Track& track : session.settings.tracks) {
+        std::printf("%d\t%s\t%d\t%u\t%s:%s\n", track.index + 1, track.title.c_str(),
+                    track.startSector, track.lengthSectors,
+                    platform::TwoDigits(track.lengthSeconds / 60).c_str(),
+                    platform::TwoDigits(track.lengthSeconds % 60).c_str());
+    }
+    return kExitDone;
+}
+
+int Lookup(Session& session) {
+    if (!ReadTheDisc(session)) {
+        return kExitFailed;
+    }
+    if (!LookUp(session)) {
+        session.terminal.Say("The CDDB server has no entry for this disc.");
+        return kExitFailed;
+    }
+    const Settings& s = session.settings;
+    std::printf("ARTIST\t%s\nALBUM\t%s\nYEAR\t%s\nGENRE\t%d\t%s\n", s.Artist.c_str(),
+                s.Album.c_str(), s.Year.c_str(), s.Genre,
+                std::string(GenreNameOf(s.Genre)).c_str());
+    for (const Track& track : s.tracks) {
+        std::printf("TITLE\t%d\t%s\n", track.index + 1, track.title.c_str());
+    }
+    return kExitDone;
+}
+
+int Rip(Session& session, const CliOptions& options) {
+    Settings& settings = session.settings;
+    if (!ReadTheDisc(session)) {
+        return kExitFailed;
+    }
+    std::string error;
+    const auto positions = ParseTrackList(options.arguments.empty() ? "all" : options.arguments[0],
+                                          settings.tracks.size(), error);
+    if (!positions) {
+        return UsageError(error);
+    }
+    if (options.encoder) {
+        ApplyEncoderToAllTracks(settings, *options.encoder);
+    }
+    if (options.lookup) {
+        session.terminal.Say(LookUp(session) ? "CDDB: " + settings.Artist + " / " + settings.Album
+                                             : "CDDB: no entry for this disc");
+    }
+    for (Track& track : settings.tracks) {
+        track.marked = 0;
+    }
+    for (const size_t position : *positions) {
+        settings.tracks[position].marked = 1;
+    }
+    if (options.templateText) {
+        settings.currentTemplate = *options.templateText;
+    }
+    session.terminal.SetAnswers(options.answerOverwrite, options.answerReadError);
+    MakeFolder(RipBaseFolder(settings));
+    // A name of its own, so that a desktop program ripping at the same time is not disturbed.
+    const std::string temporary = "cddatmp-" + std::to_string(::getpid()) + ".pcm";
+    PrepareRip(settings);
+    RunWorker(
+        session, [&session, temporary] { return RunRipWorker(session.context, temporary); },
+        [&settings] { StopRip(settings); });
+    bool allCompleted = true;
+    for (const Track& track : settings.tracks) {
+        if (track.marked) {
+            std::printf("%d\t%s\t%s\n", track.index + 1, StatusText(track.status),
+                        RipOutputPath(settings, track).c_str());
+            allCompleted = allCompleted && track.status == kStatusCompleted;
+        }
+    }
+    return allCompleted ? kExitDone : kExitFailed;
+}
+
+int Convert(Session& session, const CliOptions& options) {
+    Settings& settings = session.settings;
+    const bool encode = options.command == "encode";
+    const std::string& source = options.arguments[0];
+    if (options.outdir) {
+        settings.Outfolder = *options.outdir;
+    }
+    MakeFolder(settings.Outfolder);
+    std::string output;
+    if (encode) {
+        settings.WAVEncoder = options.encoder.value_or(settings.WAVEncoder);
+        if (settings.WAVEncoder == kEncoderWav) {
+            return UsageError(
+                "the settings encode WAV files to WAV; choose --encoder ogg, mp3 or wma");
+        }
+        settings.wavSourcePath = source;
+        settings.pageFormats = settings.formats;
+        output = ConvertOutputPath(settings, source);
+    } else {
+        settings.oggSourcePath = source;
+        settings.wavSourcePath = DecodeOutputPath(settings, source);
+        output = settings.wavSourcePath;
+    }
+    session.terminal.SetAnswers(options.answerOverwrite, std::nullopt);
+    session.terminal.SetFileName(source.substr(source.rfind('/') + 1));
+    Track progress;
+    progress.index = -1;
+    settings.ripping = 1;
+    settings.finished = 0;
+    RunWorker(
+        session,
+        [&session, &progress, encode] {
+            return encode ? ConversionWorker(session.context, progress)
+                          : OggDecodeThread(session.context, progress);
+        },
+        [&settings] { settings.ripping = 0; });
+    std::printf("%s\t%s\n", StatusText(progress.status), output.c_str());
+    return progress.status == kStatusCompleted ? kExitDone : kExitFailed;
+}
+
+int Main(const std::vector<std::string>& arguments) {
+    std::string error;
+    const auto options = ParseCliOptions(arguments, error);
+    if (!options) {
+        return UsageError(error);
+    }
+    if (options->help) {
+        std::fputs(CliUsage(), stdout);
+        return kExitDone;
+    }
+    Interrupts interrupts;
+    Session session(interrupts);
+    if (!LoadSessionSettings(session, *options, error) || !ChooseDrive(session, *options, error)) {
+        return UsageError(error);
+    }
+    const std::string& command = options->command;
+    if (command == "drives") {
+        return Drives(session);
+    }
+    if (command == "toc") {
+        return Toc(session);
+    }
+    if (command == "lookup") {
+        return Lookup(session);
+    }
+    if (command == "rip") {
+        return Rip(session, *options);
+    }
+    return Convert(session, *options);
+}
+
+}  // namespace
+
+}  // namespace disctrove::cli
+
+int main(int argc, char** argv) {
+    return disctrove::cli::Main(std::vector<std::string>(argv + 1, argv + argc));
+}

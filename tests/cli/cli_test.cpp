@@ -1,0 +1,301 @@
+// disctrove-cli driven as a user drives it: real processes, real files, real exit codes.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "platform/cdrom/simulated_disc.h"
+#include "support/audio_files.h"
+#include "support/temp_dir.h"
+#include "tools/cddb_server.h"
+#include "tools/cue_image.h"
+
+namespace disctrove {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::ReadWholeFile;
+using testing::RunCommand;
+using testing::TempDir;
+using testing::WriteWholeFile;
+
+struct CliRun {
+    int exitCode = -1;
+    std::string out;
+    std::string err;
+};
+
+std::string Quoted(const std::string& text) {
+    std::string quoted = "'";
+    for (const char c : text) {
+        quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    }
+    return quoted + "'";
+}
+
+// A settings file a user might have, kept byte for byte: the program never writes it.
+const char* const kUserSettings =
+    "; my settings\r\n[GENERAL]\r\nEncoder=WAV\r\nOverwrite=True\r\nTmpfolder=%TMP%\r\n"
+    "Template01=$n-$t\r\n[CDDB]\r\nServer=127.0.0.1\r\n";
+
+class CliTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        fs::create_directories(out_);
+        fs::create_directories(tmp_);
+        std::string settings = kUserSettings;
+        settings.replace(settings.find("%TMP%"), 5, tmp_);
+        WriteWholeFile(ini_, settings);
+        settingsBefore_ = ReadWholeFile(ini_);
+    }
+    void TearDown() override {
+        EXPECT_EQ(ReadWholeFile(ini_), settingsBefore_) << "the settings file was written";
+    }
+
+    // Runs disctrove-cli with the test's settings file and `arguments`; no terminal.
+    CliRun Run(const std::vector<std::string>& arguments, bool withSettings = true) {
+        std::string command = Quoted(DISCTROVE_CLI);
+        if (withSettings) {
+            command +=
+                " --settings " + Quoted(ini_) + " --set " + Quoted("GENERAL/Outfolder=" + out_);
+        }
+        for (const std::string& argument : arguments) {
+            command += " " + Quoted(argument);
+        }
+        const std::string outFile = dir_.File("stdout");
+        const std::string errFile = dir_.File("stderr");
+        CliRun run;
+        run.exitCode =
+            RunCommand(command + " </dev/null >" + Quoted(outFile) + " 2>" + Quoted(errFile));
+        run.out = ReadWholeFile(outFile);
+        run.err = ReadWholeFile(errFile);
+        return run;
+    }
+    std::string Image(const std::vector<testing::ImageTrack>& tracks) {
+        return testing::MakeCueImage(dir_.path(), "disc", tracks);
+    }
+    std::string Simcd(const std::string& statements) {
+        const std::string path = dir_.File("disc.simcd");
+        WriteWholeFile(path, statements);
+        return path;
+    }
+    std::string SimulatedAudio(int64_t firstSector, int64_t sectors) {
+        std::string audio(static_cast<size_t>(sectors) * 2352, '\0');
+        platform::FillSimulatedAudio(firstSector * 588, sectors * 588,
+                                     reinterpret_cast<uint8_t*>(audio.data()));
+        return audio;
+    }
+
+    TempDir dir_;
+    std::string out_ = dir_.File("out");
+    std::string tmp_ = dir_.File("tmp");
+    std::string ini_ = dir_.File("dt.ini");
+    std::string settingsBefore_;
+};
+
+TEST_F(CliTest, DrivesAndTableOfContents) {
+    const std::string cue = Image({{true, 1000}, {false, 3000}, {false, 2000}});
+    const std::string sim = Simcd("track audio 75\n");
+    const CliRun drives = Run({"--image", cue, "--image", sim, "drives"});
+    ASSERT_EQ(drives.exitCode, 0) << drives.err;
+    EXPECT_NE(drives.out.find("\t" + cue + "\n"), std::string::npos) << drives.out;
+    EXPECT_TRUE(drives.out.ends_with("\t" + sim + "\n"));
+
+    const CliRun toc = Run({"--image", cue, "toc"});
+    ASSERT_EQ(toc.exitCode, 0) << toc.err;
+    EXPECT_EQ(toc.out.substr(0, 7), "DISCID ");
+    EXPECT_EQ(toc.out.substr(15),
+              "\n1\tTrack 01\t1000\t3000\t00:40\n2\tTrack 02\t4000\t2000\t00:26\n");
+
+    const CliRun empty = Run({"--image", Simcd("# no tracks\n"), "toc"});
+    EXPECT_EQ(empty.exitCode, 1);
+    EXPECT_NE(empty.err.find("Error reading TOC"), std::string::npos);
+}
+
+TEST_F(CliTest, LookupAgainstTheServer) {
+    const std::string cue = Image({{false, 1000}, {false, 1500}});
+    const std::string id = Run({"--image", cue, "toc"}).out.substr(7, 8);
+    fs::create_directories(dir_.File("cddb/jazz"));
+    WriteWholeFile(dir_.File("cddb/jazz/" + id),
+                   "DISCID=" + id +
+                       "\nDTITLE=Band / Record\nDYEAR=1959\nDGENRE=Jazz\n"
+                       "TTITLE0=So What\nTTITLE1=Blue\n");
+    testing::CddbServer server(dir_.File("cddb"));
+    const std::string port = "CDDB/Port=" + std::to_string(server.port());
+    const CliRun found = Run({"--image", cue, "--set", port, "lookup"});
+    ASSERT_EQ(found.exitCode, 0) << found.err;
+    EXPECT_EQ(found.out,
+              "ARTIST\tBand\nALBUM\tRecord\nYEAR\t1959\nGENRE\t9\tJazz\n"
+              "TITLE\t1\tSo What\nTITLE\t2\tBlue\n");
+
+    const CliRun missing = Run({"--image", Image({{false, 500}}), "--set", port, "lookup"});
+    EXPECT_EQ(missing.exitCode, 1);
+    EXPECT_EQ(missing.out, "");
+}
+
+TEST_F(CliTest, RipOfAnImageNamedByTheServer) {
+    const std::string cue = Image({{false, 300}, {false, 200}, {false, 100}});
+    const std::string id = Run({"--image", cue, "toc"}).out.substr(7, 8);
+    fs::create_directories(dir_.File("cddb/rock"));
+    WriteWholeFile(dir_.File("cddb/rock/" + id),
+                   "DTITLE=Band / Record\nTTITLE0=One\nTTITLE1=Two\nTTITLE2=Three\n");
+    testing::CddbServer server(dir_.File("cddb"));
+    const CliRun rip = Run({"--image", cue, "--set", "CDDB/Port=" + std::to_string(server.port()),
+                            "rip", "1,3", "--lookup", "--template", "$n $a - $t"});
+    ASSERT_EQ(rip.exitCode, 0) << rip.err;
+    EXPECT_EQ(rip.out, "1\tCompleted\t" + out_ + "/01 Band - One.wav\n3\tCompleted\t" + out_ +
+                           "/03 Band - Three.wav\n");
+    const std::string bin = ReadWholeFile(dir_.File("disc.bin"));
+    EXPECT_EQ(ReadWholeFile(out_ + "/01 Band - One.wav").substr(44), bin.substr(0, 300 * 2352));
+    EXPECT_FALSE(fs::exists(out_ + "/02 Band - Two.wav"));
+    EXPECT_TRUE(fs::is_empty(tmp_));
+}
+
+TEST_F(CliTest, EveryEncoderFromTheCommandLine) {
+    const std::string cue = Image({{false, 150}});
+    for (const char* kind : {"ogg", "mp3", "wma"}) {
+        const CliRun rip = Run({"--image", cue, "rip", "--encoder", kind});
+        ASSERT_EQ(rip.exitCode, 0) << kind << rip.err;
+        const std::string file = out_ + "/-Track 01." + kind;  // "$a-$t" with no artist
+        EXPECT_EQ(rip.out, "1\tCompleted\t" + file + "\n");
+        EXPECT_NEAR(static_cast<double>(testing::DecodeWithFfmpeg(file).size()), 2 * 44100 * 2,
+                    6000)
+            << kind;
+    }
+    EXPECT_TRUE(fs::is_empty(tmp_));
+}
+
+TEST_F(CliTest, ReadErrorsAnsweredEachWay) {
+    const std::string sim = Simcd("track audio 200\nunreadable 30\nunreadable 120\n");
+    const CliRun no = Run({"--image", sim, "rip"});  // no terminal, no answer: No
+    EXPECT_EQ(no.exitCode, 1);
+    EXPECT_EQ(no.out, "1\tStopped\t" + out_ + "/-Track 01.wav\n");
+    EXPECT_NE(no.err.find("Error at frame 26\nASPIlib error 3, ASPI error 3\n"
+                          "Do you want to ignore this?\nAnswer: No"),
+              std::string::npos)
+        << no.err;
+
+    const CliRun yes = Run({"--image", sim, "rip", "--answer-read-error", "yes"});
+    EXPECT_EQ(yes.exitCode, 0) << yes.err;
+    EXPECT_EQ(ReadWholeFile(out_ + "/-Track 01.wav").substr(44),
+              SimulatedAudio(0, 26) + SimulatedAudio(52, 52) + SimulatedAudio(130, 70));
+
+    const CliRun all = Run({"--image", sim, "rip", "--answer-read-error", "all"});
+    EXPECT_EQ(all.exitCode, 0);
+    EXPECT_EQ(all.err.find("Error at frame 104"), std::string::npos);  // asked once only
+}
+
+TEST_F(CliTest, JitterModesFromTheSettings) {
+    const std::string sim = Simcd("track audio 400\njitter 4\n");
+    const auto jumps = [](const std::string& wav) {
+        int count = 0;
+        uint16_t previous = 0;
+        for (size_t i = 44; i + 4 <= wav.size(); i += 4) {
+            const auto frame = static_cast<uint16_t>(
+                (static_cast<uint8_t>(wav[i]) | (static_cast<uint8_t>(wav[i + 1]) << 8)) * 28087u);
+            count += i > 44 && frame != static_cast<uint16_t>(previous + 1) ? 1 : 0;
+            previous = frame;
+        }
+        return count;
+    };
+    ASSERT_EQ(Run({"--image", sim, "--set", "GENERAL/Jitter=0", "rip"}).exitCode, 0);
+    EXPECT_EQ(jumps(ReadWholeFile(out_ + "/-Track 01.wav")), 0);
+    ASSERT_EQ(Run({"--image", sim, "--set", "GENERAL/Jitter=1", "rip"}).exitCode, 0);
+    EXPECT_GT(jumps(ReadWholeFile(out_ + "/-Track 01.wav")), 0);
+}
+
+TEST_F(CliTest, OverwriteQuestion) {
+    const std::string cue = Image({{false, 75}});
+    WriteWholeFile(out_ + "/-Track 01.wav", "mine");
+    const CliRun kept = Run({"--image", cue, "--set", "GENERAL/Overwrite=False", "rip"});
+    EXPECT_EQ(kept.exitCode, 1);
+    EXPECT_EQ(ReadWholeFile(out_ + "/-Track 01.wav"), "mine");
+    const CliRun replaced = Run(
+        {"--image", cue, "--set", "GENERAL/Overwrite=False", "rip", "--answer-overwrite", "yes"});
+    EXPECT_EQ(replaced.exitCode, 0);
+    EXPECT_EQ(ReadWholeFile(out_ + "/-Track 01.wav").size(), 44u + 75 * 2352);
+}
+
+TEST_F(CliTest, EncodeAndDecodeFiles) {
+    const std::string soxWav = testing::MakeSineWav(dir_.path(), "sox.wav", 44100, 2, 16, 1);
+    const std::string ffmpegWav = dir_.File("ffmpeg.wav");
+    ASSERT_EQ(RunCommand("ffmpeg -v error -f lavfi -i sine=duration=1 -ac 2 -y " + ffmpegWav), 0);
+    for (const std::string& wav : {soxWav, ffmpegWav}) {
+        for (const char* kind : {"ogg", "mp3", "wma"}) {
+            const CliRun run = Run({"encode", wav, "--encoder", kind});
+            const std::string output =
+                out_ + "/" + fs::path(wav).stem().string() + "." + std::string(kind);
+            ASSERT_EQ(run.exitCode, 0) << run.err;
+            EXPECT_EQ(run.out, "Completed\t" + output + "\n");
+            EXPECT_FALSE(testing::DecodeWithFfmpeg(output).empty());
+        }
+    }
+
+    const std::string ogg = dir_.File("song.ogg");
+    ASSERT_EQ(RunCommand("oggenc -Q -o " + ogg + " " + soxWav), 0);
+    const std::string other = dir_.File("other");
+    const CliRun decode = Run({"decode", ogg, "--outdir", other});
+    ASSERT_EQ(decode.exitCode, 0) << decode.err;
+    EXPECT_EQ(decode.out, "Completed\t" + other + "/song.wav\n");
+    ASSERT_EQ(RunCommand("oggdec -Q -o " + dir_.File("oggdec.wav") + " " + ogg), 0);
+    EXPECT_EQ(ReadWholeFile(other + "/song.wav"), ReadWholeFile(dir_.File("oggdec.wav")));
+
+    const CliRun bad = Run({"decode", soxWav});
+    EXPECT_EQ(bad.exitCode, 1);
+    EXPECT_TRUE(bad.out.starts_with("ERROR\t"));
+}
+
+TEST_F(CliTest, UsageErrors) {
+    const std::string cue = Image({{false, 75}});
+    const std::vector<std::vector<std::string>> mistakes = {
+        {},
+        {"burn"},
+        {"--image", cue, "rip", "2"},
+        {"--image", cue, "rip", "1-x"},
+        {"--set", "GENERAL/Jiter=2", "drives"},
+        {"--set", "nonsense", "drives"},
+        {"decode", "a.ogg", "--encoder", "mp3"},
+        {"encode"},
+        {"encode", "a.wav", "--encoder", "wav"},
+        {"--drive", "7", "drives"},
+        {"--image", dir_.File("missing.cue"), "drives"},
+        {"toc", "extra"},
+        {"--frobnicate", "drives"},
+    };
+    for (const auto& arguments : mistakes) {
+        const CliRun run = Run(arguments);
+        std::string line;
+        for (const auto& argument : arguments) {
+            line += argument + " ";
+        }
+        EXPECT_EQ(run.exitCode, 2) << line;
+        EXPECT_NE(run.err.find("disctrove-cli: "), std::string::npos) << line;
+        EXPECT_EQ(run.out, "") << line;
+    }
+    const CliRun help = Run({"--help"}, false);
+    EXPECT_EQ(help.exitCode, 0);
+    for (const char* word : {"drives", "toc", "lookup", "rip", "encode", "decode", "--set",
+                             "--answer-read-error", "--template", "--outdir"}) {
+        EXPECT_NE(help.out.find(word), std::string::npos) << word;
+    }
+}
+
+TEST_F(CliTest, CtrlCStopsTheRipLikeTheStopButton) {
+    const std::string cue = Image({{false, 75 * 60}, {false, 75 * 60}});
+    const std::string command = std::string(DISCTROVE_CLI) + " --settings " + Quoted(ini_) +
+                                " --set " + Quoted("GENERAL/Outfolder=" + out_) + " --image " +
+                                Quoted(cue) + " rip --encoder mp3 </dev/null >" +
+                                Quoted(dir_.File("stdout")) + " 2>/dev/null";
+    // Interrupted once the encoder is at work on the first track.
+    const int status = RunCommand(command + " & pid=$!; sleep 1.5; kill -INT $pid; wait $pid");
+    EXPECT_EQ(status, 1);
+    const std::string out = ReadWholeFile(dir_.File("stdout"));
+    EXPECT_EQ(out,
+              "1\tStopped\t" + out_ + "/-Track 01.mp3\n2\tStopped\t" + out_ + "/-Track 02.mp3\n");
+    EXPECT_TRUE(fs::is_empty(tmp_)) << "a temporary file was left";
+    EXPECT_FALSE(testing::DecodeWithFfmpeg(out_ + "/-Track 01.mp3").empty());
+}
+
+}  // namespace
+}  // namespace disctrove
