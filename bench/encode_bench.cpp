@@ -15,6 +15,7 @@
 #include <functional>
 #include <string>
 
+#include "bench/silent_worker.h"
 #include "codecs/mp3_encoder.h"
 #include "codecs/ogg_encoder.h"
 #include "codecs/wma_encoder.h"
@@ -26,17 +27,6 @@ using namespace disctrove;
 namespace fs = std::filesystem;
 
 constexpr int kRuns = 3;
-
-class Silent : public WorkerNotifications, public WorkerQuestions {
-  public:
-    void TrackProgress(int32_t, int32_t) override {}
-    void WorkFinished() override {}
-    void CddbDone() override {}
-    void Inform(std::string_view text) override {
-        std::fprintf(stderr, "encoder: %.*s\n", static_cast<int>(text.size()), text.data());
-    }
-    ConfirmAnswer Confirm(ConfirmTopic, std::string_view) override { return ConfirmAnswer::yes; }
-};
 
 double BestSeconds(const std::function<bool()>& run) {
     double best = 1e30;
@@ -73,7 +63,7 @@ int main(int argc, char** argv) {
 
     Settings settings;
     settings.ripping = 1;
-    Silent silent;
+    bench::SilentWorker silent;
     WorkerContext context{settings, silent, silent, {}};
     Track track;
     track.index = -1;

@@ -17,6 +17,7 @@
 
 #include <unistd.h>
 
+#include "bench/silent_worker.h"
 #include "disc/disc.h"
 #include "platform/cdrom/cdrom.h"
 #include "rip/extraction.h"
@@ -29,17 +30,6 @@ namespace fs = std::filesystem;
 
 constexpr uint32_t kTrackSectors = 4 * 60 * 75;  // four-minute tracks
 constexpr int kRuns = 3;
-
-class Silent : public WorkerNotifications, public WorkerQuestions {
-  public:
-    void TrackProgress(int32_t, int32_t) override {}
-    void WorkFinished() override {}
-    void CddbDone() override {}
-    void Inform(std::string_view text) override {
-        std::fprintf(stderr, "extraction: %.*s\n", static_cast<int>(text.size()), text.data());
-    }
-    ConfirmAnswer Confirm(ConfirmTopic, std::string_view) override { return ConfirmAnswer::no; }
-};
 
 struct Timing {
     double written = 1e30;  // until the last byte was handed to the system
@@ -80,7 +70,7 @@ void RemoveOutputs(const fs::path& folder) {
 }
 
 bool RipAll(Settings& settings, int32_t jitter, const fs::path& folder) {
-    Silent silent;
+    bench::SilentWorker silent;
     WorkerContext context{settings, silent, silent, {}};
     settings.Jitter = jitter;
     settings.ripping = 1;

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "app/formats.h"
+#include "rip/pcm_source.h"
 #include "rip/worker_context.h"
 
 namespace disctrove {
@@ -29,6 +30,10 @@ class RipEncoder {
     // track's final status, reports it, and deletes the temporary file.
     virtual void Encode(WorkerContext& context, EncodeJob& job) = 0;
 };
+
+// Opens the source of `job`: the raw PCM temporary file of a rip (`fromRip`), or a WAV file,
+// whose length in whole sectors then becomes the track's lengthSectors (its progress total).
+PcmSource OpenEncodeSource(EncodeJob& job, bool fromRip);
 
 // The encoder for tracks of `kind`, or null when there is none for it.
 std::unique_ptr<RipEncoder> MakeRipEncoder(EncoderKind kind);

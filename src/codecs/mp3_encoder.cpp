@@ -67,16 +67,13 @@ int32_t Encode(WorkerContext& context, LameLibrary& lame, EncodeJob& job, bool f
     };
 
     const Mp3Format format = track.format.As<Mp3Format>();
-    PcmSource source =
-        fromRip ? PcmSource::OpenRaw(job.sourcePath) : PcmSource::OpenWav(job.sourcePath);
+    PcmSource source = OpenEncodeSource(job, fromRip);
     if (source.error() != PcmSourceError::none) {
         return fail(std::string(PcmSourceMessage(source.error())));
     }
     const WavHeader& input = source.format();
     const auto inputRate = static_cast<uint32_t>(input.sampleRate);
     if (!fromRip) {
-        track.lengthSectors = static_cast<uint32_t>(
-            std::min<uint64_t>(input.dataLength / kCdBytesPerSector, UINT32_MAX));
         const auto chosen =
             static_cast<uint32_t>(TableEntry(kSampleRates, format.samplerateIndex, 0));
         if ((chosen == 0 || chosen == inputRate) && inputRate < 32000) {
@@ -114,7 +111,7 @@ int32_t Encode(WorkerContext& context, LameLibrary& lame, EncodeJob& job, bool f
     }
     std::vector<int16_t> samples(chunkSamples);
     std::vector<uint8_t> encoded(bufferSize);
-    const uint64_t total = fromRip ? input.dataLength : input.dataLength;
+    const uint64_t total = input.dataLength;
     int32_t outcome = kStatusCompleted;
     std::string problem;
     uint32_t produced = 0;

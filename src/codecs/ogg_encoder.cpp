@@ -115,15 +115,12 @@ int32_t Encode(WorkerContext& context, EncodeJob& job, bool fromRip) {
     int32_t channels = format.channels == 0 ? 1 : format.channels == 1 ? 2 : 6;
     int32_t rate = TableEntry(kSampleRates, format.samplerateIndex, 0);
 
-    PcmSource source =
-        fromRip ? PcmSource::OpenRaw(job.sourcePath) : PcmSource::OpenWav(job.sourcePath);
+    PcmSource source = OpenEncodeSource(job, fromRip);
     if (source.error() != PcmSourceError::none) {
         return fail(std::string(PcmSourceMessage(source.error())));
     }
     const WavHeader& input = source.format();
     if (!fromRip) {
-        track.lengthSectors = static_cast<uint32_t>(
-            std::min<uint64_t>(input.dataLength / kCdBytesPerSector, UINT32_MAX));
         channels = input.channels;
         if (rate == 0) {
             rate = static_cast<int32_t>(input.sampleRate);

@@ -1,4 +1,6 @@
-// The encoders the rip worker can hand a track to.
+// The encoders the rip worker can hand a track to, and what they share.
+#include <algorithm>
+
 #include "codecs/encode_job.h"
 #include "codecs/mp3_encoder.h"
 #include "codecs/ogg_encoder.h"
@@ -39,6 +41,16 @@ class WmaRipEncoder final : public RipEncoder {
 };
 
 }  // namespace
+
+PcmSource OpenEncodeSource(EncodeJob& job, bool fromRip) {
+    PcmSource source =
+        fromRip ? PcmSource::OpenRaw(job.sourcePath) : PcmSource::OpenWav(job.sourcePath);
+    if (!fromRip && source.error() == PcmSourceError::none) {
+        job.track->lengthSectors = static_cast<uint32_t>(
+            std::min<uint64_t>(source.format().dataLength / kCdBytesPerSector, UINT32_MAX));
+    }
+    return source;
+}
 
 std::unique_ptr<RipEncoder> MakeRipEncoder(EncoderKind kind) {
     switch (kind) {

@@ -26,16 +26,11 @@ int32_t Encode(WorkerContext& context, EncodeJob& job, bool fromRip) {
     };
 
     WmaFile file;
-    PcmSource source =
-        fromRip ? PcmSource::OpenRaw(job.sourcePath) : PcmSource::OpenWav(job.sourcePath);
+    PcmSource source = OpenEncodeSource(job, fromRip);
     if (source.error() != PcmSourceError::none) {
         return fail(std::string(PcmSourceMessage(source.error())));
     }
     const WavHeader& input = source.format();
-    if (!fromRip) {
-        track.lengthSectors = static_cast<uint32_t>(
-            std::min<uint64_t>(input.dataLength / kCdBytesPerSector, UINT32_MAX));
-    }
     const uint64_t total = input.dataLength;
     const WmaFormat format = track.format.As<WmaFormat>();
     platform::WmaPcmFormat pcm;

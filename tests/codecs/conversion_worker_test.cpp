@@ -7,6 +7,7 @@
 #include <fstream>
 
 #include "support/audio_files.h"
+#include "support/scoped_environment.h"
 #include "support/scripted_worker.h"
 #include "support/temp_dir.h"
 
@@ -59,18 +60,12 @@ TEST_F(ConversionWorkerTest, EachFormatIntoTheOutputFolder) {
 }
 
 TEST_F(ConversionWorkerTest, MissingLameIsToldAndEndsAsAnError) {
-    const char* saved = std::getenv("DISCTROVE_LAME_LIBRARY");
-    setenv("DISCTROVE_LAME_LIBRARY", "/nonexistent/libmp3lame.so.0", 1);
+    const testing::ScopedEnvironment lame("DISCTROVE_LAME_LIBRARY", "/nonexistent/libmp3lame.so.0");
     EXPECT_EQ(Convert(kEncoderMp3), 0);
     EXPECT_EQ(progress_.status, kStatusError);
     ASSERT_EQ(questions_.informed.size(), 1u);
     EXPECT_EQ(questions_.informed[0].rfind("Error loading LAME encoder dll\n", 0), 0u);
     EXPECT_EQ(notes_.finishedCount, 1);
-    if (saved != nullptr) {
-        setenv("DISCTROVE_LAME_LIBRARY", saved, 1);
-    } else {
-        unsetenv("DISCTROVE_LAME_LIBRARY");
-    }
 }
 
 }  // namespace

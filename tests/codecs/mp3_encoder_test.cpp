@@ -6,6 +6,7 @@
 #include <fstream>
 
 #include "support/audio_files.h"
+#include "support/scoped_environment.h"
 #include "support/scripted_worker.h"
 #include "support/temp_dir.h"
 
@@ -228,21 +229,16 @@ TEST_F(Mp3EncoderTest, OverwriteQuestionAndStop) {
 }
 
 TEST_F(Mp3EncoderTest, LibraryThatCannotBeLoadedOrBound) {
-    const char* saved = std::getenv("DISCTROVE_LAME_LIBRARY");
-    setenv("DISCTROVE_LAME_LIBRARY", dir_.File("missing.so").c_str(), 1);
+    std::optional<testing::ScopedEnvironment> lame;
+    lame.emplace("DISCTROVE_LAME_LIBRARY", dir_.File("missing.so").c_str());
     EXPECT_FALSE(LoadLame(questions_));
     ASSERT_FALSE(questions_.informed.empty());
     EXPECT_EQ(questions_.informed.back().rfind("Error loading LAME encoder dll\n", 0), 0u);
     EXPECT_NE(questions_.informed.back().find("missing.so"), std::string::npos);
 
-    setenv("DISCTROVE_LAME_LIBRARY", "libvorbis.so.0", 1);  // a library, but not LAME
+    lame.emplace("DISCTROVE_LAME_LIBRARY", "libvorbis.so.0");  // a library, but not LAME
     EXPECT_FALSE(LoadLame(questions_));
     EXPECT_EQ(questions_.informed.back(), kLameBindingMessage);
-    if (saved != nullptr) {
-        setenv("DISCTROVE_LAME_LIBRARY", saved, 1);
-    } else {
-        unsetenv("DISCTROVE_LAME_LIBRARY");
-    }
 }
 
 }  // namespace

@@ -12,6 +12,7 @@
 #include "rip/worker_thread.h"
 #include "support/audio_files.h"
 #include "support/disc_images.h"
+#include "support/scoped_environment.h"
 #include "support/scripted_worker.h"
 #include "support/temp_dir.h"
 #include "tools/cue_image.h"
@@ -231,8 +232,7 @@ TEST_F(RipWorkerTest, NoAtAReadErrorWhileMakingTheTemporaryFileStopsTheRun) {
 }
 
 TEST_F(RipWorkerTest, MissingLameIsToldForEachMp3TrackAndTheRestIsRipped) {
-    const char* saved = std::getenv("DISCTROVE_LAME_LIBRARY");
-    setenv("DISCTROVE_LAME_LIBRARY", "/nonexistent/libmp3lame.so.0", 1);
+    const testing::ScopedEnvironment lame("DISCTROVE_LAME_LIBRARY", "/nonexistent/libmp3lame.so.0");
     UseDisc(3, 30, kEncoderMp3);
     SetEncoder(1, kEncoderWav);
     EXPECT_EQ(Run(), kRipCompleted);
@@ -240,11 +240,6 @@ TEST_F(RipWorkerTest, MissingLameIsToldForEachMp3TrackAndTheRestIsRipped) {
     EXPECT_EQ(Statuses(), (std::vector<int32_t>{kStatusError, 100, kStatusError}));
     EXPECT_TRUE(fs::exists(out_ + "/02-Song 2.wav"));
     EXPECT_FALSE(fs::exists(out_ + "/01-Song 1.mp3"));
-    if (saved != nullptr) {
-        setenv("DISCTROVE_LAME_LIBRARY", saved, 1);
-    } else {
-        unsetenv("DISCTROVE_LAME_LIBRARY");
-    }
 }
 
 TEST_F(RipWorkerTest, Mp3AndWmaTracks) {
