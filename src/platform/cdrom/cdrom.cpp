@@ -10,6 +10,7 @@
 
 #include "platform/cdrom/cddb_protocol.h"
 #include "platform/cdrom/disc_device.h"
+#include "platform/system/environment.h"
 
 namespace disctrove::platform {
 
@@ -77,7 +78,9 @@ class DriveRegistry {
     // Real drives first, then images; what the host adapter numbers of the list refer to.
     std::vector<DeviceEntry> List() {
         std::vector<DeviceEntry> entries;
-        for (const auto& device : LibcdioDriveList()) {
+        // DISCTROVE_SCAN_DRIVES=0 leaves real drives out: only images are listed.
+        const bool scan = EnvironmentValue("DISCTROVE_SCAN_DRIVES").value_or("1") != "0";
+        for (const auto& device : scan ? LibcdioDriveList() : std::vector<std::string>()) {
             std::string name = LibcdioDriveName(device);
             entries.push_back({device, name.empty() ? device : name, false});
         }

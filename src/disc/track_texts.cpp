@@ -1,0 +1,81 @@
+#include "disc/track_texts.h"
+
+#include <array>
+#include <cstdio>
+
+#include "platform/system/text.h"
+
+namespace disctrove {
+
+namespace {
+
+template <typename... Values>
+std::string Format(const char* format, Values... values) {
+    std::array<char, 128> text{};
+    std::snprintf(text.data(), text.size(), format, values...);
+    return text.data();
+}
+
+}  // namespace
+
+int32_t OggQualityKbps(int32_t vbr) {
+    static constexpr std::array<int32_t, 21> kKbps = {58,  73,  81,  85,  90,  95,  104,
+                                                      114, 127, 141, 155, 169, 183, 196,
+                                                      210, 225, 245, 274, 317, 382, 477};
+    return vbr >= 0 && vbr < static_cast<int32_t>(kKbps.size()) ? kKbps[static_cast<size_t>(vbr)]
+                                                                : 0;
+}
+
+std::string TrackTimeText(const Track& track) {
+    return platform::TwoDigits(track.lengthSeconds / 60) + ":" +
+           platform::TwoDigits(track.lengthSeconds % 60);
+}
+
+std::string TrackEncoderText(const Track& track) {
+    switch (track.encoder) {
+        case kEncoderWav: {
+            const auto wav = track.format.As<WavFormat>();
+            return wav.samplerateIndex == 0
+                       ? "WAV - default sample rate"
+                       : Format("WAV %d Hz", TableEntry(kSampleRates, wav.samplerateIndex, 0));
+        }
+        case kEncoderOgg: {
+            const auto ogg = track.format.As<OggFormat>();
+            if (ogg.useBbr) {
+                return Format("OGG %d-%d kbps BBR",
+                              TableEntry(kOggBitrates, ogg.nominalBbrIndex, 0),
+                              TableEntry(kOggBitrates, ogg.maxBbrIndex, 0));
+            }
+            if (ogg.useVbr) {
+                return Format("OGG VBR Q%.02f (%d kbps)", ogg.vbr * 0.05, OggQualityKbps(ogg.vbr));
+            }
+            return Format("OGG %d kbps", TableEntry(kOggBitrates, ogg.cbrIndex, 0));
+        }
+        case kEncoderMp3: {
+            const auto mp3 = track.format.As<Mp3Format>();
+            if (mp3.useVbr) {
+                return Format("MP3 %d-%d kbps VBR Q%d", TableEntry(kMp3Bitrates, mp3.cbrIndex, 8),
+                              TableEntry(kMp3Bitrates, mp3.vbrMaxIndex, 8), mp3.vbrQuality + 1);
+            }
+            return Format("MP3 %d kbps", TableEntry(kMp3Bitrates, mp3.cbrIndex, 8));
+        }
+        case kEncoderWma:
+            return Format("WMA %d kbps",
+                          TableEntry(kWmaBitrates, track.format.As<WmaFormat>().bitrateIndex, 6));
+    }
+    return "Unknown";
+}
+
+std::string TrackStatusText(int32_t status) {
+    if (status < 0) {
+        return "";
+    }
+    if (status < kStatusCompleted) {
+        return std::to_string(status) + "%";
+    }
+    return status == kStatusCompleted ? "Completed"
+           : status == kStatusStopped ? "Stopped"
+                                      : "ERROR";
+}
+
+}  // namespace disctrove

@@ -1,0 +1,24 @@
+// What the track list shows of a track.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "disc/disc_model.h"
+
+namespace disctrove {
+
+// The approximate bit rate of Ogg Vorbis quality position `vbr` (0 to 20), in kbit/s; 0 outside.
+int32_t OggQualityKbps(int32_t vbr);
+
+// "mm:ss" of the track's length.
+std::string TrackTimeText(const Track& track);
+
+// The track's format: "WAV 44100 Hz", "OGG VBR Q0.45 (141 kbps)", "MP3 128-192 kbps VBR Q3",
+// "WMA 96 kbps", ...
+std::string TrackEncoderText(const Track& track);
+
+// "" (not ripped since the refresh), "45%", "Completed", "Stopped" or "ERROR".
+std::string TrackStatusText(int32_t status);
+
+}  // namespace disctrove

@@ -1,0 +1,27 @@
+// The guard against a second running copy: a lock file held for the life of the process.
+#pragma once
+
+#include <string>
+
+namespace disctrove::platform {
+
+class SingleInstance {
+  public:
+    // Takes the lock "NAME.lock" in $XDG_RUNTIME_DIR (else /tmp, with the user's id).
+    explicit SingleInstance(const std::string& name);
+    ~SingleInstance();
+    SingleInstance(const SingleInstance&) = delete;
+    SingleInstance& operator=(const SingleInstance&) = delete;
+
+    // False when another copy holds the lock.
+    bool acquired() const { return acquired_; }
+
+  private:
+    int fd_ = -1;
+    bool acquired_ = false;
+};
+
+// Bytes free for the user on the file system holding `path`; -1 when it cannot be told.
+long long FreeBytes(const std::string& path);
+
+}  // namespace disctrove::platform
