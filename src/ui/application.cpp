@@ -1,0 +1,65 @@
+#include "ui/application.h"
+
+#include <QApplication>
+
+#include "app/settings.h"
+#include "app/settings_file.h"
+#include "app/settings_path.h"
+#include "disc/disc.h"
+#include "platform/cdrom/cdrom.h"
+#include "platform/system/single_instance.h"
+#include "ui/main_window.h"
+
+namespace disctrove::ui {
+
+int RunDisctrove(const QStringList& arguments, UserDialogs& dialogs) {
+    // Another copy running: say so and end, touching nothing.
+    const platform::SingleInstance instance(kInstanceName);
+    if (!instance.acquired()) {
+        dialogs.Inform(nullptr, QStringLiteral("Stop"),
+                       QStringLiteral("%1 %2").arg(QStringLiteral("Disctrove"),
+                                                   QStringLiteral("already running.")));
+        return 0;
+    }
+    QStringList images;
+    for (qsizetype i = 0; i + 1 < arguments.size(); ++i) {
+        if (arguments[i] == QStringLiteral("--settings")) {
+            SetSettingsPathOverride(arguments[++i].toStdString());
+        } else if (arguments[i] == QStringLiteral("--image")) {
+            images.push_back(arguments[++i]);
+        }
+    }
+    Settings& settings = liveSettings;
+    SetDefaultSettings(settings);
+    LoadSettings(settings, SettingsPath());
+    SaveSettings(settings, SettingsPath());
+    AssignSettings(editCopy, settings);
+
+    dialogs.ShowTipOfTheDay(nullptr);
+    for (const QString& image : images) {
+        std::string problem;
+        if (!platform::AddDiscImage(image.toStdString(), problem)) {
+            dialogs.Inform(nullptr, QStringLiteral("Disctrove"), QString::fromStdString(problem));
+        }
+    }
+    if (BuildDriveList(settings) == 0) {
+        dialogs.Inform(nullptr, QStringLiteral("Disctrove"),
+                       QStringLiteral("Couldn't find any CD-ROM drives"));
+    }
+    if (!images.isEmpty()) {
+        for (size_t i = 0; i < settings.drives.size(); ++i) {
+            if (settings.drives[i].name == images.back().toStdString()) {
+                settings.Cdrom = static_cast<int32_t>(i);
+            }
+        }
+    }
+    {
+        MainWindow window(settings, dialogs);
+        window.show();
+        QApplication::exec();
+    }
+    SaveSettings(settings, SettingsPath());
+    return 0;
+}
+
+}  // namespace disctrove::ui

@@ -1,0 +1,604 @@
+#include "ui/main_window.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QEventLoop>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QSlider>
+#include <QStatusBar>
+#include <QTableWidget>
+#include <QTimer>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+#include "app/share_path.h"
+#include "disc/cddb_reply_parser.h"
+#include "disc/disc.h"
+#include "disc/track_texts.h"
+#include "platform/system/single_instance.h"
+#include "rip/rip_worker.h"
+#include "skin/icons.h"
+
+namespace disctrove::ui {
+
+namespace {
+
+enum Column { kTitleColumn, kTimeColumn, kEncoderColumn, kStatusColumn };
+
+QString Text(const std::string& text) {
+    return QString::fromStdString(text);
+}
+
+QToolButton* CommandButton(QWidget* parent, skin::CommandIcon icon, const QString& text,
+                           const QString& tip) {
+    auto* button = new QToolButton(parent);
+    button->setIcon(skin::IconFor(icon));
+    button->setIconSize(QSize(28, 28));
+    button->setText(text);
+    button->setToolTip(tip);
+    button->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+    button->setAutoRaise(true);
+    button->setMinimumWidth(78);
+    return button;
+}
+
+}  // namespace
+
+MainWindow::MainWindow(Settings& settings, UserDialogs& dialogs, QWidget* parent)
+    : QMainWindow(parent),
+      settings_(settings),
+      dialogs_(dialogs),
+      bridge_(dialogs, this),
+      context_{settings, bridge_, bridge_, {}},
+      lookup_(settings, bridge_),
+      worker_(settings) {
+    setWindowTitle(QStringLiteral("Disctrove"));
+    setWindowIcon(skin::AppIcon());
+    BuildMenus();
+    setCentralWidget(BuildControls());
+
+    statusPane_ = new QLabel(this);
+    freeSpacePane_ = new QLabel(this);
+    statusBar()->addWidget(statusPane_, 1);
+    statusBar()->addWidget(freeSpacePane_, 1);
+
+    connect(&bridge_, &WorkerBridge::trackProgress, this, &MainWindow::OnTrackProgress);
+    connect(&bridge_, &WorkerBridge::workFinished, this, &MainWindow::OnWorkFinished);
+    connect(&bridge_, &WorkerBridge::cddbDone, this, &MainWindow::OnCddbDone);
+
+    // Opening: the boxes, then the disc (no message for a missing one at start-up).
+    for (int kind = kEncoderWav; kind <= kEncoderWma; ++kind) {
+        encoderBox_->addItem(skin::EncoderIcon(static_cast<EncoderKind>(kind)),
+                             Text(std::string(kEncoderNames[static_cast<size_t>(kind)])));
+    }
+    ShowEncoder(settings_.Encoder);
+    for (Drive& drive : settings_.drives) {
+        driveBox_->addItem(Text(drive.name));
+        drive.discId = kNoDiscId;
+    }
+    if (settings_.Cdrom >= 0 && settings_.Cdrom < driveBox_->count()) {
+        driveBox_->setCurrentIndex(settings_.Cdrom);
+    }
+    Refresh();
+    if (settings_.Autocddb && refreshOk_) {
+        CddbCommand();
+    }
+    UpdateFreeSpace();
+    auto* freeSpaceTimer = new QTimer(this);
+    connect(freeSpaceTimer, &QTimer::timeout, this, &MainWindow::UpdateFreeSpace);
+    freeSpaceTimer->start(2000);
+    resize(820, 560);
+}
+
+MainWindow::~MainWindow() {
+    // A worker still running is stopped and waited for by the members' destructors.
+    lookup_.Cancel();
+}
+
+void MainWindow::BuildMenus() {
+    const auto add = [this](QMenu* menu, const QString& text, const QKeySequence& key,
+                            void (MainWindow::*slot)()) {
+        QAction* action = menu->addAction(text);
+        action->setShortcut(key);
+        if (slot != nullptr) {
+            connect(action, &QAction::triggered, this, slot);
+        } else {
+            action->setEnabled(false);  // comes with the options dialogs
+        }
+        return action;
+    };
+    QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
+    add(file, QStringLiteral("&Refresh CD-ROM"), QKeySequence(Qt::Key_F5),
+        &MainWindow::RefreshCommand);
+    add(file, QStringLiteral("Ri&p marked tracks"), QKeySequence(QStringLiteral("Ctrl+R")),
+        &MainWindow::RipCommand);
+    stopAction_ = add(file, QStringLiteral("&Stop ripping"), QKeySequence(QStringLiteral("Ctrl+S")),
+                      &MainWindow::StopCommand);
+    add(file, QStringLiteral("&Get CDDB Info"), QKeySequence(QStringLiteral("Ctrl+I")),
+        &MainWindow::CddbCommand);
+    file->addSeparator();
+    QAction* exit = file->addAction(QStringLiteral("E&xit"));
+    exit->setShortcut(QKeySequence(QStringLiteral("Alt+F4")));
+    connect(exit, &QAction::triggered, this, &QWidget::close);
+
+    QMenu* edit = menuBar()->addMenu(QStringLiteral("&Edit"));
+    add(edit, QStringLiteral("&Track settings..."), QKeySequence(QStringLiteral("Ctrl+T")),
+        nullptr);
+    edit->addSeparator();
+    add(edit, QStringLiteral("&Mark all tracks"), QKeySequence(QStringLiteral("Ctrl+M")),
+        &MainWindow::MarkAll);
+    add(edit, QStringLiteral("&Unmark all tracks"), QKeySequence(QStringLiteral("Ctrl+U")),
+        &MainWindow::UnmarkAll);
+    add(edit, QStringLiteral("Re&verse marks"), QKeySequence(QStringLiteral("Ctrl+V")),
+        &MainWindow::ReverseMarks);
+    edit->addSeparator();
+    add(edit, QStringLiteral("Select &all tracks"), QKeySequence(QStringLiteral("Ctrl+A")),
+        &MainWindow::SelectAllRows);
+    add(edit, QStringLiteral("Mark &selected"), QKeySequence(), &MainWindow::MarkSelected);
+
+    QMenu* options = menuBar()->addMenu(QStringLiteral("&Options"));
+    add(options, QStringLiteral("&Global..."), QKeySequence(QStringLiteral("Ctrl+O")), nullptr);
+    options->addSeparator();
+    for (const char* page :
+         {"&Output...", "WA&V format settings...", "&OGG format settings...",
+          "&MP3 format settings...", "&WMA format settings...", "&CDDB settings..."}) {
+        add(options, QString::fromLatin1(page), QKeySequence(), nullptr);
+    }
+
+    QMenu* help = menuBar()->addMenu(QStringLiteral("&Help"));
+    add(help, QStringLiteral("&Contents"), QKeySequence(), &MainWindow::ShowHelpContents);
+    add(help, QStringLiteral("&Quick start guide"), QKeySequence(), &MainWindow::ShowQuickStart);
+    help->addSeparator();
+    add(help, QStringLiteral("About Disctrove..."), QKeySequence(), &MainWindow::ShowAbout);
+
+    contextMenu_ = new QMenu(this);
+    contextMenu_->addAction(QStringLiteral("Track settings..."))->setEnabled(false);
+    contextMenu_->addSeparator();
+    connect(contextMenu_->addAction(QStringLiteral("Mark/unmark track")), &QAction::triggered, this,
+            &MainWindow::ToggleCurrentMark);
+    contextMenu_->addAction(QStringLiteral("Play"))->setEnabled(false);
+    contextMenu_->addAction(QStringLiteral("Stop"))->setEnabled(false);
+}
+
+QWidget* MainWindow::BuildControls() {
+    auto* central = new QWidget(this);
+    driveBox_ = new QComboBox(central);
+    driveBox_->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    driveBox_->setMinimumContentsLength(28);
+    encoderBox_ = new QComboBox(central);
+    encoderBox_->setIconSize(QSize(28, 20));
+    connect(encoderBox_, &QComboBox::activated, this, &MainWindow::OnEncoderChosen);
+
+    auto* boxes = new QHBoxLayout;
+    auto* driveLabel = new QLabel(QStringLiteral("&Drive:"), central);
+    driveLabel->setBuddy(driveBox_);
+    boxes->addWidget(driveLabel);
+    boxes->addWidget(driveBox_, 1);
+    boxes->addSpacing(12);
+    auto* encoderLabel = new QLabel(QStringLiteral("&Encoder:"), central);
+    encoderLabel->setBuddy(encoderBox_);
+    boxes->addWidget(encoderLabel);
+    boxes->addWidget(encoderBox_);
+
+    trackList_ = new QTableWidget(0, 4, central);
+    trackList_->setHorizontalHeaderLabels({QStringLiteral("Track name"), QStringLiteral("Time"),
+                                           QStringLiteral("Encoder"), QStringLiteral("Status")});
+    trackList_->verticalHeader()->hide();
+    trackList_->verticalHeader()->setDefaultSectionSize(trackList_->fontMetrics().height() + 8);
+    trackList_->setAlternatingRowColors(true);
+    trackList_->setSelectionBehavior(QAbstractItemView::SelectRows);
+    trackList_->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    trackList_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    trackList_->setShowGrid(true);
+    trackList_->setContextMenuPolicy(Qt::CustomContextMenu);
+    trackList_->setWordWrap(false);
+    QHeaderView* header = trackList_->horizontalHeader();
+    header->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    header->setSectionResizeMode(kTitleColumn, QHeaderView::Stretch);
+    header->setSectionResizeMode(kTimeColumn, QHeaderView::ResizeToContents);
+    header->setSectionResizeMode(kEncoderColumn, QHeaderView::ResizeToContents);
+    header->resizeSection(kStatusColumn, 90);
+    connect(trackList_, &QTableWidget::itemSelectionChanged, this, &MainWindow::OnRowChanged);
+    connect(trackList_, &QTableWidget::itemChanged, this, &MainWindow::OnRowChanged);
+    connect(trackList_, &QWidget::customContextMenuRequested, this, &MainWindow::OnContextMenu);
+
+    auto* buttons = new QHBoxLayout;
+    const auto button = [&](skin::CommandIcon icon, const char* text, const char* tip,
+                            void (MainWindow::*slot)()) {
+        QToolButton* b =
+            CommandButton(central, icon, QString::fromLatin1(text), QString::fromLatin1(tip));
+        if (slot != nullptr) {
+            connect(b, &QToolButton::clicked, this, slot);
+        } else {
+            b->setEnabled(false);  // comes with the options dialogs
+        }
+        buttons->addWidget(b);
+    };
+    button(skin::CommandIcon::refresh, "Refresh", "Refresh CD", &MainWindow::RefreshCommand);
+    button(skin::CommandIcon::cddb, "CDDB", "Get CDDB info", &MainWindow::CddbCommand);
+    button(skin::CommandIcon::rip, "Rip", "Rip marked tracks", &MainWindow::RipCommand);
+    button(skin::CommandIcon::stop, "Stop", "Stop ripping", &MainWindow::StopCommand);
+    button(skin::CommandIcon::markAll, "Mark all", "Select/Unselect All", &MainWindow::MarkAll);
+    buttons->addStretch(1);
+    button(skin::CommandIcon::trackSettings, "Track", "Track settings", nullptr);
+    button(skin::CommandIcon::options, "Options", "Global options", nullptr);
+
+    // The CD player; it comes to life with the playback change.
+    auto* player = new QHBoxLayout;
+    const auto playerButton = [&](skin::CommandIcon icon, const char* tip) {
+        auto* b = new QToolButton(central);
+        b->setIcon(skin::IconFor(icon));
+        b->setIconSize(QSize(20, 20));
+        b->setToolTip(QString::fromLatin1(tip));
+        b->setAutoRaise(true);
+        b->setEnabled(false);
+        player->addWidget(b);
+    };
+    playerButton(skin::CommandIcon::play, "Play track");
+    playerButton(skin::CommandIcon::playerStop, "Stop");
+    playerButton(skin::CommandIcon::previous, "Previous track");
+    playerButton(skin::CommandIcon::next, "Next track");
+    playerButton(skin::CommandIcon::eject, "Eject");
+    auto* position = new QSlider(Qt::Horizontal, central);
+    position->setEnabled(false);
+    player->addWidget(position, 3);
+    player->addSpacing(12);
+    player->addWidget(new QLabel(QStringLiteral("Volume:"), central));
+    auto* volume = new QSlider(Qt::Horizontal, central);
+    volume->setEnabled(false);
+    player->addWidget(volume, 1);
+
+    auto* layout = new QVBoxLayout(central);
+    layout->addLayout(boxes);
+    layout->addWidget(trackList_, 1);
+    layout->addLayout(buttons);
+    layout->addLayout(player);
+    return central;
+}
+
+QString MainWindow::statusText() const {
+    return statusPane_->text();
+}
+
+QString MainWindow::freeSpaceText() const {
+    return freeSpacePane_->text();
+}
+
+void MainWindow::ShowStatus(const QString& text) {
+    statusPane_->setText(text);
+}
+
+void MainWindow::ShowEncoder(int kind) {
+    const QSignalBlocker quiet(encoderBox_);
+    encoderBox_->setCurrentIndex(kind >= 0 && kind < encoderBox_->count() ? kind : -1);
+}
+
+void MainWindow::Synchronise() {
+    settings_.Cdrom = driveBox_->currentIndex() >= 0 ? driveBox_->currentIndex() : settings_.Cdrom;
+    TakeRowStates();
+    settings_.currentTrack = 0;
+    for (const Track& track : settings_.tracks) {
+        if (track.selected) {
+            settings_.currentTrack = track.index;
+            break;
+        }
+    }
+}
+
+void MainWindow::TakeRowStates() {
+    for (int row = 0; row < trackList_->rowCount(); ++row) {
+        if (static_cast<size_t>(row) >= settings_.tracks.size()) {
+            break;
+        }
+        Track& track = settings_.tracks[static_cast<size_t>(row)];
+        const QTableWidgetItem* item = trackList_->item(row, kTitleColumn);
+        track.marked = item != nullptr && item->checkState() == Qt::Checked ? 1 : 0;
+        track.selected = item != nullptr && item->isSelected() ? 1 : 0;
+    }
+}
+
+void MainWindow::WriteRow(int row) {
+    const QSignalBlocker quiet(trackList_);
+    const Track& track = settings_.tracks[static_cast<size_t>(row)];
+    const QString texts[] = {Text(track.title), Text(TrackTimeText(track)),
+                             Text(TrackEncoderText(track)), Text(TrackStatusText(track.status))};
+    for (int column = 0; column < 4; ++column) {
+        QTableWidgetItem* item = trackList_->item(row, column);
+        if (item == nullptr) {
+            item = new QTableWidgetItem;
+            trackList_->setItem(row, column, item);
+        }
+        item->setText(texts[column]);
+    }
+    QTableWidgetItem* title = trackList_->item(row, kTitleColumn);
+    title->setFlags(title->flags() | Qt::ItemIsUserCheckable);
+    title->setCheckState(track.marked ? Qt::Checked : Qt::Unchecked);
+    trackList_->item(row, kEncoderColumn)->setIcon(skin::EncoderIcon(track.encoder));
+}
+
+void MainWindow::RewriteRows() {
+    const QSignalBlocker quiet(trackList_);
+    for (int row = 0; row < trackList_->rowCount(); ++row) {
+        WriteRow(row);
+        if (settings_.tracks[static_cast<size_t>(row)].selected) {
+            trackList_->selectRow(row);
+        }
+    }
+    trackList_->viewport()->update();
+}
+
+void MainWindow::RefillList() {
+    const QSignalBlocker quiet(trackList_);
+    trackList_->clearContents();
+    trackList_->setRowCount(static_cast<int>(settings_.tracks.size()));
+    trackList_->clearSelection();
+    for (size_t i = 0; i < settings_.tracks.size(); ++i) {
+        settings_.tracks[i].index = static_cast<int32_t>(i);
+    }
+    RewriteRows();
+}
+
+void MainWindow::Refresh() {
+    if (Busy()) {
+        return;
+    }
+    ShowStatus(QStringLiteral("Refreshing CD..."));
+    refreshOk_ = true;
+    lookedUp_ = false;
+    if (RefreshDisc(settings_) != RefreshResult::ready) {
+        savedStatus_ = QString::fromLatin1(kNoAudioCdText);
+        ShowStatus(savedStatus_);
+        RefillList();
+        refreshOk_ = false;
+        lookedUp_ = true;  // nothing to look up until a disc is read
+        return;
+    }
+    RefillList();
+    savedStatus_ = QString::fromLatin1(kReadyText);
+    ShowStatus(savedStatus_);
+}
+
+void MainWindow::RefreshCommand() {
+    if (Busy()) {
+        return;
+    }
+    Synchronise();
+    Refresh();
+    if (!refreshOk_) {
+        dialogs_.Inform(this, QStringLiteral("Disctrove"), QString::fromLatin1(kTocErrorMessage));
+    } else if (settings_.Autocddb) {
+        CddbCommand();
+    }
+    refreshOk_ = false;
+}
+
+void MainWindow::CddbCommand() {
+    if (lookedUp_ || Busy() || settings_.cddbRunning) {
+        return;
+    }
+    savedStatus_ = statusText();
+    ShowStatus(QString::fromLatin1(kContactingCddbText));
+    if (!lookup_.Start()) {
+        ShowStatus(savedStatus_);  // an earlier look-up is still on its way
+    }
+}
+
+void MainWindow::OnCddbDone() {
+    settings_.cddbRunning = 0;
+    if (!settings_.cddbReply.empty()) {
+        ParseCddbReply(settings_.cddbReply, settings_);
+        ShowEncoder(settings_.Encoder);
+        RefillList();
+        lookedUp_ = true;
+    }
+    ShowStatus(savedStatus_);
+}
+
+void MainWindow::RipCommand() {
+    if (Busy()) {
+        return;
+    }
+    if (DiscChanged(settings_)) {
+        dialogs_.Inform(this, QStringLiteral("Disctrove"),
+                        QString::fromLatin1(kDiscChangedMessage));
+        lookedUp_ = true;
+        return;
+    }
+    Synchronise();
+    if (settings_.tracks.empty()) {
+        return;
+    }
+    PrepareRip(settings_);
+    RefillList();
+    savedStatus_ = statusText();
+    ShowStatus(QString::fromLatin1(kRippingText));
+    worker_.Start([this] { return RunRipWorker(context_); });
+}
+
+void MainWindow::StopCommand() {
+    settings_.cddbRunning = 0;
+    if (!Busy()) {
+        return;  // nothing runs: no track is stopped
+    }
+    StopRip(settings_);
+    RefillList();
+    ShowStatus(QString::fromLatin1(kWaitingForWorkerText));
+    WaitForWorker();
+    ShowStatus(savedStatus_);
+}
+
+void MainWindow::WaitForWorker() {
+    // Posted notifications and the workers' questions still arrive; the user's input waits.
+    QEventLoop loop;
+    connect(&bridge_, &WorkerBridge::workFinished, &loop, &QEventLoop::quit);
+    QTimer poll;
+    connect(&poll, &QTimer::timeout, &loop, [&] {
+        if (settings_.finished) {
+            loop.quit();
+        }
+    });
+    poll.start(50);
+    if (!settings_.finished) {
+        loop.exec(QEventLoop::ExcludeUserInputEvents);
+    }
+    worker_.Join();
+}
+
+void MainWindow::OnTrackProgress(int position, int status) {
+    (void)status;  // the track holds it too, and may be newer
+    if (position >= 0 && position < trackList_->rowCount() &&
+        static_cast<size_t>(position) < settings_.tracks.size()) {
+        WriteRow(position);
+    }
+}
+
+void MainWindow::OnWorkFinished() {
+    settings_.ripping = 0;
+    ShowStatus(savedStatus_);
+}
+
+void MainWindow::MarkAll() {
+    if (Busy()) {
+        return;
+    }
+    for (Track& track : settings_.tracks) {
+        track.marked = 1;
+    }
+    RewriteRows();
+}
+
+void MainWindow::UnmarkAll() {
+    if (Busy()) {
+        return;
+    }
+    for (Track& track : settings_.tracks) {
+        track.marked = 0;
+    }
+    RewriteRows();
+}
+
+void MainWindow::ReverseMarks() {
+    if (Busy()) {
+        return;
+    }
+    Synchronise();
+    for (Track& track : settings_.tracks) {
+        track.marked = track.marked ? 0 : 1;
+    }
+    RewriteRows();
+}
+
+void MainWindow::SelectAllRows() {
+    trackList_->selectAll();
+}
+
+void MainWindow::MarkSelected() {
+    TakeRowStates();
+    for (Track& track : settings_.tracks) {
+        track.marked = track.selected;
+    }
+    RewriteRows();
+}
+
+void MainWindow::ToggleCurrentMark() {
+    const int current = settings_.currentTrack;
+    if (current < 0 || static_cast<size_t>(current) >= settings_.tracks.size()) {
+        return;
+    }
+    TakeRowStates();  // check boxes clicked since the last synchronisation stay as clicked
+    Track& track = settings_.tracks[static_cast<size_t>(current)];
+    track.marked = track.marked ? 0 : 1;
+    RewriteRows();
+}
+
+void MainWindow::OnEncoderChosen(int kind) {
+    if (Busy()) {
+        ShowEncoder(settings_.Encoder);
+        return;
+    }
+    TakeRowStates();
+    ApplyEncoderToAllTracks(settings_, static_cast<EncoderKind>(kind));
+    RewriteRows();
+}
+
+void MainWindow::OnRowChanged() {
+    const int row = trackList_->currentRow();
+    if (row >= 0 && static_cast<size_t>(row) < settings_.tracks.size()) {
+        ShowEncoder(settings_.tracks[static_cast<size_t>(row)].encoder);
+    }
+}
+
+void MainWindow::OnContextMenu(const QPoint& point) {
+    if (settings_.tracks.empty()) {
+        return;
+    }
+    settings_.currentTrack = trackList_->rowAt(point.y());
+    contextMenu_->popup(trackList_->viewport()->mapToGlobal(point));
+}
+
+void MainWindow::ShowAbout() {
+    QMessageBox about(this);
+    about.setWindowTitle(QStringLiteral("About Disctrove"));
+    about.setIconPixmap(skin::AppIcon().pixmap(64, 64));
+    about.setText(QString::fromLatin1(kAboutText));
+    about.exec();
+}
+
+void MainWindow::OpenHelp(const char* page, const char* missingMessage) {
+    const std::string path = ShareFilePath(std::string("help/") + page);
+    if (path.empty() || !dialogs_.OpenHelpPage(Text(path))) {
+        dialogs_.Inform(this, QStringLiteral("Disctrove"), QString::fromLatin1(missingMessage));
+    }
+}
+
+void MainWindow::ShowHelpContents() {
+    OpenHelp("index.htm", "Cannot locate HTML Help file for Disctrove");
+}
+
+void MainWindow::ShowQuickStart() {
+    OpenHelp("start.htm", "Cannot locate HTML Help file dt.chm");
+}
+
+void MainWindow::UpdateFreeSpace() {
+    const long long bytes = platform::FreeBytes(settings_.Outfolder);
+    freeSpacePane_->setText(bytes < 0 ? QString()
+                                      : QStringLiteral("%1M free disk space of %2")
+                                            .arg(static_cast<double>(bytes) / 1048576.0, 0, 'f', 2)
+                                            .arg(Text(settings_.Outfolder)));
+}
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+    if (Busy()) {
+        if (!dialogs_.AskYesNo(this, QStringLiteral("Exit confirmation"),
+                               QStringLiteral("You are currently ripping.\nDo you want to stop "
+                                              "and exit anyway?"))) {
+            event->ignore();
+            return;
+        }
+        ShowStatus(QString::fromLatin1(kWaitingForWorkerText));
+        settings_.ripping = 0;
+        WaitForWorker();
+    }
+    event->accept();
+}
+
+void MainWindow::keyPressEvent(QKeyEvent* event) {
+    // Escape and Enter do nothing here: the window closes only on purpose.
+    if (event->key() == Qt::Key_Escape || event->key() == Qt::Key_Return ||
+        event->key() == Qt::Key_Enter) {
+        event->accept();
+        return;
+    }
+    QMainWindow::keyPressEvent(event);
+}
+
+}  // namespace disctrove::ui

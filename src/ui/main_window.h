@@ -1,0 +1,104 @@
+// The main window: drive and encoder boxes, the track list, the command buttons and menus, the
+// status bar; it turns commands into work on the disc model and shows what the workers report.
+#pragma once
+
+#include <QMainWindow>
+#include <QString>
+#include <memory>
+
+#include "app/settings.h"
+#include "disc/cddb_lookup.h"
+#include "rip/worker_context.h"
+#include "rip/worker_thread.h"
+#include "ui/user_dialogs.h"
+#include "ui/worker_bridge.h"
+
+class QAction;
+class QComboBox;
+class QLabel;
+class QMenu;
+class QTableWidget;
+class QToolButton;
+
+namespace disctrove::ui {
+
+inline constexpr const char* kAboutText = "Disctrove Version 3.1";
+
+class MainWindow : public QMainWindow {
+    Q_OBJECT
+
+  public:
+    MainWindow(Settings& settings, UserDialogs& dialogs, QWidget* parent = nullptr);
+    ~MainWindow() override;
+
+    // The controls, for tests and for the dialogs that build on this window.
+    QTableWidget* trackList() const { return trackList_; }
+    QComboBox* driveBox() const { return driveBox_; }
+    QComboBox* encoderBox() const { return encoderBox_; }
+    QString statusText() const;
+    QString freeSpaceText() const;
+    QAction* stopAction() const { return stopAction_; }
+
+  public slots:
+    void RefreshCommand();
+    void CddbCommand();
+    void RipCommand();
+    void StopCommand();
+    void MarkAll();
+    void UnmarkAll();
+    void ReverseMarks();
+    void SelectAllRows();
+    void MarkSelected();
+    void ToggleCurrentMark();
+    void ShowAbout();
+    void ShowHelpContents();
+    void ShowQuickStart();
+    void UpdateFreeSpace();
+
+  protected:
+    void closeEvent(QCloseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+
+  private:
+    void BuildMenus();
+    QWidget* BuildControls();
+    void Refresh();
+    void Synchronise();
+    void TakeRowStates();
+    void RefillList();
+    void RewriteRows();
+    void WriteRow(int row);
+    void ShowStatus(const QString& text);
+    void ShowEncoder(int kind);
+    void WaitForWorker();
+    bool Busy() const { return settings_.ripping != 0; }
+
+    void OnTrackProgress(int position, int status);
+    void OnWorkFinished();
+    void OnCddbDone();
+    void OnEncoderChosen(int kind);
+    void OnRowChanged();
+    void OnContextMenu(const QPoint& point);
+    void OpenHelp(const char* page, const char* missingMessage);
+
+    Settings& settings_;
+    UserDialogs& dialogs_;
+    WorkerBridge bridge_;
+    WorkerContext context_;
+    CddbLookup lookup_;
+    WorkerThread worker_;
+
+    bool lookedUp_ = false;  // a reply was applied (or the disc is unreadable): no CDDB command
+    bool refreshOk_ = true;  // the last refresh read the disc
+    QString savedStatus_;
+
+    QComboBox* driveBox_ = nullptr;
+    QComboBox* encoderBox_ = nullptr;
+    QTableWidget* trackList_ = nullptr;
+    QLabel* statusPane_ = nullptr;
+    QLabel* freeSpacePane_ = nullptr;
+    QMenu* contextMenu_ = nullptr;
+    QAction* stopAction_ = nullptr;
+};
+
+}  // namespace disctrove::ui

@@ -1,0 +1,48 @@
+#include "ui/user_dialogs.h"
+
+#include <QDesktopServices>
+#include <QFileInfo>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QUrl>
+
+#include "skin/tip_of_the_day.h"
+
+namespace disctrove::ui {
+
+void DesktopDialogs::Inform(QWidget* owner, const QString& caption, const QString& text) {
+    QMessageBox::information(owner, caption, text);
+}
+
+ConfirmAnswer DesktopDialogs::Confirm(QWidget* owner, const QString& text) {
+    QMessageBox box(QMessageBox::Question, QStringLiteral("Confirm"), text, QMessageBox::NoButton,
+                    owner);
+    QPushButton* yes = box.addButton(QStringLiteral("Yes"), QMessageBox::YesRole);
+    QPushButton* all = box.addButton(QStringLiteral("All"), QMessageBox::AcceptRole);
+    QPushButton* no = box.addButton(QStringLiteral("No"), QMessageBox::NoRole);
+    box.setDefaultButton(yes);
+    box.setEscapeButton(no);
+    box.exec();
+    if (box.clickedButton() == all) {
+        return ConfirmAnswer::all;
+    }
+    return box.clickedButton() == no ? ConfirmAnswer::no : ConfirmAnswer::yes;
+}
+
+bool DesktopDialogs::AskYesNo(QWidget* owner, const QString& caption, const QString& text) {
+    return QMessageBox::question(owner, caption, text, QMessageBox::Yes | QMessageBox::No) ==
+           QMessageBox::Yes;
+}
+
+bool DesktopDialogs::OpenHelpPage(const QString& path) {
+    return QFileInfo::exists(path) && QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+}
+
+void DesktopDialogs::ShowTipOfTheDay(QWidget* owner) {
+    skin::TipOfTheDay tips(owner);
+    if (tips.ShowAtStartUp()) {
+        tips.exec();
+    }
+}
+
+}  // namespace disctrove::ui

@@ -1,0 +1,38 @@
+// The message boxes and dialogs the desktop program shows, behind one interface so that tests
+// can answer them from a script.
+#pragma once
+
+#include <QString>
+
+#include "rip/worker_context.h"
+
+class QWidget;
+
+namespace disctrove::ui {
+
+class UserDialogs {
+  public:
+    virtual ~UserDialogs() = default;
+    // An information box with an OK button.
+    virtual void Inform(QWidget* owner, const QString& caption, const QString& text) = 0;
+    // The Confirm box: "Yes", "All", "No".
+    virtual ConfirmAnswer Confirm(QWidget* owner, const QString& text) = 0;
+    // A question with "Yes" and "No"; true for Yes.
+    virtual bool AskYesNo(QWidget* owner, const QString& caption, const QString& text) = 0;
+    // Opens a help page in the desktop's browser; false when that cannot be done.
+    virtual bool OpenHelpPage(const QString& path) = 0;
+    // The tip of the day, when the user wants it at start-up.
+    virtual void ShowTipOfTheDay(QWidget* owner) = 0;
+};
+
+// The real dialogs.
+class DesktopDialogs : public UserDialogs {
+  public:
+    void Inform(QWidget* owner, const QString& caption, const QString& text) override;
+    ConfirmAnswer Confirm(QWidget* owner, const QString& text) override;
+    bool AskYesNo(QWidget* owner, const QString& caption, const QString& text) override;
+    bool OpenHelpPage(const QString& path) override;
+    void ShowTipOfTheDay(QWidget* owner) override;
+};
+
+}  // namespace disctrove::ui

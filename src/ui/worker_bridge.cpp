@@ -1,0 +1,46 @@
+#include "ui/worker_bridge.h"
+
+#include <QThread>
+
+namespace disctrove::ui {
+
+WorkerBridge::WorkerBridge(UserDialogs& dialogs, QWidget* owner)
+    : dialogs_(dialogs), owner_(owner) {}
+
+template <typename Ask>
+auto WorkerBridge::OnUiThread(Ask ask) {
+    if (QThread::currentThread() == thread()) {
+        return ask();
+    }
+    decltype(ask()) result{};
+    QMetaObject::invokeMethod(
+        this, [&] { result = ask(); }, Qt::BlockingQueuedConnection);
+    return result;
+}
+
+void WorkerBridge::TrackProgress(int32_t position, int32_t status) {
+    emit trackProgress(position, status);
+}
+
+void WorkerBridge::WorkFinished() {
+    emit workFinished();
+}
+
+void WorkerBridge::CddbDone() {
+    emit cddbDone();
+}
+
+void WorkerBridge::Inform(std::string_view text) {
+    const QString message = QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+    OnUiThread([&] {
+        dialogs_.Inform(owner_, QStringLiteral("Disctrove"), message);
+        return true;
+    });
+}
+
+ConfirmAnswer WorkerBridge::Confirm(ConfirmTopic, std::string_view text) {
+    const QString question = QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+    return OnUiThread([&] { return dialogs_.Confirm(owner_, question); });
+}
+
+}  // namespace disctrove::ui

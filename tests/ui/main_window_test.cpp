@@ -1,0 +1,374 @@
+// The desktop program's main window, on the offscreen platform, with scripted answers.
+#include <QApplication>
+#include <QComboBox>
+#include <QDir>
+#include <QTableWidget>
+#include <QTimer>
+#include <QtTest>
+#include <filesystem>
+
+#include "app/settings_file.h"
+#include "app/settings_path.h"
+#include "disc/disc.h"
+#include "platform/cdrom/cdrom.h"
+#include "platform/system/single_instance.h"
+#include "rip/naming.h"
+#include "support/scoped_environment.h"
+#include "support/temp_dir.h"
+#include "tools/cddb_server.h"
+#include "tools/cue_image.h"
+#include "ui/application.h"
+#include "ui/main_window.h"
+
+namespace disctrove {
+namespace {
+
+class ScriptedDialogs : public ui::UserDialogs {
+  public:
+    void Inform(QWidget*, const QString& caption, const QString& text) override {
+        captions << caption;
+        informed << text;
+    }
+    ConfirmAnswer Confirm(QWidget*, const QString& text) override {
+        asked << text;
+        return confirms.isEmpty() ? ConfirmAnswer::no : confirms.takeFirst();
+    }
+    bool AskYesNo(QWidget*, const QString&, const QString& text) override {
+        asked << text;
+        return yesNo.isEmpty() ? false : yesNo.takeFirst();
+    }
+    bool OpenHelpPage(const QString& path) override {
+        opened << path;
+        return true;
+    }
+    void ShowTipOfTheDay(QWidget*) override {}
+
+    QStringList captions;
+    QStringList informed;
+    QStringList asked;
+    QStringList opened;
+    QList<ConfirmAnswer> confirms;
+    QList<bool> yesNo;
+};
+
+}  // namespace
+
+class MainWindowTest : public QObject {
+    Q_OBJECT
+
+  private:
+    testing::TempDir* dir_ = nullptr;
+    // Keeps the one-copy lock away from a Disctrove the user may have running.
+    std::unique_ptr<testing::ScopedEnvironment> runtimeDir_;
+    std::unique_ptr<Settings> settings_;
+    ScriptedDialogs dialogs_;
+
+    std::string Path(const std::string& name) const { return dir_->File(name); }
+
+    // A settings record with `image` as its only drive.
+    void UseImage(const std::string& image) {
+        std::string problem;
+        QVERIFY2(platform::AddDiscImage(image, problem), problem.c_str());
+        BuildDriveList(*settings_);
+        settings_->Cdrom = static_cast<int32_t>(settings_->drives.size()) - 1;
+    }
+    static QString Cell(const ui::MainWindow& window, int row, int column) {
+        const QTableWidgetItem* item = window.trackList()->item(row, column);
+        return item == nullptr ? QString() : item->text();
+    }
+    static bool Checked(const ui::MainWindow& window, int row) {
+        return window.trackList()->item(row, 0)->checkState() == Qt::Checked;
+    }
+
+  private slots:
+    void init() {
+        dir_ = new testing::TempDir;
+        runtimeDir_ = std::make_unique<testing::ScopedEnvironment>("XDG_RUNTIME_DIR", dir_->path());
+        settings_ = std::make_unique<Settings>();
+        SetDefaultSettings(*settings_);
+        settings_->folderHistory = {Path("out")};
+        settings_->Outfolder = Path("out");
+        settings_->Tmpfolder = Path("");
+        settings_->currentTemplate = "$n-$t";
+        std::filesystem::create_directories(Path("out"));
+        dialogs_ = ScriptedDialogs();
+        platform::ClearDiscImages();
+    }
+    void cleanup() {
+        settings_.reset();
+        runtimeDir_.reset();
+        platform::ClearDiscImages();
+        delete dir_;
+    }
+
+    void startUpWithoutADrive() {
+        SetSettingsPathOverride(Path("dt.ini"));
+        int drives = -1;
+        const QObject guard;  // the timer must not outlive `drives` if the start fails early
+        QTimer::singleShot(100, &guard, [&drives] {
+            for (QWidget* widget : QApplication::topLevelWidgets()) {
+                if (auto* window = qobject_cast<ui::MainWindow*>(widget)) {
+                    drives = window->driveBox()->count();
+                    window->close();
+                }
+            }
+        });
+        QCOMPARE(ui::RunDisctrove({QStringLiteral("disctrove")}, dialogs_), 0);
+        QCOMPARE(dialogs_.informed, QStringList{QStringLiteral("Couldn't find any CD-ROM drives")});
+        QCOMPARE(drives, 0);
+        // The first start wrote every key; the end wrote them again.
+        QVERIFY(testing::ReadWholeFile(Path("dt.ini")).find("WAVEncoder=MP3") != std::string::npos);
+        SetSettingsPathOverride("");
+    }
+
+    void secondCopyIsRefused() {
+        const platform::SingleInstance first(ui::kInstanceName);
+        QVERIFY(first.acquired());
+        SetSettingsPathOverride(Path("dt.ini"));
+        QCOMPARE(ui::RunDisctrove({QStringLiteral("disctrove")}, dialogs_), 0);
+        QCOMPARE(dialogs_.captions, QStringList{QStringLiteral("Stop")});
+        QCOMPARE(dialogs_.informed, QStringList{QStringLiteral("Disctrove already running.")});
+        QVERIFY(!std::filesystem::exists(Path("dt.ini")));  // nothing touched
+        SetSettingsPathOverride("");
+    }
+
+    void rowsOfAnImage() {
+        UseImage(testing::MakeCueImage(
+            dir_->path(), "disc",
+            {{true, 1000}, {false, 18375}, {false, 600}, {false, 300}, {false, 75}}));
+        settings_->formats.mp3.useVbr = 1;
+        settings_->formats.mp3.vbrMaxIndex = 10;
+        settings_->formats.mp3.vbrQuality = 2;
+        ui::MainWindow window(*settings_, dialogs_);
+        QCOMPARE(window.trackList()->rowCount(), 4);
+        QCOMPARE(window.statusText(), QStringLiteral("Ready"));
+        QCOMPARE(Cell(window, 0, 0), QStringLiteral("Track 01"));
+        QCOMPARE(Cell(window, 0, 1), QStringLiteral("04:05"));
+        QCOMPARE(Cell(window, 0, 2), QStringLiteral("MP3 128-192 kbps VBR Q3"));
+        QCOMPARE(Cell(window, 0, 3), QString());
+        QVERIFY(Checked(window, 0));  // Autocheck
+        QCOMPARE(window.encoderBox()->currentText(), QStringLiteral("MP3"));
+
+        // Other encoders in the rows, and statuses.
+        Track& second = settings_->tracks[1];
+        second.encoder = kEncoderWav;
+        second.format = TrackFormat::From(WavFormat{});
+        settings_->tracks[2].encoder = kEncoderOgg;
+        settings_->tracks[2].format = TrackFormat::From(OggFormat{});
+        settings_->tracks[3].encoder = kEncoderWma;
+        settings_->tracks[3].format = TrackFormat::From(WmaFormat{});
+        settings_->tracks[1].status = 45;
+        settings_->tracks[2].status = 100;
+        settings_->tracks[3].status = 102;
+        window.UpdateFreeSpace();
+        window.MarkAll();  // rewrites the rows
+        QCOMPARE(Cell(window, 1, 2), QStringLiteral("WAV - default sample rate"));
+        QCOMPARE(Cell(window, 2, 2), QStringLiteral("OGG VBR Q0.45 (141 kbps)"));
+        QCOMPARE(Cell(window, 3, 2), QStringLiteral("WMA 96 kbps"));
+        QCOMPARE(Cell(window, 1, 3), QStringLiteral("45%"));
+        QCOMPARE(Cell(window, 2, 3), QStringLiteral("Completed"));
+        QCOMPARE(Cell(window, 3, 3), QStringLiteral("ERROR"));
+        QVERIFY(window.freeSpaceText().contains(QStringLiteral("M free disk space of ")));
+    }
+
+    void refreshOfAMissingImage() {
+        const std::string cue = testing::MakeCueImage(dir_->path(), "disc", {{false, 300}});
+        UseImage(cue);
+        ui::MainWindow window(*settings_, dialogs_);
+        QCOMPARE(window.trackList()->rowCount(), 1);
+        std::filesystem::remove(cue);
+        window.RefreshCommand();
+        QCOMPARE(dialogs_.informed,
+                 QStringList{QStringLiteral("Error reading TOC\nProbably there is no CD in your "
+                                            "CD-ROM drive")});
+        QCOMPARE(window.statusText(), QStringLiteral("No audio CD"));
+        QCOMPARE(window.trackList()->rowCount(), 0);
+    }
+
+    void cddbNamesTheRows() {
+        UseImage(testing::MakeCueImage(dir_->path(), "disc", {{false, 300}, {false, 200}}));
+        char id[16];
+        std::snprintf(id, sizeof id, "%08x", ReadCurrentDiscId(*settings_, settings_->Cdrom));
+        std::filesystem::create_directories(Path("cddb/rock"));
+        testing::WriteWholeFile(Path(std::string("cddb/rock/") + id),
+                                "DTITLE=Band / Record\nDYEAR=2001\nDGENRE=Rock\n"
+                                "TTITLE0=First\nTTITLE1=Second\n");
+        testing::CddbServer server(Path("cddb"));
+        settings_->Server = "127.0.0.1";
+        settings_->Port = server.port();
+        ui::MainWindow window(*settings_, dialogs_);
+        window.CddbCommand();
+        QCOMPARE(window.statusText(), QStringLiteral("Contacting CDDB server..."));
+        QTRY_COMPARE(Cell(window, 1, 0), QStringLiteral("Second"));
+        QCOMPARE(Cell(window, 0, 0), QStringLiteral("First"));
+        QCOMPARE(window.statusText(), QStringLiteral("Ready"));
+        QCOMPARE(QString::fromStdString(settings_->Artist), QStringLiteral("Band"));
+        QCOMPARE(settings_->cddbRunning, 0);
+        window.CddbCommand();  // looked up already: nothing happens
+        QCOMPARE(window.statusText(), QStringLiteral("Ready"));
+    }
+
+    void ripMarkedTracks() {
+        UseImage(
+            testing::MakeCueImage(dir_->path(), "disc", {{false, 150}, {false, 100}, {false, 75}}));
+        settings_->Encoder = kEncoderWav;
+        ui::MainWindow window(*settings_, dialogs_);
+        window.trackList()->item(1, 0)->setCheckState(Qt::Unchecked);  // only 1 and 3
+        window.RipCommand();
+        QCOMPARE(window.statusText(), QStringLiteral("Ripping..."));
+        QTRY_COMPARE(settings_->ripping, 0);
+        QCOMPARE(Cell(window, 0, 3), QStringLiteral("Completed"));
+        QCOMPARE(Cell(window, 1, 3), QString());
+        QCOMPARE(Cell(window, 2, 3), QStringLiteral("Completed"));
+        QCOMPARE(window.statusText(), QStringLiteral("Ready"));
+        QVERIFY(std::filesystem::exists(Path("out/03-Track 03.wav")));
+    }
+
+    void stopDuringARip() {
+        UseImage(testing::MakeCueImage(dir_->path(), "disc",
+                                       {{false, 75 * 60}, {false, 75 * 60}, {false, 75 * 60}}));
+        settings_->Encoder = kEncoderMp3;
+        ui::MainWindow window(*settings_, dialogs_);
+        window.RipCommand();
+        QTRY_VERIFY(Cell(window, 0, 3).endsWith('%') && Cell(window, 0, 3) != QStringLiteral("0%"));
+        window.StopCommand();
+        QCOMPARE(settings_->finished, 1);
+        QCOMPARE(window.statusText(), QStringLiteral("Ready"));  // the saved text again
+        for (int row = 0; row < 3; ++row) {
+            QCOMPARE(Cell(window, row, 3), QStringLiteral("Stopped"));
+        }
+    }
+
+    void changedDiscIsNotRipped() {
+        const std::string cue = testing::MakeCueImage(dir_->path(), "disc", {{false, 300}});
+        UseImage(cue);
+        ui::MainWindow window(*settings_, dialogs_);
+        testing::MakeCueImage(dir_->path(), "disc", {{false, 200}, {false, 100}});
+        window.RipCommand();
+        QCOMPARE(dialogs_.informed,
+                 QStringList{QStringLiteral("CD has changed since your last refresh.\nDo a refresh "
+                                            "and try again")});
+        QCOMPARE(settings_->ripping, 0);
+        QCOMPARE(Cell(window, 0, 3), QString());
+    }
+
+    void marksAndSelections() {
+        UseImage(testing::MakeCueImage(dir_->path(), "disc",
+                                       {{false, 75}, {false, 75}, {false, 75}, {false, 75}}));
+        settings_->Autocheck = 0;
+        ui::MainWindow window(*settings_, dialogs_);
+        const auto marks = [&window] {
+            QString text;
+            for (int row = 0; row < 4; ++row) {
+                text += Checked(window, row) ? 'x' : '-';
+            }
+            return text;
+        };
+        QCOMPARE(marks(), QStringLiteral("----"));
+        window.MarkAll();
+        QCOMPARE(marks(), QStringLiteral("xxxx"));
+        window.UnmarkAll();
+        QCOMPARE(marks(), QStringLiteral("----"));
+        window.trackList()->item(1, 0)->setCheckState(Qt::Checked);  // a click in the list
+        window.ReverseMarks();
+        QCOMPARE(marks(), QStringLiteral("x-xx"));
+
+        window.trackList()->clearSelection();
+        window.trackList()->selectRow(0);
+        window.trackList()->setSelectionMode(QAbstractItemView::MultiSelection);
+        window.trackList()->selectRow(3);
+        window.MarkSelected();
+        QCOMPARE(marks(), QStringLiteral("x--x"));
+        window.SelectAllRows();
+        QCOMPARE(window.trackList()->selectionModel()->selectedRows().size(), 4);
+
+        settings_->currentTrack = 2;  // a right click on row 2, then "Mark/unmark track"
+        window.ToggleCurrentMark();
+        QCOMPARE(marks(), QStringLiteral("x-xx"));
+        settings_->currentTrack = -1;  // a right click away from any row
+        window.ToggleCurrentMark();
+        QCOMPARE(marks(), QStringLiteral("x-xx"));
+    }
+
+    void encoderBoxChangesEveryTrack() {
+        UseImage(testing::MakeCueImage(dir_->path(), "disc", {{false, 75}, {false, 75}}));
+        ui::MainWindow window(*settings_, dialogs_);
+        window.encoderBox()->setCurrentIndex(kEncoderOgg);
+        emit window.encoderBox()->activated(kEncoderOgg);
+        QCOMPARE(settings_->Encoder, kEncoderOgg);
+        for (int row = 0; row < 2; ++row) {
+            QCOMPARE(Cell(window, row, 2), QStringLiteral("OGG VBR Q0.45 (141 kbps)"));
+            QCOMPARE(Cell(window, row, 3), QStringLiteral("0%"));
+        }
+    }
+
+    void escapeAndEnterLeaveTheWindowOpen() {
+        ui::MainWindow window(*settings_, dialogs_);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QTest::keyClick(&window, Qt::Key_Escape);
+        QTest::keyClick(&window, Qt::Key_Return);
+        QTest::keyClick(window.trackList(), Qt::Key_Escape);
+        QVERIFY(window.isVisible());
+    }
+
+    void exitDuringARip() {
+        UseImage(testing::MakeCueImage(dir_->path(), "disc", {{false, 75 * 90}, {false, 75 * 90}}));
+        settings_->Encoder = kEncoderMp3;
+        ui::MainWindow window(*settings_, dialogs_);
+        window.show();
+        window.RipCommand();
+        dialogs_.yesNo = {false};
+        QVERIFY(!window.close());
+        QCOMPARE(settings_->ripping, 1);
+        QCOMPARE(
+            dialogs_.asked.last(),
+            QStringLiteral("You are currently ripping.\nDo you want to stop and exit anyway?"));
+        dialogs_.yesNo = {true};
+        QVERIFY(window.close());
+        QCOMPARE(settings_->finished, 1);
+        QCOMPARE(Cell(window, 0, 3), QStringLiteral("Stopped"));
+    }
+
+    void helpAndAbout() {
+        ui::MainWindow window(*settings_, dialogs_);
+        window.ShowHelpContents();
+        window.ShowQuickStart();
+        QCOMPARE(dialogs_.opened.size(), 2);
+        QVERIFY(dialogs_.opened[0].endsWith(QStringLiteral("help/index.htm")));
+        QVERIFY(dialogs_.opened[1].endsWith(QStringLiteral("help/start.htm")));
+        QVERIFY(dialogs_.informed.isEmpty());
+    }
+
+    void screenshot() {
+        UseImage(testing::MakeCueImage(
+            dir_->path(), "disc",
+            {{false, 14000}, {false, 12000}, {false, 16500}, {false, 9000}, {false, 21000}}));
+        ui::MainWindow window(*settings_, dialogs_);
+        settings_->Artist = "Disctrove Demo Ensemble";
+        const char* titles[] = {"Morning Strings", "Walking in B-flat", "Evening Chords",
+                                "Quiet Return", "A Much Longer Title For The Last Track"};
+        for (int i = 0; i < 5; ++i) {
+            settings_->tracks[static_cast<size_t>(i)].title = titles[i];
+        }
+        settings_->tracks[1].encoder = kEncoderOgg;
+        settings_->tracks[1].format = TrackFormat::From(OggFormat{});
+        settings_->tracks[2].encoder = kEncoderWav;
+        settings_->tracks[2].format = TrackFormat::From(WavFormat{});
+        settings_->tracks[3].encoder = kEncoderWma;
+        settings_->tracks[3].format = TrackFormat::From(WmaFormat{});
+        settings_->tracks[0].status = 100;
+        settings_->tracks[1].status = 64;
+        window.MarkAll();
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        const QString folder = QDir::currentPath() + QStringLiteral("/ui-screenshots");
+        QDir().mkpath(folder);
+        QVERIFY(window.grab().save(folder + QStringLiteral("/main_window.png")));
+    }
+};
+
+}  // namespace disctrove
+
+QTEST_MAIN(disctrove::MainWindowTest)
+#include "main_window_test.moc"
