@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The demonstration: a disc image of synthesized music, named by a CDDB server on this machine,
-# ripped to Ogg Vorbis and MP3.
-#   scripts/demo.sh BUILD_FOLDER OUTPUT_FOLDER
+# ripped to Ogg Vorbis and MP3 by the terminal program, or (with --gui) shown in the desktop
+# program, which looks the disc up as it starts and rips it with the Rip button.
+#   scripts/demo.sh BUILD_FOLDER OUTPUT_FOLDER [--gui]
 set -euo pipefail
 
 build=$(cd "$1" && pwd)
@@ -25,6 +26,25 @@ for _ in $(seq 1 100); do
   sleep 0.05
 done
 [ -n "$port" ] || { echo "The demo's CDDB server did not start:" >&2; cat "$work/server.log" >&2; exit 1; }
+
+if [ "${3:-}" = "--gui" ]; then
+  # Settings of the demo's own; the desktop program writes them back when it ends.
+  cat >"$work/gui.ini" <<INI
+[GENERAL]
+Encoder=OGG
+Autocddb=True
+RipInFolder=True
+Createm3u=True
+Outfolder=$output
+Tmpfolder=$work
+[CDDB]
+Server=127.0.0.1
+Port=$port
+INI
+  echo "The desktop program shows the demo disc; press Rip to rip it into $output."
+  "$build/src/disctrove" --settings "$work/gui.ini" --image "$work/demo.cue"
+  exit 0
+fi
 
 # Settings of the demo's own (the file is not there, so every setting has its default, and the
 # terminal program never writes it).
