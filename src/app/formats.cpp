@@ -16,6 +16,23 @@ TrackFormat TrackFormatFor(EncoderKind kind, const FormatGroups& groups) {
     return {};
 }
 
+void StoreTrackFormat(FormatGroups& groups, EncoderKind kind, const TrackFormat& format) {
+    switch (kind) {
+        case kEncoderWav:
+            groups.wav = format.As<WavFormat>();
+            break;
+        case kEncoderOgg:
+            groups.ogg = format.As<OggFormat>();
+            break;
+        case kEncoderMp3:
+            groups.mp3 = format.As<Mp3Format>();
+            break;
+        case kEncoderWma:
+            groups.wma = format.As<WmaFormat>();
+            break;
+    }
+}
+
 std::string_view ExtensionOf(int32_t kind) {
     return kind >= 0 && kind < static_cast<int32_t>(kEncoderExtensions.size())
                ? kEncoderExtensions[static_cast<size_t>(kind)]

@@ -97,6 +97,9 @@ static_assert(sizeof(TrackFormat) == 40);
 // The group of `kind` taken from `groups`, as a track carries it.
 TrackFormat TrackFormatFor(EncoderKind kind, const FormatGroups& groups);
 
+// The other way: a track's `format` of `kind` put into the group of that kind in `groups`.
+void StoreTrackFormat(FormatGroups& groups, EncoderKind kind, const TrackFormat& format);
+
 // Value tables. The groups hold indexes into them; the settings file holds the values.
 inline constexpr std::array<int32_t, 4> kSampleRates = {0, 32000, 44100, 48000};
 inline constexpr std::array<int32_t, 2> kSampleBits = {8, 16};

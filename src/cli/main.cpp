@@ -4,7 +4,6 @@
 
 #include <chrono>
 #include <cstdio>
-#include <filesystem>
 #include <string>
 #include <thread>
 #include <vector>
@@ -22,6 +21,7 @@
 #include "disc/disc.h"
 #include "disc/genres.h"
 #include "platform/cdrom/cdrom.h"
+#include "platform/system/files.h"
 #include "platform/system/text.h"
 #include "rip/naming.h"
 #include "rip/rip_worker.h"
@@ -98,11 +98,6 @@ bool ChooseDrive(Session& session, const CliOptions& options, std::string& error
 
 // The folder files go to, made when it is not there yet (a user naming a new folder on the
 // command line means it to be made).
-void MakeFolder(const std::string& folder) {
-    std::error_code ignored;
-    std::filesystem::create_directories(folder.empty() ? "." : folder, ignored);
-}
-
 bool ReadTheDisc(Session& session) {
     if (session.settings.drives.empty()) {
         session.terminal.Say("Couldn't find any CD-ROM drives");
@@ -215,7 +210,7 @@ int Rip(Session& session, const CliOptions& options) {
         settings.currentTemplate = *options.templateText;
     }
     session.terminal.SetAnswers(options.answerOverwrite, options.answerReadError);
-    MakeFolder(RipBaseFolder(settings));
+    platform::CreateFolderPath(RipBaseFolder(settings));
     // A name of its own, so that a desktop program ripping at the same time is not disturbed.
     const std::string temporary = "cddatmp-" + std::to_string(::getpid()) + ".pcm";
     PrepareRip(settings);
@@ -240,7 +235,7 @@ int Convert(Session& session, const CliOptions& options) {
     if (options.outdir) {
         settings.Outfolder = *options.outdir;
     }
-    MakeFolder(settings.Outfolder);
+    platform::CreateFolderPath(settings.Outfolder);
     std::string output;
     if (encode) {
         settings.WAVEncoder = options.encoder.value_or(settings.WAVEncoder);

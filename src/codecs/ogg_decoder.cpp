@@ -38,12 +38,12 @@ int OggDecodeThread(WorkerContext& context, Track& progress) {
     Settings& settings = context.settings;
     const std::string source = settings.oggSourcePath;
     const std::string destination = settings.wavSourcePath;
-    const auto end = [&](int32_t status, bool workFinished, int result) {
+    // Every way out posts the work-finished notification too, so a progress dialog never
+    // waits for a decode that has ended.
+    const auto end = [&](int32_t status, int result) {
         ReportStatus(context, progress, status);
         settings.finished = 1;
-        if (workFinished) {
-            context.notifications.WorkFinished();
-        }
+        context.notifications.WorkFinished();
         return result;
     };
     progress.title = FileNameOf(source);
@@ -61,7 +61,7 @@ int OggDecodeThread(WorkerContext& context, Track& progress) {
     if (!settings.Overwrite && platform::FileExists(destination) &&
         context.questions.Confirm(ConfirmTopic::overwrite, OverwriteQuestion(destination)) ==
             ConfirmAnswer::no) {
-        return end(kStatusStopped, false, -1);
+        return end(kStatusStopped, -1);
     }
     // Opened before the destination is made, so a file that is no Ogg Vorbis stream leaves no
     // empty WAV file behind (and an existing one untouched).
@@ -71,7 +71,7 @@ int OggDecodeThread(WorkerContext& context, Track& progress) {
     VorbisFile vorbis;
     if (ov_open(in.get(), &vorbis.file, nullptr, 0) != 0) {
         context.questions.Inform(kNotOggMessage);
-        return end(kStatusError, true, -1);
+        return end(kStatusError, -1);
     }
     vorbis.open = true;
     in.release();  // the decoder owns the stream now
@@ -84,7 +84,7 @@ int OggDecodeThread(WorkerContext& context, Track& progress) {
     UniqueFile out = OpenFile(destination, "wb");
     if (!out) {
         context.questions.Inform(kCannotCreateDecodeOutputMessage);
-        return end(kStatusError, false, -1);
+        return end(kStatusError, -1);
     }
     const vorbis_info* info = ov_info(&vorbis.file, -1);
     const int32_t channels = info->channels;
@@ -157,7 +157,7 @@ int OggDecodeThread(WorkerContext& context, Track& progress) {
         status = kStatusError;
         result = kStatusError;
     }
-    return end(status, true, result);
+    return end(status, result);
 }
 
 }  // namespace disctrove

@@ -19,4 +19,19 @@ std::string_view GenreNameOf(int32_t genre) {
                : std::string_view{};
 }
 
+std::string_view StandardGenreName(size_t position) {
+    switch (position) {
+        case 40:
+            return "AlternRock";
+        case 46:
+            return "Instrumental Pop";
+        case 47:
+            return "Instrumental Rock";
+        case 51:
+            return "Techno-Industrial";
+        default:
+            return position < GenreNames.size() ? GenreNames[position] : std::string_view{};
+    }
+}
+
 }  // namespace disctrove

@@ -33,6 +33,11 @@ inline constexpr std::array<std::string_view, 80> GenreNames = {
 // that LookupGenre(name) + 1 is the Genre setting of that name (0, no genre, for an unknown one).
 int32_t LookupGenre(std::string_view name);
 
+// The name at `position` of GenreNames as the genre lists of the options show it: the four
+// shortened names in their standard spelling ("AlternRock", "Instrumental Pop", "Instrumental
+// Rock", "Techno-Industrial"); "" for a position outside the list.
+std::string_view StandardGenreName(size_t position);
+
 // The name of a Genre setting value (1 to 80), or "" for no genre or a value outside the list.
 std::string_view GenreNameOf(int32_t genre);
 

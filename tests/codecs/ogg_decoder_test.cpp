@@ -133,7 +133,7 @@ TEST_F(OggDecoderTest, OverwriteQuestionAndUnwritableDestination) {
     EXPECT_EQ(Decode(ogg), -1);
     EXPECT_EQ(progress_.status, kStatusStopped);
     EXPECT_EQ(ReadWholeFile(settings_.wavSourcePath), "old");
-    EXPECT_EQ(notes_.finishedCount, 0);  // no finished notification on this path
+    EXPECT_EQ(notes_.finishedCount, 1);  // a declined decode has ended too
 
     questions_.answers = {ConfirmAnswer::all, ConfirmAnswer::no};
     EXPECT_EQ(Decode(ogg), 0);
@@ -144,6 +144,7 @@ TEST_F(OggDecoderTest, OverwriteQuestionAndUnwritableDestination) {
     EXPECT_EQ(Decode(ogg), -1);
     EXPECT_EQ(progress_.status, kStatusError);
     EXPECT_EQ(questions_.informed.back(), kCannotCreateDecodeOutputMessage);
+    EXPECT_EQ(notes_.finishedCount, 4);
 
     settings_.wavSourcePath = "/dev/full";
     settings_.Overwrite = 1;

@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <filesystem>
 
 namespace disctrove::platform {
 
@@ -14,6 +15,13 @@ CreateFolderResult CreateFolder(const std::string& path) {
         return CreateFolderResult::created;
     }
     return errno == EEXIST ? CreateFolderResult::alreadyExists : CreateFolderResult::failed;
+}
+
+bool CreateFolderPath(const std::string& path) {
+    std::error_code error;
+    const std::filesystem::path folder(path.empty() ? "." : path);
+    std::filesystem::create_directories(folder, error);
+    return std::filesystem::is_directory(folder, error);
 }
 
 bool RemoveFile(const std::string& path) {

@@ -10,6 +10,10 @@ enum class CreateFolderResult { created, alreadyExists, failed };
 // Creates one folder (its parent must exist).
 CreateFolderResult CreateFolder(const std::string& path);
 
+// Creates a folder with every missing folder above it ("" is the current folder). False when
+// it is not there afterwards.
+bool CreateFolderPath(const std::string& path);
+
 // Deletes a file; a missing file is no error. False when it exists and cannot be deleted.
 bool RemoveFile(const std::string& path);
 
