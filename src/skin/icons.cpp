@@ -128,6 +128,14 @@ QIcon IconFor(CommandIcon command) {
                 p.drawPolygon(QPolygonF({{16, 6}, {28, 19}, {4, 19}}));
                 p.drawRect(QRectF(4, 22, 24, 4));
             });
+        case CommandIcon::browse:
+            return Themed("folder-open", QStyle::SP_DirOpenIcon);
+        case CommandIcon::startWork:
+            return Themed("media-playback-start", QStyle::SP_MediaPlay);
+        case CommandIcon::stopWork:
+            return Themed("process-stop", QStyle::SP_BrowserStop);
+        case CommandIcon::closeDialog:
+            return Themed("window-close", QStyle::SP_DialogCloseButton);
     }
     return {};
 }

@@ -21,6 +21,10 @@ enum class CommandIcon {
     previous,
     next,
     eject,
+    browse,       // the folder button beside a path
+    startWork,    // a conversion's Start button
+    stopWork,     // its Stop button
+    closeDialog,  // its Close button
 };
 
 QIcon AppIcon();

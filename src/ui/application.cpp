@@ -33,6 +33,8 @@ int RunDisctrove(const QStringList& arguments, UserDialogs& dialogs) {
     SetDefaultSettings(settings);
     LoadSettings(settings, SettingsPath());
     SaveSettings(settings, SettingsPath());
+    // The conversion dialog's pages start from the user's formats, not the built-in ones.
+    settings.pageFormats = settings.formats;
     AssignSettings(editCopy, settings);
 
     dialogs.ShowTipOfTheDay(nullptr);

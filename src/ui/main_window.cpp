@@ -4,7 +4,6 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
-#include <QEventLoop>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -24,9 +23,16 @@
 #include "disc/cddb_reply_parser.h"
 #include "disc/disc.h"
 #include "disc/track_texts.h"
+#include "platform/system/files.h"
 #include "platform/system/single_instance.h"
+#include "rip/naming.h"
 #include "rip/rip_worker.h"
 #include "skin/icons.h"
+#include "ui/convert/conversion_progress_dialog.h"
+#include "ui/convert/decode_ogg_dialog.h"
+#include "ui/convert/encode_wav_dialog.h"
+#include "ui/options/page_controls.h"
+#include "ui/track_settings_dialog.h"
 
 namespace disctrove::ui {
 
@@ -76,10 +82,7 @@ MainWindow::MainWindow(Settings& settings, UserDialogs& dialogs, QWidget* parent
     connect(&bridge_, &WorkerBridge::cddbDone, this, &MainWindow::OnCddbDone);
 
     // Opening: the boxes, then the disc (no message for a missing one at start-up).
-    for (int kind = kEncoderWav; kind <= kEncoderWma; ++kind) {
-        encoderBox_->addItem(skin::EncoderIcon(static_cast<EncoderKind>(kind)),
-                             Text(std::string(kEncoderNames[static_cast<size_t>(kind)])));
-    }
+    AddEncoderEntries(encoderBox_, kEncoderWav);
     ShowEncoder(settings_.Encoder);
     for (Drive& drive : settings_.drives) {
         driveBox_->addItem(Text(drive.name));
@@ -105,15 +108,10 @@ MainWindow::~MainWindow() {
 }
 
 void MainWindow::BuildMenus() {
-    const auto add = [this](QMenu* menu, const QString& text, const QKeySequence& key,
-                            void (MainWindow::*slot)()) {
+    const auto add = [this](QMenu* menu, const QString& text, const QKeySequence& key, auto slot) {
         QAction* action = menu->addAction(text);
         action->setShortcut(key);
-        if (slot != nullptr) {
-            connect(action, &QAction::triggered, this, slot);
-        } else {
-            action->setEnabled(false);  // comes with the options dialogs
-        }
+        connect(action, &QAction::triggered, this, slot);
         return action;
     };
     QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
@@ -126,13 +124,16 @@ void MainWindow::BuildMenus() {
     add(file, QStringLiteral("&Get CDDB Info"), QKeySequence(QStringLiteral("Ctrl+I")),
         &MainWindow::CddbCommand);
     file->addSeparator();
+    add(file, QStringLiteral("&Encode WAV file..."), QKeySequence(), &MainWindow::EncodeWavCommand);
+    add(file, QStringLiteral("&Decode OGG file..."), QKeySequence(), &MainWindow::DecodeOggCommand);
+    file->addSeparator();
     QAction* exit = file->addAction(QStringLiteral("E&xit"));
     exit->setShortcut(QKeySequence(QStringLiteral("Alt+F4")));
     connect(exit, &QAction::triggered, this, &QWidget::close);
 
     QMenu* edit = menuBar()->addMenu(QStringLiteral("&Edit"));
     add(edit, QStringLiteral("&Track settings..."), QKeySequence(QStringLiteral("Ctrl+T")),
-        nullptr);
+        &MainWindow::TrackSettingsCommand);
     edit->addSeparator();
     add(edit, QStringLiteral("&Mark all tracks"), QKeySequence(QStringLiteral("Ctrl+M")),
         &MainWindow::MarkAll);
@@ -146,13 +147,20 @@ void MainWindow::BuildMenus() {
     add(edit, QStringLiteral("Mark &selected"), QKeySequence(), &MainWindow::MarkSelected);
 
     QMenu* options = menuBar()->addMenu(QStringLiteral("&Options"));
-    add(options, QStringLiteral("&Global..."), QKeySequence(QStringLiteral("Ctrl+O")), nullptr);
+    const auto openOn = [this](OptionsTab tab) { return [this, tab] { OptionsCommand(tab); }; };
+    add(options, QStringLiteral("&Global..."), QKeySequence(QStringLiteral("Ctrl+O")),
+        openOn(OptionsTab::misc));
     options->addSeparator();
-    for (const char* page :
-         {"&Output...", "WA&V format settings...", "&OGG format settings...",
-          "&MP3 format settings...", "&WMA format settings...", "&CDDB settings..."}) {
-        add(options, QString::fromLatin1(page), QKeySequence(), nullptr);
-    }
+    add(options, QStringLiteral("&Output..."), QKeySequence(), openOn(OptionsTab::output));
+    add(options, QStringLiteral("WA&V format settings..."), QKeySequence(),
+        openOn(OptionsTab::wav));
+    add(options, QStringLiteral("&OGG format settings..."), QKeySequence(),
+        openOn(OptionsTab::ogg));
+    add(options, QStringLiteral("&MP3 format settings..."), QKeySequence(),
+        openOn(OptionsTab::mp3));
+    add(options, QStringLiteral("&WMA format settings..."), QKeySequence(),
+        openOn(OptionsTab::wma));
+    add(options, QStringLiteral("&CDDB settings..."), QKeySequence(), openOn(OptionsTab::cddb));
 
     QMenu* help = menuBar()->addMenu(QStringLiteral("&Help"));
     add(help, QStringLiteral("&Contents"), QKeySequence(), &MainWindow::ShowHelpContents);
@@ -161,7 +169,8 @@ void MainWindow::BuildMenus() {
     add(help, QStringLiteral("About Disctrove..."), QKeySequence(), &MainWindow::ShowAbout);
 
     contextMenu_ = new QMenu(this);
-    contextMenu_->addAction(QStringLiteral("Track settings..."))->setEnabled(false);
+    connect(contextMenu_->addAction(QStringLiteral("Track settings...")), &QAction::triggered, this,
+            &MainWindow::TrackSettingsCommand);
     contextMenu_->addSeparator();
     connect(contextMenu_->addAction(QStringLiteral("Mark/unmark track")), &QAction::triggered, this,
             &MainWindow::ToggleCurrentMark);
@@ -175,7 +184,6 @@ QWidget* MainWindow::BuildControls() {
     driveBox_->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
     driveBox_->setMinimumContentsLength(28);
     encoderBox_ = new QComboBox(central);
-    encoderBox_->setIconSize(QSize(28, 20));
     connect(encoderBox_, &QComboBox::activated, this, &MainWindow::OnEncoderChosen);
 
     auto* boxes = new QHBoxLayout;
@@ -212,15 +220,10 @@ QWidget* MainWindow::BuildControls() {
     connect(trackList_, &QWidget::customContextMenuRequested, this, &MainWindow::OnContextMenu);
 
     auto* buttons = new QHBoxLayout;
-    const auto button = [&](skin::CommandIcon icon, const char* text, const char* tip,
-                            void (MainWindow::*slot)()) {
+    const auto button = [&](skin::CommandIcon icon, const char* text, const char* tip, auto slot) {
         QToolButton* b =
             CommandButton(central, icon, QString::fromLatin1(text), QString::fromLatin1(tip));
-        if (slot != nullptr) {
-            connect(b, &QToolButton::clicked, this, slot);
-        } else {
-            b->setEnabled(false);  // comes with the options dialogs
-        }
+        connect(b, &QToolButton::clicked, this, slot);
         buttons->addWidget(b);
     };
     button(skin::CommandIcon::refresh, "Refresh", "Refresh CD", &MainWindow::RefreshCommand);
@@ -229,8 +232,10 @@ QWidget* MainWindow::BuildControls() {
     button(skin::CommandIcon::stop, "Stop", "Stop ripping", &MainWindow::StopCommand);
     button(skin::CommandIcon::markAll, "Mark all", "Select/Unselect All", &MainWindow::MarkAll);
     buttons->addStretch(1);
-    button(skin::CommandIcon::trackSettings, "Track", "Track settings", nullptr);
-    button(skin::CommandIcon::options, "Options", "Global options", nullptr);
+    button(skin::CommandIcon::trackSettings, "Track", "Track settings",
+           &MainWindow::TrackSettingsCommand);
+    button(skin::CommandIcon::options, "Options", "Global options",
+           [this] { OptionsCommand(OptionsTab::misc); });
 
     // The CD player; it comes to life with the playback change.
     auto* player = new QHBoxLayout;
@@ -417,6 +422,7 @@ void MainWindow::RipCommand() {
     if (settings_.tracks.empty()) {
         return;
     }
+    platform::CreateFolderPath(RipBaseFolder(settings_));  // a folder typed in the options
     PrepareRip(settings_);
     RefillList();
     savedStatus_ = statusText();
@@ -437,19 +443,7 @@ void MainWindow::StopCommand() {
 }
 
 void MainWindow::WaitForWorker() {
-    // Posted notifications and the workers' questions still arrive; the user's input waits.
-    QEventLoop loop;
-    connect(&bridge_, &WorkerBridge::workFinished, &loop, &QEventLoop::quit);
-    QTimer poll;
-    connect(&poll, &QTimer::timeout, &loop, [&] {
-        if (settings_.finished) {
-            loop.quit();
-        }
-    });
-    poll.start(50);
-    if (!settings_.finished) {
-        loop.exec(QEventLoop::ExcludeUserInputEvents);
-    }
+    bridge_.WaitUntilFinished(settings_);
     worker_.Join();
 }
 
@@ -543,6 +537,66 @@ void MainWindow::OnContextMenu(const QPoint& point) {
     }
     settings_.currentTrack = trackList_->rowAt(point.y());
     contextMenu_->popup(trackList_->viewport()->mapToGlobal(point));
+}
+
+void MainWindow::OptionsCommand(OptionsTab first) {
+    Synchronise();
+    if (Busy()) {
+        return;
+    }
+    settings_.pageFormats = settings_.formats;
+    AssignSettings(editCopy, settings_);
+    OptionsDialog dialog(settings_, editCopy, dialogs_, first, this);
+    dialog.exec();
+    // Apply may have changed the settings even when the dialog was cancelled afterwards.
+    RefillList();
+    ShowEncoder(settings_.Encoder);
+    UpdateFreeSpace();
+}
+
+void MainWindow::TrackSettingsCommand() {
+    Synchronise();
+    if (Busy() || settings_.tracks.empty()) {
+        return;
+    }
+    settings_.pageFormats = settings_.formats;
+    for (const Track& track : settings_.tracks) {
+        if (track.selected) {
+            StoreTrackFormat(settings_.pageFormats, track.encoder, track.format);
+            break;
+        }
+    }
+    AssignSettings(editCopy, settings_);
+    TrackSettingsDialog dialog(settings_, this);
+    if (dialog.exec() == QDialog::Accepted) {
+        RewriteRows();  // the encoders of the selected rows, and the current track's title
+    }
+}
+
+void MainWindow::EncodeWavCommand() {
+    if (Busy()) {
+        return;
+    }
+    AssignSettings(editCopy, settings_);
+    EncodeWavDialog choice(settings_, dialogs_, this);
+    if (choice.exec() == QDialog::Accepted && !settings_.wavSourcePath.empty()) {
+        ConversionProgressDialog progress(settings_, dialogs_, Conversion::encodeWav, this);
+        progress.exec();
+    }
+    UpdateFreeSpace();
+}
+
+void MainWindow::DecodeOggCommand() {
+    if (Busy()) {
+        return;
+    }
+    AssignSettings(editCopy, settings_);
+    DecodeOggDialog choice(settings_, dialogs_, this);
+    if (choice.exec() == QDialog::Accepted && !settings_.oggSourcePath.empty()) {
+        ConversionProgressDialog progress(settings_, dialogs_, Conversion::decodeOgg, this);
+        progress.exec();
+    }
+    UpdateFreeSpace();
 }
 
 void MainWindow::ShowAbout() {

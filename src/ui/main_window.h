@@ -10,6 +10,7 @@
 #include "disc/cddb_lookup.h"
 #include "rip/worker_context.h"
 #include "rip/worker_thread.h"
+#include "ui/options/options_dialog.h"
 #include "ui/user_dialogs.h"
 #include "ui/worker_bridge.h"
 
@@ -50,6 +51,10 @@ class MainWindow : public QMainWindow {
     void SelectAllRows();
     void MarkSelected();
     void ToggleCurrentMark();
+    void OptionsCommand(OptionsTab first);
+    void TrackSettingsCommand();
+    void EncodeWavCommand();
+    void DecodeOggCommand();
     void ShowAbout();
     void ShowHelpContents();
     void ShowQuickStart();

@@ -1,6 +1,7 @@
 #include "ui/user_dialogs.h"
 
 #include <QDesktopServices>
+#include <QFileDialog>
 #include <QFileInfo>
 #include <QMessageBox>
 #include <QPushButton>
@@ -43,6 +44,27 @@ void DesktopDialogs::ShowTipOfTheDay(QWidget* owner) {
     if (tips.ShowAtStartUp()) {
         tips.exec();
     }
+}
+
+QString DesktopDialogs::PickFolder(QWidget* owner, const QString& start) {
+    return QFileDialog::getExistingDirectory(owner, QStringLiteral("Select a Folder"), start,
+                                             QFileDialog::ShowDirsOnly);
+}
+
+QString DesktopDialogs::PickFile(QWidget* owner, const QString& initial, const QStringList& filters,
+                                 const QString& suffix) {
+    QFileDialog dialog(owner);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setNameFilters(filters);
+    dialog.setDefaultSuffix(suffix);
+    if (!initial.isEmpty()) {
+        dialog.selectFile(initial);
+    }
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
+        return {};
+    }
+    return dialog.selectedFiles().constFirst();
 }
 
 }  // namespace disctrove::ui

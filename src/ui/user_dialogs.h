@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 #include "rip/worker_context.h"
 
@@ -23,6 +24,13 @@ class UserDialogs {
     virtual bool OpenHelpPage(const QString& path) = 0;
     // The tip of the day, when the user wants it at start-up.
     virtual void ShowTipOfTheDay(QWidget* owner) = 0;
+    // The folder picker titled "Select a Folder", starting at `start`; empty when cancelled.
+    virtual QString PickFolder(QWidget* owner, const QString& start) = 0;
+    // The open-file dialog: an existing file, `initial` chosen at first, `filters` as
+    // "WAV files (*.wav)" lines, `suffix` added to a name typed without one; empty when
+    // cancelled.
+    virtual QString PickFile(QWidget* owner, const QString& initial, const QStringList& filters,
+                             const QString& suffix) = 0;
 };
 
 // The real dialogs.
@@ -33,6 +41,9 @@ class DesktopDialogs : public UserDialogs {
     bool AskYesNo(QWidget* owner, const QString& caption, const QString& text) override;
     bool OpenHelpPage(const QString& path) override;
     void ShowTipOfTheDay(QWidget* owner) override;
+    QString PickFolder(QWidget* owner, const QString& start) override;
+    QString PickFile(QWidget* owner, const QString& initial, const QStringList& filters,
+                     const QString& suffix) override;
 };
 
 }  // namespace disctrove::ui

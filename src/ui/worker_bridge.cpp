@@ -1,6 +1,8 @@
 #include "ui/worker_bridge.h"
 
+#include <QEventLoop>
 #include <QThread>
+#include <QTimer>
 
 namespace disctrove::ui {
 
@@ -41,6 +43,22 @@ void WorkerBridge::Inform(std::string_view text) {
 ConfirmAnswer WorkerBridge::Confirm(ConfirmTopic, std::string_view text) {
     const QString question = QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
     return OnUiThread([&] { return dialogs_.Confirm(owner_, question); });
+}
+
+void WorkerBridge::WaitUntilFinished(const Settings& settings) {
+    if (settings.finished) {
+        return;
+    }
+    QEventLoop loop;
+    connect(this, &WorkerBridge::workFinished, &loop, &QEventLoop::quit);
+    QTimer poll;  // a worker that ended without a notification is noticed too
+    connect(&poll, &QTimer::timeout, &loop, [&] {
+        if (settings.finished) {
+            loop.quit();
+        }
+    });
+    poll.start(50);
+    loop.exec(QEventLoop::ExcludeUserInputEvents);
 }
 
 }  // namespace disctrove::ui

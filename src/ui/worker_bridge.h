@@ -24,6 +24,10 @@ class WorkerBridge : public QObject, public WorkerNotifications, public WorkerQu
     void Inform(std::string_view text) override;
     ConfirmAnswer Confirm(ConfirmTopic topic, std::string_view text) override;
 
+    // Waits on the UI thread until the worker has set `finished`. Posted notifications and the
+    // worker's questions still arrive meanwhile; the user's input waits.
+    void WaitUntilFinished(const Settings& settings);
+
   signals:
     void trackProgress(int position, int status);
     void workFinished();

@@ -13,6 +13,7 @@
 #include "platform/cdrom/cdrom.h"
 #include "platform/system/single_instance.h"
 #include "rip/naming.h"
+#include "scripted_dialogs.h"
 #include "support/scoped_environment.h"
 #include "support/temp_dir.h"
 #include "tools/cddb_server.h"
@@ -21,37 +22,6 @@
 #include "ui/main_window.h"
 
 namespace disctrove {
-namespace {
-
-class ScriptedDialogs : public ui::UserDialogs {
-  public:
-    void Inform(QWidget*, const QString& caption, const QString& text) override {
-        captions << caption;
-        informed << text;
-    }
-    ConfirmAnswer Confirm(QWidget*, const QString& text) override {
-        asked << text;
-        return confirms.isEmpty() ? ConfirmAnswer::no : confirms.takeFirst();
-    }
-    bool AskYesNo(QWidget*, const QString&, const QString& text) override {
-        asked << text;
-        return yesNo.isEmpty() ? false : yesNo.takeFirst();
-    }
-    bool OpenHelpPage(const QString& path) override {
-        opened << path;
-        return true;
-    }
-    void ShowTipOfTheDay(QWidget*) override {}
-
-    QStringList captions;
-    QStringList informed;
-    QStringList asked;
-    QStringList opened;
-    QList<ConfirmAnswer> confirms;
-    QList<bool> yesNo;
-};
-
-}  // namespace
 
 class MainWindowTest : public QObject {
     Q_OBJECT
@@ -61,7 +31,7 @@ class MainWindowTest : public QObject {
     // Keeps the one-copy lock away from a Disctrove the user may have running.
     std::unique_ptr<testing::ScopedEnvironment> runtimeDir_;
     std::unique_ptr<Settings> settings_;
-    ScriptedDialogs dialogs_;
+    testing::ScriptedDialogs dialogs_;
 
     std::string Path(const std::string& name) const { return dir_->File(name); }
 
@@ -91,7 +61,7 @@ class MainWindowTest : public QObject {
         settings_->Tmpfolder = Path("");
         settings_->currentTemplate = "$n-$t";
         std::filesystem::create_directories(Path("out"));
-        dialogs_ = ScriptedDialogs();
+        dialogs_ = testing::ScriptedDialogs();
         platform::ClearDiscImages();
     }
     void cleanup() {
@@ -212,6 +182,7 @@ class MainWindowTest : public QObject {
         UseImage(
             testing::MakeCueImage(dir_->path(), "disc", {{false, 150}, {false, 100}, {false, 75}}));
         settings_->Encoder = kEncoderWav;
+        settings_->folderHistory = {Path("new/folder")};  // typed in the options: made for the rip
         ui::MainWindow window(*settings_, dialogs_);
         window.trackList()->item(1, 0)->setCheckState(Qt::Unchecked);  // only 1 and 3
         window.RipCommand();
@@ -221,7 +192,7 @@ class MainWindowTest : public QObject {
         QCOMPARE(Cell(window, 1, 3), QString());
         QCOMPARE(Cell(window, 2, 3), QStringLiteral("Completed"));
         QCOMPARE(window.statusText(), QStringLiteral("Ready"));
-        QVERIFY(std::filesystem::exists(Path("out/03-Track 03.wav")));
+        QVERIFY(std::filesystem::exists(Path("new/folder/03-Track 03.wav")));
     }
 
     void stopDuringARip() {

@@ -1,0 +1,147 @@
+#include "ui/convert/conversion_progress_dialog.h"
+
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "codecs/conversion_worker.h"
+#include "codecs/ogg_decoder.h"
+#include "platform/system/files.h"
+#include "rip/naming.h"
+#include "skin/icons.h"
+
+namespace disctrove::ui {
+
+namespace {
+
+QPushButton* Button(skin::CommandIcon icon, const QString& text, QWidget* parent) {
+    auto* button = new QPushButton(skin::IconFor(icon), text, parent);
+    // The dialog takes every key itself; a focused button would act on Space or Enter.
+    button->setFocusPolicy(Qt::NoFocus);
+    button->setAutoDefault(false);
+    return button;
+}
+
+QLabel* PathText(const std::string& path, QWidget* parent) {
+    auto* label = new QLabel(QString::fromStdString(path), parent);
+    label->setMinimumWidth(380);
+    label->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    return label;
+}
+
+}  // namespace
+
+ConversionProgressDialog::ConversionProgressDialog(Settings& settings, UserDialogs& dialogs,
+                                                   Conversion conversion, QWidget* parent)
+    : QDialog(parent),
+      settings_(settings),
+      dialogs_(dialogs),
+      conversion_(conversion),
+      bridge_(dialogs, this),
+      context_{settings, bridge_, bridge_, {}},
+      worker_(settings) {
+    const bool encode = conversion == Conversion::encodeWav;
+    setWindowTitle(encode ? QStringLiteral("Encoding WAV file")
+                          : QStringLiteral("Decode OGG to WAV file"));
+    setWindowIcon(skin::AppIcon());
+    progress_.index = -1;
+    source_ = PathText(encode ? settings.wavSourcePath : settings.oggSourcePath, this);
+    destination_ = PathText(
+        encode ? ConvertOutputPath(settings, settings.wavSourcePath) : settings.wavSourcePath,
+        this);
+    bar_ = new QProgressBar(this);
+    bar_->setRange(0, 100);
+    bar_->setValue(0);
+    start_ = Button(skin::CommandIcon::startWork, QStringLiteral("Start   "), this);
+    close_ = Button(skin::CommandIcon::closeDialog, QStringLiteral("Close   "), this);
+
+    auto* paths = new QGridLayout;
+    paths->addWidget(new QLabel(QStringLiteral("Source"), this), 0, 0);
+    paths->addWidget(source_, 0, 1);
+    paths->addWidget(new QLabel(QStringLiteral("Destination"), this), 1, 0);
+    paths->addWidget(destination_, 1, 1);
+    paths->setColumnStretch(1, 1);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    buttons->addWidget(start_);
+    buttons->addWidget(close_);
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(paths);
+    layout->addWidget(bar_);
+    layout->addLayout(buttons);
+
+    connect(start_, &QPushButton::clicked, this, &ConversionProgressDialog::StartOrStop);
+    connect(close_, &QPushButton::clicked, this, &ConversionProgressDialog::CloseCommand);
+    connect(&bridge_, &WorkerBridge::trackProgress, this, &ConversionProgressDialog::OnProgress);
+    connect(&bridge_, &WorkerBridge::workFinished, this, &ConversionProgressDialog::OnFinished);
+}
+
+ConversionProgressDialog::~ConversionProgressDialog() {
+    // Never leave a conversion running behind a closed dialog.
+    settings_.ripping = 0;
+    bridge_.WaitUntilFinished(settings_);
+}
+
+void ConversionProgressDialog::StartOrStop() {
+    if (!started_) {
+        started_ = true;
+        start_->setText(QStringLiteral("Stop   "));
+        start_->setIcon(skin::IconFor(skin::CommandIcon::stopWork));
+        settings_.ripping = 1;
+        settings_.finished = 0;
+        close_->setEnabled(false);
+        platform::CreateFolderPath(settings_.Outfolder);  // a folder typed in the dialog
+        const bool encode = conversion_ == Conversion::encodeWav;
+        worker_.Start([this, encode] {
+            return encode ? ConversionWorker(context_, progress_)
+                          : OggDecodeThread(context_, progress_);
+        });
+        return;
+    }
+    settings_.ripping = 0;  // the worker stops at its next check
+    close_->setEnabled(true);
+    start_->setEnabled(false);
+}
+
+void ConversionProgressDialog::CloseCommand() {
+    if (settings_.ripping &&
+        !dialogs_.AskYesNo(this, QStringLiteral("Exit confirmation"),
+                           QStringLiteral("You are currently ripping.\nDo you want to stop and "
+                                          "exit anyway?"))) {
+        return;
+    }
+    settings_.ripping = 0;
+    bridge_.WaitUntilFinished(settings_);
+    worker_.Join();
+    done(QDialog::Accepted);
+}
+
+void ConversionProgressDialog::reject() {
+    CloseCommand();
+}
+
+void ConversionProgressDialog::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Escape) {
+        settings_.ripping = 0;
+    }
+    event->accept();
+}
+
+void ConversionProgressDialog::OnProgress(int, int status) {
+    // 101 (stopped) and 102 (failed) leave the bar where the work got to.
+    if (status >= 0 && status <= kStatusCompleted) {
+        bar_->setValue(status);
+    }
+}
+
+void ConversionProgressDialog::OnFinished() {
+    settings_.ripping = 0;
+    start_->setEnabled(false);
+    close_->setEnabled(true);
+}
+
+}  // namespace disctrove::ui

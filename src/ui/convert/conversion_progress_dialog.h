@@ -1,0 +1,66 @@
+// The progress dialogs of the two conversions ("Encoding WAV file", "Decode OGG to WAV file"):
+// the source, the destination, a bar, Start/Stop and Close. The conversion runs on a worker
+// thread; the dialog shows at most one run.
+#pragma once
+
+#include <QDialog>
+
+#include "rip/worker_context.h"
+#include "rip/worker_thread.h"
+#include "ui/user_dialogs.h"
+#include "ui/worker_bridge.h"
+
+class QLabel;
+class QProgressBar;
+class QPushButton;
+
+namespace disctrove::ui {
+
+enum class Conversion { encodeWav, decodeOgg };
+
+class ConversionProgressDialog : public QDialog {
+    Q_OBJECT
+
+  public:
+    ConversionProgressDialog(Settings& settings, UserDialogs& dialogs, Conversion conversion,
+                             QWidget* parent);
+    ~ConversionProgressDialog() override;
+
+    QLabel* sourceText() const { return source_; }
+    QLabel* destinationText() const { return destination_; }
+    QProgressBar* progressBar() const { return bar_; }
+    QPushButton* startButton() const { return start_; }
+    QPushButton* closeButton() const { return close_; }
+
+    // Start/Stop: starts the conversion, or asks the running one to stop.
+    void StartOrStop();
+    // Close: asks first while the conversion runs; then stops it, waits for it and closes.
+    void CloseCommand();
+    // The title bar's close button and Escape come here; Escape never closes the dialog.
+    void reject() override;
+
+  protected:
+    // Keys do nothing here, so Escape and Enter never close the dialog; Escape stops a run.
+    void keyPressEvent(QKeyEvent* event) override;
+
+  private:
+    void OnProgress(int position, int status);
+    void OnFinished();
+
+    Settings& settings_;
+    UserDialogs& dialogs_;
+    Conversion conversion_;
+    WorkerBridge bridge_;
+    WorkerContext context_;
+    WorkerThread worker_;
+    Track progress_;
+    bool started_ = false;
+
+    QLabel* source_;
+    QLabel* destination_;
+    QProgressBar* bar_;
+    QPushButton* start_;
+    QPushButton* close_;
+};
+
+}  // namespace disctrove::ui

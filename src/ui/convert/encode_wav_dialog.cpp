@@ -1,0 +1,54 @@
+#include "ui/convert/encode_wav_dialog.h"
+
+#include <QComboBox>
+#include <QFormLayout>
+#include <QLineEdit>
+#include <QStackedWidget>
+
+#include "ui/options/format_pages.h"
+#include "ui/options/history_box.h"
+#include "ui/options/page_controls.h"
+
+namespace disctrove::ui {
+
+namespace {
+
+// The list starts at OGG: a WAV file is not encoded into WAV.
+constexpr EncoderKind kFirstKind = kEncoderOgg;
+
+}  // namespace
+
+EncodeWavDialog::EncodeWavDialog(Settings& settings, UserDialogs& dialogs, QWidget* parent)
+    : FileChoiceDialog(settings, dialogs, settings.wavSourcePath,
+                       {QStringLiteral("WAV file"),
+                        QStringLiteral("Source WAV"),
+                        {QStringLiteral("WAV files (*.wav)"), QStringLiteral("All files (*)")},
+                        QStringLiteral("wav")},
+                       parent) {
+    setWindowTitle(QStringLiteral("Encode WAV file"));
+    encoder_ = new QComboBox(this);
+    AddEncoderEntries(encoder_, kFirstKind);
+    stack_ = new QStackedWidget(this);
+    for (int kind = kFirstKind; kind <= kEncoderWma; ++kind) {
+        FormatPage* page =
+            MakeFormatPage(static_cast<EncoderKind>(kind), settings.pageFormats, stack_);
+        pages_[static_cast<size_t>(kind - kFirstKind)] = page;
+        stack_->addWidget(page);
+    }
+    const int index = settings.WAVEncoder - kFirstKind;
+    encoder_->setCurrentIndex(index >= 0 && index < encoder_->count() ? index : 0);
+    stack_->setCurrentIndex(encoder_->currentIndex());
+    connect(encoder_, &QComboBox::currentIndexChanged, stack_, &QStackedWidget::setCurrentIndex);
+    form()->addRow(QStringLiteral("Encoder"), encoder_);
+    FinishLayout(QStringLiteral("Encode"), stack_);
+}
+
+void EncodeWavDialog::Store() {
+    const int index = encoder_->currentIndex() >= 0 ? encoder_->currentIndex() : 0;
+    settings_.WAVEncoder = static_cast<EncoderKind>(index + kFirstKind);
+    pages_[static_cast<size_t>(index)]->Store(settings_.pageFormats);
+    settings_.wavSourcePath = sourceEdit()->text().toStdString();
+    settings_.Outfolder = folderBox()->text();
+}
+
+}  // namespace disctrove::ui

@@ -1,0 +1,89 @@
+#include "ui/options/cddb_page.h"
+
+#include <QCheckBox>
+#include <QFormLayout>
+#include <QGroupBox>
+#include <QLineEdit>
+#include <QVBoxLayout>
+
+namespace disctrove::ui {
+
+namespace {
+
+constexpr int kTextLength = 81;
+constexpr int kLowestPort = 1;
+constexpr int kHighestPort = 9999;
+
+QLineEdit* Edit(const std::string& text, QWidget* parent) {
+    return new QLineEdit(QString::fromStdString(text), parent);
+}
+
+QLineEdit* PortEdit(int32_t port, QWidget* parent) {
+    auto* edit = new QLineEdit(QString::number(port), parent);
+    edit->setMaximumWidth(80);
+    return edit;
+}
+
+}  // namespace
+
+CddbPage::CddbPage(const Settings& edit, QWidget* parent) : OptionsPage(parent) {
+    auto* serverGroup = new QGroupBox(QStringLiteral("CDDB server"), this);
+    server_ = Edit(edit.Server, serverGroup);
+    port_ = PortEdit(edit.Port, serverGroup);
+    query_ = Edit(edit.Query, serverGroup);
+    auto* serverForm = new QFormLayout(serverGroup);
+    serverForm->addRow(QStringLiteral("Server"), server_);
+    serverForm->addRow(QStringLiteral("Port"), port_);
+    serverForm->addRow(QStringLiteral("Query script"), query_);
+
+    auto* proxyGroup = new QGroupBox(QStringLiteral("Proxy settings"), this);
+    useProxy_ = new QCheckBox(QStringLiteral("Use proxy"), proxyGroup);
+    useProxy_->setChecked(edit.Useproxy == 1);
+    savePassword_ = new QCheckBox(QStringLiteral("Save password"), proxyGroup);
+    savePassword_->setChecked(edit.Savepasswd != 0);
+    proxyServer_ = Edit(edit.Proxyserver, proxyGroup);
+    proxyPort_ = PortEdit(edit.Proxyport, proxyGroup);
+    user_ = Edit(edit.Username, proxyGroup);
+    password_ = Edit(edit.Password, proxyGroup);
+    password_->setEchoMode(QLineEdit::Password);
+    auto* proxyForm = new QFormLayout(proxyGroup);
+    proxyForm->addRow(useProxy_);
+    proxyForm->addRow(savePassword_);
+    proxyForm->addRow(QStringLiteral("Proxy server"), proxyServer_);
+    proxyForm->addRow(QStringLiteral("Port"), proxyPort_);
+    proxyForm->addRow(QStringLiteral("User"), user_);
+    proxyForm->addRow(QStringLiteral("Password"), password_);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(serverGroup);
+    layout->addWidget(proxyGroup);
+    layout->addStretch(1);
+}
+
+std::optional<FieldProblem> CddbPage::Check() const {
+    // In the order of the fields on the page, so the first fault shown is the topmost one.
+    for (const auto& problem :
+         {CheckLength(server_, kTextLength), CheckInteger(port_, kLowestPort, kHighestPort),
+          CheckLength(query_, kTextLength), CheckLength(proxyServer_, kTextLength),
+          CheckInteger(proxyPort_, kLowestPort, kHighestPort), CheckLength(user_, kTextLength),
+          CheckLength(password_, kTextLength)}) {
+        if (problem) {
+            return problem;
+        }
+    }
+    return std::nullopt;
+}
+
+void CddbPage::Store(Settings& edit) const {
+    edit.Server = server_->text().toStdString();
+    edit.Port = IntegerOf(port_);
+    edit.Query = query_->text().toStdString();
+    edit.Useproxy = useProxy_->isChecked() ? 1 : 0;
+    edit.Savepasswd = savePassword_->isChecked() ? 1 : 0;
+    edit.Proxyserver = proxyServer_->text().toStdString();
+    edit.Proxyport = IntegerOf(proxyPort_);
+    edit.Username = user_->text().toStdString();
+    edit.Password = password_->text().toStdString();
+}
+
+}  // namespace disctrove::ui

@@ -1,0 +1,36 @@
+// The "CDDB" page: the server, and the proxy the look-ups go through.
+#pragma once
+
+#include "ui/options/options_page.h"
+
+class QCheckBox;
+class QLineEdit;
+
+namespace disctrove::ui {
+
+class CddbPage : public OptionsPage {
+    Q_OBJECT
+
+  public:
+    CddbPage(const Settings& edit, QWidget* parent);
+    std::optional<FieldProblem> Check() const override;
+    void Store(Settings& edit) const override;
+
+    QLineEdit* serverEdit() const { return server_; }
+    QLineEdit* portEdit() const { return port_; }
+    QLineEdit* proxyPortEdit() const { return proxyPort_; }
+    QLineEdit* passwordEdit() const { return password_; }
+
+  private:
+    QLineEdit* server_;
+    QLineEdit* port_;
+    QLineEdit* query_;
+    QCheckBox* useProxy_;
+    QCheckBox* savePassword_;
+    QLineEdit* proxyServer_;
+    QLineEdit* proxyPort_;
+    QLineEdit* user_;
+    QLineEdit* password_;
+};
+
+}  // namespace disctrove::ui

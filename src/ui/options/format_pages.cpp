@@ -1,0 +1,227 @@
+#include "ui/options/format_pages.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFormLayout>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QSlider>
+#include <QVBoxLayout>
+
+#include "disc/track_texts.h"
+#include "ui/options/page_controls.h"
+
+namespace disctrove::ui {
+
+namespace {
+
+constexpr int kOggQualitySteps = 20;
+constexpr int kMp3QualitySteps = 9;
+
+QSlider* QualitySlider(int maximum, int tickInterval, int position, QWidget* parent) {
+    auto* slider = new QSlider(Qt::Horizontal, parent);
+    slider->setRange(0, maximum);
+    slider->setTickPosition(QSlider::TicksBelow);
+    slider->setTickInterval(tickInterval);
+    slider->setPageStep(tickInterval);
+    slider->setValue(position);
+    return slider;
+}
+
+// The page's column: the form of lists first, the groups below it, room to spare at the end.
+QVBoxLayout* PageLayout(QWidget* page, QFormLayout*& form) {
+    auto* layout = new QVBoxLayout(page);
+    form = new QFormLayout;
+    form->setFieldGrowthPolicy(QFormLayout::FieldsStayAtSizeHint);
+    layout->addLayout(form);
+    return layout;
+}
+
+}  // namespace
+
+FormatPage* MakeFormatPage(EncoderKind kind, const FormatGroups& groups, QWidget* parent) {
+    switch (kind) {
+        case kEncoderOgg:
+            return new OggPage(groups.ogg, parent);
+        case kEncoderMp3:
+            return new Mp3Page(groups.mp3, parent);
+        case kEncoderWma:
+            return new WmaPage(groups.wma, parent);
+        case kEncoderWav:
+            break;
+    }
+    return new WavPage(groups.wav, parent);
+}
+
+WavPage::WavPage(const WavFormat& format, QWidget* parent) : FormatPage(parent), values_(format) {
+    QFormLayout* form = nullptr;
+    QVBoxLayout* layout = PageLayout(this, form);
+    sampleRate_ = ChoiceList(SampleRateTexts(), format.samplerateIndex, this);
+    channels_ = ChoiceList(Texts(kWavWmaChannelNames), format.channels, this);
+    bits_ = ChoiceList({QStringLiteral("8 bits"), QStringLiteral("16 bits")},
+                       format.samplebitsIndex, this);
+    form->addRow(QStringLiteral("Sample rate"), sampleRate_);
+    form->addRow(QStringLiteral("Channels"), channels_);
+    form->addRow(QStringLiteral("Bits per sample"), bits_);
+    layout->addStretch(1);
+}
+
+WavFormat WavPage::values() const {
+    WavFormat format = values_;
+    format.samplerateIndex = ChosenIndex(sampleRate_, format.samplerateIndex);
+    format.channels = ChosenIndex(channels_, format.channels);
+    format.samplebitsIndex = ChosenIndex(bits_, format.samplebitsIndex);
+    return format;
+}
+
+OggPage::OggPage(const OggFormat& format, QWidget* parent) : FormatPage(parent), values_(format) {
+    QFormLayout* form = nullptr;
+    QVBoxLayout* layout = PageLayout(this, form);
+    layout->insertWidget(0, TitleLabel(QStringLiteral("OGG encoder version 1.0 final"), this));
+    sampleRate_ = ChoiceList(SampleRateTexts(), format.samplerateIndex, this);
+    channels_ = ChoiceList(Texts(kOggChannelNames), format.channels, this);
+    cbr_ = ChoiceList(KbpsTexts(kOggBitrates), format.cbrIndex, this);
+    form->addRow(QStringLiteral("Sample rate"), sampleRate_);
+    form->addRow(QStringLiteral("Channels"), channels_);
+    form->addRow(QStringLiteral("Constant bitrate (CBR)"), cbr_);
+
+    auto* bbrGroup = new QGroupBox(QStringLiteral("Burstable bitrate (BBR)"), this);
+    bbr_ = new QCheckBox(QStringLiteral("Enable BBR"), bbrGroup);
+    bbr_->setChecked(format.useBbr != 0);
+    nominal_ = ChoiceList(KbpsTexts(kOggBitrates), format.nominalBbrIndex, bbrGroup);
+    min_ = ChoiceList(KbpsTexts(kOggBitrates), format.minBbrIndex, bbrGroup);
+    max_ = ChoiceList(KbpsTexts(kOggBitrates), format.maxBbrIndex, bbrGroup);
+    auto* bbrLayout = new QGridLayout(bbrGroup);
+    bbrLayout->addWidget(bbr_, 0, 0, 1, 6);
+    int column = 0;
+    for (const auto& [label, list] :
+         {std::pair{"Nominal", nominal_}, std::pair{"Min", min_}, std::pair{"Max", max_}}) {
+        bbrLayout->addWidget(new QLabel(QString::fromLatin1(label), bbrGroup), 1, column++);
+        bbrLayout->addWidget(list, 1, column++);
+    }
+    layout->addWidget(bbrGroup);
+
+    auto* vbrGroup = new QGroupBox(QStringLiteral("Variable bitrate (VBR)"), this);
+    vbr_ = new QCheckBox(QStringLiteral("Enable VBR"), vbrGroup);
+    vbr_->setChecked(format.useVbr != 0);
+    quality_ = QualitySlider(kOggQualitySteps, 2, format.vbr, vbrGroup);
+    qualityText_ = new QLabel(vbrGroup);
+    qualityText_->setAlignment(Qt::AlignCenter);
+    auto* vbrLayout = new QVBoxLayout(vbrGroup);
+    vbrLayout->addWidget(vbr_);
+    vbrLayout->addWidget(quality_);
+    vbrLayout->addWidget(qualityText_);
+    layout->addWidget(vbrGroup);
+    layout->addStretch(1);
+
+    connect(bbr_, &QCheckBox::clicked, this, [this] { OnRateModeClicked(bbr_, vbr_); });
+    connect(vbr_, &QCheckBox::clicked, this, [this] { OnRateModeClicked(vbr_, bbr_); });
+    connect(quality_, &QSlider::valueChanged, this, &OggPage::ShowQuality);
+    ShowQuality();
+}
+
+void OggPage::OnRateModeClicked(QCheckBox* clicked, QCheckBox* other) {
+    // BBR and VBR exclude each other; CBR is what is left when both are off.
+    if (clicked->isChecked()) {
+        other->setChecked(false);
+    }
+    values_.useBbr = bbr_->isChecked() ? 1 : 0;
+    values_.useVbr = vbr_->isChecked() ? 1 : 0;
+    values_.useCbr = values_.useBbr == 0 && values_.useVbr == 0 ? 1 : 0;
+}
+
+void OggPage::ShowQuality() {
+    const int vbr = quality_->value();
+    qualityText_->setText(QString::asprintf("%.02f (%d kbps)", vbr * 0.05, OggQualityKbps(vbr)));
+}
+
+OggFormat OggPage::values() const {
+    OggFormat format = values_;
+    format.samplerateIndex = ChosenIndex(sampleRate_, format.samplerateIndex);
+    format.channels = ChosenIndex(channels_, format.channels);
+    format.cbrIndex = ChosenIndex(cbr_, format.cbrIndex);
+    format.nominalBbrIndex = ChosenIndex(nominal_, format.nominalBbrIndex);
+    format.minBbrIndex = ChosenIndex(min_, format.minBbrIndex);
+    format.maxBbrIndex = ChosenIndex(max_, format.maxBbrIndex);
+    format.useBbr = bbr_->isChecked() ? 1 : 0;
+    format.useVbr = vbr_->isChecked() ? 1 : 0;
+    format.vbr = quality_->value();
+    return format;
+}
+
+Mp3Page::Mp3Page(const Mp3Format& format, QWidget* parent) : FormatPage(parent), values_(format) {
+    QFormLayout* form = nullptr;
+    QVBoxLayout* layout = PageLayout(this, form);
+    layout->insertWidget(0, TitleLabel(QStringLiteral("LAME encoder version 3.93.1"), this));
+    sampleRate_ = ChoiceList(SampleRateTexts(), format.samplerateIndex, this);
+    channels_ = ChoiceList(
+        {QStringLiteral("Mono"), QStringLiteral("Stereo"), QStringLiteral("Joint stereo")},
+        format.channels, this);
+    bitrate_ = ChoiceList(KbpsTexts(kMp3Bitrates), format.cbrIndex, this);
+    preset_ = ChoiceList(Texts(kMp3PresetNames), format.presetIndex, this);
+    form->addRow(QStringLiteral("Sample rate"), sampleRate_);
+    form->addRow(QStringLiteral("Channels"), channels_);
+    form->addRow(QStringLiteral("Bitrate"), bitrate_);
+    form->addRow(QStringLiteral("MPEG quality"), preset_);
+
+    auto* vbrGroup = new QGroupBox(QStringLiteral("Variable bitrate (VBR)"), this);
+    vbr_ = new QCheckBox(QStringLiteral("Enable VBR"), vbrGroup);
+    vbr_->setChecked(format.useVbr != 0);
+    maxBitrate_ = ChoiceList(KbpsTexts(kMp3Bitrates), format.vbrMaxIndex, vbrGroup);
+    quality_ = QualitySlider(kMp3QualitySteps, 1, format.vbrQuality, vbrGroup);
+    qualityText_ = new QLabel(vbrGroup);
+    qualityText_->setAlignment(Qt::AlignCenter);
+    auto* vbrLayout = new QGridLayout(vbrGroup);
+    vbrLayout->addWidget(vbr_, 0, 0, 1, 3);
+    vbrLayout->addWidget(new QLabel(QStringLiteral("Max bitrate"), vbrGroup), 1, 0);
+    vbrLayout->addWidget(maxBitrate_, 1, 1, 1, 2, Qt::AlignLeft);
+    vbrLayout->addWidget(new QLabel(QStringLiteral("High"), vbrGroup), 2, 0);
+    vbrLayout->addWidget(quality_, 2, 1);
+    vbrLayout->addWidget(new QLabel(QStringLiteral("Low"), vbrGroup), 2, 2);
+    vbrLayout->addWidget(qualityText_, 3, 1);
+    layout->addWidget(vbrGroup);
+    layout->addStretch(1);
+
+    connect(quality_, &QSlider::valueChanged, this, &Mp3Page::ShowQuality);
+    ShowQuality();
+}
+
+void Mp3Page::ShowQuality() {
+    qualityText_->setText(QStringLiteral("VBR quality %1").arg(quality_->value() + 1));
+}
+
+Mp3Format Mp3Page::values() const {
+    Mp3Format format = values_;
+    format.samplerateIndex = ChosenIndex(sampleRate_, format.samplerateIndex);
+    format.channels = ChosenIndex(channels_, format.channels);
+    format.cbrIndex = ChosenIndex(bitrate_, format.cbrIndex);
+    format.presetIndex = ChosenIndex(preset_, format.presetIndex);
+    format.useVbr = vbr_->isChecked() ? 1 : 0;
+    format.vbrMaxIndex = ChosenIndex(maxBitrate_, format.vbrMaxIndex);
+    format.vbrQuality = quality_->value();
+    return format;
+}
+
+WmaPage::WmaPage(const WmaFormat& format, QWidget* parent) : FormatPage(parent), values_(format) {
+    QFormLayout* form = nullptr;
+    QVBoxLayout* layout = PageLayout(this, form);
+    sampleRate_ = ChoiceList(SampleRateTexts(), format.samplerateIndex, this);
+    channels_ = ChoiceList(Texts(kWavWmaChannelNames), format.channels, this);
+    bitrate_ = ChoiceList(KbpsTexts(kWmaBitrates), format.bitrateIndex, this);
+    form->addRow(QStringLiteral("Sample rate"), sampleRate_);
+    form->addRow(QStringLiteral("Channels"), channels_);
+    form->addRow(QStringLiteral("Bitrate"), bitrate_);
+    layout->addStretch(1);
+}
+
+WmaFormat WmaPage::values() const {
+    WmaFormat format = values_;
+    format.samplerateIndex = ChosenIndex(sampleRate_, format.samplerateIndex);
+    format.channels = ChosenIndex(channels_, format.channels);
+    format.bitrateIndex = ChosenIndex(bitrate_, format.bitrateIndex);
+    return format;
+}
+
+}  // namespace disctrove::ui

@@ -1,0 +1,110 @@
+#include "ui/options/misc_page.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFormLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLineEdit>
+#include <QRadioButton>
+#include <QVBoxLayout>
+
+#include "disc/genres.h"
+#include "ui/options/page_controls.h"
+
+namespace disctrove::ui {
+
+namespace {
+
+QCheckBox* CheckBox(const char* text, int32_t value, QWidget* parent) {
+    auto* box = new QCheckBox(QString::fromLatin1(text), parent);
+    box->setChecked(value != 0);
+    return box;
+}
+
+QStringList GenreTexts() {
+    QStringList texts{QString()};  // position 0: no genre
+    for (size_t i = 0; i < GenreNames.size(); ++i) {
+        const std::string_view name = StandardGenreName(i);
+        texts << QString::fromLatin1(name.data(), static_cast<qsizetype>(name.size()));
+    }
+    return texts;
+}
+
+}  // namespace
+
+MiscPage::MiscPage(const Settings& edit, QWidget* parent)
+    : OptionsPage(parent), jitterValue_(edit.Jitter) {
+    autoCddb_ = CheckBox("Contact CDDB on refresh", edit.Autocddb, this);
+    autoCheck_ = CheckBox("Autocheck tracks on refresh", edit.Autocheck, this);
+    playlist_ = CheckBox("Create M3U playlist", edit.Createm3u, this);
+    overwrite_ = CheckBox("Overwrite tracks with same name", edit.Overwrite, this);
+    ownFolder_ = CheckBox("Rip an album in own folder", edit.RipInFolder, this);
+    sound_ = CheckBox("Make a sound when rip completes", edit.Makesound, this);
+
+    auto* jitterGroup = new QGroupBox(QStringLiteral("Jitter correction"), this);
+    auto* jitterLayout = new QHBoxLayout(jitterGroup);
+    const char* jitterTexts[] = {"Always", "Never", "On error"};
+    for (int value = 0; value < 3; ++value) {
+        jitter_[value] = new QRadioButton(QString::fromLatin1(jitterTexts[value]), jitterGroup);
+        // A value outside 0 to 2 leaves all three unchecked.
+        jitter_[value]->setChecked(edit.Jitter == value);
+        connect(jitter_[value], &QRadioButton::clicked, this,
+                [this, value] { jitterValue_ = value; });
+        jitterLayout->addWidget(jitter_[value]);
+    }
+    jitterLayout->addStretch(1);
+
+    auto* tagGroup = new QGroupBox(QStringLiteral("ID3 tag"), this);
+    useId3_ = CheckBox("Enable ID3 tag", edit.Useid3, tagGroup);
+    artist_ = new QLineEdit(QString::fromStdString(edit.Artist), tagGroup);
+    album_ = new QLineEdit(QString::fromStdString(edit.Album), tagGroup);
+    year_ = new QLineEdit(QString::fromStdString(edit.Year), tagGroup);
+    year_->setMaximumWidth(80);
+    genre_ = ChoiceList(GenreTexts(), edit.Genre, tagGroup);
+    genre_->setMaxVisibleItems(16);
+    auto* tagForm = new QFormLayout(tagGroup);
+    tagForm->addRow(useId3_);
+    tagForm->addRow(QStringLiteral("Artist:"), artist_);
+    tagForm->addRow(QStringLiteral("Album:"), album_);
+    tagForm->addRow(QStringLiteral("Year:"), year_);
+    tagForm->addRow(QStringLiteral("Genre"), genre_);
+    connect(useId3_, &QCheckBox::clicked, this, &MiscPage::ApplyTagEnabling);
+    ApplyTagEnabling();
+
+    auto* layout = new QVBoxLayout(this);
+    for (QWidget* box : {autoCddb_, autoCheck_, playlist_}) {
+        layout->addWidget(box);
+    }
+    layout->addWidget(jitterGroup);
+    for (QWidget* box : {overwrite_, ownFolder_, sound_}) {
+        layout->addWidget(box);
+    }
+    layout->addWidget(tagGroup);
+    layout->addStretch(1);
+}
+
+void MiscPage::ApplyTagEnabling() {
+    const bool on = useId3_->isChecked();
+    for (QWidget* field : {static_cast<QWidget*>(artist_), static_cast<QWidget*>(album_),
+                           static_cast<QWidget*>(year_), static_cast<QWidget*>(genre_)}) {
+        field->setEnabled(on);
+    }
+}
+
+void MiscPage::Store(Settings& edit) const {
+    edit.Autocddb = autoCddb_->isChecked() ? 1 : 0;
+    edit.Autocheck = autoCheck_->isChecked() ? 1 : 0;
+    edit.Createm3u = playlist_->isChecked() ? 1 : 0;
+    edit.Jitter = jitterValue_;
+    edit.Overwrite = overwrite_->isChecked() ? 1 : 0;
+    edit.RipInFolder = ownFolder_->isChecked() ? 1 : 0;
+    edit.Makesound = sound_->isChecked() ? 1 : 0;
+    edit.Artist = artist_->text().toStdString();
+    edit.Album = album_->text().toStdString();
+    edit.Year = year_->text().toStdString();
+    edit.Genre = ChosenIndex(genre_, edit.Genre);
+    edit.Useid3 = useId3_->isChecked() ? 1 : 0;
+}
+
+}  // namespace disctrove::ui

@@ -1,0 +1,46 @@
+// The "Misc" page: what happens on refresh and rip, jitter correction, and the tag fields.
+#pragma once
+
+#include "ui/options/options_page.h"
+
+class QCheckBox;
+class QComboBox;
+class QLineEdit;
+class QRadioButton;
+
+namespace disctrove::ui {
+
+class MiscPage : public OptionsPage {
+    Q_OBJECT
+
+  public:
+    MiscPage(const Settings& edit, QWidget* parent);
+    void Store(Settings& edit) const override;
+
+    QCheckBox* id3Box() const { return useId3_; }
+    QLineEdit* artistEdit() const { return artist_; }
+    QLineEdit* albumEdit() const { return album_; }
+    QLineEdit* yearEdit() const { return year_; }
+    QComboBox* genreList() const { return genre_; }
+    QRadioButton* jitterButton(int value) const { return jitter_[value]; }
+
+  private:
+    // The tag fields are editable exactly when tags are on.
+    void ApplyTagEnabling();
+
+    int32_t jitterValue_;  // follows the radio buttons; kept as read when none is checked
+    QCheckBox* autoCddb_;
+    QCheckBox* autoCheck_;
+    QCheckBox* playlist_;
+    QRadioButton* jitter_[3];
+    QCheckBox* overwrite_;
+    QCheckBox* ownFolder_;
+    QCheckBox* sound_;
+    QLineEdit* artist_;
+    QLineEdit* album_;
+    QLineEdit* year_;
+    QComboBox* genre_;
+    QCheckBox* useId3_;
+};
+
+}  // namespace disctrove::ui

@@ -1,0 +1,56 @@
+// "Global options": seven pages on tabs. OK and Apply check every page, store every page into
+// the edit copy, make the live settings that copy and save them; Cancel stores nothing.
+#pragma once
+
+#include <QDialog>
+#include <array>
+
+#include "app/settings.h"
+#include "ui/user_dialogs.h"
+
+class QDialogButtonBox;
+class QTabWidget;
+
+namespace disctrove::ui {
+
+class CddbPage;
+class FormatPage;
+class MiscPage;
+class OutputPage;
+
+// The tabs, in their order; the Options menu opens the dialog on one of them.
+enum class OptionsTab { misc, output, wav, ogg, mp3, wma, cddb };
+
+class OptionsDialog : public QDialog {
+    Q_OBJECT
+
+  public:
+    // The pages start from `edit` and its pageFormats; the caller has made `edit` a copy of
+    // `live` and pageFormats a copy of the main format groups.
+    OptionsDialog(Settings& live, Settings& edit, UserDialogs& dialogs, OptionsTab first,
+                  QWidget* parent);
+
+    // What OK does before it closes. False (nothing stored) when a page has a field that is
+    // not acceptable: that page is shown and the user told why.
+    bool Apply();
+
+    QTabWidget* tabs() const { return tabs_; }
+    MiscPage* miscPage() const { return misc_; }
+    OutputPage* outputPage() const { return output_; }
+    CddbPage* cddbPage() const { return cddb_; }
+    FormatPage* formatPage(EncoderKind kind) const { return formats_[static_cast<size_t>(kind)]; }
+    QDialogButtonBox* buttons() const { return buttons_; }
+
+  private:
+    Settings& live_;
+    Settings& edit_;
+    UserDialogs& dialogs_;
+    QTabWidget* tabs_;
+    MiscPage* misc_;
+    OutputPage* output_;
+    std::array<FormatPage*, 4> formats_{};
+    CddbPage* cddb_;
+    QDialogButtonBox* buttons_;
+};
+
+}  // namespace disctrove::ui

@@ -1,0 +1,76 @@
+#include "ui/options/output_page.h"
+
+#include <QComboBox>
+#include <QFormLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+#include "ui/options/history_box.h"
+#include "ui/options/page_controls.h"
+
+namespace disctrove::ui {
+
+namespace {
+
+constexpr int kTemporaryFolderLength = 256;
+
+}  // namespace
+
+OutputPage::OutputPage(const Settings& edit, UserDialogs& dialogs, QWidget* parent)
+    : OptionsPage(parent), dialogs_(dialogs) {
+    encoder_ = new QComboBox(this);
+    AddEncoderEntries(encoder_, kEncoderWav);
+    encoder_->setCurrentIndex(edit.Encoder >= 0 && edit.Encoder < encoder_->count() ? edit.Encoder
+                                                                                    : -1);
+    folder_ = new HistoryBox(edit.folderHistory, this);
+    browseFolder_ = BrowseButton(QStringLiteral("Browse"), this);
+    temporary_ = new QLineEdit(QString::fromStdString(edit.Tmpfolder), this);
+    temporary_->setMaxLength(kTemporaryFolderLength);
+    browseTemporary_ = BrowseButton(QStringLiteral("Browse"), this);
+
+    auto* form = new QFormLayout;
+    form->addRow(QStringLiteral("Encoder"), encoder_);
+    form->addRow(QStringLiteral("Output folder"), WithButton(folder_, browseFolder_));
+    form->addRow(QStringLiteral("Temporary"), WithButton(temporary_, browseTemporary_));
+
+    auto* templateGroup = new QGroupBox(QStringLiteral("File name template"), this);
+    template_ = new HistoryBox(edit.templateHistory, templateGroup);
+    auto* description = new QLabel(QString::fromLatin1(kTemplateDescription), templateGroup);
+    description->setWordWrap(true);
+    auto* templateForm = new QFormLayout(templateGroup);
+    templateForm->addRow(QStringLiteral("Template"), template_);
+    templateForm->addRow(description);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(form);
+    layout->addWidget(templateGroup);
+    layout->addStretch(1);
+
+    connect(browseFolder_, &QToolButton::clicked, this, [this] {
+        const QString path = dialogs_.PickFolder(this, folder_->currentText());
+        if (!path.isEmpty()) {
+            folder_->TakeBrowsed(path);
+        }
+    });
+    connect(browseTemporary_, &QToolButton::clicked, this, [this] {
+        const QString path = dialogs_.PickFolder(this, temporary_->text());
+        if (!path.isEmpty()) {
+            temporary_->setText(path);
+        }
+    });
+}
+
+void OutputPage::Store(Settings& edit) const {
+    edit.Encoder = static_cast<EncoderKind>(ChosenIndex(encoder_, edit.Encoder));
+    edit.Outfolder = folder_->text();
+    edit.Tmpfolder = temporary_->text().toStdString();
+    edit.currentTemplate = template_->text();
+    edit.folderHistory = WithFirst(folder_->history(), edit.Outfolder);
+    edit.templateHistory = template_->history();
+}
+
+}  // namespace disctrove::ui

@@ -1,0 +1,46 @@
+// The "Output" page: the encoder, the output and temporary folders, the file name template.
+#pragma once
+
+#include "ui/options/options_page.h"
+#include "ui/user_dialogs.h"
+
+class QComboBox;
+class QLineEdit;
+class QToolButton;
+
+namespace disctrove::ui {
+
+class HistoryBox;
+
+inline constexpr const char* kTemplateDescription =
+    "Description: The file name template consists of a formatted string containing regular "
+    "text and field variables beginning with the dollar sign $. These variables are:\n"
+    "$n-track number $t-track name $a-artist $l-album $g-genre $y year $$-dollar sign ";
+
+class OutputPage : public OptionsPage {
+    Q_OBJECT
+
+  public:
+    OutputPage(const Settings& edit, UserDialogs& dialogs, QWidget* parent);
+    // The chosen folder goes to the front of the folder history: rips write into the first
+    // entry, and the settings file keeps it as the output folder.
+    void Store(Settings& edit) const override;
+
+    QComboBox* encoderList() const { return encoder_; }
+    HistoryBox* folderBox() const { return folder_; }
+    QLineEdit* temporaryEdit() const { return temporary_; }
+    HistoryBox* templateBox() const { return template_; }
+    QToolButton* folderBrowseButton() const { return browseFolder_; }
+    QToolButton* temporaryBrowseButton() const { return browseTemporary_; }
+
+  private:
+    UserDialogs& dialogs_;
+    QComboBox* encoder_;
+    HistoryBox* folder_;
+    QToolButton* browseFolder_;
+    QLineEdit* temporary_;
+    QToolButton* browseTemporary_;
+    HistoryBox* template_;
+};
+
+}  // namespace disctrove::ui

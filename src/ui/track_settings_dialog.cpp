@@ -1,0 +1,84 @@
+#include "ui/track_settings_dialog.h"
+
+#include <QComboBox>
+#include <QDialogButtonBox>
+#include <QFormLayout>
+#include <QLineEdit>
+#include <QStackedWidget>
+#include <QVBoxLayout>
+
+#include "skin/icons.h"
+#include "ui/options/format_pages.h"
+#include "ui/options/page_controls.h"
+
+namespace disctrove::ui {
+
+namespace {
+
+Track* CurrentTrack(Settings& settings) {
+    const int32_t current = settings.currentTrack;
+    return current >= 0 && static_cast<size_t>(current) < settings.tracks.size()
+               ? &settings.tracks[static_cast<size_t>(current)]
+               : nullptr;
+}
+
+}  // namespace
+
+TrackSettingsDialog::TrackSettingsDialog(Settings& settings, QWidget* parent)
+    : QDialog(parent), settings_(settings) {
+    setWindowTitle(QStringLiteral("Track settings"));
+    setWindowIcon(skin::AppIcon());
+    const Track* current = CurrentTrack(settings);
+    encoder_ = new QComboBox(this);
+    AddEncoderEntries(encoder_, kEncoderWav);
+    title_ = new QLineEdit(current != nullptr ? QString::fromStdString(current->title) : QString(),
+                           this);
+    title_->setMinimumWidth(300);
+    stack_ = new QStackedWidget(this);
+    for (int kind = kEncoderWav; kind <= kEncoderWma; ++kind) {
+        pages_[static_cast<size_t>(kind)] =
+            MakeFormatPage(static_cast<EncoderKind>(kind), settings.pageFormats, stack_);
+        stack_->addWidget(pages_[static_cast<size_t>(kind)]);
+    }
+    const int kind =
+        current != nullptr && current->encoder >= kEncoderWav && current->encoder <= kEncoderWma
+            ? current->encoder
+            : kEncoderWav;
+    encoder_->setCurrentIndex(kind);
+    stack_->setCurrentIndex(kind);
+    connect(encoder_, &QComboBox::currentIndexChanged, stack_, &QStackedWidget::setCurrentIndex);
+
+    auto* form = new QFormLayout;
+    form->addRow(QStringLiteral("Encoder"), encoder_);
+    form->addRow(QStringLiteral("Track title"), title_);
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+    connect(buttons, &QDialogButtonBox::accepted, this, [this] {
+        Store();
+        accept();
+    });
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(form);
+    layout->addWidget(stack_, 1);
+    layout->addWidget(buttons);
+}
+
+void TrackSettingsDialog::Store() {
+    for (const FormatPage* page : pages_) {
+        page->Store(settings_.pageFormats);
+    }
+    if (Track* current = CurrentTrack(settings_)) {
+        current->title = title_->text().toStdString();
+    }
+    const auto kind = static_cast<EncoderKind>(encoder_->currentIndex());
+    const TrackFormat format = TrackFormatFor(kind, settings_.pageFormats);
+    for (Track& track : settings_.tracks) {
+        if (track.selected) {
+            track.encoder = kind;
+            track.format = format;
+        }
+    }
+}
+
+}  // namespace disctrove::ui

@@ -1,0 +1,42 @@
+// "Track settings": the title of the current track, and the encoder and format of every
+// selected track.
+#pragma once
+
+#include <QDialog>
+#include <array>
+
+#include "app/settings.h"
+
+class QComboBox;
+class QLineEdit;
+class QStackedWidget;
+
+namespace disctrove::ui {
+
+class FormatPage;
+
+class TrackSettingsDialog : public QDialog {
+    Q_OBJECT
+
+  public:
+    // Opens with the title and encoder of `currentTrack` (WAV when there is none) and the four
+    // format pages filled from pageFormats.
+    TrackSettingsDialog(Settings& settings, QWidget* parent);
+
+    QComboBox* encoderBox() const { return encoder_; }
+    QLineEdit* titleEdit() const { return title_; }
+    FormatPage* formatPage(EncoderKind kind) const { return pages_[static_cast<size_t>(kind)]; }
+
+    // What OK does before it closes: the title goes to the current track, the encoder and
+    // the format of its page to every selected track.
+    void Store();
+
+  private:
+    Settings& settings_;
+    QComboBox* encoder_;
+    QLineEdit* title_;
+    QStackedWidget* stack_;
+    std::array<FormatPage*, 4> pages_{};
+};
+
+}  // namespace disctrove::ui

@@ -1,0 +1,411 @@
+// "Global options" and "Track settings", on the offscreen platform, with scripted answers.
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDialogButtonBox>
+#include <QDir>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSlider>
+#include <QTabWidget>
+#include <QTableWidget>
+#include <QTimer>
+#include <QToolButton>
+#include <QtTest>
+#include <functional>
+
+#include "app/settings_file.h"
+#include "app/settings_path.h"
+#include "disc/disc.h"
+#include "modal.h"
+#include "platform/cdrom/cdrom.h"
+#include "scripted_dialogs.h"
+#include "support/temp_dir.h"
+#include "tools/cue_image.h"
+#include "ui/main_window.h"
+#include "ui/options/cddb_page.h"
+#include "ui/options/format_pages.h"
+#include "ui/options/history_box.h"
+#include "ui/options/misc_page.h"
+#include "ui/options/options_dialog.h"
+#include "ui/options/output_page.h"
+#include "ui/track_settings_dialog.h"
+
+namespace disctrove {
+
+namespace {
+
+void ClickOk(QDialogButtonBox* buttons) {
+    buttons->button(QDialogButtonBox::Ok)->click();
+}
+
+}  // namespace
+
+class OptionsDialogTest : public QObject {
+    Q_OBJECT
+
+  private:
+    testing::TempDir* dir_ = nullptr;
+    std::unique_ptr<Settings> live_;
+    std::unique_ptr<Settings> edit_;
+    testing::ScriptedDialogs dialogs_;
+
+    std::string Path(const std::string& name) const { return dir_->File(name); }
+
+    // What the settings file holds now.
+    std::unique_ptr<Settings> Saved() const {
+        auto saved = std::make_unique<Settings>();
+        SetDefaultSettings(*saved);
+        LoadSettings(*saved, Path("dt.ini"));
+        return saved;
+    }
+    // The dialog as the Options command opens it.
+    std::unique_ptr<ui::OptionsDialog> Open(ui::OptionsTab tab) {
+        live_->pageFormats = live_->formats;
+        AssignSettings(*edit_, *live_);
+        return std::make_unique<ui::OptionsDialog>(*live_, *edit_, dialogs_, tab, nullptr);
+    }
+
+  private slots:
+    void init() {
+        dir_ = new testing::TempDir;
+        SetSettingsPathOverride(Path("dt.ini"));
+        live_ = std::make_unique<Settings>();
+        edit_ = std::make_unique<Settings>();
+        SetDefaultSettings(*live_);
+        live_->folderHistory = {Path("out"), Path("old")};
+        live_->Outfolder = Path("out");
+        dialogs_ = testing::ScriptedDialogs();
+        platform::ClearDiscImages();
+    }
+    void cleanup() {
+        SetSettingsPathOverride("");
+        platform::ClearDiscImages();
+        live_.reset();
+        edit_.reset();
+        delete dir_;
+    }
+
+    void menuEntriesOpenTheirTabs() {
+        ui::MainWindow window(*live_, dialogs_);
+        QMenu* options = nullptr;
+        for (QAction* action : window.menuBar()->actions()) {
+            if (action->text() == QStringLiteral("&Options")) {
+                options = action->menu();
+            }
+        }
+        QVERIFY(options != nullptr);
+        QStringList opened;
+        for (QAction* entry : options->actions()) {
+            if (entry->isSeparator()) {
+                continue;
+            }
+            QVERIFY(testing::WithModal<ui::OptionsDialog>([entry] { entry->trigger(); },
+                                                          [&](ui::OptionsDialog* dialog) {
+                                                              opened << dialog->tabs()->tabText(
+                                                                  dialog->tabs()->currentIndex());
+                                                              dialog->reject();
+                                                          }));
+        }
+        QCOMPARE(opened, (QStringList{"Misc", "Output", "WAV", "OGG", "MP3", "WMA", "CDDB"}));
+        QCOMPARE(options->actions().first()->shortcut(), QKeySequence(QStringLiteral("Ctrl+O")));
+        QVERIFY(!std::filesystem::exists(Path("dt.ini")));  // Cancel saved nothing
+
+        live_->ripping = 1;  // nothing opens during a rip
+        QVERIFY(!testing::WithModal<ui::OptionsDialog>(
+            [&] { window.OptionsCommand(ui::OptionsTab::misc); }, [](ui::OptionsDialog*) {}));
+        live_->ripping = 0;
+    }
+
+    void okSavesEveryPage() {
+        auto dialog = Open(ui::OptionsTab::ogg);
+        // Every list on every page to its last entry, every check box flipped.
+        for (QComboBox* list : dialog->findChildren<QComboBox*>()) {
+            if (!list->isEditable()) {
+                list->setCurrentIndex(list->count() - 1);
+            }
+        }
+        ui::MiscPage* misc = dialog->miscPage();
+        for (QCheckBox* box : misc->findChildren<QCheckBox*>()) {
+            if (box->text() == QStringLiteral("Contact CDDB on refresh")) {
+                box->click();
+            }
+        }
+        misc->jitterButton(2)->click();
+        misc->artistEdit()->setText(QStringLiteral("Some Artist"));
+        misc->yearEdit()->setText(QStringLiteral("1999"));
+        dialog->cddbPage()->serverEdit()->setText(QStringLiteral("cddb.example.org"));
+        dialog->cddbPage()->portEdit()->setText(QStringLiteral(" 8880 "));
+        dialog->cddbPage()->passwordEdit()->setText(QStringLiteral("secret"));
+        auto* ogg = static_cast<ui::OggPage*>(dialog->formatPage(kEncoderOgg));
+        ogg->vbrSlider()->setValue(20);
+        auto* mp3 = static_cast<ui::Mp3Page*>(dialog->formatPage(kEncoderMp3));
+        mp3->vbrSlider()->setValue(0);
+        ui::HistoryBox* templates = dialog->outputPage()->templateBox();
+        templates->setEditText(QStringLiteral("$y-$t"));
+        templates->TakeTyped();
+
+        ClickOk(dialog->buttons());
+        QCOMPARE(dialog->result(), int(QDialog::Accepted));
+        const auto saved = Saved();
+        QCOMPARE(saved->Autocddb, 1);
+        QCOMPARE(saved->Jitter, 2);
+        QCOMPARE(saved->Artist, std::string("Some Artist"));
+        QCOMPARE(saved->Year, std::string("1999"));
+        QCOMPARE(saved->Genre, 80);  // "Hard Rock", the last entry
+        QCOMPARE(saved->Encoder, kEncoderWma);
+        QCOMPARE(saved->Server, std::string("cddb.example.org"));
+        QCOMPARE(saved->Port, 8880);
+        QCOMPARE(saved->Password, std::string());  // only kept with "Save password"
+        QCOMPARE(saved->formats.wav, (WavFormat{3, 1, 1}));
+        QCOMPARE(saved->formats.ogg.samplerateIndex, 3);
+        QCOMPARE(saved->formats.ogg.channels, 2);
+        QCOMPARE(saved->formats.ogg.cbrIndex, 4);
+        QCOMPARE(saved->formats.ogg.vbr, 20);
+        QCOMPARE(saved->formats.mp3.presetIndex, 22);
+        QCOMPARE(saved->formats.mp3.vbrQuality, 0);
+        QCOMPARE(saved->formats.wma.bitrateIndex, 8);
+        QCOMPARE(saved->templateHistory.front(), std::string("$y-$t"));
+        // The live record holds what was saved, and the password for this session.
+        QCOMPARE(live_->Port, 8880);
+        QCOMPARE(live_->Password, std::string("secret"));
+        QCOMPARE(live_->currentTemplate, std::string("$y-$t"));
+        QCOMPARE(live_->pageFormats.ogg.vbr, 9);  // the pages' own copy is left alone
+    }
+
+    void applyThenCancel() {
+        auto dialog = Open(ui::OptionsTab::misc);
+        dialog->miscPage()->artistEdit()->setText(QStringLiteral("Applied"));
+        dialog->buttons()->button(QDialogButtonBox::Apply)->click();
+        QCOMPARE(live_->Artist, std::string("Applied"));
+        dialog->miscPage()->artistEdit()->setText(QStringLiteral("Cancelled"));
+        dialog->buttons()->button(QDialogButtonBox::Cancel)->click();
+        QCOMPARE(dialog->result(), int(QDialog::Rejected));
+        QCOMPARE(live_->Artist, std::string("Applied"));
+        QCOMPARE(Saved()->Artist, std::string("Applied"));
+
+        auto again = Open(ui::OptionsTab::misc);
+        again->miscPage()->artistEdit()->setText(QStringLiteral("Never"));
+        again->reject();
+        QCOMPARE(live_->Artist, std::string("Applied"));
+        QCOMPARE(Saved()->Artist, std::string("Applied"));
+    }
+
+    void windowFollowsAppliedOptions() {
+        ui::MainWindow window(*live_, dialogs_);
+        QVERIFY(testing::WithModal<ui::OptionsDialog>(
+            [&window] { window.OptionsCommand(ui::OptionsTab::output); },
+            [](ui::OptionsDialog* dialog) {
+                dialog->outputPage()->encoderList()->setCurrentIndex(kEncoderOgg);
+                dialog->buttons()->button(QDialogButtonBox::Apply)->click();
+                dialog->reject();
+            }));
+        QCOMPARE(live_->Encoder, kEncoderOgg);
+        QCOMPARE(window.encoderBox()->currentIndex(), int(kEncoderOgg));
+    }
+
+    void tagFieldsFollowTheId3Box() {
+        auto dialog = Open(ui::OptionsTab::misc);
+        ui::MiscPage* misc = dialog->miscPage();
+        QVERIFY(misc->artistEdit()->isEnabled());
+        misc->id3Box()->click();
+        for (QWidget* field :
+             {static_cast<QWidget*>(misc->artistEdit()), static_cast<QWidget*>(misc->albumEdit()),
+              static_cast<QWidget*>(misc->yearEdit()), static_cast<QWidget*>(misc->genreList())}) {
+            QVERIFY(!field->isEnabled());
+        }
+        QCOMPARE(misc->genreList()->itemText(0), QString());
+        QCOMPARE(misc->genreList()->itemText(1), QStringLiteral("Blues"));
+        QCOMPARE(misc->genreList()->itemText(41), QStringLiteral("AlternRock"));
+        QCOMPARE(misc->genreList()->itemText(52), QStringLiteral("Techno-Industrial"));
+        QCOMPARE(misc->genreList()->itemText(68), QStringLiteral("Psychadelic"));
+        ClickOk(dialog->buttons());
+        QCOMPARE(Saved()->Useid3, 0);
+        QVERIFY(testing::ReadWholeFile(Path("dt.ini")).find("Useid3=False") != std::string::npos);
+
+        live_->Useid3 = 0;  // a page opened with tags off starts disabled
+        auto off = Open(ui::OptionsTab::misc);
+        QVERIFY(!off->miscPage()->genreList()->isEnabled());
+    }
+
+    void oggRateModesAndSliderTexts() {
+        live_->formats.ogg.useBbr = 1;
+        live_->formats.ogg.useVbr = 0;
+        auto dialog = Open(ui::OptionsTab::ogg);
+        auto* ogg = static_cast<ui::OggPage*>(dialog->formatPage(kEncoderOgg));
+        ogg->vbrBox()->click();  // VBR on: BBR goes off
+        QVERIFY(!ogg->bbrBox()->isChecked());
+        QCOMPARE(ogg->values().useCbr, 0);
+        ogg->vbrBox()->click();  // VBR off too: constant bitrate
+        QVERIFY(!ogg->bbrBox()->isChecked() && !ogg->vbrBox()->isChecked());
+        QCOMPARE(ogg->values().useCbr, 1);
+        ogg->bbrBox()->click();
+        QCOMPARE(ogg->values().useBbr, 1);
+        QCOMPARE(ogg->values().useCbr, 0);
+
+        QCOMPARE(ogg->vbrText()->text(), QStringLiteral("0.45 (141 kbps)"));
+        ogg->vbrSlider()->setValue(0);
+        QCOMPARE(ogg->vbrText()->text(), QStringLiteral("0.00 (58 kbps)"));
+        ogg->vbrSlider()->setValue(20);
+        QCOMPARE(ogg->vbrText()->text(), QStringLiteral("1.00 (477 kbps)"));
+
+        auto* mp3 = static_cast<ui::Mp3Page*>(dialog->formatPage(kEncoderMp3));
+        QCOMPARE(mp3->vbrText()->text(), QStringLiteral("VBR quality 3"));
+        mp3->vbrSlider()->setValue(0);
+        QCOMPARE(mp3->vbrText()->text(), QStringLiteral("VBR quality 1"));
+        mp3->vbrSlider()->setValue(9);
+        QCOMPARE(mp3->vbrText()->text(), QStringLiteral("VBR quality 10"));
+    }
+
+    void fieldsThatAreRefused() {
+        struct Case {
+            const char* port;
+            const char* message;
+        };
+        for (const Case& c : {Case{"0", "Please enter an integer between 1 and 9999."},
+                              Case{"10000", "Please enter an integer between 1 and 9999."},
+                              Case{"12ab", "Please enter an integer."}}) {
+            dialogs_.informed.clear();
+            auto dialog = Open(ui::OptionsTab::misc);
+            dialog->miscPage()->artistEdit()->setText(QStringLiteral("Not saved"));
+            dialog->cddbPage()->portEdit()->setText(QString::fromLatin1(c.port));
+            ClickOk(dialog->buttons());
+            QCOMPARE(dialogs_.informed, QStringList{QString::fromLatin1(c.message)});
+            QCOMPARE(dialog->tabs()->currentWidget(), dialog->cddbPage());  // shown where it is
+            QCOMPARE(dialog->result(), int(QDialog::Rejected));             // still open
+            QCOMPARE(live_->Artist, std::string());                         // nothing stored
+            QVERIFY(!std::filesystem::exists(Path("dt.ini")));
+        }
+        dialogs_.informed.clear();
+        auto dialog = Open(ui::OptionsTab::cddb);
+        dialog->cddbPage()->serverEdit()->setText(QString(82, QChar('s')));
+        QVERIFY(!dialog->Apply());
+        QCOMPARE(dialogs_.informed,
+                 QStringList{QStringLiteral("Please enter no more than 81 characters.")});
+        dialog->cddbPage()->serverEdit()->setText(QString(81, QChar('s')));
+        QVERIFY(dialog->Apply());
+    }
+
+    void outputFolderHistory() {
+        auto dialog = Open(ui::OptionsTab::output);
+        ui::OutputPage* output = dialog->outputPage();
+        ui::HistoryBox* folders = output->folderBox();
+        dialogs_.folders = {QString::fromStdString(Path("old")), QString()};
+        output->folderBrowseButton()->click();  // already in the list: only the text changes
+        QCOMPARE(folders->currentText(), QString::fromStdString(Path("old")));
+        QCOMPARE(folders->count(), 2);
+        output->folderBrowseButton()->click();  // cancelled: nothing changes
+        QCOMPARE(folders->currentText(), QString::fromStdString(Path("old")));
+
+        dialogs_.folders = {QString::fromStdString(Path("new"))};
+        output->folderBrowseButton()->click();
+        QCOMPARE(folders->count(), 3);
+        QCOMPARE(folders->itemText(0), QString::fromStdString(Path("new")));
+
+        dialogs_.folders = {QString::fromStdString(Path("tmp"))};
+        output->temporaryBrowseButton()->click();
+        QCOMPARE(output->temporaryEdit()->text(), QString::fromStdString(Path("tmp")));
+
+        // An older folder chosen from the list is the one rips use after OK.
+        folders->setCurrentIndex(2);
+        ClickOk(dialog->buttons());
+        QCOMPARE(live_->folderHistory.front(), Path("old"));
+        QCOMPARE(live_->Outfolder, Path("old"));
+        QCOMPARE(live_->Tmpfolder, Path("tmp"));
+        QCOMPARE(Saved()->Outfolder, Path("old"));
+    }
+
+    void typedEntriesJoinTheList() {
+        ui::HistoryBox box({"a", "b", "c", "d", "e", "f", "g", "h"}, nullptr);
+        box.setEditText(QStringLiteral("typed"));
+        box.TakeTyped();
+        QCOMPARE(box.count(), 8);  // at most eight after typing
+        QCOMPARE(box.itemText(0), QStringLiteral("typed"));
+        QCOMPARE(box.itemText(7), QStringLiteral("g"));
+        box.setEditText(QStringLiteral("c"));
+        box.TakeTyped();  // already there
+        QCOMPARE(box.count(), 8);
+        box.TakeBrowsed(QStringLiteral("browsed"));
+        QCOMPARE(box.count(), 9);  // browsing keeps up to nine
+        box.TakeBrowsed(QStringLiteral("again"));
+        QCOMPARE(box.count(), 9);
+        QCOMPARE(box.itemText(0), QStringLiteral("again"));
+    }
+
+    void trackSettingsOnTwoRows() {
+        std::string problem;
+        QVERIFY(platform::AddDiscImage(
+            testing::MakeCueImage(dir_->path(), "disc",
+                                  {{false, 75}, {false, 75}, {false, 75}, {false, 75}}),
+            problem));
+        BuildDriveList(*live_);
+        live_->Encoder = kEncoderMp3;
+        ui::MainWindow window(*live_, dialogs_);
+        window.trackList()->setSelectionMode(QAbstractItemView::MultiSelection);
+        window.trackList()->selectRow(0);
+        window.trackList()->selectRow(3);
+        live_->tracks[0].format.words[2] = 13;  // track 0's own MP3 bitrate: 320 kbps
+
+        QVERIFY(testing::WithModal<ui::TrackSettingsDialog>(
+            [&window] { window.TrackSettingsCommand(); },
+            [](ui::TrackSettingsDialog* dialog) {
+                QCOMPARE(dialog->windowTitle(), QStringLiteral("Track settings"));
+                QCOMPARE(dialog->titleEdit()->text(), QStringLiteral("Track 01"));
+                QCOMPARE(dialog->encoderBox()->currentIndex(), int(kEncoderMp3));
+                auto* mp3 = static_cast<ui::Mp3Page*>(dialog->formatPage(kEncoderMp3));
+                QCOMPARE(mp3->values().cbrIndex, 13);  // the first selected track's format
+                dialog->titleEdit()->setText(QStringLiteral("Renamed"));
+                dialog->encoderBox()->setCurrentIndex(kEncoderOgg);
+                auto* ogg = static_cast<ui::OggPage*>(dialog->formatPage(kEncoderOgg));
+                ogg->vbrSlider()->setValue(4);
+                dialog->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok)->click();
+            }));
+        QCOMPARE(live_->tracks[0].title, std::string("Renamed"));
+        QCOMPARE(live_->tracks[3].title, std::string("Track 04"));
+        for (const size_t row : {size_t{0}, size_t{3}}) {
+            QCOMPARE(live_->tracks[row].encoder, kEncoderOgg);
+            QCOMPARE(live_->tracks[row].format.As<OggFormat>().vbr, 4);
+        }
+        QCOMPARE(live_->tracks[1].encoder, kEncoderMp3);
+        QCOMPARE(window.trackList()->item(0, 0)->text(), QStringLiteral("Renamed"));
+        QCOMPARE(window.trackList()->item(3, 2)->text(), QStringLiteral("OGG VBR Q0.20 (90 kbps)"));
+        QCOMPARE(window.trackList()->item(1, 2)->text(), QStringLiteral("MP3 128 kbps"));
+
+        // With nothing selected the dialog names track 1, and Cancel changes nothing.
+        window.trackList()->clearSelection();
+        QVERIFY(testing::WithModal<ui::TrackSettingsDialog>(
+            [&window] { window.TrackSettingsCommand(); },
+            [](ui::TrackSettingsDialog* dialog) {
+                QCOMPARE(dialog->titleEdit()->text(), QStringLiteral("Renamed"));
+                dialog->titleEdit()->setText(QStringLiteral("Dropped"));
+                dialog->reject();
+            }));
+        QCOMPARE(live_->tracks[0].title, std::string("Renamed"));
+    }
+
+    void screenshots() {
+        const QString folder = QDir::currentPath() + QStringLiteral("/ui-screenshots");
+        QDir().mkpath(folder);
+        auto dialog = Open(ui::OptionsTab::misc);
+        dialog->show();
+        QVERIFY(QTest::qWaitForWindowExposed(dialog.get()));
+        for (int tab = 0; tab < dialog->tabs()->count(); ++tab) {
+            dialog->tabs()->setCurrentIndex(tab);
+            QVERIFY(dialog->grab().save(QStringLiteral("%1/options_%2.png")
+                                            .arg(folder, dialog->tabs()->tabText(tab).toLower())));
+        }
+        ui::TrackSettingsDialog track(*live_, nullptr);
+        track.encoderBox()->setCurrentIndex(kEncoderMp3);
+        track.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&track));
+        QVERIFY(track.grab().save(folder + QStringLiteral("/track_settings.png")));
+    }
+};
+
+}  // namespace disctrove
+
+QTEST_MAIN(disctrove::OptionsDialogTest)
+#include "options_dialog_test.moc"

@@ -1,0 +1,59 @@
+// The user's side of the desktop program's message boxes and pickers, answered from a script
+// and recorded for the tests to check.
+#pragma once
+
+#include <QList>
+#include <QStringList>
+#include <functional>
+
+#include "ui/user_dialogs.h"
+
+namespace disctrove::testing {
+
+class ScriptedDialogs : public ui::UserDialogs {
+  public:
+    void Inform(QWidget*, const QString& caption, const QString& text) override {
+        captions << caption;
+        informed << text;
+    }
+    ConfirmAnswer Confirm(QWidget*, const QString& text) override {
+        asked << text;
+        if (onConfirm) {
+            onConfirm();
+        }
+        return confirms.isEmpty() ? ConfirmAnswer::no : confirms.takeFirst();
+    }
+    bool AskYesNo(QWidget*, const QString&, const QString& text) override {
+        asked << text;
+        return yesNo.isEmpty() ? false : yesNo.takeFirst();
+    }
+    bool OpenHelpPage(const QString& path) override {
+        opened << path;
+        return true;
+    }
+    void ShowTipOfTheDay(QWidget*) override {}
+    // The next scripted path, or a cancelled picker when the script has none.
+    QString PickFolder(QWidget*, const QString&) override {
+        return folders.isEmpty() ? QString() : folders.takeFirst();
+    }
+    QString PickFile(QWidget*, const QString&, const QStringList& filters,
+                     const QString& suffix) override {
+        fileFilters << filters.join(QStringLiteral(";")) + QStringLiteral(" +") + suffix;
+        return files.isEmpty() ? QString() : files.takeFirst();
+    }
+
+    // Runs while a worker waits for the answer to a Confirm question.
+    std::function<void()> onConfirm;
+
+    QStringList captions;
+    QStringList informed;
+    QStringList asked;
+    QStringList opened;
+    QStringList fileFilters;
+    QList<ConfirmAnswer> confirms;
+    QList<bool> yesNo;
+    QStringList folders;
+    QStringList files;
+};
+
+}  // namespace disctrove::testing
