@@ -1,7 +1,6 @@
 #include "platform/audio/sound_player.h"
 
-#include <alsa/asoundlib.h>
-
+#include <algorithm>
 #include <atomic>
 #include <cmath>
 #include <memory>
@@ -9,46 +8,28 @@
 #include <numbers>
 #include <thread>
 
+#include "platform/audio/alsa_pcm.h"
+
 namespace disctrove::platform {
 
 namespace {
 
-// ALSA reports a missing sound card on standard error; here that only means silence.
-void QuietAlsa(const char*, int, const char*, int, const char*, ...) {}
-
-struct PcmCloser {
-    void operator()(snd_pcm_t* pcm) const { snd_pcm_close(pcm); }
-};
-
 void Play(const std::vector<int16_t>& samples, uint32_t rate, uint32_t channels,
           const std::atomic<bool>& stop) {
-    static std::once_flag quiet;
-    std::call_once(quiet, [] { snd_lib_error_set_handler(QuietAlsa); });
-    snd_pcm_t* raw = nullptr;
-    if (channels == 0 || snd_pcm_open(&raw, "default", SND_PCM_STREAM_PLAYBACK, 0) < 0) {
+    AlsaPcm pcm(rate, channels);
+    if (!pcm.open()) {
         return;
     }
-    const std::unique_ptr<snd_pcm_t, PcmCloser> pcm(raw);
-    if (snd_pcm_set_params(raw, SND_PCM_FORMAT_S16_LE, SND_PCM_ACCESS_RW_INTERLEAVED, channels,
-                           rate, 1, 200'000) < 0) {
-        return;
-    }
-    const snd_pcm_uframes_t total = samples.size() / channels;
-    snd_pcm_uframes_t done = 0;
-    while (done < total && !stop) {
-        const snd_pcm_uframes_t chunk = std::min<snd_pcm_uframes_t>(total - done, 4096);
-        const snd_pcm_sframes_t written =
-            snd_pcm_writei(raw, samples.data() + done * channels, chunk);
-        if (written < 0) {
-            if (snd_pcm_recover(raw, static_cast<int>(written), 1) < 0) {
-                return;
-            }
-            continue;
+    // Pieces of a tenth of a second, so that a newer sound cuts this one short quickly.
+    const uint64_t total = samples.size() / channels;
+    const uint64_t piece = std::max<uint64_t>(rate / 10, 1);
+    for (uint64_t done = 0; done < total && !stop; done += piece) {
+        if (!pcm.Write(samples.data() + done * channels, std::min(piece, total - done))) {
+            return;
         }
-        done += static_cast<snd_pcm_uframes_t>(written);
     }
     if (!stop) {
-        snd_pcm_drain(raw);
+        pcm.Drain();
     }
 }
 

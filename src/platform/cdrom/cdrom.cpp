@@ -286,6 +286,11 @@ int GetCDDBDiskID(CdHandle handle, std::span<uint32_t> buffer) {
     return 1;
 }
 
+int EjectCD(CdHandle handle) {
+    OpenDisc* disc = FindOrFail(handle);
+    return disc != nullptr && disc->device->OpenDoor() ? 1 : 0;
+}
+
 int ReadCDAudioLBA(CdHandle handle, TrackBuffer* buffer) {
     OpenDisc* disc = FindOrFail(handle);
     if (disc == nullptr) {

@@ -49,6 +49,10 @@ int ReadCDAudioLBA(CdHandle handle, TrackBuffer* buffer);
 // empty overlap buffer) and a read that does not follow the previous one read plainly.
 int ReadCDAudioLBAEx(CdHandle handle, TrackBuffer* buffer, TrackBuffer* overlap);
 
+// Opens the door of the drive of `handle`. Returns 1, or 0 when the drive has no door to open
+// (a disc image) or the command failed.
+int EjectCD(CdHandle handle);
+
 // The last error of this thread's drive calls: our own error number, and the transport status
 // (for a real drive the SCSI sense key in its low byte).
 int GetAspiLibError();

@@ -49,6 +49,9 @@ class DiscDevice {
     // `correcting` tells that the read serves a jitter-correcting read.
     virtual bool ReadAudio(int32_t start, uint32_t sectors, uint8_t* out, bool correcting,
                            ReadError& error) = 0;
+
+    // Opens the drive's door; false for a device without one (an image, a simulated disc).
+    virtual bool OpenDoor() { return false; }
 };
 
 // The table of contents of the disc of an open handle (as read when the handle was opened or

@@ -27,7 +27,8 @@ using UniqueCdio = std::unique_ptr<CdIo_t, CdioCloser>;
 
 class LibcdioDevice final : public DiscDevice {
   public:
-    LibcdioDevice(UniqueCdio cdio, bool isImage) : cdio_(std::move(cdio)), isImage_(isImage) {}
+    LibcdioDevice(UniqueCdio cdio, std::string source, bool isImage)
+        : cdio_(std::move(cdio)), source_(std::move(source)), isImage_(isImage) {}
 
     bool ReadLayout(DiscLayout& layout, ReadError& error) override {
         const track_t first = cdio_get_first_track_num(cdio_.get());
@@ -68,6 +69,10 @@ class LibcdioDevice final : public DiscDevice {
         return true;
     }
 
+    bool OpenDoor() override {
+        return !isImage_ && cdio_eject_media_drive(source_.c_str()) == DRIVER_OP_SUCCESS;
+    }
+
   private:
     int32_t LastSenseKey() const {
         cdio_mmc_request_sense_t* sense = nullptr;
@@ -81,6 +86,7 @@ class LibcdioDevice final : public DiscDevice {
     }
 
     UniqueCdio cdio_;
+    std::string source_;
     bool isImage_;
 };
 
@@ -92,7 +98,7 @@ std::unique_ptr<DiscDevice> OpenLibcdioDevice(const std::string& source, bool is
     if (!cdio) {
         return nullptr;
     }
-    return std::make_unique<LibcdioDevice>(std::move(cdio), isImage);
+    return std::make_unique<LibcdioDevice>(std::move(cdio), source, isImage);
 }
 
 std::string LibcdioDriveName(const std::string& device) {
