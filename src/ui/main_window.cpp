@@ -23,6 +23,7 @@
 #include "disc/cddb_reply_parser.h"
 #include "disc/disc.h"
 #include "disc/track_texts.h"
+#include "platform/audio/volume_mixer.h"
 #include "platform/system/files.h"
 #include "platform/system/single_instance.h"
 #include "rip/naming.h"
@@ -69,11 +70,19 @@ MainWindow::MainWindow(Settings& settings, UserDialogs& dialogs, QWidget* parent
       worker_(settings) {
     setWindowTitle(QStringLiteral("Disctrove"));
     setWindowIcon(skin::AppIcon());
-    BuildMenus();
-    setCentralWidget(BuildControls());
-
     statusPane_ = new QLabel(this);
     freeSpacePane_ = new QLabel(this);
+    position_ = new QSlider(Qt::Horizontal, this);
+    position_->setRange(0, 100);
+    position_->setToolTip(QStringLiteral("Position"));
+    player_ = new CdPlayer(
+        settings_, {statusPane_, &savedStatus_, position_, [this] { return FirstSelectedRow(); }},
+        this);
+    connect(position_, &QSlider::sliderMoved, player_, &CdPlayer::Seek);
+    BuildMenus();
+    setCentralWidget(BuildControls());
+    volume_->Attach(platform::OpenSpeakerVolume());
+
     statusBar()->addWidget(statusPane_, 1);
     statusBar()->addWidget(freeSpacePane_, 1);
 
@@ -174,8 +183,10 @@ void MainWindow::BuildMenus() {
     contextMenu_->addSeparator();
     connect(contextMenu_->addAction(QStringLiteral("Mark/unmark track")), &QAction::triggered, this,
             &MainWindow::ToggleCurrentMark);
-    contextMenu_->addAction(QStringLiteral("Play"))->setEnabled(false);
-    contextMenu_->addAction(QStringLiteral("Stop"))->setEnabled(false);
+    connect(contextMenu_->addAction(QStringLiteral("Play")), &QAction::triggered, player_,
+            &CdPlayer::PlayTrack);
+    connect(contextMenu_->addAction(QStringLiteral("Stop")), &QAction::triggered, player_,
+            &CdPlayer::StopPlayback);
 }
 
 QWidget* MainWindow::BuildControls() {
@@ -237,30 +248,28 @@ QWidget* MainWindow::BuildControls() {
     button(skin::CommandIcon::options, "Options", "Global options",
            [this] { OptionsCommand(OptionsTab::misc); });
 
-    // The CD player; it comes to life with the playback change.
+    // The CD player and the volume.
     auto* player = new QHBoxLayout;
-    const auto playerButton = [&](skin::CommandIcon icon, const char* tip) {
+    const auto playerButton = [&](skin::CommandIcon icon, const char* tip,
+                                  void (CdPlayer::*command)()) {
         auto* b = new QToolButton(central);
         b->setIcon(skin::IconFor(icon));
         b->setIconSize(QSize(20, 20));
         b->setToolTip(QString::fromLatin1(tip));
         b->setAutoRaise(true);
-        b->setEnabled(false);
+        connect(b, &QToolButton::clicked, player_, command);
         player->addWidget(b);
     };
-    playerButton(skin::CommandIcon::play, "Play track");
-    playerButton(skin::CommandIcon::playerStop, "Stop");
-    playerButton(skin::CommandIcon::previous, "Previous track");
-    playerButton(skin::CommandIcon::next, "Next track");
-    playerButton(skin::CommandIcon::eject, "Eject");
-    auto* position = new QSlider(Qt::Horizontal, central);
-    position->setEnabled(false);
-    player->addWidget(position, 3);
+    playerButton(skin::CommandIcon::play, "Play track", &CdPlayer::PlayTrack);
+    playerButton(skin::CommandIcon::playerStop, "Stop", &CdPlayer::StopPlayback);
+    playerButton(skin::CommandIcon::previous, "Previous track", &CdPlayer::PreviousTrack);
+    playerButton(skin::CommandIcon::next, "Next track", &CdPlayer::NextTrack);
+    playerButton(skin::CommandIcon::eject, "Eject", &CdPlayer::EjectDisc);
+    player->addWidget(position_, 3);
     player->addSpacing(12);
     player->addWidget(new QLabel(QStringLiteral("Volume:"), central));
-    auto* volume = new QSlider(Qt::Horizontal, central);
-    volume->setEnabled(false);
-    player->addWidget(volume, 1);
+    volume_ = new VolumeSlider(central);
+    player->addWidget(volume_, 1);
 
     auto* layout = new QVBoxLayout(central);
     layout->addLayout(boxes);
@@ -268,6 +277,14 @@ QWidget* MainWindow::BuildControls() {
     layout->addLayout(buttons);
     layout->addLayout(player);
     return central;
+}
+
+int MainWindow::FirstSelectedRow() const {
+    int first = -1;
+    for (const QModelIndex& row : trackList_->selectionModel()->selectedRows()) {
+        first = first < 0 ? row.row() : std::min(first, row.row());
+    }
+    return first;
 }
 
 QString MainWindow::statusText() const {
@@ -356,6 +373,8 @@ void MainWindow::Refresh() {
     if (Busy()) {
         return;
     }
+    player_->StopPlayback();
+    player_->ResetTrack();
     ShowStatus(QStringLiteral("Refreshing CD..."));
     refreshOk_ = true;
     lookedUp_ = false;
@@ -390,6 +409,7 @@ void MainWindow::CddbCommand() {
     if (lookedUp_ || Busy() || settings_.cddbRunning) {
         return;
     }
+    player_->StopPlayback();
     savedStatus_ = statusText();
     ShowStatus(QString::fromLatin1(kContactingCddbText));
     if (!lookup_.Start()) {
@@ -412,6 +432,7 @@ void MainWindow::RipCommand() {
     if (Busy()) {
         return;
     }
+    player_->StopPlayback();
     if (DiscChanged(settings_)) {
         dialogs_.Inform(this, QStringLiteral("Disctrove"),
                         QString::fromLatin1(kDiscChangedMessage));
@@ -641,6 +662,8 @@ void MainWindow::closeEvent(QCloseEvent* event) {
         ShowStatus(QString::fromLatin1(kWaitingForWorkerText));
         settings_.ripping = 0;
         WaitForWorker();
+    } else {
+        player_->StopPlayback();
     }
     event->accept();
 }

@@ -11,6 +11,8 @@
 #include "rip/worker_context.h"
 #include "rip/worker_thread.h"
 #include "ui/options/options_dialog.h"
+#include "ui/player/cd_player.h"
+#include "ui/player/volume_slider.h"
 #include "ui/user_dialogs.h"
 #include "ui/worker_bridge.h"
 
@@ -18,6 +20,7 @@ class QAction;
 class QComboBox;
 class QLabel;
 class QMenu;
+class QSlider;
 class QTableWidget;
 class QToolButton;
 
@@ -39,6 +42,9 @@ class MainWindow : public QMainWindow {
     QString statusText() const;
     QString freeSpaceText() const;
     QAction* stopAction() const { return stopAction_; }
+    CdPlayer* player() const { return player_; }
+    QSlider* positionSlider() const { return position_; }
+    VolumeSlider* volumeSlider() const { return volume_; }
 
   public slots:
     void RefreshCommand();
@@ -77,6 +83,7 @@ class MainWindow : public QMainWindow {
     void ShowEncoder(int kind);
     void WaitForWorker();
     bool Busy() const { return settings_.ripping != 0; }
+    int FirstSelectedRow() const;
 
     void OnTrackProgress(int position, int status);
     void OnWorkFinished();
@@ -104,6 +111,9 @@ class MainWindow : public QMainWindow {
     QLabel* freeSpacePane_ = nullptr;
     QMenu* contextMenu_ = nullptr;
     QAction* stopAction_ = nullptr;
+    QSlider* position_ = nullptr;
+    VolumeSlider* volume_ = nullptr;
+    CdPlayer* player_ = nullptr;
 };
 
 }  // namespace disctrove::ui

@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QTableWidget>
 #include <QTimer>
+#include <QToolButton>
 #include <QtTest>
 #include <filesystem>
 
@@ -22,6 +23,19 @@
 #include "ui/main_window.h"
 
 namespace disctrove {
+
+namespace {
+
+// A "cdaudio" device that plays nothing: the main window's player without a sound card.
+class SilentCdAudio : public platform::CdAudioDevice {
+  public:
+    uint32_t TrackLength(uint32_t) override { return platform::MsfLength(0, 10, 0); }
+    void Play(uint32_t, uint32_t) override {}
+    void Stop() override {}
+    void OpenDoor() override {}
+};
+
+}  // namespace
 
 class MainWindowTest : public QObject {
     Q_OBJECT
@@ -299,6 +313,45 @@ class MainWindowTest : public QObject {
         QVERIFY(window.close());
         QCOMPARE(settings_->finished, 1);
         QCOMPARE(Cell(window, 0, 3), QStringLiteral("Stopped"));
+    }
+
+    void playbackStopsForDiscCommands() {
+        UseImage(testing::MakeCueImage(dir_->path(), "disc", {{false, 750}, {false, 750}}));
+        settings_->Encoder = kEncoderWav;
+        ui::MainWindow window(*settings_, dialogs_);
+        QStringList tips;
+        for (const QToolButton* button : window.findChildren<QToolButton*>()) {
+            tips << button->toolTip();
+        }
+        for (const char* tip : {"Play track", "Stop", "Previous track", "Next track", "Eject"}) {
+            QVERIFY2(tips.contains(QString::fromLatin1(tip)), tip);
+        }
+        int opened = 0;
+        window.player()->SetOpener([&opened](platform::CdAudioUse) {
+            ++opened;
+            return std::unique_ptr<platform::CdAudioDevice>(new SilentCdAudio);
+        });
+        const auto play = [&window](int row) {
+            window.trackList()->clearSelection();
+            window.trackList()->selectRow(row);
+            window.player()->PlayTrack();
+            QVERIFY(window.player()->playing());
+        };
+        play(1);
+        QCOMPARE(window.statusText(), QStringLiteral("Now playing: Track 02"));
+        window.RefreshCommand();  // stops, and Play starts at track 1 again
+        QVERIFY(!window.player()->playing());
+        QCOMPARE(window.player()->playTrack(), 1);
+        QCOMPARE(window.statusText(), QStringLiteral("Ready"));
+        play(1);
+        window.RipCommand();
+        QVERIFY(!window.player()->playing());
+        QCOMPARE(window.statusText(), QStringLiteral("Ripping..."));
+        QTRY_COMPARE(settings_->ripping, 0);
+        play(0);
+        QVERIFY(window.close());
+        QVERIFY(!window.player()->playing());
+        QCOMPARE(opened, 3);
     }
 
     void helpAndAbout() {
