@@ -595,26 +595,28 @@ void MainWindow::TrackSettingsCommand() {
 }
 
 void MainWindow::EncodeWavCommand() {
-    if (Busy()) {
-        return;
-    }
-    AssignSettings(editCopy, settings_);
-    EncodeWavDialog choice(settings_, dialogs_, this);
-    if (choice.exec() == QDialog::Accepted && !settings_.wavSourcePath.empty()) {
-        ConversionProgressDialog progress(settings_, dialogs_, Conversion::encodeWav, this);
-        progress.exec();
-    }
-    UpdateFreeSpace();
+    ConversionCommand(Conversion::encodeWav);
 }
 
 void MainWindow::DecodeOggCommand() {
+    ConversionCommand(Conversion::decodeOgg);
+}
+
+void MainWindow::ConversionCommand(Conversion conversion) {
     if (Busy()) {
         return;
     }
     AssignSettings(editCopy, settings_);
-    DecodeOggDialog choice(settings_, dialogs_, this);
-    if (choice.exec() == QDialog::Accepted && !settings_.oggSourcePath.empty()) {
-        ConversionProgressDialog progress(settings_, dialogs_, Conversion::decodeOgg, this);
+    const bool encode = conversion == Conversion::encodeWav;
+    std::unique_ptr<FileChoiceDialog> choice;
+    if (encode) {
+        choice = std::make_unique<EncodeWavDialog>(settings_, dialogs_, this);
+    } else {
+        choice = std::make_unique<DecodeOggDialog>(settings_, dialogs_, this);
+    }
+    const std::string& source = encode ? settings_.wavSourcePath : settings_.oggSourcePath;
+    if (choice->exec() == QDialog::Accepted && !source.empty()) {
+        ConversionProgressDialog progress(settings_, dialogs_, conversion, this);
         progress.exec();
     }
     UpdateFreeSpace();

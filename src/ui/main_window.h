@@ -10,6 +10,7 @@
 #include "disc/cddb_lookup.h"
 #include "rip/worker_context.h"
 #include "rip/worker_thread.h"
+#include "ui/convert/conversion_progress_dialog.h"
 #include "ui/options/options_dialog.h"
 #include "ui/player/cd_player.h"
 #include "ui/player/volume_slider.h"
@@ -84,6 +85,8 @@ class MainWindow : public QMainWindow {
     void WaitForWorker();
     bool Busy() const { return settings_.ripping != 0; }
     int FirstSelectedRow() const;
+    // A file conversion: its choice dialog, then, with a source, its progress dialog.
+    void ConversionCommand(Conversion conversion);
 
     void OnTrackProgress(int position, int status);
     void OnWorkFinished();

@@ -44,12 +44,7 @@ FileChoiceDialog::FileChoiceDialog(Settings& settings, UserDialogs& dialogs,
             source_->setText(path);
         }
     });
-    connect(browseFolder_, &QToolButton::clicked, this, [this] {
-        const QString path = dialogs_.PickFolder(this, folder_->currentText());
-        if (!path.isEmpty()) {
-            folder_->TakeBrowsed(path);
-        }
-    });
+    connect(browseFolder_, &QToolButton::clicked, this, [this] { folder_->Browse(dialogs_); });
 }
 
 void FileChoiceDialog::FinishLayout(const QString& okText, QWidget* extra) {

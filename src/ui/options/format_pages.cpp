@@ -30,13 +30,25 @@ QSlider* QualitySlider(int maximum, int tickInterval, int position, QWidget* par
     return slider;
 }
 
-// The page's column: the form of lists first, the groups below it, room to spare at the end.
-QVBoxLayout* PageLayout(QWidget* page, QFormLayout*& form) {
-    auto* layout = new QVBoxLayout(page);
-    form = new QFormLayout;
-    form->setFieldGrowthPolicy(QFormLayout::FieldsStayAtSizeHint);
-    layout->addLayout(form);
-    return layout;
+// What every format page starts with: a column whose form holds the sample-rate and channel
+// lists (more lists may join them), with the groups to go below and room to spare at the end.
+struct PageStart {
+    QVBoxLayout* layout;
+    QFormLayout* form;
+    QComboBox* sampleRate;
+    QComboBox* channels;
+};
+
+PageStart StartPage(QWidget* page, int32_t samplerateIndex, const QStringList& channelNames,
+                    int32_t channels) {
+    PageStart start{new QVBoxLayout(page), new QFormLayout,
+                    ChoiceList(SampleRateTexts(), samplerateIndex, page),
+                    ChoiceList(channelNames, channels, page)};
+    start.form->setFieldGrowthPolicy(QFormLayout::FieldsStayAtSizeHint);
+    start.form->addRow(QStringLiteral("Sample rate"), start.sampleRate);
+    start.form->addRow(QStringLiteral("Channels"), start.channels);
+    start.layout->addLayout(start.form);
+    return start;
 }
 
 }  // namespace
@@ -56,16 +68,14 @@ FormatPage* MakeFormatPage(EncoderKind kind, const FormatGroups& groups, QWidget
 }
 
 WavPage::WavPage(const WavFormat& format, QWidget* parent) : FormatPage(parent), values_(format) {
-    QFormLayout* form = nullptr;
-    QVBoxLayout* layout = PageLayout(this, form);
-    sampleRate_ = ChoiceList(SampleRateTexts(), format.samplerateIndex, this);
-    channels_ = ChoiceList(Texts(kWavWmaChannelNames), format.channels, this);
+    const PageStart start =
+        StartPage(this, format.samplerateIndex, Texts(kWavWmaChannelNames), format.channels);
+    sampleRate_ = start.sampleRate;
+    channels_ = start.channels;
     bits_ = ChoiceList({QStringLiteral("8 bits"), QStringLiteral("16 bits")},
                        format.samplebitsIndex, this);
-    form->addRow(QStringLiteral("Sample rate"), sampleRate_);
-    form->addRow(QStringLiteral("Channels"), channels_);
-    form->addRow(QStringLiteral("Bits per sample"), bits_);
-    layout->addStretch(1);
+    start.form->addRow(QStringLiteral("Bits per sample"), bits_);
+    start.layout->addStretch(1);
 }
 
 WavFormat WavPage::values() const {
@@ -77,15 +87,14 @@ WavFormat WavPage::values() const {
 }
 
 OggPage::OggPage(const OggFormat& format, QWidget* parent) : FormatPage(parent), values_(format) {
-    QFormLayout* form = nullptr;
-    QVBoxLayout* layout = PageLayout(this, form);
+    const PageStart start =
+        StartPage(this, format.samplerateIndex, Texts(kOggChannelNames), format.channels);
+    QVBoxLayout* layout = start.layout;
     layout->insertWidget(0, TitleLabel(QStringLiteral("OGG encoder version 1.0 final"), this));
-    sampleRate_ = ChoiceList(SampleRateTexts(), format.samplerateIndex, this);
-    channels_ = ChoiceList(Texts(kOggChannelNames), format.channels, this);
+    sampleRate_ = start.sampleRate;
+    channels_ = start.channels;
     cbr_ = ChoiceList(KbpsTexts(kOggBitrates), format.cbrIndex, this);
-    form->addRow(QStringLiteral("Sample rate"), sampleRate_);
-    form->addRow(QStringLiteral("Channels"), channels_);
-    form->addRow(QStringLiteral("Constant bitrate (CBR)"), cbr_);
+    start.form->addRow(QStringLiteral("Constant bitrate (CBR)"), cbr_);
 
     auto* bbrGroup = new QGroupBox(QStringLiteral("Burstable bitrate (BBR)"), this);
     bbr_ = new QCheckBox(QStringLiteral("Enable BBR"), bbrGroup);
@@ -152,19 +161,18 @@ OggFormat OggPage::values() const {
 }
 
 Mp3Page::Mp3Page(const Mp3Format& format, QWidget* parent) : FormatPage(parent), values_(format) {
-    QFormLayout* form = nullptr;
-    QVBoxLayout* layout = PageLayout(this, form);
-    layout->insertWidget(0, TitleLabel(QStringLiteral("LAME encoder version 3.93.1"), this));
-    sampleRate_ = ChoiceList(SampleRateTexts(), format.samplerateIndex, this);
-    channels_ = ChoiceList(
+    const PageStart start = StartPage(
+        this, format.samplerateIndex,
         {QStringLiteral("Mono"), QStringLiteral("Stereo"), QStringLiteral("Joint stereo")},
-        format.channels, this);
+        format.channels);
+    QVBoxLayout* layout = start.layout;
+    layout->insertWidget(0, TitleLabel(QStringLiteral("LAME encoder version 3.93.1"), this));
+    sampleRate_ = start.sampleRate;
+    channels_ = start.channels;
     bitrate_ = ChoiceList(KbpsTexts(kMp3Bitrates), format.cbrIndex, this);
     preset_ = ChoiceList(Texts(kMp3PresetNames), format.presetIndex, this);
-    form->addRow(QStringLiteral("Sample rate"), sampleRate_);
-    form->addRow(QStringLiteral("Channels"), channels_);
-    form->addRow(QStringLiteral("Bitrate"), bitrate_);
-    form->addRow(QStringLiteral("MPEG quality"), preset_);
+    start.form->addRow(QStringLiteral("Bitrate"), bitrate_);
+    start.form->addRow(QStringLiteral("MPEG quality"), preset_);
 
     auto* vbrGroup = new QGroupBox(QStringLiteral("Variable bitrate (VBR)"), this);
     vbr_ = new QCheckBox(QStringLiteral("Enable VBR"), vbrGroup);
@@ -205,15 +213,13 @@ Mp3Format Mp3Page::values() const {
 }
 
 WmaPage::WmaPage(const WmaFormat& format, QWidget* parent) : FormatPage(parent), values_(format) {
-    QFormLayout* form = nullptr;
-    QVBoxLayout* layout = PageLayout(this, form);
-    sampleRate_ = ChoiceList(SampleRateTexts(), format.samplerateIndex, this);
-    channels_ = ChoiceList(Texts(kWavWmaChannelNames), format.channels, this);
+    const PageStart start =
+        StartPage(this, format.samplerateIndex, Texts(kWavWmaChannelNames), format.channels);
+    sampleRate_ = start.sampleRate;
+    channels_ = start.channels;
     bitrate_ = ChoiceList(KbpsTexts(kWmaBitrates), format.bitrateIndex, this);
-    form->addRow(QStringLiteral("Sample rate"), sampleRate_);
-    form->addRow(QStringLiteral("Channels"), channels_);
-    form->addRow(QStringLiteral("Bitrate"), bitrate_);
-    layout->addStretch(1);
+    start.form->addRow(QStringLiteral("Bitrate"), bitrate_);
+    start.layout->addStretch(1);
 }
 
 WmaFormat WmaPage::values() const {

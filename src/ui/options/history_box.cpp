@@ -45,6 +45,13 @@ void HistoryBox::TakeBrowsed(const QString& path) {
     setEditText(path);
 }
 
+void HistoryBox::Browse(UserDialogs& dialogs) {
+    const QString path = dialogs.PickFolder(this, currentText());
+    if (!path.isEmpty()) {
+        TakeBrowsed(path);
+    }
+}
+
 void HistoryBox::TakeTyped() {
     const QString typed = currentText();
     if (typed.isEmpty() || findText(typed, Qt::MatchExactly | Qt::MatchCaseSensitive) >= 0) {

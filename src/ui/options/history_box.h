@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "ui/user_dialogs.h"
+
 namespace disctrove::ui {
 
 class HistoryBox : public QComboBox {
@@ -26,6 +28,9 @@ class HistoryBox : public QComboBox {
     // The typed text joins the front of the list when the list does not hold it yet and is
     // chosen; the list then keeps at most eight entries.
     void TakeTyped();
+    // Asks for a folder with the folder picker, starting at the box's text; a chosen one is
+    // taken as TakeBrowsed takes it.
+    void Browse(UserDialogs& dialogs);
 
   protected:
     void showPopup() override;

@@ -50,12 +50,7 @@ OutputPage::OutputPage(const Settings& edit, UserDialogs& dialogs, QWidget* pare
     layout->addWidget(templateGroup);
     layout->addStretch(1);
 
-    connect(browseFolder_, &QToolButton::clicked, this, [this] {
-        const QString path = dialogs_.PickFolder(this, folder_->currentText());
-        if (!path.isEmpty()) {
-            folder_->TakeBrowsed(path);
-        }
-    });
+    connect(browseFolder_, &QToolButton::clicked, this, [this] { folder_->Browse(dialogs_); });
     connect(browseTemporary_, &QToolButton::clicked, this, [this] {
         const QString path = dialogs_.PickFolder(this, temporary_->text());
         if (!path.isEmpty()) {
