@@ -35,6 +35,10 @@ class RipEncoder {
 // whose length in whole sectors then becomes the track's lengthSectors (its progress total).
 PcmSource OpenEncodeSource(EncodeJob& job, bool fromRip);
 
+// How every encoding ends: a rip's temporary file is deleted, then the track's final status
+// `outcome` is set and reported.
+void FinishEncode(WorkerContext& context, EncodeJob& job, bool fromRip, int32_t outcome);
+
 // The encoder for tracks of `kind`, or null when there is none for it.
 std::unique_ptr<RipEncoder> MakeRipEncoder(EncoderKind kind);
 

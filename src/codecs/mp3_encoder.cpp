@@ -6,7 +6,6 @@
 #include <vector>
 
 #include "codecs/int16_reader.h"
-#include "platform/system/files.h"
 #include "platform/system/text.h"
 #include "rip/pcm_source.h"
 #include "rip/unique_file.h"
@@ -224,11 +223,7 @@ void WriteId3v1Tag(std::FILE* out, const Settings& settings, const Track& track)
 }
 
 void EncodeMp3(WorkerContext& context, platform::LameLibrary& lame, EncodeJob& job, bool fromRip) {
-    const int32_t outcome = Encode(context, lame, job, fromRip);
-    if (fromRip) {
-        platform::RemoveFile(job.sourcePath);
-    }
-    ReportStatus(context, *job.track, outcome);
+    FinishEncode(context, job, fromRip, Encode(context, lame, job, fromRip));
 }
 
 }  // namespace disctrove

@@ -10,7 +10,6 @@
 
 #include "codecs/sample_converter.h"
 #include "disc/genres.h"
-#include "platform/system/files.h"
 #include "rip/pcm_source.h"
 #include "rip/unique_file.h"
 
@@ -239,11 +238,7 @@ int32_t Encode(WorkerContext& context, EncodeJob& job, bool fromRip) {
 }  // namespace
 
 void OggEncode(WorkerContext& context, EncodeJob& job, bool fromRip) {
-    const int32_t outcome = Encode(context, job, fromRip);
-    if (fromRip) {
-        platform::RemoveFile(job.sourcePath);
-    }
-    ReportStatus(context, *job.track, outcome);
+    FinishEncode(context, job, fromRip, Encode(context, job, fromRip));
 }
 
 }  // namespace disctrove

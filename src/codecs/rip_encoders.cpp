@@ -5,6 +5,7 @@
 #include "codecs/mp3_encoder.h"
 #include "codecs/ogg_encoder.h"
 #include "codecs/wma_encoder.h"
+#include "platform/system/files.h"
 
 namespace disctrove {
 
@@ -41,6 +42,13 @@ class WmaRipEncoder final : public RipEncoder {
 };
 
 }  // namespace
+
+void FinishEncode(WorkerContext& context, EncodeJob& job, bool fromRip, int32_t outcome) {
+    if (fromRip) {
+        platform::RemoveFile(job.sourcePath);
+    }
+    ReportStatus(context, *job.track, outcome);
+}
 
 PcmSource OpenEncodeSource(EncodeJob& job, bool fromRip) {
     PcmSource source =

@@ -4,7 +4,6 @@
 
 #include "codecs/int16_reader.h"
 #include "disc/genres.h"
-#include "platform/system/files.h"
 #include "rip/pcm_source.h"
 
 namespace disctrove {
@@ -161,11 +160,7 @@ bool WmaFile::Close() {
 }
 
 void WmaEncode(WorkerContext& context, EncodeJob& job, bool fromRip) {
-    const int32_t outcome = Encode(context, job, fromRip);
-    if (fromRip) {
-        platform::RemoveFile(job.sourcePath);
-    }
-    ReportStatus(context, *job.track, outcome);
+    FinishEncode(context, job, fromRip, Encode(context, job, fromRip));
 }
 
 }  // namespace disctrove
