@@ -5,6 +5,7 @@
 #include "codecs/mp3_encoder.h"
 #include "codecs/ogg_encoder.h"
 #include "codecs/wma_encoder.h"
+#include "platform/system/files.h"
 #include "rip/naming.h"
 
 namespace disctrove {
@@ -23,6 +24,36 @@ Track ConversionTrack(const Settings& settings, const std::string& source) {
     return track;
 }
 
+namespace {
+
+void Encode(WorkerContext& context, EncodeJob& job) {
+    if (platform::SameFile(job.sourcePath, job.outputPath)) {
+        // Encoding would truncate the very file it reads.
+        context.questions.Inform(OwnSourceMessage(job.outputPath));
+        ReportStatus(context, *job.track, kStatusError);
+        return;
+    }
+    switch (job.track->encoder) {
+        case kEncoderOgg:
+            OggEncode(context, job, false);
+            break;
+        case kEncoderMp3:
+            if (const auto lame = LoadLame(context.questions)) {
+                EncodeMp3(context, *lame, job, false);
+            } else {
+                ReportStatus(context, *job.track, kStatusError);
+            }
+            break;
+        case kEncoderWma:
+            WmaEncode(context, job, false);
+            break;
+        default:
+            break;  // nothing to encode to
+    }
+}
+
+}  // namespace
+
 int ConversionWorker(WorkerContext& context, Track& progress) {
     Settings& settings = context.settings;
     context.run = RunFlags{};
@@ -31,23 +62,7 @@ int ConversionWorker(WorkerContext& context, Track& progress) {
         const std::string source = settings.wavSourcePath;
         progress = ConversionTrack(settings, source);
         EncodeJob job{&progress, source, ConvertOutputPath(settings, source)};
-        switch (progress.encoder) {
-            case kEncoderOgg:
-                OggEncode(context, job, false);
-                break;
-            case kEncoderMp3:
-                if (const auto lame = LoadLame(context.questions)) {
-                    EncodeMp3(context, *lame, job, false);
-                } else {
-                    ReportStatus(context, progress, kStatusError);
-                }
-                break;
-            case kEncoderWma:
-                WmaEncode(context, job, false);
-                break;
-            default:
-                break;  // nothing to encode to
-        }
+        Encode(context, job);
     } catch (const std::bad_alloc&) {
         result = 1;
     }

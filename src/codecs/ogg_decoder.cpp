@@ -7,6 +7,7 @@
 #include <string>
 
 #include "platform/system/environment.h"
+#include "platform/system/files.h"
 #include "rip/unique_file.h"
 #include "rip/wav_file.h"
 
@@ -47,6 +48,11 @@ int OggDecodeThread(WorkerContext& context, Track& progress) {
         return result;
     };
     progress.title = FileNameOf(source);
+    if (platform::SameFile(source, destination)) {
+        // Decoding would truncate the very file it reads.
+        context.questions.Inform(OwnSourceMessage(destination));
+        return end(kStatusError, -1);
+    }
 
     UniqueFile in = OpenFile(source, "rb");
     if (!in) {

@@ -20,13 +20,17 @@ const Drive* DriveAt(const Settings& settings, int32_t index) {
                : nullptr;
 }
 
-// Opens the drive of `request`, reads its table of contents into `toc` and the disc ID into
-// `discId`. False when the table of contents cannot be read.
-bool ReadTocAndId(const platform::GetCdHandleRequest& request, platform::Toc& toc,
-                  uint32_t& discId) {
+// Opens the drive of `request`, reads its table of contents into `toc`, the disc ID into
+// `discId` and, when asked, where its last session starts into `lastSession`. False when the
+// table of contents cannot be read.
+bool ReadTocAndId(const platform::GetCdHandleRequest& request, platform::Toc& toc, uint32_t& discId,
+                  int32_t* lastSession = nullptr) {
     const CdHandle handle = platform::GetCDHandle(&request);
     toc = platform::Toc{};
     const bool read = platform::ReadTOC(handle, &toc) == platform::kCdStatusOk;
+    if (read && lastSession != nullptr && platform::GetLastSession(handle, lastSession) != 1) {
+        *lastSession = 0;
+    }
     if (read) {
         discId = 0;
         try {
@@ -52,6 +56,7 @@ int BuildDriveList(Settings& settings) {
         Drive drive;
         drive.name.assign(entry.id.data(), strnlen(entry.id.data(), entry.id.size()));
         drive.handleRequest = {12, 1, entry.hostAdapter, entry.target, entry.lun, 0, {}};
+        drive.isImage = platform::IsImageDrive(&drive.handleRequest);
         settings.drives.push_back(std::move(drive));
     }
     return static_cast<int>(settings.drives.size());
@@ -63,7 +68,8 @@ int ReadDisc(Settings& settings, int32_t index) {
         return -1;
     }
     Drive& drive = settings.drives[static_cast<size_t>(index)];
-    const bool read = ReadTocAndId(drive.handleRequest, drive.toc, drive.discId);
+    const bool read =
+        ReadTocAndId(drive.handleRequest, drive.toc, drive.discId, &drive.lastSession);
     settings.tracks.clear();
     if (!read) {
         return -1;
@@ -78,9 +84,14 @@ int ReadDisc(Settings& settings, int32_t index) {
         if (platform::TocIsData(here)) {
             continue;
         }
-        // The next entry is the next track or, after the last one, the lead-out.
+        // The next entry is the next track or, after the last one, the lead-out. The TOC and the
+        // disc ID stay as the drive reports them; only the track's length leaves out the gap
+        // before a later session, which no drive can read.
         const int32_t start = platform::TocStart(here);
-        const int32_t next = platform::TocStart(toc.tracks[entry + 1]);
+        const platform::TocTrack& following = toc.tracks[entry + 1];
+        const bool nextIsData = number < toc.lastTrack && platform::TocIsData(following);
+        const int32_t next = platform::AudioTrackEnd(start, platform::TocStart(following),
+                                                     nextIsData, drive.lastSession);
         Track track;
         track.index = static_cast<int32_t>(settings.tracks.size());
         track.title = "Track " + platform::TwoDigits(track.index + 1);

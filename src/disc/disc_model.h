@@ -18,6 +18,8 @@ struct Drive {
     platform::GetCdHandleRequest handleRequest{};  // how to open the drive
     platform::Toc toc{};                           // table of contents read by the last refresh
     uint32_t discId = kNoDiscId;                   // CDDB disc ID computed at the last refresh
+    int32_t lastSession = 0;  // first sector of the disc's last session (0: one session)
+    bool isImage = false;     // a disc image, chosen for one session only (never stored)
 };
 
 // Values of Track::status besides the percentages 0 to 99.

@@ -9,6 +9,12 @@ void ReportStatus(WorkerContext& context, Track& track, int32_t status) {
     context.notifications.TrackProgress(track.index, status);
 }
 
+std::string OwnSourceMessage(const std::string& path) {
+    return path +
+           "\nis the file to be converted, and cannot also be its output.\nPlease "
+           "choose another output folder.";
+}
+
 std::string OverwriteQuestion(const std::string& path) {
     return path + " already exists.\nDo you want to overwrite it?";
 }

@@ -14,6 +14,9 @@ inline constexpr const char* kCannotCreateOutputMessage = "Cannot create output 
 inline constexpr const char* kWriteFailedMessage =
     "Cannot write to the output file.\nThe disk may be full.";
 
+// The output of a conversion would replace the file it is made from.
+std::string OwnSourceMessage(const std::string& path);
+
 // The numbers the notifications are known by.
 inline constexpr int32_t kTrackProgressMessage = 103;
 inline constexpr int32_t kWorkFinishedMessage = 108;

@@ -186,23 +186,82 @@ TEST_F(CliTest, ReadErrorsAnsweredEachWay) {
     EXPECT_EQ(all.err.find("Error at frame 104"), std::string::npos);  // asked once only
 }
 
+// Where the simulated disc's audio in a WAV rip does not go on from one frame to the next (its
+// left sample is frame × 7; 28087 × 7 is 1 modulo 65536).
+int Jumps(const std::string& wav) {
+    int count = 0;
+    uint16_t previous = 0;
+    for (size_t i = 44; i + 4 <= wav.size(); i += 4) {
+        const auto frame = static_cast<uint16_t>(
+            (static_cast<uint8_t>(wav[i]) | (static_cast<uint8_t>(wav[i + 1]) << 8)) * 28087u);
+        count += i > 44 && frame != static_cast<uint16_t>(previous + 1) ? 1 : 0;
+        previous = frame;
+    }
+    return count;
+}
+
 TEST_F(CliTest, JitterModesFromTheSettings) {
     const std::string sim = Simcd("track audio 400\njitter 4\n");
-    const auto jumps = [](const std::string& wav) {
-        int count = 0;
-        uint16_t previous = 0;
-        for (size_t i = 44; i + 4 <= wav.size(); i += 4) {
-            const auto frame = static_cast<uint16_t>(
-                (static_cast<uint8_t>(wav[i]) | (static_cast<uint8_t>(wav[i + 1]) << 8)) * 28087u);
-            count += i > 44 && frame != static_cast<uint16_t>(previous + 1) ? 1 : 0;
-            previous = frame;
-        }
-        return count;
-    };
+    const auto jumps = Jumps;
     ASSERT_EQ(Run({"--image", sim, "--set", "GENERAL/Jitter=0", "rip"}).exitCode, 0);
     EXPECT_EQ(jumps(ReadWholeFile(out_ + "/-Track 01.wav")), 0);
     ASSERT_EQ(Run({"--image", sim, "--set", "GENERAL/Jitter=1", "rip"}).exitCode, 0);
     EXPECT_GT(jumps(ReadWholeFile(out_ + "/-Track 01.wav")), 0);
+}
+
+TEST_F(CliTest, TheEndOfTheAudioIsReadWhole) {
+    // Correcting reads at the end of the disc and before a data track; the last audio track of
+    // an enhanced CD, whose data track lies in a second session.
+    const std::string enhanced = "track audio 1000\ntrack audio 800\nsession\ntrack data 3000\n";
+    struct Case {
+        std::string disc;
+        const char* jitter;
+        const char* track;
+        int64_t first;
+        int64_t sectors;
+    };
+    for (const Case& c : {Case{"track audio 300\njitter 4\n", "0", "1", 0, 300},
+                          Case{"track audio 300\ntrack data 300\njitter 4\n", "0", "1", 0, 300},
+                          Case{enhanced, "1", "2", 1000, 800}, Case{enhanced, "2", "2", 1000, 800},
+                          Case{enhanced + "jitter 3\n", "0", "2", 1000, 800}}) {
+        fs::remove_all(out_);
+        const CliRun run = Run({"--image", Simcd(c.disc), "--set",
+                                std::string("GENERAL/Jitter=") + c.jitter, "rip", c.track});
+        const std::string wav = ReadWholeFile(out_ + "/-Track 0" + c.track + ".wav");
+        EXPECT_EQ(run.exitCode, 0) << c.disc << run.err;
+        EXPECT_EQ(run.err.find("Error at frame"), std::string::npos) << c.disc;
+        EXPECT_EQ(wav.size(), 44 + static_cast<size_t>(c.sectors) * 2352) << c.disc;
+        if (c.disc.find("jitter") == std::string::npos) {
+            EXPECT_TRUE(wav.size() > 44 && wav.substr(44) == SimulatedAudio(c.first, c.sectors))
+                << c.disc;
+        } else {
+            EXPECT_EQ(Jumps(wav), 0) << c.disc;  // a track's first read has nothing to line up to
+        }
+    }
+    // The list leaves out the gap between the sessions; the disc ID is the drive's own.
+    const CliRun toc = Run({"--image", Simcd(enhanced), "toc"});
+    EXPECT_EQ(toc.out,
+              "DISCID 1800d803\n1\tTrack 01\t0\t1000\t00:13\n2\tTrack 02\t1000\t800\t00:10\n");
+}
+
+TEST_F(CliTest, AConversionNeverReplacesItsOwnSource) {
+    // A WAV file named as an MP3 encoded to MP3 in its own folder, an Ogg named as a WAV decoded.
+    const std::string wav = out_ + "/song.mp3";
+    fs::rename(testing::MakeSineWav(out_, "song.wav", 44100, 2, 16, 1), wav);
+    const std::string ogg = out_ + "/tune.wav";
+    ASSERT_EQ(RunCommand("oggenc -Q -o " + ogg + " " + wav), 0);
+    const std::string wavBefore = ReadWholeFile(wav);
+    const std::string oggBefore = ReadWholeFile(ogg);
+    for (const std::vector<std::string>& command :
+         {std::vector<std::string>{"encode", wav, "--encoder", "mp3", "--answer-overwrite", "yes"},
+          std::vector<std::string>{"decode", ogg, "--answer-overwrite", "yes"}}) {
+        const CliRun run = Run(command);
+        EXPECT_EQ(run.exitCode, 1) << command[0];
+        EXPECT_TRUE(run.out.starts_with("ERROR\t")) << command[0];
+        EXPECT_NE(run.err.find("cannot also be its output"), std::string::npos) << run.err;
+    }
+    EXPECT_EQ(ReadWholeFile(wav), wavBefore);
+    EXPECT_EQ(ReadWholeFile(ogg), oggBefore);
 }
 
 TEST_F(CliTest, OverwriteQuestion) {
@@ -262,6 +321,8 @@ TEST_F(CliTest, UsageErrors) {
         {"--image", dir_.File("missing.cue"), "drives"},
         {"toc", "extra"},
         {"--frobnicate", "drives"},
+        {"--image", cue, "--image", cue, "--image", cue, "--image", cue, "--image", cue, "--image",
+         cue, "--image", cue, "--image", cue, "--image", cue, "toc"},  // a ninth drive
     };
     for (const auto& arguments : mistakes) {
         const CliRun run = Run(arguments);

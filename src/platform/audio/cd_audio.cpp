@@ -34,8 +34,8 @@ class HandleCloser {
 
 class DiscPlayer final : public CdAudioDevice {
   public:
-    DiscPlayer(CdHandle handle, const Toc& toc, std::unique_ptr<AlsaPcm> pcm)
-        : handle_(handle), toc_(toc), pcm_(std::move(pcm)) {}
+    DiscPlayer(CdHandle handle, const Toc& toc, int32_t lastSession, std::unique_ptr<AlsaPcm> pcm)
+        : handle_(handle), toc_(toc), lastSession_(lastSession), pcm_(std::move(pcm)) {}
     ~DiscPlayer() override { Stop(); }
 
     uint32_t TrackLength(uint32_t track) override {
@@ -85,7 +85,8 @@ class DiscPlayer final : public CdAudioDevice {
             return false;
         }
         start = TocStart(toc_.tracks[entry]);
-        end = TocStart(toc_.tracks[entry + 1]);
+        const bool nextIsData = track < toc_.lastTrack && TocIsData(toc_.tracks[entry + 1]);
+        end = AudioTrackEnd(start, TocStart(toc_.tracks[entry + 1]), nextIsData, lastSession_);
         return end > start;
     }
 
@@ -130,6 +131,7 @@ class DiscPlayer final : public CdAudioDevice {
 
     HandleCloser handle_;
     Toc toc_;
+    int32_t lastSession_;
     std::unique_ptr<AlsaPcm> pcm_;  // none when opened for the door only
     std::thread thread_;
     std::atomic<bool> stop_{false};
@@ -150,10 +152,13 @@ std::unique_ptr<CdAudioDevice> OpenCdAudio(const GetCdHandleRequest& drive, CdAu
         return nullptr;
     }
     Toc toc{};
+    int32_t lastSession = 0;
     if (ReadTOC(handle, &toc) != kCdStatusOk) {
         toc = Toc{};  // no disc: nothing to play, but the door can still be opened
+    } else if (GetLastSession(handle, &lastSession) != 1) {
+        lastSession = 0;
     }
-    return std::make_unique<DiscPlayer>(handle, toc, std::move(pcm));
+    return std::make_unique<DiscPlayer>(handle, toc, lastSession, std::move(pcm));
 }
 
 }  // namespace disctrove::platform

@@ -18,6 +18,8 @@ namespace {
 
 constexpr uint32_t kOverlapSectors = 1;  // the end of the previous request that is searched for
 constexpr uint32_t kRereadSectors = 3;   // how far before the request a correcting read starts
+// How often a correcting read with no audio after it is tried when it lands early.
+constexpr int kEndAttempts = 16;
 constexpr uint8_t kAdrPosition = 0x10;
 constexpr uint8_t kLeadOutTrack = 0xAA;
 
@@ -188,13 +190,40 @@ void SaveOverlap(TrackBuffer* overlap, const uint8_t* dataEnd, uint32_t nextSect
 
 }  // namespace
 
+bool DiscLayout::IsAudioSector(int32_t sector) const {
+    for (size_t i = 0; i < tracks.size(); ++i) {
+        const bool last = i + 1 == tracks.size();
+        const int32_t next = last ? leadOut : tracks[i + 1].start;
+        if (sector >= tracks[i].start && sector < next) {
+            return !tracks[i].data &&
+                   sector < AudioTrackEnd(tracks[i].start, next, !last && tracks[i + 1].data,
+                                          lastSession);
+        }
+    }
+    return false;
+}
+
 bool AddDiscImage(const std::string& path, std::string& problem) {
+    if (DriveRegistry::Instance().List().size() >= kMaxCdDrives) {
+        // A drive list holds 8 entries: a ninth would be left out, and another disc used.
+        problem = "cannot add " + path + ": the drive list holds at most " +
+                  std::to_string(kMaxCdDrives) + " drives and disc images";
+        return false;
+    }
     DeviceEntry entry{path, path, true};
     if (!OpenDevice(entry, problem)) {
         return false;
     }
     DriveRegistry::Instance().AddImage(std::move(entry));
     return true;
+}
+
+bool IsImageDrive(const GetCdHandleRequest* request) {
+    if (request == nullptr) {
+        return false;
+    }
+    const auto entry = DriveRegistry::Instance().Listed(request->hostAdapter);
+    return entry && entry->isImage;
 }
 
 void ClearDiscImages() {
@@ -269,6 +298,15 @@ int ReadTOC(CdHandle handle, Toc* toc) {
     toc->lastTrack = static_cast<uint8_t>(layout.firstTrack + static_cast<int32_t>(count) - 1);
     toc->length = static_cast<uint16_t>(2 + sizeof(TocTrack) * (count + 1));
     return kCdStatusOk;
+}
+
+int GetLastSession(CdHandle handle, int32_t* start) {
+    DiscLayout layout;
+    if (start == nullptr || !DiscLayoutOf(handle, layout)) {
+        return 0;
+    }
+    *start = layout.lastSession;
+    return 1;
 }
 
 int GetCDDBDiskID(CdHandle handle, std::span<uint32_t> buffer) {
@@ -347,23 +385,30 @@ int ReadCDAudioLBAEx(CdHandle handle, TrackBuffer* buffer, TrackBuffer* overlap)
     if (!disc->Layout(error)) {
         return Fail(error);
     }
-    // Read from a little before the request to one sector past it (where the disc has one),
-    // so that a read that lands late still holds every sector asked for.
+    // Read from a little before the request to one sector past it, so that a read that lands
+    // early still holds every sector asked for. Where no audio follows (a drive fails a read
+    // into a data track or past the end), a read that lands early is tried again instead.
     const uint32_t before = std::min(kRereadSectors, start);
-    const bool roomAfter = int64_t{start} + count + 1 <= disc->layout.leadOut;
-    const uint32_t sectors = before + count + (roomAfter ? 1 : 0);
+    const bool audioAfter = disc->layout.IsAudioSector(static_cast<int32_t>(start + count));
+    const uint32_t sectors = before + count + (audioAfter ? 1 : 0);
     const size_t windowSize = size_t{sectors} * kCdSectorBytes;
     const bool inPlace = windowSize <= buffer->capacity;
     if (!inPlace) {
         disc->scratch.resize(windowSize);
     }
     uint8_t* window = inPlace ? buffer->data() : disc->scratch.data();
-    if (!disc->device->ReadAudio(static_cast<int32_t>(start - before), sectors, window, true,
-                                 error)) {
-        return Fail(error);
-    }
     const size_t expected = size_t{before - kOverlapSectors} * kCdSectorBytes;
-    const size_t hit = FindNearest(window, windowSize, overlap->data(), kCdSectorBytes, expected);
+    size_t hit = std::string::npos;
+    for (int attempt = 0; attempt < (audioAfter ? 1 : kEndAttempts); ++attempt) {
+        if (!disc->device->ReadAudio(static_cast<int32_t>(start - before), sectors, window, true,
+                                     error)) {
+            return Fail(error);
+        }
+        hit = FindNearest(window, windowSize, overlap->data(), kCdSectorBytes, expected);
+        if (hit != std::string::npos && windowSize - hit - kCdSectorBytes >= wanted) {
+            break;  // every sector asked for is there
+        }
+    }
     if (hit == std::string::npos) {
         return Fail({kCdErrorJitter, 0});
     }

@@ -16,6 +16,9 @@ using CdHandle = uint32_t;  // 0 is no handle
 // list; its name there is `path`. False, with the reason in `problem`, when it cannot be opened.
 bool AddDiscImage(const std::string& path, std::string& problem);
 
+// True when `request` names a disc image (or a simulated disc) rather than a real drive.
+bool IsImageDrive(const GetCdHandleRequest* request);
+
 // Removes every image added with AddDiscImage.
 void ClearDiscImages();
 
@@ -33,6 +36,10 @@ int CloseCDHandle(CdHandle handle);
 // there is no readable disc.
 int ReadTOC(CdHandle handle, Toc* toc);
 
+// The first sector of the last session of the disc: 0 for a disc of one session (or a drive
+// that cannot tell). Returns 1, or 0 when there is no readable disc.
+int GetLastSession(CdHandle handle, int32_t* start);
+
 // Writes the CDDB disc ID of the disc into buffer[0], then the track count, every track's start
 // in frames (counting the 150-frame lead-in) and the disc length in seconds, as far as the
 // buffer holds them. Returns 1, or 0 when there is no readable disc.
@@ -43,10 +50,13 @@ int GetCDDBDiskID(CdHandle handle, std::span<uint32_t> buffer);
 int ReadCDAudioLBA(CdHandle handle, TrackBuffer* buffer);
 
 // As ReadCDAudioLBA, correcting jitter with `overlap` (room for 3 sectors), which keeps the end
-// of the previous request between calls. The read starts 3 sectors early, finds where the
-// previous request's data ends and returns only what follows it: buffer->startOffset and
-// buffer->length tell where the new bytes lie in the data area. The first read of a track (an
-// empty overlap buffer) and a read that does not follow the previous one read plainly.
+// of the previous request between calls. The read starts 3 sectors early (and ends a sector
+// late where audio follows), finds where the previous request's data ends and returns only
+// what follows it: buffer->startOffset and buffer->length tell where the new bytes lie in the
+// data area. The first read of a track (an empty overlap buffer) and a read that does not follow
+// the previous one read plainly. Where no audio follows the request (the end of the disc, a data
+// track, the gap before a later session) a read that lands early is read again, so the end of
+// the audio is never cut short.
 int ReadCDAudioLBAEx(CdHandle handle, TrackBuffer* buffer, TrackBuffer* overlap);
 
 // Opens the door of the drive of `handle`. Returns 1, or 0 when the drive has no door to open

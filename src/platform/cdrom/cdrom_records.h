@@ -82,6 +82,22 @@ inline bool TocIsData(const TocTrack& entry) {
     return (entry.adrControl & kTocControlData) != 0;
 }
 
+// What lies between two sessions of a disc: the lead-out of the first (6750 sectors), the
+// lead-in of the next (4500) and the pre-gap of its first track (150). No drive reads it.
+inline constexpr int32_t kSessionGapSectors = 11400;
+
+// The first sector after the audio of a track that starts at `start` and is followed by a track
+// (or the lead-out) at `next`. The last audio track of a session that a later session follows
+// (an enhanced CD: its data track in a session of its own, starting at `lastSession`) ends
+// before the gap between the two sessions. `lastSession` is 0 on a disc of one session.
+inline int32_t AudioTrackEnd(int32_t start, int32_t next, bool nextIsData, int32_t lastSession) {
+    const int32_t sessionEnd = lastSession - kSessionGapSectors;
+    if (lastSession > 0 && nextIsData && sessionEnd >= start && sessionEnd < next) {
+        return sessionEnd;
+    }
+    return next;
+}
+
 // The track-buffer record of the read functions: six 32-bit words, then the data area.
 struct TrackBuffer {
     uint32_t startSector;  // first sector to read

@@ -17,6 +17,11 @@ struct DiscLayout {
     int32_t firstTrack = 1;
     std::vector<Track> tracks;  // tracks firstTrack, firstTrack + 1, ...
     int32_t leadOut = 0;        // first sector after the last track
+    int32_t lastSession = 0;    // first sector of the last session; 0 for one session
+
+    // True when `sector` holds audio a drive can read: it lies in an audio track, before the
+    // gap that ends its session.
+    bool IsAudioSector(int32_t sector) const;
 };
 
 // Why a read failed: our own error number and, from a real drive, the SCSI sense key.

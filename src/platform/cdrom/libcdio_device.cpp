@@ -54,6 +54,12 @@ class LibcdioDevice final : public DiscDevice {
             return false;
         }
         layout.leadOut = leadOut;
+        // A drive that cannot tell its sessions is taken as a disc of one.
+        lsn_t lastSession = 0;
+        if (cdio_get_last_session(cdio_.get(), &lastSession) == DRIVER_OP_SUCCESS &&
+            lastSession > layout.tracks.front().start) {
+            layout.lastSession = lastSession;
+        }
         return true;
     }
 

@@ -30,6 +30,8 @@ struct SectorRange {
 struct SimulatedDiscDescription {
     std::vector<DiscLayout::Track> tracks;
     int32_t leadOut = 0;
+    int32_t lastSession = 0;
+    bool sessionPending = false;  // a "session" statement waits for its first track
     std::vector<SectorRange> unreadable;
     std::vector<SectorRange> plainUnreadable;
     int32_t jitterFrames = 0;
@@ -86,8 +88,17 @@ bool ParseStatement(std::istringstream& words, const std::string& keyword,
             !ParseCount(words, value, 100 * 60 * 75)) {
             return false;
         }
+        if (disc.sessionPending) {
+            // The gap between the sessions takes addresses of its own, and no read reaches it.
+            disc.unreadable.push_back({disc.leadOut, disc.leadOut + kSessionGapSectors - 1});
+            disc.leadOut += kSessionGapSectors;
+            disc.lastSession = disc.leadOut;
+            disc.sessionPending = false;
+        }
         disc.tracks.push_back({disc.leadOut, kind == "data"});
         disc.leadOut += static_cast<int32_t>(value);
+    } else if (keyword == "session" && !disc.tracks.empty() && !disc.sessionPending) {
+        disc.sessionPending = true;
     } else if (keyword == "unreadable" && ParseRange(words, range)) {
         disc.unreadable.push_back(range);
     } else if (keyword == "plain-unreadable" && ParseRange(words, range)) {
@@ -113,6 +124,7 @@ class SimulatedDisc final : public DiscDevice {
         layout.firstTrack = 1;
         layout.tracks = disc_.tracks;
         layout.leadOut = disc_.leadOut;
+        layout.lastSession = disc_.lastSession;
         return true;
     }
 
@@ -127,6 +139,16 @@ class SimulatedDisc final : public DiscDevice {
         for (const auto& range : disc_.unreadable) {
             if (range.Touches(start, count)) {
                 error = {kCdErrorReadFailed, kSenseMediumError};
+                return false;
+            }
+        }
+        // As on a real drive, a data track cannot be read as audio.
+        for (size_t i = 0; i < disc_.tracks.size(); ++i) {
+            const int64_t end =
+                i + 1 < disc_.tracks.size() ? disc_.tracks[i + 1].start : disc_.leadOut;
+            if (disc_.tracks[i].data &&
+                SectorRange{disc_.tracks[i].start, end - 1}.Touches(start, count)) {
+                error = {kCdErrorReadFailed, kSenseIllegalRequest};
                 return false;
             }
         }
@@ -194,6 +216,10 @@ std::unique_ptr<DiscDevice> OpenSimulatedDisc(const std::string& path, std::stri
                 path + ":" + std::to_string(number) + ": not a simulated disc statement: " + line;
             return nullptr;
         }
+    }
+    if (disc.sessionPending) {
+        problem = path + ": a session statement must be followed by a track";
+        return nullptr;
     }
     return std::make_unique<SimulatedDisc>(std::move(disc));
 }

@@ -24,6 +24,11 @@ bool CreateFolderPath(const std::string& path) {
     return std::filesystem::is_directory(folder, error);
 }
 
+bool SameFile(const std::string& a, const std::string& b) {
+    std::error_code error;
+    return std::filesystem::equivalent(a, b, error) && !error;
+}
+
 bool RemoveFile(const std::string& path) {
     return ::unlink(path.c_str()) == 0 || errno == ENOENT;
 }

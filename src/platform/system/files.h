@@ -17,6 +17,9 @@ bool CreateFolderPath(const std::string& path);
 // Deletes a file; a missing file is no error. False when it exists and cannot be deleted.
 bool RemoveFile(const std::string& path);
 
+// True when `a` and `b` name the same existing file (through links and relative paths too).
+bool SameFile(const std::string& a, const std::string& b);
+
 // Makes the calling thread run only when nothing else wants the processor.
 void SetIdlePriority();
 
