@@ -141,6 +141,13 @@ int RunRipWorker(WorkerContext& context, std::string_view tempFileName) {
             if (!track.marked) {
                 continue;
             }
+            if (!settings.ripping) {
+                // Stopped while the last track was encoded: no further file is opened, so an
+                // existing one is never truncated.
+                ReportStatus(context, track, kStatusStopped);
+                result = kRipStopped;
+                break;
+            }
             track.status = 0;
             settings.currentTrack = track.index;
             std::string output;

@@ -176,6 +176,8 @@ TEST_F(RipWorkerTest, ArtistFolderThatCannotBeMade) {
 
 TEST_F(RipWorkerTest, StopDuringTheThirdOfFiveTracks) {
     UseDisc(5, 300, kEncoderOgg);
+    SetEncoder(3, kEncoderWav);  // the next track's file is there from an earlier rip
+    WriteWholeFile(out_ + "/04-Song 4.wav", "mine");
     notes_.onProgress = [this](int32_t position, int32_t status) {
         if (position == 2 && status >= 40 && status < 100) {  // while the encoder works
             StopRip(settings_);
@@ -184,7 +186,8 @@ TEST_F(RipWorkerTest, StopDuringTheThirdOfFiveTracks) {
     EXPECT_EQ(Run(), kRipStopped);
     EXPECT_EQ(Statuses(), (std::vector<int32_t>{100, 100, 101, 101, 101}));
     EXPECT_TRUE(fs::is_empty(tmp_));
-    EXPECT_FALSE(fs::exists(out_ + "/04-Song 4.ogg"));
+    EXPECT_EQ(ReadWholeFile(out_ + "/04-Song 4.wav"), "mine");  // no file opened after the Stop
+    EXPECT_FALSE(fs::exists(out_ + "/05-Song 5.ogg"));
 }
 
 TEST_F(RipWorkerTest, StopWhileReadingLeavesNoTemporaryFile) {
