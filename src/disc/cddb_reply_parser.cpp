@@ -64,6 +64,17 @@ std::optional<DiscTitle> TakeDiscTitle(ReplyReader& reader, size_t start) {
     const std::string_view line = text.substr(start, end - start);
     reader.MovePastLineEnd(end);
 
+    // Artist and title are separated by " / ", so a "/" inside a name ("AC/DC", "24/7") stays
+    // where it is; "a / b / c" gives the first and the third part.
+    const size_t separator = line.find(" / ");
+    if (separator != npos) {
+        const size_t second = line.find(" / ", separator + 3);
+        const size_t albumStart =
+            line.find_first_not_of(' ', second == npos ? separator + 3 : second + 3);
+        return DiscTitle{line.substr(0, separator),
+                         albumStart == npos ? std::string_view() : line.substr(albumStart)};
+    }
+    // Without " / ": a bare "/" separates them, or there is none.
     const size_t slash = line.find('/');
     if (slash == npos) {
         return DiscTitle{line, line};  // an entry whose artist and title are the same
@@ -74,7 +85,7 @@ std::optional<DiscTitle> TakeDiscTitle(ReplyReader& reader, size_t start) {
     if (albumStart < line.size() && line[albumStart] == ' ') {
         ++albumStart;
     }
-    // "a / b / c": the album is the part after the second slash.
+    // "a/b/c": the album is the part after the second slash.
     const size_t second = line.find('/', albumStart);
     if (second != npos) {
         albumStart = line.find_first_not_of(' ', second + 1);

@@ -130,9 +130,12 @@ TEST_F(CddbReplyParserTest, DiscTitleForms) {
     EXPECT_EQ(settings_.Album, "Same Name");
     EXPECT_EQ(settings_.Year, "1980");
 
-    ParseCddbReply("DTITLE=AC/DC / Back in Black\n", settings_);
-    EXPECT_EQ(settings_.Artist, "AC");
+    ParseCddbReply("DTITLE=AC/DC / Back in Black\n", settings_);  // " / " separates them
+    EXPECT_EQ(settings_.Artist, "AC/DC");
     EXPECT_EQ(settings_.Album, "Back in Black");
+    ParseCddbReply("DTITLE=Prince / 24/7 Live\n", settings_);
+    EXPECT_EQ(settings_.Artist, "Prince");
+    EXPECT_EQ(settings_.Album, "24/7 Live");
 
     ParseCddbReply("DTITLE=Tight/Album\n", settings_);  // no blanks: no letter is lost
     EXPECT_EQ(settings_.Artist, "Tight");
