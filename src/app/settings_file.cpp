@@ -242,8 +242,10 @@ class Saver {
 
 }  // namespace
 
-void LoadSettings(Settings& settings, const std::string& path) {
-    LoadSettings(settings, ProfileDocument::Load(path));
+bool LoadSettings(Settings& settings, const std::string& path) {
+    const ProfileDocument document = ProfileDocument::Load(path);
+    LoadSettings(settings, document);
+    return document.source() != ProfileDocument::Source::unreadable;
 }
 
 void LoadSettings(Settings& settings, const ProfileDocument& document) {
@@ -265,8 +267,21 @@ bool SaveSettings(Settings& settings, const std::string& path) {
         settings.Outfolder = settings.folderHistory.front();
     }
     auto document = ProfileDocument::Load(path);
+    if (document.source() == ProfileDocument::Source::unreadable) {
+        return false;  // writing would put defaults in place of lines we never saw
+    }
+    const std::string before = document.Text();
+    const int32_t chosen = settings.Cdrom;
+    const auto drive = static_cast<size_t>(chosen);
+    if (chosen >= 0 && drive < settings.drives.size() && settings.drives[drive].isImage) {
+        settings.Cdrom = LeadingDecimal(document.ReadString("GENERAL", "Cdrom", "0"));
+    }
     Saver saver(document);
     VisitKeys(settings, saver);
+    settings.Cdrom = chosen;
+    if (document.source() == ProfileDocument::Source::read && document.Text() == before) {
+        return true;
+    }
     return document.Save(path);
 }
 

@@ -9,8 +9,9 @@
 namespace disctrove {
 
 // Reads the file at `path` into `settings`. A missing file or key leaves the field as it is; a
-// value that does not parse gives the fallback of its kind.
-void LoadSettings(Settings& settings, const std::string& path);
+// value that does not parse gives the fallback of its kind. False when the file is there but
+// cannot be read (the settings keep their values; SaveSettings will not replace that file).
+bool LoadSettings(Settings& settings, const std::string& path);
 
 // The same from a settings file already in memory.
 void LoadSettings(Settings& settings, const platform::ProfileDocument& document);
@@ -19,8 +20,11 @@ void LoadSettings(Settings& settings, const platform::ProfileDocument& document)
 bool IsSettingsKey(const std::string& section, const std::string& key);
 
 // Writes every stored key of `settings` to the file at `path`, keeping the file's other lines.
-// Outfolder is first set to entry 0 of the folder history. Returns false when the file could
-// not be written (callers carry on: the settings stay in memory).
+// Outfolder is first set to entry 0 of the folder history. A drive that is a disc image is
+// chosen for one session only: Cdrom keeps the value the file holds. Returns false when the
+// file could not be written, and leaves it untouched when it could not be read or was made
+// read-only (callers carry on: the settings stay in memory). A file that already holds these
+// settings is not written again.
 bool SaveSettings(Settings& settings, const std::string& path);
 
 }  // namespace disctrove

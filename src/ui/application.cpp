@@ -21,6 +21,11 @@ int RunDisctrove(const QStringList& arguments, UserDialogs& dialogs) {
                                                    QStringLiteral("already running.")));
         return 0;
     }
+    if (!instance.problem().empty()) {
+        // Not another copy: the lock itself failed. Say what happened and carry on unguarded.
+        dialogs.Inform(nullptr, QStringLiteral("Disctrove"),
+                       QString::fromStdString(instance.problem()));
+    }
     QStringList images;
     for (qsizetype i = 0; i + 1 < arguments.size(); ++i) {
         if (arguments[i] == QStringLiteral("--settings")) {
@@ -31,8 +36,17 @@ int RunDisctrove(const QStringList& arguments, UserDialogs& dialogs) {
     }
     Settings& settings = liveSettings;
     SetDefaultSettings(settings);
-    LoadSettings(settings, SettingsPath());
-    SaveSettings(settings, SettingsPath());
+    const QString settingsPath = QString::fromStdString(SettingsPath());
+    // A file that is there but cannot be read is never replaced by the defaults used instead.
+    const bool settingsRead = LoadSettings(settings, SettingsPath());
+    if (settingsRead) {
+        SaveSettings(settings, SettingsPath());
+    } else {
+        dialogs.Inform(nullptr, QStringLiteral("Disctrove"),
+                       QStringLiteral("The settings file %1 could not be read.\nDisctrove uses "
+                                      "its default settings and leaves the file as it is.")
+                           .arg(settingsPath));
+    }
     // The conversion dialog's pages start from the user's formats, not the built-in ones.
     settings.pageFormats = settings.formats;
     AssignSettings(editCopy, settings);
@@ -60,7 +74,11 @@ int RunDisctrove(const QStringList& arguments, UserDialogs& dialogs) {
         window.show();
         QApplication::exec();
     }
-    SaveSettings(settings, SettingsPath());
+    if (settingsRead && !SaveSettings(settings, SettingsPath())) {
+        dialogs.Inform(
+            nullptr, QStringLiteral("Disctrove"),
+            QStringLiteral("The settings could not be written to %1.").arg(settingsPath));
+    }
     return 0;
 }
 

@@ -99,11 +99,23 @@ bool WriteFileAt(const std::string& path, const std::string& data, mode_t mode) 
 
 ProfileDocument ProfileDocument::Load(const std::string& path) {
     ProfileDocument document;
+    struct stat status {};
+    if (::stat(path.c_str(), &status) != 0) {
+        // Only a file that is not there is missing; one we may not even look at is not.
+        document.source_ = errno == ENOENT ? Source::missing : Source::unreadable;
+        return document;
+    }
     std::ifstream in(path, std::ios::binary);
-    if (!in) {
+    if (!in || !S_ISREG(status.st_mode)) {
+        document.source_ = Source::unreadable;
         return document;
     }
     std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    if (in.bad()) {
+        document.source_ = Source::unreadable;
+        return document;
+    }
+    document.source_ = Source::read;
     if (text.starts_with(kByteOrderMark)) {
         document.byteOrderMark_ = true;
         text.erase(0, kByteOrderMark.size());
@@ -224,6 +236,11 @@ bool ProfileDocument::Save(const std::string& path) const {
     const auto folder = std::filesystem::path(path).parent_path();
     if (!folder.empty()) {
         std::filesystem::create_directories(folder, ignored);
+    }
+    struct stat target {};  // what the path names, through a link
+    if (::stat(path.c_str(), &target) == 0 &&
+        ((target.st_mode & 0222) == 0 || ::access(path.c_str(), W_OK) != 0)) {
+        return false;  // made read-only: the user keeps the file as it is
     }
     struct stat existing {};
     const bool exists = ::lstat(path.c_str(), &existing) == 0;

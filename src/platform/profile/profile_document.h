@@ -19,8 +19,13 @@ inline constexpr size_t kMaxProfileTextChars = 255;
 // to its section, or adds the section; every other line stays exactly as it was.
 class ProfileDocument {
   public:
+    // What Load found at its path.
+    enum class Source { read, missing, unreadable };
+
     // Reads `path`. A missing or unreadable file gives an empty document.
     static ProfileDocument Load(const std::string& path);
+
+    Source source() const { return source_; }
 
     // The value of `key` in `section`, or nothing when the section or the key is missing.
     std::optional<std::string> Find(std::string_view section, std::string_view key) const;
@@ -36,6 +41,7 @@ class ProfileDocument {
 
     // Writes the document to `path` as a whole: to a new file that then replaces the old one, so
     // a failed write leaves the old file intact. Creates the file and its folder when missing.
+    // A file the user made read-only is left as it is (false).
     bool Save(const std::string& path) const;
 
     // The document as it would be saved.
@@ -56,6 +62,7 @@ class ProfileDocument {
     std::vector<Line> lines_;
     std::string newLine_ = "\n";  // line end for added lines: the file's own style
     bool byteOrderMark_ = false;
+    Source source_ = Source::missing;
 };
 
 }  // namespace disctrove::platform

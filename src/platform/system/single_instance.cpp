@@ -4,7 +4,9 @@
 #include <sys/file.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <filesystem>
+#include <system_error>
 
 #include "platform/system/environment.h"
 
@@ -22,8 +24,19 @@ SingleInstance::SingleInstance(const std::string& name) {
     }
     const std::string path = folder + "/" + file + ".lock";
     fd_ = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    if (fd_ < 0) {
+        problem_ =
+            "Cannot create the lock file " + path + ":\n" + std::generic_category().message(errno);
+        acquired_ = true;
+        return;
+    }
     // A lock held by another process makes this one fail at once; it goes when that one ends.
-    acquired_ = fd_ >= 0 && ::flock(fd_, LOCK_EX | LOCK_NB) == 0;
+    if (::flock(fd_, LOCK_EX | LOCK_NB) == 0) {
+        acquired_ = true;
+    } else if (errno != EWOULDBLOCK) {
+        problem_ = "Cannot lock the file " + path + ":\n" + std::generic_category().message(errno);
+        acquired_ = true;
+    }
 }
 
 SingleInstance::~SingleInstance() {

@@ -16,9 +16,15 @@ class SingleInstance {
     // False when another copy holds the lock.
     bool acquired() const { return acquired_; }
 
+    // Why the lock could not be taken for another reason than another copy holding it (the
+    // lock file cannot be made or locked); empty when there is no such problem. No lock is
+    // held then, and acquired() is true: nothing says another copy runs.
+    const std::string& problem() const { return problem_; }
+
   private:
     int fd_ = -1;
     bool acquired_ = false;
+    std::string problem_;
 };
 
 // Bytes free for the user on the file system holding `path`; -1 when it cannot be told.
