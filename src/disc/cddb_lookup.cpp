@@ -69,23 +69,59 @@ CddbLookup::~CddbLookup() {
     }
 }
 
+void CddbLookup::Relay::CddbDone() {
+    {
+        const std::lock_guard lock(owner_.mutex_);
+        owner_.ended_ = lookup_;
+    }
+    owner_.notifications_.CddbDone();
+}
+
+void CddbLookup::Cancel() {
+    cancel_ = true;
+    const std::lock_guard lock(mutex_);
+    cancelled_ = started_;
+}
+
 bool CddbLookup::Start() {
-    if (!done_) {
+    if (!done_ && !cancel_) {
         return false;
     }
     if (thread_.joinable()) {
-        thread_.join();
+        thread_.join();  // a cancelled look-up gives up at once
+    }
+    uint64_t lookup = 0;
+    {
+        const std::lock_guard lock(mutex_);
+        lookup = ++started_;
+        drive_ = settings_.Cdrom;
+        const auto index = static_cast<size_t>(settings_.Cdrom);
+        discId_ = settings_.Cdrom >= 0 && index < settings_.drives.size()
+                      ? settings_.drives[index].discId
+                      : kNoDiscId;
     }
     cancel_ = false;
     done_ = false;
     settings_.cddbRunning = 1;
-    thread_ = std::thread([this] {
+    thread_ = std::thread([this, lookup] {
+        Relay relay(*this, lookup);
         SetCddbCancelFlag(&cancel_);
-        CddbLookupThread(settings_, notifications_);
+        CddbLookupThread(settings_, relay);
         SetCddbCancelFlag(nullptr);
         done_ = true;
     });
     return true;
+}
+
+bool CddbLookup::TakeReply() {
+    const std::lock_guard lock(mutex_);
+    if (ended_ != started_ || taken_ == started_ || cancelled_ == started_) {
+        return false;
+    }
+    taken_ = started_;
+    const auto index = static_cast<size_t>(drive_);
+    return drive_ == settings_.Cdrom && drive_ >= 0 && index < settings_.drives.size() &&
+           settings_.drives[index].discId == discId_;
 }
 
 }  // namespace disctrove

@@ -3,6 +3,8 @@
 #pragma once
 
 #include <atomic>
+#include <cstdint>
+#include <mutex>
 #include <thread>
 
 #include "app/settings.h"
@@ -20,7 +22,9 @@ inline constexpr const char* kContactingCddbText = "Contacting CDDB server...";
 // ends by clearing cddbRunning and posting CddbDone; cddbReply is not written after that.
 void CddbLookupThread(Settings& settings, WorkerNotifications& notifications);
 
-// Runs look-ups on a thread of their own, one at a time.
+// Runs look-ups on a thread of their own, one at a time. Each look-up is made for the drive
+// Cdrom and the disc ID that drive had at its last refresh; its reply is taken only for that
+// disc, so a reply that arrives after a refresh or a change of drive never names another disc.
 class CddbLookup {
   public:
     CddbLookup(Settings& settings, WorkerNotifications& notifications);
@@ -29,22 +33,53 @@ class CddbLookup {
     CddbLookup(const CddbLookup&) = delete;
     CddbLookup& operator=(const CddbLookup&) = delete;
 
-    // Sets cddbRunning and starts a look-up. Refused (false) while the thread of an earlier
-    // look-up has not ended, even when cddbRunning was cleared since (a Stop or a refresh).
+    // Sets cddbRunning and starts a look-up. A cancelled look-up that has not ended yet is waited
+    // for first (cancelling makes it end at once). Refused (false) while a look-up that was not
+    // cancelled still runs, even when cddbRunning was cleared since.
     bool Start();
 
     // True while a look-up thread runs.
     bool Busy() const { return !done_; }
 
-    // Makes a running look-up give up soon, as a failed one (an empty reply).
-    void Cancel() { cancel_ = true; }
+    // Makes a running look-up give up soon, as a failed one (an empty reply), and its reply is
+    // never taken. A refresh and a change of drive call it.
+    void Cancel();
+
+    // On the look-up-done notification: true when it ends the latest look-up, which was not
+    // cancelled and was made for the disc the drive list holds now (drive Cdrom, its discId);
+    // cddbReply is then that look-up's entry. Each look-up is taken at most once, so a
+    // notification of an earlier, cancelled look-up is told apart from the latest one.
+    bool TakeReply();
 
   private:
+    // Passes the thread's notifications on, noting first which look-up has ended.
+    class Relay final : public WorkerNotifications {
+      public:
+        Relay(CddbLookup& owner, uint64_t lookup) : owner_(owner), lookup_(lookup) {}
+        void TrackProgress(int32_t position, int32_t status) override {
+            owner_.notifications_.TrackProgress(position, status);
+        }
+        void WorkFinished() override { owner_.notifications_.WorkFinished(); }
+        void CddbDone() override;
+
+      private:
+        CddbLookup& owner_;
+        uint64_t lookup_;
+    };
+
     Settings& settings_;
     WorkerNotifications& notifications_;
     std::thread thread_;
     std::atomic<bool> cancel_{false};
     std::atomic<bool> done_{true};
+
+    std::mutex mutex_;        // guards what follows
+    uint64_t started_ = 0;    // the number of the latest look-up
+    uint64_t ended_ = 0;      // the number of the latest look-up that has ended
+    uint64_t taken_ = 0;      // the number of the latest look-up whose reply was taken
+    uint64_t cancelled_ = 0;  // the number of the latest look-up that was cancelled
+    int32_t drive_ = -1;      // what the latest look-up was made for
+    uint32_t discId_ = 0;
 };
 
 }  // namespace disctrove

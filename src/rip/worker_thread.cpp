@@ -12,15 +12,17 @@ WorkerThread::~WorkerThread() {
 }
 
 bool WorkerThread::Start(std::function<int()> body) {
-    if (thread_.joinable()) {
-        if (!settings_.finished) {
-            return false;
-        }
-        thread_.join();
+    if (running_) {
+        return false;
     }
+    if (thread_.joinable()) {
+        thread_.join();  // its body has returned: only the thread itself is left
+    }
+    running_ = true;
     thread_ = std::thread([this, body = std::move(body)] {
         platform::SetIdlePriority();
         result_ = body();
+        running_ = false;
     });
     return true;
 }

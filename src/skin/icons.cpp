@@ -5,6 +5,7 @@
 #include <QPainterPath>
 #include <QPixmap>
 #include <QStyle>
+#include <cmath>
 
 namespace disctrove::skin {
 
@@ -66,10 +67,92 @@ QIcon EncoderIcon(EncoderKind kind) {
     });
 }
 
+namespace {
+
+// The player's glyphs: one dark colour, drawn on the same square as the commands.
+void Glyph(QPainter& p, const QPolygonF& shape) {
+    p.setPen(Qt::NoPen);
+    p.setBrush(QColor(70, 70, 80));
+    p.drawPolygon(shape);
+}
+
+QIcon RefreshIcon() {
+    return Painted([](QPainter& p) {  // two arrows chasing each other round a circle
+        const QColor blue(40, 110, 190);
+        p.setPen(QPen(blue, 3.5, Qt::SolidLine, Qt::FlatCap));
+        p.setBrush(Qt::NoBrush);
+        const QRectF ring(6, 6, 20, 20);
+        p.drawArc(ring, 20 * 16, 140 * 16);
+        p.drawArc(ring, 200 * 16, 140 * 16);
+        p.setPen(Qt::NoPen);
+        p.setBrush(blue);
+        p.drawPolygon(QPolygonF({{3, 11}, {11, 11}, {7, 18}}));
+        p.drawPolygon(QPolygonF({{29, 21}, {21, 21}, {25, 14}}));
+    });
+}
+
+QIcon StopIcon() {
+    return Painted([](QPainter& p) {  // a red octagon with a white bar
+        QPolygonF octagon;
+        for (int i = 0; i < 8; ++i) {
+            const double angle = (22.5 + 45.0 * i) * 3.14159265358979 / 180.0;
+            octagon << QPointF(16 + 14 * std::cos(angle), 16 + 14 * std::sin(angle));
+        }
+        p.setPen(QPen(QColor(150, 20, 20), 1.5));
+        p.setBrush(QColor(210, 45, 45));
+        p.drawPolygon(octagon);
+        p.setPen(Qt::NoPen);
+        p.setBrush(Qt::white);
+        p.drawRect(QRectF(8, 14, 16, 4));
+    });
+}
+
+QIcon TrackSettingsIcon() {
+    return Painted([](QPainter& p) {  // a page with lines and a small note on it
+        p.setPen(QPen(QColor(90, 90, 110), 1.5));
+        p.setBrush(QColor(250, 250, 252));
+        p.drawRect(QRectF(6, 3, 20, 26));
+        p.setPen(QPen(QColor(120, 120, 135), 2));
+        for (int line = 0; line < 4; ++line) {
+            p.drawLine(QPointF(10, 9 + line * 5), QPointF(22, 9 + line * 5));
+        }
+        p.setPen(Qt::NoPen);
+        p.setBrush(QColor(200, 110, 40));
+        p.drawEllipse(QRectF(17, 20, 7, 6));
+        p.drawRect(QRectF(22, 12, 2, 11));
+    });
+}
+
+QIcon OptionsIcon() {
+    return Painted([](QPainter& p) {  // a gear
+        QPainterPath gear;
+        constexpr int kTeeth = 8;
+        for (int i = 0; i < kTeeth * 2; ++i) {
+            const double radius = i % 2 == 0 ? 14.0 : 10.5;
+            for (const double step : {-0.17, 0.17}) {
+                const double angle = (i + 0.5 + step) * 3.14159265358979 / kTeeth;
+                const QPointF point(16 + radius * std::cos(angle), 16 + radius * std::sin(angle));
+                if (gear.elementCount() == 0) {
+                    gear.moveTo(point);
+                } else {
+                    gear.lineTo(point);
+                }
+            }
+        }
+        gear.closeSubpath();
+        gear.addEllipse(QRectF(11, 11, 10, 10));
+        p.setPen(QPen(QColor(60, 60, 75), 1.2));
+        p.setBrush(QColor(140, 150, 170));
+        p.drawPath(gear);
+    });
+}
+
+}  // namespace
+
 QIcon IconFor(CommandIcon command) {
     switch (command) {
         case CommandIcon::refresh:
-            return Themed("view-refresh", QStyle::SP_BrowserReload);
+            return RefreshIcon();
         case CommandIcon::cddb:
             return Painted([](QPainter& p) {  // a disc with a magnifying glass
                 Disc(p, QColor(185, 210, 240));
@@ -95,11 +178,12 @@ QIcon IconFor(CommandIcon command) {
                 p.drawPath(arrow);
             });
         case CommandIcon::stop:
-            return Themed("process-stop", QStyle::SP_BrowserStop);
+        case CommandIcon::stopWork:
+            return StopIcon();
         case CommandIcon::trackSettings:
-            return Themed("document-properties", QStyle::SP_FileDialogDetailedView);
+            return TrackSettingsIcon();
         case CommandIcon::options:
-            return Themed("preferences-system", QStyle::SP_ComputerIcon);
+            return OptionsIcon();
         case CommandIcon::markAll:
             return Painted([](QPainter& p) {  // ticked boxes
                 for (int row = 0; row < 2; ++row) {
@@ -114,26 +198,27 @@ QIcon IconFor(CommandIcon command) {
                 }
             });
         case CommandIcon::play:
-            return Themed("media-playback-start", QStyle::SP_MediaPlay);
+        case CommandIcon::startWork:
+            return Painted([](QPainter& p) { Glyph(p, QPolygonF({{9, 5}, {27, 16}, {9, 27}})); });
         case CommandIcon::playerStop:
-            return Themed("media-playback-stop", QStyle::SP_MediaStop);
+            return Painted([](QPainter& p) { Glyph(p, QPolygonF(QRectF(7, 7, 18, 18))); });
         case CommandIcon::previous:
-            return Themed("media-skip-backward", QStyle::SP_MediaSkipBackward);
+            return Painted([](QPainter& p) {
+                Glyph(p, QPolygonF(QRectF(5, 7, 4, 18)));
+                Glyph(p, QPolygonF({{26, 7}, {10, 16}, {26, 25}}));
+            });
         case CommandIcon::next:
-            return Themed("media-skip-forward", QStyle::SP_MediaSkipForward);
+            return Painted([](QPainter& p) {
+                Glyph(p, QPolygonF({{6, 7}, {22, 16}, {6, 25}}));
+                Glyph(p, QPolygonF(QRectF(23, 7, 4, 18)));
+            });
         case CommandIcon::eject:
             return Painted([](QPainter& p) {
-                p.setPen(Qt::NoPen);
-                p.setBrush(QColor(70, 70, 80));
-                p.drawPolygon(QPolygonF({{16, 6}, {28, 19}, {4, 19}}));
-                p.drawRect(QRectF(4, 22, 24, 4));
+                Glyph(p, QPolygonF({{16, 6}, {28, 19}, {4, 19}}));
+                Glyph(p, QPolygonF(QRectF(4, 22, 24, 4)));
             });
         case CommandIcon::browse:
             return Themed("folder-open", QStyle::SP_DirOpenIcon);
-        case CommandIcon::startWork:
-            return Themed("media-playback-start", QStyle::SP_MediaPlay);
-        case CommandIcon::stopWork:
-            return Themed("process-stop", QStyle::SP_BrowserStop);
         case CommandIcon::closeDialog:
             return Themed("window-close", QStyle::SP_DialogCloseButton);
     }

@@ -18,6 +18,7 @@
 #include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <optional>
 
 #include "app/share_path.h"
 #include "disc/cddb_reply_parser.h"
@@ -117,24 +118,30 @@ MainWindow::~MainWindow() {
 }
 
 void MainWindow::BuildMenus() {
-    const auto add = [this](QMenu* menu, const QString& text, const QKeySequence& key, auto slot) {
+    const auto add = [this](QMenu* menu, const QString& text, const QKeySequence& key, auto slot,
+                            std::optional<Command> command = std::nullopt) {
         QAction* action = menu->addAction(text);
         action->setShortcut(key);
         connect(action, &QAction::triggered, this, slot);
+        if (command) {
+            commandActions_.emplace_back(*command, action);
+        }
         return action;
     };
     QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
     add(file, QStringLiteral("&Refresh CD-ROM"), QKeySequence(Qt::Key_F5),
-        &MainWindow::RefreshCommand);
+        &MainWindow::RefreshCommand, Command::refresh);
     add(file, QStringLiteral("Ri&p marked tracks"), QKeySequence(QStringLiteral("Ctrl+R")),
-        &MainWindow::RipCommand);
+        &MainWindow::RipCommand, Command::rip);
     stopAction_ = add(file, QStringLiteral("&Stop ripping"), QKeySequence(QStringLiteral("Ctrl+S")),
-                      &MainWindow::StopCommand);
+                      &MainWindow::StopCommand, Command::stop);
     add(file, QStringLiteral("&Get CDDB Info"), QKeySequence(QStringLiteral("Ctrl+I")),
-        &MainWindow::CddbCommand);
+        &MainWindow::CddbCommand, Command::cddb);
     file->addSeparator();
-    add(file, QStringLiteral("&Encode WAV file..."), QKeySequence(), &MainWindow::EncodeWavCommand);
-    add(file, QStringLiteral("&Decode OGG file..."), QKeySequence(), &MainWindow::DecodeOggCommand);
+    add(file, QStringLiteral("&Encode WAV file..."), QKeySequence(), &MainWindow::EncodeWavCommand,
+        Command::conversions);
+    add(file, QStringLiteral("&Decode OGG file..."), QKeySequence(), &MainWindow::DecodeOggCommand,
+        Command::conversions);
     file->addSeparator();
     QAction* exit = file->addAction(QStringLiteral("E&xit"));
     exit->setShortcut(QKeySequence(QStringLiteral("Alt+F4")));
@@ -142,14 +149,14 @@ void MainWindow::BuildMenus() {
 
     QMenu* edit = menuBar()->addMenu(QStringLiteral("&Edit"));
     add(edit, QStringLiteral("&Track settings..."), QKeySequence(QStringLiteral("Ctrl+T")),
-        &MainWindow::TrackSettingsCommand);
+        &MainWindow::TrackSettingsCommand, Command::trackSettings);
     edit->addSeparator();
     add(edit, QStringLiteral("&Mark all tracks"), QKeySequence(QStringLiteral("Ctrl+M")),
-        &MainWindow::MarkAll);
+        &MainWindow::MarkAll, Command::marks);
     add(edit, QStringLiteral("&Unmark all tracks"), QKeySequence(QStringLiteral("Ctrl+U")),
-        &MainWindow::UnmarkAll);
+        &MainWindow::UnmarkAll, Command::marks);
     add(edit, QStringLiteral("Re&verse marks"), QKeySequence(QStringLiteral("Ctrl+V")),
-        &MainWindow::ReverseMarks);
+        &MainWindow::ReverseMarks, Command::marks);
     edit->addSeparator();
     add(edit, QStringLiteral("Select &all tracks"), QKeySequence(QStringLiteral("Ctrl+A")),
         &MainWindow::SelectAllRows);
@@ -158,18 +165,15 @@ void MainWindow::BuildMenus() {
     QMenu* options = menuBar()->addMenu(QStringLiteral("&Options"));
     const auto openOn = [this](OptionsTab tab) { return [this, tab] { OptionsCommand(tab); }; };
     add(options, QStringLiteral("&Global..."), QKeySequence(QStringLiteral("Ctrl+O")),
-        openOn(OptionsTab::misc));
+        openOn(OptionsTab::misc), Command::options);
     options->addSeparator();
-    add(options, QStringLiteral("&Output..."), QKeySequence(), openOn(OptionsTab::output));
-    add(options, QStringLiteral("WA&V format settings..."), QKeySequence(),
-        openOn(OptionsTab::wav));
-    add(options, QStringLiteral("&OGG format settings..."), QKeySequence(),
-        openOn(OptionsTab::ogg));
-    add(options, QStringLiteral("&MP3 format settings..."), QKeySequence(),
-        openOn(OptionsTab::mp3));
-    add(options, QStringLiteral("&WMA format settings..."), QKeySequence(),
-        openOn(OptionsTab::wma));
-    add(options, QStringLiteral("&CDDB settings..."), QKeySequence(), openOn(OptionsTab::cddb));
+    const std::pair<const char*, OptionsTab> pages[] = {
+        {"&Output...", OptionsTab::output},           {"WA&V format settings...", OptionsTab::wav},
+        {"&OGG format settings...", OptionsTab::ogg}, {"&MP3 format settings...", OptionsTab::mp3},
+        {"&WMA format settings...", OptionsTab::wma}, {"&CDDB settings...", OptionsTab::cddb}};
+    for (const auto& [text, tab] : pages) {
+        add(options, QString::fromLatin1(text), QKeySequence(), openOn(tab), Command::options);
+    }
 
     QMenu* help = menuBar()->addMenu(QStringLiteral("&Help"));
     add(help, QStringLiteral("&Contents"), QKeySequence(), &MainWindow::ShowHelpContents);
@@ -178,15 +182,19 @@ void MainWindow::BuildMenus() {
     add(help, QStringLiteral("About Disctrove..."), QKeySequence(), &MainWindow::ShowAbout);
 
     contextMenu_ = new QMenu(this);
-    connect(contextMenu_->addAction(QStringLiteral("Track settings...")), &QAction::triggered, this,
-            &MainWindow::TrackSettingsCommand);
+    const auto addContext = [this](const QString& text, auto* receiver, auto slot,
+                                   Command command) {
+        QAction* action = contextMenu_->addAction(text);
+        connect(action, &QAction::triggered, receiver, slot);
+        commandActions_.emplace_back(command, action);
+    };
+    addContext(QStringLiteral("Track settings..."), this, &MainWindow::TrackSettingsCommand,
+               Command::trackSettings);
     contextMenu_->addSeparator();
     connect(contextMenu_->addAction(QStringLiteral("Mark/unmark track")), &QAction::triggered, this,
             &MainWindow::ToggleCurrentMark);
-    connect(contextMenu_->addAction(QStringLiteral("Play")), &QAction::triggered, player_,
-            &CdPlayer::PlayTrack);
-    connect(contextMenu_->addAction(QStringLiteral("Stop")), &QAction::triggered, player_,
-            &CdPlayer::StopPlayback);
+    addContext(QStringLiteral("Play"), player_, &CdPlayer::PlayTrack, Command::play);
+    addContext(QStringLiteral("Stop"), player_, &CdPlayer::StopPlayback, Command::player);
 }
 
 QWidget* MainWindow::BuildControls() {
@@ -194,8 +202,11 @@ QWidget* MainWindow::BuildControls() {
     driveBox_ = new QComboBox(central);
     driveBox_->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
     driveBox_->setMinimumContentsLength(28);
+    connect(driveBox_, &QComboBox::activated, this, &MainWindow::OnDriveChosen);
     encoderBox_ = new QComboBox(central);
     connect(encoderBox_, &QComboBox::activated, this, &MainWindow::OnEncoderChosen);
+    commandWidgets_.emplace_back(Command::boxes, driveBox_);
+    commandWidgets_.emplace_back(Command::boxes, encoderBox_);
 
     auto* boxes = new QHBoxLayout;
     auto* driveLabel = new QLabel(QStringLiteral("&Drive:"), central);
@@ -226,45 +237,55 @@ QWidget* MainWindow::BuildControls() {
     header->setSectionResizeMode(kTimeColumn, QHeaderView::ResizeToContents);
     header->setSectionResizeMode(kEncoderColumn, QHeaderView::ResizeToContents);
     header->resizeSection(kStatusColumn, 90);
-    connect(trackList_, &QTableWidget::itemSelectionChanged, this, &MainWindow::OnRowChanged);
+    connect(trackList_, &QTableWidget::itemSelectionChanged, this, &MainWindow::OnSelectionChanged);
     connect(trackList_, &QTableWidget::itemChanged, this, &MainWindow::OnRowChanged);
     connect(trackList_, &QWidget::customContextMenuRequested, this, &MainWindow::OnContextMenu);
 
     auto* buttons = new QHBoxLayout;
-    const auto button = [&](skin::CommandIcon icon, const char* text, const char* tip, auto slot) {
+    const auto button = [&](skin::CommandIcon icon, const char* text, const char* tip, auto slot,
+                            Command command) {
         QToolButton* b =
             CommandButton(central, icon, QString::fromLatin1(text), QString::fromLatin1(tip));
         connect(b, &QToolButton::clicked, this, slot);
         buttons->addWidget(b);
+        commandWidgets_.emplace_back(command, b);
     };
-    button(skin::CommandIcon::refresh, "Refresh", "Refresh CD", &MainWindow::RefreshCommand);
-    button(skin::CommandIcon::cddb, "CDDB", "Get CDDB info", &MainWindow::CddbCommand);
-    button(skin::CommandIcon::rip, "Rip", "Rip marked tracks", &MainWindow::RipCommand);
-    button(skin::CommandIcon::stop, "Stop", "Stop ripping", &MainWindow::StopCommand);
-    button(skin::CommandIcon::markAll, "Mark all", "Select/Unselect All", &MainWindow::MarkAll);
+    button(skin::CommandIcon::refresh, "Refresh", "Refresh CD", &MainWindow::RefreshCommand,
+           Command::refresh);
+    button(skin::CommandIcon::cddb, "CDDB", "Get CDDB info", &MainWindow::CddbCommand,
+           Command::cddb);
+    button(skin::CommandIcon::rip, "Rip", "Rip marked tracks", &MainWindow::RipCommand,
+           Command::rip);
+    button(skin::CommandIcon::stop, "Stop", "Stop ripping", &MainWindow::StopCommand,
+           Command::stop);
+    button(skin::CommandIcon::markAll, "Mark all", "Select/Unselect All", &MainWindow::MarkAll,
+           Command::marks);
     buttons->addStretch(1);
     button(skin::CommandIcon::trackSettings, "Track", "Track settings",
-           &MainWindow::TrackSettingsCommand);
-    button(skin::CommandIcon::options, "Options", "Global options",
-           [this] { OptionsCommand(OptionsTab::misc); });
+           &MainWindow::TrackSettingsCommand, Command::trackSettings);
+    button(
+        skin::CommandIcon::options, "Options", "Global options",
+        [this] { OptionsCommand(OptionsTab::misc); }, Command::options);
 
     // The CD player and the volume.
     auto* player = new QHBoxLayout;
-    const auto playerButton = [&](skin::CommandIcon icon, const char* tip,
-                                  void (CdPlayer::*command)()) {
+    const auto playerButton = [&](skin::CommandIcon icon, const char* tip, void (CdPlayer::*slot)(),
+                                  Command command) {
         auto* b = new QToolButton(central);
         b->setIcon(skin::IconFor(icon));
         b->setIconSize(QSize(20, 20));
         b->setToolTip(QString::fromLatin1(tip));
         b->setAutoRaise(true);
-        connect(b, &QToolButton::clicked, player_, command);
+        connect(b, &QToolButton::clicked, player_, slot);
         player->addWidget(b);
+        commandWidgets_.emplace_back(command, b);
     };
-    playerButton(skin::CommandIcon::play, "Play track", &CdPlayer::PlayTrack);
-    playerButton(skin::CommandIcon::playerStop, "Stop", &CdPlayer::StopPlayback);
-    playerButton(skin::CommandIcon::previous, "Previous track", &CdPlayer::PreviousTrack);
-    playerButton(skin::CommandIcon::next, "Next track", &CdPlayer::NextTrack);
-    playerButton(skin::CommandIcon::eject, "Eject", &CdPlayer::EjectDisc);
+    playerButton(skin::CommandIcon::play, "Play track", &CdPlayer::PlayTrack, Command::play);
+    playerButton(skin::CommandIcon::playerStop, "Stop", &CdPlayer::StopPlayback, Command::player);
+    playerButton(skin::CommandIcon::previous, "Previous track", &CdPlayer::PreviousTrack,
+                 Command::player);
+    playerButton(skin::CommandIcon::next, "Next track", &CdPlayer::NextTrack, Command::player);
+    playerButton(skin::CommandIcon::eject, "Eject", &CdPlayer::EjectDisc, Command::player);
     player->addWidget(position_, 3);
     player->addSpacing(12);
     player->addWidget(new QLabel(QStringLiteral("Volume:"), central));
@@ -349,12 +370,17 @@ void MainWindow::WriteRow(int row) {
 
 void MainWindow::RewriteRows() {
     const QSignalBlocker quiet(trackList_);
+    // The selection is set as a whole: selecting row by row would follow the keyboard's
+    // modifiers (Ctrl held for a shortcut toggles rows) and replace the rows selected before.
+    QItemSelection selection;
     for (int row = 0; row < trackList_->rowCount(); ++row) {
         WriteRow(row);
         if (settings_.tracks[static_cast<size_t>(row)].selected) {
-            trackList_->selectRow(row);
+            selection.select(trackList_->model()->index(row, 0),
+                             trackList_->model()->index(row, kStatusColumn));
         }
     }
+    trackList_->selectionModel()->select(selection, QItemSelectionModel::ClearAndSelect);
     trackList_->viewport()->update();
 }
 
@@ -376,19 +402,19 @@ void MainWindow::Refresh() {
     player_->StopPlayback();
     player_->ResetTrack();
     ShowStatus(QStringLiteral("Refreshing CD..."));
+    // A look-up still on its way was made for the disc read before: its reply names nothing now.
+    lookup_.Cancel();
     refreshOk_ = true;
     lookedUp_ = false;
-    if (RefreshDisc(settings_) != RefreshResult::ready) {
-        savedStatus_ = QString::fromLatin1(kNoAudioCdText);
-        ShowStatus(savedStatus_);
-        RefillList();
+    const bool read = RefreshDisc(settings_) == RefreshResult::ready;
+    if (!read) {
         refreshOk_ = false;
         lookedUp_ = true;  // nothing to look up until a disc is read
-        return;
     }
-    RefillList();
-    savedStatus_ = QString::fromLatin1(kReadyText);
+    savedStatus_ = QString::fromLatin1(read ? kReadyText : kNoAudioCdText);
     ShowStatus(savedStatus_);
+    RefillList();
+    UpdateCommands();
 }
 
 void MainWindow::RefreshCommand() {
@@ -415,9 +441,15 @@ void MainWindow::CddbCommand() {
     if (!lookup_.Start()) {
         ShowStatus(savedStatus_);  // an earlier look-up is still on its way
     }
+    UpdateCommands();
 }
 
 void MainWindow::OnCddbDone() {
+    if (!lookup_.TakeReply()) {
+        // A look-up cancelled by a refresh, or made for a disc no longer in the list.
+        UpdateCommands();
+        return;
+    }
     settings_.cddbRunning = 0;
     if (!settings_.cddbReply.empty()) {
         ParseCddbReply(settings_.cddbReply, settings_);
@@ -426,10 +458,11 @@ void MainWindow::OnCddbDone() {
         lookedUp_ = true;
     }
     ShowStatus(savedStatus_);
+    UpdateCommands();
 }
 
 void MainWindow::RipCommand() {
-    if (Busy()) {
+    if (Busy() || worker_.Running()) {
         return;
     }
     player_->StopPlayback();
@@ -448,7 +481,19 @@ void MainWindow::RipCommand() {
     RefillList();
     savedStatus_ = statusText();
     ShowStatus(QString::fromLatin1(kRippingText));
-    worker_.Start([this] { return RunRipWorker(context_); });
+    if (!worker_.Start([this] { return RunRipWorker(context_); })) {
+        // Nothing started: nothing may claim to run.
+        settings_.ripping = 0;
+        settings_.finished = 1;
+        for (Track& track : settings_.tracks) {
+            if (track.marked) {
+                track.status = kStatusNone;
+            }
+        }
+        RefillList();
+        ShowStatus(savedStatus_);
+    }
+    UpdateCommands();
 }
 
 void MainWindow::StopCommand() {
@@ -461,6 +506,7 @@ void MainWindow::StopCommand() {
     ShowStatus(QString::fromLatin1(kWaitingForWorkerText));
     WaitForWorker();
     ShowStatus(savedStatus_);
+    UpdateCommands();
 }
 
 void MainWindow::WaitForWorker() {
@@ -478,7 +524,9 @@ void MainWindow::OnTrackProgress(int position, int status) {
 
 void MainWindow::OnWorkFinished() {
     settings_.ripping = 0;
+    worker_.Join();  // the worker has posted its last word: the next Rip starts a new one
     ShowStatus(savedStatus_);
+    UpdateCommands();
 }
 
 void MainWindow::MarkAll() {
@@ -545,6 +593,71 @@ void MainWindow::OnEncoderChosen(int kind) {
     RewriteRows();
 }
 
+void MainWindow::OnSelectionChanged() {
+    // The model follows the list's selection, so rewriting the rows keeps what the user chose.
+    for (int row = 0; row < trackList_->rowCount(); ++row) {
+        if (static_cast<size_t>(row) < settings_.tracks.size()) {
+            const QTableWidgetItem* item = trackList_->item(row, kTitleColumn);
+            settings_.tracks[static_cast<size_t>(row)].selected =
+                item != nullptr && item->isSelected() ? 1 : 0;
+        }
+    }
+    OnRowChanged();
+}
+
+void MainWindow::OnDriveChosen(int index) {
+    if (Busy()) {
+        // The list must belong to the drive a running rip reads.
+        const QSignalBlocker quiet(driveBox_);
+        driveBox_->setCurrentIndex(settings_.Cdrom);
+        return;
+    }
+    if (index != settings_.Cdrom) {
+        RefreshCommand();  // the list now shows the disc of the chosen drive, as F5 would
+    }
+}
+
+void MainWindow::UpdateCommands() {
+    const bool ripping = Busy();
+    const bool disc = !settings_.tracks.empty();
+    const bool lookupRuns = settings_.cddbRunning != 0 || lookup_.Busy();
+    const auto enabled = [&](Command command) {
+        switch (command) {
+            case Command::stop:
+                return ripping;
+            case Command::cddb:
+                return !ripping && disc && !lookedUp_ && !lookupRuns;
+            case Command::rip:
+            case Command::trackSettings:
+            case Command::marks:
+            case Command::play:
+                return !ripping && disc;
+            case Command::refresh:
+            case Command::options:
+            case Command::conversions:
+            case Command::boxes:
+            case Command::player:
+                return !ripping;
+        }
+        return true;
+    };
+    for (const auto& [command, widget] : commandWidgets_) {
+        widget->setEnabled(enabled(command));
+    }
+    for (const auto& [command, action] : commandActions_) {
+        action->setEnabled(enabled(command));
+    }
+}
+
+QAction* MainWindow::menuAction(const QString& text) const {
+    for (QAction* action : menuBar()->findChildren<QAction*>()) {
+        if (action->text().remove(QLatin1Char('&')) == text) {
+            return action;
+        }
+    }
+    return nullptr;
+}
+
 void MainWindow::OnRowChanged() {
     const int row = trackList_->currentRow();
     if (row >= 0 && static_cast<size_t>(row) < settings_.tracks.size()) {
@@ -573,6 +686,7 @@ void MainWindow::OptionsCommand(OptionsTab first) {
     RefillList();
     ShowEncoder(settings_.Encoder);
     UpdateFreeSpace();
+    UpdateCommands();
 }
 
 void MainWindow::TrackSettingsCommand() {
@@ -627,6 +741,13 @@ void MainWindow::ShowAbout() {
     about.setWindowTitle(QStringLiteral("About Disctrove"));
     about.setIconPixmap(skin::AppIcon().pixmap(64, 64));
     about.setText(QString::fromLatin1(kAboutText));
+    // A message box is as wide as its text; the title bar needs room for the title too, and
+    // for the window's own icon and buttons beside it.
+    const int titleWidth = about.fontMetrics().horizontalAdvance(about.windowTitle()) + 160;
+    if (auto* grid = qobject_cast<QGridLayout*>(about.layout())) {
+        grid->addItem(new QSpacerItem(titleWidth, 0, QSizePolicy::Minimum, QSizePolicy::Fixed),
+                      grid->rowCount(), 0, 1, grid->columnCount());
+    }
     about.exec();
 }
 

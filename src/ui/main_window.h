@@ -5,6 +5,8 @@
 #include <QMainWindow>
 #include <QString>
 #include <memory>
+#include <utility>
+#include <vector>
 
 #include "app/settings.h"
 #include "disc/cddb_lookup.h"
@@ -43,6 +45,8 @@ class MainWindow : public QMainWindow {
     QString statusText() const;
     QString freeSpaceText() const;
     QAction* stopAction() const { return stopAction_; }
+    // The menu action whose text (without its "&") is `text`; null when there is none.
+    QAction* menuAction(const QString& text) const;
     CdPlayer* player() const { return player_; }
     QSlider* positionSlider() const { return position_; }
     VolumeSlider* volumeSlider() const { return volume_; }
@@ -83,6 +87,8 @@ class MainWindow : public QMainWindow {
     void ShowStatus(const QString& text);
     void ShowEncoder(int kind);
     void WaitForWorker();
+    // Shows as disabled every command that cannot act now (during a rip, without a disc, ...).
+    void UpdateCommands();
     bool Busy() const { return settings_.ripping != 0; }
     int FirstSelectedRow() const;
     // A file conversion: its choice dialog, then, with a source, its progress dialog.
@@ -93,6 +99,8 @@ class MainWindow : public QMainWindow {
     void OnCddbDone();
     void OnEncoderChosen(int kind);
     void OnRowChanged();
+    void OnSelectionChanged();
+    void OnDriveChosen(int index);
     void OnContextMenu(const QPoint& point);
     void OpenHelp(const char* page, const char* missingMessage);
 
@@ -114,6 +122,23 @@ class MainWindow : public QMainWindow {
     QLabel* freeSpacePane_ = nullptr;
     QMenu* contextMenu_ = nullptr;
     QAction* stopAction_ = nullptr;
+    // The commands that are shown disabled when they cannot act, each with its menu action and
+    // button (or box).
+    enum class Command {
+        refresh,
+        cddb,
+        rip,
+        stop,
+        trackSettings,
+        options,
+        marks,
+        conversions,
+        boxes,
+        play,
+        player,
+    };
+    std::vector<std::pair<Command, QWidget*>> commandWidgets_;
+    std::vector<std::pair<Command, QAction*>> commandActions_;
     QSlider* position_ = nullptr;
     VolumeSlider* volume_ = nullptr;
     CdPlayer* player_ = nullptr;

@@ -34,6 +34,7 @@ TrackSettingsDialog::TrackSettingsDialog(Settings& settings, QWidget* parent)
     title_ = new QLineEdit(current != nullptr ? QString::fromStdString(current->title) : QString(),
                            this);
     title_->setMinimumWidth(300);
+    openedTitle_ = title_->text();
     stack_ = new QStackedWidget(this);
     for (int kind = kEncoderWav; kind <= kEncoderWma; ++kind) {
         pages_[static_cast<size_t>(kind)] =
@@ -68,7 +69,8 @@ void TrackSettingsDialog::Store() {
     for (const FormatPage* page : pages_) {
         page->Store(settings_.pageFormats);
     }
-    if (Track* current = CurrentTrack(settings_)) {
+    Track* current = CurrentTrack(settings_);
+    if (current != nullptr && title_->text() != openedTitle_) {
         current->title = title_->text().toStdString();
     }
     const auto kind = static_cast<EncoderKind>(encoder_->currentIndex());

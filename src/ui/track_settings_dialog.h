@@ -35,6 +35,7 @@ class TrackSettingsDialog : public QDialog {
     Settings& settings_;
     QComboBox* encoder_;
     QLineEdit* title_;
+    QString openedTitle_;  // a title left as it was does not undo a CDDB reply meanwhile
     QStackedWidget* stack_;
     std::array<FormatPage*, 4> pages_{};
 };

@@ -271,6 +271,9 @@ void CddbServer::Handle(int connection) {
             return;
         }
     }
+    while (holding_ && !stop_) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
     std::string answer;
     if (request.proxied && !login.empty() &&
         request.proxyAuthorization != "Basic " + Base64(login)) {

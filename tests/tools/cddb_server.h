@@ -37,6 +37,8 @@ class CddbServer {
     void SetRawAnswer(const std::string& commandStart, const std::string& body);
     // Accepts connections but never answers them.
     void SetStalling(bool stalling) { stalling_ = stalling; }
+    // Holds answers back until holding ends (the request is recorded at once).
+    void SetHolding(bool holding) { holding_ = holding; }
     // Refuses protocol levels above `level` (as servers older than level 6 do).
     void SetHighestLevel(char level) { highestLevel_ = level; }
 
@@ -54,6 +56,7 @@ class CddbServer {
     uint16_t port_ = 0;
     std::atomic<bool> stop_{false};
     std::atomic<bool> stalling_{false};
+    std::atomic<bool> holding_{false};
     std::atomic<char> highestLevel_{'6'};
     mutable std::mutex mutex_;
     std::string proxyLogin_;

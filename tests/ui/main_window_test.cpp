@@ -1,16 +1,22 @@
 // The desktop program's main window, on the offscreen platform, with scripted answers.
 #include <QApplication>
 #include <QComboBox>
+#include <QDialogButtonBox>
 #include <QDir>
+#include <QLineEdit>
+#include <QPushButton>
 #include <QTableWidget>
 #include <QTimer>
 #include <QToolButton>
 #include <QtTest>
+#include <chrono>
 #include <filesystem>
+#include <thread>
 
 #include "app/settings_file.h"
 #include "app/settings_path.h"
 #include "disc/disc.h"
+#include "modal.h"
 #include "platform/cdrom/cdrom.h"
 #include "platform/system/single_instance.h"
 #include "rip/naming.h"
@@ -19,8 +25,11 @@
 #include "support/temp_dir.h"
 #include "tools/cddb_server.h"
 #include "tools/cue_image.h"
+#include "track_list.h"
 #include "ui/application.h"
 #include "ui/main_window.h"
+#include "ui/options/misc_page.h"
+#include "ui/options/options_dialog.h"
 
 namespace disctrove {
 
@@ -53,8 +62,16 @@ class MainWindowTest : public QObject {
     void UseImage(const std::string& image) {
         std::string problem;
         QVERIFY2(platform::AddDiscImage(image, problem), problem.c_str());
+        settings_->drives.clear();
         BuildDriveList(*settings_);
         settings_->Cdrom = static_cast<int32_t>(settings_->drives.size()) - 1;
+    }
+    // Makes the CDDB server of the test know the disc now in the chosen drive by `entry`.
+    void AddCddbEntry(const std::string& entry) {
+        char id[16];
+        std::snprintf(id, sizeof id, "%08x", ReadCurrentDiscId(*settings_, settings_->Cdrom));
+        std::filesystem::create_directories(Path("cddb/rock"));
+        testing::WriteWholeFile(Path(std::string("cddb/rock/") + id), entry);
     }
     static QString Cell(const ui::MainWindow& window, int row, int column) {
         const QTableWidgetItem* item = window.trackList()->item(row, column);
@@ -62,6 +79,20 @@ class MainWindowTest : public QObject {
     }
     static bool Checked(const ui::MainWindow& window, int row) {
         return window.trackList()->item(row, 0)->checkState() == Qt::Checked;
+    }
+    // The user picks drive `index` in the drive box, with the keyboard.
+    static void ChooseDrive(ui::MainWindow& window, int index) {
+        QComboBox* box = window.driveBox();
+        while (box->currentIndex() < index) {
+            QTest::keyClick(box, Qt::Key_Down);
+        }
+    }
+    static QString Enabled(const ui::MainWindow& window, const QStringList& commands) {
+        QString states;
+        for (const QString& command : commands) {
+            states += window.menuAction(command)->isEnabled() ? '+' : '-';
+        }
+        return states;
     }
 
   private slots:
@@ -85,8 +116,9 @@ class MainWindowTest : public QObject {
         delete dir_;
     }
 
-    void startUpWithoutADrive() {
-        SetSettingsPathOverride(Path("dt.ini"));
+    // Runs the desktop program with `arguments` until its window shows, then closes it; returns
+    // how many drives the window listed (-1 when none showed).
+    int RunAndClose(QStringList arguments) {
         int drives = -1;
         const QObject guard;  // the timer must not outlive `drives` if the start fails early
         QTimer::singleShot(100, &guard, [&drives] {
@@ -97,12 +129,51 @@ class MainWindowTest : public QObject {
                 }
             }
         });
-        QCOMPARE(ui::RunDisctrove({QStringLiteral("disctrove")}, dialogs_), 0);
+        arguments.prepend(QStringLiteral("disctrove"));
+        arguments << QStringLiteral("--settings") << QString::fromStdString(Path("dt.ini"));
+        [&] { QCOMPARE(ui::RunDisctrove(arguments, dialogs_), 0); }();
+        SetSettingsPathOverride("");
+        platform::ClearDiscImages();
+        return drives;
+    }
+
+    void startUpWithoutADrive() {
+        QCOMPARE(RunAndClose({}), 0);
         QCOMPARE(dialogs_.informed, QStringList{QStringLiteral("Couldn't find any CD-ROM drives")});
-        QCOMPARE(drives, 0);
         // The first start wrote every key; the end wrote them again.
         QVERIFY(testing::ReadWholeFile(Path("dt.ini")).find("WAVEncoder=MP3") != std::string::npos);
-        SetSettingsPathOverride("");
+    }
+
+    void startsAndEndsKeepTheUsersFiles() {
+        // A disc image is chosen for the session only: the file keeps the user's own drive.
+        testing::WriteWholeFile(Path("dt.ini"), "[GENERAL]\nCdrom=3\n");
+        const std::string cue = testing::MakeCueImage(dir_->path(), "disc", {{false, 75}});
+        QCOMPARE(RunAndClose({QStringLiteral("--image"), QString::fromStdString(cue)}), 1);
+        QVERIFY(testing::ReadWholeFile(Path("dt.ini")).find("Cdrom=3\n") != std::string::npos);
+
+        // A file made read-only is left as it is, and the user told so.
+        testing::WriteWholeFile(Path("dt.ini"), "[GENERAL]\nEncoder=OGG\n");
+        std::filesystem::permissions(Path("dt.ini"), std::filesystem::perms::owner_read);
+        dialogs_.informed.clear();
+        QCOMPARE(RunAndClose({}), 0);
+        QCOMPARE(testing::ReadWholeFile(Path("dt.ini")), std::string("[GENERAL]\nEncoder=OGG\n"));
+        QVERIFY(dialogs_.informed.last().startsWith(QStringLiteral("The settings could not be")));
+        std::filesystem::remove(Path("dt.ini"));
+
+        // A settings file that cannot be read is never replaced by the defaults.
+        std::filesystem::create_directories(Path("dt.ini"));
+        dialogs_.informed.clear();
+        QCOMPARE(RunAndClose({}), 0);
+        QVERIFY(std::filesystem::is_directory(Path("dt.ini")));
+        QVERIFY(dialogs_.informed.first().contains(QStringLiteral("could not be read")));
+        std::filesystem::remove(Path("dt.ini"));
+
+        // A lock file that cannot be made is no second copy: the program says why, and runs.
+        const testing::ScopedEnvironment noRuntimeDir("XDG_RUNTIME_DIR", Path("missing"));
+        dialogs_.informed.clear();
+        QCOMPARE(RunAndClose({}), 0);
+        QVERIFY(
+            dialogs_.informed.first().startsWith(QStringLiteral("Cannot create the lock file")));
     }
 
     void secondCopyIsRefused() {
@@ -171,12 +242,9 @@ class MainWindowTest : public QObject {
 
     void cddbNamesTheRows() {
         UseImage(testing::MakeCueImage(dir_->path(), "disc", {{false, 300}, {false, 200}}));
-        char id[16];
-        std::snprintf(id, sizeof id, "%08x", ReadCurrentDiscId(*settings_, settings_->Cdrom));
-        std::filesystem::create_directories(Path("cddb/rock"));
-        testing::WriteWholeFile(Path(std::string("cddb/rock/") + id),
-                                "DTITLE=Band / Record\nDYEAR=2001\nDGENRE=Rock\n"
-                                "TTITLE0=First\nTTITLE1=Second\n");
+        AddCddbEntry(
+            "DTITLE=AC/DC / Back in "
+            "Black\nDYEAR=1980\nDGENRE=Rock\nTTITLE0=First\nTTITLE1=Second\n");
         testing::CddbServer server(Path("cddb"));
         settings_->Server = "127.0.0.1";
         settings_->Port = server.port();
@@ -186,10 +254,59 @@ class MainWindowTest : public QObject {
         QTRY_COMPARE(Cell(window, 1, 0), QStringLiteral("Second"));
         QCOMPARE(Cell(window, 0, 0), QStringLiteral("First"));
         QCOMPARE(window.statusText(), QStringLiteral("Ready"));
-        QCOMPARE(QString::fromStdString(settings_->Artist), QStringLiteral("Band"));
+        QCOMPARE(QString::fromStdString(settings_->Artist), QStringLiteral("AC/DC"));
+        QCOMPARE(QString::fromStdString(settings_->Album), QStringLiteral("Back in Black"));
         QCOMPARE(settings_->cddbRunning, 0);
+        QVERIFY(!window.menuAction(QStringLiteral("Get CDDB Info"))->isEnabled());
         window.CddbCommand();  // looked up already: nothing happens
         QCOMPARE(window.statusText(), QStringLiteral("Ready"));
+    }
+
+    void lookUpEndingAfterAChangeOfDrive() {
+        UseImage(testing::MakeCueImage(dir_->path(), "first", {{false, 300}, {false, 200}}));
+        AddCddbEntry("DTITLE=Old / Disc\nTTITLE0=Old One\nTTITLE1=Old Two\n");
+        UseImage(testing::MakeCueImage(dir_->path(), "second", {{false, 150}}));  // unknown
+        settings_->Cdrom = 0;
+        settings_->Autocddb = 1;
+        testing::CddbServer server(Path("cddb"));
+        settings_->Server = "127.0.0.1";
+        settings_->Port = server.port();
+        ui::MainWindow window(*settings_, dialogs_);  // looks the first disc up at once
+        // The reply arrives while the window is busy: it is handled only after the change.
+        for (int wait = 0; wait < 500 && settings_->cddbRunning != 0; ++wait) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+        ChooseDrive(window, 1);
+        QCOMPARE(window.statusText(), QStringLiteral("Contacting CDDB server..."));  // free again
+        QTRY_COMPARE(window.statusText(), QStringLiteral("Ready"));
+        QTest::qWait(50);
+        QCOMPARE(Cell(window, 0, 0), QStringLiteral("Track 01"));  // never the other disc's names
+        QCOMPARE(settings_->Artist, std::string());
+        QCOMPARE(server.Requests().size(), size_t{3});  // first: query and read; second: query
+    }
+
+    void optionsOpenDuringALookUp() {
+        UseImage(testing::MakeCueImage(dir_->path(), "disc", {{false, 300}}));
+        AddCddbEntry("DTITLE=Band / Record\nDYEAR=2001\nTTITLE0=First\n");
+        testing::CddbServer server(Path("cddb"));
+        settings_->Server = "127.0.0.1";
+        settings_->Port = server.port();
+        SetSettingsPathOverride(Path("dt.ini"));
+        ui::MainWindow window(*settings_, dialogs_);
+        server.SetHolding(true);
+        window.CddbCommand();
+        QVERIFY(testing::WithModal<ui::OptionsDialog>(
+            [&window] { window.OptionsCommand(ui::OptionsTab::misc); },
+            [&](ui::OptionsDialog* dialog) {
+                server.SetHolding(false);  // the reply names the disc while the dialog is open
+                QTRY_COMPARE(Cell(window, 0, 0), QStringLiteral("First"));
+                dialog->miscPage()->yearEdit()->setText(QStringLiteral("1999"));  // edited here
+                dialog->buttons()->button(QDialogButtonBox::Ok)->click();
+            }));
+        SetSettingsPathOverride("");
+        QCOMPARE(settings_->Artist, std::string("Band"));
+        QCOMPARE(settings_->Album, std::string("Record"));
+        QCOMPARE(settings_->Year, std::string("1999"));
     }
 
     void ripMarkedTracks() {
@@ -209,12 +326,17 @@ class MainWindowTest : public QObject {
         QVERIFY(std::filesystem::exists(Path("new/folder/03-Track 03.wav")));
     }
 
-    void stopDuringARip() {
+    void stopThenRipTwice() {
         UseImage(testing::MakeCueImage(dir_->path(), "disc",
                                        {{false, 75 * 60}, {false, 75 * 60}, {false, 75 * 60}}));
         settings_->Encoder = kEncoderMp3;
         ui::MainWindow window(*settings_, dialogs_);
+        const QStringList commands = {"Rip marked tracks", "Stop ripping", "Refresh CD-ROM",
+                                      "Global...", "Mark all tracks"};
+        QCOMPARE(Enabled(window, commands), QStringLiteral("+-+++"));
         window.RipCommand();
+        QCOMPARE(Enabled(window, commands), QStringLiteral("-+---"));
+        QVERIFY(!window.driveBox()->isEnabled() && !window.encoderBox()->isEnabled());
         QTRY_VERIFY(Cell(window, 0, 3).endsWith('%') && Cell(window, 0, 3) != QStringLiteral("0%"));
         window.StopCommand();
         QCOMPARE(settings_->finished, 1);
@@ -222,6 +344,43 @@ class MainWindowTest : public QObject {
         for (int row = 0; row < 3; ++row) {
             QCOMPARE(Cell(window, row, 3), QStringLiteral("Stopped"));
         }
+        QCOMPARE(Enabled(window, commands), QStringLiteral("+-+++"));
+
+        // Then WAV, ripped twice in a row: each run starts and ends.
+        window.encoderBox()->setCurrentIndex(kEncoderWav);
+        emit window.encoderBox()->activated(kEncoderWav);
+        for (int run = 0; run < 2; ++run) {
+            std::filesystem::remove(Path("out/02-Track 02.wav"));
+            window.RipCommand();
+            QCOMPARE(window.statusText(), QStringLiteral("Ripping..."));
+            QTRY_COMPARE(settings_->ripping, 0);
+            for (int row = 0; row < 3; ++row) {
+                QCOMPARE(Cell(window, row, 3), QStringLiteral("Completed"));
+            }
+            QCOMPARE(std::filesystem::file_size(Path("out/02-Track 02.wav")), 44u + 4500u * 2352u);
+            QCOMPARE(window.statusText(), QStringLiteral("Ready"));
+        }
+        QVERIFY(window.close());  // nothing runs: no question, no wait
+        QVERIFY(dialogs_.asked.isEmpty());
+    }
+
+    void changedDriveThenRip() {
+        UseImage(testing::MakeCueImage(dir_->path(), "first", {{false, 300}, {false, 200}}));
+        UseImage(testing::MakeCueImage(dir_->path(), "second", {{false, 150}}));
+        settings_->Cdrom = 0;
+        settings_->Encoder = kEncoderWav;
+        ui::MainWindow window(*settings_, dialogs_);
+        QCOMPARE(window.trackList()->rowCount(), 2);
+        ChooseDrive(window, 1);  // the list follows the drive at once
+        QCOMPARE(window.trackList()->rowCount(), 1);
+        QCOMPARE(Cell(window, 0, 1), QStringLiteral("00:02"));
+        window.RipCommand();
+        QTRY_COMPARE(settings_->ripping, 0);
+        QCOMPARE(Cell(window, 0, 3), QStringLiteral("Completed"));
+        QVERIFY(dialogs_.asked.isEmpty());  // no read errors: the drive read is the one shown
+        const std::string wav = testing::ReadWholeFile(Path("out/01-Track 01.wav"));
+        QCOMPARE(wav.substr(44), testing::ReadWholeFile(Path("second.bin")));
+        QVERIFY(!std::filesystem::exists(Path("out/02-Track 02.wav")));
     }
 
     void changedDiscIsNotRipped() {
@@ -242,6 +401,9 @@ class MainWindowTest : public QObject {
                                        {{false, 75}, {false, 75}, {false, 75}, {false, 75}}));
         settings_->Autocheck = 0;
         ui::MainWindow window(*settings_, dialogs_);
+        window.show();
+        window.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&window));
         const auto marks = [&window] {
             QString text;
             for (int row = 0; row < 4; ++row) {
@@ -249,25 +411,32 @@ class MainWindowTest : public QObject {
             }
             return text;
         };
+        // Rows 0 and 2 picked with the mouse, then the marks from the keyboard: every rewrite of
+        // the rows keeps exactly those two selected (Ctrl is held for each shortcut).
+        testing::ClickRow(window.trackList(), 0);
+        testing::ClickRow(window.trackList(), 2, Qt::ControlModifier);
+        const QList<int> picked = {0, 2};
+        QCOMPARE(testing::SelectedRows(window.trackList()), picked);
         QCOMPARE(marks(), QStringLiteral("----"));
-        window.MarkAll();
+        QTest::keyClick(&window, Qt::Key_M, Qt::ControlModifier);
         QCOMPARE(marks(), QStringLiteral("xxxx"));
-        window.UnmarkAll();
+        QCOMPARE(testing::SelectedRows(window.trackList()), picked);
+        QTest::keyClick(&window, Qt::Key_U, Qt::ControlModifier);
         QCOMPARE(marks(), QStringLiteral("----"));
+        QCOMPARE(testing::SelectedRows(window.trackList()), picked);
         window.trackList()->item(1, 0)->setCheckState(Qt::Checked);  // a click in the list
-        window.ReverseMarks();
+        QTest::keyClick(&window, Qt::Key_V, Qt::ControlModifier);
         QCOMPARE(marks(), QStringLiteral("x-xx"));
-
-        window.trackList()->clearSelection();
-        window.trackList()->selectRow(0);
-        window.trackList()->setSelectionMode(QAbstractItemView::MultiSelection);
-        window.trackList()->selectRow(3);
-        window.MarkSelected();
-        QCOMPARE(marks(), QStringLiteral("x--x"));
+        QCOMPARE(testing::SelectedRows(window.trackList()), picked);
+        window.menuAction(QStringLiteral("Mark selected"))->trigger();
+        QCOMPARE(marks(), QStringLiteral("x-x-"));
+        QCOMPARE(testing::SelectedRows(window.trackList()), picked);
+        QCOMPARE(settings_->tracks[2].selected, 1);  // what Track settings and Play act on
+        QCOMPARE(settings_->tracks[1].selected, 0);
         window.SelectAllRows();
         QCOMPARE(window.trackList()->selectionModel()->selectedRows().size(), 4);
 
-        settings_->currentTrack = 2;  // a right click on row 2, then "Mark/unmark track"
+        settings_->currentTrack = 3;  // a right click on row 3, then "Mark/unmark track"
         window.ToggleCurrentMark();
         QCOMPARE(marks(), QStringLiteral("x-xx"));
         settings_->currentTrack = -1;  // a right click away from any row

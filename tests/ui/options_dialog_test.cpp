@@ -25,6 +25,7 @@
 #include "scripted_dialogs.h"
 #include "support/temp_dir.h"
 #include "tools/cue_image.h"
+#include "track_list.h"
 #include "ui/main_window.h"
 #include "ui/options/cddb_page.h"
 #include "ui/options/format_pages.h"
@@ -138,7 +139,9 @@ class OptionsDialogTest : public QObject {
         misc->artistEdit()->setText(QStringLiteral("Some Artist"));
         misc->yearEdit()->setText(QStringLiteral("1999"));
         dialog->cddbPage()->serverEdit()->setText(QStringLiteral("cddb.example.org"));
-        dialog->cddbPage()->portEdit()->setText(QStringLiteral(" 8880 "));
+        dialog->cddbPage()->portEdit()->setText(
+            QStringLiteral(" 48213 "));  // a server of one's own
+        dialog->cddbPage()->emailEdit()->setText(QStringLiteral("me@example.org"));
         dialog->cddbPage()->passwordEdit()->setText(QStringLiteral("secret"));
         auto* ogg = static_cast<ui::OggPage*>(dialog->formatPage(kEncoderOgg));
         ogg->vbrSlider()->setValue(20);
@@ -158,7 +161,8 @@ class OptionsDialogTest : public QObject {
         QCOMPARE(saved->Genre, 80);  // "Hard Rock", the last entry
         QCOMPARE(saved->Encoder, kEncoderWma);
         QCOMPARE(saved->Server, std::string("cddb.example.org"));
-        QCOMPARE(saved->Port, 8880);
+        QCOMPARE(saved->Port, 48213);
+        QCOMPARE(saved->Email, std::string("me@example.org"));
         QCOMPARE(saved->Password, std::string());  // only kept with "Save password"
         QCOMPARE(saved->formats.wav, (WavFormat{3, 1, 1}));
         QCOMPARE(saved->formats.ogg.samplerateIndex, 3);
@@ -170,7 +174,7 @@ class OptionsDialogTest : public QObject {
         QCOMPARE(saved->formats.wma.bitrateIndex, 8);
         QCOMPARE(saved->templateHistory.front(), std::string("$y-$t"));
         // The live record holds what was saved, and the password for this session.
-        QCOMPARE(live_->Port, 8880);
+        QCOMPARE(live_->Port, 48213);
         QCOMPARE(live_->Password, std::string("secret"));
         QCOMPARE(live_->currentTemplate, std::string("$y-$t"));
         QCOMPARE(live_->pageFormats.ogg.vbr, 9);  // the pages' own copy is left alone
@@ -265,8 +269,8 @@ class OptionsDialogTest : public QObject {
             const char* port;
             const char* message;
         };
-        for (const Case& c : {Case{"0", "Please enter an integer between 1 and 9999."},
-                              Case{"10000", "Please enter an integer between 1 and 9999."},
+        for (const Case& c : {Case{"0", "Please enter an integer between 1 and 65535."},
+                              Case{"65536", "Please enter an integer between 1 and 65535."},
                               Case{"12ab", "Please enter an integer."}}) {
             dialogs_.informed.clear();
             auto dialog = Open(ui::OptionsTab::misc);
@@ -344,9 +348,10 @@ class OptionsDialogTest : public QObject {
         BuildDriveList(*live_);
         live_->Encoder = kEncoderMp3;
         ui::MainWindow window(*live_, dialogs_);
-        window.trackList()->setSelectionMode(QAbstractItemView::MultiSelection);
-        window.trackList()->selectRow(0);
-        window.trackList()->selectRow(3);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        testing::ClickRow(window.trackList(), 0);
+        testing::ClickRow(window.trackList(), 3, Qt::ControlModifier);
         live_->tracks[0].format.words[2] = 13;  // track 0's own MP3 bitrate: 320 kbps
 
         QVERIFY(testing::WithModal<ui::TrackSettingsDialog>(
@@ -373,6 +378,7 @@ class OptionsDialogTest : public QObject {
         QCOMPARE(window.trackList()->item(0, 0)->text(), QStringLiteral("Renamed"));
         QCOMPARE(window.trackList()->item(3, 2)->text(), QStringLiteral("OGG VBR Q0.20 (90 kbps)"));
         QCOMPARE(window.trackList()->item(1, 2)->text(), QStringLiteral("MP3 128 kbps"));
+        QCOMPARE(testing::SelectedRows(window.trackList()), (QList<int>{0, 3}));  // as picked
 
         // With nothing selected the dialog names track 1, and Cancel changes nothing.
         window.trackList()->clearSelection();

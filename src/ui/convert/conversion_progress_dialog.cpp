@@ -96,10 +96,14 @@ void ConversionProgressDialog::StartOrStop() {
         close_->setEnabled(false);
         platform::CreateFolderPath(settings_.Outfolder);  // a folder typed in the dialog
         const bool encode = conversion_ == Conversion::encodeWav;
-        worker_.Start([this, encode] {
-            return encode ? ConversionWorker(context_, progress_)
-                          : OggDecodeThread(context_, progress_);
-        });
+        if (!worker_.Start([this, encode] {
+                return encode ? ConversionWorker(context_, progress_)
+                              : OggDecodeThread(context_, progress_);
+            })) {
+            settings_.ripping = 0;  // nothing runs, and nothing may claim to
+            settings_.finished = 1;
+            OnFinished();
+        }
         return;
     }
     settings_.ripping = 0;  // the worker stops at its next check

@@ -6,13 +6,16 @@
 #include <QLineEdit>
 #include <QVBoxLayout>
 
+#include "disc/cddb_lookup.h"
+
 namespace disctrove::ui {
 
 namespace {
 
 constexpr int kTextLength = 81;
+// Any TCP port: a server of one's own often listens above 9999.
 constexpr int kLowestPort = 1;
-constexpr int kHighestPort = 9999;
+constexpr int kHighestPort = 65535;
 
 QLineEdit* Edit(const std::string& text, QWidget* parent) {
     return new QLineEdit(QString::fromStdString(text), parent);
@@ -31,10 +34,16 @@ CddbPage::CddbPage(const Settings& edit, QWidget* parent) : OptionsPage(parent) 
     server_ = Edit(edit.Server, serverGroup);
     port_ = PortEdit(edit.Port, serverGroup);
     query_ = Edit(edit.Query, serverGroup);
+    email_ = Edit(edit.Email, serverGroup);
+    email_->setPlaceholderText(QString::fromLatin1(kDefaultCddbEmail));
+    email_->setToolTip(
+        QStringLiteral("Your e-mail address, sent with every look-up. Public CDDB servers want to "
+                       "know who asks and may refuse a look-up without a real address."));
     auto* serverForm = new QFormLayout(serverGroup);
     serverForm->addRow(QStringLiteral("Server"), server_);
     serverForm->addRow(QStringLiteral("Port"), port_);
     serverForm->addRow(QStringLiteral("Query script"), query_);
+    serverForm->addRow(QStringLiteral("E-mail"), email_);
 
     auto* proxyGroup = new QGroupBox(QStringLiteral("Proxy settings"), this);
     useProxy_ = new QCheckBox(QStringLiteral("Use proxy"), proxyGroup);
@@ -64,7 +73,8 @@ std::optional<FieldProblem> CddbPage::Check() const {
     // In the order of the fields on the page, so the first fault shown is the topmost one.
     for (const auto& problem :
          {CheckLength(server_, kTextLength), CheckInteger(port_, kLowestPort, kHighestPort),
-          CheckLength(query_, kTextLength), CheckLength(proxyServer_, kTextLength),
+          CheckLength(query_, kTextLength), CheckLength(email_, kTextLength),
+          CheckLength(proxyServer_, kTextLength),
           CheckInteger(proxyPort_, kLowestPort, kHighestPort), CheckLength(user_, kTextLength),
           CheckLength(password_, kTextLength)}) {
         if (problem) {
@@ -78,6 +88,7 @@ void CddbPage::Store(Settings& edit) const {
     edit.Server = server_->text().toStdString();
     edit.Port = IntegerOf(port_);
     edit.Query = query_->text().toStdString();
+    edit.Email = email_->text().trimmed().toStdString();
     edit.Useproxy = useProxy_->isChecked() ? 1 : 0;
     edit.Savepasswd = savePassword_->isChecked() ? 1 : 0;
     edit.Proxyserver = proxyServer_->text().toStdString();

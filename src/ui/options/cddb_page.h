@@ -20,11 +20,13 @@ class CddbPage : public OptionsPage {
     QLineEdit* portEdit() const { return port_; }
     QLineEdit* proxyPortEdit() const { return proxyPort_; }
     QLineEdit* passwordEdit() const { return password_; }
+    QLineEdit* emailEdit() const { return email_; }
 
   private:
     QLineEdit* server_;
     QLineEdit* port_;
     QLineEdit* query_;
+    QLineEdit* email_;
     QCheckBox* useProxy_;
     QCheckBox* savePassword_;
     QLineEdit* proxyServer_;

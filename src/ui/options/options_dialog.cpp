@@ -17,7 +17,11 @@ namespace disctrove::ui {
 
 OptionsDialog::OptionsDialog(Settings& live, Settings& edit, UserDialogs& dialogs, OptionsTab first,
                              QWidget* parent)
-    : QDialog(parent), live_(live), edit_(edit), dialogs_(dialogs) {
+    : QDialog(parent),
+      live_(live),
+      edit_(edit),
+      opened_{edit.Artist, edit.Album, edit.Year, edit.Genre},
+      dialogs_(dialogs) {
     setWindowTitle(QStringLiteral("Global options"));
     setWindowIcon(skin::AppIcon());
     tabs_ = new QTabWidget(this);
@@ -71,6 +75,7 @@ bool OptionsDialog::Apply() {
     for (const FormatPage* page : formats_) {
         page->Store(edit_.formats);
     }
+    KeepRepliedDiscFields();
     AssignSettings(live_, edit_);
     if (!SaveSettings(live_, SettingsPath())) {
         dialogs_.Inform(this, QStringLiteral("Disctrove"),
@@ -78,6 +83,18 @@ bool OptionsDialog::Apply() {
                             .arg(QString::fromStdString(SettingsPath())));
     }
     return true;
+}
+
+void OptionsDialog::KeepRepliedDiscFields() {
+    const auto keep = [](auto& stored, const auto& opened, const auto& now) {
+        if (stored == opened && now != opened) {
+            stored = now;  // not edited here, replaced by a reply since the dialog opened
+        }
+    };
+    keep(edit_.Artist, opened_.artist, live_.Artist);
+    keep(edit_.Album, opened_.album, live_.Album);
+    keep(edit_.Year, opened_.year, live_.Year);
+    keep(edit_.Genre, opened_.genre, live_.Genre);
 }
 
 }  // namespace disctrove::ui

@@ -42,8 +42,19 @@ class OptionsDialog : public QDialog {
     QDialogButtonBox* buttons() const { return buttons_; }
 
   private:
+    // The disc's fields as the dialog opened with them. A CDDB reply may name the disc while
+    // the dialog is open; a field the user left as it was then takes the reply's value.
+    struct DiscFields {
+        std::string artist;
+        std::string album;
+        std::string year;
+        int32_t genre = 0;
+    };
+    void KeepRepliedDiscFields();
+
     Settings& live_;
     Settings& edit_;
+    DiscFields opened_;
     UserDialogs& dialogs_;
     QTabWidget* tabs_;
     MiscPage* misc_;
