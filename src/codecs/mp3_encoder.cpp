@@ -83,9 +83,9 @@ int32_t Encode(WorkerContext& context, LameLibrary& lame, EncodeJob& job, bool f
         }
     }
     const BeConfig config = Mp3Config(format, inputRate, input.channels);
-    const int32_t channels = config.mode == platform::kBeModeMono ? 1 : 2;
-    // LAME is handed what the stream declares: a stereo source for a mono MP3 is mixed down,
-    // wide samples are narrowed, not reinterpreted.
+    // LAME is handed what the stream declares (a mono preset makes it mono whatever the mode):
+    // a stereo source for a mono MP3 is mixed down, wide samples are narrowed, not reinterpreted.
+    const int32_t channels = platform::BeStreamChannels(config);
     Int16Reader reader(source, {channels, static_cast<int32_t>(inputRate)});
     if (!reader.ok()) {
         return fail(kLameLowBitsMessage);

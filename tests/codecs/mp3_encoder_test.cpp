@@ -189,6 +189,25 @@ TEST_F(Mp3EncoderTest, RipModeAndChannelModes) {
     EXPECT_EQ(Probe(output_, "channels"), "1");
 }
 
+TEST_F(Mp3EncoderTest, MonoPresetsKeepTheLengthOfAStereoSource) {
+    // These presets make LAME's stream mono: fed stereo frames as if they were mono samples,
+    // the MP3 would last twice as long, an octave low.
+    struct Case {
+        int32_t presetIndex;
+        bool fromRip;
+    };
+    const std::string wav = MakeSineWav(dir_.path(), "in.wav", 44100, 2, 16, 4);
+    for (const Case c : {Case{3, false}, Case{13, false}, Case{14, false}, Case{15, false},
+                         Case{17, false}, Case{13, true}}) {
+        Mp3Format format;
+        format.presetIndex = c.presetIndex;  // Voice, Phone, SW, AM, Voice (new)
+        SetFormat(format);
+        ASSERT_EQ(Encode(c.fromRip ? RawCdAudio(4) : wav, c.fromRip), kStatusCompleted);
+        EXPECT_NEAR(Duration(output_), 4.0, 0.15)
+            << "preset " << c.presetIndex << (c.fromRip ? ", rip" : "");
+    }
+}
+
 TEST_F(Mp3EncoderTest, LowRatesAndNarrowSamples) {
     const std::string low = MakeSineWav(dir_.path(), "low.wav", 22050, 2, 16, 1);
     EXPECT_EQ(Encode(low), kStatusError);

@@ -65,13 +65,10 @@ bool Bind(void* handle, const char* name, Function& slot) {
     return true;
 }
 
-// One of the presets of the stream interface, as LAME settings.
+// One of the presets of the stream interface, as LAME settings. Whether it makes the stream
+// mono is PresetForcesMono's to say, applied by the caller.
 void ApplyPreset(const auto& lame, lame_global_flags* flags, int32_t preset) {
-    const auto abr = [&](int kbps, bool mono) {
-        if (mono) {
-            lame.setMode(flags, MONO);
-            lame.setNumChannels(flags, 1);
-        }
+    const auto abr = [&](int kbps) {
         lame.setVbr(flags, vbr_abr);
         lame.setVbrMean(flags, kbps);
     };
@@ -83,7 +80,7 @@ void ApplyPreset(const auto& lame, lame_global_flags* flags, int32_t preset) {
             lame.setQuality(flags, 2);
             break;
         case 3:  // voice
-            abr(56, true);
+            abr(56);
             break;
         case 4:  // r3mix
             lame.setPreset(flags, R3MIX);
@@ -104,30 +101,30 @@ void ApplyPreset(const auto& lame, lame_global_flags* flags, int32_t preset) {
             lame.setBrate(flags, 320);
             break;
         case 1000:  // phone
-            abr(16, true);
+            abr(16);
             break;
         case 2000:  // short wave
-            abr(24, true);
+            abr(24);
             break;
         case 3000:  // AM
-            abr(40, true);
+            abr(40);
             break;
         case 4000:  // FM
         case 6000:  // radio
         case 7000:  // tape
-            abr(112, false);
+            abr(112);
             break;
         case 5000:  // voice
-            abr(56, true);
+            abr(56);
             break;
         case 8000:  // hi-fi
-            abr(160, false);
+            abr(160);
             break;
         case 9000:  // CD
-            abr(192, false);
+            abr(192);
             break;
         case 10000:  // studio
-            abr(256, false);
+            abr(256);
             break;
         default:  // normal, and ABR and CBR (handled before)
             break;
@@ -242,7 +239,7 @@ uint32_t LameLibrary::beInitStream(const BeConfig* config, uint32_t* samples, ui
         return kBeInvalidParameters;
     }
     state->flags = flags;
-    const bool mono = config->mode == kBeModeMono;
+    const bool mono = BeStreamChannels(*config) == 1;
     lame.setInSamplerate(flags, static_cast<int>(config->sampleRate));
     lame.setNumChannels(flags, mono ? 1 : 2);
     if (config->preset == kBePresetAbr) {

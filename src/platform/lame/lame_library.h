@@ -54,6 +54,18 @@ inline constexpr int32_t kBeModeMono = 3;
 inline constexpr int32_t kBePresetAbr = 11;
 inline constexpr int32_t kBePresetCbr = 12;
 
+// Whether `preset` (a record's preset field) makes LAME's stream mono whatever the mode says:
+// the voice, phone, short wave and AM presets.
+constexpr bool PresetForcesMono(int32_t preset) {
+    return preset == 3 || preset == 1000 || preset == 2000 || preset == 3000 || preset == 5000;
+}
+
+// The channel count of the stream `config` opens: the samples handed to beEncodeChunk must
+// have exactly this many channels.
+constexpr int32_t BeStreamChannels(const BeConfig& config) {
+    return config.mode == kBeModeMono || PresetForcesMono(config.preset) ? 1 : 2;
+}
+
 // Results of the be functions.
 inline constexpr uint32_t kBeOk = 0;
 inline constexpr uint32_t kBeInvalidFormat = 1;
