@@ -1,9 +1,12 @@
-// Interleaved integer PCM in, planar float samples out, at another rate or channel count when
-// asked (libswresample), so an encoder is always handed what it declared.
+// Interleaved integer PCM in, planar float samples out, at another rate (libswresample) or
+// with other channels (mixed by their speakers) when asked, so an encoder is always handed what
+// it declared.
 #pragma once
 
 #include <cstdint>
 #include <vector>
+
+#include "codecs/channel_layout.h"
 
 struct SwrContext;
 
@@ -12,6 +15,8 @@ namespace disctrove {
 struct SampleLayout {
     int32_t channels = 2;
     int32_t rate = 44100;
+    ChannelOrder order = ChannelOrder::wav;
+    uint32_t wavMask = 0;  // a WAV file's channel mask; 0 when it has none
 };
 
 class SampleConverter {
@@ -38,11 +43,16 @@ class SampleConverter {
     int32_t Flush(float** output, int32_t room);
 
   private:
+    // Mixes `frames` frames of planes_ into `output` (one plane per output channel).
+    void Mix(int32_t frames, float** output) const;
+
     SampleLayout input_;
     int32_t bytesPerSample_;
     SampleLayout output_;
-    SwrContext* resampler_ = nullptr;         // only when rate or channel count change
+    std::vector<float> matrix_;               // output rows of input columns; empty: channels pass
+    SwrContext* resampler_ = nullptr;         // only when the rate changes
     std::vector<std::vector<float>> planes_;  // the input as planar floats
+    std::vector<std::vector<float>> mixed_;   // the input mixed, before resampling
     bool ok_ = false;
 };
 

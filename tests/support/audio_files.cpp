@@ -21,6 +21,19 @@ std::string MakeSineWav(const std::string& folder, const std::string& name, int 
     return path;
 }
 
+std::string MakeLevelsWav(const std::string& folder, const std::string& name,
+                          const std::vector<double>& volumes, double seconds) {
+    const std::string path = folder + "/" + name;
+    std::string command = "sox -n -r 44100 -b 16 -e signed-integer -c " +
+                          std::to_string(volumes.size()) + " '" + path + "' synth " +
+                          std::to_string(seconds) + " sine 440 remix";
+    for (const double volume : volumes) {
+        command += " 1v" + std::to_string(volume);
+    }
+    EXPECT_EQ(RunCommand(command), 0) << command;
+    return path;
+}
+
 std::vector<std::string> OggInfoProblems(const std::string& path) {
     std::istringstream report(CommandOutput("ogginfo '" + path + "'"));
     std::vector<std::string> problems;
@@ -69,6 +82,18 @@ double Rms(const std::vector<int16_t>& samples) {
         sum += static_cast<double>(s) * s;
     }
     return samples.empty() ? 0 : std::sqrt(sum / static_cast<double>(samples.size()));
+}
+
+std::vector<double> ChannelRms(const std::vector<int16_t>& samples, int channels) {
+    std::vector<double> sums(static_cast<size_t>(channels));
+    for (size_t i = 0; i < samples.size(); ++i) {
+        sums[i % sums.size()] += static_cast<double>(samples[i]) * samples[i];
+    }
+    const auto frames = static_cast<double>(samples.size() / sums.size());
+    for (double& sum : sums) {
+        sum = frames > 0 ? std::sqrt(sum / frames) : 0;
+    }
+    return sums;
 }
 
 }  // namespace disctrove::testing

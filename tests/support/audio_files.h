@@ -12,6 +12,11 @@ namespace disctrove::testing {
 std::string MakeSineWav(const std::string& folder, const std::string& name, int rate, int channels,
                         int bits, double seconds);
 
+// A 16-bit WAV file at 44100 Hz whose channel k holds a 440 Hz sine at volumes[k] of full scale
+// (0: silence), made by sox; its channels are as many as the volumes.
+std::string MakeLevelsWav(const std::string& folder, const std::string& name,
+                          const std::vector<double>& volumes, double seconds);
+
 // The lines of ogginfo's report that say WARNING or ERROR (none for a sound file).
 std::vector<std::string> OggInfoProblems(const std::string& path);
 
@@ -26,5 +31,8 @@ std::vector<int16_t> DecodeWithFfmpeg(const std::string& path);
 
 // Root mean square of the samples.
 double Rms(const std::vector<int16_t>& samples);
+
+// Root mean square of each channel of interleaved samples.
+std::vector<double> ChannelRms(const std::vector<int16_t>& samples, int channels);
 
 }  // namespace disctrove::testing

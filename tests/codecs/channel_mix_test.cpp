@@ -1,0 +1,106 @@
+// Rips and conversions into a format with another channel count, each result decoded by ffmpeg.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+
+#include "codecs/conversion_worker.h"
+#include "codecs/encode_job.h"
+#include "rip/naming.h"
+#include "support/audio_files.h"
+#include "support/scripted_worker.h"
+#include "support/temp_dir.h"
+
+namespace disctrove {
+namespace {
+
+using testing::ChannelRms;
+using testing::DecodeWithFfmpeg;
+using testing::MakeLevelsWav;
+using testing::ReadWholeFile;
+using testing::TempDir;
+using testing::WriteWholeFile;
+
+constexpr double kLoud = 0.891;  // -1 dBFS
+
+// The RMS of a sine at `volume` of full scale, in 16-bit steps.
+double SineRms(double volume) {
+    return volume * 32768 / std::sqrt(2.0);
+}
+
+class ChannelMixTest : public ::testing::Test {
+  protected:
+    ChannelMixTest() {
+        settings_.ripping = 1;
+        settings_.Outfolder = dir_.path();
+    }
+    // The samples of `wav` through a user's job: a rip of them as CD audio (the rip's raw
+    // temporary file), or the "Encode WAV file" command. Returns the file made.
+    std::string Encode(EncoderKind kind, const TrackFormat& format, const std::string& wav,
+                       bool rip) {
+        if (!rip) {
+            settings_.wavSourcePath = wav;
+            settings_.WAVEncoder = kind;
+            StoreTrackFormat(settings_.pageFormats, kind, format);
+            ConversionWorker(context_, track_);
+            EXPECT_EQ(track_.status, kStatusCompleted);
+            return ConvertOutputPath(settings_, wav);
+        }
+        const std::string raw = dir_.File("cddatmp001.pcm");
+        WriteWholeFile(raw, ReadWholeFile(wav).substr(44));
+        track_ = Track{};
+        track_.index = 0;
+        track_.encoder = kind;
+        track_.format = format;
+        EncodeJob job{&track_, raw, wav + ".ripped"};
+        const auto encoder = MakeRipEncoder(kind);
+        if (encoder && encoder->Ready(context_)) {
+            encoder->Encode(context_, job);
+        }
+        EXPECT_EQ(track_.status, kStatusCompleted);
+        return job.outputPath;
+    }
+
+    TempDir dir_;
+    Settings settings_;
+    Track track_;
+    testing::RecordingNotifications notes_;
+    testing::ScriptedQuestions questions_;
+    WorkerContext context_{settings_, notes_, questions_, {}};
+};
+
+TEST_F(ChannelMixTest, MonoAndStereoKeepTheLevel) {
+    // The same sine at -1 dBFS in every source channel. Summed at -3 dB each, a mono mix of
+    // it would clip; copied at -3 dB into both sides, a mono source would lose half its power.
+    struct Case {
+        const char* name;
+        EncoderKind kind;
+        TrackFormat format;
+        int sourceChannels;
+        bool rip;
+        int channels;
+    };
+    const Case cases[] = {
+        {"mp3-mono", kEncoderMp3, TrackFormat::From(Mp3Format{.channels = 0}), 2, true, 1},
+        {"ogg-mono", kEncoderOgg, TrackFormat::From(OggFormat{.channels = 0}), 2, true, 1},
+        {"wma-mono", kEncoderWma, TrackFormat::From(WmaFormat{.channels = 0}), 2, true, 1},
+        {"wma-from-mono", kEncoderWma, TrackFormat::From(WmaFormat{}), 1, false, 2},
+        {"mp3-from-5.1", kEncoderMp3, TrackFormat::From(Mp3Format{}), 6, false, 2},
+    };
+    for (const Case& c : cases) {
+        const std::string wav =
+            MakeLevelsWav(dir_.path(), std::string(c.name) + ".wav",
+                          std::vector<double>(static_cast<size_t>(c.sourceChannels), kLoud), 2);
+        const auto decoded = DecodeWithFfmpeg(Encode(c.kind, c.format, wav, c.rip));
+        ASSERT_FALSE(decoded.empty()) << c.name;
+        const int peak = std::ranges::max(decoded, {}, [](int16_t s) { return std::abs(s); });
+        EXPECT_LT(std::abs(peak), kLoud * 32768 * 1.06) << c.name;
+        for (const double rms : ChannelRms(decoded, c.channels)) {
+            EXPECT_NEAR(rms, SineRms(kLoud), SineRms(kLoud) * 0.06) << c.name;
+        }
+    }
+}
+
+}  // namespace
+}  // namespace disctrove
