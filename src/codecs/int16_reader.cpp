@@ -21,11 +21,13 @@ Int16Reader::Int16Reader(PcmSource& source, SampleLayout output)
     const WavHeader& format = source.format();
     const int32_t bytes = (format.bitsPerSample + 7) / 8;
     sourceFrameBytes_ = static_cast<size_t>(format.channels) * static_cast<size_t>(bytes);
-    direct_ = bytes == 2 && format.channels == output.channels &&
-              static_cast<int32_t>(format.sampleRate) == output.rate;
+    const SampleLayout input{format.channels, static_cast<int32_t>(format.sampleRate),
+                             ChannelOrder::wav, format.channelMask};
+    direct_ = bytes == 2 && input.rate == output.rate &&
+              SpeakersOf(input.channels, input.order, input.wavMask) ==
+                  SpeakersOf(output.channels, output.order, output.wavMask);
     if (!direct_) {
-        converter_ = std::make_unique<SampleConverter>(
-            SampleLayout{format.channels, static_cast<int32_t>(format.sampleRate)}, bytes, output);
+        converter_ = std::make_unique<SampleConverter>(input, bytes, output);
         raw_.resize(sourceFrameBytes_ * kFramesPerRead);
         planes_.resize(static_cast<size_t>(std::max(output.channels, 0)));
     }

@@ -138,10 +138,12 @@ int32_t Encode(WorkerContext& context, EncodeJob& job, bool fromRip) {
                                 " channel(s) at " + std::to_string(rate) +
                                 " Hz with these settings.\nPlease choose another sample rate, "
                                 "channel mode or bit rate.";
-    // What the source holds is converted to what the stream declares, never relabelled.
+    // What the source holds (in a WAV file's channel order; CD audio is left, right) is converted
+    // to what the stream declares, in Vorbis's channel order: never relabelled.
     const int32_t sampleBytes = (input.bitsPerSample + 7) / 8;
-    SampleConverter converter({input.channels, static_cast<int32_t>(input.sampleRate)}, sampleBytes,
-                              {channels, rate});
+    SampleConverter converter({input.channels, static_cast<int32_t>(input.sampleRate),
+                               ChannelOrder::wav, input.channelMask},
+                              sampleBytes, {channels, rate, ChannelOrder::vorbis});
     if (!converter.ok()) {
         return fail(refused);
     }

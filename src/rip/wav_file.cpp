@@ -56,6 +56,7 @@ bool ReadFormatChunk(std::FILE* in, uint32_t size, WavHeader& header) {
                                                              kSubFormatGuidTail.size()) == 0;
         // An extensible header that names no known sub-format is not one we can read.
         header.formatTag = guidPresent ? Le16(&body[24]) : 0;
+        header.channelMask = wanted >= 24 ? Le32(&body[20]) : 0;
     }
     // Skip what is left of the chunk and its pad byte.
     const off_t rest = static_cast<off_t>(size - wanted) + (size & 1u);

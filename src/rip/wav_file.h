@@ -40,8 +40,9 @@ struct WavHeader {
     // to the end of the file when the chunk claims 0 bytes or more than the file holds (a file
     // from an interrupted or streaming writer).
     uint64_t dataLength = 0;
-    bool readToEnd = false;  // dataLength was taken from the file's size
-    uint16_t formatTag = 0;  // the format of the samples (for extensible files, the sub-format's)
+    bool readToEnd = false;    // dataLength was taken from the file's size
+    uint16_t formatTag = 0;    // the format of the samples (for extensible files, the sub-format's)
+    uint32_t channelMask = 0;  // for extensible files, the speakers the channels feed
 };
 
 // Reads the headers of a RIFF/WAVE file from the start of `in`, skipping chunks other than

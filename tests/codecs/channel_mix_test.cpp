@@ -1,4 +1,5 @@
-// Rips and conversions into a format with another channel count, each result decoded by ffmpeg.
+// Rips and conversions into a format with another channel count or order, each result decoded
+// by ffmpeg.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -98,6 +99,32 @@ TEST_F(ChannelMixTest, MonoAndStereoKeepTheLevel) {
         EXPECT_LT(std::abs(peak), kLoud * 32768 * 1.06) << c.name;
         for (const double rms : ChannelRms(decoded, c.channels)) {
             EXPECT_NEAR(rms, SineRms(kLoud), SineRms(kLoud) * 0.06) << c.name;
+        }
+    }
+}
+
+TEST_F(ChannelMixTest, OggChannelsFeedTheirSpeakers) {
+    // ffmpeg hands out a 5.1 stream as FL FR FC LFE BL BR, the order of a 5.1 WAV file.
+    struct Case {
+        const char* name;
+        std::vector<double> source;
+        bool rip;
+        std::vector<double> speakers;
+    };
+    const Case cases[] = {
+        // CD stereo ripped as "5.1": left to front left, right to front right, the rest silent.
+        {"cd-as-5.1", {0.5, 0.25}, true, {0.5, 0.25, 0, 0, 0, 0}},
+        // A 5.1 WAV file: every channel stays on its speaker. (libvorbis filters the LFE
+        // channel, so it carries silence here.)
+        {"wav-5.1", {0.1, 0.2, 0.3, 0, 0.4, 0.5}, false, {0.1, 0.2, 0.3, 0, 0.4, 0.5}},
+    };
+    const auto format = TrackFormat::From(OggFormat{.channels = 2});
+    for (const Case& c : cases) {
+        const std::string wav =
+            MakeLevelsWav(dir_.path(), std::string(c.name) + ".wav", c.source, 2);
+        const auto rms = ChannelRms(DecodeWithFfmpeg(Encode(kEncoderOgg, format, wav, c.rip)), 6);
+        for (size_t k = 0; k < rms.size(); ++k) {
+            EXPECT_NEAR(rms[k], SineRms(c.speakers[k]), SineRms(0.02)) << c.name << ", " << k;
         }
     }
 }
