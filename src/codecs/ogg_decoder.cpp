@@ -4,8 +4,11 @@
 
 #include <algorithm>
 #include <array>
+#include <cstring>
 #include <string>
+#include <vector>
 
+#include "codecs/channel_layout.h"
 #include "platform/system/environment.h"
 #include "platform/system/files.h"
 #include "rip/unique_file.h"
@@ -27,6 +30,19 @@ struct VorbisFile {
         }
     }
 };
+
+// Puts the 16-bit frames of `samples` in the order `places` gives: channel c of a frame out is
+// channel places[c] of the frame in.
+void Reorder(char* samples, size_t bytes, const std::vector<int32_t>& places) {
+    const size_t frameBytes = places.size() * 2;
+    std::vector<char> frame(frameBytes);
+    for (size_t at = 0; at + frameBytes <= bytes; at += frameBytes) {
+        std::memcpy(frame.data(), samples + at, frameBytes);
+        for (size_t c = 0; c < places.size(); ++c) {
+            std::memcpy(samples + at + 2 * c, frame.data() + 2 * static_cast<size_t>(places[c]), 2);
+        }
+    }
+}
 
 std::string FileNameOf(const std::string& path) {
     const auto slash = path.rfind('/');
@@ -106,6 +122,10 @@ int OggDecodeThread(WorkerContext& context, Track& progress) {
     progress.format.words[1] = channels;
     progress.format.words[2] = 1;  // 16 bits
     WriteWavHeader(out.get(), channels, rate, 1, 0);
+    // ov_read hands out Vorbis's channel order; a WAV file keeps the same speakers in its own.
+    const std::vector<int32_t> places = ChannelPermutation(
+        SpeakersOf(channels, ChannelOrder::vorbis), SpeakersOf(channels, ChannelOrder::wav));
+    const bool reorder = !std::ranges::is_sorted(places);
 
     std::array<char, kPieceBytes> piece{};
     uint64_t written = 0;
@@ -147,6 +167,9 @@ int OggDecodeThread(WorkerContext& context, Track& progress) {
             ReportStatus(context, progress, static_cast<int32_t>(std::min<uint64_t>(percent, 99)));
         }
         written += static_cast<uint64_t>(bytes);
+        if (reorder) {
+            Reorder(piece.data(), static_cast<size_t>(bytes), places);
+        }
         if (std::fwrite(piece.data(), 1, static_cast<size_t>(bytes), out.get()) !=
             static_cast<size_t>(bytes)) {
             context.questions.Inform(kFullDiskMessage);

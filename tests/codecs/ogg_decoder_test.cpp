@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <fstream>
 
 #include "rip/pcm_source.h"
@@ -79,6 +80,29 @@ TEST_F(OggDecoderTest, SamplesEqualOggdecsForMonoAndStereo) {
         EXPECT_EQ(notes_.progress.back().second, kStatusCompleted);
         EXPECT_EQ(progress_.format.words[0], 44100);
         EXPECT_EQ(progress_.format.words[1], channels);
+    }
+}
+
+TEST_F(OggDecoderTest, ManyChannelsComeOutInWavOrder) {
+    // oggenc stores a WAV file's channels in Vorbis's order (5.1: FL FR FC LFE BL BR becomes
+    // FL FC FR BL BR LFE); decoded, they must be back in the WAV file's order. Each channel has
+    // its own level, but the LFE is silent: libvorbis filters it.
+    for (int channels = 3; channels <= 8; ++channels) {
+        std::vector<double> levels;
+        for (int c = 0; c < channels; ++c) {
+            levels.push_back(c == 3 && channels >= 6 ? 0 : 0.08 * (c + 1));
+        }
+        const std::string name = "in" + std::to_string(channels);
+        const std::string wav = testing::MakeLevelsWav(dir_.path(), name + ".wav", levels, 1);
+        const std::string ogg = dir_.File(name + ".ogg");
+        ASSERT_EQ(RunCommand("oggenc -Q -o '" + ogg + "' '" + wav + "'"), 0);
+        EXPECT_EQ(Decode(ogg), 0);
+        const auto rms =
+            testing::ChannelRms(testing::DecodeWithFfmpeg(settings_.wavSourcePath), channels);
+        for (size_t c = 0; c < levels.size(); ++c) {
+            EXPECT_NEAR(rms[c], levels[c] * 32768 / std::sqrt(2.0), 0.02 * 32768)
+                << channels << " channels, channel " << c;
+        }
     }
 }
 
