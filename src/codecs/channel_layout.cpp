@@ -82,7 +82,7 @@ std::vector<Speaker> SpeakersOf(int32_t channels, ChannelOrder order, uint32_t w
     if (channels <= 0) {
         return {};
     }
-    const bool maskFits = channels > 2 && order == ChannelOrder::wav &&
+    const bool maskFits = channels > 2 && channels <= 8 && order == ChannelOrder::wav &&
                           wavMask >> kMaskSpeakers == 0 && std::popcount(wavMask) == channels;
     std::vector<Speaker> speakers;
     if (maskFits) {

@@ -37,10 +37,11 @@ enum class ChannelOrder {
 };
 
 // The speakers of `channels` channels kept in `order`. One channel is mono (a centre), two are
-// left and right. For more, a WAV file's channel mask says which speakers they feed when it
-// names as many as there are channels; otherwise the count does, with the speakers of the Vorbis
-// layout of that count (3: L C R, 4: quad, 5: 5.0, 6: 5.1, 7: 6.1, 8: 7.1). Nothing is agreed
-// beyond eight channels: both orders then give the WAV mask's first speakers.
+// left and right. For three to eight, a WAV file's channel mask says which speakers they feed
+// when it names as many as there are channels; otherwise the count does, with the speakers of
+// the Vorbis layout of that count (3: L C R, 4: quad, 5: 5.0, 6: 5.1, 7: 6.1, 8: 7.1). Nothing
+// is agreed beyond eight channels: both orders then give the WAV mask's first speakers, so an
+// Ogg stream keeps such a file's channels as they are.
 std::vector<Speaker> SpeakersOf(int32_t channels, ChannelOrder order, uint32_t wavMask = 0);
 
 // The matrix that mixes channels feeding `in` into channels feeding `out`, row by row: out.size()
