@@ -470,6 +470,7 @@ void MainWindow::RipCommand() {
         dialogs_.Inform(this, QStringLiteral("Disctrove"),
                         QString::fromLatin1(kDiscChangedMessage));
         lookedUp_ = true;
+        UpdateCommands();
         return;
     }
     Synchronise();
