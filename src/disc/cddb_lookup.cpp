@@ -84,7 +84,7 @@ void CddbLookup::Cancel() {
 }
 
 bool CddbLookup::Start() {
-    if (!done_ && !cancel_) {
+    if (!CanStart()) {
         return false;
     }
     if (thread_.joinable()) {

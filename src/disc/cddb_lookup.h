@@ -41,6 +41,9 @@ class CddbLookup {
     // True while a look-up thread runs.
     bool Busy() const { return !done_; }
 
+    // False while a look-up that was not cancelled runs (Start would refuse).
+    bool CanStart() const { return done_ || cancel_; }
+
     // Makes a running look-up give up soon, as a failed one (an empty reply), and its reply is
     // never taken. A refresh and a change of drive call it.
     void Cancel();

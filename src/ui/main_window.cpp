@@ -621,7 +621,7 @@ void MainWindow::OnDriveChosen(int index) {
 void MainWindow::UpdateCommands() {
     const bool ripping = Busy();
     const bool disc = !settings_.tracks.empty();
-    const bool lookupRuns = settings_.cddbRunning != 0 || lookup_.Busy();
+    const bool lookupRuns = settings_.cddbRunning != 0 || !lookup_.CanStart();
     const auto enabled = [&](Command command) {
         switch (command) {
             case Command::stop:
