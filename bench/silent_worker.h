@@ -4,7 +4,7 @@
 
 #include <cstdio>
 
-#include "rip/worker_context.h"
+#include "work/worker_context.h"
 
 namespace disctrove::bench {
 

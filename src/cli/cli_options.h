@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "app/formats.h"
-#include "rip/worker_context.h"
+#include "work/worker_context.h"
 
 namespace disctrove::cli {
 

@@ -25,7 +25,7 @@
 #include "platform/system/text.h"
 #include "rip/naming.h"
 #include "rip/rip_worker.h"
-#include "rip/worker_thread.h"
+#include "work/worker_thread.h"
 
 namespace disctrove::cli {
 
@@ -211,11 +211,9 @@ int Rip(Session& session, const CliOptions& options) {
     }
     session.terminal.SetAnswers(options.answerOverwrite, options.answerReadError);
     platform::CreateFolderPath(RipBaseFolder(settings));
-    // A name of its own, so that a desktop program ripping at the same time is not disturbed.
-    const std::string temporary = "cddatmp-" + std::to_string(::getpid()) + ".pcm";
     PrepareRip(settings);
     RunWorker(
-        session, [&session, temporary] { return RunRipWorker(session.context, temporary); },
+        session, [&session] { return RunRipWorker(session.context); },
         [&settings] { StopRip(settings); });
     bool allCompleted = true;
     for (const Track& track : settings.tracks) {

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "app/settings.h"
-#include "rip/worker_context.h"
+#include "work/worker_context.h"
 
 namespace disctrove::cli {
 

@@ -6,7 +6,7 @@
 #include "codecs/ogg_encoder.h"
 #include "codecs/wma_encoder.h"
 #include "platform/system/files.h"
-#include "rip/naming.h"
+#include "work/file_names.h"
 
 namespace disctrove {
 

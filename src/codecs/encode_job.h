@@ -5,8 +5,8 @@
 #include <string>
 
 #include "app/formats.h"
-#include "rip/pcm_source.h"
-#include "rip/worker_context.h"
+#include "audio/pcm_source.h"
+#include "work/worker_context.h"
 
 namespace disctrove {
 

@@ -5,10 +5,10 @@
 #include <string>
 #include <vector>
 
-#include "codecs/int16_reader.h"
+#include "audio/int16_reader.h"
+#include "audio/pcm_source.h"
+#include "audio/unique_file.h"
 #include "platform/system/text.h"
-#include "rip/pcm_source.h"
-#include "rip/unique_file.h"
 
 namespace disctrove {
 

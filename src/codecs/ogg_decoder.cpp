@@ -8,11 +8,11 @@
 #include <string>
 #include <vector>
 
-#include "codecs/channel_layout.h"
+#include "audio/channel_layout.h"
+#include "audio/unique_file.h"
+#include "audio/wav_file.h"
 #include "platform/system/environment.h"
 #include "platform/system/files.h"
-#include "rip/unique_file.h"
-#include "rip/wav_file.h"
 
 namespace disctrove {
 

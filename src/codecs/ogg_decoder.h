@@ -1,7 +1,7 @@
 // The Ogg Vorbis decoder: an Ogg Vorbis file into a 16-bit PCM WAV file.
 #pragma once
 
-#include "rip/worker_context.h"
+#include "work/worker_context.h"
 
 namespace disctrove {
 

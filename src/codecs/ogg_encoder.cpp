@@ -8,10 +8,10 @@
 #include <string>
 #include <vector>
 
-#include "codecs/sample_converter.h"
+#include "audio/pcm_source.h"
+#include "audio/sample_converter.h"
+#include "audio/unique_file.h"
 #include "disc/genres.h"
-#include "rip/pcm_source.h"
-#include "rip/unique_file.h"
 
 namespace disctrove {
 

@@ -2,9 +2,9 @@
 
 #include <algorithm>
 
-#include "codecs/int16_reader.h"
+#include "audio/int16_reader.h"
+#include "audio/pcm_source.h"
 #include "disc/genres.h"
-#include "rip/pcm_source.h"
 
 namespace disctrove {
 

@@ -8,7 +8,7 @@
 #include <thread>
 
 #include "app/settings.h"
-#include "rip/worker_context.h"
+#include "work/worker_context.h"
 
 namespace disctrove {
 

@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <cstdint>
 
-#include "rip/unique_file.h"
-#include "rip/wav_file.h"
+#include "audio/unique_file.h"
+#include "audio/wav_file.h"
 
 namespace disctrove {
 

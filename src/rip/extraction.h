@@ -6,7 +6,7 @@
 #include <string>
 
 #include "platform/cdrom/cdrom.h"
-#include "rip/worker_context.h"
+#include "work/worker_context.h"
 
 namespace disctrove {
 

@@ -4,6 +4,7 @@
 #include <charconv>
 
 #include "disc/genres.h"
+#include "platform/system/environment.h"
 #include "platform/system/text.h"
 
 namespace disctrove {
@@ -26,82 +27,20 @@ std::string HexId(uint32_t id) {
     return text;
 }
 
-std::string CutToBytes(std::string_view name, size_t maxBytes) {
-    return std::string(platform::Utf8PrefixByBytes(name, maxBytes));
-}
-
 // A disc field made safe to use as one folder name.
 std::string FolderName(std::string name) {
     ReplaceIllegalChars(name);
     if (name.empty() || name == "." || name == "..") {
         return "_";
     }
-    return CutToBytes(name, kMaxFileNameBytes);
+    return CutToFileName(name, kMaxFileNameBytes);
 }
 
 std::string NameWithId(const std::string& field, const char* prefix, const Settings& settings) {
     return field.empty() ? prefix + HexId(CurrentDiscId(settings)) + "L" : field;
 }
 
-// The last component of `path`.
-std::string_view FileNameOf(std::string_view path) {
-    const auto slash = path.rfind('/');
-    return slash == std::string_view::npos ? path : path.substr(slash + 1);
-}
-
-// `name` with its extension (from its last ".") replaced by `extension`, or with `extension`
-// appended when it has none; the stem is cut so that the result fits in one file name.
-std::string WithExtension(std::string_view name, std::string_view extension) {
-    const auto dot = name.rfind('.');
-    const std::string_view stem = dot == std::string_view::npos ? name : name.substr(0, dot);
-    return CutToBytes(stem, kMaxFileNameBytes - extension.size()) + std::string(extension);
-}
-
 }  // namespace
-
-std::string JoinPath(std::string_view folder, std::string_view name) {
-    if (folder.empty()) {
-        folder = ".";
-    }
-    std::string path(folder);
-    if (path.back() != '/') {
-        path += '/';
-    }
-    path += name;
-    return path;
-}
-
-void ReplaceIllegalChars(std::string& name) {
-    for (char& c : name) {
-        switch (c) {
-            case '"':
-            case '*':
-            case ',':
-            case '/':
-            case ':':
-            case ';':
-            case '=':
-            case '?':
-            case '\\':
-            case '|':
-                c = '_';
-                break;
-            case '+':
-                c = '&';
-                break;
-            case '<':
-            case '[':
-                c = '(';
-                break;
-            case '>':
-            case ']':
-                c = ')';
-                break;
-            default:
-                break;
-        }
-    }
-}
 
 std::string ExpandTemplate(const Settings& settings, const Track& track) {
     const std::string& pattern = settings.currentTemplate;
@@ -147,7 +86,7 @@ std::string ExpandTemplate(const Settings& settings, const Track& track) {
         }
     }
     ReplaceIllegalChars(name);
-    return CutToBytes(name, kMaxFileNameBytes - kExtensionBytes);
+    return CutToFileName(name, kMaxFileNameBytes - kExtensionBytes);
 }
 
 uint32_t CurrentDiscId(const Settings& settings) {
@@ -168,7 +107,7 @@ std::string PlaylistName(const Settings& settings) {
     std::string stem = (settings.Artist.empty() ? std::string("Unknown artist") : settings.Artist) +
                        " - " + NameWithId(settings.Album, "Album", settings);
     ReplaceIllegalChars(stem);
-    return CutToBytes(stem, kMaxFileNameBytes - kExtensionBytes) + ".m3u";
+    return CutToFileName(stem, kMaxFileNameBytes - kExtensionBytes) + ".m3u";
 }
 
 std::string RipBaseFolder(const Settings& settings) {
@@ -190,15 +129,13 @@ std::string RipOutputPath(const Settings& settings, const Track& track) {
            std::string(ExtensionOf(track.encoder));
 }
 
-std::string ConvertOutputPath(const Settings& settings, std::string_view source) {
-    return JoinPath(settings.Outfolder,
-                    WithExtension(FileNameOf(source), ExtensionOf(settings.WAVEncoder)));
-}
-
-std::string DecodeOutputPath(const Settings& settings, std::string_view source) {
-    std::string name(FileNameOf(source));
-    ReplaceIllegalChars(name);
-    return JoinPath(settings.Outfolder, WithExtension(name, ".wav"));
+std::string TempPcmPath(const Settings& settings, const Track& track) {
+    std::string folder = settings.Tmpfolder;
+    if (folder.empty() && !settings.folderHistory.empty()) {
+        folder = settings.folderHistory.front();
+    }
+    return JoinPath(folder, "cddatmp-" + std::to_string(platform::ProcessId()) + "-" +
+                                platform::TwoDigits(track.index + 1) + ".pcm");
 }
 
 }  // namespace disctrove

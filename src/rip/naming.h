@@ -7,18 +7,9 @@
 #include <string_view>
 
 #include "app/settings.h"
+#include "work/file_names.h"
 
 namespace disctrove {
-
-// Longest file or folder name the file systems we write to accept, in bytes.
-inline constexpr size_t kMaxFileNameBytes = 255;
-
-// `folder` and `name` joined with one "/"; an empty folder stands for the current directory.
-std::string JoinPath(std::string_view folder, std::string_view name);
-
-// Replaces, in place, the characters that file names must not hold: " * , / : ; = ? \ | become
-// "_", "+" becomes "&", "<" and "[" become "(", ">" and "]" become ")".
-void ReplaceIllegalChars(std::string& name);
 
 // The file name (without folder and extension) of `track` from the current template and the
 // disc's artist, album, year and genre. Cut at a character boundary so that the name and any
@@ -49,12 +40,9 @@ std::string RipOutputFolder(const Settings& settings);
 // Full path of the file that a rip writes for `track`, with the extension of its encoder.
 std::string RipOutputPath(const Settings& settings, const Track& track);
 
-// Output of converting the WAV file `source`: its file name in Outfolder, with the extension of
-// WAVEncoder in place of its own.
-std::string ConvertOutputPath(const Settings& settings, std::string_view source);
-
-// Output of decoding the Ogg Vorbis file `source`: its file name, illegal characters replaced,
-// in Outfolder, with the extension ".wav".
-std::string DecodeOutputPath(const Settings& settings, std::string_view source);
+// Path of the raw PCM temporary file of `track`: in Tmpfolder, else in the current output folder
+// (entry 0 of the folder history), else in the current directory. The name carries the process
+// ID and the track number, so two runs and two tracks never share a file.
+std::string TempPcmPath(const Settings& settings, const Track& track);
 
 }  // namespace disctrove

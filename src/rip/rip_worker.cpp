@@ -7,14 +7,14 @@
 #include <vector>
 
 #include "app/share_path.h"
+#include "audio/pcm_source.h"
+#include "audio/unique_file.h"
 #include "codecs/encode_job.h"
 #include "platform/audio/sound_player.h"
 #include "platform/cdrom/cdrom_records.h"
 #include "platform/system/files.h"
 #include "rip/extraction.h"
 #include "rip/naming.h"
-#include "rip/pcm_source.h"
-#include "rip/unique_file.h"
 
 namespace disctrove {
 
@@ -74,7 +74,7 @@ enum class TrackEnd { goOn, stop, failed };
 
 // Rips one marked track; `output` receives the path of its file.
 TrackEnd RipTrack(WorkerContext& context, RunEncoders& encoders, Track& track,
-                  const std::string& stem, std::string_view tempFileName, std::string& output) {
+                  const std::string& stem, std::string& output) {
     Settings& settings = context.settings;
     output = stem + std::string(ExtensionOf(track.encoder));
     if (track.encoder != kEncoderWav && track.encoder != kEncoderOgg &&
@@ -103,7 +103,7 @@ TrackEnd RipTrack(WorkerContext& context, RunEncoders& encoders, Track& track,
         RipTrackToWav(context, job);
         return settings.ripping ? TrackEnd::goOn : TrackEnd::stop;
     }
-    job.outputPath = TempPcmPath(settings, tempFileName);
+    job.outputPath = TempPcmPath(settings, track);
     if (RipTrackToPcm(context, job) == -1) {
         settings.ripping = 0;
     }
@@ -121,7 +121,7 @@ TrackEnd RipTrack(WorkerContext& context, RunEncoders& encoders, Track& track,
 
 }  // namespace
 
-int RunRipWorker(WorkerContext& context, std::string_view tempFileName) {
+int RunRipWorker(WorkerContext& context) {
     Settings& settings = context.settings;
     context.run = RunFlags{};
     int result = kRipCompleted;
@@ -152,8 +152,7 @@ int RunRipWorker(WorkerContext& context, std::string_view tempFileName) {
             settings.currentTrack = track.index;
             std::string output;
             const TrackEnd end =
-                RipTrack(context, encoders, track, base + ExpandTemplate(settings, track),
-                         tempFileName, output);
+                RipTrack(context, encoders, track, base + ExpandTemplate(settings, track), output);
             if (end == TrackEnd::failed) {
                 result = kRipFailed;
                 break;

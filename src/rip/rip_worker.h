@@ -4,8 +4,8 @@
 #include <string>
 #include <string_view>
 
-#include "rip/wav_file.h"
-#include "rip/worker_context.h"
+#include "audio/wav_file.h"
+#include "work/worker_context.h"
 
 namespace disctrove {
 
@@ -23,7 +23,7 @@ inline constexpr const char* kCompletionSound = "ripdone.wav";
 // the raw PCM temporary file `tempFileName` and their encoder). Sets `finished`, plays the
 // completion sound when Makesound is on and posts WorkFinished; returns kRipCompleted,
 // kRipFailed or kRipStopped.
-int RunRipWorker(WorkerContext& context, std::string_view tempFileName = kTempPcmFileName);
+int RunRipWorker(WorkerContext& context);
 
 // What starting a rip does to the model (after the disc-change check): every marked track gets
 // status 0, `ripping` is set and `finished` cleared.

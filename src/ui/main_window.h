@@ -10,14 +10,14 @@
 
 #include "app/settings.h"
 #include "disc/cddb_lookup.h"
-#include "rip/worker_context.h"
-#include "rip/worker_thread.h"
 #include "ui/convert/conversion_progress_dialog.h"
 #include "ui/options/options_dialog.h"
 #include "ui/player/cd_player.h"
 #include "ui/player/volume_slider.h"
 #include "ui/user_dialogs.h"
 #include "ui/worker_bridge.h"
+#include "work/worker_context.h"
+#include "work/worker_thread.h"
 
 class QAction;
 class QComboBox;

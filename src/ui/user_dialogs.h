@@ -5,7 +5,7 @@
 #include <QString>
 #include <QStringList>
 
-#include "rip/worker_context.h"
+#include "work/worker_context.h"
 
 class QWidget;
 

@@ -6,8 +6,8 @@
 #include <QPointer>
 #include <QWidget>
 
-#include "rip/worker_context.h"
 #include "ui/user_dialogs.h"
+#include "work/worker_context.h"
 
 namespace disctrove::ui {
 

@@ -5,7 +5,7 @@
 #include <cmath>
 #include <fstream>
 
-#include "rip/pcm_source.h"
+#include "audio/pcm_source.h"
 #include "support/audio_files.h"
 #include "support/scripted_worker.h"
 #include "support/temp_dir.h"

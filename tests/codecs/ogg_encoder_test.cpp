@@ -6,8 +6,8 @@
 #include <fstream>
 #include <numbers>
 
-#include "rip/unique_file.h"
-#include "rip/wav_file.h"
+#include "audio/unique_file.h"
+#include "audio/wav_file.h"
 #include "support/audio_files.h"
 #include "support/scripted_worker.h"
 #include "support/temp_dir.h"

@@ -2,10 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include "audio/unique_file.h"
+#include "audio/wav_file.h"
 #include "disc/disc.h"
 #include "platform/cdrom/simulated_disc.h"
-#include "rip/unique_file.h"
-#include "rip/wav_file.h"
 #include "support/disc_images.h"
 #include "support/scripted_worker.h"
 #include "support/temp_dir.h"

@@ -1,5 +1,7 @@
 #include "rip/naming.h"
 
+#include <unistd.h>
+
 #include <gtest/gtest.h>
 
 namespace disctrove {
@@ -160,6 +162,24 @@ TEST_F(NamingTest, DecodeOutputPath) {
     const std::string longName = std::string(260, 'n') + ".ogg";
     EXPECT_EQ(DecodeOutputPath(settings_, "/in/" + longName),
               "./" + std::string(251, 'n') + ".wav");
+}
+
+TEST(TempPcmPath, FolderRulesAndOwnName) {
+    Settings s;
+    Track track;
+    track.index = 2;
+    const std::string name = "cddatmp-" + std::to_string(::getpid()) + "-03.pcm";
+    s.Tmpfolder = "/var/tmp/rips";
+    s.folderHistory = {"/music"};
+    EXPECT_EQ(TempPcmPath(s, track), "/var/tmp/rips/" + name);
+    s.Tmpfolder = "/var/tmp/";
+    EXPECT_EQ(TempPcmPath(s, track), "/var/tmp/" + name);
+    s.Tmpfolder = "";
+    EXPECT_EQ(TempPcmPath(s, track), "/music/" + name);
+    s.folderHistory = {""};
+    EXPECT_EQ(TempPcmPath(s, track), "./" + name);
+    s.folderHistory.clear();
+    EXPECT_EQ(TempPcmPath(s, track), "./" + name);
 }
 
 }  // namespace

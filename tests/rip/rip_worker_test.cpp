@@ -9,13 +9,13 @@
 
 #include "disc/disc.h"
 #include "rip/naming.h"
-#include "rip/worker_thread.h"
 #include "support/audio_files.h"
 #include "support/disc_images.h"
 #include "support/scoped_environment.h"
 #include "support/scripted_worker.h"
 #include "support/temp_dir.h"
 #include "tools/cue_image.h"
+#include "work/worker_thread.h"
 
 namespace disctrove {
 namespace {

@@ -8,7 +8,7 @@
 #include <utility>
 #include <vector>
 
-#include "rip/worker_context.h"
+#include "work/worker_context.h"
 
 namespace disctrove::testing {
 

@@ -5,8 +5,8 @@
 #include <random>
 #include <stdexcept>
 
-#include "rip/unique_file.h"
-#include "rip/wav_file.h"
+#include "audio/unique_file.h"
+#include "audio/wav_file.h"
 
 namespace disctrove::testing {
 

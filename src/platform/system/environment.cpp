@@ -24,6 +24,10 @@ std::optional<std::string> EnvironmentValue(const char* name) {
     return std::string(value);
 }
 
+int ProcessId() {
+    return static_cast<int>(::getpid());
+}
+
 std::string HomeDirectory() {
     if (auto home = EnvironmentValue("HOME")) {
         return *home;

@@ -15,6 +15,9 @@ std::optional<std::string> EnvironmentValue(const char* name);
 // The user's home folder ("" when unknown).
 std::string HomeDirectory();
 
+// The ID of the running process.
+int ProcessId();
+
 bool FileExists(const std::string& path);
 
 // True when files can be created in `folder`.

@@ -11,8 +11,8 @@
 #include "codecs/conversion_worker.h"
 #include "codecs/ogg_decoder.h"
 #include "platform/system/files.h"
-#include "rip/naming.h"
 #include "skin/icons.h"
+#include "work/file_names.h"
 
 namespace disctrove::ui {
 

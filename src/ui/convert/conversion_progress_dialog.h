@@ -5,10 +5,10 @@
 
 #include <QDialog>
 
-#include "rip/worker_context.h"
-#include "rip/worker_thread.h"
 #include "ui/user_dialogs.h"
 #include "ui/worker_bridge.h"
+#include "work/worker_context.h"
+#include "work/worker_thread.h"
 
 class QLabel;
 class QProgressBar;

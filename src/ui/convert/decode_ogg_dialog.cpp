@@ -2,8 +2,8 @@
 
 #include <QLineEdit>
 
-#include "rip/naming.h"
 #include "ui/options/history_box.h"
+#include "work/file_names.h"
 
 namespace disctrove::ui {
 

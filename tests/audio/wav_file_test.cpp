@@ -1,8 +1,8 @@
-#include "rip/wav_file.h"
+#include "audio/wav_file.h"
 
 #include <gtest/gtest.h>
 
-#include "rip/unique_file.h"
+#include "audio/unique_file.h"
 #include "support/temp_dir.h"
 
 namespace disctrove {
@@ -182,22 +182,6 @@ TEST_F(ReadWavHeaderTest, DataLengthOfZeroOrPastTheEndReadsToTheEndOfTheFile) {
     ASSERT_EQ(Read(streamed), WavHeaderResult::ok);
     EXPECT_TRUE(header_.readToEnd);
     EXPECT_EQ(header_.dataLength, 16u);
-}
-
-TEST(TempPcmPath, FolderRules) {
-    Settings s;
-    s.Tmpfolder = "/var/tmp/rips";
-    s.folderHistory = {"/music"};
-    EXPECT_EQ(TempPcmPath(s), "/var/tmp/rips/cddatmp001.pcm");
-    s.Tmpfolder = "/var/tmp/";
-    EXPECT_EQ(TempPcmPath(s), "/var/tmp/cddatmp001.pcm");
-    s.Tmpfolder = "";
-    EXPECT_EQ(TempPcmPath(s), "/music/cddatmp001.pcm");
-    s.folderHistory = {""};
-    EXPECT_EQ(TempPcmPath(s), "./cddatmp001.pcm");
-    s.folderHistory.clear();
-    EXPECT_EQ(TempPcmPath(s), "./cddatmp001.pcm");
-    EXPECT_EQ(TempPcmPath(s, "cddatmp-42.pcm"), "./cddatmp-42.pcm");
 }
 
 }  // namespace

@@ -1,4 +1,4 @@
-#include "codecs/int16_reader.h"
+#include "audio/int16_reader.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,11 +1,9 @@
-#include "rip/wav_file.h"
+#include "audio/wav_file.h"
 
 #include <sys/types.h>
 
 #include <array>
 #include <cstring>
-
-#include "rip/naming.h"
 
 namespace disctrove {
 
@@ -137,14 +135,6 @@ WavHeaderResult ReadWavHeader(std::FILE* in, WavHeader& header) {
     header.readToEnd = declared == 0 || declared > available;
     header.dataLength = header.readToEnd ? available : declared;
     return WavHeaderResult::ok;
-}
-
-std::string TempPcmPath(const Settings& settings, std::string_view fileName) {
-    std::string folder = settings.Tmpfolder;
-    if (folder.empty() && !settings.folderHistory.empty()) {
-        folder = settings.folderHistory.front();
-    }
-    return JoinPath(folder, fileName);
 }
 
 }  // namespace disctrove

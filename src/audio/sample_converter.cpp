@@ -1,4 +1,4 @@
-#include "codecs/sample_converter.h"
+#include "audio/sample_converter.h"
 
 extern "C" {
 #include <libavutil/channel_layout.h>

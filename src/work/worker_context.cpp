@@ -1,4 +1,4 @@
-#include "rip/worker_context.h"
+#include "work/worker_context.h"
 
 #include "platform/system/environment.h"
 

@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "codecs/channel_layout.h"
+#include "audio/channel_layout.h"
 
 struct SwrContext;
 

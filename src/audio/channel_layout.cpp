@@ -1,4 +1,4 @@
-#include "codecs/channel_layout.h"
+#include "audio/channel_layout.h"
 
 #include <algorithm>
 #include <bit>

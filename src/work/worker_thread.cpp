@@ -1,4 +1,4 @@
-#include "rip/worker_thread.h"
+#include "work/worker_thread.h"
 
 #include "platform/system/files.h"
 

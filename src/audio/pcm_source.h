@@ -7,8 +7,8 @@
 #include <string>
 #include <string_view>
 
-#include "rip/unique_file.h"
-#include "rip/wav_file.h"
+#include "audio/unique_file.h"
+#include "audio/wav_file.h"
 
 namespace disctrove {
 

@@ -1,12 +1,9 @@
-// WAV files and the raw PCM temporary file.
+// WAV files: their header, written and read.
 #pragma once
 
 #include <cstdint>
 #include <cstdio>
 #include <string>
-#include <string_view>
-
-#include "app/settings.h"
 
 namespace disctrove {
 
@@ -17,7 +14,6 @@ inline constexpr int32_t kCdBytesPerSector = 2352;
 inline constexpr int32_t kCdSectorsPerSecond = 75;
 
 inline constexpr size_t kWavHeaderSize = 44;
-inline constexpr std::string_view kTempPcmFileName = "cddatmp001.pcm";
 
 // Writes the 44-byte header of a PCM WAV file at offset 0 of `out` (nothing when `out` is null):
 // `bitsIndex` 0 means 8 bits, 1 means 16 bits. Written once with data length 0 right after the
@@ -49,9 +45,5 @@ struct WavHeader {
 // "fmt " and "data" wherever they stand, and leaves `in` at the first sample byte. Accepts the
 // long "fmt " chunk and the extensible format.
 WavHeaderResult ReadWavHeader(std::FILE* in, WavHeader& header);
-
-// Path of the raw PCM temporary file: in Tmpfolder, else in the current output folder (entry 0
-// of the folder history), else in the current directory.
-std::string TempPcmPath(const Settings& settings, std::string_view fileName = kTempPcmFileName);
 
 }  // namespace disctrove

@@ -6,8 +6,8 @@
 #include <memory>
 #include <vector>
 
-#include "codecs/sample_converter.h"
-#include "rip/pcm_source.h"
+#include "audio/pcm_source.h"
+#include "audio/sample_converter.h"
 
 namespace disctrove {
 

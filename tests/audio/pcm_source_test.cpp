@@ -1,4 +1,4 @@
-#include "rip/pcm_source.h"
+#include "audio/pcm_source.h"
 
 #include <gtest/gtest.h>
 

@@ -1,0 +1,84 @@
+#include "work/file_names.h"
+
+#include "platform/system/text.h"
+
+namespace disctrove {
+
+namespace {
+
+// The last component of `path`.
+std::string_view FileNameOf(std::string_view path) {
+    const auto slash = path.rfind('/');
+    return slash == std::string_view::npos ? path : path.substr(slash + 1);
+}
+
+// `name` with its extension (from its last ".") replaced by `extension`, or with `extension`
+// appended when it has none; the stem is cut so that the result fits in one file name.
+std::string WithExtension(std::string_view name, std::string_view extension) {
+    const auto dot = name.rfind('.');
+    const std::string_view stem = dot == std::string_view::npos ? name : name.substr(0, dot);
+    return CutToFileName(stem, kMaxFileNameBytes - extension.size()) + std::string(extension);
+}
+
+}  // namespace
+
+std::string CutToFileName(std::string_view name, size_t maxBytes) {
+    return std::string(platform::Utf8PrefixByBytes(name, maxBytes));
+}
+
+std::string JoinPath(std::string_view folder, std::string_view name) {
+    if (folder.empty()) {
+        folder = ".";
+    }
+    std::string path(folder);
+    if (path.back() != '/') {
+        path += '/';
+    }
+    path += name;
+    return path;
+}
+
+void ReplaceIllegalChars(std::string& name) {
+    for (char& c : name) {
+        switch (c) {
+            case '"':
+            case '*':
+            case ',':
+            case '/':
+            case ':':
+            case ';':
+            case '=':
+            case '?':
+            case '\\':
+            case '|':
+                c = '_';
+                break;
+            case '+':
+                c = '&';
+                break;
+            case '<':
+            case '[':
+                c = '(';
+                break;
+            case '>':
+            case ']':
+                c = ')';
+                break;
+            default:
+                break;
+        }
+    }
+}
+
+std::string ConvertOutputPath(const Settings& settings, std::string_view source) {
+    return JoinPath(settings.Outfolder,
+                    WithExtension(FileNameOf(source), ExtensionOf(settings.WAVEncoder)));
+}
+
+std::string DecodeOutputPath(const Settings& settings, std::string_view source) {
+    std::string name(FileNameOf(source));
+    ReplaceIllegalChars(name);
+    return JoinPath(settings.Outfolder, WithExtension(name, ".wav"));
+}
+
+}  // namespace disctrove

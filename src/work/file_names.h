@@ -1,0 +1,33 @@
+// File names every worker needs: joining, making a text safe as a name, and the names of what a
+// conversion writes.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "app/settings.h"
+
+namespace disctrove {
+
+// Longest file or folder name the file systems we write to accept, in bytes.
+inline constexpr size_t kMaxFileNameBytes = 255;
+
+// `name` cut at a character boundary to at most `maxBytes` bytes.
+std::string CutToFileName(std::string_view name, size_t maxBytes);
+
+// `folder` and `name` joined with one "/"; an empty folder stands for the current directory.
+std::string JoinPath(std::string_view folder, std::string_view name);
+
+// Replaces, in place, the characters that file names must not hold: " * , / : ; = ? \ | become
+// "_", "+" becomes "&", "<" and "[" become "(", ">" and "]" become ")".
+void ReplaceIllegalChars(std::string& name);
+
+// Output of converting the WAV file `source`: its file name in Outfolder, with the extension of
+// WAVEncoder in place of its own.
+std::string ConvertOutputPath(const Settings& settings, std::string_view source);
+
+// Output of decoding the Ogg Vorbis file `source`: its file name, illegal characters replaced,
+// in Outfolder, with the extension ".wav".
+std::string DecodeOutputPath(const Settings& settings, std::string_view source);
+
+}  // namespace disctrove
