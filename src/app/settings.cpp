@@ -23,6 +23,7 @@ void AssignSettings(Settings& target, const Settings& source) {
     target.currentTemplate = source.currentTemplate;
     target.Menustyle = source.Menustyle;
     target.Makesound = source.Makesound;
+    target.EncoderThreads = source.EncoderThreads;
     target.formats = source.formats;
     target.pageFormats = source.pageFormats;
     target.Useid3 = source.Useid3;

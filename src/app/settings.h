@@ -38,8 +38,9 @@ struct Settings {
     std::string currentTemplate = kDefaultTemplate;  // runtime: never read from the file
     int32_t Menustyle = 3;
     int32_t Makesound = 0;
-    FormatGroups formats;      // the WAV, OGG, MP3 and WMA sections
-    FormatGroups pageFormats;  // runtime: what the option pages edit
+    int32_t EncoderThreads = 0;  // encodes at once during a rip; 0: one per processor core
+    FormatGroups formats;        // the WAV, OGG, MP3 and WMA sections
+    FormatGroups pageFormats;    // runtime: what the option pages edit
     int32_t Useid3 = 1;
     std::string Artist;
     std::string Album;

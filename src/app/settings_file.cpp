@@ -60,6 +60,7 @@ void VisitKeys(Settings& s, Visitor& v) {
     v.Decimal("GENERAL", "Menustyle", s.Menustyle);
     v.Encoder("GENERAL", "WAVEncoder", s.WAVEncoder);
     v.Templates(s);
+    v.Decimal("GENERAL", "EncoderThreads", s.EncoderThreads);
 
     WavFormat& wav = s.formats.wav;
     v.Channels("WAV", "Channels", wav.channels, kWavWmaChannelNames);

@@ -1,6 +1,7 @@
 // What an encoder is given, and how the rip worker reaches the encoder of each format.
 #pragma once
 
+#include <array>
 #include <memory>
 #include <string>
 
@@ -16,8 +17,8 @@ struct EncodeJob {
     std::string outputPath;
 };
 
-// The encoder of one compressed format as the rip worker uses it. One object serves one rip
-// run, so what it loads for the run is released when the run ends.
+// The encoder of one compressed format as the rip worker uses it. One object serves one encoder
+// thread of a rip run, so what it loads for the run is released when the run ends.
 class RipEncoder {
   public:
     virtual ~RipEncoder() = default;
@@ -27,7 +28,9 @@ class RipEncoder {
     virtual bool Ready(WorkerContext& context) = 0;
 
     // Encodes the rip's raw PCM temporary file (job.sourcePath) into job.outputPath, sets the
-    // track's final status, reports it, and deletes the temporary file.
+    // track's final status, reports it, and deletes the temporary file. The rip has asked the
+    // overwrite question already. Encoders of one kind may run on several threads at once, each
+    // with an object of its own.
     virtual void Encode(WorkerContext& context, EncodeJob& job) = 0;
 };
 
@@ -41,5 +44,25 @@ void FinishEncode(WorkerContext& context, EncodeJob& job, bool fromRip, int32_t 
 
 // The encoder for tracks of `kind`, or null when there is none for it.
 std::unique_ptr<RipEncoder> MakeRipEncoder(EncoderKind kind);
+
+// The encoders one thread of a run uses, made when a track first needs one and released with
+// the set at the end of the run.
+class EncoderSet {
+  public:
+    // The encoder of `kind`, or null when there is none for it.
+    RipEncoder* For(EncoderKind kind) {
+        const auto index = static_cast<size_t>(kind);
+        if (index >= encoders_.size()) {
+            return nullptr;
+        }
+        if (!encoders_[index]) {
+            encoders_[index] = MakeRipEncoder(kind);
+        }
+        return encoders_[index].get();
+    }
+
+  private:
+    std::array<std::unique_ptr<RipEncoder>, 4> encoders_;
+};
 
 }  // namespace disctrove

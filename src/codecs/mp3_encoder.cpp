@@ -90,7 +90,7 @@ int32_t Encode(WorkerContext& context, LameLibrary& lame, EncodeJob& job, bool f
     if (!reader.ok()) {
         return fail(kLameLowBitsMessage);
     }
-    if (!ConfirmOverwrite(context, job.outputPath)) {
+    if (!fromRip && !ConfirmOverwrite(context, job.outputPath)) {  // a rip asked before reading
         return kStatusStopped;
     }
     uint32_t chunkSamples = 0;

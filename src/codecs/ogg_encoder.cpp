@@ -147,7 +147,7 @@ int32_t Encode(WorkerContext& context, EncodeJob& job, bool fromRip) {
     if (!converter.ok()) {
         return fail(refused);
     }
-    if (!ConfirmOverwrite(context, job.outputPath)) {
+    if (!fromRip && !ConfirmOverwrite(context, job.outputPath)) {  // a rip asked before reading
         return kStatusStopped;
     }
 

@@ -43,7 +43,7 @@ int32_t Encode(WorkerContext& context, EncodeJob& job, bool fromRip) {
     if (!reader.ok()) {
         return fail(kWmaFormatMessage);
     }
-    if (!ConfirmOverwrite(context, job.outputPath)) {
+    if (!fromRip && !ConfirmOverwrite(context, job.outputPath)) {  // a rip asked before reading
         return kStatusStopped;
     }
     const uint32_t bitrate =

@@ -2,10 +2,12 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "app/formats.h"
 #include "app/shared_int.h"
+#include "audio/audio_checks.h"
 #include "platform/cdrom/cdrom_records.h"
 
 namespace disctrove {
@@ -39,6 +41,7 @@ struct Track {
     SharedInt status = kStatusNone;  // written by the worker while the window reads it
     EncoderKind encoder = kEncoderMp3;
     TrackFormat format;
+    std::optional<AudioChecks> checks;  // of the audio the last rip wrote for the track
 };
 
 }  // namespace disctrove

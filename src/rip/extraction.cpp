@@ -42,10 +42,16 @@ enum class ExtractionEnd {
     writeFailed,
 };
 
-// The read loop shared by both targets: reads the track chunk by chunk, appends what each read
-// returns to `out` and reports progress from 0 to `progressScale` every fifth read.
-ExtractionEnd ReadTrack(WorkerContext& context, RipJob& job, std::FILE* out, int32_t progressScale,
-                        uint64_t& bytesWritten) {
+// The read loop shared by both targets: reads the track chunk by chunk, hands what each read
+// returns to the job's stages and then to `out`, and reports progress from 0 to
+// `progressScale` every fifth read.
+ExtractionEnd ReadTrack(WorkerContext& context, RipJob& job, FileWriterStage& out,
+                        int32_t progressScale) {
+    SampleChain chain;
+    if (job.stages != nullptr) {
+        chain.Add(*job.stages);
+    }
+    chain.Add(out);
     Track& track = *job.track;
     const DriveHandle drive(context.settings);
     const uint32_t length = track.lengthSectors;
@@ -68,11 +74,9 @@ ExtractionEnd ReadTrack(WorkerContext& context, RipJob& job, std::FILE* out, int
         read->startOffset = 0;
         if (ReadSectors(context.settings.Jitter, drive.get(), read, job.overlapBuffer) ==
             kCdStatusOk) {
-            if (std::fwrite(read->data() + read->startOffset, 1, read->length, out) !=
-                read->length) {
+            if (!chain.Take({read->data() + read->startOffset, read->length})) {
                 return ExtractionEnd::writeFailed;
             }
-            bytesWritten += read->length;
         } else if (!context.run.ignoreAllErrors) {
             const std::string question =
                 "Error at frame " + std::to_string(current) + "\nASPIlib error " +
@@ -122,7 +126,8 @@ int32_t ReadSectors(int32_t jitterMode, CdHandle handle, platform::TrackBuffer* 
 
 void RipTrackToWav(WorkerContext& context, RipJob& job) {
     Track& track = *job.track;
-    if (!ConfirmOverwrite(context, job.outputPath)) {
+    // Stop may have come while the question was open: then no file is opened.
+    if (!ConfirmOverwrite(context, job.outputPath) || !context.settings.ripping) {
         ReportStatus(context, track, kStatusStopped);
         return;
     }
@@ -133,11 +138,11 @@ void RipTrackToWav(WorkerContext& context, RipJob& job) {
         return;
     }
     WriteWavHeader(out.get(), kCdChannels, kCdSampleRate, 1, 0);
-    uint64_t bytes = 0;
-    const ExtractionEnd end = ReadTrack(context, job, out.get(), 100, bytes);
+    FileWriterStage writer(out.get());
+    const ExtractionEnd end = ReadTrack(context, job, writer, 100);
     // The header says how much audio the file holds, whatever became of the track.
     WriteWavHeader(out.get(), kCdChannels, kCdSampleRate, 1,
-                   static_cast<uint32_t>(std::min<uint64_t>(bytes, UINT32_MAX - 36)));
+                   static_cast<uint32_t>(std::min<uint64_t>(writer.written(), UINT32_MAX - 36)));
     const bool closed = Close(out);
     if (end == ExtractionEnd::writeFailed || !closed) {
         context.questions.Inform(kWriteFailedMessage);
@@ -156,8 +161,8 @@ int RipTrackToPcm(WorkerContext& context, RipJob& job) {
         ReportStatus(context, track, kStatusError);
         return -1;
     }
-    uint64_t bytes = 0;
-    const ExtractionEnd end = ReadTrack(context, job, out.get(), 30, bytes);
+    FileWriterStage writer(out.get());
+    const ExtractionEnd end = ReadTrack(context, job, writer, 30);
     const bool closed = Close(out);
     switch (end) {
         case ExtractionEnd::completed:

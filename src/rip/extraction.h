@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <string>
 
+#include "audio/sample_stage.h"
 #include "platform/cdrom/cdrom.h"
 #include "work/worker_context.h"
 
@@ -21,6 +22,7 @@ struct RipJob {
     platform::TrackBuffer* readBuffer = nullptr;     // room for kReadChunkSectors
     platform::TrackBuffer* overlapBuffer = nullptr;  // room for kOverlapSectors
     std::string outputPath;
+    SampleStage* stages = nullptr;  // what the audio passes through before its file, if anything
 };
 
 // One read of the sectors the read buffer describes, with up to 3 attempts by `jitterMode`:

@@ -1,20 +1,23 @@
 #include "rip/rip_worker.h"
 
-#include <array>
+#include <algorithm>
 #include <cstdio>
 #include <memory>
 #include <new>
 #include <vector>
 
 #include "app/share_path.h"
+#include "audio/audio_checks.h"
 #include "audio/pcm_source.h"
-#include "audio/unique_file.h"
 #include "codecs/encode_job.h"
 #include "platform/audio/sound_player.h"
 #include "platform/cdrom/cdrom_records.h"
 #include "platform/system/files.h"
+#include "rip/encoder_pool.h"
 #include "rip/extraction.h"
 #include "rip/naming.h"
+#include "rip/playlist_writer.h"
+#include "work/serial_questions.h"
 
 namespace disctrove {
 
@@ -41,89 +44,139 @@ bool MakeDiscFolders(WorkerContext& context, const std::string& base) {
     return true;
 }
 
-// Appends `text` to the playlist; a playlist that cannot be opened is skipped silently.
-bool AppendToPlaylist(const std::string& path, const std::string& text) {
-    UniqueFile playlist = OpenFile(path, "a");
-    return playlist && std::fputs(text.c_str(), playlist.get()) >= 0;
-}
-
 std::string FileNameOf(const std::string& path) {
     const auto slash = path.rfind('/');
     return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
-// The encoders of one run, made when a track first needs one and released when the run ends.
-class RunEncoders {
+bool IsKnownKind(EncoderKind kind) {
+    return kind == kEncoderWav || kind == kEncoderOgg || kind == kEncoderMp3 || kind == kEncoderWma;
+}
+
+// The reader's side of a run: reads the marked tracks in list order, each through the checks
+// into its WAV file or its temporary file, and hands the latter to the encoder threads.
+class Reader {
   public:
-    RipEncoder* For(EncoderKind kind) {
-        const auto index = static_cast<size_t>(kind);
-        if (index >= encoders_.size()) {
-            return nullptr;
+    Reader(WorkerContext& context, const std::string& folder, PlaylistWriter& playlist,
+           EncoderPool& encoders)
+        : context_(context), folder_(folder), playlist_(playlist), encoders_(encoders) {}
+
+    // Reads every marked track; the result of the reading (the encoders may still work).
+    int Run() {
+        Settings& settings = context_.settings;
+        size_t order = 0;
+        for (Track& track : settings.tracks) {
+            if (!track.marked) {
+                continue;
+            }
+            const size_t place = order++;
+            if (result_ != kRipCompleted || !settings.ripping) {
+                // Stopped, or the run ends after a failure: no further file is opened, so an
+                // existing one is never truncated.
+                ReportStatus(context_, track, kStatusStopped);
+                playlist_.End(place, false);
+                result_ = result_ == kRipCompleted ? kRipStopped : result_;
+                continue;
+            }
+            ReadOne(track, place);
         }
-        if (!encoders_[index]) {
-            encoders_[index] = MakeRipEncoder(kind);
-        }
-        return encoders_[index].get();
+        return result_;
     }
+
+    // True when the user ended the run at a read error, or a temporary file failed.
+    bool abandoned() const { return abandoned_; }
 
   private:
-    std::array<std::unique_ptr<RipEncoder>, 4> encoders_;
-};
-
-enum class TrackEnd { goOn, stop, failed };
-
-// Rips one marked track; `output` receives the path of its file.
-TrackEnd RipTrack(WorkerContext& context, RunEncoders& encoders, Track& track,
-                  const std::string& stem, std::string& output) {
-    Settings& settings = context.settings;
-    output = stem + std::string(ExtensionOf(track.encoder));
-    if (track.encoder != kEncoderWav && track.encoder != kEncoderOgg &&
-        track.encoder != kEncoderMp3 && track.encoder != kEncoderWma) {
-        return TrackEnd::goOn;  // a kind nobody knows: nothing to do
+    void ReadOne(Track& track, size_t place) {
+        Settings& settings = context_.settings;
+        track.status = 0;
+        track.checks.reset();
+        settings.currentTrack = track.index;
+        const std::string output =
+            folder_ + ExpandTemplate(settings, track) + std::string(ExtensionOf(track.encoder));
+        const std::string& album = settings.Album.empty() ? "Unknown album" : settings.Album;
+        playlist_.SetEntry(
+            place, "#EXTINF:-1," + album + " - " + track.title + "\n" + FileNameOf(output) + "\n");
+        if (!IsKnownKind(track.encoder)) {
+            playlist_.End(place, true);  // a kind nobody knows: nothing to do
+            return;
+        }
+        if (track.encoder != kEncoderWav) {
+            RipEncoder* encoder = readiness_.For(track.encoder);
+            if (encoder == nullptr || !encoder->Ready(context_)) {
+                // The track gets no file, and says so; the run goes on.
+                ReportStatus(context_, track, kStatusError);
+                playlist_.End(place, true);
+                return;
+            }
+        }
+        // A track named like one still being encoded waits for it, so the question and the
+        // file are what they were when tracks were ripped one after another.
+        encoders_.WaitUntilWritten(output);
+        std::unique_ptr<platform::TrackBufferBlock> read;
+        std::unique_ptr<platform::TrackBufferBlock> overlap;
+        try {
+            read = std::make_unique<platform::TrackBufferBlock>(kReadChunkSectors);
+            overlap = std::make_unique<platform::TrackBufferBlock>(kOverlapSectors);
+        } catch (const std::bad_alloc&) {
+            result_ = kRipFailed;
+            playlist_.End(place, false);
+            return;
+        }
+        AudioChecksStage checks;
+        RipJob job{&track, read->get(), overlap->get(), output, &checks};
+        if (track.encoder == kEncoderWav) {
+            RipTrackToWav(context_, job);
+            KeepChecks(track, checks);
+            playlist_.End(place, settings.ripping != 0);
+            return;
+        }
+        if (!ConfirmOverwrite(context_, output)) {
+            ReportStatus(context_, track, kStatusStopped);
+            playlist_.End(place, true);
+            return;
+        }
+        encoders_.WaitForRoom();  // bounds the temporary space
+        job.outputPath = TempPcmPath(settings, track);
+        const bool abandoned = settings.ripping && RipTrackToPcm(context_, job) == -1;
+        if (abandoned || !settings.ripping) {
+            platform::RemoveFile(job.outputPath);  // half a track's audio is of no use to anyone
+            if (track.status < kStatusCompleted) {
+                ReportStatus(context_, track, kStatusStopped);
+            }
+            abandoned_ = abandoned_ || abandoned;
+            result_ = kRipStopped;
+            playlist_.End(place, false);
+            return;
+        }
+        KeepChecks(track, checks);
+        encoders_.Submit({&track, job.outputPath, output, place});
     }
-    RipEncoder* encoder = nullptr;
-    if (track.encoder != kEncoderWav) {
-        encoder = encoders.For(track.encoder);
-        if (encoder == nullptr || !encoder->Ready(context)) {
-            // The track gets no file, and says so; the run goes on.
-            ReportStatus(context, track, kStatusError);
-            return TrackEnd::goOn;
+
+    // The checks describe the track only when every sector of it was read.
+    void KeepChecks(Track& track, const AudioChecksStage& checks) {
+        if (track.status != kStatusStopped && track.status != kStatusError) {
+            track.checks = checks.checks();
         }
     }
-    std::unique_ptr<platform::TrackBufferBlock> read;
-    std::unique_ptr<platform::TrackBufferBlock> overlap;
-    try {
-        read = std::make_unique<platform::TrackBufferBlock>(kReadChunkSectors);
-        overlap = std::make_unique<platform::TrackBufferBlock>(kOverlapSectors);
-    } catch (const std::bad_alloc&) {
-        return TrackEnd::failed;
-    }
-    RipJob job{&track, read->get(), overlap->get(), output};
-    if (encoder == nullptr) {
-        RipTrackToWav(context, job);
-        return settings.ripping ? TrackEnd::goOn : TrackEnd::stop;
-    }
-    job.outputPath = TempPcmPath(settings, track);
-    if (RipTrackToPcm(context, job) == -1) {
-        settings.ripping = 0;
-    }
-    read.reset();
-    overlap.reset();
-    if (!settings.ripping) {
-        platform::RemoveFile(job.outputPath);  // half a track's audio is of no use to anyone
-        return TrackEnd::stop;
-    }
-    EncodeJob encode{&track, job.outputPath, output};
-    encoder->Encode(context, encode);
-    platform::RemoveFile(encode.sourcePath);  // in case the encoder could not
-    return TrackEnd::goOn;
-}
+
+    WorkerContext& context_;
+    const std::string& folder_;
+    PlaylistWriter& playlist_;
+    EncoderPool& encoders_;
+    EncoderSet readiness_;  // tells, before a track is read, whether its encoder can work
+    int result_ = kRipCompleted;
+    bool abandoned_ = false;
+};
 
 }  // namespace
 
-int RunRipWorker(WorkerContext& context) {
-    Settings& settings = context.settings;
-    context.run = RunFlags{};
+int RunRipWorker(WorkerContext& outer) {
+    Settings& settings = outer.settings;
+    outer.run = RunFlags{};
+    // The reader and the encoder threads may all have something to ask.
+    SerialQuestions questions(outer.questions);
+    WorkerContext context{settings, outer.notifications, questions, RunFlags{}};
     int result = kRipCompleted;
     std::string base = RipBaseFolder(settings);
     bool foldersMade = true;
@@ -134,41 +187,24 @@ int RunRipWorker(WorkerContext& context) {
     if (!foldersMade) {
         result = kRipFailed;
     } else {
-        const std::string playlist = base + PlaylistName(settings);
-        const bool playlistOn = settings.Createm3u && AppendToPlaylist(playlist, "#EXTM3U\n");
-        RunEncoders encoders;
-        for (Track& track : settings.tracks) {
-            if (!track.marked) {
-                continue;
-            }
-            if (!settings.ripping) {
-                // Stopped while the last track was encoded: no further file is opened, so an
-                // existing one is never truncated.
-                ReportStatus(context, track, kStatusStopped);
-                result = kRipStopped;
-                break;
-            }
-            track.status = 0;
-            settings.currentTrack = track.index;
-            std::string output;
-            const TrackEnd end =
-                RipTrack(context, encoders, track, base + ExpandTemplate(settings, track), output);
-            if (end == TrackEnd::failed) {
-                result = kRipFailed;
-                break;
-            }
-            if (end == TrackEnd::stop) {
-                result = kRipStopped;
-                break;
-            }
-            if (playlistOn) {
-                const std::string& album =
-                    settings.Album.empty() ? "Unknown album" : settings.Album;
-                AppendToPlaylist(playlist, "#EXTINF:-1," + album + " - " + track.title + "\n" +
-                                               FileNameOf(output) + "\n");
-            }
+        const auto marked =
+            static_cast<size_t>(std::count_if(settings.tracks.begin(), settings.tracks.end(),
+                                              [](const Track& t) { return t.marked; }));
+        PlaylistWriter playlist(base + PlaylistName(settings), settings.Createm3u != 0, marked);
+        EncoderPool encoders(
+            context, EncoderThreadCount(settings.EncoderThreads),
+            [&playlist](const EncodeTask& task, bool kept) { playlist.End(task.order, kept); });
+        Reader reader(context, base, playlist, encoders);
+        result = reader.Run();
+        encoders.Finish();  // the run ends with its last encode
+        if (reader.abandoned()) {
+            settings.ripping = 0;
+        }
+        if (result == kRipCompleted && !settings.ripping) {
+            result = kRipStopped;
         }
     }  // the run's encoders (and what they loaded) are released here
+    outer.run = context.run;
     settings.finished = 1;
     if (settings.Makesound) {
         PlayCompletionSound();

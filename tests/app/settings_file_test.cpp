@@ -17,7 +17,7 @@ const char* const kDefaultFile =
     "Encoder=MP3\nCdrom=0\nCreatem3u=False\nAutocddb=False\nAutocheck=True\nJitter=1\n"
     "Overwrite=True\nRipInFolder=False\nMakesound=False\nOutfolder=.\nTmpfolder=.\n"
     "Menustyle=3\nWAVEncoder=MP3\nTemplate01=$a-$t\nTemplate02=$n-$t\nTemplate03=$l-$n-$t\n"
-    "Template04=$a-$l-$n-$t\n"
+    "Template04=$a-$l-$n-$t\nEncoderThreads=0\n"
     "\n[WAV]\nChannels=Stereo\nSamplerate=0\nSamplebits=16\n"
     "\n[OGG]\nChannels=Stereo\nSamplerate=0\nUsecbr=False\nUsebbr=False\nUsevbr=True\nCbr=128\n"
     "Nomimalbbr=128\nMinbbr=128\nMaxbbr=256\nVbr=9\n"

@@ -239,16 +239,16 @@ TEST_F(OggEncoderTest, StopLeavesATruncatedFileAndNoTemporaryFile) {
 }
 
 TEST_F(OggEncoderTest, OverwriteQuestion) {
-    const std::string raw = RawCdAudio(0.2);
+    // A rip asks before it reads the track; a conversion asks here.
+    const std::string wav = MakeSineWav(dir_.path(), "in.wav", 44100, 2, 16, 1);
     settings_.Overwrite = 0;
     WriteWholeFile(output_, "keep me");
     questions_.answers = {ConfirmAnswer::no};
-    EXPECT_EQ(Encode(raw, true), kStatusStopped);
+    EXPECT_EQ(Encode(wav), kStatusStopped);
     EXPECT_EQ(ReadWholeFile(output_), "keep me");
-    EXPECT_FALSE(std::ifstream(raw).good());
 
     questions_.answers = {ConfirmAnswer::all};
-    EXPECT_EQ(Encode(RawCdAudio(0.2), true), kStatusCompleted);
+    EXPECT_EQ(Encode(wav), kStatusCompleted);
     EXPECT_TRUE(context_.run.overwriteAll);
     EXPECT_TRUE(OggInfoProblems(output_).empty());
 }

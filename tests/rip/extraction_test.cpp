@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "audio/unique_file.h"
 #include "audio/wav_file.h"
 #include "disc/disc.h"
@@ -251,7 +253,9 @@ TEST_F(ExtractionTest, OverwriteQuestion) {
 TEST_F(ExtractionTest, StopBeforeTheNextRead) {
     UseSimulatedDisc("track audio 100\n");
     settings_.ripping = 0;
-    EXPECT_EQ(RipToWav(0), "");
+    RipJob job = Job(0);
+    RipTrackToWav(context_, job);
+    EXPECT_FALSE(std::filesystem::exists(job.outputPath));  // stopped before: no file opened
     EXPECT_EQ(settings_.tracks[0].status, kStatusStopped);
     EXPECT_EQ(GetSimulatedReadCounts().plain, 0u);
 }

@@ -3,9 +3,12 @@
 #include <gtest/gtest.h>
 #include <sched.h>
 
+#include <atomic>
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <thread>
 
 #include "disc/disc.h"
 #include "rip/naming.h"
@@ -176,13 +179,24 @@ TEST_F(RipWorkerTest, ArtistFolderThatCannotBeMade) {
 
 TEST_F(RipWorkerTest, StopDuringTheThirdOfFiveTracks) {
     UseDisc(5, 300, kEncoderOgg);
+    settings_.EncoderThreads = 1;  // track 3 encodes alone once track 2 is done
+    settings_.Overwrite = 0;
     SetEncoder(3, kEncoderWav);  // the next track's file is there from an earlier rip
     WriteWholeFile(out_ + "/04-Song 4.wav", "mine");
-    notes_.onProgress = [this](int32_t position, int32_t status) {
-        if (position == 2 && status >= 40 && status < 100) {  // while the encoder works
+    std::atomic<bool> stopped = false;
+    notes_.onProgress = [this, &stopped](int32_t position, int32_t status) {
+        if (position == 2 && status >= 40 && status < 100 && !stopped) {  // while it encodes
             StopRip(settings_);
+            stopped = true;
         }
     };
+    // The reader has gone on to track 4 and asks about its file; Yes comes after the Stop.
+    questions_.beforeAnswer = [&stopped] {
+        while (!stopped) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+    };
+    questions_.answers = {ConfirmAnswer::yes};
     EXPECT_EQ(Run(), kRipStopped);
     EXPECT_EQ(Statuses(), (std::vector<int32_t>{100, 100, 101, 101, 101}));
     EXPECT_TRUE(fs::is_empty(tmp_));
@@ -198,7 +212,10 @@ TEST_F(RipWorkerTest, StopWhileReadingLeavesNoTemporaryFile) {
         }
     };
     EXPECT_EQ(Run(), kRipStopped);
-    EXPECT_EQ(Statuses(), (std::vector<int32_t>{100, 101, 101}));
+    // Track 1 was being encoded meanwhile: it ended or stopped with the rest.
+    EXPECT_TRUE(settings_.tracks[0].status == 100 || settings_.tracks[0].status == 101);
+    EXPECT_EQ(settings_.tracks[1].status, 101);
+    EXPECT_EQ(settings_.tracks[2].status, 101);
     EXPECT_TRUE(fs::is_empty(tmp_));
 }
 
@@ -230,7 +247,7 @@ TEST_F(RipWorkerTest, NoAtAReadErrorWhileMakingTheTemporaryFileStopsTheRun) {
     }
     questions_.answers = {ConfirmAnswer::no};
     EXPECT_EQ(Run(), kRipStopped);
-    EXPECT_EQ(Statuses(), (std::vector<int32_t>{100, 101, 0}));
+    EXPECT_EQ(Statuses(), (std::vector<int32_t>{100, 101, 101}));
     EXPECT_EQ(settings_.ripping, 0);
 }
 

@@ -4,6 +4,7 @@
 
 #include <deque>
 #include <functional>
+#include <mutex>
 #include <string>
 #include <utility>
 #include <vector>
@@ -14,8 +15,12 @@ namespace disctrove::testing {
 
 class RecordingNotifications : public WorkerNotifications {
   public:
+    // Several encoder threads of a rip report at once.
     void TrackProgress(int32_t position, int32_t status) override {
-        progress.emplace_back(position, status);
+        {
+            const std::lock_guard lock(mutex_);
+            progress.emplace_back(position, status);
+        }
         if (onProgress) {
             onProgress(position, status);
         }
@@ -27,6 +32,9 @@ class RecordingNotifications : public WorkerNotifications {
     std::vector<std::pair<int32_t, int32_t>> progress;                 // (position, status)
     int finishedCount = 0;
     int cddbDoneCount = 0;
+
+  private:
+    static inline std::mutex mutex_;  // shared: records stay assignable
 };
 
 class ScriptedQuestions : public WorkerQuestions {
@@ -35,6 +43,9 @@ class ScriptedQuestions : public WorkerQuestions {
     // The next scripted answer; No when the script has run out.
     ConfirmAnswer Confirm(ConfirmTopic, std::string_view text) override {
         asked.emplace_back(text);
+        if (beforeAnswer) {
+            beforeAnswer();
+        }
         if (answers.empty()) {
             return ConfirmAnswer::no;
         }
@@ -43,6 +54,7 @@ class ScriptedQuestions : public WorkerQuestions {
         return answer;
     }
 
+    std::function<void()> beforeAnswer;  // e.g. to press Stop while the question is open
     std::deque<ConfirmAnswer> answers;
     std::vector<std::string> informed;
     std::vector<std::string> asked;

@@ -5,6 +5,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <mutex>
 #include <vector>
 
 #include "platform/system/environment.h"
@@ -233,6 +234,10 @@ uint32_t LameLibrary::beInitStream(const BeConfig* config, uint32_t* samples, ui
         return kBeInvalidFormat;
     }
     const Functions& lame = *lame_;
+    // LAME fills tables shared by all its streams the first time a stream is set up, without a
+    // lock of its own; encoders on several threads take turns here.
+    static std::mutex setUp;
+    const std::lock_guard lock(setUp);
     auto state = std::make_unique<Stream>();
     lame_global_flags* flags = lame.init();
     if (flags == nullptr) {
