@@ -10,9 +10,9 @@ namespace {
 
 const std::set<std::string> kCommands = {"drives", "toc", "lookup", "rip", "encode", "decode"};
 const std::set<std::string> kValueOptions = {
-    "--settings",         "--image",    "--drive",  "--set",
-    "--encoder",          "--template", "--outdir", "--answer-overwrite",
-    "--answer-read-error"};
+    "--settings",          "--image",    "--drive",  "--set",
+    "--encoder",           "--template", "--outdir", "--answer-overwrite",
+    "--answer-read-error", "--threads"};
 
 std::optional<int> ParseNumber(const std::string& text) {
     int value = 0;
@@ -59,7 +59,7 @@ bool CommandTakes(const std::string& command, const std::string& option) {
     if (option == "--answer-overwrite") {
         return command == "rip" || command == "encode" || command == "decode";
     }
-    return command == "rip";  // --lookup, --template, --answer-read-error
+    return command == "rip";  // --lookup, --template, --answer-read-error, --threads
 }
 
 }  // namespace
@@ -94,8 +94,12 @@ Commands:
                                    $l album, $y year, $g genre, $t title, $n number, $$ "$"
       --answer-overwrite yes|all|no    answer to "already exists" questions
       --answer-read-error yes|all|no   answer to read-error questions
+      --threads N                  encode N tracks at once while the next is read (else
+                                   the settings' EncoderThreads; 0: one per processor core)
                            ends with a line per track: number <TAB> Completed|Stopped|ERROR
-                           <TAB> file; exit 0 when every track was completed, 1 otherwise
+                           <TAB> file, and for every track read whole a line
+                           CHECKS <TAB> number <TAB> CRC32 (hex) <TAB> peak level (%);
+                           exit 0 when every track was completed, 1 otherwise
   encode WAVFILE           encode a WAV file (into Outfolder of the settings)
       --encoder ogg|mp3|wma        the format (else the settings' WAVEncoder)
       --outdir DIR                 the folder for the new file
@@ -202,6 +206,12 @@ std::optional<CliOptions> ParseCliOptions(const std::vector<std::string>& argume
             options.templateText = value;
         } else if (option == "--outdir") {
             options.outdir = value;
+        } else if (option == "--threads") {
+            options.threads = ParseNumber(value);
+            if (!options.threads || *options.threads < 0 || *options.threads > 64) {
+                error = "--threads takes a number from 0 to 64, not \"" + value + "\"";
+                return std::nullopt;
+            }
         } else {
             const auto answer = ParseAnswer(value);
             if (!answer) {

@@ -25,6 +25,7 @@ struct CliOptions {
     std::optional<ConfirmAnswer> answerOverwrite;
     std::optional<ConfirmAnswer> answerReadError;
     std::optional<std::string> outdir;
+    std::optional<int> threads;  // --threads: encoder threads of a rip
 };
 
 // Reads the command line. Fills `error` and returns nothing when it is not one the program

@@ -209,6 +209,9 @@ int Rip(Session& session, const CliOptions& options) {
     if (options.templateText) {
         settings.currentTemplate = *options.templateText;
     }
+    if (options.threads) {
+        settings.EncoderThreads = *options.threads;
+    }
     session.terminal.SetAnswers(options.answerOverwrite, options.answerReadError);
     platform::CreateFolderPath(RipBaseFolder(settings));
     PrepareRip(settings);
@@ -221,6 +224,12 @@ int Rip(Session& session, const CliOptions& options) {
             std::printf("%d\t%s\t%s\n", track.index + 1, StatusText(track.status),
                         RipOutputPath(settings, track).c_str());
             allCompleted = allCompleted && track.status == kStatusCompleted;
+        }
+    }
+    for (const Track& track : settings.tracks) {
+        if (track.marked && track.checks) {
+            std::printf("CHECKS\t%d\t%08X\t%.1f\n", track.index + 1, track.checks->crc32,
+                        track.checks->peak * 100.0 / 32768);
         }
     }
     return allCompleted ? kExitDone : kExitFailed;

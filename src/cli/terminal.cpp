@@ -1,5 +1,6 @@
 #include "cli/terminal.h"
 
+#include <sys/ioctl.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -21,6 +22,26 @@ const char* AnswerName(ConfirmAnswer answer) {
             return "No";
     }
     return "No";
+}
+
+// Columns of the terminal on standard error (80 when it does not say).
+size_t TerminalColumns() {
+    winsize size{};
+    if (::ioctl(STDERR_FILENO, TIOCGWINSZ, &size) == 0 && size.ws_col > 1) {
+        return size.ws_col;
+    }
+    return 80;
+}
+
+// `line` cut to fewer characters than `columns` (counting UTF-8 characters, not bytes).
+std::string FitToWidth(const std::string& line, size_t columns) {
+    size_t characters = 0;
+    for (size_t i = 0; i < line.size(); ++i) {
+        if ((static_cast<unsigned char>(line[i]) & 0xC0) != 0x80 && ++characters >= columns) {
+            return line.substr(0, i);
+        }
+    }
+    return line;
 }
 
 }  // namespace
@@ -46,51 +67,68 @@ void Terminal::SetAnswers(std::optional<ConfirmAnswer> overwrite,
 }
 
 void Terminal::EndProgressLine() {
-    if (progressOpen_) {
-        std::fputc('\n', stderr);
-        progressOpen_ = false;
+    if (drawnLines_ > 0) {
+        std::fprintf(stderr, "\033[%dA\r\033[J", drawnLines_);
+        drawnLines_ = 0;
     }
+}
+
+void Terminal::DrawProgressLines() {
+    EndProgressLine();
+    for (const auto& [position, line] : active_) {
+        // A line that wrapped would throw off the count of lines to go back up.
+        std::fprintf(stderr, "%s\n", FitToWidth(line, TerminalColumns()).c_str());
+        ++drawnLines_;
+    }
+}
+
+std::string Terminal::Describe(int32_t position) const {
+    if (position >= 0 && static_cast<size_t>(position) < settings_.tracks.size()) {
+        return platform::TwoDigits(position + 1) + " " +
+               settings_.tracks[static_cast<size_t>(position)].title;
+    }
+    return fileName_;
 }
 
 void Terminal::Say(const std::string& text) {
     const std::lock_guard lock(mutex_);
     EndProgressLine();
     std::fprintf(stderr, "%s\n", text.c_str());
+    DrawProgressLines();
 }
 
 void Terminal::TrackProgress(int32_t position, int32_t status) {
     const std::lock_guard lock(mutex_);
-    std::string what = fileName_;
-    if (position >= 0 && static_cast<size_t>(position) < settings_.tracks.size()) {
-        what = platform::TwoDigits(position + 1) + " " +
-               settings_.tracks[static_cast<size_t>(position)].title;
-    }
     const bool ended = status >= kStatusCompleted;
-    const std::string state =
-        ended ? std::string(StatusText(status)) : std::to_string(status) + "%";
-    const bool terminal = ::isatty(STDERR_FILENO) != 0;
-    // Without a terminal a line for every tenth percent is enough for whoever reads the log.
-    const int32_t step = ended ? status : status / 10;
-    if (!terminal && position == lastPosition_ && step == lastStep_) {
-        return;
-    }
-    lastPosition_ = position;
-    lastStep_ = step;
-    if (terminal) {
-        // One line that keeps being rewritten; a track's last state stays on its own line.
-        std::fprintf(stderr, "\r\033[K%s: %s", what.c_str(), state.c_str());
-        progressOpen_ = true;
-        if (ended) {
-            EndProgressLine();
+    const std::string line =
+        Describe(position) + ": " +
+        (ended ? std::string(StatusText(status)) : std::to_string(status) + "%");
+    if (::isatty(STDERR_FILENO) == 0) {
+        // Without a terminal a line for every tenth percent of a track is enough for whoever
+        // reads the log.
+        const int32_t step = ended ? status : status / 10;
+        const auto last = lastStep_.find(position);
+        if (last != lastStep_.end() && last->second == step) {
+            return;
         }
+        lastStep_[position] = step;
+        std::fprintf(stderr, "%s\n", line.c_str());
+    } else if (ended) {
+        // A track's last state stays above the lines of the tracks still in progress.
+        active_.erase(position);
+        EndProgressLine();
+        std::fprintf(stderr, "%s\n", line.c_str());
+        DrawProgressLines();
     } else {
-        std::fprintf(stderr, "%s: %s\n", what.c_str(), state.c_str());
+        active_[position] = line;
+        DrawProgressLines();
     }
     std::fflush(stderr);
 }
 
 void Terminal::WorkFinished() {
     const std::lock_guard lock(mutex_);
+    active_.clear();
     EndProgressLine();
 }
 
@@ -100,7 +138,7 @@ void Terminal::Inform(std::string_view text) {
 
 ConfirmAnswer Terminal::Confirm(ConfirmTopic topic, std::string_view text) {
     const std::lock_guard lock(mutex_);
-    EndProgressLine();
+    EndProgressLine();  // the lines come back with the next report
     std::fprintf(stderr, "%.*s\n", static_cast<int>(text.size()), text.data());
     const auto given = topic == ConfirmTopic::overwrite ? overwrite_ : readError_;
     if (given || !interactive_) {

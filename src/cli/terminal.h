@@ -1,6 +1,7 @@
 // How the terminal program shows what workers report and answers what they ask.
 #pragma once
 
+#include <map>
 #include <mutex>
 #include <optional>
 #include <string>
@@ -30,17 +31,21 @@ class Terminal : public WorkerNotifications, public WorkerQuestions {
     ConfirmAnswer Confirm(ConfirmTopic topic, std::string_view text) override;
 
   private:
+    // Takes the progress lines off the screen (a terminal); they come back at the next report.
     void EndProgressLine();
+    void DrawProgressLines();
+    std::string Describe(int32_t position) const;
 
     const Settings& settings_;
     std::mutex mutex_;
-    bool interactive_;           // standard input and error are a terminal
-    bool progressOpen_ = false;  // a progress line waits for its end
+    bool interactive_;  // standard input and error are a terminal
+    // On a terminal, the tracks in progress, each on a line of its own below what was said.
+    std::map<int32_t, std::string> active_;
+    int drawnLines_ = 0;  // progress lines on the screen now
     std::optional<ConfirmAnswer> overwrite_;
     std::optional<ConfirmAnswer> readError_;
     std::string fileName_;
-    int32_t lastPosition_ = -2;  // the last progress line shown, so that repeats are left out
-    int32_t lastStep_ = -1;
+    std::map<int32_t, int32_t> lastStep_;  // without a terminal: the last tenth told per track
 };
 
 // "Completed", "Stopped" or "ERROR": how a finished track is listed (a track the run did not

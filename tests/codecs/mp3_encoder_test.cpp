@@ -4,6 +4,7 @@
 
 #include <cstdlib>
 #include <fstream>
+#include <thread>
 
 #include "support/audio_files.h"
 #include "support/scoped_environment.h"
@@ -225,6 +226,44 @@ TEST_F(Mp3EncoderTest, LowRatesAndNarrowSamples) {
     EXPECT_EQ(Encode(narrow), kStatusError);
     EXPECT_EQ(questions_.informed.back(), kLameLowBitsMessage);
     EXPECT_FALSE(std::ifstream(output_).good());
+}
+
+// LAME keeps its state per stream: two files encoded at once (as a rip's encoder threads do,
+// each with its own library object) come out as they do alone, VBR info frame included.
+TEST_F(Mp3EncoderTest, TwoEncodesAtOnceEqualLoneOnes) {
+    Mp3Format vbr;
+    vbr.useVbr = 1;
+    SetFormat(vbr);
+    const std::string sources[2] = {MakeSineWav(dir_.path(), "a.wav", 44100, 2, 16, 3),
+                                    testing::MakeLevelsWav(dir_.path(), "b.wav", {0.3, 0.8}, 2)};
+    std::string alone[2];
+    for (int i = 0; i < 2; ++i) {
+        output_ = dir_.File("alone" + std::to_string(i) + ".mp3");
+        ASSERT_EQ(Encode(sources[i]), kStatusCompleted);
+        alone[i] = ReadWholeFile(output_);
+    }
+    for (int round = 0; round < 3; ++round) {
+        std::vector<std::thread> encoders;
+        for (int i = 0; i < 2; ++i) {
+            encoders.emplace_back([this, i, &sources] {
+                testing::RecordingNotifications notes;
+                testing::ScriptedQuestions questions;
+                WorkerContext context{settings_, notes, questions, {}};
+                auto lame = LoadLame(questions);
+                Track track = track_;
+                EncodeJob job{&track, sources[i],
+                              dir_.File("together" + std::to_string(i) + ".mp3")};
+                EncodeMp3(context, *lame, job, false);
+            });
+        }
+        for (std::thread& encoder : encoders) {
+            encoder.join();
+        }
+        for (int i = 0; i < 2; ++i) {
+            EXPECT_EQ(ReadWholeFile(dir_.File("together" + std::to_string(i) + ".mp3")), alone[i])
+                << i;
+        }
+    }
 }
 
 TEST_F(Mp3EncoderTest, OverwriteQuestionAndStop) {

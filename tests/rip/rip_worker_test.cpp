@@ -2,12 +2,14 @@
 
 #include <gtest/gtest.h>
 #include <sched.h>
+#include <zlib.h>
 
 #include <atomic>
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <random>
 #include <thread>
 
 #include "disc/disc.h"
@@ -34,9 +36,11 @@ class WatchingNotifications : public testing::RecordingNotifications {
     explicit WatchingNotifications(const Settings& settings) : settings_(settings) {}
     void WorkFinished() override {
         finishedWhenTold = settings_.finished;
+        progressWhenFinished = progress.size();
         RecordingNotifications::WorkFinished();
     }
     int32_t finishedWhenTold = -1;
+    size_t progressWhenFinished = 0;
 
   private:
     const Settings& settings_;
@@ -294,6 +298,144 @@ TEST_F(RipWorkerTest, WorkerThreadRunsAtIdlePriority) {
     ASSERT_TRUE(worker.Start(rip));
     EXPECT_EQ(worker.Join(), kRipCompleted);
     EXPECT_EQ(notes_.finishedCount, 2);
+}
+
+// The files of a rip, whatever EncoderThreads is: WAV bytes, and the decoded audio of the rest.
+TEST_F(RipWorkerTest, SameFilesWhateverTheNumberOfEncoderThreads) {
+    UseDisc(6, 225, kEncoderOgg);
+    SetEncoder(0, kEncoderWav);
+    SetEncoder(2, kEncoderMp3);
+    SetEncoder(3, kEncoderWma);
+    SetEncoder(5, kEncoderMp3);
+    settings_.Createm3u = 1;
+    std::vector<std::vector<std::string>> runs;
+    for (const int threads : {1, 2, 4}) {
+        settings_.EncoderThreads = threads;
+        settings_.folderHistory = {out_ + "/" + std::to_string(threads)};
+        fs::create_directories(settings_.folderHistory[0]);
+        size_t mostTemporary = 0;
+        notes_.onProgress = [&](int32_t, int32_t) {
+            const auto files = std::distance(fs::directory_iterator(tmp_), {});
+            mostTemporary = std::max(mostTemporary, static_cast<size_t>(files));
+        };
+        EXPECT_EQ(Run(), kRipCompleted);
+        EXPECT_EQ(Statuses(), std::vector<int32_t>(6, kStatusCompleted));
+        EXPECT_LE(mostTemporary, static_cast<size_t>(threads) + 1) << threads;
+        EXPECT_TRUE(fs::is_empty(tmp_));
+        std::vector<std::string> contents;
+        for (const Track& track : settings_.tracks) {
+            const std::string path = RipOutputPath(settings_, track);
+            if (track.encoder == kEncoderWav) {
+                contents.push_back(ReadWholeFile(path));
+            } else {
+                const auto samples = testing::DecodeWithFfmpeg(path);
+                contents.emplace_back(reinterpret_cast<const char*>(samples.data()),
+                                      samples.size() * 2);
+            }
+            // The checks are those of the disc's audio.
+            const std::string audio = TrackAudio(static_cast<size_t>(track.index));
+            ASSERT_TRUE(track.checks.has_value());
+            EXPECT_EQ(track.checks->crc32, crc32(0, reinterpret_cast<const Bytef*>(audio.data()),
+                                                 static_cast<uInt>(audio.size())));
+            uint32_t peak = 0;
+            for (size_t i = 0; i + 1 < audio.size(); i += 2) {
+                const auto sample = static_cast<int16_t>(static_cast<uint8_t>(audio[i]) |
+                                                         (static_cast<uint8_t>(audio[i + 1]) << 8));
+                peak = std::max<uint32_t>(peak, static_cast<uint32_t>(std::abs(int32_t{sample})));
+            }
+            EXPECT_EQ(track.checks->peak, peak);
+        }
+        contents.push_back(
+            ReadWholeFile(settings_.folderHistory[0] + "/" + PlaylistName(settings_)));
+        runs.push_back(contents);
+    }
+    EXPECT_EQ(runs[0], runs[1]);
+    EXPECT_EQ(runs[0], runs[2]);
+}
+
+// Tracks end out of order; what the user sees of them does not.
+TEST_F(RipWorkerTest, StatusesAndPlaylistInTrackOrderWhenTracksEndOutOfOrder) {
+    std::vector<testing::ImageTrack> tracks = {{false, 1500}, {false, 40}, {false, 40}};
+    testing::AddImage(testing::MakeCueImage(dir_.path(), "uneven", tracks));
+    BuildDriveList(settings_);
+    settings_.Cdrom = static_cast<int32_t>(settings_.drives.size()) - 1;
+    settings_.Encoder = kEncoderOgg;
+    ASSERT_EQ(RefreshDisc(settings_), RefreshResult::ready);
+    for (Track& track : settings_.tracks) {
+        track.marked = 1;
+        track.title = "Song " + std::to_string(track.index + 1);
+    }
+    settings_.EncoderThreads = 4;
+    settings_.Createm3u = 1;
+    EXPECT_EQ(Run(), kRipCompleted);
+    std::vector<int32_t> lastSeen(3, -1);
+    std::vector<int32_t> endOrder;
+    for (const auto& [position, status] : notes_.progress) {
+        EXPECT_GE(status, lastSeen[static_cast<size_t>(position)]) << position;
+        lastSeen[static_cast<size_t>(position)] = status;
+        if (status == kStatusCompleted) {
+            endOrder.push_back(position);
+        }
+    }
+    EXPECT_EQ(lastSeen, std::vector<int32_t>(3, kStatusCompleted));
+    EXPECT_NE(endOrder.front(), 0);  // the long first track ended last...
+    EXPECT_EQ(ReadWholeFile(out_ + "/" + PlaylistName(settings_)),
+              "#EXTM3U\n#EXTINF:-1,Unknown album - Song 1\n01-Song 1.ogg\n"
+              "#EXTINF:-1,Unknown album - Song 2\n02-Song 2.ogg\n"
+              "#EXTINF:-1,Unknown album - Song 3\n03-Song 3.ogg\n");  // ...listed first
+    EXPECT_EQ(notes_.progressWhenFinished, notes_.progress.size());   // nothing after the end
+}
+
+size_t ThreadsOfThisProcess() {
+    return static_cast<size_t>(std::distance(fs::directory_iterator("/proc/self/task"), {}));
+}
+
+TEST_F(RipWorkerTest, StopAtARandomMomentOfAFourThreadRip) {
+    UseDisc(6, 150, kEncoderOgg);
+    SetEncoder(1, kEncoderMp3);
+    SetEncoder(4, kEncoderWav);
+    settings_.EncoderThreads = 4;
+    const size_t threadsBefore = ThreadsOfThisProcess();
+    std::mt19937 random(std::random_device{}());
+    for (int round = 0; round < 4; ++round) {
+        const int stopAt = std::uniform_int_distribution<int>(1, 120)(random);
+        std::atomic<int> reports = 0;
+        notes_.onProgress = [&](int32_t, int32_t) {
+            if (++reports == stopAt) {
+                StopRip(settings_);
+            }
+        };
+        const int result = Run();
+        EXPECT_TRUE(result == kRipStopped || result == kRipCompleted) << stopAt;
+        for (const Track& track : settings_.tracks) {
+            EXPECT_TRUE(track.status == kStatusCompleted || track.status == kStatusStopped)
+                << "track " << track.index + 1 << " after " << stopAt << " reports";
+        }
+        EXPECT_TRUE(fs::is_empty(tmp_)) << stopAt;
+        EXPECT_EQ(ThreadsOfThisProcess(), threadsBefore) << stopAt;
+    }
+}
+
+TEST_F(RipWorkerTest, AnEncoderThatFailsLeavesTheOtherTracksCompleted) {
+    UseDisc(4, 150, kEncoderOgg);
+    SetEncoder(3, kEncoderMp3);
+    settings_.EncoderThreads = 4;
+    fs::create_directories(out_ + "/02-Song 2.ogg");  // the file cannot be made
+    EXPECT_EQ(Run(), kRipCompleted);
+    EXPECT_EQ(Statuses(), (std::vector<int32_t>{100, kStatusError, 100, 100}));
+    EXPECT_EQ(questions_.informed, std::vector<std::string>{kCannotCreateOutputMessage});
+    EXPECT_TRUE(fs::is_empty(tmp_));
+}
+
+// Tracks that a template names alike are written one after another, as in a one-thread rip.
+TEST_F(RipWorkerTest, TracksNamedAlikeAreWrittenOneAfterAnother) {
+    UseDisc(3, 150, kEncoderOgg);
+    settings_.tracks[2].lengthSectors = 75;  // the last track is the shortest
+    settings_.currentTemplate = "same";
+    settings_.EncoderThreads = 4;
+    EXPECT_EQ(Run(), kRipCompleted);
+    EXPECT_TRUE(testing::OggInfoProblems(out_ + "/same.ogg").empty());
+    EXPECT_EQ(testing::DecodeWithFfmpeg(out_ + "/same.ogg").size(), size_t{75} * 588 * 2);
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSlider>
+#include <QSpinBox>
 #include <QTabWidget>
 #include <QTableWidget>
 #include <QTimer>
@@ -136,6 +137,8 @@ class OptionsDialogTest : public QObject {
             }
         }
         misc->jitterButton(2)->click();
+        QCOMPARE(misc->encoderThreadsBox()->text(), QStringLiteral("Automatic"));  // 0
+        misc->encoderThreadsBox()->setValue(3);
         misc->artistEdit()->setText(QStringLiteral("Some Artist"));
         misc->yearEdit()->setText(QStringLiteral("1999"));
         dialog->cddbPage()->serverEdit()->setText(QStringLiteral("cddb.example.org"));
@@ -156,6 +159,7 @@ class OptionsDialogTest : public QObject {
         const auto saved = Saved();
         QCOMPARE(saved->Autocddb, 1);
         QCOMPARE(saved->Jitter, 2);
+        QCOMPARE(saved->EncoderThreads, 3);
         QCOMPARE(saved->Artist, std::string("Some Artist"));
         QCOMPARE(saved->Year, std::string("1999"));
         QCOMPARE(saved->Genre, 80);  // "Hard Rock", the last entry

@@ -1,12 +1,16 @@
 #include "ui/options/misc_page.h"
 
+#include <algorithm>
+
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFormLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QLabel>
 #include <QLineEdit>
 #include <QRadioButton>
+#include <QSpinBox>
 #include <QVBoxLayout>
 
 #include "disc/genres.h"
@@ -55,6 +59,17 @@ MiscPage::MiscPage(const Settings& edit, QWidget* parent)
     }
     jitterLayout->addStretch(1);
 
+    // How many tracks are encoded at once while the next one is read.
+    encoderThreads_ = new QSpinBox(this);
+    encoderThreads_->setRange(0, 64);
+    encoderThreads_->setSpecialValueText(QStringLiteral("Automatic"));
+    encoderThreads_->setValue(std::clamp<int32_t>(edit.EncoderThreads, 0, 64));
+    encoderThreads_->setToolTip(QStringLiteral("0: one per processor core"));
+    auto* threadsLayout = new QHBoxLayout;
+    threadsLayout->addWidget(new QLabel(QStringLiteral("Encoder threads"), this));
+    threadsLayout->addWidget(encoderThreads_);
+    threadsLayout->addStretch(1);
+
     auto* tagGroup = new QGroupBox(QStringLiteral("ID3 tag"), this);
     useId3_ = CheckBox("Enable ID3 tag", edit.Useid3, tagGroup);
     artist_ = new QLineEdit(QString::fromStdString(edit.Artist), tagGroup);
@@ -80,6 +95,7 @@ MiscPage::MiscPage(const Settings& edit, QWidget* parent)
     for (QWidget* box : {overwrite_, ownFolder_, sound_}) {
         layout->addWidget(box);
     }
+    layout->addLayout(threadsLayout);
     layout->addWidget(tagGroup);
     layout->addStretch(1);
 }
@@ -100,6 +116,7 @@ void MiscPage::Store(Settings& edit) const {
     edit.Overwrite = overwrite_->isChecked() ? 1 : 0;
     edit.RipInFolder = ownFolder_->isChecked() ? 1 : 0;
     edit.Makesound = sound_->isChecked() ? 1 : 0;
+    edit.EncoderThreads = encoderThreads_->value();
     edit.Artist = artist_->text().toStdString();
     edit.Album = album_->text().toStdString();
     edit.Year = year_->text().toStdString();

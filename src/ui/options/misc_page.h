@@ -7,6 +7,7 @@ class QCheckBox;
 class QComboBox;
 class QLineEdit;
 class QRadioButton;
+class QSpinBox;
 
 namespace disctrove::ui {
 
@@ -23,6 +24,7 @@ class MiscPage : public OptionsPage {
     QLineEdit* yearEdit() const { return year_; }
     QComboBox* genreList() const { return genre_; }
     QRadioButton* jitterButton(int value) const { return jitter_[value]; }
+    QSpinBox* encoderThreadsBox() const { return encoderThreads_; }
 
   private:
     // The tag fields are editable exactly when tags are on.
@@ -36,6 +38,7 @@ class MiscPage : public OptionsPage {
     QCheckBox* overwrite_;
     QCheckBox* ownFolder_;
     QCheckBox* sound_;
+    QSpinBox* encoderThreads_;
     QLineEdit* artist_;
     QLineEdit* album_;
     QLineEdit* year_;
