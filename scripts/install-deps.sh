@@ -11,7 +11,7 @@ packages=(
   # libraries
   qt6-base-dev libcdio-dev libcdio-paranoia-dev libmp3lame-dev libvorbis-dev libogg-dev
   libavcodec-dev libavformat-dev libavutil-dev libswresample-dev
-  libasound2-dev libcurl4-openssl-dev
+  libasound2-dev libcurl4-openssl-dev zlib1g-dev
   # tools the tests use to check the files we write
   ffmpeg vorbis-tools sox cd-paranoia lame
 )
