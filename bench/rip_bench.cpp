@@ -1,0 +1,227 @@
+// Whole rips, reading and encoding, of a 20-minute image of four tracks of synthesized music,
+// next to the libcdio ripper followed by the command-line encoders on the same image:
+//   MP3, CBR 128 kbit/s, "Normal"  vs  cd-paranoia -B, then lame -b 128 on each track
+//   Ogg Vorbis, quality 0.45       vs  cd-paranoia -B, then oggenc -q 4.5 on each track
+// Disctrove runs as a user runs it, disctrove-cli with a settings file of its own, once with one
+// encoder thread and once with the automatic count; the encoders run one track after another,
+// then one per core at once.
+//
+//   rip-bench [FOLDER]
+//
+// FOLDER (default ./bench-data) receives the image and the files each run writes. Every figure
+// is the best of three runs, with the image in the page cache.
+#include <fcntl.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <optional>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "tools/cue_image.h"
+#include "tools/music.h"
+
+namespace {
+
+using namespace disctrove;
+namespace fs = std::filesystem;
+
+constexpr int kTracks = 4;
+constexpr int kTrackSeconds = 300;
+constexpr uint64_t kImageBytes = uint64_t{kTracks} * kTrackSeconds * 75 * 2352;
+constexpr int kRuns = 3;
+constexpr double kMemoryTargetMb = 64;
+
+struct Timing {
+    double seconds = 1e30;  // best run
+    double peakMb = 0;      // largest resident size of any run
+};
+
+// Runs `argv` as a child with its output into `log`; false when it could not run or failed.
+bool Spawn(const std::vector<std::string>& argv, const std::string& log, double& peakMb) {
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        const int out = ::open(log.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        ::dup2(out, STDOUT_FILENO);
+        ::dup2(out, STDERR_FILENO);
+        std::vector<char*> args;
+        for (const std::string& arg : argv) {
+            args.push_back(const_cast<char*>(arg.c_str()));
+        }
+        args.push_back(nullptr);
+        ::execv(args[0], args.data());
+        ::_exit(127);
+    }
+    int status = 0;
+    rusage usage{};
+    if (pid < 0 || ::wait4(pid, &status, 0, &usage) != pid) {
+        return false;
+    }
+    peakMb = std::max(peakMb, static_cast<double>(usage.ru_maxrss) / 1024);  // kilobytes
+    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+size_t CountFiles(const fs::path& folder, const std::string& extension) {
+    return static_cast<size_t>(std::count_if(
+        fs::directory_iterator(folder), fs::directory_iterator(),
+        [&](const fs::directory_entry& e) { return e.path().extension() == extension; }));
+}
+
+// Best of kRuns runs, the output folder emptied before each; a run counts when it wrote a file
+// of `extension` per track.
+std::optional<Timing> Measure(const std::vector<std::string>& argv, const fs::path& out,
+                              const std::string& log, const std::string& extension) {
+    Timing best;
+    for (int i = 0; i < kRuns; ++i) {
+        fs::remove_all(out);
+        fs::create_directories(out);
+        const auto start = std::chrono::steady_clock::now();
+        const bool ok = Spawn(argv, log, best.peakMb);
+        const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
+        if (!ok || CountFiles(out, extension) != kTracks) {
+            return std::nullopt;
+        }
+        best.seconds = std::min(best.seconds, took.count());
+    }
+    return best;
+}
+
+bool HasTool(const std::string& name) {
+    return std::system(("command -v " + name + " >/dev/null 2>&1").c_str()) == 0;
+}
+
+void Row(const std::string& what, const std::optional<Timing>& timing, bool ours) {
+    if (!timing) {
+        std::printf("  %-52s failed\n", what.c_str());
+    } else if (!ours) {
+        std::printf("  %-52s %7.2f s\n", what.c_str(), timing->seconds);
+    } else {
+        std::printf("  %-52s %7.2f s   peak %5.1f MB (target < %.0f MB: %s)\n", what.c_str(),
+                    timing->seconds, timing->peakMb, kMemoryTargetMb,
+                    timing->peakMb < kMemoryTargetMb ? "met" : "MISSED");
+    }
+}
+
+void Ratio(const char* what, const std::optional<Timing>& ours, const std::optional<Timing>& peer,
+           double target) {
+    if (ours && peer) {
+        const double ratio = ours->seconds / peer->seconds;
+        std::printf("  %-52s %7.3f×  (target ≤ %.2f×: %s)\n", what, ratio, target,
+                    ratio <= target ? "met" : "MISSED");
+    }
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const fs::path folder = fs::absolute(argc > 1 ? argv[1] : "bench-data");
+    fs::create_directories(folder);
+    const fs::path bin = folder / "rip-bench.bin";
+    const fs::path cue = folder / "rip-bench.cue";
+    // The music is the same every time, so an image of the right size is reused.
+    if (!fs::exists(bin) || fs::file_size(bin) != kImageBytes || !fs::exists(cue)) {
+        std::printf("Making a 20-minute image of %d tracks in %s ...\n", kTracks, folder.c_str());
+        std::vector<std::vector<int16_t>> tracks;
+        for (int i = 0; i < kTracks; ++i) {
+            tracks.push_back(testing::SynthesizeMusic(kTrackSeconds, i));
+        }
+        testing::MakeAudioCueImage(folder.string(), "rip-bench", tracks);
+    }
+    {
+        std::ifstream warm(bin, std::ios::binary);  // into the page cache
+        std::vector<char> buffer(1 << 20);
+        while (warm.read(buffer.data(), static_cast<std::streamsize>(buffer.size()))) {
+        }
+    }
+    const unsigned cores = std::max(1u, std::thread::hardware_concurrency());
+    std::printf("Image: %s, %d tracks of %d s; %u cores\n", cue.c_str(), kTracks, kTrackSeconds,
+                cores);
+
+    const fs::path out = folder / "out";
+    const fs::path tmp = folder / "tmp";
+    fs::create_directories(tmp);
+    const std::string log = (folder / "rip-bench.log").string();
+    std::vector<std::string> missing;
+    for (const char* tool : {"cd-paranoia", "lame", "oggenc"}) {
+        if (!HasTool(tool)) {
+            missing.emplace_back(tool);
+        }
+    }
+    if (!missing.empty()) {
+        std::string names;
+        for (const std::string& tool : missing) {
+            names += " " + tool;
+        }
+        std::printf("Not installed, so their rows are left out:%s\n", names.c_str());
+    }
+    const auto has = [&](const std::string& tool) {
+        return std::find(missing.begin(), missing.end(), tool) == missing.end();
+    };
+    bool allRipped = true;
+
+    struct Format {
+        const char* title;
+        const char* encoder;    // of disctrove-cli
+        const char* extension;  // of the files it writes
+        const char* tool;       // the peer encoder
+        std::string peerArgs;   // its arguments; it names its files after the WAV files
+    };
+    const Format formats[] = {
+        {"MP3, CBR 128 kbit/s, \"Normal\"", "mp3", ".mp3", "lame", "--quiet -b 128"},
+        {"Ogg Vorbis, quality 0.45", "ogg", ".ogg", "oggenc", "-Q -q 4.5"}};
+    for (const Format& format : formats) {
+        std::printf("\n%s\n", format.title);
+        const auto rip = [&](int threads) {
+            const fs::path ini = folder / ("rip-bench-" + std::string(format.encoder) + ".ini");
+            std::ofstream(ini) << "[GENERAL]\nOutfolder=" << out.string()
+                               << "\nTmpfolder=" << tmp.string()
+                               << "\nOverwrite=True\nRipInFolder=False\nCreatem3u=False\n"
+                                  "Autocddb=False\nMakesound=False\nJitter=1\n"
+                                  "[MP3]\nCbr=128\nUsevbr=False\nMpegquality=Normal\n"
+                                  "[OGG]\nUsevbr=True\nUsecbr=False\nUsebbr=False\nVbr=9\n";
+            const auto timing =
+                Measure({DISCTROVE_CLI, "rip", "--settings", ini.string(), "--image", cue.string(),
+                         "--encoder", format.encoder, "--threads", std::to_string(threads), "all"},
+                        out, log, format.extension);
+            if (!timing) {
+                std::fprintf(stderr, "disctrove-cli failed or wrote too few files; see %s\n",
+                             log.c_str());
+                allRipped = false;
+            }
+            return timing;
+        };
+        const auto peer = [&](unsigned jobs) -> std::optional<Timing> {
+            if (!has("cd-paranoia") || !has(format.tool)) {
+                return std::nullopt;
+            }
+            const std::string line = "cd '" + out.string() + "' && cd-paranoia -q -d '" +
+                                     cue.string() + "' -B && printf '%s\\n' track*.cdda.wav | " +
+                                     "xargs -n 1 -P " + std::to_string(jobs) + " " + format.tool +
+                                     " " + format.peerArgs;
+            return Measure({"/bin/sh", "-c", line}, out, "/dev/null", format.extension);
+        };
+        const auto sequential = peer(1);
+        const auto parallel = peer(cores);
+        const auto ours1 = rip(1);
+        const auto oursAuto = rip(0);
+        const std::string peerName = std::string("cd-paranoia -B + ") + format.tool;
+        if (has("cd-paranoia") && has(format.tool)) {
+            Row(peerName + ", one track after another", sequential, false);
+            Row(peerName + ", " + std::to_string(cores) + " at once", parallel, false);
+        }
+        Row("Disctrove, 1 encoder thread", ours1, true);
+        Row("Disctrove, automatic threads (one per core)", oursAuto, true);
+        Ratio("1 thread / one after another", ours1, sequential, 1.00);
+        Ratio("automatic / at once", oursAuto, parallel, 0.90);
+    }
+    fs::remove_all(out);
+    return allRipped ? 0 : 1;
+}
