@@ -9,7 +9,7 @@
 //   rip-bench [FOLDER]
 //
 // FOLDER (default ./bench-data) receives the image and the files each run writes. Every figure
-// is the best of three runs, with the image in the page cache.
+// is the best of three runs, with the image in the page cache; the runs of a format take turns.
 #include <fcntl.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -75,23 +75,23 @@ size_t CountFiles(const fs::path& folder, const std::string& extension) {
         [&](const fs::directory_entry& e) { return e.path().extension() == extension; }));
 }
 
-// Best of kRuns runs, the output folder emptied before each; a run counts when it wrote a file
-// of `extension` per track.
-std::optional<Timing> Measure(const std::vector<std::string>& argv, const fs::path& out,
-                              const std::string& log, const std::string& extension) {
-    Timing best;
-    for (int i = 0; i < kRuns; ++i) {
-        fs::remove_all(out);
-        fs::create_directories(out);
-        const auto start = std::chrono::steady_clock::now();
-        const bool ok = Spawn(argv, log, best.peakMb);
-        const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
-        if (!ok || CountFiles(out, extension) != kTracks) {
-            return std::nullopt;
-        }
-        best.seconds = std::min(best.seconds, took.count());
+// One run into an emptied output folder, kept in `best` when it is the fastest so far; a run
+// counts when it wrote a file of `extension` per track. A failed run makes `best` nothing.
+void Measure(const std::vector<std::string>& argv, const fs::path& out, const std::string& log,
+             const std::string& extension, std::optional<Timing>& best) {
+    if (!best) {
+        return;  // failed before
     }
-    return best;
+    fs::remove_all(out);
+    fs::create_directories(out);
+    const auto start = std::chrono::steady_clock::now();
+    const bool ok = Spawn(argv, log, best->peakMb);
+    const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
+    if (!ok || CountFiles(out, extension) != kTracks) {
+        best.reset();
+        return;
+    }
+    best->seconds = std::min(best->seconds, took.count());
 }
 
 bool HasTool(const std::string& name) {
@@ -179,41 +179,50 @@ int main(int argc, char** argv) {
         {"Ogg Vorbis, quality 0.45", "ogg", ".ogg", "oggenc", "-Q -q 4.5"}};
     for (const Format& format : formats) {
         std::printf("\n%s\n", format.title);
-        const auto rip = [&](int threads) {
-            const fs::path ini = folder / ("rip-bench-" + std::string(format.encoder) + ".ini");
-            std::ofstream(ini) << "[GENERAL]\nOutfolder=" << out.string()
-                               << "\nTmpfolder=" << tmp.string()
-                               << "\nOverwrite=True\nRipInFolder=False\nCreatem3u=False\n"
-                                  "Autocddb=False\nMakesound=False\nJitter=1\n"
-                                  "[MP3]\nCbr=128\nUsevbr=False\nMpegquality=Normal\n"
-                                  "[OGG]\nUsevbr=True\nUsecbr=False\nUsebbr=False\nVbr=9\n";
-            const auto timing =
-                Measure({DISCTROVE_CLI, "rip", "--settings", ini.string(), "--image", cue.string(),
-                         "--encoder", format.encoder, "--threads", std::to_string(threads), "all"},
-                        out, log, format.extension);
-            if (!timing) {
-                std::fprintf(stderr, "disctrove-cli failed or wrote too few files; see %s\n",
-                             log.c_str());
-                allRipped = false;
-            }
-            return timing;
+        const fs::path ini = folder / ("rip-bench-" + std::string(format.encoder) + ".ini");
+        std::ofstream(ini) << "[GENERAL]\nOutfolder=" << out.string()
+                           << "\nTmpfolder=" << tmp.string()
+                           << "\nOverwrite=True\nRipInFolder=False\nCreatem3u=False\n"
+                              "Autocddb=False\nMakesound=False\nJitter=1\n"
+                              "[MP3]\nCbr=128\nUsevbr=False\nMpegquality=Normal\n"
+                              "[OGG]\nUsevbr=True\nUsecbr=False\nUsebbr=False\nVbr=9\n";
+        const auto rip = [&](int threads, std::optional<Timing>& best) {
+            Measure({DISCTROVE_CLI, "rip", "--settings", ini.string(), "--image", cue.string(),
+                     "--encoder", format.encoder, "--threads", std::to_string(threads), "all"},
+                    out, log, format.extension, best);
         };
-        const auto peer = [&](unsigned jobs) -> std::optional<Timing> {
-            if (!has("cd-paranoia") || !has(format.tool)) {
-                return std::nullopt;
-            }
+        const bool peers = has("cd-paranoia") && has(format.tool);
+        const auto peer = [&](unsigned jobs, std::optional<Timing>& best) {
             const std::string line = "cd '" + out.string() + "' && cd-paranoia -q -d '" +
                                      cue.string() + "' -B && printf '%s\\n' track*.cdda.wav | " +
                                      "xargs -n 1 -P " + std::to_string(jobs) + " " + format.tool +
                                      " " + format.peerArgs;
-            return Measure({"/bin/sh", "-c", line}, out, "/dev/null", format.extension);
+            Measure({"/bin/sh", "-c", line}, out, "/dev/null", format.extension, best);
         };
-        const auto sequential = peer(1);
-        const auto parallel = peer(cores);
-        const auto ours1 = rip(1);
-        const auto oursAuto = rip(0);
+        // The four take turns, so that a slow spell of the machine falls on all of them alike.
+        std::optional<Timing> sequential = Timing{};
+        std::optional<Timing> parallel = Timing{};
+        std::optional<Timing> ours1 = Timing{};
+        std::optional<Timing> oursAuto = Timing{};
+        for (int round = 0; round < kRuns; ++round) {
+            if (peers) {
+                peer(1, sequential);
+                peer(cores, parallel);
+            }
+            rip(1, ours1);
+            rip(0, oursAuto);
+        }
+        if (!peers) {
+            sequential.reset();
+            parallel.reset();
+        }
+        if (!ours1 || !oursAuto) {
+            std::fprintf(stderr, "disctrove-cli failed or wrote too few files; see %s\n",
+                         log.c_str());
+            allRipped = false;
+        }
         const std::string peerName = std::string("cd-paranoia -B + ") + format.tool;
-        if (has("cd-paranoia") && has(format.tool)) {
+        if (peers) {
             Row(peerName + ", one track after another", sequential, false);
             Row(peerName + ", " + std::to_string(cores) + " at once", parallel, false);
         }
