@@ -61,7 +61,13 @@ class RipWorkerTest : public ::testing::Test {
 
     // A disc of `count` tracks of `sectors` sectors each, all marked, titled "Song N".
     void UseDisc(int count, uint32_t sectors, EncoderKind kind) {
-        std::vector<testing::ImageTrack> tracks(static_cast<size_t>(count), {false, sectors});
+        UseDisc(std::vector<uint32_t>(static_cast<size_t>(count), sectors), kind);
+    }
+    void UseDisc(const std::vector<uint32_t>& lengths, EncoderKind kind) {
+        std::vector<testing::ImageTrack> tracks;
+        for (const uint32_t sectors : lengths) {
+            tracks.push_back({false, sectors});
+        }
         testing::AddImage(testing::MakeCueImage(dir_.path(), "disc", tracks));
         BuildDriveList(settings_);
         settings_.Cdrom = static_cast<int32_t>(settings_.drives.size()) - 1;
@@ -357,16 +363,7 @@ TEST_F(RipWorkerTest, SameFilesWhateverTheNumberOfEncoderThreads) {
 
 // Tracks end out of order; what the user sees of them does not.
 TEST_F(RipWorkerTest, StatusesAndPlaylistInTrackOrderWhenTracksEndOutOfOrder) {
-    std::vector<testing::ImageTrack> tracks = {{false, 1500}, {false, 40}, {false, 40}};
-    testing::AddImage(testing::MakeCueImage(dir_.path(), "uneven", tracks));
-    BuildDriveList(settings_);
-    settings_.Cdrom = static_cast<int32_t>(settings_.drives.size()) - 1;
-    settings_.Encoder = kEncoderOgg;
-    ASSERT_EQ(RefreshDisc(settings_), RefreshResult::ready);
-    for (Track& track : settings_.tracks) {
-        track.marked = 1;
-        track.title = "Song " + std::to_string(track.index + 1);
-    }
+    UseDisc({1500, 40, 40}, kEncoderOgg);
     settings_.EncoderThreads = 4;
     settings_.Createm3u = 1;
     EXPECT_EQ(Run(), kRipCompleted);
