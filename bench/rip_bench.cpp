@@ -9,7 +9,7 @@
 //   rip-bench [FOLDER]
 //
 // FOLDER (default ./bench-data) receives the image and the files each run writes. Every figure
-// is the best of three runs, with the image in the page cache; the runs of a format take turns.
+// is the best of five runs, with the image in the page cache; the runs of a format take turns.
 #include <fcntl.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -37,7 +37,7 @@ namespace fs = std::filesystem;
 constexpr int kTracks = 4;
 constexpr int kTrackSeconds = 300;
 constexpr uint64_t kImageBytes = uint64_t{kTracks} * kTrackSeconds * 75 * 2352;
-constexpr int kRuns = 3;
+constexpr int kRuns = 5;
 constexpr double kMemoryTargetMb = 64;
 
 struct Timing {
