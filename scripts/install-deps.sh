@@ -14,6 +14,7 @@ packages=(
   libasound2-dev libcurl4-openssl-dev zlib1g-dev
   # tools the tests use to check the files we write
   ffmpeg vorbis-tools sox cd-paranoia lame
+  whipper  # for accuraterip-checksum
 )
 
 missing=()

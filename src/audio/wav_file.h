@@ -12,6 +12,7 @@ inline constexpr int32_t kCdSampleRate = 44100;
 inline constexpr int32_t kCdChannels = 2;
 inline constexpr int32_t kCdBytesPerSector = 2352;
 inline constexpr int32_t kCdSectorsPerSecond = 75;
+inline constexpr uint32_t kCdFramesPerSector = 588;  // stereo sample frames
 
 inline constexpr size_t kWavHeaderSize = 44;
 

@@ -83,7 +83,8 @@ Options:
 
 Commands:
   drives                   list the drives: index <TAB> name
-  toc                      the disc: "DISCID <id>", then per track:
+  toc                      the disc: "DISCID <id>", "ACCURATERIP <TAB> <AccurateRip ID>",
+                           then per track:
                            number <TAB> title <TAB> start sector <TAB> sectors <TAB> mm:ss
   lookup                   look the disc up on the CDDB server: ARTIST, ALBUM, YEAR, GENRE
                            and a TITLE line per track; exit 1 when nothing was found
@@ -97,8 +98,10 @@ Commands:
       --threads N                  encode N tracks at once while the next is read (else
                                    the settings' EncoderThreads; 0: one per processor core)
                            ends with a line per track: number <TAB> Completed|Stopped|ERROR
-                           <TAB> file, and for every track read whole a line
-                           CHECKS <TAB> number <TAB> CRC32 (hex) <TAB> peak level (%);
+                           <TAB> file; then for every track read whole:
+                           ACCURATERIP <TAB> number <TAB> v1 <TAB> v2 <TAB> verdict
+                           <TAB> confidence (no look-up yet: "unknown", 0) and
+                           CRC <TAB> number <TAB> CRC32 of the audio <TAB> -;
                            exit 0 when every track was completed, 1 otherwise
   encode WAVFILE           encode a WAV file (into Outfolder of the settings)
       --encoder ogg|mp3|wma        the format (else the settings' WAVEncoder)

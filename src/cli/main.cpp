@@ -16,6 +16,7 @@
 #include "cli/terminal.h"
 #include "codecs/conversion_worker.h"
 #include "codecs/ogg_decoder.h"
+#include "disc/accuraterip_id.h"
 #include "disc/cddb_lookup.h"
 #include "disc/cddb_reply_parser.h"
 #include "disc/disc.h"
@@ -154,7 +155,11 @@ int Toc(Session& session) {
     if (!ReadTheDisc(session)) {
         return kExitFailed;
     }
-    std::printf("DISCID %08x\n", CurrentDiscId(session.settings));
+    const uint32_t discId = CurrentDiscId(session.settings);
+    std::printf("DISCID %08x\n", discId);
+    const Drive& drive = session.settings.drives[static_cast<size_t>(session.settings.Cdrom)];
+    std::printf("ACCURATERIP\t%s\n",
+                AccurateRipIdText(ComputeAccurateRipDiscId(drive.toc, discId)).c_str());
     for (const Track& track : session.settings.tracks) {
         std::printf("%d\t%s\t%d\t%u\t%s:%s\n", track.index + 1, track.title.c_str(),
                     track.startSector, track.lengthSectors,
@@ -226,10 +231,17 @@ int Rip(Session& session, const CliOptions& options) {
             allCompleted = allCompleted && track.status == kStatusCompleted;
         }
     }
+    // What the rip proves of each track read whole; there is no test read yet ("-"), and no
+    // look-up, so every AccurateRip verdict is "unknown".
+    for (const Track& track : settings.tracks) {
+        if (track.marked && track.accurateRip) {
+            std::printf("ACCURATERIP\t%d\t%08x\t%08x\tunknown\t0\n", track.index + 1,
+                        track.accurateRip->v1, track.accurateRip->v2);
+        }
+    }
     for (const Track& track : settings.tracks) {
         if (track.marked && track.checks) {
-            std::printf("CHECKS\t%d\t%08X\t%.1f\n", track.index + 1, track.checks->crc32,
-                        track.checks->peak * 100.0 / 32768);
+            std::printf("CRC\t%d\t%08X\t-\n", track.index + 1, track.checks->crc32);
         }
     }
     return allCompleted ? kExitDone : kExitFailed;

@@ -7,6 +7,7 @@
 
 #include "app/formats.h"
 #include "app/shared_int.h"
+#include "audio/accuraterip_stage.h"
 #include "audio/audio_checks.h"
 #include "platform/cdrom/cdrom_records.h"
 
@@ -41,7 +42,9 @@ struct Track {
     SharedInt status = kStatusNone;  // written by the worker while the window reads it
     EncoderKind encoder = kEncoderMp3;
     TrackFormat format;
-    std::optional<AudioChecks> checks;  // of the audio the last rip wrote for the track
+    // Of the audio the last rip wrote for the track.
+    std::optional<AudioChecks> checks;
+    std::optional<AccurateRipSums> accurateRip;
 };
 
 }  // namespace disctrove

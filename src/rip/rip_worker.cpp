@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "app/share_path.h"
+#include "audio/accuraterip_stage.h"
 #include "audio/audio_checks.h"
 #include "audio/pcm_source.h"
 #include "codecs/encode_job.h"
@@ -91,6 +92,7 @@ class Reader {
         Settings& settings = context_.settings;
         track.status = 0;
         track.checks.reset();
+        track.accurateRip.reset();
         settings.currentTrack = track.index;
         const std::string output =
             folder_ + ExpandTemplate(settings, track) + std::string(ExtensionOf(track.encoder));
@@ -123,11 +125,18 @@ class Reader {
             playlist_.End(place, false);
             return;
         }
+        // Every sample passes the checks once, on its way to the file.
         AudioChecksStage checks;
-        RipJob job{&track, read->get(), overlap->get(), output, &checks};
+        AccurateRipStage accurateRip(
+            uint64_t{track.lengthSectors} * kCdFramesPerSector, track.index == 0,
+            static_cast<size_t>(track.index) + 1 == settings.tracks.size());
+        SampleChain stages;
+        stages.Add(checks);
+        stages.Add(accurateRip);
+        RipJob job{&track, read->get(), overlap->get(), output, &stages};
         if (track.encoder == kEncoderWav) {
             RipTrackToWav(context_, job);
-            KeepChecks(track, checks);
+            KeepChecks(track, checks, accurateRip);
             playlist_.End(place, settings.ripping != 0);
             return;
         }
@@ -149,14 +158,16 @@ class Reader {
             playlist_.End(place, false);
             return;
         }
-        KeepChecks(track, checks);
+        KeepChecks(track, checks, accurateRip);
         encoders_.Submit({&track, job.outputPath, output, place});
     }
 
     // The checks describe the track only when every sector of it was read.
-    void KeepChecks(Track& track, const AudioChecksStage& checks) {
+    void KeepChecks(Track& track, const AudioChecksStage& checks,
+                    const AccurateRipStage& accurateRip) {
         if (track.status != kStatusStopped && track.status != kStatusError) {
             track.checks = checks.checks();
+            track.accurateRip = accurateRip.sums();
         }
     }
 

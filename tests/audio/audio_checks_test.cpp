@@ -1,5 +1,7 @@
 #include "audio/audio_checks.h"
 
+#include "audio/accuraterip_stage.h"
+
 #include <gtest/gtest.h>
 #include <zlib.h>
 
@@ -20,11 +22,19 @@ TEST(AudioChecksStage, PiecesOfAnySizeGiveTheChecksOfTheWhole) {
     const auto whole = static_cast<uint32_t>(crc32(0, audio.data(), audio.size()));
     for (const size_t piece : {size_t{1}, size_t{3}, size_t{2352}, size_t{4999}, audio.size()}) {
         AudioChecksStage stage;
+        AccurateRipStage accurateRip(audio.size() / 4, true, true);
         for (size_t at = 0; at < audio.size(); at += piece) {
-            ASSERT_TRUE(stage.Take({audio.data() + at, std::min(piece, audio.size() - at)}));
+            const std::span<const uint8_t> bytes{audio.data() + at,
+                                                 std::min(piece, audio.size() - at)};
+            ASSERT_TRUE(stage.Take(bytes));
+            ASSERT_TRUE(accurateRip.Take(bytes));
         }
         EXPECT_EQ(stage.checks().crc32, whole) << piece;
         EXPECT_EQ(stage.checks().peak, 32768u) << piece;
+        AccurateRipStage wholeSums(audio.size() / 4, true, true);
+        wholeSums.Take(audio);
+        EXPECT_EQ(accurateRip.sums().v1, wholeSums.sums().v1) << piece;
+        EXPECT_EQ(accurateRip.sums().v2, wholeSums.sums().v2) << piece;
     }
     AudioChecksStage silence;
     const std::vector<uint8_t> zeros(100, 0);

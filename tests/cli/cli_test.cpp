@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 #include <zlib.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <sstream>
 #include <string>
@@ -107,8 +108,10 @@ TEST_F(CliTest, DrivesAndTableOfContents) {
     const CliRun toc = Run({"--image", cue, "toc"});
     ASSERT_EQ(toc.exitCode, 0) << toc.err;
     EXPECT_EQ(toc.out.substr(0, 7), "DISCID ");
+    // AccurateRip leaves the data track out: 1000 + 4000 + 6000, 1000 + 4000×2 + 6000×3.
     EXPECT_EQ(toc.out.substr(15),
-              "\n1\tTrack 01\t1000\t3000\t00:40\n2\tTrack 02\t4000\t2000\t00:26\n");
+              "\nACCURATERIP\t002-00002af8-00006978-" + toc.out.substr(7, 8) +
+                  "\n1\tTrack 01\t1000\t3000\t00:40\n2\tTrack 02\t4000\t2000\t00:26\n");
 
     const CliRun empty = Run({"--image", Simcd("# no tracks\n"), "toc"});
     EXPECT_EQ(empty.exitCode, 1);
@@ -136,12 +139,12 @@ TEST_F(CliTest, LookupAgainstTheServer) {
     EXPECT_EQ(missing.out, "");
 }
 
-// The result lines of a rip without its CHECKS lines.
+// The result lines of a rip without what it proves of each track (CRC, ACCURATERIP).
 std::string WithoutChecks(const std::string& out) {
     std::string kept;
     std::istringstream lines(out);
     for (std::string line; std::getline(lines, line);) {
-        if (!line.starts_with("CHECKS\t")) {
+        if (!line.starts_with("CRC\t") && !line.starts_with("ACCURATERIP\t")) {
             kept += line + "\n";
         }
     }
@@ -160,15 +163,51 @@ TEST_F(CliTest, RipOfAnImageNamedByTheServer) {
              "--lookup", "--template", "$n $a - $t", "--threads", "2"});
     ASSERT_EQ(rip.exitCode, 0) << rip.err;
     const std::string bin = ReadWholeFile(dir_.File("disc.bin"));
-    char checks[64];
-    std::snprintf(checks, sizeof checks, "CHECKS\t1\t%08lX\t",
+    char crc[64];
+    std::snprintf(crc, sizeof crc, "CRC\t1\t%08lX\t-\n",
                   crc32(0, reinterpret_cast<const Bytef*>(bin.data()), 300 * 2352));
-    EXPECT_EQ(rip.out.substr(0, rip.out.find("CHECKS\t3")),
-              "1\tCompleted\t" + out_ + "/01 Band - One.wav\n3\tCompleted\t" + out_ +
-                  "/03 Band - Three.wav\n" + checks + "100.0\n");
+    EXPECT_EQ(WithoutChecks(rip.out), "1\tCompleted\t" + out_ +
+                                          "/01 Band - One.wav\n3\tCompleted\t" + out_ +
+                                          "/03 Band - Three.wav\n");
+    EXPECT_NE(rip.out.find(crc), std::string::npos) << rip.out;
     EXPECT_EQ(ReadWholeFile(out_ + "/01 Band - One.wav").substr(44), bin.substr(0, 300 * 2352));
     EXPECT_FALSE(fs::exists(out_ + "/02 Band - Two.wav"));
     EXPECT_TRUE(fs::is_empty(tmp_));
+}
+
+// The AccurateRip checksums of first, middle, last and only tracks, and of a disc that ends in
+// a data track, against accuraterip-checksum on the WAV files of the rip.
+TEST_F(CliTest, AccurateRipChecksumsAgreeWithAccurateripChecksum) {
+    const std::vector<std::vector<testing::ImageTrack>> discs = {
+        {{false, 1500}, {false, 800}, {false, 3100}},
+        {{false, 2000}},
+        {{false, 1200}, {false, 900}, {true, 600}},
+    };
+    for (const auto& disc : discs) {
+        fs::remove_all(out_);
+        const CliRun rip = Run({"--image", Image(disc), "rip", "--threads", "2"});
+        ASSERT_EQ(rip.exitCode, 0) << rip.err;
+        size_t audio = 0;
+        for (const auto& track : disc) {
+            audio += track.data ? 0 : 1;
+        }
+        for (size_t n = 1; n <= audio; ++n) {
+            const std::string wav = out_ + "/-Track 0" + std::to_string(n) + ".wav";
+            std::string expected = "ACCURATERIP\t" + std::to_string(n);
+            for (const char* version : {"--accuraterip-v1", "--accuraterip-v2"}) {
+                std::string sum = testing::CommandOutput(
+                    "accuraterip-checksum " + std::string(version) + " " + Quoted(wav) + " " +
+                    std::to_string(n) + " " + std::to_string(audio));
+                sum.resize(8);
+                std::transform(sum.begin(), sum.end(), sum.begin(),
+                               [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+                expected += "\t" + sum;
+            }
+            EXPECT_NE(rip.out.find(expected + "\tunknown\t0\n"), std::string::npos)
+                << expected << "\n"
+                << rip.out;
+        }
+    }
 }
 
 TEST_F(CliTest, EveryEncoderFromTheCommandLine) {
@@ -259,8 +298,10 @@ TEST_F(CliTest, TheEndOfTheAudioIsReadWhole) {
     }
     // The list leaves out the gap between the sessions; the disc ID is the drive's own.
     const CliRun toc = Run({"--image", Simcd(enhanced), "toc"});
+    // AccurateRip takes the lead-out after the data track (16200).
     EXPECT_EQ(toc.out,
-              "DISCID 1800d803\n1\tTrack 01\t0\t1000\t00:13\n2\tTrack 02\t1000\t800\t00:10\n");
+              "DISCID 1800d803\nACCURATERIP\t002-00004330-0000c5a9-1800d803\n1\tTrack "
+              "01\t0\t1000\t00:13\n2\tTrack 02\t1000\t800\t00:10\n");
 }
 
 TEST_F(CliTest, AConversionNeverReplacesItsOwnSource) {

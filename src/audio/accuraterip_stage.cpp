@@ -1,0 +1,46 @@
+#include "audio/accuraterip_stage.h"
+
+namespace disctrove {
+
+namespace {
+
+constexpr uint64_t kSkippedFrames = 5 * 588;  // five sectors
+
+uint32_t Word(const uint8_t* b) {
+    return uint32_t{b[0]} | (uint32_t{b[1]} << 8) | (uint32_t{b[2]} << 16) | (uint32_t{b[3]} << 24);
+}
+
+}  // namespace
+
+AccurateRipStage::AccurateRipStage(uint64_t frames, bool first, bool last)
+    : from_(first ? kSkippedFrames : 1),
+      to_(last ? (frames > kSkippedFrames ? frames - kSkippedFrames : 0) : UINT64_MAX) {}
+
+void AccurateRipStage::Add(uint32_t word) {
+    ++position_;
+    if (position_ >= from_ && position_ <= to_) {
+        const uint64_t product = uint64_t{word} * position_;
+        v1_ += static_cast<uint32_t>(product);
+        high_ += static_cast<uint32_t>(product >> 32);
+    }
+}
+
+bool AccurateRipStage::Take(std::span<const uint8_t> bytes) {
+    size_t at = 0;
+    while (partialBytes_ > 0 && at < bytes.size()) {
+        partial_[partialBytes_++] = bytes[at++];
+        if (partialBytes_ == 4) {
+            Add(Word(partial_));
+            partialBytes_ = 0;
+        }
+    }
+    for (; at + 4 <= bytes.size(); at += 4) {
+        Add(Word(bytes.data() + at));
+    }
+    for (; at < bytes.size(); ++at) {
+        partial_[partialBytes_++] = bytes[at];
+    }
+    return true;
+}
+
+}  // namespace disctrove
