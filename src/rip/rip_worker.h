@@ -1,8 +1,6 @@
-// The rip worker: rips the marked tracks of the disc one after another into files.
+// The rip worker: reads the marked tracks of the disc one after another and encodes them on
+// encoder threads meanwhile.
 #pragma once
-
-#include <string>
-#include <string_view>
 
 #include "audio/wav_file.h"
 #include "work/worker_context.h"
@@ -19,8 +17,9 @@ inline constexpr const char* kWaitingForWorkerText = "Waiting for the encoding t
 inline constexpr const char* kCompletionSound = "ripdone.wav";
 
 // One run: artist and album folders when RipInFolder is on, the playlist when Createm3u is on,
-// then every marked track in list order (WAV straight from the disc, other formats through
-// the raw PCM temporary file `tempFileName` and their encoder). Sets `finished`, plays the
+// then every marked track read in list order through the sample stages (WAV straight from the
+// disc, other formats through the track's raw PCM temporary file to an encoder thread; up to
+// EncoderThreads encode at once). After the last encode it sets `finished`, plays the
 // completion sound when Makesound is on and posts WorkFinished; returns kRipCompleted,
 // kRipFailed or kRipStopped.
 int RunRipWorker(WorkerContext& context);
