@@ -13,6 +13,7 @@
 #include "audio/wav_file.h"
 #include "platform/system/environment.h"
 #include "platform/system/files.h"
+#include "work/file_names.h"
 
 namespace disctrove {
 
@@ -44,11 +45,6 @@ void Reorder(char* samples, size_t bytes, const std::vector<int32_t>& places) {
     }
 }
 
-std::string FileNameOf(const std::string& path) {
-    const auto slash = path.rfind('/');
-    return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
 }  // namespace
 
 int OggDecodeThread(WorkerContext& context, Track& progress) {
@@ -63,7 +59,7 @@ int OggDecodeThread(WorkerContext& context, Track& progress) {
         context.notifications.WorkFinished();
         return result;
     };
-    progress.title = FileNameOf(source);
+    progress.title = std::string(FileNameOf(source));
     if (platform::SameFile(source, destination)) {
         // Decoding would truncate the very file it reads.
         context.questions.Inform(OwnSourceMessage(destination));

@@ -45,11 +45,6 @@ bool MakeDiscFolders(WorkerContext& context, const std::string& base) {
     return true;
 }
 
-std::string FileNameOf(const std::string& path) {
-    const auto slash = path.rfind('/');
-    return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
 bool IsKnownKind(EncoderKind kind) {
     return kind == kEncoderWav || kind == kEncoderOgg || kind == kEncoderMp3 || kind == kEncoderWma;
 }
@@ -97,8 +92,8 @@ class Reader {
         const std::string output =
             folder_ + ExpandTemplate(settings, track) + std::string(ExtensionOf(track.encoder));
         const std::string& album = settings.Album.empty() ? "Unknown album" : settings.Album;
-        playlist_.SetEntry(
-            place, "#EXTINF:-1," + album + " - " + track.title + "\n" + FileNameOf(output) + "\n");
+        playlist_.SetEntry(place, "#EXTINF:-1," + album + " - " + track.title + "\n" +
+                                      std::string(FileNameOf(output)) + "\n");
         if (!IsKnownKind(track.encoder)) {
             playlist_.End(place, true);  // a kind nobody knows: nothing to do
             return;

@@ -6,12 +6,6 @@ namespace disctrove {
 
 namespace {
 
-// The last component of `path`.
-std::string_view FileNameOf(std::string_view path) {
-    const auto slash = path.rfind('/');
-    return slash == std::string_view::npos ? path : path.substr(slash + 1);
-}
-
 // `name` with its extension (from its last ".") replaced by `extension`, or with `extension`
 // appended when it has none; the stem is cut so that the result fits in one file name.
 std::string WithExtension(std::string_view name, std::string_view extension) {
@@ -21,6 +15,11 @@ std::string WithExtension(std::string_view name, std::string_view extension) {
 }
 
 }  // namespace
+
+std::string_view FileNameOf(std::string_view path) {
+    const auto slash = path.rfind('/');
+    return slash == std::string_view::npos ? path : path.substr(slash + 1);
+}
 
 std::string CutToFileName(std::string_view name, size_t maxBytes) {
     return std::string(platform::Utf8PrefixByBytes(name, maxBytes));

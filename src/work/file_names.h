@@ -15,6 +15,9 @@ inline constexpr size_t kMaxFileNameBytes = 255;
 // `name` cut at a character boundary to at most `maxBytes` bytes.
 std::string CutToFileName(std::string_view name, size_t maxBytes);
 
+// The last component of `path` (all of it when it has no "/").
+std::string_view FileNameOf(std::string_view path);
+
 // `folder` and `name` joined with one "/"; an empty folder stands for the current directory.
 std::string JoinPath(std::string_view folder, std::string_view name);
 
