@@ -41,6 +41,14 @@ void AssignSettings(Settings& target, const Settings& source) {
     target.Password = source.Password;
     target.Savepasswd = source.Savepasswd;
     target.Email = source.Email;
+    target.ReadOffset = source.ReadOffset;
+    target.Retries = source.Retries;
+    target.TestAndCopy = source.TestAndCopy;
+    target.AccurateRip = source.AccurateRip;
+    target.ArServer = source.ArServer;
+    target.ArPort = source.ArPort;
+    target.WriteLog = source.WriteLog;
+    target.WriteCue = source.WriteCue;
     target.folderHistory = source.folderHistory;
     target.templateHistory = source.templateHistory;
     target.WAVEncoder = source.WAVEncoder;
@@ -58,6 +66,7 @@ void SetDefaultSettings(Settings& settings) {
     settings.tracks.clear();
     settings.drives.clear();
     settings.cddbReply.clear();
+    settings.lastRipLog.clear();
     settings.cddbRunning = defaults.cddbRunning;
     settings.ripping = defaults.ripping;
     settings.finished = defaults.finished;

@@ -16,6 +16,10 @@ namespace disctrove {
 inline constexpr const char* kDefaultCddbServer = "gnudb.gnudb.org";
 inline constexpr const char* kDefaultCddbQuery = "/~cddb/cddb.cgi";
 inline constexpr const char* kDefaultTemplate = "$a-$t";
+inline constexpr const char* kDefaultAccurateRipServer = "www.accuraterip.com";
+
+// The read modes of Jitter.
+inline constexpr int32_t kJitterSecure = 3;
 
 // Field names follow the keys of the settings file; runtime fields are never stored.
 struct Settings {
@@ -32,7 +36,7 @@ struct Settings {
     int32_t Autocheck = 1;
     int32_t Overwrite = 1;
     int32_t RipInFolder = 0;
-    int32_t Jitter = 1;  // 0 always, 1 never, 2 only after a failed plain read
+    int32_t Jitter = 1;  // 0 always, 1 never, 2 only after a failed plain read, 3 secure
     std::string Outfolder = ".";
     std::string Tmpfolder = ".";
     std::string currentTemplate = kDefaultTemplate;  // runtime: never read from the file
@@ -56,9 +60,18 @@ struct Settings {
     std::string Username;
     std::string Password;
     int32_t Savepasswd = 0;
-    std::string Email;          // the address the CDDB hello gives; empty for Disctrove's own
-    std::vector<Track> tracks;  // runtime: audio tracks of the current disc
-    std::vector<Drive> drives;  // runtime: the CD drives and disc images
+    std::string Email;        // the address the CDDB hello gives; empty for Disctrove's own
+    int32_t ReadOffset = 0;   // the drive's read offset in samples, -3000 to 3000
+    int32_t Retries = 20;     // secure reading: re-reads before a position is given up
+    int32_t TestAndCopy = 0;  // read every track twice and compare the two reads
+    int32_t AccurateRip = 1;  // look the rip up in the AccurateRip database
+    std::string ArServer = kDefaultAccurateRipServer;
+    int32_t ArPort = 80;
+    int32_t WriteLog = 1;                    // a rip log beside the playlist
+    int32_t WriteCue = 1;                    // a CUE sheet beside the log
+    std::string lastRipLog;                  // runtime: the log the last rip wrote; empty when none
+    std::vector<Track> tracks;               // runtime: audio tracks of the current disc
+    std::vector<Drive> drives;               // runtime: the CD drives and disc images
     std::vector<std::string> folderHistory;  // entry 0 is stored as Outfolder
     std::vector<std::string> templateHistory = {"$a-$t", "$n-$t", "$l-$n-$t", "$a-$l-$n-$t"};
     EncoderKind WAVEncoder = kEncoderMp3;

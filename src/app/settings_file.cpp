@@ -109,6 +109,15 @@ void VisitKeys(Settings& s, Visitor& v) {
     v.Password(s);
     v.Flag("CDDB", "Savepasswd", s.Savepasswd);
     v.Text("CDDB", "Email", s.Email);
+
+    v.Decimal("SECURE", "ReadOffset", s.ReadOffset);
+    v.Decimal("SECURE", "Retries", s.Retries);
+    v.Flag("SECURE", "TestAndCopy", s.TestAndCopy);
+    v.Flag("SECURE", "AccurateRip", s.AccurateRip);
+    v.Text("SECURE", "ArServer", s.ArServer);
+    v.Decimal("SECURE", "ArPort", s.ArPort);
+    v.Flag("SECURE", "WriteLog", s.WriteLog);
+    v.Flag("SECURE", "WriteCue", s.WriteCue);
 }
 
 constexpr const char* kTemplateKeys[] = {"Template01", "Template02", "Template03", "Template04"};

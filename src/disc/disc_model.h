@@ -4,11 +4,13 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "app/formats.h"
 #include "app/shared_int.h"
 #include "audio/accuraterip_stage.h"
 #include "audio/audio_checks.h"
+#include "disc/accuraterip_database.h"
 #include "platform/cdrom/cdrom_records.h"
 
 namespace disctrove {
@@ -45,6 +47,9 @@ struct Track {
     // Of the audio the last rip wrote for the track.
     std::optional<AudioChecks> checks;
     std::optional<AccurateRipSums> accurateRip;
+    std::optional<uint32_t> testCrc;           // the CRC32 of the test read (Test & Copy)
+    std::vector<int32_t> readErrors;           // first sectors of the reads that were given up
+    std::optional<AccurateRipResult> verdict;  // what the AccurateRip database says of it
 };
 
 }  // namespace disctrove

@@ -26,7 +26,9 @@ const char* const kDefaultFile =
     "\n[WMA]\nChannels=Stereo\nSamplerate=0\nBitrate=96\n"
     "\n[ID3]\nUseid3=True\nArtist=\nAlbum=\nYear=\nGenre=0\n"
     "\n[CDDB]\nServer=gnudb.gnudb.org\nQuery=/~cddb/cddb.cgi\nPort=80\nUseproxy=False\n"
-    "Proxyserver=\nProxyport=80\nUsername=\nPassword=\nSavepasswd=False\nEmail=\n";
+    "Proxyserver=\nProxyport=80\nUsername=\nPassword=\nSavepasswd=False\nEmail=\n"
+    "\n[SECURE]\nReadOffset=0\nRetries=20\nTestAndCopy=False\nAccurateRip=True\n"
+    "ArServer=www.accuraterip.com\nArPort=80\nWriteLog=True\nWriteCue=True\n";
 
 // The start-up sequence: defaults, then the file, then the file written back.
 class SettingsFileTest : public ::testing::Test {
