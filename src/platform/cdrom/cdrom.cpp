@@ -324,6 +324,19 @@ int GetCDDBDiskID(CdHandle handle, std::span<uint32_t> buffer) {
     return 1;
 }
 
+void RecordDriveError(const ReadError& error) {
+    lastError = error;
+}
+
+std::unique_ptr<ParanoiaDrive> ParanoiaDriveOf(uint32_t handle, std::string& problem) {
+    OpenDisc* disc = FindOrFail(handle);
+    if (disc == nullptr) {
+        problem = "no such drive handle";
+        return nullptr;
+    }
+    return disc->device->OpenParanoiaDrive(problem);
+}
+
 int EjectCD(CdHandle handle) {
     OpenDisc* disc = FindOrFail(handle);
     return disc != nullptr && disc->device->OpenDoor() ? 1 : 0;

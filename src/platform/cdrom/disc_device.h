@@ -7,6 +7,10 @@
 #include <string>
 #include <vector>
 
+struct cdrom_drive_s;
+struct _CdIo;
+using CdIo = _CdIo;
+
 namespace disctrove::platform {
 
 struct DiscLayout {
@@ -43,6 +47,14 @@ inline constexpr int32_t kCdErrorJitter = 6;
 inline constexpr int32_t kSenseMediumError = 3;
 inline constexpr int32_t kSenseIllegalRequest = 5;
 
+// A libcdio-paranoia drive object over a device, for secure reading. It stays valid as long as
+// the device it came from.
+class ParanoiaDrive {
+  public:
+    virtual ~ParanoiaDrive() = default;
+    virtual cdrom_drive_s* get() const = 0;
+};
+
 class DiscDevice {
   public:
     virtual ~DiscDevice() = default;
@@ -57,7 +69,23 @@ class DiscDevice {
 
     // Opens the drive's door; false for a device without one (an image, a simulated disc).
     virtual bool OpenDoor() { return false; }
+
+    // A paranoia drive object that reads this device; null, with the reason in `problem`, when
+    // it cannot be had.
+    virtual std::unique_ptr<ParanoiaDrive> OpenParanoiaDrive(std::string& problem) = 0;
 };
+
+// Makes `error` what GetAspiLibError and GetAspiLibAspiError report on this thread.
+void RecordDriveError(const ReadError& error);
+
+// The paranoia drive object of an open handle's device (see DiscDevice::OpenParanoiaDrive).
+std::unique_ptr<ParanoiaDrive> ParanoiaDriveOf(uint32_t handle, std::string& problem);
+
+// A paranoia drive object over `cdio`, which must outlive it and is not closed with it. Every
+// source gives little-endian samples, as libcdio returns them from drives and images alike, so
+// the library's guess at the byte order is never made. Null, with the reason in `problem`,
+// when the disc holds no audio paranoia can read.
+std::unique_ptr<ParanoiaDrive> OpenParanoiaOnCdio(CdIo* cdio, std::string& problem);
 
 // The table of contents of the disc of an open handle (as read when the handle was opened or
 // by the last ReadTOC). False when there is no readable disc.

@@ -79,6 +79,10 @@ class LibcdioDevice final : public DiscDevice {
         return !isImage_ && cdio_eject_media_drive(source_.c_str()) == DRIVER_OP_SUCCESS;
     }
 
+    std::unique_ptr<ParanoiaDrive> OpenParanoiaDrive(std::string& problem) override {
+        return OpenParanoiaOnCdio(cdio_.get(), problem);
+    }
+
   private:
     int32_t LastSenseKey() const {
         cdio_mmc_request_sense_t* sense = nullptr;

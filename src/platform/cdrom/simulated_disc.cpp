@@ -2,8 +2,19 @@
 // that is a fixed function of the sample frame number.
 #include "platform/cdrom/simulated_disc.h"
 
+#include <cdio/cdio.h>
+#include <cdio/paranoia/cdda.h>
+#include <fcntl.h>
+#include <stdlib.h>
+#include <unistd.h>
+
 #include <atomic>
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
 #include <fstream>
+#include <map>
+#include <mutex>
 #include <random>
 #include <sstream>
 
@@ -17,6 +28,7 @@ namespace {
 constexpr int64_t kFramesPerSector = kCdSectorBytes / 4;
 
 std::atomic<uint64_t> plainReads{0};
+std::atomic<uint32_t> openings{0};
 std::atomic<uint64_t> correctingReads{0};
 
 struct SectorRange {
@@ -34,8 +46,12 @@ struct SimulatedDiscDescription {
     bool sessionPending = false;  // a "session" statement waits for its first track
     std::vector<SectorRange> unreadable;
     std::vector<SectorRange> plainUnreadable;
+    std::vector<SectorRange> flaky;
     int32_t jitterFrames = 0;
 };
+
+// A flaky sector reads wrong until it has been read this often.
+constexpr int kFlakyBadReads = 3;
 
 bool ParseRange(std::istringstream& words, SectorRange& range) {
     std::string text;
@@ -103,6 +119,8 @@ bool ParseStatement(std::istringstream& words, const std::string& keyword,
         disc.unreadable.push_back(range);
     } else if (keyword == "plain-unreadable" && ParseRange(words, range)) {
         disc.plainUnreadable.push_back(range);
+    } else if (keyword == "flaky" && ParseRange(words, range)) {
+        disc.flaky.push_back(range);
     } else if (keyword == "jitter" && ParseCount(words, value, kFramesPerSector / 2)) {
         disc.jitterFrames = static_cast<int32_t>(value);
     } else {
@@ -161,18 +179,191 @@ class SimulatedDisc final : public DiscDevice {
             }
         }
         int64_t shift = 0;
-        if (disc_.jitterFrames > 0) {
+        if (disc_.jitterFrames > 0 && (!secure_ || secureJitter_(random_) == 0)) {
             std::uniform_int_distribution<int32_t> jitter(-disc_.jitterFrames, disc_.jitterFrames);
             shift = jitter(random_);
         }
         FillSimulatedAudio(start * kFramesPerSector + shift, count * kFramesPerSector, out);
+        SpoilFlakySectors(start, count, out);
+        return true;
+    }
+
+    std::unique_ptr<ParanoiaDrive> OpenParanoiaDrive(std::string& problem) override;
+
+  private:
+    // A flaky sector that has been read fewer than kFlakyBadReads times comes back with a few
+    // of its bytes changed at random, as a scratch gives different wrong samples on each read.
+    void SpoilFlakySectors(int64_t start, int64_t count, uint8_t* out) {
+        for (const auto& range : disc_.flaky) {
+            const int64_t first = std::max(range.first, start);
+            const int64_t last = std::min(range.last, start + count - 1);
+            for (int64_t sector = first; sector <= last; ++sector) {
+                if (flakyReads_[sector]++ >= kFlakyBadReads) {
+                    continue;
+                }
+                uint8_t* data = out + (sector - start) * kCdSectorBytes;
+                std::uniform_int_distribution<uint32_t> place(0, kCdSectorBytes - 1);
+                std::uniform_int_distribution<int> change(1, 255);
+                for (int i = 0; i < 4; ++i) {
+                    data[place(random_)] ^= static_cast<uint8_t>(change(random_));
+                }
+            }
+        }
+    }
+
+    SimulatedDiscDescription disc_;
+    // Each opening of the disc reads it anew, so a flaky sector comes back wrong in a new way.
+    std::mt19937 random_{20011231u + openings++};
+    std::map<int64_t, int> flakyReads_;
+    // Secure reads land off one time in ten: a drive's jitter comes now and then, and secure
+    // reading relies on most reads landing true, as libcdio-paranoia's own simulation has it.
+    bool secure_ = false;
+    std::uniform_int_distribution<int> secureJitter_{0, 9};
+
+  public:
+    // Reads for secure reading (see secure_).
+    bool ReadSecurely(int32_t start, uint32_t sectors, uint8_t* out, ReadError& error) {
+        secure_ = true;
+        const bool read = ReadAudio(start, sectors, out, true, error);
+        secure_ = false;
+        return read;
+    }
+};
+
+// Paranoia asks libcdio about the disc's tracks, so a simulated disc lends it a stand-in image
+// with the same table of contents (a cue sheet and a sparse, empty .bin in a folder of its own)
+// and serves the audio reads itself.
+class SimulatedParanoiaDrive final : public ParanoiaDrive {
+  public:
+    ~SimulatedParanoiaDrive() override {
+        if (drive_) {
+            const std::lock_guard lock(RegistryMutex());
+            Registry().erase(drive_->get());
+        }
+        drive_.reset();
+        if (cdio_ != nullptr) {
+            cdio_destroy(cdio_);
+        }
+        if (!folder_.empty()) {
+            std::error_code ignored;
+            std::filesystem::remove_all(folder_, ignored);
+        }
+    }
+
+    cdrom_drive_s* get() const override { return drive_->get(); }
+
+    bool Open(SimulatedDisc& disc, const DiscLayout& layout, std::string& problem) {
+        std::string pattern =
+            (std::filesystem::temp_directory_path() / "disctrove-simcd-XXXXXX").string();
+        if (mkdtemp(pattern.data()) == nullptr) {
+            problem = "cannot make a folder for the stand-in image";
+            return false;
+        }
+        folder_ = pattern;
+        const std::string bin = folder_ + "/disc.bin";
+        const std::string cue = folder_ + "/disc.cue";
+        const int fd = ::open(bin.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        const bool sized = fd >= 0 && ftruncate(fd, off_t{layout.leadOut} * kCdSectorBytes) == 0;
+        if (fd >= 0) {
+            ::close(fd);
+        }
+        std::ofstream sheet(cue);
+        sheet << "FILE \"disc.bin\" BINARY\n";
+        for (size_t i = 0; i < layout.tracks.size(); ++i) {
+            const int32_t start = layout.tracks[i].start;
+            auto two = [](int32_t value) {
+                return std::string(value < 10 ? "0" : "") + std::to_string(value);
+            };
+            sheet << "  TRACK " << two(static_cast<int32_t>(i) + 1) << " "
+                  << (layout.tracks[i].data ? "MODE1/2352" : "AUDIO") << "\n    INDEX 01 "
+                  << two(start / 4500) << ":" << two(start / 75 % 60) << ":" << two(start % 75)
+                  << "\n";
+        }
+        sheet.close();
+        if (!sized || !sheet) {
+            problem = "cannot write the stand-in image";
+            return false;
+        }
+        cdio_ = cdio_open_cue(cue.c_str());
+        if (cdio_ == nullptr) {
+            problem = "cannot open the stand-in image";
+            return false;
+        }
+        drive_ = OpenParanoiaOnCdio(cdio_, problem);
+        if (!drive_) {
+            return false;
+        }
+        cdrom_drive_t* drive = drive_->get();
+        if (layout.lastSession > 0) {
+            // The audio session ends before the gap that the stand-in gives to its last track.
+            drive->cd_extra = 1;
+            drive->audio_last_sector = layout.lastSession - kSessionGapSectors - 1;
+        }
+        {
+            const std::lock_guard lock(RegistryMutex());
+            Registry()[drive] = &disc;
+        }
+        drive->read_audio = ReadForParanoia;
         return true;
     }
 
   private:
-    SimulatedDiscDescription disc_;
-    std::mt19937 random_{20011231};
+    static std::mutex& RegistryMutex() {
+        static std::mutex mutex;
+        return mutex;
+    }
+    static std::map<cdrom_drive_t*, SimulatedDisc*>& Registry() {
+        static std::map<cdrom_drive_t*, SimulatedDisc*> registry;
+        return registry;
+    }
+
+    // Reads as a drive does: the sectors before the first one that fails, or an error when
+    // that is the first. A null buffer only moves the head.
+    static long ReadForParanoia(cdrom_drive_t* drive, void* buffer, lsn_t begin, long sectors) {
+        SimulatedDisc* disc = nullptr;
+        {
+            const std::lock_guard lock(RegistryMutex());
+            const auto found = Registry().find(drive);
+            disc = found == Registry().end() ? nullptr : found->second;
+        }
+        std::vector<uint8_t> scratch;
+        if (buffer == nullptr) {
+            scratch.resize(static_cast<size_t>(std::max(sectors, 0L)) * kCdSectorBytes);
+            buffer = scratch.data();
+        }
+        auto* out = static_cast<uint8_t*>(buffer);
+        ReadError error;
+        if (disc == nullptr || sectors <= 0) {
+            errno = EIO;
+            return -1;
+        }
+        if (disc->ReadSecurely(static_cast<int32_t>(begin), static_cast<uint32_t>(sectors), out,
+                               error)) {
+            return sectors;
+        }
+        // A drive fails the whole request when one of its sectors cannot be read.
+        errno = EIO;
+        return -1;
+    }
+
+    std::string folder_;
+    CdIo_t* cdio_ = nullptr;
+    std::unique_ptr<ParanoiaDrive> drive_;
 };
+
+std::unique_ptr<ParanoiaDrive> SimulatedDisc::OpenParanoiaDrive(std::string& problem) {
+    DiscLayout layout;
+    ReadError error;
+    if (!ReadLayout(layout, error)) {
+        problem = "no disc";
+        return nullptr;
+    }
+    auto drive = std::make_unique<SimulatedParanoiaDrive>();
+    if (!drive->Open(*this, layout, problem)) {
+        return nullptr;
+    }
+    return drive;
+}
 
 }  // namespace
 
