@@ -12,7 +12,7 @@ const std::set<std::string> kCommands = {"drives", "toc", "lookup", "rip", "enco
 const std::set<std::string> kValueOptions = {
     "--settings",          "--image",    "--drive",  "--set",
     "--encoder",           "--template", "--outdir", "--answer-overwrite",
-    "--answer-read-error", "--threads"};
+    "--answer-read-error", "--threads",  "--offset"};
 
 std::optional<int> ParseNumber(const std::string& text) {
     int value = 0;
@@ -59,7 +59,8 @@ bool CommandTakes(const std::string& command, const std::string& option) {
     if (option == "--answer-overwrite") {
         return command == "rip" || command == "encode" || command == "decode";
     }
-    return command == "rip";  // --lookup, --template, --answer-read-error, --threads
+    return command == "rip";  // --lookup, --template, --answer-read-error, --threads, --secure,
+                              // --offset
 }
 
 }  // namespace
@@ -97,11 +98,19 @@ Commands:
       --answer-read-error yes|all|no   answer to read-error questions
       --threads N                  encode N tracks at once while the next is read (else
                                    the settings' EncoderThreads; 0: one per processor core)
+      --secure                     read in secure mode (GENERAL/Jitter=3): every sector is
+                                   read until two reads agree, up to SECURE/Retries re-reads
+      --offset N                   the drive's read offset in samples, -3000 to 3000 (else
+                                   SECURE/ReadOffset), as the AccurateRip drive list gives it
                            ends with a line per track: number <TAB> Completed|Stopped|ERROR
                            <TAB> file; then for every track read whole:
                            ACCURATERIP <TAB> number <TAB> v1 <TAB> v2 <TAB> verdict
                            <TAB> confidence (no look-up yet: "unknown", 0) and
-                           CRC <TAB> number <TAB> CRC32 of the audio <TAB> -;
+                           CRC <TAB> number <TAB> CRC32 of the copy <TAB> CRC32 of the
+                           test read (SECURE/TestAndCopy=True) or -;
+                           READERROR <TAB> number <TAB> mm:ss.ff for every position
+                           given up (a read that failed, or that secure reading could
+                           not make agree), counted from the track's start;
                            exit 0 when every track was completed, 1 otherwise
   encode WAVFILE           encode a WAV file (into Outfolder of the settings)
       --encoder ogg|mp3|wma        the format (else the settings' WAVEncoder)
@@ -127,7 +136,7 @@ std::optional<CliOptions> ParseCliOptions(const std::vector<std::string>& argume
             options.help = true;
             continue;
         }
-        if (argument == "--lookup") {
+        if (argument == "--lookup" || argument == "--secure") {
             commandOptions.emplace_back(argument, "");
             continue;
         }
@@ -196,6 +205,15 @@ std::optional<CliOptions> ParseCliOptions(const std::vector<std::string>& argume
         }
         if (option == "--lookup") {
             options.lookup = true;
+        } else if (option == "--secure") {
+            options.secure = true;
+        } else if (option == "--offset") {
+            options.offset = ParseNumber(value);
+            if (!options.offset || *options.offset < -3000 || *options.offset > 3000) {
+                error =
+                    "--offset takes a number of samples from -3000 to 3000, not \"" + value + "\"";
+                return std::nullopt;
+            }
         } else if (option == "--encoder") {
             options.encoder = ParseEncoder(value);
             if (!options.encoder || (command == "encode" && *options.encoder == kEncoderWav)) {

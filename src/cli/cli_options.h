@@ -26,6 +26,8 @@ struct CliOptions {
     std::optional<ConfirmAnswer> answerReadError;
     std::optional<std::string> outdir;
     std::optional<int> threads;  // --threads: encoder threads of a rip
+    bool secure = false;         // --secure: secure reading for this rip
+    std::optional<int> offset;   // --offset: the drive's read offset in samples
 };
 
 // Reads the command line. Fills `error` and returns nothing when it is not one the program

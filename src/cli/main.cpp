@@ -2,6 +2,7 @@
 // decodes files, with the settings and the workers of the desktop program.
 #include <unistd.h>
 
+#include <array>
 #include <chrono>
 #include <cstdio>
 #include <string>
@@ -21,6 +22,7 @@
 #include "disc/cddb_reply_parser.h"
 #include "disc/disc.h"
 #include "disc/genres.h"
+#include "disc/track_texts.h"
 #include "platform/cdrom/cdrom.h"
 #include "platform/system/files.h"
 #include "platform/system/text.h"
@@ -217,6 +219,12 @@ int Rip(Session& session, const CliOptions& options) {
     if (options.threads) {
         settings.EncoderThreads = *options.threads;
     }
+    if (options.secure) {
+        settings.Jitter = kJitterSecure;
+    }
+    if (options.offset) {
+        settings.ReadOffset = *options.offset;
+    }
     session.terminal.SetAnswers(options.answerOverwrite, options.answerReadError);
     platform::CreateFolderPath(RipBaseFolder(settings));
     PrepareRip(settings);
@@ -241,7 +249,17 @@ int Rip(Session& session, const CliOptions& options) {
     }
     for (const Track& track : settings.tracks) {
         if (track.marked && track.checks) {
-            std::printf("CRC\t%d\t%08X\t-\n", track.index + 1, track.checks->crc32);
+            std::array<char, 9> test{'-'};
+            if (track.testCrc) {
+                std::snprintf(test.data(), test.size(), "%08X", *track.testCrc);
+            }
+            std::printf("CRC\t%d\t%08X\t%s\n", track.index + 1, track.checks->crc32, test.data());
+        }
+    }
+    for (const Track& track : settings.tracks) {
+        for (const int32_t sector : track.marked ? track.readErrors : std::vector<int32_t>()) {
+            std::printf("READERROR\t%d\t%s\n", track.index + 1,
+                        SectorTimeText(sector - track.startSector).c_str());
         }
     }
     return allCompleted ? kExitDone : kExitFailed;

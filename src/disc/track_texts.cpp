@@ -1,5 +1,6 @@
 #include "disc/track_texts.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdio>
 
@@ -64,6 +65,12 @@ std::string TrackEncoderText(const Track& track) {
                           TableEntry(kWmaBitrates, track.format.As<WmaFormat>().bitrateIndex, 6));
     }
     return "Unknown";
+}
+
+std::string SectorTimeText(int64_t sectors) {
+    sectors = std::max<int64_t>(sectors, 0);
+    const auto two = [](int64_t value) { return (value < 10 ? "0" : "") + std::to_string(value); };
+    return two(sectors / (75 * 60)) + ":" + two(sectors / 75 % 60) + "." + two(sectors % 75);
 }
 
 std::string TrackStatusText(int32_t status) {

@@ -14,6 +14,9 @@ int32_t OggQualityKbps(int32_t vbr);
 // "mm:ss" of the track's length.
 std::string TrackTimeText(const Track& track);
 
+// "mm:ss.ff" of a position `sectors` into a track (75 sectors a second); negative gives 00:00.00.
+std::string SectorTimeText(int64_t sectors);
+
 // The track's format: "WAV 44100 Hz", "OGG VBR Q0.45 (141 kbps)", "MP3 128-192 kbps VBR Q3",
 // "WMA 96 kbps", ...
 std::string TrackEncoderText(const Track& track);

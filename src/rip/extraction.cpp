@@ -3,8 +3,11 @@
 #include <algorithm>
 #include <cstdint>
 
+#include "audio/audio_checks.h"
 #include "audio/unique_file.h"
 #include "audio/wav_file.h"
+#include "platform/cdrom/secure_reading.h"
+#include "rip/read_window.h"
 
 namespace disctrove {
 
@@ -35,27 +38,54 @@ class DriveHandle {
     CdHandle handle_ = 0;
 };
 
-enum class ExtractionEnd {
-    completed,  // every sector was read or skipped
-    stopped,    // the rip was stopped
-    abandoned,  // No at a read error
-    writeFailed,
-};
+// Reports the progress of `done` of `total` sectors on the scale from the job's start to `to`.
+void ReportProgress(WorkerContext& context, const RipJob& job, uint64_t done, uint64_t total,
+                    int32_t to) {
+    const auto span = static_cast<uint64_t>(std::max(to - job.progressFrom, 0));
+    const uint64_t part = total == 0 ? 0 : done * span / total;
+    ReportStatus(context, *job.track, job.progressFrom + static_cast<int32_t>(part));
+}
 
-// The read loop shared by both targets: reads the track chunk by chunk, hands what each read
-// returns to the job's stages and then to `out`, and reports progress from 0 to
-// `progressScale` every fifth read.
-ExtractionEnd ReadTrack(WorkerContext& context, RipJob& job, FileWriterStage& out,
-                        int32_t progressScale) {
-    SampleChain chain;
-    if (job.stages != nullptr) {
-        chain.Add(*job.stages);
+// A read given up at `sector`: recorded on the track, then the question unless the user said
+// All before. False when the answer is No.
+bool GoOnAfterReadError(WorkerContext& context, Track& track, uint32_t sector) {
+    const auto position = static_cast<int32_t>(sector);
+    if (std::find(track.readErrors.begin(), track.readErrors.end(), position) ==
+        track.readErrors.end()) {
+        track.readErrors.push_back(position);
     }
-    chain.Add(out);
-    Track& track = *job.track;
-    const DriveHandle drive(context.settings);
-    const uint32_t length = track.lengthSectors;
-    uint32_t current = static_cast<uint32_t>(track.startSector);
+    if (context.run.ignoreAllErrors) {
+        return true;
+    }
+    const std::string question = "Error at frame " + std::to_string(sector) + "\nASPIlib error " +
+                                 std::to_string(platform::GetAspiLibError()) + ", ASPI error " +
+                                 std::to_string(platform::GetAspiLibAspiError() & 0xFF) +
+                                 "\nDo you want to ignore this?";
+    const ConfirmAnswer answer = context.questions.Confirm(ConfirmTopic::readError, question);
+    if (answer == ConfirmAnswer::all) {
+        context.run.ignoreAllErrors = true;
+    }
+    return answer != ConfirmAnswer::no;
+}
+
+bool TakeSilence(SampleStage& sink, uint64_t bytes) {
+    static constexpr uint8_t kSilence[platform::kCdSectorBytes] = {};
+    while (bytes > 0) {
+        const size_t piece = static_cast<size_t>(std::min<uint64_t>(bytes, sizeof kSilence));
+        if (!sink.Take({kSilence, piece})) {
+            return false;
+        }
+        bytes -= piece;
+    }
+    return true;
+}
+
+// The plain and jitter-correcting modes: the window's sectors chunk by chunk, progress every
+// fifth read.
+ExtractionEnd ReadInChunks(WorkerContext& context, RipJob& job, const ReadWindow& window,
+                           platform::CdHandle handle, SampleStage& sink, int32_t progressTo) {
+    const uint32_t length = window.endSector - window.firstSector;
+    uint32_t current = window.firstSector;
     uint32_t left = length;
     uint32_t chunk = kReadChunkSectors;
     for (uint32_t reads = 0; left > 0; ++reads) {
@@ -63,8 +93,7 @@ ExtractionEnd ReadTrack(WorkerContext& context, RipJob& job, FileWriterStage& ou
             return ExtractionEnd::stopped;
         }
         if (reads % 5 == 0) {
-            const uint64_t done = uint64_t{length - left} * static_cast<uint64_t>(progressScale);
-            ReportStatus(context, track, static_cast<int32_t>(done / length));
+            ReportProgress(context, job, length - left, length, progressTo);
         }
         chunk = std::min(chunk, left);
         platform::TrackBuffer* read = job.readBuffer;
@@ -72,31 +101,98 @@ ExtractionEnd ReadTrack(WorkerContext& context, RipJob& job, FileWriterStage& ou
         read->sectorCount = chunk;
         read->length = 0;
         read->startOffset = 0;
-        if (ReadSectors(context.settings.Jitter, drive.get(), read, job.overlapBuffer) ==
-            kCdStatusOk) {
-            if (!chain.Take({read->data() + read->startOffset, read->length})) {
+        if (ReadSectors(context.settings.Jitter, handle, read, job.overlapBuffer) == kCdStatusOk) {
+            if (!sink.Take({read->data() + read->startOffset, read->length})) {
                 return ExtractionEnd::writeFailed;
             }
-        } else if (!context.run.ignoreAllErrors) {
-            const std::string question =
-                "Error at frame " + std::to_string(current) + "\nASPIlib error " +
-                std::to_string(platform::GetAspiLibError()) + ", ASPI error " +
-                std::to_string(platform::GetAspiLibAspiError() & 0xFF) +
-                "\nDo you want to ignore this?";
-            const ConfirmAnswer answer =
-                context.questions.Confirm(ConfirmTopic::readError, question);
-            if (answer == ConfirmAnswer::no) {
-                return ExtractionEnd::abandoned;
-            }
-            if (answer == ConfirmAnswer::all) {
-                context.run.ignoreAllErrors = true;
-            }
+        } else if (!GoOnAfterReadError(context, *job.track, current)) {
+            return ExtractionEnd::abandoned;
         }
         // A skipped read leaves a gap: nothing is written for it.
         current += chunk;
         left -= chunk;
     }
     return ExtractionEnd::completed;
+}
+
+// Secure mode: sector by sector through paranoia. A run of positions given up one after
+// another is one read error: one question, one entry on the track.
+ExtractionEnd ReadSecurely(WorkerContext& context, RipJob& job, const ReadWindow& window,
+                           platform::CdHandle handle, SampleStage& sink, int32_t progressTo) {
+    const uint32_t length = window.endSector - window.firstSector;
+    if (length == 0) {
+        return ExtractionEnd::completed;
+    }
+    std::string problem;
+    const auto reading = platform::SecureReading::Open(
+        handle, std::clamp(context.settings.Retries, 1, 1000), problem);
+    if (!reading || !reading->Seek(static_cast<int32_t>(window.firstSector))) {
+        context.questions.Inform("Cannot read the disc securely: " +
+                                 (problem.empty() ? std::string("no audio there") : problem));
+        return ExtractionEnd::abandoned;
+    }
+    std::vector<int32_t> skipped;
+    int32_t lastSkipped = -2;
+    for (uint32_t done = 0; done < length; ++done) {
+        if (!context.settings.ripping) {
+            return ExtractionEnd::stopped;
+        }
+        if (done % (5 * kReadChunkSectors) == 0) {
+            ReportProgress(context, job, done, length, progressTo);
+        }
+        skipped.clear();
+        const uint8_t* sector = reading->Read(skipped);
+        if (sector == nullptr) {
+            GoOnAfterReadError(context, *job.track, window.firstSector + done);
+            return ExtractionEnd::abandoned;  // the drive cannot go on at all
+        }
+        for (const int32_t position : skipped) {
+            const bool newRun = position > lastSkipped + 1;
+            lastSkipped = std::max(lastSkipped, position);
+            if (newRun &&
+                !GoOnAfterReadError(context, *job.track, static_cast<uint32_t>(position))) {
+                return ExtractionEnd::abandoned;
+            }
+        }
+        // Paranoia's data for a position it gave up on is the best it had: kept, as asked.
+        if (!sink.Take({sector, platform::kCdSectorBytes})) {
+            return ExtractionEnd::writeFailed;
+        }
+    }
+    return ExtractionEnd::completed;
+}
+
+// The read shared by every target: the track's window, shifted by the read offset, through the
+// job's stages into `out`, with silence where the window leaves the readable disc.
+ExtractionEnd ReadTrack(WorkerContext& context, RipJob& job, SampleStage& out, int32_t progressTo) {
+    SampleChain chain;
+    if (job.stages != nullptr) {
+        chain.Add(*job.stages);
+    }
+    chain.Add(out);
+    const Settings& settings = context.settings;
+    const Track& track = *job.track;
+    AudioRegion region{track.startSector, int64_t{track.startSector} + track.lengthSectors};
+    const auto drive = static_cast<size_t>(settings.Cdrom);
+    if (settings.Cdrom >= 0 && drive < settings.drives.size()) {
+        region = ReadableAudioAround(settings.drives[drive].toc, settings.drives[drive].lastSession,
+                                     track.startSector, track.lengthSectors);
+    }
+    const ReadWindow window = PlanReadWindow(track.startSector, track.lengthSectors,
+                                             std::clamp(settings.ReadOffset, -3000, 3000), region);
+    WindowStage windowed(window, chain);
+    if (!TakeSilence(chain, window.leadSilence)) {
+        return ExtractionEnd::writeFailed;
+    }
+    const DriveHandle handle(settings);
+    const ExtractionEnd end =
+        settings.Jitter == kJitterSecure
+            ? ReadSecurely(context, job, window, handle.get(), windowed, progressTo)
+            : ReadInChunks(context, job, window, handle.get(), windowed, progressTo);
+    if (end == ExtractionEnd::completed && !TakeSilence(chain, window.tailSilence)) {
+        return ExtractionEnd::writeFailed;
+    }
+    return end;
 }
 
 // Closes `file`; false when what was buffered could not be written.
@@ -124,10 +220,26 @@ int32_t ReadSectors(int32_t jitterMode, CdHandle handle, platform::TrackBuffer* 
     return status;
 }
 
+int32_t AbandonedStatus(const Settings& settings) {
+    return settings.Jitter == kJitterSecure ? kStatusError : kStatusStopped;
+}
+
+ExtractionEnd TestReadTrack(WorkerContext& context, RipJob& job, int32_t progressTo,
+                            uint32_t& crc) {
+    AudioChecksStage checks;
+    RipJob test = job;
+    test.stages = nullptr;  // the copy read is the one the track's checks describe
+    test.progressFrom = 0;
+    const ExtractionEnd end = ReadTrack(context, test, checks, progressTo);
+    crc = checks.checks().crc32;
+    return end;
+}
+
 void RipTrackToWav(WorkerContext& context, RipJob& job) {
     Track& track = *job.track;
     // Stop may have come while the question was open: then no file is opened.
-    if (!ConfirmOverwrite(context, job.outputPath) || !context.settings.ripping) {
+    if ((!job.overwriteConfirmed && !ConfirmOverwrite(context, job.outputPath)) ||
+        !context.settings.ripping) {
         ReportStatus(context, track, kStatusStopped);
         return;
     }
@@ -149,8 +261,11 @@ void RipTrackToWav(WorkerContext& context, RipJob& job) {
         ReportStatus(context, track, kStatusError);
         return;
     }
-    const bool skipped = end == ExtractionEnd::stopped || end == ExtractionEnd::abandoned;
-    ReportStatus(context, track, skipped ? kStatusStopped : kStatusCompleted);
+    if (end == ExtractionEnd::abandoned) {
+        ReportStatus(context, track, AbandonedStatus(context.settings));
+        return;
+    }
+    ReportStatus(context, track, end == ExtractionEnd::stopped ? kStatusStopped : kStatusCompleted);
 }
 
 int RipTrackToPcm(WorkerContext& context, RipJob& job) {
@@ -180,7 +295,7 @@ int RipTrackToPcm(WorkerContext& context, RipJob& job) {
             ReportStatus(context, track, kStatusStopped);
             return 0;
         case ExtractionEnd::abandoned:
-            ReportStatus(context, track, kStatusStopped);
+            ReportStatus(context, track, AbandonedStatus(context.settings));
             return -1;
     }
     return -1;

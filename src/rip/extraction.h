@@ -22,15 +22,34 @@ struct RipJob {
     platform::TrackBuffer* readBuffer = nullptr;     // room for kReadChunkSectors
     platform::TrackBuffer* overlapBuffer = nullptr;  // room for kOverlapSectors
     std::string outputPath;
-    SampleStage* stages = nullptr;  // what the audio passes through before its file, if anything
+    SampleStage* stages = nullptr;    // what the audio passes through before its file, if anything
+    int32_t progressFrom = 0;         // where the read's progress starts (after a test read)
+    bool overwriteConfirmed = false;  // the overwrite question was asked before a test read
+};
+
+// What a track's read came to.
+enum class ExtractionEnd {
+    completed,  // every sector was read or skipped
+    stopped,    // the rip was stopped
+    abandoned,  // No at a read error, or the disc could not be read securely
+    writeFailed,
 };
 
 // One read of the sectors the read buffer describes, with up to 3 attempts by `jitterMode`:
 // 0 jitter-correcting reads, 1 plain reads, 2 plain reads and then jitter-correcting ones; any
-// other mode reads nothing and fails. Returns the status of the last attempt (kCdStatusOk is
-// success).
+// other mode (secure reading has a loop of its own) reads nothing and fails. Returns the status of
+// the last attempt (kCdStatusOk is success).
 int32_t ReadSectors(int32_t jitterMode, platform::CdHandle handle, platform::TrackBuffer* read,
                     platform::TrackBuffer* overlap);
+
+// The test read of Test & Copy: reads the job's track as the copy read will, into nothing but
+// the CRC32 of its audio (`crc`), with progress from 0 to `progressTo`. The track's status is
+// left to the caller.
+ExtractionEnd TestReadTrack(WorkerContext& context, RipJob& job, int32_t progressTo, uint32_t& crc);
+
+// The status a track ends with when its read was abandoned: an error in secure mode, where it
+// means a position that could not be read; stopped in the others.
+int32_t AbandonedStatus(const Settings& settings);
 
 // Extracts the job's track into a WAV file at the job's output path; the outcome is the track's
 // status (100 completed, 101 stopped or skipped, 102 error).

@@ -88,6 +88,9 @@ class Reader {
         track.status = 0;
         track.checks.reset();
         track.accurateRip.reset();
+        track.testCrc.reset();
+        track.readErrors.clear();
+        track.verdict.reset();
         settings.currentTrack = track.index;
         const std::string output =
             folder_ + ExpandTemplate(settings, track) + std::string(ExtensionOf(track.encoder));
@@ -130,6 +133,18 @@ class Reader {
         stages.Add(accurateRip);
         RipJob job{&track, read->get(), overlap->get(), output, &stages};
         if (track.encoder == kEncoderWav) {
+            if (settings.TestAndCopy) {
+                // Asked before the test read, so the user is not kept waiting for a question.
+                if (!ConfirmOverwrite(context_, output)) {
+                    ReportStatus(context_, track, kStatusStopped);
+                    playlist_.End(place, true);
+                    return;
+                }
+                job.overwriteConfirmed = true;
+                if (!TestRead(track, job, place, 50)) {
+                    return;
+                }
+            }
             RipTrackToWav(context_, job);
             KeepChecks(track, checks, accurateRip);
             playlist_.End(place, settings.ripping != 0);
@@ -138,6 +153,9 @@ class Reader {
         if (!ConfirmOverwrite(context_, output)) {
             ReportStatus(context_, track, kStatusStopped);
             playlist_.End(place, true);
+            return;
+        }
+        if (settings.TestAndCopy && !TestRead(track, job, place, 15)) {
             return;
         }
         encoders_.WaitForRoom();  // bounds the temporary space
@@ -155,6 +173,28 @@ class Reader {
         }
         KeepChecks(track, checks, accurateRip);
         encoders_.Submit({&track, job.outputPath, output, place});
+    }
+
+    // Test & Copy's first read, with progress up to `half`; false when the track ends there. A
+    // No at a read error ends the track as in the copy read: a WAV track alone, a track for an
+    // encoder the whole run.
+    bool TestRead(Track& track, RipJob& job, size_t place, int32_t half) {
+        uint32_t crc = 0;
+        const ExtractionEnd end = TestReadTrack(context_, job, half, crc);
+        if (end == ExtractionEnd::completed) {
+            track.testCrc = crc;
+            job.progressFrom = half;
+            return true;
+        }
+        const bool abandoned = end == ExtractionEnd::abandoned;
+        ReportStatus(context_, track,
+                     abandoned ? AbandonedStatus(context_.settings) : kStatusStopped);
+        if (!abandoned || track.encoder != kEncoderWav) {
+            abandoned_ = abandoned_ || abandoned;
+            result_ = kRipStopped;
+        }
+        playlist_.End(place, false);
+        return false;
     }
 
     // The checks describe the track only when every sector of it was read.

@@ -13,6 +13,7 @@
 #include "support/temp_dir.h"
 #include "tools/cddb_server.h"
 #include "tools/cue_image.h"
+#include "tools/music.h"
 
 namespace disctrove {
 namespace {
@@ -228,7 +229,7 @@ TEST_F(CliTest, ReadErrorsAnsweredEachWay) {
     const std::string sim = Simcd("track audio 200\nunreadable 30\nunreadable 120\n");
     const CliRun no = Run({"--image", sim, "rip"});  // no terminal, no answer: No
     EXPECT_EQ(no.exitCode, 1);
-    EXPECT_EQ(no.out, "1\tStopped\t" + out_ + "/-Track 01.wav\n");
+    EXPECT_EQ(no.out, "1\tStopped\t" + out_ + "/-Track 01.wav\nREADERROR\t1\t00:00.26\n");
     EXPECT_NE(no.err.find("Error at frame 26\nASPIlib error 3, ASPI error 3\n"
                           "Do you want to ignore this?\nAnswer: No"),
               std::string::npos)
@@ -242,6 +243,59 @@ TEST_F(CliTest, ReadErrorsAnsweredEachWay) {
     const CliRun all = Run({"--image", sim, "rip", "--answer-read-error", "all"});
     EXPECT_EQ(all.exitCode, 0);
     EXPECT_EQ(all.err.find("Error at frame 104"), std::string::npos);  // asked once only
+    EXPECT_NE(all.out.find("READERROR\t1\t00:00.26\nREADERROR\t1\t00:01.29\n"), std::string::npos)
+        << all.out;
+
+    // Secure reading gives up only after its retries, and a No then ends the track as an error.
+    const CliRun secure = Run({"--image", sim, "rip", "--secure"});
+    EXPECT_EQ(secure.exitCode, 1);
+    EXPECT_TRUE(secure.out.starts_with("1\tERROR\t")) << secure.out;
+}
+
+TEST_F(CliTest, SecureRipEqualsCdParanoiaAtEveryOffset) {
+    std::vector<std::vector<int16_t>> music;
+    for (int variation = 0; variation < 3; ++variation) {
+        music.push_back(testing::SynthesizeMusic(2.0, variation));
+    }
+    const std::string cue = testing::MakeAudioCueImage(dir_.path(), "music", music);
+    const std::string bin = ReadWholeFile(dir_.File("music.bin"));
+    const int64_t start = 150 * 2352;  // of track 2: two seconds are 150 sectors
+    for (const int offset : {0, 30, 500, -30, -600}) {
+        const CliRun rip = Run({"--image", cue, "rip", "2", "--encoder", "wav", "--secure",
+                                "--offset", std::to_string(offset)});
+        ASSERT_EQ(rip.exitCode, 0) << rip.err;
+        const std::string ours = ReadWholeFile(out_ + "/-Track 02.wav").substr(44);
+        EXPECT_TRUE(ours == bin.substr(static_cast<size_t>(start + offset * 4), 150 * 2352))
+            << "offset " << offset;
+        if (offset < 0) {
+            continue;  // cd-paranoia misplaces what it reads at negative offsets
+        }
+        const std::string peer = dir_.File("peer.raw");
+        ASSERT_EQ(RunCommand("cd-paranoia -q -r -d " + Quoted(cue) + " -O " +
+                             std::to_string(offset) + " 2 " + Quoted(peer) + " >/dev/null 2>&1"),
+                  0);
+        EXPECT_TRUE(ours == ReadWholeFile(peer)) << "offset " << offset;
+    }
+}
+
+TEST_F(CliTest, TestAndCopyTellsAFlakyReadFromASecureOne) {
+    const std::string sim = Simcd("track audio 300\nflaky 100-120\n");
+    for (const bool secure : {false, true}) {
+        std::vector<std::string> arguments = {"--image", sim, "--set", "SECURE/TestAndCopy=True",
+                                              "rip"};
+        if (secure) {
+            arguments.push_back("--secure");
+        }
+        const CliRun rip = Run(arguments);
+        ASSERT_EQ(rip.exitCode, 0) << rip.err;
+        const auto line = rip.out.find("CRC\t1\t");
+        ASSERT_NE(line, std::string::npos) << rip.out;
+        const std::string copy = rip.out.substr(line + 6, 8);
+        const std::string test = rip.out.substr(line + 15, 8);
+        EXPECT_EQ(copy == test, secure) << rip.out;
+        const std::string audio = ReadWholeFile(out_ + "/-Track 01.wav").substr(44);
+        EXPECT_EQ(audio == SimulatedAudio(0, 300), secure);
+    }
 }
 
 // Where the simulated disc's audio in a WAV rip does not go on from one frame to the next (its

@@ -304,5 +304,98 @@ TEST_F(ExtractionTest, PcmRipEndings) {
     EXPECT_EQ(questions_.informed.back(), "Cannot create temporary output PCM file");
 }
 
+TEST_F(ExtractionTest, SecureReadingRepairsWhatTheOtherModesGetWrong) {
+    // Sectors that read wrong a few times, and reads that land off now and then.
+    UseSimulatedDisc(
+        "track audio 300\ntrack audio 400\ntrack audio 200\nflaky 350-360\nflaky 880-890\n"
+        "jitter 3\n");
+    for (const int32_t jitter : {1, 0, 2}) {
+        settings_.Jitter = jitter;
+        EXPECT_FALSE(RipToWav(1) == SimulatedAudio(300, 400)) << "Jitter " << jitter;
+    }
+    settings_.Jitter = kJitterSecure;
+    questions_.asked.clear();
+    settings_.tracks[1].readErrors.clear();
+    // Compared whole: a failure shows no megabytes of samples.
+    EXPECT_TRUE(RipToWav(0) == SimulatedAudio(0, 300));  // first, middle and last track
+    EXPECT_TRUE(RipToWav(1) == SimulatedAudio(300, 400));
+    EXPECT_TRUE(RipToWav(2) == SimulatedAudio(700, 200));
+    EXPECT_TRUE(questions_.asked.empty());
+    EXPECT_TRUE(settings_.tracks[1].readErrors.empty());
+}
+
+TEST_F(ExtractionTest, SecureReadingAsksOncePerUnreadableStretch) {
+    UseSimulatedDisc("track audio 300\nunreadable 100-104\nunreadable 200\n");
+    settings_.Jitter = kJitterSecure;
+    questions_.answers = {ConfirmAnswer::yes, ConfirmAnswer::yes};
+    const std::string samples = RipToWav(0);
+    ASSERT_EQ(questions_.asked.size(), 2u);
+    EXPECT_EQ(questions_.asked[0].substr(0, 15), "Error at frame ");
+    EXPECT_NE(questions_.asked[0].find("\nASPIlib error 3, ASPI error 3\n"), std::string::npos);
+    // Paranoia gives up on what it could not read around a bad sector, from where that starts:
+    // a drive fails a whole request that touches one.
+    const std::vector<int32_t>& errors = settings_.tracks[0].readErrors;
+    ASSERT_EQ(errors.size(), 2u);
+    EXPECT_TRUE(errors[0] >= 100 - 26 && errors[0] <= 100) << errors[0];
+    EXPECT_TRUE(errors[1] >= 200 - 26 && errors[1] <= 200) << errors[1];
+    EXPECT_EQ(questions_.asked[0].rfind("Error at frame " + std::to_string(errors[0]) + "\n", 0),
+              0u);
+    EXPECT_EQ(settings_.tracks[0].status, kStatusCompleted);
+    // Every position keeps its place: what was read around the errors is where it belongs.
+    ASSERT_EQ(samples.size(), 300u * 2352);
+    EXPECT_TRUE(samples.substr(0, 74 * 2352) == SimulatedAudio(0, 74));
+    EXPECT_TRUE(samples.substr(230 * 2352) == SimulatedAudio(230, 70));
+
+    questions_.answers = {ConfirmAnswer::no};
+    RipToWav(0);
+    EXPECT_EQ(settings_.tracks[0].status, kStatusError);
+    RipJob job = Job(0, "cddatmp001.pcm");
+    questions_.answers = {ConfirmAnswer::no};
+    EXPECT_EQ(RipTrackToPcm(context_, job), -1);
+    EXPECT_EQ(settings_.tracks[0].status, kStatusError);
+}
+
+// The audio of `sectors` sectors from `start`, shifted by `offset` frames, silent outside the
+// sectors from `first` to `end`.
+std::string ShiftedAudio(int64_t start, int64_t sectors, int32_t offset, int64_t first,
+                         int64_t end) {
+    std::string audio(static_cast<size_t>(sectors) * 2352, '\0');
+    const int64_t from = start * 588 + offset;
+    for (int64_t i = 0; i < sectors * 588; ++i) {
+        if (from + i >= first * 588 && from + i < end * 588) {
+            platform::FillSimulatedAudio(from + i, 1,
+                                         reinterpret_cast<uint8_t*>(audio.data()) + i * 4);
+        }
+    }
+    return audio;
+}
+
+TEST_F(ExtractionTest, ReadOffsetShiftsEveryModeAcrossTrackAndDiscEnds) {
+    UseSimulatedDisc("track audio 300\ntrack audio 400\ntrack data 100\ntrack audio 200\n");
+    struct Case {
+        size_t track;  // in the list of audio tracks
+        int32_t offset;
+        int64_t readableFirst, readableEnd;  // the run of audio the track belongs to
+    };
+    const Case cases[] = {
+        {0, -700, 0, 700},     // before the disc's first sector: silence
+        {1, -600, 0, 700},     // into the track before
+        {1, 30, 0, 700},       // into the data track: silence
+        {2, -50, 800, 1000},   // back into the data track: silence
+        {2, 1300, 800, 1000},  // past the lead-out: silence
+    };
+    for (const int32_t jitter : {1, 0, 2, kJitterSecure}) {
+        settings_.Jitter = jitter;
+        for (const Case& c : cases) {
+            settings_.ReadOffset = c.offset;
+            const Track& track = settings_.tracks[c.track];
+            EXPECT_EQ(RipToWav(c.track), ShiftedAudio(track.startSector, track.lengthSectors,
+                                                      c.offset, c.readableFirst, c.readableEnd))
+                << "Jitter " << jitter << ", track " << c.track + 1 << ", offset " << c.offset;
+        }
+    }
+    EXPECT_TRUE(questions_.asked.empty());
+}
+
 }  // namespace
 }  // namespace disctrove
