@@ -11,6 +11,7 @@
 
 #include "platform/cdrom/cddb_protocol.h"
 #include "platform/cdrom/disc_device.h"
+#include "platform/system/http_get.h"
 #include "platform/system/text.h"
 
 namespace disctrove::platform {
@@ -45,14 +46,6 @@ thread_local const std::atomic<bool>* cancelFlag = nullptr;
 Options CurrentOptions() {
     const std::lock_guard lock(optionsMutex);
     return options;
-}
-
-void EnsureCurlReady() {
-    struct CurlLibrary {
-        CurlLibrary() { curl_global_init(CURL_GLOBAL_DEFAULT); }
-        ~CurlLibrary() { curl_global_cleanup(); }
-    };
-    static CurlLibrary library;  // made once, by whichever thread comes first
 }
 
 struct CurlCloser {
@@ -289,6 +282,11 @@ int CDDBGetDiskInfo(const CddbQueryItem* item, std::span<char> buffer) {
 void SetCddbTimeouts(std::chrono::milliseconds connect, std::chrono::milliseconds total) {
     connectTimeoutMs = static_cast<long>(connect.count());
     totalTimeoutMs = static_cast<long>(total.count());
+}
+
+CddbTimeouts CurrentCddbTimeouts() {
+    return {std::chrono::milliseconds(connectTimeoutMs.load()),
+            std::chrono::milliseconds(totalTimeoutMs.load())};
 }
 
 void SetCddbCancelFlag(const std::atomic<bool>* cancel) {

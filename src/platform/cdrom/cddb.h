@@ -64,6 +64,13 @@ int CDDBGetDiskInfo(const CddbQueryItem* item, std::span<char> buffer);
 // Waiting on a server is bounded: by default 10 seconds to connect and 30 seconds in all.
 void SetCddbTimeouts(std::chrono::milliseconds connect, std::chrono::milliseconds total);
 
+// The bounds in force; the program's other look-ups wait on their servers no longer.
+struct CddbTimeouts {
+    std::chrono::milliseconds connect;
+    std::chrono::milliseconds total;
+};
+CddbTimeouts CurrentCddbTimeouts();
+
 // Makes this thread's CDDB calls give up as soon as *cancel becomes true (null: never).
 void SetCddbCancelFlag(const std::atomic<bool>* cancel);
 
