@@ -11,6 +11,7 @@
 #include "audio/audio_checks.h"
 #include "audio/pcm_source.h"
 #include "codecs/encode_job.h"
+#include "disc/accuraterip_lookup.h"
 #include "platform/audio/sound_player.h"
 #include "platform/cdrom/cdrom_records.h"
 #include "platform/system/files.h"
@@ -240,9 +241,11 @@ int RunRipWorker(WorkerContext& outer) {
         EncoderPool encoders(
             context, EncoderThreadCount(settings.EncoderThreads),
             [&playlist](const EncodeTask& task, bool kept) { playlist.End(task.order, kept); });
+        AccurateRipLookup accurateRip(settings);  // asks the database while the disc is read
         Reader reader(context, base, playlist, encoders);
         result = reader.Run();
         encoders.Finish();  // the run ends with its last encode
+        JudgeRip(settings, accurateRip);
         if (reader.abandoned()) {
             settings.ripping = 0;
         }

@@ -1,0 +1,56 @@
+// The AccurateRip look-up of a rip: fetched while the tracks are read, and the verdicts set
+// once the last track is written.
+#pragma once
+
+#include <atomic>
+#include <cstddef>
+#include <thread>
+#include <vector>
+
+#include "app/settings.h"
+#include "disc/accuraterip_database.h"
+#include "platform/system/http_get.h"
+
+namespace disctrove {
+
+// The place of `track`'s entry in each pressing of the disc whose table of contents is `toc`:
+// its place among the audio tracks, one further on when the disc starts with a data track (the
+// database gives that track the first entry).
+size_t AccurateRipEntryOf(const platform::Toc& toc, const Track& track);
+
+// The request for the answer on the disc in the chosen drive: ArServer and ArPort, through the
+// CDDB proxy when Useproxy is on, with the CDDB timeouts.
+platform::HttpGetRequest AccurateRipRequest(const Settings& settings);
+
+// Every pressing the server's answer holds; none when the server does not know the disc (404),
+// did not answer whole, or answered something that is no AccurateRip answer.
+std::vector<AccurateRipPressing> FetchAccurateRip(const platform::HttpGetRequest& request);
+
+// A look-up on a thread of its own, started when AccurateRip is on and a track is marked; the
+// thread is cancelled and waited for when the object ends, so no look-up outlives its rip.
+class AccurateRipLookup {
+  public:
+    explicit AccurateRipLookup(const Settings& settings);
+    ~AccurateRipLookup();
+    AccurateRipLookup(const AccurateRipLookup&) = delete;
+    AccurateRipLookup& operator=(const AccurateRipLookup&) = delete;
+
+    bool started() const { return thread_.joinable() || done_; }
+
+    // Waits for the answer, after cancelling the look-up when `cancel` (a look-up cancelled
+    // before its answer came has none); the pressings, empty when there are none.
+    const std::vector<AccurateRipPressing>& Wait(bool cancel);
+
+  private:
+    std::atomic<bool> cancel_{false};
+    bool done_ = false;
+    std::vector<AccurateRipPressing> pressings_;
+    std::thread thread_;
+};
+
+// Sets the verdict of every marked track: judged against the look-up's pressings when the
+// look-up ran and the track was read whole and completed, none otherwise. A stopped run does
+// not wait for a look-up still under way: its tracks are then unknown.
+void JudgeRip(Settings& settings, AccurateRipLookup& lookup);
+
+}  // namespace disctrove
