@@ -105,7 +105,11 @@ Commands:
                            ends with a line per track: number <TAB> Completed|Stopped|ERROR
                            <TAB> file; then for every track read whole:
                            ACCURATERIP <TAB> number <TAB> v1 <TAB> v2 <TAB> verdict
-                           <TAB> confidence (no look-up yet: "unknown", 0) and
+                           <TAB> confidence; verdict: "accurate" (confidence: the most
+                           rippers of one pressing with the same checksums), "inaccurate"
+                           (the rippers who submitted the track) or "unknown" (0: the
+                           database has no entry, no answer came, or
+                           SECURE/AccurateRip=False);
                            CRC <TAB> number <TAB> CRC32 of the copy <TAB> CRC32 of the
                            test read (SECURE/TestAndCopy=True) or -;
                            READERROR <TAB> number <TAB> mm:ss.ff for every position

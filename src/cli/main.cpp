@@ -17,6 +17,7 @@
 #include "cli/terminal.h"
 #include "codecs/conversion_worker.h"
 #include "codecs/ogg_decoder.h"
+#include "disc/accuraterip_database.h"
 #include "disc/accuraterip_id.h"
 #include "disc/cddb_lookup.h"
 #include "disc/cddb_reply_parser.h"
@@ -239,12 +240,14 @@ int Rip(Session& session, const CliOptions& options) {
             allCompleted = allCompleted && track.status == kStatusCompleted;
         }
     }
-    // What the rip proves of each track read whole; there is no test read yet ("-"), and no
-    // look-up, so every AccurateRip verdict is "unknown".
+    // What the rip proves of each track read whole; there is no test read yet ("-"). A track
+    // without a verdict (AccurateRip off, not completed) is "unknown".
     for (const Track& track : settings.tracks) {
         if (track.marked && track.accurateRip) {
-            std::printf("ACCURATERIP\t%d\t%08x\t%08x\tunknown\t0\n", track.index + 1,
-                        track.accurateRip->v1, track.accurateRip->v2);
+            const AccurateRipResult verdict = track.verdict.value_or(AccurateRipResult{});
+            std::printf("ACCURATERIP\t%d\t%08x\t%08x\t%s\t%u\n", track.index + 1,
+                        track.accurateRip->v1, track.accurateRip->v2, VerdictName(verdict.verdict),
+                        verdict.confidence);
         }
     }
     for (const Track& track : settings.tracks) {

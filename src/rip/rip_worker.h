@@ -19,7 +19,8 @@ inline constexpr const char* kCompletionSound = "ripdone.wav";
 // One run: artist and album folders when RipInFolder is on, the playlist when Createm3u is on,
 // then every marked track read in list order through the sample stages (WAV straight from the
 // disc, other formats through the track's raw PCM temporary file to an encoder thread; up to
-// EncoderThreads encode at once). After the last encode it sets `finished`, plays the
+// EncoderThreads encode at once). The AccurateRip database is asked meanwhile (when AccurateRip
+// is on), and each track's verdict set after the last encode. Then it sets `finished`, plays the
 // completion sound when Makesound is on and posts WorkFinished; returns kRipCompleted,
 // kRipFailed or kRipStopped.
 int RunRipWorker(WorkerContext& context);

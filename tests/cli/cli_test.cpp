@@ -11,6 +11,7 @@
 #include "platform/cdrom/simulated_disc.h"
 #include "support/audio_files.h"
 #include "support/temp_dir.h"
+#include "tools/accuraterip_server.h"
 #include "tools/cddb_server.h"
 #include "tools/cue_image.h"
 #include "tools/music.h"
@@ -41,7 +42,7 @@ std::string Quoted(const std::string& text) {
 // A settings file a user might have, kept byte for byte: the program never writes it.
 const char* const kUserSettings =
     "; my settings\r\n[GENERAL]\r\nEncoder=WAV\r\nOverwrite=True\r\nTmpfolder=%TMP%\r\n"
-    "Template01=$n-$t\r\n[CDDB]\r\nServer=127.0.0.1\r\n";
+    "Template01=$n-$t\r\n[CDDB]\r\nServer=127.0.0.1\r\n[SECURE]\r\nAccurateRip=False\r\n";
 
 class CliTest : public ::testing::Test {
   protected:
@@ -208,6 +209,82 @@ TEST_F(CliTest, AccurateRipChecksumsAgreeWithAccurateripChecksum) {
                 << expected << "\n"
                 << rip.out;
         }
+    }
+}
+
+// accuraterip-checksum's v1 or v2 checksum of track `n` of `total` in a WAV file.
+uint32_t PeerChecksum(const std::string& wav, const char* version, size_t n, size_t total) {
+    return static_cast<uint32_t>(std::stoul(
+        testing::CommandOutput("accuraterip-checksum " + std::string(version) + " " + Quoted(wav) +
+                               " " + std::to_string(n) + " " + std::to_string(total)),
+        nullptr, 16));
+}
+
+// A rip looked up on a loopback AccurateRip server: every verdict from an answer of two
+// pressings, and "unknown" whenever no usable answer comes or the look-up is off.
+TEST_F(CliTest, AccurateRipVerdictsFromTheServer) {
+    const std::string cue = Image({{false, 1500}, {false, 800}, {false, 1100}});
+    const std::string id = Run({"--image", cue, "toc"}).out.substr(28, 30);  // NNN-id1-id2-cddb
+    const std::string path = "/accuraterip/" + id.substr(11, 1) + "/" + id.substr(10, 1) + "/" +
+                             id.substr(9, 1) + "/dBAR-" + id + ".bin";
+    const auto rip = [&](testing::AccurateRipServer& server, bool on) {
+        return Run({"--image", cue, "--set", "SECURE/ArServer=127.0.0.1", "--set",
+                    "SECURE/ArPort=" + std::to_string(server.port()), "--set",
+                    std::string("SECURE/AccurateRip=") + (on ? "True" : "False"), "rip"});
+    };
+    // Off (the user's settings say so): nothing is asked. The files give the peer's checksums.
+    testing::AccurateRipServer unused;
+    const CliRun off = rip(unused, false);
+    ASSERT_EQ(off.exitCode, 0) << off.err;
+    EXPECT_TRUE(unused.Requests().empty());
+    std::vector<uint32_t> v1, v2;
+    std::string unknown;
+    for (size_t n = 1; n <= 3; ++n) {
+        const std::string wav = out_ + "/-Track 0" + std::to_string(n) + ".wav";
+        v1.push_back(PeerChecksum(wav, "--accuraterip-v1", n, 3));
+        v2.push_back(PeerChecksum(wav, "--accuraterip-v2", n, 3));
+        char line[80];
+        std::snprintf(line, sizeof line, "ACCURATERIP\t%zu\t%08x\t%08x\t", n, v1.back(), v2.back());
+        unknown += line + std::string("unknown\t0\n");
+    }
+    EXPECT_NE(off.out.find(unknown), std::string::npos) << off.out;
+
+    // Track 1 matches one pressing by v1 and the other by v2; track 2 matches neither; track 3
+    // has an entry of confidence 0 in the first and none in the shorter second.
+    const std::string answer =
+        testing::DbarFile({{0, 0, 0, {{5, v1[0], 0}, {3, v1[1] ^ 1, 0}, {0, 0, 0}}},
+                           {0, 0, 0, {{9, v2[0], 0}, {4, v2[1] + 1, 0}}}});
+    testing::AccurateRipServer server;
+    server.Serve(path, answer);
+    const CliRun judged = rip(server, true);
+    ASSERT_EQ(judged.exitCode, 0) << judged.err;
+    std::string verdicts = unknown;
+    verdicts.replace(verdicts.find("unknown\t0"), 9, "accurate\t9");
+    verdicts.replace(verdicts.find("unknown\t0"), 9, "inaccurate\t7");
+    verdicts.replace(verdicts.find("unknown\t0"), 9, "inaccurate\t0");
+    EXPECT_NE(judged.out.find(verdicts), std::string::npos) << judged.out;
+    ASSERT_EQ(server.Requests().size(), 1u);
+    EXPECT_EQ(server.Requests()[0].path, path);
+
+    using Behaviour = testing::AccurateRipServer::Behaviour;
+    struct Case {
+        const char* what;
+        std::string file;  // "" for none: 404
+        Behaviour behaviour;
+    };
+    for (const Case& c :
+         {Case{"not in the database", "", Behaviour::answer},
+          Case{"a truncated file", answer.substr(0, answer.size() - 5), Behaviour::answer},
+          Case{"closed mid-answer", answer, Behaviour::cut}}) {
+        testing::AccurateRipServer failing;
+        if (!c.file.empty()) {
+            failing.Serve(path, c.file);
+        }
+        failing.SetBehaviour(c.behaviour);
+        const CliRun run = rip(failing, true);
+        EXPECT_EQ(run.exitCode, 0) << c.what << run.err;
+        EXPECT_NE(run.out.find(unknown), std::string::npos) << c.what << "\n" << run.out;
+        EXPECT_EQ(failing.Requests().size(), 1u) << c.what;
     }
 }
 
