@@ -1,6 +1,7 @@
 #include "disc/accuraterip_lookup.h"
 
 #include <algorithm>
+#include <chrono>
 #include <string>
 
 #include "app/version.h"
@@ -10,6 +11,8 @@
 namespace disctrove {
 
 namespace {
+
+constexpr std::chrono::milliseconds kStopPollInterval{20};
 
 const Drive* ChosenDrive(const Settings& settings) {
     const auto index = static_cast<size_t>(settings.Cdrom);
@@ -64,18 +67,35 @@ AccurateRipLookup::AccurateRipLookup(const Settings& settings) {
     // The request is made here, on the rip's thread, so the look-up never reads the settings.
     platform::HttpGetRequest request = AccurateRipRequest(settings);
     request.cancel = &cancel_;
-    thread_ = std::thread(
-        [this, request = std::move(request)] { pressings_ = FetchAccurateRip(request); });
+    thread_ = std::thread([this, request = std::move(request)] {
+        auto pressings = FetchAccurateRip(request);
+        const std::lock_guard lock(mutex_);
+        pressings_ = std::move(pressings);
+        finished_ = true;
+        ended_.notify_all();
+    });
 }
 
 AccurateRipLookup::~AccurateRipLookup() {
-    Wait(true);
+    if (thread_.joinable()) {
+        cancel_ = true;  // a cancelled GET ends at once
+        thread_.join();
+    }
 }
 
-const std::vector<AccurateRipPressing>& AccurateRipLookup::Wait(bool cancel) {
+const std::vector<AccurateRipPressing>& AccurateRipLookup::Wait(const SharedInt& ripping) {
     if (thread_.joinable()) {
-        cancel_ = cancel_ || cancel;
-        thread_.join();  // a cancelled GET ends at once, with no answer
+        {
+            std::unique_lock lock(mutex_);
+            // Stop may come at any moment of the wait, so it is looked at every few
+            // milliseconds; the answer ends the wait at once.
+            while (!ended_.wait_for(lock, kStopPollInterval, [this] { return finished_; })) {
+                if (!ripping) {
+                    cancel_ = true;
+                }
+            }
+        }
+        thread_.join();
         done_ = true;
     }
     return pressings_;
@@ -83,7 +103,7 @@ const std::vector<AccurateRipPressing>& AccurateRipLookup::Wait(bool cancel) {
 
 void JudgeRip(Settings& settings, AccurateRipLookup& lookup) {
     const bool started = lookup.started();
-    const auto& pressings = lookup.Wait(!settings.ripping);
+    const auto& pressings = lookup.Wait(settings.ripping);
     const Drive* drive = ChosenDrive(settings);
     for (Track& track : settings.tracks) {
         if (!track.marked) {

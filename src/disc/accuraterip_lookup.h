@@ -3,7 +3,9 @@
 #pragma once
 
 #include <atomic>
+#include <condition_variable>
 #include <cstddef>
+#include <mutex>
 #include <thread>
 #include <vector>
 
@@ -37,20 +39,24 @@ class AccurateRipLookup {
 
     bool started() const { return thread_.joinable() || done_; }
 
-    // Waits for the answer, after cancelling the look-up when `cancel` (a look-up cancelled
-    // before its answer came has none); the pressings, empty when there are none.
-    const std::vector<AccurateRipPressing>& Wait(bool cancel);
+    // Waits for the answer; the look-up is cancelled as soon as `ripping` is cleared (Stop),
+    // and a look-up cancelled before its answer came has none. The pressings, empty when there
+    // are none.
+    const std::vector<AccurateRipPressing>& Wait(const SharedInt& ripping);
 
   private:
     std::atomic<bool> cancel_{false};
-    bool done_ = false;
+    std::mutex mutex_;
+    std::condition_variable ended_;
+    bool finished_ = false;  // the thread has its answer (guarded by mutex_)
+    bool done_ = false;      // the thread has been joined
     std::vector<AccurateRipPressing> pressings_;
     std::thread thread_;
 };
 
 // Sets the verdict of every marked track: judged against the look-up's pressings when the
-// look-up ran and the track was read whole and completed, none otherwise. A stopped run does
-// not wait for a look-up still under way: its tracks are then unknown.
+// look-up ran and the track was read whole and completed, none otherwise. Stop (before or
+// during the wait) ends a look-up still under way, and its tracks are then unknown.
 void JudgeRip(Settings& settings, AccurateRipLookup& lookup);
 
 }  // namespace disctrove

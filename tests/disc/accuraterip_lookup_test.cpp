@@ -37,8 +37,8 @@ TEST(AccurateRipLookup, EntryOfEachAudioTrack) {
     EXPECT_EQ(AccurateRipEntryOf(TocOf({false, false}), second), 1u);
 }
 
-// The look-up goes through the CDDB proxy when the settings say so, and Stop ends a look-up the
-// server never answers.
+// The look-up goes through the CDDB proxy when the settings say so, and Stop ends the wait for
+// a server that never answers.
 TEST(AccurateRipLookup, ThroughTheProxyAndStopped) {
     testing::AccurateRipServer server;
     Settings settings;
@@ -67,12 +67,14 @@ TEST(AccurateRipLookup, ThroughTheProxyAndStopped) {
     server.SetBehaviour(testing::AccurateRipServer::Behaviour::stall);
     settings.tracks[0].accurateRip = AccurateRipSums{7, 7};
     settings.tracks[0].status = kStatusCompleted;
+    settings.ripping = 1;
     AccurateRipLookup lookup(settings);
+    std::thread judging([&] { JudgeRip(settings, lookup); });  // the end of the rip
     while (server.Requests().size() < 2) {
         std::this_thread::sleep_for(5ms);
     }
-    settings.ripping = 0;  // Stop
-    JudgeRip(settings, lookup);
+    settings.ripping = 0;  // Stop, while the end of the rip waits for the answer
+    judging.join();
     ASSERT_TRUE(settings.tracks[0].verdict.has_value());
     EXPECT_EQ(settings.tracks[0].verdict->verdict, AccurateRipVerdict::unknown);
     EXPECT_FALSE(settings.tracks[1].verdict.has_value());  // not marked
