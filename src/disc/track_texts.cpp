@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cstdio>
+#include <vector>
 
 #include "platform/system/text.h"
 
@@ -83,6 +84,36 @@ std::string TrackStatusText(int32_t status) {
     return status == kStatusCompleted ? "Completed"
            : status == kStatusStopped ? "Stopped"
                                       : "ERROR";
+}
+
+std::string TrackStatusText(const Track& track) {
+    const int32_t status = track.status;
+    std::string text = TrackStatusText(status);
+    if (status < kStatusCompleted) {
+        return text;  // a verdict is only shown once the track is done
+    }
+    std::vector<std::string> findings;
+    if (track.verdict) {
+        const auto confidence = std::to_string(track.verdict->confidence);
+        switch (track.verdict->verdict) {
+            case AccurateRipVerdict::accurate:
+                findings.push_back("accurate (" + confidence + ")");
+                break;
+            case AccurateRipVerdict::inaccurate:
+                findings.push_back("inaccurate (" + confidence + ")");
+                break;
+            case AccurateRipVerdict::unknown:
+                findings.push_back("not verified");
+                break;
+        }
+    }
+    if (track.testCrc && track.checks && *track.testCrc != track.checks->crc32) {
+        findings.push_back("test and copy differ");
+    }
+    for (size_t i = 0; i < findings.size(); ++i) {
+        text += (i == 0 ? " \u2014 " : ", ") + findings[i];
+    }
+    return text;
 }
 
 }  // namespace disctrove

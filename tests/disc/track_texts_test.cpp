@@ -60,5 +60,47 @@ TEST(TrackTexts, TimeStatusAndQualityEstimate) {
     EXPECT_EQ(OggQualityKbps(-1), 0);
 }
 
+TEST(TrackTexts, StatusWithVerdictAndTestAndCopy) {
+    using V = AccurateRipVerdict;
+    struct Case {
+        int32_t status;
+        std::optional<AccurateRipResult> verdict;
+        std::optional<uint32_t> testCrc;  // the copy's CRC is 0x1234
+        const char* text;
+    };
+    const Case cases[] = {
+        {kStatusCompleted,
+         AccurateRipResult{V::accurate, 12},
+         {},
+         "Completed \u2014 accurate (12)"},
+        {kStatusCompleted,
+         AccurateRipResult{V::inaccurate, 5},
+         {},
+         "Completed \u2014 inaccurate (5)"},
+        {kStatusCompleted, AccurateRipResult{V::unknown, 0}, {}, "Completed \u2014 not verified"},
+        {kStatusCompleted, {}, {}, "Completed"},  // AccurateRip off
+        {kStatusCompleted, {}, 0x1234, "Completed"},
+        {kStatusCompleted, AccurateRipResult{V::accurate, 3}, 0x1235,
+         "Completed \u2014 accurate (3), test and copy differ"},
+        {kStatusCompleted, {}, 0x1235, "Completed \u2014 test and copy differ"},
+        {kStatusError, AccurateRipResult{V::unknown, 0}, {}, "ERROR \u2014 not verified"},
+        {45, AccurateRipResult{V::accurate, 12}, {}, "45%"},  // not final yet
+    };
+    for (const Case& c : cases) {
+        Track track;
+        track.status = c.status;
+        track.verdict = c.verdict;
+        track.testCrc = c.testCrc;
+        track.checks = AudioChecks{};
+        track.checks->crc32 = 0x1234;
+        EXPECT_EQ(TrackStatusText(track), c.text);
+    }
+    // The dash is U+2014 in UTF-8, between spaces.
+    Track track;
+    track.status = kStatusCompleted;
+    track.verdict = AccurateRipResult{};
+    EXPECT_EQ(TrackStatusText(track), "Completed \xE2\x80\x94 not verified");
+}
+
 }  // namespace
 }  // namespace disctrove
