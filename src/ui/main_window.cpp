@@ -168,9 +168,10 @@ void MainWindow::BuildMenus() {
         openOn(OptionsTab::misc), Command::options);
     options->addSeparator();
     const std::pair<const char*, OptionsTab> pages[] = {
-        {"&Output...", OptionsTab::output},           {"WA&V format settings...", OptionsTab::wav},
-        {"&OGG format settings...", OptionsTab::ogg}, {"&MP3 format settings...", OptionsTab::mp3},
-        {"&WMA format settings...", OptionsTab::wma}, {"&CDDB settings...", OptionsTab::cddb}};
+        {"&Secure settings...", OptionsTab::secure},  {"&Output...", OptionsTab::output},
+        {"WA&V format settings...", OptionsTab::wav}, {"&OGG format settings...", OptionsTab::ogg},
+        {"&MP3 format settings...", OptionsTab::mp3}, {"&WMA format settings...", OptionsTab::wma},
+        {"&CDDB settings...", OptionsTab::cddb}};
     for (const auto& [text, tab] : pages) {
         add(options, QString::fromLatin1(text), QKeySequence(), openOn(tab), Command::options);
     }

@@ -34,6 +34,7 @@
 #include "ui/options/misc_page.h"
 #include "ui/options/options_dialog.h"
 #include "ui/options/output_page.h"
+#include "ui/options/secure_page.h"
 #include "ui/track_settings_dialog.h"
 
 namespace disctrove {
@@ -112,7 +113,8 @@ class OptionsDialogTest : public QObject {
                                                               dialog->reject();
                                                           }));
         }
-        QCOMPARE(opened, (QStringList{"Misc", "Output", "WAV", "OGG", "MP3", "WMA", "CDDB"}));
+        QCOMPARE(opened,
+                 (QStringList{"Misc", "Secure", "Output", "WAV", "OGG", "MP3", "WMA", "CDDB"}));
         QCOMPARE(options->actions().first()->shortcut(), QKeySequence(QStringLiteral("Ctrl+O")));
         QVERIFY(!std::filesystem::exists(Path("dt.ini")));  // Cancel saved nothing
 
@@ -213,6 +215,68 @@ class OptionsDialogTest : public QObject {
             }));
         QCOMPARE(live_->Encoder, kEncoderOgg);
         QCOMPARE(window.encoderBox()->currentIndex(), int(kEncoderOgg));
+    }
+
+    void secureReadModeOnTheMiscPage() {
+        auto dialog = Open(ui::OptionsTab::misc);
+        QCOMPARE(dialog->miscPage()->jitterButton(3)->text(), QStringLiteral("Secure"));
+        dialog->miscPage()->jitterButton(3)->click();
+        ClickOk(dialog->buttons());
+        QCOMPARE(Saved()->Jitter, kJitterSecure);
+        auto again = Open(ui::OptionsTab::misc);
+        QVERIFY(again->miscPage()->jitterButton(3)->isChecked());
+        QVERIFY(!again->miscPage()->jitterButton(2)->isChecked());
+    }
+
+    void securePageCancelThenOk() {
+        live_->ReadOffset = 4000;  // edited by hand: shown at the limit
+        live_->Retries = 0;
+        const auto edit = [](ui::SecurePage* page) {
+            QCOMPARE(page->offsetBox()->value(), 3000);
+            QCOMPARE(page->offsetBox()->text(), QStringLiteral("3000 samples"));
+            QCOMPARE(page->retriesBox()->value(), 1);
+            QVERIFY(page->serverEdit()->isEnabled() && page->portBox()->isEnabled());
+            page->offsetBox()->setValue(-667);
+            page->retriesBox()->setValue(7);
+            page->testAndCopyBox()->click();
+            page->serverEdit()->setText(QStringLiteral("ar.example.org"));
+            page->portBox()->setValue(8080);
+            page->accurateRipBox()->click();  // off: its server fields rest
+            QVERIFY(!page->serverEdit()->isEnabled() && !page->portBox()->isEnabled());
+            page->logBox()->click();
+            page->cueBox()->click();
+        };
+        auto cancelled = Open(ui::OptionsTab::secure);
+        QCOMPARE(cancelled->tabs()->tabText(cancelled->tabs()->currentIndex()),
+                 QStringLiteral("Secure"));
+        edit(cancelled->securePage());
+        cancelled->buttons()->button(QDialogButtonBox::Cancel)->click();
+        QCOMPARE(live_->ReadOffset, 4000);
+        QCOMPARE(live_->Retries, 0);
+        QCOMPARE(live_->TestAndCopy, 0);
+        QCOMPARE(live_->AccurateRip, 1);
+        QCOMPARE(live_->ArServer, std::string(kDefaultAccurateRipServer));
+        QCOMPARE(live_->WriteLog, 1);
+        QVERIFY(!std::filesystem::exists(Path("dt.ini")));
+
+        auto dialog = Open(ui::OptionsTab::secure);
+        edit(dialog->securePage());
+        ClickOk(dialog->buttons());
+        const auto saved = Saved();
+        for (const Settings* settings : {live_.get(), saved.get()}) {
+            QCOMPARE(settings->ReadOffset, -667);
+            QCOMPARE(settings->Retries, 7);
+            QCOMPARE(settings->TestAndCopy, 1);
+            QCOMPARE(settings->AccurateRip, 0);
+            QCOMPARE(settings->ArServer, std::string("ar.example.org"));
+            QCOMPARE(settings->ArPort, 8080);
+            QCOMPARE(settings->WriteLog, 0);
+            QCOMPARE(settings->WriteCue, 0);
+        }
+        auto reopened = Open(ui::OptionsTab::secure);  // the page shows what was stored
+        QCOMPARE(reopened->securePage()->offsetBox()->value(), -667);
+        QVERIFY(!reopened->securePage()->accurateRipBox()->isChecked());
+        QVERIFY(!reopened->securePage()->serverEdit()->isEnabled());
     }
 
     void tagFieldsFollowTheId3Box() {

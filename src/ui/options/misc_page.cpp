@@ -48,16 +48,19 @@ MiscPage::MiscPage(const Settings& edit, QWidget* parent)
 
     auto* jitterGroup = new QGroupBox(QStringLiteral("Jitter correction"), this);
     auto* jitterLayout = new QHBoxLayout(jitterGroup);
-    const char* jitterTexts[] = {"Always", "Never", "On error"};
-    for (int value = 0; value < 3; ++value) {
+    const char* jitterTexts[] = {"Always", "Never", "On error", "Secure"};
+    for (int value = 0; value < kJitterChoices; ++value) {
         jitter_[value] = new QRadioButton(QString::fromLatin1(jitterTexts[value]), jitterGroup);
-        // A value outside 0 to 2 leaves all three unchecked.
+        // A value outside 0 to 3 leaves every button unchecked.
         jitter_[value]->setChecked(edit.Jitter == value);
         connect(jitter_[value], &QRadioButton::clicked, this,
                 [this, value] { jitterValue_ = value; });
         jitterLayout->addWidget(jitter_[value]);
     }
     jitterLayout->addStretch(1);
+    jitter_[kJitterSecure]->setToolTip(
+        QStringLiteral("Slow, careful reading: every sector is verified and read again until "
+                       "it is certain. The Secure page sets how often."));
 
     // How many tracks are encoded at once while the next one is read.
     encoderThreads_ = new QSpinBox(this);

@@ -1,4 +1,5 @@
-// The "Misc" page: what happens on refresh and rip, jitter correction, and the tag fields.
+// The "Misc" page: what happens on refresh and rip, the read mode ("Jitter correction"), and
+// the tag fields.
 #pragma once
 
 #include "ui/options/options_page.h"
@@ -34,7 +35,8 @@ class MiscPage : public OptionsPage {
     QCheckBox* autoCddb_;
     QCheckBox* autoCheck_;
     QCheckBox* playlist_;
-    QRadioButton* jitter_[3];
+    static constexpr int kJitterChoices = 4;  // Always, Never, On error, Secure
+    QRadioButton* jitter_[kJitterChoices];
     QCheckBox* overwrite_;
     QCheckBox* ownFolder_;
     QCheckBox* sound_;

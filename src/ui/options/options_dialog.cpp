@@ -12,6 +12,7 @@
 #include "ui/options/format_pages.h"
 #include "ui/options/misc_page.h"
 #include "ui/options/output_page.h"
+#include "ui/options/secure_page.h"
 
 namespace disctrove::ui {
 
@@ -26,6 +27,7 @@ OptionsDialog::OptionsDialog(Settings& live, Settings& edit, UserDialogs& dialog
     setWindowIcon(skin::AppIcon());
     tabs_ = new QTabWidget(this);
     misc_ = new MiscPage(edit, tabs_);
+    secure_ = new SecurePage(edit, tabs_);
     output_ = new OutputPage(edit, dialogs, tabs_);
     cddb_ = new CddbPage(edit, tabs_);
     for (int kind = kEncoderWav; kind <= kEncoderWma; ++kind) {
@@ -33,6 +35,8 @@ OptionsDialog::OptionsDialog(Settings& live, Settings& edit, UserDialogs& dialog
             MakeFormatPage(static_cast<EncoderKind>(kind), edit.pageFormats, tabs_);
     }
     tabs_->addTab(misc_, QStringLiteral("Misc"));
+    // Beside Misc, whose read-mode choice it goes with.
+    tabs_->addTab(secure_, QStringLiteral("Secure"));
     tabs_->addTab(output_, QStringLiteral("Output"));
     for (int kind = kEncoderWav; kind <= kEncoderWma; ++kind) {
         const std::string_view name = kEncoderNames[static_cast<size_t>(kind)];
@@ -60,7 +64,7 @@ OptionsDialog::OptionsDialog(Settings& live, Settings& edit, UserDialogs& dialog
 
 bool OptionsDialog::Apply() {
     // Every page is checked before any is stored, so a refused OK leaves the settings whole.
-    const std::array<OptionsPage*, 3> pages = {misc_, output_, cddb_};
+    const std::array<OptionsPage*, 4> pages = {misc_, secure_, output_, cddb_};
     for (OptionsPage* page : pages) {
         if (const auto problem = page->Check()) {
             tabs_->setCurrentWidget(page);

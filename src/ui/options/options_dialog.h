@@ -1,4 +1,4 @@
-// "Global options": seven pages on tabs. OK and Apply check every page, store every page into
+// "Global options": eight pages on tabs. OK and Apply check every page, store every page into
 // the edit copy, make the live settings that copy and save them; Cancel stores nothing.
 #pragma once
 
@@ -17,9 +17,10 @@ class CddbPage;
 class FormatPage;
 class MiscPage;
 class OutputPage;
+class SecurePage;
 
 // The tabs, in their order; the Options menu opens the dialog on one of them.
-enum class OptionsTab { misc, output, wav, ogg, mp3, wma, cddb };
+enum class OptionsTab { misc, secure, output, wav, ogg, mp3, wma, cddb };
 
 class OptionsDialog : public QDialog {
     Q_OBJECT
@@ -36,6 +37,7 @@ class OptionsDialog : public QDialog {
 
     QTabWidget* tabs() const { return tabs_; }
     MiscPage* miscPage() const { return misc_; }
+    SecurePage* securePage() const { return secure_; }
     OutputPage* outputPage() const { return output_; }
     CddbPage* cddbPage() const { return cddb_; }
     FormatPage* formatPage(EncoderKind kind) const { return formats_[static_cast<size_t>(kind)]; }
@@ -58,6 +60,7 @@ class OptionsDialog : public QDialog {
     UserDialogs& dialogs_;
     QTabWidget* tabs_;
     MiscPage* misc_;
+    SecurePage* secure_;
     OutputPage* output_;
     std::array<FormatPage*, 4> formats_{};
     CddbPage* cddb_;
