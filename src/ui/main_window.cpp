@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QFileInfo>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -14,6 +15,7 @@
 #include <QMessageBox>
 #include <QSlider>
 #include <QStatusBar>
+#include <QStyle>
 #include <QTableWidget>
 #include <QTimer>
 #include <QToolButton>
@@ -41,6 +43,8 @@ namespace disctrove::ui {
 namespace {
 
 enum Column { kTitleColumn, kTimeColumn, kEncoderColumn, kStatusColumn };
+// The Status column's width for a percentage or "Completed"; it grows for a verdict.
+constexpr int kStatusWidth = 90;
 
 QString Text(const std::string& text) {
     return QString::fromStdString(text);
@@ -180,6 +184,11 @@ void MainWindow::BuildMenus() {
     add(help, QStringLiteral("&Contents"), QKeySequence(), &MainWindow::ShowHelpContents);
     add(help, QStringLiteral("&Quick start guide"), QKeySequence(), &MainWindow::ShowQuickStart);
     help->addSeparator();
+    ripLogAction_ =
+        add(help, QStringLiteral("Show rip &log"), QKeySequence(), &MainWindow::ShowRipLog);
+    // The log may have been deleted since the rip: look again whenever the menu opens.
+    connect(help, &QMenu::aboutToShow, this, &MainWindow::UpdateRipLogAction);
+    help->addSeparator();
     add(help, QStringLiteral("About Disctrove..."), QKeySequence(), &MainWindow::ShowAbout);
 
     contextMenu_ = new QMenu(this);
@@ -237,7 +246,7 @@ QWidget* MainWindow::BuildControls() {
     header->setSectionResizeMode(kTitleColumn, QHeaderView::Stretch);
     header->setSectionResizeMode(kTimeColumn, QHeaderView::ResizeToContents);
     header->setSectionResizeMode(kEncoderColumn, QHeaderView::ResizeToContents);
-    header->resizeSection(kStatusColumn, 90);
+    header->resizeSection(kStatusColumn, kStatusWidth);
     connect(trackList_, &QTableWidget::itemSelectionChanged, this, &MainWindow::OnSelectionChanged);
     connect(trackList_, &QTableWidget::itemChanged, this, &MainWindow::OnRowChanged);
     connect(trackList_, &QWidget::customContextMenuRequested, this, &MainWindow::OnContextMenu);
@@ -354,7 +363,7 @@ void MainWindow::WriteRow(int row) {
     const QSignalBlocker quiet(trackList_);
     const Track& track = settings_.tracks[static_cast<size_t>(row)];
     const QString texts[] = {Text(track.title), Text(TrackTimeText(track)),
-                             Text(TrackEncoderText(track)), Text(TrackStatusText(track.status))};
+                             Text(TrackEncoderText(track)), Text(TrackStatusText(track))};
     for (int column = 0; column < 4; ++column) {
         QTableWidgetItem* item = trackList_->item(row, column);
         if (item == nullptr) {
@@ -367,6 +376,13 @@ void MainWindow::WriteRow(int row) {
     title->setFlags(title->flags() | Qt::ItemIsUserCheckable);
     title->setCheckState(track.marked ? Qt::Checked : Qt::Unchecked);
     trackList_->item(row, kEncoderColumn)->setIcon(skin::EncoderIcon(track.encoder));
+    // A verdict is longer than the column was made for: widen it rather than cut the text.
+    QHeaderView* header = trackList_->horizontalHeader();
+    const int wanted = trackList_->fontMetrics().horizontalAdvance(texts[kStatusColumn]) +
+                       2 * trackList_->style()->pixelMetric(QStyle::PM_FocusFrameHMargin) + 12;
+    if (wanted > header->sectionSize(kStatusColumn)) {
+        header->resizeSection(kStatusColumn, wanted);
+    }
 }
 
 void MainWindow::RewriteRows() {
@@ -388,6 +404,7 @@ void MainWindow::RewriteRows() {
 void MainWindow::RefillList() {
     const QSignalBlocker quiet(trackList_);
     trackList_->clearContents();
+    trackList_->horizontalHeader()->resizeSection(kStatusColumn, kStatusWidth);
     trackList_->setRowCount(static_cast<int>(settings_.tracks.size()));
     trackList_->clearSelection();
     for (size_t i = 0; i < settings_.tracks.size(); ++i) {
@@ -507,6 +524,7 @@ void MainWindow::StopCommand() {
     RefillList();
     ShowStatus(QString::fromLatin1(kWaitingForWorkerText));
     WaitForWorker();
+    RewriteRows();  // the verdicts of the tracks finished before the stop
     ShowStatus(savedStatus_);
     UpdateCommands();
 }
@@ -527,6 +545,8 @@ void MainWindow::OnTrackProgress(int position, int status) {
 void MainWindow::OnWorkFinished() {
     settings_.ripping = 0;
     worker_.Join();  // the worker has posted its last word: the next Rip starts a new one
+    // The verdicts arrive with the end of the run, after the tracks' last progress notices.
+    RewriteRows();
     ShowStatus(savedStatus_);
     UpdateCommands();
 }
@@ -649,6 +669,13 @@ void MainWindow::UpdateCommands() {
     for (const auto& [command, action] : commandActions_) {
         action->setEnabled(enabled(command));
     }
+    UpdateRipLogAction();
+}
+
+void MainWindow::UpdateRipLogAction() {
+    // The worker writes lastRipLog as it ends: it is read only once the worker is gone.
+    ripLogAction_->setEnabled(!Busy() && !worker_.Running() && !settings_.lastRipLog.empty() &&
+                              QFileInfo::exists(Text(settings_.lastRipLog)));
 }
 
 QAction* MainWindow::menuAction(const QString& text) const {
@@ -766,6 +793,23 @@ void MainWindow::ShowHelpContents() {
 
 void MainWindow::ShowQuickStart() {
     OpenHelp("start.htm", "Cannot locate HTML Help file dt.chm");
+}
+
+void MainWindow::ShowRipLog() {
+    if (Busy() || worker_.Running()) {
+        return;
+    }
+    const QString path = Text(settings_.lastRipLog);
+    if (path.isEmpty() || !QFileInfo::exists(path)) {
+        dialogs_.Inform(this, QStringLiteral("Disctrove"),
+                        path.isEmpty()
+                            ? QStringLiteral("No rip log has been written yet.")
+                            : QStringLiteral("The rip log %1 is no longer there.").arg(path));
+    } else if (!dialogs_.OpenFile(path)) {
+        dialogs_.Inform(this, QStringLiteral("Disctrove"),
+                        QStringLiteral("The rip log %1 could not be opened.").arg(path));
+    }
+    UpdateRipLogAction();
 }
 
 void MainWindow::UpdateFreeSpace() {

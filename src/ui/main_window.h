@@ -69,6 +69,7 @@ class MainWindow : public QMainWindow {
     void ShowAbout();
     void ShowHelpContents();
     void ShowQuickStart();
+    void ShowRipLog();
     void UpdateFreeSpace();
 
   protected:
@@ -89,6 +90,8 @@ class MainWindow : public QMainWindow {
     void WaitForWorker();
     // Shows as disabled every command that cannot act now (during a rip, without a disc, ...).
     void UpdateCommands();
+    // Show rip log acts when a finished rip wrote a log that is still there.
+    void UpdateRipLogAction();
     bool Busy() const { return settings_.ripping != 0; }
     int FirstSelectedRow() const;
     // A file conversion: its choice dialog, then, with a source, its progress dialog.
@@ -122,6 +125,7 @@ class MainWindow : public QMainWindow {
     QLabel* freeSpacePane_ = nullptr;
     QMenu* contextMenu_ = nullptr;
     QAction* stopAction_ = nullptr;
+    QAction* ripLogAction_ = nullptr;
     // The commands that are shown disabled when they cannot act, each with its menu action and
     // button (or box).
     enum class Command {

@@ -39,6 +39,10 @@ bool DesktopDialogs::OpenHelpPage(const QString& path) {
     return QFileInfo::exists(path) && QDesktopServices::openUrl(QUrl::fromLocalFile(path));
 }
 
+bool DesktopDialogs::OpenFile(const QString& path) {
+    return QFileInfo::exists(path) && QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+}
+
 void DesktopDialogs::ShowTipOfTheDay(QWidget* owner) {
     skin::TipOfTheDay tips(owner);
     if (tips.ShowAtStartUp()) {

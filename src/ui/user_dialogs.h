@@ -22,6 +22,8 @@ class UserDialogs {
     virtual bool AskYesNo(QWidget* owner, const QString& caption, const QString& text) = 0;
     // Opens a help page in the desktop's browser; false when that cannot be done.
     virtual bool OpenHelpPage(const QString& path) = 0;
+    // Opens a file in the desktop's viewer for its type; false when that cannot be done.
+    virtual bool OpenFile(const QString& path) = 0;
     // The tip of the day, when the user wants it at start-up.
     virtual void ShowTipOfTheDay(QWidget* owner) = 0;
     // The folder picker titled "Select a Folder", starting at `start`; empty when cancelled.
@@ -40,6 +42,7 @@ class DesktopDialogs : public UserDialogs {
     ConfirmAnswer Confirm(QWidget* owner, const QString& text) override;
     bool AskYesNo(QWidget* owner, const QString& caption, const QString& text) override;
     bool OpenHelpPage(const QString& path) override;
+    bool OpenFile(const QString& path) override;
     void ShowTipOfTheDay(QWidget* owner) override;
     QString PickFolder(QWidget* owner, const QString& start) override;
     QString PickFile(QWidget* owner, const QString& initial, const QStringList& filters,

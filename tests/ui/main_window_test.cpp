@@ -4,6 +4,7 @@
 #include <QDialogButtonBox>
 #include <QDir>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPushButton>
 #include <QTableWidget>
 #include <QTimer>
@@ -534,6 +535,28 @@ class MainWindowTest : public QObject {
         QVERIFY(dialogs_.informed.isEmpty());
     }
 
+    void showRipLogFollowsTheLastLog() {
+        ui::MainWindow window(*settings_, dialogs_);
+        QAction* show = window.menuAction(QStringLiteral("Show rip log"));
+        QMenu* help = qobject_cast<QMenu*>(show->parent());
+        QVERIFY(!show->isEnabled());  // no rip yet
+        window.ShowRipLog();
+        QCOMPARE(dialogs_.captions, QStringList{QStringLiteral("Disctrove")});
+        QCOMPARE(dialogs_.informed,
+                 QStringList{QStringLiteral("No rip log has been written yet.")});
+
+        testing::WriteWholeFile(Path("out/album.log"), "log\n");
+        settings_->lastRipLog = Path("out/album.log");  // as a finished rip leaves it
+        emit help->aboutToShow();
+        QVERIFY(show->isEnabled());
+        show->trigger();
+        QCOMPARE(dialogs_.opened, QStringList{QString::fromStdString(Path("out/album.log"))});
+
+        std::filesystem::remove(Path("out/album.log"));  // deleted meanwhile
+        emit help->aboutToShow();
+        QVERIFY(!show->isEnabled());
+    }
+
     void screenshot() {
         UseImage(testing::MakeCueImage(
             dir_->path(), "disc",
@@ -552,10 +575,21 @@ class MainWindowTest : public QObject {
         settings_->tracks[3].encoder = kEncoderWma;
         settings_->tracks[3].format = TrackFormat::From(WmaFormat{});
         settings_->tracks[0].status = 100;
+        settings_->tracks[0].verdict = AccurateRipResult{AccurateRipVerdict::accurate, 12};
         settings_->tracks[1].status = 64;
+        settings_->tracks[2].status = 100;
+        settings_->tracks[2].verdict = AccurateRipResult{AccurateRipVerdict::inaccurate, 5};
+        settings_->tracks[2].checks = AudioChecks{};
+        settings_->tracks[2].testCrc = 1;
         window.MarkAll();
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QCOMPARE(Cell(window, 0, 3), QStringLiteral("Completed \u2014 accurate (12)"));
+        const QString longest =
+            QStringLiteral("Completed \u2014 inaccurate (5), test and copy differ");
+        QCOMPARE(Cell(window, 2, 3), longest);
+        QVERIFY(window.trackList()->columnWidth(3) >
+                window.trackList()->fontMetrics().horizontalAdvance(longest));  // not cut
         const QString folder = QDir::currentPath() + QStringLiteral("/ui-screenshots");
         QDir().mkpath(folder);
         QVERIFY(window.grab().save(folder + QStringLiteral("/main_window.png")));

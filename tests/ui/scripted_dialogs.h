@@ -31,6 +31,10 @@ class ScriptedDialogs : public ui::UserDialogs {
         opened << path;
         return true;
     }
+    bool OpenFile(const QString& path) override {
+        opened << path;
+        return true;
+    }
     void ShowTipOfTheDay(QWidget*) override {}
     // The next scripted path, or a cancelled picker when the script has none.
     QString PickFolder(QWidget*, const QString&) override {
