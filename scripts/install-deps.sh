@@ -7,11 +7,11 @@ packages=(
   # build
   g++ cmake ninja-build pkg-config clang-format
   # tests
-  libgtest-dev libgmock-dev libdiscid-dev python3
+  libgtest-dev libgmock-dev python3 python3-libdiscid
   # libraries
   qt6-base-dev libcdio-dev libcdio-paranoia-dev libmp3lame-dev libvorbis-dev libogg-dev
   libavcodec-dev libavformat-dev libavutil-dev libswresample-dev
-  libasound2-dev libcurl4-openssl-dev zlib1g-dev libssl-dev
+  libasound2-dev libcurl4-openssl-dev zlib1g-dev libssl-dev libdiscid-dev
   # tools the tests use to check the files we write
   ffmpeg vorbis-tools sox cd-paranoia lame
   whipper  # for accuraterip-checksum

@@ -85,7 +85,7 @@ Options:
 Commands:
   drives                   list the drives: index <TAB> name
   toc                      the disc: "DISCID <id>", "ACCURATERIP <TAB> <AccurateRip ID>",
-                           then per track:
+                           "MUSICBRAINZ <TAB> <MusicBrainz disc ID>", then per track:
                            number <TAB> title <TAB> start sector <TAB> sectors <TAB> mm:ss
   lookup                   look the disc up on the CDDB server: ARTIST, ALBUM, YEAR, GENRE
                            and a TITLE line per track; exit 1 when nothing was found

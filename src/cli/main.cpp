@@ -23,6 +23,7 @@
 #include "disc/cddb_reply_parser.h"
 #include "disc/disc.h"
 #include "disc/genres.h"
+#include "disc/musicbrainz_id.h"
 #include "disc/track_texts.h"
 #include "platform/cdrom/cdrom.h"
 #include "platform/system/files.h"
@@ -163,6 +164,8 @@ int Toc(Session& session) {
     const Drive& drive = session.settings.drives[static_cast<size_t>(session.settings.Cdrom)];
     std::printf("ACCURATERIP\t%s\n",
                 AccurateRipIdText(ComputeAccurateRipDiscId(drive.toc, discId)).c_str());
+    const std::string musicBrainz = ComputeMusicBrainzDiscId(drive.toc);
+    std::printf("MUSICBRAINZ\t%s\n", musicBrainz.empty() ? "-" : musicBrainz.c_str());
     for (const Track& track : session.settings.tracks) {
         std::printf("%d\t%s\t%d\t%u\t%s:%s\n", track.index + 1, track.title.c_str(),
                     track.startSector, track.lengthSectors,

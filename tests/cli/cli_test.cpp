@@ -99,6 +99,14 @@ class CliTest : public ::testing::Test {
     std::string settingsBefore_;
 };
 
+// The MusicBrainz disc ID that python3-libdiscid computes: first and last track, lead-out and
+// track frame addresses (with the 150-frame lead-in), separated by spaces.
+std::string LibdiscidId(const std::string& toc) {
+    return testing::CommandOutput(
+        "/usr/bin/python3 -c 'import libdiscid; t = [int(x) for x in \"" + toc +
+        "\".split()]; print(libdiscid.put(t[0], t[1], t[2], t[3:]).id, end=\"\")'");
+}
+
 TEST_F(CliTest, DrivesAndTableOfContents) {
     const std::string cue = Image({{true, 1000}, {false, 3000}, {false, 2000}});
     const std::string sim = Simcd("track audio 75\n");
@@ -111,8 +119,10 @@ TEST_F(CliTest, DrivesAndTableOfContents) {
     ASSERT_EQ(toc.exitCode, 0) << toc.err;
     EXPECT_EQ(toc.out.substr(0, 7), "DISCID ");
     // AccurateRip leaves the data track out: 1000 + 4000 + 6000, 1000 + 4000×2 + 6000×3.
+    // MusicBrainz counts a data track that comes first.
     EXPECT_EQ(toc.out.substr(15),
-              "\nACCURATERIP\t002-00002af8-00006978-" + toc.out.substr(7, 8) +
+              "\nACCURATERIP\t002-00002af8-00006978-" + toc.out.substr(7, 8) + "\nMUSICBRAINZ\t" +
+                  LibdiscidId("1 3 6150 150 1150 4150") +
                   "\n1\tTrack 01\t1000\t3000\t00:40\n2\tTrack 02\t4000\t2000\t00:26\n");
 
     const CliRun empty = Run({"--image", Simcd("# no tracks\n"), "toc"});
@@ -429,10 +439,12 @@ TEST_F(CliTest, TheEndOfTheAudioIsReadWhole) {
     }
     // The list leaves out the gap between the sessions; the disc ID is the drive's own.
     const CliRun toc = Run({"--image", Simcd(enhanced), "toc"});
-    // AccurateRip takes the lead-out after the data track (16200).
+    // AccurateRip takes the lead-out after the data track (16200), MusicBrainz the data track's
+    // start (13200) less 11400.
     EXPECT_EQ(toc.out,
-              "DISCID 1800d803\nACCURATERIP\t002-00004330-0000c5a9-1800d803\n1\tTrack "
-              "01\t0\t1000\t00:13\n2\tTrack 02\t1000\t800\t00:10\n");
+              "DISCID 1800d803\nACCURATERIP\t002-00004330-0000c5a9-1800d803\nMUSICBRAINZ\t" +
+                  LibdiscidId("1 2 1950 150 1150") +
+                  "\n1\tTrack 01\t0\t1000\t00:13\n2\tTrack 02\t1000\t800\t00:10\n");
 }
 
 TEST_F(CliTest, AConversionNeverReplacesItsOwnSource) {

@@ -1,0 +1,44 @@
+#include "disc/musicbrainz_id.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+namespace disctrove {
+namespace {
+
+// A table of contents from frame addresses (with the 150-frame lead-in); `dataFrom` is the
+// position of the first data track (none when past the end).
+platform::Toc MakeToc(const std::vector<int32_t>& frames, int32_t leadOutFrame, size_t dataFrom) {
+    platform::Toc toc{};
+    toc.firstTrack = 1;
+    toc.lastTrack = static_cast<uint8_t>(frames.size());
+    for (size_t i = 0; i <= frames.size(); ++i) {
+        const int32_t start = (i < frames.size() ? frames[i] : leadOutFrame) - 150;
+        auto& entry = toc.tracks[i];
+        entry.adrControl = i < frames.size() && i >= dataFrom ? platform::kTocControlData : 0;
+        for (int b = 0; b < 4; ++b) {
+            entry.startSector[static_cast<size_t>(b)] = static_cast<uint8_t>(start >> (24 - 8 * b));
+        }
+    }
+    return toc;
+}
+
+// The expected IDs are python3-libdiscid's, from the same offsets (the enhanced CD's with the
+// lead-out 11400 frames before its data track).
+TEST(MusicBrainzDiscId, AudioAndEnhancedDiscsAsLibdiscidComputesThem) {
+    const std::vector<int32_t> audio = {150,    17510,  33275,  45910,  57805,
+                                        78310,  94650,  109580, 132010, 149160,
+                                        165115, 177710, 203325, 215555, 235590};
+    EXPECT_EQ(ComputeMusicBrainzDiscId(MakeToc(audio, 258725, 99)), "TqvKjMu7dMliSfmVEBtrL7sBSno-");
+
+    std::vector<int32_t> enhanced = {150,    12767,  40487,  63225,  93410,
+                                     118115, 151865, 184340, 215260, 247455};
+    enhanced.push_back(281735);
+    EXPECT_EQ(ComputeMusicBrainzDiscId(MakeToc(enhanced, 333801, 10)),
+              "9AQWqQ0eCCwktwPPrIUIYkUw2Uo-");
+    EXPECT_EQ(ComputeMusicBrainzDiscId(MakeToc({150}, 1000, 0)), "");  // no audio at all
+}
+
+}  // namespace
+}  // namespace disctrove
