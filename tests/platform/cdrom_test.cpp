@@ -157,6 +157,30 @@ TEST_F(CdromTest, DiscIdOfImagesMatchesLibdiscid) {
     }
 }
 
+TEST_F(CdromTest, CatalogueIsrcFlagsAndPregapsOfAnImage) {
+    const std::string cue =
+        MakeCueImage(dir_.path(), "facts",
+                     {{false, 300, 0, "USABC9900001", "DCP PRE"}, {false, 400, 150, "", "4CH"}},
+                     "0724384260928");
+    const ImageHandle image(cue);
+    DiscFacts facts;
+    ASSERT_EQ(GetDiscFacts(image.get(), &facts), 1);
+    EXPECT_EQ(facts.catalog, "0724384260928");
+    ASSERT_EQ(facts.tracks.size(), 2u);
+    EXPECT_EQ(facts.tracks[0].isrc, "USABC9900001");
+    EXPECT_TRUE(facts.tracks[0].preEmphasis && facts.tracks[0].copyPermitted);
+    EXPECT_FALSE(facts.tracks[0].fourChannels || facts.tracks[0].pregapStart);
+    EXPECT_EQ(facts.tracks[1].isrc, "");
+    EXPECT_TRUE(facts.tracks[1].fourChannels);
+    EXPECT_FALSE(facts.tracks[1].preEmphasis || facts.tracks[1].copyPermitted);
+    EXPECT_EQ(facts.tracks[1].pregapStart, 300);  // index 1 at 450
+
+    const ImageHandle sim(Simcd("track audio 100\n"));
+    ASSERT_EQ(GetDiscFacts(sim.get(), &facts), 1);
+    EXPECT_EQ(facts.catalog, "");
+    EXPECT_TRUE(facts.tracks.empty());
+}
+
 TEST_F(CdromTest, PlainReadsReturnTheDiscsAudio) {
     const ImageHandle sim(Simcd("track audio 100\ntrack audio 50\n"));
     const std::string cue = MakeCueImage(dir_.path(), "img", {{false, 100}, {false, 50}});

@@ -45,12 +45,16 @@ using SectorFiller =
     std::function<void(size_t track, uint32_t inTrack, uint32_t onDisc, uint8_t* out)>;
 
 std::string WriteImage(const std::string& folder, const std::string& name,
-                       const std::vector<ImageTrack>& tracks, const SectorFiller& fill) {
+                       const std::vector<ImageTrack>& tracks, const SectorFiller& fill,
+                       const std::string& catalog = "") {
     const std::string binName = name + ".bin";
     std::ofstream bin(folder + "/" + binName, std::ios::binary | std::ios::trunc);
     std::ofstream cue(folder + "/" + name + ".cue", std::ios::trunc);
     if (!bin || !cue) {
         throw std::runtime_error("cannot write an image in " + folder);
+    }
+    if (!catalog.empty()) {
+        cue << "CATALOG " << catalog << "\n";
     }
     cue << "FILE \"" << binName << "\" BINARY\n";
     constexpr uint32_t kBatch = 75;  // sectors written at a time
@@ -59,7 +63,16 @@ std::string WriteImage(const std::string& folder, const std::string& name,
     for (size_t i = 0; i < tracks.size(); ++i) {
         cue << "  TRACK " << platform::TwoDigits(static_cast<int>(i + 1))
             << (tracks[i].data ? " MODE1/2352\n" : " AUDIO\n");
-        cue << "    INDEX 01 " << Msf(sector) << "\n";
+        if (!tracks[i].isrc.empty()) {
+            cue << "    ISRC " << tracks[i].isrc << "\n";
+        }
+        if (!tracks[i].flags.empty()) {
+            cue << "    FLAGS " << tracks[i].flags << "\n";
+        }
+        if (tracks[i].pregap > 0) {
+            cue << "    INDEX 00 " << Msf(sector) << "\n";
+        }
+        cue << "    INDEX 01 " << Msf(sector + tracks[i].pregap) << "\n";
         for (uint32_t done = 0; done < tracks[i].sectors;) {
             const uint32_t batch = std::min(tracks[i].sectors - done, kBatch);
             for (uint32_t s = 0; s < batch; ++s) {
@@ -79,16 +92,18 @@ std::string WriteImage(const std::string& folder, const std::string& name,
 }  // namespace
 
 std::string MakeCueImage(const std::string& folder, const std::string& name,
-                         const std::vector<ImageTrack>& tracks) {
-    return WriteImage(folder, name, tracks,
-                      [&tracks](size_t track, uint32_t, uint32_t onDisc, uint8_t* out) {
-                          if (tracks[track].data) {
-                              FillDataSector(onDisc, out);
-                          } else {
-                              platform::FillSimulatedAudio(int64_t{onDisc} * kFramesPerSector,
-                                                           kFramesPerSector, out);
-                          }
-                      });
+                         const std::vector<ImageTrack>& tracks, const std::string& catalog) {
+    return WriteImage(
+        folder, name, tracks,
+        [&tracks](size_t track, uint32_t, uint32_t onDisc, uint8_t* out) {
+            if (tracks[track].data) {
+                FillDataSector(onDisc, out);
+            } else {
+                platform::FillSimulatedAudio(int64_t{onDisc} * kFramesPerSector, kFramesPerSector,
+                                             out);
+            }
+        },
+        catalog);
 }
 
 std::string MakeAudioCueImage(const std::string& folder, const std::string& name,

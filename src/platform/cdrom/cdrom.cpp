@@ -337,6 +337,16 @@ std::unique_ptr<ParanoiaDrive> ParanoiaDriveOf(uint32_t handle, std::string& pro
     return disc->device->OpenParanoiaDrive(problem);
 }
 
+int GetDiscFacts(CdHandle handle, DiscFacts* facts) {
+    OpenDisc* disc = FindOrFail(handle);
+    if (disc == nullptr || facts == nullptr) {
+        return 0;
+    }
+    *facts = DiscFacts{};
+    disc->device->ReadFacts(*facts);
+    return 1;
+}
+
 int EjectCD(CdHandle handle) {
     OpenDisc* disc = FindOrFail(handle);
     return disc != nullptr && disc->device->OpenDoor() ? 1 : 0;

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "platform/cdrom/cdrom_records.h"
+#include "platform/cdrom/disc_facts.h"
 
 namespace disctrove::platform {
 
@@ -44,6 +45,10 @@ int GetLastSession(CdHandle handle, int32_t* start);
 // in frames (counting the 150-frame lead-in) and the disc length in seconds, as far as the
 // buffer holds them. Returns 1, or 0 when there is no readable disc.
 int GetCDDBDiskID(CdHandle handle, std::span<uint32_t> buffer);
+
+// Fills `facts` with what the drive reports of the disc beyond its table of contents (nothing
+// from a simulated disc). Returns 1, or 0 for an unknown handle.
+int GetDiscFacts(CdHandle handle, DiscFacts* facts);
 
 // Reads buffer->sectorCount sectors from buffer->startSector into the buffer's data area.
 // Returns kCdStatusOk or kCdStatusError (then GetAspiLibError tells why).

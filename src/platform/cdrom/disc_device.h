@@ -11,6 +11,8 @@ struct cdrom_drive_s;
 struct _CdIo;
 using CdIo = _CdIo;
 
+#include "platform/cdrom/disc_facts.h"
+
 namespace disctrove::platform {
 
 struct DiscLayout {
@@ -73,6 +75,10 @@ class DiscDevice {
     // A paranoia drive object that reads this device; null, with the reason in `problem`, when
     // it cannot be had.
     virtual std::unique_ptr<ParanoiaDrive> OpenParanoiaDrive(std::string& problem) = 0;
+
+    // Catalogue number, ISRCs, flags and pregaps, as far as the device knows them; false (and
+    // `facts` untouched) for a device that knows none (a simulated disc).
+    virtual bool ReadFacts(DiscFacts& /*facts*/) { return false; }
 };
 
 // Makes `error` what GetAspiLibError and GetAspiLibAspiError report on this thread.

@@ -3,6 +3,8 @@
 #include <cdio/logging.h>
 #include <cdio/mmc.h>
 
+#include <algorithm>
+#include <cctype>
 #include <mutex>
 
 #include "platform/cdrom/cdrom_records.h"
@@ -83,7 +85,43 @@ class LibcdioDevice final : public DiscDevice {
         return OpenParanoiaOnCdio(cdio_.get(), problem);
     }
 
+    bool ReadFacts(DiscFacts& facts) override {
+        CdIo_t* cdio = cdio_.get();
+        const track_t first = cdio_get_first_track_num(cdio);
+        const track_t last = cdio_get_last_track_num(cdio);
+        if (first == CDIO_INVALID_TRACK || last == CDIO_INVALID_TRACK || last < first) {
+            return false;
+        }
+        facts.catalog = Code(cdio_get_mcn(cdio), 13);
+        for (track_t track = first; track <= last; ++track) {
+            TrackFacts here;
+            here.isrc = Code(cdio_get_track_isrc(cdio, track), 12);
+            here.preEmphasis = cdio_get_track_preemphasis(cdio, track) == CDIO_TRACK_FLAG_TRUE;
+            here.copyPermitted = cdio_get_track_copy_permit(cdio, track) == CDIO_TRACK_FLAG_TRUE;
+            here.fourChannels = cdio_get_track_channels(cdio, track) == 4;
+            const lsn_t start = cdio_get_track_lsn(cdio, track);
+            const lsn_t pregap = cdio_get_track_pregap_lsn(cdio, track);
+            if (pregap != CDIO_INVALID_LSN && pregap >= 0 && pregap < start) {
+                here.pregapStart = pregap;
+            }
+            facts.tracks.push_back(std::move(here));
+        }
+        return true;
+    }
+
   private:
+    // A catalogue number or ISRC that libcdio allocated (and we free): kept when it has
+    // `length` letters and digits and is not all zeros, as drives report "no code".
+    static std::string Code(char* text, size_t length) {
+        std::string code = text != nullptr ? text : "";
+        cdio_free(text);
+        const bool valid = code.size() == length &&
+                           std::all_of(code.begin(), code.end(),
+                                       [](unsigned char c) { return std::isalnum(c); }) &&
+                           code.find_first_not_of('0') != std::string::npos;
+        return valid ? code : std::string();
+    }
+
     int32_t LastSenseKey() const {
         cdio_mmc_request_sense_t* sense = nullptr;
         const int length = mmc_last_cmd_sense(cdio_.get(), &sense);
