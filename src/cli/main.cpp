@@ -268,6 +268,12 @@ int Rip(Session& session, const CliOptions& options) {
                         SectorTimeText(sector - track.startSector).c_str());
         }
     }
+    if (!settings.lastRipLog.empty()) {
+        std::printf("LOG\t%s\n", settings.lastRipLog.c_str());
+    }
+    if (!settings.lastCueSheet.empty()) {
+        std::printf("CUE\t%s\n", settings.lastCueSheet.c_str());
+    }
     return allCompleted ? kExitDone : kExitFailed;
 }
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <ctime>
 #include <memory>
 #include <new>
 #include <vector>
@@ -19,6 +20,7 @@
 #include "rip/extraction.h"
 #include "rip/naming.h"
 #include "rip/playlist_writer.h"
+#include "rip/rip_log.h"
 #include "work/serial_questions.h"
 
 namespace disctrove {
@@ -221,6 +223,9 @@ class Reader {
 int RunRipWorker(WorkerContext& outer) {
     Settings& settings = outer.settings;
     outer.run = RunFlags{};
+    const std::time_t started = std::time(nullptr);
+    settings.lastRipLog.clear();
+    settings.lastCueSheet.clear();
     // The reader and the encoder threads may all have something to ask.
     SerialQuestions questions(outer.questions);
     WorkerContext context{settings, outer.notifications, questions, RunFlags{}};
@@ -252,6 +257,8 @@ int RunRipWorker(WorkerContext& outer) {
         if (result == kRipCompleted && !settings.ripping) {
             result = kRipStopped;
         }
+        // Last, when every track has its checks and its AccurateRip verdict.
+        WriteRipLogAndCueSheet(settings, base, started);
     }  // the run's encoders (and what they loaded) are released here
     outer.run = context.run;
     settings.finished = 1;

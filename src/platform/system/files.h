@@ -17,6 +17,10 @@ bool CreateFolderPath(const std::string& path);
 // Deletes a file; a missing file is no error. False when it exists and cannot be deleted.
 bool RemoveFile(const std::string& path);
 
+// Writes `text` to `path` whole or not at all: into a new file beside it, then renamed over it.
+// False (and nothing left behind) when it cannot be written.
+bool WriteWholeFile(const std::string& path, const std::string& text);
+
 // True when `a` and `b` name the same existing file (through links and relative paths too).
 bool SameFile(const std::string& a, const std::string& b);
 

@@ -1,5 +1,7 @@
 #include "platform/system/text.h"
 
+#include <array>
+
 namespace disctrove::platform {
 
 namespace {
@@ -53,6 +55,16 @@ std::string_view Utf8PrefixByBytes(std::string_view text, size_t maxBytes) {
 
 std::string TwoDigits(int value) {
     return value >= 0 && value < 10 ? "0" + std::to_string(value) : std::to_string(value);
+}
+
+std::string LocalDateTimeText(std::time_t time) {
+    std::tm local{};
+    std::array<char, 32> text{};
+    if (::localtime_r(&time, &local) == nullptr ||
+        std::strftime(text.data(), text.size(), "%Y-%m-%d %H:%M:%S", &local) == 0) {
+        return {};
+    }
+    return text.data();
 }
 
 }  // namespace disctrove::platform

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstddef>
+#include <ctime>
 #include <string>
 #include <string_view>
 
@@ -19,5 +20,8 @@ std::string_view Utf8PrefixByBytes(std::string_view text, size_t maxBytes);
 
 // `value` printed as "%02d": at least two digits, zero-padded.
 std::string TwoDigits(int value);
+
+// `time` in the local time zone as "YYYY-MM-DD HH:MM:SS".
+std::string LocalDateTimeText(std::time_t time);
 
 }  // namespace disctrove::platform

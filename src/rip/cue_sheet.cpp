@@ -1,0 +1,154 @@
+#include "rip/cue_sheet.h"
+
+#include <array>
+#include <cstdio>
+
+#include "app/version.h"
+#include "disc/genres.h"
+#include "rip/naming.h"
+
+namespace disctrove {
+
+namespace {
+
+const Drive* CurrentDrive(const Settings& settings) {
+    return settings.Cdrom >= 0 && static_cast<size_t>(settings.Cdrom) < settings.drives.size()
+               ? &settings.drives[static_cast<size_t>(settings.Cdrom)]
+               : nullptr;
+}
+
+// A quoted value: double quotes become single ones, line breaks and tabs spaces.
+std::string Quoted(const std::string& text) {
+    std::string quoted = "\"";
+    for (const char c : text) {
+        quoted += c == '"' ? '\'' : (c == '\n' || c == '\r' || c == '\t') ? ' ' : c;
+    }
+    return quoted + "\"";
+}
+
+// A REM value: quoted when it holds a space, as readers split REM lines at spaces.
+std::string RemValue(const std::string& text) {
+    return text.find(' ') == std::string::npos ? text : Quoted(text);
+}
+
+std::string CueTime(int64_t sectors) {
+    std::array<char, 32> text{};
+    std::snprintf(text.data(), text.size(), "%02lld:%02lld:%02lld",
+                  static_cast<long long>(sectors / 75 / 60),
+                  static_cast<long long>(sectors / 75 % 60), static_cast<long long>(sectors % 75));
+    return text.data();
+}
+
+// The file type of a FILE line. Ogg Vorbis and WMA have no type of their own; players go by the
+// extension, and WAVE is what CUE readers accept for any audio file.
+const char* FileType(EncoderKind kind) {
+    return kind == kEncoderMp3 ? "MP3" : "WAVE";
+}
+
+}  // namespace
+
+const platform::TrackFacts* TrackFactsOf(const Settings& settings, const platform::DiscFacts& facts,
+                                         const Track& track) {
+    const Drive* drive = CurrentDrive(settings);
+    if (drive == nullptr) {
+        return nullptr;
+    }
+    const platform::Toc& toc = drive->toc;
+    for (size_t entry = 0; entry < facts.tracks.size() && entry + 1 < toc.tracks.size() &&
+                           static_cast<int>(entry) + toc.firstTrack <= toc.lastTrack;
+         ++entry) {
+        if (platform::TocStart(toc.tracks[entry]) == track.startSector &&
+            !platform::TocIsData(toc.tracks[entry])) {
+            return &facts.tracks[entry];
+        }
+    }
+    return nullptr;
+}
+
+int32_t PregapSectors(const Settings& settings, const platform::DiscFacts& facts,
+                      const Track& track) {
+    const platform::TrackFacts* here = TrackFactsOf(settings, facts, track);
+    return here != nullptr && here->pregapStart && *here->pregapStart < track.startSector
+               ? track.startSector - *here->pregapStart
+               : 0;
+}
+
+std::string PathInFolder(const std::string& folder, const std::string& path) {
+    if (!folder.empty() && path.starts_with(folder)) {
+        return path.substr(folder.size());
+    }
+    const size_t slash = path.rfind('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+std::string CueSheetText(const Settings& settings, const platform::DiscFacts& facts,
+                         const std::string& folder) {
+    std::string sheet;
+    if (settings.Genre > 0) {
+        sheet += "REM GENRE " + RemValue(std::string(GenreNameOf(settings.Genre))) + "\n";
+    }
+    if (!settings.Year.empty()) {
+        sheet += "REM DATE " + RemValue(settings.Year) + "\n";
+    }
+    if (const Drive* drive = CurrentDrive(settings); drive != nullptr) {
+        std::array<char, 16> id{};
+        std::snprintf(id.data(), id.size(), "%08X", drive->discId);
+        sheet += "REM DISCID " + std::string(id.data()) + "\n";
+    }
+    sheet += "REM COMMENT " + Quoted(std::string(kProgramName) + " " + kProgramVersion) + "\n";
+    if (!facts.catalog.empty()) {
+        sheet += "CATALOG " + facts.catalog + "\n";
+    }
+    if (!settings.Artist.empty()) {
+        sheet += "PERFORMER " + Quoted(settings.Artist) + "\n";
+    }
+    if (!settings.Album.empty()) {
+        sheet += "TITLE " + Quoted(settings.Album) + "\n";
+    }
+    // A CUE sheet numbers its tracks one after another; the first keeps its number on the disc.
+    int number = 0;
+    const Track* previous = nullptr;  // the track of the sheet's last FILE
+    bool any = false;
+    for (const Track& track : settings.tracks) {
+        if (!track.marked || track.status != kStatusCompleted) {
+            continue;
+        }
+        number = any ? number + 1 : track.index + 1;
+        any = true;
+        const platform::TrackFacts* here = TrackFactsOf(settings, facts, track);
+        std::string head =
+            "  TRACK " + std::string(number < 10 ? "0" : "") + std::to_string(number) + " AUDIO\n";
+        head += "    TITLE " + Quoted(track.title) + "\n";
+        if (!settings.Artist.empty()) {
+            head += "    PERFORMER " + Quoted(settings.Artist) + "\n";
+        }
+        if (here != nullptr && !here->isrc.empty()) {
+            head += "    ISRC " + here->isrc + "\n";
+        }
+        if (here != nullptr && (here->copyPermitted || here->fourChannels || here->preEmphasis)) {
+            head += "    FLAGS";
+            head += here->copyPermitted ? " DCP" : "";
+            head += here->fourChannels ? " 4CH" : "";
+            head += here->preEmphasis ? " PRE" : "";
+            head += "\n";
+        }
+        const int32_t pregap = PregapSectors(settings, facts, track);
+        const bool pregapInPrevious = previous != nullptr && previous->index + 1 == track.index &&
+                                      pregap > 0 &&
+                                      previous->lengthSectors >= static_cast<uint32_t>(pregap);
+        const std::string file = "FILE " +
+                                 Quoted(PathInFolder(folder, RipOutputPath(settings, track))) +
+                                 " " + FileType(track.encoder) + "\n";
+        if (pregapInPrevious) {
+            sheet += head + "    INDEX 00 " + CueTime(int64_t{previous->lengthSectors} - pregap) +
+                     "\n" + file;
+        } else {
+            sheet += file + head;
+        }
+        sheet += "    INDEX 01 00:00:00\n";
+        previous = &track;
+    }
+    return any ? sheet : std::string();
+}
+
+}  // namespace disctrove

@@ -1,0 +1,254 @@
+#include "rip/rip_log.h"
+
+#include <openssl/evp.h>
+
+#include <array>
+#include <cstdio>
+
+#include "app/version.h"
+#include "disc/accuraterip_id.h"
+#include "disc/musicbrainz_id.h"
+#include "disc/track_texts.h"
+#include "platform/cdrom/cdrom.h"
+#include "platform/system/files.h"
+#include "platform/system/text.h"
+#include "rip/cue_sheet.h"
+#include "rip/naming.h"
+
+namespace disctrove {
+
+namespace {
+
+template <typename... Args>
+std::string Format(const char* format, Args... args) {
+    std::array<char, 256> text{};
+    std::snprintf(text.data(), text.size(), format, args...);
+    return text.data();
+}
+
+// "mm:ss.ff" of a number of sectors (75 to the second).
+std::string Time(int64_t sectors) {
+    return Format("%02lld:%02lld.%02lld", static_cast<long long>(sectors / 75 / 60),
+                  static_cast<long long>(sectors / 75 % 60), static_cast<long long>(sectors % 75));
+}
+
+std::string Line(const char* label, const std::string& value) {
+    return Format("%-22s", label) + ": " + value + "\n";
+}
+
+const char* ReadModeName(int32_t jitter) {
+    switch (jitter) {
+        case 0:
+            return "Jitter correction always";
+        case 1:
+            return "Jitter correction never";
+        case 2:
+            return "Jitter correction on error";
+        case kJitterSecure:
+            return "Secure";
+        default:
+            return "Unknown";
+    }
+}
+
+std::string VerdictText(const Track& track) {
+    if (!track.verdict) {
+        return "Not verified";
+    }
+    switch (track.verdict->verdict) {
+        case AccurateRipVerdict::accurate:
+            return "Accurately ripped (confidence " + std::to_string(track.verdict->confidence) +
+                   ")";
+        case AccurateRipVerdict::inaccurate:
+            return "Not accurate (total confidence " + std::to_string(track.verdict->confidence) +
+                   ")";
+        default:
+            return "Not in database";
+    }
+}
+
+bool TestMismatch(const Track& track) {
+    return track.testCrc && track.checks && *track.testCrc != track.checks->crc32;
+}
+
+bool HasErrors(const Track& track) {
+    return track.status != kStatusCompleted || !track.readErrors.empty() || TestMismatch(track);
+}
+
+std::string TocTable(const Settings& settings, const Drive& drive,
+                     const platform::DiscFacts& facts) {
+    std::string table =
+        "Track |   Start  |  Length  | Start sector | End sector |  Pregap\n"
+        "------+----------+----------+--------------+------------+---------\n";
+    for (const Track& track : settings.tracks) {
+        const int32_t pregap = PregapSectors(settings, facts, track);
+        table += Format("%5d | %s | %s | %12d | %10lld |", track.index + 1,
+                        Time(track.startSector).c_str(), Time(track.lengthSectors).c_str(),
+                        track.startSector,
+                        static_cast<long long>(track.startSector) + track.lengthSectors - 1);
+        table += (pregap > 0 ? " " + Time(pregap) : std::string()) + "\n";
+    }
+    // Data tracks, which are never ripped, close the table.
+    const platform::Toc& toc = drive.toc;
+    for (int number = toc.firstTrack; number <= toc.lastTrack; ++number) {
+        const auto entry = static_cast<size_t>(number - toc.firstTrack);
+        if (entry + 1 >= toc.tracks.size() || !platform::TocIsData(toc.tracks[entry])) {
+            continue;
+        }
+        const int32_t start = platform::TocStart(toc.tracks[entry]);
+        const int32_t next = platform::TocStart(toc.tracks[entry + 1]);
+        table += Format(" Data | %s | %s | %12d | %10d |\n", Time(start).c_str(),
+                        Time(next - start).c_str(), start, next - 1);
+    }
+    return table;
+}
+
+std::string TrackSection(const Settings& settings, const Track& track, const std::string& folder) {
+    std::string text = "Track " + platform::TwoDigits(track.index + 1) + "\n";
+    text += Line("  File", PathInFolder(folder, RipOutputPath(settings, track)));
+    if (track.checks) {
+        text += Line("  Peak level", Format("%.1f %%", track.checks->peak * 100.0 / 32768));
+        text += Line("  Copy CRC", Format("%08X", track.checks->crc32));
+    }
+    if (track.testCrc) {
+        text += Line("  Test CRC", Format("%08X", *track.testCrc) +
+                                       (TestMismatch(track) ? " (mismatch)" : " (OK)"));
+    }
+    if (track.accurateRip) {
+        text += Line("  AccurateRip v1", Format("%08X", track.accurateRip->v1));
+        text += Line("  AccurateRip v2", Format("%08X", track.accurateRip->v2));
+    }
+    text += Line("  AccurateRip", VerdictText(track));
+    std::string errors;
+    for (const int32_t sector : track.readErrors) {
+        errors += (errors.empty() ? "" : ", ") + Time(int64_t{sector} - track.startSector);
+    }
+    text += Line("  Read errors", errors.empty() ? "none" : errors);
+    text += Line("  Status", TrackStatusText(track.status));
+    return text + "\n";
+}
+
+std::string Summary(const Settings& settings) {
+    int unverified = 0;
+    for (const Track& track : settings.tracks) {
+        if (!track.marked) {
+            continue;
+        }
+        if (HasErrors(track)) {
+            return "There were errors";
+        }
+        if (!track.verdict || track.verdict->verdict != AccurateRipVerdict::accurate) {
+            ++unverified;
+        }
+    }
+    if (unverified == 0) {
+        return "All tracks accurately ripped";
+    }
+    return std::to_string(unverified) + (unverified == 1 ? " track" : " tracks") +
+           " could not be verified";
+}
+
+std::string Sha256Hex(const std::string& bytes) {
+    std::array<unsigned char, EVP_MAX_MD_SIZE> digest{};
+    unsigned int length = 0;
+    if (EVP_Digest(bytes.data(), bytes.size(), digest.data(), &length, EVP_sha256(), nullptr) !=
+        1) {
+        return {};
+    }
+    std::string hex;
+    for (unsigned int i = 0; i < length; ++i) {
+        hex += Format("%02x", digest[i]);
+    }
+    return hex;
+}
+
+bool AnyCompleted(const Settings& settings) {
+    for (const Track& track : settings.tracks) {
+        if (track.marked && track.status == kStatusCompleted) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// What the drive reports beyond the table of contents; nothing when it cannot be asked.
+platform::DiscFacts ReadDiscFacts(const Drive& drive) {
+    platform::DiscFacts facts;
+    const platform::CdHandle handle = platform::GetCDHandle(&drive.handleRequest);
+    if (handle != 0) {
+        platform::GetDiscFacts(handle, &facts);
+        platform::CloseCDHandle(handle);
+    }
+    return facts;
+}
+
+// `path` with its extension (".m3u") replaced by `extension`.
+std::string WithExtension(const std::string& path, const char* extension) {
+    const size_t dot = path.rfind('.');
+    const size_t slash = path.rfind('/');
+    const bool hasExtension =
+        dot != std::string::npos && (slash == std::string::npos || dot > slash);
+    return (hasExtension ? path.substr(0, dot) : path) + extension;
+}
+
+}  // namespace
+
+std::string RipLogText(const Settings& settings, const platform::DiscFacts& facts,
+                       const std::string& folder, std::time_t started) {
+    const Drive empty;
+    const Drive& drive =
+        settings.Cdrom >= 0 && static_cast<size_t>(settings.Cdrom) < settings.drives.size()
+            ? settings.drives[static_cast<size_t>(settings.Cdrom)]
+            : empty;
+    std::string log = std::string(kProgramName) + " " + kProgramVersion + " rip log\n\n";
+    log += Line("Ripped", platform::LocalDateTimeText(started));
+    log += Line("Drive", drive.name);
+    log += Line("Read mode", ReadModeName(settings.Jitter));
+    log += Line("Read offset", std::to_string(settings.ReadOffset) + " samples");
+    log += Line("Retries", std::to_string(settings.Retries));
+    log += Line("Test & Copy", settings.TestAndCopy ? "on" : "off");
+    log += "\n";
+    log += Line("Artist", settings.Artist);
+    log += Line("Album", settings.Album);
+    log += Line("CDDB disc ID", Format("%08x", drive.discId));
+    log += Line("AccurateRip disc ID",
+                AccurateRipIdText(ComputeAccurateRipDiscId(drive.toc, drive.discId)));
+    log += Line("MusicBrainz disc ID", ComputeMusicBrainzDiscId(drive.toc));
+    if (!facts.catalog.empty()) {
+        log += Line("Catalogue number", facts.catalog);
+    }
+    log += "\n" + TocTable(settings, drive, facts) + "\n";
+    for (const Track& track : settings.tracks) {
+        if (track.marked) {
+            log += TrackSection(settings, track, folder);
+        }
+    }
+    log += Summary(settings) + "\n\n";
+    return log + "Log checksum SHA-256: " + Sha256Hex(log) + "\n";
+}
+
+void WriteRipLogAndCueSheet(Settings& settings, const std::string& folder, std::time_t started) {
+    settings.lastRipLog.clear();
+    settings.lastCueSheet.clear();
+    if ((!settings.WriteLog && !settings.WriteCue) || !AnyCompleted(settings) ||
+        settings.Cdrom < 0 || static_cast<size_t>(settings.Cdrom) >= settings.drives.size()) {
+        return;
+    }
+    const platform::DiscFacts facts =
+        ReadDiscFacts(settings.drives[static_cast<size_t>(settings.Cdrom)]);
+    const std::string playlist = folder + PlaylistName(settings);  // as the run names it
+    if (settings.WriteLog) {
+        const std::string path = WithExtension(playlist, ".log");
+        if (platform::WriteWholeFile(path, RipLogText(settings, facts, folder, started))) {
+            settings.lastRipLog = path;
+        }
+    }
+    if (settings.WriteCue) {
+        const std::string path = WithExtension(playlist, ".cue");
+        if (platform::WriteWholeFile(path, CueSheetText(settings, facts, folder))) {
+            settings.lastCueSheet = path;
+        }
+    }
+}
+
+}  // namespace disctrove

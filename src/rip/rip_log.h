@@ -1,0 +1,24 @@
+// The rip log: what a run read, how, and what proves the files right, with a checksum over it.
+#pragma once
+
+#include <ctime>
+#include <string>
+
+#include "app/settings.h"
+#include "platform/cdrom/disc_facts.h"
+
+namespace disctrove {
+
+// The log of the last run over the marked tracks of `settings` (their checks and verdicts as
+// the run left them), whose files lie in `folder`; `started` is when the run began. The last line
+// is "Log checksum SHA-256: " and the SHA-256 (lower-case hex) of every byte before that line.
+std::string RipLogText(const Settings& settings, const platform::DiscFacts& facts,
+                       const std::string& folder, std::time_t started);
+
+// The last step of a run, once every track has its verdict: beside the playlist in `folder`
+// (named as it, whether or not the playlist is written) the log (".log", when WriteLog is on)
+// and the CUE sheet (".cue", when WriteCue is on), each written whole or not at all, and
+// only when some track was completed. Sets lastRipLog and lastCueSheet to what was written.
+void WriteRipLogAndCueSheet(Settings& settings, const std::string& folder, std::time_t started);
+
+}  // namespace disctrove

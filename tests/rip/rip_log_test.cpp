@@ -1,0 +1,77 @@
+#include "rip/rip_log.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+namespace disctrove {
+namespace {
+
+struct Case {
+    std::vector<std::optional<AccurateRipResult>> verdicts;  // of tracks 1 and 2
+    int32_t secondStatus;
+    std::vector<int32_t> secondReadErrors;
+    std::optional<uint32_t> secondTestCrc;
+    std::vector<std::string> expected;  // lines the log holds
+};
+
+// What the log says of each track's verdict and errors, and its summary.
+TEST(RipLog, VerdictsErrorsAndSummary) {
+    using V = AccurateRipVerdict;
+    const AccurateRipResult accurate{V::accurate, 12};
+    const AccurateRipResult inaccurate{V::inaccurate, 5};
+    const AccurateRipResult unknown{V::unknown, 0};
+    const std::vector<Case> cases = {
+        {{accurate, accurate},
+         kStatusCompleted,
+         {},
+         0x1234ABCD,
+         {"Accurately ripped (confidence 12)", ": 1234ABCD (OK)\n",
+          "\nAll tracks accurately ripped\n"}},
+        {{accurate, inaccurate},
+         kStatusCompleted,
+         {},
+         {},
+         {"Not accurate (total confidence 5)", "\n1 track could not be verified\n"}},
+        {{unknown, std::nullopt},
+         kStatusCompleted,
+         {},
+         {},
+         {"Not in database", "Not verified", "\n2 tracks could not be verified\n"}},
+        {{accurate, accurate},
+         kStatusCompleted,
+         {1000 + 80, 1000 + 4500},
+         {},
+         {": 00:01.05, 01:00.00\n", "\nThere were errors\n"}},
+        {{accurate, accurate}, kStatusCompleted, {}, 1, {"(mismatch)", "\nThere were errors\n"}},
+        {{accurate, std::nullopt}, kStatusError, {}, {}, {": ERROR\n", "\nThere were errors\n"}},
+    };
+    for (const Case& c : cases) {
+        Settings settings;
+        settings.drives.push_back({});
+        for (int i = 0; i < 2; ++i) {
+            Track track;
+            track.index = i;
+            track.title = "T";
+            track.marked = 1;
+            track.startSector = i * 1000;
+            track.lengthSectors = i == 0 ? 1000 : 6000;
+            track.status = kStatusCompleted;
+            track.checks = AudioChecks{0x1234ABCD, 16384};
+            track.verdict = c.verdicts[static_cast<size_t>(i)];
+            settings.tracks.push_back(std::move(track));
+        }
+        Track& second = settings.tracks[1];
+        second.status = c.secondStatus;
+        second.readErrors = c.secondReadErrors;
+        second.testCrc = c.secondTestCrc;
+        const std::string log = RipLogText(settings, {}, "/music/", 0);
+        for (const std::string& line : c.expected) {
+            EXPECT_NE(log.find(line), std::string::npos) << line << "\n" << log;
+        }
+        EXPECT_NE(log.find(": 50.0 %\n"), std::string::npos);
+    }
+}
+
+}  // namespace
+}  // namespace disctrove
