@@ -115,6 +115,9 @@ Commands:
                            READERROR <TAB> number <TAB> mm:ss.ff for every position
                            given up (a read that failed, or that secure reading could
                            not make agree), counted from the track's start;
+                           then LOG <TAB> path and CUE <TAB> path of the rip log and
+                           the CUE sheet beside the playlist, when written (SECURE/
+                           WriteLog, WriteCue; only when some track was completed);
                            exit 0 when every track was completed, 1 otherwise
   encode WAVFILE           encode a WAV file (into Outfolder of the settings)
       --encoder ogg|mp3|wma        the format (else the settings' WAVEncoder)
