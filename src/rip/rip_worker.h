@@ -20,9 +20,10 @@ inline constexpr const char* kCompletionSound = "ripdone.wav";
 // then every marked track read in list order through the sample stages (WAV straight from the
 // disc, other formats through the track's raw PCM temporary file to an encoder thread; up to
 // EncoderThreads encode at once). The AccurateRip database is asked meanwhile (when AccurateRip
-// is on), and each track's verdict set after the last encode. Then it sets `finished`, plays the
-// completion sound when Makesound is on and posts WorkFinished; returns kRipCompleted,
-// kRipFailed or kRipStopped.
+// is on), and each track's verdict set after the last encode; then the rip log and the CUE
+// sheet are written (WriteRipLogAndCueSheet, when some track was completed). Then it sets
+// `finished`, plays the completion sound when Makesound is on and posts WorkFinished; returns
+// kRipCompleted, kRipFailed or kRipStopped.
 int RunRipWorker(WorkerContext& context);
 
 // What starting a rip does to the model (after the disc-change check): every marked track gets
