@@ -298,375 +298,358 @@ TEST_F(CliTest, AccurateRipVerdictsFromTheServer) {
         EXPECT_EQ(run.exitCode, 0) << c.what << run.err;
         EXPECT_NE(run.out.find(unknown), std::string::npos) << c.what << "\n" << run.out;
         EXPECT_EQ(failing.Requests().size(), 1u) << c.what;
+    }
+}
 
-        // The log and the CUE sheet beside the playlist: the log's checksum as sha256sum computes
-        // it, the sheet as cueprint reads it (titles with a double quote and letters beyond ASCII),
-        // the pregap of track 2 at the end of track 1's file; a later run replaces both, a run that
-        // ripped nothing writes none.
-        TEST_F(CliTest, RipLogAndCueSheetBesideThePlaylist) {
-            const std::string cue = testing::MakeCueImage(
-                dir_.path(), "disc",
-                {{false, 300, 0, "USABC9900001", "DCP"}, {false, 200, 75, "", "PRE"}, {false, 100}},
-                "0724384260928");
-            const std::vector<std::string> names = {"--set",   "ID3/Artist=Sigur Rós",
-                                                    "--set",   "ID3/Album=Ágætis \"byrjun\"",
-                                                    "--image", cue};
-            auto rip = [&](const std::string& tracks) {
-                std::vector<std::string> arguments = names;
-                for (const char* argument : {"rip", "--template", "$n $t"}) {
-                    arguments.emplace_back(argument);
-                }
-                arguments.push_back(tracks);
-                return Run(arguments);
-            };
-            const CliRun first = rip("all");
-            ASSERT_EQ(first.exitCode, 0) << first.err;
-            const std::string stem = out_ + "/Sigur Rós - Ágætis _byrjun_";
-            EXPECT_NE(first.out.find("CRC\t3\t"), std::string::npos);
-            EXPECT_TRUE(first.out.ends_with("LOG\t" + stem + ".log\nCUE\t" + stem + ".cue\n"))
-                << first.out;
-
-            const std::string log = ReadWholeFile(stem + ".log");
-            const size_t last = log.rfind("Log checksum SHA-256: ");
-            ASSERT_NE(last, std::string::npos);
-            EXPECT_EQ(log.substr(last),
-                      "Log checksum SHA-256: " +
-                          testing::CommandOutput("head -n -1 " + Quoted(stem + ".log") +
-                                                 " | sha256sum | cut -c1-64"));
-            EXPECT_NE(
-                log.find("    2 | 00:05.00 | 00:01.50 |          375 |        499 | 00:01.00\n"),
-                std::string::npos)
-                << log;
-
-            std::string id = Run({"--image", cue, "toc"}).out.substr(7, 8);
-            std::transform(id.begin(), id.end(), id.begin(),
-                           [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
-            const std::string artist = "    PERFORMER \"Sigur Rós\"\n";
-            EXPECT_EQ(
-                ReadWholeFile(stem + ".cue"),
-                "REM DISCID " + id + "\nREM COMMENT \"Disctrove " + kProgramVersion +
-                    "\"\nCATALOG 0724384260928\nPERFORMER \"Sigur Rós\"\n"
-                    "TITLE \"Ágætis 'byrjun'\"\nFILE \"01 Track 01.wav\" WAVE\n  TRACK 01 AUDIO\n"
-                    "    TITLE \"Track 01\"\n" +
-                    artist +
-                    "    ISRC USABC9900001\n    FLAGS DCP\n    INDEX 01 00:00:00\n"
-                    "  TRACK 02 AUDIO\n    TITLE \"Track 02\"\n" +
-                    artist +
-                    "    FLAGS PRE\n    INDEX 00 00:04:00\nFILE \"02 Track 02.wav\" WAVE\n"
-                    "    INDEX 01 00:00:00\nFILE \"03 Track 03.wav\" WAVE\n  TRACK 03 AUDIO\n"
-                    "    TITLE \"Track 03\"\n" +
-                    artist + "    INDEX 01 00:00:00\n");
-            // cuetools takes a FILE line inside a track for the next track's file and says so on
-            // standard error; the titles, numbers and ISRCs still come through.
-            const std::string print =
-                "cueprint -d '%N|%P|%T\\n' -t '%n|%p|%t|%i\\n' " + Quoted(stem + ".cue");
-            EXPECT_EQ(testing::CommandOutput("(" + print + " 2>/dev/null)"),
-                      "3|Sigur Rós|Ágætis 'byrjun'\n1|Sigur Rós|Track 01|USABC9900001\n"
-                      "2|Sigur Rós|Track 02|\n3|Sigur Rós|Track 03|\n");
-
-            // Again, track 2 alone: both files are the new run's, and nothing else is left beside
-            // them.
-            ASSERT_EQ(rip("2").exitCode, 0);
-            EXPECT_EQ(testing::CommandOutput(print),
-                      "1|Sigur Rós|Ágætis 'byrjun'\n1|Sigur Rós|Track 02|\n");
-            EXPECT_EQ(ReadWholeFile(stem + ".log").find("Track 01\n"), std::string::npos);
-            EXPECT_NE(ReadWholeFile(stem + ".log").find("Track 02\n"), std::string::npos);
-            size_t files = 0;
-            for (const auto& entry : fs::directory_iterator(out_)) {
-                files += entry.is_regular_file() ? 1 : 0;
-            }
-            EXPECT_EQ(files, 5u);  // three WAV files, the log and the sheet
-
-            fs::remove_all(out_);
-            const CliRun nothing =
-                Run({"--image", Simcd("track audio 100\nunreadable 10\n"), "rip"});
-            EXPECT_EQ(nothing.exitCode, 1);
-            EXPECT_EQ(nothing.out.find("LOG\t"), std::string::npos);
-            for (const auto& entry : fs::directory_iterator(out_)) {
-                EXPECT_EQ(entry.path().extension(),
-                          ".wav");  // the stopped track's file, nothing else
-            }
+// The log and the CUE sheet beside the playlist: the log's checksum as sha256sum computes
+// it, the sheet as cueprint reads it (titles with a double quote and letters beyond ASCII),
+// the pregap of track 2 at the end of track 1's file; a later run replaces both, a run that
+// ripped nothing writes none.
+TEST_F(CliTest, RipLogAndCueSheetBesideThePlaylist) {
+    const std::string cue = testing::MakeCueImage(
+        dir_.path(), "disc",
+        {{false, 300, 0, "USABC9900001", "DCP"}, {false, 200, 75, "", "PRE"}, {false, 100}},
+        "0724384260928");
+    const std::vector<std::string> names = {
+        "--set", "ID3/Artist=Sigur Rós", "--set", "ID3/Album=Ágætis \"byrjun\"", "--image", cue};
+    auto rip = [&](const std::string& tracks) {
+        std::vector<std::string> arguments = names;
+        for (const char* argument : {"rip", "--template", "$n $t"}) {
+            arguments.emplace_back(argument);
         }
+        arguments.push_back(tracks);
+        return Run(arguments);
+    };
+    const CliRun first = rip("all");
+    ASSERT_EQ(first.exitCode, 0) << first.err;
+    const std::string stem = out_ + "/Sigur Rós - Ágætis _byrjun_";
+    EXPECT_NE(first.out.find("CRC\t3\t"), std::string::npos);
+    EXPECT_TRUE(first.out.ends_with("LOG\t" + stem + ".log\nCUE\t" + stem + ".cue\n")) << first.out;
 
-        TEST_F(CliTest, EveryEncoderFromTheCommandLine) {
-            const std::string cue = Image({{false, 150}});
-            for (const char* kind : {"ogg", "mp3", "wma"}) {
-                const CliRun rip = Run({"--image", cue, "rip", "--encoder", kind});
-                ASSERT_EQ(rip.exitCode, 0) << kind << rip.err;
-                const std::string file = out_ + "/-Track 01." + kind;  // "$a-$t" with no artist
-                EXPECT_EQ(WithoutChecks(rip.out), "1\tCompleted\t" + file + "\n");
-                EXPECT_NEAR(static_cast<double>(testing::DecodeWithFfmpeg(file).size()),
-                            2 * 44100 * 2, 6000)
-                    << kind;
-            }
-            EXPECT_TRUE(fs::is_empty(tmp_));
+    const std::string log = ReadWholeFile(stem + ".log");
+    const size_t last = log.rfind("Log checksum SHA-256: ");
+    ASSERT_NE(last, std::string::npos);
+    EXPECT_EQ(log.substr(last), "Log checksum SHA-256: " +
+                                    testing::CommandOutput("head -n -1 " + Quoted(stem + ".log") +
+                                                           " | sha256sum | cut -c1-64"));
+    EXPECT_NE(log.find("    2 | 00:05.00 | 00:01.50 |          375 |        499 | 00:01.00\n"),
+              std::string::npos)
+        << log;
+
+    std::string id = Run({"--image", cue, "toc"}).out.substr(7, 8);
+    std::transform(id.begin(), id.end(), id.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
+    const std::string artist = "    PERFORMER \"Sigur Rós\"\n";
+    EXPECT_EQ(ReadWholeFile(stem + ".cue"),
+              "REM DISCID " + id + "\nREM COMMENT \"Disctrove " + kProgramVersion +
+                  "\"\nCATALOG 0724384260928\nPERFORMER \"Sigur Rós\"\n"
+                  "TITLE \"Ágætis 'byrjun'\"\nFILE \"01 Track 01.wav\" WAVE\n  TRACK 01 AUDIO\n"
+                  "    TITLE \"Track 01\"\n" +
+                  artist +
+                  "    ISRC USABC9900001\n    FLAGS DCP\n    INDEX 01 00:00:00\n"
+                  "  TRACK 02 AUDIO\n    TITLE \"Track 02\"\n" +
+                  artist +
+                  "    FLAGS PRE\n    INDEX 00 00:04:00\nFILE \"02 Track 02.wav\" WAVE\n"
+                  "    INDEX 01 00:00:00\nFILE \"03 Track 03.wav\" WAVE\n  TRACK 03 AUDIO\n"
+                  "    TITLE \"Track 03\"\n" +
+                  artist + "    INDEX 01 00:00:00\n");
+    // cuetools takes a FILE line inside a track for the next track's file and says so on
+    // standard error; the titles, numbers and ISRCs still come through.
+    const std::string print =
+        "cueprint -d '%N|%P|%T\\n' -t '%n|%p|%t|%i\\n' " + Quoted(stem + ".cue");
+    EXPECT_EQ(testing::CommandOutput("(" + print + " 2>/dev/null)"),
+              "3|Sigur Rós|Ágætis 'byrjun'\n1|Sigur Rós|Track 01|USABC9900001\n"
+              "2|Sigur Rós|Track 02|\n3|Sigur Rós|Track 03|\n");
+
+    // Again, track 2 alone: both files are the new run's, and nothing else is left beside
+    // them.
+    ASSERT_EQ(rip("2").exitCode, 0);
+    EXPECT_EQ(testing::CommandOutput(print),
+              "1|Sigur Rós|Ágætis 'byrjun'\n1|Sigur Rós|Track 02|\n");
+    EXPECT_EQ(ReadWholeFile(stem + ".log").find("Track 01\n"), std::string::npos);
+    EXPECT_NE(ReadWholeFile(stem + ".log").find("Track 02\n"), std::string::npos);
+    size_t files = 0;
+    for (const auto& entry : fs::directory_iterator(out_)) {
+        files += entry.is_regular_file() ? 1 : 0;
+    }
+    EXPECT_EQ(files, 5u);  // three WAV files, the log and the sheet
+
+    fs::remove_all(out_);
+    const CliRun nothing = Run({"--image", Simcd("track audio 100\nunreadable 10\n"), "rip"});
+    EXPECT_EQ(nothing.exitCode, 1);
+    EXPECT_EQ(nothing.out.find("LOG\t"), std::string::npos);
+    for (const auto& entry : fs::directory_iterator(out_)) {
+        EXPECT_EQ(entry.path().extension(),
+                  ".wav");  // the stopped track's file, nothing else
+    }
+}
+
+TEST_F(CliTest, EveryEncoderFromTheCommandLine) {
+    const std::string cue = Image({{false, 150}});
+    for (const char* kind : {"ogg", "mp3", "wma"}) {
+        const CliRun rip = Run({"--image", cue, "rip", "--encoder", kind});
+        ASSERT_EQ(rip.exitCode, 0) << kind << rip.err;
+        const std::string file = out_ + "/-Track 01." + kind;  // "$a-$t" with no artist
+        EXPECT_EQ(WithoutChecks(rip.out), "1\tCompleted\t" + file + "\n");
+        EXPECT_NEAR(static_cast<double>(testing::DecodeWithFfmpeg(file).size()), 2 * 44100 * 2,
+                    6000)
+            << kind;
+    }
+    EXPECT_TRUE(fs::is_empty(tmp_));
+}
+
+TEST_F(CliTest, ReadErrorsAnsweredEachWay) {
+    const std::string sim = Simcd("track audio 200\nunreadable 30\nunreadable 120\n");
+    const CliRun no = Run({"--image", sim, "rip"});  // no terminal, no answer: No
+    EXPECT_EQ(no.exitCode, 1);
+    EXPECT_EQ(no.out, "1\tStopped\t" + out_ + "/-Track 01.wav\nREADERROR\t1\t00:00.26\n");
+    EXPECT_NE(no.err.find("Error at frame 26\nASPIlib error 3, ASPI error 3\n"
+                          "Do you want to ignore this?\nAnswer: No"),
+              std::string::npos)
+        << no.err;
+
+    const CliRun yes = Run({"--image", sim, "rip", "--answer-read-error", "yes"});
+    EXPECT_EQ(yes.exitCode, 0) << yes.err;
+    EXPECT_EQ(ReadWholeFile(out_ + "/-Track 01.wav").substr(44),
+              SimulatedAudio(0, 26) + SimulatedAudio(52, 52) + SimulatedAudio(130, 70));
+
+    const CliRun all = Run({"--image", sim, "rip", "--answer-read-error", "all"});
+    EXPECT_EQ(all.exitCode, 0);
+    EXPECT_EQ(all.err.find("Error at frame 104"), std::string::npos);  // asked once only
+    EXPECT_NE(all.out.find("READERROR\t1\t00:00.26\nREADERROR\t1\t00:01.29\n"), std::string::npos)
+        << all.out;
+
+    // Secure reading gives up only after its retries, and a No then ends the track as an
+    // error.
+    const CliRun secure = Run({"--image", sim, "rip", "--secure"});
+    EXPECT_EQ(secure.exitCode, 1);
+    EXPECT_TRUE(secure.out.starts_with("1\tERROR\t")) << secure.out;
+}
+
+TEST_F(CliTest, SecureRipEqualsCdParanoiaAtEveryOffset) {
+    std::vector<std::vector<int16_t>> music;
+    for (int variation = 0; variation < 3; ++variation) {
+        music.push_back(testing::SynthesizeMusic(2.0, variation));
+    }
+    const std::string cue = testing::MakeAudioCueImage(dir_.path(), "music", music);
+    const std::string bin = ReadWholeFile(dir_.File("music.bin"));
+    const int64_t start = 150 * 2352;  // of track 2: two seconds are 150 sectors
+    for (const int offset : {0, 30, 500, -30, -600}) {
+        const CliRun rip = Run({"--image", cue, "rip", "2", "--encoder", "wav", "--secure",
+                                "--offset", std::to_string(offset)});
+        ASSERT_EQ(rip.exitCode, 0) << rip.err;
+        const std::string ours = ReadWholeFile(out_ + "/-Track 02.wav").substr(44);
+        EXPECT_TRUE(ours == bin.substr(static_cast<size_t>(start + offset * 4), 150 * 2352))
+            << "offset " << offset;
+        if (offset < 0) {
+            continue;  // cd-paranoia misplaces what it reads at negative offsets
         }
+        const std::string peer = dir_.File("peer.raw");
+        ASSERT_EQ(RunCommand("cd-paranoia -q -r -d " + Quoted(cue) + " -O " +
+                             std::to_string(offset) + " 2 " + Quoted(peer) + " >/dev/null 2>&1"),
+                  0);
+        EXPECT_TRUE(ours == ReadWholeFile(peer)) << "offset " << offset;
+    }
+}
 
-        TEST_F(CliTest, ReadErrorsAnsweredEachWay) {
-            const std::string sim = Simcd("track audio 200\nunreadable 30\nunreadable 120\n");
-            const CliRun no = Run({"--image", sim, "rip"});  // no terminal, no answer: No
-            EXPECT_EQ(no.exitCode, 1);
-            EXPECT_EQ(no.out, "1\tStopped\t" + out_ + "/-Track 01.wav\nREADERROR\t1\t00:00.26\n");
-            EXPECT_NE(no.err.find("Error at frame 26\nASPIlib error 3, ASPI error 3\n"
-                                  "Do you want to ignore this?\nAnswer: No"),
-                      std::string::npos)
-                << no.err;
-
-            const CliRun yes = Run({"--image", sim, "rip", "--answer-read-error", "yes"});
-            EXPECT_EQ(yes.exitCode, 0) << yes.err;
-            EXPECT_EQ(ReadWholeFile(out_ + "/-Track 01.wav").substr(44),
-                      SimulatedAudio(0, 26) + SimulatedAudio(52, 52) + SimulatedAudio(130, 70));
-
-            const CliRun all = Run({"--image", sim, "rip", "--answer-read-error", "all"});
-            EXPECT_EQ(all.exitCode, 0);
-            EXPECT_EQ(all.err.find("Error at frame 104"), std::string::npos);  // asked once only
-            EXPECT_NE(all.out.find("READERROR\t1\t00:00.26\nREADERROR\t1\t00:01.29\n"),
-                      std::string::npos)
-                << all.out;
-
-            // Secure reading gives up only after its retries, and a No then ends the track as an
-            // error.
-            const CliRun secure = Run({"--image", sim, "rip", "--secure"});
-            EXPECT_EQ(secure.exitCode, 1);
-            EXPECT_TRUE(secure.out.starts_with("1\tERROR\t")) << secure.out;
+TEST_F(CliTest, TestAndCopyTellsAFlakyReadFromASecureOne) {
+    const std::string sim = Simcd("track audio 300\nflaky 100-120\n");
+    for (const bool secure : {false, true}) {
+        std::vector<std::string> arguments = {"--image", sim, "--set", "SECURE/TestAndCopy=True",
+                                              "rip"};
+        if (secure) {
+            arguments.push_back("--secure");
         }
+        const CliRun rip = Run(arguments);
+        ASSERT_EQ(rip.exitCode, 0) << rip.err;
+        const auto line = rip.out.find("CRC\t1\t");
+        ASSERT_NE(line, std::string::npos) << rip.out;
+        const std::string copy = rip.out.substr(line + 6, 8);
+        const std::string test = rip.out.substr(line + 15, 8);
+        EXPECT_EQ(copy == test, secure) << rip.out;
+        const std::string audio = ReadWholeFile(out_ + "/-Track 01.wav").substr(44);
+        EXPECT_EQ(audio == SimulatedAudio(0, 300), secure);
+    }
+}
 
-        TEST_F(CliTest, SecureRipEqualsCdParanoiaAtEveryOffset) {
-            std::vector<std::vector<int16_t>> music;
-            for (int variation = 0; variation < 3; ++variation) {
-                music.push_back(testing::SynthesizeMusic(2.0, variation));
-            }
-            const std::string cue = testing::MakeAudioCueImage(dir_.path(), "music", music);
-            const std::string bin = ReadWholeFile(dir_.File("music.bin"));
-            const int64_t start = 150 * 2352;  // of track 2: two seconds are 150 sectors
-            for (const int offset : {0, 30, 500, -30, -600}) {
-                const CliRun rip = Run({"--image", cue, "rip", "2", "--encoder", "wav", "--secure",
-                                        "--offset", std::to_string(offset)});
-                ASSERT_EQ(rip.exitCode, 0) << rip.err;
-                const std::string ours = ReadWholeFile(out_ + "/-Track 02.wav").substr(44);
-                EXPECT_TRUE(ours == bin.substr(static_cast<size_t>(start + offset * 4), 150 * 2352))
-                    << "offset " << offset;
-                if (offset < 0) {
-                    continue;  // cd-paranoia misplaces what it reads at negative offsets
-                }
-                const std::string peer = dir_.File("peer.raw");
-                ASSERT_EQ(
-                    RunCommand("cd-paranoia -q -r -d " + Quoted(cue) + " -O " +
-                               std::to_string(offset) + " 2 " + Quoted(peer) + " >/dev/null 2>&1"),
-                    0);
-                EXPECT_TRUE(ours == ReadWholeFile(peer)) << "offset " << offset;
-            }
+// Where the simulated disc's audio in a WAV rip does not go on from one frame to the next
+// (its left sample is frame × 7; 28087 × 7 is 1 modulo 65536).
+int Jumps(const std::string& wav) {
+    int count = 0;
+    uint16_t previous = 0;
+    for (size_t i = 44; i + 4 <= wav.size(); i += 4) {
+        const auto frame = static_cast<uint16_t>(
+            (static_cast<uint8_t>(wav[i]) | (static_cast<uint8_t>(wav[i + 1]) << 8)) * 28087u);
+        count += i > 44 && frame != static_cast<uint16_t>(previous + 1) ? 1 : 0;
+        previous = frame;
+    }
+    return count;
+}
+
+TEST_F(CliTest, JitterModesFromTheSettings) {
+    const std::string sim = Simcd("track audio 400\njitter 4\n");
+    const auto jumps = Jumps;
+    ASSERT_EQ(Run({"--image", sim, "--set", "GENERAL/Jitter=0", "rip"}).exitCode, 0);
+    EXPECT_EQ(jumps(ReadWholeFile(out_ + "/-Track 01.wav")), 0);
+    ASSERT_EQ(Run({"--image", sim, "--set", "GENERAL/Jitter=1", "rip"}).exitCode, 0);
+    EXPECT_GT(jumps(ReadWholeFile(out_ + "/-Track 01.wav")), 0);
+}
+
+TEST_F(CliTest, TheEndOfTheAudioIsReadWhole) {
+    // Correcting reads at the end of the disc and before a data track; the last audio track
+    // of an enhanced CD, whose data track lies in a second session.
+    const std::string enhanced = "track audio 1000\ntrack audio 800\nsession\ntrack data 3000\n";
+    struct Case {
+        std::string disc;
+        const char* jitter;
+        const char* track;
+        int64_t first;
+        int64_t sectors;
+    };
+    for (const Case& c : {Case{"track audio 300\njitter 4\n", "0", "1", 0, 300},
+                          Case{"track audio 300\ntrack data 300\njitter 4\n", "0", "1", 0, 300},
+                          Case{enhanced, "1", "2", 1000, 800}, Case{enhanced, "2", "2", 1000, 800},
+                          Case{enhanced + "jitter 3\n", "0", "2", 1000, 800}}) {
+        fs::remove_all(out_);
+        const CliRun run = Run({"--image", Simcd(c.disc), "--set",
+                                std::string("GENERAL/Jitter=") + c.jitter, "rip", c.track});
+        const std::string wav = ReadWholeFile(out_ + "/-Track 0" + c.track + ".wav");
+        EXPECT_EQ(run.exitCode, 0) << c.disc << run.err;
+        EXPECT_EQ(run.err.find("Error at frame"), std::string::npos) << c.disc;
+        EXPECT_EQ(wav.size(), 44 + static_cast<size_t>(c.sectors) * 2352) << c.disc;
+        if (c.disc.find("jitter") == std::string::npos) {
+            EXPECT_TRUE(wav.size() > 44 && wav.substr(44) == SimulatedAudio(c.first, c.sectors))
+                << c.disc;
+        } else {
+            EXPECT_EQ(Jumps(wav), 0) << c.disc;  // a track's first read has nothing to line up to
         }
+    }
+    // The list leaves out the gap between the sessions; the disc ID is the drive's own.
+    const CliRun toc = Run({"--image", Simcd(enhanced), "toc"});
+    // AccurateRip takes the lead-out after the data track (16200), MusicBrainz the data
+    // track's start (13200) less 11400.
+    EXPECT_EQ(toc.out,
+              "DISCID 1800d803\nACCURATERIP\t002-00004330-0000c5a9-1800d803\nMUSICBRAINZ\t" +
+                  LibdiscidId("1 2 1950 150 1150") +
+                  "\n1\tTrack 01\t0\t1000\t00:13\n2\tTrack 02\t1000\t800\t00:10\n");
+}
 
-        TEST_F(CliTest, TestAndCopyTellsAFlakyReadFromASecureOne) {
-            const std::string sim = Simcd("track audio 300\nflaky 100-120\n");
-            for (const bool secure : {false, true}) {
-                std::vector<std::string> arguments = {"--image", sim, "--set",
-                                                      "SECURE/TestAndCopy=True", "rip"};
-                if (secure) {
-                    arguments.push_back("--secure");
-                }
-                const CliRun rip = Run(arguments);
-                ASSERT_EQ(rip.exitCode, 0) << rip.err;
-                const auto line = rip.out.find("CRC\t1\t");
-                ASSERT_NE(line, std::string::npos) << rip.out;
-                const std::string copy = rip.out.substr(line + 6, 8);
-                const std::string test = rip.out.substr(line + 15, 8);
-                EXPECT_EQ(copy == test, secure) << rip.out;
-                const std::string audio = ReadWholeFile(out_ + "/-Track 01.wav").substr(44);
-                EXPECT_EQ(audio == SimulatedAudio(0, 300), secure);
-            }
+TEST_F(CliTest, AConversionNeverReplacesItsOwnSource) {
+    // A WAV file named as an MP3 encoded to MP3 in its own folder, an Ogg named as a WAV
+    // decoded.
+    const std::string wav = out_ + "/song.mp3";
+    fs::rename(testing::MakeSineWav(out_, "song.wav", 44100, 2, 16, 1), wav);
+    const std::string ogg = out_ + "/tune.wav";
+    ASSERT_EQ(RunCommand("oggenc -Q -o " + ogg + " " + wav), 0);
+    const std::string wavBefore = ReadWholeFile(wav);
+    const std::string oggBefore = ReadWholeFile(ogg);
+    for (const std::vector<std::string>& command :
+         {std::vector<std::string>{"encode", wav, "--encoder", "mp3", "--answer-overwrite", "yes"},
+          std::vector<std::string>{"decode", ogg, "--answer-overwrite", "yes"}}) {
+        const CliRun run = Run(command);
+        EXPECT_EQ(run.exitCode, 1) << command[0];
+        EXPECT_TRUE(run.out.starts_with("ERROR\t")) << command[0];
+        EXPECT_NE(run.err.find("cannot also be its output"), std::string::npos) << run.err;
+    }
+    EXPECT_EQ(ReadWholeFile(wav), wavBefore);
+    EXPECT_EQ(ReadWholeFile(ogg), oggBefore);
+}
+
+TEST_F(CliTest, OverwriteQuestion) {
+    const std::string cue = Image({{false, 75}});
+    WriteWholeFile(out_ + "/-Track 01.wav", "mine");
+    const CliRun kept = Run({"--image", cue, "--set", "GENERAL/Overwrite=False", "rip"});
+    EXPECT_EQ(kept.exitCode, 1);
+    EXPECT_EQ(ReadWholeFile(out_ + "/-Track 01.wav"), "mine");
+    const CliRun replaced = Run(
+        {"--image", cue, "--set", "GENERAL/Overwrite=False", "rip", "--answer-overwrite", "yes"});
+    EXPECT_EQ(replaced.exitCode, 0);
+    EXPECT_EQ(ReadWholeFile(out_ + "/-Track 01.wav").size(), 44u + 75 * 2352);
+}
+
+TEST_F(CliTest, EncodeAndDecodeFiles) {
+    const std::string soxWav = testing::MakeSineWav(dir_.path(), "sox.wav", 44100, 2, 16, 1);
+    const std::string ffmpegWav = dir_.File("ffmpeg.wav");
+    ASSERT_EQ(RunCommand("ffmpeg -v error -f lavfi -i sine=duration=1 -ac 2 -y " + ffmpegWav), 0);
+    for (const std::string& wav : {soxWav, ffmpegWav}) {
+        for (const char* kind : {"ogg", "mp3", "wma"}) {
+            const CliRun run = Run({"encode", wav, "--encoder", kind});
+            const std::string output =
+                out_ + "/" + fs::path(wav).stem().string() + "." + std::string(kind);
+            ASSERT_EQ(run.exitCode, 0) << run.err;
+            EXPECT_EQ(run.out, "Completed\t" + output + "\n");
+            EXPECT_FALSE(testing::DecodeWithFfmpeg(output).empty());
         }
+    }
 
-        // Where the simulated disc's audio in a WAV rip does not go on from one frame to the next
-        // (its left sample is frame × 7; 28087 × 7 is 1 modulo 65536).
-        int Jumps(const std::string& wav) {
-            int count = 0;
-            uint16_t previous = 0;
-            for (size_t i = 44; i + 4 <= wav.size(); i += 4) {
-                const auto frame = static_cast<uint16_t>(
-                    (static_cast<uint8_t>(wav[i]) | (static_cast<uint8_t>(wav[i + 1]) << 8)) *
-                    28087u);
-                count += i > 44 && frame != static_cast<uint16_t>(previous + 1) ? 1 : 0;
-                previous = frame;
-            }
-            return count;
+    const std::string ogg = dir_.File("song.ogg");
+    ASSERT_EQ(RunCommand("oggenc -Q -o " + ogg + " " + soxWav), 0);
+    const std::string other = dir_.File("other");
+    const CliRun decode = Run({"decode", ogg, "--outdir", other});
+    ASSERT_EQ(decode.exitCode, 0) << decode.err;
+    EXPECT_EQ(decode.out, "Completed\t" + other + "/song.wav\n");
+    ASSERT_EQ(RunCommand("oggdec -Q -o " + dir_.File("oggdec.wav") + " " + ogg), 0);
+    EXPECT_EQ(ReadWholeFile(other + "/song.wav"), ReadWholeFile(dir_.File("oggdec.wav")));
+
+    const CliRun bad = Run({"decode", soxWav});
+    EXPECT_EQ(bad.exitCode, 1);
+    EXPECT_TRUE(bad.out.starts_with("ERROR\t"));
+}
+
+TEST_F(CliTest, UsageErrors) {
+    const std::string cue = Image({{false, 75}});
+    const std::vector<std::vector<std::string>> mistakes = {
+        {},
+        {"burn"},
+        {"--image", cue, "rip", "2"},
+        {"--image", cue, "rip", "1-x"},
+        {"--set", "GENERAL/Jiter=2", "drives"},
+        {"--set", "nonsense", "drives"},
+        {"decode", "a.ogg", "--encoder", "mp3"},
+        {"encode"},
+        {"encode", "a.wav", "--encoder", "wav"},
+        {"--drive", "7", "drives"},
+        {"--image", dir_.File("missing.cue"), "drives"},
+        {"toc", "extra"},
+        {"--image", cue, "rip", "--threads", "65"},
+        {"--threads", "2", "drives"},
+        {"--frobnicate", "drives"},
+        {"--image", cue, "--image", cue, "--image", cue, "--image", cue, "--image", cue, "--image",
+         cue, "--image", cue, "--image", cue, "--image", cue, "toc"},  // a ninth drive
+    };
+    for (const auto& arguments : mistakes) {
+        const CliRun run = Run(arguments);
+        std::string line;
+        for (const auto& argument : arguments) {
+            line += argument + " ";
         }
+        EXPECT_EQ(run.exitCode, 2) << line;
+        EXPECT_NE(run.err.find("disctrove-cli: "), std::string::npos) << line;
+        EXPECT_EQ(run.out, "") << line;
+    }
+    const CliRun help = Run({"--help"}, false);
+    EXPECT_EQ(help.exitCode, 0);
+    for (const char* word : {"drives", "toc", "lookup", "rip", "encode", "decode", "--set",
+                             "--answer-read-error", "--template", "--outdir"}) {
+        EXPECT_NE(help.out.find(word), std::string::npos) << word;
+    }
+}
 
-        TEST_F(CliTest, JitterModesFromTheSettings) {
-            const std::string sim = Simcd("track audio 400\njitter 4\n");
-            const auto jumps = Jumps;
-            ASSERT_EQ(Run({"--image", sim, "--set", "GENERAL/Jitter=0", "rip"}).exitCode, 0);
-            EXPECT_EQ(jumps(ReadWholeFile(out_ + "/-Track 01.wav")), 0);
-            ASSERT_EQ(Run({"--image", sim, "--set", "GENERAL/Jitter=1", "rip"}).exitCode, 0);
-            EXPECT_GT(jumps(ReadWholeFile(out_ + "/-Track 01.wav")), 0);
-        }
+TEST_F(CliTest, CtrlCStopsTheRipLikeTheStopButton) {
+    const std::string cue = Image({{false, 75 * 60}, {false, 75 * 60}});
+    const std::string command = std::string(DISCTROVE_CLI) + " --settings " + Quoted(ini_) +
+                                " --set " + Quoted("GENERAL/Outfolder=" + out_) + " --image " +
+                                Quoted(cue) + " rip --encoder mp3 </dev/null >" +
+                                Quoted(dir_.File("stdout")) + " 2>/dev/null";
+    // Interrupted once the encoder is at work on the first track.
+    const int status = RunCommand(command + " & pid=$!; sleep 1.5; kill -INT $pid; wait $pid");
+    EXPECT_EQ(status, 1);
+    const std::string out = WithoutChecks(ReadWholeFile(dir_.File("stdout")));
+    EXPECT_EQ(out,
+              "1\tStopped\t" + out_ + "/-Track 01.mp3\n2\tStopped\t" + out_ + "/-Track 02.mp3\n");
+    EXPECT_TRUE(fs::is_empty(tmp_)) << "a temporary file was left";
+    EXPECT_FALSE(testing::DecodeWithFfmpeg(out_ + "/-Track 01.mp3").empty());
+}
 
-        TEST_F(CliTest, TheEndOfTheAudioIsReadWhole) {
-            // Correcting reads at the end of the disc and before a data track; the last audio track
-            // of an enhanced CD, whose data track lies in a second session.
-            const std::string enhanced =
-                "track audio 1000\ntrack audio 800\nsession\ntrack data 3000\n";
-            struct Case {
-                std::string disc;
-                const char* jitter;
-                const char* track;
-                int64_t first;
-                int64_t sectors;
-            };
-            for (const Case& c :
-                 {Case{"track audio 300\njitter 4\n", "0", "1", 0, 300},
-                  Case{"track audio 300\ntrack data 300\njitter 4\n", "0", "1", 0, 300},
-                  Case{enhanced, "1", "2", 1000, 800}, Case{enhanced, "2", "2", 1000, 800},
-                  Case{enhanced + "jitter 3\n", "0", "2", 1000, 800}}) {
-                fs::remove_all(out_);
-                const CliRun run = Run({"--image", Simcd(c.disc), "--set",
-                                        std::string("GENERAL/Jitter=") + c.jitter, "rip", c.track});
-                const std::string wav = ReadWholeFile(out_ + "/-Track 0" + c.track + ".wav");
-                EXPECT_EQ(run.exitCode, 0) << c.disc << run.err;
-                EXPECT_EQ(run.err.find("Error at frame"), std::string::npos) << c.disc;
-                EXPECT_EQ(wav.size(), 44 + static_cast<size_t>(c.sectors) * 2352) << c.disc;
-                if (c.disc.find("jitter") == std::string::npos) {
-                    EXPECT_TRUE(wav.size() > 44 &&
-                                wav.substr(44) == SimulatedAudio(c.first, c.sectors))
-                        << c.disc;
-                } else {
-                    EXPECT_EQ(Jumps(wav), 0)
-                        << c.disc;  // a track's first read has nothing to line up to
-                }
-            }
-            // The list leaves out the gap between the sessions; the disc ID is the drive's own.
-            const CliRun toc = Run({"--image", Simcd(enhanced), "toc"});
-            // AccurateRip takes the lead-out after the data track (16200), MusicBrainz the data
-            // track's start (13200) less 11400.
-            EXPECT_EQ(
-                toc.out,
-                "DISCID 1800d803\nACCURATERIP\t002-00004330-0000c5a9-1800d803\nMUSICBRAINZ\t" +
-                    LibdiscidId("1 2 1950 150 1150") +
-                    "\n1\tTrack 01\t0\t1000\t00:13\n2\tTrack 02\t1000\t800\t00:10\n");
-        }
-
-        TEST_F(CliTest, AConversionNeverReplacesItsOwnSource) {
-            // A WAV file named as an MP3 encoded to MP3 in its own folder, an Ogg named as a WAV
-            // decoded.
-            const std::string wav = out_ + "/song.mp3";
-            fs::rename(testing::MakeSineWav(out_, "song.wav", 44100, 2, 16, 1), wav);
-            const std::string ogg = out_ + "/tune.wav";
-            ASSERT_EQ(RunCommand("oggenc -Q -o " + ogg + " " + wav), 0);
-            const std::string wavBefore = ReadWholeFile(wav);
-            const std::string oggBefore = ReadWholeFile(ogg);
-            for (const std::vector<std::string>& command :
-                 {std::vector<std::string>{"encode", wav, "--encoder", "mp3", "--answer-overwrite",
-                                           "yes"},
-                  std::vector<std::string>{"decode", ogg, "--answer-overwrite", "yes"}}) {
-                const CliRun run = Run(command);
-                EXPECT_EQ(run.exitCode, 1) << command[0];
-                EXPECT_TRUE(run.out.starts_with("ERROR\t")) << command[0];
-                EXPECT_NE(run.err.find("cannot also be its output"), std::string::npos) << run.err;
-            }
-            EXPECT_EQ(ReadWholeFile(wav), wavBefore);
-            EXPECT_EQ(ReadWholeFile(ogg), oggBefore);
-        }
-
-        TEST_F(CliTest, OverwriteQuestion) {
-            const std::string cue = Image({{false, 75}});
-            WriteWholeFile(out_ + "/-Track 01.wav", "mine");
-            const CliRun kept = Run({"--image", cue, "--set", "GENERAL/Overwrite=False", "rip"});
-            EXPECT_EQ(kept.exitCode, 1);
-            EXPECT_EQ(ReadWholeFile(out_ + "/-Track 01.wav"), "mine");
-            const CliRun replaced = Run({"--image", cue, "--set", "GENERAL/Overwrite=False", "rip",
-                                         "--answer-overwrite", "yes"});
-            EXPECT_EQ(replaced.exitCode, 0);
-            EXPECT_EQ(ReadWholeFile(out_ + "/-Track 01.wav").size(), 44u + 75 * 2352);
-        }
-
-        TEST_F(CliTest, EncodeAndDecodeFiles) {
-            const std::string soxWav =
-                testing::MakeSineWav(dir_.path(), "sox.wav", 44100, 2, 16, 1);
-            const std::string ffmpegWav = dir_.File("ffmpeg.wav");
-            ASSERT_EQ(
-                RunCommand("ffmpeg -v error -f lavfi -i sine=duration=1 -ac 2 -y " + ffmpegWav), 0);
-            for (const std::string& wav : {soxWav, ffmpegWav}) {
-                for (const char* kind : {"ogg", "mp3", "wma"}) {
-                    const CliRun run = Run({"encode", wav, "--encoder", kind});
-                    const std::string output =
-                        out_ + "/" + fs::path(wav).stem().string() + "." + std::string(kind);
-                    ASSERT_EQ(run.exitCode, 0) << run.err;
-                    EXPECT_EQ(run.out, "Completed\t" + output + "\n");
-                    EXPECT_FALSE(testing::DecodeWithFfmpeg(output).empty());
-                }
-            }
-
-            const std::string ogg = dir_.File("song.ogg");
-            ASSERT_EQ(RunCommand("oggenc -Q -o " + ogg + " " + soxWav), 0);
-            const std::string other = dir_.File("other");
-            const CliRun decode = Run({"decode", ogg, "--outdir", other});
-            ASSERT_EQ(decode.exitCode, 0) << decode.err;
-            EXPECT_EQ(decode.out, "Completed\t" + other + "/song.wav\n");
-            ASSERT_EQ(RunCommand("oggdec -Q -o " + dir_.File("oggdec.wav") + " " + ogg), 0);
-            EXPECT_EQ(ReadWholeFile(other + "/song.wav"), ReadWholeFile(dir_.File("oggdec.wav")));
-
-            const CliRun bad = Run({"decode", soxWav});
-            EXPECT_EQ(bad.exitCode, 1);
-            EXPECT_TRUE(bad.out.starts_with("ERROR\t"));
-        }
-
-        TEST_F(CliTest, UsageErrors) {
-            const std::string cue = Image({{false, 75}});
-            const std::vector<std::vector<std::string>> mistakes = {
-                {},
-                {"burn"},
-                {"--image", cue, "rip", "2"},
-                {"--image", cue, "rip", "1-x"},
-                {"--set", "GENERAL/Jiter=2", "drives"},
-                {"--set", "nonsense", "drives"},
-                {"decode", "a.ogg", "--encoder", "mp3"},
-                {"encode"},
-                {"encode", "a.wav", "--encoder", "wav"},
-                {"--drive", "7", "drives"},
-                {"--image", dir_.File("missing.cue"), "drives"},
-                {"toc", "extra"},
-                {"--image", cue, "rip", "--threads", "65"},
-                {"--threads", "2", "drives"},
-                {"--frobnicate", "drives"},
-                {"--image", cue, "--image", cue, "--image", cue, "--image", cue, "--image", cue,
-                 "--image", cue, "--image", cue, "--image", cue, "--image", cue,
-                 "toc"},  // a ninth drive
-            };
-            for (const auto& arguments : mistakes) {
-                const CliRun run = Run(arguments);
-                std::string line;
-                for (const auto& argument : arguments) {
-                    line += argument + " ";
-                }
-                EXPECT_EQ(run.exitCode, 2) << line;
-                EXPECT_NE(run.err.find("disctrove-cli: "), std::string::npos) << line;
-                EXPECT_EQ(run.out, "") << line;
-            }
-            const CliRun help = Run({"--help"}, false);
-            EXPECT_EQ(help.exitCode, 0);
-            for (const char* word : {"drives", "toc", "lookup", "rip", "encode", "decode", "--set",
-                                     "--answer-read-error", "--template", "--outdir"}) {
-                EXPECT_NE(help.out.find(word), std::string::npos) << word;
-            }
-        }
-
-        TEST_F(CliTest, CtrlCStopsTheRipLikeTheStopButton) {
-            const std::string cue = Image({{false, 75 * 60}, {false, 75 * 60}});
-            const std::string command =
-                std::string(DISCTROVE_CLI) + " --settings " + Quoted(ini_) + " --set " +
-                Quoted("GENERAL/Outfolder=" + out_) + " --image " + Quoted(cue) +
-                " rip --encoder mp3 </dev/null >" + Quoted(dir_.File("stdout")) + " 2>/dev/null";
-            // Interrupted once the encoder is at work on the first track.
-            const int status =
-                RunCommand(command + " & pid=$!; sleep 1.5; kill -INT $pid; wait $pid");
-            EXPECT_EQ(status, 1);
-            const std::string out = WithoutChecks(ReadWholeFile(dir_.File("stdout")));
-            EXPECT_EQ(out, "1\tStopped\t" + out_ + "/-Track 01.mp3\n2\tStopped\t" + out_ +
-                               "/-Track 02.mp3\n");
-            EXPECT_TRUE(fs::is_empty(tmp_)) << "a temporary file was left";
-            EXPECT_FALSE(testing::DecodeWithFfmpeg(out_ + "/-Track 01.mp3").empty());
-        }
-
-    }  // namespace
+}  // namespace
 }  // namespace disctrove
