@@ -110,6 +110,10 @@ std::string TrackStatusText(const Track& track) {
     if (track.testCrc && track.checks && *track.testCrc != track.checks->crc32) {
         findings.push_back("test and copy differ");
     }
+    if (!track.readErrors.empty()) {
+        const size_t count = track.readErrors.size();
+        findings.push_back(std::to_string(count) + (count == 1 ? " read error" : " read errors"));
+    }
     for (size_t i = 0; i < findings.size(); ++i) {
         text += (i == 0 ? " \u2014 " : ", ") + findings[i];
     }

@@ -27,7 +27,8 @@ std::string TrackStatusText(int32_t status);
 // The Status column: the status, and once it is final what the rip proved of the track:
 // "Completed — accurate (12)", "... — inaccurate (5)", "... — not verified" (the
 // AccurateRip verdict with its confidence; nothing when no look-up was made), and
-// ", test and copy differ" when the two reads of Test & Copy gave different CRCs.
+// ", test and copy differ" when the two reads of Test & Copy gave different CRCs, ", 2 read
+// errors" when positions that could not be read were let pass.
 std::string TrackStatusText(const Track& track);
 
 }  // namespace disctrove

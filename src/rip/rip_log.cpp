@@ -63,7 +63,7 @@ std::string VerdictText(const Track& track) {
             return "Not accurate (total confidence " + std::to_string(track.verdict->confidence) +
                    ")";
         default:
-            return "Not in database";
+            return "Unknown (not in the database, or no answer)";
     }
 }
 

@@ -95,11 +95,13 @@ TEST(TrackTexts, StatusWithVerdictAndTestAndCopy) {
         track.checks->crc32 = 0x1234;
         EXPECT_EQ(TrackStatusText(track), c.text);
     }
-    // The dash is U+2014 in UTF-8, between spaces.
+    // The dash is U+2014 in UTF-8, between spaces; read errors that were let pass are counted.
     Track track;
     track.status = kStatusCompleted;
     track.verdict = AccurateRipResult{};
     EXPECT_EQ(TrackStatusText(track), "Completed \xE2\x80\x94 not verified");
+    track.readErrors = {100, 400};
+    EXPECT_EQ(TrackStatusText(track), "Completed \u2014 not verified, 2 read errors");
 }
 
 }  // namespace
