@@ -26,12 +26,6 @@ std::string Format(const char* format, Args... args) {
     return text.data();
 }
 
-// "mm:ss.ff" of a number of sectors (75 to the second).
-std::string Time(int64_t sectors) {
-    return Format("%02lld:%02lld.%02lld", static_cast<long long>(sectors / 75 / 60),
-                  static_cast<long long>(sectors / 75 % 60), static_cast<long long>(sectors % 75));
-}
-
 std::string Line(const char* label, const std::string& value) {
     return Format("%-22s", label) + ": " + value + "\n";
 }
@@ -83,10 +77,10 @@ std::string TocTable(const Settings& settings, const Drive& drive,
     for (const Track& track : settings.tracks) {
         const int32_t pregap = PregapSectors(settings, facts, track);
         table += Format("%5d | %s | %s | %12d | %10lld |", track.index + 1,
-                        Time(track.startSector).c_str(), Time(track.lengthSectors).c_str(),
-                        track.startSector,
+                        SectorTimeText(track.startSector).c_str(),
+                        SectorTimeText(track.lengthSectors).c_str(), track.startSector,
                         static_cast<long long>(track.startSector) + track.lengthSectors - 1);
-        table += (pregap > 0 ? " " + Time(pregap) : std::string()) + "\n";
+        table += (pregap > 0 ? " " + SectorTimeText(pregap) : std::string()) + "\n";
     }
     // Data tracks, which are never ripped, close the table.
     const platform::Toc& toc = drive.toc;
@@ -97,8 +91,8 @@ std::string TocTable(const Settings& settings, const Drive& drive,
         }
         const int32_t start = platform::TocStart(toc.tracks[entry]);
         const int32_t next = platform::TocStart(toc.tracks[entry + 1]);
-        table += Format(" Data | %s | %s | %12d | %10d |\n", Time(start).c_str(),
-                        Time(next - start).c_str(), start, next - 1);
+        table += Format(" Data | %s | %s | %12d | %10d |\n", SectorTimeText(start).c_str(),
+                        SectorTimeText(next - start).c_str(), start, next - 1);
     }
     return table;
 }
@@ -121,7 +115,8 @@ std::string TrackSection(const Settings& settings, const Track& track, const std
     text += Line("  AccurateRip", VerdictText(track));
     std::string errors;
     for (const int32_t sector : track.readErrors) {
-        errors += (errors.empty() ? "" : ", ") + Time(int64_t{sector} - track.startSector);
+        errors +=
+            (errors.empty() ? "" : ", ") + SectorTimeText(int64_t{sector} - track.startSector);
     }
     text += Line("  Read errors", errors.empty() ? "none" : errors);
     text += Line("  Status", TrackStatusText(track.status));

@@ -8,23 +8,15 @@
 #include <map>
 #include <mutex>
 #include <string>
-#include <thread>
 #include <vector>
+
+#include "disc/accuraterip_database.h"
+#include "tools/loopback_http.h"
 
 namespace disctrove::testing {
 
 // A pressing as the database stores it: per track, its confidence and its checksums.
-struct DbarPressing {
-    uint32_t id1 = 0;
-    uint32_t id2 = 0;
-    uint32_t cddb = 0;
-    struct Track {
-        uint8_t confidence = 0;
-        uint32_t checksum = 0;
-        uint32_t frame450 = 0;
-    };
-    std::vector<Track> tracks;
-};
+using DbarPressing = AccurateRipPressing;
 
 // The bytes of a dBAR-…bin file holding `pressings` back to back.
 std::string DbarFile(const std::vector<DbarPressing>& pressings);
@@ -48,25 +40,21 @@ class AccurateRipServer {
     AccurateRipServer(const AccurateRipServer&) = delete;
     AccurateRipServer& operator=(const AccurateRipServer&) = delete;
 
-    uint16_t port() const { return port_; }
+    uint16_t port() const { return listener_.port(); }
     // Serves `body` at `path` (from its first "/").
     void Serve(const std::string& path, const std::string& body);
     void SetBehaviour(Behaviour behaviour) { behaviour_ = behaviour; }
     std::vector<Request> Requests() const;
 
   private:
-    void Run();
-    void Handle(int connection);
+    void Handle(int connection, const std::string& head);
 
-    int listener_ = -1;
-    uint16_t port_ = 0;
-    std::atomic<bool> stop_{false};
     std::atomic<Behaviour> behaviour_{Behaviour::answer};
     mutable std::mutex mutex_;
     std::map<std::string, std::string> files_;
     std::vector<Request> requests_;
-    std::vector<int> stalled_;  // connections kept open without an answer
-    std::thread thread_;
+    std::vector<int> stalled_;   // connections kept open without an answer
+    LoopbackListener listener_;  // last: it serves from the moment it is made
 };
 
 }  // namespace disctrove::testing

@@ -1,28 +1,21 @@
 #include "tools/cddb_server.h"
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <poll.h>
-#include <sys/socket.h>
 #include <unistd.h>
 
 #include <algorithm>
-#include <array>
 #include <cctype>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <set>
 #include <sstream>
-#include <stdexcept>
+#include <thread>
 
 namespace disctrove::testing {
 
 namespace {
 
 namespace fs = std::filesystem;
-
-constexpr size_t kMaxRequestBytes = 16 * 1024;
 
 std::string Base64(const std::string& text) {
     static constexpr char kDigits[] =
@@ -136,17 +129,6 @@ size_t TrackCount(const std::string& entry) {
     return numbers.size();
 }
 
-void SendAll(int connection, const std::string& data) {
-    size_t sent = 0;
-    while (sent < data.size()) {
-        const ssize_t n = ::send(connection, data.data() + sent, data.size() - sent, MSG_NOSIGNAL);
-        if (n <= 0) {
-            return;
-        }
-        sent += static_cast<size_t>(n);
-    }
-}
-
 std::string HttpAnswer(const std::string& status, const std::string& headers,
                        const std::string& body) {
     return "HTTP/1.0 " + status + "\r\n" + headers + "Content-Type: text/plain\r\n" +
@@ -156,32 +138,13 @@ std::string HttpAnswer(const std::string& status, const std::string& headers,
 
 }  // namespace
 
-CddbServer::CddbServer(std::string folder, uint16_t port) : folder_(std::move(folder)) {
-    listener_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    const int yes = 1;
-    ::setsockopt(listener_, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_port = htons(port);
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t length = sizeof address;
-    if (listener_ < 0 ||
-        ::bind(listener_, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
-        ::listen(listener_, 16) != 0 ||
-        ::getsockname(listener_, reinterpret_cast<sockaddr*>(&address), &length) != 0) {
-        if (listener_ >= 0) {
-            ::close(listener_);
-        }
-        throw std::runtime_error("cannot listen on 127.0.0.1:" + std::to_string(port));
-    }
-    port_ = ntohs(address.sin_port);
-    thread_ = std::thread([this] { Serve(); });
-}
+CddbServer::CddbServer(std::string folder, uint16_t port)
+    : folder_(std::move(folder)), listener_(port, [this](int connection, const std::string& head) {
+          Handle(connection, head);
+      }) {}
 
 CddbServer::~CddbServer() {
-    stop_ = true;
-    thread_.join();
-    ::close(listener_);
+    listener_.Stop();
     for (const int connection : stalled_) {
         ::close(connection);
     }
@@ -202,36 +165,9 @@ std::vector<CddbServer::Request> CddbServer::Requests() const {
     return requests_;
 }
 
-void CddbServer::Serve() {
-    while (!stop_) {
-        pollfd waiting{listener_, POLLIN, 0};
-        if (::poll(&waiting, 1, 50) <= 0) {
-            continue;
-        }
-        const int connection = ::accept4(listener_, nullptr, nullptr, SOCK_CLOEXEC);
-        if (connection >= 0) {
-            Handle(connection);
-        }
-    }
-}
-
-void CddbServer::Handle(int connection) {
-    std::string text;
-    while (text.find("\r\n\r\n") == std::string::npos && text.size() < kMaxRequestBytes) {
-        pollfd waiting{connection, POLLIN, 0};
-        std::array<char, 4096> buffer{};
-        if (::poll(&waiting, 1, 2000) <= 0) {
-            break;
-        }
-        const ssize_t n = ::recv(connection, buffer.data(), buffer.size(), 0);
-        if (n <= 0) {
-            break;
-        }
-        text.append(buffer.data(), static_cast<size_t>(n));
-    }
-
+void CddbServer::Handle(int connection, const std::string& head) {
     Request request;
-    std::istringstream lines(text);
+    std::istringstream lines(head);
     std::string method, target, line;
     lines >> method >> target;
     std::getline(lines, line);
@@ -242,13 +178,10 @@ void CddbServer::Handle(int connection) {
             request.proxyAuthorization = words.size() == 2 ? words[0] + " " + words[1] : "";
         }
     }
-    if (target.rfind("http://", 0) == 0) {
-        request.proxied = true;
-        const size_t pathStart = target.find('/', 7);
-        request.host = target.substr(7, pathStart - 7);
-        request.host = request.host.substr(0, request.host.find(':'));
-        target = pathStart == std::string::npos ? "/" : target.substr(pathStart);
-    }
+    const RequestTarget split = SplitTarget(target);
+    request.proxied = split.proxied;
+    request.host = split.host;
+    target = split.path;
     const size_t question = target.find('?');
     request.path = target.substr(0, question);
     if (question != std::string::npos) {
@@ -271,7 +204,7 @@ void CddbServer::Handle(int connection) {
             return;
         }
     }
-    while (holding_ && !stop_) {
+    while (holding_ && !listener_.stopping()) {
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
     }
     std::string answer;

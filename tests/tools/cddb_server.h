@@ -8,8 +8,9 @@
 #include <map>
 #include <mutex>
 #include <string>
-#include <thread>
 #include <vector>
+
+#include "tools/loopback_http.h"
 
 namespace disctrove::testing {
 
@@ -29,7 +30,7 @@ class CddbServer {
     CddbServer(const CddbServer&) = delete;
     CddbServer& operator=(const CddbServer&) = delete;
 
-    uint16_t port() const { return port_; }
+    uint16_t port() const { return listener_.port(); }
 
     // Requests through the proxy must carry these credentials ("user:password"); "" for none.
     void RequireProxyLogin(const std::string& login);
@@ -45,16 +46,12 @@ class CddbServer {
     std::vector<Request> Requests() const;
 
   private:
-    void Serve();
-    void Handle(int connection);
+    void Handle(int connection, const std::string& head);
     std::string Answer(const Request& request) const;
     std::string Query(const std::string& command, const std::string& level) const;
     std::string Read(const std::string& command) const;
 
     std::string folder_;
-    int listener_ = -1;
-    uint16_t port_ = 0;
-    std::atomic<bool> stop_{false};
     std::atomic<bool> stalling_{false};
     std::atomic<bool> holding_{false};
     std::atomic<char> highestLevel_{'6'};
@@ -62,8 +59,8 @@ class CddbServer {
     std::string proxyLogin_;
     std::vector<std::pair<std::string, std::string>> rawAnswers_;
     std::vector<Request> requests_;
-    std::vector<int> stalled_;  // connections kept open without an answer
-    std::thread thread_;
+    std::vector<int> stalled_;   // connections kept open without an answer
+    LoopbackListener listener_;  // last: it serves from the moment it is made
 };
 
 }  // namespace disctrove::testing
