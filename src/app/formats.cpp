@@ -12,6 +12,10 @@ TrackFormat TrackFormatFor(EncoderKind kind, const FormatGroups& groups) {
             return TrackFormat::From(groups.mp3);
         case kEncoderWma:
             return TrackFormat::From(groups.wma);
+        case kEncoderFlac:
+            return TrackFormat::From(groups.flac);
+        case kEncoderOpus:
+            return TrackFormat::From(groups.opus);
     }
     return {};
 }
@@ -29,6 +33,12 @@ void StoreTrackFormat(FormatGroups& groups, EncoderKind kind, const TrackFormat&
             break;
         case kEncoderWma:
             groups.wma = format.As<WmaFormat>();
+            break;
+        case kEncoderFlac:
+            groups.flac = format.As<FlacFormat>();
+            break;
+        case kEncoderOpus:
+            groups.opus = format.As<OpusFormat>();
             break;
     }
 }

@@ -16,7 +16,12 @@ enum EncoderKind : int32_t {
     kEncoderOgg = 1,
     kEncoderMp3 = 2,
     kEncoderWma = 3,
+    kEncoderFlac = 4,
+    kEncoderOpus = 5,
 };
+
+// How many encoder kinds there are.
+inline constexpr size_t kEncoderKinds = 6;
 
 struct WavFormat {
     int32_t samplerateIndex = 0;
@@ -57,12 +62,27 @@ struct WmaFormat {
     bool operator==(const WmaFormat&) const = default;
 };
 
+struct FlacFormat {
+    int32_t level = 5;   // compression level 0 to 8
+    int32_t verify = 1;  // decode what is encoded as it goes, and compare
+    bool operator==(const FlacFormat&) const = default;
+};
+
+struct OpusFormat {
+    int32_t bitrate = 160;    // kbit/s, 6 to 510
+    int32_t mode = 0;         // 0 VBR, 1 constrained VBR, 2 CBR (kOpusModeNames)
+    int32_t complexity = 10;  // 0 to 10
+    bool operator==(const OpusFormat&) const = default;
+};
+
 // One group of each kind: the main groups of the settings, or the groups the option pages edit.
 struct FormatGroups {
     WavFormat wav;
     OggFormat ogg;
     Mp3Format mp3;
     WmaFormat wma;
+    FlacFormat flac;
+    OpusFormat opus;
     bool operator==(const FormatGroups&) const = default;
 };
 
@@ -92,6 +112,7 @@ struct TrackFormat {
 
 static_assert(sizeof(WavFormat) == 3 * 4 && sizeof(OggFormat) == 10 * 4);
 static_assert(sizeof(Mp3Format) == 7 * 4 && sizeof(WmaFormat) == 3 * 4);
+static_assert(sizeof(FlacFormat) == 2 * 4 && sizeof(OpusFormat) == 3 * 4);
 static_assert(sizeof(TrackFormat) == 40);
 
 // The group of `kind` taken from `groups`, as a track carries it.
@@ -115,10 +136,12 @@ inline constexpr std::array<std::string_view, 2> kWavWmaChannelNames = {"Mono", 
 inline constexpr std::array<std::string_view, 3> kOggChannelNames = {"Mono", "Stereo", "5.1"};
 inline constexpr std::array<std::string_view, 3> kMp3ChannelNames = {"Mono", "Stereo", "JStereo"};
 inline constexpr std::array<std::string_view, 2> kFlagNames = {"False", "True"};
-inline constexpr std::array<std::string_view, 4> kEncoderNames = {"WAV", "OGG", "MP3", "WMA"};
+inline constexpr std::array<std::string_view, 3> kOpusModeNames = {"VBR", "CVBR", "CBR"};
+inline constexpr std::array<std::string_view, kEncoderKinds> kEncoderNames = {
+    "WAV", "OGG", "MP3", "WMA", "FLAC", "OPUS"};
 // File name extension of each encoder kind.
-inline constexpr std::array<std::string_view, 4> kEncoderExtensions = {".wav", ".ogg", ".mp3",
-                                                                       ".wma"};
+inline constexpr std::array<std::string_view, kEncoderKinds> kEncoderExtensions = {
+    ".wav", ".ogg", ".mp3", ".wma", ".flac", ".opus"};
 
 // Entry `index` of `table`, or entry `fallback` when the index lies outside it, so a damaged
 // index never reads past a table.

@@ -49,7 +49,9 @@ struct Settings {
     std::string Artist;
     std::string Album;
     std::string Year;
-    int32_t Genre = 0;  // 1 + the genre's number in GenreNames; 0 for no genre
+    int32_t Genre = 0;       // 1 + the genre's number in GenreNames; 0 for no genre
+    int32_t Id3v2 = 1;       // MP3 files get an ID3v2.4 tag in front (beside the ID3v1 tag)
+    int32_t ReplayGain = 1;  // every file of a run gets its track and album gain
     std::string Server = kDefaultCddbServer;
     std::string Query = kDefaultCddbQuery;
     int32_t Port = 80;

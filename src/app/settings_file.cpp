@@ -93,11 +93,22 @@ void VisitKeys(Settings& s, Visitor& v) {
     v.Choice("WMA", "Samplerate", wma.samplerateIndex, kSampleRates, 0);
     v.Choice("WMA", "Bitrate", wma.bitrateIndex, kWmaBitrates, 6);
 
+    FlacFormat& flac = s.formats.flac;
+    v.Decimal("FLAC", "Level", flac.level);
+    v.Flag("FLAC", "Verify", flac.verify);
+
+    OpusFormat& opus = s.formats.opus;
+    v.Decimal("OPUS", "Bitrate", opus.bitrate);
+    v.Named("OPUS", "Mode", opus.mode, kOpusModeNames);
+    v.Decimal("OPUS", "Complexity", opus.complexity);
+
     v.Flag("ID3", "Useid3", s.Useid3);
     v.Text("ID3", "Artist", s.Artist);
     v.Text("ID3", "Album", s.Album);
     v.Text("ID3", "Year", s.Year);
     v.Decimal("ID3", "Genre", s.Genre);
+    v.Flag("ID3", "Id3v2", s.Id3v2);
+    v.Flag("ID3", "ReplayGain", s.ReplayGain);
 
     v.Text("CDDB", "Server", s.Server);
     v.Text("CDDB", "Query", s.Query);
@@ -140,7 +151,8 @@ class Loader {
     void Encoder(const char* section, const char* key, EncoderKind& field) {
         const auto text = doc_.ReadString(section, key, TableEntry(kEncoderNames, field, 0));
         field = kEncoderWav;
-        for (const auto kind : {kEncoderOgg, kEncoderMp3, kEncoderWma}) {
+        for (const auto kind :
+             {kEncoderOgg, kEncoderMp3, kEncoderWma, kEncoderFlac, kEncoderOpus}) {
             if (EqualsIgnoringCase(text, kEncoderNames[kind])) {
                 field = kind;
             }
@@ -162,10 +174,16 @@ class Loader {
         field = IndexOf(values, ReadDecimal(section, key, current), fallback);
     }
     void Preset(const char* section, const char* key, int32_t& field) {
-        const auto text = doc_.ReadString(section, key, TableEntry(kMp3PresetNames, field, 0));
+        Named(section, key, field, kMp3PresetNames);
+    }
+    // A value stored by its name; a name not in `names` is the first.
+    template <size_t N>
+    void Named(const char* section, const char* key, int32_t& field,
+               const std::array<std::string_view, N>& names) {
+        const auto text = doc_.ReadString(section, key, TableEntry(names, field, 0));
         field = 0;
-        for (size_t i = 0; i < kMp3PresetNames.size(); ++i) {
-            if (EqualsIgnoringCase(text, kMp3PresetNames[i])) {
+        for (size_t i = 0; i < names.size(); ++i) {
+            if (EqualsIgnoringCase(text, names[i])) {
                 field = static_cast<int32_t>(i);
                 break;
             }
@@ -228,7 +246,12 @@ class Saver {
         Decimal(section, key, TableEntry(values, field, static_cast<size_t>(fallback)));
     }
     void Preset(const char* section, const char* key, int32_t field) {
-        doc_.WriteString(section, key, TableEntry(kMp3PresetNames, field, 0));
+        Named(section, key, field, kMp3PresetNames);
+    }
+    template <size_t N>
+    void Named(const char* section, const char* key, int32_t field,
+               const std::array<std::string_view, N>& names) {
+        doc_.WriteString(section, key, TableEntry(names, field, 0));
     }
     void OutputFolder(const Settings& s) { Text("GENERAL", "Outfolder", s.Outfolder); }
     void TemporaryFolder(const Settings& s) { Text("GENERAL", "Tmpfolder", s.Tmpfolder); }

@@ -62,7 +62,7 @@ class EncoderSet {
     }
 
   private:
-    std::array<std::unique_ptr<RipEncoder>, 4> encoders_;
+    std::array<std::unique_ptr<RipEncoder>, kEncoderKinds> encoders_;
 };
 
 }  // namespace disctrove

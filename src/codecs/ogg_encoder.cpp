@@ -11,7 +11,7 @@
 #include "audio/pcm_source.h"
 #include "audio/sample_converter.h"
 #include "audio/unique_file.h"
-#include "disc/genres.h"
+#include "codecs/track_tags.h"
 
 namespace disctrove {
 
@@ -77,19 +77,10 @@ bool SetUp(vorbis_info& info, const OggFormat& format, int32_t channels, int32_t
     return vorbis_encode_init(&info, channels, rate, cbr, cbr, cbr) == 0;
 }
 
-void AddComments(vorbis_comment& comment, const Settings& settings, const Track& track) {
-    vorbis_comment_add_tag(&comment, "ENCODER", "Disctrove");
-    const std::pair<const char*, std::string> tags[] = {
-        {"TITLE", track.title},
-        {"ARTIST", settings.Artist},
-        {"ALBUM", settings.Album},
-        {"DATE", settings.Year},
-        {"GENRE", std::string(GenreNameOf(settings.Genre))},
-    };
-    for (const auto& [name, value] : tags) {
-        if (!value.empty()) {
-            vorbis_comment_add_tag(&comment, name, value.c_str());
-        }
+void AddComments(vorbis_comment& comment, const Settings& settings, const Track& track,
+                 bool fromRip) {
+    for (const TrackTag& tag : TrackTags(settings, track, fromRip, TagSet::oggVorbis)) {
+        vorbis_comment_add_tag(&comment, tag.name.c_str(), tag.value.c_str());
     }
 }
 
@@ -164,7 +155,7 @@ int32_t Encode(WorkerContext& context, EncodeJob& job, bool fromRip) {
     }
     vorbis_comment_init(&state.comment);
     state.commentReady = true;
-    AddComments(state.comment, settings, track);
+    AddComments(state.comment, settings, track, fromRip);
     vorbis_analysis_init(&state.dsp, &state.info);
     state.dspReady = true;
     vorbis_block_init(&state.dsp, &state.block);

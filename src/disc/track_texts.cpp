@@ -64,6 +64,13 @@ std::string TrackEncoderText(const Track& track) {
         case kEncoderWma:
             return Format("WMA %d kbps",
                           TableEntry(kWmaBitrates, track.format.As<WmaFormat>().bitrateIndex, 6));
+        case kEncoderFlac:
+            return Format("FLAC level %d", track.format.As<FlacFormat>().level);
+        case kEncoderOpus: {
+            const auto opus = track.format.As<OpusFormat>();
+            return Format("OPUS %d kbps %s", opus.bitrate,
+                          std::string(TableEntry(kOpusModeNames, opus.mode, 0)).c_str());
+        }
     }
     return "Unknown";
 }

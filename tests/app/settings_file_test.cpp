@@ -24,7 +24,9 @@ const char* const kDefaultFile =
     "\n[MP3]\nChannels=Stereo\nSamplerate=0\nCbr=128\nUsevbr=False\nMpegquality=Very high\n"
     "Vbrmax=192\nVbrquality=2\n"
     "\n[WMA]\nChannels=Stereo\nSamplerate=0\nBitrate=96\n"
-    "\n[ID3]\nUseid3=True\nArtist=\nAlbum=\nYear=\nGenre=0\n"
+    "\n[FLAC]\nLevel=5\nVerify=True\n"
+    "\n[OPUS]\nBitrate=160\nMode=VBR\nComplexity=10\n"
+    "\n[ID3]\nUseid3=True\nArtist=\nAlbum=\nYear=\nGenre=0\nId3v2=True\nReplayGain=True\n"
     "\n[CDDB]\nServer=gnudb.gnudb.org\nQuery=/~cddb/cddb.cgi\nPort=80\nUseproxy=False\n"
     "Proxyserver=\nProxyport=80\nUsername=\nPassword=\nSavepasswd=False\nEmail=\n"
     "\n[SECURE]\nReadOffset=0\nRetries=20\nTestAndCopy=False\nAccurateRip=True\n"
@@ -91,9 +93,13 @@ TEST_F(SettingsFileTest, EncoderNames) {
     EXPECT_EQ(settings_.Encoder, kEncoderOgg);
     EXPECT_EQ(settings_.WAVEncoder, kEncoderWav);
 
-    StartWith("[GENERAL]\nEncoder=Wma\nWAVEncoder=flac\n");
+    StartWith("[GENERAL]\nEncoder=Wma\nWAVEncoder=aiff\n");
     EXPECT_EQ(settings_.Encoder, kEncoderWma);
     EXPECT_EQ(settings_.WAVEncoder, kEncoderWav);  // unknown names mean WAV
+
+    StartWith("[GENERAL]\nEncoder=FLAC\nWAVEncoder=opus\n");
+    EXPECT_EQ(settings_.Encoder, kEncoderFlac);
+    EXPECT_EQ(settings_.WAVEncoder, kEncoderOpus);
 }
 
 TEST_F(SettingsFileTest, DecimalsTakeTheLeadingDigits) {

@@ -62,6 +62,8 @@ FormatPage* MakeFormatPage(EncoderKind kind, const FormatGroups& groups, QWidget
         case kEncoderWma:
             return new WmaPage(groups.wma, parent);
         case kEncoderWav:
+        case kEncoderFlac:  // no page of their own yet
+        case kEncoderOpus:
             break;
     }
     return new WavPage(groups.wav, parent);

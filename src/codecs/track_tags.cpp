@@ -1,0 +1,32 @@
+#include "codecs/track_tags.h"
+
+#include <array>
+#include <cstdio>
+
+#include "disc/genres.h"
+
+namespace disctrove {
+
+std::vector<TrackTag> TrackTags(const Settings& settings, const Track& track, bool fromRip,
+                                TagSet set) {
+    std::vector<TrackTag> tags = {
+        {"ENCODER", "Disctrove"},    {"TITLE", track.title},
+        {"ARTIST", settings.Artist}, {"ALBUM", settings.Album},
+        {"DATE", settings.Year},     {"GENRE", std::string(GenreNameOf(settings.Genre))},
+    };
+    if (fromRip) {
+        tags.push_back({"TRACKNUMBER", std::to_string(track.index + 1)});
+        tags.push_back({"TRACKTOTAL", std::to_string(settings.tracks.size())});
+        const auto drive = static_cast<size_t>(settings.Cdrom);
+        if (set == TagSet::full && settings.Cdrom >= 0 && drive < settings.drives.size() &&
+            settings.drives[drive].discId != kNoDiscId) {
+            std::array<char, 9> id{};
+            std::snprintf(id.data(), id.size(), "%08x", settings.drives[drive].discId);
+            tags.push_back({"DISCID", id.data()});
+        }
+    }
+    std::erase_if(tags, [](const TrackTag& tag) { return tag.value.empty(); });
+    return tags;
+}
+
+}  // namespace disctrove
