@@ -61,18 +61,15 @@ bool ReadFormatChunk(std::FILE* in, uint32_t size, WavHeader& header) {
     return rest == 0 || fseeko(in, rest, SEEK_CUR) == 0;
 }
 
-}  // namespace
-
-void WriteWavHeader(std::FILE* out, int32_t channels, int32_t sampleRate, int32_t bitsIndex,
-                    uint32_t dataLength) {
+void WriteHeader(std::FILE* out, int32_t channels, int32_t sampleRate, uint32_t bits,
+                 uint32_t dataLength, uint32_t riffLength) {
     if (out == nullptr) {
         return;
     }
-    const uint32_t bits = bitsIndex == 0 ? 8 : 16;
     const uint32_t blockAlign = static_cast<uint32_t>(channels) * (bits / 8);
     std::array<uint8_t, kWavHeaderSize> bytes{};
     std::memcpy(&bytes[0], "RIFF", 4);
-    PutLe32(&bytes[4], dataLength + 36);
+    PutLe32(&bytes[4], riffLength);
     std::memcpy(&bytes[8], "WAVEfmt ", 8);
     PutLe32(&bytes[16], 16);
     PutLe16(&bytes[20], kFormatPcm);
@@ -85,6 +82,19 @@ void WriteWavHeader(std::FILE* out, int32_t channels, int32_t sampleRate, int32_
     PutLe32(&bytes[40], dataLength);
     std::fseek(out, 0, SEEK_SET);
     std::fwrite(bytes.data(), 1, bytes.size(), out);
+}
+
+}  // namespace
+
+void WriteWavHeader(std::FILE* out, int32_t channels, int32_t sampleRate, int32_t bitsIndex,
+                    uint32_t dataLength) {
+    WriteHeader(out, channels, sampleRate, bitsIndex == 0 ? 8 : 16, dataLength, dataLength + 36);
+}
+
+void WritePcmWavHeader(std::FILE* out, int32_t channels, int32_t sampleRate, int32_t bitsPerSample,
+                       uint32_t dataLength) {
+    WriteHeader(out, channels, sampleRate, static_cast<uint32_t>(bitsPerSample), dataLength,
+                dataLength + 36 + (dataLength & 1u));
 }
 
 WavHeaderResult ReadWavHeader(std::FILE* in, WavHeader& header) {

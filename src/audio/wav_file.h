@@ -23,6 +23,12 @@ inline constexpr size_t kWavHeaderSize = 44;
 void WriteWavHeader(std::FILE* out, int32_t channels, int32_t sampleRate, int32_t bitsIndex,
                     uint32_t dataLength);
 
+// The same for samples of `bitsPerSample` bits (8, 16, 24 or 32; 8-bit ones unsigned, as WAV
+// stores them): a plain PCM header, which every reader takes for any width and up to 8
+// channels. The RIFF length counts the pad byte a writer adds after data of odd length.
+void WritePcmWavHeader(std::FILE* out, int32_t channels, int32_t sampleRate, int32_t bitsPerSample,
+                       uint32_t dataLength);
+
 enum class WavHeaderResult {
     ok,
     corrupted,  // not RIFF/WAVE, or cut inside its headers

@@ -68,8 +68,8 @@ bool CommandTakes(const std::string& command, const std::string& option) {
 const char* CliUsage() {
     return R"(Usage: disctrove-cli [OPTIONS] COMMAND [ARGUMENTS]
 
-Rips audio CDs (and disc images) to WAV, Ogg Vorbis, MP3 and WMA files, names them from a
-CDDB server, encodes WAV files and decodes Ogg Vorbis files. It reads the settings of the
+Rips audio CDs (and disc images) to WAV, Ogg Vorbis, MP3, WMA and FLAC files, names them
+from a CDDB server, encodes WAV files and decodes Ogg Vorbis and FLAC files. It reads the settings of the
 desktop program and never changes them.
 
 Options:
@@ -90,7 +90,9 @@ Commands:
   lookup                   look the disc up on the CDDB server: ARTIST, ALBUM, YEAR, GENRE
                            and a TITLE line per track; exit 1 when nothing was found
   rip [TRACKS]             rip "all" tracks (the default) or those listed, as 1,3-5
-      --encoder wav|ogg|mp3|wma    the format of every track (else the settings' Encoder)
+      --encoder wav|ogg|mp3|wma|flac   the format of every track (else the settings'
+                                   Encoder); FLAC is lossless, with FLAC/Level 0-8
+                                   (default 5) and FLAC/Verify (default True)
       --lookup                     look the disc up on the CDDB server first
       --template TEXT              name the files by TEXT (default "$a-$t"): $a artist,
                                    $l album, $y year, $g genre, $t title, $n number, $$ "$"
@@ -120,10 +122,12 @@ Commands:
                            WriteLog, WriteCue; only when some track was completed);
                            exit 0 when every track was completed, 1 otherwise
   encode WAVFILE           encode a WAV file (into Outfolder of the settings)
-      --encoder ogg|mp3|wma        the format (else the settings' WAVEncoder)
+      --encoder ogg|mp3|wma|flac   the format (else the settings' WAVEncoder); FLAC keeps
+                                   the file's bits (8, 16, 24), rate and channels
       --outdir DIR                 the folder for the new file
       --answer-overwrite yes|no    answer to an "already exists" question
-  decode OGGFILE           decode an Ogg Vorbis file into a WAV file
+  decode FILE              decode an Ogg Vorbis (.ogg) or FLAC (.flac) file into a WAV
+                           file; a FLAC file's samples come back bit for bit
       --outdir DIR                 the folder for the new file
       --answer-overwrite yes|no    answer to an "already exists" question
                            both end with a line: Completed|Stopped|ERROR <TAB> file
@@ -224,10 +228,10 @@ std::optional<CliOptions> ParseCliOptions(const std::vector<std::string>& argume
         } else if (option == "--encoder") {
             options.encoder = ParseEncoder(value);
             if (!options.encoder || (command == "encode" && *options.encoder == kEncoderWav)) {
-                error =
-                    "--encoder takes " +
-                    std::string(command == "encode" ? "ogg, mp3 or wma" : "wav, ogg, mp3 or wma") +
-                    ", not \"" + value + "\"";
+                error = "--encoder takes " +
+                        std::string(command == "encode" ? "ogg, mp3, wma or flac"
+                                                        : "wav, ogg, mp3, wma or flac") +
+                        ", not \"" + value + "\"";
                 return std::nullopt;
             }
         } else if (option == "--template") {
@@ -253,7 +257,7 @@ std::optional<CliOptions> ParseCliOptions(const std::vector<std::string>& argume
     const bool takesFile = command == "encode" || command == "decode";
     const size_t allowed = takesFile || command == "rip" ? 1 : 0;
     if (takesFile && options.arguments.empty()) {
-        error = command + " needs the " + (command == "encode" ? "WAV" : "Ogg Vorbis") +
+        error = command + " needs the " + (command == "encode" ? "WAV" : "Ogg Vorbis or FLAC") +
                 " file to " + command;
         return std::nullopt;
     }

@@ -290,7 +290,7 @@ int Convert(Session& session, const CliOptions& options) {
         settings.WAVEncoder = options.encoder.value_or(settings.WAVEncoder);
         if (settings.WAVEncoder == kEncoderWav) {
             return UsageError(
-                "the settings encode WAV files to WAV; choose --encoder ogg, mp3 or wma");
+                "the settings encode WAV files to WAV; choose --encoder ogg, mp3, wma or flac");
         }
         settings.wavSourcePath = source;
         settings.pageFormats = settings.formats;
@@ -310,7 +310,7 @@ int Convert(Session& session, const CliOptions& options) {
         session,
         [&session, &progress, encode] {
             return encode ? ConversionWorker(session.context, progress)
-                          : OggDecodeThread(session.context, progress);
+                          : DecodeWorker(session.context, progress);
         },
         [&settings] { settings.ripping = 0; });
     std::printf("%s\t%s\n", StatusText(progress.status), output.c_str());

@@ -1,8 +1,16 @@
 #include "codecs/conversion_worker.h"
 
+#include <algorithm>
+#include <array>
+#include <cctype>
 #include <new>
+#include <string_view>
 
+#include "audio/unique_file.h"
+#include "codecs/flac_decoder.h"
+#include "codecs/flac_encoder.h"
 #include "codecs/mp3_encoder.h"
+#include "codecs/ogg_decoder.h"
 #include "codecs/ogg_encoder.h"
 #include "codecs/wma_encoder.h"
 #include "platform/system/files.h"
@@ -47,12 +55,57 @@ void Encode(WorkerContext& context, EncodeJob& job) {
         case kEncoderWma:
             WmaEncode(context, job, false);
             break;
+        case kEncoderFlac:
+            FlacEncode(context, job, false);
+            break;
         default:
             break;  // nothing to encode to
     }
 }
 
 }  // namespace
+
+DecodeFormat DecodeFormatOf(const std::string& path) {
+    std::array<char, 64> head{};
+    size_t got = 0;
+    if (UniqueFile file = OpenFile(path, "rb")) {
+        got = std::fread(head.data(), 1, head.size(), file.get());
+    }
+    const std::string_view start(head.data(), got);
+    if (start.starts_with("fLaC")) {
+        return DecodeFormat::flac;
+    }
+    // An Ogg stream names its codec in the first packet, on the first page (28 bytes of header
+    // for a one-segment page).
+    if (start.starts_with("OggS") && got >= 36) {
+        if (start.substr(28, 8) == "OpusHead") {
+            return DecodeFormat::opus;
+        }
+        return DecodeFormat::oggVorbis;
+    }
+    // Anything else (a FLAC file behind an ID3v2 tag, say) by its name.
+    std::string extension = path.substr(std::min(path.rfind('.'), path.size()));
+    std::transform(extension.begin(), extension.end(), extension.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    if (extension == ".flac") {
+        return DecodeFormat::flac;
+    }
+    if (extension == ".opus") {
+        return DecodeFormat::opus;
+    }
+    return DecodeFormat::oggVorbis;  // whose decoder tells the user what the file is not
+}
+
+int DecodeWorker(WorkerContext& context, Track& progress) {
+    switch (DecodeFormatOf(context.settings.oggSourcePath)) {
+        case DecodeFormat::flac:
+            return FlacDecodeThread(context, progress);
+        case DecodeFormat::opus:  // no Opus decoder yet: the Ogg Vorbis one refuses the file
+        case DecodeFormat::oggVorbis:
+            break;
+    }
+    return OggDecodeThread(context, progress);
+}
 
 int ConversionWorker(WorkerContext& context, Track& progress) {
     Settings& settings = context.settings;

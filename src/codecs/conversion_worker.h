@@ -11,6 +11,14 @@ namespace disctrove {
 // returns 0 (1 when there was no memory for the work).
 int ConversionWorker(WorkerContext& context, Track& progress);
 
+// What a file given to the decode command holds, by its first bytes, else by its extension.
+enum class DecodeFormat { oggVorbis, flac, opus };
+DecodeFormat DecodeFormatOf(const std::string& path);
+
+// The worker of the "Decode file" command: decodes oggSourcePath into wavSourcePath with the
+// decoder of its DecodeFormatOf, with that decoder's progress, outcomes and return value.
+int DecodeWorker(WorkerContext& context, Track& progress);
+
 // The record a conversion of `source` starts from.
 Track ConversionTrack(const Settings& settings, const std::string& source);
 

@@ -2,6 +2,7 @@
 #include <algorithm>
 
 #include "codecs/encode_job.h"
+#include "codecs/flac_encoder.h"
 #include "codecs/mp3_encoder.h"
 #include "codecs/ogg_encoder.h"
 #include "codecs/wma_encoder.h"
@@ -41,6 +42,12 @@ class WmaRipEncoder final : public RipEncoder {
     void Encode(WorkerContext& context, EncodeJob& job) override { WmaEncode(context, job, true); }
 };
 
+class FlacRipEncoder final : public RipEncoder {
+  public:
+    bool Ready(WorkerContext&) override { return true; }
+    void Encode(WorkerContext& context, EncodeJob& job) override { FlacEncode(context, job, true); }
+};
+
 }  // namespace
 
 void FinishEncode(WorkerContext& context, EncodeJob& job, bool fromRip, int32_t outcome) {
@@ -68,6 +75,8 @@ std::unique_ptr<RipEncoder> MakeRipEncoder(EncoderKind kind) {
             return std::make_unique<Mp3RipEncoder>();
         case kEncoderWma:
             return std::make_unique<WmaRipEncoder>();
+        case kEncoderFlac:
+            return std::make_unique<FlacRipEncoder>();
         default:
             return nullptr;
     }

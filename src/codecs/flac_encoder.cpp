@@ -1,0 +1,251 @@
+#include "codecs/flac_encoder.h"
+
+#include <FLAC/metadata.h>
+#include <FLAC/stream_encoder.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "audio/pcm_source.h"
+#include "codecs/track_tags.h"
+#include "platform/system/files.h"
+
+namespace disctrove {
+
+namespace {
+
+constexpr uint32_t kBlockFrames = 4096;
+constexpr uint32_t kSeekPointSeconds = 10;
+constexpr uint32_t kPaddingBytes = 8192;  // room for tags added later without a rewrite
+// The widest WAV samples libFLAC takes.
+constexpr int32_t kMaxSampleBytes = FLAC__MAX_BITS_PER_SAMPLE >= 32 ? 4 : 3;
+
+struct EncoderDeleter {
+    void operator()(FLAC__StreamEncoder* encoder) const { FLAC__stream_encoder_delete(encoder); }
+};
+struct MetadataDeleter {
+    void operator()(FLAC__StreamMetadata* block) const { FLAC__metadata_object_delete(block); }
+};
+using UniqueMetadata = std::unique_ptr<FLAC__StreamMetadata, MetadataDeleter>;
+
+// The blocks written after STREAMINFO: the seek table (when the length is known), the comments,
+// then the padding, last so a tag editor can grow the comments into it.
+struct MetadataBlocks {
+    std::vector<UniqueMetadata> owned;
+    std::vector<FLAC__StreamMetadata*> order;
+
+    bool Add(FLAC__StreamMetadata* block) {
+        if (block == nullptr) {
+            return false;
+        }
+        owned.emplace_back(block);
+        order.push_back(block);
+        return true;
+    }
+};
+
+bool BuildMetadata(MetadataBlocks& blocks, const std::vector<TrackTag>& tags, uint32_t rate,
+                   uint64_t totalFrames) {
+    if (totalFrames > 0) {
+        FLAC__StreamMetadata* table = FLAC__metadata_object_new(FLAC__METADATA_TYPE_SEEKTABLE);
+        if (!blocks.Add(table) ||
+            !FLAC__metadata_object_seektable_template_append_spaced_points_by_samples(
+                table, rate * kSeekPointSeconds, totalFrames) ||
+            !FLAC__metadata_object_seektable_template_sort(table, true)) {
+            return false;
+        }
+    }
+    FLAC__StreamMetadata* comments = FLAC__metadata_object_new(FLAC__METADATA_TYPE_VORBIS_COMMENT);
+    if (!blocks.Add(comments)) {
+        return false;
+    }
+    for (const TrackTag& tag : tags) {
+        FLAC__StreamMetadata_VorbisComment_Entry entry{};
+        if (!FLAC__metadata_object_vorbiscomment_entry_from_name_value_pair(
+                &entry, tag.name.c_str(), tag.value.c_str())) {
+            return false;
+        }
+        // Taken over by the block, which frees it.
+        if (!FLAC__metadata_object_vorbiscomment_append_comment(comments, entry, false)) {
+            std::free(entry.entry);
+            return false;
+        }
+    }
+    FLAC__StreamMetadata* padding = FLAC__metadata_object_new(FLAC__METADATA_TYPE_PADDING);
+    if (!blocks.Add(padding)) {
+        return false;
+    }
+    padding->length = kPaddingBytes;
+    return true;
+}
+
+// Widens little-endian WAV samples of `sampleBytes` bytes (8-bit ones unsigned) to libFLAC's
+// signed 32-bit ones.
+void Widen(const uint8_t* in, size_t count, int32_t sampleBytes, std::vector<FLAC__int32>& out) {
+    out.resize(count);
+    for (size_t i = 0; i < count; ++i) {
+        const uint8_t* at = in + i * static_cast<size_t>(sampleBytes);
+        switch (sampleBytes) {
+            case 1:
+                out[i] = static_cast<FLAC__int32>(at[0]) - 128;
+                break;
+            case 2:
+                out[i] = static_cast<int16_t>(at[0] | (at[1] << 8));
+                break;
+            case 3:
+                out[i] = static_cast<FLAC__int32>(static_cast<uint32_t>(at[0]) << 8 |
+                                                  static_cast<uint32_t>(at[1]) << 16 |
+                                                  static_cast<uint32_t>(at[2]) << 24) >>
+                         8;
+                break;
+            default:
+                out[i] = static_cast<FLAC__int32>(
+                    static_cast<uint32_t>(at[0]) | static_cast<uint32_t>(at[1]) << 8 |
+                    static_cast<uint32_t>(at[2]) << 16 | static_cast<uint32_t>(at[3]) << 24);
+                break;
+        }
+    }
+}
+
+// What went wrong inside the encoder, for the user.
+std::string EncoderFailure(const FLAC__StreamEncoder* encoder) {
+    const FLAC__StreamEncoderState state = FLAC__stream_encoder_get_state(encoder);
+    if (state == FLAC__STREAM_ENCODER_VERIFY_MISMATCH_IN_AUDIO_DATA) {
+        FLAC__uint64 sample = 0;
+        uint32_t frame = 0;
+        uint32_t channel = 0;
+        uint32_t inFrame = 0;
+        FLAC__int32 expected = 0;
+        FLAC__int32 got = 0;
+        FLAC__stream_encoder_get_verify_decoder_error_stats(encoder, &sample, &frame, &channel,
+                                                            &inFrame, &expected, &got);
+        return std::string(kFlacVerifyMessage) + "\n(sample " + std::to_string(sample) +
+               ", channel " + std::to_string(channel + 1) + ": " + std::to_string(expected) +
+               " was decoded as " + std::to_string(got) + ")";
+    }
+    if (state == FLAC__STREAM_ENCODER_IO_ERROR || state == FLAC__STREAM_ENCODER_CLIENT_ERROR) {
+        return kWriteFailedMessage;
+    }
+    return std::string("The FLAC encoder failed: ") +
+           FLAC__stream_encoder_get_resolved_state_string(encoder);
+}
+
+// Everything between opening the source and closing the destination; returns the final
+// status (100, 101 or 102) and leaves no file behind unless it is 100.
+int32_t Encode(WorkerContext& context, EncodeJob& job, bool fromRip) {
+    Settings& settings = context.settings;
+    Track& track = *job.track;
+    const auto fail = [&](const std::string& message) {
+        context.questions.Inform(message);
+        return kStatusError;
+    };
+
+    const FlacFormat format = track.format.As<FlacFormat>();
+    PcmSource source = OpenEncodeSource(job, fromRip);
+    if (source.error() != PcmSourceError::none) {
+        return fail(std::string(PcmSourceMessage(source.error())));
+    }
+    // A lossless copy keeps what the WAV file holds; samples narrower than their container (20
+    // bits in 3 bytes) are stored at the container's width, which FLAC packs as tightly.
+    const WavHeader& input = source.format();
+    const int32_t sampleBytes = (input.bitsPerSample + 7) / 8;
+    if (sampleBytes > kMaxSampleBytes) {
+        return fail("FLAC cannot encode " + std::to_string(input.bitsPerSample) +
+                    "-bit samples.\nOnly WAV files of 8 to " + std::to_string(kMaxSampleBytes * 8) +
+                    " bits can be encoded.");
+    }
+    if (input.channels > FLAC__MAX_CHANNELS) {
+        return fail("FLAC cannot encode more than " + std::to_string(FLAC__MAX_CHANNELS) +
+                    " channels.");
+    }
+    if (FLAC__format_sample_rate_is_valid(input.sampleRate) == 0) {
+        return fail("FLAC cannot encode a sample rate of " + std::to_string(input.sampleRate) +
+                    " Hz.");
+    }
+    if (!fromRip && !ConfirmOverwrite(context, job.outputPath)) {  // a rip asked before reading
+        return kStatusStopped;
+    }
+
+    const size_t frameBytes = size_t{input.channels} * static_cast<size_t>(sampleBytes);
+    const uint64_t totalFrames = source.totalBytes() / frameBytes;
+    MetadataBlocks blocks;
+    if (!BuildMetadata(blocks, TrackTags(settings, track, fromRip, TagSet::full), input.sampleRate,
+                       totalFrames)) {
+        return fail("Out of memory while preparing the FLAC tags.");
+    }
+    const std::unique_ptr<FLAC__StreamEncoder, EncoderDeleter> encoder(FLAC__stream_encoder_new());
+    if (!encoder) {
+        return fail("Out of memory while preparing the FLAC encoder.");
+    }
+    FLAC__StreamEncoder* flac = encoder.get();
+    FLAC__stream_encoder_set_channels(flac, input.channels);
+    FLAC__stream_encoder_set_bits_per_sample(flac, static_cast<uint32_t>(sampleBytes) * 8);
+    FLAC__stream_encoder_set_sample_rate(flac, input.sampleRate);
+    FLAC__stream_encoder_set_compression_level(
+        flac, static_cast<uint32_t>(std::clamp(format.level, 0, 8)));
+    FLAC__stream_encoder_set_verify(flac, format.verify != 0);
+    FLAC__stream_encoder_set_total_samples_estimate(flac, totalFrames);
+    FLAC__stream_encoder_set_metadata(flac, blocks.order.data(),
+                                      static_cast<uint32_t>(blocks.order.size()));
+    const FLAC__StreamEncoderInitStatus init =
+        FLAC__stream_encoder_init_file(flac, job.outputPath.c_str(), nullptr, nullptr);
+    if (init != FLAC__STREAM_ENCODER_INIT_STATUS_OK) {
+        platform::RemoveFile(job.outputPath);
+        if (init == FLAC__STREAM_ENCODER_INIT_STATUS_ENCODER_ERROR &&
+            FLAC__stream_encoder_get_state(flac) == FLAC__STREAM_ENCODER_IO_ERROR) {
+            return fail(kCannotCreateOutputMessage);
+        }
+        return fail(std::string("The FLAC encoder refused these settings: ") +
+                    FLAC__StreamEncoderInitStatusString[init]);
+    }
+
+    std::vector<uint8_t> pcm(frameBytes * kBlockFrames);
+    std::vector<FLAC__int32> samples;
+    const uint64_t total = uint64_t{track.lengthSectors} * kCdBytesPerSector;
+    uint64_t bytesRead = 0;
+    int32_t outcome = kStatusCompleted;
+    std::string failure;
+    for (uint64_t block = 1;; ++block) {
+        const size_t bytes = source.Read(pcm.data(), pcm.size());
+        bytesRead += bytes;
+        const size_t frames = bytes / frameBytes;
+        if (!settings.ripping) {
+            outcome = kStatusStopped;
+            break;
+        }
+        if (frames == 0) {
+            break;
+        }
+        if (block % 4 == 1 && total > 0) {
+            const uint64_t share = bytesRead * (fromRip ? 70 : 100) / total;
+            const auto percent = static_cast<int32_t>((fromRip ? 30 : 0) + share);
+            ReportStatus(context, track, std::min(percent, 99));
+        }
+        Widen(pcm.data(), frames * input.channels, sampleBytes, samples);
+        if (!FLAC__stream_encoder_process_interleaved(flac, samples.data(),
+                                                      static_cast<uint32_t>(frames))) {
+            failure = EncoderFailure(flac);
+            break;
+        }
+    }
+    // Finishing writes the MD5 signature and seek points into the file's head, and checks the
+    // last frames when verifying.
+    if (!FLAC__stream_encoder_finish(flac) && failure.empty() && outcome == kStatusCompleted) {
+        failure = EncoderFailure(flac);
+    }
+    if (!failure.empty() || outcome != kStatusCompleted) {
+        platform::RemoveFile(job.outputPath);  // a half file would pass for the whole track
+    }
+    return failure.empty() ? outcome : fail(failure);
+}
+
+}  // namespace
+
+void FlacEncode(WorkerContext& context, EncodeJob& job, bool fromRip) {
+    FinishEncode(context, job, fromRip, Encode(context, job, fromRip));
+}
+
+}  // namespace disctrove
