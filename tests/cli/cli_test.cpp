@@ -386,7 +386,7 @@ TEST_F(CliTest, RipLogAndCueSheetBesideThePlaylist) {
 
 TEST_F(CliTest, EveryEncoderFromTheCommandLine) {
     const std::string cue = Image({{false, 150}});
-    for (const char* kind : {"ogg", "mp3", "wma"}) {
+    for (const char* kind : {"ogg", "mp3", "wma", "flac"}) {
         const CliRun rip = Run({"--image", cue, "rip", "--encoder", kind});
         ASSERT_EQ(rip.exitCode, 0) << kind << rip.err;
         const std::string file = out_ + "/-Track 01." + kind;  // "$a-$t" with no artist
@@ -396,6 +396,75 @@ TEST_F(CliTest, EveryEncoderFromTheCommandLine) {
             << kind;
     }
     EXPECT_TRUE(fs::is_empty(tmp_));
+}
+
+// The samples of a FLAC file as flac itself decodes them: signed, little-endian, no header.
+std::string FlacSamples(const std::string& flac, const std::string& raw) {
+    EXPECT_EQ(RunCommand("flac -d -s -f --force-raw-format --endian=little --sign=signed -o " +
+                         Quoted(raw) + " " + Quoted(flac)),
+              0);
+    return ReadWholeFile(raw);
+}
+
+TEST_F(CliTest, RipToFlacGivesBackTheWavRipBitForBit) {
+    const std::string cue = Image({{false, 900}, {false, 400}});
+    const std::string discId = Run({"--image", cue, "toc"}).out.substr(7, 8);
+    ASSERT_EQ(Run({"--image", cue, "rip", "--encoder", "wav"}).exitCode, 0);
+    const CliRun rip = Run({"--image", cue, "rip", "--encoder", "flac"});
+    ASSERT_EQ(rip.exitCode, 0) << rip.err;
+    for (const std::string number : {"1", "2"}) {
+        const std::string name = out_ + "/-Track 0" + number;
+        const std::string flac = Quoted(name + ".flac");
+        EXPECT_NE(rip.out.find(number + "\tCompleted\t" + name + ".flac\n"), std::string::npos);
+        EXPECT_EQ(RunCommand("flac -t -s " + flac), 0);
+        const std::string wav = ReadWholeFile(name + ".wav");
+        EXPECT_EQ(FlacSamples(name + ".flac", dir_.File("flac.raw")), wav.substr(44)) << number;
+        // The MD5 signature is that of the samples; the tags as a player reads them.
+        EXPECT_EQ(testing::CommandOutput("metaflac --show-md5sum " + flac),
+                  testing::CommandOutput("tail -c +45 " + Quoted(name + ".wav") +
+                                         " | md5sum | cut -c1-32"));
+        const std::string tags = testing::CommandOutput("metaflac --export-tags-to=- " + flac);
+        for (const std::string& tag :
+             {"TITLE=Track 0" + number, "TRACKNUMBER=" + number, std::string("TRACKTOTAL=2"),
+              "DISCID=" + discId, std::string("ENCODER=Disctrove")}) {
+            EXPECT_NE(tags.find(tag + "\n"), std::string::npos) << tag << "\n" << tags;
+        }
+        // Our own decoder writes the very file the WAV rip wrote.
+        const CliRun decode = Run({"decode", name + ".flac", "--outdir", dir_.File("decoded")});
+        ASSERT_EQ(decode.exitCode, 0) << decode.err;
+        EXPECT_EQ(ReadWholeFile(dir_.File("decoded/-Track 0" + number + ".wav")), wav);
+    }
+    // 12 s of track 1: a seek point every 10 s, then the padding for tag edits.
+    const std::string blocks =
+        testing::CommandOutput("metaflac --list " + Quoted(out_ + "/-Track 01.flac"));
+    EXPECT_NE(blocks.find("type: 3 (SEEKTABLE)\n  is last: false\n  length: 36\n"),
+              std::string::npos)
+        << blocks;
+    EXPECT_NE(blocks.find("type: 1 (PADDING)\n  is last: true\n  length: 8192\n"),
+              std::string::npos);
+    EXPECT_TRUE(fs::is_empty(tmp_));
+}
+
+TEST_F(CliTest, A24BitWavKeepsItsBitsRateAndChannelsInFlac) {
+    const std::string wav = testing::MakeSineWav(dir_.path(), "hires.wav", 96000, 3, 24, 1.5);
+    const CliRun encode = Run({"encode", wav, "--encoder", "flac"});
+    ASSERT_EQ(encode.exitCode, 0) << encode.err;
+    const std::string flac = out_ + "/hires.flac";
+    EXPECT_EQ(RunCommand("flac -t -s " + Quoted(flac)), 0);
+    EXPECT_EQ(testing::CommandOutput("metaflac --show-bps --show-sample-rate --show-channels " +
+                                     Quoted(flac)),
+              "24\n96000\n3\n");
+    const std::string samples = dir_.File("sox.raw");
+    ASSERT_EQ(RunCommand("sox " + Quoted(wav) + " -t raw " + Quoted(samples)), 0);
+    EXPECT_EQ(FlacSamples(flac, dir_.File("flac.raw")), ReadWholeFile(samples));
+
+    const CliRun decode = Run({"decode", flac, "--outdir", dir_.File("decoded")});
+    ASSERT_EQ(decode.exitCode, 0) << decode.err;
+    const std::string decoded = ReadWholeFile(dir_.File("decoded/hires.wav"));
+    const std::string file = Quoted(dir_.File("decoded/hires.wav"));
+    EXPECT_EQ(testing::CommandOutput("soxi -b " + file + "; soxi -r " + file + "; soxi -c " + file),
+              "24\n96000\n3\n");
+    EXPECT_EQ(decoded.substr(44), ReadWholeFile(samples));
 }
 
 TEST_F(CliTest, ReadErrorsAnsweredEachWay) {

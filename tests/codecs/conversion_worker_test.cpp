@@ -44,7 +44,7 @@ TEST_F(ConversionWorkerTest, EachFormatIntoTheOutputFolder) {
     settings_.pageFormats.mp3.cbrIndex = 10;  // the page's values, not the main group's
     for (const auto& [kind, name] :
          {std::pair{kEncoderOgg, "my song.ogg"}, std::pair{kEncoderMp3, "my song.mp3"},
-          std::pair{kEncoderWma, "my song.wma"}}) {
+          std::pair{kEncoderWma, "my song.wma"}, std::pair{kEncoderFlac, "my song.flac"}}) {
         EXPECT_EQ(Convert(kind), 0);
         EXPECT_EQ(progress_.status, kStatusCompleted) << name;
         EXPECT_EQ(progress_.title, "my song");
@@ -52,7 +52,7 @@ TEST_F(ConversionWorkerTest, EachFormatIntoTheOutputFolder) {
         EXPECT_EQ(settings_.finished, 1);
         EXPECT_FALSE(testing::DecodeWithFfmpeg(settings_.Outfolder + "/" + name).empty()) << name;
     }
-    EXPECT_EQ(notes_.finishedCount, 3);
+    EXPECT_EQ(notes_.finishedCount, 4);
     EXPECT_NE(testing::CommandOutput("ffprobe -v error -show_entries stream=bit_rate '" +
                                      settings_.Outfolder + "/my song.mp3'")
                   .find("bit_rate=192000"),
@@ -66,6 +66,31 @@ TEST_F(ConversionWorkerTest, MissingLameIsToldAndEndsAsAnError) {
     ASSERT_EQ(questions_.informed.size(), 1u);
     EXPECT_EQ(questions_.informed[0].rfind("Error loading LAME encoder dll\n", 0), 0u);
     EXPECT_EQ(notes_.finishedCount, 1);
+}
+
+TEST_F(ConversionWorkerTest, AStoppedFlacLeavesNoHalfFile) {
+    settings_.ripping = 0;  // Stop, before the first block is encoded
+    EXPECT_EQ(Convert(kEncoderFlac), 0);
+    EXPECT_EQ(progress_.status, kStatusStopped);
+    EXPECT_FALSE(std::filesystem::exists(settings_.Outfolder + "/my song.flac"));
+}
+
+// The decode command goes by what a file holds, and by its name only when that says nothing.
+TEST_F(ConversionWorkerTest, DecodePicksTheDecoderByContentThenName) {
+    const std::string& wav = settings_.wavSourcePath;
+    const std::string flacNamedOgg = dir_.File("flac.ogg");
+    const std::string oggNamedFlac = dir_.File("ogg.flac");
+    ASSERT_EQ(testing::RunCommand("flac -s -o '" + flacNamedOgg + "' '" + wav + "'"), 0);
+    ASSERT_EQ(testing::RunCommand("oggenc -Q -o '" + oggNamedFlac + "' '" + wav + "'"), 0);
+    for (const auto& [path, format] : {
+             std::pair{flacNamedOgg, DecodeFormat::flac},
+             std::pair{oggNamedFlac, DecodeFormat::oggVorbis},
+             std::pair{dir_.File("missing.FLAC"), DecodeFormat::flac},
+             std::pair{dir_.File("missing.opus"), DecodeFormat::opus},
+             std::pair{wav, DecodeFormat::oggVorbis},
+         }) {
+        EXPECT_EQ(DecodeFormatOf(path), format) << path;
+    }
 }
 
 }  // namespace
