@@ -68,9 +68,9 @@ bool CommandTakes(const std::string& command, const std::string& option) {
 const char* CliUsage() {
     return R"(Usage: disctrove-cli [OPTIONS] COMMAND [ARGUMENTS]
 
-Rips audio CDs (and disc images) to WAV, Ogg Vorbis, MP3, WMA and FLAC files, names them
-from a CDDB server, encodes WAV files and decodes Ogg Vorbis and FLAC files. It reads the settings of the
-desktop program and never changes them.
+Rips audio CDs (and disc images) to WAV, Ogg Vorbis, MP3, WMA, FLAC and Opus files, names
+them from a CDDB server, encodes WAV files and decodes Ogg Vorbis, FLAC and Opus files. It
+reads the settings of the desktop program and never changes them.
 
 Options:
   --settings FILE          the settings file to read (else $DISCTROVE_INI, else dt.ini beside
@@ -90,9 +90,9 @@ Commands:
   lookup                   look the disc up on the CDDB server: ARTIST, ALBUM, YEAR, GENRE
                            and a TITLE line per track; exit 1 when nothing was found
   rip [TRACKS]             rip "all" tracks (the default) or those listed, as 1,3-5
-      --encoder wav|ogg|mp3|wma|flac   the format of every track (else the settings'
-                                   Encoder); FLAC is lossless, with FLAC/Level 0-8
-                                   (default 5) and FLAC/Verify (default True)
+      --encoder wav|ogg|mp3|wma|flac|opus   the format of every track (else the
+                                   settings' Encoder); FLAC is lossless, with FLAC/Level
+                                   0-8 (default 5) and FLAC/Verify (default True)
       --lookup                     look the disc up on the CDDB server first
       --template TEXT              name the files by TEXT (default "$a-$t"): $a artist,
                                    $l album, $y year, $g genre, $t title, $n number, $$ "$"
@@ -122,12 +122,14 @@ Commands:
                            WriteLog, WriteCue; only when some track was completed);
                            exit 0 when every track was completed, 1 otherwise
   encode WAVFILE           encode a WAV file (into Outfolder of the settings)
-      --encoder ogg|mp3|wma|flac   the format (else the settings' WAVEncoder); FLAC keeps
-                                   the file's bits (8, 16, 24), rate and channels
+      --encoder ogg|mp3|wma|flac|opus   the format (else the settings' WAVEncoder);
+                                   FLAC keeps the file's bits (8, 16, 24), rate and
+                                   channels
       --outdir DIR                 the folder for the new file
       --answer-overwrite yes|no    answer to an "already exists" question
-  decode FILE              decode an Ogg Vorbis (.ogg) or FLAC (.flac) file into a WAV
-                           file; a FLAC file's samples come back bit for bit
+  decode FILE              decode an Ogg Vorbis (.ogg), FLAC (.flac) or Opus (.opus) file
+                           into a WAV file; a FLAC file's samples come back bit for bit,
+                           an Opus file as 16 bits at 48 kHz
       --outdir DIR                 the folder for the new file
       --answer-overwrite yes|no    answer to an "already exists" question
                            both end with a line: Completed|Stopped|ERROR <TAB> file
@@ -229,8 +231,8 @@ std::optional<CliOptions> ParseCliOptions(const std::vector<std::string>& argume
             options.encoder = ParseEncoder(value);
             if (!options.encoder || (command == "encode" && *options.encoder == kEncoderWav)) {
                 error = "--encoder takes " +
-                        std::string(command == "encode" ? "ogg, mp3, wma or flac"
-                                                        : "wav, ogg, mp3, wma or flac") +
+                        std::string(command == "encode" ? "ogg, mp3, wma, flac or opus"
+                                                        : "wav, ogg, mp3, wma, flac or opus") +
                         ", not \"" + value + "\"";
                 return std::nullopt;
             }

@@ -16,7 +16,6 @@
 #include "cli/interrupts.h"
 #include "cli/terminal.h"
 #include "codecs/conversion_worker.h"
-#include "codecs/ogg_decoder.h"
 #include "disc/accuraterip_database.h"
 #include "disc/accuraterip_id.h"
 #include "disc/cddb_lookup.h"
@@ -290,7 +289,8 @@ int Convert(Session& session, const CliOptions& options) {
         settings.WAVEncoder = options.encoder.value_or(settings.WAVEncoder);
         if (settings.WAVEncoder == kEncoderWav) {
             return UsageError(
-                "the settings encode WAV files to WAV; choose --encoder ogg, mp3, wma or flac");
+                "the settings encode WAV files to WAV; choose --encoder ogg, mp3, wma, flac or "
+                "opus");
         }
         settings.wavSourcePath = source;
         settings.pageFormats = settings.formats;

@@ -12,6 +12,8 @@
 #include "codecs/mp3_encoder.h"
 #include "codecs/ogg_decoder.h"
 #include "codecs/ogg_encoder.h"
+#include "codecs/opus_decoder.h"
+#include "codecs/opus_encoder.h"
 #include "codecs/wma_encoder.h"
 #include "platform/system/files.h"
 #include "work/file_names.h"
@@ -58,6 +60,9 @@ void Encode(WorkerContext& context, EncodeJob& job) {
         case kEncoderFlac:
             FlacEncode(context, job, false);
             break;
+        case kEncoderOpus:
+            OpusEncode(context, job, false);
+            break;
         default:
             break;  // nothing to encode to
     }
@@ -100,7 +105,8 @@ int DecodeWorker(WorkerContext& context, Track& progress) {
     switch (DecodeFormatOf(context.settings.oggSourcePath)) {
         case DecodeFormat::flac:
             return FlacDecodeThread(context, progress);
-        case DecodeFormat::opus:  // no Opus decoder yet: the Ogg Vorbis one refuses the file
+        case DecodeFormat::opus:
+            return OpusDecodeThread(context, progress);
         case DecodeFormat::oggVorbis:
             break;
     }

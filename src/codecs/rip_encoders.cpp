@@ -5,6 +5,7 @@
 #include "codecs/flac_encoder.h"
 #include "codecs/mp3_encoder.h"
 #include "codecs/ogg_encoder.h"
+#include "codecs/opus_encoder.h"
 #include "codecs/wma_encoder.h"
 #include "platform/system/files.h"
 
@@ -48,6 +49,14 @@ class FlacRipEncoder final : public RipEncoder {
     void Encode(WorkerContext& context, EncodeJob& job) override { FlacEncode(context, job, true); }
 };
 
+class OpusRipEncoder final : public RipEncoder {
+  public:
+    bool Ready(WorkerContext&) override { return true; }
+    void Encode(WorkerContext& context, EncodeJob& job) override { OpusEncode(context, job, true); }
+};
+
+};
+
 }  // namespace
 
 void FinishEncode(WorkerContext& context, EncodeJob& job, bool fromRip, int32_t outcome) {
@@ -77,6 +86,8 @@ std::unique_ptr<RipEncoder> MakeRipEncoder(EncoderKind kind) {
             return std::make_unique<WmaRipEncoder>();
         case kEncoderFlac:
             return std::make_unique<FlacRipEncoder>();
+        case kEncoderOpus:
+            return std::make_unique<OpusRipEncoder>();
         default:
             return nullptr;
     }

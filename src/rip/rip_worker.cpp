@@ -50,7 +50,7 @@ bool MakeDiscFolders(WorkerContext& context, const std::string& base) {
 
 bool IsKnownKind(EncoderKind kind) {
     return kind == kEncoderWav || kind == kEncoderOgg || kind == kEncoderMp3 ||
-           kind == kEncoderWma || kind == kEncoderFlac;
+           kind == kEncoderWma || kind == kEncoderFlac || kind == kEncoderOpus;
 }
 
 // The reader's side of a run: reads the marked tracks in list order, each through the checks
