@@ -467,6 +467,37 @@ TEST_F(CliTest, A24BitWavKeepsItsBitsRateAndChannelsInFlac) {
     EXPECT_EQ(decoded.substr(44), ReadWholeFile(samples));
 }
 
+// A rip to Opus as opusinfo sees it, decoded back to the rip's length at 48 kHz.
+TEST_F(CliTest, RipToOpusAndDecodeIt) {
+    const std::string cue = Image({{false, 150}, {false, 75}});
+    const std::string id = Run({"--image", cue, "toc"}).out.substr(7, 8);
+    const CliRun rip = Run({"--image", cue, "rip", "1", "--encoder", "opus"});
+    ASSERT_EQ(rip.exitCode, 0) << rip.err;
+    const std::string file = out_ + "/-Track 01.opus";
+    EXPECT_EQ(WithoutChecks(rip.out), "1\tCompleted\t" + file + "\n");
+    const std::string report = dir_.File("opusinfo.txt");
+    ASSERT_EQ(RunCommand("opusinfo " + Quoted(file) + " >" + report + " 2>&1"), 0);
+    const std::string info = ReadWholeFile(report);
+    EXPECT_EQ(info.find("WARNING"), std::string::npos) << info;
+    for (const std::string& line :
+         std::vector<std::string>{"Original sample rate: 44100 Hz", "TITLE=Track 01",
+                                  "TRACKNUMBER=1", "TRACKTOTAL=2", "DISCID=" + id}) {
+        EXPECT_NE(info.find(line), std::string::npos) << line << "\n" << info;
+    }
+
+    const CliRun decode = Run({"decode", file, "--outdir", dir_.File("decoded")});
+    ASSERT_EQ(decode.exitCode, 0) << decode.err;
+    const std::string wav = dir_.File("decoded/-Track 01.wav");
+    EXPECT_EQ(decode.out, "Completed\t" + wav + "\n");
+    const double frames = static_cast<double>(ReadWholeFile(wav).size() - 44) / 4;
+    EXPECT_NEAR(frames, 2 * 48000.0, 960);  // 150 sectors: two seconds, within a 20 ms frame
+    EXPECT_EQ(testing::CommandOutput("ffprobe -v error -of default=nw=1:nk=1 -show_entries "
+                                     "stream=sample_rate,channels,duration_ts " +
+                                     Quoted(wav)),
+              "48000\n2\n" + std::to_string(static_cast<int>(frames)) + "\n");
+    EXPECT_TRUE(fs::is_empty(tmp_));
+}
+
 TEST_F(CliTest, ReadErrorsAnsweredEachWay) {
     const std::string sim = Simcd("track audio 200\nunreadable 30\nunreadable 120\n");
     const CliRun no = Run({"--image", sim, "rip"});  // no terminal, no answer: No
