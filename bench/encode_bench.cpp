@@ -1,8 +1,9 @@
-// Encoding speed of the three compressed formats, each next to the usual command-line encoder
+// Encoding speed of the compressed formats, each next to the usual command-line encoder
 // at the same settings on the same WAV file:
 //   Ogg Vorbis, quality position 9  vs  oggenc -q 4.5
 //   MP3, 128 kbit/s stereo, "Very high"  vs  lame -b 128 -m s -q 0 --nores
 //   WMA, 96 kbit/s stereo  vs  ffmpeg -c:a wmav2 -b:a 96k
+//   Opus, 160 kbit/s VBR, complexity 10  vs  opusenc --bitrate 160
 //
 //   encode-bench [FOLDER [SECONDS]]
 //
@@ -18,6 +19,7 @@
 #include "bench/silent_worker.h"
 #include "codecs/mp3_encoder.h"
 #include "codecs/ogg_encoder.h"
+#include "codecs/opus_encoder.h"
 #include "codecs/wma_encoder.h"
 #include "tools/music.h"
 
@@ -98,5 +100,12 @@ int main(int argc, char** argv) {
            BestSeconds(encode([&](EncodeJob& job) { WmaEncode(context, job, false); },
                               TrackFormat::From(WmaFormat{}), out("disctrove.wma"))),
            seconds, "");
+
+    const std::string opusenc =
+        "opusenc --quiet --bitrate 160 '" + wav + "' '" + out("opusenc.opus") + "'";
+    Report("Opus", "opusenc --bitrate 160", BestSeconds(shell(opusenc)),
+           BestSeconds(encode([&](EncodeJob& job) { OpusEncode(context, job, false); },
+                              TrackFormat::From(OpusFormat{}), out("disctrove.opus"))),
+           seconds, "  target: at most 1.1×");
     return 0;
 }
