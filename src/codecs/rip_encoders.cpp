@@ -55,8 +55,6 @@ class OpusRipEncoder final : public RipEncoder {
     void Encode(WorkerContext& context, EncodeJob& job) override { OpusEncode(context, job, true); }
 };
 
-};
-
 }  // namespace
 
 void FinishEncode(WorkerContext& context, EncodeJob& job, bool fromRip, int32_t outcome) {
