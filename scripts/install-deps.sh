@@ -13,12 +13,14 @@ packages=(
   libavcodec-dev libavformat-dev libavutil-dev libswresample-dev
   libasound2-dev libcurl4-openssl-dev zlib1g-dev libssl-dev libdiscid-dev
   libflac-dev libopusenc-dev libopusfile-dev
+  libtag1-dev
   # tools the tests use to check the files we write
   ffmpeg vorbis-tools sox cd-paranoia lame
   whipper  # for accuraterip-checksum
   cuetools  # cueprint reads back our CUE sheets
   flac  # flac -t, flac -d and metaflac check our FLAC files
   opus-tools  # opusinfo checks our Opus files
+  mp3val  # checks the frames of our MP3 files
 )
 
 missing=()

@@ -8,6 +8,7 @@
 #include "audio/int16_reader.h"
 #include "audio/pcm_source.h"
 #include "audio/unique_file.h"
+#include "codecs/tag_writer.h"
 #include "platform/system/text.h"
 
 namespace disctrove {
@@ -162,6 +163,11 @@ int32_t Encode(WorkerContext& context, LameLibrary& lame, EncodeJob& job, bool f
         return fail(problem);
     }
     lame.beWriteVBRHeader(job.outputPath.c_str());
+    // Added once the info frame is in its place: TagLib moves the whole audio behind the tag.
+    if (settings.Useid3 && settings.Id3v2 &&
+        !WriteId3v2Tag(job.outputPath, TrackTags(settings, track, fromRip, TagSet::oggVorbis))) {
+        return fail(kWriteFailedMessage);
+    }
     return outcome;
 }
 

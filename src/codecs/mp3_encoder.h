@@ -1,4 +1,5 @@
-// The MP3 encoder through the LAME library, and the ID3 version 1 tag it appends.
+// The MP3 encoder through the LAME library, the ID3 version 1 tag it appends and the ID3v2 tag
+// it puts in front.
 #pragma once
 
 #include <array>

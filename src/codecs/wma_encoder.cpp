@@ -4,6 +4,7 @@
 
 #include "audio/int16_reader.h"
 #include "audio/pcm_source.h"
+#include "codecs/track_tags.h"
 #include "disc/genres.h"
 
 namespace disctrove {
@@ -15,6 +16,20 @@ using platform::WmaCodecFormat;
 constexpr size_t kBlockSamples = 8192;  // 16384 bytes a block
 constexpr int kDivisors = 11;
 constexpr uint32_t kFallbackBitrate = 128000;
+
+// The title, and the track number of a rip (ASF has no field for the total).
+std::vector<std::pair<std::string, std::string>> MoreAttributes(const Settings& settings,
+                                                                const Track& track, bool fromRip) {
+    std::vector<std::pair<std::string, std::string>> attributes;
+    for (const TrackTag& tag : TrackTags(settings, track, fromRip, TagSet::oggVorbis)) {
+        if (tag.name == "TITLE") {
+            attributes.emplace_back("Title", tag.value);
+        } else if (tag.name == "TRACKNUMBER") {
+            attributes.emplace_back("WM/TrackNumber", tag.value);
+        }
+    }
+    return attributes;
+}
 
 int32_t Encode(WorkerContext& context, EncodeJob& job, bool fromRip) {
     Settings& settings = context.settings;
@@ -52,7 +67,8 @@ int32_t Encode(WorkerContext& context, EncodeJob& job, bool fromRip) {
                      settings.Album.empty() ? "Unknown album" : settings.Album,
                      settings.Artist.empty() ? "Unknown artist" : settings.Artist,
                      settings.Year.empty() ? "2000" : settings.Year,
-                     std::string(GenreNameOf(settings.Genre)))) {
+                     std::string(GenreNameOf(settings.Genre)),
+                     MoreAttributes(settings, track, fromRip))) {
         return fail(kCannotCreateOutputMessage);
     }
     std::vector<int16_t> block(kBlockSamples);
@@ -125,7 +141,8 @@ uint64_t WmaTimestampStep(uint64_t bytes, const platform::WmaPcmFormat& format) 
 
 bool WmaFile::Create(WorkerQuestions& questions, const std::string& path,
                      const platform::WmaPcmFormat& pcm, uint32_t bitrate, const std::string& album,
-                     const std::string& artist, const std::string& year, const std::string& genre) {
+                     const std::string& artist, const std::string& year, const std::string& genre,
+                     const std::vector<std::pair<std::string, std::string>>& more) {
     writer_.SetOutputFilename(path);
     const auto choice =
         SearchWmaFormat(platform::WmaCodecFormats(), bitrate, pcm.sampleRate, pcm.channels);
@@ -141,6 +158,9 @@ bool WmaFile::Create(WorkerQuestions& questions, const std::string& path,
     }
     writer_.SetAttribute("WM/Year", year);
     writer_.SetAttribute("Author", artist);
+    for (const auto& [name, value] : more) {
+        writer_.SetAttribute(name, value);
+    }
     nextTime_ = 0;
     pcm_ = pcm;
     return writer_.BeginWriting(pcm);

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "codecs/encode_job.h"
@@ -46,10 +47,12 @@ uint64_t WmaTimestampStep(uint64_t bytes, const platform::WmaPcmFormat& format);
 class WmaFile {
   public:
     // Chooses the format, sets the profile and the attributes and begins writing. False (after
-    // telling the user when no format fits) when the file cannot be made.
+    // telling the user when no format fits) when the file cannot be made. `more`: further
+    // attributes (name, value), set after the others.
     bool Create(WorkerQuestions& questions, const std::string& path,
                 const platform::WmaPcmFormat& pcm, uint32_t bitrate, const std::string& album,
-                const std::string& artist, const std::string& year, const std::string& genre);
+                const std::string& artist, const std::string& year, const std::string& genre,
+                const std::vector<std::pair<std::string, std::string>>& more = {});
     // Hands one block of PCM to the writer; returns `length`, or 0 when it failed.
     size_t Write(const uint8_t* bytes, size_t length);
     // Flushes and ends writing; false when the file could not be finished.

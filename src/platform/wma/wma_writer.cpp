@@ -53,6 +53,12 @@ std::string FfmpegKey(const std::string& attribute) {
     if (attribute == "WM/Genre") {
         return "genre";
     }
+    if (attribute == "Title") {
+        return "title";
+    }
+    if (attribute == "WM/TrackNumber") {
+        return "track";
+    }
     return attribute;
 }
 

@@ -44,7 +44,8 @@ class WmaWriter {
     void SetOutputFilename(const std::string& path);
     // One audio stream ("Audio Stream") of `format`.
     void SetProfile(const WmaCodecFormat& format);
-    // A header attribute: "Author", "WM/AlbumTitle", "WM/Genre", "WM/Year", or any other name.
+    // A header attribute: "Title", "Author", "WM/AlbumTitle", "WM/Genre", "WM/Year",
+    // "WM/TrackNumber", or any other name.
     void SetAttribute(const std::string& name, const std::string& value);
     // Opens the file and writes its header. The PCM must have the profile's rate and channels.
     bool BeginWriting(const WmaPcmFormat& input);

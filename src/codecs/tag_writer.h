@@ -1,0 +1,44 @@
+// Tags of finished audio files, through TagLib.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "codecs/track_tags.h"
+
+namespace disctrove {
+
+// A finished file opened with TagLib to change its tags in place; the format follows the file
+// name's extension. Tags are named as Vorbis comments name them ("TITLE", "TRACKNUMBER",
+// "REPLAYGAIN_TRACK_GAIN"); TagLib maps each to the format's own field (an ID3v2 frame, a TXXX
+// frame for names ID3v2 has none for, an ASF attribute, a Vorbis comment). Nothing is written
+// before Save. MP3 files: only their ID3v2 tag is read and written (version 2.4, UTF-8 texts);
+// an ID3v1 tag at the end stays byte for byte.
+class TagFile {
+  public:
+    explicit TagFile(const std::string& path);
+    ~TagFile();
+    TagFile(const TagFile&) = delete;
+    TagFile& operator=(const TagFile&) = delete;
+
+    // Whether the file was opened as a format TagLib knows.
+    bool ok() const;
+    // Gives `name` the one `value` (UTF-8), replacing what it had; an empty value removes it.
+    void Set(const std::string& name, const std::string& value);
+    // The value `name` has ("" when none).
+    std::string Get(const std::string& name) const;
+    // Writes the tags into the file; false when the file could not be written.
+    bool Save();
+
+  private:
+    struct State;
+    std::unique_ptr<State> state_;
+};
+
+// Gives the MP3 file at `path` an ID3v2.4 tag of `tags` in front of its audio: TIT2, TPE1,
+// TALB, TDRC, TCON, TRCK ("n/total") and TSSE (the encoder). LAME's info frame, the first
+// frame of the audio, keeps its place in the audio; the ID3v1 tag stays as it is.
+bool WriteId3v2Tag(const std::string& path, const std::vector<TrackTag>& tags);
+
+}  // namespace disctrove
