@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <map>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -496,6 +497,95 @@ TEST_F(CliTest, RipToOpusAndDecodeIt) {
                                      Quoted(wav)),
               "48000\n2\n" + std::to_string(static_cast<int>(frames)) + "\n");
     EXPECT_TRUE(fs::is_empty(tmp_));
+}
+
+// The tags ffprobe reads from `path` (format and stream tags, names in lower case), and in
+// `problems` what else it says on standard error.
+std::map<std::string, std::string> FfprobeTags(const std::string& path, std::string& problems) {
+    std::map<std::string, std::string> tags;
+    problems.clear();
+    std::istringstream lines(testing::CommandOutput(
+        "ffprobe -v warning -show_entries format_tags:stream_tags -of default=nw=1 " +
+        Quoted(path) + " 2>&1"));
+    for (std::string line; std::getline(lines, line);) {
+        const size_t equals = line.find('=');
+        if (line.starts_with("TAG:") && equals != std::string::npos) {
+            std::string name = line.substr(4, equals - 4);
+            std::transform(name.begin(), name.end(), name.begin(),
+                           [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+            tags[name] = line.substr(equals + 1);
+        } else {
+            problems += line + "\n";
+        }
+    }
+    return tags;
+}
+
+// One rip of a disc named by the server, in every tagged format: ffprobe reads the same title
+// (whole, beyond Latin-1), artist, album, year, genre and track number from each. The MP3 file
+// also keeps its ID3v1 tag at the end and LAME's info frame (mp3val finds no fault, the length
+// is exact); without Id3v2 it has no ID3v2 tag. WAV files have no tags.
+TEST_F(CliTest, TagsInEveryFormat) {
+    const std::string cue = Image({{false, 300}, {false, 150}});
+    const std::string id = Run({"--image", cue, "toc"}).out.substr(7, 8);
+    const std::string title = "Svefn-g-englar — Свефн 日本";
+    fs::create_directories(dir_.File("cddb/rock"));
+    WriteWholeFile(dir_.File("cddb/rock/" + id),
+                   "DTITLE=Sigur Rós / Ágætis byrjun\nDYEAR=1999\n"
+                   "DGENRE=Rock\nTTITLE0=" +
+                       title + "\nTTITLE1=Starálfur\n");
+    testing::CddbServer server(dir_.File("cddb"));
+    auto rip = [&](const char* encoder, const char* id3v2) {
+        return Run({"--image", cue, "--set", "CDDB/Port=" + std::to_string(server.port()), "--set",
+                    "MP3/Usevbr=True", "--set", std::string("ID3/Id3v2=") + id3v2, "rip", "1",
+                    "--lookup", "--encoder", encoder, "--template", "$t"});
+    };
+    struct Row {
+        const char* encoder;
+        const char* yearName;  // the format's own name where FFmpeg has no common one
+        const char* track;
+    };
+    // FLAC and Opus join as rows of their own: {"flac", "date", "1"}, {"opus", "date", "1"}.
+    for (const Row& row :
+         {Row{"ogg", "date", "1"}, Row{"mp3", "date", "1/2"}, Row{"wma", "wm/year", "1"}}) {
+        const CliRun run = rip(row.encoder, "True");
+        ASSERT_EQ(run.exitCode, 0) << row.encoder << run.err;
+        const std::string file = out_ + "/" + title + "." + row.encoder;
+        std::string problems;
+        auto tags = FfprobeTags(file, problems);
+        EXPECT_EQ(problems, "") << row.encoder;
+        EXPECT_EQ(tags["title"], title) << row.encoder;
+        EXPECT_EQ(tags["artist"], "Sigur Rós") << row.encoder;
+        EXPECT_EQ(tags["album"], "Ágætis byrjun") << row.encoder;
+        EXPECT_EQ(tags[row.yearName], "1999") << row.encoder;
+        EXPECT_EQ(tags["genre"], "Rock") << row.encoder;
+        EXPECT_EQ(tags["track"], row.track) << row.encoder;
+    }
+
+    const std::string mp3 = out_ + "/" + title + ".mp3";
+    const std::string tagged = ReadWholeFile(mp3);
+    EXPECT_TRUE(tagged.starts_with("ID3\x04")) << "version 2.4";
+    EXPECT_EQ(tagged.substr(tagged.size() - 128, 33),
+              "TAGSvefn-g-englar ? ????? ??" + std::string(5, '\0'));  // ID3v1: Latin-1
+    const std::string check = testing::CommandOutput("mp3val " + Quoted(mp3));
+    EXPECT_NE(check.find("+ID3v1+ID3v2, Xing header"), std::string::npos) << check;
+    EXPECT_EQ(check.find("WARNING"), std::string::npos) << check;
+    const double seconds = std::stod(testing::CommandOutput(
+        "ffprobe -v error -show_entries format=duration -of csv=p=0 " + Quoted(mp3)));
+    // 4 s and LAME's delay of 1105 samples in 155 frames of 1152, as the info frame counts
+    // them (without it ffprobe guesses from the bit rate and says so).
+    EXPECT_NEAR(seconds, 155 * 1152 / 44100.0, 0.001);
+
+    ASSERT_EQ(rip("mp3", "False").exitCode, 0);
+    const std::string plain = ReadWholeFile(mp3);
+    EXPECT_FALSE(plain.starts_with("ID3"));
+    EXPECT_LT(plain.size(), tagged.size());
+    EXPECT_EQ(tagged.substr(tagged.size() - plain.size()), plain) << "the same behind the tag";
+
+    ASSERT_EQ(rip("wav", "True").exitCode, 0);
+    std::string problems;
+    EXPECT_TRUE(FfprobeTags(out_ + "/" + title + ".wav", problems).empty());
+    EXPECT_EQ(fs::file_size(out_ + "/" + title + ".wav"), 44u + 300 * 2352);
 }
 
 TEST_F(CliTest, ReadErrorsAnsweredEachWay) {
