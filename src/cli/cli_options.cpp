@@ -134,6 +134,10 @@ Commands:
       --answer-overwrite yes|no    answer to an "already exists" question
                            both end with a line: Completed|Stopped|ERROR <TAB> file
 
+Tags: Ogg Vorbis, MP3 and WMA files get the title, artist, album, year, genre and (in a rip)
+the track number; MP3 files an ID3v2.4 tag in front (UTF-8, TRCK "n/total") and the ID3v1 tag
+at the end (--set ID3/Id3v2=False: the ID3v1 tag alone). WAV files have no tags.
+
 Questions are answered from the --answer options, else on the terminal, else with No.
 Ctrl+C stops a rip as the Stop button does. Exit status: 0 done, 1 failed, 2 usage error.
 )";
