@@ -4,6 +4,7 @@
 //   MP3, 128 kbit/s stereo, "Very high"  vs  lame -b 128 -m s -q 0 --nores
 //   WMA, 96 kbit/s stereo  vs  ffmpeg -c:a wmav2 -b:a 96k
 //   Opus, 160 kbit/s VBR, complexity 10  vs  opusenc --bitrate 160
+//   FLAC, level 5, without and with verify  vs  flac -5, flac -5 --verify
 //
 //   encode-bench [FOLDER [SECONDS]]
 //
@@ -17,6 +18,7 @@
 #include <string>
 
 #include "bench/silent_worker.h"
+#include "codecs/flac_encoder.h"
 #include "codecs/mp3_encoder.h"
 #include "codecs/ogg_encoder.h"
 #include "codecs/opus_encoder.h"
@@ -107,5 +109,14 @@ int main(int argc, char** argv) {
            BestSeconds(encode([&](EncodeJob& job) { OpusEncode(context, job, false); },
                               TrackFormat::From(OpusFormat{}), out("disctrove.opus"))),
            seconds, "  target: at most 1.1×");
+    for (const int32_t verify : {0, 1}) {
+        const std::string flac = std::string("flac -s -f -5") + (verify ? " --verify" : "") +
+                                 " -o '" + out("flac.flac") + "' '" + wav + "'";
+        Report(verify ? "FLAC verify" : "FLAC", verify ? "flac -5 --verify" : "flac -5",
+               BestSeconds(shell(flac)),
+               BestSeconds(encode([&](EncodeJob& job) { FlacEncode(context, job, false); },
+                                  TrackFormat::From(FlacFormat{5, verify}), out("disctrove.flac"))),
+               seconds, "  target: at most 1.1×");
+    }
     return 0;
 }
