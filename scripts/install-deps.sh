@@ -12,7 +12,7 @@ packages=(
   qt6-base-dev libcdio-dev libcdio-paranoia-dev libmp3lame-dev libvorbis-dev libogg-dev
   libavcodec-dev libavformat-dev libavutil-dev libswresample-dev
   libasound2-dev libcurl4-openssl-dev zlib1g-dev libssl-dev libdiscid-dev
-  libflac-dev libopusenc-dev libopusfile-dev
+  libflac-dev libopusenc-dev libopusfile-dev libebur128-dev
   libtag1-dev
   # tools the tests use to check the files we write
   ffmpeg vorbis-tools sox cd-paranoia lame

@@ -1,0 +1,43 @@
+#include "audio/loudness_stage.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "support/temp_dir.h"
+#include "tools/music.h"
+
+namespace disctrove {
+namespace {
+
+// Measuring while the audio passes in pieces that split frames and samples gives what
+// measuring the whole WAV file gives.
+TEST(LoudnessStage, PiecesOfAnySizeMeasureLikeTheWholeFile) {
+    testing::TempDir dir;
+    const std::vector<int16_t> samples = testing::SynthesizeMusic(3, 2);
+    const std::string wav = dir.File("music.wav");
+    testing::WriteStereoWav(wav, samples);
+    const auto whole = MeasureWavFile(wav);
+    ASSERT_TRUE(whole);
+    std::vector<uint8_t> bytes(samples.size() * 2);
+    std::memcpy(bytes.data(), samples.data(), bytes.size());
+    for (const size_t piece : {size_t{1}, size_t{3}, size_t{2352 * 7 + 1}}) {
+        LoudnessStage stage;
+        for (size_t at = 0; at < bytes.size(); at += piece) {
+            ASSERT_TRUE(stage.Take({bytes.data() + at, std::min(piece, bytes.size() - at)}));
+        }
+        const auto result = stage.meter().Result();
+        ASSERT_TRUE(result);
+        EXPECT_DOUBLE_EQ(result->gainDb, whole->gainDb) << piece;
+        EXPECT_DOUBLE_EQ(result->peak, whole->peak) << piece;
+    }
+    LoudnessStage silence;
+    ASSERT_TRUE(silence.Take(std::vector<uint8_t>(44100 * 4)));
+    EXPECT_FALSE(silence.meter().Result());  // nothing to measure: no gain
+}
+
+}  // namespace
+}  // namespace disctrove
