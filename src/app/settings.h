@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -85,6 +86,8 @@ struct Settings {
     SharedInt cddbRunning = 0;
     SharedInt ripping = 0;
     SharedInt finished = 1;
+    // runtime: the loudness of the last rip's tracks together (ReplayGain on, some track read)
+    std::optional<Loudness> lastAlbumLoudness;
 };
 
 // The live record, which everything reads, and the copy that the Options dialog edits.

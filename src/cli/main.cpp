@@ -267,6 +267,16 @@ int Rip(Session& session, const CliOptions& options) {
                         SectorTimeText(sector - track.startSector).c_str());
         }
     }
+    // The gains as the tags hold them, without " dB".
+    for (const Track& track : settings.tracks) {
+        if (track.marked && track.loudness) {
+            std::printf("REPLAYGAIN\t%d\t%.2f\t%.6f\n", track.index + 1, track.loudness->gainDb,
+                        track.loudness->peak);
+        }
+    }
+    if (const auto& album = settings.lastAlbumLoudness) {
+        std::printf("REPLAYGAIN\talbum\t%.2f\t%.6f\n", album->gainDb, album->peak);
+    }
     if (!settings.lastRipLog.empty()) {
         std::printf("LOG\t%s\n", settings.lastRipLog.c_str());
     }

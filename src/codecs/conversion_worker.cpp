@@ -14,6 +14,7 @@
 #include "codecs/ogg_encoder.h"
 #include "codecs/opus_decoder.h"
 #include "codecs/opus_encoder.h"
+#include "codecs/replaygain_tags.h"
 #include "codecs/wma_encoder.h"
 #include "platform/system/files.h"
 #include "work/file_names.h"
@@ -65,6 +66,19 @@ void Encode(WorkerContext& context, EncodeJob& job) {
             break;
         default:
             break;  // nothing to encode to
+    }
+}
+
+// A single file is its own album. The WAV file is read once more: its loudness is measured
+// from the source's own samples, whatever the encoder made of them.
+void TagLoudness(WorkerContext& context, EncodeJob& job) {
+    if (job.track->encoder == kEncoderMp3 && !context.settings.Id3v2) {
+        return;  // no ID3v2 tag to carry the gain
+    }
+    job.track->loudness = MeasureWavFile(job.sourcePath);
+    if (job.track->loudness && !WriteReplayGain(job.outputPath, job.track->encoder,
+                                                *job.track->loudness, *job.track->loudness)) {
+        context.questions.Inform("Cannot write the ReplayGain tags of\n" + job.outputPath);
     }
 }
 
@@ -122,6 +136,9 @@ int ConversionWorker(WorkerContext& context, Track& progress) {
         progress = ConversionTrack(settings, source);
         EncodeJob job{&progress, source, ConvertOutputPath(settings, source)};
         Encode(context, job);
+        if (progress.status == kStatusCompleted && settings.ReplayGain) {
+            TagLoudness(context, job);
+        }
     } catch (const std::bad_alloc&) {
         result = 1;
     }

@@ -10,6 +10,7 @@
 #include "app/shared_int.h"
 #include "audio/accuraterip_stage.h"
 #include "audio/audio_checks.h"
+#include "audio/loudness_stage.h"
 #include "disc/accuraterip_database.h"
 #include "platform/cdrom/cdrom_records.h"
 
@@ -50,6 +51,7 @@ struct Track {
     std::optional<uint32_t> testCrc;           // the CRC32 of the test read (Test & Copy)
     std::vector<int32_t> readErrors;           // first sectors of the reads that were given up
     std::optional<AccurateRipResult> verdict;  // what the AccurateRip database says of it
+    std::optional<Loudness> loudness;          // its ReplayGain (ReplayGain on, read whole)
 };
 
 }  // namespace disctrove

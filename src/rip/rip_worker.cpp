@@ -10,8 +10,10 @@
 #include "app/share_path.h"
 #include "audio/accuraterip_stage.h"
 #include "audio/audio_checks.h"
+#include "audio/loudness_stage.h"
 #include "audio/pcm_source.h"
 #include "codecs/encode_job.h"
+#include "codecs/replaygain_tags.h"
 #include "disc/accuraterip_lookup.h"
 #include "platform/audio/sound_player.h"
 #include "platform/cdrom/cdrom_records.h"
@@ -86,6 +88,34 @@ class Reader {
     // True when the user ended the run at a read error, or a temporary file failed.
     bool abandoned() const { return abandoned_; }
 
+    // After the last encode: the album's loudness of the tracks read whole, and the track and
+    // album gain in every file of the run that was completed. A file that cannot be tagged
+    // keeps its audio; the user is told once which files lack the gain.
+    void WriteReplayGain() {
+        Settings& settings = context_.settings;
+        std::vector<const LoudnessMeter*> meters;
+        for (const Measured& m : measured_) {
+            meters.push_back(&m.stage->meter());
+        }
+        settings.lastAlbumLoudness = LoudnessMeter::Together(meters);
+        std::string failed;
+        for (const Measured& m : measured_) {
+            const Track& track = *m.track;
+            // An MP3 file carries the gain in its ID3v2 tag, which it gets only when Id3v2 is on.
+            if (track.status != kStatusCompleted || !track.loudness ||
+                !settings.lastAlbumLoudness || (track.encoder == kEncoderMp3 && !settings.Id3v2)) {
+                continue;
+            }
+            if (!disctrove::WriteReplayGain(m.path, track.encoder, *track.loudness,
+                                            *settings.lastAlbumLoudness)) {
+                failed += "\n" + m.path;
+            }
+        }
+        if (!failed.empty()) {
+            context_.questions.Inform("Cannot write the ReplayGain tags of" + failed);
+        }
+    }
+
   private:
     void ReadOne(Track& track, size_t place) {
         Settings& settings = context_.settings;
@@ -95,6 +125,7 @@ class Reader {
         track.testCrc.reset();
         track.readErrors.clear();
         track.verdict.reset();
+        track.loudness.reset();
         settings.currentTrack = track.index;
         const std::string output =
             folder_ + ExpandTemplate(settings, track) + std::string(ExtensionOf(track.encoder));
@@ -135,6 +166,10 @@ class Reader {
         SampleChain stages;
         stages.Add(checks);
         stages.Add(accurateRip);
+        auto loudness = settings.ReplayGain ? std::make_unique<LoudnessStage>() : nullptr;
+        if (loudness) {
+            stages.Add(*loudness);
+        }
         RipJob job{&track, read->get(), overlap->get(), output, &stages};
         if (track.encoder == kEncoderWav) {
             if (settings.TestAndCopy) {
@@ -151,6 +186,7 @@ class Reader {
             }
             RipTrackToWav(context_, job);
             KeepChecks(track, checks, accurateRip);
+            KeepLoudness(track, std::move(loudness), output);
             playlist_.End(place, settings.ripping != 0);
             return;
         }
@@ -176,6 +212,7 @@ class Reader {
             return;
         }
         KeepChecks(track, checks, accurateRip);
+        KeepLoudness(track, std::move(loudness), output);
         encoders_.Submit({&track, job.outputPath, output, place});
     }
 
@@ -210,6 +247,21 @@ class Reader {
         }
     }
 
+    // A track read whole keeps its measurement until the album's loudness is known.
+    void KeepLoudness(Track& track, std::unique_ptr<LoudnessStage> loudness,
+                      const std::string& output) {
+        if (loudness && track.status != kStatusStopped && track.status != kStatusError) {
+            track.loudness = loudness->meter().Result();
+            measured_.push_back({&track, output, std::move(loudness)});
+        }
+    }
+
+    struct Measured {
+        Track* track;
+        std::string path;  // the file the track's audio went to
+        std::unique_ptr<LoudnessStage> stage;
+    };
+
     WorkerContext& context_;
     const std::string& folder_;
     PlaylistWriter& playlist_;
@@ -217,6 +269,7 @@ class Reader {
     EncoderSet readiness_;  // tells, before a track is read, whether its encoder can work
     int result_ = kRipCompleted;
     bool abandoned_ = false;
+    std::vector<Measured> measured_;
 };
 
 }  // namespace
@@ -227,6 +280,7 @@ int RunRipWorker(WorkerContext& outer) {
     const std::time_t started = std::time(nullptr);
     settings.lastRipLog.clear();
     settings.lastCueSheet.clear();
+    settings.lastAlbumLoudness.reset();
     // The reader and the encoder threads may all have something to ask.
     SerialQuestions questions(outer.questions);
     WorkerContext context{settings, outer.notifications, questions, RunFlags{}};
@@ -251,6 +305,7 @@ int RunRipWorker(WorkerContext& outer) {
         Reader reader(context, base, playlist, encoders);
         result = reader.Run();
         encoders.Finish();  // the run ends with its last encode
+        reader.WriteReplayGain();
         JudgeRip(settings, accurateRip);
         if (reader.abandoned()) {
             settings.ripping = 0;

@@ -20,7 +20,9 @@ inline constexpr const char* kCompletionSound = "ripdone.wav";
 // then every marked track read in list order through the sample stages (WAV straight from the
 // disc, other formats through the track's raw PCM temporary file to an encoder thread; up to
 // EncoderThreads encode at once). The AccurateRip database is asked meanwhile (when AccurateRip
-// is on), and each track's verdict set after the last encode; then the rip log and the CUE
+// is on), and each track's verdict set after the last encode. When ReplayGain is on, every
+// track's loudness is measured as it is read, and after the last encode every completed file
+// gets its track and album gain (Reader::WriteReplayGain); then the rip log and the CUE
 // sheet are written (WriteRipLogAndCueSheet, when some track was completed). Then it sets
 // `finished`, plays the completion sound when Makesound is on and posts WorkFinished; returns
 // kRipCompleted, kRipFailed or kRipStopped.

@@ -160,7 +160,8 @@ std::string WithoutChecks(const std::string& out) {
     std::istringstream lines(out);
     for (std::string line; std::getline(lines, line);) {
         if (!line.starts_with("CRC\t") && !line.starts_with("ACCURATERIP\t") &&
-            !line.starts_with("LOG\t") && !line.starts_with("CUE\t")) {
+            !line.starts_with("LOG\t") && !line.starts_with("CUE\t") &&
+            !line.starts_with("REPLAYGAIN\t")) {
             kept += line + "\n";
         }
     }
@@ -784,6 +785,128 @@ TEST_F(CliTest, EncodeAndDecodeFiles) {
     const CliRun bad = Run({"decode", soxWav});
     EXPECT_EQ(bad.exitCode, 1);
     EXPECT_TRUE(bad.out.starts_with("ERROR\t"));
+}
+
+// The integrated loudness (LUFS) in the summary of ffmpeg's ebur128 filter.
+double FfmpegLoudness(const std::string& wav) {
+    const std::string report = testing::CommandOutput(
+        "ffmpeg -nostats -hide_banner -i " + Quoted(wav) + " -filter_complex ebur128 -f null -");
+    const size_t at = report.find("I:", report.rfind("Integrated loudness:"));
+    return std::stod(report.substr(at + 2));
+}
+
+// The tags ffprobe finds in a file (the format's, and for Ogg the audio stream's), keys in
+// capitals.
+std::map<std::string, std::string> FfprobeTags(const std::string& file) {
+    std::map<std::string, std::string> tags;
+    std::istringstream lines(testing::CommandOutput(
+        "ffprobe -v error -show_entries format_tags:stream_tags -of default=noprint_wrappers=1 " +
+        Quoted(file)));
+    for (std::string line; std::getline(lines, line);) {
+        const size_t equals = line.find('=');
+        if (line.starts_with("TAG:") && equals != std::string::npos) {
+            std::string key = line.substr(4, equals - 4);
+            std::transform(key.begin(), key.end(), key.begin(),
+                           [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
+            tags[key] = line.substr(equals + 1);
+        }
+    }
+    return tags;
+}
+
+// The REPLAYGAIN lines of a rip: track number or "album" -> {gain, peak}.
+std::map<std::string, std::pair<std::string, std::string>> ReplayGainLines(const std::string& out) {
+    std::map<std::string, std::pair<std::string, std::string>> lines;
+    std::istringstream text(out);
+    for (std::string line; std::getline(text, line);) {
+        std::istringstream fields(line);
+        std::string tag, which, gain, peak;
+        if (std::getline(fields, tag, '\t') && tag == "REPLAYGAIN" &&
+            std::getline(fields, which, '\t') && std::getline(fields, gain, '\t') &&
+            std::getline(fields, peak)) {
+            lines[which] = {gain, peak};
+        }
+    }
+    return lines;
+}
+
+std::string PeakText(const std::vector<int16_t>& samples) {
+    int peak = 0;
+    for (const int16_t sample : samples) {
+        peak = std::max(peak, std::abs(int{sample}));
+    }
+    char text[32];
+    std::snprintf(text, sizeof text, "%.6f", peak / 32768.0);
+    return text;
+}
+
+// Two tracks, the second quieter: the gains of a WAV rip against ffmpeg's measure of the files
+// (and of both together for the album), then the same values in the tags of an Ogg Vorbis, MP3
+// and WMA rip and of an encoded WAV file (its own album); with ReplayGain off, neither lines
+// nor tags.
+TEST_F(CliTest, ReplayGainAgreesWithFfmpegAndIsWrittenIntoTheFiles) {
+    const std::vector<int16_t> loud = testing::SynthesizeMusic(8, 0);
+    std::vector<int16_t> quiet = testing::SynthesizeMusic(6, 1);
+    for (int16_t& sample : quiet) {
+        sample = static_cast<int16_t>(sample / 2);
+    }
+    const std::string cue = testing::MakeAudioCueImage(dir_.path(), "music", {loud, quiet});
+    const CliRun wav = Run({"--image", cue, "rip"});
+    ASSERT_EQ(wav.exitCode, 0) << wav.err;
+    const auto gains = ReplayGainLines(wav.out);
+    ASSERT_EQ(gains.size(), 3u) << wav.out;
+    EXPECT_NE(wav.out.find("REPLAYGAIN\t2\t" + gains.at("2").first + "\t" + gains.at("2").second +
+                           "\nREPLAYGAIN\talbum\t"),
+              std::string::npos);
+    const std::string one = out_ + "/-Track 01.wav";
+    const std::string two = out_ + "/-Track 02.wav";
+    const std::string both = dir_.File("both.wav");
+    ASSERT_EQ(RunCommand("sox " + Quoted(one) + " " + Quoted(two) + " " + Quoted(both)), 0);
+    EXPECT_NEAR(std::stod(gains.at("1").first), -18 - FfmpegLoudness(one), 0.1);
+    EXPECT_NEAR(std::stod(gains.at("2").first), -18 - FfmpegLoudness(two), 0.1);
+    EXPECT_NEAR(std::stod(gains.at("album").first), -18 - FfmpegLoudness(both), 0.1);
+    EXPECT_EQ(gains.at("1").second, PeakText(loud));
+    EXPECT_EQ(gains.at("2").second, PeakText(quiet));
+    EXPECT_EQ(gains.at("album").second, PeakText(loud));
+    EXPECT_EQ(fs::file_size(one), 44u + 600 * 2352);  // WAV files stay untagged
+
+    const auto expectTags = [&](const std::string& file, const std::string& n,
+                                const std::string& album) {
+        const auto tags = FfprobeTags(file);
+        const auto value = [&tags](const char* key) {
+            return tags.contains(key) ? tags.at(key) : std::string("(none)");
+        };
+        EXPECT_EQ(value("REPLAYGAIN_TRACK_GAIN"), gains.at(n).first + " dB") << file;
+        EXPECT_EQ(value("REPLAYGAIN_TRACK_PEAK"), gains.at(n).second) << file;
+        EXPECT_EQ(value("REPLAYGAIN_ALBUM_GAIN"), gains.at(album).first + " dB") << file;
+        EXPECT_EQ(value("REPLAYGAIN_ALBUM_PEAK"), gains.at(album).second) << file;
+    };
+    for (const char* kind : {"ogg", "mp3", "wma"}) {
+        const CliRun rip = Run({"--image", cue, "rip", "--encoder", kind});
+        ASSERT_EQ(rip.exitCode, 0) << kind << rip.err;
+        EXPECT_EQ(ReplayGainLines(rip.out), gains) << kind;
+        for (const char* n : {"1", "2"}) {
+            expectTags(out_ + "/-Track 0" + n + "." + kind, n, "album");
+        }
+    }
+    // The MP3's info frame still describes its audio behind the new ID3v2 tag.
+    const std::string mp3 = out_ + "/-Track 01.mp3";
+    EXPECT_NEAR(std::stod(testing::CommandOutput(
+                    "ffprobe -v error -show_entries format=duration -of csv=p=0 " + Quoted(mp3))),
+                8.0, 0.06);
+    const std::string check = testing::CommandOutput("mp3val -si " + Quoted(mp3));
+    EXPECT_EQ(check.find("WARNING"), std::string::npos) << check;
+    EXPECT_EQ(check.find("ERROR"), std::string::npos) << check;
+
+    const CliRun encode = Run({"encode", one, "--encoder", "ogg", "--outdir", dir_.File("conv")});
+    ASSERT_EQ(encode.exitCode, 0) << encode.err;
+    expectTags(dir_.File("conv/-Track 01.ogg"), "1", "1");
+
+    const CliRun off =
+        Run({"--image", cue, "--set", "ID3/ReplayGain=False", "rip", "--encoder", "ogg"});
+    ASSERT_EQ(off.exitCode, 0) << off.err;
+    EXPECT_EQ(off.out.find("REPLAYGAIN"), std::string::npos);
+    EXPECT_FALSE(FfprobeTags(out_ + "/-Track 01.ogg").contains("REPLAYGAIN_TRACK_GAIN"));
 }
 
 TEST_F(CliTest, UsageErrors) {
