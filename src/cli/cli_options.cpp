@@ -117,6 +117,10 @@ Commands:
                            READERROR <TAB> number <TAB> mm:ss.ff for every position
                            given up (a read that failed, or that secure reading could
                            not make agree), counted from the track's start;
+                           REPLAYGAIN <TAB> number <TAB> gain dB (as -6.52) <TAB> peak
+                           (as 0.998000) per track, then REPLAYGAIN <TAB> album <TAB>
+                           gain <TAB> peak of all tracks together, when ID3/ReplayGain
+                           is on (the default; the files get these values as tags);
                            then LOG <TAB> path and CUE <TAB> path of the rip log and
                            the CUE sheet beside the playlist, when written (SECURE/
                            WriteLog, WriteCue; only when some track was completed);
