@@ -889,8 +889,10 @@ TEST_F(CliTest, ReplayGainAgreesWithFfmpegAndIsWrittenIntoTheFiles) {
             expectTags(out_ + "/-Track 0" + n + "." + kind, n, "album");
         }
     }
-    // The MP3's info frame still describes its audio behind the new ID3v2 tag.
+    // The MP3's info frame still describes its audio behind the new ID3v2 tag, which shows the
+    // ID3v1 tag's title too.
     const std::string mp3 = out_ + "/-Track 01.mp3";
+    EXPECT_EQ(FfprobeTags(mp3)["TITLE"], "Track 01");
     EXPECT_NEAR(std::stod(testing::CommandOutput(
                     "ffprobe -v error -show_entries format=duration -of csv=p=0 " + Quoted(mp3))),
                 8.0, 0.06);
