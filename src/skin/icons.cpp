@@ -5,7 +5,9 @@
 #include <QPainterPath>
 #include <QPixmap>
 #include <QStyle>
+#include <array>
 #include <cmath>
+#include <cstring>
 
 namespace disctrove::skin {
 
@@ -50,16 +52,19 @@ QIcon AppIcon() {
 }
 
 QIcon EncoderIcon(EncoderKind kind) {
-    static constexpr const char* kNames[] = {"WAV", "OGG", "MP3", "WMA"};
-    static const QColor kColors[] = {QColor(110, 120, 135), QColor(60, 150, 90),
-                                     QColor(200, 110, 40), QColor(50, 110, 190)};
-    const auto index = static_cast<size_t>(kind) < 4 ? static_cast<size_t>(kind) : 0;
+    static constexpr std::array<const char*, kEncoderKinds> kNames = {"WAV", "OGG",  "MP3",
+                                                                      "WMA", "FLAC", "OPUS"};
+    static const std::array<QColor, kEncoderKinds> kColors = {
+        QColor(110, 120, 135), QColor(60, 150, 90),  QColor(200, 110, 40),
+        QColor(50, 110, 190),  QColor(150, 60, 150), QColor(170, 50, 70)};
+    const auto index = static_cast<size_t>(kind) < kEncoderKinds ? static_cast<size_t>(kind) : 0;
     return Painted([index](QPainter& p) {
         p.setPen(Qt::NoPen);
         p.setBrush(kColors[index]);
         p.drawRoundedRect(QRectF(1, 6, 30, 20), 5, 5);
         QFont font = p.font();
-        font.setPixelSize(11);
+        // Four letters fit the badge only a size smaller.
+        font.setPixelSize(std::strlen(kNames[index]) > 3 ? 9 : 11);
         font.setBold(true);
         p.setFont(font);
         p.setPen(Qt::white);

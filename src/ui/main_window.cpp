@@ -33,7 +33,7 @@
 #include "rip/rip_worker.h"
 #include "skin/icons.h"
 #include "ui/convert/conversion_progress_dialog.h"
-#include "ui/convert/decode_ogg_dialog.h"
+#include "ui/convert/decode_file_dialog.h"
 #include "ui/convert/encode_wav_dialog.h"
 #include "ui/options/page_controls.h"
 #include "ui/track_settings_dialog.h"
@@ -144,7 +144,7 @@ void MainWindow::BuildMenus() {
     file->addSeparator();
     add(file, QStringLiteral("&Encode WAV file..."), QKeySequence(), &MainWindow::EncodeWavCommand,
         Command::conversions);
-    add(file, QStringLiteral("&Decode OGG file..."), QKeySequence(), &MainWindow::DecodeOggCommand,
+    add(file, QStringLiteral("&Decode file..."), QKeySequence(), &MainWindow::DecodeFileCommand,
         Command::conversions);
     file->addSeparator();
     QAction* exit = file->addAction(QStringLiteral("E&xit"));
@@ -172,9 +172,14 @@ void MainWindow::BuildMenus() {
         openOn(OptionsTab::misc), Command::options);
     options->addSeparator();
     const std::pair<const char*, OptionsTab> pages[] = {
-        {"&Secure settings...", OptionsTab::secure},  {"&Output...", OptionsTab::output},
-        {"WA&V format settings...", OptionsTab::wav}, {"&OGG format settings...", OptionsTab::ogg},
-        {"&MP3 format settings...", OptionsTab::mp3}, {"&WMA format settings...", OptionsTab::wma},
+        {"&Secure settings...", OptionsTab::secure},
+        {"&Output...", OptionsTab::output},
+        {"WA&V format settings...", OptionsTab::wav},
+        {"&OGG format settings...", OptionsTab::ogg},
+        {"&MP3 format settings...", OptionsTab::mp3},
+        {"&WMA format settings...", OptionsTab::wma},
+        {"&FLAC format settings...", OptionsTab::flac},
+        {"O&PUS format settings...", OptionsTab::opus},
         {"&CDDB settings...", OptionsTab::cddb}};
     for (const auto& [text, tab] : pages) {
         add(options, QString::fromLatin1(text), QKeySequence(), openOn(tab), Command::options);
@@ -741,8 +746,8 @@ void MainWindow::EncodeWavCommand() {
     ConversionCommand(Conversion::encodeWav);
 }
 
-void MainWindow::DecodeOggCommand() {
-    ConversionCommand(Conversion::decodeOgg);
+void MainWindow::DecodeFileCommand() {
+    ConversionCommand(Conversion::decodeFile);
 }
 
 void MainWindow::ConversionCommand(Conversion conversion) {
@@ -755,7 +760,7 @@ void MainWindow::ConversionCommand(Conversion conversion) {
     if (encode) {
         choice = std::make_unique<EncodeWavDialog>(settings_, dialogs_, this);
     } else {
-        choice = std::make_unique<DecodeOggDialog>(settings_, dialogs_, this);
+        choice = std::make_unique<DecodeFileDialog>(settings_, dialogs_, this);
     }
     const std::string& source = encode ? settings_.wavSourcePath : settings_.oggSourcePath;
     if (choice->exec() == QDialog::Accepted && !source.empty()) {

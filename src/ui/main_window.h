@@ -65,7 +65,7 @@ class MainWindow : public QMainWindow {
     void OptionsCommand(OptionsTab first);
     void TrackSettingsCommand();
     void EncodeWavCommand();
-    void DecodeOggCommand();
+    void DecodeFileCommand();
     void ShowAbout();
     void ShowHelpContents();
     void ShowQuickStart();

@@ -36,15 +36,15 @@ TrackSettingsDialog::TrackSettingsDialog(Settings& settings, QWidget* parent)
     title_->setMinimumWidth(300);
     openedTitle_ = title_->text();
     stack_ = new QStackedWidget(this);
-    for (int kind = kEncoderWav; kind <= kEncoderWma; ++kind) {
+    for (int kind = kEncoderWav; kind < static_cast<int>(kEncoderKinds); ++kind) {
         pages_[static_cast<size_t>(kind)] =
             MakeFormatPage(static_cast<EncoderKind>(kind), settings.pageFormats, stack_);
         stack_->addWidget(pages_[static_cast<size_t>(kind)]);
     }
-    const int kind =
-        current != nullptr && current->encoder >= kEncoderWav && current->encoder <= kEncoderWma
-            ? current->encoder
-            : kEncoderWav;
+    const int kind = current != nullptr && current->encoder >= kEncoderWav &&
+                             current->encoder < static_cast<int32_t>(kEncoderKinds)
+                         ? current->encoder
+                         : kEncoderWav;
     encoder_->setCurrentIndex(kind);
     stack_->setCurrentIndex(kind);
     connect(encoder_, &QComboBox::currentIndexChanged, stack_, &QStackedWidget::setCurrentIndex);

@@ -19,8 +19,8 @@ class TrackSettingsDialog : public QDialog {
     Q_OBJECT
 
   public:
-    // Opens with the title and encoder of `currentTrack` (WAV when there is none) and the four
-    // format pages filled from pageFormats.
+    // Opens with the title and encoder of `currentTrack` (WAV when there is none) and a format
+    // page per encoder kind filled from pageFormats.
     TrackSettingsDialog(Settings& settings, QWidget* parent);
 
     QComboBox* encoderBox() const { return encoder_; }
@@ -37,7 +37,7 @@ class TrackSettingsDialog : public QDialog {
     QLineEdit* title_;
     QString openedTitle_;  // a title left as it was does not undo a CDDB reply meanwhile
     QStackedWidget* stack_;
-    std::array<FormatPage*, 4> pages_{};
+    std::array<FormatPage*, kEncoderKinds> pages_{};
 };
 
 }  // namespace disctrove::ui

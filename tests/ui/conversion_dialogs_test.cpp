@@ -1,4 +1,4 @@
-// "Encode WAV file", "Decode OGG file" and their progress dialogs, on the offscreen platform,
+// "Encode WAV file", "Decode file" and their progress dialogs, on the offscreen platform,
 // with scripted answers; the files they write are checked with ffprobe.
 #include <QApplication>
 #include <QComboBox>
@@ -18,7 +18,7 @@
 #include "support/temp_dir.h"
 #include "tools/music.h"
 #include "ui/convert/conversion_progress_dialog.h"
-#include "ui/convert/decode_ogg_dialog.h"
+#include "ui/convert/decode_file_dialog.h"
 #include "ui/convert/encode_wav_dialog.h"
 #include "ui/main_window.h"
 #include "ui/options/format_pages.h"
@@ -93,7 +93,20 @@ class ConversionDialogsTest : public QObject {
         settings_->WAVEncoder = kEncoderWav;  // a WAV file is not encoded into WAV: OGG
         ui::EncodeWavDialog ogg(*settings_, dialogs_, nullptr);
         QCOMPARE(ogg.encoderBox()->currentText(), QStringLiteral("OGG"));
-        QCOMPARE(ogg.encoderBox()->count(), 3);
+        QStringList offered;
+        for (int i = 0; i < ogg.encoderBox()->count(); ++i) {
+            offered << ogg.encoderBox()->itemText(i);
+        }
+        QCOMPARE(offered, (QStringList{"OGG", "MP3", "WMA", "FLAC", "OPUS"}));
+
+        settings_->WAVEncoder = kEncoderOpus;
+        ui::EncodeWavDialog opus(*settings_, dialogs_, nullptr);
+        QCOMPARE(opus.pageStack()->currentWidget(), opus.formatPage(kEncoderOpus - kEncoderOgg));
+        QCOMPARE(opus.formatPage(kEncoderOpus - kEncoderOgg)->kind(), kEncoderOpus);
+        opus.encoderBox()->setCurrentIndex(kEncoderFlac - kEncoderOgg);
+        QCOMPARE(opus.pageStack()->currentWidget(), opus.formatPage(kEncoderFlac - kEncoderOgg));
+        ClickButton(&opus, QDialogButtonBox::Ok);
+        QCOMPARE(settings_->WAVEncoder, kEncoderFlac);
     }
 
     void encodeDialogStoresTheChosenKindOnly() {
@@ -156,14 +169,20 @@ class ConversionDialogsTest : public QObject {
         QCOMPARE(settings_->ripping, 0);
 
         int decodeBar = -1;
-        QVERIFY(testing::WithModal<ui::DecodeOggDialog>(
-            [&window] { window.DecodeOggCommand(); },
-            [&](ui::DecodeOggDialog* dialog) {
+        QVERIFY(testing::WithModal<ui::DecodeFileDialog>(
+            [&window] { window.DecodeFileCommand(); },
+            [&](ui::DecodeFileDialog* dialog) {
+                QCOMPARE(dialog->windowTitle(), QStringLiteral("Decode file"));
+                dialogs_.files = {QString()};
+                dialog->sourceBrowseButton()->click();
+                QCOMPARE(dialogs_.fileFilters.last(),
+                         QStringLiteral("Ogg Vorbis, FLAC and Opus files (*.ogg *.flac *.opus);"
+                                        "All files (*) +"));
                 dialog->sourceEdit()->setText(QPath("out/song.ogg"));
                 dialog->folderBox()->setEditText(QPath("decoded"));
                 testing::WhenShown<ui::ConversionProgressDialog>(
                     [&](ui::ConversionProgressDialog* progress) {
-                        QCOMPARE(progress->windowTitle(), QStringLiteral("Decode OGG to WAV file"));
+                        QCOMPARE(progress->windowTitle(), QStringLiteral("Decode to WAV file"));
                         QCOMPARE(progress->destinationText()->text(), QPath("decoded/song.wav"));
                         decodeBar = RunToTheEnd(progress);
                     });
@@ -240,12 +259,12 @@ class ConversionDialogsTest : public QObject {
         settings_->wavSourcePath = Path("music/song.wav");
         settings_->oggSourcePath = Path("music/song.ogg");
         ui::EncodeWavDialog encode(*settings_, dialogs_, nullptr);
-        ui::DecodeOggDialog decode(*settings_, dialogs_, nullptr);
+        ui::DecodeFileDialog decode(*settings_, dialogs_, nullptr);
         ui::ConversionProgressDialog progress(*settings_, dialogs_, ui::Conversion::encodeWav,
                                               nullptr);
         progress.progressBar()->setValue(42);
         const std::pair<QDialog*, const char*> shots[] = {
-            {&encode, "encode_wav"}, {&decode, "decode_ogg"}, {&progress, "encoding_progress"}};
+            {&encode, "encode_wav"}, {&decode, "decode_file"}, {&progress, "encoding_progress"}};
         for (const auto& [dialog, name] : shots) {
             dialog->show();
             QVERIFY(QTest::qWaitForWindowExposed(dialog));

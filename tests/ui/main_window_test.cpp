@@ -1,4 +1,5 @@
 // The desktop program's main window, on the offscreen platform, with scripted answers.
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QComboBox>
 #include <QDialogButtonBox>
@@ -448,14 +449,31 @@ class MainWindowTest : public QObject {
 
     void encoderBoxChangesEveryTrack() {
         UseImage(testing::MakeCueImage(dir_->path(), "disc", {{false, 75}, {false, 75}}));
+        settings_->formats.flac.level = 8;
         ui::MainWindow window(*settings_, dialogs_);
-        window.encoderBox()->setCurrentIndex(kEncoderOgg);
-        emit window.encoderBox()->activated(kEncoderOgg);
-        QCOMPARE(settings_->Encoder, kEncoderOgg);
-        for (int row = 0; row < 2; ++row) {
-            QCOMPARE(Cell(window, row, 2), QStringLiteral("OGG VBR Q0.45 (141 kbps)"));
-            QCOMPARE(Cell(window, row, 3), QStringLiteral("0%"));
+        QStringList offered;
+        for (int i = 0; i < window.encoderBox()->count(); ++i) {
+            offered << window.encoderBox()->itemText(i);
+            QVERIFY(!window.encoderBox()->itemIcon(i).isNull());
         }
+        QCOMPARE(offered, (QStringList{"WAV", "OGG", "MP3", "WMA", "FLAC", "OPUS"}));
+        const std::pair<EncoderKind, const char*> choices[] = {
+            {kEncoderOgg, "OGG VBR Q0.45 (141 kbps)"}, {kEncoderFlac, "FLAC level 8"}};
+        for (const auto& [kind, text] : choices) {
+            window.encoderBox()->setCurrentIndex(kind);
+            emit window.encoderBox()->activated(kind);
+            QCOMPARE(settings_->Encoder, kind);
+            for (int row = 0; row < 2; ++row) {
+                const Track& track = settings_->tracks[static_cast<size_t>(row)];
+                QCOMPARE(track.encoder, kind);
+                QCOMPARE(track.format, TrackFormatFor(kind, settings_->formats));
+                QCOMPARE(Cell(window, row, 2), QString::fromLatin1(text));
+                QCOMPARE(Cell(window, row, 3), QStringLiteral("0%"));
+            }
+        }
+        const QAction* decode = window.menuAction(QStringLiteral("Decode file..."));
+        QVERIFY(decode != nullptr && decode->isEnabled());
+        QVERIFY(window.menuAction(QStringLiteral("Decode OGG file...")) == nullptr);
     }
 
     void escapeAndEnterLeaveTheWindowOpen() {
@@ -572,8 +590,10 @@ class MainWindowTest : public QObject {
         settings_->tracks[1].format = TrackFormat::From(OggFormat{});
         settings_->tracks[2].encoder = kEncoderWav;
         settings_->tracks[2].format = TrackFormat::From(WavFormat{});
-        settings_->tracks[3].encoder = kEncoderWma;
-        settings_->tracks[3].format = TrackFormat::From(WmaFormat{});
+        settings_->tracks[3].encoder = kEncoderOpus;
+        settings_->tracks[3].format = TrackFormat::From(OpusFormat{});
+        settings_->tracks[4].encoder = kEncoderFlac;
+        settings_->tracks[4].format = TrackFormat::From(FlacFormat{});
         settings_->tracks[0].status = 100;
         settings_->tracks[0].verdict = AccurateRipResult{AccurateRipVerdict::accurate, 12};
         settings_->tracks[1].status = 64;
@@ -593,6 +613,11 @@ class MainWindowTest : public QObject {
         const QString folder = QDir::currentPath() + QStringLiteral("/ui-screenshots");
         QDir().mkpath(folder);
         QVERIFY(window.grab().save(folder + QStringLiteral("/main_window.png")));
+        window.encoderBox()->showPopup();  // the list open, with every badge
+        QWidget* list = window.encoderBox()->view()->window();
+        QVERIFY(QTest::qWaitForWindowExposed(list));
+        QVERIFY(list->grab().save(folder + QStringLiteral("/encoder_box.png")));
+        window.encoderBox()->hidePopup();
     }
 };
 

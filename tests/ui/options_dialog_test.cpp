@@ -17,6 +17,7 @@
 #include <QToolButton>
 #include <QtTest>
 #include <functional>
+#include <tuple>
 
 #include "app/settings_file.h"
 #include "app/settings_path.h"
@@ -113,8 +114,8 @@ class OptionsDialogTest : public QObject {
                                                               dialog->reject();
                                                           }));
         }
-        QCOMPARE(opened,
-                 (QStringList{"Misc", "Secure", "Output", "WAV", "OGG", "MP3", "WMA", "CDDB"}));
+        QCOMPARE(opened, (QStringList{"Misc", "Secure", "Output", "WAV", "OGG", "MP3", "WMA",
+                                      "FLAC", "OPUS", "CDDB"}));
         QCOMPARE(options->actions().first()->shortcut(), QKeySequence(QStringLiteral("Ctrl+O")));
         QVERIFY(!std::filesystem::exists(Path("dt.ini")));  // Cancel saved nothing
 
@@ -165,7 +166,7 @@ class OptionsDialogTest : public QObject {
         QCOMPARE(saved->Artist, std::string("Some Artist"));
         QCOMPARE(saved->Year, std::string("1999"));
         QCOMPARE(saved->Genre, 80);  // "Hard Rock", the last entry
-        QCOMPARE(saved->Encoder, kEncoderWma);
+        QCOMPARE(saved->Encoder, kEncoderOpus);
         QCOMPARE(saved->Server, std::string("cddb.example.org"));
         QCOMPARE(saved->Port, 48213);
         QCOMPARE(saved->Email, std::string("me@example.org"));
@@ -178,6 +179,7 @@ class OptionsDialogTest : public QObject {
         QCOMPARE(saved->formats.mp3.presetIndex, 22);
         QCOMPARE(saved->formats.mp3.vbrQuality, 0);
         QCOMPARE(saved->formats.wma.bitrateIndex, 8);
+        QCOMPARE(saved->formats.opus.mode, 2);
         QCOMPARE(saved->templateHistory.front(), std::string("$y-$t"));
         // The live record holds what was saved, and the password for this session.
         QCOMPARE(live_->Port, 48213);
@@ -283,12 +285,16 @@ class OptionsDialogTest : public QObject {
         auto dialog = Open(ui::OptionsTab::misc);
         ui::MiscPage* misc = dialog->miscPage();
         QVERIFY(misc->artistEdit()->isEnabled());
+        QVERIFY(misc->id3v2Box()->isChecked() && misc->replayGainBox()->isChecked());
         misc->id3Box()->click();
         for (QWidget* field :
-             {static_cast<QWidget*>(misc->artistEdit()), static_cast<QWidget*>(misc->albumEdit()),
-              static_cast<QWidget*>(misc->yearEdit()), static_cast<QWidget*>(misc->genreList())}) {
+             {static_cast<QWidget*>(misc->id3v2Box()), static_cast<QWidget*>(misc->artistEdit()),
+              static_cast<QWidget*>(misc->albumEdit()), static_cast<QWidget*>(misc->yearEdit()),
+              static_cast<QWidget*>(misc->genreList())}) {
             QVERIFY(!field->isEnabled());
         }
+        QVERIFY(misc->replayGainBox()->isEnabled());  // goes into every format
+        misc->replayGainBox()->click();
         QCOMPARE(misc->genreList()->itemText(0), QString());
         QCOMPARE(misc->genreList()->itemText(1), QStringLiteral("Blues"));
         QCOMPARE(misc->genreList()->itemText(41), QStringLiteral("AlternRock"));
@@ -296,7 +302,10 @@ class OptionsDialogTest : public QObject {
         QCOMPARE(misc->genreList()->itemText(68), QStringLiteral("Psychadelic"));
         ClickOk(dialog->buttons());
         QCOMPARE(Saved()->Useid3, 0);
-        QVERIFY(testing::ReadWholeFile(Path("dt.ini")).find("Useid3=False") != std::string::npos);
+        QCOMPARE(Saved()->Id3v2, 1);  // kept as it was, for when tags are on again
+        const std::string file = testing::ReadWholeFile(Path("dt.ini"));
+        QVERIFY(file.find("Useid3=False") != std::string::npos);
+        QVERIFY(file.find("ReplayGain=False") != std::string::npos);
 
         live_->Useid3 = 0;  // a page opened with tags off starts disabled
         auto off = Open(ui::OptionsTab::misc);
@@ -330,6 +339,48 @@ class OptionsDialogTest : public QObject {
         QCOMPARE(mp3->vbrText()->text(), QStringLiteral("VBR quality 1"));
         mp3->vbrSlider()->setValue(9);
         QCOMPARE(mp3->vbrText()->text(), QStringLiteral("VBR quality 10"));
+    }
+
+    void flacAndOpusPages() {
+        // Out of range, as a damaged or hand-edited file may hold them: shown clamped.
+        live_->formats.flac = {12, 1};
+        live_->formats.opus = {999, 7, -3};
+        const auto pages = [](const ui::OptionsDialog& dialog) {
+            return std::pair{static_cast<ui::FlacPage*>(dialog.formatPage(kEncoderFlac)),
+                             static_cast<ui::OpusPage*>(dialog.formatPage(kEncoderOpus))};
+        };
+        const auto edit = [](ui::FlacPage* flac, ui::OpusPage* opus) {
+            QCOMPARE(flac->values(), (FlacFormat{8, 1}));
+            QCOMPARE(opus->values(), (OpusFormat{510, 2, 0}));
+            flac->levelSlider()->setValue(0);
+            flac->verifyBox()->click();
+            opus->bitrateBox()->setValue(96);
+            opus->modeList()->setCurrentIndex(1);
+            opus->complexityBox()->setValue(4);
+        };
+        auto cancelled = Open(ui::OptionsTab::flac);
+        QCOMPARE(cancelled->tabs()->tabText(cancelled->tabs()->currentIndex()),
+                 QStringLiteral("FLAC"));
+        std::apply(edit, pages(*cancelled));
+        cancelled->buttons()->button(QDialogButtonBox::Cancel)->click();
+        QCOMPARE(live_->formats.flac, (FlacFormat{12, 1}));
+        QCOMPARE(live_->formats.opus, (OpusFormat{999, 7, -3}));
+        QVERIFY(!std::filesystem::exists(Path("dt.ini")));
+
+        auto dialog = Open(ui::OptionsTab::opus);
+        std::apply(edit, pages(*dialog));
+        QCOMPARE(pages(*dialog).first->levelText()->text(), QStringLiteral("Level 0"));
+        ClickOk(dialog->buttons());
+        const auto saved = Saved();
+        for (const Settings* settings : {live_.get(), saved.get()}) {
+            QCOMPARE(settings->formats.flac, (FlacFormat{0, 0}));
+            QCOMPARE(settings->formats.opus, (OpusFormat{96, 1, 4}));
+        }
+        const std::string file = testing::ReadWholeFile(Path("dt.ini"));
+        QVERIFY(file.find("[OPUS]\nBitrate=96\nMode=CVBR\nComplexity=4") != std::string::npos);
+        auto reopened = Open(ui::OptionsTab::flac);
+        QCOMPARE(pages(*reopened).second->modeList()->currentText(),
+                 QStringLiteral("Constrained VBR (CVBR)"));
     }
 
     void fieldsThatAreRefused() {
@@ -460,6 +511,34 @@ class OptionsDialogTest : public QObject {
         QCOMPARE(live_->tracks[0].title, std::string("Renamed"));
     }
 
+    void trackSettingsToOpus() {
+        std::string problem;
+        QVERIFY(platform::AddDiscImage(
+            testing::MakeCueImage(dir_->path(), "disc", {{false, 75}, {false, 75}, {false, 75}}),
+            problem));
+        BuildDriveList(*live_);
+        ui::MainWindow window(*live_, dialogs_);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        testing::ClickRow(window.trackList(), 1);
+        QVERIFY(testing::WithModal<ui::TrackSettingsDialog>(
+            [&window] { window.TrackSettingsCommand(); },
+            [](ui::TrackSettingsDialog* dialog) {
+                dialog->encoderBox()->setCurrentIndex(kEncoderOpus);
+                auto* opus = static_cast<ui::OpusPage*>(dialog->formatPage(kEncoderOpus));
+                opus->bitrateBox()->setValue(96);
+                opus->modeList()->setCurrentIndex(2);
+                dialog->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok)->click();
+            }));
+        QCOMPARE(live_->tracks[1].encoder, kEncoderOpus);
+        QCOMPARE(live_->tracks[1].format.As<OpusFormat>(), (OpusFormat{96, 2, 10}));
+        QCOMPARE(window.trackList()->item(1, 2)->text(), QStringLiteral("OPUS 96 kbps CBR"));
+        for (const size_t row : {size_t{0}, size_t{2}}) {
+            QCOMPARE(live_->tracks[row].encoder, live_->Encoder);
+        }
+        QCOMPARE(live_->formats.opus, OpusFormat{});  // the main group stays as it was
+    }
+
     void screenshots() {
         const QString folder = QDir::currentPath() + QStringLiteral("/ui-screenshots");
         QDir().mkpath(folder);
@@ -476,6 +555,11 @@ class OptionsDialogTest : public QObject {
         track.show();
         QVERIFY(QTest::qWaitForWindowExposed(&track));
         QVERIFY(track.grab().save(folder + QStringLiteral("/track_settings.png")));
+        for (const EncoderKind kind : {kEncoderFlac, kEncoderOpus}) {
+            track.encoderBox()->setCurrentIndex(kind);
+            QVERIFY(track.grab().save(QStringLiteral("%1/track_settings_%2.png")
+                                          .arg(folder, track.encoderBox()->currentText())));
+        }
     }
 };
 

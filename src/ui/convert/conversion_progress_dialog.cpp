@@ -46,7 +46,7 @@ ConversionProgressDialog::ConversionProgressDialog(Settings& settings, UserDialo
       worker_(settings) {
     const bool encode = conversion == Conversion::encodeWav;
     setWindowTitle(encode ? QStringLiteral("Encoding WAV file")
-                          : QStringLiteral("Decode OGG to WAV file"));
+                          : QStringLiteral("Decode to WAV file"));
     setWindowIcon(skin::AppIcon());
     progress_.index = -1;
     source_ = PathText(encode ? settings.wavSourcePath : settings.oggSourcePath, this);

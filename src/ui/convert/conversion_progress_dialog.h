@@ -1,4 +1,4 @@
-// The progress dialogs of the two conversions ("Encoding WAV file", "Decode OGG to WAV file"):
+// The progress dialogs of the two conversions ("Encoding WAV file", "Decode to WAV file"):
 // the source, the destination, a bar, Start/Stop and Close. The conversion runs on a worker
 // thread; the dialog shows at most one run.
 #pragma once
@@ -16,7 +16,7 @@ class QPushButton;
 
 namespace disctrove::ui {
 
-enum class Conversion { encodeWav, decodeOgg };
+enum class Conversion { encodeWav, decodeFile };
 
 class ConversionProgressDialog : public QDialog {
     Q_OBJECT

@@ -29,7 +29,7 @@ EncodeWavDialog::EncodeWavDialog(Settings& settings, UserDialogs& dialogs, QWidg
     encoder_ = new QComboBox(this);
     AddEncoderEntries(encoder_, kFirstKind);
     stack_ = new QStackedWidget(this);
-    for (int kind = kFirstKind; kind <= kEncoderWma; ++kind) {
+    for (int kind = kFirstKind; kind < static_cast<int>(kEncoderKinds); ++kind) {
         FormatPage* page =
             MakeFormatPage(static_cast<EncoderKind>(kind), settings.pageFormats, stack_);
         pages_[static_cast<size_t>(kind - kFirstKind)] = page;

@@ -1,5 +1,5 @@
-// "Encode WAV file": a WAV file, the output folder, and the format to encode it into (OGG, MP3
-// or WMA, with that format's page).
+// "Encode WAV file": a WAV file, the output folder, and the format to encode it into (OGG, MP3,
+// WMA, FLAC or OPUS, with that format's page).
 #pragma once
 
 #include <array>
@@ -22,7 +22,7 @@ class EncodeWavDialog : public FileChoiceDialog {
     EncodeWavDialog(Settings& settings, UserDialogs& dialogs, QWidget* parent);
 
     QComboBox* encoderBox() const { return encoder_; }
-    // The page of an encoder index (0 OGG, 1 MP3, 2 WMA).
+    // The page of an encoder index (0 OGG, 1 MP3, 2 WMA, 3 FLAC, 4 OPUS).
     FormatPage* formatPage(int index) const { return pages_[static_cast<size_t>(index)]; }
     QStackedWidget* pageStack() const { return stack_; }
 
@@ -33,7 +33,7 @@ class EncodeWavDialog : public FileChoiceDialog {
   private:
     QComboBox* encoder_;
     QStackedWidget* stack_;
-    std::array<FormatPage*, 3> pages_{};
+    std::array<FormatPage*, kEncoderKinds - 1> pages_{};
 };
 
 }  // namespace disctrove::ui

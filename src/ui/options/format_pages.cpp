@@ -8,7 +8,9 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QSlider>
+#include <QSpinBox>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "disc/track_texts.h"
 #include "ui/options/page_controls.h"
@@ -19,6 +21,17 @@ namespace {
 
 constexpr int kOggQualitySteps = 20;
 constexpr int kMp3QualitySteps = 9;
+constexpr int kFlacLevels = 8;
+constexpr int kOpusMinKbps = 6;
+constexpr int kOpusMaxKbps = 510;
+constexpr int kOpusComplexities = 10;
+
+QSpinBox* NumberBox(int minimum, int maximum, int value, QWidget* parent) {
+    auto* box = new QSpinBox(parent);
+    box->setRange(minimum, maximum);
+    box->setValue(std::clamp(value, minimum, maximum));
+    return box;
+}
 
 QSlider* QualitySlider(int maximum, int tickInterval, int position, QWidget* parent) {
     auto* slider = new QSlider(Qt::Horizontal, parent);
@@ -61,9 +74,11 @@ FormatPage* MakeFormatPage(EncoderKind kind, const FormatGroups& groups, QWidget
             return new Mp3Page(groups.mp3, parent);
         case kEncoderWma:
             return new WmaPage(groups.wma, parent);
-        case kEncoderWav:
-        case kEncoderFlac:  // no page of their own yet
+        case kEncoderFlac:
+            return new FlacPage(groups.flac, parent);
         case kEncoderOpus:
+            return new OpusPage(groups.opus, parent);
+        case kEncoderWav:
             break;
     }
     return new WavPage(groups.wav, parent);
@@ -230,6 +245,70 @@ WmaFormat WmaPage::values() const {
     format.channels = ChosenIndex(channels_, format.channels);
     format.bitrateIndex = ChosenIndex(bitrate_, format.bitrateIndex);
     return format;
+}
+
+FlacPage::FlacPage(const FlacFormat& format, QWidget* parent) : FormatPage(parent) {
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(TitleLabel(QStringLiteral("FLAC lossless encoder"), this));
+    auto* levelGroup = new QGroupBox(QStringLiteral("Compression level"), this);
+    level_ = QualitySlider(kFlacLevels, 1, std::clamp(format.level, 0, kFlacLevels), levelGroup);
+    levelText_ = new QLabel(levelGroup);
+    levelText_->setAlignment(Qt::AlignCenter);
+    auto* levelLayout = new QGridLayout(levelGroup);
+    levelLayout->addWidget(new QLabel(QStringLiteral("Fastest"), levelGroup), 0, 0);
+    levelLayout->addWidget(level_, 0, 1);
+    levelLayout->addWidget(new QLabel(QStringLiteral("Smallest"), levelGroup), 0, 2);
+    levelLayout->addWidget(levelText_, 1, 1);
+    layout->addWidget(levelGroup);
+    verify_ = new QCheckBox(QStringLiteral("Verify"), this);
+    verify_->setToolTip(
+        QStringLiteral("Decode the audio again as it is encoded and compare it with the source"));
+    verify_->setChecked(format.verify != 0);
+    layout->addWidget(verify_);
+    layout->addStretch(1);
+
+    connect(level_, &QSlider::valueChanged, this, &FlacPage::ShowLevel);
+    ShowLevel();
+}
+
+void FlacPage::ShowLevel() {
+    const int level = level_->value();
+    levelText_->setText(level == FlacFormat{}.level
+                            ? QStringLiteral("Level %1 (default)").arg(level)
+                            : QStringLiteral("Level %1").arg(level));
+}
+
+FlacFormat FlacPage::values() const {
+    return {level_->value(), verify_->isChecked() ? 1 : 0};
+}
+
+OpusPage::OpusPage(const OpusFormat& format, QWidget* parent) : FormatPage(parent) {
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(TitleLabel(QStringLiteral("Opus encoder"), this));
+    bitrate_ = NumberBox(kOpusMinKbps, kOpusMaxKbps, format.bitrate, this);
+    bitrate_->setSuffix(QStringLiteral(" kbps"));
+    bitrate_->setSingleStep(8);
+    mode_ = ChoiceList({QStringLiteral("Variable (VBR)"), QStringLiteral("Constrained VBR (CVBR)"),
+                        QStringLiteral("Constant (CBR)")},
+                       std::clamp<int32_t>(format.mode, 0, kOpusModeNames.size() - 1), this);
+    complexity_ = NumberBox(0, kOpusComplexities, format.complexity, this);
+    complexity_->setToolTip(QStringLiteral("0 encodes fastest, 10 sounds best"));
+    auto* form = new QFormLayout;
+    form->setFieldGrowthPolicy(QFormLayout::FieldsStayAtSizeHint);
+    form->addRow(QStringLiteral("Bitrate"), bitrate_);
+    form->addRow(QStringLiteral("Bitrate mode"), mode_);
+    form->addRow(QStringLiteral("Complexity"), complexity_);
+    layout->addLayout(form);
+    auto* note = new QLabel(
+        QStringLiteral("Opus always encodes at 48000 Hz; the source's rate is noted in the file."),
+        this);
+    note->setWordWrap(true);
+    layout->addWidget(note);
+    layout->addStretch(1);
+}
+
+OpusFormat OpusPage::values() const {
+    return {bitrate_->value(), ChosenIndex(mode_, 0), complexity_->value()};
 }
 
 }  // namespace disctrove::ui

@@ -1,5 +1,5 @@
-// The four format pages (WAV, OGG, MP3, WMA). Each edits one format group; the options dialog,
-// Track settings and "Encode WAV file" embed them and decide where the values go.
+// The format pages (WAV, OGG, MP3, WMA, FLAC, OPUS). Each edits one format group; the options
+// dialog, Track settings and "Encode WAV file" embed them and decide where the values go.
 #pragma once
 
 #include <QWidget>
@@ -10,6 +10,7 @@ class QCheckBox;
 class QComboBox;
 class QLabel;
 class QSlider;
+class QSpinBox;
 
 namespace disctrove::ui {
 
@@ -113,6 +114,47 @@ class WmaPage : public FormatPage {
     QComboBox* sampleRate_;
     QComboBox* channels_;
     QComboBox* bitrate_;
+};
+
+// Values from a damaged settings file are shown, and stored back, clamped to their ranges.
+class FlacPage : public FormatPage {
+    Q_OBJECT
+
+  public:
+    FlacPage(const FlacFormat& format, QWidget* parent);
+    EncoderKind kind() const override { return kEncoderFlac; }
+    void Store(FormatGroups& groups) const override { groups.flac = values(); }
+    FlacFormat values() const;
+
+    QSlider* levelSlider() const { return level_; }
+    QLabel* levelText() const { return levelText_; }
+    QCheckBox* verifyBox() const { return verify_; }
+
+  private:
+    void ShowLevel();
+
+    QSlider* level_;
+    QLabel* levelText_;
+    QCheckBox* verify_;
+};
+
+class OpusPage : public FormatPage {
+    Q_OBJECT
+
+  public:
+    OpusPage(const OpusFormat& format, QWidget* parent);
+    EncoderKind kind() const override { return kEncoderOpus; }
+    void Store(FormatGroups& groups) const override { groups.opus = values(); }
+    OpusFormat values() const;
+
+    QSpinBox* bitrateBox() const { return bitrate_; }
+    QComboBox* modeList() const { return mode_; }
+    QSpinBox* complexityBox() const { return complexity_; }
+
+  private:
+    QSpinBox* bitrate_;
+    QComboBox* mode_;
+    QSpinBox* complexity_;
 };
 
 }  // namespace disctrove::ui

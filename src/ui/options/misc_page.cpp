@@ -75,6 +75,12 @@ MiscPage::MiscPage(const Settings& edit, QWidget* parent)
 
     auto* tagGroup = new QGroupBox(QStringLiteral("ID3 tag"), this);
     useId3_ = CheckBox("Enable ID3 tag", edit.Useid3, tagGroup);
+    id3v2_ = CheckBox("Write ID3v2 tag (UTF-8)", edit.Id3v2, tagGroup);
+    id3v2_->setToolTip(
+        QStringLiteral("MP3 files also get a tag with the whole texts in any language"));
+    replayGain_ = CheckBox("ReplayGain tags", edit.ReplayGain, tagGroup);
+    replayGain_->setToolTip(QStringLiteral(
+        "Every file of a rip gets its track and album loudness, in any format but WAV"));
     artist_ = new QLineEdit(QString::fromStdString(edit.Artist), tagGroup);
     album_ = new QLineEdit(QString::fromStdString(edit.Album), tagGroup);
     year_ = new QLineEdit(QString::fromStdString(edit.Year), tagGroup);
@@ -82,7 +88,12 @@ MiscPage::MiscPage(const Settings& edit, QWidget* parent)
     genre_ = ChoiceList(GenreTexts(), edit.Genre, tagGroup);
     genre_->setMaxVisibleItems(16);
     auto* tagForm = new QFormLayout(tagGroup);
-    tagForm->addRow(useId3_);
+    auto* tagSwitches = new QHBoxLayout;
+    for (QWidget* box : {useId3_, id3v2_, replayGain_}) {
+        tagSwitches->addWidget(box);
+    }
+    tagSwitches->addStretch(1);
+    tagForm->addRow(tagSwitches);
     tagForm->addRow(QStringLiteral("Artist:"), artist_);
     tagForm->addRow(QStringLiteral("Album:"), album_);
     tagForm->addRow(QStringLiteral("Year:"), year_);
@@ -105,8 +116,9 @@ MiscPage::MiscPage(const Settings& edit, QWidget* parent)
 
 void MiscPage::ApplyTagEnabling() {
     const bool on = useId3_->isChecked();
-    for (QWidget* field : {static_cast<QWidget*>(artist_), static_cast<QWidget*>(album_),
-                           static_cast<QWidget*>(year_), static_cast<QWidget*>(genre_)}) {
+    for (QWidget* field : {static_cast<QWidget*>(id3v2_), static_cast<QWidget*>(artist_),
+                           static_cast<QWidget*>(album_), static_cast<QWidget*>(year_),
+                           static_cast<QWidget*>(genre_)}) {
         field->setEnabled(on);
     }
 }
@@ -125,6 +137,8 @@ void MiscPage::Store(Settings& edit) const {
     edit.Year = year_->text().toStdString();
     edit.Genre = ChosenIndex(genre_, edit.Genre);
     edit.Useid3 = useId3_->isChecked() ? 1 : 0;
+    edit.Id3v2 = id3v2_->isChecked() ? 1 : 0;
+    edit.ReplayGain = replayGain_->isChecked() ? 1 : 0;
 }
 
 }  // namespace disctrove::ui

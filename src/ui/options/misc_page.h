@@ -20,6 +20,8 @@ class MiscPage : public OptionsPage {
     void Store(Settings& edit) const override;
 
     QCheckBox* id3Box() const { return useId3_; }
+    QCheckBox* id3v2Box() const { return id3v2_; }
+    QCheckBox* replayGainBox() const { return replayGain_; }
     QLineEdit* artistEdit() const { return artist_; }
     QLineEdit* albumEdit() const { return album_; }
     QLineEdit* yearEdit() const { return year_; }
@@ -28,7 +30,8 @@ class MiscPage : public OptionsPage {
     QSpinBox* encoderThreadsBox() const { return encoderThreads_; }
 
   private:
-    // The tag fields are editable exactly when tags are on.
+    // The ID3v2 switch and the tag fields are editable exactly when tags are on; ReplayGain
+    // goes into every format and stays editable.
     void ApplyTagEnabling();
 
     int32_t jitterValue_;  // follows the radio buttons; kept as read when none is checked
@@ -46,6 +49,8 @@ class MiscPage : public OptionsPage {
     QLineEdit* year_;
     QComboBox* genre_;
     QCheckBox* useId3_;
+    QCheckBox* id3v2_;
+    QCheckBox* replayGain_;
 };
 
 }  // namespace disctrove::ui

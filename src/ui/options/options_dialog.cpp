@@ -26,11 +26,13 @@ OptionsDialog::OptionsDialog(Settings& live, Settings& edit, UserDialogs& dialog
     setWindowTitle(QStringLiteral("Global options"));
     setWindowIcon(skin::AppIcon());
     tabs_ = new QTabWidget(this);
+    // Every tab in sight: the dialog is as wide as the row of them.
+    tabs_->setUsesScrollButtons(false);
     misc_ = new MiscPage(edit, tabs_);
     secure_ = new SecurePage(edit, tabs_);
     output_ = new OutputPage(edit, dialogs, tabs_);
     cddb_ = new CddbPage(edit, tabs_);
-    for (int kind = kEncoderWav; kind <= kEncoderWma; ++kind) {
+    for (int kind = kEncoderWav; kind < static_cast<int>(kEncoderKinds); ++kind) {
         formats_[static_cast<size_t>(kind)] =
             MakeFormatPage(static_cast<EncoderKind>(kind), edit.pageFormats, tabs_);
     }
@@ -38,7 +40,7 @@ OptionsDialog::OptionsDialog(Settings& live, Settings& edit, UserDialogs& dialog
     // Beside Misc, whose read-mode choice it goes with.
     tabs_->addTab(secure_, QStringLiteral("Secure"));
     tabs_->addTab(output_, QStringLiteral("Output"));
-    for (int kind = kEncoderWav; kind <= kEncoderWma; ++kind) {
+    for (int kind = kEncoderWav; kind < static_cast<int>(kEncoderKinds); ++kind) {
         const std::string_view name = kEncoderNames[static_cast<size_t>(kind)];
         tabs_->addTab(formats_[static_cast<size_t>(kind)],
                       QString::fromLatin1(name.data(), static_cast<qsizetype>(name.size())));

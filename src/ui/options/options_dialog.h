@@ -1,4 +1,4 @@
-// "Global options": eight pages on tabs. OK and Apply check every page, store every page into
+// "Global options": ten pages on tabs. OK and Apply check every page, store every page into
 // the edit copy, make the live settings that copy and save them; Cancel stores nothing.
 #pragma once
 
@@ -20,7 +20,7 @@ class OutputPage;
 class SecurePage;
 
 // The tabs, in their order; the Options menu opens the dialog on one of them.
-enum class OptionsTab { misc, secure, output, wav, ogg, mp3, wma, cddb };
+enum class OptionsTab { misc, secure, output, wav, ogg, mp3, wma, flac, opus, cddb };
 
 class OptionsDialog : public QDialog {
     Q_OBJECT
@@ -62,7 +62,7 @@ class OptionsDialog : public QDialog {
     MiscPage* misc_;
     SecurePage* secure_;
     OutputPage* output_;
-    std::array<FormatPage*, 4> formats_{};
+    std::array<FormatPage*, kEncoderKinds> formats_{};
     CddbPage* cddb_;
     QDialogButtonBox* buttons_;
 };

@@ -54,7 +54,7 @@ QLabel* TitleLabel(const QString& text, QWidget* parent) {
 
 void AddEncoderEntries(QComboBox* list, EncoderKind first) {
     list->setIconSize(QSize(28, 20));
-    for (int kind = first; kind <= kEncoderWma; ++kind) {
+    for (int kind = first; kind < static_cast<int>(kEncoderKinds); ++kind) {
         const std::string_view name = kEncoderNames[static_cast<size_t>(kind)];
         list->addItem(skin::EncoderIcon(static_cast<EncoderKind>(kind)),
                       QString::fromLatin1(name.data(), static_cast<qsizetype>(name.size())));

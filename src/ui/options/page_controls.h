@@ -34,7 +34,7 @@ QStringList Texts(std::span<const std::string_view> names);
 // A bold line naming the encoder at the top of a format page.
 QLabel* TitleLabel(const QString& text, QWidget* parent);
 
-// Adds the encoder names from `first` to WMA to `list`, each with its icon.
+// Adds the encoder names from `first` to the last kind to `list`, each with its icon.
 void AddEncoderEntries(QComboBox* list, EncoderKind first);
 
 // The bitmap button beside a path field: a folder icon and the tooltip `tip`.

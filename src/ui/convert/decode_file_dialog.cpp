@@ -1,4 +1,4 @@
-#include "ui/convert/decode_ogg_dialog.h"
+#include "ui/convert/decode_file_dialog.h"
 
 #include <QLineEdit>
 
@@ -7,18 +7,19 @@
 
 namespace disctrove::ui {
 
-DecodeOggDialog::DecodeOggDialog(Settings& settings, UserDialogs& dialogs, QWidget* parent)
+DecodeFileDialog::DecodeFileDialog(Settings& settings, UserDialogs& dialogs, QWidget* parent)
     : FileChoiceDialog(settings, dialogs, settings.oggSourcePath,
-                       {QStringLiteral("OGG file"),
-                        QStringLiteral("Source OGG"),
-                        {QStringLiteral("OGG files (*.ogg)"), QStringLiteral("All files (*)")},
-                        QStringLiteral("ogg")},
+                       {QStringLiteral("Source file"),
+                        QStringLiteral("Source file"),
+                        {QStringLiteral("Ogg Vorbis, FLAC and Opus files (*.ogg *.flac *.opus)"),
+                         QStringLiteral("All files (*)")},
+                        QString()},
                        parent) {
-    setWindowTitle(QStringLiteral("Decode OGG file"));
+    setWindowTitle(QStringLiteral("Decode file"));
     FinishLayout(QStringLiteral("Decode"), nullptr);
 }
 
-void DecodeOggDialog::Store() {
+void DecodeFileDialog::Store() {
     settings_.Outfolder = folderBox()->text();
     settings_.oggSourcePath = sourceEdit()->text().toStdString();
     if (!settings_.oggSourcePath.empty()) {
