@@ -436,14 +436,16 @@ TEST_F(CliTest, RipToFlacGivesBackTheWavRipBitForBit) {
         ASSERT_EQ(decode.exitCode, 0) << decode.err;
         EXPECT_EQ(ReadWholeFile(dir_.File("decoded/-Track 0" + number + ".wav")), wav);
     }
-    // 12 s of track 1: a seek point every 10 s, then the padding for tag edits.
+    // 12 s of track 1: a seek point every 10 s, then the padding for tag edits (of which the
+    // ReplayGain tags, written into the finished file by TagLib, leave at least 4 KiB).
     const std::string blocks =
         testing::CommandOutput("metaflac --list " + Quoted(out_ + "/-Track 01.flac"));
     EXPECT_NE(blocks.find("type: 3 (SEEKTABLE)\n  is last: false\n  length: 36\n"),
               std::string::npos)
         << blocks;
-    EXPECT_NE(blocks.find("type: 1 (PADDING)\n  is last: true\n  length: 8192\n"),
-              std::string::npos);
+    const size_t padding = blocks.find("type: 1 (PADDING)\n  is last: true\n  length: ");
+    ASSERT_NE(padding, std::string::npos) << blocks;
+    EXPECT_GE(std::stoi(blocks.substr(padding + 44)), 4096);
     EXPECT_TRUE(fs::is_empty(tmp_));
 }
 
@@ -546,9 +548,9 @@ TEST_F(CliTest, TagsInEveryFormat) {
         const char* yearName;  // the format's own name where FFmpeg has no common one
         const char* track;
     };
-    // FLAC and Opus join as rows of their own: {"flac", "date", "1"}, {"opus", "date", "1"}.
     for (const Row& row :
-         {Row{"ogg", "date", "1"}, Row{"mp3", "date", "1/2"}, Row{"wma", "wm/year", "1"}}) {
+         {Row{"ogg", "date", "1"}, Row{"mp3", "date", "1/2"}, Row{"wma", "wm/year", "1"},
+          Row{"flac", "date", "1"}, Row{"opus", "date", "1"}}) {
         const CliRun run = rip(row.encoder, "True");
         ASSERT_EQ(run.exitCode, 0) << row.encoder << run.err;
         const std::string file = out_ + "/" + title + "." + row.encoder;

@@ -9,7 +9,6 @@
 #include <QVBoxLayout>
 
 #include "codecs/conversion_worker.h"
-#include "codecs/ogg_decoder.h"
 #include "platform/system/files.h"
 #include "skin/icons.h"
 #include "work/file_names.h"
@@ -98,7 +97,7 @@ void ConversionProgressDialog::StartOrStop() {
         const bool encode = conversion_ == Conversion::encodeWav;
         if (!worker_.Start([this, encode] {
                 return encode ? ConversionWorker(context_, progress_)
-                              : OggDecodeThread(context_, progress_);
+                              : DecodeWorker(context_, progress_);
             })) {
             settings_.ripping = 0;  // nothing runs, and nothing may claim to
             settings_.finished = 1;
