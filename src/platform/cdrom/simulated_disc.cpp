@@ -28,7 +28,15 @@ namespace {
 constexpr int64_t kFramesPerSector = kCdSectorBytes / 4;
 
 std::atomic<uint64_t> plainReads{0};
-std::atomic<uint32_t> openings{0};
+// How often each simulated disc file has been opened in this process: each opening reads the
+// disc anew (a flaky sector comes back wrong in a new way), yet a test that opens its own disc
+// sees the same reads whatever ran before it in the process.
+uint32_t NextOpening(const std::string& path) {
+    static std::mutex mutex;
+    static std::map<std::string, uint32_t> openings;
+    const std::lock_guard lock(mutex);
+    return openings[path]++;
+}
 std::atomic<uint64_t> correctingReads{0};
 
 struct SectorRange {
@@ -132,7 +140,8 @@ bool ParseStatement(std::istringstream& words, const std::string& keyword,
 
 class SimulatedDisc final : public DiscDevice {
   public:
-    explicit SimulatedDisc(SimulatedDiscDescription disc) : disc_(std::move(disc)) {}
+    SimulatedDisc(SimulatedDiscDescription disc, uint32_t seed)
+        : disc_(std::move(disc)), random_(seed) {}
 
     bool ReadLayout(DiscLayout& layout, ReadError& error) override {
         if (disc_.tracks.empty()) {
@@ -212,8 +221,7 @@ class SimulatedDisc final : public DiscDevice {
     }
 
     SimulatedDiscDescription disc_;
-    // Each opening of the disc reads it anew, so a flaky sector comes back wrong in a new way.
-    std::mt19937 random_{20011231u + openings++};
+    std::mt19937 random_;
     std::map<int64_t, int> flakyReads_;
     // Secure reads land off one time in ten: a drive's jitter comes now and then, and secure
     // reading relies on most reads landing true, as libcdio-paranoia's own simulation has it.
@@ -412,7 +420,7 @@ std::unique_ptr<DiscDevice> OpenSimulatedDisc(const std::string& path, std::stri
         problem = path + ": a session statement must be followed by a track";
         return nullptr;
     }
-    return std::make_unique<SimulatedDisc>(std::move(disc));
+    return std::make_unique<SimulatedDisc>(std::move(disc), 20011231u + NextOpening(path));
 }
 
 }  // namespace disctrove::platform
