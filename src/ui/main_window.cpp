@@ -548,6 +548,11 @@ void MainWindow::OnTrackProgress(int position, int status) {
 }
 
 void MainWindow::OnWorkFinished() {
+    if (!settings_.finished) {
+        // The last word of a run that Stop already waited for, arriving after the next run
+        // began: that run is not over.
+        return;
+    }
     settings_.ripping = 0;
     worker_.Join();  // the worker has posted its last word: the next Rip starts a new one
     // The verdicts arrive with the end of the run, after the tracks' last progress notices.
