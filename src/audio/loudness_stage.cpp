@@ -98,12 +98,16 @@ bool LoudnessStage::Take(std::span<const uint8_t> bytes) {
         partialBytes_ = 0;
     }
     const size_t frames = (bytes.size() - at) / partial_.size();
-    frames_.resize(frames * 2);
-    std::memcpy(frames_.data(), bytes.data() + at, frames * partial_.size());
-    meter_.Add(frames_.data(), frames);
-    at += frames * partial_.size();
+    if (frames > 0) {  // memcpy wants real buffers even for nothing
+        frames_.resize(frames * 2);
+        std::memcpy(frames_.data(), bytes.data() + at, frames * partial_.size());
+        meter_.Add(frames_.data(), frames);
+        at += frames * partial_.size();
+    }
     partialBytes_ = bytes.size() - at;
-    std::memcpy(partial_.data(), bytes.data() + at, partialBytes_);
+    if (partialBytes_ > 0) {
+        std::memcpy(partial_.data(), bytes.data() + at, partialBytes_);
+    }
     return true;
 }
 
