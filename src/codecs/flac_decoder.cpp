@@ -9,6 +9,7 @@
 
 #include "audio/unique_file.h"
 #include "audio/wav_file.h"
+#include "codecs/decode_run.h"
 #include "codecs/ogg_decoder.h"
 #include "platform/system/environment.h"
 #include "platform/system/files.h"
@@ -94,32 +95,24 @@ void OnError(const FLAC__StreamDecoder*, FLAC__StreamDecoderErrorStatus, void* d
 
 int FlacDecodeThread(WorkerContext& context, Track& progress) {
     Settings& settings = context.settings;
-    const std::string source = settings.oggSourcePath;
-    const std::string destination = settings.wavSourcePath;
-    const auto end = [&](int32_t status, int result) {
-        ReportStatus(context, progress, status);
-        settings.finished = 1;
-        context.notifications.WorkFinished();
-        return result;
-    };
-    progress.title = std::string(FileNameOf(source));
-    if (platform::SameFile(source, destination)) {
-        // Decoding would truncate the very file it reads.
-        context.questions.Inform(OwnSourceMessage(destination));
-        return end(kStatusError, -1);
+    DecodeRun run(context, progress);
+    const std::string& source = run.source;
+    const std::string& destination = run.destination;
+    if (!run.DestinationIsNotTheSource()) {
+        return -1;
     }
 
     const std::unique_ptr<FLAC__StreamDecoder, DecoderDeleter> decoder(FLAC__stream_decoder_new());
     UniqueFile in = OpenFile(source, "rb");
     if (!decoder || !in) {
         context.questions.Inform(kCannotOpenFlacMessage);
-        return end(kStatusError, -1);
+        return run.End(kStatusError, -1);
     }
     // A decode writes one file, so All means Yes here.
     if (!settings.Overwrite && platform::FileExists(destination) &&
         context.questions.Confirm(ConfirmTopic::overwrite, OverwriteQuestion(destination)) ==
             ConfirmAnswer::no) {
-        return end(kStatusStopped, -1);
+        return run.End(kStatusStopped, -1);
     }
     Decoding decoding;
     FLAC__StreamDecoder* flac = decoder.get();
@@ -128,7 +121,7 @@ int FlacDecodeThread(WorkerContext& context, Track& progress) {
     if (FLAC__stream_decoder_init_FILE(flac, in.get(), OnFrame, OnMetadata, OnError, &decoding) !=
         FLAC__STREAM_DECODER_INIT_STATUS_OK) {
         context.questions.Inform(kCannotOpenFlacMessage);
-        return end(kStatusError, -1);
+        return run.End(kStatusError, -1);
     }
     in.release();
     // Read before the destination is made, so a file that is no FLAC stream leaves no empty WAV
@@ -136,13 +129,13 @@ int FlacDecodeThread(WorkerContext& context, Track& progress) {
     if (!FLAC__stream_decoder_process_until_end_of_metadata(flac) || !decoding.streamInfo ||
         decoding.channels == 0 || decoding.sampleBytes > 4) {
         context.questions.Inform(kNotFlacMessage);
-        return end(kStatusError, -1);
+        return run.End(kStatusError, -1);
     }
 
     UniqueFile out = OpenFile(destination, "wb");
     if (!out) {
         context.questions.Inform(kCannotCreateDecodeOutputMessage);
-        return end(kStatusError, -1);
+        return run.End(kStatusError, -1);
     }
     const auto channels = static_cast<int32_t>(decoding.channels);
     const auto rate = static_cast<int32_t>(decoding.rate);
@@ -202,7 +195,7 @@ int FlacDecodeThread(WorkerContext& context, Track& progress) {
     if (status == kStatusError) {
         result = kStatusError;
     }
-    return end(status, result);
+    return run.End(status, result);
 }
 
 }  // namespace disctrove

@@ -11,6 +11,7 @@
 #include "audio/channel_layout.h"
 #include "audio/unique_file.h"
 #include "audio/wav_file.h"
+#include "codecs/decode_run.h"
 #include "platform/system/environment.h"
 #include "platform/system/files.h"
 #include "work/file_names.h"
@@ -49,21 +50,11 @@ void Reorder(char* samples, size_t bytes, const std::vector<int32_t>& places) {
 
 int OggDecodeThread(WorkerContext& context, Track& progress) {
     Settings& settings = context.settings;
-    const std::string source = settings.oggSourcePath;
-    const std::string destination = settings.wavSourcePath;
-    // Every way out posts the work-finished notification too, so a progress dialog never
-    // waits for a decode that has ended.
-    const auto end = [&](int32_t status, int result) {
-        ReportStatus(context, progress, status);
-        settings.finished = 1;
-        context.notifications.WorkFinished();
-        return result;
-    };
-    progress.title = std::string(FileNameOf(source));
-    if (platform::SameFile(source, destination)) {
-        // Decoding would truncate the very file it reads.
-        context.questions.Inform(OwnSourceMessage(destination));
-        return end(kStatusError, -1);
+    DecodeRun run(context, progress);
+    const std::string& source = run.source;
+    const std::string& destination = run.destination;
+    if (!run.DestinationIsNotTheSource()) {
+        return -1;
     }
 
     UniqueFile in = OpenFile(source, "rb");
@@ -79,7 +70,7 @@ int OggDecodeThread(WorkerContext& context, Track& progress) {
     if (!settings.Overwrite && platform::FileExists(destination) &&
         context.questions.Confirm(ConfirmTopic::overwrite, OverwriteQuestion(destination)) ==
             ConfirmAnswer::no) {
-        return end(kStatusStopped, -1);
+        return run.End(kStatusStopped, -1);
     }
     // Opened before the destination is made, so a file that is no Ogg Vorbis stream leaves no
     // empty WAV file behind (and an existing one untouched).
@@ -89,7 +80,7 @@ int OggDecodeThread(WorkerContext& context, Track& progress) {
     VorbisFile vorbis;
     if (ov_open(in.get(), &vorbis.file, nullptr, 0) != 0) {
         context.questions.Inform(kNotOggMessage);
-        return end(kStatusError, -1);
+        return run.End(kStatusError, -1);
     }
     vorbis.open = true;
     in.release();  // the decoder owns the stream now
@@ -102,7 +93,7 @@ int OggDecodeThread(WorkerContext& context, Track& progress) {
     UniqueFile out = OpenFile(destination, "wb");
     if (!out) {
         context.questions.Inform(kCannotCreateDecodeOutputMessage);
-        return end(kStatusError, -1);
+        return run.End(kStatusError, -1);
     }
     const vorbis_info* info = ov_info(&vorbis.file, -1);
     const int32_t channels = info->channels;
@@ -182,7 +173,7 @@ int OggDecodeThread(WorkerContext& context, Track& progress) {
         status = kStatusError;
         result = kStatusError;
     }
-    return end(status, result);
+    return run.End(status, result);
 }
 
 }  // namespace disctrove

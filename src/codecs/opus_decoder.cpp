@@ -11,6 +11,7 @@
 #include "audio/channel_layout.h"
 #include "audio/unique_file.h"
 #include "audio/wav_file.h"
+#include "codecs/decode_run.h"
 #include "codecs/ogg_decoder.h"
 #include "platform/system/environment.h"
 #include "platform/system/files.h"
@@ -45,18 +46,11 @@ void Reorder(std::vector<opus_int16>& samples, size_t frames, const std::vector<
 
 int OpusDecodeThread(WorkerContext& context, Track& progress) {
     Settings& settings = context.settings;
-    const std::string source = settings.oggSourcePath;
-    const std::string destination = settings.wavSourcePath;
-    const auto end = [&](int32_t status, int result) {
-        ReportStatus(context, progress, status);
-        settings.finished = 1;
-        context.notifications.WorkFinished();
-        return result;
-    };
-    progress.title = std::string(FileNameOf(source));
-    if (platform::SameFile(source, destination)) {
-        context.questions.Inform(OwnSourceMessage(destination));
-        return end(kStatusError, -1);
+    DecodeRun run(context, progress);
+    const std::string& source = run.source;
+    const std::string& destination = run.destination;
+    if (!run.DestinationIsNotTheSource()) {
+        return -1;
     }
     // Looked over before the question and before the destination is made, so a file that is no
     // Opus stream leaves no empty WAV file behind (and an existing one untouched).
@@ -64,17 +58,17 @@ int OpusDecodeThread(WorkerContext& context, Track& progress) {
     UniqueOpusFile opus(op_open_file(source.c_str(), &error));
     if (!opus) {
         context.questions.Inform(error == OP_EFAULT ? kCannotOpenOpusMessage : kNotOpusMessage);
-        return end(kStatusError, -1);
+        return run.End(kStatusError, -1);
     }
     if (!settings.Overwrite && platform::FileExists(destination) &&
         context.questions.Confirm(ConfirmTopic::overwrite, OverwriteQuestion(destination)) ==
             ConfirmAnswer::no) {
-        return end(kStatusStopped, -1);
+        return run.End(kStatusStopped, -1);
     }
     UniqueFile out = OpenFile(destination, "wb");
     if (!out) {
         context.questions.Inform(kCannotCreateDecodeOutputMessage);
-        return end(kStatusError, -1);
+        return run.End(kStatusError, -1);
     }
     const int channels = op_channel_count(opus.get(), 0);
     // Without a known length (an unseekable stream) progress follows the file.
@@ -151,7 +145,7 @@ int OpusDecodeThread(WorkerContext& context, Track& progress) {
     if (std::fclose(out.release()) != 0 && result == 0) {
         failed(kFullDiskMessage);
     }
-    return end(status, result);
+    return run.End(status, result);
 }
 
 }  // namespace disctrove
