@@ -10,6 +10,7 @@
 #include "app/formats.h"
 #include "app/shared_int.h"
 #include "disc/disc_model.h"
+#include "disc/release.h"
 
 namespace disctrove {
 
@@ -21,6 +22,22 @@ inline constexpr const char* kDefaultAccurateRipServer = "www.accuraterip.com";
 
 // The read modes of Jitter.
 inline constexpr int32_t kJitterSecure = 3;
+
+inline constexpr const char* kDefaultMusicBrainzServer = "musicbrainz.org";
+inline constexpr const char* kDefaultCoverServer = "coverartarchive.org";
+
+// Section MUSICBRAINZ.
+struct MusicBrainzSettings {
+    int32_t Use = 1;  // MusicBrainz before CDDB; off: CDDB only
+    std::string Server = kDefaultMusicBrainzServer;
+    int32_t Port = 443;
+    int32_t Https = 1;
+    int32_t CoverArt = 1;  // fetch the front cover of the chosen release at a rip
+    std::string CoverServer = kDefaultCoverServer;
+};
+
+// Where a look-up asks (the terminal program's --source; the GUI always asks automatically).
+enum class LookupSource { automatic, musicBrainz, cddb };
 
 // Field names follow the keys of the settings file; runtime fields are never stored.
 struct Settings {
@@ -58,6 +75,13 @@ struct Settings {
     int32_t Port = 80;
     int32_t Useproxy = 0;
     std::string cddbReply;  // runtime: the entry text of the last look-up
+    MusicBrainzSettings musicBrainz;
+    LookupSource lookupSource = LookupSource::automatic;  // runtime
+    // runtime: the releases the last look-up found on MusicBrainz (empty: it found none there,
+    // and cddbReply holds what CDDB gave)
+    std::vector<MusicBrainzRelease> releaseCandidates;
+    ReleaseFacts release;  // runtime: of the release chosen for the disc
+    CoverArt cover;        // runtime: the cover of the last release whose cover was fetched
     std::string Proxyserver;
     int32_t Proxyport = 80;
     std::string Username;

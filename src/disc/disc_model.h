@@ -37,8 +37,11 @@ inline constexpr int32_t kStatusError = 102;
 struct Track {
     int32_t index = 0;  // position in the track list; the number shown is index + 1
     std::string title;
-    int32_t marked = 0;    // to be ripped
-    int32_t selected = 0;  // selected in the list
+    std::string artist;       // the track's own artist where it differs from the album's, or ""
+    std::string artistId;     // MusicBrainz: the MBID of that artist
+    std::string recordingId;  // MusicBrainz: the MBID of the track's recording
+    int32_t marked = 0;       // to be ripped
+    int32_t selected = 0;     // selected in the list
     int32_t startSector = 0;
     uint32_t lengthSectors = 0;
     int32_t lengthSeconds = 0;
