@@ -13,6 +13,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QPixmap>
 #include <QSlider>
 #include <QStatusBar>
 #include <QStyle>
@@ -45,6 +46,8 @@ namespace {
 enum Column { kTitleColumn, kTimeColumn, kEncoderColumn, kStatusColumn };
 // The Status column's width for a percentage or "Completed"; it grows for a verdict.
 constexpr int kStatusWidth = 90;
+// The side of the cover picture beside the track list, in device-independent pixels.
+constexpr int kCoverSide = 180;
 
 QString Text(const std::string& text) {
     return QString::fromStdString(text);
@@ -307,12 +310,37 @@ QWidget* MainWindow::BuildControls() {
     volume_ = new VolumeSlider(central);
     player->addWidget(volume_, 1);
 
+    cover_ = new QLabel(central);
+    cover_->setAlignment(Qt::AlignTop | Qt::AlignHCenter);
+    cover_->setFixedWidth(kCoverSide);
+    cover_->hide();
+    auto* listAndCover = new QHBoxLayout;
+    listAndCover->addWidget(trackList_, 1);
+    listAndCover->addWidget(cover_);
+
     auto* layout = new QVBoxLayout(central);
     layout->addLayout(boxes);
-    layout->addWidget(trackList_, 1);
+    layout->addLayout(listAndCover, 1);
     layout->addLayout(buttons);
     layout->addLayout(player);
     return central;
+}
+
+void MainWindow::ShowCover() {
+    const CoverArt& cover = settings_.cover;
+    QPixmap picture;
+    if (!cover.jpeg.empty() && cover.releaseId == settings_.release.releaseId &&
+        picture.loadFromData(cover.jpeg.data(), static_cast<uint>(cover.jpeg.size()))) {
+        const qreal scale = devicePixelRatioF();
+        picture = picture.scaled(QSize(kCoverSide, kCoverSide) * scale, Qt::KeepAspectRatio,
+                                 Qt::SmoothTransformation);
+        picture.setDevicePixelRatio(scale);
+        cover_->setPixmap(picture);
+        cover_->show();
+    } else {
+        cover_->clear();
+        cover_->hide();
+    }
 }
 
 int MainWindow::FirstSelectedRow() const {

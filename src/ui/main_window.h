@@ -40,6 +40,8 @@ class MainWindow : public QMainWindow {
 
     // The controls, for tests and for the dialogs that build on this window.
     QTableWidget* trackList() const { return trackList_; }
+    // The front cover beside the track list; hidden while none is known for the disc.
+    QLabel* coverPicture() const { return cover_; }
     QComboBox* driveBox() const { return driveBox_; }
     QComboBox* encoderBox() const { return encoderBox_; }
     QString statusText() const;
@@ -83,6 +85,8 @@ class MainWindow : public QMainWindow {
     void Synchronise();
     void TakeRowStates();
     void RefillList();
+    // Shows the cover of the disc's release when it has been fetched, hides the picture otherwise.
+    void ShowCover();
     void RewriteRows();
     void WriteRow(int row);
     void ShowStatus(const QString& text);
@@ -121,6 +125,7 @@ class MainWindow : public QMainWindow {
     QComboBox* driveBox_ = nullptr;
     QComboBox* encoderBox_ = nullptr;
     QTableWidget* trackList_ = nullptr;
+    QLabel* cover_ = nullptr;
     QLabel* statusPane_ = nullptr;
     QLabel* freeSpacePane_ = nullptr;
     QMenu* contextMenu_ = nullptr;

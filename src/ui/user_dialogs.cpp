@@ -8,6 +8,7 @@
 #include <QUrl>
 
 #include "skin/tip_of_the_day.h"
+#include "ui/release_choice_dialog.h"
 
 namespace disctrove::ui {
 
@@ -69,6 +70,15 @@ QString DesktopDialogs::PickFile(QWidget* owner, const QString& initial, const Q
         return {};
     }
     return dialog.selectedFiles().constFirst();
+}
+
+std::optional<size_t> DesktopDialogs::ChooseRelease(
+    QWidget* owner, const std::vector<MusicBrainzRelease>& releases) {
+    ReleaseChoiceDialog dialog(releases, owner);
+    if (dialog.exec() != QDialog::Accepted) {
+        return std::nullopt;
+    }
+    return static_cast<size_t>(dialog.chosen());
 }
 
 }  // namespace disctrove::ui

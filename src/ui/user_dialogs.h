@@ -4,6 +4,10 @@
 
 #include <QString>
 #include <QStringList>
+#include <optional>
+#include <vector>
+
+#include "disc/release.h"
 
 #include "work/worker_context.h"
 
@@ -33,6 +37,10 @@ class UserDialogs {
     // cancelled.
     virtual QString PickFile(QWidget* owner, const QString& initial, const QStringList& filters,
                              const QString& suffix) = 0;
+    // "Choose the release" among those a look-up found (two or more); the index chosen, nothing
+    // when cancelled.
+    virtual std::optional<size_t> ChooseRelease(
+        QWidget* owner, const std::vector<MusicBrainzRelease>& releases) = 0;
 };
 
 // The real dialogs.
@@ -47,6 +55,8 @@ class DesktopDialogs : public UserDialogs {
     QString PickFolder(QWidget* owner, const QString& start) override;
     QString PickFile(QWidget* owner, const QString& initial, const QStringList& filters,
                      const QString& suffix) override;
+    std::optional<size_t> ChooseRelease(QWidget* owner,
+                                        const std::vector<MusicBrainzRelease>& releases) override;
 };
 
 }  // namespace disctrove::ui

@@ -46,6 +46,13 @@ class ScriptedDialogs : public ui::UserDialogs {
         return files.isEmpty() ? QString() : files.takeFirst();
     }
 
+    // Records the releases offered; answers from `releaseChoices` (nothing: Cancel).
+    std::optional<size_t> ChooseRelease(QWidget*,
+                                        const std::vector<MusicBrainzRelease>& releases) override {
+        releasesOffered.push_back(releases.size());
+        return releaseChoices.isEmpty() ? std::nullopt : releaseChoices.takeFirst();
+    }
+
     // Runs while a worker waits for the answer to a Confirm question.
     std::function<void()> onConfirm;
 
@@ -58,6 +65,8 @@ class ScriptedDialogs : public ui::UserDialogs {
     QList<bool> yesNo;
     QStringList folders;
     QStringList files;
+    QList<std::optional<size_t>> releaseChoices;
+    std::vector<size_t> releasesOffered;
 };
 
 }  // namespace disctrove::testing

@@ -1,0 +1,79 @@
+#include "ui/release_choice_dialog.h"
+
+#include <QDialogButtonBox>
+#include <QHeaderView>
+#include <QLabel>
+#include <QTableWidget>
+#include <QVBoxLayout>
+
+namespace disctrove::ui {
+
+namespace {
+
+QString Text(const std::string& text) {
+    return QString::fromStdString(text);
+}
+
+}  // namespace
+
+QString ReleaseFormatText(const MusicBrainzRelease& release) {
+    QString format = Text(release.format);
+    if (release.mediumCount > 1) {
+        format += QStringLiteral(" %1/%2").arg(release.mediumPosition).arg(release.mediumCount);
+    }
+    return format.trimmed();
+}
+
+ReleaseChoiceDialog::ReleaseChoiceDialog(const std::vector<MusicBrainzRelease>& releases,
+                                         QWidget* parent)
+    : QDialog(parent) {
+    setWindowTitle(QStringLiteral("Choose the release"));
+    const QStringList headers = {QStringLiteral("Artist"), QStringLiteral("Title"),
+                                 QStringLiteral("Date"),   QStringLiteral("Country"),
+                                 QStringLiteral("Label"),  QStringLiteral("Catalogue number"),
+                                 QStringLiteral("Format"), QStringLiteral("Tracks")};
+    table_ =
+        new QTableWidget(static_cast<int>(releases.size()), static_cast<int>(headers.size()), this);
+    table_->setHorizontalHeaderLabels(headers);
+    table_->setSelectionBehavior(QAbstractItemView::SelectRows);
+    table_->setSelectionMode(QAbstractItemView::SingleSelection);
+    table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    table_->verticalHeader()->hide();
+    table_->horizontalHeader()->setStretchLastSection(true);
+    int row = 0;
+    for (const MusicBrainzRelease& release : releases) {
+        const QStringList cells = {
+            Text(release.artist),       Text(release.title),
+            Text(release.date),         Text(release.country),
+            Text(release.label),        Text(release.catalogNumber),
+            ReleaseFormatText(release), QString::number(release.tracks.size())};
+        for (int column = 0; column < cells.size(); ++column) {
+            table_->setItem(row, column, new QTableWidgetItem(cells[column]));
+        }
+        ++row;
+    }
+    table_->resizeColumnsToContents();
+    if (!releases.empty()) {
+        table_->selectRow(0);
+    }
+    connect(table_, &QTableWidget::cellDoubleClicked, this, &QDialog::accept);
+
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(new QLabel(
+        QStringLiteral("Several releases on MusicBrainz hold this disc. Choose the one you have:"),
+        this));
+    layout->addWidget(table_, 1);
+    layout->addWidget(buttons);
+    resize(820, 320);
+}
+
+int ReleaseChoiceDialog::chosen() const {
+    const int row = table_->currentRow();
+    return row < 0 ? 0 : row;
+}
+
+}  // namespace disctrove::ui

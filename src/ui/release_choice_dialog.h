@@ -1,0 +1,29 @@
+// "Choose the release": which of the MusicBrainz releases found for a disc names it.
+#pragma once
+
+#include <QDialog>
+#include <vector>
+
+#include "disc/release.h"
+
+class QTableWidget;
+
+namespace disctrove::ui {
+
+class ReleaseChoiceDialog : public QDialog {
+  public:
+    ReleaseChoiceDialog(const std::vector<MusicBrainzRelease>& releases, QWidget* parent);
+
+    // The release chosen (an index into the list given), the first until the user picks another.
+    int chosen() const;
+
+    QTableWidget* table() const { return table_; }
+
+  private:
+    QTableWidget* table_ = nullptr;
+};
+
+// The text of the Format column: "CD", "CD 2/3" for the second of three media.
+QString ReleaseFormatText(const MusicBrainzRelease& release);
+
+}  // namespace disctrove::ui
