@@ -26,7 +26,7 @@ std::string TipsSettingsPath() {
 }  // namespace
 
 TipOfTheDay::TipOfTheDay(QWidget* parent) : QDialog(parent) {
-    setWindowTitle(QStringLiteral("Tip of the Day"));
+    setWindowTitle(tr("Tip of the Day"));
     QFile file(QString::fromStdString(ShareFilePath("tips.txt")));
     if (file.open(QIODevice::ReadOnly | QIODevice::Text)) {
         QTextStream in(&file);
@@ -51,11 +51,10 @@ TipOfTheDay::TipOfTheDay(QWidget* parent) : QDialog(parent) {
     row->addWidget(icon);
     row->addWidget(text_, 1);
 
-    showAtStartUp_ = new QCheckBox(QStringLiteral("&Show tips at start-up"), this);
+    showAtStartUp_ = new QCheckBox(tr("&Show tips at start-up"), this);
     showAtStartUp_->setChecked(settings.ReadString("Tips", "ShowAtStartUp", "True") == "True");
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, this);
-    QPushButton* next =
-        buttons->addButton(QStringLiteral("&Next tip"), QDialogButtonBox::ActionRole);
+    QPushButton* next = buttons->addButton(tr("&Next tip"), QDialogButtonBox::ActionRole);
     connect(next, &QPushButton::clicked, this, &TipOfTheDay::ShowTip);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::accept);
 
@@ -80,12 +79,12 @@ bool TipOfTheDay::ShowAtStartUp() const {
 
 void TipOfTheDay::ShowTip() {
     if (tips_.isEmpty()) {
-        text_->setText(QStringLiteral("No tips today."));
+        text_->setText(tr("No tips today."));
         return;
     }
     next_ = (next_ % static_cast<int>(tips_.size()) + static_cast<int>(tips_.size())) %
             static_cast<int>(tips_.size());
-    text_->setText(QStringLiteral("<b>Did you know...</b><p>") + tips_[next_].toHtmlEscaped());
+    text_->setText(tr("<b>Did you know...</b><p>") + tips_[next_].toHtmlEscaped());
     ++next_;
 }
 

@@ -1,6 +1,7 @@
 #include "ui/application.h"
 
 #include <QApplication>
+#include <QCoreApplication>
 
 #include "app/settings.h"
 #include "app/settings_file.h"
@@ -8,6 +9,7 @@
 #include "disc/disc.h"
 #include "platform/cdrom/cdrom.h"
 #include "platform/system/single_instance.h"
+#include "ui/core_texts.h"
 #include "ui/main_window.h"
 
 namespace disctrove::ui {
@@ -16,15 +18,14 @@ int RunDisctrove(const QStringList& arguments, UserDialogs& dialogs) {
     // Another copy running: say so and end, touching nothing.
     const platform::SingleInstance instance(kInstanceName);
     if (!instance.acquired()) {
-        dialogs.Inform(nullptr, QStringLiteral("Stop"),
-                       QStringLiteral("%1 %2").arg(QStringLiteral("Disctrove"),
-                                                   QStringLiteral("already running.")));
+        dialogs.Inform(nullptr, QCoreApplication::translate("Disctrove", "Stop"),
+                       QCoreApplication::translate("Disctrove", "%1 already running.")
+                           .arg(QStringLiteral("Disctrove")));
         return 0;
     }
     if (!instance.problem().empty()) {
         // Not another copy: the lock itself failed. Say what happened and carry on unguarded.
-        dialogs.Inform(nullptr, QStringLiteral("Disctrove"),
-                       QString::fromStdString(instance.problem()));
+        dialogs.Inform(nullptr, QStringLiteral("Disctrove"), CoreText(instance.problem()));
     }
     QStringList images;
     for (qsizetype i = 0; i + 1 < arguments.size(); ++i) {
@@ -43,8 +44,10 @@ int RunDisctrove(const QStringList& arguments, UserDialogs& dialogs) {
         SaveSettings(settings, SettingsPath());
     } else {
         dialogs.Inform(nullptr, QStringLiteral("Disctrove"),
-                       QStringLiteral("The settings file %1 could not be read.\nDisctrove uses "
-                                      "its default settings and leaves the file as it is.")
+                       QCoreApplication::translate("Disctrove",
+                                                   "The settings file %1 could not be read.\n"
+                                                   "Disctrove uses its default settings and "
+                                                   "leaves the file as it is.")
                            .arg(settingsPath));
     }
     // The conversion dialog's pages start from the user's formats, not the built-in ones.
@@ -55,12 +58,12 @@ int RunDisctrove(const QStringList& arguments, UserDialogs& dialogs) {
     for (const QString& image : images) {
         std::string problem;
         if (!platform::AddDiscImage(image.toStdString(), problem)) {
-            dialogs.Inform(nullptr, QStringLiteral("Disctrove"), QString::fromStdString(problem));
+            dialogs.Inform(nullptr, QStringLiteral("Disctrove"), CoreText(problem));
         }
     }
     if (BuildDriveList(settings) == 0) {
         dialogs.Inform(nullptr, QStringLiteral("Disctrove"),
-                       QStringLiteral("Couldn't find any CD-ROM drives"));
+                       QCoreApplication::translate("Disctrove", "Couldn't find any CD-ROM drives"));
     }
     if (!images.isEmpty()) {
         for (size_t i = 0; i < settings.drives.size(); ++i) {
@@ -77,7 +80,8 @@ int RunDisctrove(const QStringList& arguments, UserDialogs& dialogs) {
     if (settingsRead && !SaveSettings(settings, SettingsPath())) {
         dialogs.Inform(
             nullptr, QStringLiteral("Disctrove"),
-            QStringLiteral("The settings could not be written to %1.").arg(settingsPath));
+            QCoreApplication::translate("Disctrove", "The settings could not be written to %1.")
+                .arg(settingsPath));
     }
     return 0;
 }

@@ -26,7 +26,7 @@ Track* CurrentTrack(Settings& settings) {
 
 TrackSettingsDialog::TrackSettingsDialog(Settings& settings, QWidget* parent)
     : QDialog(parent), settings_(settings) {
-    setWindowTitle(QStringLiteral("Track settings"));
+    setWindowTitle(tr("Track settings"));
     setWindowIcon(skin::AppIcon());
     const Track* current = CurrentTrack(settings);
     encoder_ = new QComboBox(this);
@@ -50,8 +50,8 @@ TrackSettingsDialog::TrackSettingsDialog(Settings& settings, QWidget* parent)
     connect(encoder_, &QComboBox::currentIndexChanged, stack_, &QStackedWidget::setCurrentIndex);
 
     auto* form = new QFormLayout;
-    form->addRow(QStringLiteral("Encoder"), encoder_);
-    form->addRow(QStringLiteral("Track title"), title_);
+    form->addRow(tr("Encoder"), encoder_);
+    form->addRow(tr("Track title"), title_);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     connect(buttons, &QDialogButtonBox::accepted, this, [this] {
         Store();

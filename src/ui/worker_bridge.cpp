@@ -4,6 +4,8 @@
 #include <QThread>
 #include <QTimer>
 
+#include "ui/core_texts.h"
+
 namespace disctrove::ui {
 
 WorkerBridge::WorkerBridge(UserDialogs& dialogs, QWidget* owner)
@@ -33,7 +35,7 @@ void WorkerBridge::CddbDone() {
 }
 
 void WorkerBridge::Inform(std::string_view text) {
-    const QString message = QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+    const QString message = CoreText(text);
     OnUiThread([&] {
         dialogs_.Inform(owner_, QStringLiteral("Disctrove"), message);
         return true;
@@ -41,7 +43,7 @@ void WorkerBridge::Inform(std::string_view text) {
 }
 
 ConfirmAnswer WorkerBridge::Confirm(ConfirmTopic, std::string_view text) {
-    const QString question = QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+    const QString question = CoreText(text);
     return OnUiThread([&] { return dialogs_.Confirm(owner_, question); });
 }
 

@@ -44,8 +44,7 @@ ConversionProgressDialog::ConversionProgressDialog(Settings& settings, UserDialo
       context_{settings, bridge_, bridge_, {}},
       worker_(settings) {
     const bool encode = conversion == Conversion::encodeWav;
-    setWindowTitle(encode ? QStringLiteral("Encoding WAV file")
-                          : QStringLiteral("Decode to WAV file"));
+    setWindowTitle(encode ? tr("Encoding WAV file") : tr("Decode to WAV file"));
     setWindowIcon(skin::AppIcon());
     progress_.index = -1;
     source_ = PathText(encode ? settings.wavSourcePath : settings.oggSourcePath, this);
@@ -55,13 +54,13 @@ ConversionProgressDialog::ConversionProgressDialog(Settings& settings, UserDialo
     bar_ = new QProgressBar(this);
     bar_->setRange(0, 100);
     bar_->setValue(0);
-    start_ = Button(skin::CommandIcon::startWork, QStringLiteral("Start   "), this);
-    close_ = Button(skin::CommandIcon::closeDialog, QStringLiteral("Close   "), this);
+    start_ = Button(skin::CommandIcon::startWork, tr("Start   "), this);
+    close_ = Button(skin::CommandIcon::closeDialog, tr("Close   "), this);
 
     auto* paths = new QGridLayout;
-    paths->addWidget(new QLabel(QStringLiteral("Source"), this), 0, 0);
+    paths->addWidget(new QLabel(tr("Source"), this), 0, 0);
     paths->addWidget(source_, 0, 1);
-    paths->addWidget(new QLabel(QStringLiteral("Destination"), this), 1, 0);
+    paths->addWidget(new QLabel(tr("Destination"), this), 1, 0);
     paths->addWidget(destination_, 1, 1);
     paths->setColumnStretch(1, 1);
     auto* buttons = new QHBoxLayout;
@@ -88,7 +87,7 @@ ConversionProgressDialog::~ConversionProgressDialog() {
 void ConversionProgressDialog::StartOrStop() {
     if (!started_) {
         started_ = true;
-        start_->setText(QStringLiteral("Stop   "));
+        start_->setText(tr("Stop   "));
         start_->setIcon(skin::IconFor(skin::CommandIcon::stopWork));
         settings_.ripping = 1;
         settings_.finished = 0;
@@ -112,9 +111,9 @@ void ConversionProgressDialog::StartOrStop() {
 
 void ConversionProgressDialog::CloseCommand() {
     if (settings_.ripping &&
-        !dialogs_.AskYesNo(this, QStringLiteral("Exit confirmation"),
-                           QStringLiteral("You are currently ripping.\nDo you want to stop and "
-                                          "exit anyway?"))) {
+        !dialogs_.AskYesNo(this, tr("Exit confirmation"),
+                           tr("You are currently ripping.\nDo you want to stop and "
+                              "exit anyway?"))) {
         return;
     }
     settings_.ripping = 0;

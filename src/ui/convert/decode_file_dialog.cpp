@@ -8,15 +8,15 @@
 namespace disctrove::ui {
 
 DecodeFileDialog::DecodeFileDialog(Settings& settings, UserDialogs& dialogs, QWidget* parent)
-    : FileChoiceDialog(settings, dialogs, settings.oggSourcePath,
-                       {QStringLiteral("Source file"),
-                        QStringLiteral("Source file"),
-                        {QStringLiteral("Ogg Vorbis, FLAC and Opus files (*.ogg *.flac *.opus)"),
-                         QStringLiteral("All files (*)")},
-                        QString()},
-                       parent) {
-    setWindowTitle(QStringLiteral("Decode file"));
-    FinishLayout(QStringLiteral("Decode"), nullptr);
+    : FileChoiceDialog(
+          settings, dialogs, settings.oggSourcePath,
+          {tr("Source file"),
+           tr("Source file"),
+           {tr("Ogg Vorbis, FLAC and Opus files (*.ogg *.flac *.opus)"), tr("All files (*)")},
+           QString()},
+          parent) {
+    setWindowTitle(tr("Decode file"));
+    FinishLayout(tr("Decode"), nullptr);
 }
 
 void DecodeFileDialog::Store() {

@@ -20,12 +20,12 @@ constexpr EncoderKind kFirstKind = kEncoderOgg;
 
 EncodeWavDialog::EncodeWavDialog(Settings& settings, UserDialogs& dialogs, QWidget* parent)
     : FileChoiceDialog(settings, dialogs, settings.wavSourcePath,
-                       {QStringLiteral("WAV file"),
-                        QStringLiteral("Source WAV"),
-                        {QStringLiteral("WAV files (*.wav)"), QStringLiteral("All files (*)")},
+                       {tr("WAV file"),
+                        tr("Source WAV"),
+                        {tr("WAV files (*.wav)"), tr("All files (*)")},
                         QStringLiteral("wav")},
                        parent) {
-    setWindowTitle(QStringLiteral("Encode WAV file"));
+    setWindowTitle(tr("Encode WAV file"));
     encoder_ = new QComboBox(this);
     AddEncoderEntries(encoder_, kFirstKind);
     stack_ = new QStackedWidget(this);
@@ -39,8 +39,8 @@ EncodeWavDialog::EncodeWavDialog(Settings& settings, UserDialogs& dialogs, QWidg
     encoder_->setCurrentIndex(index >= 0 && index < encoder_->count() ? index : 0);
     stack_->setCurrentIndex(encoder_->currentIndex());
     connect(encoder_, &QComboBox::currentIndexChanged, stack_, &QStackedWidget::setCurrentIndex);
-    form()->addRow(QStringLiteral("Encoder"), encoder_);
-    FinishLayout(QStringLiteral("Encode"), stack_);
+    form()->addRow(tr("Encoder"), encoder_);
+    FinishLayout(tr("Encode"), stack_);
 }
 
 void EncodeWavDialog::Store() {

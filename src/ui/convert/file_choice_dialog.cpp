@@ -31,11 +31,11 @@ FileChoiceDialog::FileChoiceDialog(Settings& settings, UserDialogs& dialogs,
     browseSource_ = BrowseButton(choice.tip, this);
     folder_ = new HistoryBox(settings.folderHistory, this);
     folder_->lineEdit()->setMaxLength(kPathLength);
-    browseFolder_ = BrowseButton(QStringLiteral("Browse"), this);
+    browseFolder_ = BrowseButton(tr("Browse"), this);
 
     form_ = new QFormLayout;
     form_->addRow(choice.label, WithButton(source_, browseSource_));
-    form_->addRow(QStringLiteral("Output folder"), WithButton(folder_, browseFolder_));
+    form_->addRow(tr("Output folder"), WithButton(folder_, browseFolder_));
 
     connect(browseSource_, &QToolButton::clicked, this, [this] {
         const QString path =

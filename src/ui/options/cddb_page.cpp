@@ -30,25 +30,25 @@ QLineEdit* PortEdit(int32_t port, QWidget* parent) {
 }  // namespace
 
 CddbPage::CddbPage(const Settings& edit, QWidget* parent) : OptionsPage(parent) {
-    auto* serverGroup = new QGroupBox(QStringLiteral("CDDB server"), this);
+    auto* serverGroup = new QGroupBox(tr("CDDB server"), this);
     server_ = Edit(edit.Server, serverGroup);
     port_ = PortEdit(edit.Port, serverGroup);
     query_ = Edit(edit.Query, serverGroup);
     email_ = Edit(edit.Email, serverGroup);
     email_->setPlaceholderText(QString::fromLatin1(kDefaultCddbEmail));
     email_->setToolTip(
-        QStringLiteral("Your e-mail address, sent with every look-up. Public CDDB servers want to "
-                       "know who asks and may refuse a look-up without a real address."));
+        tr("Your e-mail address, sent with every look-up. Public CDDB servers want to "
+           "know who asks and may refuse a look-up without a real address."));
     auto* serverForm = new QFormLayout(serverGroup);
-    serverForm->addRow(QStringLiteral("Server"), server_);
-    serverForm->addRow(QStringLiteral("Port"), port_);
-    serverForm->addRow(QStringLiteral("Query script"), query_);
-    serverForm->addRow(QStringLiteral("E-mail"), email_);
+    serverForm->addRow(tr("Server"), server_);
+    serverForm->addRow(tr("Port"), port_);
+    serverForm->addRow(tr("Query script"), query_);
+    serverForm->addRow(tr("E-mail"), email_);
 
-    auto* proxyGroup = new QGroupBox(QStringLiteral("Proxy settings"), this);
-    useProxy_ = new QCheckBox(QStringLiteral("Use proxy"), proxyGroup);
+    auto* proxyGroup = new QGroupBox(tr("Proxy settings"), this);
+    useProxy_ = new QCheckBox(tr("Use proxy"), proxyGroup);
     useProxy_->setChecked(edit.Useproxy == 1);
-    savePassword_ = new QCheckBox(QStringLiteral("Save password"), proxyGroup);
+    savePassword_ = new QCheckBox(tr("Save password"), proxyGroup);
     savePassword_->setChecked(edit.Savepasswd != 0);
     proxyServer_ = Edit(edit.Proxyserver, proxyGroup);
     proxyPort_ = PortEdit(edit.Proxyport, proxyGroup);
@@ -58,10 +58,10 @@ CddbPage::CddbPage(const Settings& edit, QWidget* parent) : OptionsPage(parent) 
     auto* proxyForm = new QFormLayout(proxyGroup);
     proxyForm->addRow(useProxy_);
     proxyForm->addRow(savePassword_);
-    proxyForm->addRow(QStringLiteral("Proxy server"), proxyServer_);
-    proxyForm->addRow(QStringLiteral("Port"), proxyPort_);
-    proxyForm->addRow(QStringLiteral("User"), user_);
-    proxyForm->addRow(QStringLiteral("Password"), password_);
+    proxyForm->addRow(tr("Proxy server"), proxyServer_);
+    proxyForm->addRow(tr("Port"), proxyPort_);
+    proxyForm->addRow(tr("User"), user_);
+    proxyForm->addRow(tr("Password"), password_);
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(serverGroup);

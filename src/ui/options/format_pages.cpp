@@ -58,8 +58,8 @@ PageStart StartPage(QWidget* page, int32_t samplerateIndex, const QStringList& c
                     ChoiceList(SampleRateTexts(), samplerateIndex, page),
                     ChoiceList(channelNames, channels, page)};
     start.form->setFieldGrowthPolicy(QFormLayout::FieldsStayAtSizeHint);
-    start.form->addRow(QStringLiteral("Sample rate"), start.sampleRate);
-    start.form->addRow(QStringLiteral("Channels"), start.channels);
+    start.form->addRow(FormatPage::tr("Sample rate"), start.sampleRate);
+    start.form->addRow(FormatPage::tr("Channels"), start.channels);
     start.layout->addLayout(start.form);
     return start;
 }
@@ -89,9 +89,8 @@ WavPage::WavPage(const WavFormat& format, QWidget* parent) : FormatPage(parent),
         StartPage(this, format.samplerateIndex, Texts(kWavWmaChannelNames), format.channels);
     sampleRate_ = start.sampleRate;
     channels_ = start.channels;
-    bits_ = ChoiceList({QStringLiteral("8 bits"), QStringLiteral("16 bits")},
-                       format.samplebitsIndex, this);
-    start.form->addRow(QStringLiteral("Bits per sample"), bits_);
+    bits_ = ChoiceList({tr("8 bits"), tr("16 bits")}, format.samplebitsIndex, this);
+    start.form->addRow(tr("Bits per sample"), bits_);
     start.layout->addStretch(1);
 }
 
@@ -107,14 +106,14 @@ OggPage::OggPage(const OggFormat& format, QWidget* parent) : FormatPage(parent),
     const PageStart start =
         StartPage(this, format.samplerateIndex, Texts(kOggChannelNames), format.channels);
     QVBoxLayout* layout = start.layout;
-    layout->insertWidget(0, TitleLabel(QStringLiteral("OGG encoder version 1.0 final"), this));
+    layout->insertWidget(0, TitleLabel(tr("OGG encoder version 1.0 final"), this));
     sampleRate_ = start.sampleRate;
     channels_ = start.channels;
     cbr_ = ChoiceList(KbpsTexts(kOggBitrates), format.cbrIndex, this);
-    start.form->addRow(QStringLiteral("Constant bitrate (CBR)"), cbr_);
+    start.form->addRow(tr("Constant bitrate (CBR)"), cbr_);
 
-    auto* bbrGroup = new QGroupBox(QStringLiteral("Burstable bitrate (BBR)"), this);
-    bbr_ = new QCheckBox(QStringLiteral("Enable BBR"), bbrGroup);
+    auto* bbrGroup = new QGroupBox(tr("Burstable bitrate (BBR)"), this);
+    bbr_ = new QCheckBox(tr("Enable BBR"), bbrGroup);
     bbr_->setChecked(format.useBbr != 0);
     nominal_ = ChoiceList(KbpsTexts(kOggBitrates), format.nominalBbrIndex, bbrGroup);
     min_ = ChoiceList(KbpsTexts(kOggBitrates), format.minBbrIndex, bbrGroup);
@@ -122,15 +121,15 @@ OggPage::OggPage(const OggFormat& format, QWidget* parent) : FormatPage(parent),
     auto* bbrLayout = new QGridLayout(bbrGroup);
     bbrLayout->addWidget(bbr_, 0, 0, 1, 6);
     int column = 0;
-    for (const auto& [label, list] :
-         {std::pair{"Nominal", nominal_}, std::pair{"Min", min_}, std::pair{"Max", max_}}) {
-        bbrLayout->addWidget(new QLabel(QString::fromLatin1(label), bbrGroup), 1, column++);
+    for (const auto& [label, list] : {std::pair{tr("Nominal"), nominal_},
+                                      std::pair{tr("Min"), min_}, std::pair{tr("Max"), max_}}) {
+        bbrLayout->addWidget(new QLabel(label, bbrGroup), 1, column++);
         bbrLayout->addWidget(list, 1, column++);
     }
     layout->addWidget(bbrGroup);
 
-    auto* vbrGroup = new QGroupBox(QStringLiteral("Variable bitrate (VBR)"), this);
-    vbr_ = new QCheckBox(QStringLiteral("Enable VBR"), vbrGroup);
+    auto* vbrGroup = new QGroupBox(tr("Variable bitrate (VBR)"), this);
+    vbr_ = new QCheckBox(tr("Enable VBR"), vbrGroup);
     vbr_->setChecked(format.useVbr != 0);
     quality_ = QualitySlider(kOggQualitySteps, 2, format.vbr, vbrGroup);
     qualityText_ = new QLabel(vbrGroup);
@@ -160,7 +159,7 @@ void OggPage::OnRateModeClicked(QCheckBox* clicked, QCheckBox* other) {
 
 void OggPage::ShowQuality() {
     const int vbr = quality_->value();
-    qualityText_->setText(QString::asprintf("%.02f (%d kbps)", vbr * 0.05, OggQualityKbps(vbr)));
+    qualityText_->setText(tr("%1 (%2 kbps)").arg(vbr * 0.05, 0, 'f', 2).arg(OggQualityKbps(vbr)));
 }
 
 OggFormat OggPage::values() const {
@@ -178,21 +177,20 @@ OggFormat OggPage::values() const {
 }
 
 Mp3Page::Mp3Page(const Mp3Format& format, QWidget* parent) : FormatPage(parent), values_(format) {
-    const PageStart start = StartPage(
-        this, format.samplerateIndex,
-        {QStringLiteral("Mono"), QStringLiteral("Stereo"), QStringLiteral("Joint stereo")},
-        format.channels);
+    const PageStart start =
+        StartPage(this, format.samplerateIndex, {tr("Mono"), tr("Stereo"), tr("Joint stereo")},
+                  format.channels);
     QVBoxLayout* layout = start.layout;
-    layout->insertWidget(0, TitleLabel(QStringLiteral("LAME encoder version 3.93.1"), this));
+    layout->insertWidget(0, TitleLabel(tr("LAME encoder version 3.93.1"), this));
     sampleRate_ = start.sampleRate;
     channels_ = start.channels;
     bitrate_ = ChoiceList(KbpsTexts(kMp3Bitrates), format.cbrIndex, this);
     preset_ = ChoiceList(Texts(kMp3PresetNames), format.presetIndex, this);
-    start.form->addRow(QStringLiteral("Bitrate"), bitrate_);
-    start.form->addRow(QStringLiteral("MPEG quality"), preset_);
+    start.form->addRow(tr("Bitrate"), bitrate_);
+    start.form->addRow(tr("MPEG quality"), preset_);
 
-    auto* vbrGroup = new QGroupBox(QStringLiteral("Variable bitrate (VBR)"), this);
-    vbr_ = new QCheckBox(QStringLiteral("Enable VBR"), vbrGroup);
+    auto* vbrGroup = new QGroupBox(tr("Variable bitrate (VBR)"), this);
+    vbr_ = new QCheckBox(tr("Enable VBR"), vbrGroup);
     vbr_->setChecked(format.useVbr != 0);
     maxBitrate_ = ChoiceList(KbpsTexts(kMp3Bitrates), format.vbrMaxIndex, vbrGroup);
     quality_ = QualitySlider(kMp3QualitySteps, 1, format.vbrQuality, vbrGroup);
@@ -200,11 +198,11 @@ Mp3Page::Mp3Page(const Mp3Format& format, QWidget* parent) : FormatPage(parent),
     qualityText_->setAlignment(Qt::AlignCenter);
     auto* vbrLayout = new QGridLayout(vbrGroup);
     vbrLayout->addWidget(vbr_, 0, 0, 1, 3);
-    vbrLayout->addWidget(new QLabel(QStringLiteral("Max bitrate"), vbrGroup), 1, 0);
+    vbrLayout->addWidget(new QLabel(tr("Max bitrate"), vbrGroup), 1, 0);
     vbrLayout->addWidget(maxBitrate_, 1, 1, 1, 2, Qt::AlignLeft);
-    vbrLayout->addWidget(new QLabel(QStringLiteral("High"), vbrGroup), 2, 0);
+    vbrLayout->addWidget(new QLabel(tr("High"), vbrGroup), 2, 0);
     vbrLayout->addWidget(quality_, 2, 1);
-    vbrLayout->addWidget(new QLabel(QStringLiteral("Low"), vbrGroup), 2, 2);
+    vbrLayout->addWidget(new QLabel(tr("Low"), vbrGroup), 2, 2);
     vbrLayout->addWidget(qualityText_, 3, 1);
     layout->addWidget(vbrGroup);
     layout->addStretch(1);
@@ -214,7 +212,7 @@ Mp3Page::Mp3Page(const Mp3Format& format, QWidget* parent) : FormatPage(parent),
 }
 
 void Mp3Page::ShowQuality() {
-    qualityText_->setText(QStringLiteral("VBR quality %1").arg(quality_->value() + 1));
+    qualityText_->setText(tr("VBR quality %1").arg(quality_->value() + 1));
 }
 
 Mp3Format Mp3Page::values() const {
@@ -235,7 +233,7 @@ WmaPage::WmaPage(const WmaFormat& format, QWidget* parent) : FormatPage(parent),
     sampleRate_ = start.sampleRate;
     channels_ = start.channels;
     bitrate_ = ChoiceList(KbpsTexts(kWmaBitrates), format.bitrateIndex, this);
-    start.form->addRow(QStringLiteral("Bitrate"), bitrate_);
+    start.form->addRow(tr("Bitrate"), bitrate_);
     start.layout->addStretch(1);
 }
 
@@ -249,20 +247,20 @@ WmaFormat WmaPage::values() const {
 
 FlacPage::FlacPage(const FlacFormat& format, QWidget* parent) : FormatPage(parent) {
     auto* layout = new QVBoxLayout(this);
-    layout->addWidget(TitleLabel(QStringLiteral("FLAC lossless encoder"), this));
-    auto* levelGroup = new QGroupBox(QStringLiteral("Compression level"), this);
+    layout->addWidget(TitleLabel(tr("FLAC lossless encoder"), this));
+    auto* levelGroup = new QGroupBox(tr("Compression level"), this);
     level_ = QualitySlider(kFlacLevels, 1, std::clamp(format.level, 0, kFlacLevels), levelGroup);
     levelText_ = new QLabel(levelGroup);
     levelText_->setAlignment(Qt::AlignCenter);
     auto* levelLayout = new QGridLayout(levelGroup);
-    levelLayout->addWidget(new QLabel(QStringLiteral("Fastest"), levelGroup), 0, 0);
+    levelLayout->addWidget(new QLabel(tr("Fastest"), levelGroup), 0, 0);
     levelLayout->addWidget(level_, 0, 1);
-    levelLayout->addWidget(new QLabel(QStringLiteral("Smallest"), levelGroup), 0, 2);
+    levelLayout->addWidget(new QLabel(tr("Smallest"), levelGroup), 0, 2);
     levelLayout->addWidget(levelText_, 1, 1);
     layout->addWidget(levelGroup);
-    verify_ = new QCheckBox(QStringLiteral("Verify"), this);
+    verify_ = new QCheckBox(tr("Verify"), this);
     verify_->setToolTip(
-        QStringLiteral("Decode the audio again as it is encoded and compare it with the source"));
+        tr("Decode the audio again as it is encoded and compare it with the source"));
     verify_->setChecked(format.verify != 0);
     layout->addWidget(verify_);
     layout->addStretch(1);
@@ -273,9 +271,8 @@ FlacPage::FlacPage(const FlacFormat& format, QWidget* parent) : FormatPage(paren
 
 void FlacPage::ShowLevel() {
     const int level = level_->value();
-    levelText_->setText(level == FlacFormat{}.level
-                            ? QStringLiteral("Level %1 (default)").arg(level)
-                            : QStringLiteral("Level %1").arg(level));
+    levelText_->setText(level == FlacFormat{}.level ? tr("Level %1 (default)").arg(level)
+                                                    : tr("Level %1").arg(level));
 }
 
 FlacFormat FlacPage::values() const {
@@ -284,24 +281,22 @@ FlacFormat FlacPage::values() const {
 
 OpusPage::OpusPage(const OpusFormat& format, QWidget* parent) : FormatPage(parent) {
     auto* layout = new QVBoxLayout(this);
-    layout->addWidget(TitleLabel(QStringLiteral("Opus encoder"), this));
+    layout->addWidget(TitleLabel(tr("Opus encoder"), this));
     bitrate_ = NumberBox(kOpusMinKbps, kOpusMaxKbps, format.bitrate, this);
-    bitrate_->setSuffix(QStringLiteral(" kbps"));
+    bitrate_->setSuffix(tr(" kbps"));
     bitrate_->setSingleStep(8);
-    mode_ = ChoiceList({QStringLiteral("Variable (VBR)"), QStringLiteral("Constrained VBR (CVBR)"),
-                        QStringLiteral("Constant (CBR)")},
+    mode_ = ChoiceList({tr("Variable (VBR)"), tr("Constrained VBR (CVBR)"), tr("Constant (CBR)")},
                        std::clamp<int32_t>(format.mode, 0, kOpusModeNames.size() - 1), this);
     complexity_ = NumberBox(0, kOpusComplexities, format.complexity, this);
-    complexity_->setToolTip(QStringLiteral("0 encodes fastest, 10 sounds best"));
+    complexity_->setToolTip(tr("0 encodes fastest, 10 sounds best"));
     auto* form = new QFormLayout;
     form->setFieldGrowthPolicy(QFormLayout::FieldsStayAtSizeHint);
-    form->addRow(QStringLiteral("Bitrate"), bitrate_);
-    form->addRow(QStringLiteral("Bitrate mode"), mode_);
-    form->addRow(QStringLiteral("Complexity"), complexity_);
+    form->addRow(tr("Bitrate"), bitrate_);
+    form->addRow(tr("Bitrate mode"), mode_);
+    form->addRow(tr("Complexity"), complexity_);
     layout->addLayout(form);
     auto* note = new QLabel(
-        QStringLiteral("Opus always encodes at 48000 Hz; the source's rate is noted in the file."),
-        this);
+        tr("Opus always encodes at 48000 Hz; the source's rate is noted in the file."), this);
     note->setWordWrap(true);
     layout->addWidget(note);
     layout->addStretch(1);

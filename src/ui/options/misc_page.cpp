@@ -20,8 +20,8 @@ namespace disctrove::ui {
 
 namespace {
 
-QCheckBox* CheckBox(const char* text, int32_t value, QWidget* parent) {
-    auto* box = new QCheckBox(QString::fromLatin1(text), parent);
+QCheckBox* CheckBox(const QString& text, int32_t value, QWidget* parent) {
+    auto* box = new QCheckBox(text, parent);
     box->setChecked(value != 0);
     return box;
 }
@@ -39,18 +39,18 @@ QStringList GenreTexts() {
 
 MiscPage::MiscPage(const Settings& edit, QWidget* parent)
     : OptionsPage(parent), jitterValue_(edit.Jitter) {
-    autoCddb_ = CheckBox("Contact CDDB on refresh", edit.Autocddb, this);
-    autoCheck_ = CheckBox("Autocheck tracks on refresh", edit.Autocheck, this);
-    playlist_ = CheckBox("Create M3U playlist", edit.Createm3u, this);
-    overwrite_ = CheckBox("Overwrite tracks with same name", edit.Overwrite, this);
-    ownFolder_ = CheckBox("Rip an album in own folder", edit.RipInFolder, this);
-    sound_ = CheckBox("Make a sound when rip completes", edit.Makesound, this);
+    autoCddb_ = CheckBox(tr("Contact CDDB on refresh"), edit.Autocddb, this);
+    autoCheck_ = CheckBox(tr("Autocheck tracks on refresh"), edit.Autocheck, this);
+    playlist_ = CheckBox(tr("Create M3U playlist"), edit.Createm3u, this);
+    overwrite_ = CheckBox(tr("Overwrite tracks with same name"), edit.Overwrite, this);
+    ownFolder_ = CheckBox(tr("Rip an album in own folder"), edit.RipInFolder, this);
+    sound_ = CheckBox(tr("Make a sound when rip completes"), edit.Makesound, this);
 
-    auto* jitterGroup = new QGroupBox(QStringLiteral("Jitter correction"), this);
+    auto* jitterGroup = new QGroupBox(tr("Jitter correction"), this);
     auto* jitterLayout = new QHBoxLayout(jitterGroup);
-    const char* jitterTexts[] = {"Always", "Never", "On error", "Secure"};
+    const QString jitterTexts[] = {tr("Always"), tr("Never"), tr("On error"), tr("Secure")};
     for (int value = 0; value < kJitterChoices; ++value) {
-        jitter_[value] = new QRadioButton(QString::fromLatin1(jitterTexts[value]), jitterGroup);
+        jitter_[value] = new QRadioButton(jitterTexts[value], jitterGroup);
         // A value outside 0 to 3 leaves every button unchecked.
         jitter_[value]->setChecked(edit.Jitter == value);
         connect(jitter_[value], &QRadioButton::clicked, this,
@@ -59,28 +59,27 @@ MiscPage::MiscPage(const Settings& edit, QWidget* parent)
     }
     jitterLayout->addStretch(1);
     jitter_[kJitterSecure]->setToolTip(
-        QStringLiteral("Slow, careful reading: every sector is verified and read again until "
-                       "it is certain. The Secure page sets how often."));
+        tr("Slow, careful reading: every sector is verified and read again until "
+           "it is certain. The Secure page sets how often."));
 
     // How many tracks are encoded at once while the next one is read.
     encoderThreads_ = new QSpinBox(this);
     encoderThreads_->setRange(0, 64);
-    encoderThreads_->setSpecialValueText(QStringLiteral("Automatic"));
+    encoderThreads_->setSpecialValueText(tr("Automatic"));
     encoderThreads_->setValue(std::clamp<int32_t>(edit.EncoderThreads, 0, 64));
-    encoderThreads_->setToolTip(QStringLiteral("0: one per processor core"));
+    encoderThreads_->setToolTip(tr("0: one per processor core"));
     auto* threadsLayout = new QHBoxLayout;
-    threadsLayout->addWidget(new QLabel(QStringLiteral("Encoder threads"), this));
+    threadsLayout->addWidget(new QLabel(tr("Encoder threads"), this));
     threadsLayout->addWidget(encoderThreads_);
     threadsLayout->addStretch(1);
 
-    auto* tagGroup = new QGroupBox(QStringLiteral("ID3 tag"), this);
-    useId3_ = CheckBox("Enable ID3 tag", edit.Useid3, tagGroup);
-    id3v2_ = CheckBox("Write ID3v2 tag (UTF-8)", edit.Id3v2, tagGroup);
-    id3v2_->setToolTip(
-        QStringLiteral("MP3 files also get a tag with the whole texts in any language"));
-    replayGain_ = CheckBox("ReplayGain tags", edit.ReplayGain, tagGroup);
-    replayGain_->setToolTip(QStringLiteral(
-        "Every file of a rip gets its track and album loudness, in any format but WAV"));
+    auto* tagGroup = new QGroupBox(tr("ID3 tag"), this);
+    useId3_ = CheckBox(tr("Enable ID3 tag"), edit.Useid3, tagGroup);
+    id3v2_ = CheckBox(tr("Write ID3v2 tag (UTF-8)"), edit.Id3v2, tagGroup);
+    id3v2_->setToolTip(tr("MP3 files also get a tag with the whole texts in any language"));
+    replayGain_ = CheckBox(tr("ReplayGain tags"), edit.ReplayGain, tagGroup);
+    replayGain_->setToolTip(
+        tr("Every file of a rip gets its track and album loudness, in any format but WAV"));
     artist_ = new QLineEdit(QString::fromStdString(edit.Artist), tagGroup);
     album_ = new QLineEdit(QString::fromStdString(edit.Album), tagGroup);
     year_ = new QLineEdit(QString::fromStdString(edit.Year), tagGroup);
@@ -94,10 +93,10 @@ MiscPage::MiscPage(const Settings& edit, QWidget* parent)
     }
     tagSwitches->addStretch(1);
     tagForm->addRow(tagSwitches);
-    tagForm->addRow(QStringLiteral("Artist:"), artist_);
-    tagForm->addRow(QStringLiteral("Album:"), album_);
-    tagForm->addRow(QStringLiteral("Year:"), year_);
-    tagForm->addRow(QStringLiteral("Genre"), genre_);
+    tagForm->addRow(tr("Artist:"), artist_);
+    tagForm->addRow(tr("Album:"), album_);
+    tagForm->addRow(tr("Year:"), year_);
+    tagForm->addRow(tr("Genre"), genre_);
     connect(useId3_, &QCheckBox::clicked, this, &MiscPage::ApplyTagEnabling);
     ApplyTagEnabling();
 

@@ -23,7 +23,7 @@ OptionsDialog::OptionsDialog(Settings& live, Settings& edit, UserDialogs& dialog
       edit_(edit),
       opened_{edit.Artist, edit.Album, edit.Year, edit.Genre},
       dialogs_(dialogs) {
-    setWindowTitle(QStringLiteral("Global options"));
+    setWindowTitle(tr("Global options"));
     setWindowIcon(skin::AppIcon());
     tabs_ = new QTabWidget(this);
     // Every tab in sight: the dialog is as wide as the row of them.
@@ -36,10 +36,10 @@ OptionsDialog::OptionsDialog(Settings& live, Settings& edit, UserDialogs& dialog
         formats_[static_cast<size_t>(kind)] =
             MakeFormatPage(static_cast<EncoderKind>(kind), edit.pageFormats, tabs_);
     }
-    tabs_->addTab(misc_, QStringLiteral("Misc"));
+    tabs_->addTab(misc_, tr("Misc"));
     // Beside Misc, whose read-mode choice it goes with.
-    tabs_->addTab(secure_, QStringLiteral("Secure"));
-    tabs_->addTab(output_, QStringLiteral("Output"));
+    tabs_->addTab(secure_, tr("Secure"));
+    tabs_->addTab(output_, tr("Output"));
     for (int kind = kEncoderWav; kind < static_cast<int>(kEncoderKinds); ++kind) {
         const std::string_view name = kEncoderNames[static_cast<size_t>(kind)];
         tabs_->addTab(formats_[static_cast<size_t>(kind)],
@@ -85,7 +85,7 @@ bool OptionsDialog::Apply() {
     AssignSettings(live_, edit_);
     if (!SaveSettings(live_, SettingsPath())) {
         dialogs_.Inform(this, QStringLiteral("Disctrove"),
-                        QStringLiteral("The settings could not be written to %1.")
+                        tr("The settings could not be written to %1.")
                             .arg(QString::fromStdString(SettingsPath())));
     }
     return true;

@@ -8,11 +8,11 @@ std::optional<FieldProblem> CheckInteger(QLineEdit* field, int minimum, int maxi
     bool ok = false;
     const int value = field->text().trimmed().toInt(&ok, 10);
     if (!ok) {
-        return FieldProblem{QStringLiteral("Please enter an integer."), field};
+        return FieldProblem{OptionsPage::tr("Please enter an integer."), field};
     }
     if (value < minimum || value > maximum) {
         return FieldProblem{
-            QStringLiteral("Please enter an integer between %1 and %2.").arg(minimum).arg(maximum),
+            OptionsPage::tr("Please enter an integer between %1 and %2.").arg(minimum).arg(maximum),
             field};
     }
     return std::nullopt;
@@ -20,8 +20,8 @@ std::optional<FieldProblem> CheckInteger(QLineEdit* field, int minimum, int maxi
 
 std::optional<FieldProblem> CheckLength(QLineEdit* field, int maximum) {
     if (field->text().size() > maximum) {
-        return FieldProblem{QStringLiteral("Please enter no more than %1 characters.").arg(maximum),
-                            field};
+        return FieldProblem{
+            OptionsPage::tr("Please enter no more than %1 characters.").arg(maximum), field};
     }
     return std::nullopt;
 }

@@ -27,22 +27,22 @@ OutputPage::OutputPage(const Settings& edit, UserDialogs& dialogs, QWidget* pare
     encoder_->setCurrentIndex(edit.Encoder >= 0 && edit.Encoder < encoder_->count() ? edit.Encoder
                                                                                     : -1);
     folder_ = new HistoryBox(edit.folderHistory, this);
-    browseFolder_ = BrowseButton(QStringLiteral("Browse"), this);
+    browseFolder_ = BrowseButton(tr("Browse"), this);
     temporary_ = new QLineEdit(QString::fromStdString(edit.Tmpfolder), this);
     temporary_->setMaxLength(kTemporaryFolderLength);
-    browseTemporary_ = BrowseButton(QStringLiteral("Browse"), this);
+    browseTemporary_ = BrowseButton(tr("Browse"), this);
 
     auto* form = new QFormLayout;
-    form->addRow(QStringLiteral("Encoder"), encoder_);
-    form->addRow(QStringLiteral("Output folder"), WithButton(folder_, browseFolder_));
-    form->addRow(QStringLiteral("Temporary"), WithButton(temporary_, browseTemporary_));
+    form->addRow(tr("Encoder"), encoder_);
+    form->addRow(tr("Output folder"), WithButton(folder_, browseFolder_));
+    form->addRow(tr("Temporary"), WithButton(temporary_, browseTemporary_));
 
-    auto* templateGroup = new QGroupBox(QStringLiteral("File name template"), this);
+    auto* templateGroup = new QGroupBox(tr("File name template"), this);
     template_ = new HistoryBox(edit.templateHistory, templateGroup);
-    auto* description = new QLabel(QString::fromLatin1(kTemplateDescription), templateGroup);
+    auto* description = new QLabel(tr(kTemplateDescription), templateGroup);
     description->setWordWrap(true);
     auto* templateForm = new QFormLayout(templateGroup);
-    templateForm->addRow(QStringLiteral("Template"), template_);
+    templateForm->addRow(tr("Template"), template_);
     templateForm->addRow(description);
 
     auto* layout = new QVBoxLayout(this);

@@ -6,6 +6,8 @@
 #include <QToolButton>
 
 #include "skin/icons.h"
+#include "ui/core_texts.h"
+#include "ui/options/format_pages.h"
 
 namespace disctrove::ui {
 
@@ -23,15 +25,15 @@ int32_t ChosenIndex(const QComboBox* list, int32_t fallback) {
 QStringList KbpsTexts(std::span<const int32_t> rates) {
     QStringList texts;
     for (const int32_t rate : rates) {
-        texts << QStringLiteral("%1 kbps").arg(rate);
+        texts << FormatPage::tr("%1 kbps").arg(rate);
     }
     return texts;
 }
 
 QStringList SampleRateTexts() {
-    QStringList texts{QStringLiteral("Same as input")};
+    QStringList texts{FormatPage::tr("Same as input")};
     for (size_t i = 1; i < kSampleRates.size(); ++i) {
-        texts << QStringLiteral("%1 Hz").arg(kSampleRates[i]);
+        texts << FormatPage::tr("%1 Hz").arg(kSampleRates[i]);
     }
     return texts;
 }
@@ -39,7 +41,7 @@ QStringList SampleRateTexts() {
 QStringList Texts(std::span<const std::string_view> names) {
     QStringList texts;
     for (const std::string_view name : names) {
-        texts << QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size()));
+        texts << CoreText(name);
     }
     return texts;
 }

@@ -54,60 +54,56 @@ QHBoxLayout* WithNote(QWidget* field, const QString& text) {
 }  // namespace
 
 SecurePage::SecurePage(const Settings& edit, QWidget* parent) : OptionsPage(parent) {
-    auto* readGroup = new QGroupBox(QStringLiteral("Reading"), this);
+    auto* readGroup = new QGroupBox(tr("Reading"), this);
     offset_ = SpinBox(-kOffsetLimit, kOffsetLimit, edit.ReadOffset, readGroup);
-    offset_->setSuffix(QStringLiteral(" samples"));
+    offset_->setSuffix(tr(" samples"));
     offset_->setToolTip(
-        QStringLiteral("The read offset AccurateRip's list of drives gives for "
-                       "your drive's model; 0 when you do not know it. Every "
-                       "read mode corrects it."));
+        tr("The read offset AccurateRip's list of drives gives for "
+           "your drive's model; 0 when you do not know it. Every "
+           "read mode corrects it."));
     retries_ = SpinBox(kFewestRetries, kMostRetries, edit.Retries, readGroup);
-    testAndCopy_ =
-        CheckBox(QStringLiteral("Test && Copy: read every track twice and compare the two reads"),
-                 edit.TestAndCopy, readGroup);
+    testAndCopy_ = CheckBox(tr("Test && Copy: read every track twice and compare the two reads"),
+                            edit.TestAndCopy, readGroup);
     auto* readForm = new QFormLayout(readGroup);
-    readForm->addRow(
-        QStringLiteral("Read offset"),
-        WithNote(offset_, QStringLiteral("the drive's offset, as AccurateRip lists it")));
-    readForm->addRow(QStringLiteral("Retries"),
-                     WithNote(retries_, QStringLiteral("re-reads of a sector in Secure mode")));
-    readForm->addRow(Note(QStringLiteral("Secure is the slow, careful read mode; choose it under "
-                                         "\"Jitter correction\" on the Misc page."),
+    readForm->addRow(tr("Read offset"),
+                     WithNote(offset_, tr("the drive's offset, as AccurateRip lists it")));
+    readForm->addRow(tr("Retries"), WithNote(retries_, tr("re-reads of a sector in Secure mode")));
+    readForm->addRow(Note(tr("Secure is the slow, careful read mode; choose it under "
+                             "\"Jitter correction\" on the Misc page."),
                           readGroup));
     readForm->addRow(testAndCopy_);
 
     auto* verifyGroup = new QGroupBox(QStringLiteral("AccurateRip"), this);
-    accurateRip_ =
-        CheckBox(QStringLiteral("AccurateRip verification"), edit.AccurateRip, verifyGroup);
+    accurateRip_ = CheckBox(tr("AccurateRip verification"), edit.AccurateRip, verifyGroup);
     server_ = new QLineEdit(QString::fromStdString(edit.ArServer), verifyGroup);
     server_->setMaxLength(kServerLength);
     server_->setPlaceholderText(QString::fromLatin1(kDefaultAccurateRipServer));
     port_ = SpinBox(1, 65535, edit.ArPort, verifyGroup);
     auto* serverRow = new QHBoxLayout;
     serverRow->addWidget(server_, 1);
-    auto* portLabel = new QLabel(QStringLiteral("Port"), verifyGroup);
+    auto* portLabel = new QLabel(tr("Port"), verifyGroup);
     portLabel->setBuddy(port_);
     serverRow->addWidget(portLabel);
     serverRow->addWidget(port_);
     auto* verifyForm = new QFormLayout(verifyGroup);
     verifyForm->addRow(accurateRip_);
-    verifyForm->addRow(QStringLiteral("Server"), serverRow);
-    verifyForm->addRow(Note(QStringLiteral("Compares every ripped track with other people's rips "
-                                           "of the same disc; the verdict shows in the Status "
-                                           "column and in the rip log."),
+    verifyForm->addRow(tr("Server"), serverRow);
+    verifyForm->addRow(Note(tr("Compares every ripped track with other people's rips "
+                               "of the same disc; the verdict shows in the Status "
+                               "column and in the rip log."),
                             verifyGroup));
     connect(accurateRip_, &QCheckBox::toggled, this, &SecurePage::ApplyServerEnabling);
     ApplyServerEnabling();
 
-    auto* filesGroup = new QGroupBox(QStringLiteral("Rip log and CUE sheet"), this);
-    writeLog_ = CheckBox(QStringLiteral("Write rip log"), edit.WriteLog, filesGroup);
-    writeCue_ = CheckBox(QStringLiteral("Write CUE sheet"), edit.WriteCue, filesGroup);
+    auto* filesGroup = new QGroupBox(tr("Rip log and CUE sheet"), this);
+    writeLog_ = CheckBox(tr("Write rip log"), edit.WriteLog, filesGroup);
+    writeCue_ = CheckBox(tr("Write CUE sheet"), edit.WriteCue, filesGroup);
     auto* filesLayout = new QVBoxLayout(filesGroup);
     filesLayout->addWidget(writeLog_);
     filesLayout->addWidget(writeCue_);
-    filesLayout->addWidget(Note(QStringLiteral("Both are written into the rip's folder, named "
-                                               "as the playlist with \".log\" and \".cue\". "
-                                               "Help > Show rip log opens the last log."),
+    filesLayout->addWidget(Note(tr("Both are written into the rip's folder, named "
+                                   "as the playlist with \".log\" and \".cue\". "
+                                   "Help > Show rip log opens the last log."),
                                 filesGroup));
 
     auto* layout = new QVBoxLayout(this);

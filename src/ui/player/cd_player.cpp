@@ -52,7 +52,7 @@ int CdPlayer::TrackSeconds(uint32_t& length) const {
 void CdPlayer::ShowNowPlaying() {
     if (playTrack_ >= 1 && playTrack_ <= TrackCount()) {
         view_.statusPane->setText(
-            QStringLiteral("Now playing: %1")
+            tr("Now playing: %1")
                 .arg(QString::fromStdString(
                     settings_.tracks[static_cast<size_t>(playTrack_ - 1)].title)));
     }
