@@ -1,0 +1,920 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="en_US" sourcelanguage="en">
+<context>
+    <name>Disctrove</name>
+    <message>
+        <source>Stop</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 already running.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The settings file %1 could not be read.
+Disctrove uses its default settings and leaves the file as it is.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Couldn&apos;t find any CD-ROM drives</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The settings could not be written to %1.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Refreshing CD...</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Ready</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>No audio CD</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Contacting CDDB server...</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Ripping...</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Waiting for the encoding thread to finish...</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Completed</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Stopped</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>ERROR</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Unknown</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>WAV - default sample rate</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Error reading TOC
+Probably there is no CD in your CD-ROM drive</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>CD has changed since your last refresh.
+Do a refresh and try again</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Cannot create output file</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Cannot write to the output file.
+The disk may be full.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Cannot create temporary output PCM file</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Cannot open OGG input file.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The input file is not an OGG Vorbis file.
+Nothing was decoded.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Cannot create output file.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Only one logical bitstream currently supported.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Error while reading the OGG input file.
+The WAV file holds what was decoded before it.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Cannot write to output file. Probably full disk.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Cannot open FLAC input file.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The input file is not a FLAC file.
+Nothing was decoded.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Error while reading the FLAC input file: it is damaged.
+The WAV file holds what was decoded, with silence in place of the damaged frames.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The decoded audio does not match the MD5 signature of the FLAC file: the file is damaged.
+The WAV file holds what was decoded.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>FLAC verification failed: the encoded audio does not decode back to the source.
+The file was not kept.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Cannot open Opus input file.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The input file is not an Opus file.
+Nothing was decoded.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Error while reading the Opus input file.
+The WAV file holds what was decoded before it.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The channels of the Opus file change along the way.
+The WAV file holds what was decoded before.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>OGG Vorbis does not support sample rates less than 32000 Hz.
+Use resampling to fix this.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>OGG Vorbis does not support less than 16 bits per sample.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>LAME encoder does not support sample rates less than 32000 Hz.
+Use resampling to fix this.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>LAME encoder does not support less than 16 bits per sample.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Error binding encoding functions from LAME dll</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The LAME encoder failed while encoding.
+The MP3 file is incomplete.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The media format of the source is not supported by your encoder.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Mono</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Stereo</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Normal</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Low</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>High</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Voice</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Very high</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Standard</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Fast standard</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Extreme</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Fast extreme</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Insane</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Phone</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Voice (new)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Radio</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Tape</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Studio</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>disctrove::skin::TipOfTheDay</name>
+    <message>
+        <source>Tip of the Day</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>&amp;Show tips at start-up</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>&amp;Next tip</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>No tips today.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>&lt;b&gt;Did you know...&lt;/b&gt;&lt;p&gt;</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>disctrove::ui::CdPlayer</name>
+    <message>
+        <source>Now playing: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>disctrove::ui::CddbPage</name>
+    <message>
+        <source>CDDB server</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Your e-mail address, sent with every look-up. Public CDDB servers want to know who asks and may refuse a look-up without a real address.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Server</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Port</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Query script</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>E-mail</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Proxy settings</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Use proxy</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Save password</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Proxy server</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>User</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Password</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>disctrove::ui::ConversionProgressDialog</name>
+    <message>
+        <source>Encoding WAV file</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Decode to WAV file</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Start   </source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Close   </source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Source</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Destination</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Stop   </source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Exit confirmation</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>You are currently ripping.
+Do you want to stop and exit anyway?</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>disctrove::ui::DecodeFileDialog</name>
+    <message>
+        <source>Source file</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Ogg Vorbis, FLAC and Opus files (*.ogg *.flac *.opus)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>All files (*)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Decode file</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Decode</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>disctrove::ui::EncodeWavDialog</name>
+    <message>
+        <source>WAV file</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Source WAV</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>WAV files (*.wav)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>All files (*)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Encode WAV file</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Encoder</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Encode</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>disctrove::ui::FileChoiceDialog</name>
+    <message>
+        <source>Browse</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Output folder</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>disctrove::ui::FlacPage</name>
+    <message>
+        <source>FLAC lossless encoder</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Compression level</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Fastest</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Smallest</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Verify</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Decode the audio again as it is encoded and compare it with the source</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Level %1 (default)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Level %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>disctrove::ui::FormatPage</name>
+    <message>
+        <source>Sample rate</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Channels</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 kbps</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Same as input</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 Hz</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>disctrove::ui::MiscPage</name>
+    <message>
+        <source>Contact CDDB on refresh</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Autocheck tracks on refresh</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Create M3U playlist</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Overwrite tracks with same name</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Rip an album in own folder</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Make a sound when rip completes</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Jitter correction</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Always</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Never</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>On error</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Secure</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Slow, careful reading: every sector is verified and read again until it is certain. The Secure page sets how often.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Automatic</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>0: one per processor core</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Encoder threads</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>ID3 tag</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Enable ID3 tag</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Write ID3v2 tag (UTF-8)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>MP3 files also get a tag with the whole texts in any language</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>ReplayGain tags</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Every file of a rip gets its track and album loudness, in any format but WAV</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Artist:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Album:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Year:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Genre</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>disctrove::ui::Mp3Page</name>
+    <message>
+        <source>Mono</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Stereo</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Joint stereo</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>LAME encoder version 3.93.1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Bitrate</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>MPEG quality</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Variable bitrate (VBR)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Enable VBR</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Max bitrate</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>High</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Low</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>VBR quality %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>disctrove::ui::OggPage</name>
+    <message>
+        <source>OGG encoder version 1.0 final</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Constant bitrate (CBR)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Burstable bitrate (BBR)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Enable BBR</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Nominal</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Min</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Max</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Variable bitrate (VBR)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Enable VBR</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 (%2 kbps)</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>disctrove::ui::OptionsDialog</name>
+    <message>
+        <source>Global options</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Misc</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Secure</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Output</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The settings could not be written to %1.</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>disctrove::ui::OptionsPage</name>
+    <message>
+        <source>Please enter an integer.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Please enter an integer between %1 and %2.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Please enter no more than %1 characters.</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>disctrove::ui::OpusPage</name>
+    <message>
+        <source>Opus encoder</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source> kbps</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Variable (VBR)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Constrained VBR (CVBR)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Constant (CBR)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>0 encodes fastest, 10 sounds best</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Bitrate</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Bitrate mode</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Complexity</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Opus always encodes at 48000 Hz; the source&apos;s rate is noted in the file.</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>disctrove::ui::OutputPage</name>
+    <message>
+        <source>Browse</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Encoder</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Output folder</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Temporary</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>File name template</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Template</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>disctrove::ui::SecurePage</name>
+    <message>
+        <source>Reading</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source> samples</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The read offset AccurateRip&apos;s list of drives gives for your drive&apos;s model; 0 when you do not know it. Every read mode corrects it.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Test &amp;&amp; Copy: read every track twice and compare the two reads</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Read offset</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>the drive&apos;s offset, as AccurateRip lists it</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Retries</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>re-reads of a sector in Secure mode</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Secure is the slow, careful read mode; choose it under &quot;Jitter correction&quot; on the Misc page.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>AccurateRip verification</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Port</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Server</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Compares every ripped track with other people&apos;s rips of the same disc; the verdict shows in the Status column and in the rip log.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Rip log and CUE sheet</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Write rip log</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Write CUE sheet</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Both are written into the rip&apos;s folder, named as the playlist with &quot;.log&quot; and &quot;.cue&quot;. Help &gt; Show rip log opens the last log.</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>disctrove::ui::TrackSettingsDialog</name>
+    <message>
+        <source>Track settings</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Encoder</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Track title</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>disctrove::ui::WavPage</name>
+    <message>
+        <source>8 bits</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>16 bits</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Bits per sample</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>disctrove::ui::WmaPage</name>
+    <message>
+        <source>Bitrate</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+</TS>
