@@ -7,6 +7,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
+#include <QProcess>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSlider>
@@ -15,7 +16,9 @@
 #include <QTableWidget>
 #include <QTimer>
 #include <QToolButton>
+#include <QTranslator>
 #include <QtTest>
+#include <fstream>
 #include <functional>
 #include <tuple>
 
@@ -537,6 +540,51 @@ class OptionsDialogTest : public QObject {
             QCOMPARE(live_->tracks[row].encoder, live_->Encoder);
         }
         QCOMPARE(live_->formats.opus, OpusFormat{});  // the main group stays as it was
+    }
+
+    // A translation made from texts as lupdate lists them shows in the dialog: the texts of a
+    // page, of the format pages' shared lists, and of the core reach the screen through it.
+    void translationShows() {
+        const std::string ts = Path("disctrove_de.ts");
+        std::ofstream(ts) << R"(<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS><TS version="2.1" language="de" sourcelanguage="en">
+<context><name>disctrove::ui::OptionsDialog</name>
+<message><source>Misc</source><translation>Verschiedenes</translation></message></context>
+<context><name>disctrove::ui::MiscPage</name>
+<message><source>Contact CDDB on refresh</source><translation>CDDB beim Neuladen fragen</translation></message></context>
+<context><name>disctrove::ui::FormatPage</name>
+<message><source>Same as input</source><translation>Wie die Quelle</translation></message></context>
+<context><name>disctrove::ui::OggPage</name>
+<message><source>%1 (%2 kbps)</source><translation>%1 (%2 kbit/s)</translation></message></context>
+<context><name>Disctrove</name>
+<message><source>Mono</source><translation>Einkanalig</translation></message></context>
+</TS>)";
+        const std::string qm = Path("disctrove_de.qm");
+        QCOMPARE(QProcess::execute(QStringLiteral(DISCTROVE_LRELEASE),
+                                   {QStringLiteral("-silent"), QString::fromStdString(ts),
+                                    QStringLiteral("-qm"), QString::fromStdString(qm)}),
+                 0);
+        QTranslator german;
+        QVERIFY(german.load(QString::fromStdString(qm)));
+        QCoreApplication::installTranslator(&german);
+        auto dialog = Open(ui::OptionsTab::ogg);
+        QCoreApplication::removeTranslator(&german);
+
+        QStringList shown;
+        for (const auto* box : dialog->findChildren<QAbstractButton*>()) {
+            shown << box->text();
+        }
+        for (const auto* list : dialog->findChildren<QComboBox*>()) {
+            for (int i = 0; i < list->count(); ++i) {
+                shown << list->itemText(i);
+            }
+        }
+        for (const char* text : {"CDDB beim Neuladen fragen", "Wie die Quelle", "Einkanalig"}) {
+            QVERIFY2(shown.contains(QString::fromUtf8(text)), text);
+        }
+        QCOMPARE(dialog->tabs()->tabText(0), QStringLiteral("Verschiedenes"));
+        auto* ogg = static_cast<ui::OggPage*>(dialog->formatPage(kEncoderOgg));
+        QCOMPARE(ogg->vbrText()->text(), QStringLiteral("0.45 (141 kbit/s)"));
     }
 
     void screenshots() {
