@@ -405,6 +405,29 @@ Do you want to stop and exit anyway?</source>
     </message>
 </context>
 <context>
+    <name>disctrove::ui::DesktopDialogs</name>
+    <message>
+        <source>Confirm</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Yes</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>All</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>No</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Select a Folder</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
     <name>disctrove::ui::EncodeWavDialog</name>
     <message>
         <source>WAV file</source>
@@ -806,6 +829,49 @@ Do you want to stop and exit anyway?</source>
     </message>
     <message>
         <source>Template</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>disctrove::ui::ReleaseChoiceDialog</name>
+    <message>
+        <source>Choose the release</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Artist</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Title</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Date</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Country</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Label</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Catalogue number</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Format</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Tracks</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Several releases on MusicBrainz hold this disc. Choose the one you have:</source>
         <translation type="unfinished"></translation>
     </message>
 </context>

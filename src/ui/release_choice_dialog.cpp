@@ -27,11 +27,10 @@ QString ReleaseFormatText(const MusicBrainzRelease& release) {
 ReleaseChoiceDialog::ReleaseChoiceDialog(const std::vector<MusicBrainzRelease>& releases,
                                          QWidget* parent)
     : QDialog(parent) {
-    setWindowTitle(QStringLiteral("Choose the release"));
-    const QStringList headers = {QStringLiteral("Artist"), QStringLiteral("Title"),
-                                 QStringLiteral("Date"),   QStringLiteral("Country"),
-                                 QStringLiteral("Label"),  QStringLiteral("Catalogue number"),
-                                 QStringLiteral("Format"), QStringLiteral("Tracks")};
+    setWindowTitle(tr("Choose the release"));
+    const QStringList headers = {tr("Artist"),  tr("Title"), tr("Date"),
+                                 tr("Country"), tr("Label"), tr("Catalogue number"),
+                                 tr("Format"),  tr("Tracks")};
     table_ =
         new QTableWidget(static_cast<int>(releases.size()), static_cast<int>(headers.size()), this);
     table_->setHorizontalHeaderLabels(headers);
@@ -64,8 +63,7 @@ ReleaseChoiceDialog::ReleaseChoiceDialog(const std::vector<MusicBrainzRelease>& 
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(new QLabel(
-        QStringLiteral("Several releases on MusicBrainz hold this disc. Choose the one you have:"),
-        this));
+        tr("Several releases on MusicBrainz hold this disc. Choose the one you have:"), this));
     layout->addWidget(table_, 1);
     layout->addWidget(buttons);
     resize(820, 320);

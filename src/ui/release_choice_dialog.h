@@ -11,6 +11,8 @@ class QTableWidget;
 namespace disctrove::ui {
 
 class ReleaseChoiceDialog : public QDialog {
+    Q_OBJECT
+
   public:
     ReleaseChoiceDialog(const std::vector<MusicBrainzRelease>& releases, QWidget* parent);
 

@@ -1,5 +1,6 @@
 #include "ui/user_dialogs.h"
 
+#include <QCoreApplication>
 #include <QDesktopServices>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -17,11 +18,16 @@ void DesktopDialogs::Inform(QWidget* owner, const QString& caption, const QStrin
 }
 
 ConfirmAnswer DesktopDialogs::Confirm(QWidget* owner, const QString& text) {
-    QMessageBox box(QMessageBox::Question, QStringLiteral("Confirm"), text, QMessageBox::NoButton,
-                    owner);
-    QPushButton* yes = box.addButton(QStringLiteral("Yes"), QMessageBox::YesRole);
-    QPushButton* all = box.addButton(QStringLiteral("All"), QMessageBox::AcceptRole);
-    QPushButton* no = box.addButton(QStringLiteral("No"), QMessageBox::NoRole);
+    QMessageBox box(QMessageBox::Question,
+                    QCoreApplication::translate("disctrove::ui::DesktopDialogs", "Confirm"), text,
+                    QMessageBox::NoButton, owner);
+    QPushButton* yes = box.addButton(
+        QCoreApplication::translate("disctrove::ui::DesktopDialogs", "Yes"), QMessageBox::YesRole);
+    QPushButton* all =
+        box.addButton(QCoreApplication::translate("disctrove::ui::DesktopDialogs", "All"),
+                      QMessageBox::AcceptRole);
+    QPushButton* no = box.addButton(
+        QCoreApplication::translate("disctrove::ui::DesktopDialogs", "No"), QMessageBox::NoRole);
     box.setDefaultButton(yes);
     box.setEscapeButton(no);
     box.exec();
@@ -52,8 +58,9 @@ void DesktopDialogs::ShowTipOfTheDay(QWidget* owner) {
 }
 
 QString DesktopDialogs::PickFolder(QWidget* owner, const QString& start) {
-    return QFileDialog::getExistingDirectory(owner, QStringLiteral("Select a Folder"), start,
-                                             QFileDialog::ShowDirsOnly);
+    return QFileDialog::getExistingDirectory(
+        owner, QCoreApplication::translate("disctrove::ui::DesktopDialogs", "Select a Folder"),
+        start, QFileDialog::ShowDirsOnly);
 }
 
 QString DesktopDialogs::PickFile(QWidget* owner, const QString& initial, const QStringList& filters,
