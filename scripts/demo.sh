@@ -40,6 +40,8 @@ Tmpfolder=$work
 [CDDB]
 Server=127.0.0.1
 Port=$port
+[MUSICBRAINZ]
+Use=False
 [SECURE]
 AccurateRip=False
 INI
@@ -53,7 +55,7 @@ fi
 # beyond this machine.
 rip() {
   "$cli" --settings "$work/demo.ini" --image "$work/demo.cue" \
-    --set CDDB/Server=127.0.0.1 --set CDDB/Port="$port" \
+    --set CDDB/Server=127.0.0.1 --set CDDB/Port="$port" --set MUSICBRAINZ/Use=False \
     --set GENERAL/Outfolder="$output" --set GENERAL/RipInFolder=True \
     --set GENERAL/Createm3u=True --set GENERAL/Overwrite=True \
     --set SECURE/AccurateRip=False \

@@ -43,6 +43,7 @@ void AssignSettings(Settings& target, const Settings& source) {
     target.Password = source.Password;
     target.Savepasswd = source.Savepasswd;
     target.Email = source.Email;
+    target.musicBrainz = source.musicBrainz;
     target.ReadOffset = source.ReadOffset;
     target.Retries = source.Retries;
     target.TestAndCopy = source.TestAndCopy;
@@ -68,6 +69,9 @@ void SetDefaultSettings(Settings& settings) {
     settings.tracks.clear();
     settings.drives.clear();
     settings.cddbReply.clear();
+    settings.releaseCandidates.clear();
+    settings.release = {};
+    settings.cover = {};
     settings.lastRipLog.clear();
     settings.cddbRunning = defaults.cddbRunning;
     settings.ripping = defaults.ripping;

@@ -38,6 +38,8 @@ struct MusicBrainzSettings {
 
 // Where a look-up asks (the terminal program's --source; the GUI always asks automatically).
 enum class LookupSource { automatic, musicBrainz, cddb };
+// Which source gave the last look-up's answer.
+enum class LookupAnswer { none, musicBrainz, cddb };
 
 // Field names follow the keys of the settings file; runtime fields are never stored.
 struct Settings {
@@ -77,6 +79,7 @@ struct Settings {
     std::string cddbReply;  // runtime: the entry text of the last look-up
     MusicBrainzSettings musicBrainz;
     LookupSource lookupSource = LookupSource::automatic;  // runtime
+    LookupAnswer lookupAnswer = LookupAnswer::none;       // runtime: set by the look-up thread
     // runtime: the releases the last look-up found on MusicBrainz (empty: it found none there,
     // and cddbReply holds what CDDB gave)
     std::vector<MusicBrainzRelease> releaseCandidates;

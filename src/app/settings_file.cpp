@@ -121,6 +121,14 @@ void VisitKeys(Settings& s, Visitor& v) {
     v.Flag("CDDB", "Savepasswd", s.Savepasswd);
     v.Text("CDDB", "Email", s.Email);
 
+    MusicBrainzSettings& mb = s.musicBrainz;
+    v.Flag("MUSICBRAINZ", "Use", mb.Use);
+    v.Text("MUSICBRAINZ", "Server", mb.Server);
+    v.Decimal("MUSICBRAINZ", "Port", mb.Port);
+    v.Flag("MUSICBRAINZ", "Https", mb.Https);
+    v.Flag("MUSICBRAINZ", "CoverArt", mb.CoverArt);
+    v.Text("MUSICBRAINZ", "CoverServer", mb.CoverServer);
+
     v.Decimal("SECURE", "ReadOffset", s.ReadOffset);
     v.Decimal("SECURE", "Retries", s.Retries);
     v.Flag("SECURE", "TestAndCopy", s.TestAndCopy);

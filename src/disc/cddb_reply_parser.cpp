@@ -143,6 +143,14 @@ void Parse(ReplyReader& reader, Settings& settings) {
 }  // namespace
 
 void ParseCddbReply(std::string_view reply, Settings& settings) {
+    // A CDDB entry names no release: what a MusicBrainz release gave the disc goes.
+    settings.release = {};
+    settings.releaseCandidates.clear();
+    for (Track& track : settings.tracks) {
+        track.artist.clear();
+        track.artistId.clear();
+        track.recordingId.clear();
+    }
     ReplyReader reader(reply);
     Parse(reader, settings);
 }

@@ -11,7 +11,8 @@ namespace disctrove {
 // titles (into the tracks, by list position) from `reply`. The keys are taken in the order of an
 // entry, DISCID, DTITLE, DYEAR, DGENRE, TTITLE0, TTITLE1, ...; a missing key is passed over, but
 // a missing TTITLE0 or a value whose line has no line end ends the parse, keeping what was taken
-// before. A value continued on further lines keeps its first line.
+// before. A value continued on further lines keeps its first line. What a MusicBrainz release
+// gave the disc (release facts, candidates, track artists and IDs) is cleared.
 void ParseCddbReply(std::string_view reply, Settings& settings);
 
 }  // namespace disctrove

@@ -63,6 +63,9 @@ int BuildDriveList(Settings& settings) {
 }
 
 int ReadDisc(Settings& settings, int32_t index) {
+    // A new track list belongs to no release yet.
+    settings.release = {};
+    settings.releaseCandidates.clear();
     if (DriveAt(settings, index) == nullptr) {
         settings.tracks.clear();
         return -1;

@@ -29,6 +29,8 @@ const char* const kDefaultFile =
     "\n[ID3]\nUseid3=True\nArtist=\nAlbum=\nYear=\nGenre=0\nId3v2=True\nReplayGain=True\n"
     "\n[CDDB]\nServer=gnudb.gnudb.org\nQuery=/~cddb/cddb.cgi\nPort=80\nUseproxy=False\n"
     "Proxyserver=\nProxyport=80\nUsername=\nPassword=\nSavepasswd=False\nEmail=\n"
+    "\n[MUSICBRAINZ]\nUse=True\nServer=musicbrainz.org\nPort=443\nHttps=True\nCoverArt=True\n"
+    "CoverServer=coverartarchive.org\n"
     "\n[SECURE]\nReadOffset=0\nRetries=20\nTestAndCopy=False\nAccurateRip=True\n"
     "ArServer=www.accuraterip.com\nArPort=80\nWriteLog=True\nWriteCue=True\n";
 

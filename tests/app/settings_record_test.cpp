@@ -31,6 +31,8 @@ TEST(SettingsAssignment, CopiesSettingsButNotTheDiscModelOrTheRunFlags) {
     edit.oggSourcePath = "b.ogg";
     edit.currentTrack = 2;
     edit.Password = "pw";
+    edit.musicBrainz.Server = "mb.example";
+    edit.musicBrainz.Use = 0;
     edit.tracks.clear();
     edit.cddbReply = "other";
     edit.ripping = 1;  // a stale copy of a flag must not come back into the live record
@@ -49,6 +51,8 @@ TEST(SettingsAssignment, CopiesSettingsButNotTheDiscModelOrTheRunFlags) {
     EXPECT_EQ(live.oggSourcePath, "b.ogg");
     EXPECT_EQ(live.currentTrack, 2);
     EXPECT_EQ(live.Password, "pw");
+    EXPECT_EQ(live.musicBrainz.Server, "mb.example");
+    EXPECT_EQ(live.musicBrainz.Use, 0);
 
     EXPECT_EQ(live.tracks.size(), 3u);
     EXPECT_EQ(live.drives.size(), 1u);

@@ -50,6 +50,7 @@ class CddbLookupTest : public ::testing::Test {
         discId_ = Hex8(settings_.drives.back().discId);
         settings_.Server = "127.0.0.1";
         settings_.Port = server_.port();
+        settings_.musicBrainz.Use = 0;  // CDDB alone, as before MusicBrainz
     }
     void TearDown() override {
         platform::SetCddbTimeouts(10s, 30s);

@@ -108,6 +108,7 @@ class MainWindowTest : public QObject {
         settings_->Tmpfolder = Path("");
         settings_->currentTemplate = "$n-$t";
         settings_->AccurateRip = 0;  // no test reaches the internet
+        settings_->musicBrainz.Use = 0;
         std::filesystem::create_directories(Path("out"));
         dialogs_ = testing::ScriptedDialogs();
         platform::ClearDiscImages();

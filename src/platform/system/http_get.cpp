@@ -61,7 +61,8 @@ std::optional<HttpGetAnswer> HttpGet(const HttpGetRequest& request) {
     }
     CURL* c = easy.get();
     const std::string path = request.path.starts_with('/') ? request.path : "/" + request.path;
-    const std::string url = "http://" + request.host + ":" + std::to_string(request.port) + path;
+    const std::string url = (request.https ? "https://" : "http://") + request.host + ":" +
+                            std::to_string(request.port) + path;
     Download download;
     download.maxBytes = request.maxBytes;
     curl_easy_setopt(c, CURLOPT_URL, url.c_str());

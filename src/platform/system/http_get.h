@@ -15,7 +15,8 @@ namespace disctrove::platform {
 struct HttpGetRequest {
     std::string host;
     int32_t port = 80;
-    std::string path;  // from the first "/"; one is added when it is missing
+    bool https = false;  // the scheme: https:// rather than http://
+    std::string path;    // from the first "/"; one is added when it is missing
     std::string userAgent;
     // An HTTP proxy to go through ("" for none); `proxyLogin` is "user:password" or "".
     std::string proxyHost;
