@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "app/version.h"
+#include "disc/musicbrainz_lookup.h"
 #include "platform/cdrom/cddb.h"
 
 namespace disctrove {
@@ -31,29 +32,58 @@ void SetOptions(const Settings& s) {
     CDDBSetOption(kCddbClient, std::string(kProgramName) + " " + kProgramVersion, 0);
 }
 
+// Puts the entry of the server's first match for the disc into cddbReply; false when there is
+// none.
+bool AskCddb(Settings& settings) {
+    std::array<CddbQueryItem, kMaxCddbMatches> matches{};
+    std::vector<char> reply(kCddbReplyBytes, '\0');
+    SetOptions(settings);
+    const auto drive = static_cast<size_t>(settings.Cdrom);
+    const CdHandle handle = settings.Cdrom >= 0 && drive < settings.drives.size()
+                                ? GetCDHandle(&settings.drives[drive].handleRequest)
+                                : 0;
+    if (handle == 0) {
+        return false;
+    }
+    CddbQuery query{static_cast<uint32_t>(matches.size()), matches.data()};
+    const bool answered = CDDBQuery(handle, &query) == 1;
+    CloseCDHandle(handle);
+    // Only the first match is taken; no choice is offered.
+    if (answered && query.count > 0 && CDDBGetDiskInfo(&matches[0], reply) == 1) {
+        settings.cddbReply = reply.data();
+    }
+    return !settings.cddbReply.empty();
+}
+
 }  // namespace
 
 void CddbLookupThread(Settings& settings, WorkerNotifications& notifications) {
     settings.cddbReply.clear();
+    settings.releaseCandidates.clear();
+    settings.lookupAnswer = LookupAnswer::none;
+    const LookupSource source = settings.lookupSource;
+    const bool askMusicBrainz = source == LookupSource::musicBrainz ||
+                                (source == LookupSource::automatic && settings.musicBrainz.Use);
+    const std::atomic<bool>* cancel = CddbCancelFlag();
     try {
-        std::array<CddbQueryItem, kMaxCddbMatches> matches{};
-        std::vector<char> reply(kCddbReplyBytes, '\0');
-        SetOptions(settings);
-        const auto drive = static_cast<size_t>(settings.Cdrom);
-        const CdHandle handle = settings.Cdrom >= 0 && drive < settings.drives.size()
-                                    ? GetCDHandle(&settings.drives[drive].handleRequest)
-                                    : 0;
-        if (handle != 0) {
-            CddbQuery query{static_cast<uint32_t>(matches.size()), matches.data()};
-            const bool answered = CDDBQuery(handle, &query) == 1;
-            CloseCDHandle(handle);
-            // Only the first match is taken; no choice is offered.
-            if (answered && query.count > 0 && CDDBGetDiskInfo(&matches[0], reply) == 1) {
-                settings.cddbReply = reply.data();
+        if (askMusicBrainz) {
+            MusicBrainzAnswer answer = LookUpMusicBrainz(settings, cancel);
+            if (answer.outcome == MusicBrainzOutcome::found) {
+                settings.releaseCandidates = std::move(answer.releases);
+                settings.lookupAnswer = LookupAnswer::musicBrainz;
             }
+        }
+        // CDDB when MusicBrainz was not asked, found nothing or did not answer.
+        const bool cancelled = cancel != nullptr && cancel->load();
+        if (source != LookupSource::musicBrainz && settings.releaseCandidates.empty() &&
+            !cancelled && AskCddb(settings)) {
+            settings.lookupAnswer = LookupAnswer::cddb;
         }
     } catch (const std::bad_alloc&) {
         // No memory for the reply: the look-up found nothing.
+        settings.cddbReply.clear();
+        settings.releaseCandidates.clear();
+        settings.lookupAnswer = LookupAnswer::none;
     }
     settings.cddbRunning = 0;
     notifications.CddbDone();

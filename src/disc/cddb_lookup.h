@@ -17,9 +17,13 @@ inline constexpr const char* kDefaultCddbEmail = "cddb@disctrove.invalid";
 inline constexpr size_t kCddbReplyBytes = 32000;
 inline constexpr const char* kContactingCddbText = "Contacting CDDB server...";
 
-// The body of the look-up thread: empties cddbReply, asks the server for the disc of drive
-// Cdrom and, when it knows the disc, puts the entry of its first match into cddbReply. Always
-// ends by clearing cddbRunning and posting CddbDone; cddbReply is not written after that.
+// The body of the look-up thread: empties cddbReply and releaseCandidates, then asks for the
+// disc of drive Cdrom as lookupSource says. Automatic: MusicBrainz first when
+// musicBrainz.Use is on, and the CDDB server when MusicBrainz found nothing or did not answer;
+// musicBrainz or cddb: that source alone. The releases MusicBrainz found go into
+// releaseCandidates, the entry of the CDDB server's first match into cddbReply; lookupAnswer
+// names the source that answered. Always ends by clearing cddbRunning and posting CddbDone;
+// none of these fields is written after that.
 void CddbLookupThread(Settings& settings, WorkerNotifications& notifications);
 
 // Runs look-ups on a thread of their own, one at a time. Each look-up is made for the drive

@@ -16,9 +16,9 @@ struct DiscIdDeleter {
 
 }  // namespace
 
-std::string ComputeMusicBrainzDiscId(const platform::Toc& toc) {
+std::optional<MusicBrainzToc> MusicBrainzTocOf(const platform::Toc& toc) {
     if (toc.lastTrack < toc.firstTrack || toc.firstTrack == 0) {
-        return {};
+        return std::nullopt;
     }
     const auto entries =
         std::min<size_t>(size_t{toc.lastTrack} - toc.firstTrack + 1, toc.tracks.size() - 1);
@@ -29,27 +29,48 @@ std::string ComputeMusicBrainzDiscId(const platform::Toc& toc) {
         leadOut = platform::TocStart(toc.tracks[count]) - platform::kSessionGapSectors;
     }
     if (count == 0) {
-        return {};
+        return std::nullopt;
     }
     // A data track right after the audio, in the same session, leaves no room for the gap; the
     // audio then ends where the data track starts.
     if (count < entries && leadOut <= platform::TocStart(toc.tracks[count - 1])) {
         leadOut = platform::TocStart(toc.tracks[count]);
     }
-    // libdiscid wants the lead-out first, then every track, all with the 150-frame lead-in, in
-    // an array of 100 (it reads them all).
-    std::vector<int> offsets(std::max<size_t>(100, count + 1));
-    offsets[0] = leadOut + 150;
+    MusicBrainzToc numbers;
+    numbers.first = toc.firstTrack;
+    numbers.last = numbers.first + static_cast<int>(count) - 1;
+    numbers.offsets.push_back(leadOut + 150);
     for (size_t i = 0; i < count; ++i) {
-        offsets[i + 1] = platform::TocStart(toc.tracks[i]) + 150;
+        numbers.offsets.push_back(platform::TocStart(toc.tracks[i]) + 150);
     }
+    return numbers;
+}
+
+std::string ComputeMusicBrainzDiscId(const platform::Toc& toc) {
+    const auto numbers = MusicBrainzTocOf(toc);
+    if (!numbers) {
+        return {};
+    }
+    // libdiscid reads an array of 100 offsets whatever the count.
+    std::vector<int> offsets = numbers->offsets;
+    offsets.resize(std::max<size_t>(100, offsets.size()));
     const std::unique_ptr<DiscId, DiscIdDeleter> disc(discid_new());
-    const int first = toc.firstTrack;
-    const int last = first + static_cast<int>(count) - 1;
-    if (!disc || !discid_put(disc.get(), first, last, offsets.data())) {
+    if (!disc || !discid_put(disc.get(), numbers->first, numbers->last, offsets.data())) {
         return {};
     }
     return discid_get_id(disc.get());
+}
+
+std::string MusicBrainzTocText(const platform::Toc& toc) {
+    const auto numbers = MusicBrainzTocOf(toc);
+    if (!numbers) {
+        return {};
+    }
+    std::string text = std::to_string(numbers->first) + "+" + std::to_string(numbers->last);
+    for (const int offset : numbers->offsets) {
+        text += "+" + std::to_string(offset);
+    }
+    return text;
 }
 
 }  // namespace disctrove

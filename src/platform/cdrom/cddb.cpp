@@ -293,4 +293,8 @@ void SetCddbCancelFlag(const std::atomic<bool>* cancel) {
     cancelFlag = cancel;
 }
 
+const std::atomic<bool>* CddbCancelFlag() {
+    return cancelFlag;
+}
+
 }  // namespace disctrove::platform

@@ -73,5 +73,7 @@ CddbTimeouts CurrentCddbTimeouts();
 
 // Makes this thread's CDDB calls give up as soon as *cancel becomes true (null: never).
 void SetCddbCancelFlag(const std::atomic<bool>* cancel);
+// The flag this thread's look-ups give up on (null: none), for the look-ups beside CDDB.
+const std::atomic<bool>* CddbCancelFlag();
 
 }  // namespace disctrove::platform

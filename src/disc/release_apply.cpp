@@ -1,0 +1,53 @@
+#include "disc/release_apply.h"
+
+#include <cctype>
+
+#include "disc/genres.h"
+
+namespace disctrove {
+
+namespace {
+
+// "1997-05-21" and "1997" give "1997"; a date without a four-digit year gives "".
+std::string YearOf(const std::string& date) {
+    if (date.size() < 4) {
+        return {};
+    }
+    for (size_t i = 0; i < 4; ++i) {
+        if (!std::isdigit(static_cast<unsigned char>(date[i]))) {
+            return {};
+        }
+    }
+    return date.substr(0, 4);
+}
+
+}  // namespace
+
+void ApplyRelease(Settings& settings, const MusicBrainzRelease& release) {
+    settings.Album = release.title;
+    settings.Artist = release.artist;
+    settings.Year = YearOf(release.date);
+    const int32_t genre = LookupGenre(release.genre);
+    if (!release.genre.empty() && genre >= 0) {
+        settings.Genre = genre + 1;
+    }
+    for (Track& track : settings.tracks) {
+        track.artist.clear();
+        track.artistId.clear();
+        track.recordingId.clear();
+    }
+    for (const ReleaseTrack& named : release.tracks) {
+        const auto index = static_cast<size_t>(named.position - 1);
+        if (named.position < 1 || index >= settings.tracks.size()) {
+            continue;
+        }
+        Track& track = settings.tracks[index];
+        track.title = named.title;
+        track.artist = named.artist != release.artist ? named.artist : std::string();
+        track.artistId = named.artistId;
+        track.recordingId = named.recordingId;
+    }
+    settings.release = {release.artist, release.id, release.releaseGroupId, release.artistId};
+}
+
+}  // namespace disctrove

@@ -1,0 +1,252 @@
+#include "disc/musicbrainz_lookup.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "disc/cddb_lookup.h"
+#include "disc/cddb_reply_parser.h"
+#include "disc/disc.h"
+#include "disc/musicbrainz_id.h"
+#include "disc/release_apply.h"
+#include "platform/cdrom/cddb.h"
+#include "support/disc_images.h"
+#include "support/scripted_worker.h"
+#include "support/temp_dir.h"
+#include "tools/cddb_server.h"
+#include "tools/cue_image.h"
+#include "tools/musicbrainz_server.h"
+
+namespace disctrove {
+namespace {
+
+using namespace std::chrono_literals;
+using testing::MusicBrainzFixture;
+
+class MusicBrainzLookupTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        platform::ClearDiscImages();
+        platform::SetCddbTimeouts(1s, 2s);
+        SetMusicBrainzInterval(0ms);
+        const std::string cue = testing::MakeCueImage(dir_.path(), "disc",
+                                                      {{false, 18067}, {false, 5000}, {false, 77}});
+        testing::AddImage(cue);
+        BuildDriveList(settings_);
+        settings_.Cdrom = static_cast<int32_t>(settings_.drives.size()) - 1;
+        ASSERT_EQ(RefreshDisc(settings_), RefreshResult::ready);
+        discId_ = ComputeMusicBrainzDiscId(settings_.drives.back().toc);
+        settings_.musicBrainz.Server = "127.0.0.1";
+        settings_.musicBrainz.Port = server_.port();
+        settings_.musicBrainz.Https = 0;
+        settings_.Server = "127.0.0.1";
+        settings_.Port = cddb_.port();
+        std::filesystem::create_directories(dir_.path() + "/cddb/rock");
+        char id[16];
+        std::snprintf(id, sizeof id, "%08x", settings_.drives.back().discId);
+        testing::WriteWholeFile(dir_.path() + "/cddb/rock/" + id,
+                                "DTITLE=Cddb Band / Cddb Album\nTTITLE0=x\nTTITLE1=y\nTTITLE2=z\n");
+    }
+    void TearDown() override {
+        SetMusicBrainzInterval(1000ms);
+        platform::SetCddbTimeouts(10s, 30s);
+        platform::ClearDiscImages();
+    }
+    std::string IdPath() const { return "/ws/2/discid/" + discId_ + "?" + kMusicBrainzIncludes; }
+    void ServeById(const std::string& fixture) {
+        server_.Serve(IdPath(), 200, MusicBrainzFixture(fixture, discId_));
+    }
+    void LookUp() {
+        settings_.cddbRunning = 1;
+        CddbLookupThread(settings_, notes_);
+        EXPECT_EQ(settings_.cddbRunning, 0);
+    }
+    const MusicBrainzRelease& Only() {
+        EXPECT_EQ(settings_.lookupAnswer, LookupAnswer::musicBrainz);
+        EXPECT_EQ(settings_.releaseCandidates.size(), 1u);
+        return settings_.releaseCandidates.at(0);
+    }
+
+    testing::TempDir dir_;
+    testing::MusicBrainzServer server_;
+    testing::CddbServer cddb_{dir_.path() + "/cddb"};
+    Settings settings_;
+    testing::RecordingNotifications notes_;
+    std::string discId_;
+};
+
+TEST_F(MusicBrainzLookupTest, ReleaseByDiscIdNamesTheDisc) {
+    ServeById("single.json");
+    LookUp();
+    const MusicBrainzRelease& r = Only();
+    EXPECT_EQ(r.id, "b84ee12a-09ef-421b-82de-0441a926375b");
+    EXPECT_EQ(r.releaseGroupId, "8e8a594f-2175-32f6-8ed5-8b1fdc2ec4bb");
+    EXPECT_EQ(r.title, "Kind of Blue");
+    EXPECT_EQ(r.artist, "Miles Davis");
+    EXPECT_EQ(r.artistId, "561d854a-6a28-4aa7-8c99-323e6ce46c2a");
+    EXPECT_EQ(r.date, "1997-05-21");
+    EXPECT_EQ(r.country, "US");
+    EXPECT_EQ(r.label, "Columbia");
+    EXPECT_EQ(r.catalogNumber, "CK 64935");
+    EXPECT_EQ(r.format, "CD");
+    EXPECT_EQ(r.genre, "Jazz");  // the release group's best-voted genre in the list
+    EXPECT_EQ(r.mediumPosition, 1);
+    EXPECT_EQ(r.mediumCount, 1);
+    ASSERT_EQ(r.tracks.size(), 3u);
+    EXPECT_EQ(r.tracks[1].position, 2);
+    EXPECT_EQ(r.tracks[1].title, "Freddie Freeloader");
+    EXPECT_EQ(r.tracks[1].artist, "Miles Davis");
+    EXPECT_EQ(r.tracks[1].recordingId, "a3c5cd6e-0e68-4a46-a6d6-e8a0c0c8f1e4");
+
+    const auto requests = server_.Requests();
+    ASSERT_EQ(requests.size(), 1u);
+    EXPECT_EQ(requests[0].path, IdPath());
+    EXPECT_EQ(requests[0].userAgent, "Disctrove/3.1 ( cddb@disctrove.invalid )");
+    EXPECT_TRUE(cddb_.Requests().empty());
+
+    settings_.Genre = 5;
+    ApplyRelease(settings_, r);
+    EXPECT_EQ(settings_.Album, "Kind of Blue");
+    EXPECT_EQ(settings_.Artist, "Miles Davis");
+    EXPECT_EQ(settings_.Year, "1997");
+    EXPECT_EQ(settings_.Genre, 9);
+    EXPECT_EQ(settings_.tracks[2].title, "Blue in Green");
+    EXPECT_EQ(settings_.tracks[2].artist, "");
+    EXPECT_EQ(settings_.tracks[2].recordingId, "51a1b3fd-3d4b-4a4a-8e4d-3c02a2e7f0a1");
+    EXPECT_EQ(settings_.release.albumArtist, "Miles Davis");
+    EXPECT_EQ(settings_.release.releaseId, r.id);
+    EXPECT_EQ(settings_.release.releaseGroupId, r.releaseGroupId);
+    EXPECT_EQ(settings_.release.artistId, r.artistId);
+
+    // A refresh forgets the release.
+    ASSERT_EQ(RefreshDisc(settings_), RefreshResult::ready);
+    EXPECT_TRUE(settings_.releaseCandidates.empty());
+    EXPECT_EQ(settings_.release.releaseId, "");
+    EXPECT_EQ(settings_.tracks[2].recordingId, "");
+}
+
+TEST_F(MusicBrainzLookupTest, SeveralReleasesAreAllCandidates) {
+    ServeById("several.json");
+    settings_.Email = "me@example.org";
+    LookUp();
+    ASSERT_EQ(settings_.releaseCandidates.size(), 2u);
+    const MusicBrainzRelease& gb = settings_.releaseCandidates[0];
+    const MusicBrainzRelease& us = settings_.releaseCandidates[1];
+    EXPECT_EQ(gb.id, "11111111-0000-4000-8000-000000000001");
+    EXPECT_EQ(gb.country, "GB");
+    EXPECT_EQ(gb.label, "Go! Beat");
+    EXPECT_EQ(gb.genre, "Trip-Hop");  // a tag, "trip hop"
+    EXPECT_EQ(us.id, "11111111-0000-4000-8000-000000000002");
+    EXPECT_EQ(us.date, "1995");
+    EXPECT_EQ(us.label, "London Records");
+    EXPECT_EQ(us.catalogNumber, "");  // null
+    EXPECT_EQ(us.format, "Enhanced CD");
+    EXPECT_EQ(us.genre, "");
+    EXPECT_EQ(server_.Requests().at(0).userAgent, "Disctrove/3.1 ( me@example.org )");
+
+    settings_.Genre = 5;
+    ApplyRelease(settings_, us);
+    EXPECT_EQ(settings_.Genre, 5);  // no genre: kept
+    EXPECT_EQ(settings_.Year, "1995");
+}
+
+TEST_F(MusicBrainzLookupTest, SecondDiscOfASetTakesItsOwnMedium) {
+    ServeById("multidisc.json");
+    LookUp();
+    const MusicBrainzRelease& r = Only();
+    EXPECT_EQ(r.mediumPosition, 2);
+    EXPECT_EQ(r.mediumCount, 2);
+    EXPECT_EQ(r.genre, "Rock");  // the first tag in the list, by votes
+    EXPECT_EQ(r.label, "");
+    ASSERT_EQ(r.tracks.size(), 3u);
+    EXPECT_EQ(r.tracks[0].title, "Hey You");
+    EXPECT_EQ(r.tracks[2].recordingId, "w-16");
+}
+
+TEST_F(MusicBrainzLookupTest, CompilationGivesTrackArtists) {
+    ServeById("compilation.json");
+    LookUp();
+    ApplyRelease(settings_, Only());
+    EXPECT_EQ(settings_.Artist, "Various Artists");
+    EXPECT_EQ(settings_.Year, "2003");
+    EXPECT_EQ(settings_.Genre, 53);  // Electronic
+    EXPECT_EQ(settings_.tracks[0].artist, "DJ Eins feat. Zwei");
+    EXPECT_EQ(settings_.tracks[0].artistId, "a-eins");
+    EXPECT_EQ(settings_.tracks[1].artist, "");      // the album's artist
+    EXPECT_EQ(settings_.tracks[2].artist, "Drei");  // from the recording
+    EXPECT_EQ(settings_.tracks[2].artistId, "a-drei");
+    EXPECT_EQ(settings_.release.albumArtist, "Various Artists");
+}
+
+TEST_F(MusicBrainzLookupTest, UnknownDiscIdFallsBackToTheTableOfContents) {
+    // Offsets with the 150-frame lead-in: lead-out 23144 + 150, tracks at 0, 18067, 23067.
+    const std::string tocPath = IdPath() + "&toc=1+3+23294+150+18217+23217";
+    server_.Serve(tocPath, 200, MusicBrainzFixture("fuzzy.json", discId_));
+    SetMusicBrainzInterval(1000ms);
+    LookUp();
+    const auto requests = server_.Requests();
+    ASSERT_EQ(requests.size(), 2u);
+    EXPECT_EQ(requests[1].path, tocPath);
+    EXPECT_GE(requests[1].arrival - requests[0].arrival, 1s);  // one request a second
+    const MusicBrainzRelease& r = Only();
+    EXPECT_EQ(r.mediumPosition, 3);  // the first medium with three tracks
+    EXPECT_EQ(r.mediumCount, 3);
+    EXPECT_EQ(r.tracks.at(2).title, "Three");
+}
+
+TEST_F(MusicBrainzLookupTest, CddbAnswersWhenMusicBrainzCannot) {
+    struct Row {
+        int status;
+        const char* body;
+    };
+    for (const Row& row :
+         {Row{404, "{}"}, Row{503, "{\"error\": \"rate limited\"}"}, Row{200, "<html>garbage"}}) {
+        testing::MusicBrainzServer server;
+        server.Serve(IdPath(), row.status, row.body);
+        settings_.musicBrainz.Port = server.port();
+        LookUp();
+        EXPECT_EQ(settings_.lookupAnswer, LookupAnswer::cddb) << row.status;
+        EXPECT_TRUE(settings_.releaseCandidates.empty());
+        EXPECT_NE(settings_.cddbReply.find("DTITLE=Cddb Band"), std::string::npos);
+        EXPECT_FALSE(server.Requests().empty());
+    }
+    settings_.musicBrainz.Port = server_.port();
+    ServeById("single.json");
+    const size_t cddbAsked = cddb_.Requests().size();
+    settings_.musicBrainz.Use = 0;  // CDDB alone
+    LookUp();
+    EXPECT_EQ(settings_.lookupAnswer, LookupAnswer::cddb);
+    EXPECT_TRUE(server_.Requests().empty());
+    settings_.lookupSource = LookupSource::musicBrainz;  // the source chosen overrules Use
+    LookUp();
+    EXPECT_EQ(settings_.lookupAnswer, LookupAnswer::musicBrainz);
+    EXPECT_EQ(settings_.cddbReply, "");
+    settings_.lookupSource = LookupSource::cddb;
+    settings_.musicBrainz.Use = 1;
+    LookUp();
+    EXPECT_EQ(settings_.lookupAnswer, LookupAnswer::cddb);
+    EXPECT_EQ(server_.Requests().size(), 1u);
+    EXPECT_EQ(cddb_.Requests().size(), cddbAsked + 4);  // query and read, twice
+
+    // A CDDB entry replaces what a release gave.
+    MusicBrainzRelease named;
+    named.id = "x";
+    named.tracks = {{1, "t", "a", "i", "r"}};
+    ApplyRelease(settings_, named);
+    settings_.releaseCandidates.resize(1);
+    ParseCddbReply(settings_.cddbReply, settings_);
+    EXPECT_EQ(settings_.release.releaseId, "");
+    EXPECT_TRUE(settings_.releaseCandidates.empty());
+    EXPECT_EQ(settings_.tracks[0].artist, "");
+    EXPECT_EQ(settings_.tracks[0].recordingId, "");
+}
+
+TEST_F(MusicBrainzLookupTest, CancelEndsTheWaitForATurn) {
+    ASSERT_TRUE(WaitForMusicBrainzTurn(nullptr));
+    SetMusicBrainzInterval(3600s);
+    const std::atomic<bool> cancel{true};
+    EXPECT_FALSE(WaitForMusicBrainzTurn(&cancel));  // an hour's wait, given up
+}
+
+}  // namespace
+}  // namespace disctrove
