@@ -9,10 +9,19 @@ namespace disctrove::cli {
 namespace {
 
 const std::set<std::string> kCommands = {"drives", "toc", "lookup", "rip", "encode", "decode"};
-const std::set<std::string> kValueOptions = {
-    "--settings",          "--image",    "--drive",  "--set",
-    "--encoder",           "--template", "--outdir", "--answer-overwrite",
-    "--answer-read-error", "--threads",  "--offset"};
+const std::set<std::string> kValueOptions = {"--settings",
+                                             "--image",
+                                             "--drive",
+                                             "--set",
+                                             "--encoder",
+                                             "--template",
+                                             "--outdir",
+                                             "--answer-overwrite",
+                                             "--answer-read-error",
+                                             "--threads",
+                                             "--offset",
+                                             "--source",
+                                             "--release"};
 
 std::optional<int> ParseNumber(const std::string& text) {
     int value = 0;
@@ -59,8 +68,24 @@ bool CommandTakes(const std::string& command, const std::string& option) {
     if (option == "--answer-overwrite") {
         return command == "rip" || command == "encode" || command == "decode";
     }
+    if (option == "--source" || option == "--release") {
+        return command == "lookup" || command == "rip";
+    }
     return command == "rip";  // --lookup, --template, --answer-read-error, --threads, --secure,
                               // --offset
+}
+
+std::optional<LookupSource> ParseSource(const std::string& text) {
+    if (text == "auto") {
+        return LookupSource::automatic;
+    }
+    if (text == "musicbrainz") {
+        return LookupSource::musicBrainz;
+    }
+    if (text == "cddb") {
+        return LookupSource::cddb;
+    }
+    return std::nullopt;
 }
 
 }  // namespace
@@ -69,8 +94,8 @@ const char* CliUsage() {
     return R"(Usage: disctrove-cli [OPTIONS] COMMAND [ARGUMENTS]
 
 Rips audio CDs (and disc images) to WAV, Ogg Vorbis, MP3, WMA, FLAC and Opus files, names
-them from a CDDB server, encodes WAV files and decodes Ogg Vorbis, FLAC and Opus files. It
-reads the settings of the desktop program and never changes them.
+them from MusicBrainz or a CDDB server, encodes WAV files and decodes Ogg Vorbis, FLAC and
+Opus files. It reads the settings of the desktop program and never changes them.
 
 Options:
   --settings FILE          the settings file to read (else $DISCTROVE_INI, else dt.ini beside
@@ -87,13 +112,24 @@ Commands:
   toc                      the disc: "DISCID <id>", "ACCURATERIP <TAB> <AccurateRip ID>",
                            "MUSICBRAINZ <TAB> <MusicBrainz disc ID>", then per track:
                            number <TAB> title <TAB> start sector <TAB> sectors <TAB> mm:ss
-  lookup                   look the disc up on the CDDB server: ARTIST, ALBUM, YEAR, GENRE
-                           and a TITLE line per track; exit 1 when nothing was found
+  lookup                   look the disc up: on MusicBrainz first (MUSICBRAINZ/Use, default
+                           True), then on the CDDB server when MusicBrainz finds nothing or
+                           does not answer. Prints SOURCE <TAB> musicbrainz|cddb; for
+                           MusicBrainz a line per release that holds the disc: RELEASE <TAB>
+                           n <TAB> MBID <TAB> artist <TAB> title <TAB> date <TAB> country
+                           <TAB> label <TAB> catalogue number <TAB> format; then, of the
+                           chosen release, ARTIST, ALBUM, YEAR, GENRE, a TITLE line per track,
+                           ALBUMARTIST <TAB> name (MusicBrainz) and TRACKARTIST <TAB> n <TAB>
+                           name where a track's artist differs; exit 1 when nothing was found
+      --source auto|musicbrainz|cddb   where to look: auto as above (the default), or
+                                   only MusicBrainz, or only the CDDB server
+      --release N                  name the disc from release N of the list (default 1)
   rip [TRACKS]             rip "all" tracks (the default) or those listed, as 1,3-5
       --encoder wav|ogg|mp3|wma|flac|opus   the format of every track (else the
                                    settings' Encoder); FLAC is lossless, with FLAC/Level
                                    0-8 (default 5) and FLAC/Verify (default True)
-      --lookup                     look the disc up on the CDDB server first
+      --lookup                     look the disc up first, as "lookup" does; takes
+                                   --source and --release as "lookup" does
       --template TEXT              name the files by TEXT (default "$a-$t"): $a artist,
                                    $l album, $y year, $g genre, $t title, $n number, $$ "$"
       --answer-overwrite yes|all|no    answer to "already exists" questions
@@ -219,6 +255,7 @@ std::optional<CliOptions> ParseCliOptions(const std::vector<std::string>& argume
         return std::nullopt;
     }
     const std::string& command = options.command;
+    bool choosesRelease = false;
     for (const auto& [option, value] : commandOptions) {
         if (!CommandTakes(command, option)) {
             error = option + " does not go with " + command;
@@ -226,6 +263,22 @@ std::optional<CliOptions> ParseCliOptions(const std::vector<std::string>& argume
         }
         if (option == "--lookup") {
             options.lookup = true;
+        } else if (option == "--source") {
+            const auto source = ParseSource(value);
+            if (!source) {
+                error = "--source takes auto, musicbrainz or cddb, not \"" + value + "\"";
+                return std::nullopt;
+            }
+            options.source = *source;
+            choosesRelease = true;
+        } else if (option == "--release") {
+            const auto release = ParseNumber(value);
+            if (!release || *release < 1) {
+                error = "--release takes the number of a release from 1, not \"" + value + "\"";
+                return std::nullopt;
+            }
+            options.release = *release;
+            choosesRelease = true;
         } else if (option == "--secure") {
             options.secure = true;
         } else if (option == "--offset") {
@@ -263,6 +316,10 @@ std::optional<CliOptions> ParseCliOptions(const std::vector<std::string>& argume
             (option == "--answer-overwrite" ? options.answerOverwrite : options.answerReadError) =
                 answer;
         }
+    }
+    if (choosesRelease && command == "rip" && !options.lookup) {
+        error = "--source and --release go with rip --lookup";
+        return std::nullopt;
     }
     const bool takesFile = command == "encode" || command == "decode";
     const size_t allowed = takesFile || command == "rip" ? 1 : 0;

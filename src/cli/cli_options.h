@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "app/formats.h"
+#include "app/settings.h"
 #include "work/worker_context.h"
 
 namespace disctrove::cli {
@@ -18,9 +19,11 @@ struct CliOptions {
     std::optional<int> drive;         // --drive
     std::vector<std::string> sets;    // --set SECTION/Key=VALUE
     std::string command;
-    std::vector<std::string> arguments;  // what follows the command that is no option
-    std::optional<EncoderKind> encoder;  // --encoder
-    bool lookup = false;                 // --lookup
+    std::vector<std::string> arguments;             // what follows the command that is no option
+    std::optional<EncoderKind> encoder;             // --encoder
+    bool lookup = false;                            // --lookup
+    LookupSource source = LookupSource::automatic;  // --source
+    int release = 1;                                // --release: which MusicBrainz release
     std::optional<std::string> templateText;
     std::optional<ConfirmAnswer> answerOverwrite;
     std::optional<ConfirmAnswer> answerReadError;

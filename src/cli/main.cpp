@@ -23,6 +23,7 @@
 #include "disc/disc.h"
 #include "disc/genres.h"
 #include "disc/musicbrainz_id.h"
+#include "disc/release_apply.h"
 #include "disc/track_texts.h"
 #include "platform/cdrom/cdrom.h"
 #include "platform/system/files.h"
@@ -114,9 +115,12 @@ bool ReadTheDisc(Session& session) {
     return true;
 }
 
-// Looks the disc up and names it; false when the server knows nothing of it.
-bool LookUp(Session& session) {
+enum class LookUpResult { named, nothingFound, noSuchRelease };
+
+// Looks the disc up where `options` say and names it from the chosen release.
+LookUpResult LookUp(Session& session, const CliOptions& options) {
     Settings& settings = session.settings;
+    settings.lookupSource = options.source;
     {
         CddbLookup lookup(settings, session.terminal);
         session.interrupts.OnInterrupt([&lookup] { lookup.Cancel(); });
@@ -126,11 +130,35 @@ bool LookUp(Session& session) {
         }
         session.interrupts.OnInterrupt({});
     }
-    if (settings.cddbReply.empty()) {
-        return false;
+    const auto chosen = static_cast<size_t>(options.release);
+    switch (settings.lookupAnswer) {
+        case LookupAnswer::musicBrainz:
+            if (chosen > settings.releaseCandidates.size()) {
+                return LookUpResult::noSuchRelease;
+            }
+            ApplyRelease(settings, settings.releaseCandidates[chosen - 1]);
+            return LookUpResult::named;
+        case LookupAnswer::cddb:
+            if (chosen > 1) {
+                return LookUpResult::noSuchRelease;  // CDDB gives one entry
+            }
+            ParseCddbReply(settings.cddbReply, settings);
+            return LookUpResult::named;
+        case LookupAnswer::none:
+            break;
     }
-    ParseCddbReply(settings.cddbReply, settings);
-    return true;
+    return LookUpResult::nothingFound;
+}
+
+std::string NoSuchRelease(const Settings& settings, int release) {
+    const size_t found =
+        settings.lookupAnswer == LookupAnswer::musicBrainz ? settings.releaseCandidates.size() : 1;
+    return "--release " + std::to_string(release) + ": the look-up found " + std::to_string(found) +
+           (found == 1 ? " release" : " releases");
+}
+
+const char* SourceName(LookupAnswer answer) {
+    return answer == LookupAnswer::musicBrainz ? "MusicBrainz" : "CDDB";
 }
 
 // Runs `body` as the desktop program runs its workers (idle priority, ripping set until it
@@ -174,20 +202,40 @@ int Toc(Session& session) {
     return kExitDone;
 }
 
-int Lookup(Session& session) {
+int Lookup(Session& session, const CliOptions& options) {
     if (!ReadTheDisc(session)) {
         return kExitFailed;
     }
-    if (!LookUp(session)) {
-        session.terminal.Say("The CDDB server has no entry for this disc.");
+    const LookUpResult result = LookUp(session, options);
+    const Settings& s = session.settings;
+    if (result == LookUpResult::nothingFound) {
+        session.terminal.Say("Nothing was found for this disc.");
         return kExitFailed;
     }
-    const Settings& s = session.settings;
+    if (result == LookUpResult::noSuchRelease) {
+        return UsageError(NoSuchRelease(s, options.release));
+    }
+    const bool musicBrainz = s.lookupAnswer == LookupAnswer::musicBrainz;
+    std::printf("SOURCE\t%s\n", musicBrainz ? "musicbrainz" : "cddb");
+    for (size_t i = 0; musicBrainz && i < s.releaseCandidates.size(); ++i) {
+        const MusicBrainzRelease& r = s.releaseCandidates[i];
+        std::printf("RELEASE\t%zu\t%s\t%s\t%s\t%s\t%s\t%s\t%s\t%s\n", i + 1, r.id.c_str(),
+                    r.artist.c_str(), r.title.c_str(), r.date.c_str(), r.country.c_str(),
+                    r.label.c_str(), r.catalogNumber.c_str(), r.format.c_str());
+    }
     std::printf("ARTIST\t%s\nALBUM\t%s\nYEAR\t%s\nGENRE\t%d\t%s\n", s.Artist.c_str(),
                 s.Album.c_str(), s.Year.c_str(), s.Genre,
                 std::string(GenreNameOf(s.Genre)).c_str());
     for (const Track& track : s.tracks) {
         std::printf("TITLE\t%d\t%s\n", track.index + 1, track.title.c_str());
+    }
+    if (musicBrainz) {
+        std::printf("ALBUMARTIST\t%s\n", s.release.albumArtist.c_str());
+    }
+    for (const Track& track : s.tracks) {
+        if (!track.artist.empty()) {
+            std::printf("TRACKARTIST\t%d\t%s\n", track.index + 1, track.artist.c_str());
+        }
     }
     return kExitDone;
 }
@@ -207,8 +255,17 @@ int Rip(Session& session, const CliOptions& options) {
         ApplyEncoderToAllTracks(settings, *options.encoder);
     }
     if (options.lookup) {
-        session.terminal.Say(LookUp(session) ? "CDDB: " + settings.Artist + " / " + settings.Album
-                                             : "CDDB: no entry for this disc");
+        switch (LookUp(session, options)) {
+            case LookUpResult::named:
+                session.terminal.Say(std::string(SourceName(settings.lookupAnswer)) + ": " +
+                                     settings.Artist + " / " + settings.Album);
+                break;
+            case LookUpResult::nothingFound:
+                session.terminal.Say("Nothing was found for this disc.");
+                break;
+            case LookUpResult::noSuchRelease:
+                return UsageError(NoSuchRelease(settings, options.release));
+        }
     }
     for (Track& track : settings.tracks) {
         track.marked = 0;
@@ -350,7 +407,7 @@ int Main(const std::vector<std::string>& arguments) {
         return Toc(session);
     }
     if (command == "lookup") {
-        return Lookup(session);
+        return Lookup(session, *options);
     }
     if (command == "rip") {
         return Rip(session, *options);

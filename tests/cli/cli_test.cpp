@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "app/version.h"
+#include "disc/musicbrainz_lookup.h"
 #include "platform/cdrom/simulated_disc.h"
 #include "support/audio_files.h"
 #include "support/temp_dir.h"
@@ -17,6 +18,7 @@
 #include "tools/cddb_server.h"
 #include "tools/cue_image.h"
 #include "tools/music.h"
+#include "tools/musicbrainz_server.h"
 
 namespace disctrove {
 namespace {
@@ -44,7 +46,8 @@ std::string Quoted(const std::string& text) {
 // A settings file a user might have, kept byte for byte: the program never writes it.
 const char* const kUserSettings =
     "; my settings\r\n[GENERAL]\r\nEncoder=WAV\r\nOverwrite=True\r\nTmpfolder=%TMP%\r\n"
-    "Template01=$n-$t\r\n[CDDB]\r\nServer=127.0.0.1\r\n[SECURE]\r\nAccurateRip=False\r\n";
+    "Template01=$n-$t\r\n[CDDB]\r\nServer=127.0.0.1\r\n[SECURE]\r\nAccurateRip=False\r\n"
+    "[MUSICBRAINZ]\r\nServer=127.0.0.1\r\nPort=1\r\nHttps=False\r\n";  // nobody answers there
 
 class CliTest : public ::testing::Test {
   protected:
@@ -145,12 +148,54 @@ TEST_F(CliTest, LookupAgainstTheServer) {
     const CliRun found = Run({"--image", cue, "--set", port, "lookup"});
     ASSERT_EQ(found.exitCode, 0) << found.err;
     EXPECT_EQ(found.out,
-              "ARTIST\tBand\nALBUM\tRecord\nYEAR\t1959\nGENRE\t9\tJazz\n"
+              "SOURCE\tcddb\nARTIST\tBand\nALBUM\tRecord\nYEAR\t1959\nGENRE\t9\tJazz\n"
               "TITLE\t1\tSo What\nTITLE\t2\tBlue\n");
 
     const CliRun missing = Run({"--image", Image({{false, 500}}), "--set", port, "lookup"});
     EXPECT_EQ(missing.exitCode, 1);
     EXPECT_EQ(missing.out, "");
+}
+
+TEST_F(CliTest, LookupListsTheMusicBrainzReleasesAndTakesTheOneChosen) {
+    const std::string cue = Image({{false, 18067}, {false, 5000}, {false, 77}});
+    const std::string toc = Run({"--image", cue, "toc"}).out;
+    const std::string discId = toc.substr(toc.find("MUSICBRAINZ\t") + 12, 28);
+    testing::MusicBrainzServer server;
+    const std::string path = "/ws/2/discid/" + discId + "?" + kMusicBrainzIncludes;
+    server.Serve(path, 200, testing::MusicBrainzFixture("several.json", discId));
+    auto lookup = [&](const std::vector<std::string>& options) {
+        std::vector<std::string> arguments = {
+            "--image", cue, "--set", "MUSICBRAINZ/Port=" + std::to_string(server.port()), "lookup"};
+        arguments.insert(arguments.end(), options.begin(), options.end());
+        return Run(arguments);
+    };
+    const CliRun second = lookup({"--release", "2"});
+    ASSERT_EQ(second.exitCode, 0) << second.err;
+    EXPECT_EQ(second.out,
+              "SOURCE\tmusicbrainz\n"
+              "RELEASE\t1\t11111111-0000-4000-8000-000000000001\tPortishead\tDummy\t1994-08-22\t"
+              "GB\tGo! Beat\t828 522-2\tCD\n"
+              "RELEASE\t2\t11111111-0000-4000-8000-000000000002\tPortishead\tDummy\t1995\tUS\t"
+              "London Records\t\tEnhanced CD\n"
+              "ARTIST\tPortishead\nALBUM\tDummy\nYEAR\t1995\nGENRE\t0\t\n"
+              "TITLE\t1\tMysterons\nTITLE\t2\tSour Times\nTITLE\t3\tStrangers\n"
+              "ALBUMARTIST\tPortishead\n");
+
+    const CliRun beyond = lookup({"--release", "3"});
+    EXPECT_EQ(beyond.exitCode, 2);
+    EXPECT_NE(beyond.err.find("--release 3: the look-up found 2 releases"), std::string::npos);
+    EXPECT_EQ(beyond.out, "");
+
+    const size_t asked = server.Requests().size();
+    EXPECT_EQ(lookup({"--source", "cddb"}).exitCode, 1);  // no CDDB server here
+    EXPECT_EQ(server.Requests().size(), asked);
+
+    server.Serve(path, 200, testing::MusicBrainzFixture("compilation.json", discId));
+    const CliRun various = lookup({"--source", "musicbrainz"});
+    ASSERT_EQ(various.exitCode, 0) << various.err;
+    EXPECT_TRUE(various.out.ends_with(
+        "ALBUMARTIST\tVarious Artists\nTRACKARTIST\t1\tDJ Eins feat. Zwei\nTRACKARTIST\t3\tDrei\n"))
+        << various.out;
 }
 
 // The result lines of a rip without what it proves of each track (CRC, ACCURATERIP) and the
@@ -926,6 +971,9 @@ TEST_F(CliTest, UsageErrors) {
         {"encode"},
         {"encode", "a.wav", "--encoder", "wav"},
         {"--drive", "7", "drives"},
+        {"lookup", "--source", "discogs"},
+        {"lookup", "--release", "0"},
+        {"rip", "--release", "2"},  // without --lookup
         {"--image", dir_.File("missing.cue"), "drives"},
         {"toc", "extra"},
         {"--image", cue, "rip", "--threads", "65"},
