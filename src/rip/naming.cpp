@@ -55,8 +55,20 @@ std::string ExpandTemplate(const Settings& settings, const Track& track) {
         }
         switch (pattern[i]) {
             case 'a':
-            case 'A':
                 name += settings.Artist;
+                break;
+            case 'A':  // the album artist; only a MusicBrainz release tells it apart
+                name += settings.release.albumArtist.empty() ? settings.Artist
+                                                             : settings.release.albumArtist;
+                break;
+            case 'r':
+            case 'R':
+                if (!track.artist.empty()) {
+                    name += track.artist;
+                } else {
+                    name += settings.release.albumArtist.empty() ? settings.Artist
+                                                                 : settings.release.albumArtist;
+                }
                 break;
             case 'l':
             case 'L':

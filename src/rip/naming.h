@@ -12,8 +12,10 @@
 namespace disctrove {
 
 // The file name (without folder and extension) of `track` from the current template and the
-// disc's artist, album, year and genre. Cut at a character boundary so that the name and any
-// of our extensions fit in one file name.
+// disc's artist, album, year and genre: $a artist, $A album artist (the artist when the disc
+// has none), $r the track's artist (else the album artist), $l album, $y year, $g genre,
+// $t title, $n number, $$ "$"; codes but $a and $A in either case. Cut at a character boundary so
+// that the name and any of our extensions fit in one file name.
 std::string ExpandTemplate(const Settings& settings, const Track& track);
 
 // The disc ID of the chosen drive as read at the last refresh (kNoDiscId without one).

@@ -38,6 +38,27 @@ TEST_F(NamingTest, TemplateCodes) {
     EXPECT_EQ(Expand("$a-$l ($y, $g)"), "Artist-Album (1999_ Rock)");
 }
 
+TEST_F(NamingTest, AlbumArtistAndTrackArtistStandInForEachOther) {
+    settings_.Artist = "Disc Artist";
+    struct Case {
+        const char* albumArtist;
+        const char* trackArtist;
+        const char* pattern;
+        const char* expected;
+    };
+    const Case cases[] = {
+        {"", "", "$a $A $r", "Disc Artist Disc Artist Disc Artist"},
+        {"Album Artist", "", "$a $A $r", "Disc Artist Album Artist Album Artist"},
+        {"", "Guest", "$A $r $R", "Disc Artist Guest Guest"},
+        {"Various Artists", "AC/DC", "$n-$r-$t ($A)", "01-AC_DC-Intro (Various Artists)"},
+    };
+    for (const Case& c : cases) {
+        settings_.release.albumArtist = c.albumArtist;
+        track_.artist = c.trackArtist;
+        EXPECT_EQ(Expand(c.pattern), c.expected) << c.pattern << " " << c.albumArtist;
+    }
+}
+
 TEST_F(NamingTest, DollarRules) {
     track_.title = "A";
     EXPECT_EQ(Expand("$$$t"), "$A");
