@@ -10,9 +10,13 @@ namespace disctrove {
 std::vector<TrackTag> TrackTags(const Settings& settings, const Track& track, bool fromRip,
                                 TagSet set) {
     std::vector<TrackTag> tags = {
-        {"ENCODER", "Disctrove"},    {"TITLE", track.title},
-        {"ARTIST", settings.Artist}, {"ALBUM", settings.Album},
-        {"DATE", settings.Year},     {"GENRE", std::string(GenreNameOf(settings.Genre))},
+        {"ENCODER", "Disctrove"},
+        {"TITLE", track.title},
+        {"ARTIST", track.artist.empty() ? settings.Artist : track.artist},
+        {"ALBUM", settings.Album},
+        {"ALBUMARTIST", settings.release.albumArtist},
+        {"DATE", settings.Year},
+        {"GENRE", std::string(GenreNameOf(settings.Genre))},
     };
     if (fromRip) {
         tags.push_back({"TRACKNUMBER", std::to_string(track.index + 1)});
@@ -24,6 +28,14 @@ std::vector<TrackTag> TrackTags(const Settings& settings, const Track& track, bo
             std::snprintf(id.data(), id.size(), "%08x", settings.drives[drive].discId);
             tags.push_back({"DISCID", id.data()});
         }
+        // The release's identifiers name the disc, so a converted file never gets them.
+        const ReleaseFacts& release = settings.release;
+        tags.push_back({"MUSICBRAINZ_ALBUMID", release.releaseId});
+        tags.push_back({"MUSICBRAINZ_RELEASEGROUPID", release.releaseGroupId});
+        tags.push_back({"MUSICBRAINZ_TRACKID", track.recordingId});
+        tags.push_back(
+            {"MUSICBRAINZ_ARTISTID", track.artistId.empty() ? release.artistId : track.artistId});
+        tags.push_back({"MUSICBRAINZ_ALBUMARTISTID", release.artistId});
     }
     std::erase_if(tags, [](const TrackTag& tag) { return tag.value.empty(); });
     return tags;

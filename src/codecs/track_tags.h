@@ -15,12 +15,15 @@ struct TrackTag {
 };
 
 enum class TagSet {
-    oggVorbis,  // ENCODER, TITLE, ARTIST, ALBUM, DATE, GENRE, TRACKNUMBER, TRACKTOTAL
-    full,       // the same and DISCID (the CDDB disc ID)
+    // ENCODER, TITLE, ARTIST, ALBUM, ALBUMARTIST, DATE, GENRE, TRACKNUMBER, TRACKTOTAL and
+    // MusicBrainz's MUSICBRAINZ_ALBUMID, _RELEASEGROUPID, _TRACKID, _ARTISTID, _ALBUMARTISTID
+    oggVorbis,
+    full,  // the same and DISCID (the CDDB disc ID)
 };
 
-// The tags of `track` of the disc in `settings`, those with an empty value left out. The track
-// number, total and disc ID belong to a rip (`fromRip`); a converted WAV file has none.
+// The tags of `track` of the disc in `settings`, those with an empty value left out. ARTIST is
+// the track's own artist where it has one, else the disc's. The track number, total, disc ID
+// and MusicBrainz identifiers belong to a rip (`fromRip`); a converted WAV file has none.
 std::vector<TrackTag> TrackTags(const Settings& settings, const Track& track, bool fromRip,
                                 TagSet set);
 

@@ -1,6 +1,7 @@
 #include "codecs/wma_encoder.h"
 
 #include <algorithm>
+#include <array>
 
 #include "audio/int16_reader.h"
 #include "audio/pcm_source.h"
@@ -17,15 +18,28 @@ constexpr size_t kBlockSamples = 8192;  // 16384 bytes a block
 constexpr int kDivisors = 11;
 constexpr uint32_t kFallbackBitrate = 128000;
 
-// The title, and the track number of a rip (ASF has no field for the total).
+// The attribute names of the tags that have one besides the album, artist, year and genre
+// (ASF has no field for the total); the MusicBrainz ones as MusicBrainz's tagger and TagLib
+// name them.
+constexpr std::array<std::pair<const char*, const char*>, 8> kAttributeNames = {{
+    {"TITLE", "Title"},
+    {"TRACKNUMBER", "WM/TrackNumber"},
+    {"ALBUMARTIST", "WM/AlbumArtist"},
+    {"MUSICBRAINZ_ALBUMID", "MusicBrainz/Album Id"},
+    {"MUSICBRAINZ_RELEASEGROUPID", "MusicBrainz/Release Group Id"},
+    {"MUSICBRAINZ_TRACKID", "MusicBrainz/Track Id"},
+    {"MUSICBRAINZ_ARTISTID", "MusicBrainz/Artist Id"},
+    {"MUSICBRAINZ_ALBUMARTISTID", "MusicBrainz/Album Artist Id"},
+}};
+
 std::vector<std::pair<std::string, std::string>> MoreAttributes(const Settings& settings,
                                                                 const Track& track, bool fromRip) {
     std::vector<std::pair<std::string, std::string>> attributes;
     for (const TrackTag& tag : TrackTags(settings, track, fromRip, TagSet::oggVorbis)) {
-        if (tag.name == "TITLE") {
-            attributes.emplace_back("Title", tag.value);
-        } else if (tag.name == "TRACKNUMBER") {
-            attributes.emplace_back("WM/TrackNumber", tag.value);
+        for (const auto& [name, attribute] : kAttributeNames) {
+            if (tag.name == name) {
+                attributes.emplace_back(attribute, tag.value);
+            }
         }
     }
     return attributes;
@@ -65,7 +79,9 @@ int32_t Encode(WorkerContext& context, EncodeJob& job, bool fromRip) {
         static_cast<uint32_t>(TableEntry(kWmaBitrates, format.bitrateIndex, 6)) * 1000;
     if (!file.Create(context.questions, job.outputPath, pcm, bitrate,
                      settings.Album.empty() ? "Unknown album" : settings.Album,
-                     settings.Artist.empty() ? "Unknown artist" : settings.Artist,
+                     !track.artist.empty()     ? track.artist
+                     : settings.Artist.empty() ? "Unknown artist"
+                                               : settings.Artist,
                      settings.Year.empty() ? "2000" : settings.Year,
                      std::string(GenreNameOf(settings.Genre)),
                      MoreAttributes(settings, track, fromRip))) {
