@@ -22,6 +22,7 @@ packages=(
   flac  # flac -t, flac -d and metaflac check our FLAC files
   opus-tools  # opusinfo checks our Opus files
   mp3val  # checks the frames of our MP3 files
+  python3-mutagen  # mid3v2 lists the ID3v2 frames (TXXX, UFID, APIC) of our MP3 files
 )
 
 missing=()

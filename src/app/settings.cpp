@@ -73,6 +73,7 @@ void SetDefaultSettings(Settings& settings) {
     settings.release = {};
     settings.cover = {};
     settings.lastRipLog.clear();
+    settings.lastCover.clear();
     settings.cddbRunning = defaults.cddbRunning;
     settings.ripping = defaults.ripping;
     settings.finished = defaults.finished;

@@ -101,6 +101,7 @@ struct Settings {
     int32_t WriteCue = 1;                    // a CUE sheet beside the log
     std::string lastRipLog;                  // runtime: the log the last rip wrote; empty when none
     std::string lastCueSheet;                // runtime: the CUE sheet the last rip wrote
+    std::string lastCover;                   // runtime: the cover the last rip saved
     std::vector<Track> tracks;               // runtime: audio tracks of the current disc
     std::vector<Drive> drives;               // runtime: the CD drives and disc images
     std::vector<std::string> folderHistory;  // entry 0 is stored as Outfolder

@@ -131,6 +131,7 @@ Commands:
       --lookup                     look the disc up first, as "lookup" does; takes
                                    --source and --release as "lookup" does
       --template TEXT              name the files by TEXT (default "$a-$t"): $a artist,
+                                   $A album artist (else $a), $r track artist (else $A),
                                    $l album, $y year, $g genre, $t title, $n number, $$ "$"
       --answer-overwrite yes|all|no    answer to "already exists" questions
       --answer-read-error yes|all|no   answer to read-error questions
@@ -160,6 +161,8 @@ Commands:
                            then LOG <TAB> path and CUE <TAB> path of the rip log and
                            the CUE sheet beside the playlist, when written (SECURE/
                            WriteLog, WriteCue; only when some track was completed);
+                           COVER <TAB> path of the front cover saved beside the
+                           files (a MusicBrainz release, MUSICBRAINZ/CoverArt=True);
                            exit 0 when every track was completed, 1 otherwise
   encode WAVFILE           encode a WAV file (into Outfolder of the settings)
       --encoder ogg|mp3|wma|flac|opus   the format (else the settings' WAVEncoder);
@@ -176,7 +179,9 @@ Commands:
 
 Tags: Ogg Vorbis, MP3 and WMA files get the title, artist, album, year, genre and (in a rip)
 the track number; MP3 files an ID3v2.4 tag in front (UTF-8, TRCK "n/total") and the ID3v1 tag
-at the end (--set ID3/Id3v2=False: the ID3v1 tag alone). WAV files have no tags.
+at the end (--set ID3/Id3v2=False: the ID3v1 tag alone). WAV files have no tags. With a
+MusicBrainz release, files also get the album artist, the track's own artist and the
+MusicBrainz identifiers, and FLAC, Ogg Vorbis, Opus and MP3 files of a rip its front cover.
 
 Questions are answered from the --answer options, else on the terminal, else with No.
 Ctrl+C stops a rip as the Stop button does. Exit status: 0 done, 1 failed, 2 usage error.

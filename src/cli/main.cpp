@@ -340,6 +340,9 @@ int Rip(Session& session, const CliOptions& options) {
     if (!settings.lastCueSheet.empty()) {
         std::printf("CUE\t%s\n", settings.lastCueSheet.c_str());
     }
+    if (!settings.lastCover.empty()) {
+        std::printf("COVER\t%s\n", settings.lastCover.c_str());
+    }
     return allCompleted ? kExitDone : kExitFailed;
 }
 

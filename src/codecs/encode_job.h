@@ -4,6 +4,7 @@
 #include <array>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "app/formats.h"
 #include "audio/pcm_source.h"
@@ -41,6 +42,10 @@ PcmSource OpenEncodeSource(EncodeJob& job, bool fromRip);
 // How every encoding ends: a rip's temporary file is deleted, then the track's final status
 // `outcome` is set and reported.
 void FinishEncode(WorkerContext& context, EncodeJob& job, bool fromRip, int32_t outcome);
+
+// The front cover for the file of a rip (`fromRip`), waiting for its fetch; empty when the file
+// gets none.
+const std::vector<uint8_t>& RipCover(WorkerContext& context, bool fromRip);
 
 // The encoder for tracks of `kind`, or null when there is none for it.
 std::unique_ptr<RipEncoder> MakeRipEncoder(EncoderKind kind);

@@ -10,6 +10,8 @@
 #include <vector>
 
 #include "audio/pcm_source.h"
+#include "codecs/cover_picture.h"
+#include "codecs/encode_job.h"
 #include "codecs/track_tags.h"
 #include "platform/system/files.h"
 
@@ -32,7 +34,8 @@ struct MetadataDeleter {
 using UniqueMetadata = std::unique_ptr<FLAC__StreamMetadata, MetadataDeleter>;
 
 // The blocks written after STREAMINFO: the seek table (when the length is known), the comments,
-// then the padding, last so a tag editor can grow the comments into it.
+// the front cover (when there is one), then the padding, last so a tag editor can grow the comments
+// into it.
 struct MetadataBlocks {
     std::vector<UniqueMetadata> owned;
     std::vector<FLAC__StreamMetadata*> order;
@@ -47,8 +50,29 @@ struct MetadataBlocks {
     }
 };
 
-bool BuildMetadata(MetadataBlocks& blocks, const std::vector<TrackTag>& tags, uint32_t rate,
-                   uint64_t totalFrames) {
+// A PICTURE block holding `cover` as the front cover.
+bool AddCover(MetadataBlocks& blocks, const std::vector<uint8_t>& cover) {
+    const auto info = InspectPicture(cover);
+    if (!info) {
+        return true;  // no picture to embed
+    }
+    FLAC__StreamMetadata* picture = FLAC__metadata_object_new(FLAC__METADATA_TYPE_PICTURE);
+    if (!blocks.Add(picture)) {
+        return false;
+    }
+    picture->data.picture.type = FLAC__STREAM_METADATA_PICTURE_TYPE_FRONT_COVER;
+    picture->data.picture.width = info->width;
+    picture->data.picture.height = info->height;
+    picture->data.picture.depth = info->depth;
+    std::string mimeType = info->mimeType;
+    std::vector<FLAC__byte> data(cover.begin(), cover.end());
+    return FLAC__metadata_object_picture_set_mime_type(picture, mimeType.data(), true) &&
+           FLAC__metadata_object_picture_set_data(picture, data.data(),
+                                                  static_cast<FLAC__uint32>(data.size()), true);
+}
+
+bool BuildMetadata(MetadataBlocks& blocks, const std::vector<TrackTag>& tags,
+                   const std::vector<uint8_t>& cover, uint32_t rate, uint64_t totalFrames) {
     if (totalFrames > 0) {
         FLAC__StreamMetadata* table = FLAC__metadata_object_new(FLAC__METADATA_TYPE_SEEKTABLE);
         if (!blocks.Add(table) ||
@@ -73,6 +97,9 @@ bool BuildMetadata(MetadataBlocks& blocks, const std::vector<TrackTag>& tags, ui
             std::free(entry.entry);
             return false;
         }
+    }
+    if (!AddCover(blocks, cover)) {
+        return false;
     }
     FLAC__StreamMetadata* padding = FLAC__metadata_object_new(FLAC__METADATA_TYPE_PADDING);
     if (!blocks.Add(padding)) {
@@ -172,8 +199,8 @@ int32_t Encode(WorkerContext& context, EncodeJob& job, bool fromRip) {
     const size_t frameBytes = size_t{input.channels} * static_cast<size_t>(sampleBytes);
     const uint64_t totalFrames = source.totalBytes() / frameBytes;
     MetadataBlocks blocks;
-    if (!BuildMetadata(blocks, TrackTags(settings, track, fromRip, TagSet::full), input.sampleRate,
-                       totalFrames)) {
+    if (!BuildMetadata(blocks, TrackTags(settings, track, fromRip, TagSet::full),
+                       RipCover(context, fromRip), input.sampleRate, totalFrames)) {
         return fail("Out of memory while preparing the FLAC tags.");
     }
     const std::unique_ptr<FLAC__StreamEncoder, EncoderDeleter> encoder(FLAC__stream_encoder_new());

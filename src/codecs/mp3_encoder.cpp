@@ -165,7 +165,8 @@ int32_t Encode(WorkerContext& context, LameLibrary& lame, EncodeJob& job, bool f
     lame.beWriteVBRHeader(job.outputPath.c_str());
     // Added once the info frame is in its place: TagLib moves the whole audio behind the tag.
     if (settings.Useid3 && settings.Id3v2 &&
-        !WriteId3v2Tag(job.outputPath, TrackTags(settings, track, fromRip, TagSet::oggVorbis))) {
+        !WriteId3v2Tag(job.outputPath, TrackTags(settings, track, fromRip, TagSet::oggVorbis),
+                       RipCover(context, fromRip))) {
         return fail(kWriteFailedMessage);
     }
     return outcome;

@@ -11,6 +11,8 @@
 #include "audio/pcm_source.h"
 #include "audio/sample_converter.h"
 #include "audio/unique_file.h"
+#include "codecs/cover_picture.h"
+#include "codecs/encode_job.h"
 #include "codecs/track_tags.h"
 
 namespace disctrove {
@@ -78,9 +80,13 @@ bool SetUp(vorbis_info& info, const OggFormat& format, int32_t channels, int32_t
 }
 
 void AddComments(vorbis_comment& comment, const Settings& settings, const Track& track,
-                 bool fromRip) {
+                 bool fromRip, const std::vector<uint8_t>& cover) {
     for (const TrackTag& tag : TrackTags(settings, track, fromRip, TagSet::oggVorbis)) {
         vorbis_comment_add_tag(&comment, tag.name.c_str(), tag.value.c_str());
+    }
+    const std::string picture = MetadataBlockPicture(cover);
+    if (!picture.empty()) {
+        vorbis_comment_add_tag(&comment, "METADATA_BLOCK_PICTURE", picture.c_str());
     }
 }
 
@@ -155,7 +161,7 @@ int32_t Encode(WorkerContext& context, EncodeJob& job, bool fromRip) {
     }
     vorbis_comment_init(&state.comment);
     state.commentReady = true;
-    AddComments(state.comment, settings, track, fromRip);
+    AddComments(state.comment, settings, track, fromRip, RipCover(context, fromRip));
     vorbis_analysis_init(&state.dsp, &state.info);
     state.dspReady = true;
     vorbis_block_init(&state.dsp, &state.block);

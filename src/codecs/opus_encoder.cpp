@@ -11,6 +11,8 @@
 #include "audio/pcm_source.h"
 #include "audio/sample_converter.h"
 #include "audio/unique_file.h"
+#include "codecs/cover_picture.h"
+#include "codecs/encode_job.h"
 #include "codecs/track_tags.h"
 #include "platform/system/files.h"
 
@@ -114,6 +116,11 @@ int32_t Encode(WorkerContext& context, EncodeJob& job, bool fromRip) {
     }
     for (const TrackTag& tag : TrackTags(settings, track, fromRip, TagSet::full)) {
         ope_comments_add(comments.get(), tag.name.c_str(), tag.value.c_str());
+    }
+    // Built here rather than by libopusenc, which reads pictures from files.
+    const std::string picture = MetadataBlockPicture(RipCover(context, fromRip));
+    if (!picture.empty()) {
+        ope_comments_add(comments.get(), "METADATA_BLOCK_PICTURE", picture.c_str());
     }
     const int family = channels <= 2 ? 0 : channels <= kMaxMappedChannels ? 1 : 255;
     const OpusEncCallbacks callbacks{WritePages, CloseNothing};

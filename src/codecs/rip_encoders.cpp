@@ -7,6 +7,7 @@
 #include "codecs/ogg_encoder.h"
 #include "codecs/opus_encoder.h"
 #include "codecs/wma_encoder.h"
+#include "disc/cover_art.h"
 #include "platform/system/files.h"
 
 namespace disctrove {
@@ -72,6 +73,12 @@ PcmSource OpenEncodeSource(EncodeJob& job, bool fromRip) {
             std::min<uint64_t>(source.format().dataLength / kCdBytesPerSector, UINT32_MAX));
     }
     return source;
+}
+
+const std::vector<uint8_t>& RipCover(WorkerContext& context, bool fromRip) {
+    static const std::vector<uint8_t> none;
+    return fromRip && context.cover != nullptr ? context.cover->Wait(context.settings.ripping)
+                                               : none;
 }
 
 std::unique_ptr<RipEncoder> MakeRipEncoder(EncoderKind kind) {

@@ -1,14 +1,26 @@
 #include "codecs/tag_writer.h"
 
+#include <taglib/attachedpictureframe.h>
 #include <taglib/fileref.h>
 #include <taglib/id3v2tag.h>
 #include <taglib/mpegfile.h>
 #include <taglib/textidentificationframe.h>
 #include <taglib/tpropertymap.h>
 
+#include <utility>
+
+#include "codecs/cover_picture.h"
+
 namespace disctrove {
 
 namespace {
+
+constexpr std::pair<const char*, const char*> kMusicBrainzDescriptions[] = {
+    {"MUSICBRAINZ ALBUM ID", "MusicBrainz Album Id"},
+    {"MUSICBRAINZ RELEASE GROUP ID", "MusicBrainz Release Group Id"},
+    {"MUSICBRAINZ ARTIST ID", "MusicBrainz Artist Id"},
+    {"MUSICBRAINZ ALBUM ARTIST ID", "MusicBrainz Album Artist Id"},
+};
 
 TagLib::String Text(const std::string& text) {
     return {text, TagLib::String::UTF8};
@@ -20,6 +32,7 @@ struct TagFile::State {
     TagLib::FileRef ref;
     TagLib::MPEG::File* mpeg = nullptr;  // ref's file, when it is an MP3 file
     TagLib::PropertyMap properties;
+    std::vector<uint8_t> cover;
 };
 
 TagFile::TagFile(const std::string& path) : state_(std::make_unique<State>()) {
@@ -55,6 +68,10 @@ std::string TagFile::Get(const std::string& name) const {
                : found->second.front().to8Bit(true);
 }
 
+void TagFile::SetFrontCover(const std::vector<uint8_t>& cover) {
+    state_->cover = cover;
+}
+
 bool TagFile::Save() {
     State& s = *state_;
     if (!ok()) {
@@ -72,15 +89,37 @@ bool TagFile::Save() {
             text->setTextEncoding(TagLib::String::UTF8);
         }
     }
+    // TagLib names these TXXX frames in capitals; MusicBrainz's tagger, and the players that
+    // look for its frames, spell them so.
+    for (TagLib::ID3v2::Frame* frame : tag.frameList("TXXX")) {
+        auto* user = dynamic_cast<TagLib::ID3v2::UserTextIdentificationFrame*>(frame);
+        for (const auto& [upper, spelt] : kMusicBrainzDescriptions) {
+            if (user != nullptr && user->description() == upper) {
+                user->setDescription(spelt);
+            }
+        }
+    }
+    if (const auto info = InspectPicture(s.cover)) {
+        tag.removeFrames("APIC");
+        auto picture = std::make_unique<TagLib::ID3v2::AttachedPictureFrame>();
+        picture->setTextEncoding(TagLib::String::UTF8);
+        picture->setMimeType(info->mimeType);
+        picture->setType(TagLib::ID3v2::AttachedPictureFrame::FrontCover);
+        picture->setPicture(TagLib::ByteVector(reinterpret_cast<const char*>(s.cover.data()),
+                                               static_cast<unsigned int>(s.cover.size())));
+        tag.addFrame(picture.release());  // the tag owns its frames
+    }
     return s.mpeg->save(TagLib::MPEG::File::ID3v2, TagLib::File::StripNone, TagLib::ID3v2::v4,
                         TagLib::File::DoNotDuplicate);
 }
 
-bool WriteId3v2Tag(const std::string& path, const std::vector<TrackTag>& tags) {
+bool WriteId3v2Tag(const std::string& path, const std::vector<TrackTag>& tags,
+                   const std::vector<uint8_t>& cover) {
     TagFile file(path);
     if (!file.ok()) {
         return false;
     }
+    file.SetFrontCover(cover);
     std::string total;
     for (const TrackTag& tag : tags) {
         if (tag.name == "TRACKTOTAL") {

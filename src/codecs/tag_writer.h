@@ -1,6 +1,7 @@
 // Tags of finished audio files, through TagLib.
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
@@ -28,6 +29,9 @@ class TagFile {
     void Set(const std::string& name, const std::string& value);
     // The value `name` has ("" when none).
     std::string Get(const std::string& name) const;
+    // Gives an MP3 file `cover` as its front cover (an APIC frame) at Save; other formats
+    // embed their cover as they are encoded.
+    void SetFrontCover(const std::vector<uint8_t>& cover);
     // Writes the tags into the file; false when the file could not be written.
     bool Save();
 
@@ -37,8 +41,11 @@ class TagFile {
 };
 
 // Gives the MP3 file at `path` an ID3v2.4 tag of `tags` in front of its audio: TIT2, TPE1,
-// TALB, TDRC, TCON, TRCK ("n/total") and TSSE (the encoder). LAME's info frame, the first
+// TALB, TPE2, TDRC, TCON, TRCK ("n/total"), TSSE (the encoder), the MusicBrainz identifiers as
+// MusicBrainz's tagger writes them (TXXX frames, the recording in a UFID frame) and `cover`,
+// when it is a JPEG or PNG picture, as the front cover (APIC). LAME's info frame, the first
 // frame of the audio, keeps its place in the audio; the ID3v1 tag stays as it is.
-bool WriteId3v2Tag(const std::string& path, const std::vector<TrackTag>& tags);
+bool WriteId3v2Tag(const std::string& path, const std::vector<TrackTag>& tags,
+                   const std::vector<uint8_t>& cover = {});
 
 }  // namespace disctrove

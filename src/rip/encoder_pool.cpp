@@ -65,7 +65,8 @@ void EncoderPool::Finish() {
 void EncoderPool::Serve() {
     Settings& settings = context_.settings;
     // Codec state of this thread alone; the run flags are the reader's.
-    WorkerContext context{settings, context_.notifications, context_.questions, RunFlags{}};
+    WorkerContext context{settings, context_.notifications, context_.questions, RunFlags{},
+                          context_.cover};
     EncoderSet encoders;
     for (;;) {
         EncodeTask task;

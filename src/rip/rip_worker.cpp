@@ -15,6 +15,7 @@
 #include "codecs/encode_job.h"
 #include "codecs/replaygain_tags.h"
 #include "disc/accuraterip_lookup.h"
+#include "disc/cover_art.h"
 #include "platform/audio/sound_player.h"
 #include "platform/cdrom/cdrom_records.h"
 #include "platform/system/files.h"
@@ -280,6 +281,7 @@ int RunRipWorker(WorkerContext& outer) {
     const std::time_t started = std::time(nullptr);
     settings.lastRipLog.clear();
     settings.lastCueSheet.clear();
+    settings.lastCover.clear();
     settings.lastAlbumLoudness.reset();
     // The reader and the encoder threads may all have something to ask.
     SerialQuestions questions(outer.questions);
@@ -298,6 +300,9 @@ int RunRipWorker(WorkerContext& outer) {
             static_cast<size_t>(std::count_if(settings.tracks.begin(), settings.tracks.end(),
                                               [](const Track& t) { return t.marked; }));
         PlaylistWriter playlist(base + PlaylistName(settings), settings.Createm3u != 0, marked);
+        // Fetched while the disc is read; the encoders wait for it only if it is late.
+        CoverArtFetch cover(settings);
+        context.cover = &cover;
         EncoderPool encoders(
             context, EncoderThreadCount(settings.EncoderThreads),
             [&playlist](const EncodeTask& task, bool kept) { playlist.End(task.order, kept); });
@@ -307,6 +312,10 @@ int RunRipWorker(WorkerContext& outer) {
         encoders.Finish();  // the run ends with its last encode
         reader.WriteReplayGain();
         JudgeRip(settings, accurateRip);
+        if (!cover.Keep(settings, base)) {
+            context.questions.Inform("Cannot write the cover \"" + base + kCoverFileStem + "\"");
+        }
+        context.cover = nullptr;
         if (reader.abandoned()) {
             settings.ripping = 0;
         }

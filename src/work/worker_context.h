@@ -57,11 +57,14 @@ struct RunFlags {
     bool ignoreAllErrors = false;  // All was answered to a read-error question
 };
 
+class CoverArtFetch;
+
 struct WorkerContext {
     Settings& settings;
     WorkerNotifications& notifications;
     WorkerQuestions& questions;
     RunFlags run;
+    CoverArtFetch* cover = nullptr;  // the front cover of a rip's files (null: none)
 };
 
 // Sets the status of `track` and posts the progress notification.

@@ -19,6 +19,7 @@
 #include "support/scoped_environment.h"
 #include "support/scripted_worker.h"
 #include "support/temp_dir.h"
+#include "tools/cover_art_server.h"
 #include "tools/cue_image.h"
 #include "work/worker_thread.h"
 
@@ -26,6 +27,7 @@ namespace disctrove {
 namespace {
 
 namespace fs = std::filesystem;
+using testing::CommandOutput;
 using testing::ReadWholeFile;
 using testing::TempDir;
 using testing::WriteWholeFile;
@@ -436,6 +438,136 @@ TEST_F(RipWorkerTest, TracksNamedAlikeAreWrittenOneAfterAnother) {
     EXPECT_EQ(Run(), kRipCompleted);
     EXPECT_TRUE(testing::OggInfoProblems(out_ + "/same.ogg").empty());
     EXPECT_EQ(testing::DecodeWithFfmpeg(out_ + "/same.ogg").size(), size_t{75} * 588 * 2);
+}
+
+}  // namespace
+}  // namespace disctrove
+
+namespace disctrove {
+namespace {
+
+constexpr const char* kRelease = "9b7d4e6a-3c2f-4a58-9e1d-2f6b8c0a1e37";
+constexpr const char* kGroup = "0c6a5d1e-8f3b-4e27-a9d4-71b2c3e5f608";
+constexpr const char* kVarious = "89ad4ac3-39f7-470e-963a-56509c546377";
+
+class CoverArtRipTest : public RipWorkerTest {
+  protected:
+    void UseRelease(const std::string& releaseId) {
+        settings_.Artist = "Various Artists";
+        settings_.Album = "Hits";
+        settings_.release = {"Various Artists", releaseId, kGroup, kVarious};
+        settings_.musicBrainz.CoverServer = "127.0.0.1:" + std::to_string(server_.port());
+        settings_.musicBrainz.Https = 0;
+    }
+    // The front cover embedded in `file`, as ffmpeg copies it out.
+    std::string EmbeddedPicture(const std::string& file) {
+        const std::string picture = file + ".picture";
+        CommandOutput("ffmpeg -v error -y -i '" + file + "' -map 0:v -c copy -f image2 '" +
+                      picture + "'");
+        return fs::exists(picture) ? ReadWholeFile(picture) : "";
+    }
+    testing::CoverArtServer server_;
+};
+
+TEST_F(CoverArtRipTest, ReleaseTagsAndFrontCoverInEveryTaggedFormat) {
+    const std::string jpegPath = dir_.File("front.jpg");
+    ASSERT_EQ(testing::RunCommand("ffmpeg -v error -f lavfi -i color=c=red:s=24x16 -frames:v 1 '" +
+                                  jpegPath + "'"),
+              0);
+    const std::string jpeg = ReadWholeFile(jpegPath);
+    server_.Redirect(std::string("/release/") + kRelease + "/front-500", "/img/front-500.jpg");
+    server_.Serve("/img/front-500.jpg", jpeg);
+    UseDisc(4, 75, kEncoderFlac);
+    SetEncoder(1, kEncoderOgg);
+    SetEncoder(2, kEncoderOpus);
+    SetEncoder(3, kEncoderMp3);
+    UseRelease(kRelease);
+    for (Track& track : settings_.tracks) {  // the last track is the album artist's own
+        const std::string n = std::to_string(track.index + 1);
+        track.recordingId = "00000000-0000-4000-8000-00000000000" + n;
+        if (track.index < 3) {
+            track.artist = "Singer " + n;
+            track.artistId = "11111111-0000-4000-8000-00000000000" + n;
+        }
+    }
+    ASSERT_EQ(Run(), kRipCompleted);
+    EXPECT_EQ(Statuses(), (std::vector<int32_t>{100, 100, 100, 100}));
+    EXPECT_TRUE(questions_.informed.empty());
+
+    // Fetched once, through the redirect, and saved beside the files.
+    EXPECT_EQ(server_.Requests(),
+              (std::vector<std::string>{std::string("/release/") + kRelease + "/front-500",
+                                        "/img/front-500.jpg"}));
+    EXPECT_EQ(settings_.lastCover, out_ + "/cover.jpg");
+    EXPECT_EQ(ReadWholeFile(out_ + "/cover.jpg"), jpeg);
+    const std::string files[] = {"/01-Song 1.flac", "/02-Song 2.ogg", "/03-Song 3.opus",
+                                 "/04-Song 4.mp3"};
+    for (const std::string& file : files) {
+        EXPECT_EQ(EmbeddedPicture(out_ + file), jpeg) << file;
+    }
+    const std::string flac = out_ + files[0];
+    const std::string block = CommandOutput("metaflac --list --block-type=PICTURE '" + flac + "'");
+    EXPECT_NE(block.find("type: 3 (Cover (front))"), std::string::npos) << block;
+    EXPECT_NE(block.find("MIME type: image/jpeg"), std::string::npos) << block;
+    EXPECT_NE(block.find("width: 24"), std::string::npos) << block;
+    const std::string vorbisComments[] = {
+        CommandOutput("metaflac --export-tags-to=- '" + flac + "'"),
+        CommandOutput("vorbiscomment -l '" + out_ + files[1] + "'"),
+        CommandOutput("opusinfo '" + out_ + files[2] + "'"),
+    };
+    for (size_t i = 0; i < 3; ++i) {
+        const std::string n = std::to_string(i + 1);
+        for (const std::string& tag :
+             {"ARTIST=Singer " + n, std::string("ALBUMARTIST=Various Artists"),
+              std::string("MUSICBRAINZ_ALBUMID=") + kRelease,
+              std::string("MUSICBRAINZ_RELEASEGROUPID=") + kGroup,
+              "MUSICBRAINZ_TRACKID=00000000-0000-4000-8000-00000000000" + n,
+              "MUSICBRAINZ_ARTISTID=11111111-0000-4000-8000-00000000000" + n,
+              std::string("MUSICBRAINZ_ALBUMARTISTID=") + kVarious}) {
+            EXPECT_NE(vorbisComments[i].find(tag), std::string::npos)
+                << files[i] << ": " << tag << "\n"
+                << vorbisComments[i];
+        }
+    }
+    // The frames MusicBrainz's tagger writes, as mutagen lists them.
+    const std::string id3 = CommandOutput("mid3v2 -l '" + out_ + files[3] + "'");
+    for (const std::string& frame :
+         {std::string("TPE1=Various Artists"), std::string("TPE2=Various Artists"),
+          std::string("TXXX=MusicBrainz Album Id=") + kRelease,
+          std::string("TXXX=MusicBrainz Release Group Id=") + kGroup,
+          std::string("TXXX=MusicBrainz Artist Id=") + kVarious,
+          std::string("TXXX=MusicBrainz Album Artist Id=") + kVarious,
+          std::string("UFID=http://musicbrainz.org=b'00000000-0000-4000-8000-000000000004'"),
+          std::string("APIC=")}) {
+        EXPECT_NE(id3.find(frame), std::string::npos) << frame << "\n" << id3;
+    }
+
+    EXPECT_EQ(id3.find("MUSICBRAINZ "), std::string::npos) << id3;  // no frame twice
+
+    // A second rip of the release keeps the cover it has.
+    settings_.tracks[1].marked = settings_.tracks[2].marked = settings_.tracks[3].marked = 0;
+    fs::remove(out_ + "/cover.jpg");
+    ASSERT_EQ(Run(), kRipCompleted);
+    EXPECT_EQ(server_.Requests().size(), 2u);
+    EXPECT_EQ(ReadWholeFile(out_ + "/cover.jpg"), jpeg);
+    EXPECT_EQ(EmbeddedPicture(flac), jpeg);
+}
+
+TEST_F(CoverArtRipTest, NoCoverOrNoPictureIsARipWithoutCover) {
+    server_.Serve("/release/garbage/front-500", "<html>Service unavailable</html>");
+    UseDisc(1, 30, kEncoderFlac);
+    for (const char* release : {"missing", "garbage"}) {
+        UseRelease(release);
+        ASSERT_EQ(Run(), kRipCompleted) << release;
+        EXPECT_TRUE(questions_.informed.empty()) << release;
+        EXPECT_FALSE(fs::exists(out_ + "/cover.jpg")) << release;
+        EXPECT_TRUE(settings_.lastCover.empty()) << release;
+        EXPECT_EQ(settings_.cover.releaseId, release);  // asked once, not at every rip
+        EXPECT_EQ(
+            CommandOutput("metaflac --list --block-type=PICTURE '" + out_ + "/01-Song 1.flac'"),
+            "");
+    }
+    EXPECT_EQ(server_.Requests().size(), 2u);
 }
 
 }  // namespace

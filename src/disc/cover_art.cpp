@@ -1,0 +1,132 @@
+#include "disc/cover_art.h"
+
+#include <charconv>
+#include <chrono>
+
+#include "app/version.h"
+#include "codecs/cover_picture.h"
+#include "platform/cdrom/cddb.h"
+#include "platform/system/environment.h"
+#include "platform/system/files.h"
+
+namespace disctrove {
+
+namespace {
+
+constexpr std::chrono::milliseconds kStopPollInterval{20};
+constexpr size_t kMaxCoverBytes = 16 * 1024 * 1024;
+
+}  // namespace
+
+platform::HttpGetRequest CoverArtRequest(const Settings& settings, const std::string& releaseId) {
+    const MusicBrainzSettings& mb = settings.musicBrainz;
+    platform::HttpGetRequest request;
+    request.https = mb.Https != 0;
+    request.host = mb.CoverServer;
+    request.port = request.https ? 443 : 80;
+    const size_t colon = mb.CoverServer.rfind(':');
+    int32_t port = 0;
+    if (colon != std::string::npos) {
+        const char* digits = mb.CoverServer.data() + colon + 1;
+        const char* end = mb.CoverServer.data() + mb.CoverServer.size();
+        const auto parsed = std::from_chars(digits, end, port);
+        if (parsed.ec == std::errc{} && parsed.ptr == end && port > 0 && port < 65536) {
+            request.host = mb.CoverServer.substr(0, colon);
+            request.port = port;
+        }
+    }
+    request.path = "/release/" + releaseId + "/front-500";
+    request.userAgent = std::string(kProgramName) + "/" + kProgramVersion;
+    if (settings.Useproxy) {
+        request.proxyHost = settings.Proxyserver;
+        request.proxyPort = settings.Proxyport;
+        if (!settings.Username.empty() && !settings.Password.empty()) {
+            request.proxyLogin = settings.Username + ":" + settings.Password;
+        }
+    }
+    const platform::CddbTimeouts timeouts = platform::CurrentCddbTimeouts();
+    request.connectTimeout = timeouts.connect;
+    request.totalTimeout = timeouts.total;
+    request.maxBytes = kMaxCoverBytes;
+    return request;
+}
+
+std::optional<std::vector<uint8_t>> FetchCoverArt(const platform::HttpGetRequest& request) {
+    auto answer = platform::HttpGet(request);
+    if (!answer || (answer->status != 200 && answer->status != 404)) {
+        return std::nullopt;
+    }
+    if (answer->status == 404 || !InspectPicture(answer->body)) {
+        return std::vector<uint8_t>{};
+    }
+    return std::move(answer->body);
+}
+
+CoverArtFetch::CoverArtFetch(const Settings& settings) {
+    const std::string& release = settings.release.releaseId;
+    if (!settings.musicBrainz.CoverArt || release.empty() ||
+        settings.musicBrainz.CoverServer.empty()) {
+        finished_ = true;
+        return;
+    }
+    releaseId_ = release;
+    if (settings.cover.releaseId == release) {
+        picture_ = settings.cover.jpeg;
+        answered_ = true;
+        finished_ = true;
+        return;
+    }
+    // The request is made here, on the rip's thread, so the fetch never reads the settings.
+    platform::HttpGetRequest request = CoverArtRequest(settings, release);
+    request.cancel = &cancel_;
+    thread_ = std::thread([this, request = std::move(request)] {
+        auto picture = FetchCoverArt(request);
+        const std::lock_guard lock(mutex_);
+        answered_ = picture.has_value();
+        picture_ = answered_ ? std::move(*picture) : std::vector<uint8_t>{};
+        finished_ = true;
+        ended_.notify_all();
+    });
+}
+
+CoverArtFetch::~CoverArtFetch() {
+    if (thread_.joinable()) {
+        cancel_ = true;  // a cancelled GET ends at once
+        thread_.join();
+    }
+}
+
+const std::vector<uint8_t>& CoverArtFetch::Wait(const SharedInt& ripping) {
+    std::unique_lock lock(mutex_);
+    // Stop may come at any moment of the wait, so it is looked at every few milliseconds; the
+    // answer ends the wait at once.
+    while (!ended_.wait_for(lock, kStopPollInterval, [this] { return finished_; })) {
+        if (!ripping) {
+            cancel_ = true;
+        }
+    }
+    return picture_;
+}
+
+bool CoverArtFetch::Keep(Settings& settings, const std::string& folder) {
+    const std::vector<uint8_t>& picture = Wait(settings.ripping);
+    if (!answered_) {
+        return true;  // nothing settled: the next rip asks again
+    }
+    settings.cover = CoverArt{releaseId_, picture};
+    const auto info = InspectPicture(picture);
+    if (!info) {
+        return true;
+    }
+    const std::string path = folder + kCoverFileStem + info->extension;
+    if (!settings.Overwrite && platform::FileExists(path)) {
+        return true;
+    }
+    if (!platform::WriteWholeFile(path, std::string(picture.begin(), picture.end()))) {
+        return false;
+    }
+    settings.lastCover = path;
+    return true;
+}
+
+}  // namespace disctrove

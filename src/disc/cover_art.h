@@ -1,0 +1,64 @@
+// The front cover of the chosen MusicBrainz release, from the Cover Art Archive: fetched on a
+// thread of its own while a rip reads the disc, embedded in the files the rip tags, and saved
+// beside them.
+#pragma once
+
+#include <atomic>
+#include <condition_variable>
+#include <cstdint>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "app/settings.h"
+#include "platform/system/http_get.h"
+
+namespace disctrove {
+
+// The name of the saved cover, without its extension (".jpg", or ".png" for a PNG picture).
+inline constexpr const char* kCoverFileStem = "cover";
+
+// The request for the 500-pixel front cover of `releaseId`: CoverServer ("host" or
+// "host:port"; without a port, 443 with Https on, else 80), through the CDDB proxy when
+// Useproxy is on, with the CDDB timeouts.
+platform::HttpGetRequest CoverArtRequest(const Settings& settings, const std::string& releaseId);
+
+// The front cover; empty when the release has none (404) or the answer is no JPEG or PNG
+// picture; nothing when no whole answer came (no connection, a timeout, a server error, Stop),
+// so a later rip asks again.
+std::optional<std::vector<uint8_t>> FetchCoverArt(const platform::HttpGetRequest& request);
+
+// The cover of one rip. It is fetched when CoverArt is on, a release is chosen and its cover is
+// not known yet; a cover known from an earlier rip of the release is taken as it is. The
+// thread is cancelled and waited for when the object ends, so no fetch outlives its rip.
+class CoverArtFetch {
+  public:
+    explicit CoverArtFetch(const Settings& settings);
+    ~CoverArtFetch();
+    CoverArtFetch(const CoverArtFetch&) = delete;
+    CoverArtFetch& operator=(const CoverArtFetch&) = delete;
+
+    // The picture for the files of the rip, empty when there is none. Waits for the fetch,
+    // which is cancelled as soon as `ripping` is cleared (Stop). Any thread may ask.
+    const std::vector<uint8_t>& Wait(const SharedInt& ripping);
+
+    // After the rip: the cover becomes the release's known cover (settings.cover) and, when
+    // there is one, is saved whole in `folder` (ending in "/") as cover.jpg, and lastCover
+    // names it. An existing file of that name is kept when Overwrite is off. False when the
+    // file could not be written.
+    bool Keep(Settings& settings, const std::string& folder);
+
+  private:
+    std::string releaseId_;  // "" when the rip has no cover to look for
+    std::atomic<bool> cancel_{false};
+    std::mutex mutex_;
+    std::condition_variable ended_;
+    bool finished_ = false;  // picture_ and answered_ are final (guarded by mutex_)
+    bool answered_ = false;  // the server's answer (or an earlier one) settled the cover
+    std::vector<uint8_t> picture_;
+    std::thread thread_;
+};
+
+}  // namespace disctrove
