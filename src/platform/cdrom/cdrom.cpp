@@ -226,6 +226,16 @@ bool IsImageDrive(const GetCdHandleRequest* request) {
     return entry && entry->isImage;
 }
 
+bool ListedSource(const GetCdHandleRequest& request, std::string& source, bool& isImage) {
+    const auto entry = DriveRegistry::Instance().Listed(request.hostAdapter);
+    if (!entry) {
+        return false;
+    }
+    source = entry->source;
+    isImage = entry->isImage;
+    return true;
+}
+
 void ClearDiscImages() {
     DriveRegistry::Instance().ClearImages();
 }

@@ -20,6 +20,10 @@ bool AddDiscImage(const std::string& path, std::string& problem);
 // True when `request` names a disc image (or a simulated disc) rather than a real drive.
 bool IsImageDrive(const GetCdHandleRequest* request);
 
+// The device path or image file of the drive list's entry that `request` names, and whether it
+// is an image. False when the list has no such entry.
+bool ListedSource(const GetCdHandleRequest& request, std::string& source, bool& isImage);
+
 // Removes every image added with AddDiscImage.
 void ClearDiscImages();
 

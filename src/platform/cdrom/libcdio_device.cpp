@@ -9,6 +9,7 @@
 
 #include "platform/cdrom/cdrom_records.h"
 #include "platform/cdrom/disc_device.h"
+#include "platform/cdrom/media_watch.h"
 
 namespace disctrove::platform {
 
@@ -164,6 +165,29 @@ std::string LibcdioDriveName(const std::string& device) {
         }
     }
     return name;
+}
+
+namespace {
+
+class LibcdioMediaProbe final : public MediaChangeProbe {
+  public:
+    explicit LibcdioMediaProbe(UniqueCdio cdio) : cdio_(std::move(cdio)) {}
+    // An error (no answer from the drive) counts as no change: the next call asks again.
+    bool Changed() override { return cdio_get_media_changed(cdio_.get()) == 1; }
+
+  private:
+    UniqueCdio cdio_;
+};
+
+}  // namespace
+
+std::unique_ptr<MediaChangeProbe> OpenLibcdioMediaProbe(const std::string& device) {
+    SilenceLibcdio();
+    UniqueCdio cdio(cdio_open(device.c_str(), DRIVER_DEVICE));
+    if (!cdio) {
+        return nullptr;
+    }
+    return std::make_unique<LibcdioMediaProbe>(std::move(cdio));
 }
 
 std::vector<std::string> LibcdioDriveList() {
