@@ -15,16 +15,23 @@ namespace {
 
 constexpr int kSize = 32;
 
-// Draws an icon on a transparent square of kSize pixels.
+// Draws an icon on a transparent square of kSize logical pixels, once for each scale a screen
+// may have: at 200 % the icon is drawn with twice the pixels, not enlarged from the small one.
 template <typename Draw>
 QIcon Painted(Draw draw) {
-    QPixmap pixmap(kSize, kSize);
-    pixmap.fill(Qt::transparent);
-    QPainter painter(&pixmap);
-    painter.setRenderHint(QPainter::Antialiasing);
-    draw(painter);
-    painter.end();
-    return QIcon(pixmap);
+    QIcon icon;
+    for (const qreal ratio : {1.0, 1.25, 1.5, 2.0, 3.0}) {
+        const int side = qRound(kSize * ratio);
+        QPixmap pixmap(side, side);
+        pixmap.setDevicePixelRatio(ratio);
+        pixmap.fill(Qt::transparent);
+        QPainter painter(&pixmap);
+        painter.setRenderHint(QPainter::Antialiasing);
+        draw(painter);
+        painter.end();
+        icon.addPixmap(pixmap);
+    }
+    return icon;
 }
 
 void Disc(QPainter& p, const QColor& tint) {
