@@ -36,6 +36,18 @@ struct MusicBrainzSettings {
     std::string CoverServer = kDefaultCoverServer;
 };
 
+// Section WINDOW: where the desktop program's main window was and how its list's columns were
+// sized when it last closed. Width 0: never stored (the window opens at its own size). Only the
+// window itself reads and writes it: AssignSettings leaves it alone.
+struct WindowPlace {
+    int32_t Left = 0;
+    int32_t Top = 0;
+    int32_t Width = 0;
+    int32_t Height = 0;
+    int32_t Maximized = 0;
+    std::string Columns;  // the track list's column widths, comma-separated
+};
+
 // Where a look-up asks (the terminal program's --source; the GUI always asks automatically).
 enum class LookupSource { automatic, musicBrainz, cddb };
 // Which source gave the last look-up's answer.
@@ -107,6 +119,7 @@ struct Settings {
     std::vector<std::string> folderHistory;  // entry 0 is stored as Outfolder
     std::vector<std::string> templateHistory = {"$a-$t", "$n-$t", "$l-$n-$t", "$a-$l-$n-$t"};
     EncoderKind WAVEncoder = kEncoderMp3;
+    WindowPlace window;
     std::string wavSourcePath;  // runtime
     std::string mp3SourcePath;  // runtime
     std::string oggSourcePath;  // runtime

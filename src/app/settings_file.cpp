@@ -45,6 +45,16 @@ int32_t ChannelIndex(const std::string& name) {
 // reads or writes it. Independent keys may be read in any order, so loading can follow the same
 // list; the order-dependent keys (Outfolder and the templates) have visitor calls of their own.
 template <typename Visitor>
+void WindowKeys(WindowPlace& w, Visitor& v) {
+    v.Decimal("WINDOW", "Left", w.Left);
+    v.Decimal("WINDOW", "Top", w.Top);
+    v.Decimal("WINDOW", "Width", w.Width);
+    v.Decimal("WINDOW", "Height", w.Height);
+    v.Flag("WINDOW", "Maximized", w.Maximized);
+    v.Text("WINDOW", "Columns", w.Columns);
+}
+
+template <typename Visitor>
 void VisitKeys(Settings& s, Visitor& v) {
     v.Encoder("GENERAL", "Encoder", s.Encoder);
     v.Decimal("GENERAL", "Cdrom", s.Cdrom);
@@ -137,6 +147,8 @@ void VisitKeys(Settings& s, Visitor& v) {
     v.Decimal("SECURE", "ArPort", s.ArPort);
     v.Flag("SECURE", "WriteLog", s.WriteLog);
     v.Flag("SECURE", "WriteCue", s.WriteCue);
+
+    v.Window(s.window);
 }
 
 constexpr const char* kTemplateKeys[] = {"Template01", "Template02", "Template03", "Template04"};
@@ -156,6 +168,7 @@ class Loader {
         const auto text = doc_.ReadString(section, key, field ? "True" : "False");
         field = EqualsIgnoringCase(text, "True") ? 1 : 0;
     }
+    void Window(WindowPlace& place) { WindowKeys(place, *this); }
     void Encoder(const char* section, const char* key, EncoderKind& field) {
         const auto text = doc_.ReadString(section, key, TableEntry(kEncoderNames, field, 0));
         field = kEncoderWav;
@@ -239,6 +252,12 @@ class Saver {
     }
     void Flag(const char* section, const char* key, int32_t field) {
         doc_.WriteString(section, key, kFlagNames[field != 0 ? 1 : 0]);
+    }
+    void Window(WindowPlace& place) {
+        // Written once the window has closed: the terminal program adds no such section.
+        if (place.Width > 0) {
+            WindowKeys(place, *this);
+        }
     }
     void Encoder(const char* section, const char* key, EncoderKind field) {
         doc_.WriteString(section, key, TableEntry(kEncoderNames, field, 0));
