@@ -36,8 +36,11 @@
 #include "ui/convert/conversion_progress_dialog.h"
 #include "ui/convert/decode_file_dialog.h"
 #include "ui/convert/encode_wav_dialog.h"
+#include "ui/disc_watch.h"
 #include "ui/options/page_controls.h"
+#include "ui/run_progress.h"
 #include "ui/track_settings_dialog.h"
+#include "ui/window_place.h"
 
 namespace disctrove::ui {
 
@@ -93,6 +96,16 @@ MainWindow::MainWindow(Settings& settings, UserDialogs& dialogs, QWidget* parent
 
     statusBar()->addWidget(statusPane_, 1);
     statusBar()->addWidget(freeSpacePane_, 1);
+    runProgress_ = new RunProgress(this);
+    statusBar()->addPermanentWidget(runProgress_);
+    notifier_ = MakeDesktopNotifier();
+    discWatch_ = new DiscWatch([this] { return MayRefreshByItself(); }, this);
+    connect(discWatch_, &DiscWatch::discChanged, this, &MainWindow::OnDiscChanged);
+    statusWidth_ = kStatusWidth;
+    const std::vector<int> widths = ColumnWidths(settings_.window);
+    if (widths.size() > kStatusColumn) {
+        statusWidth_ = widths[kStatusColumn];
+    }
 
     connect(&bridge_, &WorkerBridge::trackProgress, this, &MainWindow::OnTrackProgress);
     connect(&bridge_, &WorkerBridge::workFinished, this, &MainWindow::OnWorkFinished);
@@ -116,7 +129,7 @@ MainWindow::MainWindow(Settings& settings, UserDialogs& dialogs, QWidget* parent
     auto* freeSpaceTimer = new QTimer(this);
     connect(freeSpaceTimer, &QTimer::timeout, this, &MainWindow::UpdateFreeSpace);
     freeSpaceTimer->start(2000);
-    resize(820, 560);
+    RestoreWindowPlace(*this, settings_.window, QSize(820, 560));
 }
 
 MainWindow::~MainWindow() {
@@ -437,7 +450,7 @@ void MainWindow::RewriteRows() {
 void MainWindow::RefillList() {
     const QSignalBlocker quiet(trackList_);
     trackList_->clearContents();
-    trackList_->horizontalHeader()->resizeSection(kStatusColumn, kStatusWidth);
+    trackList_->horizontalHeader()->resizeSection(kStatusColumn, statusWidth_);
     trackList_->setRowCount(static_cast<int>(settings_.tracks.size()));
     trackList_->clearSelection();
     for (size_t i = 0; i < settings_.tracks.size(); ++i) {
@@ -466,6 +479,33 @@ void MainWindow::Refresh() {
     ShowStatus(savedStatus_);
     RefillList();
     UpdateCommands();
+    // The watch starts afresh from the disc just read (or the drive found empty).
+    const auto drive = static_cast<size_t>(settings_.Cdrom);
+    if (settings_.Cdrom >= 0 && drive < settings_.drives.size()) {
+        discWatch_->Watch(settings_.drives[drive].handleRequest);
+    } else {
+        discWatch_->Unwatch();
+    }
+}
+
+bool MainWindow::MayRefreshByItself() const {
+    // What F5 would refuse, and what a refresh would disturb: a look-up, a dialog, a menu.
+    return !Busy() && !worker_.Running() && settings_.cddbRunning == 0 && lookup_.CanStart() &&
+           QApplication::activeModalWidget() == nullptr &&
+           QApplication::activePopupWidget() == nullptr;
+}
+
+void MainWindow::OnDiscChanged() {
+    if (!MayRefreshByItself()) {
+        return;
+    }
+    // As F5, but a disc taken out is no error worth a message: the list shows it.
+    Synchronise();
+    Refresh();
+    if (refreshOk_ && settings_.Autocddb) {
+        CddbCommand();
+    }
+    refreshOk_ = false;
 }
 
 void MainWindow::RefreshCommand() {
@@ -544,6 +584,8 @@ void MainWindow::RipCommand() {
         }
         RefillList();
         ShowStatus(savedStatus_);
+    } else {
+        runProgress_->Start(settings_);
     }
     UpdateCommands();
 }
@@ -557,6 +599,7 @@ void MainWindow::StopCommand() {
     RefillList();
     ShowStatus(QString::fromLatin1(kWaitingForWorkerText));
     WaitForWorker();
+    runProgress_->Finish();
     RewriteRows();  // the verdicts of the tracks finished before the stop
     ShowStatus(savedStatus_);
     UpdateCommands();
@@ -573,6 +616,7 @@ void MainWindow::OnTrackProgress(int position, int status) {
         static_cast<size_t>(position) < settings_.tracks.size()) {
         WriteRow(position);
     }
+    runProgress_->Update(settings_);
 }
 
 void MainWindow::OnWorkFinished() {
@@ -587,6 +631,23 @@ void MainWindow::OnWorkFinished() {
     RewriteRows();
     ShowStatus(savedStatus_);
     UpdateCommands();
+    if (runProgress_->running()) {
+        runProgress_->Finish();
+        NotifyRipEnd();
+    }
+}
+
+void MainWindow::NotifyRipEnd() {
+    // The user looking at the window sees the end there; a stopped rip was ended on purpose.
+    if (isActiveWindow() || !notifier_) {
+        return;
+    }
+    for (const Track& track : settings_.tracks) {
+        if (track.marked && track.status == kStatusStopped) {
+            return;
+        }
+    }
+    notifier_->Notify(RipNotice::Summary(), RipNotice::Body(settings_));
 }
 
 void MainWindow::MarkAll() {
@@ -869,9 +930,11 @@ void MainWindow::closeEvent(QCloseEvent* event) {
         ShowStatus(QString::fromLatin1(kWaitingForWorkerText));
         settings_.ripping = 0;
         WaitForWorker();
+        runProgress_->Finish();
     } else {
         player_->StopPlayback();
     }
+    settings_.window = TakeWindowPlace(*this, *trackList_->horizontalHeader());
     event->accept();
 }
 

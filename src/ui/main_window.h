@@ -11,6 +11,7 @@
 #include "app/settings.h"
 #include "disc/cddb_lookup.h"
 #include "ui/convert/conversion_progress_dialog.h"
+#include "ui/notifier.h"
 #include "ui/options/options_dialog.h"
 #include "ui/player/cd_player.h"
 #include "ui/player/volume_slider.h"
@@ -28,6 +29,9 @@ class QTableWidget;
 class QToolButton;
 
 namespace disctrove::ui {
+
+class DiscWatch;
+class RunProgress;
 
 inline constexpr const char* kAboutText = "Disctrove Version 3.1";
 
@@ -52,6 +56,10 @@ class MainWindow : public QMainWindow {
     CdPlayer* player() const { return player_; }
     QSlider* positionSlider() const { return position_; }
     VolumeSlider* volumeSlider() const { return volume_; }
+    DiscWatch* discWatch() const { return discWatch_; }
+    RunProgress* runProgress() const { return runProgress_; }
+    // Where the end of a rip is told when the window is not in front (the desktop's by default).
+    void SetNotifier(std::unique_ptr<Notifier> notifier) { notifier_ = std::move(notifier); }
 
   public slots:
     void RefreshCommand();
@@ -104,6 +112,9 @@ class MainWindow : public QMainWindow {
     void OnTrackProgress(int position, int status);
     void OnWorkFinished();
     void OnCddbDone();
+    void OnDiscChanged();
+    bool MayRefreshByItself() const;
+    void NotifyRipEnd();
     void OnEncoderChosen(int kind);
     void OnRowChanged();
     void OnSelectionChanged();
@@ -151,6 +162,10 @@ class MainWindow : public QMainWindow {
     QSlider* position_ = nullptr;
     VolumeSlider* volume_ = nullptr;
     CdPlayer* player_ = nullptr;
+    DiscWatch* discWatch_ = nullptr;
+    RunProgress* runProgress_ = nullptr;
+    std::unique_ptr<Notifier> notifier_;
+    int statusWidth_ = 0;  // the Status column's width at a refill (the user's, once stored)
 };
 
 }  // namespace disctrove::ui

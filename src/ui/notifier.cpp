@@ -1,0 +1,79 @@
+#include "ui/notifier.h"
+
+#include <QDBusConnection>
+#include <QDBusMessage>
+#include <QStringList>
+#include <QVariantMap>
+
+namespace disctrove::ui {
+
+namespace {
+
+class DesktopNotifier final : public Notifier {
+  public:
+    void Notify(const QString& summary, const QString& body) override {
+        QDBusConnection bus = QDBusConnection::sessionBus();
+        if (!bus.isConnected()) {
+            return;
+        }
+        QDBusMessage call = QDBusMessage::createMethodCall(
+            QStringLiteral("org.freedesktop.Notifications"),
+            QStringLiteral("/org/freedesktop/Notifications"),
+            QStringLiteral("org.freedesktop.Notifications"), QStringLiteral("Notify"));
+        call << QStringLiteral("Disctrove") << 0u << QStringLiteral("disctrove") << summary << body
+             << QStringList()
+             << QVariantMap{{QStringLiteral("desktop-entry"), QStringLiteral("disctrove")}} << -1;
+        // No reply is awaited: a desktop without the service simply shows nothing.
+        bus.send(call);
+    }
+};
+
+}  // namespace
+
+std::unique_ptr<Notifier> MakeDesktopNotifier() {
+    return std::make_unique<DesktopNotifier>();
+}
+
+QString RipNotice::Summary() {
+    return tr("Rip complete");
+}
+
+QString RipNotice::Body(const Settings& settings) {
+    QString album = QString::fromStdString(settings.Album);
+    const QString artist = QString::fromStdString(settings.Artist);
+    if (!artist.isEmpty()) {
+        album = album.isEmpty() ? artist : QStringLiteral("%1 \u2014 %2").arg(artist, album);
+    }
+    int marked = 0, completed = 0, judged = 0, accurate = 0, inaccurate = 0;
+    for (const Track& track : settings.tracks) {
+        if (!track.marked) {
+            continue;
+        }
+        ++marked;
+        completed += track.status == kStatusCompleted ? 1 : 0;
+        if (track.verdict) {
+            ++judged;
+            accurate += track.verdict->verdict == AccurateRipVerdict::accurate ? 1 : 0;
+            inaccurate += track.verdict->verdict == AccurateRipVerdict::inaccurate ? 1 : 0;
+        }
+    }
+    QStringList lines;
+    if (!album.isEmpty()) {
+        lines << album;
+    }
+    lines << tr("%1 of %2 tracks completed").arg(completed).arg(marked);
+    if (judged > 0) {
+        if (inaccurate > 0) {
+            lines << tr("AccurateRip: inaccurate (%1 of %2 tracks)").arg(inaccurate).arg(judged);
+        } else if (accurate == judged) {
+            lines << tr("AccurateRip: accurate");
+        } else {
+            lines << tr("AccurateRip: not verified (%1 of %2 tracks)")
+                         .arg(judged - accurate)
+                         .arg(judged);
+        }
+    }
+    return lines.join(QLatin1Char('\n'));
+}
+
+}  // namespace disctrove::ui

@@ -1,0 +1,32 @@
+// Desktop notifications: what the window tells the user when it is not in front.
+#pragma once
+
+#include <QCoreApplication>
+#include <QString>
+#include <memory>
+
+#include "app/settings.h"
+
+namespace disctrove::ui {
+
+class Notifier {
+  public:
+    virtual ~Notifier() = default;
+    virtual void Notify(const QString& summary, const QString& body) = 0;
+};
+
+// The desktop's notification service (org.freedesktop.Notifications on the session bus). Without
+// a session bus, or without the service, nothing is shown and nothing is said.
+std::unique_ptr<Notifier> MakeDesktopNotifier();
+
+// The notice at the end of a rip: the album, how many of the marked tracks were completed, and
+// the AccurateRip verdict when a look-up was made.
+class RipNotice {
+    Q_DECLARE_TR_FUNCTIONS(RipNotice)
+
+  public:
+    static QString Summary();
+    static QString Body(const Settings& settings);
+};
+
+}  // namespace disctrove::ui

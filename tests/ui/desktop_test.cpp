@@ -1,0 +1,296 @@
+// The main window as a desktop program: it notices a disc change by itself, tells the desktop
+// when a rip ends, shows the whole run's progress, remembers its place; and the README's
+// pictures, written where DISCTROVE_SCREENSHOT_DIR says.
+#include <QComboBox>
+#include <QHeaderView>
+#include <QTableWidget>
+#include <QtTest>
+#include <cstdlib>
+#include <filesystem>
+
+#include "app/settings_file.h"
+#include "disc/accuraterip_lookup.h"
+#include "disc/disc.h"
+#include "platform/cdrom/cdrom.h"
+#include "scripted_dialogs.h"
+#include "support/scoped_environment.h"
+#include "support/temp_dir.h"
+#include "tools/accuraterip_server.h"
+#include "tools/cue_image.h"
+#include "ui/disc_watch.h"
+#include "ui/main_window.h"
+#include "ui/notifier.h"
+#include "ui/options/options_dialog.h"
+#include "ui/run_progress.h"
+
+namespace disctrove {
+
+namespace {
+
+struct Notice {
+    QString summary;
+    QString body;
+};
+
+class SpyNotifier : public ui::Notifier {
+  public:
+    explicit SpyNotifier(std::vector<Notice>& sent) : sent_(sent) {}
+    void Notify(const QString& summary, const QString& body) override {
+        sent_.push_back({summary, body});
+    }
+
+  private:
+    std::vector<Notice>& sent_;
+};
+
+// Saves `widget` as `name` in the folder DISCTROVE_SCREENSHOT_DIR names; without it, the picture
+// is only made.
+void Picture(QWidget& widget, const char* name) {
+    const QPixmap picture = widget.grab();
+    QVERIFY(!picture.isNull());
+    if (const char* folder = std::getenv("DISCTROVE_SCREENSHOT_DIR")) {
+        QVERIFY(
+            picture.save(QString::fromLocal8Bit(folder) + QLatin1Char('/') + QLatin1String(name)));
+    }
+}
+
+}  // namespace
+
+class DesktopTest : public QObject {
+    Q_OBJECT
+
+  private:
+    testing::TempDir* dir_ = nullptr;
+    std::unique_ptr<testing::ScopedEnvironment> runtimeDir_;
+    std::unique_ptr<Settings> settings_;
+    testing::ScriptedDialogs dialogs_;
+
+    std::string Path(const std::string& name) const { return dir_->File(name); }
+
+    void UseImage(const std::string& image) {
+        std::string problem;
+        QVERIFY2(platform::AddDiscImage(image, problem), problem.c_str());
+        settings_->drives.clear();
+        BuildDriveList(*settings_);
+        settings_->Cdrom = static_cast<int32_t>(settings_->drives.size()) - 1;
+    }
+    // Puts a disc of `tracks` audio tracks of `sectors` each into the simulated drive, replacing
+    // the file as a new disc replaces the old.
+    void InsertSimulatedDisc(int tracks, int sectors) {
+        std::string statements;
+        for (int i = 0; i < tracks; ++i) {
+            statements += "track audio " + std::to_string(sectors) + "\n";
+        }
+        testing::WriteWholeFile(Path("new.simcd"), statements);
+        std::filesystem::rename(Path("new.simcd"), Path("drive.simcd"));
+    }
+    static QString Cell(const ui::MainWindow& window, int row, int column) {
+        const QTableWidgetItem* item = window.trackList()->item(row, column);
+        return item == nullptr ? QString() : item->text();
+    }
+    void NameTheDisc() {
+        settings_->Artist = "Disctrove Demo Ensemble";
+        settings_->Album = "Plucked Strings";
+        const char* titles[] = {"Morning Strings", "Walking in B-flat", "Evening Chords",
+                                "Quiet Return", "A Much Longer Title For The Last Track"};
+        for (size_t i = 0; i < settings_->tracks.size() && i < std::size(titles); ++i) {
+            settings_->tracks[i].title = titles[i];
+        }
+    }
+
+  private slots:
+    void init() {
+        dir_ = new testing::TempDir;
+        runtimeDir_ = std::make_unique<testing::ScopedEnvironment>("XDG_RUNTIME_DIR", dir_->path());
+        settings_ = std::make_unique<Settings>();
+        SetDefaultSettings(*settings_);
+        settings_->folderHistory = {Path("out")};
+        settings_->Outfolder = Path("out");
+        settings_->Tmpfolder = Path("");
+        settings_->currentTemplate = "$n-$t";
+        settings_->AccurateRip = 0;  // no test reaches the internet
+        settings_->Encoder = kEncoderWav;
+        std::filesystem::create_directories(Path("out"));
+        dialogs_ = testing::ScriptedDialogs();
+        platform::ClearDiscImages();
+    }
+    void cleanup() {
+        settings_.reset();
+        runtimeDir_.reset();
+        platform::ClearDiscImages();
+        delete dir_;
+    }
+
+    void aNewDiscRefreshesTheListButNotDuringARip() {
+        InsertSimulatedDisc(2, 75 * 20);
+        UseImage(Path("drive.simcd"));
+        ui::MainWindow window(*settings_, dialogs_);
+        QCOMPARE(window.trackList()->rowCount(), 2);
+        window.trackList()->item(1, 0)->setCheckState(Qt::Unchecked);
+        window.discWatch()->Check();  // the same disc: the list stays as the user left it
+        QCOMPARE(window.trackList()->item(1, 0)->checkState(), Qt::Unchecked);
+
+        window.RipCommand();
+        InsertSimulatedDisc(2, 75 * 20);  // put in again while the rip runs: the rip goes on
+        window.discWatch()->Check();
+        QCOMPARE(window.statusText(), QStringLiteral("Ripping..."));
+        QTRY_COMPARE(settings_->ripping, 0);
+        QCOMPARE(Cell(window, 0, 3), QStringLiteral("Completed"));
+        window.discWatch()->Check();  // then the disc is read again, as F5 reads it
+        QCOMPARE(Cell(window, 0, 3), QString());
+        QCOMPARE(window.trackList()->item(1, 0)->checkState(), Qt::Checked);  // Autocheck
+
+        InsertSimulatedDisc(3, 100);  // another disc
+        window.discWatch()->Check();
+        QCOMPARE(window.trackList()->rowCount(), 3);
+        QCOMPARE(Cell(window, 2, 1), QStringLiteral("00:01"));
+        QCOMPARE(window.statusText(), QStringLiteral("Ready"));
+
+        std::filesystem::remove(Path("drive.simcd"));  // taken out: no message, an empty list
+        window.discWatch()->Check();
+        QCOMPARE(window.trackList()->rowCount(), 0);
+        QCOMPARE(window.statusText(), QStringLiteral("No audio CD"));
+        QVERIFY(dialogs_.informed.isEmpty());
+    }
+
+    void theEndOfARipIsToldAndTheBarFollowsTheRun() {
+        UseImage(testing::MakeCueImage(dir_->path(), "disc",
+                                       {{false, 300}, {false, 200}, {false, 100}}));
+        settings_->Artist = "Band";
+        settings_->Album = "Record";
+        ui::MainWindow window(*settings_, dialogs_);
+        testing::AccurateRipServer server;
+        settings_->ArServer = "127.0.0.1";
+        settings_->ArPort = server.port();
+        std::vector<Notice> sent;
+        window.SetNotifier(std::make_unique<SpyNotifier>(sent));
+        window.trackList()->item(2, 0)->setCheckState(Qt::Unchecked);
+        QVERIFY(window.runProgress()->isHidden());
+        window.RipCommand();
+        QVERIFY(window.runProgress()->running());
+        QCOMPARE(window.runProgress()->maximum(), 2);  // the marked tracks
+        QTRY_COMPARE(settings_->ripping, 0);
+        QVERIFY(!window.runProgress()->running());
+        QVERIFY(window.runProgress()->isHidden());
+        QCOMPARE(sent.size(), size_t{1});  // the window is not in front (not even shown)
+        QCOMPARE(sent[0].summary, QStringLiteral("Rip complete"));
+        QCOMPARE(sent[0].body, QStringLiteral("Band \u2014 Record\n2 of 2 tracks completed"));
+    }
+
+    void timeLeftFromTheWorkDone() {
+        struct Case {
+            std::vector<ui::TrackWork> tracks;
+            double elapsed;
+            double done;
+            std::optional<long long> left;
+        };
+        const Case cases[] = {
+            // Nothing read yet, or too early to tell the pace.
+            {{{100, 0}, {300, kStatusNone}}, 30, 0, std::nullopt},
+            {{{100, 50}, {100, 0}}, 1, 0.25, std::nullopt},
+            // Weighed by length: a quarter of the work in a minute leaves three.
+            {{{100, kStatusCompleted}, {300, 50}, {600, 0}}, 60, 0.25, 180},
+            // Stopped and failed tracks are over too; a track of no length counts a little.
+            {{{100, kStatusError}, {100, kStatusStopped}, {0, 0}}, 10, 200.0 / 201, 0},
+            {{{1000, kStatusCompleted}}, 95, 1, 0},
+        };
+        for (const Case& c : cases) {
+            const double done = ui::WorkDone(c.tracks);
+            QCOMPARE(done, c.done);
+            QCOMPARE(ui::SecondsLeft(done, c.elapsed), c.left);
+        }
+    }
+
+    void theWindowKeepsItsPlace() {
+        // A settings file of an earlier version: the window opens at its own size.
+        testing::WriteWholeFile(Path("dt.ini"), "[GENERAL]\nEncoder=WAV\n");
+        QVERIFY(LoadSettings(*settings_, Path("dt.ini")));
+        UseImage(testing::MakeCueImage(dir_->path(), "disc", {{false, 300}}));
+        {
+            ui::MainWindow window(*settings_, dialogs_);
+            QCOMPARE(window.size(), QSize(820, 560));
+            window.resize(700, 480);
+            window.trackList()->horizontalHeader()->resizeSection(3, 150);
+            QVERIFY(window.close());
+        }
+        QVERIFY(SaveSettings(*settings_, Path("dt.ini")));
+        const std::string file = testing::ReadWholeFile(Path("dt.ini"));
+        QVERIFY(file.find("[WINDOW]\nLeft=") != std::string::npos);
+        QVERIFY(file.find("Width=700\nHeight=480\nMaximized=False\nColumns=") != std::string::npos);
+
+        auto later = std::make_unique<Settings>();
+        SetDefaultSettings(*later);
+        QVERIFY(LoadSettings(*later, Path("dt.ini")));
+        later->drives.clear();
+        BuildDriveList(*later);
+        later->Cdrom = 0;
+        ui::MainWindow window(*later, dialogs_);
+        QCOMPARE(window.size(), QSize(700, 480));
+        QCOMPARE(window.trackList()->columnWidth(3), 150);
+    }
+
+    // The README's pictures: the main window with a named disc, the options, a secure rip.
+    void screenshots() {
+        UseImage(testing::MakeCueImage(
+            dir_->path(), "disc",
+            {{false, 900}, {false, 700}, {false, 1100}, {false, 600}, {false, 800}}));
+        settings_->Encoder = kEncoderFlac;
+        settings_->Jitter = kJitterSecure;
+        settings_->AccurateRip = 1;
+        ui::MainWindow window(*settings_, dialogs_);
+        // The pictures show a drive and a folder as a user's would be, not the test's own.
+        window.driveBox()->setItemText(0, QStringLiteral("/dev/sr0"));
+        settings_->Outfolder = "/tmp";
+        window.UpdateFreeSpace();
+        NameTheDisc();
+        settings_->tracks[1].encoder = kEncoderOgg;
+        settings_->tracks[1].format = TrackFormat::From(OggFormat{});
+        settings_->tracks[3].encoder = kEncoderOpus;
+        settings_->tracks[3].format = TrackFormat::From(OpusFormat{});
+        window.MarkAll();
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        Picture(window, "main-window.png");
+
+        AssignSettings(editCopy, *settings_);
+        {
+            ui::OptionsDialog options(*settings_, editCopy, dialogs_, ui::OptionsTab::secure,
+                                      &window);
+            options.show();
+            QVERIFY(QTest::qWaitForWindowExposed(&options));
+            Picture(options, "options.png");
+        }
+
+        // A secure rip judged by AccurateRip: a first rip gives the checksums, which the
+        // database then holds as others' rips of the same disc.
+        testing::AccurateRipServer server;
+        settings_->ArServer = "127.0.0.1";
+        settings_->ArPort = server.port();
+        std::vector<Notice> sent;
+        window.SetNotifier(std::make_unique<SpyNotifier>(sent));
+        const auto rip = [&] {
+            window.RipCommand();
+            QTRY_COMPARE_WITH_TIMEOUT(settings_->ripping, 0, 60000);
+        };
+        rip();
+        testing::DbarPressing pressing;
+        for (const Track& track : settings_->tracks) {
+            QVERIFY(track.accurateRip.has_value());
+            pressing.tracks.push_back({7, track.accurateRip->v2, 0});
+        }
+        server.Serve(AccurateRipRequest(*settings_).path, testing::DbarFile({pressing}));
+        rip();
+        for (int row = 0; row < 5; ++row) {
+            QCOMPARE(Cell(window, row, 3), QStringLiteral("Completed \u2014 accurate (7)"));
+        }
+        QCOMPARE(sent.back().body,
+                 QStringLiteral("Disctrove Demo Ensemble \u2014 Plucked Strings\n5 of 5 tracks "
+                                "completed\nAccurateRip: accurate"));
+        Picture(window, "secure-rip.png");
+    }
+};
+
+}  // namespace disctrove
+
+QTEST_MAIN(disctrove::DesktopTest)
+#include "desktop_test.moc"
