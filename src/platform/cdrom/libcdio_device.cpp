@@ -171,23 +171,24 @@ namespace {
 
 class LibcdioMediaProbe final : public MediaChangeProbe {
   public:
-    explicit LibcdioMediaProbe(UniqueCdio cdio) : cdio_(std::move(cdio)) {}
-    // An error (no answer from the drive) counts as no change: the next call asks again.
-    bool Changed() override { return cdio_get_media_changed(cdio_.get()) == 1; }
+    explicit LibcdioMediaProbe(std::string device) : device_(std::move(device)) {}
+    // The drive is opened for each question only: while another program holds it open, the
+    // kernel refuses to eject the disc. The drive remembers a change between openings. An error
+    // (no drive, no answer) counts as no change: the next call asks again.
+    bool Changed() override {
+        SilenceLibcdio();
+        const UniqueCdio cdio(cdio_open(device_.c_str(), DRIVER_DEVICE));
+        return cdio && cdio_get_media_changed(cdio.get()) == 1;
+    }
 
   private:
-    UniqueCdio cdio_;
+    std::string device_;
 };
 
 }  // namespace
 
 std::unique_ptr<MediaChangeProbe> OpenLibcdioMediaProbe(const std::string& device) {
-    SilenceLibcdio();
-    UniqueCdio cdio(cdio_open(device.c_str(), DRIVER_DEVICE));
-    if (!cdio) {
-        return nullptr;
-    }
-    return std::make_unique<LibcdioMediaProbe>(std::move(cdio));
+    return std::make_unique<LibcdioMediaProbe>(device);
 }
 
 std::vector<std::string> LibcdioDriveList() {

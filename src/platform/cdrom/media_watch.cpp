@@ -41,16 +41,13 @@ bool MediaWatch::Changed() {
         stamp_ = now;
         return changed;
     }
-    if (!probeOpened_) {
-        // The drive's first answer tells of the opening itself, not of a new disc.
-        probeOpened_ = true;
+    if (!probe_) {
+        // The drive's first answer tells of the time before the watch began, not of a new disc.
         probe_ = OpenLibcdioMediaProbe(source_);
-        if (probe_) {
-            probe_->Changed();
-        }
+        probe_->Changed();
         return false;
     }
-    return probe_ && probe_->Changed();
+    return probe_->Changed();
 }
 
 }  // namespace disctrove::platform

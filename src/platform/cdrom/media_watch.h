@@ -27,7 +27,8 @@ class MediaWatch {
     MediaWatch& operator=(const MediaWatch&) = delete;
 
     // True when the disc changed since the watch began or since the last call that said so.
-    // For a real drive the first call only opens it. Use one thread at a time.
+    // A real drive's first answer is not taken (it tells of the watch's start). Use one thread at
+    // a time.
     bool Changed();
 
     // Asking a real drive may take a while (the drive may spin up): the caller should not ask
@@ -47,10 +48,9 @@ class MediaWatch {
     bool isImage_ = false;
     FileStamp stamp_;
     std::unique_ptr<MediaChangeProbe> probe_;
-    bool probeOpened_ = false;
 };
 
-// A real drive's media-changed test; null when the drive cannot be opened.
+// A real drive's media-changed test.
 std::unique_ptr<MediaChangeProbe> OpenLibcdioMediaProbe(const std::string& device);
 
 }  // namespace disctrove::platform
