@@ -54,8 +54,11 @@ std::optional<long long> SecondsLeft(double done, double elapsedSeconds) {
 }
 
 RunProgress::RunProgress(QWidget* parent) : QProgressBar(parent) {
-    setMaximumWidth(320);
     setTextVisible(true);
+    // Wide enough for the longest text, so that it never wraps inside the bar.
+    const QString longest =
+        tr("%1 of %2 tracks").arg(99).arg(99) + tr(", %1 left").arg(QStringLiteral("0:00:00"));
+    setMinimumWidth(fontMetrics().horizontalAdvance(longest) + 40);
     hide();
 }
 

@@ -169,6 +169,7 @@ class DesktopTest : public QObject {
         window.RipCommand();
         QVERIFY(window.runProgress()->running());
         QCOMPARE(window.runProgress()->maximum(), 2);  // the marked tracks
+        QVERIFY(window.runProgress()->text().contains(QStringLiteral(" of 2 tracks")));
         QTRY_COMPARE(settings_->ripping, 0);
         QVERIFY(!window.runProgress()->running());
         QVERIFY(window.runProgress()->isHidden());
