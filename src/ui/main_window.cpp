@@ -490,7 +490,9 @@ void MainWindow::Refresh() {
 
 bool MainWindow::MayRefreshByItself() const {
     // What F5 would refuse, and what a refresh would disturb: a look-up, a dialog, a menu.
-    return !Busy() && !worker_.Running() && settings_.cddbRunning == 0 && lookup_.CanStart() &&
+    // A run the window has not yet seen end counts as running, however far its worker got.
+    return !Busy() && !worker_.Running() && !runProgress_->running() &&
+           settings_.cddbRunning == 0 && lookup_.CanStart() &&
            QApplication::activeModalWidget() == nullptr &&
            QApplication::activePopupWidget() == nullptr;
 }
