@@ -4,8 +4,10 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <functional>
 #include <vector>
 
+#include "platform/cdrom/media_watch.h"
 #include "platform/cdrom/simulated_disc.h"
 #include "support/disc_images.h"
 #include "support/temp_dir.h"
@@ -278,6 +280,31 @@ TEST_F(CdromTest, CorrectingReadsReturnTheirBytesThroughStartOffsetAndLength) {
     EXPECT_EQ(buffer->startOffset % 4, 0u);
     EXPECT_LE(buffer->startOffset + buffer->length, buffer->capacity);
     EXPECT_EQ(buffer->length, 10u * 2352);
+}
+
+// A disc image counts as a new disc when its file is rewritten, removed or put back; a file left
+// alone never does, nor does a drive the list does not hold.
+TEST_F(CdromTest, MediaWatchOfAnImageFollowsItsFile) {
+    const std::string path = Simcd("track audio 100\n");
+    MediaWatch watch(testing::RequestFor(testing::AddImage(path)));
+    struct Step {
+        const char* what;
+        std::function<void()> act;
+        bool changed;
+    };
+    const Step steps[] = {
+        {"left alone", [] {}, false},
+        {"rewritten in place", [&] { testing::WriteWholeFile(path, "track audio 1000\n"); }, true},
+        {"then left alone", [] {}, false},
+        {"taken away", [&] { std::remove(path.c_str()); }, true},
+        {"put back", [&] { testing::WriteWholeFile(path, "track audio 100\n"); }, true},
+    };
+    for (const Step& step : steps) {
+        step.act();
+        EXPECT_EQ(watch.Changed(), step.changed) << step.what;
+    }
+    EXPECT_FALSE(watch.slow());
+    EXPECT_FALSE(MediaWatch(testing::RequestFor(7)).Changed());
 }
 
 }  // namespace
