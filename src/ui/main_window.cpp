@@ -26,6 +26,7 @@
 #include "app/share_path.h"
 #include "disc/cddb_reply_parser.h"
 #include "disc/disc.h"
+#include "disc/release_apply.h"
 #include "disc/track_texts.h"
 #include "platform/audio/volume_mixer.h"
 #include "platform/system/files.h"
@@ -36,6 +37,7 @@
 #include "ui/convert/conversion_progress_dialog.h"
 #include "ui/convert/decode_file_dialog.h"
 #include "ui/convert/encode_wav_dialog.h"
+#include "ui/cover_preview.h"
 #include "ui/disc_watch.h"
 #include "ui/options/page_controls.h"
 #include "ui/run_progress.h"
@@ -99,6 +101,14 @@ MainWindow::MainWindow(Settings& settings, UserDialogs& dialogs, QWidget* parent
     runProgress_ = new RunProgress(this);
     statusBar()->addPermanentWidget(runProgress_);
     notifier_ = MakeDesktopNotifier();
+    coverPreview_ = std::make_unique<CoverPreview>(
+        this, [this](const std::string& releaseId, std::vector<uint8_t> picture) {
+            // A rip keeps its own cover in the record; this one only waits for the next.
+            if (!settings_.ripping && settings_.release.releaseId == releaseId) {
+                settings_.cover = {releaseId, std::move(picture)};
+                ShowCover();
+            }
+        });
     discWatch_ = new DiscWatch([this] { return MayRefreshByItself(); }, this);
     connect(discWatch_, &DiscWatch::discChanged, this, &MainWindow::OnDiscChanged);
     statusWidth_ = kStatusWidth;
@@ -468,6 +478,7 @@ void MainWindow::Refresh() {
     ShowStatus(QStringLiteral("Refreshing CD..."));
     // A look-up still on its way was made for the disc read before: its reply names nothing now.
     lookup_.Cancel();
+    coverPreview_->Cancel();
     refreshOk_ = true;
     lookedUp_ = false;
     const bool read = RefreshDisc(settings_) == RefreshResult::ready;
@@ -478,6 +489,7 @@ void MainWindow::Refresh() {
     savedStatus_ = QString::fromLatin1(read ? kReadyText : kNoAudioCdText);
     ShowStatus(savedStatus_);
     RefillList();
+    ShowCover();
     UpdateCommands();
     // The watch starts afresh from the disc just read (or the drive found empty).
     const auto drive = static_cast<size_t>(settings_.Cdrom);
@@ -544,13 +556,30 @@ void MainWindow::OnCddbDone() {
         return;
     }
     settings_.cddbRunning = 0;
-    if (!settings_.cddbReply.empty()) {
+    ShowStatus(savedStatus_);
+    if (settings_.lookupAnswer == LookupAnswer::musicBrainz &&
+        !settings_.releaseCandidates.empty()) {
+        const std::vector<MusicBrainzRelease>& releases = settings_.releaseCandidates;
+        std::optional<size_t> choice = 0;
+        if (releases.size() > 1) {
+            UpdateCommands();  // no command may start another look-up while the user chooses
+            choice = dialogs_.ChooseRelease(this, releases);
+        }
+        // Cancel keeps the disc as it was.
+        if (choice && *choice < releases.size()) {
+            ApplyRelease(settings_, releases[*choice]);
+            ShowEncoder(settings_.Encoder);
+            RefillList();
+            coverPreview_->Start(settings_);
+        }
+        lookedUp_ = true;
+    } else if (!settings_.cddbReply.empty()) {
         ParseCddbReply(settings_.cddbReply, settings_);
         ShowEncoder(settings_.Encoder);
         RefillList();
         lookedUp_ = true;
     }
-    ShowStatus(savedStatus_);
+    ShowCover();
     UpdateCommands();
 }
 
@@ -631,6 +660,7 @@ void MainWindow::OnWorkFinished() {
     worker_.Join();  // the worker has posted its last word: the next Rip starts a new one
     // The verdicts arrive with the end of the run, after the tracks' last progress notices.
     RewriteRows();
+    ShowCover();  // the rip may have fetched it
     ShowStatus(savedStatus_);
     UpdateCommands();
     if (runProgress_->running()) {

@@ -30,6 +30,7 @@ class QToolButton;
 
 namespace disctrove::ui {
 
+class CoverPreview;
 class DiscWatch;
 class RunProgress;
 
@@ -165,6 +166,7 @@ class MainWindow : public QMainWindow {
     DiscWatch* discWatch_ = nullptr;
     RunProgress* runProgress_ = nullptr;
     std::unique_ptr<Notifier> notifier_;
+    std::unique_ptr<CoverPreview> coverPreview_;
     int statusWidth_ = 0;  // the Status column's width at a refill (the user's, once stored)
 };
 
