@@ -1,9 +1,10 @@
-// The program's name and version, as the About box and the CDDB hello show them.
+// The program's name and version, as the About box, the CDDB hello and --version show them.
 #pragma once
 
 namespace disctrove {
 
 inline constexpr const char* kProgramName = "Disctrove";
-inline constexpr const char* kProgramVersion = "3.1";
+// From project() in CMakeLists.txt, so the package, the metainfo and the programs agree.
+extern const char* const kProgramVersion;
 
 }  // namespace disctrove

@@ -106,6 +106,7 @@ Options:
   --set SECTION/Key=VALUE  use VALUE for one key of the settings, for this run only
                            (for example --set GENERAL/Jitter=2 --set MP3/Cbr=192)
   --help                   show this text
+  --version                show the program's name and version
 
 Commands:
   drives                   list the drives: index <TAB> name
@@ -198,6 +199,10 @@ std::optional<CliOptions> ParseCliOptions(const std::vector<std::string>& argume
             options.help = true;
             continue;
         }
+        if (argument == "--version") {
+            options.version = true;
+            continue;
+        }
         if (argument == "--lookup" || argument == "--secure") {
             commandOptions.emplace_back(argument, "");
             continue;
@@ -248,7 +253,7 @@ std::optional<CliOptions> ParseCliOptions(const std::vector<std::string>& argume
             commandOptions.emplace_back(argument, value);
         }
     }
-    if (options.help) {
+    if (options.help || options.version) {
         return options;
     }
     if (options.command.empty()) {

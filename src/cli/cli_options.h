@@ -14,6 +14,7 @@ namespace disctrove::cli {
 
 struct CliOptions {
     bool help = false;
+    bool version = false;             // --version
     std::string settingsPath;         // --settings
     std::vector<std::string> images;  // --image, in order
     std::optional<int> drive;         // --drive

@@ -12,6 +12,7 @@
 #include "app/settings.h"
 #include "app/settings_file.h"
 #include "app/settings_path.h"
+#include "app/version.h"
 #include "cli/cli_options.h"
 #include "cli/interrupts.h"
 #include "cli/terminal.h"
@@ -395,6 +396,10 @@ int Main(const std::vector<std::string>& arguments) {
     }
     if (options->help) {
         std::fputs(CliUsage(), stdout);
+        return kExitDone;
+    }
+    if (options->version) {
+        std::printf("%s %s\n", kProgramName, kProgramVersion);
         return kExitDone;
     }
     Interrupts interrupts;
