@@ -10,7 +10,6 @@ std::string ShareFilePath(std::string_view name) {
     const std::string candidates[] = {
         folder + std::string(name),
         folder + "../share/disctrove/" + std::string(name),
-        std::string(DISCTROVE_SOURCE_SHARE_DIR) + "/" + std::string(name),
     };
     for (const std::string& path : candidates) {
         if (platform::FileExists(path)) {

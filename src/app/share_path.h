@@ -6,8 +6,8 @@
 
 namespace disctrove {
 
-// The first of: beside the executable, the installed share folder (../share/disctrove), the
-// share folder of the source tree the program was built from. "" when none holds it.
+// The first of: beside the executable, the share folder (../share/disctrove) of an installed
+// program or of the build tree, which links it to the sources' share/. "" when neither holds it.
 std::string ShareFilePath(std::string_view name);
 
 }  // namespace disctrove
