@@ -23,6 +23,8 @@ packages=(
   opus-tools  # opusinfo checks our Opus files
   mp3val  # checks the frames of our MP3 files
   python3-mutagen  # mid3v2 lists the ID3v2 frames (TXXX, UFID, APIC) of our MP3 files
+  # the Debian package: its icons, its dependencies, and the checks of what it installs
+  librsvg2-bin dpkg-dev file appstream desktop-file-utils strace
 )
 
 missing=()

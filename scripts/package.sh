@@ -1,0 +1,13 @@
+#!/usr/bin/env bash
+# Builds the Debian package from a clean tree: a fresh Release build in build-package/, then
+# cpack. Prints the path of the .deb; install it with: sudo apt install ./disctrove_*.deb
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+./scripts/install-deps.sh
+rm -rf build-package
+cmake -S . -B build-package -G Ninja -DCMAKE_BUILD_TYPE=Release -DDISCTROVE_BUILD_TESTS=OFF \
+  >/dev/null
+ninja -C build-package --quiet
+(cd build-package && cpack -G DEB >cpack.log 2>&1) || { cat build-package/cpack.log >&2; exit 1; }
+ls "$PWD"/build-package/disctrove_*.deb
