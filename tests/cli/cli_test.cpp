@@ -998,6 +998,9 @@ TEST_F(CliTest, UsageErrors) {
                              "--answer-read-error", "--template", "--outdir"}) {
         EXPECT_NE(help.out.find(word), std::string::npos) << word;
     }
+    const CliRun version = Run({"--version"}, false);
+    EXPECT_EQ(version.exitCode, 0);
+    EXPECT_EQ(version.out, std::string("Disctrove ") + kProgramVersion + "\n");
 }
 
 TEST_F(CliTest, CtrlCStopsTheRipLikeTheStopButton) {
