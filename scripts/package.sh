@@ -8,6 +8,6 @@ cd "$(dirname "$0")/.."
 rm -rf build-package
 cmake -S . -B build-package -G Ninja -DCMAKE_BUILD_TYPE=Release -DDISCTROVE_BUILD_TESTS=OFF \
   >/dev/null
-ninja -C build-package --quiet
+ninja -C build-package --quiet -j "$(nproc)"
 (cd build-package && cpack -G DEB >cpack.log 2>&1) || { cat build-package/cpack.log >&2; exit 1; }
 ls "$PWD"/build-package/disctrove_*.deb
