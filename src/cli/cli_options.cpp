@@ -129,8 +129,9 @@ Commands:
       --encoder wav|ogg|mp3|wma|flac|opus   the format of every track (else the
                                    settings' Encoder); FLAC is lossless, with FLAC/Level
                                    0-8 (default 5) and FLAC/Verify (default True)
-      --lookup                     look the disc up first, as "lookup" does; takes
-                                   --source and --release as "lookup" does
+      --lookup                     look the disc up first, as "lookup" does
+      --source auto|musicbrainz|cddb   with --lookup: where to look, as for "lookup"
+      --release N                  with --lookup: the release that names the disc
       --template TEXT              name the files by TEXT (default "$a-$t"): $a artist,
                                    $A album artist (else $a), $r track artist (else $A),
                                    $l album, $y year, $g genre, $t title, $n number, $$ "$"

@@ -50,6 +50,7 @@ MusicBrainzAnswer Ask(const Settings& settings, const std::string& path,
         return result;
     }
     const auto answer = platform::HttpGet(request);
+    EndMusicBrainzTurn();
     if (!answer || (answer->status != 200 && answer->status != 404)) {
         return result;  // 503 is the service's "slow down"
     }
@@ -86,6 +87,11 @@ bool WaitForMusicBrainzTurn(const std::atomic<bool>* cancel) {
     }
     lastRequest = Clock::now();
     return true;
+}
+
+void EndMusicBrainzTurn() {
+    const std::lock_guard lock(turnMutex);
+    lastRequest = Clock::now();
 }
 
 platform::HttpGetRequest MusicBrainzRequest(const Settings& settings, const std::string& path) {

@@ -39,6 +39,9 @@ MusicBrainzAnswer LookUpMusicBrainz(const Settings& settings, const std::atomic<
 // The service allows one request a second from a program: every request of the process waits
 // its turn here. False when *cancel became true while waiting.
 bool WaitForMusicBrainzTurn(const std::atomic<bool>* cancel);
+// Counts the next turn from the end of the answer too, so the server sees the requests a second
+// apart however long the connection took.
+void EndMusicBrainzTurn();
 
 // The least time between two requests (one second unless a test makes it shorter).
 void SetMusicBrainzInterval(std::chrono::milliseconds interval);

@@ -20,9 +20,10 @@ class DesktopNotifier final : public Notifier {
             QStringLiteral("org.freedesktop.Notifications"),
             QStringLiteral("/org/freedesktop/Notifications"),
             QStringLiteral("org.freedesktop.Notifications"), QStringLiteral("Notify"));
-        call << QStringLiteral("Disctrove") << 0u << QStringLiteral("disctrove") << summary << body
-             << QStringList()
-             << QVariantMap{{QStringLiteral("desktop-entry"), QStringLiteral("disctrove")}} << -1;
+        // The installed icon and menu entry are named after the application's id.
+        const QString id = QStringLiteral("org.disctrove.Disctrove");
+        call << QStringLiteral("Disctrove") << 0u << id << summary << body << QStringList()
+             << QVariantMap{{QStringLiteral("desktop-entry"), id}} << -1;
         // No reply is awaited: a desktop without the service simply shows nothing.
         bus.send(call);
     }
