@@ -38,7 +38,7 @@ ReleaseChoiceDialog::ReleaseChoiceDialog(const std::vector<MusicBrainzRelease>& 
     table_->setSelectionMode(QAbstractItemView::SingleSelection);
     table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     table_->verticalHeader()->hide();
-    table_->horizontalHeader()->setStretchLastSection(true);
+    table_->horizontalHeader()->setStretchLastSection(false);
     int row = 0;
     for (const MusicBrainzRelease& release : releases) {
         const QStringList cells = {
@@ -52,6 +52,7 @@ ReleaseChoiceDialog::ReleaseChoiceDialog(const std::vector<MusicBrainzRelease>& 
         ++row;
     }
     table_->resizeColumnsToContents();
+    table_->horizontalHeader()->setSectionResizeMode(1, QHeaderView::Stretch);  // the title
     if (!releases.empty()) {
         table_->selectRow(0);
     }

@@ -1,9 +1,12 @@
 // The desktop program's main window, on the offscreen platform, with scripted answers.
 #include <QAbstractItemView>
 #include <QApplication>
+#include <QBuffer>
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QDir>
+#include <QImage>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
@@ -18,6 +21,9 @@
 #include "app/settings_file.h"
 #include "app/settings_path.h"
 #include "disc/disc.h"
+#include "disc/musicbrainz_id.h"
+#include "disc/musicbrainz_lookup.h"
+#include "disc/musicbrainz_reply.h"
 #include "modal.h"
 #include "platform/cdrom/cdrom.h"
 #include "platform/system/single_instance.h"
@@ -26,12 +32,15 @@
 #include "support/scoped_environment.h"
 #include "support/temp_dir.h"
 #include "tools/cddb_server.h"
+#include "tools/cover_art_server.h"
 #include "tools/cue_image.h"
+#include "tools/musicbrainz_server.h"
 #include "track_list.h"
 #include "ui/application.h"
 #include "ui/main_window.h"
 #include "ui/options/misc_page.h"
 #include "ui/options/options_dialog.h"
+#include "ui/release_choice_dialog.h"
 
 namespace disctrove {
 
@@ -242,6 +251,79 @@ class MainWindowTest : public QObject {
                                             "CD-ROM drive")});
         QCOMPARE(window.statusText(), QStringLiteral("No audio CD"));
         QCOMPARE(window.trackList()->rowCount(), 0);
+    }
+
+    // Two releases hold the disc: the user picks the second, which names the rows and brings its
+    // cover beside them; after a refresh, Cancel leaves the disc as it is.
+    void musicBrainzReleaseChoice() {
+        UseImage(testing::MakeCueImage(dir_->path(), "disc",
+                                       {{false, 300}, {false, 200}, {false, 100}}));
+        testing::MusicBrainzServer musicBrainz;
+        QImage image(40, 40, QImage::Format_RGB32);
+        image.fill(Qt::darkRed);
+        QBuffer jpeg;
+        jpeg.open(QIODevice::WriteOnly);
+        QVERIFY(image.save(&jpeg, "JPG"));
+        testing::CoverArtServer covers;
+        covers.Serve("/release/11111111-0000-4000-8000-000000000002/front-500",
+                     jpeg.data().toStdString());
+        settings_->musicBrainz = {1, "127.0.0.1", musicBrainz.port(),
+                                  0, 1,           "127.0.0.1:" + std::to_string(covers.port())};
+        settings_->Server = "127.0.0.1";
+        settings_->Port = 1;  // CDDB must not be needed
+        dialogs_.releaseChoices = {size_t{1}};
+        ui::MainWindow window(*settings_, dialogs_);  // reads the disc's table of contents
+        QVERIFY(window.coverPicture()->isHidden());
+        const std::string discId = ComputeMusicBrainzDiscId(settings_->drives.back().toc);
+        musicBrainz.Serve("/ws/2/discid/" + discId + "?" + kMusicBrainzIncludes, 200,
+                          testing::MusicBrainzFixture("several.json", discId));
+        window.CddbCommand();
+        QTRY_COMPARE(Cell(window, 1, 0), QStringLiteral("Sour Times"));
+        QCOMPARE(dialogs_.releasesOffered, std::vector<size_t>{2});
+        QCOMPARE(settings_->release.releaseId, std::string("11111111-0000-4000-8000-000000000002"));
+        QCOMPARE(settings_->Year, std::string("1995"));
+        QTRY_VERIFY(!window.coverPicture()->isHidden());
+        QCOMPARE(window.coverPicture()->pixmap().toImage().pixelColor(5, 5).red() > 100, true);
+        if (const char* folder = std::getenv("DISCTROVE_SCREENSHOT_DIR")) {
+            window.grab().save(QString::fromLocal8Bit(folder) + QStringLiteral("/cover.png"));
+        }
+
+        window.RefreshCommand();
+        QVERIFY(window.coverPicture()->isHidden());
+        window.CddbCommand();  // the script has no answer left: Cancel
+        QTRY_COMPARE(dialogs_.releasesOffered.size(), size_t{2});
+        QTRY_COMPARE(window.statusText(), QStringLiteral("Ready"));
+        QCOMPARE(Cell(window, 1, 0), QStringLiteral("Track 02"));
+        QVERIFY(settings_->release.releaseId.empty());
+        QVERIFY(window.coverPicture()->isHidden());
+        QCOMPARE(covers.Requests().size(), size_t{1});
+    }
+
+    // The choice lists every release with its facts, the first chosen until the user picks.
+    void releaseChoiceDialogListsTheReleases() {
+        const std::string discId = "lwHl8fGzJyLXQR33ug60E8jhf4k-";
+        const std::string text = testing::MusicBrainzFixture("several.json", discId);
+        std::vector<MusicBrainzRelease> releases = ParseMusicBrainzReply(text, discId, 3);
+        QCOMPARE(releases.size(), size_t{2});
+        releases[1].mediumPosition = 2;
+        releases[1].mediumCount = 2;
+        ui::ReleaseChoiceDialog dialog(releases, nullptr);
+        QCOMPARE(dialog.windowTitle(), QStringLiteral("Choose the release"));
+        QCOMPARE(dialog.chosen(), 0);
+        const QTableWidget& table = *dialog.table();
+        QStringList row;
+        for (int column = 0; column < table.columnCount(); ++column) {
+            row << table.item(1, column)->text();
+        }
+        QCOMPARE(row.join(QLatin1Char('|')),
+                 QStringLiteral("Portishead|Dummy|1995|US|London Records||Enhanced CD 2/2|3"));
+        dialog.table()->selectRow(1);
+        QCOMPARE(dialog.chosen(), 1);
+        if (const char* folder = std::getenv("DISCTROVE_SCREENSHOT_DIR")) {
+            dialog.show();
+            dialog.grab().save(QString::fromLocal8Bit(folder) +
+                               QStringLiteral("/release-choice.png"));
+        }
     }
 
     void cddbNamesTheRows() {
