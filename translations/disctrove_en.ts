@@ -261,6 +261,29 @@ The MP3 file is incomplete.</source>
     </message>
 </context>
 <context>
+    <name>RipNotice</name>
+    <message>
+        <source>Rip complete</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 of %2 tracks completed</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>AccurateRip: inaccurate (%1 of %2 tracks)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>AccurateRip: accurate</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>AccurateRip: not verified (%1 of %2 tracks)</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
     <name>disctrove::skin::TipOfTheDay</name>
     <message>
         <source>Tip of the Day</source>
@@ -338,6 +361,26 @@ The MP3 file is incomplete.</source>
     </message>
     <message>
         <source>Password</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>MusicBrainz</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Ask MusicBrainz first</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Use HTTPS</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Fetch the front cover</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Cover server</source>
         <translation type="unfinished"></translation>
     </message>
 </context>
@@ -872,6 +915,17 @@ Do you want to stop and exit anyway?</source>
     </message>
     <message>
         <source>Several releases on MusicBrainz hold this disc. Choose the one you have:</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>disctrove::ui::RunProgress</name>
+    <message>
+        <source>%1 of %2 tracks</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>, %1 left</source>
         <translation type="unfinished"></translation>
     </message>
 </context>

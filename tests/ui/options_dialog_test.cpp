@@ -152,6 +152,7 @@ class OptionsDialogTest : public QObject {
             QStringLiteral(" 48213 "));  // a server of one's own
         dialog->cddbPage()->emailEdit()->setText(QStringLiteral("me@example.org"));
         dialog->cddbPage()->passwordEdit()->setText(QStringLiteral("secret"));
+        dialog->cddbPage()->useMusicBrainzBox()->click();
         auto* ogg = static_cast<ui::OggPage*>(dialog->formatPage(kEncoderOgg));
         ogg->vbrSlider()->setValue(20);
         auto* mp3 = static_cast<ui::Mp3Page*>(dialog->formatPage(kEncoderMp3));
@@ -174,6 +175,8 @@ class OptionsDialogTest : public QObject {
         QCOMPARE(saved->Port, 48213);
         QCOMPARE(saved->Email, std::string("me@example.org"));
         QCOMPARE(saved->Password, std::string());  // only kept with "Save password"
+        QCOMPARE(saved->musicBrainz.Use, 0);
+        QCOMPARE(saved->musicBrainz.Server, std::string("musicbrainz.org"));
         QCOMPARE(saved->formats.wav, (WavFormat{3, 1, 1}));
         QCOMPARE(saved->formats.ogg.samplerateIndex, 3);
         QCOMPARE(saved->formats.ogg.channels, 2);

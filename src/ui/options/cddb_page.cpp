@@ -63,8 +63,29 @@ CddbPage::CddbPage(const Settings& edit, QWidget* parent) : OptionsPage(parent) 
     proxyForm->addRow(tr("User"), user_);
     proxyForm->addRow(tr("Password"), password_);
 
+    // MusicBrainz is asked before the CDDB server; the proxy above serves both.
+    auto* musicBrainzGroup = new QGroupBox(tr("MusicBrainz"), this);
+    const MusicBrainzSettings& musicBrainz = edit.musicBrainz;
+    useMusicBrainz_ = new QCheckBox(tr("Ask MusicBrainz first"), musicBrainzGroup);
+    useMusicBrainz_->setChecked(musicBrainz.Use != 0);
+    musicBrainzServer_ = Edit(musicBrainz.Server, musicBrainzGroup);
+    musicBrainzPort_ = PortEdit(musicBrainz.Port, musicBrainzGroup);
+    https_ = new QCheckBox(tr("Use HTTPS"), musicBrainzGroup);
+    https_->setChecked(musicBrainz.Https != 0);
+    coverArt_ = new QCheckBox(tr("Fetch the front cover"), musicBrainzGroup);
+    coverArt_->setChecked(musicBrainz.CoverArt != 0);
+    coverServer_ = Edit(musicBrainz.CoverServer, musicBrainzGroup);
+    auto* musicBrainzForm = new QFormLayout(musicBrainzGroup);
+    musicBrainzForm->addRow(useMusicBrainz_);
+    musicBrainzForm->addRow(tr("Server"), musicBrainzServer_);
+    musicBrainzForm->addRow(tr("Port"), musicBrainzPort_);
+    musicBrainzForm->addRow(https_);
+    musicBrainzForm->addRow(coverArt_);
+    musicBrainzForm->addRow(tr("Cover server"), coverServer_);
+
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(serverGroup);
+    layout->addWidget(musicBrainzGroup);
     layout->addWidget(proxyGroup);
     layout->addStretch(1);
 }
@@ -76,7 +97,9 @@ std::optional<FieldProblem> CddbPage::Check() const {
           CheckLength(query_, kTextLength), CheckLength(email_, kTextLength),
           CheckLength(proxyServer_, kTextLength),
           CheckInteger(proxyPort_, kLowestPort, kHighestPort), CheckLength(user_, kTextLength),
-          CheckLength(password_, kTextLength)}) {
+          CheckLength(password_, kTextLength), CheckLength(musicBrainzServer_, kTextLength),
+          CheckInteger(musicBrainzPort_, kLowestPort, kHighestPort),
+          CheckLength(coverServer_, kTextLength)}) {
         if (problem) {
             return problem;
         }
@@ -95,6 +118,13 @@ void CddbPage::Store(Settings& edit) const {
     edit.Proxyport = IntegerOf(proxyPort_);
     edit.Username = user_->text().toStdString();
     edit.Password = password_->text().toStdString();
+    MusicBrainzSettings& musicBrainz = edit.musicBrainz;
+    musicBrainz.Use = useMusicBrainz_->isChecked() ? 1 : 0;
+    musicBrainz.Server = musicBrainzServer_->text().trimmed().toStdString();
+    musicBrainz.Port = IntegerOf(musicBrainzPort_);
+    musicBrainz.Https = https_->isChecked() ? 1 : 0;
+    musicBrainz.CoverArt = coverArt_->isChecked() ? 1 : 0;
+    musicBrainz.CoverServer = coverServer_->text().trimmed().toStdString();
 }
 
 }  // namespace disctrove::ui

@@ -21,6 +21,7 @@ class CddbPage : public OptionsPage {
     QLineEdit* proxyPortEdit() const { return proxyPort_; }
     QLineEdit* passwordEdit() const { return password_; }
     QLineEdit* emailEdit() const { return email_; }
+    QCheckBox* useMusicBrainzBox() const { return useMusicBrainz_; }
 
   private:
     QLineEdit* server_;
@@ -33,6 +34,12 @@ class CddbPage : public OptionsPage {
     QLineEdit* proxyPort_;
     QLineEdit* user_;
     QLineEdit* password_;
+    QCheckBox* useMusicBrainz_;
+    QLineEdit* musicBrainzServer_;
+    QLineEdit* musicBrainzPort_;
+    QCheckBox* https_;
+    QCheckBox* coverArt_;
+    QLineEdit* coverServer_;
 };
 
 }  // namespace disctrove::ui
