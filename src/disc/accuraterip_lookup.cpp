@@ -6,6 +6,7 @@
 
 #include "app/version.h"
 #include "disc/accuraterip_id.h"
+#include "disc/web_request.h"
 #include "platform/cdrom/cddb.h"
 
 namespace disctrove {
@@ -28,7 +29,7 @@ size_t AccurateRipEntryOf(const platform::Toc& toc, const Track& track) {
 }
 
 platform::HttpGetRequest AccurateRipRequest(const Settings& settings) {
-    platform::HttpGetRequest request;
+    platform::HttpGetRequest request = WebRequest(settings);
     const Drive* drive = ChosenDrive(settings);
     if (drive == nullptr) {
         return request;  // no host: nothing is asked
@@ -36,17 +37,6 @@ platform::HttpGetRequest AccurateRipRequest(const Settings& settings) {
     request.host = settings.ArServer;
     request.port = settings.ArPort;
     request.path = "/" + AccurateRipPath(ComputeAccurateRipDiscId(drive->toc, drive->discId));
-    request.userAgent = std::string(kProgramName) + "/" + kProgramVersion;
-    if (settings.Useproxy) {
-        request.proxyHost = settings.Proxyserver;
-        request.proxyPort = settings.Proxyport;
-        if (!settings.Username.empty() && !settings.Password.empty()) {
-            request.proxyLogin = settings.Username + ":" + settings.Password;
-        }
-    }
-    const platform::CddbTimeouts timeouts = platform::CurrentCddbTimeouts();
-    request.connectTimeout = timeouts.connect;
-    request.totalTimeout = timeouts.total;
     return request;
 }
 

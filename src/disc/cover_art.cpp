@@ -5,6 +5,7 @@
 
 #include "app/version.h"
 #include "codecs/cover_picture.h"
+#include "disc/web_request.h"
 #include "platform/cdrom/cddb.h"
 #include "platform/system/environment.h"
 #include "platform/system/files.h"
@@ -20,7 +21,7 @@ constexpr size_t kMaxCoverBytes = 16 * 1024 * 1024;
 
 platform::HttpGetRequest CoverArtRequest(const Settings& settings, const std::string& releaseId) {
     const MusicBrainzSettings& mb = settings.musicBrainz;
-    platform::HttpGetRequest request;
+    platform::HttpGetRequest request = WebRequest(settings);
     request.https = mb.Https != 0;
     request.host = mb.CoverServer;
     request.port = request.https ? 443 : 80;
@@ -36,17 +37,6 @@ platform::HttpGetRequest CoverArtRequest(const Settings& settings, const std::st
         }
     }
     request.path = "/release/" + releaseId + "/front-500";
-    request.userAgent = std::string(kProgramName) + "/" + kProgramVersion;
-    if (settings.Useproxy) {
-        request.proxyHost = settings.Proxyserver;
-        request.proxyPort = settings.Proxyport;
-        if (!settings.Username.empty() && !settings.Password.empty()) {
-            request.proxyLogin = settings.Username + ":" + settings.Password;
-        }
-    }
-    const platform::CddbTimeouts timeouts = platform::CurrentCddbTimeouts();
-    request.connectTimeout = timeouts.connect;
-    request.totalTimeout = timeouts.total;
     request.maxBytes = kMaxCoverBytes;
     return request;
 }

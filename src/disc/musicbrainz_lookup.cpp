@@ -9,6 +9,7 @@
 #include "disc/cddb_lookup.h"
 #include "disc/musicbrainz_id.h"
 #include "disc/musicbrainz_reply.h"
+#include "disc/web_request.h"
 #include "platform/cdrom/cddb.h"
 
 namespace disctrove {
@@ -95,7 +96,7 @@ void EndMusicBrainzTurn() {
 }
 
 platform::HttpGetRequest MusicBrainzRequest(const Settings& settings, const std::string& path) {
-    platform::HttpGetRequest request;
+    platform::HttpGetRequest request = WebRequest(settings);
     const MusicBrainzSettings& mb = settings.musicBrainz;
     request.host = mb.Server;
     request.port = mb.Port;
@@ -103,16 +104,6 @@ platform::HttpGetRequest MusicBrainzRequest(const Settings& settings, const std:
     request.path = path;
     request.userAgent = std::string(kProgramName) + "/" + kProgramVersion + " ( " +
                         (settings.Email.empty() ? kDefaultCddbEmail : settings.Email) + " )";
-    if (settings.Useproxy) {
-        request.proxyHost = settings.Proxyserver;
-        request.proxyPort = settings.Proxyport;
-        if (!settings.Username.empty() && !settings.Password.empty()) {
-            request.proxyLogin = settings.Username + ":" + settings.Password;
-        }
-    }
-    const platform::CddbTimeouts timeouts = platform::CurrentCddbTimeouts();
-    request.connectTimeout = timeouts.connect;
-    request.totalTimeout = timeouts.total;
     request.maxBytes = kMusicBrainzReplyBytes;
     return request;
 }
