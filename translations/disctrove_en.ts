@@ -874,6 +874,11 @@ Do you want to stop and exit anyway?</source>
         <source>Template</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>Description: The file name template consists of a formatted string containing regular text and field variables beginning with the dollar sign $. These variables are:
+$n-track number $t-track name $a-artist $A-album artist $r-track artist $l-album $g-genre $y year $$-dollar sign </source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>disctrove::ui::ReleaseChoiceDialog</name>

@@ -39,7 +39,12 @@ OutputPage::OutputPage(const Settings& edit, UserDialogs& dialogs, QWidget* pare
 
     auto* templateGroup = new QGroupBox(tr("File name template"), this);
     template_ = new HistoryBox(edit.templateHistory, templateGroup);
-    auto* description = new QLabel(tr(kTemplateDescription), templateGroup);
+    auto* description = new QLabel(
+        tr("Description: The file name template consists of a formatted string containing regular "
+           "text and field variables beginning with the dollar sign $. These variables are:\n"
+           "$n-track number $t-track name $a-artist $A-album artist $r-track artist $l-album "
+           "$g-genre $y year $$-dollar sign "),
+        templateGroup);
     description->setWordWrap(true);
     auto* templateForm = new QFormLayout(templateGroup);
     templateForm->addRow(tr("Template"), template_);

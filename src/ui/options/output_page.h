@@ -12,12 +12,6 @@ namespace disctrove::ui {
 
 class HistoryBox;
 
-inline constexpr const char* kTemplateDescription =
-    "Description: The file name template consists of a formatted string containing regular "
-    "text and field variables beginning with the dollar sign $. These variables are:\n"
-    "$n-track number $t-track name $a-artist $A-album artist $r-track artist $l-album "
-    "$g-genre $y year $$-dollar sign ";
-
 class OutputPage : public OptionsPage {
     Q_OBJECT
 
