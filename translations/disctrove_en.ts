@@ -571,6 +571,286 @@ Do you want to stop and exit anyway?</source>
     </message>
 </context>
 <context>
+    <name>disctrove::ui::MainWindow</name>
+    <message>
+        <source>Position</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>&amp;File</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>&amp;Refresh CD-ROM</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Ri&amp;p marked tracks</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>&amp;Stop ripping</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>&amp;Get CDDB Info</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>&amp;Encode WAV file...</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>&amp;Decode file...</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>E&amp;xit</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>&amp;Edit</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>&amp;Track settings...</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>&amp;Mark all tracks</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>&amp;Unmark all tracks</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Re&amp;verse marks</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Select &amp;all tracks</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Mark &amp;selected</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>&amp;Options</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>&amp;Global...</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>&amp;Secure settings...</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>&amp;Output...</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>WA&amp;V format settings...</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>&amp;OGG format settings...</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>&amp;MP3 format settings...</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>&amp;WMA format settings...</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>&amp;FLAC format settings...</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>O&amp;PUS format settings...</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>&amp;CDDB settings...</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>&amp;Help</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>&amp;Contents</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>&amp;Quick start guide</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Show rip &amp;log</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>About Disctrove...</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Track settings...</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Mark/unmark track</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Play</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Stop</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>&amp;Drive:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>&amp;Encoder:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Track name</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Time</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Encoder</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Status</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Refresh</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Refresh CD</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Get CDDB info</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Rip</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Rip marked tracks</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Stop ripping</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Mark all</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Select/Unselect All</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Track</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Track settings</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Options</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Global options</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Play track</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Previous track</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Next track</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Eject</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Volume:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>About Disctrove</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Disctrove Version %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Cannot locate HTML Help file for Disctrove</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Cannot locate HTML Help file dt.chm</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>No rip log has been written yet.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The rip log %1 is no longer there.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The rip log %1 could not be opened.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1M free disk space of %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Exit confirmation</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>You are currently ripping.
+Do you want to stop and exit anyway?</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
     <name>disctrove::ui::MiscPage</name>
     <message>
         <source>Contact CDDB on refresh</source>

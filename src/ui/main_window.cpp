@@ -24,6 +24,7 @@
 #include <optional>
 
 #include "app/share_path.h"
+#include "app/version.h"
 #include "disc/cddb_reply_parser.h"
 #include "disc/disc.h"
 #include "disc/release_apply.h"
@@ -37,6 +38,7 @@
 #include "ui/convert/conversion_progress_dialog.h"
 #include "ui/convert/decode_file_dialog.h"
 #include "ui/convert/encode_wav_dialog.h"
+#include "ui/core_texts.h"
 #include "ui/cover_preview.h"
 #include "ui/disc_watch.h"
 #include "ui/options/page_controls.h"
@@ -87,7 +89,7 @@ MainWindow::MainWindow(Settings& settings, UserDialogs& dialogs, QWidget* parent
     freeSpacePane_ = new QLabel(this);
     position_ = new QSlider(Qt::Horizontal, this);
     position_->setRange(0, 100);
-    position_->setToolTip(QStringLiteral("Position"));
+    position_->setToolTip(tr("Position"));
     player_ = new CdPlayer(
         settings_, {statusPane_, &savedStatus_, position_, [this] { return FirstSelectedRow(); }},
         this);
@@ -158,69 +160,68 @@ void MainWindow::BuildMenus() {
         }
         return action;
     };
-    QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
-    add(file, QStringLiteral("&Refresh CD-ROM"), QKeySequence(Qt::Key_F5),
-        &MainWindow::RefreshCommand, Command::refresh);
-    add(file, QStringLiteral("Ri&p marked tracks"), QKeySequence(QStringLiteral("Ctrl+R")),
-        &MainWindow::RipCommand, Command::rip);
-    stopAction_ = add(file, QStringLiteral("&Stop ripping"), QKeySequence(QStringLiteral("Ctrl+S")),
+    QMenu* file = menuBar()->addMenu(tr("&File"));
+    add(file, tr("&Refresh CD-ROM"), QKeySequence(Qt::Key_F5), &MainWindow::RefreshCommand,
+        Command::refresh);
+    add(file, tr("Ri&p marked tracks"), QKeySequence(Qt::CTRL | Qt::Key_R), &MainWindow::RipCommand,
+        Command::rip);
+    stopAction_ = add(file, tr("&Stop ripping"), QKeySequence(Qt::CTRL | Qt::Key_S),
                       &MainWindow::StopCommand, Command::stop);
-    add(file, QStringLiteral("&Get CDDB Info"), QKeySequence(QStringLiteral("Ctrl+I")),
-        &MainWindow::CddbCommand, Command::cddb);
+    add(file, tr("&Get CDDB Info"), QKeySequence(Qt::CTRL | Qt::Key_I), &MainWindow::CddbCommand,
+        Command::cddb);
     file->addSeparator();
-    add(file, QStringLiteral("&Encode WAV file..."), QKeySequence(), &MainWindow::EncodeWavCommand,
+    add(file, tr("&Encode WAV file..."), QKeySequence(), &MainWindow::EncodeWavCommand,
         Command::conversions);
-    add(file, QStringLiteral("&Decode file..."), QKeySequence(), &MainWindow::DecodeFileCommand,
+    add(file, tr("&Decode file..."), QKeySequence(), &MainWindow::DecodeFileCommand,
         Command::conversions);
     file->addSeparator();
-    QAction* exit = file->addAction(QStringLiteral("E&xit"));
-    exit->setShortcut(QKeySequence(QStringLiteral("Alt+F4")));
+    QAction* exit = file->addAction(tr("E&xit"));
+    exit->setShortcut(QKeySequence(Qt::ALT | Qt::Key_F4));
     connect(exit, &QAction::triggered, this, &QWidget::close);
 
-    QMenu* edit = menuBar()->addMenu(QStringLiteral("&Edit"));
-    add(edit, QStringLiteral("&Track settings..."), QKeySequence(QStringLiteral("Ctrl+T")),
+    QMenu* edit = menuBar()->addMenu(tr("&Edit"));
+    add(edit, tr("&Track settings..."), QKeySequence(Qt::CTRL | Qt::Key_T),
         &MainWindow::TrackSettingsCommand, Command::trackSettings);
     edit->addSeparator();
-    add(edit, QStringLiteral("&Mark all tracks"), QKeySequence(QStringLiteral("Ctrl+M")),
-        &MainWindow::MarkAll, Command::marks);
-    add(edit, QStringLiteral("&Unmark all tracks"), QKeySequence(QStringLiteral("Ctrl+U")),
-        &MainWindow::UnmarkAll, Command::marks);
-    add(edit, QStringLiteral("Re&verse marks"), QKeySequence(QStringLiteral("Ctrl+V")),
-        &MainWindow::ReverseMarks, Command::marks);
+    add(edit, tr("&Mark all tracks"), QKeySequence(Qt::CTRL | Qt::Key_M), &MainWindow::MarkAll,
+        Command::marks);
+    add(edit, tr("&Unmark all tracks"), QKeySequence(Qt::CTRL | Qt::Key_U), &MainWindow::UnmarkAll,
+        Command::marks);
+    add(edit, tr("Re&verse marks"), QKeySequence(Qt::CTRL | Qt::Key_V), &MainWindow::ReverseMarks,
+        Command::marks);
     edit->addSeparator();
-    add(edit, QStringLiteral("Select &all tracks"), QKeySequence(QStringLiteral("Ctrl+A")),
+    add(edit, tr("Select &all tracks"), QKeySequence(Qt::CTRL | Qt::Key_A),
         &MainWindow::SelectAllRows);
-    add(edit, QStringLiteral("Mark &selected"), QKeySequence(), &MainWindow::MarkSelected);
+    add(edit, tr("Mark &selected"), QKeySequence(), &MainWindow::MarkSelected);
 
-    QMenu* options = menuBar()->addMenu(QStringLiteral("&Options"));
+    QMenu* options = menuBar()->addMenu(tr("&Options"));
     const auto openOn = [this](OptionsTab tab) { return [this, tab] { OptionsCommand(tab); }; };
-    add(options, QStringLiteral("&Global..."), QKeySequence(QStringLiteral("Ctrl+O")),
-        openOn(OptionsTab::misc), Command::options);
+    add(options, tr("&Global..."), QKeySequence(Qt::CTRL | Qt::Key_O), openOn(OptionsTab::misc),
+        Command::options);
     options->addSeparator();
     const std::pair<const char*, OptionsTab> pages[] = {
-        {"&Secure settings...", OptionsTab::secure},
-        {"&Output...", OptionsTab::output},
-        {"WA&V format settings...", OptionsTab::wav},
-        {"&OGG format settings...", OptionsTab::ogg},
-        {"&MP3 format settings...", OptionsTab::mp3},
-        {"&WMA format settings...", OptionsTab::wma},
-        {"&FLAC format settings...", OptionsTab::flac},
-        {"O&PUS format settings...", OptionsTab::opus},
-        {"&CDDB settings...", OptionsTab::cddb}};
+        {QT_TR_NOOP("&Secure settings..."), OptionsTab::secure},
+        {QT_TR_NOOP("&Output..."), OptionsTab::output},
+        {QT_TR_NOOP("WA&V format settings..."), OptionsTab::wav},
+        {QT_TR_NOOP("&OGG format settings..."), OptionsTab::ogg},
+        {QT_TR_NOOP("&MP3 format settings..."), OptionsTab::mp3},
+        {QT_TR_NOOP("&WMA format settings..."), OptionsTab::wma},
+        {QT_TR_NOOP("&FLAC format settings..."), OptionsTab::flac},
+        {QT_TR_NOOP("O&PUS format settings..."), OptionsTab::opus},
+        {QT_TR_NOOP("&CDDB settings..."), OptionsTab::cddb}};
     for (const auto& [text, tab] : pages) {
-        add(options, QString::fromLatin1(text), QKeySequence(), openOn(tab), Command::options);
+        add(options, tr(text), QKeySequence(), openOn(tab), Command::options);
     }
 
-    QMenu* help = menuBar()->addMenu(QStringLiteral("&Help"));
-    add(help, QStringLiteral("&Contents"), QKeySequence(), &MainWindow::ShowHelpContents);
-    add(help, QStringLiteral("&Quick start guide"), QKeySequence(), &MainWindow::ShowQuickStart);
+    QMenu* help = menuBar()->addMenu(tr("&Help"));
+    add(help, tr("&Contents"), QKeySequence(), &MainWindow::ShowHelpContents);
+    add(help, tr("&Quick start guide"), QKeySequence(), &MainWindow::ShowQuickStart);
     help->addSeparator();
-    ripLogAction_ =
-        add(help, QStringLiteral("Show rip &log"), QKeySequence(), &MainWindow::ShowRipLog);
+    ripLogAction_ = add(help, tr("Show rip &log"), QKeySequence(), &MainWindow::ShowRipLog);
     // The log may have been deleted since the rip: look again whenever the menu opens.
     connect(help, &QMenu::aboutToShow, this, &MainWindow::UpdateRipLogAction);
     help->addSeparator();
-    add(help, QStringLiteral("About Disctrove..."), QKeySequence(), &MainWindow::ShowAbout);
+    add(help, tr("About Disctrove..."), QKeySequence(), &MainWindow::ShowAbout);
 
     contextMenu_ = new QMenu(this);
     const auto addContext = [this](const QString& text, auto* receiver, auto slot,
@@ -229,13 +230,13 @@ void MainWindow::BuildMenus() {
         connect(action, &QAction::triggered, receiver, slot);
         commandActions_.emplace_back(command, action);
     };
-    addContext(QStringLiteral("Track settings..."), this, &MainWindow::TrackSettingsCommand,
+    addContext(tr("Track settings..."), this, &MainWindow::TrackSettingsCommand,
                Command::trackSettings);
     contextMenu_->addSeparator();
-    connect(contextMenu_->addAction(QStringLiteral("Mark/unmark track")), &QAction::triggered, this,
+    connect(contextMenu_->addAction(tr("Mark/unmark track")), &QAction::triggered, this,
             &MainWindow::ToggleCurrentMark);
-    addContext(QStringLiteral("Play"), player_, &CdPlayer::PlayTrack, Command::play);
-    addContext(QStringLiteral("Stop"), player_, &CdPlayer::StopPlayback, Command::player);
+    addContext(tr("Play"), player_, &CdPlayer::PlayTrack, Command::play);
+    addContext(tr("Stop"), player_, &CdPlayer::StopPlayback, Command::player);
 }
 
 QWidget* MainWindow::BuildControls() {
@@ -250,19 +251,19 @@ QWidget* MainWindow::BuildControls() {
     commandWidgets_.emplace_back(Command::boxes, encoderBox_);
 
     auto* boxes = new QHBoxLayout;
-    auto* driveLabel = new QLabel(QStringLiteral("&Drive:"), central);
+    auto* driveLabel = new QLabel(tr("&Drive:"), central);
     driveLabel->setBuddy(driveBox_);
     boxes->addWidget(driveLabel);
     boxes->addWidget(driveBox_, 1);
     boxes->addSpacing(12);
-    auto* encoderLabel = new QLabel(QStringLiteral("&Encoder:"), central);
+    auto* encoderLabel = new QLabel(tr("&Encoder:"), central);
     encoderLabel->setBuddy(encoderBox_);
     boxes->addWidget(encoderLabel);
     boxes->addWidget(encoderBox_);
 
     trackList_ = new QTableWidget(0, 4, central);
-    trackList_->setHorizontalHeaderLabels({QStringLiteral("Track name"), QStringLiteral("Time"),
-                                           QStringLiteral("Encoder"), QStringLiteral("Status")});
+    trackList_->setHorizontalHeaderLabels(
+        {tr("Track name"), tr("Time"), tr("Encoder"), tr("Status")});
     trackList_->verticalHeader()->hide();
     trackList_->verticalHeader()->setDefaultSectionSize(trackList_->fontMetrics().height() + 8);
     trackList_->setAlternatingRowColors(true);
@@ -283,53 +284,53 @@ QWidget* MainWindow::BuildControls() {
     connect(trackList_, &QWidget::customContextMenuRequested, this, &MainWindow::OnContextMenu);
 
     auto* buttons = new QHBoxLayout;
-    const auto button = [&](skin::CommandIcon icon, const char* text, const char* tip, auto slot,
-                            Command command) {
-        QToolButton* b =
-            CommandButton(central, icon, QString::fromLatin1(text), QString::fromLatin1(tip));
+    const auto button = [&](skin::CommandIcon icon, const QString& text, const QString& tip,
+                            auto slot, Command command) {
+        QToolButton* b = CommandButton(central, icon, text, tip);
         connect(b, &QToolButton::clicked, this, slot);
         buttons->addWidget(b);
         commandWidgets_.emplace_back(command, b);
     };
-    button(skin::CommandIcon::refresh, "Refresh", "Refresh CD", &MainWindow::RefreshCommand,
+    button(skin::CommandIcon::refresh, tr("Refresh"), tr("Refresh CD"), &MainWindow::RefreshCommand,
            Command::refresh);
-    button(skin::CommandIcon::cddb, "CDDB", "Get CDDB info", &MainWindow::CddbCommand,
-           Command::cddb);
-    button(skin::CommandIcon::rip, "Rip", "Rip marked tracks", &MainWindow::RipCommand,
+    button(skin::CommandIcon::cddb, QStringLiteral("CDDB"), tr("Get CDDB info"),
+           &MainWindow::CddbCommand, Command::cddb);
+    button(skin::CommandIcon::rip, tr("Rip"), tr("Rip marked tracks"), &MainWindow::RipCommand,
            Command::rip);
-    button(skin::CommandIcon::stop, "Stop", "Stop ripping", &MainWindow::StopCommand,
+    button(skin::CommandIcon::stop, tr("Stop"), tr("Stop ripping"), &MainWindow::StopCommand,
            Command::stop);
-    button(skin::CommandIcon::markAll, "Mark all", "Select/Unselect All", &MainWindow::MarkAll,
-           Command::marks);
+    button(skin::CommandIcon::markAll, tr("Mark all"), tr("Select/Unselect All"),
+           &MainWindow::MarkAll, Command::marks);
     buttons->addStretch(1);
-    button(skin::CommandIcon::trackSettings, "Track", "Track settings",
+    button(skin::CommandIcon::trackSettings, tr("Track"), tr("Track settings"),
            &MainWindow::TrackSettingsCommand, Command::trackSettings);
     button(
-        skin::CommandIcon::options, "Options", "Global options",
+        skin::CommandIcon::options, tr("Options"), tr("Global options"),
         [this] { OptionsCommand(OptionsTab::misc); }, Command::options);
 
     // The CD player and the volume.
     auto* player = new QHBoxLayout;
-    const auto playerButton = [&](skin::CommandIcon icon, const char* tip, void (CdPlayer::*slot)(),
-                                  Command command) {
+    const auto playerButton = [&](skin::CommandIcon icon, const QString& tip,
+                                  void (CdPlayer::*slot)(), Command command) {
         auto* b = new QToolButton(central);
         b->setIcon(skin::IconFor(icon));
         b->setIconSize(QSize(20, 20));
-        b->setToolTip(QString::fromLatin1(tip));
+        b->setToolTip(tip);
         b->setAutoRaise(true);
         connect(b, &QToolButton::clicked, player_, slot);
         player->addWidget(b);
         commandWidgets_.emplace_back(command, b);
     };
-    playerButton(skin::CommandIcon::play, "Play track", &CdPlayer::PlayTrack, Command::play);
-    playerButton(skin::CommandIcon::playerStop, "Stop", &CdPlayer::StopPlayback, Command::player);
-    playerButton(skin::CommandIcon::previous, "Previous track", &CdPlayer::PreviousTrack,
+    playerButton(skin::CommandIcon::play, tr("Play track"), &CdPlayer::PlayTrack, Command::play);
+    playerButton(skin::CommandIcon::playerStop, tr("Stop"), &CdPlayer::StopPlayback,
                  Command::player);
-    playerButton(skin::CommandIcon::next, "Next track", &CdPlayer::NextTrack, Command::player);
-    playerButton(skin::CommandIcon::eject, "Eject", &CdPlayer::EjectDisc, Command::player);
+    playerButton(skin::CommandIcon::previous, tr("Previous track"), &CdPlayer::PreviousTrack,
+                 Command::player);
+    playerButton(skin::CommandIcon::next, tr("Next track"), &CdPlayer::NextTrack, Command::player);
+    playerButton(skin::CommandIcon::eject, tr("Eject"), &CdPlayer::EjectDisc, Command::player);
     player->addWidget(position_, 3);
     player->addSpacing(12);
-    player->addWidget(new QLabel(QStringLiteral("Volume:"), central));
+    player->addWidget(new QLabel(tr("Volume:"), central));
     volume_ = new VolumeSlider(central);
     player->addWidget(volume_, 1);
 
@@ -419,7 +420,7 @@ void MainWindow::WriteRow(int row) {
     const QSignalBlocker quiet(trackList_);
     const Track& track = settings_.tracks[static_cast<size_t>(row)];
     const QString texts[] = {Text(track.title), Text(TrackTimeText(track)),
-                             Text(TrackEncoderText(track)), Text(TrackStatusText(track))};
+                             CoreText(TrackEncoderText(track)), CoreText(TrackStatusText(track))};
     for (int column = 0; column < 4; ++column) {
         QTableWidgetItem* item = trackList_->item(row, column);
         if (item == nullptr) {
@@ -475,7 +476,7 @@ void MainWindow::Refresh() {
     }
     player_->StopPlayback();
     player_->ResetTrack();
-    ShowStatus(QStringLiteral("Refreshing CD..."));
+    ShowStatus(CoreText(kRefreshingText));
     // A look-up still on its way was made for the disc read before: its reply names nothing now.
     lookup_.Cancel();
     coverPreview_->Cancel();
@@ -486,7 +487,7 @@ void MainWindow::Refresh() {
         refreshOk_ = false;
         lookedUp_ = true;  // nothing to look up until a disc is read
     }
-    savedStatus_ = QString::fromLatin1(read ? kReadyText : kNoAudioCdText);
+    savedStatus_ = CoreText(read ? kReadyText : kNoAudioCdText);
     ShowStatus(savedStatus_);
     RefillList();
     ShowCover();
@@ -529,7 +530,7 @@ void MainWindow::RefreshCommand() {
     Synchronise();
     Refresh();
     if (!refreshOk_) {
-        dialogs_.Inform(this, QStringLiteral("Disctrove"), QString::fromLatin1(kTocErrorMessage));
+        dialogs_.Inform(this, QStringLiteral("Disctrove"), CoreText(kTocErrorMessage));
     } else if (settings_.Autocddb) {
         CddbCommand();
     }
@@ -542,7 +543,7 @@ void MainWindow::CddbCommand() {
     }
     player_->StopPlayback();
     savedStatus_ = statusText();
-    ShowStatus(QString::fromLatin1(kContactingCddbText));
+    ShowStatus(CoreText(kContactingCddbText));
     if (!lookup_.Start()) {
         ShowStatus(savedStatus_);  // an earlier look-up is still on its way
     }
@@ -589,8 +590,7 @@ void MainWindow::RipCommand() {
     }
     player_->StopPlayback();
     if (DiscChanged(settings_)) {
-        dialogs_.Inform(this, QStringLiteral("Disctrove"),
-                        QString::fromLatin1(kDiscChangedMessage));
+        dialogs_.Inform(this, QStringLiteral("Disctrove"), CoreText(kDiscChangedMessage));
         lookedUp_ = true;
         UpdateCommands();
         return;
@@ -603,7 +603,7 @@ void MainWindow::RipCommand() {
     PrepareRip(settings_);
     RefillList();
     savedStatus_ = statusText();
-    ShowStatus(QString::fromLatin1(kRippingText));
+    ShowStatus(CoreText(kRippingText));
     if (!worker_.Start([this] { return RunRipWorker(context_); })) {
         // Nothing started: nothing may claim to run.
         settings_.ripping = 0;
@@ -628,7 +628,7 @@ void MainWindow::StopCommand() {
     }
     StopRip(settings_);
     RefillList();
-    ShowStatus(QString::fromLatin1(kWaitingForWorkerText));
+    ShowStatus(CoreText(kWaitingForWorkerText));
     WaitForWorker();
     runProgress_->Finish();
     RewriteRows();  // the verdicts of the tracks finished before the stop
@@ -898,9 +898,9 @@ void MainWindow::ConversionCommand(Conversion conversion) {
 
 void MainWindow::ShowAbout() {
     QMessageBox about(this);
-    about.setWindowTitle(QStringLiteral("About Disctrove"));
+    about.setWindowTitle(tr("About Disctrove"));
     about.setIconPixmap(skin::AppIcon().pixmap(64, 64));
-    about.setText(QString::fromLatin1(kAboutText));
+    about.setText(tr("Disctrove Version %1").arg(QString::fromUtf8(kProgramVersion)));
     // A message box is as wide as its text; the title bar needs room for the title too, and
     // for the window's own icon and buttons beside it.
     const int titleWidth = about.fontMetrics().horizontalAdvance(about.windowTitle()) + 160;
@@ -914,16 +914,16 @@ void MainWindow::ShowAbout() {
 void MainWindow::OpenHelp(const char* page, const char* missingMessage) {
     const std::string path = ShareFilePath(std::string("help/") + page);
     if (path.empty() || !dialogs_.OpenHelpPage(Text(path))) {
-        dialogs_.Inform(this, QStringLiteral("Disctrove"), QString::fromLatin1(missingMessage));
+        dialogs_.Inform(this, QStringLiteral("Disctrove"), tr(missingMessage));
     }
 }
 
 void MainWindow::ShowHelpContents() {
-    OpenHelp("index.htm", "Cannot locate HTML Help file for Disctrove");
+    OpenHelp("index.htm", QT_TR_NOOP("Cannot locate HTML Help file for Disctrove"));
 }
 
 void MainWindow::ShowQuickStart() {
-    OpenHelp("start.htm", "Cannot locate HTML Help file dt.chm");
+    OpenHelp("start.htm", QT_TR_NOOP("Cannot locate HTML Help file dt.chm"));
 }
 
 void MainWindow::ShowRipLog() {
@@ -933,12 +933,11 @@ void MainWindow::ShowRipLog() {
     const QString path = Text(settings_.lastRipLog);
     if (path.isEmpty() || !QFileInfo::exists(path)) {
         dialogs_.Inform(this, QStringLiteral("Disctrove"),
-                        path.isEmpty()
-                            ? QStringLiteral("No rip log has been written yet.")
-                            : QStringLiteral("The rip log %1 is no longer there.").arg(path));
+                        path.isEmpty() ? tr("No rip log has been written yet.")
+                                       : tr("The rip log %1 is no longer there.").arg(path));
     } else if (!dialogs_.OpenFile(path)) {
         dialogs_.Inform(this, QStringLiteral("Disctrove"),
-                        QStringLiteral("The rip log %1 could not be opened.").arg(path));
+                        tr("The rip log %1 could not be opened.").arg(path));
     }
     UpdateRipLogAction();
 }
@@ -946,20 +945,20 @@ void MainWindow::ShowRipLog() {
 void MainWindow::UpdateFreeSpace() {
     const long long bytes = platform::FreeBytes(settings_.Outfolder);
     freeSpacePane_->setText(bytes < 0 ? QString()
-                                      : QStringLiteral("%1M free disk space of %2")
+                                      : tr("%1M free disk space of %2")
                                             .arg(static_cast<double>(bytes) / 1048576.0, 0, 'f', 2)
                                             .arg(Text(settings_.Outfolder)));
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
     if (Busy()) {
-        if (!dialogs_.AskYesNo(this, QStringLiteral("Exit confirmation"),
-                               QStringLiteral("You are currently ripping.\nDo you want to stop "
-                                              "and exit anyway?"))) {
+        if (!dialogs_.AskYesNo(this, tr("Exit confirmation"),
+                               tr("You are currently ripping.\nDo you want to stop "
+                                  "and exit anyway?"))) {
             event->ignore();
             return;
         }
-        ShowStatus(QString::fromLatin1(kWaitingForWorkerText));
+        ShowStatus(CoreText(kWaitingForWorkerText));
         settings_.ripping = 0;
         WaitForWorker();
         runProgress_->Finish();

@@ -34,8 +34,6 @@ class CoverPreview;
 class DiscWatch;
 class RunProgress;
 
-inline constexpr const char* kAboutText = "Disctrove Version 3.1";
-
 class MainWindow : public QMainWindow {
     Q_OBJECT
 
