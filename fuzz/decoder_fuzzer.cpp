@@ -1,0 +1,27 @@
+// A damaged Ogg Vorbis, FLAC or Opus file decoded to WAV, as the decode command does; the
+// decoder is chosen at build time (DISCTROVE_DECODER).
+#include <cstddef>
+#include <cstdint>
+
+#include "codecs/flac_decoder.h"
+#include "codecs/ogg_decoder.h"
+#include "codecs/opus_decoder.h"
+#include "fuzz_support.h"
+
+using namespace disctrove;
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    Settings settings;
+    settings.Overwrite = 1;
+    settings.finished = 0;
+    settings.oggSourcePath = fuzz::WriteScratchFile("in", data, size);
+    settings.wavSourcePath = fuzz::ScratchFolder() + "/out.wav";
+    fuzz::QuietFront front;
+    WorkerContext context{settings, front, front, {}};
+    Track progress;
+    (void)DISCTROVE_DECODER(context, progress);
+    if (settings.finished != 1) {
+        __builtin_trap();  // every way out tells the dialog that the decode has ended
+    }
+    return 0;
+}
