@@ -34,6 +34,8 @@ TEST(CddbAnswers, Status) {
     EXPECT_EQ(CddbStatus("ab1 x"), 0);
     EXPECT_EQ(CddbStatus("20"), 0);
     EXPECT_EQ(CddbStatus(""), 0);
+    EXPECT_EQ(CddbStatus("-10 roa+"), 0);  // found by fuzz/cddb_answer_fuzzer
+    EXPECT_EQ(CddbStatus("+20 x"), 0);
 }
 
 TEST(CddbAnswers, QueryAnswers) {

@@ -1,5 +1,6 @@
 #include "platform/cdrom/cddb_protocol.h"
 
+#include <algorithm>
 #include <array>
 #include <charconv>
 
@@ -140,8 +141,11 @@ int CddbStatus(std::string_view body) {
     if (body.size() < 3) {
         return 0;
     }
+    // Three digits: from_chars alone would take "-10" for a status.
+    const bool digits =
+        std::all_of(body.begin(), body.begin() + 3, [](char c) { return c >= '0' && c <= '9'; });
     const auto result = std::from_chars(body.data(), body.data() + 3, status);
-    const bool whole = result.ptr == body.data() + 3 && result.ec == std::errc();
+    const bool whole = digits && result.ptr == body.data() + 3 && result.ec == std::errc();
     const bool separated = body.size() == 3 || body[3] == ' ' || body[3] == '\r' || body[3] == '\n';
     return whole && separated ? status : 0;
 }
