@@ -98,6 +98,11 @@ std::string ExpandTemplate(const Settings& settings, const Track& track) {
         }
     }
     ReplaceIllegalChars(name);
+    // A name that is no name of its own (a template or metadata that expands to nothing, ".",
+    // "..") would make a hidden file that every track shares: the track number stands in.
+    if (name.empty() || name == "." || name == "..") {
+        return platform::TwoDigits(track.index + 1);
+    }
     return CutToFileName(name, kMaxFileNameBytes - kExtensionBytes);
 }
 

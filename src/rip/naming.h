@@ -15,7 +15,8 @@ namespace disctrove {
 // disc's artist, album, year and genre: $a artist, $A album artist (the artist when the disc
 // has none), $r the track's artist (else the album artist), $l album, $y year, $g genre,
 // $t title, $n number, $$ "$"; codes but $a and $A in either case. Cut at a character boundary so
-// that the name and any of our extensions fit in one file name.
+// that the name and any of our extensions fit in one file name. A name that comes out empty, "."
+// or ".." is the two-digit track number instead.
 std::string ExpandTemplate(const Settings& settings, const Track& track);
 
 // The disc ID of the chosen drive as read at the last refresh (kNoDiscId without one).

@@ -65,7 +65,19 @@ TEST_F(NamingTest, DollarRules) {
     EXPECT_EQ(Expand("plain name"), "plain name");
     EXPECT_EQ(Expand("$x$t"), "A");
     EXPECT_EQ(Expand("$t$"), "A");
-    EXPECT_EQ(Expand(""), "");
+}
+
+// Found by fuzz/naming_fuzzer: these made the hidden file ".mp3" (or "..mp3") for every track.
+TEST_F(NamingTest, ANameOfNothingIsTheTrackNumber) {
+    track_.index = 6;
+    for (const char* title : {"", ".", ".."}) {
+        track_.title = title;
+        EXPECT_EQ(Expand("$t"), "07") << title;
+    }
+    EXPECT_EQ(Expand(""), "07");
+    EXPECT_EQ(Expand("$x"), "07");
+    track_.title = "...";
+    EXPECT_EQ(Expand("$t"), "...");  // a name of its own, if an odd one
 }
 
 TEST_F(NamingTest, EmptyMetadataInsertsNothing) {
