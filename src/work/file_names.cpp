@@ -64,6 +64,11 @@ void ReplaceIllegalChars(std::string& name) {
                 c = ')';
                 break;
             default:
+                // Control characters: a NUL would cut the path short where the system reads it,
+                // and the others are refused by FAT and garble listings.
+                if (static_cast<unsigned char>(c) < 0x20 || c == '\x7F') {
+                    c = '_';
+                }
                 break;
         }
     }

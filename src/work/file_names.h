@@ -22,7 +22,8 @@ std::string_view FileNameOf(std::string_view path);
 std::string JoinPath(std::string_view folder, std::string_view name);
 
 // Replaces, in place, the characters that file names must not hold: " * , / : ; = ? \ | become
-// "_", "+" becomes "&", "<" and "[" become "(", ">" and "]" become ")".
+// "_", "+" becomes "&", "<" and "[" become "(", ">" and "]" become ")", control characters (NUL
+// among them) become "_".
 void ReplaceIllegalChars(std::string& name);
 
 // Output of converting the WAV file `source`: its file name in Outfolder, with the extension of

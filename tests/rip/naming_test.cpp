@@ -101,6 +101,18 @@ TEST_F(NamingTest, IllegalCharactersAreReplacedEvenWhenTyped) {
     EXPECT_EQ(all, "__________&(())ok");
 }
 
+// Found by fuzz/naming_fuzzer: a NUL from the metadata cut the path where the system reads it
+// ("..\0x" opened the parent folder).
+TEST_F(NamingTest, ControlCharactersAreReplaced) {
+    settings_.folderHistory = {"/rips"};
+    settings_.RipInFolder = 1;
+    settings_.Artist = std::string("..\0x", 4);
+    settings_.Album = "Line\nBreak\tTab\x7F";
+    track_.title = std::string("a\0b", 3);
+    settings_.currentTemplate = "$t";
+    EXPECT_EQ(RipOutputPath(settings_, track_), "/rips/.._x/Line_Break_Tab_/a_b.mp3");
+}
+
 TEST_F(NamingTest, LongNamesAreCutAtACharacterBoundary) {
     track_.title = std::string(250, 'x') + "\xC3\xA9\xC3\xA9";  // 254 bytes
     const std::string name = Expand("$t");
