@@ -85,7 +85,7 @@ TEST_F(NamingTest, EmptyMetadataInsertsNothing) {
     settings_.Genre = 0;
     EXPECT_EQ(Expand("[$g]"), "()");
     settings_.Genre = 81;  // outside the list
-    EXPECT_EQ(Expand("$g"), "");
+    EXPECT_EQ(Expand("$n$g"), "01");
     settings_.Genre = 80;
     EXPECT_EQ(Expand("$g"), "Hard Rock");
 }
