@@ -1,12 +1,13 @@
 #!/usr/bin/env bash
 # Installs what is missing, checks the formatting, builds, runs every test, then builds and runs
-# the tests again under AddressSanitizer and UndefinedBehaviorSanitizer.
+# the tests again under AddressSanitizer and UndefinedBehaviorSanitizer, then runs each fuzz target
+# of fuzz/ briefly.
 set -euo pipefail
 cd "$(dirname "$0")"
 
 ./scripts/install-deps.sh
 
-mapfile -t sources < <(find src tests bench -name '*.cpp' -o -name '*.h' 2>/dev/null)
+mapfile -t sources < <(find src tests bench fuzz -name '*.cpp' -o -name '*.h' 2>/dev/null)
 if ! clang-format --dry-run --Werror "${sources[@]}" 2>/tmp/disctrove-format.$$; then
   head -n 40 /tmp/disctrove-format.$$ >&2
   rm -f /tmp/disctrove-format.$$
@@ -36,4 +37,6 @@ echo "== build and tests under AddressSanitizer + UndefinedBehaviorSanitizer"
 ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1 \
   LSAN_OPTIONS=suppressions="$PWD/tests/lsan.supp" \
   build_and_test build-sanitize -DDISCTROVE_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug
+echo "== fuzz targets, a few seconds each"
+./fuzz.sh 3
 echo "All tests passed."

@@ -6,6 +6,7 @@ set -euo pipefail
 packages=(
   # build
   g++ cmake ninja-build pkg-config clang-format
+  clang libclang-rt-dev  # the fuzz targets (libFuzzer)
   # tests
   libgtest-dev libgmock-dev python3 python3-libdiscid
   # libraries
