@@ -1009,8 +1009,11 @@ TEST_F(CliTest, CtrlCStopsTheRipLikeTheStopButton) {
                                 " --set " + Quoted("GENERAL/Outfolder=" + out_) + " --image " +
                                 Quoted(cue) + " rip --encoder mp3 </dev/null >" +
                                 Quoted(dir_.File("stdout")) + " 2>/dev/null";
-    // Interrupted once the encoder is at work on the first track.
-    const int status = RunCommand(command + " & pid=$!; sleep 1.5; kill -INT $pid; wait $pid");
+    // Interrupted once the encoder is at work on the first track: its file has begun (looked
+    // for rather than waited for, so a slow build interrupts at the same point).
+    const std::string first = Quoted(out_ + "/-Track 01.mp3");
+    const int status = RunCommand(command + " & pid=$!; for i in $(seq 600); do [ -s " + first +
+                                  " ] && break; sleep 0.1; done; kill -INT $pid; wait $pid");
     EXPECT_EQ(status, 1);
     const std::string out = WithoutChecks(ReadWholeFile(dir_.File("stdout")));
     EXPECT_EQ(out,
