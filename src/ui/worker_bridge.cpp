@@ -9,17 +9,41 @@
 namespace disctrove::ui {
 
 WorkerBridge::WorkerBridge(UserDialogs& dialogs, QWidget* owner)
-    : dialogs_(dialogs), owner_(owner) {}
+    : dialogs_(dialogs), owner_(owner) {
+    connect(this, &WorkerBridge::questionPosted, this, &WorkerBridge::TakeQuestion,
+            Qt::QueuedConnection);
+}
 
 template <typename Ask>
 auto WorkerBridge::OnUiThread(Ask ask) {
     if (QThread::currentThread() == thread()) {
         return ask();
     }
+    const std::lock_guard oneAtATime(asking_);
     decltype(ask()) result{};
-    QMetaObject::invokeMethod(
-        this, [&] { result = ask(); }, Qt::BlockingQueuedConnection);
+    std::unique_lock lock(mutex_);
+    question_ = [&] { result = ask(); };
+    answered_ = false;
+    lock.unlock();
+    emit questionPosted();
+    lock.lock();
+    answer_.wait(lock, [this] { return answered_; });
     return result;
+}
+
+void WorkerBridge::TakeQuestion() {
+    std::function<void()> question;
+    {
+        const std::lock_guard lock(mutex_);
+        question = std::move(question_);
+        question_ = nullptr;
+    }
+    if (question) {
+        question();
+    }
+    const std::lock_guard lock(mutex_);
+    answered_ = true;
+    answer_.notify_all();
 }
 
 void WorkerBridge::TrackProgress(int32_t position, int32_t status) {

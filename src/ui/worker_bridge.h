@@ -5,6 +5,9 @@
 #include <QObject>
 #include <QPointer>
 #include <QWidget>
+#include <condition_variable>
+#include <functional>
+#include <mutex>
 
 #include "ui/user_dialogs.h"
 #include "work/worker_context.h"
@@ -33,13 +36,25 @@ class WorkerBridge : public QObject, public WorkerNotifications, public WorkerQu
     void workFinished();
     void cddbDone();
 
+    // Posted by a worker that has put its question in question_.
+    void questionPosted();
+
   private:
-    // Runs `ask` on the bridge's (the UI) thread and waits for it.
+    // Runs `ask` on the bridge's (the UI) thread and waits for it; one question at a time. The
+    // question and its answer pass under mutex_ rather than through Qt's blocking connection,
+    // whose futex ThreadSanitizer cannot see (it took the hand-over for races).
     template <typename Ask>
     auto OnUiThread(Ask ask);
+    // On the UI thread: asks the posted question and wakes the worker.
+    void TakeQuestion();
 
     UserDialogs& dialogs_;
     QPointer<QWidget> owner_;
+    std::mutex asking_;  // held by the worker whose question is under way
+    std::mutex mutex_;   // guards what follows
+    std::condition_variable answer_;
+    std::function<void()> question_;
+    bool answered_ = false;
 };
 
 }  // namespace disctrove::ui
