@@ -62,7 +62,8 @@ struct Settings {
     Settings& operator=(const Settings&) = delete;
 
     EncoderKind Encoder = kEncoderMp3;
-    int32_t Cdrom = 0;
+    // The chosen drive: the UI thread sets it while a look-up or a rip thread reads it.
+    SharedInt Cdrom = 0;
     int32_t Createm3u = 0;
     int32_t Autocddb = 0;
     int32_t Autocheck = 1;

@@ -164,6 +164,9 @@ class Loader {
     void Decimal(const char* section, const char* key, int32_t& field) {
         field = ReadDecimal(section, key, field);
     }
+    void Decimal(const char* section, const char* key, SharedInt& field) {
+        field = ReadDecimal(section, key, field);
+    }
     void Flag(const char* section, const char* key, int32_t& field) {
         const auto text = doc_.ReadString(section, key, field ? "True" : "False");
         field = EqualsIgnoringCase(text, "True") ? 1 : 0;
