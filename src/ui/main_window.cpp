@@ -393,7 +393,9 @@ void MainWindow::ShowEncoder(int kind) {
 }
 
 void MainWindow::Synchronise() {
-    settings_.Cdrom = driveBox_->currentIndex() >= 0 ? driveBox_->currentIndex() : settings_.Cdrom;
+    if (driveBox_->currentIndex() >= 0) {
+        settings_.Cdrom = driveBox_->currentIndex();
+    }
     TakeRowStates();
     settings_.currentTrack = 0;
     for (const Track& track : settings_.tracks) {
@@ -464,8 +466,12 @@ void MainWindow::RefillList() {
     trackList_->horizontalHeader()->resizeSection(kStatusColumn, statusWidth_);
     trackList_->setRowCount(static_cast<int>(settings_.tracks.size()));
     trackList_->clearSelection();
+    // Stop refills the list while the worker still reads the indexes, which have not changed
+    // then: only a changed one is written.
     for (size_t i = 0; i < settings_.tracks.size(); ++i) {
-        settings_.tracks[i].index = static_cast<int32_t>(i);
+        if (settings_.tracks[i].index != static_cast<int32_t>(i)) {
+            settings_.tracks[i].index = static_cast<int32_t>(i);
+        }
     }
     RewriteRows();
 }
