@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is missing, checks the formatting, builds, runs every test, then builds and runs
-# the tests again under AddressSanitizer and UndefinedBehaviorSanitizer, then runs each fuzz target
-# of fuzz/ briefly.
+# the tests again under AddressSanitizer and UndefinedBehaviorSanitizer, the tests of the threads
+# (rip, conversion, look-ups, player) under ThreadSanitizer, then runs each fuzz target of fuzz/
+# briefly.
 set -euo pipefail
 cd "$(dirname "$0")"
 
@@ -31,12 +32,46 @@ build_and_test() {
   tail -n 3 "$dir/ctest.log"
 }
 
+# Each pass says how long it took.
+pass_start=$SECONDS
+pass_took() {
+  echo "   ($1 took $(((SECONDS - pass_start) / 60)) min $(((SECONDS - pass_start) % 60)) s)"
+  pass_start=$SECONDS
+}
+
 echo "== build and tests"
 build_and_test build
+pass_took "build and tests"
 echo "== build and tests under AddressSanitizer + UndefinedBehaviorSanitizer"
 ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1 \
   LSAN_OPTIONS=suppressions="$PWD/tests/lsan.supp" \
   build_and_test build-sanitize -DDISCTROVE_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug
+pass_took "the AddressSanitizer pass"
+
+# The tests where our threads meet: rips (the reader and the encoder pool), conversions, the
+# look-ups (CDDB, MusicBrainz, AccurateRip, cover art), the player, the terminal program's rips
+# and Ctrl+C, and the windows that run them. The rest run no thread of ours. Only their
+# binaries are built; tests/tsan.supp names what Qt and GLib do among their own threads.
+echo "== build and tests under ThreadSanitizer"
+tsan_tests='^((RipWorker|CoverArtRip|Extraction|ConversionWorker|CddbLookup|CddbProxy|MusicBrainzLookup|CdAudio|Cli)Test|AccurateRipLookup)\.|^Ui\.(MainWindow|Conversions|Player)$'
+launcher=()
+if command -v ccache >/dev/null; then
+  launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache)
+fi
+cmake -S . -B build-tsan -G Ninja -DDISCTROVE_SANITIZE=thread -DCMAKE_BUILD_TYPE=Debug \
+  "${launcher[@]}" >/dev/null
+ninja -C build-tsan --quiet disctrove_tests disctrove_ui_tests disctrove_conversion_tests \
+  disctrove_player_tests
+if ! TSAN_OPTIONS="halt_on_error=1:second_deadlock_stack=1:suppressions=$PWD/tests/tsan.supp" \
+    ctest --test-dir build-tsan -R "$tsan_tests" --output-on-failure --parallel "$jobs" \
+      --timeout 300 >build-tsan/ctest.log 2>&1; then
+  cat build-tsan/ctest.log
+  exit 1
+fi
+tail -n 3 build-tsan/ctest.log
+pass_took "the ThreadSanitizer pass"
+
 echo "== fuzz targets, a few seconds each"
 ./fuzz.sh 3
+pass_took "the fuzz pass"
 echo "All tests passed."
