@@ -49,11 +49,12 @@ ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1 \
 pass_took "the AddressSanitizer pass"
 
 # The tests where our threads meet: rips (the reader and the encoder pool), conversions, the
-# look-ups (CDDB, MusicBrainz, AccurateRip, cover art), the player, the terminal program's rips
-# and Ctrl+C, and the windows that run them. The rest run no thread of ours. Only their
-# binaries are built; tests/tsan.supp names what Qt and GLib do among their own threads.
+# look-ups (CDDB, MusicBrainz, AccurateRip, cover art), the player, the terminal program's rip,
+# look-up and Ctrl+C, and the windows that run them. The rest run no thread of ours, or the
+# same threads again (the other terminal tests). Only their binaries are built;
+# tests/tsan.supp names what Qt and GLib do among their own threads.
 echo "== build and tests under ThreadSanitizer"
-tsan_tests='^((RipWorker|CoverArtRip|Extraction|ConversionWorker|CddbLookup|CddbProxy|MusicBrainzLookup|CdAudio|Cli)Test|AccurateRipLookup)\.|^Ui\.(MainWindow|Conversions|Player)$'
+tsan_tests='^((RipWorker|CoverArtRip|Extraction|ConversionWorker|CddbLookup|CddbProxy|MusicBrainzLookup|CdAudio)Test|AccurateRipLookup)\.|^CliTest\.(RipOfAnImageNamedByTheServer|LookupListsTheMusicBrainzReleasesAndTakesTheOneChosen|EncodeAndDecodeFiles|CtrlCStopsTheRipLikeTheStopButton)$|^Ui\.(MainWindow|Conversions|Player)$'
 launcher=()
 if command -v ccache >/dev/null; then
   launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache)
