@@ -1,8 +1,5 @@
 #include "ui/cover_preview.h"
 
-#include <QMetaObject>
-#include <QPointer>
-
 #include "disc/cover_art.h"
 
 namespace disctrove::ui {
@@ -12,6 +9,13 @@ void CoverPreview::Cancel() {
     if (thread_.joinable()) {
         thread_.join();
     }
+}
+
+std::optional<CoverArt> CoverPreview::Take() {
+    const std::lock_guard lock(mutex_);
+    std::optional<CoverArt> result = std::move(result_);
+    result_.reset();
+    return result;
 }
 
 void CoverPreview::Start(const Settings& settings) {
@@ -29,13 +33,11 @@ void CoverPreview::Start(const Settings& settings) {
         if (!picture || cancel_) {
             return;  // no answer: a rip asks again
         }
-        // Queued to the window's thread; the window outlives this thread (it joins it).
-        QMetaObject::invokeMethod(
-            receiver_,
-            [shown = shown_, releaseId, picture = std::move(*picture)]() mutable {
-                shown(releaseId, std::move(picture));
-            },
-            Qt::QueuedConnection);
+        {
+            const std::lock_guard lock(mutex_);
+            result_ = CoverArt{releaseId, std::move(*picture)};
+        }
+        emit fetched();
     });
 }
 

@@ -5,7 +5,8 @@
 #include <QObject>
 #include <atomic>
 #include <cstdint>
-#include <functional>
+#include <mutex>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -14,25 +15,31 @@
 
 namespace disctrove::ui {
 
-class CoverPreview {
+class CoverPreview : public QObject {
+    Q_OBJECT
+
   public:
-    // `shown` gets the release and its picture (empty: none) on the thread of `receiver`.
-    using Shown = std::function<void(const std::string& releaseId, std::vector<uint8_t> picture)>;
-    CoverPreview(QObject* receiver, Shown shown) : receiver_(receiver), shown_(std::move(shown)) {}
+    explicit CoverPreview(QObject* parent) : QObject(parent) {}
     // Gives up a fetch on its way and waits for its thread.
-    ~CoverPreview() { Cancel(); }
-    CoverPreview(const CoverPreview&) = delete;
-    CoverPreview& operator=(const CoverPreview&) = delete;
+    ~CoverPreview() override { Cancel(); }
 
     // Fetches the cover of the chosen release (settings.release) when CoverArt is on and it is
     // not known yet; an earlier fetch still on its way is given up first.
     void Start(const Settings& settings);
     void Cancel();
 
+    // After `fetched`: the release and its picture (empty: none), once.
+    std::optional<CoverArt> Take();
+
+  signals:
+    // Emitted on the fetching thread; the picture is handed over through Take, under a lock of
+    // our own, so nothing but the wake-up passes through Qt's queue.
+    void fetched();
+
   private:
-    QObject* receiver_;
-    Shown shown_;
     std::atomic<bool> cancel_{false};
+    std::mutex mutex_;
+    std::optional<CoverArt> result_;  // guarded by mutex_
     std::thread thread_;
 };
 

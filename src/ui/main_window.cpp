@@ -103,14 +103,15 @@ MainWindow::MainWindow(Settings& settings, UserDialogs& dialogs, QWidget* parent
     runProgress_ = new RunProgress(this);
     statusBar()->addPermanentWidget(runProgress_);
     notifier_ = MakeDesktopNotifier();
-    coverPreview_ = std::make_unique<CoverPreview>(
-        this, [this](const std::string& releaseId, std::vector<uint8_t> picture) {
-            // A rip keeps its own cover in the record; this one only waits for the next.
-            if (!settings_.ripping && settings_.release.releaseId == releaseId) {
-                settings_.cover = {releaseId, std::move(picture)};
-                ShowCover();
-            }
-        });
+    coverPreview_ = new CoverPreview(this);
+    connect(coverPreview_, &CoverPreview::fetched, this, [this] {
+        std::optional<CoverArt> cover = coverPreview_->Take();
+        // A rip keeps its own cover in the record; this one only waits for the next.
+        if (cover && !settings_.ripping && settings_.release.releaseId == cover->releaseId) {
+            settings_.cover = std::move(*cover);
+            ShowCover();
+        }
+    });
     discWatch_ = new DiscWatch([this] { return MayRefreshByItself(); }, this);
     connect(discWatch_, &DiscWatch::discChanged, this, &MainWindow::OnDiscChanged);
     statusWidth_ = kStatusWidth;

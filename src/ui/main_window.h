@@ -164,7 +164,7 @@ class MainWindow : public QMainWindow {
     DiscWatch* discWatch_ = nullptr;
     RunProgress* runProgress_ = nullptr;
     std::unique_ptr<Notifier> notifier_;
-    std::unique_ptr<CoverPreview> coverPreview_;
+    CoverPreview* coverPreview_ = nullptr;  // a child: its thread ends with the window
     int statusWidth_ = 0;  // the Status column's width at a refill (the user's, once stored)
 };
 
