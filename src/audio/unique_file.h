@@ -5,6 +5,8 @@
 #include <memory>
 #include <string>
 
+#include "platform/system/files.h"
+
 namespace disctrove {
 
 struct FileCloser {
@@ -15,7 +17,7 @@ using UniqueFile = std::unique_ptr<std::FILE, FileCloser>;
 
 // std::fopen into an owning handle; empty when the file cannot be opened.
 inline UniqueFile OpenFile(const std::string& path, const char* mode) {
-    return UniqueFile(std::fopen(path.c_str(), mode));
+    return UniqueFile(platform::OpenStream(path, mode));
 }
 
 }  // namespace disctrove

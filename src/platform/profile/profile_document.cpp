@@ -9,7 +9,9 @@
 #include <fstream>
 #include <iterator>
 
+#include "platform/system/files.h"
 #include "platform/system/text.h"
+#include "platform/system/write_faults.h"
 
 namespace disctrove::platform {
 
@@ -70,29 +72,49 @@ std::string EncodeValue(std::string_view value) {
     return blankAtEdge || quoted ? '"' + text + '"' : text;
 }
 
-bool WriteAll(int fd, const std::string& data) {
-    size_t done = 0;
-    while (done < data.size()) {
-        const ssize_t n = ::write(fd, data.data() + done, data.size() - done);
-        if (n < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
-            return false;
-        }
-        done += static_cast<size_t>(n);
+// Writes `data` into a new file at `path`; false (the file may be left) when it cannot.
+bool WriteNewFile(const std::string& path, const std::string& data, mode_t mode,
+                  const std::optional<WriteFaults>& faults) {
+    if (faults && faults->createFails) {
+        errno = EACCES;
+        return false;
     }
-    return true;
-}
-
-bool WriteFileAt(const std::string& path, const std::string& data, mode_t mode) {
-    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, mode);
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
     if (fd < 0) {
         return false;
     }
-    const bool written = WriteAll(fd, data) && ::fsync(fd) == 0;
-    const bool closed = ::close(fd) == 0;
-    return written && closed;
+    int64_t written = 0;
+    const bool ok = WriteAll(fd, data.data(), data.size(), faults, written) && ::fsync(fd) == 0;
+    return CloseFile(fd, faults) && ok;
+}
+
+// Writes `data` over the file at `path`, which then holds either `data` or what it held
+// before: the new text goes over the old without cutting it first, and when a write fails the
+// old text goes back into the room it already had.
+bool WriteInPlace(const std::string& path, const std::string& data,
+                  const std::optional<WriteFaults>& faults) {
+    std::ifstream in(path, std::ios::binary);
+    const std::string old((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    if (!in.eof() && in.fail()) {
+        return false;
+    }
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CLOEXEC);
+    if (fd < 0) {
+        return false;
+    }
+    int64_t written = 0;
+    bool ok = WriteAll(fd, data.data(), data.size(), faults, written) &&
+              ::ftruncate(fd, static_cast<off_t>(data.size())) == 0 && ::fsync(fd) == 0;
+    if (!ok) {
+        int64_t restored = 0;
+        if (::lseek(fd, 0, SEEK_SET) == 0 &&
+            WriteAll(fd, old.data(), old.size(), std::nullopt, restored)) {
+            static_cast<void>(::ftruncate(fd, static_cast<off_t>(old.size())));
+            static_cast<void>(::fsync(fd));
+        }
+    }
+    ok = CloseFile(fd, faults) && ok;
+    return ok;
 }
 
 }  // namespace
@@ -244,22 +266,19 @@ bool ProfileDocument::Save(const std::string& path) const {
     }
     struct stat existing {};
     const bool exists = ::lstat(path.c_str(), &existing) == 0;
+    const std::optional<WriteFaults> faults = WriteFaultsFor(path);
     if (exists && S_ISLNK(existing.st_mode)) {
         // Replacing a link would cut it; write through it instead.
-        return WriteFileAt(path, text, 0644);
+        return WriteInPlace(path, text, faults);
     }
     const mode_t mode = exists ? (existing.st_mode & 07777) : 0644;
-    const std::string temporary = path + ".new";
-    if (!WriteFileAt(temporary, text, mode)) {
+    const std::string temporary = TemporaryPathBeside(path);
+    if (!WriteNewFile(temporary, text, mode, faults)) {
         ::unlink(temporary.c_str());
         // A folder we may not create files in can still hold a file we may write.
-        return exists && WriteFileAt(path, text, mode);
+        return exists && WriteInPlace(path, text, faults);
     }
-    if (::rename(temporary.c_str(), path.c_str()) != 0) {
-        ::unlink(temporary.c_str());
-        return false;
-    }
-    return true;
+    return ReplaceFile(temporary, path);
 }
 
 }  // namespace disctrove::platform
