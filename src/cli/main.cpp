@@ -29,6 +29,7 @@
 #include "platform/cdrom/cdrom.h"
 #include "platform/system/files.h"
 #include "platform/system/text.h"
+#include "rip/leftovers.h"
 #include "rip/naming.h"
 #include "rip/rip_worker.h"
 #include "work/worker_thread.h"
@@ -288,6 +289,7 @@ int Rip(Session& session, const CliOptions& options) {
     }
     session.terminal.SetAnswers(options.answerOverwrite, options.answerReadError);
     platform::CreateFolderPath(RipBaseFolder(settings));
+    RemoveLeftoverFiles(settings, SettingsPath());  // of runs that were killed
     PrepareRip(settings);
     RunWorker(
         session, [&session] { return RunRipWorker(session.context); },

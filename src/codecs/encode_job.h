@@ -8,6 +8,7 @@
 
 #include "app/formats.h"
 #include "audio/pcm_source.h"
+#include "platform/system/files.h"
 #include "work/worker_context.h"
 
 namespace disctrove {
@@ -15,7 +16,10 @@ namespace disctrove {
 struct EncodeJob {
     Track* track = nullptr;  // its format, title and length; its status tells the outcome
     std::string sourcePath;  // the raw PCM temporary file of a rip, or a WAV file
-    std::string outputPath;
+    std::string outputPath;  // the file the user gets
+    // Where the encoder writes: a temporary file beside outputPath that takes its place once
+    // the encoder is done with it, so a file under the output's name is never half written.
+    std::string writePath = {};
 };
 
 // The encoder of one compressed format as the rip worker uses it. One object serves one encoder
@@ -39,9 +43,17 @@ class RipEncoder {
 // whose length in whole sectors then becomes the track's lengthSectors (its progress total).
 PcmSource OpenEncodeSource(EncodeJob& job, bool fromRip);
 
-// How every encoding ends: a rip's temporary file is deleted, then the track's final status
-// `outcome` is set and reported.
+// How every encoding ends: what the encoder wrote takes the output's name (when it completed, or
+// was stopped and kept its part) or is deleted, a rip's temporary file is deleted, then the
+// track's final status `outcome` is set and reported.
 void FinishEncode(WorkerContext& context, EncodeJob& job, bool fromRip, int32_t outcome);
+
+// Runs `encode` (returning the final status) writing into job.writePath, then FinishEncode.
+template <typename Encode>
+void RunEncode(WorkerContext& context, EncodeJob& job, bool fromRip, Encode&& encode) {
+    job.writePath = platform::WritingPathFor(job.outputPath);
+    FinishEncode(context, job, fromRip, encode());
+}
 
 // The front cover for the file of a rip (`fromRip`), waiting for its fetch; empty when the file
 // gets none.

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "audio/pcm_source.h"
+#include "audio/unique_file.h"
 #include "codecs/cover_picture.h"
 #include "codecs/encode_job.h"
 #include "codecs/track_tags.h"
@@ -109,6 +110,31 @@ bool BuildMetadata(MetadataBlocks& blocks, const std::vector<TrackTag>& tags,
     return true;
 }
 
+// libFLAC writes through these into a file of ours, so that a failed write or close is seen (its
+// own files are closed without a look at the outcome).
+FLAC__StreamEncoderWriteStatus WriteBytes(const FLAC__StreamEncoder*, const FLAC__byte buffer[],
+                                          size_t bytes, uint32_t, uint32_t, void* file) {
+    return std::fwrite(buffer, 1, bytes, static_cast<std::FILE*>(file)) == bytes
+               ? FLAC__STREAM_ENCODER_WRITE_STATUS_OK
+               : FLAC__STREAM_ENCODER_WRITE_STATUS_FATAL_ERROR;
+}
+
+FLAC__StreamEncoderSeekStatus SeekTo(const FLAC__StreamEncoder*, FLAC__uint64 offset, void* file) {
+    return fseeko(static_cast<std::FILE*>(file), static_cast<off_t>(offset), SEEK_SET) == 0
+               ? FLAC__STREAM_ENCODER_SEEK_STATUS_OK
+               : FLAC__STREAM_ENCODER_SEEK_STATUS_ERROR;
+}
+
+FLAC__StreamEncoderTellStatus TellWhere(const FLAC__StreamEncoder*, FLAC__uint64* offset,
+                                        void* file) {
+    const off_t at = ftello(static_cast<std::FILE*>(file));
+    if (at < 0) {
+        return FLAC__STREAM_ENCODER_TELL_STATUS_ERROR;
+    }
+    *offset = static_cast<FLAC__uint64>(at);
+    return FLAC__STREAM_ENCODER_TELL_STATUS_OK;
+}
+
 // Widens little-endian WAV samples of `sampleBytes` bytes (8-bit ones unsigned) to libFLAC's
 // signed 32-bit ones.
 void Widen(const uint8_t* in, size_t count, int32_t sampleBytes, std::vector<FLAC__int32>& out) {
@@ -138,7 +164,7 @@ void Widen(const uint8_t* in, size_t count, int32_t sampleBytes, std::vector<FLA
 }
 
 // What went wrong inside the encoder, for the user.
-std::string EncoderFailure(const FLAC__StreamEncoder* encoder) {
+std::string EncoderFailure(const FLAC__StreamEncoder* encoder, const std::string& outputPath) {
     const FLAC__StreamEncoderState state = FLAC__stream_encoder_get_state(encoder);
     if (state == FLAC__STREAM_ENCODER_VERIFY_MISMATCH_IN_AUDIO_DATA) {
         FLAC__uint64 sample = 0;
@@ -154,7 +180,7 @@ std::string EncoderFailure(const FLAC__StreamEncoder* encoder) {
                " was decoded as " + std::to_string(got) + ")";
     }
     if (state == FLAC__STREAM_ENCODER_IO_ERROR || state == FLAC__STREAM_ENCODER_CLIENT_ERROR) {
-        return kWriteFailedMessage;
+        return WriteFailedMessage(outputPath);
     }
     return std::string("The FLAC encoder failed: ") +
            FLAC__stream_encoder_get_resolved_state_string(encoder);
@@ -217,13 +243,18 @@ int32_t Encode(WorkerContext& context, EncodeJob& job, bool fromRip) {
     FLAC__stream_encoder_set_total_samples_estimate(flac, totalFrames);
     FLAC__stream_encoder_set_metadata(flac, blocks.order.data(),
                                       static_cast<uint32_t>(blocks.order.size()));
+    UniqueFile out = OpenFile(job.writePath, "w+b");
+    if (!out) {
+        return fail(kCannotCreateOutputMessage);
+    }
     const FLAC__StreamEncoderInitStatus init =
-        FLAC__stream_encoder_init_file(flac, job.outputPath.c_str(), nullptr, nullptr);
+        FLAC__stream_encoder_init_stream(flac, WriteBytes, SeekTo, TellWhere, nullptr, out.get());
     if (init != FLAC__STREAM_ENCODER_INIT_STATUS_OK) {
-        platform::RemoveFile(job.outputPath);
+        out.reset();
+        platform::RemoveFile(job.writePath);
         if (init == FLAC__STREAM_ENCODER_INIT_STATUS_ENCODER_ERROR &&
-            FLAC__stream_encoder_get_state(flac) == FLAC__STREAM_ENCODER_IO_ERROR) {
-            return fail(kCannotCreateOutputMessage);
+            FLAC__stream_encoder_get_state(flac) == FLAC__STREAM_ENCODER_CLIENT_ERROR) {
+            return fail(WriteFailedMessage(job.outputPath));
         }
         return fail(std::string("The FLAC encoder refused these settings: ") +
                     FLAC__StreamEncoderInitStatusString[init]);
@@ -254,17 +285,20 @@ int32_t Encode(WorkerContext& context, EncodeJob& job, bool fromRip) {
         Widen(pcm.data(), frames * input.channels, sampleBytes, samples);
         if (!FLAC__stream_encoder_process_interleaved(flac, samples.data(),
                                                       static_cast<uint32_t>(frames))) {
-            failure = EncoderFailure(flac);
+            failure = EncoderFailure(flac, job.outputPath);
             break;
         }
     }
     // Finishing writes the MD5 signature and seek points into the file's head, and checks the
     // last frames when verifying.
     if (!FLAC__stream_encoder_finish(flac) && failure.empty() && outcome == kStatusCompleted) {
-        failure = EncoderFailure(flac);
+        failure = EncoderFailure(flac, job.outputPath);
+    }
+    if (std::fclose(out.release()) != 0 && failure.empty() && outcome == kStatusCompleted) {
+        failure = WriteFailedMessage(job.outputPath);
     }
     if (!failure.empty() || outcome != kStatusCompleted) {
-        platform::RemoveFile(job.outputPath);  // a half file would pass for the whole track
+        platform::RemoveFile(job.writePath);  // a half file would pass for the whole track
     }
     return failure.empty() ? outcome : fail(failure);
 }
@@ -272,7 +306,7 @@ int32_t Encode(WorkerContext& context, EncodeJob& job, bool fromRip) {
 }  // namespace
 
 void FlacEncode(WorkerContext& context, EncodeJob& job, bool fromRip) {
-    FinishEncode(context, job, fromRip, Encode(context, job, fromRip));
+    RunEncode(context, job, fromRip, [&] { return Encode(context, job, fromRip); });
 }
 
 }  // namespace disctrove

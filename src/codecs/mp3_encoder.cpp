@@ -104,7 +104,7 @@ int32_t Encode(WorkerContext& context, LameLibrary& lame, EncodeJob& job, bool f
                     " Hz at " + std::to_string(config.bitrate) +
                     " kbit/s.\nPlease choose another sample rate, mode or bit rate.");
     }
-    UniqueFile out = OpenFile(job.outputPath, "wb");
+    UniqueFile out = OpenFile(job.writePath, "wb");
     if (!out) {
         lame.beCloseStream(stream);
         return fail(kCannotCreateOutputMessage);
@@ -126,7 +126,7 @@ int32_t Encode(WorkerContext& context, LameLibrary& lame, EncodeJob& job, bool f
             break;
         }
         if (std::fwrite(encoded.data(), 1, produced, out.get()) != produced) {
-            problem = kWriteFailedMessage;
+            problem = WriteFailedMessage(job.outputPath);
             break;
         }
         if (!settings.ripping) {
@@ -143,31 +143,31 @@ int32_t Encode(WorkerContext& context, LameLibrary& lame, EncodeJob& job, bool f
         if (lame.beDeinitStream(stream, encoded.data(), &produced) != kBeOk) {
             problem = kLameFailedMessage;
         } else if (std::fwrite(encoded.data(), 1, produced, out.get()) != produced) {
-            problem = kWriteFailedMessage;
+            problem = WriteFailedMessage(job.outputPath);
         }
     }
     lame.beCloseStream(stream);
     if (std::fclose(out.release()) != 0 && problem.empty()) {
-        problem = kWriteFailedMessage;
+        problem = WriteFailedMessage(job.outputPath);
     }
     if (settings.Useid3) {
-        UniqueFile tagged = OpenFile(job.outputPath, "ab");
+        UniqueFile tagged = OpenFile(job.writePath, "ab");
         if (tagged) {
             WriteId3v1Tag(tagged.get(), settings, track);
         }
         if (!tagged || std::fclose(tagged.release()) != 0) {
-            problem = problem.empty() ? kWriteFailedMessage : problem;
+            problem = problem.empty() ? WriteFailedMessage(job.outputPath) : problem;
         }
     }
     if (!problem.empty()) {
         return fail(problem);
     }
-    lame.beWriteVBRHeader(job.outputPath.c_str());
+    lame.beWriteVBRHeader(job.writePath.c_str());
     // Added once the info frame is in its place: TagLib moves the whole audio behind the tag.
     if (settings.Useid3 && settings.Id3v2 &&
-        !WriteId3v2Tag(job.outputPath, TrackTags(settings, track, fromRip, TagSet::oggVorbis),
+        !WriteId3v2Tag(job.writePath, TrackTags(settings, track, fromRip, TagSet::oggVorbis),
                        RipCover(context, fromRip))) {
-        return fail(kWriteFailedMessage);
+        return fail(WriteFailedMessage(job.outputPath));
     }
     return outcome;
 }
@@ -230,7 +230,7 @@ void WriteId3v1Tag(std::FILE* out, const Settings& settings, const Track& track)
 }
 
 void EncodeMp3(WorkerContext& context, platform::LameLibrary& lame, EncodeJob& job, bool fromRip) {
-    FinishEncode(context, job, fromRip, Encode(context, lame, job, fromRip));
+    RunEncode(context, job, fromRip, [&] { return Encode(context, lame, job, fromRip); });
 }
 
 }  // namespace disctrove

@@ -155,7 +155,7 @@ int32_t Encode(WorkerContext& context, EncodeJob& job, bool fromRip) {
     if (!SetUp(state.info, format, channels, rate)) {
         return fail(refused);
     }
-    UniqueFile out = OpenFile(job.outputPath, "wb");
+    UniqueFile out = OpenFile(job.writePath, "wb");
     if (!out) {
         return fail(kCannotCreateOutputMessage);
     }
@@ -231,13 +231,13 @@ int32_t Encode(WorkerContext& context, EncodeJob& job, bool fromRip) {
         }
     }
     const bool closed = std::fclose(out.release()) == 0;
-    return written && closed ? outcome : fail(kWriteFailedMessage);
+    return written && closed ? outcome : fail(WriteFailedMessage(job.outputPath));
 }
 
 }  // namespace
 
 void OggEncode(WorkerContext& context, EncodeJob& job, bool fromRip) {
-    FinishEncode(context, job, fromRip, Encode(context, job, fromRip));
+    RunEncode(context, job, fromRip, [&] { return Encode(context, job, fromRip); });
 }
 
 }  // namespace disctrove

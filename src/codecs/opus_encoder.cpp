@@ -83,7 +83,7 @@ int32_t Encode(WorkerContext& context, EncodeJob& job, bool fromRip) {
     const auto fail = [&](const std::string& message) {
         if (created) {
             sink.file.reset();
-            platform::RemoveFile(job.outputPath);
+            platform::RemoveFile(job.writePath);
         }
         context.questions.Inform(message);
         return kStatusError;
@@ -139,7 +139,7 @@ int32_t Encode(WorkerContext& context, EncodeJob& job, bool fromRip) {
     if (error != OPE_OK) {
         return fail(LibraryError("setting the bit rate, mode and complexity", error));
     }
-    sink.file = OpenFile(job.outputPath, "wb");
+    sink.file = OpenFile(job.writePath, "wb");
     if (!sink.file) {
         return fail(kCannotCreateOutputMessage);
     }
@@ -183,15 +183,17 @@ int32_t Encode(WorkerContext& context, EncodeJob& job, bool fromRip) {
         }
         error = ope_encoder_write_float(encoder.get(), interleaved.data(), converted);
         if (error != OPE_OK || sink.failed) {
-            return fail(sink.failed ? kWriteFailedMessage : LibraryError("encoding", error));
+            return fail(sink.failed ? WriteFailedMessage(job.outputPath)
+                                    : LibraryError("encoding", error));
         }
     }
     error = ope_encoder_drain(encoder.get());
     if (error != OPE_OK || sink.failed) {
-        return fail(sink.failed ? kWriteFailedMessage : LibraryError("ending the stream", error));
+        return fail(sink.failed ? WriteFailedMessage(job.outputPath)
+                                : LibraryError("ending the stream", error));
     }
     if (std::fclose(sink.file.release()) != 0) {
-        return fail(kWriteFailedMessage);
+        return fail(WriteFailedMessage(job.outputPath));
     }
     return outcome;
 }
@@ -199,7 +201,7 @@ int32_t Encode(WorkerContext& context, EncodeJob& job, bool fromRip) {
 }  // namespace
 
 void OpusEncode(WorkerContext& context, EncodeJob& job, bool fromRip) {
-    FinishEncode(context, job, fromRip, Encode(context, job, fromRip));
+    RunEncode(context, job, fromRip, [&] { return Encode(context, job, fromRip); });
 }
 
 }  // namespace disctrove

@@ -8,6 +8,7 @@
 #include "codecs/opus_encoder.h"
 #include "codecs/wma_encoder.h"
 #include "disc/cover_art.h"
+#include "platform/system/environment.h"
 #include "platform/system/files.h"
 
 namespace disctrove {
@@ -59,6 +60,15 @@ class OpusRipEncoder final : public RipEncoder {
 }  // namespace
 
 void FinishEncode(WorkerContext& context, EncodeJob& job, bool fromRip, int32_t outcome) {
+    if (!job.writePath.empty() && job.writePath != job.outputPath &&
+        platform::FileExists(job.writePath)) {
+        if (outcome != kStatusCompleted && outcome != kStatusStopped) {
+            platform::RemoveFile(job.writePath);
+        } else if (!platform::ReplaceFile(job.writePath, job.outputPath)) {
+            context.questions.Inform(kCannotCreateOutputMessage);
+            outcome = kStatusError;
+        }
+    }
     if (fromRip) {
         platform::RemoveFile(job.sourcePath);
     }

@@ -77,7 +77,7 @@ int32_t Encode(WorkerContext& context, EncodeJob& job, bool fromRip) {
     }
     const uint32_t bitrate =
         static_cast<uint32_t>(TableEntry(kWmaBitrates, format.bitrateIndex, 6)) * 1000;
-    if (!file.Create(context.questions, job.outputPath, pcm, bitrate,
+    if (!file.Create(context.questions, job.writePath, pcm, bitrate,
                      settings.Album.empty() ? "Unknown album" : settings.Album,
                      !track.artist.empty()     ? track.artist
                      : settings.Artist.empty() ? "Unknown artist"
@@ -111,7 +111,7 @@ int32_t Encode(WorkerContext& context, EncodeJob& job, bool fromRip) {
         }
     }
     if (!file.Close() || !written) {
-        return fail(kWriteFailedMessage);
+        return fail(WriteFailedMessage(job.outputPath));
     }
     return outcome;
 }
@@ -196,7 +196,7 @@ bool WmaFile::Close() {
 }
 
 void WmaEncode(WorkerContext& context, EncodeJob& job, bool fromRip) {
-    FinishEncode(context, job, fromRip, Encode(context, job, fromRip));
+    RunEncode(context, job, fromRip, [&] { return Encode(context, job, fromRip); });
 }
 
 }  // namespace disctrove

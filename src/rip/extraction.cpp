@@ -243,7 +243,10 @@ void RipTrackToWav(WorkerContext& context, RipJob& job) {
         ReportStatus(context, track, kStatusStopped);
         return;
     }
-    UniqueFile out = OpenFile(job.outputPath, "wb");
+    // Written beside the output under a name of its own, and given the output's name once its
+    // header tells the truth: a crash never leaves a WAV file that claims audio it lacks.
+    const std::string writePath = platform::WritingPathFor(job.outputPath);
+    UniqueFile out = OpenFile(writePath, "wb");
     if (!out) {
         context.questions.Inform(kCannotCreateOutputMessage);
         ReportStatus(context, track, kStatusError);
@@ -257,7 +260,15 @@ void RipTrackToWav(WorkerContext& context, RipJob& job) {
                    static_cast<uint32_t>(std::min<uint64_t>(writer.written(), UINT32_MAX - 36)));
     const bool closed = Close(out);
     if (end == ExtractionEnd::writeFailed || !closed) {
-        context.questions.Inform(kWriteFailedMessage);
+        if (writePath != job.outputPath) {
+            platform::RemoveFile(writePath);
+        }
+        context.questions.Inform(WriteFailedMessage(job.outputPath));
+        ReportStatus(context, track, kStatusError);
+        return;
+    }
+    if (!platform::ReplaceFile(writePath, job.outputPath)) {
+        context.questions.Inform(kCannotCreateOutputMessage);
         ReportStatus(context, track, kStatusError);
         return;
     }
@@ -288,7 +299,7 @@ int RipTrackToPcm(WorkerContext& context, RipJob& job) {
             }
             [[fallthrough]];
         case ExtractionEnd::writeFailed:
-            context.questions.Inform(kWriteFailedMessage);
+            context.questions.Inform(WriteFailedMessage(job.outputPath));
             ReportStatus(context, track, kStatusError);
             return -1;
         case ExtractionEnd::stopped:

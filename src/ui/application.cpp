@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QCoreApplication>
+#include <QThreadPool>
 
 #include "app/settings.h"
 #include "app/settings_file.h"
@@ -9,6 +10,7 @@
 #include "disc/disc.h"
 #include "platform/cdrom/cdrom.h"
 #include "platform/system/single_instance.h"
+#include "rip/leftovers.h"
 #include "ui/core_texts.h"
 #include "ui/main_window.h"
 
@@ -50,6 +52,16 @@ int RunDisctrove(const QStringList& arguments, UserDialogs& dialogs) {
                                                    "leaves the file as it is.")
                            .arg(settingsPath));
     }
+    // What runs that were killed left behind goes, out of the window's way.
+    QThreadPool::globalInstance()->start([temporary = settings.Tmpfolder,
+                                          outputs = settings.folderHistory,
+                                          inFolders = settings.RipInFolder, path = SettingsPath()] {
+        Settings folders;
+        folders.Tmpfolder = temporary;
+        folders.folderHistory = outputs;
+        folders.RipInFolder = inFolders;
+        RemoveLeftoverFiles(folders, path);
+    });
     // The conversion dialog's pages start from the user's formats, not the built-in ones.
     settings.pageFormats = settings.formats;
     AssignSettings(editCopy, settings);

@@ -9,6 +9,10 @@ void ReportStatus(WorkerContext& context, Track& track, int32_t status) {
     context.notifications.TrackProgress(track.index, status);
 }
 
+std::string WriteFailedMessage(const std::string& path) {
+    return std::string(kWriteFailedMessage) + "\n\n" + path;
+}
+
 std::string OwnSourceMessage(const std::string& path) {
     return path +
            "\nis the file to be converted, and cannot also be its output.\nPlease "

@@ -14,6 +14,9 @@ inline constexpr const char* kCannotCreateOutputMessage = "Cannot create output 
 inline constexpr const char* kWriteFailedMessage =
     "Cannot write to the output file.\nThe disk may be full.";
 
+// kWriteFailedMessage naming the file that could not be written.
+std::string WriteFailedMessage(const std::string& path);
+
 // The output of a conversion would replace the file it is made from.
 std::string OwnSourceMessage(const std::string& path);
 

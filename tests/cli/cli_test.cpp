@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <map>
+#include <random>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -1009,17 +1010,58 @@ TEST_F(CliTest, CtrlCStopsTheRipLikeTheStopButton) {
                                 " --set " + Quoted("GENERAL/Outfolder=" + out_) + " --image " +
                                 Quoted(cue) + " rip --encoder mp3 </dev/null >" +
                                 Quoted(dir_.File("stdout")) + " 2>/dev/null";
-    // Interrupted once the encoder is at work on the first track: its file has begun (looked
-    // for rather than waited for, so a slow build interrupts at the same point).
-    const std::string first = Quoted(out_ + "/-Track 01.mp3");
-    const int status = RunCommand(command + " & pid=$!; for i in $(seq 600); do [ -s " + first +
-                                  " ] && break; sleep 0.1; done; kill -INT $pid; wait $pid");
+    // Interrupted once the encoder is at work on the first track: the file it writes under a
+    // name of its own until it is done has begun (looked for rather than waited for, so a slow
+    // build interrupts at the same point).
+    const int status =
+        RunCommand(command + " & pid=$!; for i in $(seq 600); do [ -n \"$(find " + Quoted(out_) +
+                   " -name '.disctrove-*.mp3' -size +0)\" ] && break; sleep 0.1; "
+                   "done; kill -INT $pid; wait $pid");
     EXPECT_EQ(status, 1);
     const std::string out = WithoutChecks(ReadWholeFile(dir_.File("stdout")));
     EXPECT_EQ(out,
               "1\tStopped\t" + out_ + "/-Track 01.mp3\n2\tStopped\t" + out_ + "/-Track 02.mp3\n");
     EXPECT_TRUE(fs::is_empty(tmp_)) << "a temporary file was left";
     EXPECT_FALSE(testing::DecodeWithFfmpeg(out_ + "/-Track 01.mp3").empty());
+}
+
+TEST_F(CliTest, AKilledRipLeavesOnlyWholeFilesAndTheNextRipCleansUp) {
+    const std::string cue = Image({{false, 75 * 20}, {false, 75 * 20}, {false, 75 * 20}});
+    std::mt19937 random(std::random_device{}());
+    for (const char* encoder : {"wav", "flac", "mp3"}) {
+        fs::remove_all(out_);
+        fs::create_directories(out_);
+        const std::string command = std::string(DISCTROVE_CLI) + " --settings " + Quoted(ini_) +
+                                    " --set " + Quoted("GENERAL/Outfolder=" + out_) + " --image " +
+                                    Quoted(cue) + " rip --encoder " + encoder +
+                                    " --threads 2 </dev/null >/dev/null 2>&1";
+        // Killed at a moment anywhere from the first read to the last encode.
+        const int killAfterMs = std::uniform_int_distribution<int>(50, 2500)(random);
+        const std::string when =
+            std::string(encoder) + ", killed after " + std::to_string(killAfterMs) + " ms";
+        RunCommand(command + " & pid=$!; sleep " + std::to_string(killAfterMs / 1000.0) +
+                   "; kill -KILL $pid; wait $pid");
+        const std::string extension = std::string(".") + encoder;
+        for (const auto& entry : fs::directory_iterator(out_)) {
+            const std::string name = entry.path().filename().string();
+            if (name.front() != '.' && name.ends_with(extension)) {
+                EXPECT_EQ(testing::PeerToolProblems(entry.path()), "") << when << ": " << name;
+            }
+        }
+        // The next run removes what the killed one left and rips the disc whole.
+        ASSERT_EQ(RunCommand(command), 0) << when;
+        int audioFiles = 0;
+        for (const auto& entry : fs::directory_iterator(out_)) {
+            const std::string name = entry.path().filename().string();
+            EXPECT_NE(name.front(), '.') << when;
+            if (name.ends_with(extension)) {
+                ++audioFiles;
+                EXPECT_EQ(testing::PeerToolProblems(entry.path()), "") << when << ": " << name;
+            }
+        }
+        EXPECT_EQ(audioFiles, 3) << when;
+        EXPECT_TRUE(fs::is_empty(tmp_)) << when;
+    }
 }
 
 }  // namespace

@@ -264,7 +264,7 @@ TEST_F(OggEncoderTest, SourcesThatCannotBeEncoded) {
     output_ = "/dev/full";
     settings_.Overwrite = 1;
     EXPECT_EQ(Encode(MakeSineWav(dir_.path(), "in.wav", 44100, 2, 16, 1)), kStatusError);
-    EXPECT_EQ(questions_.informed.back(), kWriteFailedMessage);
+    EXPECT_EQ(questions_.informed.back(), WriteFailedMessage("/dev/full"));
 }
 
 }  // namespace

@@ -271,7 +271,7 @@ TEST_F(ExtractionTest, FilesThatCannotBeWritten) {
     job.outputPath = "/dev/full";
     RipTrackToWav(context_, job);
     EXPECT_EQ(settings_.tracks[0].status, kStatusError);
-    EXPECT_EQ(questions_.informed.back(), kWriteFailedMessage);
+    EXPECT_EQ(questions_.informed.back(), WriteFailedMessage("/dev/full"));
     EXPECT_EQ(RipTrackToPcm(context_, job), -1);
     EXPECT_EQ(settings_.tracks[0].status, kStatusError);
 }

@@ -4,15 +4,18 @@
 #include <sched.h>
 #include <zlib.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <random>
 #include <thread>
 
 #include "disc/disc.h"
+#include "platform/system/write_faults.h"
 #include "rip/naming.h"
 #include "support/audio_files.h"
 #include "support/disc_images.h"
@@ -570,6 +573,62 @@ TEST_F(CoverArtRipTest, NoCoverOrNoPictureIsARipWithoutCover) {
             "");
     }
     EXPECT_EQ(server_.Requests().size(), 2u);
+}
+
+// The names in `folder`, hidden ones too.
+std::vector<std::string> FilesIn(const std::string& folder) {
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(folder)) {
+        names.push_back(entry.path().filename().string());
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+TEST_F(RipWorkerTest, WritesThatFailLeaveNoFileAndTheNextRipIsWhole) {
+    struct Fault {
+        const char* name;
+        int64_t failAfterBytes;
+        bool closeFails;
+    };
+    UseDisc(3, 150, kEncoderWav);
+    settings_.EncoderThreads = 2;
+    for (const EncoderKind kind :
+         {kEncoderWav, kEncoderMp3, kEncoderOgg, kEncoderFlac, kEncoderOpus}) {
+        for (const Fault fault : {Fault{"disk full", 20000, false}, Fault{"close", -1, true}}) {
+            const std::string what = std::string(ExtensionOf(kind)) + ", " + fault.name;
+            fs::remove_all(out_);
+            fs::create_directories(out_);
+            questions_.informed.clear();
+            for (size_t track = 0; track < settings_.tracks.size(); ++track) {
+                SetEncoder(track, kind);
+            }
+            // Only the audio files fail: the temporary PCM files live in another folder.
+            platform::InjectWriteFaults(platform::WriteFaults{
+                out_ + "/.disctrove-", fault.failAfterBytes, fault.closeFails});
+            Run();
+            platform::InjectWriteFaults(std::nullopt);
+            EXPECT_EQ(Statuses(), std::vector<int32_t>(3, kStatusError)) << what;
+            std::vector<std::string> expected;
+            for (const Track& track : settings_.tracks) {
+                expected.push_back(WriteFailedMessage(RipOutputPath(settings_, track)));
+            }
+            std::sort(questions_.informed.begin(), questions_.informed.end());
+            EXPECT_EQ(questions_.informed, expected) << what;
+            EXPECT_TRUE(FilesIn(out_).empty()) << what << ": " << FilesIn(out_).front();
+            EXPECT_TRUE(fs::is_empty(tmp_)) << what;
+
+            // And then the disk has room again: the same rip is whole.
+            EXPECT_EQ(Run(), kRipCompleted) << what;
+            EXPECT_EQ(Statuses(), std::vector<int32_t>(3, kStatusCompleted)) << what;
+            for (const Track& track : settings_.tracks) {
+                EXPECT_EQ(testing::PeerToolProblems(RipOutputPath(settings_, track)), "") << what;
+            }
+            const std::vector<std::string> files = FilesIn(out_);  // with the rip log and cue sheet
+            EXPECT_EQ(files.size(), 5u) << what;
+            EXPECT_NE(files.front().front(), '.') << what << ": " << files.front();
+        }
+    }
 }
 
 }  // namespace

@@ -96,4 +96,27 @@ std::vector<double> ChannelRms(const std::vector<int16_t>& samples, int channels
     return sums;
 }
 
+std::string PeerToolProblems(const std::string& path) {
+    if (path.ends_with(".flac")) {
+        return RunCommand("flac -t -s '" + path + "' 2>/dev/null") == 0 ? "" : "flac -t failed";
+    }
+    const std::string errors =
+        CommandOutput("ffmpeg -nostdin -v error -xerror -i '" + path + "' -f null - 2>&1");
+    if (path.ends_with(".wav")) {
+        // The header must tell the length the file has.
+        const std::string bytes = ReadWholeFile(path);
+        if (bytes.size() < 44) {
+            return "no WAV header";
+        }
+        uint32_t riff = 0;
+        uint32_t data = 0;
+        std::memcpy(&riff, bytes.data() + 4, 4);
+        std::memcpy(&data, bytes.data() + 40, 4);
+        if (riff + 8 != bytes.size() || data + 44 != bytes.size()) {
+            return "WAV lengths do not match the file";
+        }
+    }
+    return errors;
+}
+
 }  // namespace disctrove::testing

@@ -29,6 +29,11 @@ std::set<std::string> OggComments(const std::string& path);
 // The file decoded by ffmpeg to 16-bit samples (interleaved, native channels).
 std::vector<int16_t> DecodeWithFfmpeg(const std::string& path);
 
+// What the tools a user has find wrong with a finished audio file, "" when nothing: flac -t for
+// FLAC, a whole decode by ffmpeg for the others, and for WAV lengths in the header that match
+// the file.
+std::string PeerToolProblems(const std::string& path);
+
 // Root mean square of the samples.
 double Rms(const std::vector<int16_t>& samples);
 
