@@ -7,9 +7,18 @@
 // then one per core at once.
 //
 //   rip-bench [FOLDER]
+//   rip-bench --limits [FOLDER]
 //
 // FOLDER (default ./bench-data) receives the image and the files each run writes. Every figure
 // is the best of five runs, with the image in the page cache; the runs of a format take turns.
+//
+// --limits rips the discs at the ends of what a CD holds instead, once each, to WAV and to FLAC
+// (the cheapest formats, so the ripping rather than the encoding is what grows): a reference
+// disc of 10 tracks of 48 s, the most tracks a disc can hold (99 of 20 s) and the longest disc
+// (one track of 79:59). Each row prints the wall time, the peak resident memory of
+// disctrove-cli, the time per minute of audio and per track, and the time per minute and the
+// memory next to the reference disc's: figures near 1× mean time grows linearly with the audio
+// and memory does not grow with it.
 #include <fcntl.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -78,7 +87,7 @@ size_t CountFiles(const fs::path& folder, const std::string& extension) {
 // One run into an emptied output folder, kept in `best` when it is the fastest so far; a run
 // counts when it wrote a file of `extension` per track. A failed run makes `best` nothing.
 void Measure(const std::vector<std::string>& argv, const fs::path& out, const std::string& log,
-             const std::string& extension, std::optional<Timing>& best) {
+             const std::string& extension, std::optional<Timing>& best, size_t tracks = kTracks) {
     if (!best) {
         return;  // failed before
     }
@@ -87,7 +96,7 @@ void Measure(const std::vector<std::string>& argv, const fs::path& out, const st
     const auto start = std::chrono::steady_clock::now();
     const bool ok = Spawn(argv, log, best->peakMb);
     const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
-    if (!ok || CountFiles(out, extension) != kTracks) {
+    if (!ok || CountFiles(out, extension) != tracks) {
         best.reset();
         return;
     }
@@ -119,9 +128,92 @@ void Ratio(const char* what, const std::optional<Timing>& ours, const std::optio
     }
 }
 
+// Settings of a timed rip: files straight into `out`, nothing looked up, no sound.
+void WriteSettings(const fs::path& ini, const fs::path& out, const fs::path& tmp) {
+    std::ofstream(ini) << "[GENERAL]\nOutfolder=" << out.string() << "\nTmpfolder=" << tmp.string()
+                       << "\nOverwrite=True\nRipInFolder=False\nCreatem3u=False\n"
+                          "Autocddb=False\nMakesound=False\nJitter=1\n"
+                          "[MP3]\nCbr=128\nUsevbr=False\nMpegquality=Normal\n"
+                          "[OGG]\nUsevbr=True\nUsecbr=False\nUsebbr=False\nVbr=9\n"
+                          "[SECURE]\nAccurateRip=False\n";  // time the rip, not a look-up
+}
+
+int RunLimits(const fs::path& folder) {
+    struct Disc {
+        const char* name;
+        int tracks;
+        int trackSeconds;
+    };
+    const Disc discs[] = {{"limits-10x48s", 10, 48},  // the reference
+                          {"limits-99x20s", 99, 20},
+                          {"limits-1x79m59s", 1, 79 * 60 + 59}};
+    for (const Disc& disc : discs) {
+        const fs::path cue = folder / (std::string(disc.name) + ".cue");
+        const fs::path bin = folder / (std::string(disc.name) + ".bin");
+        const uint64_t bytes = uint64_t{75} * 2352 * disc.trackSeconds * disc.tracks;
+        if (!fs::exists(cue) || !fs::exists(bin) || fs::file_size(bin) != bytes) {
+            std::printf("Making the image %s ...\n", cue.c_str());
+            std::fflush(stdout);
+            testing::MakeCueImage(folder.string(), disc.name,
+                                  std::vector<testing::ImageTrack>(
+                                      static_cast<size_t>(disc.tracks),
+                                      {false, static_cast<uint32_t>(disc.trackSeconds * 75)}));
+        }
+    }
+    const fs::path out = folder / "out";
+    const fs::path tmp = folder / "tmp";
+    fs::create_directories(tmp);
+    const fs::path ini = folder / "rip-bench-limits.ini";
+    WriteSettings(ini, out, tmp);
+    const std::string log = (folder / "rip-bench.log").string();
+    std::printf(
+        "One run each, automatic encoder threads; x ref: per minute of audio, next to "
+        "the 10-track disc\n");
+    std::printf("  %-6s %-16s %7s %9s %9s %10s %9s %9s %9s\n", "format", "disc", "audio", "wall",
+                "s/min", "ms/track", "peak", "time", "memory");
+    std::printf("  %-6s %-16s %7s %9s %9s %10s %9s %9s %9s\n", "", "", "min", "s", "", "", "MB",
+                "x ref", "x ref");
+    bool allRipped = true;
+    for (const char* encoder : {"wav", "flac"}) {
+        double refPerMinute = 0;
+        double refPeak = 0;
+        for (const Disc& disc : discs) {
+            const fs::path cue = folder / (std::string(disc.name) + ".cue");
+            std::optional<Timing> timing = Timing{};
+            Measure({DISCTROVE_CLI, "rip", "--settings", ini.string(), "--image", cue.string(),
+                     "--encoder", encoder, "--threads", "0", "all"},
+                    out, log, std::string(".") + encoder, timing, static_cast<size_t>(disc.tracks));
+            const double minutes = disc.tracks * disc.trackSeconds / 60.0;
+            if (!timing) {
+                std::printf("  %-6s %-16s %7.2f failed; see %s\n", encoder, disc.name + 7, minutes,
+                            log.c_str());
+                allRipped = false;
+                continue;
+            }
+            const double perMinute = timing->seconds / minutes;
+            if (refPerMinute == 0) {
+                refPerMinute = perMinute;
+                refPeak = timing->peakMb;
+            }
+            std::printf("  %-6s %-16s %7.2f %9.2f %9.3f %10.1f %9.1f %8.2fx %8.2fx\n", encoder,
+                        disc.name + 7, minutes, timing->seconds, perMinute,
+                        timing->seconds * 1000 / disc.tracks, timing->peakMb,
+                        perMinute / refPerMinute, timing->peakMb / refPeak);
+            std::fflush(stdout);
+        }
+    }
+    fs::remove_all(out);
+    return allRipped ? 0 : 1;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (argc > 1 && std::string(argv[1]) == "--limits") {
+        const fs::path folder = fs::absolute(argc > 2 ? argv[2] : "bench-data");
+        fs::create_directories(folder);
+        return RunLimits(folder);
+    }
     const fs::path folder = fs::absolute(argc > 1 ? argv[1] : "bench-data");
     fs::create_directories(folder);
     const fs::path bin = folder / "rip-bench.bin";
@@ -180,13 +272,7 @@ int main(int argc, char** argv) {
     for (const Format& format : formats) {
         std::printf("\n%s\n", format.title);
         const fs::path ini = folder / ("rip-bench-" + std::string(format.encoder) + ".ini");
-        std::ofstream(ini) << "[GENERAL]\nOutfolder=" << out.string()
-                           << "\nTmpfolder=" << tmp.string()
-                           << "\nOverwrite=True\nRipInFolder=False\nCreatem3u=False\n"
-                              "Autocddb=False\nMakesound=False\nJitter=1\n"
-                              "[MP3]\nCbr=128\nUsevbr=False\nMpegquality=Normal\n"
-                              "[OGG]\nUsevbr=True\nUsecbr=False\nUsebbr=False\nVbr=9\n"
-                              "[SECURE]\nAccurateRip=False\n";  // time the rip, not a look-up
+        WriteSettings(ini, out, tmp);
         const auto rip = [&](int threads, std::optional<Timing>& best) {
             Measure({DISCTROVE_CLI, "rip", "--settings", ini.string(), "--image", cue.string(),
                      "--encoder", format.encoder, "--threads", std::to_string(threads), "all"},
