@@ -27,13 +27,59 @@ std::string HexId(uint32_t id) {
     return text;
 }
 
-// A disc field made safe to use as one folder name.
-std::string FolderName(std::string name) {
-    ReplaceIllegalChars(name);
-    if (name.empty() || name == "." || name == "..") {
-        return "_";
+// Replaces, in place, the characters of UTF-8 text that ReplaceIllegalChars leaves but a name
+// must not hold either: the C1 control characters, and the bidirectional embeddings, overrides
+// and isolates (U+202A-U+202E, U+2066-U+2069), which make a name show its characters out of
+// order, down to a false extension. Right-to-left letters themselves stay.
+void ReplaceHiddenControls(std::string& name) {
+    std::string out;
+    out.reserve(name.size());
+    for (size_t i = 0; i < name.size(); ++i) {
+        const auto byte = [&](size_t at) {
+            return at < name.size() ? static_cast<unsigned char>(name[at]) : 0u;
+        };
+        const bool c1 = byte(i) == 0xC2 && byte(i + 1) >= 0x80 && byte(i + 1) <= 0x9F;
+        const bool bidi = byte(i) == 0xE2 &&
+                          ((byte(i + 1) == 0x80 && byte(i + 2) >= 0xAA && byte(i + 2) <= 0xAE) ||
+                           (byte(i + 1) == 0x81 && byte(i + 2) >= 0xA6 && byte(i + 2) <= 0xA9));
+        if (c1 || bidi) {
+            out += '_';
+            i += c1 ? 1 : 2;
+        } else {
+            out += name[i];
+        }
     }
-    return CutToFileName(name, kMaxFileNameBytes);
+    name = std::move(out);
+}
+
+// `text` made one name of at most `maxBytes` bytes: illegal and control characters replaced,
+// cut at a character boundary, blanks at either end dropped (nobody sees them, and Windows
+// refuses them at the end). Empty when nothing of a name is left: no characters, or dots and
+// blanks alone, which would mean the folder itself or its parent, or make a hidden file; a
+// leading dot becomes "_".
+std::string MakeName(std::string text, size_t maxBytes) {
+    ReplaceIllegalChars(text);
+    ReplaceHiddenControls(text);
+    const auto trim = [](std::string_view name) {
+        const size_t first = name.find_first_not_of(' ');
+        if (first == std::string_view::npos) {
+            return std::string_view();
+        }
+        return name.substr(first, name.find_last_not_of(' ') - first + 1);
+    };
+    std::string name(trim(CutToFileName(trim(text), maxBytes)));
+    if (name.find_first_not_of(". ") == std::string::npos) {
+        name.clear();
+    } else if (name.front() == '.') {
+        name.front() = '_';  // a hidden file or folder would seem not to have been written
+    }
+    return name;
+}
+
+// A disc field made safe to use as one folder name; "_" when nothing of a name is left.
+std::string FolderName(std::string name) {
+    name = MakeName(std::move(name), kMaxFileNameBytes);
+    return name.empty() ? "_" : name;
 }
 
 std::string NameWithId(const std::string& field, const char* prefix, const Settings& settings) {
@@ -97,13 +143,10 @@ std::string ExpandTemplate(const Settings& settings, const Track& track) {
                 break;  // an unknown code is dropped with its "$"
         }
     }
-    ReplaceIllegalChars(name);
-    // A name that is no name of its own (a template or metadata that expands to nothing, ".",
-    // "..") would make a hidden file that every track shares: the track number stands in.
-    if (name.empty() || name == "." || name == "..") {
-        return platform::TwoDigits(track.index + 1);
-    }
-    return CutToFileName(name, kMaxFileNameBytes - kExtensionBytes);
+    // A name that is no name of its own (a template or metadata that expands to nothing, blanks
+    // or dots) would make a hidden file that every track shares: the track number stands in.
+    name = MakeName(std::move(name), kMaxFileNameBytes - kExtensionBytes);
+    return name.empty() ? platform::TwoDigits(track.index + 1) : name;
 }
 
 uint32_t CurrentDiscId(const Settings& settings) {
@@ -123,8 +166,8 @@ std::string AlbumFolderName(const Settings& settings) {
 std::string PlaylistName(const Settings& settings) {
     std::string stem = (settings.Artist.empty() ? std::string("Unknown artist") : settings.Artist) +
                        " - " + NameWithId(settings.Album, "Album", settings);
-    ReplaceIllegalChars(stem);
-    return CutToFileName(stem, kMaxFileNameBytes - kExtensionBytes) + ".m3u";
+    stem = MakeName(std::move(stem), kMaxFileNameBytes - kExtensionBytes);
+    return (stem.empty() ? std::string("_") : stem) + ".m3u";
 }
 
 std::string RipBaseFolder(const Settings& settings) {

@@ -15,17 +15,18 @@ namespace disctrove {
 // disc's artist, album, year and genre: $a artist, $A album artist (the artist when the disc
 // has none), $r the track's artist (else the album artist), $l album, $y year, $g genre,
 // $t title, $n number, $$ "$"; codes but $a and $A in either case. Cut at a character boundary so
-// that the name and any of our extensions fit in one file name. A name that comes out empty, "."
-// or ".." is the two-digit track number instead.
+// that the name and any of our extensions fit in one file name, without blanks at either end. A
+// name that comes out empty or of dots and blanks alone is the two-digit track number instead,
+// and a leading dot "_" (no hidden file).
 std::string ExpandTemplate(const Settings& settings, const Track& track);
 
 // The disc ID of the chosen drive as read at the last refresh (kNoDiscId without one).
 uint32_t CurrentDiscId(const Settings& settings);
 
 // Folder names of a rip: the disc artist or album, or "Artist-%XL" / "Album-%XL" with the disc
-// ID when it is empty. Illegal characters are replaced and a name that would mean the folder
-// itself or its parent ("", ".", "..") becomes "_", so disc data never leads out of the
-// output folder.
+// ID when it is empty. Illegal characters are replaced, blanks at either end dropped, and a
+// name of dots and blanks alone ("", ".", "..", ". .") becomes "_", so disc data never leads out
+// of the output folder; a leading dot becomes "_".
 std::string ArtistFolderName(const Settings& settings);
 std::string AlbumFolderName(const Settings& settings);
 

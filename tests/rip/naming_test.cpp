@@ -70,14 +70,16 @@ TEST_F(NamingTest, DollarRules) {
 // Found by fuzz/naming_fuzzer: these made the hidden file ".mp3" (or "..mp3") for every track.
 TEST_F(NamingTest, ANameOfNothingIsTheTrackNumber) {
     track_.index = 6;
-    for (const char* title : {"", ".", ".."}) {
+    for (const char* title : {"", ".", "..", "...", "   ", " . ", ". . "}) {
         track_.title = title;
         EXPECT_EQ(Expand("$t"), "07") << title;
     }
     EXPECT_EQ(Expand(""), "07");
     EXPECT_EQ(Expand("$x"), "07");
-    track_.title = "...";
-    EXPECT_EQ(Expand("$t"), "...");  // a name of its own, if an odd one
+    track_.title = "  ...And Then.  ";
+    EXPECT_EQ(Expand("$t"), "_..And Then.");  // not hidden, no blanks at the ends
+    track_.title = "\xE2\x80\xAEgpj.exe";     // RIGHT-TO-LEFT OVERRIDE, shown as "exe.jpg"
+    EXPECT_EQ(Expand("$t"), "_gpj.exe");
 }
 
 TEST_F(NamingTest, EmptyMetadataInsertsNothing) {
@@ -110,7 +112,7 @@ TEST_F(NamingTest, ControlCharactersAreReplaced) {
     settings_.Album = "Line\nBreak\tTab\x7F";
     track_.title = std::string("a\0b", 3);
     settings_.currentTemplate = "$t";
-    EXPECT_EQ(RipOutputPath(settings_, track_), "/rips/.._x/Line_Break_Tab_/a_b.mp3");
+    EXPECT_EQ(RipOutputPath(settings_, track_), "/rips/_._x/Line_Break_Tab_/a_b.mp3");
 }
 
 TEST_F(NamingTest, LongNamesAreCutAtACharacterBoundary) {
@@ -145,12 +147,12 @@ TEST_F(NamingTest, DiscDataCannotLeadOutOfTheOutputFolder) {
     settings_.Artist = "..";
     settings_.Album = "../../etc";
     EXPECT_EQ(ArtistFolderName(settings_), "_");
-    EXPECT_EQ(AlbumFolderName(settings_), ".._.._etc");
-    EXPECT_EQ(RipOutputFolder(settings_), "/rips/_/.._.._etc/");
+    EXPECT_EQ(AlbumFolderName(settings_), "_._.._etc");
+    EXPECT_EQ(RipOutputFolder(settings_), "/rips/_/_._.._etc/");
     settings_.Artist = ".";
     settings_.Album = "AC/DC";
     EXPECT_EQ(RipOutputFolder(settings_), "/rips/_/AC_DC/");
-    EXPECT_EQ(PlaylistName(settings_), ". - AC_DC.m3u");
+    EXPECT_EQ(PlaylistName(settings_), "_ - AC_DC.m3u");
     settings_.Artist = std::string(300, 'a');
     EXPECT_EQ(ArtistFolderName(settings_).size(), 255u);
     EXPECT_LE(PlaylistName(settings_).size(), 255u);

@@ -445,6 +445,66 @@ TEST_F(RipWorkerTest, TracksNamedAlikeAreWrittenOneAfterAnother) {
     EXPECT_EQ(testing::DecodeWithFfmpeg(out_ + "/same.ogg").size(), size_t{75} * 588 * 2);
 }
 
+// Metadata at the limits of a name: as artist, album and every title, each still gives every
+// track a file of its own inside the output folder, under names of valid UTF-8 (iconv reads
+// what find lists) of at most 255 bytes, with and without the artist and album folders.
+TEST_F(RipWorkerTest, MetadataAtTheLimitsStaysInsideTheFolderWithAFilePerTrack) {
+    std::string longName;  // 255 bytes of "é€": any cut to fit falls inside a character
+    while (longName.size() < 255) {
+        longName += "\xC3\xA9\xE2\x82\xAC";
+    }
+    const std::string values[] = {
+        longName,
+        "/\\:*?\"<>|",
+        "...",
+        "   ",
+        " . .. ",
+        "\x01\t\n\x7F",
+        "\xD7\xA9\xD7\x9C\xD7\x95\xD7\x9D \xE2\x80\xAE\xD8\xB9\xD8\xA7\xD9\x84\xD9\x85.exe",
+    };
+    UseDisc(2, 30, kEncoderWav);
+    settings_.Createm3u = 1;
+    const fs::path root = fs::canonical(out_);
+    for (const int inFolder : {0, 1}) {
+        for (const std::string& value : values) {
+            SCOPED_TRACE("RipInFolder=" + std::to_string(inFolder) + " value=" + value);
+            fs::remove_all(out_);
+            fs::create_directories(out_);
+            settings_.RipInFolder = inFolder;
+            settings_.Artist = value;
+            settings_.Album = value;
+            for (Track& track : settings_.tracks) {
+                track.title = value;
+            }
+            ASSERT_EQ(Run(), kRipCompleted);
+            ASSERT_NE(RipOutputPath(settings_, settings_.tracks[0]),
+                      RipOutputPath(settings_, settings_.tracks[1]));
+            size_t audioFiles = 0;
+            for (const fs::directory_entry& entry : fs::recursive_directory_iterator(root)) {
+                const std::string path = fs::canonical(entry.path()).string();
+                EXPECT_EQ(path.rfind(root.string() + "/", 0), 0u) << path;
+                const std::string name = entry.path().filename().string();
+                EXPECT_LE(name.size(), 255u) << name;
+                EXPECT_NE(name.front(), '.') << name;  // no hidden file or folder
+                EXPECT_NE(name.front(), ' ');
+                EXPECT_NE(name.back(), ' ');
+                audioFiles += entry.path().extension() == ".wav" ? 1 : 0;
+            }
+            EXPECT_EQ(audioFiles, 2u);
+            for (const Track& track : settings_.tracks) {
+                const std::string file = RipOutputPath(settings_, track);
+                EXPECT_EQ(ReadWholeFile(file).substr(44),
+                          TrackAudio(static_cast<size_t>(track.index)))
+                    << file;
+            }
+            EXPECT_EQ(CommandOutput("find '" + out_ +
+                                    "' | iconv -f UTF-8 -t UTF-8 >/dev/null && "
+                                    "echo valid"),
+                      "valid\n");
+        }
+    }
+}
+
 }  // namespace
 }  // namespace disctrove
 
