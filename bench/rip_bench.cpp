@@ -14,8 +14,8 @@
 //
 // --limits rips the discs at the ends of what a CD holds instead, once each, to WAV and to FLAC
 // (the cheapest formats, so the ripping rather than the encoding is what grows): a reference
-// disc of 10 tracks of 48 s, the most tracks a disc can hold (99 of 20 s) and the longest disc
-// (one track of 79:59). Each row prints the wall time, the peak resident memory of
+// disc of 10 tracks of 48 s, 50 and then the most tracks a disc can hold (99, of 20 s each) and
+// the longest disc (one track of 79:59). Each row prints the wall time, the peak resident memory of
 // disctrove-cli, the time per minute of audio and per track, and the time per minute and the
 // memory next to the reference disc's: figures near 1× mean time grows linearly with the audio
 // and memory does not grow with it.
@@ -145,6 +145,7 @@ int RunLimits(const fs::path& folder) {
         int trackSeconds;
     };
     const Disc discs[] = {{"limits-10x48s", 10, 48},  // the reference
+                          {"limits-50x20s", 50, 20},  // with the next: growth per track
                           {"limits-99x20s", 99, 20},
                           {"limits-1x79m59s", 1, 79 * 60 + 59}};
     for (const Disc& disc : discs) {
