@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
+#include "platform/system/write_faults.h"
 #include "support/temp_dir.h"
 
 namespace disctrove {
@@ -292,6 +295,41 @@ TEST_F(SettingsFileTest, UnwritableFileIsReportedAndChangesNothingInMemory) {
     WriteWholeFile(dir_.File("folder"), "");
     EXPECT_FALSE(SaveSettings(settings_, dir_.File("folder/dt.ini")));
     EXPECT_EQ(settings_.Artist, "A");
+}
+
+TEST_F(SettingsFileTest, AFailedSaveLeavesTheOldFileOrTheNewOneAndNothingBeside) {
+    struct Fault {
+        const char* name;
+        platform::WriteFaults faults;
+        bool saved;    // what SaveSettings says
+        bool newText;  // the new text is there (whole) afterwards, else the old one
+    };
+    const Fault table[] = {
+        {"folder without write permission", {"dt.ini", -1, false, true}, true, true},
+        {"disk full", {"dt.ini", 300, false, false}, false, false},
+        {"disk full, folder without write permission", {"dt.ini", 300, false, true}, false, false},
+        {"nothing written at all", {"dt.ini", 0, false, false}, false, false},
+        // Written whole, but the system could not promise it: told as a failure.
+        {"close fails", {"dt.ini", -1, true, false}, false, true},
+    };
+    for (const Fault& fault : table) {
+        WriteWholeFile(path(), "; mine\n[GENERAL]\nEncoder=WAV\n");
+        Start();
+        const std::string before = Saved();
+        settings_.Artist = "Someone new";
+        platform::InjectWriteFaults(fault.faults);
+        const bool saved = SaveSettings(settings_, path());
+        platform::InjectWriteFaults(std::nullopt);
+        EXPECT_EQ(saved, fault.saved) << fault.name;
+        const std::string after = ReadWholeFile(path());
+        if (after != before) {
+            EXPECT_EQ(after, Saved()) << fault.name << ": neither the old text nor the new";
+        }
+        EXPECT_EQ(after != before, fault.newText) << fault.name;
+        for (const auto& entry : std::filesystem::directory_iterator(dir_.path())) {
+            EXPECT_EQ(entry.path().filename(), "dt.ini") << fault.name;
+        }
+    }
 }
 
 }  // namespace
