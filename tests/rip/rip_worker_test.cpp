@@ -654,7 +654,7 @@ TEST_F(RipWorkerTest, WritesThatFailLeaveNoFileAndTheNextRipIsWhole) {
     UseDisc(3, 150, kEncoderWav);
     settings_.EncoderThreads = 2;
     for (const EncoderKind kind :
-         {kEncoderWav, kEncoderMp3, kEncoderOgg, kEncoderFlac, kEncoderOpus}) {
+         {kEncoderWav, kEncoderMp3, kEncoderOgg, kEncoderWma, kEncoderFlac, kEncoderOpus}) {
         for (const Fault fault : {Fault{"disk full", 20000, false}, Fault{"close", -1, true}}) {
             const std::string what = std::string(ExtensionOf(kind)) + ", " + fault.name;
             fs::remove_all(out_);

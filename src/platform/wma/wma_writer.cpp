@@ -9,11 +9,40 @@ extern "C" {
 
 #include <algorithm>
 #include <array>
+#include <cstdio>
 #include <utility>
+
+#include "platform/system/files.h"
 
 namespace disctrove::platform {
 
 namespace {
+
+// FFmpeg writes the file through these into a stream of ours (opened where every written file
+// is, so that a failing write or close is seen the same way for every format).
+#if LIBAVFORMAT_VERSION_MAJOR >= 61
+int WritePacket(void* file, const uint8_t* bytes, int size) {
+#else
+int WritePacket(void* file, uint8_t* bytes, int size) {
+#endif
+    const auto count = static_cast<size_t>(size);
+    return std::fwrite(bytes, 1, count, static_cast<std::FILE*>(file)) == count ? size
+                                                                                : AVERROR(EIO);
+}
+
+int64_t SeekFile(void* opaque, int64_t offset, int whence) {
+    auto* file = static_cast<std::FILE*>(opaque);
+    if (whence == AVSEEK_SIZE) {
+        return -1;  // not needed to write
+    }
+    return fseeko(file, static_cast<off_t>(offset), whence & ~AVSEEK_FORCE) == 0
+               ? static_cast<int64_t>(ftello(file))
+               : AVERROR(EIO);
+}
+
+struct FileClose {
+    void operator()(std::FILE* file) const { std::fclose(file); }
+};
 
 struct CodecFree {
     void operator()(AVCodecContext* c) const { avcodec_free_context(&c); }
@@ -101,6 +130,8 @@ struct WmaWriter::State {
     WmaCodecFormat profile;
     std::vector<std::pair<std::string, std::string>> attributes;
     AVFormatContext* file = nullptr;
+    std::unique_ptr<std::FILE, FileClose> out;
+    AVIOContext* io = nullptr;
     UniqueCodec encoder;
     AVStream* stream = nullptr;
     AVFrame* frame = nullptr;
@@ -116,9 +147,31 @@ struct WmaWriter::State {
         av_packet_free(&packet);
         av_frame_free(&frame);
         if (file != nullptr) {
-            avio_closep(&file->pb);
             avformat_free_context(file);
         }
+        if (io != nullptr) {
+            av_freep(&io->buffer);
+            avio_context_free(&io);
+        }
+    }
+
+    // The file opened, and FFmpeg's way into it.
+    bool Open() {
+        constexpr int kBufferBytes = 64 * 1024;
+        out.reset(OpenStream(path, "wb"));
+        auto* buffer = static_cast<unsigned char*>(av_malloc(kBufferBytes));
+        if (!out || buffer == nullptr) {
+            av_free(buffer);
+            return false;
+        }
+        io = avio_alloc_context(buffer, kBufferBytes, 1, out.get(), nullptr, WritePacket, SeekFile);
+        if (io == nullptr) {
+            av_free(buffer);
+            return false;
+        }
+        file->pb = io;
+        file->flags |= AVFMT_FLAG_CUSTOM_IO;
+        return true;
     }
 
     // Hands the encoder one frame (or nothing, to drain it) and writes what it gives back.
@@ -217,8 +270,7 @@ bool WmaWriter::BeginWriting(const WmaPcmFormat& input) {
     s.frame->format = AV_SAMPLE_FMT_FLTP;
     s.frame->sample_rate = s.encoder->sample_rate;
     if (av_channel_layout_copy(&s.frame->ch_layout, &s.encoder->ch_layout) < 0 ||
-        av_frame_get_buffer(s.frame, 0) < 0 ||
-        avio_open(&s.file->pb, s.path.c_str(), AVIO_FLAG_WRITE) < 0 ||
+        av_frame_get_buffer(s.frame, 0) < 0 || !s.Open() ||
         avformat_write_header(s.file, nullptr) < 0) {
         return false;
     }
@@ -270,7 +322,9 @@ bool WmaWriter::EndWriting() {
     s.writing = false;
     bool ok = !s.failed && s.EncodeQueued(true) && s.Encode(nullptr);
     ok = av_write_trailer(s.file) == 0 && ok;
-    ok = avio_closep(&s.file->pb) == 0 && ok;
+    avio_flush(s.io);
+    ok = s.io->error >= 0 && ok;
+    ok = std::fclose(s.out.release()) == 0 && ok;
     return ok;
 }
 
