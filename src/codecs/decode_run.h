@@ -4,6 +4,8 @@
 
 #include <string>
 
+#include "codecs/ogg_decoder.h"
+#include "platform/system/environment.h"
 #include "platform/system/files.h"
 #include "work/file_names.h"
 #include "work/worker_context.h"
@@ -15,6 +17,7 @@ class DecodeRun {
     DecodeRun(WorkerContext& context, Track& progress)
         : source(context.settings.oggSourcePath),
           destination(context.settings.wavSourcePath),
+          writePath(platform::WritingPathFor(destination)),
           context_(context),
           progress_(progress) {
         progress.title = std::string(FileNameOf(source));
@@ -33,7 +36,19 @@ class DecodeRun {
 
     // Every way out reports the final status and posts the work-finished notification, so a
     // progress dialog never waits for a decode that has ended. Returns `result`.
+    // What the decoder wrote takes the destination's name only now: until then a WAV file whose
+    // header does not yet tell its length has a hidden name of its own. After a failed write
+    // the header cannot be trusted, and the part is deleted.
     int End(int32_t status, int result) {
+        if (writePath != destination && platform::FileExists(writePath)) {
+            if (writeFailed) {
+                platform::RemoveFile(writePath);
+            } else if (!platform::ReplaceFile(writePath, destination)) {
+                context_.questions.Inform(kCannotCreateDecodeOutputMessage);
+                status = kStatusError;
+                result = -1;
+            }
+        }
         ReportStatus(context_, progress_, status);
         context_.settings.finished = 1;
         context_.notifications.WorkFinished();
@@ -42,6 +57,8 @@ class DecodeRun {
 
     const std::string source;
     const std::string destination;
+    const std::string writePath;  // where the decoder writes
+    bool writeFailed = false;     // the disk took less than it was given
 
   private:
     WorkerContext& context_;

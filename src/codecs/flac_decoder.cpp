@@ -132,7 +132,7 @@ int FlacDecodeThread(WorkerContext& context, Track& progress) {
         return run.End(kStatusError, -1);
     }
 
-    UniqueFile out = OpenFile(destination, "wb");
+    UniqueFile out = OpenFile(run.writePath, "wb");
     if (!out) {
         context.questions.Inform(kCannotCreateDecodeOutputMessage);
         return run.End(kStatusError, -1);
@@ -174,6 +174,7 @@ int FlacDecodeThread(WorkerContext& context, Track& progress) {
     int result = 0;
     if (decoding.writeFailed) {
         context.questions.Inform(kFullDiskMessage);
+        run.writeFailed = true;
         status = kStatusError;
     } else if (status == kStatusCompleted && (decoding.damaged || !whole)) {
         context.questions.Inform(kFlacReadErrorMessage);
@@ -190,6 +191,7 @@ int FlacDecodeThread(WorkerContext& context, Track& progress) {
     closed = std::fclose(out.release()) == 0 && closed;
     if (!closed && status != kStatusError) {
         context.questions.Inform(kFullDiskMessage);
+        run.writeFailed = true;
         status = kStatusError;
     }
     if (status == kStatusError) {

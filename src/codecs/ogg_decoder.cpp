@@ -90,7 +90,7 @@ int OggDecodeThread(WorkerContext& context, Track& progress) {
         ov_pcm_seek(&vorbis.file, 0);
     }
 
-    UniqueFile out = OpenFile(destination, "wb");
+    UniqueFile out = OpenFile(run.writePath, "wb");
     if (!out) {
         context.questions.Inform(kCannotCreateDecodeOutputMessage);
         return run.End(kStatusError, -1);
@@ -160,6 +160,7 @@ int OggDecodeThread(WorkerContext& context, Track& progress) {
         if (std::fwrite(piece.data(), 1, static_cast<size_t>(bytes), out.get()) !=
             static_cast<size_t>(bytes)) {
             context.questions.Inform(kFullDiskMessage);
+            run.writeFailed = true;
             status = kStatusError;
             result = kStatusError;
             break;
@@ -170,6 +171,7 @@ int OggDecodeThread(WorkerContext& context, Track& progress) {
                    static_cast<uint32_t>(std::min<uint64_t>(written, UINT32_MAX - 36)));
     if (std::fclose(out.release()) != 0 && result == 0) {
         context.questions.Inform(kFullDiskMessage);
+        run.writeFailed = true;
         status = kStatusError;
         result = kStatusError;
     }

@@ -65,7 +65,7 @@ int OpusDecodeThread(WorkerContext& context, Track& progress) {
             ConfirmAnswer::no) {
         return run.End(kStatusStopped, -1);
     }
-    UniqueFile out = OpenFile(destination, "wb");
+    UniqueFile out = OpenFile(run.writePath, "wb");
     if (!out) {
         context.questions.Inform(kCannotCreateDecodeOutputMessage);
         return run.End(kStatusError, -1);
@@ -134,6 +134,7 @@ int OpusDecodeThread(WorkerContext& context, Track& progress) {
         }
         const size_t bytes = readFrames * static_cast<size_t>(channels) * 2;
         if (std::fwrite(piece.data(), 1, bytes, out.get()) != bytes) {
+            run.writeFailed = true;
             failed(kFullDiskMessage);
             break;
         }
@@ -143,6 +144,7 @@ int OpusDecodeThread(WorkerContext& context, Track& progress) {
     WriteWavHeader(out.get(), channels, kOpusRate, 1,
                    static_cast<uint32_t>(std::min<uint64_t>(written, UINT32_MAX - 36)));
     if (std::fclose(out.release()) != 0 && result == 0) {
+        run.writeFailed = true;
         failed(kFullDiskMessage);
     }
     return run.End(status, result);

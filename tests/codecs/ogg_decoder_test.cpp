@@ -3,9 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <filesystem>
 #include <fstream>
 
 #include "audio/pcm_source.h"
+#include "platform/system/write_faults.h"
 #include "support/audio_files.h"
 #include "support/scripted_worker.h"
 #include "support/temp_dir.h"
@@ -174,6 +176,15 @@ TEST_F(OggDecoderTest, OverwriteQuestionAndUnwritableDestination) {
     settings_.Overwrite = 1;
     EXPECT_EQ(Decode(ogg), kStatusError);
     EXPECT_EQ(questions_.informed.back(), kFullDiskMessage);
+
+    // A disk that fills up midway: what was written cannot say how much it holds, and goes.
+    settings_.wavSourcePath = dir_.File("full/out.wav");
+    std::filesystem::create_directories(dir_.File("full"));
+    platform::InjectWriteFaults(platform::WriteFaults{dir_.File("full/"), 30000, false});
+    EXPECT_EQ(Decode(ogg), kStatusError);
+    platform::InjectWriteFaults(std::nullopt);
+    EXPECT_EQ(questions_.informed.back(), kFullDiskMessage);
+    EXPECT_TRUE(std::filesystem::is_empty(dir_.File("full")));
 }
 
 }  // namespace
