@@ -90,6 +90,8 @@ printf 'track audio 1000\ntrack audio 2000  # the second\nflaky 10-12\njitter 3\
   seed simcd_fuzzer two-tracks
 printf 'track audio 300\nsession\ntrack data 500\nunreadable 100\nplain-unreadable 120-130\n' |
   seed simcd_fuzzer enhanced
+printf 'track audio 200\ntrack audio 100\nrandom-failures 0-150 0.05\nrandom-failures 260-299 0.5 persistent\n' |
+  seed simcd_fuzzer random-failures
 
 # Naming: any bytes make metadata; a few with the codes of a template at the end.
 printf '\x08Artist\x05Album\x041997\x03..\x01\x00\x00\x00\x02\x03\x04\x05\x06\x07\x08\x09$a-$l-$n-$t' |

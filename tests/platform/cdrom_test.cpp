@@ -3,6 +3,7 @@
 #include <discid/discid.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <functional>
 #include <vector>
@@ -77,6 +78,11 @@ TEST_F(CdromTest, BadImagesAreRefusedWithAReason) {
     EXPECT_FALSE(AddDiscImage(Simcd("unreadable 20-10\n"), problem));
     EXPECT_FALSE(AddDiscImage(Simcd("jitter -1\n"), problem));
     EXPECT_FALSE(AddDiscImage(Simcd("track audio 10 extra\n"), problem));
+    for (const char* failures :
+         {"random-failures 1-5\n", "random-failures 1-5 0\n", "random-failures 1-5 1.5\n",
+          "random-failures 1-5 nan\n", "random-failures 1-5 0.5 always\n"}) {
+        EXPECT_FALSE(AddDiscImage(Simcd(failures), problem)) << failures;
+    }
     EXPECT_TRUE(
         AddDiscImage(Simcd("# only a comment\n\n  track audio 1 # and another\n"), problem));
 }
@@ -226,6 +232,39 @@ TEST_F(CdromTest, UnreadableSectors) {
     EXPECT_EQ(ReadCDAudioLBA(handle.get(), buffer.get()), kCdStatusError);
     EXPECT_EQ(ReadCDAudioLBAEx(handle.get(), buffer.get(), overlap.get()), kCdStatusOk);
     EXPECT_EQ(Returned(buffer.get()), SimulatedAudio(190 * 588, 26 * 588));
+}
+
+// Random failures: a transient one gives way when the read is tried again; a persistent one
+// fails every read of its sector, and the same sectors in every opening of the file.
+TEST_F(CdromTest, ReadsFailAtRandomWhereTheDiscSaysSo) {
+    const std::string transient = Simcd("track audio 200\nrandom-failures 0-199 0.5\n");
+    const std::string persistent = Simcd("track audio 200\nrandom-failures 0-199 0.5 persistent\n");
+    TrackBufferBlock buffer(1);
+    buffer->sectorCount = 1;
+    std::vector<std::vector<int>> failures;  // failed reads of each sector, in each opening
+    for (const std::string& disc : {transient, persistent, persistent}) {
+        const ImageHandle handle(disc);
+        const int tries = disc == transient ? 20 : 3;
+        auto& failed = failures.emplace_back();
+        for (uint32_t sector = 0; sector < 200; ++sector) {
+            buffer->startSector = sector;
+            int attempts = 0;
+            while (attempts < tries && ReadCDAudioLBA(handle.get(), buffer.get()) != kCdStatusOk) {
+                ++attempts;
+            }
+            failed.push_back(attempts);
+            if (attempts < tries) {
+                EXPECT_EQ(Returned(buffer.get()), SimulatedAudio(sector * 588, 588));
+            }
+        }
+    }
+    EXPECT_EQ(std::count(failures[0].begin(), failures[0].end(), 20), 0);
+    EXPECT_GT(std::count(failures[0].begin(), failures[0].end(), 1), 20);
+    const auto lost = std::count(failures[1].begin(), failures[1].end(), 3);
+    EXPECT_EQ(std::count(failures[1].begin(), failures[1].end(), 0), 200 - lost);
+    EXPECT_GT(lost, 50);
+    EXPECT_LT(lost, 150);
+    EXPECT_EQ(failures[2], failures[1]);
 }
 
 // Reads `sectors` from `start` request by request as extraction does and returns what came.

@@ -13,8 +13,10 @@
 #include <fstream>
 #include <random>
 #include <thread>
+#include <tuple>
 
 #include "disc/disc.h"
+#include "platform/cdrom/simulated_disc.h"
 #include "platform/system/write_faults.h"
 #include "rip/naming.h"
 #include "support/audio_files.h"
@@ -504,6 +506,63 @@ TEST_F(RipWorkerTest, MetadataAtTheLimitsStaysInsideTheFolderWithAFilePerTrack) 
         }
     }
 }
+
+// Reads of a four-track disc fail at random: now and then anywhere in the first three tracks,
+// for good at a few sectors of the fourth. Each reading mode gets through the passing failures;
+// at the sector that never reads it asks, the user says No, and the run ends there.
+class RandomReadFailuresTest : public RipWorkerTest,
+                               public ::testing::WithParamInterface<std::tuple<int, EncoderKind>> {
+};
+
+TEST_P(RandomReadFailuresTest, CompletedTracksHoldTheDiscsAudioAndTheFailureIsNamed) {
+    const auto [jitter, kind] = GetParam();
+    testing::AddImage(testing::WriteSimulatedDisc(dir_.path(), "failing",
+                                                  "track audio 300\ntrack audio 300\n"
+                                                  "track audio 300\ntrack audio 300\n"
+                                                  "random-failures 0-899 0.004\n"
+                                                  "random-failures 1000-1010 0.5 persistent\n"));
+    BuildDriveList(settings_);
+    settings_.Cdrom = static_cast<int32_t>(settings_.drives.size()) - 1;
+    settings_.Encoder = kind;
+    settings_.Jitter = jitter;
+    ASSERT_EQ(RefreshDisc(settings_), RefreshResult::ready);
+    for (Track& track : settings_.tracks) {
+        track.marked = 1;
+        track.title = "Song " + std::to_string(track.index + 1);
+    }
+    const std::string extension = kind == kEncoderWav ? ".wav" : ".flac";
+
+    EXPECT_EQ(Run(), kRipStopped);
+    const int32_t failed = jitter == kJitterSecure ? kStatusError : kStatusStopped;
+    EXPECT_EQ(Statuses(), (std::vector<int32_t>{100, 100, 100, failed}));
+    ASSERT_EQ(questions_.asked.size(), 1u);
+    const std::string& question = questions_.asked[0];
+    ASSERT_EQ(question.rfind("Error at frame ", 0), 0u) << question;
+    const int frame = std::stoi(question.substr(15));
+    EXPECT_TRUE(frame > 1000 - 27 && frame <= 1010) << question;
+    for (int track = 0; track < 3; ++track) {
+        const std::string file = out_ + "/0" + std::to_string(track + 1) + "-Song " +
+                                 std::to_string(track + 1) + extension;
+        std::string audio(size_t{300} * 2352, '\0');
+        platform::FillSimulatedAudio(int64_t{track} * 300 * 588, 300 * 588,
+                                     reinterpret_cast<uint8_t*>(audio.data()));
+        WriteWholeFile(dir_.File("disc.raw"), audio);
+        EXPECT_EQ(CommandOutput("sox '" + file + "' -t raw - | sha256sum"),
+                  CommandOutput("sha256sum <'" + dir_.File("disc.raw") + "'"))
+            << file;
+        if (kind == kEncoderFlac) {
+            EXPECT_EQ(CommandOutput("flac -t -s '" + file + "'"), "") << file;
+        }
+    }
+    if (kind == kEncoderFlac) {  // a WAV keeps what was read, its header telling how much
+        EXPECT_FALSE(fs::exists(out_ + "/04-Song 4.flac"));
+    }
+    EXPECT_TRUE(fs::is_empty(tmp_));  // no temporary file left
+}
+
+INSTANTIATE_TEST_SUITE_P(PlainCorrectingAndSecureReadsToWavAndFlac, RandomReadFailuresTest,
+                         ::testing::Combine(::testing::Values(1, 0, kJitterSecure),
+                                            ::testing::Values(kEncoderWav, kEncoderFlac)));
 
 }  // namespace
 }  // namespace disctrove

@@ -47,6 +47,15 @@ struct SectorRange {
     }
 };
 
+// Sectors of a range whose reads fail at random: each read of a sector fails with the given
+// probability (a read that is tried again may come through), or, when persistent, the sectors
+// drawn once from the file's seed fail on every read.
+struct RandomFailures {
+    SectorRange range;
+    double probability = 0;
+    bool persistent = false;
+};
+
 struct SimulatedDiscDescription {
     std::vector<DiscLayout::Track> tracks;
     int32_t leadOut = 0;
@@ -55,7 +64,9 @@ struct SimulatedDiscDescription {
     std::vector<SectorRange> unreadable;
     std::vector<SectorRange> plainUnreadable;
     std::vector<SectorRange> flaky;
+    std::vector<RandomFailures> randomFailures;
     int32_t jitterFrames = 0;
+    uint64_t seed = 0;  // drawn from the file's text: the same file fails the same way
 };
 
 // A flaky sector reads wrong until it has been read this often.
@@ -99,6 +110,55 @@ bool ParseCount(std::istringstream& words, int64_t& value, int64_t max) {
     }
 }
 
+bool ParseProbability(std::istringstream& words, double& value) {
+    std::string text;
+    if (!(words >> text)) {
+        return false;
+    }
+    try {
+        size_t used = 0;
+        value = std::stod(text, &used);
+        return used == text.size() && value > 0 && value <= 1;  // also false for NaN
+    } catch (const std::exception&) {
+        return false;
+    }
+}
+
+// "random-failures FIRST-LAST P [persistent]"
+bool ParseRandomFailures(std::istringstream& words, SimulatedDiscDescription& disc) {
+    RandomFailures failures;
+    if (!ParseRange(words, failures.range) || !ParseProbability(words, failures.probability)) {
+        return false;
+    }
+    std::string kind;
+    if (words >> kind) {
+        if (kind != "persistent") {
+            return false;
+        }
+        failures.persistent = true;
+    }
+    disc.randomFailures.push_back(failures);
+    return true;
+}
+
+// A 64-bit mix of one value (splitmix64's finaliser): the same sector and seed always give the
+// same draw, whichever reads came before.
+uint64_t Mix(uint64_t value) {
+    value += 0x9E3779B97F4A7C15u;
+    value = (value ^ (value >> 30)) * 0xBF58476D1CE4E5B9u;
+    value = (value ^ (value >> 27)) * 0x94D049BB133111EBu;
+    return value ^ (value >> 31);
+}
+
+// FNV-1a of the file's text.
+uint64_t SeedOf(const std::string& text) {
+    uint64_t hash = 0xCBF29CE484222325u;
+    for (const char c : text) {
+        hash = (hash ^ static_cast<uint8_t>(c)) * 0x100000001B3u;
+    }
+    return hash;
+}
+
 // One statement; false when it is not one we know.
 bool ParseStatement(std::istringstream& words, const std::string& keyword,
                     SimulatedDiscDescription& disc) {
@@ -131,6 +191,8 @@ bool ParseStatement(std::istringstream& words, const std::string& keyword,
         disc.flaky.push_back(range);
     } else if (keyword == "jitter" && ParseCount(words, value, kFramesPerSector / 2)) {
         disc.jitterFrames = static_cast<int32_t>(value);
+    } else if (keyword == "random-failures") {
+        return ParseRandomFailures(words, disc);
     } else {
         return false;
     }
@@ -140,8 +202,10 @@ bool ParseStatement(std::istringstream& words, const std::string& keyword,
 
 class SimulatedDisc final : public DiscDevice {
   public:
-    SimulatedDisc(SimulatedDiscDescription disc, uint32_t seed)
-        : disc_(std::move(disc)), random_(seed) {}
+    SimulatedDisc(SimulatedDiscDescription disc, uint32_t opening)
+        : disc_(std::move(disc)),
+          random_(20011231u + opening),
+          failures_(static_cast<uint32_t>(Mix(disc_.seed + opening))) {}
 
     bool ReadLayout(DiscLayout& layout, ReadError& error) override {
         if (disc_.tracks.empty()) {
@@ -179,6 +243,10 @@ class SimulatedDisc final : public DiscDevice {
                 return false;
             }
         }
+        if (FailsAtRandom(start, count)) {
+            error = {kCdErrorReadFailed, kSenseMediumError};
+            return false;
+        }
         if (!correcting) {
             for (const auto& range : disc_.plainUnreadable) {
                 if (range.Touches(start, count)) {
@@ -200,6 +268,25 @@ class SimulatedDisc final : public DiscDevice {
     std::unique_ptr<ParanoiaDrive> OpenParanoiaDrive(std::string& problem) override;
 
   private:
+    // Whether one of the sectors read fails this time (see RandomFailures).
+    bool FailsAtRandom(int64_t start, int64_t count) {
+        bool failed = false;
+        for (const auto& failures : disc_.randomFailures) {
+            const int64_t first = std::max(failures.range.first, start);
+            const int64_t last = std::min(failures.range.last, start + count - 1);
+            for (int64_t sector = first; sector <= last; ++sector) {
+                // A persistent draw is the sector's own; a passing one is new on each read.
+                const double draw =
+                    failures.persistent
+                        ? static_cast<double>(Mix(disc_.seed ^ static_cast<uint64_t>(sector))) /
+                              18446744073709551616.0
+                        : std::uniform_real_distribution<double>(0, 1)(failures_);
+                failed = failed || draw < failures.probability;
+            }
+        }
+        return failed;
+    }
+
     // A flaky sector that has been read fewer than kFlakyBadReads times comes back with a few
     // of its bytes changed at random, as a scratch gives different wrong samples on each read.
     void SpoilFlakySectors(int64_t start, int64_t count, uint8_t* out) {
@@ -222,6 +309,7 @@ class SimulatedDisc final : public DiscDevice {
 
     SimulatedDiscDescription disc_;
     std::mt19937 random_;
+    std::mt19937 failures_;  // apart from random_, so that failures do not move the jitter
     std::map<int64_t, int> flakyReads_;
     // Secure reads land off one time in ten: a drive's jitter comes now and then, and secure
     // reading relies on most reads landing true, as libcdio-paranoia's own simulation has it.
@@ -402,8 +490,12 @@ std::unique_ptr<DiscDevice> OpenSimulatedDisc(const std::string& path, std::stri
         return nullptr;
     }
     SimulatedDiscDescription disc;
+    std::ostringstream text;
+    text << in.rdbuf();
+    disc.seed = SeedOf(text.str());
+    std::istringstream lines(text.str());
     std::string line;
-    for (int number = 1; std::getline(in, line); ++number) {
+    for (int number = 1; std::getline(lines, line); ++number) {
         line = line.substr(0, line.find('#'));
         std::istringstream words(line);
         std::string keyword;
@@ -420,7 +512,7 @@ std::unique_ptr<DiscDevice> OpenSimulatedDisc(const std::string& path, std::stri
         problem = path + ": a session statement must be followed by a track";
         return nullptr;
     }
-    return std::make_unique<SimulatedDisc>(std::move(disc), 20011231u + NextOpening(path));
+    return std::make_unique<SimulatedDisc>(std::move(disc), NextOpening(path));
 }
 
 }  // namespace disctrove::platform
