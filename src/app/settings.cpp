@@ -70,6 +70,7 @@ void SetDefaultSettings(Settings& settings) {
     settings.drives.clear();
     settings.cddbReply.clear();
     settings.releaseCandidates.clear();
+    settings.lookupUnanswered.clear();
     settings.release = {};
     settings.cover = {};
     settings.lastRipLog.clear();

@@ -96,6 +96,9 @@ struct Settings {
     // runtime: the releases the last look-up found on MusicBrainz (empty: it found none there,
     // and cddbReply holds what CDDB gave)
     std::vector<MusicBrainzRelease> releaseCandidates;
+    // runtime: the services the last look-up asked that gave no whole answer, e.g.
+    // {"MusicBrainz", "CDDB"} (set by the look-up thread)
+    std::vector<std::string> lookupUnanswered;
     ReleaseFacts release;  // runtime: of the release chosen for the disc
     CoverArt cover;        // runtime: the cover of the last release whose cover was fetched
     std::string Proxyserver;

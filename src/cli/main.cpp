@@ -132,6 +132,11 @@ LookUpResult LookUp(Session& session, const CliOptions& options) {
         }
         session.interrupts.OnInterrupt({});
     }
+    // A service that failed is named even when the other one named the disc.
+    for (const std::string& service : settings.lookupUnanswered) {
+        session.terminal.Say(service +
+                             ": no whole answer (no connection, a timeout or an answer cut short)");
+    }
     const auto chosen = static_cast<size_t>(options.release);
     switch (settings.lookupAnswer) {
         case LookupAnswer::musicBrainz:

@@ -33,8 +33,9 @@ void SetOptions(const Settings& s) {
 }
 
 // Puts the entry of the server's first match for the disc into cddbReply; false when there is
-// none.
-bool AskCddb(Settings& settings) {
+// none. `answered` tells whether the server gave whole answers (a disc it does not know too).
+bool AskCddb(Settings& settings, bool& answered) {
+    answered = false;
     std::array<CddbQueryItem, kMaxCddbMatches> matches{};
     std::vector<char> reply(kCddbReplyBytes, '\0');
     SetOptions(settings);
@@ -43,14 +44,18 @@ bool AskCddb(Settings& settings) {
                                 ? GetCDHandle(&settings.drives[drive].handleRequest)
                                 : 0;
     if (handle == 0) {
+        answered = true;  // no disc to ask about: nothing was asked
         return false;
     }
     CddbQuery query{static_cast<uint32_t>(matches.size()), matches.data()};
-    const bool answered = CDDBQuery(handle, &query) == 1;
+    answered = CDDBQuery(handle, &query) == 1;
     CloseCDHandle(handle);
     // Only the first match is taken; no choice is offered.
-    if (answered && query.count > 0 && CDDBGetDiskInfo(&matches[0], reply) == 1) {
-        settings.cddbReply = reply.data();
+    if (answered && query.count > 0) {
+        answered = CDDBGetDiskInfo(&matches[0], reply) == 1;
+        if (answered) {
+            settings.cddbReply = reply.data();
+        }
     }
     return !settings.cddbReply.empty();
 }
@@ -60,6 +65,7 @@ bool AskCddb(Settings& settings) {
 void CddbLookupThread(Settings& settings, WorkerNotifications& notifications) {
     settings.cddbReply.clear();
     settings.releaseCandidates.clear();
+    settings.lookupUnanswered.clear();
     settings.lookupAnswer = LookupAnswer::none;
     const LookupSource source = settings.lookupSource;
     const bool askMusicBrainz = source == LookupSource::musicBrainz ||
@@ -71,18 +77,26 @@ void CddbLookupThread(Settings& settings, WorkerNotifications& notifications) {
             if (answer.outcome == MusicBrainzOutcome::found) {
                 settings.releaseCandidates = std::move(answer.releases);
                 settings.lookupAnswer = LookupAnswer::musicBrainz;
+            } else if (answer.outcome == MusicBrainzOutcome::noAnswer) {
+                settings.lookupUnanswered.emplace_back("MusicBrainz");
             }
         }
         // CDDB when MusicBrainz was not asked, found nothing or did not answer.
         const bool cancelled = cancel != nullptr && cancel->load();
+        bool answered = true;
         if (source != LookupSource::musicBrainz && settings.releaseCandidates.empty() &&
-            !cancelled && AskCddb(settings)) {
-            settings.lookupAnswer = LookupAnswer::cddb;
+            !cancelled) {
+            if (AskCddb(settings, answered)) {
+                settings.lookupAnswer = LookupAnswer::cddb;
+            } else if (!answered) {
+                settings.lookupUnanswered.emplace_back("CDDB");
+            }
         }
     } catch (const std::bad_alloc&) {
         // No memory for the reply: the look-up found nothing.
         settings.cddbReply.clear();
         settings.releaseCandidates.clear();
+        settings.lookupUnanswered.clear();
         settings.lookupAnswer = LookupAnswer::none;
     }
     settings.cddbRunning = 0;

@@ -22,8 +22,8 @@ inline constexpr const char* kContactingCddbText = "Contacting CDDB server...";
 // musicBrainz.Use is on, and the CDDB server when MusicBrainz found nothing or did not answer;
 // musicBrainz or cddb: that source alone. The releases MusicBrainz found go into
 // releaseCandidates, the entry of the CDDB server's first match into cddbReply; lookupAnswer
-// names the source that answered. Always ends by clearing cddbRunning and posting CddbDone;
-// none of these fields is written after that.
+// names the source that answered, lookupUnanswered those that gave no whole answer. Always ends by
+// clearing cddbRunning and posting CddbDone; none of these fields is written after that.
 void CddbLookupThread(Settings& settings, WorkerNotifications& notifications);
 
 // Runs look-ups on a thread of their own, one at a time. Each look-up is made for the drive

@@ -155,6 +155,13 @@ TEST_F(CliTest, LookupAgainstTheServer) {
     const CliRun missing = Run({"--image", Image({{false, 500}}), "--set", port, "lookup"});
     EXPECT_EQ(missing.exitCode, 1);
     EXPECT_EQ(missing.out, "");
+
+    // The entry is cut by a reset halfway: nothing of it is printed, and the failure is named.
+    server.SetResetMidAnswer("cddb read");
+    const CliRun cut = Run({"--image", cue, "--set", port, "lookup"});
+    EXPECT_EQ(cut.exitCode, 1);
+    EXPECT_EQ(cut.out, "");
+    EXPECT_NE(cut.err.find("CDDB: no whole answer"), std::string::npos) << cut.err;
 }
 
 TEST_F(CliTest, LookupListsTheMusicBrainzReleasesAndTakesTheOneChosen) {

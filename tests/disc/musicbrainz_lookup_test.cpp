@@ -3,9 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <functional>
 
+#include "disc/accuraterip_id.h"
+#include "disc/accuraterip_lookup.h"
 #include "disc/cddb_lookup.h"
 #include "disc/cddb_reply_parser.h"
+#include "disc/cover_art.h"
 #include "disc/disc.h"
 #include "disc/musicbrainz_id.h"
 #include "disc/release_apply.h"
@@ -13,7 +17,9 @@
 #include "support/disc_images.h"
 #include "support/scripted_worker.h"
 #include "support/temp_dir.h"
+#include "tools/accuraterip_server.h"
 #include "tools/cddb_server.h"
+#include "tools/cover_art_server.h"
 #include "tools/cue_image.h"
 #include "tools/musicbrainz_server.h"
 
@@ -246,6 +252,68 @@ TEST_F(MusicBrainzLookupTest, CancelEndsTheWaitForATurn) {
     SetMusicBrainzInterval(3600s);
     const std::atomic<bool> cancel{true};
     EXPECT_FALSE(WaitForMusicBrainzTurn(&cancel));  // an hour's wait, given up
+}
+
+// A server that resets the connection halfway through its answer: the look-up ends at once
+// (the timeouts are an hour), takes nothing of the half answer, names the service in
+// lookupUnanswered where a look-up has one, and the next look-up, answered whole, works.
+TEST_F(MusicBrainzLookupTest, AnswersCutByAResetAreNeverTaken) {
+    platform::SetCddbTimeouts(1h, 1h);
+    testing::AccurateRipServer accurateRip;
+    testing::CoverArtServer covers;
+    settings_.ArServer = "127.0.0.1";
+    settings_.musicBrainz.CoverServer = "127.0.0.1:" + std::to_string(covers.port());
+    ServeById("single.json");
+    const Drive& drive = settings_.drives.back();
+    const std::string dbar = testing::DbarFile({{1, 2, drive.discId, {{3, 4, 5}}}});
+    accurateRip.Serve("/" + AccurateRipPath(ComputeAccurateRipDiscId(drive.toc, drive.discId)),
+                      dbar);
+    const std::string jpeg = dir_.File("front.jpg");
+    ASSERT_EQ(testing::RunCommand("ffmpeg -v error -f lavfi -i color=c=red:s=24x16 -frames:v 1 '" +
+                                  jpeg + "'"),
+              0);
+    covers.Serve("/release/r/front-500", testing::ReadWholeFile(jpeg));
+    struct Row {
+        const char* service;
+        std::function<void(bool)> reset;
+        std::function<bool()> lookUp;  // whether a whole answer was taken
+    };
+    const Row rows[] = {
+        {"MusicBrainz", [this](bool on) { server_.SetResetMidAnswer(on); },
+         [this] {
+             LookUp();
+             const bool fellBack = settings_.cddbReply.find("DTITLE=Cddb Band") == 0;
+             EXPECT_NE(settings_.lookupAnswer == LookupAnswer::musicBrainz, fellBack);
+             return settings_.lookupAnswer == LookupAnswer::musicBrainz &&
+                    settings_.releaseCandidates.at(0).tracks.size() == 3;
+         }},
+        {"CDDB", [this](bool on) { cddb_.SetResetMidAnswer(on ? "cddb read" : ""); },
+         [this] {
+             settings_.lookupSource = LookupSource::cddb;
+             LookUp();
+             settings_.lookupSource = LookupSource::automatic;
+             EXPECT_EQ(settings_.lookupAnswer == LookupAnswer::none, settings_.cddbReply.empty());
+             return settings_.lookupAnswer == LookupAnswer::cddb &&
+                    settings_.cddbReply.find("TTITLE2=z\n") != std::string::npos;
+         }},
+        {"AccurateRip", [&accurateRip](bool on) { accurateRip.SetResetMidAnswer(on); },
+         [this, &accurateRip] {
+             settings_.ArPort = accurateRip.port();
+             return !FetchAccurateRip(AccurateRipRequest(settings_)).empty();
+         }},
+        {"Cover Art", [&covers](bool on) { covers.SetResetMidAnswer(on); },
+         [this] { return FetchCoverArt(CoverArtRequest(settings_, "r")).has_value(); }},
+    };
+    for (const Row& row : rows) {
+        row.reset(true);
+        EXPECT_FALSE(row.lookUp()) << row.service;
+        if (row.service == std::string("MusicBrainz") || row.service == std::string("CDDB")) {
+            EXPECT_EQ(settings_.lookupUnanswered, std::vector<std::string>{row.service});
+        }
+        row.reset(false);
+        EXPECT_TRUE(row.lookUp()) << row.service;
+        EXPECT_TRUE(settings_.lookupUnanswered.empty()) << row.service;
+    }
 }
 
 }  // namespace

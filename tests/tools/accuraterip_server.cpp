@@ -78,9 +78,12 @@ void AccurateRipServer::Handle(int connection, const std::string& requestHead) {
     const std::string head = std::string("HTTP/1.1 ") + (found ? "200 OK" : "404 Not Found") +
                              "\r\nContent-Type: application/octet-stream\r\nContent-Length: " +
                              std::to_string(body.size()) + "\r\nConnection: close\r\n\r\n";
-    SendAll(connection,
-            head + (behaviour_ == Behaviour::cut ? body.substr(0, body.size() / 2) : body));
-    ::close(connection);
+    if (behaviour_ == Behaviour::cut) {
+        SendAll(connection, head + body.substr(0, body.size() / 2));
+        ::close(connection);
+        return;
+    }
+    listener_.Answer(connection, head + body);
 }
 
 }  // namespace disctrove::testing

@@ -44,6 +44,8 @@ class AccurateRipServer {
     // Serves `body` at `path` (from its first "/").
     void Serve(const std::string& path, const std::string& body);
     void SetBehaviour(Behaviour behaviour) { behaviour_ = behaviour; }
+    // Sends half of each answer, then resets the connection (see LoopbackListener::Answer).
+    void SetResetMidAnswer(bool reset) { listener_.SetResetMidAnswer(reset); }
     std::vector<Request> Requests() const;
 
   private:

@@ -217,8 +217,13 @@ void CddbServer::Handle(int connection, const std::string& head) {
     } else {
         answer = HttpAnswer("200 OK", "", Answer(request));
     }
-    SendAll(connection, answer);
-    ::close(connection);
+    std::string resetCommand;
+    {
+        const std::lock_guard lock(mutex_);
+        resetCommand = resetCommand_;
+    }
+    const bool reset = !resetCommand.empty() && request.parameters["cmd"].starts_with(resetCommand);
+    LoopbackListener::Answer(connection, answer, reset);
 }
 
 std::string CddbServer::Answer(const Request& request) const {

@@ -36,6 +36,12 @@ class CddbServer {
     void RequireProxyLogin(const std::string& login);
     // Sends `body` as it is for every command that starts with `commandStart`.
     void SetRawAnswer(const std::string& commandStart, const std::string& body);
+    // Sends half of each answer to a command that starts with `commandStart`, then resets the
+    // connection ("" for none).
+    void SetResetMidAnswer(const std::string& commandStart) {
+        const std::lock_guard lock(mutex_);
+        resetCommand_ = commandStart;
+    }
     // Accepts connections but never answers them.
     void SetStalling(bool stalling) { stalling_ = stalling; }
     // Holds answers back until holding ends (the request is recorded at once).
@@ -57,6 +63,7 @@ class CddbServer {
     std::atomic<char> highestLevel_{'6'};
     mutable std::mutex mutex_;
     std::string proxyLogin_;
+    std::string resetCommand_;
     std::vector<std::pair<std::string, std::string>> rawAnswers_;
     std::vector<Request> requests_;
     std::vector<int> stalled_;   // connections kept open without an answer

@@ -47,8 +47,7 @@ void CoverArtServer::Handle(int connection, const std::string& requestHead) {
     }
     head +=
         "Content-Length: " + std::to_string(answer.body.size()) + "\r\nConnection: close\r\n\r\n";
-    SendAll(connection, head + answer.body);
-    ::close(connection);
+    listener_.Answer(connection, head + answer.body);
 }
 
 }  // namespace disctrove::testing

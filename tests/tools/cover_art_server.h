@@ -24,6 +24,8 @@ class CoverArtServer {
     void Serve(const std::string& path, const std::string& body);
     // `path` answers 307 to `location` (a path on this server), as the archive does.
     void Redirect(const std::string& path, const std::string& location);
+    // Sends half of each answer, then resets the connection (see LoopbackListener::Answer).
+    void SetResetMidAnswer(bool reset) { listener_.SetResetMidAnswer(reset); }
     std::vector<std::string> Requests() const;
 
   private:

@@ -77,6 +77,21 @@ void LoopbackListener::Run() {
     }
 }
 
+void LoopbackListener::Answer(int connection, const std::string& answer, bool reset) {
+    if (!reset) {
+        SendAll(connection, answer);
+        ::close(connection);
+        return;
+    }
+    const size_t headEnd = answer.find("\r\n\r\n");
+    const size_t bodyStart = headEnd == std::string::npos ? 0 : headEnd + 4;
+    SendAll(connection, answer.substr(0, bodyStart + (answer.size() - bodyStart) / 2));
+    // A close that lingers for no time drops what is unsent and answers with a reset.
+    const linger reset{1, 0};
+    ::setsockopt(connection, SOL_SOCKET, SO_LINGER, &reset, sizeof reset);
+    ::close(connection);
+}
+
 RequestTarget SplitTarget(const std::string& target) {
     RequestTarget split{target, "", false};
     if (target.starts_with("http://")) {

@@ -25,6 +25,14 @@ class LoopbackListener {
 
     uint16_t port() const { return port_; }
     bool stopping() const { return stop_; }
+    // Sends `answer` (an HTTP answer, head and body) and closes the connection; when resetting,
+    // sends only the head and half the body, then resets the connection (a TCP RST), as a
+    // server that fails mid-answer does.
+    void Answer(int connection, const std::string& answer) const {
+        Answer(connection, answer, resetMidAnswer_);
+    }
+    static void Answer(int connection, const std::string& answer, bool reset);
+    void SetResetMidAnswer(bool reset) { resetMidAnswer_ = reset; }
     // Ends the serving thread (after the connection it serves, if any) and the listener.
     void Stop();
 
@@ -35,6 +43,7 @@ class LoopbackListener {
     int listener_ = -1;
     uint16_t port_ = 0;
     std::atomic<bool> stop_{false};
+    std::atomic<bool> resetMidAnswer_{false};
     std::thread thread_;
 };
 

@@ -46,11 +46,11 @@ void MusicBrainzServer::Handle(int connection, const std::string& head) {
             answer = found->second;
         }
     }
-    SendAll(connection, "HTTP/1.1 " + std::to_string(answer.first) +
-                            " Answer\r\nContent-Type: application/json\r\nContent-Length: " +
-                            std::to_string(answer.second.size()) + "\r\nConnection: close\r\n\r\n" +
-                            answer.second);
-    ::close(connection);
+    listener_.Answer(connection,
+                     "HTTP/1.1 " + std::to_string(answer.first) +
+                         " Answer\r\nContent-Type: application/json\r\nContent-Length: " +
+                         std::to_string(answer.second.size()) + "\r\nConnection: close\r\n\r\n" +
+                         answer.second);
 }
 
 std::string MusicBrainzFixture(const std::string& name, const std::string& discId) {

@@ -30,6 +30,8 @@ class MusicBrainzServer {
     uint16_t port() const { return listener_.port(); }
     // Answers `path` with `status` and `body`.
     void Serve(const std::string& path, int status, const std::string& body);
+    // Sends half of each answer, then resets the connection (see LoopbackListener::Answer).
+    void SetResetMidAnswer(bool reset) { listener_.SetResetMidAnswer(reset); }
     std::vector<Request> Requests() const;
 
   private:
