@@ -87,8 +87,8 @@ void LoopbackListener::Answer(int connection, const std::string& answer, bool re
     const size_t bodyStart = headEnd == std::string::npos ? 0 : headEnd + 4;
     SendAll(connection, answer.substr(0, bodyStart + (answer.size() - bodyStart) / 2));
     // A close that lingers for no time drops what is unsent and answers with a reset.
-    const linger reset{1, 0};
-    ::setsockopt(connection, SOL_SOCKET, SO_LINGER, &reset, sizeof reset);
+    const linger noTime{1, 0};
+    ::setsockopt(connection, SOL_SOCKET, SO_LINGER, &noTime, sizeof noTime);
     ::close(connection);
 }
 
