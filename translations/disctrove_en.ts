@@ -849,6 +849,14 @@ Do you want to stop and exit anyway?</source>
 Do you want to stop and exit anyway?</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>No whole answer from %1 (no connection, a timeout or an answer cut short)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source> or </source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>disctrove::ui::MiscPage</name>

@@ -565,6 +565,14 @@ void MainWindow::OnCddbDone() {
     }
     settings_.cddbRunning = 0;
     ShowStatus(savedStatus_);
+    if (!settings_.lookupUnanswered.empty()) {
+        QStringList services;
+        for (const std::string& service : settings_.lookupUnanswered) {
+            services.push_back(QString::fromStdString(service));
+        }
+        ShowStatus(tr("No whole answer from %1 (no connection, a timeout or an answer cut short)")
+                       .arg(services.join(tr(" or "))));
+    }
     if (settings_.lookupAnswer == LookupAnswer::musicBrainz &&
         !settings_.releaseCandidates.empty()) {
         const std::vector<MusicBrainzRelease>& releases = settings_.releaseCandidates;
