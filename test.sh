@@ -54,6 +54,8 @@ pass_took "the AddressSanitizer pass"
 # same threads again (the other terminal tests). Only their binaries are built;
 # tests/tsan.supp names what Qt and GLib do among their own threads.
 echo "== build and tests under ThreadSanitizer"
+# Left out: the tables that rip the same threads again a dozen times over (formats, faults, names).
+tsan_skipped='^RipWorkerTest\.(WritesThatFailLeaveNoFileAndTheNextRipIsWhole|MetadataAtTheLimitsStaysInsideTheFolderWithAFilePerTrack)$'
 tsan_tests='^((RipWorker|CoverArtRip|Extraction|ConversionWorker|CddbLookup|CddbProxy|MusicBrainzLookup|CdAudio)Test|AccurateRipLookup)\.|^CliTest\.(RipOfAnImageNamedByTheServer|LookupListsTheMusicBrainzReleasesAndTakesTheOneChosen|EncodeAndDecodeFiles|CtrlCStopsTheRipLikeTheStopButton)$|^Ui\.(MainWindow|Conversions|Player)$'
 launcher=()
 if command -v ccache >/dev/null; then
@@ -64,7 +66,7 @@ cmake -S . -B build-tsan -G Ninja -DDISCTROVE_SANITIZE=thread -DCMAKE_BUILD_TYPE
 ninja -C build-tsan --quiet disctrove_tests disctrove_ui_tests disctrove_conversion_tests \
   disctrove_player_tests
 if ! TSAN_OPTIONS="halt_on_error=1:second_deadlock_stack=1:suppressions=$PWD/tests/tsan.supp" \
-    ctest --test-dir build-tsan -R "$tsan_tests" --output-on-failure --parallel "$jobs" \
+    ctest --test-dir build-tsan -R "$tsan_tests" -E "$tsan_skipped" --output-on-failure --parallel "$jobs" \
       --timeout 300 >build-tsan/ctest.log 2>&1; then
   cat build-tsan/ctest.log
   exit 1
