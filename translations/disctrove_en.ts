@@ -850,11 +850,11 @@ Do you want to stop and exit anyway?</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <source>No whole answer from %1 (no connection, a timeout or an answer cut short)</source>
+        <source>No whole answer from %1</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <source> or </source>
+        <source> and </source>
         <translation type="unfinished"></translation>
     </message>
 </context>

@@ -570,8 +570,8 @@ void MainWindow::OnCddbDone() {
         for (const std::string& service : settings_.lookupUnanswered) {
             services.push_back(QString::fromStdString(service));
         }
-        ShowStatus(tr("No whole answer from %1 (no connection, a timeout or an answer cut short)")
-                       .arg(services.join(tr(" or "))));
+        // Short enough for the status pane: no connection, a timeout or an answer cut short.
+        ShowStatus(tr("No whole answer from %1").arg(services.join(tr(" and "))));
     }
     if (settings_.lookupAnswer == LookupAnswer::musicBrainz &&
         !settings_.releaseCandidates.empty()) {
