@@ -56,6 +56,17 @@ double PeakOf(ebur128_state* state, int32_t channels) {
 
 }  // namespace
 
+void LoudnessMeter::Finish() {
+    if (!ok_ || finishedPeak_) {
+        return;
+    }
+    finishedPeak_ = PeakOf(state_->state, channels_);
+    // One channel at a low rate: libebur128 keeps the blocks measured so far and shrinks the
+    // buffers it holds for more audio to almost nothing.
+    constexpr unsigned long kSmallRate = 1000;
+    ok_ = ebur128_change_parameters(state_->state, 1, kSmallRate) == EBUR128_SUCCESS;
+}
+
 std::optional<Loudness> LoudnessMeter::Result() const {
     const LoudnessMeter* self = this;
     return Together({&self, 1});
@@ -67,7 +78,9 @@ std::optional<Loudness> LoudnessMeter::Together(std::span<const LoudnessMeter* c
     for (const LoudnessMeter* meter : meters) {
         if (meter->ok_) {
             states.push_back(meter->state_->state);
-            peak = std::max(peak, PeakOf(meter->state_->state, meter->channels_));
+            peak = std::max(peak, meter->finishedPeak_
+                                      ? *meter->finishedPeak_
+                                      : PeakOf(meter->state_->state, meter->channels_));
         }
     }
     double lufs = 0;
@@ -77,6 +90,11 @@ std::optional<Loudness> LoudnessMeter::Together(std::span<const LoudnessMeter* c
         return std::nullopt;
     }
     return Loudness{kReplayGainReferenceLufs - lufs, peak};
+}
+
+void LoudnessStage::Finish() {
+    meter_.Finish();
+    frames_ = {};
 }
 
 bool LoudnessStage::Take(std::span<const uint8_t> bytes) {

@@ -36,6 +36,11 @@ class LoudnessMeter {
     void Add(const int16_t* samples, size_t frames);
     // Nothing for audio too quiet to measure (silence, below the -70 LUFS gate).
     std::optional<Loudness> Result() const;
+    // Ends the measurement: from here on it keeps only what Result and Together need (the
+    // loudness of each 400 ms block and the peak), not the buffers for further audio, so that
+    // the measurements of a 99-track rip wait for the album's loudness in little memory. Nothing
+    // may be added afterwards.
+    void Finish();
 
     // The loudness of several measurements taken together, as if their audio followed each
     // other, and the largest of their peaks; nothing when there is no audio loud enough.
@@ -46,6 +51,7 @@ class LoudnessMeter {
     std::unique_ptr<State> state_;
     int32_t channels_;
     bool ok_;
+    std::optional<double> finishedPeak_;  // the peak, kept when the measurement ended
 };
 
 // Measures CD audio (16-bit stereo at 44100 Hz) on its way to the file; a frame split between
@@ -55,6 +61,8 @@ class LoudnessStage final : public SampleStage {
     LoudnessStage() : meter_(2, 44100) {}
     bool Take(std::span<const uint8_t> bytes) override;
     const LoudnessMeter& meter() const { return meter_; }
+    // Ends the measurement (LoudnessMeter::Finish) and lets go of the stage's buffer.
+    void Finish();
 
   private:
     LoudnessMeter meter_;

@@ -253,6 +253,7 @@ class Reader {
                       const std::string& output) {
         if (loudness && track.status != kStatusStopped && track.status != kStatusError) {
             track.loudness = loudness->meter().Result();
+            loudness->Finish();
             measured_.push_back({&track, output, std::move(loudness)});
         }
     }

@@ -39,5 +39,35 @@ TEST(LoudnessStage, PiecesOfAnySizeMeasureLikeTheWholeFile) {
     EXPECT_FALSE(silence.meter().Result());  // nothing to measure: no gain
 }
 
+// Finished measurements, as a rip keeps them until the last track, give the album the same
+// loudness and peak as running ones.
+TEST(LoudnessStage, FinishedMeasurementsTakenTogetherMeasureAsBefore) {
+    std::vector<LoudnessStage> running(3);
+    std::vector<LoudnessStage> finished(3);
+    for (size_t i = 0; i < running.size(); ++i) {
+        const std::vector<int16_t> samples =
+            testing::SynthesizeMusic(2 + static_cast<int>(i), static_cast<int>(i) + 1);
+        std::vector<uint8_t> bytes(samples.size() * 2);
+        std::memcpy(bytes.data(), samples.data(), bytes.size());
+        ASSERT_TRUE(running[i].Take(bytes));
+        ASSERT_TRUE(finished[i].Take(bytes));
+        finished[i].Finish();
+        ASSERT_TRUE(finished[i].meter().ok());
+    }
+    const auto meters = [](const std::vector<LoudnessStage>& stages) {
+        std::vector<const LoudnessMeter*> list;
+        for (const LoudnessStage& stage : stages) {
+            list.push_back(&stage.meter());
+        }
+        return LoudnessMeter::Together(list);
+    };
+    const auto before = meters(running);
+    const auto after = meters(finished);
+    ASSERT_TRUE(before && after);
+    EXPECT_DOUBLE_EQ(after->gainDb, before->gainDb);
+    EXPECT_DOUBLE_EQ(after->peak, before->peak);
+    EXPECT_DOUBLE_EQ(finished[1].meter().Result()->gainDb, running[1].meter().Result()->gainDb);
+}
+
 }  // namespace
 }  // namespace disctrove
