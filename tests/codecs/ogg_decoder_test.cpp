@@ -146,9 +146,14 @@ TEST_F(OggDecoderTest, SourcesThatAreNotOggVorbis) {
         EXPECT_EQ(questions_.informed.back(), kNotOggMessage);
         EXPECT_EQ(ReadWholeFile(settings_.wavSourcePath), "old");  // nothing written
     }
+    // Found by the fuzzer: a file whose later link is damaged (libvorbisfile leaks a few bytes
+    // of it, a known fault of the library's, see tests/lsan.supp).
+    EXPECT_EQ(Decode(DISCTROVE_TEST_DATA "/ogg/second-link-damaged.ogg"), -1);
+    EXPECT_EQ(questions_.informed.back(), kNotOggMessage);
+    EXPECT_EQ(ReadWholeFile(settings_.wavSourcePath), "old");
     EXPECT_EQ(Decode(dir_.File("missing.ogg")), -1);
     EXPECT_EQ(questions_.informed.back(), kCannotOpenOggMessage);
-    EXPECT_EQ(notes_.finishedCount, 3);
+    EXPECT_EQ(notes_.finishedCount, 4);
 }
 
 TEST_F(OggDecoderTest, OverwriteQuestionAndUnwritableDestination) {
