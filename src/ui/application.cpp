@@ -2,7 +2,8 @@
 
 #include <QApplication>
 #include <QCoreApplication>
-#include <QThreadPool>
+
+#include <thread>
 
 #include "app/settings.h"
 #include "app/settings_file.h"
@@ -52,10 +53,10 @@ int RunDisctrove(const QStringList& arguments, UserDialogs& dialogs) {
                                                    "leaves the file as it is.")
                            .arg(settingsPath));
     }
-    // What runs that were killed left behind goes, out of the window's way.
-    QThreadPool::globalInstance()->start([temporary = settings.Tmpfolder,
-                                          outputs = settings.folderHistory,
-                                          inFolders = settings.RipInFolder, path = SettingsPath()] {
+    // What runs that were killed left behind goes, out of the window's way (joined when the
+    // program ends, long after it is done).
+    const std::jthread leftovers([temporary = settings.Tmpfolder, outputs = settings.folderHistory,
+                                  inFolders = settings.RipInFolder, path = SettingsPath()] {
         Settings folders;
         folders.Tmpfolder = temporary;
         folders.folderHistory = outputs;
