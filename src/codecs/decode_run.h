@@ -35,10 +35,10 @@ class DecodeRun {
     }
 
     // Every way out reports the final status and posts the work-finished notification, so a
-    // progress dialog never waits for a decode that has ended. Returns `result`.
-    // What the decoder wrote takes the destination's name only now: until then a WAV file whose
-    // header does not yet tell its length has a hidden name of its own. After a failed write
-    // the header cannot be trusted, and the part is deleted.
+    // progress dialog never waits for a decode that has ended. Returns `result`. What the
+    // decoder wrote takes the destination's name only here: until then a WAV file whose header
+    // does not yet tell its length has a hidden name of its own. After a failed write the
+    // header cannot be trusted, and the part is deleted.
     int End(int32_t status, int result) {
         if (writePath != destination && platform::FileExists(writePath)) {
             if (writeFailed) {

@@ -11,8 +11,8 @@
 #include <atomic>
 #include <cerrno>
 #include <cstdlib>
-#include <cstring>
 #include <filesystem>
+#include <limits>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -105,7 +105,8 @@ std::optional<long> OwnerOfTemporaryName(const std::string& name) {
         id = id * 10 + (rest[digits] - '0');
         ++digits;
     }
-    if (digits == 0 || digits == rest.size() || rest[digits] != '-' || id <= 0) {
+    if (digits == 0 || digits == rest.size() || rest[digits] != '-' || id <= 0 ||
+        id > std::numeric_limits<pid_t>::max()) {
         return std::nullopt;
     }
     return id;
