@@ -4,7 +4,8 @@
 //   Ogg Vorbis, quality 0.45       vs  cd-paranoia -B, then oggenc -q 4.5 on each track
 // Disctrove runs as a user runs it, disctrove-cli with a settings file of its own, once with one
 // encoder thread and once with the automatic count; the encoders run one track after another,
-// then one per core at once.
+// then one per core at once. The peers measure no loudness, so the rows compared with them rip
+// without ReplayGain; one more row rips as a user does by default, measuring it, to show its cost.
 //
 //   rip-bench [FOLDER]
 //   rip-bench --limits [FOLDER]
@@ -129,13 +130,16 @@ void Ratio(const char* what, const std::optional<Timing>& ours, const std::optio
 }
 
 // Settings of a timed rip: files straight into `out`, nothing looked up, no sound.
-void WriteSettings(const fs::path& ini, const fs::path& out, const fs::path& tmp) {
+void WriteSettings(const fs::path& ini, const fs::path& out, const fs::path& tmp,
+                   bool replayGain = true) {
     std::ofstream(ini) << "[GENERAL]\nOutfolder=" << out.string() << "\nTmpfolder=" << tmp.string()
                        << "\nOverwrite=True\nRipInFolder=False\nCreatem3u=False\n"
                           "Autocddb=False\nMakesound=False\nJitter=1\n"
                           "[MP3]\nCbr=128\nUsevbr=False\nMpegquality=Normal\n"
                           "[OGG]\nUsevbr=True\nUsecbr=False\nUsebbr=False\nVbr=9\n"
-                          "[SECURE]\nAccurateRip=False\n";  // time the rip, not a look-up
+                          "[ID3]\nReplayGain="
+                       << (replayGain ? "True" : "False")
+                       << "\n[SECURE]\nAccurateRip=False\n";  // time the rip, not a look-up
 }
 
 // Reads the file once, so that the runs find it in the page cache.
@@ -277,10 +281,14 @@ int main(int argc, char** argv) {
     for (const Format& format : formats) {
         std::printf("\n%s\n", format.title);
         const fs::path ini = folder / ("rip-bench-" + std::string(format.encoder) + ".ini");
-        WriteSettings(ini, out, tmp);
-        const auto rip = [&](int threads, std::optional<Timing>& best) {
-            Measure({DISCTROVE_CLI, "rip", "--settings", ini.string(), "--image", cue.string(),
-                     "--encoder", format.encoder, "--threads", std::to_string(threads), "all"},
+        const fs::path iniGain =
+            folder / ("rip-bench-" + std::string(format.encoder) + "-replaygain.ini");
+        WriteSettings(ini, out, tmp, false);
+        WriteSettings(iniGain, out, tmp, true);
+        const auto rip = [&](int threads, std::optional<Timing>& best, bool replayGain = false) {
+            Measure({DISCTROVE_CLI, "rip", "--settings", (replayGain ? iniGain : ini).string(),
+                     "--image", cue.string(), "--encoder", format.encoder, "--threads",
+                     std::to_string(threads), "all"},
                     out, log, format.extension, best);
         };
         const bool peers = has("cd-paranoia") && has(format.tool);
@@ -291,11 +299,12 @@ int main(int argc, char** argv) {
                                      " " + format.peerArgs;
             Measure({"/bin/sh", "-c", line}, out, "/dev/null", format.extension, best);
         };
-        // The four take turns, so that a slow spell of the machine falls on all of them alike.
+        // The five take turns, so that a slow spell of the machine falls on all of them alike.
         std::optional<Timing> sequential = Timing{};
         std::optional<Timing> parallel = Timing{};
         std::optional<Timing> ours1 = Timing{};
         std::optional<Timing> oursAuto = Timing{};
+        std::optional<Timing> oursGain = Timing{};
         for (int round = 0; round < kRuns; ++round) {
             if (peers) {
                 peer(1, sequential);
@@ -303,12 +312,13 @@ int main(int argc, char** argv) {
             }
             rip(1, ours1);
             rip(0, oursAuto);
+            rip(0, oursGain, true);
         }
         if (!peers) {
             sequential.reset();
             parallel.reset();
         }
-        if (!ours1 || !oursAuto) {
+        if (!ours1 || !oursAuto || !oursGain) {
             std::fprintf(stderr, "disctrove-cli failed or wrote too few files; see %s\n",
                          log.c_str());
             allRipped = false;
@@ -320,6 +330,7 @@ int main(int argc, char** argv) {
         }
         Row("Disctrove, 1 encoder thread", ours1, true);
         Row("Disctrove, automatic threads (one per core)", oursAuto, true);
+        Row("Disctrove, automatic threads, measuring ReplayGain", oursGain, true);
         Ratio("1 thread / one after another", ours1, sequential, 1.00);
         Ratio("automatic / at once", oursAuto, parallel, 0.90);
     }
