@@ -123,7 +123,12 @@ std::string TrackSection(const Settings& settings, const Track& track, const std
     return text + "\n";
 }
 
+std::string Count(int tracks) {
+    return std::to_string(tracks) + (tracks == 1 ? " track" : " tracks");
+}
+
 std::string Summary(const Settings& settings) {
+    int inaccurate = 0;
     int unverified = 0;
     for (const Track& track : settings.tracks) {
         if (!track.marked) {
@@ -132,15 +137,21 @@ std::string Summary(const Settings& settings) {
         if (HasErrors(track)) {
             return "There were errors";
         }
-        if (!track.verdict || track.verdict->verdict != AccurateRipVerdict::accurate) {
+        if (track.verdict && track.verdict->verdict == AccurateRipVerdict::inaccurate) {
+            ++inaccurate;
+        } else if (!track.verdict || track.verdict->verdict != AccurateRipVerdict::accurate) {
             ++unverified;
         }
     }
-    if (unverified == 0) {
+    if (inaccurate == 0 && unverified == 0) {
         return "All tracks accurately ripped";
     }
-    return std::to_string(unverified) + (unverified == 1 ? " track" : " tracks") +
-           " could not be verified";
+    // The database disagreeing is not the same as the database not knowing the disc.
+    std::string summary = inaccurate > 0 ? Count(inaccurate) + " inaccurate" : std::string();
+    if (unverified > 0) {
+        summary += (summary.empty() ? "" : ", ") + Count(unverified) + " could not be verified";
+    }
+    return summary;
 }
 
 std::string Sha256Hex(const std::string& bytes) {
