@@ -144,7 +144,9 @@ Commands:
       --offset N                   the drive's read offset in samples, -3000 to 3000 (else
                                    SECURE/ReadOffset), as the AccurateRip drive list gives it
                            ends with a line per track: number <TAB> Completed|Stopped|ERROR
-                           <TAB> file; then for every track read whole:
+                           <TAB> file; a completed track in doubt says why, as in
+                           "Completed — test and copy differ, 2 read errors"; then for
+                           every track read whole:
                            ACCURATERIP <TAB> number <TAB> v1 <TAB> v2 <TAB> verdict
                            <TAB> confidence; verdict: "accurate" (confidence: the most
                            rippers of one pressing with the same checksums), "inaccurate"
@@ -165,7 +167,9 @@ Commands:
                            WriteLog, WriteCue; only when some track was completed);
                            COVER <TAB> path of the front cover saved beside the
                            files (a MusicBrainz release, MUSICBRAINZ/CoverArt=True);
-                           exit 0 when every track was completed, 1 otherwise
+                           exit 0 when every track was completed, 3 when every track was
+                           completed and some are in doubt, 1 otherwise (also for a disc
+                           without audio tracks)
   encode WAVFILE           encode a WAV file (into Outfolder of the settings)
       --encoder ogg|mp3|wma|flac|opus   the format (else the settings' WAVEncoder);
                                    FLAC keeps the file's bits (8, 16, 24), rate and
@@ -186,7 +190,8 @@ MusicBrainz release, files also get the album artist, the track's own artist and
 MusicBrainz identifiers, and FLAC, Ogg Vorbis, Opus and MP3 files of a rip its front cover.
 
 Questions are answered from the --answer options, else on the terminal, else with No.
-Ctrl+C stops a rip as the Stop button does. Exit status: 0 done, 1 failed, 2 usage error.
+Ctrl+C stops a rip as the Stop button does. Exit status: 0 done, 1 failed, 2 usage error,
+3 a rip completed with doubts (read errors let pass, or Test & Copy's two reads differ).
 )";
 }
 

@@ -41,6 +41,9 @@ namespace {
 constexpr int kExitDone = 0;
 constexpr int kExitFailed = 1;
 constexpr int kExitUsage = 2;
+// A rip that completed every track, some of them with doubts: read errors let pass, or Test &
+// Copy's two reads differ.
+constexpr int kExitDoubts = 3;
 
 int UsageError(const std::string& error) {
     std::fprintf(stderr, "disctrove-cli: %s\nTry 'disctrove-cli --help'.\n", error.c_str());
@@ -168,6 +171,19 @@ const char* SourceName(LookupAnswer answer) {
     return answer == LookupAnswer::musicBrainz ? "MusicBrainz" : "CDDB";
 }
 
+// How a rip lists a finished track: a completed one with what puts it in doubt, as the desktop
+// program's Status column does ("Completed — 2 read errors").
+std::string FinalStatusText(const Track& track) {
+    std::string text = StatusText(track.status);
+    if (track.status == kStatusCompleted) {
+        const std::vector<std::string> doubts = TrackDoubts(track);
+        for (size_t i = 0; i < doubts.size(); ++i) {
+            text += (i == 0 ? " \u2014 " : ", ") + doubts[i];
+        }
+    }
+    return text;
+}
+
 // Runs `body` as the desktop program runs its workers (idle priority, ripping set until it
 // ends or Ctrl+C stops it with `stop`).
 int RunWorker(Session& session, std::function<int()> body, std::function<void()> stop) {
@@ -252,6 +268,10 @@ int Rip(Session& session, const CliOptions& options) {
     if (!ReadTheDisc(session)) {
         return kExitFailed;
     }
+    if (settings.tracks.empty()) {
+        session.terminal.Say(kNoAudioTracksText);  // a data disc: no rip could make a file
+        return kExitFailed;
+    }
     std::string error;
     const auto positions = ParseTrackList(options.arguments.empty() ? "all" : options.arguments[0],
                                           settings.tracks.size(), error);
@@ -300,11 +320,13 @@ int Rip(Session& session, const CliOptions& options) {
         session, [&session] { return RunRipWorker(session.context); },
         [&settings] { StopRip(settings); });
     bool allCompleted = true;
+    bool doubts = false;
     for (const Track& track : settings.tracks) {
         if (track.marked) {
-            std::printf("%d\t%s\t%s\n", track.index + 1, StatusText(track.status),
+            std::printf("%d\t%s\t%s\n", track.index + 1, FinalStatusText(track).c_str(),
                         RipOutputPath(settings, track).c_str());
             allCompleted = allCompleted && track.status == kStatusCompleted;
+            doubts = doubts || !TrackDoubts(track).empty();
         }
     }
     // What the rip proves of each track read whole; there is no test read yet ("-"). A track
@@ -351,7 +373,7 @@ int Rip(Session& session, const CliOptions& options) {
     if (!settings.lastCover.empty()) {
         std::printf("COVER\t%s\n", settings.lastCover.c_str());
     }
-    return allCompleted ? kExitDone : kExitFailed;
+    return !allCompleted ? kExitFailed : doubts ? kExitDoubts : kExitDone;
 }
 
 int Convert(Session& session, const CliOptions& options) {

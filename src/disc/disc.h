@@ -11,6 +11,9 @@ namespace disctrove {
 inline constexpr const char* kRefreshingText = "Refreshing CD...";
 inline constexpr const char* kReadyText = "Ready";
 inline constexpr const char* kNoAudioCdText = "No audio CD";
+// A disc that was read but holds data tracks only.
+inline constexpr const char* kNoAudioTracksText =
+    "The disc has no audio tracks: there is nothing to rip";
 inline constexpr const char* kTocErrorMessage =
     "Error reading TOC\nProbably there is no CD in your CD-ROM drive";
 inline constexpr const char* kDiscChangedMessage =
@@ -36,7 +39,8 @@ enum class RefreshResult {
 
 // What a refresh does apart from the window: resets the current track and the look-up flag,
 // reads the disc in drive Cdrom and, with Autocheck, marks every track. The window shows
-// kRefreshingText before and kReadyText or kNoAudioCdText after.
+// kRefreshingText before and kReadyText, kNoAudioTracksText (ready, but no audio track) or
+// kNoAudioCdText after.
 RefreshResult RefreshDisc(Settings& settings);
 
 // True when the disc in drive Cdrom is not the one of the last refresh (also when none can be

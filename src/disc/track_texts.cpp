@@ -81,6 +81,18 @@ std::string SectorTimeText(int64_t sectors) {
     return two(sectors / (75 * 60)) + ":" + two(sectors / 75 % 60) + "." + two(sectors % 75);
 }
 
+std::vector<std::string> TrackDoubts(const Track& track) {
+    std::vector<std::string> doubts;
+    if (track.testCrc && track.checks && *track.testCrc != track.checks->crc32) {
+        doubts.push_back("test and copy differ");
+    }
+    if (!track.readErrors.empty()) {
+        const size_t count = track.readErrors.size();
+        doubts.push_back(std::to_string(count) + (count == 1 ? " read error" : " read errors"));
+    }
+    return doubts;
+}
+
 std::string TrackStatusText(int32_t status) {
     if (status < 0) {
         return "";
@@ -114,12 +126,8 @@ std::string TrackStatusText(const Track& track) {
                 break;
         }
     }
-    if (track.testCrc && track.checks && *track.testCrc != track.checks->crc32) {
-        findings.push_back("test and copy differ");
-    }
-    if (!track.readErrors.empty()) {
-        const size_t count = track.readErrors.size();
-        findings.push_back(std::to_string(count) + (count == 1 ? " read error" : " read errors"));
+    for (std::string& doubt : TrackDoubts(track)) {
+        findings.push_back(std::move(doubt));
     }
     for (size_t i = 0; i < findings.size(); ++i) {
         text += (i == 0 ? " \u2014 " : ", ") + findings[i];

@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "disc/disc_model.h"
 
@@ -21,14 +22,18 @@ std::string SectorTimeText(int64_t sectors);
 // "WMA 96 kbps", ...
 std::string TrackEncoderText(const Track& track);
 
+// What may be wrong with a track read to its end: "test and copy differ" when the two reads of
+// Test & Copy gave different CRCs, "2 read errors" when positions that could not be read were
+// let pass. Empty when neither.
+std::vector<std::string> TrackDoubts(const Track& track);
+
 // "" (not ripped since the refresh), "45%", "Completed", "Stopped" or "ERROR".
 std::string TrackStatusText(int32_t status);
 
 // The Status column: the status, and once it is final what the rip proved of the track:
 // "Completed — accurate (12)", "... — inaccurate (5)", "... — not verified" (the
-// AccurateRip verdict with its confidence; nothing when no look-up was made), and
-// ", test and copy differ" when the two reads of Test & Copy gave different CRCs, ", 2 read
-// errors" when positions that could not be read were let pass.
+// AccurateRip verdict with its confidence; nothing when no look-up was made), and the track's
+// doubts (", test and copy differ", ", 2 read errors").
 std::string TrackStatusText(const Track& track);
 
 }  // namespace disctrove

@@ -5,6 +5,8 @@
 #include <QStringList>
 #include <QVariantMap>
 
+#include "disc/track_texts.h"
+
 namespace disctrove::ui {
 
 namespace {
@@ -45,13 +47,14 @@ QString RipNotice::Body(const Settings& settings) {
     if (!artist.isEmpty()) {
         album = album.isEmpty() ? artist : QStringLiteral("%1 \u2014 %2").arg(artist, album);
     }
-    int marked = 0, completed = 0, judged = 0, accurate = 0, inaccurate = 0;
+    int marked = 0, completed = 0, doubtful = 0, judged = 0, accurate = 0, inaccurate = 0;
     for (const Track& track : settings.tracks) {
         if (!track.marked) {
             continue;
         }
         ++marked;
         completed += track.status == kStatusCompleted ? 1 : 0;
+        doubtful += track.status == kStatusCompleted && !TrackDoubts(track).empty() ? 1 : 0;
         if (track.verdict) {
             ++judged;
             accurate += track.verdict->verdict == AccurateRipVerdict::accurate ? 1 : 0;
@@ -63,6 +66,9 @@ QString RipNotice::Body(const Settings& settings) {
         lines << album;
     }
     lines << tr("%1 of %2 tracks completed").arg(completed).arg(marked);
+    if (doubtful > 0) {
+        lines << tr("%1 of them in doubt (read errors, or test and copy differ)").arg(doubtful);
+    }
     if (judged > 0) {
         if (inaccurate > 0) {
             lines << tr("AccurateRip: inaccurate (%1 of %2 tracks)").arg(inaccurate).arg(judged);

@@ -656,12 +656,12 @@ TEST_F(CliTest, ReadErrorsAnsweredEachWay) {
         << no.err;
 
     const CliRun yes = Run({"--image", sim, "rip", "--answer-read-error", "yes"});
-    EXPECT_EQ(yes.exitCode, 0) << yes.err;
+    EXPECT_EQ(yes.exitCode, 3) << yes.err;  // completed, with read errors let pass
     EXPECT_EQ(ReadWholeFile(out_ + "/-Track 01.wav").substr(44),
               SimulatedAudio(0, 26) + SimulatedAudio(52, 52) + SimulatedAudio(130, 70));
 
     const CliRun all = Run({"--image", sim, "rip", "--answer-read-error", "all"});
-    EXPECT_EQ(all.exitCode, 0);
+    EXPECT_EQ(all.exitCode, 3);
     EXPECT_EQ(all.err.find("Error at frame 104"), std::string::npos);  // asked once only
     EXPECT_NE(all.out.find("READERROR\t1\t00:00.26\nREADERROR\t1\t00:01.29\n"), std::string::npos)
         << all.out;
@@ -708,7 +708,7 @@ TEST_F(CliTest, TestAndCopyTellsAFlakyReadFromASecureOne) {
             arguments.push_back("--secure");
         }
         const CliRun rip = Run(arguments);
-        ASSERT_EQ(rip.exitCode, 0) << rip.err;
+        ASSERT_EQ(rip.exitCode, secure ? 0 : 3) << rip.err;
         const auto line = rip.out.find("CRC\t1\t");
         ASSERT_NE(line, std::string::npos) << rip.out;
         const std::string copy = rip.out.substr(line + 6, 8);
@@ -716,6 +716,41 @@ TEST_F(CliTest, TestAndCopyTellsAFlakyReadFromASecureOne) {
         EXPECT_EQ(copy == test, secure) << rip.out;
         const std::string audio = ReadWholeFile(out_ + "/-Track 01.wav").substr(44);
         EXPECT_EQ(audio == SimulatedAudio(0, 300), secure);
+    }
+}
+
+// A rip that completed with doubts says so in the track's line and exits with 3; a disc
+// without audio has nothing to rip, which is said, and is no success either.
+TEST_F(CliTest, ResultsInDoubtAreToldAndExitWithTheirOwnStatus) {
+    struct Case {
+        const char* disc;
+        std::vector<std::string> options;
+        std::string out;  // how the output starts
+        std::string err;  // a line of standard error
+        int exitCode;
+    };
+    const std::vector<Case> cases = {
+        {"track audio 300\nflaky 100-120\n",
+         {"--set", "SECURE/TestAndCopy=True"},
+         "1\tCompleted \u2014 test and copy differ\t",
+         "",
+         3},
+        {"track audio 200\nunreadable 30\nunreadable 120\n",
+         {"--answer-read-error", "all"},
+         "1\tCompleted \u2014 2 read errors\t",
+         "",
+         3},
+        {"track audio 300\n", {"--set", "SECURE/TestAndCopy=True"}, "1\tCompleted\t", "", 0},
+        {"track data 300\n", {}, "", "The disc has no audio tracks: there is nothing to rip\n", 1},
+    };
+    for (const Case& c : cases) {
+        std::vector<std::string> arguments = {"--image", Simcd(c.disc), "rip"};
+        arguments.insert(arguments.end(), c.options.begin(), c.options.end());
+        const CliRun rip = Run(arguments);
+        EXPECT_EQ(rip.exitCode, c.exitCode) << c.disc << rip.err;
+        EXPECT_TRUE(rip.out.starts_with(c.out)) << c.disc << rip.out;
+        EXPECT_EQ(rip.out.empty(), c.out.empty()) << c.disc << rip.out;
+        EXPECT_NE(rip.err.find(c.err), std::string::npos) << c.disc << rip.err;
     }
 }
 

@@ -175,6 +175,11 @@ class DesktopTest : public QObject {
         QCOMPARE(sent.size(), size_t{1});  // the window is not in front (not even shown)
         QCOMPARE(sent[0].summary, QStringLiteral("Rip complete"));
         QCOMPARE(sent[0].body, QStringLiteral("Band \u2014 Record\n2 of 2 tracks completed"));
+        // Read errors let pass put a completed track in doubt, and the notice says so.
+        settings_->tracks[1].readErrors = {400};
+        QCOMPARE(ui::RipNotice::Body(*settings_),
+                 QStringLiteral("Band \u2014 Record\n2 of 2 tracks completed\n1 of them in doubt "
+                                "(read errors, or test and copy differ)"));
     }
 
     void timeLeftFromTheWorkDone() {
