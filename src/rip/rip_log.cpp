@@ -10,6 +10,7 @@
 #include "disc/musicbrainz_id.h"
 #include "disc/track_texts.h"
 #include "platform/cdrom/cdrom.h"
+#include "platform/system/environment.h"
 #include "platform/system/files.h"
 #include "platform/system/text.h"
 #include "rip/cue_sheet.h"
@@ -233,28 +234,42 @@ std::string RipLogText(const Settings& settings, const platform::DiscFacts& fact
     return log + "Log checksum SHA-256: " + Sha256Hex(log) + "\n";
 }
 
-void WriteRipLogAndCueSheet(Settings& settings, const std::string& folder, std::time_t started) {
+std::string WriteRipLogAndCueSheet(Settings& settings, const std::string& folder,
+                                   std::time_t started) {
     settings.lastRipLog.clear();
     settings.lastCueSheet.clear();
     if ((!settings.WriteLog && !settings.WriteCue) || !AnyCompleted(settings) ||
         settings.Cdrom < 0 || static_cast<size_t>(settings.Cdrom) >= settings.drives.size()) {
-        return;
+        return {};
     }
     const platform::DiscFacts facts =
         ReadDiscFacts(settings.drives[static_cast<size_t>(settings.Cdrom)]);
     const std::string playlist = folder + PlaylistName(settings);  // as the run names it
-    if (settings.WriteLog) {
-        const std::string path = WithExtension(playlist, ".log");
-        if (platform::WriteWholeFile(path, RipLogText(settings, facts, folder, started))) {
-            settings.lastRipLog = path;
+    std::string unwritten;
+    const auto write = [&](const char* extension, const char* what, const std::string& text,
+                           std::string& written) {
+        const std::string path = WithExtension(playlist, extension);
+        if (platform::WriteWholeFile(path, text)) {
+            written = path;
+            return;
         }
+        // A file of that name is an earlier rip's, and would pass for this one's.
+        const bool earlier = platform::FileExists(path);
+        unwritten += (unwritten.empty() ? "" : "\n") + std::string("Cannot write the ") + what +
+                     " \"" + path + "\"";
+        if (earlier) {
+            unwritten += platform::RemoveFile(path)
+                             ? "\nThe one of an earlier rip there was removed."
+                             : "\nThe one of an earlier rip there is not this rip's.";
+        }
+    };
+    if (settings.WriteLog) {
+        write(".log", "rip log", RipLogText(settings, facts, folder, started), settings.lastRipLog);
     }
     if (settings.WriteCue) {
-        const std::string path = WithExtension(playlist, ".cue");
-        if (platform::WriteWholeFile(path, CueSheetText(settings, facts, folder))) {
-            settings.lastCueSheet = path;
-        }
+        write(".cue", "CUE sheet", CueSheetText(settings, facts, folder), settings.lastCueSheet);
     }
+    return unwritten;
 }
 
 }  // namespace disctrove

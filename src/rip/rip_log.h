@@ -19,6 +19,9 @@ std::string RipLogText(const Settings& settings, const platform::DiscFacts& fact
 // (named as it, whether or not the playlist is written) the log (".log", when WriteLog is on)
 // and the CUE sheet (".cue", when WriteCue is on), each written whole or not at all, and
 // only when some track was completed. Sets lastRipLog and lastCueSheet to what was written.
-void WriteRipLogAndCueSheet(Settings& settings, const std::string& folder, std::time_t started);
+// A file that cannot be written leaves no earlier rip's file of its name behind (it would pass
+// for this rip's); returns what to tell the user then, else "".
+std::string WriteRipLogAndCueSheet(Settings& settings, const std::string& folder,
+                                   std::time_t started);
 
 }  // namespace disctrove

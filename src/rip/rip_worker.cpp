@@ -5,6 +5,7 @@
 #include <ctime>
 #include <memory>
 #include <new>
+#include <utility>
 #include <vector>
 
 #include "app/share_path.h"
@@ -18,6 +19,7 @@
 #include "disc/cover_art.h"
 #include "platform/audio/sound_player.h"
 #include "platform/cdrom/cdrom_records.h"
+#include "platform/system/environment.h"
 #include "platform/system/files.h"
 #include "rip/encoder_pool.h"
 #include "rip/extraction.h"
@@ -89,6 +91,24 @@ class Reader {
     // True when the user ended the run at a read error, or a temporary file failed.
     bool abandoned() const { return abandoned_; }
 
+    // After the last encode: a completed track whose file is not there (its folder was removed
+    // during the run, or another run removed it) ends as an error, and the user is told which.
+    void CheckFilesAreThere() {
+        std::string gone;
+        for (const auto& [track, path] : outputs_) {
+            if (track->status == kStatusCompleted && !platform::FileExists(path)) {
+                ReportStatus(context_, *track, kStatusError);
+                gone += "\n" + path;
+            }
+        }
+        if (!gone.empty()) {
+            context_.questions.Inform(
+                "These files of the rip are gone (removed, or their folder, before the rip "
+                "ended):" +
+                gone);
+        }
+    }
+
     // After the last encode: the album's loudness of the tracks read whole, and the track and
     // album gain in every file of the run that was completed. A file that cannot be tagged
     // keeps its audio; the user is told once which files lack the gain.
@@ -131,6 +151,7 @@ class Reader {
         const std::string output =
             folder_ + ExpandTemplate(settings, track) + std::string(ExtensionOf(track.encoder));
         const std::string& album = settings.Album.empty() ? "Unknown album" : settings.Album;
+        outputs_.emplace_back(&track, output);
         playlist_.SetEntry(place, "#EXTINF:-1," + album + " - " + track.title + "\n" +
                                       std::string(FileNameOf(output)) + "\n");
         if (!IsKnownKind(track.encoder)) {
@@ -272,6 +293,7 @@ class Reader {
     int result_ = kRipCompleted;
     bool abandoned_ = false;
     std::vector<Measured> measured_;
+    std::vector<std::pair<Track*, std::string>> outputs_;  // each track read and its file
 };
 
 }  // namespace
@@ -311,6 +333,7 @@ int RunRipWorker(WorkerContext& outer) {
         Reader reader(context, base, playlist, encoders);
         result = reader.Run();
         encoders.Finish();  // the run ends with its last encode
+        reader.CheckFilesAreThere();
         reader.WriteReplayGain();
         JudgeRip(settings, accurateRip);
         if (!cover.Keep(settings, base)) {
@@ -324,7 +347,10 @@ int RunRipWorker(WorkerContext& outer) {
             result = kRipStopped;
         }
         // Last, when every track has its checks and its AccurateRip verdict.
-        WriteRipLogAndCueSheet(settings, base, started);
+        if (const std::string unwritten = WriteRipLogAndCueSheet(settings, base, started);
+            !unwritten.empty()) {
+            context.questions.Inform(unwritten);
+        }
     }  // the run's encoders (and what they loaded) are released here
     outer.run = context.run;
     settings.finished = 1;

@@ -20,10 +20,12 @@ inline constexpr const char* kCompletionSound = "ripdone.wav";
 // then every marked track read in list order through the sample stages (WAV straight from the
 // disc, other formats through the track's raw PCM temporary file to an encoder thread; up to
 // EncoderThreads encode at once). The AccurateRip database is asked meanwhile (when AccurateRip
-// is on), and each track's verdict set after the last encode. When ReplayGain is on, every
+// is on), and each track's verdict set after the last encode. A completed track whose file is
+// gone by then becomes an error. When ReplayGain is on, every
 // track's loudness is measured as it is read, and after the last encode every completed file
 // gets its track and album gain (Reader::WriteReplayGain); then the rip log and the CUE
-// sheet are written (WriteRipLogAndCueSheet, when some track was completed). Then it sets
+// sheet are written (WriteRipLogAndCueSheet, when some track was completed; the user is told
+// of one that cannot be). Then it sets
 // `finished`, plays the completion sound when Makesound is on and posts WorkFinished; returns
 // kRipCompleted, kRipFailed or kRipStopped.
 int RunRipWorker(WorkerContext& context);

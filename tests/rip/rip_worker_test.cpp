@@ -751,5 +751,65 @@ TEST_F(RipWorkerTest, WritesThatFailLeaveNoFileAndTheNextRipIsWhole) {
     }
 }
 
+// The output folder is removed during the rip: a track whose file went with it is no completed
+// track, and the user is told which files are gone.
+TEST_F(RipWorkerTest, AFileRemovedBeforeTheRipEndsIsAnError) {
+    struct Case {
+        const char* when;
+        int32_t position;  // the folder goes at this track's first notice of `status` or more
+        int32_t status;
+        std::vector<size_t> gone;  // the tracks the message names
+    };
+    const std::vector<Case> cases = {{"while track 2 is read", 1, 0, {0}},
+                                     {"as the last track completes", 2, 100, {0, 1, 2}}};
+    UseDisc(3, 150, kEncoderWav);
+    for (const Case& c : cases) {
+        fs::create_directories(out_);
+        questions_.informed.clear();
+        std::atomic<bool> removed{false};
+        notes_.onProgress = [&](int32_t position, int32_t status) {
+            if (position == c.position && status >= c.status && !removed.exchange(true)) {
+                fs::remove_all(out_);
+            }
+        };
+        Run();
+        notes_.onProgress = nullptr;
+        EXPECT_EQ(Statuses(), std::vector<int32_t>(3, kStatusError)) << c.when;
+        std::string message =
+            "These files of the rip are gone (removed, or their folder, before "
+            "the rip ended):";
+        for (const size_t track : c.gone) {
+            message += "\n" + RipOutputPath(settings_, settings_.tracks[track]);
+        }
+        EXPECT_NE(std::find(questions_.informed.begin(), questions_.informed.end(), message),
+                  questions_.informed.end())
+            << c.when;
+        EXPECT_TRUE(settings_.lastRipLog.empty()) << c.when;
+    }
+}
+
+// The disk is full when the log or the CUE sheet is written: the user is told, and the file an
+// earlier rip left under that name is gone, since it would pass for this rip's.
+TEST_F(RipWorkerTest, ALogOrCueSheetThatCannotBeWrittenIsToldAndLeavesNoEarlierOne) {
+    UseDisc(2, 150, kEncoderWav);
+    for (const std::string what : {"rip log", "CUE sheet"}) {
+        ASSERT_EQ(Run(), kRipCompleted);  // the earlier rip
+        const std::string path = what == "rip log" ? settings_.lastRipLog : settings_.lastCueSheet;
+        ASSERT_TRUE(fs::exists(path)) << what;
+        questions_.informed.clear();
+        platform::InjectWriteFaults(
+            platform::WriteFaults{path.substr(path.size() - 4), 100, false});
+        EXPECT_EQ(Run(), kRipCompleted) << what;
+        platform::InjectWriteFaults(std::nullopt);
+        EXPECT_EQ(Statuses(), std::vector<int32_t>(2, kStatusCompleted)) << what;
+        EXPECT_FALSE(fs::exists(path)) << what;
+        EXPECT_EQ(questions_.informed,
+                  std::vector<std::string>{"Cannot write the " + what + " \"" + path +
+                                           "\"\nThe one of an earlier rip there was removed."});
+        EXPECT_EQ(settings_.lastRipLog.empty(), what == "rip log");
+        EXPECT_EQ(settings_.lastCueSheet.empty(), what == "CUE sheet");
+    }
+}
+
 }  // namespace
 }  // namespace disctrove
