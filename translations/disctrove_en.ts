@@ -259,6 +259,10 @@ The MP3 file is incomplete.</source>
         <source>Studio</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>The disc has no audio tracks: there is nothing to rip</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>RipNotice</name>
@@ -280,6 +284,10 @@ The MP3 file is incomplete.</source>
     </message>
     <message>
         <source>AccurateRip: not verified (%1 of %2 tracks)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 of them in doubt (read errors, or test and copy differ)</source>
         <translation type="unfinished"></translation>
     </message>
 </context>

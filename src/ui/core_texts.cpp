@@ -13,6 +13,7 @@ namespace {
     QT_TRANSLATE_NOOP("Disctrove", "Refreshing CD..."),
     QT_TRANSLATE_NOOP("Disctrove", "Ready"),
     QT_TRANSLATE_NOOP("Disctrove", "No audio CD"),
+    QT_TRANSLATE_NOOP("Disctrove", "The disc has no audio tracks: there is nothing to rip"),
     QT_TRANSLATE_NOOP("Disctrove", "Contacting CDDB server..."),
     QT_TRANSLATE_NOOP("Disctrove", "Ripping..."),
     QT_TRANSLATE_NOOP("Disctrove", "Waiting for the encoding thread to finish..."),

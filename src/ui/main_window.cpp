@@ -494,7 +494,9 @@ void MainWindow::Refresh() {
         refreshOk_ = false;
         lookedUp_ = true;  // nothing to look up until a disc is read
     }
-    savedStatus_ = CoreText(read ? kReadyText : kNoAudioCdText);
+    savedStatus_ = CoreText(!read                      ? kNoAudioCdText
+                            : settings_.tracks.empty() ? kNoAudioTracksText
+                                                       : kReadyText);
     ShowStatus(savedStatus_);
     RefillList();
     ShowCover();

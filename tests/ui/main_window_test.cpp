@@ -255,6 +255,16 @@ class MainWindowTest : public QObject {
         QCOMPARE(window.trackList()->rowCount(), 0);
     }
 
+    // A disc of data tracks alone: the status line says there is nothing to rip, and Rip is off.
+    void aDiscWithoutAudioTracks() {
+        UseImage(testing::MakeCueImage(dir_->path(), "data", {{true, 300}}));
+        ui::MainWindow window(*settings_, dialogs_);
+        QCOMPARE(window.trackList()->rowCount(), 0);
+        QCOMPARE(window.statusText(),
+                 QStringLiteral("The disc has no audio tracks: there is nothing to rip"));
+        QVERIFY(!window.menuAction(QStringLiteral("Rip marked tracks"))->isEnabled());
+    }
+
     // Two releases hold the disc: the user picks the second, which names the rows and brings its
     // cover beside them; after a refresh, Cancel leaves the disc as it is.
     void musicBrainzReleaseChoice() {
