@@ -260,7 +260,7 @@ std::string WriteRipLogAndCueSheet(Settings& settings, const std::string& folder
         if (earlier) {
             unwritten += platform::RemoveFile(path)
                              ? "\nThe one of an earlier rip there was removed."
-                             : "\nThe one of an earlier rip there is not this rip's.";
+                             : "\nThe file there is an earlier rip's, and could not be removed.";
         }
     };
     if (settings.WriteLog) {
