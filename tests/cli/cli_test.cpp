@@ -319,10 +319,21 @@ TEST_F(CliTest, AccurateRipVerdictsFromTheServer) {
     EXPECT_NE(off.out.find(unknown), std::string::npos) << off.out;
 
     // Track 1 matches one pressing by v1 and the other by v2; track 2 matches neither; track 3
-    // has an entry of confidence 0 in the first and none in the shorter second.
+    // has entries of confidence 0. The pressings
+    // whose header names another disc (its IDs, or its track count) count for nothing, though
+    // they hold our checksums.
+    const auto hex = [&id](size_t at) {
+        return static_cast<uint32_t>(std::stoul(id.substr(at, 8), nullptr, 16));
+    };
+    const uint32_t id1 = hex(4), id2 = hex(13), cddb = hex(22);
+    const std::vector<testing::DbarPressing::Track> ours{
+        {200, v1[0], 0}, {200, v1[1], 0}, {200, v1[2], 0}};
     const std::string answer =
-        testing::DbarFile({{0, 0, 0, {{5, v1[0], 0}, {3, v1[1] ^ 1, 0}, {0, 0, 0}}},
-                           {0, 0, 0, {{9, v2[0], 0}, {4, v2[1] + 1, 0}}}});
+        testing::DbarFile({{id1 + 1, id2, cddb, ours},
+                           {id1, id2, cddb, {{5, v1[0], 0}, {3, v1[1] ^ 1, 0}, {0, 0, 0}}},
+                           {id1, id2, cddb ^ 1, ours},
+                           {id1, id2, cddb, {{9, v2[0], 0}, {4, v2[1] + 1, 0}, {0, v2[2] + 1, 0}}},
+                           {id1, id2, cddb, {ours[0], ours[1], ours[2], ours[2]}}});
     testing::AccurateRipServer server;
     server.Serve(path, answer);
     const CliRun judged = rip(server, true);
