@@ -143,7 +143,7 @@ TEST_F(CliTest, LookupAgainstTheServer) {
     WriteWholeFile(dir_.File("cddb/jazz/" + id),
                    "DISCID=" + id +
                        "\nDTITLE=Band / Record\nDYEAR=1959\nDGENRE=Jazz\n"
-                       "TTITLE0=So What\nTTITLE1=Blue\n");
+                       "TTITLE0=So What\nTTITLE1=Blue\x1b]0;x\x07\n");
     testing::CddbServer server(dir_.File("cddb"));
     const std::string port = "CDDB/Port=" + std::to_string(server.port());
     // The entry is cut by a reset halfway: nothing of it is printed, and the failure is named.
@@ -158,7 +158,7 @@ TEST_F(CliTest, LookupAgainstTheServer) {
     ASSERT_EQ(found.exitCode, 0) << found.err;
     EXPECT_EQ(found.out,
               "SOURCE\tcddb\nARTIST\tBand\nALBUM\tRecord\nYEAR\t1959\nGENRE\t9\tJazz\n"
-              "TITLE\t1\tSo What\nTITLE\t2\tBlue\n");
+              "TITLE\t1\tSo What\nTITLE\t2\tBlue ]0;x \n");  // no escape reaches the terminal
 
     const CliRun missing = Run({"--image", Image({{false, 500}}), "--set", port, "lookup"});
     EXPECT_EQ(missing.exitCode, 1);
@@ -205,6 +205,21 @@ TEST_F(CliTest, LookupListsTheMusicBrainzReleasesAndTakesTheOneChosen) {
     EXPECT_TRUE(various.out.ends_with(
         "ALBUMARTIST\tVarious Artists\nTRACKARTIST\t1\tDJ Eins feat. Zwei\nTRACKARTIST\t3\tDrei\n"))
         << various.out;
+
+    // Control characters in names: each field stays on its own line, and no escape sequence
+    // (7-bit or C1) reaches the terminal.
+    std::string hostile = testing::MusicBrainzFixture("several.json", discId);
+    for (size_t at = hostile.find("\"Mysterons\""); at != std::string::npos;
+         at = hostile.find("\"Mysterons\"")) {
+        hostile.replace(at, 11, "\"My\\nLOG\\t/x\\u001b[2J\\u009b1m\\rst\"");
+    }
+    server.Serve(path, 200, hostile);
+    const CliRun named = lookup({"--release", "2"});
+    ASSERT_EQ(named.exitCode, 0) << named.err;
+    EXPECT_NE(named.out.find("\nTITLE\t1\tMy LOG /x [2J 1m st\nTITLE\t2\t"), std::string::npos)
+        << named.out;
+    EXPECT_EQ(named.out.find("\x1b"), std::string::npos);
+    EXPECT_EQ(named.out.find("\xC2\x9B"), std::string::npos);
 }
 
 // The result lines of a rip without what it proves of each track (CRC, ACCURATERIP) and the
