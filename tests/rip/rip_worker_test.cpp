@@ -678,21 +678,51 @@ TEST_F(CoverArtRipTest, ReleaseTagsAndFrontCoverInEveryTaggedFormat) {
     EXPECT_EQ(EmbeddedPicture(flac), jpeg);
 }
 
+// What the server sends is walked to its end before it is saved or embedded: a server's error
+// page, behind a JPEG's first bytes or not, and a picture cut short or damaged give no cover.
 TEST_F(CoverArtRipTest, NoCoverOrNoPictureIsARipWithoutCover) {
-    server_.Serve("/release/garbage/front-500", "<html>Service unavailable</html>");
-    UseDisc(1, 30, kEncoderFlac);
-    for (const char* release : {"missing", "garbage"}) {
-        UseRelease(release);
-        ASSERT_EQ(Run(), kRipCompleted) << release;
-        EXPECT_TRUE(questions_.informed.empty()) << release;
-        EXPECT_FALSE(fs::exists(out_ + "/cover.jpg")) << release;
-        EXPECT_TRUE(settings_.lastCover.empty()) << release;
-        EXPECT_EQ(settings_.cover.releaseId, release);  // asked once, not at every rip
-        EXPECT_EQ(
-            CommandOutput("metaflac --list --block-type=PICTURE '" + out_ + "/01-Song 1.flac'"),
-            "");
+    const std::string jpegPath = dir_.File("front.jpg");
+    const std::string pngPath = dir_.File("front.png");
+    for (const std::string& path : {jpegPath, pngPath}) {
+        ASSERT_EQ(testing::RunCommand("ffmpeg -v error -f lavfi -i color=c=red:s=24x16 "
+                                      "-frames:v 1 '" +
+                                      path + "'"),
+                  0);
     }
-    EXPECT_EQ(server_.Requests().size(), 2u);
+    const std::string jpeg = ReadWholeFile(jpegPath);
+    const std::string png = ReadWholeFile(pngPath);
+    std::string badCrc = png;
+    badCrc[17] ^= 1;  // the header's width, under its CRC
+    const struct {
+        const char* release;
+        std::string picture;  // "" for none (404)
+        const char* kept;     // the saved cover, "" for none
+    } rows[] = {
+        {"missing", "", ""},
+        {"garbage", "<html>Service unavailable</html>", ""},
+        {"html-behind-jpeg-magic", "\xFF\xD8\xFF\xE0<html>Service unavailable</html>", ""},
+        {"cut-jpeg", jpeg.substr(0, jpeg.size() / 2), ""},
+        {"png-bad-crc", badCrc, ""},
+        {"cut-png", png.substr(0, png.size() - 12), ""},  // without its end chunk
+        {"png", png, "/cover.png"},
+    };
+    UseDisc(1, 30, kEncoderFlac);
+    for (const auto& row : rows) {
+        if (!row.picture.empty()) {
+            server_.Serve(std::string("/release/") + row.release + "/front-500", row.picture);
+        }
+        UseRelease(row.release);
+        ASSERT_EQ(Run(), kRipCompleted) << row.release;
+        EXPECT_TRUE(questions_.informed.empty()) << row.release;
+        EXPECT_EQ(fs::exists(out_ + "/cover.jpg"), false) << row.release;
+        EXPECT_EQ(settings_.lastCover, *row.kept ? out_ + row.kept : "") << row.release;
+        EXPECT_EQ(settings_.cover.releaseId, row.release);  // asked once, not at every rip
+        const std::string block =
+            CommandOutput("metaflac --list --block-type=PICTURE '" + out_ + "/01-Song 1.flac'");
+        EXPECT_EQ(block.empty(), !*row.kept) << row.release;
+        fs::remove(out_ + "/cover.png");
+    }
+    EXPECT_EQ(server_.Requests().size(), std::size(rows));
 }
 
 // The names in `folder`, hidden ones too.
