@@ -17,6 +17,8 @@
 
 #include "disc/disc.h"
 #include "platform/cdrom/simulated_disc.h"
+#include "platform/system/environment.h"
+#include "platform/system/files.h"
 #include "platform/system/write_faults.h"
 #include "rip/naming.h"
 #include "support/audio_files.h"
@@ -723,6 +725,50 @@ TEST_F(CoverArtRipTest, NoCoverOrNoPictureIsARipWithoutCover) {
         fs::remove(out_ + "/cover.png");
     }
     EXPECT_EQ(server_.Requests().size(), std::size(rows));
+}
+
+// Another local user plants links (and files) at the names a rip writes: its temporary PCM
+// file, the hidden parts beside the outputs, an output itself. Nothing is written through a
+// link, a planted file is left as it is, and the rip completes under names of its own.
+TEST_F(RipWorkerTest, NamesPlantedByAnotherUserAreNeverWrittenThrough) {
+    UseDisc(3, 75, kEncoderFlac);
+    SetEncoder(1, kEncoderWav);
+    SetEncoder(2, kEncoderMp3);
+    const std::string victim = dir_.File("victim");
+    testing::WriteWholeFile(victim, "secret");
+    fs::permissions(victim, fs::perms::owner_read | fs::perms::owner_write);
+    std::vector<std::string> planted;
+    const auto plantLink = [&](const std::string& at) {
+        fs::create_symlink(victim, at);
+        planted.push_back(at);
+    };
+    const std::string pcm = TempPcmPath(settings_, settings_.tracks[0]);
+    plantLink(pcm);
+    testing::WriteWholeFile(pcm.substr(0, pcm.size() - 4) + "-2.pcm", "theirs");
+    // The next hidden names this process gives, for every extension of the run.
+    const std::string probe = platform::TemporaryPathBeside(out_ + "/x");
+    const long next = std::stol(probe.substr(probe.rfind('-') + 1)) + 1;
+    const std::string stem = out_ + "/.disctrove-" + std::to_string(platform::ProcessId()) + "-";
+    for (long n = next; n < next + 12; ++n) {
+        for (const char* extension : {".flac", ".wav", ".mp3"}) {
+            plantLink(stem + std::to_string(n) + extension);
+        }
+    }
+    const std::string wav = RipOutputPath(settings_, settings_.tracks[1]);
+    fs::create_symlink(victim, wav);
+
+    ASSERT_EQ(Run(), kRipCompleted);
+    EXPECT_EQ(Statuses(), (std::vector<int32_t>{100, 100, 100}));
+    EXPECT_EQ(ReadWholeFile(victim), "secret");
+    EXPECT_EQ(ReadWholeFile(pcm.substr(0, pcm.size() - 4) + "-2.pcm"), "theirs");
+    for (const std::string& link : planted) {
+        EXPECT_TRUE(fs::is_symlink(link)) << link;
+    }
+    // The link at the output's name is replaced by the file, not followed.
+    EXPECT_FALSE(fs::is_symlink(wav));
+    EXPECT_EQ(ReadWholeFile(wav).substr(44), TrackAudio(1));
+    EXPECT_EQ(testing::PeerToolProblems(RipOutputPath(settings_, settings_.tracks[0])), "");
+    EXPECT_EQ(testing::PeerToolProblems(RipOutputPath(settings_, settings_.tracks[2])), "");
 }
 
 // The names in `folder`, hidden ones too.
