@@ -20,4 +20,11 @@ inline UniqueFile OpenFile(const std::string& path, const char* mode) {
     return UniqueFile(platform::OpenStream(path, mode));
 }
 
+// A new working file for writing into an owning handle (platform::CreateWorkingStream): never a
+// file that is there already, never through a link. Empty when it cannot be made.
+inline UniqueFile CreateWorkingFile(const std::string& path, const char* mode,
+                                    unsigned permissions = 0666) {
+    return UniqueFile(platform::CreateWorkingStream(path, mode, permissions));
+}
+
 }  // namespace disctrove

@@ -45,6 +45,12 @@ constexpr int kExitUsage = 2;
 // Copy's two reads differ.
 constexpr int kExitDoubts = 3;
 
+// A field of an output line: one line, and nothing a terminal would take for a command, whatever
+// a name (from a server, a file name) holds.
+std::string Field(const std::string& text) {
+    return platform::WithoutControls(text);
+}
+
 int UsageError(const std::string& error) {
     std::fprintf(stderr, "disctrove-cli: %s\nTry 'disctrove-cli --help'.\n", error.c_str());
     return kExitUsage;
@@ -200,7 +206,7 @@ int RunWorker(Session& session, std::function<int()> body, std::function<void()>
 
 int Drives(Session& session) {
     for (size_t i = 0; i < session.settings.drives.size(); ++i) {
-        std::printf("%zu\t%s\n", i, session.settings.drives[i].name.c_str());
+        std::printf("%zu\t%s\n", i, Field(session.settings.drives[i].name).c_str());
     }
     return kExitDone;
 }
@@ -217,7 +223,7 @@ int Toc(Session& session) {
     const std::string musicBrainz = ComputeMusicBrainzDiscId(drive.toc);
     std::printf("MUSICBRAINZ\t%s\n", musicBrainz.empty() ? "-" : musicBrainz.c_str());
     for (const Track& track : session.settings.tracks) {
-        std::printf("%d\t%s\t%d\t%u\t%s:%s\n", track.index + 1, track.title.c_str(),
+        std::printf("%d\t%s\t%d\t%u\t%s:%s\n", track.index + 1, Field(track.title).c_str(),
                     track.startSector, track.lengthSectors,
                     platform::TwoDigits(track.lengthSeconds / 60).c_str(),
                     platform::TwoDigits(track.lengthSeconds % 60).c_str());
@@ -242,22 +248,23 @@ int Lookup(Session& session, const CliOptions& options) {
     std::printf("SOURCE\t%s\n", musicBrainz ? "musicbrainz" : "cddb");
     for (size_t i = 0; musicBrainz && i < s.releaseCandidates.size(); ++i) {
         const MusicBrainzRelease& r = s.releaseCandidates[i];
-        std::printf("RELEASE\t%zu\t%s\t%s\t%s\t%s\t%s\t%s\t%s\t%s\n", i + 1, r.id.c_str(),
-                    r.artist.c_str(), r.title.c_str(), r.date.c_str(), r.country.c_str(),
-                    r.label.c_str(), r.catalogNumber.c_str(), r.format.c_str());
+        std::printf("RELEASE\t%zu\t%s\t%s\t%s\t%s\t%s\t%s\t%s\t%s\n", i + 1, Field(r.id).c_str(),
+                    Field(r.artist).c_str(), Field(r.title).c_str(), Field(r.date).c_str(),
+                    Field(r.country).c_str(), Field(r.label).c_str(),
+                    Field(r.catalogNumber).c_str(), Field(r.format).c_str());
     }
-    std::printf("ARTIST\t%s\nALBUM\t%s\nYEAR\t%s\nGENRE\t%d\t%s\n", s.Artist.c_str(),
-                s.Album.c_str(), s.Year.c_str(), s.Genre,
+    std::printf("ARTIST\t%s\nALBUM\t%s\nYEAR\t%s\nGENRE\t%d\t%s\n", Field(s.Artist).c_str(),
+                Field(s.Album).c_str(), Field(s.Year).c_str(), s.Genre,
                 std::string(GenreNameOf(s.Genre)).c_str());
     for (const Track& track : s.tracks) {
-        std::printf("TITLE\t%d\t%s\n", track.index + 1, track.title.c_str());
+        std::printf("TITLE\t%d\t%s\n", track.index + 1, Field(track.title).c_str());
     }
     if (musicBrainz) {
-        std::printf("ALBUMARTIST\t%s\n", s.release.albumArtist.c_str());
+        std::printf("ALBUMARTIST\t%s\n", Field(s.release.albumArtist).c_str());
     }
     for (const Track& track : s.tracks) {
         if (!track.artist.empty()) {
-            std::printf("TRACKARTIST\t%d\t%s\n", track.index + 1, track.artist.c_str());
+            std::printf("TRACKARTIST\t%d\t%s\n", track.index + 1, Field(track.artist).c_str());
         }
     }
     return kExitDone;
@@ -324,7 +331,7 @@ int Rip(Session& session, const CliOptions& options) {
     for (const Track& track : settings.tracks) {
         if (track.marked) {
             std::printf("%d\t%s\t%s\n", track.index + 1, FinalStatusText(track).c_str(),
-                        RipOutputPath(settings, track).c_str());
+                        Field(RipOutputPath(settings, track)).c_str());
             allCompleted = allCompleted && track.status == kStatusCompleted;
             doubts = doubts || !TrackDoubts(track).empty();
         }
@@ -365,13 +372,13 @@ int Rip(Session& session, const CliOptions& options) {
         std::printf("REPLAYGAIN\talbum\t%.2f\t%.6f\n", album->gainDb, album->peak);
     }
     if (!settings.lastRipLog.empty()) {
-        std::printf("LOG\t%s\n", settings.lastRipLog.c_str());
+        std::printf("LOG\t%s\n", Field(settings.lastRipLog).c_str());
     }
     if (!settings.lastCueSheet.empty()) {
-        std::printf("CUE\t%s\n", settings.lastCueSheet.c_str());
+        std::printf("CUE\t%s\n", Field(settings.lastCueSheet).c_str());
     }
     if (!settings.lastCover.empty()) {
-        std::printf("COVER\t%s\n", settings.lastCover.c_str());
+        std::printf("COVER\t%s\n", Field(settings.lastCover).c_str());
     }
     return !allCompleted ? kExitFailed : doubts ? kExitDoubts : kExitDone;
 }
@@ -413,7 +420,7 @@ int Convert(Session& session, const CliOptions& options) {
                           : DecodeWorker(session.context, progress);
         },
         [&settings] { settings.ripping = 0; });
-    std::printf("%s\t%s\n", StatusText(progress.status), output.c_str());
+    std::printf("%s\t%s\n", StatusText(progress.status), Field(output).c_str());
     return progress.status == kStatusCompleted ? kExitDone : kExitFailed;
 }
 

@@ -3,6 +3,7 @@
 #include <sys/ioctl.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <iostream>
 
@@ -42,6 +43,21 @@ std::string FitToWidth(const std::string& line, size_t columns) {
         }
     }
     return line;
+}
+
+// A message as the terminal may show it: its own lines kept, every other control character (an
+// escape sequence in a name it quotes) made a space.
+std::string Printable(std::string_view text) {
+    std::string out;
+    for (size_t start = 0; start <= text.size();) {
+        const size_t end = std::min(text.find('\n', start), text.size());
+        out += platform::WithoutControls(text.substr(start, end - start));
+        if (end < text.size()) {
+            out += '\n';
+        }
+        start = end + 1;
+    }
+    return out;
 }
 
 }  // namespace
@@ -85,15 +101,15 @@ void Terminal::DrawProgressLines() {
 std::string Terminal::Describe(int32_t position) const {
     if (position >= 0 && static_cast<size_t>(position) < settings_.tracks.size()) {
         return platform::TwoDigits(position + 1) + " " +
-               settings_.tracks[static_cast<size_t>(position)].title;
+               platform::WithoutControls(settings_.tracks[static_cast<size_t>(position)].title);
     }
-    return fileName_;
+    return platform::WithoutControls(fileName_);
 }
 
 void Terminal::Say(const std::string& text) {
     const std::lock_guard lock(mutex_);
     EndProgressLine();
-    std::fprintf(stderr, "%s\n", text.c_str());
+    std::fprintf(stderr, "%s\n", Printable(text).c_str());
     DrawProgressLines();
 }
 
@@ -139,7 +155,7 @@ void Terminal::Inform(std::string_view text) {
 ConfirmAnswer Terminal::Confirm(ConfirmTopic topic, std::string_view text) {
     const std::lock_guard lock(mutex_);
     EndProgressLine();  // the lines come back with the next report
-    std::fprintf(stderr, "%.*s\n", static_cast<int>(text.size()), text.data());
+    std::fprintf(stderr, "%s\n", Printable(text).c_str());
     const auto given = topic == ConfirmTopic::overwrite ? overwrite_ : readError_;
     if (given || !interactive_) {
         const ConfirmAnswer answer = given.value_or(ConfirmAnswer::no);

@@ -18,7 +18,8 @@ struct PictureInfo {
     uint32_t depth = 0;  // bits per pixel
 };
 
-// What the picture is, read from its first bytes; nothing when it is no JPEG or PNG picture.
+// What the picture is; nothing when it is no whole JPEG or PNG picture (its structure is walked
+// to its end, so a server's error page behind a picture's first bytes is none).
 std::optional<PictureInfo> InspectPicture(const std::vector<uint8_t>& bytes);
 
 // The picture type of a front cover in FLAC and ID3v2.

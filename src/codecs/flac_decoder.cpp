@@ -132,7 +132,7 @@ int FlacDecodeThread(WorkerContext& context, Track& progress) {
         return run.End(kStatusError, -1);
     }
 
-    UniqueFile out = OpenFile(run.writePath, "wb");
+    UniqueFile out = CreateWorkingFile(run.writePath, "wb");
     if (!out) {
         context.questions.Inform(kCannotCreateDecodeOutputMessage);
         return run.End(kStatusError, -1);

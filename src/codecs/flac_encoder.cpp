@@ -243,7 +243,7 @@ int32_t Encode(WorkerContext& context, EncodeJob& job, bool fromRip) {
     FLAC__stream_encoder_set_total_samples_estimate(flac, totalFrames);
     FLAC__stream_encoder_set_metadata(flac, blocks.order.data(),
                                       static_cast<uint32_t>(blocks.order.size()));
-    UniqueFile out = OpenFile(job.writePath, "w+b");
+    UniqueFile out = CreateWorkingFile(job.writePath, "w+b");
     if (!out) {
         return fail(kCannotCreateOutputMessage);
     }

@@ -104,7 +104,7 @@ int32_t Encode(WorkerContext& context, LameLibrary& lame, EncodeJob& job, bool f
                     " Hz at " + std::to_string(config.bitrate) +
                     " kbit/s.\nPlease choose another sample rate, mode or bit rate.");
     }
-    UniqueFile out = OpenFile(job.writePath, "wb");
+    UniqueFile out = CreateWorkingFile(job.writePath, "wb");
     if (!out) {
         lame.beCloseStream(stream);
         return fail(kCannotCreateOutputMessage);

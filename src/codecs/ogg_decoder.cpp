@@ -90,7 +90,7 @@ int OggDecodeThread(WorkerContext& context, Track& progress) {
         ov_pcm_seek(&vorbis.file, 0);
     }
 
-    UniqueFile out = OpenFile(run.writePath, "wb");
+    UniqueFile out = CreateWorkingFile(run.writePath, "wb");
     if (!out) {
         context.questions.Inform(kCannotCreateDecodeOutputMessage);
         return run.End(kStatusError, -1);

@@ -155,7 +155,7 @@ int32_t Encode(WorkerContext& context, EncodeJob& job, bool fromRip) {
     if (!SetUp(state.info, format, channels, rate)) {
         return fail(refused);
     }
-    UniqueFile out = OpenFile(job.writePath, "wb");
+    UniqueFile out = CreateWorkingFile(job.writePath, "wb");
     if (!out) {
         return fail(kCannotCreateOutputMessage);
     }

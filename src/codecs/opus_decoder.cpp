@@ -65,7 +65,7 @@ int OpusDecodeThread(WorkerContext& context, Track& progress) {
             ConfirmAnswer::no) {
         return run.End(kStatusStopped, -1);
     }
-    UniqueFile out = OpenFile(run.writePath, "wb");
+    UniqueFile out = CreateWorkingFile(run.writePath, "wb");
     if (!out) {
         context.questions.Inform(kCannotCreateDecodeOutputMessage);
         return run.End(kStatusError, -1);

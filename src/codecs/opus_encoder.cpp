@@ -139,7 +139,7 @@ int32_t Encode(WorkerContext& context, EncodeJob& job, bool fromRip) {
     if (error != OPE_OK) {
         return fail(LibraryError("setting the bit rate, mode and complexity", error));
     }
-    sink.file = OpenFile(job.writePath, "wb");
+    sink.file = CreateWorkingFile(job.writePath, "wb");
     if (!sink.file) {
         return fail(kCannotCreateOutputMessage);
     }

@@ -40,12 +40,19 @@ platform::HttpGetRequest AccurateRipRequest(const Settings& settings) {
     return request;
 }
 
-std::vector<AccurateRipPressing> FetchAccurateRip(const platform::HttpGetRequest& request) {
+std::vector<AccurateRipPressing> FetchAccurateRip(const platform::HttpGetRequest& request,
+                                                  const AccurateRipDiscId& disc) {
     const auto answer = platform::HttpGet(request);
     if (!answer || answer->status != 200) {
         return {};
     }
-    return ParseAccurateRipAnswer(answer->body).value_or(std::vector<AccurateRipPressing>{});
+    auto pressings =
+        ParseAccurateRipAnswer(answer->body).value_or(std::vector<AccurateRipPressing>{});
+    std::erase_if(pressings, [&disc](const AccurateRipPressing& pressing) {
+        return pressing.tracks.size() != disc.audioTracks || pressing.id1 != disc.id1 ||
+               pressing.id2 != disc.id2 || pressing.cddb != disc.cddb;
+    });
+    return pressings;
 }
 
 AccurateRipLookup::AccurateRipLookup(const Settings& settings) {
@@ -57,8 +64,10 @@ AccurateRipLookup::AccurateRipLookup(const Settings& settings) {
     // The request is made here, on the rip's thread, so the look-up never reads the settings.
     platform::HttpGetRequest request = AccurateRipRequest(settings);
     request.cancel = &cancel_;
-    thread_ = std::thread([this, request = std::move(request)] {
-        auto pressings = FetchAccurateRip(request);
+    const Drive& drive = *ChosenDrive(settings);
+    const AccurateRipDiscId disc = ComputeAccurateRipDiscId(drive.toc, drive.discId);
+    thread_ = std::thread([this, request = std::move(request), disc] {
+        auto pressings = FetchAccurateRip(request, disc);
         const std::lock_guard lock(mutex_);
         pressings_ = std::move(pressings);
         finished_ = true;

@@ -24,9 +24,12 @@ size_t AccurateRipEntryOf(const platform::Toc& toc, const Track& track);
 // CDDB proxy when Useproxy is on, with the CDDB timeouts.
 platform::HttpGetRequest AccurateRipRequest(const Settings& settings);
 
-// Every pressing the server's answer holds; none when the server does not know the disc (404),
-// did not answer whole, or answered something that is no AccurateRip answer.
-std::vector<AccurateRipPressing> FetchAccurateRip(const platform::HttpGetRequest& request);
+// The pressings of the disc `disc` that the server's answer holds: those whose header names this
+// disc (its audio track count and its three IDs), as an answer for another disc can share our
+// checksums; none when the server does not know the disc (404), did not answer whole, or
+// answered something that is no AccurateRip answer.
+std::vector<AccurateRipPressing> FetchAccurateRip(const platform::HttpGetRequest& request,
+                                                  const AccurateRipDiscId& disc);
 
 // A look-up on a thread of its own, started when AccurateRip is on and a track is marked; the
 // thread is cancelled and waited for when the object ends, so no look-up outlives its rip.

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "disc/genres.h"
+#include "platform/system/text.h"
 
 namespace disctrove {
 
@@ -107,15 +108,15 @@ void Parse(ReplyReader& reader, Settings& settings) {
         if (!title) {
             return;
         }
-        settings.Artist = title->artist;
-        settings.Album = title->album;
+        settings.Artist = platform::WithoutControls(title->artist);
+        settings.Album = platform::WithoutControls(title->album);
     }
     if (const auto start = reader.FindKey("DYEAR=")) {
         const auto year = reader.TakeLine(*start);
         if (!year) {
             return;
         }
-        settings.Year = *year;
+        settings.Year = platform::WithoutControls(*year);
     }
     if (const auto start = reader.FindKey("DGENRE=")) {
         const auto genre = reader.TakeLine(*start);
@@ -135,7 +136,7 @@ void Parse(ReplyReader& reader, Settings& settings) {
         }
         // Lines for tracks the disc model does not have are ignored.
         if (n < settings.tracks.size()) {
-            settings.tracks[n].title = *title;
+            settings.tracks[n].title = platform::WithoutControls(*title);
         }
     }
 }

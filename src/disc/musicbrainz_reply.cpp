@@ -9,6 +9,7 @@
 #include <optional>
 
 #include "disc/genres.h"
+#include "platform/system/text.h"
 
 namespace disctrove {
 
@@ -58,9 +59,11 @@ const Json& Member(const Json& object, const char* key) {
     return found == object.end() ? Empty() : *found;
 }
 
+// A string of the answer, without the control characters a name may carry (a newline would
+// forge lines of the outputs that hold names one a line).
 std::string Text(const Json& object, const char* key) {
     const Json& value = Member(object, key);
-    return value.is_string() ? value.get<std::string>() : std::string();
+    return value.is_string() ? platform::WithoutControls(value.get<std::string>()) : std::string();
 }
 
 // The elements of the array `key`; none when it is missing or no array.

@@ -1,7 +1,9 @@
 #include "rip/extraction.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdint>
+#include <string>
 
 #include "audio/audio_checks.h"
 #include "audio/unique_file.h"
@@ -246,7 +248,7 @@ void RipTrackToWav(WorkerContext& context, RipJob& job) {
     // Written beside the output under a name of its own, and given the output's name once its
     // header tells the truth: a crash never leaves a WAV file that claims audio it lacks.
     const std::string writePath = platform::WritingPathFor(job.outputPath);
-    UniqueFile out = OpenFile(writePath, "wb");
+    UniqueFile out = CreateWorkingFile(writePath, "wb");
     if (!out) {
         context.questions.Inform(kCannotCreateOutputMessage);
         ReportStatus(context, track, kStatusError);
@@ -281,8 +283,17 @@ void RipTrackToWav(WorkerContext& context, RipJob& job) {
 
 int RipTrackToPcm(WorkerContext& context, RipJob& job) {
     Track& track = *job.track;
-    UniqueFile out = OpenFile(job.outputPath, "wb");
+    // Private to the user, in a temporary folder others may share. A file already at the name
+    // (one another user put there, a link to a file of theirs) is not ours: another name is.
+    const std::string wanted = job.outputPath;
+    UniqueFile out = CreateWorkingFile(wanted, "wb", 0600);
+    for (int n = 2; !out && errno == EEXIST && n <= 100; ++n) {
+        const size_t dot = wanted.rfind('.');
+        job.outputPath = wanted.substr(0, dot) + "-" + std::to_string(n) + wanted.substr(dot);
+        out = CreateWorkingFile(job.outputPath, "wb", 0600);
+    }
     if (!out) {
+        job.outputPath.clear();  // no file of ours to remove
         context.questions.Inform(kCannotCreateTempMessage);
         ReportStatus(context, track, kStatusError);
         return -1;

@@ -58,7 +58,8 @@ void RipTrackToWav(WorkerContext& context, RipJob& job);
 // Extracts the job's track into the raw PCM temporary file at the job's output path; progress
 // runs to 30 (the encoder does the rest). Returns 0 when the track was read to its end or the
 // rip was stopped, -1 when the file could not be made or written or the user abandoned the
-// track at a read error (the run stops then).
+// track at a read error (the run stops then). When a file is already at that path, the PCM goes
+// to a name beside it, and the job's output path tells which ("" when none could be made).
 int RipTrackToPcm(WorkerContext& context, RipJob& job);
 
 }  // namespace disctrove

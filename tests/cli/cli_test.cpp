@@ -143,7 +143,7 @@ TEST_F(CliTest, LookupAgainstTheServer) {
     WriteWholeFile(dir_.File("cddb/jazz/" + id),
                    "DISCID=" + id +
                        "\nDTITLE=Band / Record\nDYEAR=1959\nDGENRE=Jazz\n"
-                       "TTITLE0=So What\nTTITLE1=Blue\n");
+                       "TTITLE0=So What\nTTITLE1=Blue\x1b]0;x\x07\n");
     testing::CddbServer server(dir_.File("cddb"));
     const std::string port = "CDDB/Port=" + std::to_string(server.port());
     // The entry is cut by a reset halfway: nothing of it is printed, and the failure is named.
@@ -158,7 +158,7 @@ TEST_F(CliTest, LookupAgainstTheServer) {
     ASSERT_EQ(found.exitCode, 0) << found.err;
     EXPECT_EQ(found.out,
               "SOURCE\tcddb\nARTIST\tBand\nALBUM\tRecord\nYEAR\t1959\nGENRE\t9\tJazz\n"
-              "TITLE\t1\tSo What\nTITLE\t2\tBlue\n");
+              "TITLE\t1\tSo What\nTITLE\t2\tBlue ]0;x \n");  // no escape reaches the terminal
 
     const CliRun missing = Run({"--image", Image({{false, 500}}), "--set", port, "lookup"});
     EXPECT_EQ(missing.exitCode, 1);
@@ -205,6 +205,21 @@ TEST_F(CliTest, LookupListsTheMusicBrainzReleasesAndTakesTheOneChosen) {
     EXPECT_TRUE(various.out.ends_with(
         "ALBUMARTIST\tVarious Artists\nTRACKARTIST\t1\tDJ Eins feat. Zwei\nTRACKARTIST\t3\tDrei\n"))
         << various.out;
+
+    // Control characters in names: each field stays on its own line, and no escape sequence
+    // (7-bit or C1) reaches the terminal.
+    std::string hostile = testing::MusicBrainzFixture("several.json", discId);
+    for (size_t at = hostile.find("\"Mysterons\""); at != std::string::npos;
+         at = hostile.find("\"Mysterons\"")) {
+        hostile.replace(at, 11, "\"My\\nLOG\\t/x\\u001b[2J\\u009b1m\\rst\"");
+    }
+    server.Serve(path, 200, hostile);
+    const CliRun named = lookup({"--release", "2"});
+    ASSERT_EQ(named.exitCode, 0) << named.err;
+    EXPECT_NE(named.out.find("\nTITLE\t1\tMy LOG /x [2J 1m st\nTITLE\t2\t"), std::string::npos)
+        << named.out;
+    EXPECT_EQ(named.out.find("\x1b"), std::string::npos);
+    EXPECT_EQ(named.out.find("\xC2\x9B"), std::string::npos);
 }
 
 // The result lines of a rip without what it proves of each track (CRC, ACCURATERIP) and the
@@ -319,10 +334,21 @@ TEST_F(CliTest, AccurateRipVerdictsFromTheServer) {
     EXPECT_NE(off.out.find(unknown), std::string::npos) << off.out;
 
     // Track 1 matches one pressing by v1 and the other by v2; track 2 matches neither; track 3
-    // has an entry of confidence 0 in the first and none in the shorter second.
+    // has entries of confidence 0. The pressings
+    // whose header names another disc (its IDs, or its track count) count for nothing, though
+    // they hold our checksums.
+    const auto hex = [&id](size_t at) {
+        return static_cast<uint32_t>(std::stoul(id.substr(at, 8), nullptr, 16));
+    };
+    const uint32_t id1 = hex(4), id2 = hex(13), cddb = hex(22);
+    const std::vector<testing::DbarPressing::Track> ours{
+        {200, v1[0], 0}, {200, v1[1], 0}, {200, v1[2], 0}};
     const std::string answer =
-        testing::DbarFile({{0, 0, 0, {{5, v1[0], 0}, {3, v1[1] ^ 1, 0}, {0, 0, 0}}},
-                           {0, 0, 0, {{9, v2[0], 0}, {4, v2[1] + 1, 0}}}});
+        testing::DbarFile({{id1 + 1, id2, cddb, ours},
+                           {id1, id2, cddb, {{5, v1[0], 0}, {3, v1[1] ^ 1, 0}, {0, 0, 0}}},
+                           {id1, id2, cddb ^ 1, ours},
+                           {id1, id2, cddb, {{9, v2[0], 0}, {4, v2[1] + 1, 0}, {0, v2[2] + 1, 0}}},
+                           {id1, id2, cddb, {ours[0], ours[1], ours[2], ours[2]}}});
     testing::AccurateRipServer server;
     server.Serve(path, answer);
     const CliRun judged = rip(server, true);

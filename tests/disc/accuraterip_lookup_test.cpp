@@ -54,7 +54,8 @@ TEST(AccurateRipLookup, ThroughTheProxyAndStopped) {
     // 0 + 1000 + 2000; 1 (a start of 0 counts as 1) + 1000×2 + 2000×3
     const std::string path = "/accuraterip/8/b/b/dBAR-002-00000bb8-00001f41-0a0b0c02.bin";
     server.Serve(path, testing::DbarFile({{0xbb8, 0x1f41, 0x0a0b0c02, {{2, 7, 0}, {1, 8, 0}}}}));
-    const auto pressings = FetchAccurateRip(AccurateRipRequest(settings));
+    const auto pressings =
+        FetchAccurateRip(AccurateRipRequest(settings), {2, 0xbb8, 0x1f41, 0x0a0b0c02});
     ASSERT_EQ(pressings.size(), 1u);
     EXPECT_EQ(pressings[0].tracks[1].checksum, 8u);
     ASSERT_EQ(server.Requests().size(), 1u);

@@ -265,9 +265,10 @@ TEST_F(MusicBrainzLookupTest, AnswersCutByAResetAreNeverTaken) {
     settings_.musicBrainz.CoverServer = "127.0.0.1:" + std::to_string(covers.port());
     ServeById("single.json");
     const Drive& drive = settings_.drives.back();
-    const std::string dbar = testing::DbarFile({{1, 2, drive.discId, {{3, 4, 5}}}});
-    accurateRip.Serve("/" + AccurateRipPath(ComputeAccurateRipDiscId(drive.toc, drive.discId)),
-                      dbar);
+    const AccurateRipDiscId disc = ComputeAccurateRipDiscId(drive.toc, drive.discId);
+    const std::vector<testing::DbarPressing::Track> tracks(disc.audioTracks, {3, 4, 5});
+    const std::string dbar = testing::DbarFile({{disc.id1, disc.id2, disc.cddb, tracks}});
+    accurateRip.Serve("/" + AccurateRipPath(disc), dbar);
     const std::string jpeg = dir_.File("front.jpg");
     ASSERT_EQ(testing::RunCommand("ffmpeg -v error -f lavfi -i color=c=red:s=24x16 -frames:v 1 '" +
                                   jpeg + "'"),
@@ -297,9 +298,9 @@ TEST_F(MusicBrainzLookupTest, AnswersCutByAResetAreNeverTaken) {
                     settings_.cddbReply.find("TTITLE2=z\n") != std::string::npos;
          }},
         {"AccurateRip", [&accurateRip](bool on) { accurateRip.SetResetMidAnswer(on); },
-         [this, &accurateRip] {
+         [this, &accurateRip, &disc] {
              settings_.ArPort = accurateRip.port();
-             return !FetchAccurateRip(AccurateRipRequest(settings_)).empty();
+             return !FetchAccurateRip(AccurateRipRequest(settings_), disc).empty();
          }},
         {"Cover Art", [&covers](bool on) { covers.SetResetMidAnswer(on); },
          [this] { return FetchCoverArt(CoverArtRequest(settings_, "r")).has_value(); }},

@@ -17,6 +17,8 @@
 
 #include "disc/disc.h"
 #include "platform/cdrom/simulated_disc.h"
+#include "platform/system/environment.h"
+#include "platform/system/files.h"
 #include "platform/system/write_faults.h"
 #include "rip/naming.h"
 #include "support/audio_files.h"
@@ -678,21 +680,95 @@ TEST_F(CoverArtRipTest, ReleaseTagsAndFrontCoverInEveryTaggedFormat) {
     EXPECT_EQ(EmbeddedPicture(flac), jpeg);
 }
 
+// What the server sends is walked to its end before it is saved or embedded: a server's error
+// page, behind a JPEG's first bytes or not, and a picture cut short or damaged give no cover.
 TEST_F(CoverArtRipTest, NoCoverOrNoPictureIsARipWithoutCover) {
-    server_.Serve("/release/garbage/front-500", "<html>Service unavailable</html>");
-    UseDisc(1, 30, kEncoderFlac);
-    for (const char* release : {"missing", "garbage"}) {
-        UseRelease(release);
-        ASSERT_EQ(Run(), kRipCompleted) << release;
-        EXPECT_TRUE(questions_.informed.empty()) << release;
-        EXPECT_FALSE(fs::exists(out_ + "/cover.jpg")) << release;
-        EXPECT_TRUE(settings_.lastCover.empty()) << release;
-        EXPECT_EQ(settings_.cover.releaseId, release);  // asked once, not at every rip
-        EXPECT_EQ(
-            CommandOutput("metaflac --list --block-type=PICTURE '" + out_ + "/01-Song 1.flac'"),
-            "");
+    const std::string jpegPath = dir_.File("front.jpg");
+    const std::string pngPath = dir_.File("front.png");
+    for (const std::string& path : {jpegPath, pngPath}) {
+        ASSERT_EQ(testing::RunCommand("ffmpeg -v error -f lavfi -i color=c=red:s=24x16 "
+                                      "-frames:v 1 '" +
+                                      path + "'"),
+                  0);
     }
-    EXPECT_EQ(server_.Requests().size(), 2u);
+    const std::string jpeg = ReadWholeFile(jpegPath);
+    const std::string png = ReadWholeFile(pngPath);
+    std::string badCrc = png;
+    badCrc[17] ^= 1;  // the header's width, under its CRC
+    const struct {
+        const char* release;
+        std::string picture;  // "" for none (404)
+        const char* kept;     // the saved cover, "" for none
+    } rows[] = {
+        {"missing", "", ""},
+        {"garbage", "<html>Service unavailable</html>", ""},
+        {"html-behind-jpeg-magic", "\xFF\xD8\xFF\xE0<html>Service unavailable</html>", ""},
+        {"cut-jpeg", jpeg.substr(0, jpeg.size() / 2), ""},
+        {"png-bad-crc", badCrc, ""},
+        {"cut-png", png.substr(0, png.size() - 12), ""},  // without its end chunk
+        {"png", png, "/cover.png"},
+    };
+    UseDisc(1, 30, kEncoderFlac);
+    for (const auto& row : rows) {
+        if (!row.picture.empty()) {
+            server_.Serve(std::string("/release/") + row.release + "/front-500", row.picture);
+        }
+        UseRelease(row.release);
+        ASSERT_EQ(Run(), kRipCompleted) << row.release;
+        EXPECT_TRUE(questions_.informed.empty()) << row.release;
+        EXPECT_EQ(fs::exists(out_ + "/cover.jpg"), false) << row.release;
+        EXPECT_EQ(settings_.lastCover, *row.kept ? out_ + row.kept : "") << row.release;
+        EXPECT_EQ(settings_.cover.releaseId, row.release);  // asked once, not at every rip
+        const std::string block =
+            CommandOutput("metaflac --list --block-type=PICTURE '" + out_ + "/01-Song 1.flac'");
+        EXPECT_EQ(block.empty(), !*row.kept) << row.release;
+        fs::remove(out_ + "/cover.png");
+    }
+    EXPECT_EQ(server_.Requests().size(), std::size(rows));
+}
+
+// Another local user plants links (and files) at the names a rip writes: its temporary PCM
+// file, the hidden parts beside the outputs, an output itself. Nothing is written through a
+// link, a planted file is left as it is, and the rip completes under names of its own.
+TEST_F(RipWorkerTest, NamesPlantedByAnotherUserAreNeverWrittenThrough) {
+    UseDisc(3, 75, kEncoderFlac);
+    SetEncoder(1, kEncoderWav);
+    SetEncoder(2, kEncoderMp3);
+    const std::string victim = dir_.File("victim");
+    testing::WriteWholeFile(victim, "secret");
+    fs::permissions(victim, fs::perms::owner_read | fs::perms::owner_write);
+    std::vector<std::string> planted;
+    const auto plantLink = [&](const std::string& at) {
+        fs::create_symlink(victim, at);
+        planted.push_back(at);
+    };
+    const std::string pcm = TempPcmPath(settings_, settings_.tracks[0]);
+    plantLink(pcm);
+    testing::WriteWholeFile(pcm.substr(0, pcm.size() - 4) + "-2.pcm", "theirs");
+    // The next hidden names this process gives, for every extension of the run.
+    const std::string probe = platform::TemporaryPathBeside(out_ + "/x");
+    const long next = std::stol(probe.substr(probe.rfind('-') + 1)) + 1;
+    const std::string stem = out_ + "/.disctrove-" + std::to_string(platform::ProcessId()) + "-";
+    for (long n = next; n < next + 12; ++n) {
+        for (const char* extension : {".flac", ".wav", ".mp3"}) {
+            plantLink(stem + std::to_string(n) + extension);
+        }
+    }
+    const std::string wav = RipOutputPath(settings_, settings_.tracks[1]);
+    fs::create_symlink(victim, wav);
+
+    ASSERT_EQ(Run(), kRipCompleted);
+    EXPECT_EQ(Statuses(), (std::vector<int32_t>{100, 100, 100}));
+    EXPECT_EQ(ReadWholeFile(victim), "secret");
+    EXPECT_EQ(ReadWholeFile(pcm.substr(0, pcm.size() - 4) + "-2.pcm"), "theirs");
+    for (const std::string& link : planted) {
+        EXPECT_TRUE(fs::is_symlink(link)) << link;
+    }
+    // The link at the output's name is replaced by the file, not followed.
+    EXPECT_FALSE(fs::is_symlink(wav));
+    EXPECT_EQ(ReadWholeFile(wav).substr(44), TrackAudio(1));
+    EXPECT_EQ(testing::PeerToolProblems(RipOutputPath(settings_, settings_.tracks[0])), "");
+    EXPECT_EQ(testing::PeerToolProblems(RipOutputPath(settings_, settings_.tracks[2])), "");
 }
 
 // The names in `folder`, hidden ones too.

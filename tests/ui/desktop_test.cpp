@@ -278,7 +278,9 @@ class DesktopTest : public QObject {
             QTRY_VERIFY_WITH_TIMEOUT(!window.runProgress()->running(), 60000);
         };
         rip();
-        testing::DbarPressing pressing;
+        const Drive& drive = settings_->drives.at(static_cast<size_t>(settings_->Cdrom));
+        const AccurateRipDiscId disc = ComputeAccurateRipDiscId(drive.toc, drive.discId);
+        testing::DbarPressing pressing{disc.id1, disc.id2, disc.cddb, {}};
         for (const Track& track : settings_->tracks) {
             QVERIFY(track.accurateRip.has_value());
             pressing.tracks.push_back({7, track.accurateRip->v2, 0});

@@ -253,7 +253,7 @@ int CDDBQuery(CdHandle handle, CddbQuery* query) {
         CddbQueryItem& item = query->items[query->count++];
         CopyText(item.category, match.category);
         CopyText(item.discId, match.discId);
-        CopyText(item.title, match.title);
+        CopyText(item.title, WithoutControls(match.title));
     }
     return 1;
 }

@@ -4,6 +4,7 @@
 #include <pthread.h>
 #include <sched.h>
 #include <signal.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -13,7 +14,9 @@
 #include <cstdlib>
 #include <filesystem>
 #include <limits>
+#include <map>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <vector>
 
@@ -57,6 +60,28 @@ int StreamClose(void* cookie) {
     return CloseFile(stream->fd, stream->faults) ? 0 : -1;
 }
 
+// A stream over `fd` (which it then owns), through the fault seam when `faults` say so.
+std::FILE* StreamOn(int fd, const char* mode, const std::optional<WriteFaults>& faults) {
+    if (!faults) {
+        std::FILE* file = ::fdopen(fd, mode);
+        if (file == nullptr) {
+            ::close(fd);
+        }
+        return file;
+    }
+    auto stream = std::make_unique<FaultyStream>();
+    stream->faults = faults;
+    stream->fd = fd;
+    const cookie_io_functions_t functions{StreamRead, StreamWrite, StreamSeek, StreamClose};
+    std::FILE* file = ::fopencookie(stream.get(), mode, functions);
+    if (file == nullptr) {
+        ::close(fd);
+        return nullptr;
+    }
+    stream.release();  // the stream's close frees it
+    return file;
+}
+
 std::FILE* OpenFaultyStream(const std::string& path, const char* mode,
                             const std::optional<WriteFaults>& faults) {
     const std::string_view how(mode);
@@ -72,20 +97,102 @@ std::FILE* OpenFaultyStream(const std::string& path, const char* mode,
         errno = EACCES;
         return nullptr;
     }
-    auto stream = std::make_unique<FaultyStream>();
-    stream->faults = faults;
-    stream->fd = ::open(path.c_str(), flags | O_CLOEXEC, 0666);
-    if (stream->fd < 0) {
-        return nullptr;
+    const int fd = ::open(path.c_str(), flags | O_CLOEXEC, 0666);
+    return fd < 0 ? nullptr : StreamOn(fd, mode, faults);
+}
+
+// The locks that tell clean-ups (of this process and of others, in other PID namespaces too)
+// that this process's working files are in use: for each, a descriptor sharing the lock taken
+// when the file was made, kept until the file is renamed or removed.
+class HeldLocks {
+  public:
+    HeldLocks() = default;
+    HeldLocks(const HeldLocks&) = delete;
+    HeldLocks& operator=(const HeldLocks&) = delete;
+    ~HeldLocks() {
+        for (const auto& [path, fd] : held_) {
+            ::close(fd);
+        }
     }
-    const cookie_io_functions_t functions{StreamRead, StreamWrite, StreamSeek, StreamClose};
-    std::FILE* file = ::fopencookie(stream.get(), mode, functions);
-    if (file == nullptr) {
-        ::close(stream->fd);
-        return nullptr;
+
+    void Hold(const std::string& path, int fd) {
+        const std::lock_guard lock(mutex_);
+        const auto [at, added] = held_.emplace(path, fd);
+        if (!added) {
+            ::close(at->second);
+            at->second = fd;
+        }
     }
-    stream.release();  // the stream's close frees it
-    return file;
+
+    void Release(const std::string& path) {
+        const std::lock_guard lock(mutex_);
+        if (const auto at = held_.find(path); at != held_.end()) {
+            ::close(at->second);
+            held_.erase(at);
+        }
+    }
+
+  private:
+    std::mutex mutex_;
+    std::map<std::string, int> held_;
+};
+
+HeldLocks& Locks() {
+    static HeldLocks locks;
+    return locks;
+}
+
+bool SameInode(const struct stat& a, const struct stat& b) {
+    return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+}
+
+// Makes `path` a new file of this process, open with `flags` and locked as in use: never a file
+// that is there already (one another user put there), never through a link. -1 with errno
+// EEXIST when the name is taken, so that the caller picks another.
+int CreateLockedFile(const std::string& path, int flags, mode_t permissions) {
+    const int fd =
+        ::open(path.c_str(), flags | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, permissions);
+    if (fd < 0) {
+        return -1;
+    }
+    // A clean-up elsewhere may have found the file before our lock: then it is, or is about to
+    // be, gone, and the name counts as taken. A file system without locks keeps the file
+    // unlocked (the clean-up then goes by the process id alone).
+    struct stat made {};
+    struct stat there {};
+    if ((::flock(fd, LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK) || ::fstat(fd, &made) != 0 ||
+        ::lstat(path.c_str(), &there) != 0 || !SameInode(made, there)) {
+        ::close(fd);
+        errno = EEXIST;
+        return -1;
+    }
+    const int held = ::fcntl(fd, F_DUPFD_CLOEXEC, 0);
+    if (held < 0) {
+        const int error = errno;
+        ::unlink(path.c_str());
+        ::close(fd);
+        errno = error;
+        return -1;
+    }
+    Locks().Hold(path, held);
+    return fd;
+}
+
+// Removes `path` when it is a regular file of this user that no process holds in use (locked),
+// looking at the file it removes, not at a name that may change under it.
+bool RemoveIfUnused(const std::string& path) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        return false;
+    }
+    struct stat opened {};
+    struct stat there {};
+    const bool unused = ::fstat(fd, &opened) == 0 && S_ISREG(opened.st_mode) &&
+                        opened.st_uid == ::geteuid() && ::flock(fd, LOCK_EX | LOCK_NB) == 0 &&
+                        ::lstat(path.c_str(), &there) == 0 && SameInode(opened, there);
+    const bool removed = unused && ::unlink(path.c_str()) == 0;
+    ::close(fd);
+    return removed;
 }
 
 // The id in the name of a temporary file of ours, or nothing when the name is not one.
@@ -133,8 +240,11 @@ int RemoveOrphansIn(const std::filesystem::path& folder, int depth) {
             continue;
         }
         const std::optional<long> owner = OwnerOfTemporaryName(entry.path().filename().string());
+        // A process of another PID namespace (a container, another machine on a shared
+        // folder) may have the same id as a dead one of ours, or none we can see: its files are
+        // locked while in use.
         if (owner && entry.is_regular_file(kind) && !ProcessRunning(*owner) &&
-            ::unlink(entry.path().c_str()) == 0) {
+            RemoveIfUnused(entry.path())) {
             ++removed;
         }
     }
@@ -166,23 +276,56 @@ std::string TemporaryPathBeside(const std::string& path) {
 
 std::string WritingPathFor(const std::string& path) {
     struct stat existing {};
-    if (::lstat(path.c_str(), &existing) == 0 && !S_ISREG(existing.st_mode)) {
+    if (::lstat(path.c_str(), &existing) == 0 && !S_ISREG(existing.st_mode) &&
+        !S_ISLNK(existing.st_mode)) {
         return path;
     }
-    return TemporaryPathBeside(path);
+    // A name that someone put there before us (a link planted at a name we would take) is
+    // passed over.
+    std::string name = TemporaryPathBeside(path);
+    for (int tries = 1; tries < 100 && (::lstat(name.c_str(), &existing) == 0 || errno != ENOENT);
+         ++tries) {
+        name = TemporaryPathBeside(path);
+    }
+    return name;
+}
+
+std::FILE* CreateWorkingStream(const std::string& path, const char* mode, unsigned permissions) {
+    struct stat existing {};
+    if (::lstat(path.c_str(), &existing) == 0 &&
+        (S_ISCHR(existing.st_mode) || S_ISBLK(existing.st_mode))) {
+        return OpenStream(path, mode);  // a device is written as it is
+    }
+    const std::optional<WriteFaults> faults = WriteFaultsFor(path);
+    if (faults && faults->createFails) {
+        errno = EACCES;
+        return nullptr;
+    }
+    const bool update = std::string_view(mode).find('+') != std::string_view::npos;
+    const int fd = CreateLockedFile(path, update ? O_RDWR : O_WRONLY, permissions);
+    if (fd < 0) {
+        return nullptr;
+    }
+    std::FILE* file = StreamOn(fd, mode, faults);
+    if (file == nullptr) {
+        RemoveFile(path);
+    }
+    return file;
 }
 
 bool ReplaceFile(const std::string& from, const std::string& to) {
     if (from == to) {
         return true;
     }
-    if (::rename(from.c_str(), to.c_str()) == 0) {
-        return true;
-    }
+    // The lock goes with the file only once it has its name, so no clean-up takes it before.
+    const bool renamed = ::rename(from.c_str(), to.c_str()) == 0;
     const int error = errno;
-    ::unlink(from.c_str());
+    if (!renamed) {
+        ::unlink(from.c_str());
+    }
+    Locks().Release(from);
     errno = error;
-    return false;
+    return renamed;
 }
 
 int RemoveOrphanedTemporaryFiles(const std::vector<std::string>& folders, int depth) {
@@ -221,18 +364,27 @@ bool SameFile(const std::string& a, const std::string& b) {
 }
 
 bool RemoveFile(const std::string& path) {
-    return ::unlink(path.c_str()) == 0 || errno == ENOENT;
+    const bool removed = ::unlink(path.c_str()) == 0 || errno == ENOENT;
+    const int error = errno;
+    Locks().Release(path);
+    errno = error;
+    return removed;
 }
 
 bool WriteWholeFile(const std::string& path, const std::string& text) {
     const std::optional<WriteFaults> faults = WriteFaultsFor(path);
-    const std::string name = TemporaryPathBeside(path);
     if (faults && faults->createFails) {
         errno = EACCES;
         return false;
     }
-    // The file gets what a new file gets (the umask applies).
-    const int fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    // The file gets what a new file gets (the umask applies); a name that is taken is passed
+    // over.
+    std::string name = TemporaryPathBeside(path);
+    int fd = CreateLockedFile(name, O_WRONLY, 0666);
+    for (int tries = 1; fd < 0 && errno == EEXIST && tries < 100; ++tries) {
+        name = TemporaryPathBeside(path);
+        fd = CreateLockedFile(name, O_WRONLY, 0666);
+    }
     if (fd < 0) {
         return false;
     }
@@ -240,7 +392,7 @@ bool WriteWholeFile(const std::string& path, const std::string& text) {
     bool ok = WriteAll(fd, text.data(), text.size(), faults, written) && ::fsync(fd) == 0;
     ok = CloseFile(fd, faults) && ok;
     if (!ok) {
-        ::unlink(name.c_str());
+        RemoveFile(name);
         return false;
     }
     return ReplaceFile(name, path);

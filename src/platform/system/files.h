@@ -16,7 +16,8 @@ CreateFolderResult CreateFolder(const std::string& path);
 // it is not there afterwards.
 bool CreateFolderPath(const std::string& path);
 
-// Deletes a file; a missing file is no error. False when it exists and cannot be deleted.
+// Deletes a file (and ends the in-use lock of a working file); a missing file is no error.
+// False when it exists and cannot be deleted.
 bool RemoveFile(const std::string& path);
 
 // std::fopen, through the seam that lets tests make writing fail (write_faults.h).
@@ -27,20 +28,32 @@ std::FILE* OpenStream(const std::string& path, const char* mode);
 // leftovers of a process that died from those of one still running. Unique within the process.
 std::string TemporaryPathBeside(const std::string& path);
 
-// The path a file being written to `path` goes to first: TemporaryPathBeside(path), or `path`
-// itself when a rename must not replace what is there (a device, a link, a folder).
+// The path a file being written to `path` goes to first: a name of TemporaryPathBeside(path)
+// that nothing holds yet, or `path` itself when a rename must not replace what is there (a
+// device such as /dev/null, a folder). A link at `path` is replaced by the rename, never
+// written through.
 std::string WritingPathFor(const std::string& path);
 
-// Puts the finished temporary file `from` in place of `to`; false (and `from` removed) when it
-// cannot.
+// Opens a working file for writing (`mode` as std::fopen's "w…"): a new file of this process
+// with `permissions` (before the umask), never a file that is there already and never through
+// a link (errno EEXIST: pick another name), locked as in use until RemoveFile or ReplaceFile
+// ends it, so that a clean-up of leftovers, in another process too, leaves it. A device at
+// `path` is written as it is. Null when it cannot; through the write-fault seam.
+std::FILE* CreateWorkingStream(const std::string& path, const char* mode,
+                               unsigned permissions = 0666);
+
+// Puts the finished temporary file `from` in place of `to` (a link at `to` is replaced, not
+// followed); false (and `from` removed) when it cannot.
 bool ReplaceFile(const std::string& from, const std::string& to);
 
 // Removes, in `folders` and the folders up to `depth` levels below them, the temporary files of
-// this program's processes that are no longer running (the names TemporaryPathBeside and the
-// rip's PCM files get). Returns how many it removed.
+// this program's processes that are certainly no longer running (the names TemporaryPathBeside
+// and the rip's PCM files get): files of this user whose process id names no running process
+// and that no process holds locked as in use. Returns how many it removed.
 int RemoveOrphanedTemporaryFiles(const std::vector<std::string>& folders, int depth);
 
-// Writes `text` to `path` whole or not at all: into a new file beside it, then renamed over it.
+// Writes `text` to `path` whole or not at all: into a new file beside it, then renamed over it
+// (a link at `path` is replaced, not followed).
 // False (and nothing left behind) when it cannot be written.
 bool WriteWholeFile(const std::string& path, const std::string& text);
 

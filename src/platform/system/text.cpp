@@ -53,6 +53,21 @@ std::string_view Utf8PrefixByBytes(std::string_view text, size_t maxBytes) {
     return text.substr(0, end);
 }
 
+std::string WithoutControls(std::string_view text) {
+    std::string out(text);
+    for (size_t i = 0; i < out.size(); ++i) {
+        const auto byte = static_cast<unsigned char>(out[i]);
+        if (byte < 0x20 || byte == 0x7F) {
+            out[i] = ' ';
+        } else if (byte == 0xC2 && i + 1 < out.size() &&
+                   static_cast<unsigned char>(out[i + 1]) >= 0x80 &&
+                   static_cast<unsigned char>(out[i + 1]) <= 0x9F) {
+            out.replace(i, 2, " ");  // U+0080 to U+009F: CSI and its kin
+        }
+    }
+    return out;
+}
+
 std::string TwoDigits(int value) {
     return value >= 0 && value < 10 ? "0" + std::to_string(value) : std::to_string(value);
 }

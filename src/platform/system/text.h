@@ -18,6 +18,10 @@ std::string_view Utf8PrefixByChars(std::string_view text, size_t maxChars);
 // character.
 std::string_view Utf8PrefixByBytes(std::string_view text, size_t maxBytes);
 
+// `text` with every control character (C0, DEL, and C1 as UTF-8 encodes it) replaced by a
+// space: names from a server never break a line-based output or reach a terminal as a command.
+std::string WithoutControls(std::string_view text);
+
 // `value` printed as "%02d": at least two digits, zero-padded.
 std::string TwoDigits(int value);
 

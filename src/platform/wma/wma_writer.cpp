@@ -158,7 +158,7 @@ struct WmaWriter::State {
     // The file opened, and FFmpeg's way into it.
     bool Open() {
         constexpr int kBufferBytes = 64 * 1024;
-        out.reset(OpenStream(path, "wb"));
+        out.reset(CreateWorkingStream(path, "wb"));
         auto* buffer = static_cast<unsigned char*>(av_malloc(kBufferBytes));
         if (!out || buffer == nullptr) {
             av_free(buffer);
