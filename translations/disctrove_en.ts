@@ -721,10 +721,6 @@ Do you want to stop and exit anyway?</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <source>&amp;Encoder:</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
         <source>Track name</source>
         <translation type="unfinished"></translation>
     </message>
@@ -821,10 +817,6 @@ Do you want to stop and exit anyway?</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <source>Cannot locate HTML Help file dt.chm</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
         <source>No rip log has been written yet.</source>
         <translation type="unfinished"></translation>
     </message>
@@ -855,6 +847,34 @@ Do you want to stop and exit anyway?</source>
     </message>
     <message>
         <source> and </source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Drive</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>E&amp;ncoder:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Track list</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Stop playing</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Volume</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>No viewer could open the help file %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Cannot locate HTML Help file %1</source>
         <translation type="unfinished"></translation>
     </message>
 </context>
