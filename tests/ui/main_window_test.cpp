@@ -819,6 +819,21 @@ class MainWindowTest : public QObject {
         const QString folder = QDir::currentPath() + QStringLiteral("/ui-screenshots");
         QDir().mkpath(folder);
         QVERIFY(window.grab().save(folder + QStringLiteral("/main_window.png")));
+        const QPalette light = QApplication::palette();
+        QPalette dark(QColor(230, 230, 230), QColor(45, 45, 48));  // text, window
+        dark.setColor(QPalette::Base, QColor(30, 30, 32));
+        dark.setColor(QPalette::AlternateBase, QColor(40, 40, 44));
+        dark.setColor(QPalette::Text, QColor(230, 230, 230));
+        dark.setColor(QPalette::Button, QColor(55, 55, 60));
+        dark.setColor(QPalette::ButtonText, QColor(230, 230, 230));
+        for (const QPalette::ColorRole role : {QPalette::WindowText, QPalette::ButtonText}) {
+            dark.setColor(QPalette::Disabled, role, QColor(120, 120, 125));
+        }
+        QApplication::setPalette(dark);
+        QCoreApplication::processEvents();  // the widgets take it up
+        QVERIFY(window.grab().save(folder + QStringLiteral("/main_window_dark.png")));
+        QApplication::setPalette(light);
+        QCoreApplication::processEvents();
         window.encoderBox()->showPopup();  // the list open, with every badge
         QWidget* list = window.encoderBox()->view()->window();
         QVERIFY(QTest::qWaitForWindowExposed(list));
