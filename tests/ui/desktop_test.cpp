@@ -2,11 +2,14 @@
 // when a rip ends, shows the whole run's progress, remembers its place; and the README's
 // pictures, written where DISCTROVE_SCREENSHOT_DIR says.
 #include <QComboBox>
+#include <QGuiApplication>
 #include <QHeaderView>
+#include <QScreen>
 #include <QTableWidget>
 #include <QtTest>
 #include <cstdlib>
 #include <filesystem>
+#include <tuple>
 
 #include "app/settings_file.h"
 #include "disc/accuraterip_lookup.h"
@@ -208,7 +211,7 @@ class DesktopTest : public QObject {
         UseImage(testing::MakeCueImage(dir_->path(), "disc", {{false, 300}}));
         {
             ui::MainWindow window(*settings_, dialogs_);
-            QCOMPARE(window.size(), QSize(820, 560));
+            QCOMPARE(window.height(), 560);  // the width as far as the screen holds it
             window.resize(700, 480);
             window.trackList()->horizontalHeader()->resizeSection(3, 150);
             QVERIFY(window.close());
@@ -227,6 +230,33 @@ class DesktopTest : public QObject {
         ui::MainWindow window(*later, dialogs_);
         QCOMPARE(window.size(), QSize(700, 480));
         QCOMPARE(window.trackList()->columnWidth(3), 150);
+    }
+
+    // A place saved on a larger screen, or at a smaller scale (QT_SCALE_FACTOR=2 halves the
+    // screen), or half off the screen: the window opens inside the screen's available area.
+    void aWindowLargerThanTheScreenIsFittedToIt() {
+        UseImage(testing::MakeCueImage(dir_->path(), "disc", {{false, 300}}));
+        const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
+        const std::tuple<QRect, QSize> places[] = {
+            {{0, 0, area.width() * 2, area.height() * 2}, {}},
+            {{-40, -40, area.width() + 100, 500}, {}},
+            {{area.right() - 300, area.bottom() - 200, 700, 500}, {700, 500}},  // moved only
+        };
+        for (const auto& [saved, kept] : places) {
+            settings_->window = {saved.x(), saved.y(), saved.width(), saved.height(), 0, ""};
+            ui::MainWindow window(*settings_, dialogs_);
+            window.show();
+            QVERIFY(QTest::qWaitForWindowExposed(&window));
+            QVERIFY2(area.contains(window.frameGeometry()),
+                     qPrintable(QStringLiteral("%1,%2 %3x%4")
+                                    .arg(window.frameGeometry().x())
+                                    .arg(window.frameGeometry().y())
+                                    .arg(window.frameGeometry().width())
+                                    .arg(window.frameGeometry().height())));
+            if (kept.isValid()) {
+                QCOMPARE(window.size(), kept);
+            }
+        }
     }
 
     // The README's pictures: the main window with a named disc, the options, a secure rip.
