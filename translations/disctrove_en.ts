@@ -996,10 +996,6 @@ Do you want to stop and exit anyway?</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <source>LAME encoder version 3.93.1</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
         <source>Bitrate</source>
         <translation type="unfinished"></translation>
     </message>
@@ -1031,13 +1027,17 @@ Do you want to stop and exit anyway?</source>
         <source>VBR quality %1</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>LAME encoder not loaded: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>LAME encoder version %1</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>disctrove::ui::OggPage</name>
-    <message>
-        <source>OGG encoder version 1.0 final</source>
-        <translation type="unfinished"></translation>
-    </message>
     <message>
         <source>Constant bitrate (CBR)</source>
         <translation type="unfinished"></translation>
@@ -1072,6 +1072,10 @@ Do you want to stop and exit anyway?</source>
     </message>
     <message>
         <source>%1 (%2 kbps)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>OGG encoder: %1</source>
         <translation type="unfinished"></translation>
     </message>
 </context>

@@ -20,14 +20,19 @@
 #include <QtTest>
 #include <fstream>
 #include <functional>
+#include <optional>
 #include <tuple>
+
+#include <vorbis/codec.h>
 
 #include "app/settings_file.h"
 #include "app/settings_path.h"
 #include "disc/disc.h"
 #include "modal.h"
 #include "platform/cdrom/cdrom.h"
+#include "platform/lame/lame_library.h"
 #include "scripted_dialogs.h"
+#include "support/scoped_environment.h"
 #include "support/temp_dir.h"
 #include "tools/cue_image.h"
 #include "track_list.h"
@@ -126,6 +131,37 @@ class OptionsDialogTest : public QObject {
         QVERIFY(!testing::WithModal<ui::OptionsDialog>(
             [&] { window.OptionsCommand(ui::OptionsTab::misc); }, [](ui::OptionsDialog*) {}));
         live_->ripping = 0;
+    }
+
+    // The MP3 and OGG pages name the libraries that encode, in the versions they report.
+    void formatPagesNameTheLibrariesInUse() {
+        platform::LameLibrary::LoadError error{};
+        std::string reason;
+        const auto lame = platform::LameLibrary::Load(error, reason);
+        QVERIFY2(lame != nullptr, reason.c_str());
+        platform::BeVersion version;
+        lame->beVersion(&version);
+        const std::tuple<const char*, EncoderKind, QString> cases[] = {
+            {nullptr, kEncoderMp3,
+             QStringLiteral("LAME encoder version %1").arg(QString::fromStdString(version.text))},
+            {nullptr, kEncoderOgg,
+             QStringLiteral("OGG encoder: %1").arg(QString::fromLatin1(vorbis_version_string()))},
+            {"/nowhere/libmp3lame.so.0", kEncoderMp3,
+             QStringLiteral("LAME encoder not loaded: /nowhere/libmp3lame.so.0: cannot open shared "
+                            "object file: No such file or directory")},
+        };
+        for (const auto& [library, kind, title] : cases) {
+            std::optional<testing::ScopedEnvironment> elsewhere;
+            if (library != nullptr) {
+                elsewhere.emplace("DISCTROVE_LAME_LIBRARY", library);
+            }
+            auto dialog = Open(ui::OptionsTab::misc);
+            QStringList labels;
+            for (const QLabel* label : dialog->formatPage(kind)->findChildren<QLabel*>()) {
+                labels << label->text();
+            }
+            QVERIFY2(labels.contains(title), qPrintable(labels.join(QLatin1Char('|'))));
+        }
     }
 
     void okSavesEveryPage() {
