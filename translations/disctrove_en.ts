@@ -446,6 +446,10 @@ Do you want to stop and exit anyway?</source>
         <source>Decode</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>Choose the file to decode.</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>disctrove::ui::DesktopDialogs</name>
@@ -498,6 +502,10 @@ Do you want to stop and exit anyway?</source>
     </message>
     <message>
         <source>Encode</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Choose the WAV file to encode.</source>
         <translation type="unfinished"></translation>
     </message>
 </context>
@@ -646,10 +654,6 @@ Do you want to stop and exit anyway?</source>
     </message>
     <message>
         <source>&amp;Secure settings...</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>&amp;Output...</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
@@ -875,6 +879,10 @@ Do you want to stop and exit anyway?</source>
     </message>
     <message>
         <source>Cannot locate HTML Help file %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>O&amp;utput...</source>
         <translation type="unfinished"></translation>
     </message>
 </context>

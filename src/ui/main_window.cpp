@@ -209,7 +209,7 @@ void MainWindow::BuildMenus() {
     options->addSeparator();
     const std::pair<const char*, OptionsTab> pages[] = {
         {QT_TR_NOOP("&Secure settings..."), OptionsTab::secure},
-        {QT_TR_NOOP("&Output..."), OptionsTab::output},
+        {QT_TR_NOOP("O&utput..."), OptionsTab::output},  // Alt+O is OGG's
         {QT_TR_NOOP("WA&V format settings..."), OptionsTab::wav},
         {QT_TR_NOOP("&OGG format settings..."), OptionsTab::ogg},
         {QT_TR_NOOP("&MP3 format settings..."), OptionsTab::mp3},

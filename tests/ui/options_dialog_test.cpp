@@ -4,14 +4,19 @@
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QDir>
+#include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMainWindow>
+#include <QMap>
+#include <QMenu>
 #include <QMenuBar>
 #include <QProcess>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSlider>
 #include <QSpinBox>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QTableWidget>
 #include <QTimer>
@@ -32,10 +37,13 @@
 #include "platform/cdrom/cdrom.h"
 #include "platform/lame/lame_library.h"
 #include "scripted_dialogs.h"
+#include "skin/tip_of_the_day.h"
 #include "support/scoped_environment.h"
 #include "support/temp_dir.h"
 #include "tools/cue_image.h"
 #include "track_list.h"
+#include "ui/convert/decode_file_dialog.h"
+#include "ui/convert/encode_wav_dialog.h"
 #include "ui/main_window.h"
 #include "ui/options/cddb_page.h"
 #include "ui/options/format_pages.h"
@@ -52,6 +60,60 @@ namespace {
 
 void ClickOk(QDialogButtonBox* buttons) {
     buttons->button(QDialogButtonBox::Ok)->click();
+}
+
+// Where controls that `window` shows share an Alt+letter: "Alt+O: &Output..., &OGG ..." for
+// each letter taken twice. Menus are checked one level at a time, the menu bar with the window.
+QStringList MnemonicClashes(QWidget* window) {
+    std::vector<QStringList> levels(1);
+    const auto inSight = [window](const QWidget* widget) { return widget->isVisibleTo(window); };
+    for (const QLabel* label : window->findChildren<QLabel*>()) {
+        if (inSight(label) && !Qt::mightBeRichText(label->text())) {  // rich text has no Alt key
+            levels[0] << label->text();
+        }
+    }
+    for (const QAbstractButton* button : window->findChildren<QAbstractButton*>()) {
+        if (inSight(button)) {
+            levels[0] << button->text();
+        }
+    }
+    for (const QGroupBox* group : window->findChildren<QGroupBox*>()) {
+        if (inSight(group)) {
+            levels[0] << group->title();
+        }
+    }
+    for (const QTabBar* tabs : window->findChildren<QTabBar*>()) {
+        for (int tab = 0; tab < tabs->count(); ++tab) {
+            levels[0] << tabs->tabText(tab);
+        }
+    }
+    if (const auto* main = qobject_cast<QMainWindow*>(window)) {
+        for (const QAction* action : main->menuBar()->actions()) {
+            levels[0] << action->text();
+        }
+    }
+    for (const QMenu* menu : window->findChildren<QMenu*>()) {
+        levels.emplace_back();
+        for (const QAction* action : menu->actions()) {
+            levels.back() << action->text();
+        }
+    }
+    QStringList clashes;
+    for (const QStringList& level : levels) {
+        QMap<QString, QStringList> users;
+        for (const QString& text : level) {
+            const QKeySequence key = QKeySequence::mnemonic(text);
+            if (!key.isEmpty()) {
+                users[key.toString()] << text;
+            }
+        }
+        for (auto it = users.cbegin(); it != users.cend(); ++it) {
+            if (it.value().size() > 1) {
+                clashes << it.key() + QStringLiteral(": ") + it.value().join(QStringLiteral(", "));
+            }
+        }
+    }
+    return clashes;
 }
 
 }  // namespace
@@ -161,6 +223,43 @@ class OptionsDialogTest : public QObject {
                 labels << label->text();
             }
             QVERIFY2(labels.contains(title), qPrintable(labels.join(QLatin1Char('|'))));
+        }
+    }
+
+    // Each Alt+letter reaches one control of the window, page by page, and one entry of a menu.
+    void everyMnemonicIsUniqueInItsWindow() {
+        ui::MainWindow window(*live_, dialogs_);
+        auto options = Open(ui::OptionsTab::misc);
+        ui::TrackSettingsDialog track(*live_, nullptr);
+        ui::EncodeWavDialog encode(*live_, dialogs_, nullptr);
+        ui::DecodeFileDialog decode(*live_, dialogs_, nullptr);
+        skin::TipOfTheDay tips(nullptr);
+        // Each page in turn: a page's own letters count only while it is shown.
+        QComboBox* noPages = nullptr;
+        const std::tuple<QWidget*, QComboBox*, QTabWidget*> windows[] = {
+            {&window, noPages, nullptr},           {options.get(), noPages, options->tabs()},
+            {&track, track.encoderBox(), nullptr}, {&encode, encode.encoderBox(), nullptr},
+            {&decode, noPages, nullptr},           {&tips, noPages, nullptr},
+        };
+        for (const auto& [shown, encoders, tabs] : windows) {
+            shown->show();
+            QVERIFY(QTest::qWaitForWindowExposed(shown));
+            const int pages = encoders != nullptr ? encoders->count()
+                              : tabs != nullptr   ? tabs->count()
+                                                  : 1;
+            for (int page = 0; page < pages; ++page) {
+                if (encoders != nullptr) {
+                    encoders->setCurrentIndex(page);
+                } else if (tabs != nullptr) {
+                    tabs->setCurrentIndex(page);
+                }
+                const QStringList clashes = MnemonicClashes(shown);
+                QVERIFY2(
+                    clashes.isEmpty(),
+                    qPrintable(shown->windowTitle() + QStringLiteral(" ") + QString::number(page) +
+                               QStringLiteral(": ") + clashes.join(QStringLiteral("; "))));
+            }
+            shown->hide();
         }
     }
 
