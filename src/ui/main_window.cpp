@@ -14,6 +14,7 @@
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QPixmap>
+#include <QShortcut>
 #include <QSlider>
 #include <QStatusBar>
 #include <QStyle>
@@ -366,6 +367,18 @@ QWidget* MainWindow::BuildControls() {
     focusChain.push_back(volume_);
     for (size_t i = 1; i < focusChain.size(); ++i) {
         setTabOrder(focusChain[i - 1], focusChain[i]);
+    }
+    // Ctrl+Tab and Ctrl+Shift+Tab move on as Tab and Shift+Tab do, from every control (as keys
+    // a box would take the Tab for a letter to search for).
+    const std::pair<QKeyCombination, bool> focusKeys[] = {
+        {Qt::CTRL | Qt::Key_Tab, true},
+        {Qt::CTRL | Qt::SHIFT | Qt::Key_Tab, false},
+        {Qt::CTRL | Qt::Key_Backtab, false},
+        {Qt::CTRL | Qt::SHIFT | Qt::Key_Backtab, false},
+    };
+    for (const auto& [key, forward] : focusKeys) {
+        connect(new QShortcut(QKeySequence(key), this), &QShortcut::activated, this,
+                [this, forward = forward] { focusNextPrevChild(forward); });
     }
 
     cover_ = new QLabel(central);
@@ -1026,14 +1039,6 @@ void MainWindow::keyPressEvent(QKeyEvent* event) {
     // Escape and Enter do nothing here: the window closes only on purpose.
     if (event->key() == Qt::Key_Escape || event->key() == Qt::Key_Return ||
         event->key() == Qt::Key_Enter) {
-        event->accept();
-        return;
-    }
-    // Ctrl+Tab and Ctrl+Shift+Tab move the focus as Tab and Shift+Tab do, from any control.
-    if ((event->key() == Qt::Key_Tab || event->key() == Qt::Key_Backtab) &&
-        (event->modifiers() & Qt::ControlModifier) != 0) {
-        focusNextPrevChild(event->key() == Qt::Key_Tab &&
-                           (event->modifiers() & Qt::ShiftModifier) == 0);
         event->accept();
         return;
     }
