@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QDir>
 #include <QFileInfo>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -974,12 +975,13 @@ void MainWindow::ShowAbout() {
 
 void MainWindow::OpenHelp(const char* page, const QString& missingMessage) {
     const std::string path = ShareFilePath(std::string("help/") + page);
+    const QString file = QDir::cleanPath(Text(path));  // named to the user without "../"
     if (path.empty()) {
         dialogs_.Inform(this, QStringLiteral("Disctrove"), missingMessage);
-    } else if (!dialogs_.OpenHelpPage(Text(path))) {
+    } else if (!dialogs_.OpenHelpPage(file)) {
         // The page is there; what is missing is a program to show it (no browser).
         dialogs_.Inform(this, QStringLiteral("Disctrove"),
-                        tr("No viewer could open the help file %1").arg(Text(path)));
+                        tr("No viewer could open the help file %1").arg(file));
     }
 }
 

@@ -34,20 +34,20 @@ void RestoreWindowPlace(QWidget& window, const WindowPlace& place, const QSize& 
         }
     }
     const QScreen* shownOn = screen != nullptr ? screen : QGuiApplication::primaryScreen();
-    QRect client(saved.topLeft(), stored ? saved.size() : fallbackSize);
+    // The place is the frame's corner and the inside's size. The desktop's frame is known only
+    // once the window is shown; the style's title bar and border are a fair guess of it.
+    const int border = window.style()->pixelMetric(QStyle::PM_MdiSubWindowFrameWidth);
+    const QMargins margins(border, window.style()->pixelMetric(QStyle::PM_TitleBarHeight), border,
+                           border);
+    QRect frame(saved.topLeft(), (stored ? saved.size() : fallbackSize).grownBy(margins));
     if (shownOn != nullptr) {
-        // The desktop's frame is known only once the window is shown; the style's title bar and
-        // border are a fair guess of it.
-        const int border = window.style()->pixelMetric(QStyle::PM_MdiSubWindowFrameWidth);
-        const QMargins frame(border, window.style()->pixelMetric(QStyle::PM_TitleBarHeight), border,
-                             border);
         // A window larger than the screen (saved at another scale, or on a larger screen) would
         // open with its buttons out of reach.
-        client = FitInside(client + frame, shownOn->availableGeometry()) - frame;
+        frame = FitInside(frame, shownOn->availableGeometry());
     }
-    window.resize(client.size());
+    window.resize(frame.size().shrunkBy(margins));
     if (screen != nullptr) {
-        window.move(client.topLeft());
+        window.move(frame.topLeft());
     }
     if (place.Maximized) {
         window.setWindowState(window.windowState() | Qt::WindowMaximized);

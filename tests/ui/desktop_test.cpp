@@ -237,25 +237,26 @@ class DesktopTest : public QObject {
     void aWindowLargerThanTheScreenIsFittedToIt() {
         UseImage(testing::MakeCueImage(dir_->path(), "disc", {{false, 300}}));
         const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
-        const std::tuple<QRect, QSize> places[] = {
-            {{0, 0, area.width() * 2, area.height() * 2}, {}},
-            {{-40, -40, area.width() + 100, 500}, {}},
-            {{area.right() - 300, area.bottom() - 200, 700, 500}, {700, 500}},  // moved only
+        // The place saved; whether its size, and its corner, are kept.
+        const std::tuple<QRect, bool, bool> places[] = {
+            {{0, 0, area.width() * 2, area.height() * 2}, false, true},
+            {{-40, -40, area.width() + 100, 500}, false, false},
+            {{area.right() - 300, area.bottom() - 200, 600, 400}, true, false},
+            {{100, 50, 600, 400}, true, true},
         };
-        for (const auto& [saved, kept] : places) {
+        for (const auto& [saved, sizeKept, cornerKept] : places) {
             settings_->window = {saved.x(), saved.y(), saved.width(), saved.height(), 0, ""};
             ui::MainWindow window(*settings_, dialogs_);
             window.show();
             QVERIFY(QTest::qWaitForWindowExposed(&window));
-            QVERIFY2(area.contains(window.frameGeometry()),
-                     qPrintable(QStringLiteral("%1,%2 %3x%4")
-                                    .arg(window.frameGeometry().x())
-                                    .arg(window.frameGeometry().y())
-                                    .arg(window.frameGeometry().width())
-                                    .arg(window.frameGeometry().height())));
-            if (kept.isValid()) {
-                QCOMPARE(window.size(), kept);
-            }
+            const QRect frame = window.frameGeometry();
+            QVERIFY2(area.contains(frame), qPrintable(QStringLiteral("%1,%2 %3x%4")
+                                                          .arg(frame.x())
+                                                          .arg(frame.y())
+                                                          .arg(frame.width())
+                                                          .arg(frame.height())));
+            QCOMPARE(window.size() == saved.size(), sizeKept);
+            QCOMPARE(window.pos() == saved.topLeft(), cornerKept);
         }
     }
 
