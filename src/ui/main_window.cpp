@@ -369,8 +369,8 @@ QWidget* MainWindow::BuildControls() {
     for (size_t i = 1; i < focusChain.size(); ++i) {
         setTabOrder(focusChain[i - 1], focusChain[i]);
     }
-    // Ctrl+Tab and Ctrl+Shift+Tab move on as Tab and Shift+Tab do, from every control (as keys
-    // a box would take the Tab for a letter to search for).
+    // Ctrl+Tab and Ctrl+Shift+Tab move on as Tab and Shift+Tab do, from every control. They are
+    // shortcuts, as a box given the key would take the Tab for a letter to search for.
     const std::pair<QKeyCombination, bool> focusKeys[] = {
         {Qt::CTRL | Qt::Key_Tab, true},
         {Qt::CTRL | Qt::SHIFT | Qt::Key_Tab, false},
