@@ -7,7 +7,6 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMainWindow>
 #include <QMap>
 #include <QMenu>
 #include <QMenuBar>
@@ -66,30 +65,26 @@ void ClickOk(QDialogButtonBox* buttons) {
 // each letter taken twice. Menus are checked one level at a time, the menu bar with the window.
 QStringList MnemonicClashes(QWidget* window) {
     std::vector<QStringList> levels(1);
-    const auto inSight = [window](const QWidget* widget) { return widget->isVisibleTo(window); };
-    for (const QLabel* label : window->findChildren<QLabel*>()) {
-        if (inSight(label) && !Qt::mightBeRichText(label->text())) {  // rich text has no Alt key
+    for (const QWidget* widget : window->findChildren<QWidget*>()) {
+        const auto* label = qobject_cast<const QLabel*>(widget);
+        const auto* button = qobject_cast<const QAbstractButton*>(widget);
+        const auto* group = qobject_cast<const QGroupBox*>(widget);
+        const auto* tabs = qobject_cast<const QTabBar*>(widget);
+        const auto* menus = qobject_cast<const QMenuBar*>(widget);
+        if (!widget->isVisibleTo(window)) {
+            continue;
+        } else if (label != nullptr && !Qt::mightBeRichText(label->text())) {  // rich: no Alt
             levels[0] << label->text();
-        }
-    }
-    for (const QAbstractButton* button : window->findChildren<QAbstractButton*>()) {
-        if (inSight(button)) {
-            levels[0] << button->text();
-        }
-    }
-    for (const QGroupBox* group : window->findChildren<QGroupBox*>()) {
-        if (inSight(group)) {
-            levels[0] << group->title();
-        }
-    }
-    for (const QTabBar* tabs : window->findChildren<QTabBar*>()) {
-        for (int tab = 0; tab < tabs->count(); ++tab) {
-            levels[0] << tabs->tabText(tab);
-        }
-    }
-    if (const auto* main = qobject_cast<QMainWindow*>(window)) {
-        for (const QAction* action : main->menuBar()->actions()) {
-            levels[0] << action->text();
+        } else if (button != nullptr || group != nullptr) {
+            levels[0] << (button != nullptr ? button->text() : group->title());
+        } else if (tabs != nullptr) {
+            for (int tab = 0; tab < tabs->count(); ++tab) {
+                levels[0] << tabs->tabText(tab);
+            }
+        } else if (menus != nullptr) {
+            for (const QAction* action : menus->actions()) {
+                levels[0] << action->text();
+            }
         }
     }
     for (const QMenu* menu : window->findChildren<QMenu*>()) {
