@@ -454,6 +454,10 @@ Do you want to stop and exit anyway?</source>
         <source>Decode</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>Choose the file to decode.</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>disctrove::ui::DesktopDialogs</name>
@@ -506,6 +510,10 @@ Do you want to stop and exit anyway?</source>
     </message>
     <message>
         <source>Encode</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Choose the WAV file to encode.</source>
         <translation type="unfinished"></translation>
     </message>
 </context>
@@ -657,10 +665,6 @@ Do you want to stop and exit anyway?</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <source>&amp;Output...</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
         <source>WA&amp;V format settings...</source>
         <translation type="unfinished"></translation>
     </message>
@@ -726,10 +730,6 @@ Do you want to stop and exit anyway?</source>
     </message>
     <message>
         <source>&amp;Drive:</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>&amp;Encoder:</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
@@ -829,10 +829,6 @@ Do you want to stop and exit anyway?</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <source>Cannot locate HTML Help file dt.chm</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
         <source>No rip log has been written yet.</source>
         <translation type="unfinished"></translation>
     </message>
@@ -863,6 +859,38 @@ Do you want to stop and exit anyway?</source>
     </message>
     <message>
         <source> and </source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Drive</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>E&amp;ncoder:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Track list</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Stop playing</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Volume</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>No viewer could open the help file %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Cannot locate HTML Help file %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>O&amp;utput...</source>
         <translation type="unfinished"></translation>
     </message>
 </context>
@@ -984,10 +1012,6 @@ Do you want to stop and exit anyway?</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <source>LAME encoder version 3.93.1</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
         <source>Bitrate</source>
         <translation type="unfinished"></translation>
     </message>
@@ -1019,13 +1043,17 @@ Do you want to stop and exit anyway?</source>
         <source>VBR quality %1</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>LAME encoder not loaded: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>LAME encoder version %1</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>disctrove::ui::OggPage</name>
-    <message>
-        <source>OGG encoder version 1.0 final</source>
-        <translation type="unfinished"></translation>
-    </message>
     <message>
         <source>Constant bitrate (CBR)</source>
         <translation type="unfinished"></translation>
@@ -1060,6 +1088,10 @@ Do you want to stop and exit anyway?</source>
     </message>
     <message>
         <source>%1 (%2 kbps)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>OGG encoder: %1</source>
         <translation type="unfinished"></translation>
     </message>
 </context>

@@ -1,6 +1,7 @@
 #include "skin/icons.h"
 
 #include <QApplication>
+#include <QIconEngine>
 #include <QPainter>
 #include <QPainterPath>
 #include <QPixmap>
@@ -8,6 +9,8 @@
 #include <array>
 #include <cmath>
 #include <cstring>
+#include <utility>
+#include <vector>
 
 namespace disctrove::skin {
 
@@ -81,11 +84,45 @@ QIcon EncoderIcon(EncoderKind kind) {
 
 namespace {
 
-// The player's glyphs: one dark colour, drawn on the same square as the commands.
-void Glyph(QPainter& p, const QPolygonF& shape) {
-    p.setPen(Qt::NoPen);
-    p.setBrush(QColor(70, 70, 80));
-    p.drawPolygon(shape);
+// The player's glyphs, on the same square as the commands, painted whenever they are shown in
+// the text colour of the palette then in use: they stand out on a light theme and a dark one
+// alike, and follow a change of theme.
+class GlyphEngine : public QIconEngine {
+  public:
+    explicit GlyphEngine(std::vector<QPolygonF> shapes) : shapes_(std::move(shapes)) {}
+
+    void paint(QPainter* painter, const QRect& rect, QIcon::Mode mode, QIcon::State) override {
+        const QPalette::ColorGroup group =
+            mode == QIcon::Disabled ? QPalette::Disabled : QPalette::Active;
+        painter->save();
+        painter->setRenderHint(QPainter::Antialiasing);
+        painter->translate(rect.topLeft());
+        painter->scale(rect.width() / static_cast<qreal>(kSize),
+                       rect.height() / static_cast<qreal>(kSize));
+        painter->setPen(Qt::NoPen);
+        painter->setBrush(QApplication::palette().color(group, QPalette::WindowText));
+        for (const QPolygonF& shape : shapes_) {
+            painter->drawPolygon(shape);
+        }
+        painter->restore();
+    }
+
+    QPixmap pixmap(const QSize& size, QIcon::Mode mode, QIcon::State state) override {
+        QPixmap pixmap(size);
+        pixmap.fill(Qt::transparent);
+        QPainter painter(&pixmap);
+        paint(&painter, QRect(QPoint(0, 0), size), mode, state);
+        return pixmap;
+    }
+
+    QIconEngine* clone() const override { return new GlyphEngine(shapes_); }  // Qt owns it
+
+  private:
+    std::vector<QPolygonF> shapes_;
+};
+
+QIcon Glyphs(std::vector<QPolygonF> shapes) {
+    return QIcon(new GlyphEngine(std::move(shapes)));  // the icon owns its engine
 }
 
 QIcon RefreshIcon() {
@@ -211,24 +248,18 @@ QIcon IconFor(CommandIcon command) {
             });
         case CommandIcon::play:
         case CommandIcon::startWork:
-            return Painted([](QPainter& p) { Glyph(p, QPolygonF({{9, 5}, {27, 16}, {9, 27}})); });
+            return Glyphs({QPolygonF({{9, 5}, {27, 16}, {9, 27}})});
         case CommandIcon::playerStop:
-            return Painted([](QPainter& p) { Glyph(p, QPolygonF(QRectF(7, 7, 18, 18))); });
+            return Glyphs({QPolygonF(QRectF(7, 7, 18, 18))});
         case CommandIcon::previous:
-            return Painted([](QPainter& p) {
-                Glyph(p, QPolygonF(QRectF(5, 7, 4, 18)));
-                Glyph(p, QPolygonF({{26, 7}, {10, 16}, {26, 25}}));
-            });
+            return Glyphs(
+                {QPolygonF(QRectF(5, 7, 4, 18)), QPolygonF({{26, 7}, {10, 16}, {26, 25}})});
         case CommandIcon::next:
-            return Painted([](QPainter& p) {
-                Glyph(p, QPolygonF({{6, 7}, {22, 16}, {6, 25}}));
-                Glyph(p, QPolygonF(QRectF(23, 7, 4, 18)));
-            });
+            return Glyphs(
+                {QPolygonF({{6, 7}, {22, 16}, {6, 25}}), QPolygonF(QRectF(23, 7, 4, 18))});
         case CommandIcon::eject:
-            return Painted([](QPainter& p) {
-                Glyph(p, QPolygonF({{16, 6}, {28, 19}, {4, 19}}));
-                Glyph(p, QPolygonF(QRectF(4, 22, 24, 4)));
-            });
+            return Glyphs(
+                {QPolygonF({{16, 6}, {28, 19}, {4, 19}}), QPolygonF(QRectF(4, 22, 24, 4))});
         case CommandIcon::browse:
             return Themed("folder-open", QStyle::SP_DirOpenIcon);
         case CommandIcon::closeDialog:

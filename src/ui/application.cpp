@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QCoreApplication>
+#include <QTimer>
 
 #include <thread>
 
@@ -67,7 +68,6 @@ int RunDisctrove(const QStringList& arguments, UserDialogs& dialogs) {
     settings.pageFormats = settings.formats;
     AssignSettings(editCopy, settings);
 
-    dialogs.ShowTipOfTheDay(nullptr);
     for (const QString& image : images) {
         std::string problem;
         if (!platform::AddDiscImage(image.toStdString(), problem)) {
@@ -88,6 +88,8 @@ int RunDisctrove(const QStringList& arguments, UserDialogs& dialogs) {
     {
         MainWindow window(settings, dialogs);
         window.show();
+        // Over the window, once it is there: a box before it would stand alone on the desktop.
+        QTimer::singleShot(0, &window, [&dialogs, &window] { dialogs.ShowTipOfTheDay(&window); });
         QApplication::exec();
     }
     if (settingsRead && !SaveSettings(settings, SettingsPath())) {

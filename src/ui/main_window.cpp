@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QDir>
 #include <QFileInfo>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -14,6 +15,7 @@
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QPixmap>
+#include <QShortcut>
 #include <QSlider>
 #include <QStatusBar>
 #include <QStyle>
@@ -94,6 +96,13 @@ MainWindow::MainWindow(Settings& settings, UserDialogs& dialogs, QWidget* parent
         settings_, {statusPane_, &savedStatus_, position_, [this] { return FirstSelectedRow(); }},
         this);
     connect(position_, &QSlider::sliderMoved, player_, &CdPlayer::Seek);
+    // The keys and the wheel move it too (a drag is the sliderMoved above). During an action
+    // the new position is not yet the value.
+    connect(position_, &QSlider::actionTriggered, player_, [this](int action) {
+        if (action != QAbstractSlider::SliderMove) {
+            player_->Seek(position_->sliderPosition());
+        }
+    });
     BuildMenus();
     setCentralWidget(BuildControls());
     volume_->Attach(platform::OpenSpeakerVolume());
@@ -202,7 +211,7 @@ void MainWindow::BuildMenus() {
     options->addSeparator();
     const std::pair<const char*, OptionsTab> pages[] = {
         {QT_TR_NOOP("&Secure settings..."), OptionsTab::secure},
-        {QT_TR_NOOP("&Output..."), OptionsTab::output},
+        {QT_TR_NOOP("O&utput..."), OptionsTab::output},  // Alt+O is OGG's
         {QT_TR_NOOP("WA&V format settings..."), OptionsTab::wav},
         {QT_TR_NOOP("&OGG format settings..."), OptionsTab::ogg},
         {QT_TR_NOOP("&MP3 format settings..."), OptionsTab::mp3},
@@ -246,7 +255,10 @@ QWidget* MainWindow::BuildControls() {
     driveBox_->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
     driveBox_->setMinimumContentsLength(28);
     connect(driveBox_, &QComboBox::activated, this, &MainWindow::OnDriveChosen);
+    // A screen reader would say only the box's value without a name.
+    driveBox_->setAccessibleName(tr("Drive"));
     encoderBox_ = new QComboBox(central);
+    encoderBox_->setAccessibleName(tr("Encoder"));
     connect(encoderBox_, &QComboBox::activated, this, &MainWindow::OnEncoderChosen);
     commandWidgets_.emplace_back(Command::boxes, driveBox_);
     commandWidgets_.emplace_back(Command::boxes, encoderBox_);
@@ -257,12 +269,16 @@ QWidget* MainWindow::BuildControls() {
     boxes->addWidget(driveLabel);
     boxes->addWidget(driveBox_, 1);
     boxes->addSpacing(12);
-    auto* encoderLabel = new QLabel(tr("&Encoder:"), central);
+    // Alt+E is the Edit menu's.
+    auto* encoderLabel = new QLabel(tr("E&ncoder:"), central);
     encoderLabel->setBuddy(encoderBox_);
     boxes->addWidget(encoderLabel);
     boxes->addWidget(encoderBox_);
 
     trackList_ = new QTableWidget(0, 4, central);
+    trackList_->setAccessibleName(tr("Track list"));
+    // Tab leaves the list for the next control, as everywhere else: the arrows move in it.
+    trackList_->setTabKeyNavigation(false);
     trackList_->setHorizontalHeaderLabels(
         {tr("Track name"), tr("Time"), tr("Encoder"), tr("Status")});
     trackList_->verticalHeader()->hide();
@@ -284,6 +300,8 @@ QWidget* MainWindow::BuildControls() {
     connect(trackList_, &QTableWidget::itemChanged, this, &MainWindow::OnRowChanged);
     connect(trackList_, &QWidget::customContextMenuRequested, this, &MainWindow::OnContextMenu);
 
+    // The controls in the order Tab visits them, as they are laid out.
+    std::vector<QWidget*> focusChain = {driveBox_, encoderBox_, trackList_};
     auto* buttons = new QHBoxLayout;
     const auto button = [&](skin::CommandIcon icon, const QString& text, const QString& tip,
                             auto slot, Command command) {
@@ -291,6 +309,7 @@ QWidget* MainWindow::BuildControls() {
         connect(b, &QToolButton::clicked, this, slot);
         buttons->addWidget(b);
         commandWidgets_.emplace_back(command, b);
+        focusChain.push_back(b);
     };
     button(skin::CommandIcon::refresh, tr("Refresh"), tr("Refresh CD"), &MainWindow::RefreshCommand,
            Command::refresh);
@@ -311,29 +330,57 @@ QWidget* MainWindow::BuildControls() {
 
     // The CD player and the volume.
     auto* player = new QHBoxLayout;
-    const auto playerButton = [&](skin::CommandIcon icon, const QString& tip,
+    // Icons without text: the name is what a screen reader says ("Stop" alone would be the
+    // rip's Stop).
+    const auto playerButton = [&](skin::CommandIcon icon, const QString& tip, const QString& name,
                                   void (CdPlayer::*slot)(), Command command) {
         auto* b = new QToolButton(central);
         b->setIcon(skin::IconFor(icon));
         b->setIconSize(QSize(20, 20));
         b->setToolTip(tip);
+        b->setAccessibleName(name);
         b->setAutoRaise(true);
         connect(b, &QToolButton::clicked, player_, slot);
         player->addWidget(b);
         commandWidgets_.emplace_back(command, b);
+        focusChain.push_back(b);
     };
-    playerButton(skin::CommandIcon::play, tr("Play track"), &CdPlayer::PlayTrack, Command::play);
-    playerButton(skin::CommandIcon::playerStop, tr("Stop"), &CdPlayer::StopPlayback,
+    playerButton(skin::CommandIcon::play, tr("Play track"), tr("Play track"), &CdPlayer::PlayTrack,
+                 Command::play);
+    playerButton(skin::CommandIcon::playerStop, tr("Stop"), tr("Stop playing"),
+                 &CdPlayer::StopPlayback, Command::player);
+    playerButton(skin::CommandIcon::previous, tr("Previous track"), tr("Previous track"),
+                 &CdPlayer::PreviousTrack, Command::player);
+    playerButton(skin::CommandIcon::next, tr("Next track"), tr("Next track"), &CdPlayer::NextTrack,
                  Command::player);
-    playerButton(skin::CommandIcon::previous, tr("Previous track"), &CdPlayer::PreviousTrack,
+    playerButton(skin::CommandIcon::eject, tr("Eject"), tr("Eject"), &CdPlayer::EjectDisc,
                  Command::player);
-    playerButton(skin::CommandIcon::next, tr("Next track"), &CdPlayer::NextTrack, Command::player);
-    playerButton(skin::CommandIcon::eject, tr("Eject"), &CdPlayer::EjectDisc, Command::player);
+    position_->setAccessibleName(tr("Position"));
     player->addWidget(position_, 3);
     player->addSpacing(12);
-    player->addWidget(new QLabel(tr("Volume:"), central));
+    auto* volumeLabel = new QLabel(tr("Volume:"), central);
+    player->addWidget(volumeLabel);
     volume_ = new VolumeSlider(central);
+    volume_->setAccessibleName(tr("Volume"));
+    volumeLabel->setBuddy(volume_);
     player->addWidget(volume_, 1);
+    focusChain.push_back(position_);
+    focusChain.push_back(volume_);
+    for (size_t i = 1; i < focusChain.size(); ++i) {
+        setTabOrder(focusChain[i - 1], focusChain[i]);
+    }
+    // Ctrl+Tab and Ctrl+Shift+Tab move on as Tab and Shift+Tab do, from every control. They are
+    // shortcuts, as a box given the key would take the Tab for a letter to search for.
+    const std::pair<QKeyCombination, bool> focusKeys[] = {
+        {Qt::CTRL | Qt::Key_Tab, true},
+        {Qt::CTRL | Qt::SHIFT | Qt::Key_Tab, false},
+        {Qt::CTRL | Qt::Key_Backtab, false},
+        {Qt::CTRL | Qt::SHIFT | Qt::Key_Backtab, false},
+    };
+    for (const auto& [key, forward] : focusKeys) {
+        connect(new QShortcut(QKeySequence(key), this), &QShortcut::activated, this,
+                [this, forward = forward] { focusNextPrevChild(forward); });
+    }
 
     cover_ = new QLabel(central);
     cover_->setAlignment(Qt::AlignTop | Qt::AlignHCenter);
@@ -928,19 +975,25 @@ void MainWindow::ShowAbout() {
     about.exec();
 }
 
-void MainWindow::OpenHelp(const char* page, const char* missingMessage) {
+void MainWindow::OpenHelp(const char* page, const QString& missingMessage) {
     const std::string path = ShareFilePath(std::string("help/") + page);
-    if (path.empty() || !dialogs_.OpenHelpPage(Text(path))) {
-        dialogs_.Inform(this, QStringLiteral("Disctrove"), tr(missingMessage));
+    const QString file = QDir::cleanPath(Text(path));  // named to the user without "../"
+    if (path.empty()) {
+        dialogs_.Inform(this, QStringLiteral("Disctrove"), missingMessage);
+    } else if (!dialogs_.OpenHelpPage(file)) {
+        // The page is there; what is missing is a program to show it (no browser).
+        dialogs_.Inform(this, QStringLiteral("Disctrove"),
+                        tr("No viewer could open the help file %1").arg(file));
     }
 }
 
 void MainWindow::ShowHelpContents() {
-    OpenHelp("index.htm", QT_TR_NOOP("Cannot locate HTML Help file for Disctrove"));
+    OpenHelp("index.htm", tr("Cannot locate HTML Help file for Disctrove"));
 }
 
 void MainWindow::ShowQuickStart() {
-    OpenHelp("start.htm", QT_TR_NOOP("Cannot locate HTML Help file dt.chm"));
+    OpenHelp("start.htm",
+             tr("Cannot locate HTML Help file %1").arg(QString::fromLatin1("help/start.htm")));
 }
 
 void MainWindow::ShowRipLog() {

@@ -119,7 +119,8 @@ class MainWindow : public QMainWindow {
     void OnSelectionChanged();
     void OnDriveChosen(int index);
     void OnContextMenu(const QPoint& point);
-    void OpenHelp(const char* page, const char* missingMessage);
+    // Opens help/`page` in the desktop's viewer; `missingMessage` when the page is not there.
+    void OpenHelp(const char* page, const QString& missingMessage);
 
     Settings& settings_;
     UserDialogs& dialogs_;

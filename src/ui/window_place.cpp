@@ -4,23 +4,50 @@
 #include <QHeaderView>
 #include <QScreen>
 #include <QStringList>
+#include <QStyle>
 #include <QWidget>
+#include <algorithm>
 
 namespace disctrove::ui {
 
+namespace {
+
+// `frame` shrunk to `area` where it is larger, and moved into it.
+QRect FitInside(QRect frame, const QRect& area) {
+    frame.setSize(frame.size().boundedTo(area.size()));
+    frame.moveLeft(std::clamp(frame.left(), area.left(), area.right() - frame.width() + 1));
+    frame.moveTop(std::clamp(frame.top(), area.top(), area.bottom() - frame.height() + 1));
+    return frame;
+}
+
+}  // namespace
+
 void RestoreWindowPlace(QWidget& window, const WindowPlace& place, const QSize& fallbackSize) {
-    if (place.Width <= 0 || place.Height <= 0) {
-        window.resize(fallbackSize);
-        return;
-    }
-    window.resize(place.Width, place.Height);
+    const bool stored = place.Width > 0 && place.Height > 0;
+    const QRect saved(place.Left, place.Top, place.Width, place.Height);
     // A place on a screen that is no longer there is not restored: the window would be lost.
-    const QRect frame(place.Left, place.Top, place.Width, place.Height);
-    for (const QScreen* screen : QGuiApplication::screens()) {
-        if (screen->availableGeometry().intersects(frame)) {
-            window.move(place.Left, place.Top);
+    const QScreen* screen = nullptr;
+    for (const QScreen* candidate : QGuiApplication::screens()) {
+        if (stored && candidate->availableGeometry().intersects(saved)) {
+            screen = candidate;
             break;
         }
+    }
+    const QScreen* shownOn = screen != nullptr ? screen : QGuiApplication::primaryScreen();
+    // The place is the frame's corner and the inside's size. The desktop's frame is known only
+    // once the window is shown; the style's title bar and border are a fair guess of it.
+    const int border = window.style()->pixelMetric(QStyle::PM_MdiSubWindowFrameWidth);
+    const QMargins margins(border, window.style()->pixelMetric(QStyle::PM_TitleBarHeight), border,
+                           border);
+    QRect frame(saved.topLeft(), (stored ? saved.size() : fallbackSize).grownBy(margins));
+    if (shownOn != nullptr) {
+        // A window larger than the screen (saved at another scale, or on a larger screen) would
+        // open with its buttons out of reach.
+        frame = FitInside(frame, shownOn->availableGeometry());
+    }
+    window.resize(frame.size().shrunkBy(margins));
+    if (screen != nullptr) {
+        window.move(frame.topLeft());
     }
     if (place.Maximized) {
         window.setWindowState(window.windowState() | Qt::WindowMaximized);

@@ -12,7 +12,8 @@ class QWidget;
 
 namespace disctrove::ui {
 
-// Puts `window` where `place` says; a place never stored gives `fallbackSize`'s size.
+// Puts `window` where `place` says, inside the screen's available area; a place never stored
+// gives `fallbackSize`'s size.
 void RestoreWindowPlace(QWidget& window, const WindowPlace& place, const QSize& fallbackSize);
 
 // Where `window` is now, and the widths of `header`'s columns.

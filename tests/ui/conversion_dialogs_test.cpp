@@ -109,6 +109,22 @@ class ConversionDialogsTest : public QObject {
         QCOMPARE(settings_->WAVEncoder, kEncoderFlac);
     }
 
+    // OK with no file named says so and leaves the dialog open, to name one.
+    void okWithoutASourceSaysWhatIsMissing() {
+        settings_->wavSourcePath.clear();
+        settings_->oggSourcePath.clear();
+        ui::EncodeWavDialog encode(*settings_, dialogs_, nullptr);
+        ui::DecodeFileDialog decode(*settings_, dialogs_, nullptr);
+        for (ui::FileChoiceDialog* dialog : {static_cast<ui::FileChoiceDialog*>(&encode),
+                                             static_cast<ui::FileChoiceDialog*>(&decode)}) {
+            dialog->sourceEdit()->setText(QStringLiteral(" "));
+            ClickButton(dialog, QDialogButtonBox::Ok);
+            QCOMPARE(dialog->result(), int(QDialog::Rejected));  // not closed with OK
+        }
+        QCOMPARE(dialogs_.informed,
+                 (QStringList{"Choose the WAV file to encode.", "Choose the file to decode."}));
+    }
+
     void encodeDialogStoresTheChosenKindOnly() {
         const FormatGroups before = settings_->pageFormats;
         ui::EncodeWavDialog dialog(*settings_, dialogs_, nullptr);

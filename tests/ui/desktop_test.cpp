@@ -2,11 +2,14 @@
 // when a rip ends, shows the whole run's progress, remembers its place; and the README's
 // pictures, written where DISCTROVE_SCREENSHOT_DIR says.
 #include <QComboBox>
+#include <QGuiApplication>
 #include <QHeaderView>
+#include <QScreen>
 #include <QTableWidget>
 #include <QtTest>
 #include <cstdlib>
 #include <filesystem>
+#include <tuple>
 
 #include "app/settings_file.h"
 #include "disc/accuraterip_lookup.h"
@@ -213,7 +216,7 @@ class DesktopTest : public QObject {
         UseImage(testing::MakeCueImage(dir_->path(), "disc", {{false, 300}}));
         {
             ui::MainWindow window(*settings_, dialogs_);
-            QCOMPARE(window.size(), QSize(820, 560));
+            QCOMPARE(window.height(), 560);  // the width as far as the screen holds it
             window.resize(700, 480);
             window.trackList()->horizontalHeader()->resizeSection(3, 150);
             QVERIFY(window.close());
@@ -232,6 +235,34 @@ class DesktopTest : public QObject {
         ui::MainWindow window(*later, dialogs_);
         QCOMPARE(window.size(), QSize(700, 480));
         QCOMPARE(window.trackList()->columnWidth(3), 150);
+    }
+
+    // A place saved on a larger screen, or at a smaller scale (QT_SCALE_FACTOR=2 halves the
+    // screen), or half off the screen: the window opens inside the screen's available area.
+    void aWindowLargerThanTheScreenIsFittedToIt() {
+        UseImage(testing::MakeCueImage(dir_->path(), "disc", {{false, 300}}));
+        const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
+        // The place saved; whether its size, and its corner, are kept.
+        const std::tuple<QRect, bool, bool> places[] = {
+            {{0, 0, area.width() * 2, area.height() * 2}, false, true},
+            {{-40, -40, area.width() + 100, 500}, false, false},
+            {{area.right() - 300, area.bottom() - 200, 600, 400}, true, false},
+            {{100, 50, 600, 400}, true, true},
+        };
+        for (const auto& [saved, sizeKept, cornerKept] : places) {
+            settings_->window = {saved.x(), saved.y(), saved.width(), saved.height(), 0, ""};
+            ui::MainWindow window(*settings_, dialogs_);
+            window.show();
+            QVERIFY(QTest::qWaitForWindowExposed(&window));
+            const QRect frame = window.frameGeometry();
+            QVERIFY2(area.contains(frame), qPrintable(QStringLiteral("%1,%2 %3x%4")
+                                                          .arg(frame.x())
+                                                          .arg(frame.y())
+                                                          .arg(frame.width())
+                                                          .arg(frame.height())));
+            QCOMPARE(window.size() == saved.size(), sizeKept);
+            QCOMPARE(window.pos() == saved.topLeft(), cornerKept);
+        }
     }
 
     // The README's pictures: the main window with a named disc, the options, a secure rip.

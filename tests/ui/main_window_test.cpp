@@ -1,5 +1,6 @@
 // The desktop program's main window, on the offscreen platform, with scripted answers.
 #include <QAbstractItemView>
+#include <QAccessible>
 #include <QApplication>
 #include <QBuffer>
 #include <QComboBox>
@@ -12,13 +13,16 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
+#include <QSlider>
 #include <QTableWidget>
 #include <QTimer>
 #include <QToolButton>
 #include <QtTest>
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
 #include <thread>
+#include <tuple>
 
 #include "app/settings_file.h"
 #include "app/settings_path.h"
@@ -155,6 +159,7 @@ class MainWindowTest : public QObject {
     void startUpWithoutADrive() {
         QCOMPARE(RunAndClose({}), 0);
         QCOMPARE(dialogs_.informed, QStringList{QStringLiteral("Couldn't find any CD-ROM drives")});
+        QCOMPARE(dialogs_.tipsOver, QStringList{QStringLiteral("Disctrove")});  // over the window
         // The first start wrote every key; the end wrote them again.
         QVERIFY(testing::ReadWholeFile(Path("dt.ini")).find("WAVEncoder=MP3") != std::string::npos);
     }
@@ -588,6 +593,67 @@ class MainWindowTest : public QObject {
         QVERIFY(window.isVisible());
     }
 
+    // The keyboard reaches every control in the order they are laid out, and comes back; each
+    // tells a screen reader its name. A disabled control (Stop ripping) is passed over.
+    void keyboardReachesEveryNamedControl() {
+        UseImage(testing::MakeCueImage(dir_->path(), "disc", {{false, 750}, {false, 750}}));
+        ui::MainWindow window(*settings_, dialogs_);
+        window.volumeSlider()->setEnabled(true);  // as it is with a mixer
+        window.show();
+        window.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+        const QStringList chain = {"Track list",   "Refresh",        "CDDB",       "Rip",
+                                   "Mark all",     "Track",          "Options",    "Play track",
+                                   "Stop playing", "Previous track", "Next track", "Eject",
+                                   "Position",     "Volume",         "Drive",      "Encoder"};
+        const auto walk = [&window, &chain](Qt::KeyboardModifiers modifiers) {
+            window.trackList()->setFocus();
+            QStringList names;
+            for (int step = 0; step <= chain.size(); ++step) {
+                QWidget* focus = QApplication::focusWidget();
+                // The name set for the control, else the one Qt gives it (a button's text).
+                QAccessibleInterface* face = QAccessible::queryAccessibleInterface(focus);
+                names << (!focus->accessibleName().isEmpty() ? focus->accessibleName()
+                          : face != nullptr                  ? face->text(QAccessible::Name)
+                                                             : QString());
+                QTest::keyClick(focus, Qt::Key_Tab, modifiers);
+            }
+            return names;
+        };
+        const QStringList forwards = chain + QStringList{chain.first()};
+        QStringList backwards = forwards;
+        std::reverse(backwards.begin(), backwards.end());
+        const std::pair<Qt::KeyboardModifiers, QStringList> walks[] = {
+            {Qt::NoModifier, forwards},
+            {Qt::ShiftModifier, backwards},
+            {Qt::ControlModifier, forwards},
+            {Qt::ControlModifier | Qt::ShiftModifier, backwards},
+        };
+        for (const auto& [modifiers, expected] : walks) {
+            QCOMPARE(walk(modifiers), expected);
+        }
+    }
+
+    // The position slider takes the keys a slider takes, and the track plays from there.
+    void positionSliderKeysSeek() {
+        UseImage(testing::MakeCueImage(dir_->path(), "disc", {{false, 750}}));
+        ui::MainWindow window(*settings_, dialogs_);
+        window.player()->SetOpener([](platform::CdAudioUse) {
+            return std::unique_ptr<platform::CdAudioDevice>(new SilentCdAudio);  // 10 s
+        });
+        window.player()->PlayTrack();
+        const std::tuple<Qt::Key, int, int> keys[] = {{Qt::Key_PageUp, 10, 1},
+                                                      {Qt::Key_Right, 11, 1},
+                                                      {Qt::Key_End, 100, 10},
+                                                      {Qt::Key_PageDown, 90, 9},
+                                                      {Qt::Key_Home, 0, 0}};
+        for (const auto& [key, position, seconds] : keys) {
+            QTest::keyClick(window.positionSlider(), key);
+            QCOMPARE(window.positionSlider()->value(), position);
+            QCOMPARE(window.player()->playSeconds(), seconds);
+        }
+    }
+
     // The window answers while a rip runs: a timer on the UI thread due every 10 ms never waits
     // more than 100 ms for its turn from the start of the rip to its end. Under a sanitizer
     // everything runs many times slower, so there the figure is only printed.
@@ -695,6 +761,12 @@ class MainWindowTest : public QObject {
         QVERIFY(dialogs_.opened[0].endsWith(QStringLiteral("help/index.htm")));
         QVERIFY(dialogs_.opened[1].endsWith(QStringLiteral("help/start.htm")));
         QVERIFY(dialogs_.informed.isEmpty());
+
+        dialogs_.viewer = false;  // a desktop without a browser: the user learns which file
+        window.ShowQuickStart();
+        QCOMPARE(dialogs_.informed, QStringList{QStringLiteral("No viewer could open the help "
+                                                               "file %1")
+                                                    .arg(dialogs_.opened[1])});
     }
 
     void showRipLogFollowsTheLastLog() {
@@ -757,6 +829,21 @@ class MainWindowTest : public QObject {
         const QString folder = QDir::currentPath() + QStringLiteral("/ui-screenshots");
         QDir().mkpath(folder);
         QVERIFY(window.grab().save(folder + QStringLiteral("/main_window.png")));
+        const QPalette light = QApplication::palette();
+        QPalette dark(QColor(230, 230, 230), QColor(45, 45, 48));  // text, window
+        dark.setColor(QPalette::Base, QColor(30, 30, 32));
+        dark.setColor(QPalette::AlternateBase, QColor(40, 40, 44));
+        dark.setColor(QPalette::Text, QColor(230, 230, 230));
+        dark.setColor(QPalette::Button, QColor(55, 55, 60));
+        dark.setColor(QPalette::ButtonText, QColor(230, 230, 230));
+        for (const QPalette::ColorRole role : {QPalette::WindowText, QPalette::ButtonText}) {
+            dark.setColor(QPalette::Disabled, role, QColor(120, 120, 125));
+        }
+        QApplication::setPalette(dark);
+        QCoreApplication::processEvents();  // the widgets take it up
+        QVERIFY(window.grab().save(folder + QStringLiteral("/main_window_dark.png")));
+        QApplication::setPalette(light);
+        QCoreApplication::processEvents();
         window.encoderBox()->showPopup();  // the list open, with every badge
         QWidget* list = window.encoderBox()->view()->window();
         QVERIFY(QTest::qWaitForWindowExposed(list));

@@ -4,14 +4,18 @@
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QDir>
+#include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMap>
+#include <QMenu>
 #include <QMenuBar>
 #include <QProcess>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSlider>
 #include <QSpinBox>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QTableWidget>
 #include <QTimer>
@@ -20,17 +24,25 @@
 #include <QtTest>
 #include <fstream>
 #include <functional>
+#include <optional>
 #include <tuple>
+
+#include <vorbis/codec.h>
 
 #include "app/settings_file.h"
 #include "app/settings_path.h"
 #include "disc/disc.h"
 #include "modal.h"
 #include "platform/cdrom/cdrom.h"
+#include "platform/lame/lame_library.h"
 #include "scripted_dialogs.h"
+#include "skin/tip_of_the_day.h"
+#include "support/scoped_environment.h"
 #include "support/temp_dir.h"
 #include "tools/cue_image.h"
 #include "track_list.h"
+#include "ui/convert/decode_file_dialog.h"
+#include "ui/convert/encode_wav_dialog.h"
 #include "ui/main_window.h"
 #include "ui/options/cddb_page.h"
 #include "ui/options/format_pages.h"
@@ -47,6 +59,56 @@ namespace {
 
 void ClickOk(QDialogButtonBox* buttons) {
     buttons->button(QDialogButtonBox::Ok)->click();
+}
+
+// Where controls that `window` shows share an Alt+letter: "Alt+O: &Output..., &OGG ..." for
+// each letter taken twice. Menus are checked one level at a time, the menu bar with the window.
+QStringList MnemonicClashes(QWidget* window) {
+    std::vector<QStringList> levels(1);
+    for (const QWidget* widget : window->findChildren<QWidget*>()) {
+        const auto* label = qobject_cast<const QLabel*>(widget);
+        const auto* button = qobject_cast<const QAbstractButton*>(widget);
+        const auto* group = qobject_cast<const QGroupBox*>(widget);
+        const auto* tabs = qobject_cast<const QTabBar*>(widget);
+        const auto* menus = qobject_cast<const QMenuBar*>(widget);
+        if (!widget->isVisibleTo(window)) {
+            continue;
+        } else if (label != nullptr && !Qt::mightBeRichText(label->text())) {  // rich: no Alt
+            levels[0] << label->text();
+        } else if (button != nullptr || group != nullptr) {
+            levels[0] << (button != nullptr ? button->text() : group->title());
+        } else if (tabs != nullptr) {
+            for (int tab = 0; tab < tabs->count(); ++tab) {
+                levels[0] << tabs->tabText(tab);
+            }
+        } else if (menus != nullptr) {
+            for (const QAction* action : menus->actions()) {
+                levels[0] << action->text();
+            }
+        }
+    }
+    for (const QMenu* menu : window->findChildren<QMenu*>()) {
+        levels.emplace_back();
+        for (const QAction* action : menu->actions()) {
+            levels.back() << action->text();
+        }
+    }
+    QStringList clashes;
+    for (const QStringList& level : levels) {
+        QMap<QString, QStringList> users;
+        for (const QString& text : level) {
+            const QKeySequence key = QKeySequence::mnemonic(text);
+            if (!key.isEmpty()) {
+                users[key.toString()] << text;
+            }
+        }
+        for (auto it = users.cbegin(); it != users.cend(); ++it) {
+            if (it.value().size() > 1) {
+                clashes << it.key() + QStringLiteral(": ") + it.value().join(QStringLiteral(", "));
+            }
+        }
+    }
+    return clashes;
 }
 
 }  // namespace
@@ -126,6 +188,74 @@ class OptionsDialogTest : public QObject {
         QVERIFY(!testing::WithModal<ui::OptionsDialog>(
             [&] { window.OptionsCommand(ui::OptionsTab::misc); }, [](ui::OptionsDialog*) {}));
         live_->ripping = 0;
+    }
+
+    // The MP3 and OGG pages name the libraries that encode, in the versions they report.
+    void formatPagesNameTheLibrariesInUse() {
+        platform::LameLibrary::LoadError error{};
+        std::string reason;
+        const auto lame = platform::LameLibrary::Load(error, reason);
+        QVERIFY2(lame != nullptr, reason.c_str());
+        platform::BeVersion version;
+        lame->beVersion(&version);
+        const std::tuple<const char*, EncoderKind, QString> cases[] = {
+            {nullptr, kEncoderMp3,
+             QStringLiteral("LAME encoder version %1").arg(QString::fromStdString(version.text))},
+            {nullptr, kEncoderOgg,
+             QStringLiteral("OGG encoder: %1").arg(QString::fromLatin1(vorbis_version_string()))},
+            {"/nowhere/libmp3lame.so.0", kEncoderMp3,
+             QStringLiteral("LAME encoder not loaded: /nowhere/libmp3lame.so.0: cannot open shared "
+                            "object file: No such file or directory")},
+        };
+        for (const auto& [library, kind, title] : cases) {
+            std::optional<testing::ScopedEnvironment> elsewhere;
+            if (library != nullptr) {
+                elsewhere.emplace("DISCTROVE_LAME_LIBRARY", library);
+            }
+            auto dialog = Open(ui::OptionsTab::misc);
+            QStringList labels;
+            for (const QLabel* label : dialog->formatPage(kind)->findChildren<QLabel*>()) {
+                labels << label->text();
+            }
+            QVERIFY2(labels.contains(title), qPrintable(labels.join(QLatin1Char('|'))));
+        }
+    }
+
+    // Each Alt+letter reaches one control of the window, page by page, and one entry of a menu.
+    void everyMnemonicIsUniqueInItsWindow() {
+        ui::MainWindow window(*live_, dialogs_);
+        auto options = Open(ui::OptionsTab::misc);
+        ui::TrackSettingsDialog track(*live_, nullptr);
+        ui::EncodeWavDialog encode(*live_, dialogs_, nullptr);
+        ui::DecodeFileDialog decode(*live_, dialogs_, nullptr);
+        skin::TipOfTheDay tips(nullptr);
+        // Each page in turn: a page's own letters count only while it is shown.
+        QComboBox* noPages = nullptr;
+        const std::tuple<QWidget*, QComboBox*, QTabWidget*> windows[] = {
+            {&window, noPages, nullptr},           {options.get(), noPages, options->tabs()},
+            {&track, track.encoderBox(), nullptr}, {&encode, encode.encoderBox(), nullptr},
+            {&decode, noPages, nullptr},           {&tips, noPages, nullptr},
+        };
+        for (const auto& [shown, encoders, tabs] : windows) {
+            shown->show();
+            QVERIFY(QTest::qWaitForWindowExposed(shown));
+            const int pages = encoders != nullptr ? encoders->count()
+                              : tabs != nullptr   ? tabs->count()
+                                                  : 1;
+            for (int page = 0; page < pages; ++page) {
+                if (encoders != nullptr) {
+                    encoders->setCurrentIndex(page);
+                } else if (tabs != nullptr) {
+                    tabs->setCurrentIndex(page);
+                }
+                const QStringList clashes = MnemonicClashes(shown);
+                QVERIFY2(
+                    clashes.isEmpty(),
+                    qPrintable(shown->windowTitle() + QStringLiteral(" ") + QString::number(page) +
+                               QStringLiteral(": ") + clashes.join(QStringLiteral("; "))));
+            }
+            shown->hide();
+        }
     }
 
     void okSavesEveryPage() {

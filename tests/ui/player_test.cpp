@@ -1,10 +1,14 @@
 // The CD player and the volume slider, through a fake "cdaudio" device and a fake mixer.
+#include <QApplication>
 #include <QLabel>
 #include <QSlider>
 #include <QtTest>
+#include <cstdlib>
 #include <map>
+#include <tuple>
 
 #include "app/settings.h"
+#include "skin/icons.h"
 #include "ui/player/cd_player.h"
 #include "ui/player/volume_slider.h"
 
@@ -283,6 +287,37 @@ class PlayerTest : public QObject {
         QCOMPARE(log_.plays.back(), Whole(2));  // list track 1 is disc track 2
         player_->NextTrack();
         QCOMPARE(log_.plays.back(), Whole(3));
+    }
+
+    // The player's glyphs take the theme's text colour: on a dark theme they are light, on a
+    // light one dark, and a disabled button shows them in its own colour.
+    void playerIconsFollowThePalette() {
+        const QPalette before = QApplication::palette();
+        const std::tuple<QColor, QColor, QIcon::Mode> themes[] = {
+            {QColor(35, 35, 38), QColor(235, 235, 235), QIcon::Normal},
+            {QColor(240, 240, 240), QColor(20, 20, 20), QIcon::Normal},
+            {QColor(35, 35, 38), QColor(235, 235, 235), QIcon::Disabled},
+        };
+        for (const auto& [window, text, mode] : themes) {
+            QPalette palette(text, window);
+            palette.setColor(QPalette::Disabled, QPalette::WindowText, text);
+            QApplication::setPalette(palette);
+            for (const skin::CommandIcon glyph :
+                 {skin::CommandIcon::play, skin::CommandIcon::playerStop,
+                  skin::CommandIcon::previous, skin::CommandIcon::next, skin::CommandIcon::eject}) {
+                const QImage image = skin::IconFor(glyph).pixmap(32, 32, mode).toImage();
+                int standingOut = 0;  // opaque pixels far from the window's lightness
+                for (int y = 0; y < image.height(); ++y) {
+                    for (int x = 0; x < image.width(); ++x) {
+                        const QColor pixel = image.pixelColor(x, y);
+                        standingOut += pixel.alpha() > 200 &&
+                                       std::abs(pixel.lightness() - window.lightness()) > 128;
+                    }
+                }
+                QVERIFY2(standingOut > 60, qPrintable(QString::number(standingOut)));
+            }
+        }
+        QApplication::setPalette(before);
     }
 
     void volumeKeepsTheBalance() {

@@ -4,6 +4,7 @@
 
 #include <QList>
 #include <QStringList>
+#include <QWidget>
 #include <functional>
 
 #include "ui/user_dialogs.h"
@@ -29,13 +30,15 @@ class ScriptedDialogs : public ui::UserDialogs {
     }
     bool OpenHelpPage(const QString& path) override {
         opened << path;
-        return true;
+        return viewer;
     }
     bool OpenFile(const QString& path) override {
         opened << path;
         return true;
     }
-    void ShowTipOfTheDay(QWidget*) override {}
+    void ShowTipOfTheDay(QWidget* owner) override {
+        tipsOver << (owner != nullptr && owner->isVisible() ? owner->windowTitle() : QString());
+    }
     // The next scripted path, or a cancelled picker when the script has none.
     QString PickFolder(QWidget*, const QString&) override {
         return folders.isEmpty() ? QString() : folders.takeFirst();
@@ -60,6 +63,8 @@ class ScriptedDialogs : public ui::UserDialogs {
     QStringList informed;
     QStringList asked;
     QStringList opened;
+    bool viewer = true;    // false: no program opens a help page
+    QStringList tipsOver;  // per tip of the day, the title of the window it showed over
     QStringList fileFilters;
     QList<ConfirmAnswer> confirms;
     QList<bool> yesNo;

@@ -13,7 +13,8 @@ DecodeFileDialog::DecodeFileDialog(Settings& settings, UserDialogs& dialogs, QWi
           {tr("Source file"),
            tr("Source file"),
            {tr("Ogg Vorbis, FLAC and Opus files (*.ogg *.flac *.opus)"), tr("All files (*)")},
-           QString()},
+           QString(),
+           tr("Choose the file to decode.")},
           parent) {
     setWindowTitle(tr("Decode file"));
     FinishLayout(tr("Decode"), nullptr);

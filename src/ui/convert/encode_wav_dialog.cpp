@@ -23,7 +23,8 @@ EncodeWavDialog::EncodeWavDialog(Settings& settings, UserDialogs& dialogs, QWidg
                        {tr("WAV file"),
                         tr("Source WAV"),
                         {tr("WAV files (*.wav)"), tr("All files (*)")},
-                        QStringLiteral("wav")},
+                        QStringLiteral("wav"),
+                        tr("Choose the WAV file to encode.")},
                        parent) {
     setWindowTitle(tr("Encode WAV file"));
     encoder_ = new QComboBox(this);

@@ -51,6 +51,12 @@ void FileChoiceDialog::FinishLayout(const QString& okText, QWidget* extra) {
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     buttons->button(QDialogButtonBox::Ok)->setText(okText);
     connect(buttons, &QDialogButtonBox::accepted, this, [this] {
+        if (source_->text().trimmed().isEmpty()) {
+            // Closing would convert nothing without a word: say what is missing, stay open.
+            dialogs_.Inform(this, QStringLiteral("Disctrove"), choice_.missing);
+            source_->setFocus();
+            return;
+        }
         Store();
         accept();
     });

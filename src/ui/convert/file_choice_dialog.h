@@ -21,7 +21,8 @@ struct SourceChoice {
     QString label;  // the label of the source field
     QString tip;    // the tooltip of its browse button
     QStringList filters;
-    QString suffix;  // added to a name typed without one
+    QString suffix;   // added to a name typed without one
+    QString missing;  // what OK says when no file is named
 };
 
 class FileChoiceDialog : public QDialog {

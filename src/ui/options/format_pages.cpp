@@ -12,6 +12,7 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
+#include "codecs/library_versions.h"
 #include "disc/track_texts.h"
 #include "ui/options/page_controls.h"
 
@@ -106,7 +107,8 @@ OggPage::OggPage(const OggFormat& format, QWidget* parent) : FormatPage(parent),
     const PageStart start =
         StartPage(this, format.samplerateIndex, Texts(kOggChannelNames), format.channels);
     QVBoxLayout* layout = start.layout;
-    layout->insertWidget(0, TitleLabel(tr("OGG encoder version 1.0 final"), this));
+    layout->insertWidget(
+        0, TitleLabel(tr("OGG encoder: %1").arg(QString::fromStdString(VorbisVersion())), this));
     sampleRate_ = start.sampleRate;
     channels_ = start.channels;
     cbr_ = ChoiceList(KbpsTexts(kOggBitrates), format.cbrIndex, this);
@@ -181,7 +183,14 @@ Mp3Page::Mp3Page(const Mp3Format& format, QWidget* parent) : FormatPage(parent),
         StartPage(this, format.samplerateIndex, {tr("Mono"), tr("Stereo"), tr("Joint stereo")},
                   format.channels);
     QVBoxLayout* layout = start.layout;
-    layout->insertWidget(0, TitleLabel(tr("LAME encoder version 3.93.1"), this));
+    std::string problem;
+    const std::string version = LameVersion(problem);
+    QLabel* title = TitleLabel(
+        version.empty() ? tr("LAME encoder not loaded: %1").arg(QString::fromStdString(problem))
+                        : tr("LAME encoder version %1").arg(QString::fromStdString(version)),
+        this);
+    title->setWordWrap(true);  // the loader's reason may be long
+    layout->insertWidget(0, title);
     sampleRate_ = start.sampleRate;
     channels_ = start.channels;
     bitrate_ = ChoiceList(KbpsTexts(kMp3Bitrates), format.cbrIndex, this);
