@@ -202,8 +202,10 @@ BeConfig Mp3Config(const Mp3Format& format, uint32_t inputRate, int32_t inputCha
     config.preset = preset <= 12 ? preset : (preset - 12) * 1000;
     config.mpegVersion = 1;
     config.original = 1;
-    // A VBR file carries LAME's info frame, so players know how long it is.
-    config.writeVbrHeader = format.useVbr != 0 ? 1 : 0;
+    // Every file carries LAME's info frame (Xing in VBR, Info in CBR): players learn its length
+    // and the encoder's delay and padding from it, so the decoded track is exactly as long as
+    // the source (gapless).
+    config.writeVbrHeader = 1;
     config.enableVbr = format.useVbr != 0 ? 1 : 0;
     config.vbrQuality = format.vbrQuality;
     config.noReservoir = 1;
