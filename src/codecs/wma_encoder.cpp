@@ -77,12 +77,9 @@ int32_t Encode(WorkerContext& context, EncodeJob& job, bool fromRip) {
     }
     const uint32_t bitrate =
         static_cast<uint32_t>(TableEntry(kWmaBitrates, format.bitrateIndex, 6)) * 1000;
-    if (!file.Create(context.questions, job.writePath, pcm, bitrate,
-                     settings.Album.empty() ? "Unknown album" : settings.Album,
-                     !track.artist.empty()     ? track.artist
-                     : settings.Artist.empty() ? "Unknown artist"
-                                               : settings.Artist,
-                     settings.Year.empty() ? "2000" : settings.Year,
+    // Only what is known: an empty text writes no attribute.
+    if (!file.Create(context.questions, job.writePath, pcm, bitrate, settings.Album,
+                     !track.artist.empty() ? track.artist : settings.Artist, settings.Year,
                      std::string(GenreNameOf(settings.Genre)),
                      MoreAttributes(settings, track, fromRip))) {
         return fail(kCannotCreateOutputMessage);
@@ -168,12 +165,15 @@ bool WmaFile::Create(WorkerQuestions& questions, const std::string& path,
     }
     writer_.SetProfile(choice->format);
     writer_.SetAttribute("Bitrate", std::to_string(choice->bitrateAttribute));
-    writer_.SetAttribute("WM/AlbumTitle", album);
-    if (!genre.empty()) {
-        writer_.SetAttribute("WM/Genre", genre);
+    for (const auto& [name, value] :
+         {std::pair<const char*, const std::string&>{"WM/AlbumTitle", album},
+          {"WM/Genre", genre},
+          {"WM/Year", year},
+          {"Author", artist}}) {
+        if (!value.empty()) {
+            writer_.SetAttribute(name, value);
+        }
     }
-    writer_.SetAttribute("WM/Year", year);
-    writer_.SetAttribute("Author", artist);
     for (const auto& [name, value] : more) {
         writer_.SetAttribute(name, value);
     }

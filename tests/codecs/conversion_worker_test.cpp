@@ -59,6 +59,28 @@ TEST_F(ConversionWorkerTest, EachFormatIntoTheOutputFolder) {
               std::string::npos);
 }
 
+// A WAV file converted with nothing known of it (no artist, album or year; ReplayGain on) gets
+// its title and gains, and no stand-in ("Unknown artist", "2000", track 1) in its tags.
+// Only the ID3v1 tag, whose fields are fixed, keeps its stand-ins.
+TEST_F(ConversionWorkerTest, TagsHoldOnlyWhatIsKnown) {
+    for (const auto& [kind, name] :
+         {std::pair{kEncoderMp3, "my song.mp3"}, std::pair{kEncoderWma, "my song.wma"},
+          std::pair{kEncoderOgg, "my song.ogg"}}) {
+        ASSERT_EQ(Convert(kind), 0);
+        ASSERT_EQ(progress_.status, kStatusCompleted) << name;
+        const std::string path = settings_.Outfolder + "/" + name;
+        // ffprobe reads an MP3 file's ID3v2 tag (the ID3v1 tag only when there is none).
+        const std::string tags = testing::CommandOutput(
+            "ffprobe -v error -show_entries format_tags:stream_tags '" + path + "'");
+        EXPECT_NE(tags.find("=my song\n"), std::string::npos) << name << "\n" << tags;
+        EXPECT_NE(tags.find("REPLAYGAIN_TRACK_GAIN"), std::string::npos) << name;
+        for (const char* invented :
+             {"Unknown", "2000", "artist", "Author", "album", "date", "Year", "track"}) {
+            EXPECT_EQ(tags.find(invented), std::string::npos) << name << ": " << invented;
+        }
+    }
+}
+
 TEST_F(ConversionWorkerTest, MissingLameIsToldAndEndsAsAnError) {
     const testing::ScopedEnvironment lame("DISCTROVE_LAME_LIBRARY", "/nonexistent/libmp3lame.so.0");
     EXPECT_EQ(Convert(kEncoderMp3), 0);
