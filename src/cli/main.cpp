@@ -391,7 +391,9 @@ int Convert(Session& session, const CliOptions& options) {
                           : DecodeWorker(session.context, progress);
         },
         [&settings] { settings.ripping = 0; });
-    std::printf("%s\t%s\n", StatusText(progress.status), output.c_str());
+    // What the encoder had to make otherwise than asked follows the status, in its field.
+    const std::string note = progress.encodeNote.empty() ? "" : " \u2014 " + progress.encodeNote;
+    std::printf("%s%s\t%s\n", StatusText(progress.status), note.c_str(), output.c_str());
     return progress.status == kStatusCompleted ? kExitDone : kExitFailed;
 }
 

@@ -58,10 +58,13 @@ class WmaFile {
     size_t Write(const uint8_t* bytes, size_t length);
     // Flushes and ends writing; false when the file could not be finished.
     bool Close();
+    // The codec format Create chose.
+    const platform::WmaCodecFormat& format() const { return format_; }
 
   private:
     platform::WmaWriter writer_;
     platform::WmaPcmFormat pcm_;
+    platform::WmaCodecFormat format_;
     uint64_t nextTime_ = 0;
 };
 

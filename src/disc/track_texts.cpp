@@ -121,6 +121,9 @@ std::string TrackStatusText(const Track& track) {
         const size_t count = track.readErrors.size();
         findings.push_back(std::to_string(count) + (count == 1 ? " read error" : " read errors"));
     }
+    if (!track.encodeNote.empty()) {
+        findings.push_back(track.encodeNote);
+    }
     for (size_t i = 0; i < findings.size(); ++i) {
         text += (i == 0 ? " \u2014 " : ", ") + findings[i];
     }
