@@ -5,6 +5,7 @@
 #include <array>
 #include <chrono>
 #include <cstdio>
+#include <filesystem>
 #include <string>
 #include <thread>
 #include <vector>
@@ -358,6 +359,12 @@ int Convert(Session& session, const CliOptions& options) {
     Settings& settings = session.settings;
     const bool encode = options.command == "encode";
     const std::string& source = options.arguments[0];
+    std::error_code error;
+    if (std::filesystem::is_directory(source, error)) {
+        return UsageError(
+            source + " is a folder; " +
+            (encode ? "encode takes a WAV file" : "decode takes an Ogg Vorbis, Opus or FLAC file"));
+    }
     if (options.outdir) {
         settings.Outfolder = *options.outdir;
     }

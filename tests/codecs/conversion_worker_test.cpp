@@ -195,10 +195,21 @@ TEST_F(ConversionWorkerTest, DecodePicksTheDecoderByContentThenName) {
              std::pair{oggNamedFlac, DecodeFormat::oggVorbis},
              std::pair{dir_.File("missing.FLAC"), DecodeFormat::flac},
              std::pair{dir_.File("missing.opus"), DecodeFormat::opus},
-             std::pair{wav, DecodeFormat::oggVorbis},
+             std::pair{dir_.File("missing.mp3"), DecodeFormat::oggVorbis},  // "Cannot open"
+             std::pair{wav, DecodeFormat::unknown},
          }) {
         EXPECT_EQ(DecodeFormatOf(path), format) << path;
     }
+    // decode x.mp3: told what the command decodes, not that it is no Ogg Vorbis file.
+    const std::string mp3 = dir_.File("x.mp3");
+    ASSERT_EQ(testing::RunCommand("ffmpeg -v error -i '" + wav + "' '" + mp3 + "'"), 0);
+    settings_.oggSourcePath = mp3;
+    settings_.wavSourcePath = settings_.Outfolder + "/x.wav";
+    EXPECT_EQ(DecodeWorker(context_, progress_), -1);
+    EXPECT_EQ(progress_.status, kStatusError);
+    EXPECT_EQ(questions_.informed, std::vector<std::string>{kNotDecodableMessage});
+    EXPECT_EQ(settings_.finished, 1);
+    EXPECT_TRUE(std::filesystem::is_empty(settings_.Outfolder));
 }
 
 }  // namespace
