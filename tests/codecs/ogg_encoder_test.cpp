@@ -167,7 +167,6 @@ TEST_F(OggEncoderTest, LowRatesAndNarrowSamples) {
     const std::string narrow = MakeSineWav(dir_.path(), "narrow.wav", 44100, 2, 8, 1);
     EXPECT_EQ(Encode(narrow), kStatusError);
     EXPECT_EQ(questions_.informed.back(), kOggLowBitsMessage);
-
 }
 
 TEST_F(OggEncoderTest, WideSamplesAreConvertedNotMisread) {
