@@ -84,6 +84,11 @@ sox -q -n -r 48000 -c 6 -b 24 "$scratch/surround.wav" synth 0.002 sine 440
 sox -q -n -r 8000 -c 1 -b 8 "$scratch/mono8.wav" synth 0.01 sine 440
 sox -q -n -r 44100 -c 2 -e floating-point -b 32 "$scratch/float.wav" synth 0.002 sine 440
 for f in cd surround mono8 float; do seed wav_fuzzer "$f.wav" <"$scratch/$f.wav"; done
+# A 44-byte header claiming 65535 channels of 512-bit samples, and 8 Hz mono.
+printf 'RIFF\x24\0\0\0WAVEfmt \x10\0\0\0\x01\0\xff\xff\x44\xac\0\0\0\0\0\0\0\0\0\x02data\0\0\0\0' |
+  seed wav_fuzzer hostile.wav
+sox -q -n -r 8 -c 1 -b 16 "$scratch/slow.wav" synth 4 sine 1
+seed wav_fuzzer slow.wav <"$scratch/slow.wav"
 
 # Simulated discs.
 printf 'track audio 1000\ntrack audio 2000  # the second\nflaky 10-12\njitter 3\n' |

@@ -161,17 +161,7 @@ The WAV file holds what was decoded before.</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <source>OGG Vorbis does not support sample rates less than 32000 Hz.
-Use resampling to fix this.</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
         <source>OGG Vorbis does not support less than 16 bits per sample.</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>LAME encoder does not support sample rates less than 32000 Hz.
-Use resampling to fix this.</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
@@ -257,6 +247,21 @@ The MP3 file is incomplete.</source>
     </message>
     <message>
         <source>Studio</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The file is not a WAV file.
+Only WAV files can be encoded.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>WAV file has more channels or wider samples than can be encoded.
+Only files of up to 255 channels of 8- to 32-bit samples can be encoded.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The input file is not an Ogg Vorbis, Opus or FLAC file.
+Nothing was decoded.</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
@@ -862,6 +867,10 @@ Do you want to stop and exit anyway?</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
+        <source>O&amp;utput...</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
         <source>Drive</source>
         <translation type="unfinished"></translation>
     </message>
@@ -887,10 +896,6 @@ Do you want to stop and exit anyway?</source>
     </message>
     <message>
         <source>Cannot locate HTML Help file %1</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>O&amp;utput...</source>
         <translation type="unfinished"></translation>
     </message>
 </context>

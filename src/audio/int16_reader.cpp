@@ -28,7 +28,10 @@ Int16Reader::Int16Reader(PcmSource& source, SampleLayout output)
                   SpeakersOf(output.channels, output.order, output.wavMask);
     if (!direct_) {
         converter_ = std::make_unique<SampleConverter>(input, bytes, output);
-        raw_.resize(sourceFrameBytes_ * kFramesPerRead);
+        // No more than the source holds: what a header claims alone never sizes a buffer.
+        const uint64_t frames = std::clamp<uint64_t>(
+            format.dataLength / std::max<size_t>(sourceFrameBytes_, 1), 1, kFramesPerRead);
+        raw_.resize(sourceFrameBytes_ * frames);
         planes_.resize(static_cast<size_t>(std::max(output.channels, 0)));
     }
 }
@@ -71,7 +74,9 @@ size_t Int16Reader::Read(int16_t* out, size_t samples) {
         Refill();
     }
     const size_t count = std::min(samples, pending_.size() - pendingStart_);
-    std::memcpy(out, pending_.data() + pendingStart_, count * sizeof(int16_t));
+    if (count > 0) {  // an empty vector's data may be null, which memcpy must not be given
+        std::memcpy(out, pending_.data() + pendingStart_, count * sizeof(int16_t));
+    }
     pendingStart_ += count;
     return count;
 }

@@ -12,11 +12,16 @@ std::string_view PcmSourceMessage(PcmSourceError error) {
             return "";
         case PcmSourceError::cannotOpen:
             return "Cannot open PCM data file";
+        case PcmSourceError::notWav:
+            return "The file is not a WAV file.\nOnly WAV files can be encoded.";
         case PcmSourceError::corrupted:
             return "WAV file is corrupted";
         case PcmSourceError::notPcm:
             return "WAV file is not in uncompressed PCM format.\nOnly PCM WAV files can be "
                    "encoded.";
+        case PcmSourceError::unsupported:
+            return "WAV file has more channels or wider samples than can be encoded.\nOnly "
+                   "files of up to 255 channels of 8- to 32-bit samples can be encoded.";
     }
     return "";
 }
@@ -35,11 +40,17 @@ PcmSource PcmSource::OpenWav(const std::string& path) {
     switch (ReadWavHeader(source.file_.get(), source.format_)) {
         case WavHeaderResult::ok:
             break;
+        case WavHeaderResult::notWav:
+            source.error_ = PcmSourceError::notWav;
+            return source;
         case WavHeaderResult::corrupted:
             source.error_ = PcmSourceError::corrupted;
             return source;
         case WavHeaderResult::notPcm:
             source.error_ = PcmSourceError::notPcm;
+            return source;
+        case WavHeaderResult::unsupported:
+            source.error_ = PcmSourceError::unsupported;
             return source;
     }
     // Whatever follows the "data" chunk (LIST, id3 and other trailing chunks) is not audio.

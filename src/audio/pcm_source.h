@@ -14,9 +14,11 @@ namespace disctrove {
 
 enum class PcmSourceError {
     none,
-    cannotOpen,  // "Cannot open PCM data file"
-    corrupted,   // "WAV file is corrupted"
-    notPcm,      // a WAV file whose samples are not integer PCM
+    cannotOpen,   // "Cannot open PCM data file"
+    notWav,       // not a WAV file at all (a FLAC file, say)
+    corrupted,    // "WAV file is corrupted"
+    notPcm,       // a WAV file whose samples are not integer PCM
+    unsupported,  // more channels or wider samples than a WAV file read here may have
 };
 
 // The text shown for `error` ("" for none).

@@ -100,8 +100,14 @@ void WritePcmWavHeader(std::FILE* out, int32_t channels, int32_t sampleRate, int
 WavHeaderResult ReadWavHeader(std::FILE* in, WavHeader& header) {
     header = WavHeader{};
     std::array<uint8_t, 12> riff{};
-    if (!ReadExactly(in, riff.data(), riff.size()) || std::memcmp(&riff[0], "RIFF", 4) != 0 ||
-        std::memcmp(&riff[8], "WAVE", 4) != 0) {
+    const size_t got = std::fread(riff.data(), 1, riff.size(), in);
+    // Another kind of file (FLAC, AVI, ...) says so in its first bytes; a WAV file cut short
+    // before them is a damaged one.
+    if ((got >= 4 && std::memcmp(&riff[0], "RIFF", 4) != 0) ||
+        (got == riff.size() && std::memcmp(&riff[8], "WAVE", 4) != 0)) {
+        return WavHeaderResult::notWav;
+    }
+    if (got < riff.size()) {
         return WavHeaderResult::corrupted;
     }
     bool formatSeen = false;
@@ -130,6 +136,9 @@ WavHeaderResult ReadWavHeader(std::FILE* in, WavHeader& header) {
     }
     if (header.formatTag != kFormatPcm) {
         return WavHeaderResult::notPcm;
+    }
+    if (header.channels > kMaxWavChannels || header.bitsPerSample > kMaxWavBitsPerSample) {
+        return WavHeaderResult::unsupported;
     }
 
     // The chunk's own length, unless the file cannot hold it (or it claims nothing at all).

@@ -29,10 +29,17 @@ void WriteWavHeader(std::FILE* out, int32_t channels, int32_t sampleRate, int32_
 void WritePcmWavHeader(std::FILE* out, int32_t channels, int32_t sampleRate, int32_t bitsPerSample,
                        uint32_t dataLength);
 
+// The most a WAV file read here may have: a header claiming more (65535 channels of 512-bit
+// samples, say) would make its readers allocate gigabytes before the first sample.
+inline constexpr uint16_t kMaxWavChannels = 255;
+inline constexpr uint16_t kMaxWavBitsPerSample = 32;
+
 enum class WavHeaderResult {
     ok,
-    corrupted,  // not RIFF/WAVE, or cut inside its headers
-    notPcm,     // a well-formed WAV file whose samples are not integer PCM (float, ADPCM, ...)
+    notWav,       // no RIFF/WAVE header at all: some other kind of file
+    corrupted,    // cut inside its headers, or a format chunk without channels, rate or width
+    notPcm,       // a well-formed WAV file whose samples are not integer PCM (float, ADPCM, ...)
+    unsupported,  // integer PCM of more channels or wider samples than the limits above
 };
 
 struct WavHeader {

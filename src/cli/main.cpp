@@ -5,6 +5,7 @@
 #include <array>
 #include <chrono>
 #include <cstdio>
+#include <filesystem>
 #include <string>
 #include <thread>
 #include <vector>
@@ -182,9 +183,12 @@ const char* SourceName(LookupAnswer answer) {
 std::string FinalStatusText(const Track& track) {
     std::string text = StatusText(track.status);
     if (track.status == kStatusCompleted) {
-        const std::vector<std::string> doubts = TrackDoubts(track);
-        for (size_t i = 0; i < doubts.size(); ++i) {
-            text += (i == 0 ? " \u2014 " : ", ") + doubts[i];
+        std::vector<std::string> findings = TrackDoubts(track);
+        if (!track.encodeNote.empty()) {
+            findings.push_back(track.encodeNote);  // what the encoder made otherwise than asked
+        }
+        for (size_t i = 0; i < findings.size(); ++i) {
+            text += (i == 0 ? " \u2014 " : ", ") + findings[i];
         }
     }
     return text;
@@ -387,6 +391,12 @@ int Convert(Session& session, const CliOptions& options) {
     Settings& settings = session.settings;
     const bool encode = options.command == "encode";
     const std::string& source = options.arguments[0];
+    std::error_code error;
+    if (std::filesystem::is_directory(source, error)) {
+        return UsageError(
+            source + " is a folder; " +
+            (encode ? "encode takes a WAV file" : "decode takes an Ogg Vorbis, Opus or FLAC file"));
+    }
     if (options.outdir) {
         settings.Outfolder = *options.outdir;
     }
@@ -420,7 +430,9 @@ int Convert(Session& session, const CliOptions& options) {
                           : DecodeWorker(session.context, progress);
         },
         [&settings] { settings.ripping = 0; });
-    std::printf("%s\t%s\n", StatusText(progress.status), Field(output).c_str());
+    // What the encoder had to make otherwise than asked follows the status, in its field.
+    const std::string note = progress.encodeNote.empty() ? "" : " \u2014 " + progress.encodeNote;
+    std::printf("%s%s\t%s\n", StatusText(progress.status), note.c_str(), Field(output).c_str());
     return progress.status == kStatusCompleted ? kExitDone : kExitFailed;
 }
 

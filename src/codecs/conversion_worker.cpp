@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "audio/unique_file.h"
+#include "codecs/decode_run.h"
 #include "codecs/flac_decoder.h"
 #include "codecs/flac_encoder.h"
 #include "codecs/mp3_encoder.h"
@@ -87,8 +88,10 @@ void TagLoudness(WorkerContext& context, EncodeJob& job) {
 DecodeFormat DecodeFormatOf(const std::string& path) {
     std::array<char, 64> head{};
     size_t got = 0;
+    bool readable = false;
     if (UniqueFile file = OpenFile(path, "rb")) {
         got = std::fread(head.data(), 1, head.size(), file.get());
+        readable = std::ferror(file.get()) == 0;
     }
     const std::string_view start(head.data(), got);
     if (start.starts_with("fLaC")) {
@@ -112,7 +115,11 @@ DecodeFormat DecodeFormatOf(const std::string& path) {
     if (extension == ".opus") {
         return DecodeFormat::opus;
     }
-    return DecodeFormat::oggVorbis;  // whose decoder tells the user what the file is not
+    // An unreadable file, or one named as Ogg Vorbis, goes to that decoder, which tells the user
+    // what is wrong with it; another file (an MP3, a WAV) is none of the three.
+    return !readable || got == 0 || extension == ".ogg" || extension == ".oga"
+               ? DecodeFormat::oggVorbis
+               : DecodeFormat::unknown;
 }
 
 int DecodeWorker(WorkerContext& context, Track& progress) {
@@ -121,6 +128,11 @@ int DecodeWorker(WorkerContext& context, Track& progress) {
             return FlacDecodeThread(context, progress);
         case DecodeFormat::opus:
             return OpusDecodeThread(context, progress);
+        case DecodeFormat::unknown: {
+            DecodeRun run(context, progress);
+            context.questions.Inform(kNotDecodableMessage);
+            return run.End(kStatusError, -1);
+        }
         case DecodeFormat::oggVorbis:
             break;
     }

@@ -12,12 +12,16 @@ namespace disctrove {
 int ConversionWorker(WorkerContext& context, Track& progress);
 
 // What a file given to the decode command holds, by its first bytes, else by its extension.
-enum class DecodeFormat { oggVorbis, flac, opus };
+// `unknown`: a file that can be read and is none of them by its content or its name.
+enum class DecodeFormat { oggVorbis, flac, opus, unknown };
 DecodeFormat DecodeFormatOf(const std::string& path);
 
 // The worker of the "Decode file" command: decodes oggSourcePath into wavSourcePath with the
 // decoder of its DecodeFormatOf, with that decoder's progress, outcomes and return value.
 int DecodeWorker(WorkerContext& context, Track& progress);
+
+inline constexpr const char* kNotDecodableMessage =
+    "The input file is not an Ogg Vorbis, Opus or FLAC file.\nNothing was decoded.";
 
 // The record a conversion of `source` starts from.
 Track ConversionTrack(const Settings& settings, const std::string& source);

@@ -52,7 +52,12 @@ void FinishEncode(WorkerContext& context, EncodeJob& job, bool fromRip, int32_t 
 template <typename Encode>
 void RunEncode(WorkerContext& context, EncodeJob& job, bool fromRip, Encode&& encode) {
     job.writePath = platform::WritingPathFor(job.outputPath);
-    FinishEncode(context, job, fromRip, encode());
+    job.track->encodeNote.clear();
+    const int32_t outcome = encode();
+    if (outcome == kStatusError) {
+        job.track->encodeNote.clear();  // nothing was made to be told of
+    }
+    FinishEncode(context, job, fromRip, outcome);
 }
 
 // The front cover for the file of a rip (`fromRip`), waiting for its fetch; empty when the file

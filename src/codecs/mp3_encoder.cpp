@@ -58,6 +58,26 @@ void PutText(std::array<uint8_t, 128>& tag, size_t at, size_t width, std::string
     std::memcpy(tag.data() + at, latin1.data(), std::min(width, latin1.size()));
 }
 
+// What the stream makes where it is not what `config` asked for: the rates of MPEG-2 and 2.5
+// have lower bit rates than MPEG-1, and LAME takes the nearest it has. "" when all is as asked.
+std::string ChangedFormatNote(LameLibrary& lame, BeStream stream, const BeConfig& config) {
+    platform::BeStreamFormat made;
+    if (!lame.beStreamFormat(stream, &made)) {
+        return "";
+    }
+    std::string note;
+    const uint32_t rate = config.resampleRate != 0 ? config.resampleRate : config.sampleRate;
+    if (made.sampleRate != rate) {
+        note = std::to_string(made.sampleRate) + " Hz, not " + std::to_string(rate);
+    }
+    if (made.bitrate != 0 && config.enableVbr == 0 && config.preset != 10 &&
+        made.bitrate != config.bitrate) {
+        note += (note.empty() ? "" : "; ") + std::to_string(made.bitrate) + " kbit/s, not " +
+                std::to_string(config.bitrate);
+    }
+    return note.empty() ? note : "MP3 made at " + note;
+}
+
 int32_t Encode(WorkerContext& context, LameLibrary& lame, EncodeJob& job, bool fromRip) {
     Settings& settings = context.settings;
     Track& track = *job.track;
@@ -73,15 +93,10 @@ int32_t Encode(WorkerContext& context, LameLibrary& lame, EncodeJob& job, bool f
     }
     const WavHeader& input = source.format();
     const auto inputRate = static_cast<uint32_t>(input.sampleRate);
-    if (!fromRip) {
-        const auto chosen =
-            static_cast<uint32_t>(TableEntry(kSampleRates, format.samplerateIndex, 0));
-        if ((chosen == 0 || chosen == inputRate) && inputRate < 32000) {
-            return fail(kLameLowRateMessage);
-        }
-        if (input.bitsPerSample < 16) {
-            return fail(kLameLowBitsMessage);
-        }
+    // Rates below 32000 Hz are MPEG-2 and 2.5, which LAME encodes; it says itself (at
+    // beInitStream) what it cannot make.
+    if (!fromRip && input.bitsPerSample < 16) {
+        return fail(kLameLowBitsMessage);
     }
     const BeConfig config = Mp3Config(format, inputRate, input.channels);
     // LAME is handed what the stream declares (a mono preset makes it mono whatever the mode):
@@ -104,6 +119,7 @@ int32_t Encode(WorkerContext& context, LameLibrary& lame, EncodeJob& job, bool f
                     " Hz at " + std::to_string(config.bitrate) +
                     " kbit/s.\nPlease choose another sample rate, mode or bit rate.");
     }
+    track.encodeNote = ChangedFormatNote(lame, stream, config);
     UniqueFile out = CreateWorkingFile(job.writePath, "wb");
     if (!out) {
         lame.beCloseStream(stream);
@@ -202,8 +218,10 @@ BeConfig Mp3Config(const Mp3Format& format, uint32_t inputRate, int32_t inputCha
     config.preset = preset <= 12 ? preset : (preset - 12) * 1000;
     config.mpegVersion = 1;
     config.original = 1;
-    // A VBR file carries LAME's info frame, so players know how long it is.
-    config.writeVbrHeader = format.useVbr != 0 ? 1 : 0;
+    // Every file carries LAME's info frame (Xing in VBR, Info in CBR): players learn its length
+    // and the encoder's delay and padding from it, so the decoded track is exactly as long as
+    // the source (gapless).
+    config.writeVbrHeader = 1;
     config.enableVbr = format.useVbr != 0 ? 1 : 0;
     config.vbrQuality = format.vbrQuality;
     config.noReservoir = 1;

@@ -11,8 +11,6 @@
 
 namespace disctrove {
 
-inline constexpr const char* kLameLowRateMessage =
-    "LAME encoder does not support sample rates less than 32000 Hz.\nUse resampling to fix this.";
 inline constexpr const char* kLameLowBitsMessage =
     "LAME encoder does not support less than 16 bits per sample.";
 inline constexpr const char* kLameBindingMessage = "Error binding encoding functions from LAME dll";

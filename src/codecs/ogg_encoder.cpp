@@ -121,9 +121,6 @@ int32_t Encode(WorkerContext& context, EncodeJob& job, bool fromRip) {
         if (rate == 0) {
             rate = static_cast<int32_t>(input.sampleRate);
         }
-        if (rate == static_cast<int32_t>(input.sampleRate) && rate < 32000) {
-            return fail(kOggLowRateMessage);
-        }
         if (input.bitsPerSample < 16) {
             return fail(kOggLowBitsMessage);
         }

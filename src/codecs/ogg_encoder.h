@@ -5,8 +5,6 @@
 
 namespace disctrove {
 
-inline constexpr const char* kOggLowRateMessage =
-    "OGG Vorbis does not support sample rates less than 32000 Hz.\nUse resampling to fix this.";
 inline constexpr const char* kOggLowBitsMessage =
     "OGG Vorbis does not support less than 16 bits per sample.";
 

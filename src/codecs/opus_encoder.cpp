@@ -22,6 +22,9 @@ namespace {
 
 constexpr int32_t kBlockFrames = 4096;
 constexpr int32_t kMaxMappedChannels = 8;  // the most the Vorbis layout (family 1) names
+// The rates libopusenc takes (opusenc's own bounds).
+constexpr int32_t kMinOpusRate = 100;
+constexpr int32_t kMaxOpusRate = 768000;
 
 struct CommentsDeleter {
     void operator()(OggOpusComments* comments) const { ope_comments_destroy(comments); }
@@ -57,11 +60,16 @@ std::string LibraryError(const char* what, int error) {
     return std::string("Opus: ") + what + " failed: " + ope_strerror(error) + ".";
 }
 
-// Bit rate, mode and complexity, each kept to the range the settings allow.
-int ApplyFormat(OggOpusEnc* encoder, const OpusFormat& format) {
+// Bit rate, mode and complexity, each kept to the range the settings allow, and the depth of
+// the source's samples: told that its input is 16-bit, the encoder spends no bits on noise
+// below what the source can hold (quiet music comes out markedly smaller).
+int ApplyFormat(OggOpusEnc* encoder, const OpusFormat& format, int32_t sourceBits) {
     const int32_t kbps = std::clamp(format.bitrate, 6, 510);
     const int32_t mode = std::clamp(format.mode, 0, 2);
-    int error = ope_encoder_ctl(encoder, OPUS_SET_BITRATE(kbps * 1000));
+    int error = ope_encoder_ctl(encoder, OPUS_SET_LSB_DEPTH(std::clamp(sourceBits, 8, 24)));
+    if (error == OPE_OK) {
+        error = ope_encoder_ctl(encoder, OPUS_SET_BITRATE(kbps * 1000));
+    }
     if (error == OPE_OK) {
         error = ope_encoder_ctl(encoder, OPUS_SET_VBR(mode == 2 ? 0 : 1));
     }
@@ -101,6 +109,13 @@ int32_t Encode(WorkerContext& context, EncodeJob& job, bool fromRip) {
     // Beyond eight channels no layout is agreed, so they go as they are, unnamed (family 255).
     SampleConverter converter({channels, rate, ChannelOrder::wav, input.channelMask}, sampleBytes,
                               {channels, rate, ChannelOrder::vorbis});
+    // libopusenc resamples to 48 kHz and asserts (ending the process) on rates far below any
+    // audio; what it cannot take is refused before anything is made.
+    if (rate < kMinOpusRate || rate > kMaxOpusRate) {
+        return fail("Opus cannot encode samples at " + std::to_string(rate) +
+                    " Hz.\nThe sample rate must be between " + std::to_string(kMinOpusRate) +
+                    " and " + std::to_string(kMaxOpusRate) + " Hz.");
+    }
     if (!converter.ok() || channels > 255) {
         return fail("Opus cannot encode " + std::to_string(channels) + " channel(s) of " +
                     std::to_string(input.bitsPerSample) + "-bit samples at " +
@@ -135,7 +150,7 @@ int32_t Encode(WorkerContext& context, EncodeJob& job, bool fromRip) {
     // joined into one chain stay apart.
     ope_encoder_ctl(encoder.get(),
                     OPE_SET_SERIALNO(static_cast<int>(std::random_device{}() & 0x7FFFFFFF)));
-    error = ApplyFormat(encoder.get(), track.format.As<OpusFormat>());
+    error = ApplyFormat(encoder.get(), track.format.As<OpusFormat>(), input.bitsPerSample);
     if (error != OPE_OK) {
         return fail(LibraryError("setting the bit rate, mode and complexity", error));
     }

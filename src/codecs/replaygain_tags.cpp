@@ -100,11 +100,11 @@ bool WriteMp3(const std::string& path, const Loudness& track, const Loudness& al
                          .release());
     }
     // Only the ID3v2 tag is written: the ID3v1 tag stays byte for byte, and the audio (with
-    // its info frame first) moves as a whole behind the tag. Players that find an ID3v2 tag
-    // look no further, so a tag made here gets the ID3v1 tag's texts too (fields the ID3v2
-    // tag has already are kept).
+    // its info frame first) moves as a whole behind the tag. Nothing is copied from the ID3v1
+    // tag, whose fixed fields hold stand-ins ("Unknown artist", "2000", track 1) where nothing
+    // is known: the ID3v2 tag the encoder wrote holds what is.
     return file.save(TagLib::MPEG::File::ID3v2, TagLib::File::StripNone, TagLib::ID3v2::v4,
-                     TagLib::File::Duplicate);
+                     TagLib::File::DoNotDuplicate);
 }
 
 bool WriteWma(const std::string& path, const Loudness& track, const Loudness& album) {

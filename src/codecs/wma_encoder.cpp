@@ -45,6 +45,23 @@ std::vector<std::pair<std::string, std::string>> MoreAttributes(const Settings& 
     return attributes;
 }
 
+// What the chosen format makes otherwise than asked: another bit rate when the rate and
+// channels have none near the one asked for, and stereo made of a mono source (`sourceChannels`;
+// 0 for CD audio). "" when all is as asked.
+std::string ChangedFormatNote(const WmaCodecFormat& chosen, uint32_t bitrate,
+                              int32_t sourceChannels) {
+    std::string note;
+    if (chosen.channels == 2 && sourceChannels == 1) {
+        note = "stereo from a mono source";
+    }
+    const uint32_t kbps = chosen.averageBytesPerSecond * 8 / 1000;
+    if (kbps != bitrate / 1000) {
+        note += (note.empty() ? "" : ", ") + std::to_string(kbps) + " kbit/s, not " +
+                std::to_string(bitrate / 1000);
+    }
+    return note.empty() ? note : "WMA made " + note;
+}
+
 int32_t Encode(WorkerContext& context, EncodeJob& job, bool fromRip) {
     Settings& settings = context.settings;
     Track& track = *job.track;
@@ -77,16 +94,14 @@ int32_t Encode(WorkerContext& context, EncodeJob& job, bool fromRip) {
     }
     const uint32_t bitrate =
         static_cast<uint32_t>(TableEntry(kWmaBitrates, format.bitrateIndex, 6)) * 1000;
-    if (!file.Create(context.questions, job.writePath, pcm, bitrate,
-                     settings.Album.empty() ? "Unknown album" : settings.Album,
-                     !track.artist.empty()     ? track.artist
-                     : settings.Artist.empty() ? "Unknown artist"
-                                               : settings.Artist,
-                     settings.Year.empty() ? "2000" : settings.Year,
+    // Only what is known: an empty text writes no attribute.
+    if (!file.Create(context.questions, job.writePath, pcm, bitrate, settings.Album,
+                     !track.artist.empty() ? track.artist : settings.Artist, settings.Year,
                      std::string(GenreNameOf(settings.Genre)),
                      MoreAttributes(settings, track, fromRip))) {
         return fail(kCannotCreateOutputMessage);
     }
+    track.encodeNote = ChangedFormatNote(file.format(), bitrate, fromRip ? 0 : input.channels);
     std::vector<int16_t> block(kBlockSamples);
     int32_t outcome = kStatusCompleted;
     bool written = true;
@@ -166,14 +181,18 @@ bool WmaFile::Create(WorkerQuestions& questions, const std::string& path,
         questions.Inform(kWmaFormatMessage);
         return false;
     }
+    format_ = choice->format;
     writer_.SetProfile(choice->format);
     writer_.SetAttribute("Bitrate", std::to_string(choice->bitrateAttribute));
-    writer_.SetAttribute("WM/AlbumTitle", album);
-    if (!genre.empty()) {
-        writer_.SetAttribute("WM/Genre", genre);
+    for (const auto& [name, value] :
+         {std::pair<const char*, const std::string&>{"WM/AlbumTitle", album},
+          {"WM/Genre", genre},
+          {"WM/Year", year},
+          {"Author", artist}}) {
+        if (!value.empty()) {
+            writer_.SetAttribute(name, value);
+        }
     }
-    writer_.SetAttribute("WM/Year", year);
-    writer_.SetAttribute("Author", artist);
     for (const auto& [name, value] : more) {
         writer_.SetAttribute(name, value);
     }

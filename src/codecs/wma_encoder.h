@@ -47,8 +47,9 @@ uint64_t WmaTimestampStep(uint64_t bytes, const platform::WmaPcmFormat& format);
 class WmaFile {
   public:
     // Chooses the format, sets the profile and the attributes and begins writing. False (after
-    // telling the user when no format fits) when the file cannot be made. `more`: further
-    // attributes (name, value), set after the others.
+    // telling the user when no format fits) when the file cannot be made. An empty album,
+    // artist, year or genre sets no attribute. `more`: further attributes (name, value), set
+    // after the others.
     bool Create(WorkerQuestions& questions, const std::string& path,
                 const platform::WmaPcmFormat& pcm, uint32_t bitrate, const std::string& album,
                 const std::string& artist, const std::string& year, const std::string& genre,
@@ -57,10 +58,13 @@ class WmaFile {
     size_t Write(const uint8_t* bytes, size_t length);
     // Flushes and ends writing; false when the file could not be finished.
     bool Close();
+    // The codec format Create chose.
+    const platform::WmaCodecFormat& format() const { return format_; }
 
   private:
     platform::WmaWriter writer_;
     platform::WmaPcmFormat pcm_;
+    platform::WmaCodecFormat format_;
     uint64_t nextTime_ = 0;
 };
 

@@ -49,9 +49,28 @@ class ReplyReader {
     size_t position_ = 0;
 };
 
+// A value with its escapes decoded: \n, \t and \\ stand for a newline, a tab and a
+// backslash. A decoded newline or tab becomes a space: a title goes into file names, CUE sheets,
+// playlists and lines of the terminal program, where either would break a line or a field.
+// A backslash before anything else stays as it is.
+std::string Unescape(std::string_view value) {
+    std::string text;
+    text.reserve(value.size());
+    for (size_t i = 0; i < value.size(); ++i) {
+        const char next = i + 1 < value.size() ? value[i + 1] : '\0';
+        if (value[i] == '\\' && (next == 'n' || next == 't' || next == '\\')) {
+            text += next == '\\' ? '\\' : ' ';
+            ++i;
+        } else {
+            text += value[i];
+        }
+    }
+    return text;
+}
+
 struct DiscTitle {
-    std::string_view artist;
-    std::string_view album;
+    std::string artist;
+    std::string album;
 };
 
 // Splits the "DTITLE=" value at `start` ("artist / album"). Nothing when its line is the last,
@@ -62,7 +81,8 @@ std::optional<DiscTitle> TakeDiscTitle(ReplyReader& reader, size_t start) {
     if (end == npos) {
         return std::nullopt;
     }
-    const std::string_view line = text.substr(start, end - start);
+    const std::string decoded = Unescape(text.substr(start, end - start));
+    const std::string_view line = decoded;
     reader.MovePastLineEnd(end);
 
     // Artist and title are separated by " / ", so a "/" inside a name ("AC/DC", "24/7") stays
@@ -72,13 +92,13 @@ std::optional<DiscTitle> TakeDiscTitle(ReplyReader& reader, size_t start) {
         const size_t second = line.find(" / ", separator + 3);
         const size_t albumStart =
             line.find_first_not_of(' ', second == npos ? separator + 3 : second + 3);
-        return DiscTitle{line.substr(0, separator),
-                         albumStart == npos ? std::string_view() : line.substr(albumStart)};
+        return DiscTitle{std::string(line.substr(0, separator)),
+                         albumStart == npos ? std::string() : std::string(line.substr(albumStart))};
     }
     // Without " / ": a bare "/" separates them, or there is none.
     const size_t slash = line.find('/');
     if (slash == npos) {
-        return DiscTitle{line, line};  // an entry whose artist and title are the same
+        return DiscTitle{decoded, decoded};  // an entry whose artist and title are the same
     }
     // The artist ends before the blank of " / ".
     const size_t artistEnd = slash > 0 && line[slash - 1] == ' ' ? slash - 1 : slash;
@@ -94,7 +114,7 @@ std::optional<DiscTitle> TakeDiscTitle(ReplyReader& reader, size_t start) {
             albumStart = line.size();
         }
     }
-    return DiscTitle{line.substr(0, artistEnd), line.substr(albumStart)};
+    return DiscTitle{std::string(line.substr(0, artistEnd)), std::string(line.substr(albumStart))};
 }
 
 void Parse(ReplyReader& reader, Settings& settings) {
@@ -116,14 +136,14 @@ void Parse(ReplyReader& reader, Settings& settings) {
         if (!year) {
             return;
         }
-        settings.Year = platform::WithoutControls(*year);
+        settings.Year = platform::WithoutControls(Unescape(*year));
     }
     if (const auto start = reader.FindKey("DGENRE=")) {
         const auto genre = reader.TakeLine(*start);
         if (!genre) {
             return;
         }
-        settings.Genre = genre->empty() ? 0 : LookupGenre(*genre) + 1;
+        settings.Genre = genre->empty() ? 0 : LookupGenre(Unescape(*genre)) + 1;
     }
     for (size_t n = 0;; ++n) {
         const auto start = reader.FindKey("TTITLE" + std::to_string(n) + "=");
@@ -136,7 +156,7 @@ void Parse(ReplyReader& reader, Settings& settings) {
         }
         // Lines for tracks the disc model does not have are ignored.
         if (n < settings.tracks.size()) {
-            settings.tracks[n].title = platform::WithoutControls(*title);
+            settings.tracks[n].title = platform::WithoutControls(Unescape(*title));
         }
     }
 }

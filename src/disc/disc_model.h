@@ -55,6 +55,9 @@ struct Track {
     std::vector<int32_t> readErrors;           // first sectors of the reads that were given up
     std::optional<AccurateRipResult> verdict;  // what the AccurateRip database says of it
     std::optional<Loudness> loudness;          // its ReplayGain (ReplayGain on, read whole)
+    // What the encoder made otherwise than the settings or the source asked, because its
+    // library could not ("22050 Hz stereo at 32 kbit/s, not 96"); "" when nothing.
+    std::string encodeNote;
 };
 
 }  // namespace disctrove

@@ -129,6 +129,9 @@ std::string TrackStatusText(const Track& track) {
     for (std::string& doubt : TrackDoubts(track)) {
         findings.push_back(std::move(doubt));
     }
+    if (!track.encodeNote.empty()) {
+        findings.push_back(track.encodeNote);
+    }
     for (size_t i = 0; i < findings.size(); ++i) {
         text += (i == 0 ? " \u2014 " : ", ") + findings[i];
     }

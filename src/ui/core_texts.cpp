@@ -59,13 +59,14 @@ namespace {
     QT_TRANSLATE_NOOP("Disctrove",
                       "The channels of the Opus file change along the way.\nThe "
                       "WAV file holds what was decoded before."),
+    QT_TRANSLATE_NOOP("Disctrove", "The file is not a WAV file.\nOnly WAV files can be encoded."),
     QT_TRANSLATE_NOOP("Disctrove",
-                      "OGG Vorbis does not support sample rates less than 32000 "
-                      "Hz.\nUse resampling to fix this."),
+                      "WAV file has more channels or wider samples than can be encoded.\nOnly "
+                      "files of up to 255 channels of 8- to 32-bit samples can be encoded."),
+    QT_TRANSLATE_NOOP("Disctrove",
+                      "The input file is not an Ogg Vorbis, Opus or FLAC file.\nNothing was "
+                      "decoded."),
     QT_TRANSLATE_NOOP("Disctrove", "OGG Vorbis does not support less than 16 bits per sample."),
-    QT_TRANSLATE_NOOP("Disctrove",
-                      "LAME encoder does not support sample rates less than 32000 "
-                      "Hz.\nUse resampling to fix this."),
     QT_TRANSLATE_NOOP("Disctrove", "LAME encoder does not support less than 16 bits per sample."),
     QT_TRANSLATE_NOOP("Disctrove", "Error binding encoding functions from LAME dll"),
     QT_TRANSLATE_NOOP("Disctrove",

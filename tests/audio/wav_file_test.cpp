@@ -149,13 +149,25 @@ TEST_F(ReadWavHeaderTest, NonPcmSamplesAreTold) {
               WavHeaderResult::notPcm);
 }
 
+// A 44-byte header may claim what no reader can afford to take on trust.
+TEST_F(ReadWavHeaderTest, HeadersBeyondTheLimitsAreRefused) {
+    EXPECT_EQ(Read(Riff(Chunk("fmt ", FormatBody(1, 65535, 44100, 512)) + Chunk("data", ""))),
+              WavHeaderResult::unsupported);
+    EXPECT_EQ(Read(Riff(Chunk("fmt ", FormatBody(1, 256, 44100, 16)) + Chunk("data", "ab"))),
+              WavHeaderResult::unsupported);
+    EXPECT_EQ(Read(Riff(Chunk("fmt ", FormatBody(1, 2, 44100, 40)) + Chunk("data", "ab"))),
+              WavHeaderResult::unsupported);
+    EXPECT_EQ(Read(Riff(Chunk("fmt ", FormatBody(1, 255, 44100, 32)) + Chunk("data", "ab"))),
+              WavHeaderResult::ok);
+}
+
 TEST_F(ReadWavHeaderTest, BrokenFilesAreCorrupted) {
     const std::string good =
         Riff(Chunk("fmt ", FormatBody(1, 2, 44100, 16)) + Chunk("data", "abcd"));
     EXPECT_EQ(Read(""), WavHeaderResult::corrupted);
     EXPECT_EQ(Read(good.substr(0, 30)), WavHeaderResult::corrupted);  // cut inside the headers
-    EXPECT_EQ(Read("RIFX" + good.substr(4)), WavHeaderResult::corrupted);
-    EXPECT_EQ(Read(good.substr(0, 8) + "AVI " + good.substr(12)), WavHeaderResult::corrupted);
+    EXPECT_EQ(Read("RIFX" + good.substr(4)), WavHeaderResult::notWav);
+    EXPECT_EQ(Read(good.substr(0, 8) + "AVI " + good.substr(12)), WavHeaderResult::notWav);
     EXPECT_EQ(Read(Riff(Chunk("fmt ", FormatBody(1, 2, 44100, 16)))),
               WavHeaderResult::corrupted);                                     // no data chunk
     EXPECT_EQ(Read(Riff(Chunk("data", "abcd"))), WavHeaderResult::corrupted);  // no format

@@ -551,6 +551,34 @@ TEST_F(CliTest, A24BitWavKeepsItsBitsRateAndChannelsInFlac) {
     EXPECT_EQ(decoded.substr(44), ReadWholeFile(samples));
 }
 
+// A folder is refused as what it is, naming no output; a setting the encoder had to change is
+// told after the status.
+TEST_F(CliTest, ConversionLinesSayWhatHappened) {
+    fs::create_directories(dir_.File("somedir"));
+    const std::string mono = testing::MakeSineWav(dir_.path(), "mono.wav", 22050, 1, 16, 1);
+    struct Row {
+        std::vector<std::string> arguments;
+        int exitCode;
+        std::string out;
+        std::string err;  // a part of it
+    };
+    const Row rows[] = {
+        {{"encode", dir_.File("somedir") + "/"}, 2, "", "is a folder; encode takes a WAV file"},
+        {{"decode", dir_.File("somedir")}, 2, "", "is a folder; decode takes an Ogg Vorbis"},
+        {{"encode", mono, "--encoder", "wma"},
+         0,
+         "Completed \u2014 WMA made stereo from a mono source, 32 kbit/s, not 96\t" + out_ +
+             "/mono.wma\n",
+         ""},
+    };
+    for (const Row& row : rows) {
+        const CliRun run = Run(row.arguments);
+        EXPECT_EQ(run.exitCode, row.exitCode) << row.arguments[1] << run.err;
+        EXPECT_EQ(run.out, row.out) << row.arguments[1];
+        EXPECT_NE(run.err.find(row.err), std::string::npos) << run.err;
+    }
+}
+
 // A rip to Opus as opusinfo sees it, decoded back to the rip's length at 48 kHz.
 TEST_F(CliTest, RipToOpusAndDecodeIt) {
     const std::string cue = Image({{false, 150}, {false, 75}});

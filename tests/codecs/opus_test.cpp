@@ -77,6 +77,21 @@ TEST_F(OpusTest, BitRateOfEachModeAsOpusencs) {
     }
 }
 
+// Told that its input is 16-bit, the encoder spends no bits on the noise at the last bit of
+// the samples (the floor of a quiet passage): at 160 kbit/s VBR the file is no larger than
+// opusenc makes it (without the depth: twice as large).
+TEST_F(OpusTest, QuietPassageAsSmallAsOpusencs) {
+    const std::string quiet = dir_.File("quiet.wav");
+    const std::string peer = dir_.File("opusenc.opus");
+    ASSERT_EQ(testing::RunCommand("sox -n -r 44100 -c 2 -b 16 '" + quiet +
+                                  "' synth 3 whitenoise vol 0.00005"),
+              0);
+    ASSERT_EQ(Encode(quiet, {160, 0, 10}), kStatusCompleted);
+    ASSERT_EQ(testing::RunCommand("opusenc --quiet --bitrate 160 '" + quiet + "' '" + peer + "'"),
+              0);
+    EXPECT_LT(OpusInfoValue(output_, "w/o overhead"), OpusInfoValue(peer, "w/o overhead") * 1.05);
+}
+
 TEST_F(OpusTest, ChannelsKeepTheirSpeakers) {
     for (const auto& [channels, layout] :
          {std::pair{1, "mono"}, std::pair{2, "stereo"}, std::pair{6, "5.1"}}) {

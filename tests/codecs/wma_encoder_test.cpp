@@ -131,10 +131,10 @@ TEST_F(WmaEncoderTest, WavFileToWmaWithAttributes) {
     settings_.Artist.clear();
     settings_.Year.clear();
     ASSERT_EQ(Encode(wav), kStatusCompleted);
-    const std::string fallback = Probe("format_tags");
-    EXPECT_EQ(fallback.find("TAG:genre"), std::string::npos) << fallback;
-    EXPECT_NE(fallback.find("TAG:artist=Unknown artist"), std::string::npos);
-    EXPECT_NE(fallback.find("TAG:WM/Year=2000"), std::string::npos);
+    const std::string unknown = Probe("format_tags");  // what is not known is not written
+    EXPECT_EQ(unknown.find("TAG:genre"), std::string::npos) << unknown;
+    EXPECT_EQ(unknown.find("TAG:artist"), std::string::npos);
+    EXPECT_EQ(unknown.find("TAG:WM/Year"), std::string::npos);
 }
 
 TEST_F(WmaEncoderTest, SamplesAreConvertedToTheConfiguredLayout) {

@@ -151,6 +151,19 @@ TEST_F(CddbReplyParserTest, DiscTitleForms) {
     EXPECT_EQ(settings_.Album, "Only Album");
 }
 
+// The entry's escapes are decoded; a tab or newline becomes a space, which every output that
+// lines or fields matter in (file names, CUE sheets, playlists, the terminal program) can hold.
+TEST_F(CddbReplyParserTest, EscapesAreDecoded) {
+    ParseCddbReply(
+        "DTITLE=Sigur R\\\\os / Takk\\t...\n"
+        "TTITLE0=Flugufrelsarinn\\tTab\nTTITLE1=Line\\nBreak\nTTITLE2=Back\\\\slash \\x kept\n",
+        settings_);
+    EXPECT_EQ(settings_.Artist, "Sigur R\\os");
+    EXPECT_EQ(settings_.Album, "Takk ...");
+    EXPECT_EQ(Titles(), (std::vector<std::string>{"Flugufrelsarinn Tab", "Line Break",
+                                                  "Back\\slash \\x kept"}));
+}
+
 TEST_F(CddbReplyParserTest, LongValuesAreKeptWhole) {
     const std::string longTitle(200, 't');
     ParseCddbReply("DTITLE=" + std::string(100, 'a') + " / " + std::string(120, 'b') +

@@ -3,6 +3,7 @@
 #include <dlfcn.h>
 #include <lame/lame.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <mutex>
@@ -19,6 +20,10 @@ struct LameLibrary::Functions {
     decltype(&lame_init_params) initParams;
     decltype(&lame_set_in_samplerate) setInSamplerate;
     decltype(&lame_set_out_samplerate) setOutSamplerate;
+    decltype(&lame_get_out_samplerate) getOutSamplerate;
+    decltype(&lame_get_in_samplerate) getInSamplerate;
+    decltype(&lame_get_brate) getBrate;
+    decltype(&lame_get_VBR) getVbr;
     decltype(&lame_set_num_channels) setNumChannels;
     decltype(&lame_get_num_channels) getNumChannels;
     decltype(&lame_set_mode) setMode;
@@ -175,6 +180,9 @@ std::unique_ptr<LameLibrary> LameLibrary::Load(LoadError& error, std::string& re
         Bind(handle, "lame_init_params", f->initParams) &&
         Bind(handle, "lame_set_in_samplerate", f->setInSamplerate) &&
         Bind(handle, "lame_set_out_samplerate", f->setOutSamplerate) &&
+        Bind(handle, "lame_get_out_samplerate", f->getOutSamplerate) &&
+        Bind(handle, "lame_get_in_samplerate", f->getInSamplerate) &&
+        Bind(handle, "lame_get_brate", f->getBrate) && Bind(handle, "lame_get_VBR", f->getVbr) &&
         Bind(handle, "lame_set_num_channels", f->setNumChannels) &&
         Bind(handle, "lame_get_num_channels", f->getNumChannels) &&
         Bind(handle, "lame_set_mode", f->setMode) && Bind(handle, "lame_set_brate", f->setBrate) &&
@@ -300,7 +308,12 @@ uint32_t LameLibrary::beInitStream(const BeConfig* config, uint32_t* samples, ui
     state->vbrTag = config->writeVbrHeader != 0;
     const auto perChannel = static_cast<uint32_t>(lame.getFramesize(flags));
     *samples = perChannel * static_cast<uint32_t>(state->channels);
-    state->bufferSize = perChannel * 5 / 4 + 7200;
+    // LAME's rule for the output buffer counts the samples it encodes: a chunk of a source at
+    // a rate far below the MP3's (an 8 Hz file becomes 8000 Hz) becomes that many times more.
+    const auto in = static_cast<uint64_t>(std::max(lame.getInSamplerate(flags), 1));
+    const auto out = static_cast<uint64_t>(std::max(lame.getOutSamplerate(flags), 1));
+    const uint64_t growth = std::max<uint64_t>((out + in - 1) / in, 1);
+    state->bufferSize = static_cast<uint32_t>(perChannel * growth * 5 / 4 + 7200);
     *bufferSize = state->bufferSize;
     *stream = nextStream_++;
     streams_[*stream] = std::move(state);
@@ -367,6 +380,18 @@ void LameLibrary::beVersion(BeVersion* version) const {
     std::sscanf(version->text.c_str(), "%d.%d", &major, &minor);
     version->major = static_cast<uint8_t>(major);
     version->minor = static_cast<uint8_t>(minor);
+}
+
+bool LameLibrary::beStreamFormat(BeStream stream, BeStreamFormat* format) const {
+    const auto found = streams_.find(stream);
+    if (found == streams_.end() || format == nullptr) {
+        return false;
+    }
+    lame_global_flags* flags = found->second->flags;
+    format->sampleRate = static_cast<uint32_t>(lame_->getOutSamplerate(flags));
+    format->bitrate =
+        lame_->getVbr(flags) == vbr_off ? static_cast<uint32_t>(lame_->getBrate(flags)) : 0;
+    return true;
 }
 
 uint32_t LameLibrary::beWriteVBRHeader(const char* path) {

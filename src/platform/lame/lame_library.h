@@ -74,6 +74,13 @@ inline constexpr uint32_t kBeInvalidHandle = 4;
 
 using BeStream = uint32_t;
 
+// What a stream makes: LAME may choose another rate or bit rate than the record asked for
+// where the MPEG version of the rate has no such bit rate.
+struct BeStreamFormat {
+    uint32_t sampleRate = 0;  // of the MP3
+    uint32_t bitrate = 0;     // kbit/s when constant; 0 for a variable or average bit rate
+};
+
 struct BeVersion {
     uint8_t major = 0;  // of LAME's engine
     uint8_t minor = 0;
@@ -104,6 +111,8 @@ class LameLibrary {
     // Ends the stream. With the VBR header on it is kept for beWriteVBRHeader.
     uint32_t beCloseStream(BeStream stream);
     void beVersion(BeVersion* version) const;
+    // What the open `stream` makes; false for an unknown stream.
+    bool beStreamFormat(BeStream stream, BeStreamFormat* format) const;
     // Writes the info frame of the last stream closed with its VBR header on over the frame
     // reserved for it at the start of the file (after an ID3v2 tag, if any).
     uint32_t beWriteVBRHeader(const char* path);
