@@ -107,8 +107,11 @@ ExtractionEnd ReadInChunks(WorkerContext& context, RipJob& job, const ReadWindow
             }
         } else if (!GoOnAfterReadError(context, *job.track, current)) {
             return ExtractionEnd::abandoned;
+        } else if (!TakeSilence(sink, uint64_t{chunk} * platform::kCdSectorBytes)) {
+            // A read that is skipped is silence in its place: what follows keeps its position
+            // and the track its length.
+            return ExtractionEnd::writeFailed;
         }
-        // A skipped read leaves a gap: nothing is written for it.
         current += chunk;
         left -= chunk;
     }
@@ -124,8 +127,9 @@ ExtractionEnd ReadSecurely(WorkerContext& context, RipJob& job, const ReadWindow
         return ExtractionEnd::completed;
     }
     std::string problem;
+    const Settings& settings = context.settings;
     const auto reading = platform::SecureReading::Open(
-        handle, std::clamp(context.settings.Retries, 1, 1000), problem);
+        handle, settings.Retries, [&settings] { return !settings.ripping; }, problem);
     if (!reading || !reading->Seek(static_cast<int32_t>(window.firstSector))) {
         context.questions.Inform("Cannot read the disc securely: " +
                                  (problem.empty() ? std::string("no audio there") : problem));
@@ -143,10 +147,19 @@ ExtractionEnd ReadSecurely(WorkerContext& context, RipJob& job, const ReadWindow
         skipped.clear();
         const uint8_t* sector = reading->Read(skipped);
         if (sector == nullptr) {
+            if (!context.settings.ripping) {
+                return ExtractionEnd::stopped;  // Stop came while paranoia was reading
+            }
             GoOnAfterReadError(context, *job.track, window.firstSector + done);
             return ExtractionEnd::abandoned;  // the drive cannot go on at all
         }
         for (const int32_t position : skipped) {
+            // Paranoia reads on past the window to check its end; what it gives up there is
+            // another track's.
+            if (position < static_cast<int64_t>(window.firstSector) ||
+                position >= static_cast<int64_t>(window.endSector)) {
+                continue;
+            }
             const bool newRun = position > lastSkipped + 1;
             lastSkipped = std::max(lastSkipped, position);
             if (newRun &&
