@@ -80,6 +80,27 @@ bool TakeSilence(SampleStage& sink, uint64_t bytes) {
     return true;
 }
 
+// After Yes or All at a failed read: its sectors read one at a time, so that only those that
+// cannot be read at all are silence. Each keeps its place whatever a read gives for it.
+bool TakeWhatCanBeRead(WorkerContext& context, const RipJob& job, platform::CdHandle handle,
+                       uint32_t first, uint32_t count, SampleStage& sink) {
+    platform::TrackBuffer* read = job.readBuffer;
+    for (uint32_t sector = first; sector < first + count; ++sector) {
+        read->startSector = sector;
+        read->sectorCount = 1;
+        read->length = 0;
+        read->startOffset = 0;
+        const bool ok =
+            ReadSectors(context.settings.Jitter, handle, read, job.overlapBuffer) == kCdStatusOk;
+        const uint32_t length = ok ? std::min(read->length, platform::kCdSectorBytes) : 0;
+        if (!sink.Take({read->data() + read->startOffset, length}) ||
+            !TakeSilence(sink, platform::kCdSectorBytes - length)) {
+            return false;
+        }
+    }
+    return true;
+}
+
 // The plain and jitter-correcting modes: the window's sectors chunk by chunk, progress every
 // fifth read.
 ExtractionEnd ReadInChunks(WorkerContext& context, RipJob& job, const ReadWindow& window,
@@ -107,9 +128,9 @@ ExtractionEnd ReadInChunks(WorkerContext& context, RipJob& job, const ReadWindow
             }
         } else if (!GoOnAfterReadError(context, *job.track, current)) {
             return ExtractionEnd::abandoned;
-        } else if (!TakeSilence(sink, uint64_t{chunk} * platform::kCdSectorBytes)) {
-            // A read that is skipped is silence in its place: what follows keeps its position
-            // and the track its length.
+        } else if (!TakeWhatCanBeRead(context, job, handle, current, chunk, sink)) {
+            // A read that is skipped keeps its place: what follows keeps its position and the
+            // track its length.
             return ExtractionEnd::writeFailed;
         }
         current += chunk;
