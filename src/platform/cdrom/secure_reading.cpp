@@ -27,7 +27,7 @@ constexpr uint8_t kSilentSector[kCdSectorBytes] = {};
 struct SecureReading::Library {
     std::unique_ptr<ParanoiaDrive> drive;
     cdrom_paranoia_t* paranoia = nullptr;
-    DriveRead driveRead = nullptr;  // the drive's own read, which GuardedRead calls
+    DriveRead driveRead = nullptr;  // one read command of the drive (see OpenParanoiaOnCdio)
     int32_t retries = 20;
     int64_t passLimit = 0;  // paranoia's passes over the disc for one position, at most
     std::function<bool()> stopRequested;
@@ -66,6 +66,47 @@ long CutShort(SecureReading::Library& reading, Cut cut) {
     return -1;
 }
 
+// libcdio-paranoia's own read over a drive, whose read commands fail whole: at most the drive's
+// request size at once; a request that fails is tried again, from the sixth attempt on
+// shortened to three quarters each time, so that the sectors before a bad one come back (the
+// count read is the result); a failure once the attempts run out. Unlike the library's, it
+// stops between attempts when asked to.
+long ReadWithRetries(SecureReading::Library& reading, cdrom_drive_t* drive, void* buffer,
+                     lsn_t begin, long sectors) {
+    if (drive->nsectors > 0) {
+        sectors = std::min<long>(sectors, drive->nsectors);
+    }
+    if (sectors <= 0) {
+        errno = EIO;
+        return -1;
+    }
+    std::vector<uint8_t> scratch;
+    if (buffer == nullptr) {  // a read without a buffer only moves the head
+        scratch.resize(static_cast<size_t>(sectors) * kCdSectorBytes);
+        buffer = scratch.data();
+    }
+    constexpr int kMaxRetries = 8;  // the library's limit (MAX_RETRIES)
+    for (int retries = 0;; ++retries) {
+        if (reading.stopRequested && reading.stopRequested()) {
+            return CutShort(reading, Cut::stopped);
+        }
+        if (reading.driveRead(drive, buffer, begin, sectors) == sectors) {
+            return sectors;
+        }
+        if (sectors == 1 && retries > kMaxRetries - 1) {
+            break;  // this one sector cannot be read
+        }
+        if (retries > 4 && sectors > 1) {
+            sectors = sectors * 3 / 4;
+        }
+        if (retries + 1 > kMaxRetries) {
+            break;
+        }
+    }
+    errno = EIO;
+    return -1;
+}
+
 // Every read of the drive passes here: a stop ends the Read under way, and so does a position
 // that paranoia keeps reading far past its retries. Paranoia reads a pass as requests that
 // follow each other, so a request that does not follow the last one begins a pass.
@@ -78,7 +119,7 @@ long GuardedRead(cdrom_drive_t* drive, void* buffer, lsn_t begin, long sectors) 
     if (reading->stopRequested && reading->stopRequested()) {
         return CutShort(*reading, Cut::stopped);
     }
-    if (buffer != nullptr) {  // a read without a buffer only moves the head
+    if (buffer != nullptr) {
         if (begin != reading->passEnd) {
             ++reading->passes;
         }
@@ -87,7 +128,7 @@ long GuardedRead(cdrom_drive_t* drive, void* buffer, lsn_t begin, long sectors) 
             return CutShort(*reading, Cut::gaveUp);
         }
     }
-    return reading->driveRead(drive, buffer, begin, sectors);
+    return ReadWithRetries(*reading, drive, buffer, begin, sectors);
 }
 
 // Notes the positions paranoia gives up. A give-up before anything at all was verified (its
@@ -116,14 +157,11 @@ bool Silent(const uint8_t* bytes) {
     return std::all_of(bytes, bytes + kCdSectorBytes, [](uint8_t b) { return b == 0; });
 }
 
-// `sector` read once through the drive, unchecked: better than nothing where paranoia had
-// nothing. Null when it cannot be read either.
+// `sector` read through the drive, unchecked: better than nothing where paranoia had nothing.
+// Null when it cannot be read either, or reading was stopped.
 const uint8_t* ReadUnchecked(SecureReading::Library& reading, int32_t sector) {
-    if (reading.stopRequested && reading.stopRequested()) {
-        return nullptr;
-    }
     reading.own.resize(kCdSectorBytes);
-    const long read = reading.driveRead(reading.drive->get(), reading.own.data(), sector, 1);
+    const long read = ReadWithRetries(reading, reading.drive->get(), reading.own.data(), sector, 1);
     return read == 1 ? reading.own.data() : nullptr;
 }
 
@@ -190,11 +228,17 @@ const uint8_t* SecureReading::Read(std::vector<int32_t>& skipped) {
     const int16_t* sector = ReadOrEscape(reading);
     active = nullptr;
     const uint8_t* bytes = reinterpret_cast<const uint8_t*>(sector);
+    if (sector == nullptr && reading.cut == Cut::stopped) {
+        return nullptr;
+    }
     if (sector == nullptr && reading.cut == Cut::gaveUp) {
         // Paranoia could not place this position at all: it is what one plain read gives, or,
         // a read error, silence; reading goes on from the next one (where nothing follows, no
         // further Read is asked for).
         const uint8_t* own = ReadUnchecked(reading, reading.cursor);
+        if (reading.cut == Cut::stopped) {
+            return nullptr;
+        }
         if (own == nullptr) {
             skipped.push_back(reading.cursor);
         }

@@ -8,7 +8,6 @@
 #include <stdlib.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <cstring>
@@ -414,11 +413,9 @@ class SimulatedParanoiaDrive final : public ParanoiaDrive {
         return registry;
     }
 
-    // Reads as libcdio-paranoia's own read over a drive does: at most the drive's request size
-    // at once; a request that fails is tried again, from the sixth attempt on shortened to
-    // three quarters each time, so that the sectors before a bad one come back (the count
-    // read is the result); a failure is the result once the attempts run out. A null buffer
-    // only moves the head.
+    // One read command, as a drive answers it: every sector asked for, or a failure when one
+    // of them cannot be read. Secure reading retries and shortens a request that fails, as
+    // libcdio-paranoia does, so the sectors before a bad one still come back.
     static long ReadForParanoia(cdrom_drive_t* drive, void* buffer, lsn_t begin, long sectors) {
         SimulatedDisc* disc = nullptr;
         {
@@ -426,39 +423,14 @@ class SimulatedParanoiaDrive final : public ParanoiaDrive {
             const auto found = Registry().find(drive);
             disc = found == Registry().end() ? nullptr : found->second;
         }
-        if (disc == nullptr || sectors <= 0) {
+        ReadError error;
+        if (disc == nullptr || buffer == nullptr || sectors <= 0 ||
+            !disc->ReadSecurely(static_cast<int32_t>(begin), static_cast<uint32_t>(sectors),
+                                static_cast<uint8_t*>(buffer), error)) {
             errno = EIO;
             return -1;
         }
-        if (drive->nsectors > 0) {
-            sectors = std::min<long>(sectors, drive->nsectors);
-        }
-        std::vector<uint8_t> scratch;
-        if (buffer == nullptr) {
-            scratch.resize(static_cast<size_t>(sectors) * kCdSectorBytes);
-            buffer = scratch.data();
-        }
-        auto* out = static_cast<uint8_t*>(buffer);
-        // The library's limit of attempts (MAX_RETRIES in its read).
-        constexpr int kMaxRetries = 8;
-        for (int retries = 0;; ++retries) {
-            ReadError error;
-            if (disc->ReadSecurely(static_cast<int32_t>(begin), static_cast<uint32_t>(sectors), out,
-                                   error)) {
-                return sectors;
-            }
-            if (sectors == 1 && retries > kMaxRetries - 1) {
-                break;  // this one sector cannot be read
-            }
-            if (retries > 4 && sectors > 1) {
-                sectors = sectors * 3 / 4;
-            }
-            if (retries + 1 > kMaxRetries) {
-                break;
-            }
-        }
-        errno = EIO;
-        return -1;
+        return sectors;
     }
 
     std::string folder_;
