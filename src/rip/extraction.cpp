@@ -139,8 +139,9 @@ ExtractionEnd ReadInChunks(WorkerContext& context, RipJob& job, const ReadWindow
     return ExtractionEnd::completed;
 }
 
-// Secure mode: sector by sector through paranoia. A run of positions given up one after
-// another is one read error: one question, one entry on the track.
+// Secure mode: sector by sector through paranoia. Positions given up close to each other are
+// one read error, one question, one entry on the track: across a long unreadable stretch
+// paranoia gives up a sector or two at a time.
 ExtractionEnd ReadSecurely(WorkerContext& context, RipJob& job, const ReadWindow& window,
                            platform::CdHandle handle, SampleStage& sink, int32_t progressTo) {
     const uint32_t length = window.endSector - window.firstSector;
@@ -157,7 +158,7 @@ ExtractionEnd ReadSecurely(WorkerContext& context, RipJob& job, const ReadWindow
         return ExtractionEnd::abandoned;
     }
     std::vector<int32_t> skipped;
-    int32_t lastSkipped = -2;
+    int64_t lastSkipped = -int64_t{kReadChunkSectors} - 1;
     for (uint32_t done = 0; done < length; ++done) {
         if (!context.settings.ripping) {
             return ExtractionEnd::stopped;
@@ -181,8 +182,8 @@ ExtractionEnd ReadSecurely(WorkerContext& context, RipJob& job, const ReadWindow
                 position >= static_cast<int64_t>(window.endSector)) {
                 continue;
             }
-            const bool newRun = position > lastSkipped + 1;
-            lastSkipped = std::max(lastSkipped, position);
+            const bool newRun = position > lastSkipped + kReadChunkSectors;
+            lastSkipped = std::max<int64_t>(lastSkipped, position);
             if (newRun &&
                 !GoOnAfterReadError(context, *job.track, static_cast<uint32_t>(position))) {
                 return ExtractionEnd::abandoned;

@@ -387,6 +387,8 @@ TEST_F(ExtractionTest, SecureReadingGetsPastUnreadableSectorsWhereverTheyLie) {
         {"track audio 300\nunreadable 3-8\n", 1, 3, 9},
         {"track audio 300\nunreadable 100-104\n", 1, 100, 105},
         {"track audio 300\nunreadable 100-104\n", 3, 100, 105},
+        // A long stretch is one read error, however paranoia gives it up.
+        {"track audio 300\nunreadable 50-249\n", 20, 50, 250},
         // A bad stretch at the start of the next track costs the track before nothing.
         {"track audio 300\ntrack audio 300\nunreadable 302-310\n", 20, 300, 300},
     };

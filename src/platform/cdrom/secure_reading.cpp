@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <csetjmp>
 #include <cstdio>
+#include <set>
 #include <vector>
 
 #include "platform/cdrom/disc_device.h"
@@ -31,9 +32,10 @@ struct SecureReading::Library {
     int32_t retries = 20;
     int64_t passLimit = 0;  // paranoia's passes over the disc for one position, at most
     std::function<bool()> stopRequested;
-    int32_t cursor = 0;        // the position the next Read returns
-    bool placed = true;        // false after a give-up at the last position paranoia can seek to
-    int64_t doubtfulEnd = 0;   // before it, paranoia may fill what it could not read with zeros
+    int32_t cursor = 0;  // the position the next Read returns
+    bool placed = true;  // false after a give-up at the last position paranoia can seek to
+    // Where paranoia gave up: from there on, silence may be only its filling (see NoteSkips).
+    std::set<int32_t> givenUp;
     std::vector<uint8_t> own;  // a sector read without paranoia
 
     // The Read under way.
@@ -147,21 +149,29 @@ void NoteSkips(long position, paranoia_cb_mode_t mode) {
     }
     const auto sector = static_cast<int32_t>(position / CD_FRAMEWORDS);
     reading->skipped->push_back(sector);
-    // Where a read came back short, paranoia fills the rest of that request with zeros: the
-    // sectors up to two requests on may be silent only for that.
-    const int64_t request = std::max(reading->drive->get()->nsectors, 1);
-    reading->doubtfulEnd = std::max(reading->doubtfulEnd, sector + 2 * request);
+    // What paranoia gives for a stretch it gave up, and for the rest of a request that came
+    // back short, is zeros: the silence that follows may be only that.
+    reading->givenUp.insert(sector);
 }
 
 bool Silent(const uint8_t* bytes) {
     return std::all_of(bytes, bytes + kCdSectorBytes, [](uint8_t b) { return b == 0; });
 }
 
-// `sector` read through the drive, unchecked: better than nothing where paranoia had nothing.
-// Null when it cannot be read either, or reading was stopped.
-const uint8_t* ReadUnchecked(SecureReading::Library& reading, int32_t sector) {
+// `sector` read through the drive, unchecked, with the retries of a request or in one attempt:
+// better than nothing where paranoia had nothing. Null when it cannot be read either, or
+// reading was stopped.
+const uint8_t* ReadUnchecked(SecureReading::Library& reading, int32_t sector, bool retrying) {
     reading.own.resize(kCdSectorBytes);
-    const long read = ReadWithRetries(reading, reading.drive->get(), reading.own.data(), sector, 1);
+    cdrom_drive_t* drive = reading.drive->get();
+    long read = -1;
+    if (retrying) {
+        read = ReadWithRetries(reading, drive, reading.own.data(), sector, 1);
+    } else if (reading.stopRequested && reading.stopRequested()) {
+        CutShort(reading, Cut::stopped);
+    } else {
+        read = reading.driveRead(drive, reading.own.data(), sector, 1);
+    }
     return read == 1 ? reading.own.data() : nullptr;
 }
 
@@ -235,7 +245,7 @@ const uint8_t* SecureReading::Read(std::vector<int32_t>& skipped) {
         // Paranoia could not place this position at all: it is what one plain read gives, or,
         // a read error, silence; reading goes on from the next one (where nothing follows, no
         // further Read is asked for).
-        const uint8_t* own = ReadUnchecked(reading, reading.cursor);
+        const uint8_t* own = ReadUnchecked(reading, reading.cursor, true);
         if (reading.cut == Cut::stopped) {
             return nullptr;
         }
@@ -245,9 +255,16 @@ const uint8_t* SecureReading::Read(std::vector<int32_t>& skipped) {
         bytes = own != nullptr ? own : kSilentSector;
         Seek(reading.cursor + 1);
     } else if (sector != nullptr) {
-        if (reading.cursor < reading.doubtfulEnd && Silent(bytes)) {
-            const uint8_t* own = ReadUnchecked(reading, reading.cursor);
+        const bool doubtful =
+            !reading.givenUp.empty() && *reading.givenUp.begin() <= reading.cursor;
+        if (doubtful && Silent(bytes)) {
+            // One attempt each: most of these sectors are the unreadable ones.
+            const uint8_t* own = ReadUnchecked(reading, reading.cursor, false);
             bytes = own != nullptr ? own : bytes;
+        } else if (doubtful) {
+            // Paranoia has data again: the silence before was all there was to it.
+            reading.givenUp.erase(reading.givenUp.begin(),
+                                  reading.givenUp.upper_bound(reading.cursor));
         }
         ++reading.cursor;
     }
