@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <span>
 
+#include "disc/genres.h"
 #include "platform/profile/profile_document.h"
 #include "platform/system/text.h"
 
@@ -149,6 +150,34 @@ void VisitKeys(Settings& s, Visitor& v) {
     v.Flag("SECURE", "WriteCue", s.WriteCue);
 
     v.Window(s.window);
+}
+
+// Numbers a hand-edited or damaged file may hold beyond what the program can use: a number past
+// either end of its range is held at that end, and a choice that is none of its values (a read
+// mode, a genre, a port) takes its default. What runs, what the dialogs show and what the log
+// says are then one value.
+void KeepInRange(Settings& s) {
+    const Settings defaults;
+    const auto hold = [](int32_t& field, int32_t low, int32_t high) {
+        field = std::clamp(field, low, high);
+    };
+    const auto choose = [](int32_t& field, int32_t low, int32_t high, int32_t fallback) {
+        field = field < low || field > high ? fallback : field;
+    };
+    choose(s.Jitter, 0, kJitterSecure, defaults.Jitter);
+    hold(s.EncoderThreads, 0, 64);
+    hold(s.formats.ogg.vbr, 0, 20);  // quality 0.00 to 1.00 in steps of 0.05
+    hold(s.formats.mp3.vbrQuality, 0, 9);
+    hold(s.formats.flac.level, 0, 8);
+    hold(s.formats.opus.bitrate, 6, 510);
+    hold(s.formats.opus.complexity, 0, 10);
+    choose(s.Genre, 0, static_cast<int32_t>(GenreNames.size()), 0);
+    choose(s.Port, 1, 65535, defaults.Port);
+    choose(s.Proxyport, 1, 65535, defaults.Proxyport);
+    choose(s.musicBrainz.Port, 1, 65535, defaults.musicBrainz.Port);
+    choose(s.ArPort, 1, 65535, defaults.ArPort);
+    hold(s.ReadOffset, -3000, 3000);
+    hold(s.Retries, 1, 100);
 }
 
 constexpr const char* kTemplateKeys[] = {"Template01", "Template02", "Template03", "Template04"};
@@ -314,6 +343,7 @@ bool LoadSettings(Settings& settings, const std::string& path) {
 void LoadSettings(Settings& settings, const ProfileDocument& document) {
     Loader loader(document);
     VisitKeys(settings, loader);
+    KeepInRange(settings);
 }
 
 bool IsSettingsKey(const std::string& section, const std::string& key) {

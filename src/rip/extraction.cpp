@@ -82,6 +82,27 @@ bool TakeSilence(SampleStage& sink, uint64_t bytes) {
     return true;
 }
 
+// After Yes or All at a failed read: its sectors read one at a time, so that only those that
+// cannot be read at all are silence. Each keeps its place whatever a read gives for it.
+bool TakeWhatCanBeRead(WorkerContext& context, const RipJob& job, platform::CdHandle handle,
+                       uint32_t first, uint32_t count, SampleStage& sink) {
+    platform::TrackBuffer* read = job.readBuffer;
+    for (uint32_t sector = first; sector < first + count; ++sector) {
+        read->startSector = sector;
+        read->sectorCount = 1;
+        read->length = 0;
+        read->startOffset = 0;
+        const bool ok =
+            ReadSectors(context.settings.Jitter, handle, read, job.overlapBuffer) == kCdStatusOk;
+        const uint32_t length = ok ? std::min(read->length, platform::kCdSectorBytes) : 0;
+        if (!sink.Take({read->data() + read->startOffset, length}) ||
+            !TakeSilence(sink, platform::kCdSectorBytes - length)) {
+            return false;
+        }
+    }
+    return true;
+}
+
 // The plain and jitter-correcting modes: the window's sectors chunk by chunk, progress every
 // fifth read.
 ExtractionEnd ReadInChunks(WorkerContext& context, RipJob& job, const ReadWindow& window,
@@ -109,16 +130,20 @@ ExtractionEnd ReadInChunks(WorkerContext& context, RipJob& job, const ReadWindow
             }
         } else if (!GoOnAfterReadError(context, *job.track, current)) {
             return ExtractionEnd::abandoned;
+        } else if (!TakeWhatCanBeRead(context, job, handle, current, chunk, sink)) {
+            // A read that is skipped keeps its place: what follows keeps its position and the
+            // track its length.
+            return ExtractionEnd::writeFailed;
         }
-        // A skipped read leaves a gap: nothing is written for it.
         current += chunk;
         left -= chunk;
     }
     return ExtractionEnd::completed;
 }
 
-// Secure mode: sector by sector through paranoia. A run of positions given up one after
-// another is one read error: one question, one entry on the track.
+// Secure mode: sector by sector through paranoia. Positions given up close to each other are
+// one read error, one question, one entry on the track: across a long unreadable stretch
+// paranoia gives up a sector or two at a time.
 ExtractionEnd ReadSecurely(WorkerContext& context, RipJob& job, const ReadWindow& window,
                            platform::CdHandle handle, SampleStage& sink, int32_t progressTo) {
     const uint32_t length = window.endSector - window.firstSector;
@@ -126,15 +151,16 @@ ExtractionEnd ReadSecurely(WorkerContext& context, RipJob& job, const ReadWindow
         return ExtractionEnd::completed;
     }
     std::string problem;
+    const Settings& settings = context.settings;
     const auto reading = platform::SecureReading::Open(
-        handle, std::clamp(context.settings.Retries, 1, 1000), problem);
+        handle, settings.Retries, [&settings] { return !settings.ripping; }, problem);
     if (!reading || !reading->Seek(static_cast<int32_t>(window.firstSector))) {
         context.questions.Inform("Cannot read the disc securely: " +
                                  (problem.empty() ? std::string("no audio there") : problem));
         return ExtractionEnd::abandoned;
     }
     std::vector<int32_t> skipped;
-    int32_t lastSkipped = -2;
+    int64_t lastSkipped = -int64_t{kReadChunkSectors} - 1;
     for (uint32_t done = 0; done < length; ++done) {
         if (!context.settings.ripping) {
             return ExtractionEnd::stopped;
@@ -145,12 +171,21 @@ ExtractionEnd ReadSecurely(WorkerContext& context, RipJob& job, const ReadWindow
         skipped.clear();
         const uint8_t* sector = reading->Read(skipped);
         if (sector == nullptr) {
+            if (!context.settings.ripping) {
+                return ExtractionEnd::stopped;  // Stop came while paranoia was reading
+            }
             GoOnAfterReadError(context, *job.track, window.firstSector + done);
             return ExtractionEnd::abandoned;  // the drive cannot go on at all
         }
         for (const int32_t position : skipped) {
-            const bool newRun = position > lastSkipped + 1;
-            lastSkipped = std::max(lastSkipped, position);
+            // Paranoia reads on past the window to check its end; what it gives up there is
+            // another track's.
+            if (position < static_cast<int64_t>(window.firstSector) ||
+                position >= static_cast<int64_t>(window.endSector)) {
+                continue;
+            }
+            const bool newRun = position > lastSkipped + kReadChunkSectors;
+            lastSkipped = std::max<int64_t>(lastSkipped, position);
             if (newRun &&
                 !GoOnAfterReadError(context, *job.track, static_cast<uint32_t>(position))) {
                 return ExtractionEnd::abandoned;

@@ -114,8 +114,45 @@ TEST_F(SettingsFileTest, DecimalsTakeTheLeadingDigits) {
     EXPECT_EQ(settings_.Cdrom, 2);
     EXPECT_EQ(settings_.Jitter, 0);
     EXPECT_EQ(settings_.Menustyle, -4);
-    EXPECT_EQ(settings_.Port, INT32_MAX);
-    EXPECT_EQ(settings_.Proxyport, 0);
+    EXPECT_EQ(settings_.Port, 80);  // no port numbers: the defaults
+    EXPECT_EQ(settings_.Proxyport, 80);
+}
+
+TEST_F(SettingsFileTest, NumbersOutOfRangeAreBroughtIntoItAsTheyAreRead) {
+    struct Case {
+        const char* file;
+        int32_t Settings::*field;
+        int32_t expected;
+    };
+    const Case cases[] = {
+        {"[SECURE]\nReadOffset=5000\n", &Settings::ReadOffset, 3000},
+        {"[SECURE]\nReadOffset=-99999\n", &Settings::ReadOffset, -3000},
+        {"[SECURE]\nRetries=0\n", &Settings::Retries, 1},
+        {"[SECURE]\nRetries=100000\n", &Settings::Retries, 100},
+        {"[SECURE]\nArPort=70000\n", &Settings::ArPort, 80},
+        {"[GENERAL]\nJitter=99\n", &Settings::Jitter, 1},  // no such mode: the default
+        {"[GENERAL]\nJitter=-1\n", &Settings::Jitter, 1},
+        {"[GENERAL]\nJitter=3\n", &Settings::Jitter, 3},
+        {"[GENERAL]\nEncoderThreads=-5\n", &Settings::EncoderThreads, 0},
+        {"[GENERAL]\nEncoderThreads=1000\n", &Settings::EncoderThreads, 64},
+        {"[ID3]\nGenre=500\n", &Settings::Genre, 0},
+        {"[CDDB]\nPort=0\n", &Settings::Port, 80},
+    };
+    for (const Case& c : cases) {
+        StartWith(c.file);
+        EXPECT_EQ(settings_.*c.field, c.expected) << c.file;
+    }
+    StartWith(
+        "[OGG]\nVbr=99\n[MP3]\nVbrquality=-3\n[FLAC]\nLevel=12\n[OPUS]\nBitrate=2\n"
+        "Complexity=11\n[MUSICBRAINZ]\nPort=-443\n");
+    EXPECT_EQ(settings_.formats.ogg.vbr, 20);
+    EXPECT_EQ(settings_.formats.mp3.vbrQuality, 0);
+    EXPECT_EQ(settings_.formats.flac.level, 8);
+    EXPECT_EQ(settings_.formats.opus.bitrate, 6);
+    EXPECT_EQ(settings_.formats.opus.complexity, 10);
+    EXPECT_EQ(settings_.musicBrainz.Port, 443);
+    // What is used is what the file gets back.
+    EXPECT_NE(Saved().find("[FLAC]\nLevel=8\n"), std::string::npos);
 }
 
 TEST_F(SettingsFileTest, SampleRatesAndSizes) {

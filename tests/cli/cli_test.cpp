@@ -710,9 +710,11 @@ TEST_F(CliTest, ReadErrorsAnsweredEachWay) {
         << no.err;
 
     const CliRun yes = Run({"--image", sim, "rip", "--answer-read-error", "yes"});
-    EXPECT_EQ(yes.exitCode, 3) << yes.err;  // completed, with read errors let pass
-    EXPECT_EQ(ReadWholeFile(out_ + "/-Track 01.wav").substr(44),
-              SimulatedAudio(0, 26) + SimulatedAudio(52, 52) + SimulatedAudio(130, 70));
+    EXPECT_EQ(yes.exitCode, 3) << yes.err;     // completed, with read errors let pass
+    const std::string unreadable(2352, '\0');  // silence in its place
+    EXPECT_TRUE(ReadWholeFile(out_ + "/-Track 01.wav").substr(44) ==
+                SimulatedAudio(0, 30) + unreadable + SimulatedAudio(31, 89) + unreadable +
+                    SimulatedAudio(121, 79));
 
     const CliRun all = Run({"--image", sim, "rip", "--answer-read-error", "all"});
     EXPECT_EQ(all.exitCode, 3);

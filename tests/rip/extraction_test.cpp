@@ -2,7 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
 #include <filesystem>
+#include <thread>
 
 #include "audio/unique_file.h"
 #include "audio/wav_file.h"
@@ -26,6 +29,10 @@ std::string SimulatedAudio(int64_t firstSector, int64_t sectors) {
     platform::FillSimulatedAudio(firstSector * 588, sectors * 588,
                                  reinterpret_cast<uint8_t*>(audio.data()));
     return audio;
+}
+
+std::string Silence(int64_t sectors) {
+    return std::string(static_cast<size_t>(sectors) * 2352, '\0');
 }
 
 std::string WavHeaderBytes(uint32_t dataLength) {
@@ -183,14 +190,26 @@ TEST_F(ExtractionTest, PlainUnreadableSectorsAreReadByCorrectingReads) {
     EXPECT_EQ(GetSimulatedReadCounts().correcting, 1u);
 }
 
-TEST_F(ExtractionTest, YesAtAReadErrorLeavesAGapAndAsksAgain) {
+TEST_F(ExtractionTest, YesAtAReadErrorKeepsTheTracksLengthWithSilenceInPlace) {
     UseSimulatedDisc("track audio 200\nunreadable 30\nunreadable 80\n");
-    questions_.answers = {ConfirmAnswer::yes, ConfirmAnswer::yes};
-    const std::string samples = RipToWav(0);
-    EXPECT_EQ(questions_.asked.size(), 2u);
-    EXPECT_EQ(samples, SimulatedAudio(0, 26) + SimulatedAudio(52, 26) + SimulatedAudio(104, 96));
-    EXPECT_EQ(settings_.tracks[0].status, kStatusCompleted);
-    EXPECT_FALSE(context_.run.ignoreAllErrors);
+    // The requests that touch sectors 30 and 80 (26-51 and 78-103) fail; their sectors are then
+    // read one by one. A jitter-correcting read of one sector reaches into its neighbours, so
+    // it loses the sectors on either side of a bad one that it cannot line up.
+    const std::string plain = SimulatedAudio(0, 30) + Silence(1) + SimulatedAudio(31, 49) +
+                              Silence(1) + SimulatedAudio(81, 119);
+    const std::string correcting = SimulatedAudio(0, 29) + Silence(2) + SimulatedAudio(31, 1) +
+                                   Silence(1) + SimulatedAudio(33, 46) + Silence(2) +
+                                   SimulatedAudio(81, 1) + Silence(1) + SimulatedAudio(83, 117);
+    for (const int32_t jitter : {1, 0, 2}) {
+        settings_.Jitter = jitter;
+        questions_.asked.clear();
+        questions_.answers = {ConfirmAnswer::yes, ConfirmAnswer::yes};
+        EXPECT_TRUE(RipToWav(0) == (jitter == 0 ? correcting : plain)) << "Jitter " << jitter;
+        EXPECT_EQ(questions_.asked.size(), 2u);
+        EXPECT_EQ(settings_.tracks[0].readErrors, (std::vector<int32_t>{26, 78}));
+        EXPECT_EQ(settings_.tracks[0].status, kStatusCompleted);
+        EXPECT_FALSE(context_.run.ignoreAllErrors);
+    }
 }
 
 TEST_F(ExtractionTest, AllAtAReadErrorSkipsLaterErrorsSilently) {
@@ -198,10 +217,11 @@ TEST_F(ExtractionTest, AllAtAReadErrorSkipsLaterErrorsSilently) {
         "track audio 200\nunreadable 30\nunreadable 80\ntrack audio 60\n"
         "unreadable 210\n");
     questions_.answers = {ConfirmAnswer::all};
-    EXPECT_EQ(RipToWav(0),
-              SimulatedAudio(0, 26) + SimulatedAudio(52, 26) + SimulatedAudio(104, 96));
+    EXPECT_TRUE(RipToWav(0) == SimulatedAudio(0, 30) + Silence(1) + SimulatedAudio(31, 49) +
+                                   Silence(1) + SimulatedAudio(81, 119));
     EXPECT_TRUE(context_.run.ignoreAllErrors);
-    EXPECT_EQ(RipToWav(1), SimulatedAudio(226, 34));  // the next track of the run
+    // The next track of the run
+    EXPECT_TRUE(RipToWav(1) == SimulatedAudio(200, 10) + Silence(1) + SimulatedAudio(211, 49));
     EXPECT_EQ(questions_.asked.size(), 1u);
 }
 
@@ -332,19 +352,16 @@ TEST_F(ExtractionTest, SecureReadingAsksOncePerUnreadableStretch) {
     ASSERT_EQ(questions_.asked.size(), 2u);
     EXPECT_EQ(questions_.asked[0].substr(0, 15), "Error at frame ");
     EXPECT_NE(questions_.asked[0].find("\nASPIlib error 3, ASPI error 3\n"), std::string::npos);
-    // Paranoia gives up on what it could not read around a bad sector, from where that starts:
-    // a drive fails a whole request that touches one.
+    // A drive gives back the sectors before a bad one (once its request has been shortened):
+    // paranoia gives up where the bad sectors begin, and what comes before them is whole.
     const std::vector<int32_t>& errors = settings_.tracks[0].readErrors;
     ASSERT_EQ(errors.size(), 2u);
-    EXPECT_TRUE(errors[0] >= 100 - 26 && errors[0] <= 100) << errors[0];
-    EXPECT_TRUE(errors[1] >= 200 - 26 && errors[1] <= 200) << errors[1];
-    EXPECT_EQ(questions_.asked[0].rfind("Error at frame " + std::to_string(errors[0]) + "\n", 0),
-              0u);
+    EXPECT_EQ(errors, (std::vector<int32_t>{100, 200}));
+    EXPECT_EQ(questions_.asked[0].rfind("Error at frame 100\n", 0), 0u);
     EXPECT_EQ(settings_.tracks[0].status, kStatusCompleted);
-    // Every position keeps its place: what was read around the errors is where it belongs.
-    ASSERT_EQ(samples.size(), 300u * 2352);
-    EXPECT_TRUE(samples.substr(0, 74 * 2352) == SimulatedAudio(0, 74));
-    EXPECT_TRUE(samples.substr(230 * 2352) == SimulatedAudio(230, 70));
+    // Every position keeps its place, and only the unreadable ones are lost.
+    EXPECT_TRUE(samples == SimulatedAudio(0, 100) + Silence(5) + SimulatedAudio(105, 95) +
+                               Silence(1) + SimulatedAudio(201, 99));
 
     questions_.answers = {ConfirmAnswer::no};
     RipToWav(0);
@@ -353,6 +370,70 @@ TEST_F(ExtractionTest, SecureReadingAsksOncePerUnreadableStretch) {
     questions_.answers = {ConfirmAnswer::no};
     EXPECT_EQ(RipTrackToPcm(context_, job), -1);
     EXPECT_EQ(settings_.tracks[0].status, kStatusError);
+}
+
+// Unreadable sectors where secure reading begins, or with few retries: the rip ends, the track
+// keeps its length, and only the unreadable sectors are lost (silence in their place).
+TEST_F(ExtractionTest, SecureReadingGetsPastUnreadableSectorsWhereverTheyLie) {
+    struct Case {
+        const char* disc;
+        int32_t retries;
+        int64_t firstBad, endBad;
+    };
+    const Case cases[] = {
+        {"track audio 300\nunreadable 0-5\n", 20, 0, 6},
+        {"track audio 300\nunreadable 3-8\n", 20, 3, 9},
+        {"track audio 300\nunreadable 10-12\n", 20, 10, 13},
+        {"track audio 300\nunreadable 3-8\n", 1, 3, 9},
+        {"track audio 300\nunreadable 100-104\n", 1, 100, 105},
+        {"track audio 300\nunreadable 100-104\n", 3, 100, 105},
+        // A long stretch is one read error, however paranoia gives it up.
+        {"track audio 300\nunreadable 50-249\n", 20, 50, 250},
+        // A bad stretch at the start of the next track costs the track before nothing.
+        {"track audio 300\ntrack audio 300\nunreadable 302-310\n", 20, 300, 300},
+    };
+    settings_.Jitter = kJitterSecure;
+    for (const Case& c : cases) {
+        UseSimulatedDisc(c.disc);
+        settings_.Retries = c.retries;
+        context_.run.ignoreAllErrors = true;
+        const std::string samples = RipToWav(0);
+        EXPECT_EQ(settings_.tracks[0].status, kStatusCompleted) << c.disc;
+        EXPECT_TRUE(samples == SimulatedAudio(0, c.firstBad) + Silence(c.endBad - c.firstBad) +
+                                   SimulatedAudio(c.endBad, 300 - c.endBad))
+            << c.disc << ", Retries " << c.retries;
+        EXPECT_EQ(settings_.tracks[0].readErrors, c.firstBad == c.endBad
+                                                      ? std::vector<int32_t>{}
+                                                      : std::vector{int32_t(c.firstBad)})
+            << c.disc;
+    }
+}
+
+// Stop while paranoia retries a long unreadable stretch: the read under way ends at the next
+// request to the drive.
+TEST_F(ExtractionTest, StopEndsASecureReadThatIsRetrying) {
+    UseSimulatedDisc("track audio 600\nunreadable 100-400\n");
+    settings_.Jitter = kJitterSecure;
+    settings_.Retries = 100;
+    context_.run.ignoreAllErrors = true;
+    std::atomic<bool> ended{false};
+    std::atomic<uint64_t> readsAtStop{0};
+    std::thread stopper([&] {
+        // Well into the retries of the first unreadable positions.
+        while (!ended && GetSimulatedReadCounts().correcting < 3000) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+        readsAtStop = GetSimulatedReadCounts().correcting;
+        settings_.ripping = 0;
+    });
+    RipJob job = Job(0);
+    RipTrackToWav(context_, job);
+    ended = true;
+    stopper.join();
+    EXPECT_EQ(settings_.tracks[0].status, kStatusStopped);
+    EXPECT_GE(readsAtStop, 3000u);
+    // At most the read command that was under way ran after the stop.
+    EXPECT_LE(GetSimulatedReadCounts().correcting - readsAtStop, 1u);
 }
 
 // The audio of `sectors` sectors from `start`, shifted by `offset` frames, silent outside the

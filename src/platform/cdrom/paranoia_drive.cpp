@@ -2,11 +2,26 @@
 #include <cdio/cdio.h>
 #include <cdio/paranoia/cdda.h>
 
+#include <cerrno>
+
 #include "platform/cdrom/disc_device.h"
 
 namespace disctrove::platform {
 
 namespace {
+
+// One read command of the drive, which fails whole when one of its sectors cannot be read.
+// Secure reading does libcdio-paranoia's retrying and shortening of failed requests itself, so
+// that Stop can come between the attempts.
+long ReadOnce(cdrom_drive_t* drive, void* buffer, lsn_t begin, long sectors) {
+    if (buffer == nullptr || sectors <= 0 ||
+        cdio_read_audio_sectors(drive->p_cdio, buffer, begin, static_cast<uint32_t>(sectors)) !=
+            DRIVER_OP_SUCCESS) {
+        errno = EIO;
+        return -1;
+    }
+    return sectors;
+}
 
 class CdioParanoiaDrive final : public ParanoiaDrive {
   public:
@@ -36,6 +51,7 @@ std::unique_ptr<ParanoiaDrive> OpenParanoiaOnCdio(CdIo* cdio, std::string& probl
         problem = "the disc holds no audio that can be read securely";
         return nullptr;
     }
+    drive->read_audio = ReadOnce;
     return owned;
 }
 

@@ -413,8 +413,9 @@ class SimulatedParanoiaDrive final : public ParanoiaDrive {
         return registry;
     }
 
-    // Reads as a drive does: the sectors before the first one that fails, or an error when
-    // that is the first. A null buffer only moves the head.
+    // One read command, as a drive answers it: every sector asked for, or a failure when one
+    // of them cannot be read. Secure reading retries and shortens a request that fails, as
+    // libcdio-paranoia does, so the sectors before a bad one still come back.
     static long ReadForParanoia(cdrom_drive_t* drive, void* buffer, lsn_t begin, long sectors) {
         SimulatedDisc* disc = nullptr;
         {
@@ -422,24 +423,14 @@ class SimulatedParanoiaDrive final : public ParanoiaDrive {
             const auto found = Registry().find(drive);
             disc = found == Registry().end() ? nullptr : found->second;
         }
-        std::vector<uint8_t> scratch;
-        if (buffer == nullptr) {
-            scratch.resize(static_cast<size_t>(std::max(sectors, 0L)) * kCdSectorBytes);
-            buffer = scratch.data();
-        }
-        auto* out = static_cast<uint8_t*>(buffer);
         ReadError error;
-        if (disc == nullptr || sectors <= 0) {
+        if (disc == nullptr || buffer == nullptr || sectors <= 0 ||
+            !disc->ReadSecurely(static_cast<int32_t>(begin), static_cast<uint32_t>(sectors),
+                                static_cast<uint8_t*>(buffer), error)) {
             errno = EIO;
             return -1;
         }
-        if (disc->ReadSecurely(static_cast<int32_t>(begin), static_cast<uint32_t>(sectors), out,
-                               error)) {
-            return sectors;
-        }
-        // A drive fails the whole request when one of its sectors cannot be read.
-        errno = EIO;
-        return -1;
+        return sectors;
     }
 
     std::string folder_;
