@@ -151,7 +151,8 @@ bool ApplyEncoderToAllTracks(Settings& settings, EncoderKind kind) {
     for (Track& track : settings.tracks) {
         track.encoder = kind;
         track.format = TrackFormatFor(kind, settings.formats);
-        track.status = 0;
+        // What a row said of its last rip no longer holds; no track is under way either.
+        track.status = kStatusNone;
     }
     return true;
 }

@@ -43,7 +43,7 @@ RefreshResult RefreshDisc(Settings& settings);
 // read): a rip must not start; the window shows kDiscChangedMessage.
 bool DiscChanged(const Settings& settings);
 
-// Gives every track the encoder `kind` with its main format group and status 0, and makes it
+// Gives every track the encoder `kind` with its main format group and no status, and makes it
 // the default encoder. Does nothing (false) while a rip runs.
 bool ApplyEncoderToAllTracks(Settings& settings, EncoderKind kind);
 

@@ -101,7 +101,7 @@ TEST_F(DiscTest, TracksTakeTheEncoderAndItsFormat) {
     for (const Track& track : settings_.tracks) {
         EXPECT_EQ(track.encoder, kEncoderWma);
         EXPECT_EQ(track.format, TrackFormat::From(settings_.formats.wma));
-        EXPECT_EQ(track.status, 0);
+        EXPECT_EQ(track.status, kStatusNone);  // neither "Completed" nor "0%": not ripped so
     }
     settings_.ripping = 1;
     EXPECT_FALSE(ApplyEncoderToAllTracks(settings_, kEncoderWav));
