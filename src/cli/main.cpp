@@ -131,6 +131,7 @@ LookUpResult LookUp(Session& session, const CliOptions& options) {
             std::this_thread::sleep_for(std::chrono::milliseconds(20));
         }
         session.interrupts.OnInterrupt({});
+        lookup.TakeReply();  // a look-up cancelled by Ctrl+C found nothing
     }
     // A service that failed is named even when the other one named the disc.
     for (const std::string& service : settings.lookupUnanswered) {

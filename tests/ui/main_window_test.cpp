@@ -403,6 +403,35 @@ class MainWindowTest : public QObject {
         QCOMPARE(settings_->Year, std::string("1999"));
     }
 
+    // F5 and Options stay offered while a look-up waits for its server: the refresh drops that
+    // look-up, Options is applied while the next one waits, and that one names the disc. The
+    // look-up works on its own copy of the record (run under ThreadSanitizer too).
+    void refreshAndOptionsWhileALookUpIsHeld() {
+        UseImage(testing::MakeCueImage(dir_->path(), "disc", {{false, 300}}));
+        AddCddbEntry("DTITLE=Band / Record\nTTITLE0=First\n");
+        testing::CddbServer server(Path("cddb"));
+        settings_->Server = "127.0.0.1";
+        settings_->Port = server.port();
+        SetSettingsPathOverride(Path("dt.ini"));
+        ui::MainWindow window(*settings_, dialogs_);
+        server.SetHolding(true);
+        window.CddbCommand();
+        QCOMPARE(Enabled(window, {"Refresh CD-ROM", "Global..."}), QStringLiteral("++"));
+        window.RefreshCommand();
+        QCOMPARE(window.statusText(), QStringLiteral("Ready"));
+        window.CddbCommand();
+        QVERIFY(testing::WithModal<ui::OptionsDialog>(
+            [&window] { window.OptionsCommand(ui::OptionsTab::cddb); },
+            [&](ui::OptionsDialog* dialog) {
+                dialog->buttons()->button(QDialogButtonBox::Ok)->click();
+            }));
+        server.SetHolding(false);
+        QTRY_COMPARE(Cell(window, 0, 0), QStringLiteral("First"));
+        SetSettingsPathOverride("");
+        QCOMPARE(settings_->Artist, std::string("Band"));
+        QCOMPARE(settings_->cddbRunning, 0);
+    }
+
     void ripMarkedTracks() {
         UseImage(
             testing::MakeCueImage(dir_->path(), "disc", {{false, 150}, {false, 100}, {false, 75}}));
