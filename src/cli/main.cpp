@@ -69,6 +69,13 @@ bool LoadSessionSettings(Session& session, const CliOptions& options, std::strin
             error = "--set " + text + ": there is no such key in the settings";
             return false;
         }
+        // Names given for this run name the disc it reads (unless the run says which disc).
+        using platform::EqualsIgnoringCase;
+        if (EqualsIgnoringCase(set->section, "ID3") &&
+            (EqualsIgnoringCase(set->key, "Artist") || EqualsIgnoringCase(set->key, "Album") ||
+             EqualsIgnoringCase(set->key, "Year") || EqualsIgnoringCase(set->key, "Genre"))) {
+            document.WriteString("ID3", "DiscId", "");
+        }
         document.WriteString(set->section, set->key, set->value);
     }
     SetDefaultSettings(session.settings);

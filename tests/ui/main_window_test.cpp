@@ -432,6 +432,35 @@ class MainWindowTest : public QObject {
         QCOMPARE(settings_->cddbRunning, 0);
     }
 
+    // Disc A named by CDDB, then disc B (unknown) chosen and ripped into artist and album
+    // folders: B starts unnamed, so its files never land in A's folder with A's names.
+    void aSecondDiscStartsUnnamed() {
+        UseImage(testing::MakeCueImage(dir_->path(), "first", {{false, 300}, {false, 200}}));
+        AddCddbEntry(
+            "DTITLE=Band A / Album A\nDYEAR=1999\nDGENRE=Rock\nTTITLE0=One\n"
+            "TTITLE1=Two\n");
+        UseImage(testing::MakeCueImage(dir_->path(), "second", {{false, 150}}));
+        settings_->Cdrom = 0;
+        settings_->Encoder = kEncoderWav;
+        settings_->RipInFolder = 1;
+        testing::CddbServer server(Path("cddb"));
+        settings_->Server = "127.0.0.1";
+        settings_->Port = server.port();
+        ui::MainWindow window(*settings_, dialogs_);
+        window.CddbCommand();
+        QTRY_COMPARE(Cell(window, 0, 0), QStringLiteral("One"));
+        window.RefreshCommand();  // the same disc read again keeps its names
+        QCOMPARE(settings_->Album, std::string("Album A"));
+        ChooseDrive(window, 1);
+        QCOMPARE(settings_->Artist + settings_->Album + settings_->Year, std::string());
+        QCOMPARE(settings_->Genre, 0);
+        window.RipCommand();
+        QTRY_COMPARE(settings_->ripping, 0);
+        QCOMPARE(Cell(window, 0, 3), QStringLiteral("Completed"));
+        QVERIFY(std::filesystem::exists(RipOutputPath(*settings_, settings_->tracks[0])));
+        QVERIFY(!std::filesystem::exists(Path("out/Band A")));
+    }
+
     void ripMarkedTracks() {
         UseImage(
             testing::MakeCueImage(dir_->path(), "disc", {{false, 150}, {false, 100}, {false, 75}}));
