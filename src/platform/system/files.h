@@ -19,6 +19,14 @@ bool CreateFolderPath(const std::string& path);
 // Deletes a file; a missing file is no error. False when it exists and cannot be deleted.
 bool RemoveFile(const std::string& path);
 
+// What ReadExistingFile found at a path.
+enum class ExistingFile { none, link, regular, other };
+
+// Looks at `path` without following a link: nothing there, a link (not read), a regular file of
+// at most `limit` bytes (its bytes into `text`), or anything else (a folder, a device, a file
+// that is larger or cannot be read).
+ExistingFile ReadExistingFile(const std::string& path, size_t limit, std::string& text);
+
 // std::fopen, through the seam that lets tests make writing fail (write_faults.h).
 std::FILE* OpenStream(const std::string& path, const char* mode);
 
