@@ -27,6 +27,7 @@
 #include "disc/release_apply.h"
 #include "disc/track_texts.h"
 #include "platform/cdrom/cdrom.h"
+#include "platform/profile/profile_document.h"
 #include "platform/system/files.h"
 #include "platform/system/text.h"
 #include "rip/leftovers.h"
@@ -47,10 +48,14 @@ int UsageError(const std::string& error) {
     return kExitUsage;
 }
 
+// The disc's names among the settings.
+constexpr const char* kDiscNames[] = {"Artist", "Album", "Year", "Genre"};
+
 struct Session {
     explicit Session(Interrupts& watcher) : interrupts(watcher) {}
 
     Settings settings;
+    platform::ProfileDocument givenNames;  // the disc's names given with --set
     Terminal terminal{settings};
     WorkerContext context{settings, terminal, terminal, {}};
     Interrupts& interrupts;
@@ -69,12 +74,11 @@ bool LoadSessionSettings(Session& session, const CliOptions& options, std::strin
             error = "--set " + text + ": there is no such key in the settings";
             return false;
         }
-        // Names given for this run name the disc it reads (unless the run says which disc).
-        using platform::EqualsIgnoringCase;
-        if (EqualsIgnoringCase(set->section, "ID3") &&
-            (EqualsIgnoringCase(set->key, "Artist") || EqualsIgnoringCase(set->key, "Album") ||
-             EqualsIgnoringCase(set->key, "Year") || EqualsIgnoringCase(set->key, "Genre"))) {
-            document.WriteString("ID3", "DiscId", "");
+        for (const char* name : kDiscNames) {
+            if (platform::EqualsIgnoringCase(set->section, "ID3") &&
+                platform::EqualsIgnoringCase(set->key, name)) {
+                session.givenNames.WriteString("ID3", name, set->value);
+            }
         }
         document.WriteString(set->section, set->key, set->value);
     }
@@ -121,6 +125,17 @@ bool ReadTheDisc(Session& session) {
         session.terminal.Say(kTocErrorMessage);
         return false;
     }
+    // Names given for this run are the disc's it reads, whatever disc the stored ones were for.
+    const auto given = [&session](const char* key) {
+        return session.givenNames.Find("ID3", key).has_value();
+    };
+    Settings named;
+    LoadSettings(named, session.givenNames);
+    Settings& s = session.settings;
+    s.Artist = given("Artist") ? named.Artist : s.Artist;
+    s.Album = given("Album") ? named.Album : s.Album;
+    s.Year = given("Year") ? named.Year : s.Year;
+    s.Genre = given("Genre") ? named.Genre : s.Genre;
     return true;
 }
 
