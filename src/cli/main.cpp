@@ -316,12 +316,16 @@ int Rip(Session& session, const CliOptions& options) {
         settings.ReadOffset = *options.offset;
     }
     session.terminal.SetAnswers(options.answerOverwrite, options.answerReadError);
-    platform::CreateFolderPath(RipBaseFolder(settings));
-    RemoveLeftoverFiles(settings, SettingsPath());  // of runs that were killed
-    PrepareRip(settings);
-    RunWorker(
-        session, [&session] { return RunRipWorker(session.context); },
-        [&settings] { StopRip(settings); });
+    if (const std::string problem = MakeRipFolder(settings); !problem.empty()) {
+        session.terminal.Say(problem);  // nothing can be written: every track fails
+        FailRipAtStart(settings);
+    } else {
+        RemoveLeftoverFiles(settings, SettingsPath());  // of runs that were killed
+        PrepareRip(settings);
+        RunWorker(
+            session, [&session] { return RunRipWorker(session.context); },
+            [&settings] { StopRip(settings); });
+    }
     bool allCompleted = true;
     for (const Track& track : settings.tracks) {
         if (track.marked) {

@@ -343,6 +343,24 @@ int RunRipWorker(WorkerContext& outer) {
     return result;
 }
 
+std::string MakeRipFolder(const Settings& settings) {
+    const std::string folder = RipBaseFolder(settings);
+    std::string reason;
+    if (platform::CreateWritableFolderPath(folder, reason)) {
+        return {};
+    }
+    return "Cannot write into the output folder \"" + (folder.empty() ? "." : folder) + "\":\n" +
+           reason;
+}
+
+void FailRipAtStart(Settings& settings) {
+    for (Track& track : settings.tracks) {
+        if (track.marked) {
+            track.status = kStatusError;
+        }
+    }
+}
+
 void PrepareRip(Settings& settings) {
     for (Track& track : settings.tracks) {
         if (track.marked) {

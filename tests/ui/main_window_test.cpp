@@ -461,6 +461,27 @@ class MainWindowTest : public QObject {
         QVERIFY(!std::filesystem::exists(Path("out/Band A")));
     }
 
+    // The output folder lies under a file: the rip does not start; an error box names the
+    // folder and why, and the marked rows say ERROR.
+    void ripThatCannotStart() {
+        UseImage(testing::MakeCueImage(dir_->path(), "disc", {{false, 75}, {false, 75}}));
+        testing::WriteWholeFile(Path("file"), "");
+        settings_->folderHistory = {Path("file/music")};
+        ui::MainWindow window(*settings_, dialogs_);
+        window.trackList()->item(1, 0)->setCheckState(Qt::Unchecked);
+        window.RipCommand();
+        QCOMPARE(dialogs_.errors,
+                 QStringList{QStringLiteral("Cannot write into the output folder \"%1\":\nNot a "
+                                            "directory")
+                                 .arg(QString::fromStdString(Path("file/music/")))});
+        QVERIFY(dialogs_.informed.isEmpty());
+        QCOMPARE(Cell(window, 0, 3), QStringLiteral("ERROR"));
+        QCOMPARE(Cell(window, 1, 3), QString());
+        QCOMPARE(settings_->ripping, 0);
+        QCOMPARE(window.statusText(), QStringLiteral("Ready"));
+        QCOMPARE(Enabled(window, {"Rip marked tracks"}), QStringLiteral("+"));
+    }
+
     void ripMarkedTracks() {
         UseImage(
             testing::MakeCueImage(dir_->path(), "disc", {{false, 150}, {false, 100}, {false, 75}}));

@@ -16,6 +16,10 @@ class ScriptedDialogs : public ui::UserDialogs {
         captions << caption;
         informed << text;
     }
+    void ShowError(QWidget*, const QString& caption, const QString& text) override {
+        captions << caption;
+        errors << text;
+    }
     ConfirmAnswer Confirm(QWidget*, const QString& text) override {
         asked << text;
         if (onConfirm) {
@@ -58,6 +62,7 @@ class ScriptedDialogs : public ui::UserDialogs {
 
     QStringList captions;
     QStringList informed;
+    QStringList errors;
     QStringList asked;
     QStringList opened;
     QStringList fileFilters;

@@ -215,6 +215,27 @@ bool CreateFolderPath(const std::string& path) {
     return std::filesystem::is_directory(folder, error);
 }
 
+bool CreateWritableFolderPath(const std::string& path, std::string& reason) {
+    std::error_code error;
+    const std::filesystem::path folder(path.empty() ? "." : path);
+    std::filesystem::create_directories(folder, error);
+    std::error_code kind;
+    if (!std::filesystem::is_directory(folder, kind)) {
+        // A file where the folder should be "exists", but it is no folder.
+        if (!error || error == std::errc::file_exists) {
+            error = std::make_error_code(std::errc::not_a_directory);
+        }
+        reason = error.message();
+        return false;
+    }
+    if (::access(folder.c_str(), W_OK | X_OK) != 0) {
+        reason = std::generic_category().message(errno);
+        return false;
+    }
+    reason.clear();
+    return true;
+}
+
 bool SameFile(const std::string& a, const std::string& b) {
     std::error_code error;
     return std::filesystem::equivalent(a, b, error) && !error;
@@ -254,7 +275,7 @@ ExistingFile ReadExistingFile(const std::string& path, size_t limit, std::string
             }
             got += static_cast<size_t>(n);
         }
-        // A file that grew or shrank meanwhile is read as far as it went.
+        // A file that shrank meanwhile is read as far as it went.
         text.resize(got);
     }
     ::close(fd);

@@ -16,6 +16,11 @@ CreateFolderResult CreateFolder(const std::string& path);
 // it is not there afterwards.
 bool CreateFolderPath(const std::string& path);
 
+// CreateFolderPath, then a check that files can be made in the folder. False, with the system's
+// reason ("Not a directory", "Permission denied") in `reason`, when the folder is not there or
+// is closed to this user.
+bool CreateWritableFolderPath(const std::string& path, std::string& reason);
+
 // Deletes a file; a missing file is no error. False when it exists and cannot be deleted.
 bool RemoveFile(const std::string& path);
 
