@@ -31,6 +31,7 @@ void AssignSettings(Settings& target, const Settings& source) {
     target.Album = source.Album;
     target.Year = source.Year;
     target.Genre = source.Genre;
+    target.DiscId = source.DiscId;
     target.Id3v2 = source.Id3v2;
     target.ReplayGain = source.ReplayGain;
     target.Server = source.Server;

@@ -85,6 +85,9 @@ struct Settings {
     int32_t Genre = 0;       // 1 + the genre's number in GenreNames; 0 for no genre
     int32_t Id3v2 = 1;       // MP3 files get an ID3v2.4 tag in front (beside the ID3v1 tag)
     int32_t ReplayGain = 1;  // every file of a run gets its track and album gain
+    // The disc Artist, Album, Year and Genre belong to: its disc ID in 8 hex digits, "" when they
+    // were set before any disc was read (the next disc read takes them). Another disc clears them.
+    std::string DiscId;
     std::string Server = kDefaultCddbServer;
     std::string Query = kDefaultCddbQuery;
     int32_t Port = 80;

@@ -120,6 +120,7 @@ void VisitKeys(Settings& s, Visitor& v) {
     v.Decimal("ID3", "Genre", s.Genre);
     v.Flag("ID3", "Id3v2", s.Id3v2);
     v.Flag("ID3", "ReplayGain", s.ReplayGain);
+    v.Text("ID3", "DiscId", s.DiscId);
 
     v.Text("CDDB", "Server", s.Server);
     v.Text("CDDB", "Query", s.Query);

@@ -28,6 +28,7 @@
 #include "disc/release_apply.h"
 #include "disc/track_texts.h"
 #include "platform/cdrom/cdrom.h"
+#include "platform/profile/profile_document.h"
 #include "platform/system/files.h"
 #include "platform/system/text.h"
 #include "rip/leftovers.h"
@@ -57,10 +58,14 @@ int UsageError(const std::string& error) {
     return kExitUsage;
 }
 
+// The disc's names among the settings.
+constexpr const char* kDiscNames[] = {"Artist", "Album", "Year", "Genre"};
+
 struct Session {
     explicit Session(Interrupts& watcher) : interrupts(watcher) {}
 
     Settings settings;
+    platform::ProfileDocument givenNames;  // the disc's names given with --set
     Terminal terminal{settings};
     WorkerContext context{settings, terminal, terminal, {}};
     Interrupts& interrupts;
@@ -78,6 +83,12 @@ bool LoadSessionSettings(Session& session, const CliOptions& options, std::strin
         if (!set || !IsSettingsKey(set->section, set->key)) {
             error = "--set " + text + ": there is no such key in the settings";
             return false;
+        }
+        for (const char* name : kDiscNames) {
+            if (platform::EqualsIgnoringCase(set->section, "ID3") &&
+                platform::EqualsIgnoringCase(set->key, name)) {
+                session.givenNames.WriteString("ID3", name, set->value);
+            }
         }
         document.WriteString(set->section, set->key, set->value);
     }
@@ -124,6 +135,17 @@ bool ReadTheDisc(Session& session) {
         session.terminal.Say(kTocErrorMessage);
         return false;
     }
+    // Names given for this run are the disc's it reads, whatever disc the stored ones were for.
+    const auto given = [&session](const char* key) {
+        return session.givenNames.Find("ID3", key).has_value();
+    };
+    Settings named;
+    LoadSettings(named, session.givenNames);
+    Settings& s = session.settings;
+    s.Artist = given("Artist") ? named.Artist : s.Artist;
+    s.Album = given("Album") ? named.Album : s.Album;
+    s.Year = given("Year") ? named.Year : s.Year;
+    s.Genre = given("Genre") ? named.Genre : s.Genre;
     return true;
 }
 
@@ -141,6 +163,7 @@ LookUpResult LookUp(Session& session, const CliOptions& options) {
             std::this_thread::sleep_for(std::chrono::milliseconds(20));
         }
         session.interrupts.OnInterrupt({});
+        lookup.TakeReply();  // a look-up cancelled by Ctrl+C found nothing
     }
     // A service that failed is named even when the other one named the disc.
     for (const std::string& service : settings.lookupUnanswered) {
@@ -324,12 +347,16 @@ int Rip(Session& session, const CliOptions& options) {
         settings.ReadOffset = *options.offset;
     }
     session.terminal.SetAnswers(options.answerOverwrite, options.answerReadError);
-    platform::CreateFolderPath(RipBaseFolder(settings));
-    RemoveLeftoverFiles(settings, SettingsPath());  // of runs that were killed
-    PrepareRip(settings);
-    RunWorker(
-        session, [&session] { return RunRipWorker(session.context); },
-        [&settings] { StopRip(settings); });
+    if (const std::string problem = MakeRipFolder(settings); !problem.empty()) {
+        session.terminal.Say(problem);  // nothing can be written: every track fails
+        FailRipAtStart(settings);
+    } else {
+        RemoveLeftoverFiles(settings, SettingsPath());  // of runs that were killed
+        PrepareRip(settings);
+        RunWorker(
+            session, [&session] { return RunRipWorker(session.context); },
+            [&settings] { StopRip(settings); });
+    }
     bool allCompleted = true;
     bool doubts = false;
     for (const Track& track : settings.tracks) {

@@ -1,6 +1,7 @@
 #include "disc/cddb_lookup.h"
 
 #include <array>
+#include <memory>
 #include <new>
 #include <string>
 #include <vector>
@@ -118,6 +119,9 @@ void CddbLookup::Relay::CddbDone() {
         const std::lock_guard lock(owner_.mutex_);
         owner_.ended_ = lookup_;
     }
+    owner_.settings_.cddbRunning = 0;
+    // Whoever gets the notification may start the next look-up at once.
+    owner_.done_ = true;
     owner_.notifications_.CddbDone();
 }
 
@@ -144,15 +148,24 @@ bool CddbLookup::Start() {
                       ? settings_.drives[index].discId
                       : kNoDiscId;
     }
+    // The thread works on a record of its own: the window may refresh the disc or apply new
+    // options meanwhile. Its results come back through TakeReply, on the caller's thread.
+    job_ = std::make_unique<Settings>();
+    AssignSettings(*job_, settings_);
+    job_->drives = settings_.drives;
+    job_->lookupSource = settings_.lookupSource;
+    settings_.cddbReply.clear();
+    settings_.releaseCandidates.clear();
+    settings_.lookupUnanswered.clear();
+    settings_.lookupAnswer = LookupAnswer::none;
     cancel_ = false;
     done_ = false;
     settings_.cddbRunning = 1;
-    thread_ = std::thread([this, lookup] {
+    thread_ = std::thread([this, lookup, &job = *job_] {
         Relay relay(*this, lookup);
         SetCddbCancelFlag(&cancel_);
-        CddbLookupThread(settings_, relay);
+        CddbLookupThread(job, relay);
         SetCddbCancelFlag(nullptr);
-        done_ = true;
     });
     return true;
 }
@@ -164,8 +177,19 @@ bool CddbLookup::TakeReply() {
     }
     taken_ = started_;
     const auto index = static_cast<size_t>(drive_);
-    return drive_ == settings_.Cdrom && drive_ >= 0 && index < settings_.drives.size() &&
-           settings_.drives[index].discId == discId_;
+    if (drive_ != settings_.Cdrom || drive_ < 0 || index >= settings_.drives.size() ||
+        settings_.drives[index].discId != discId_) {
+        return false;
+    }
+    // The thread has ended its look-up (it posted the notification): the results are whole.
+    if (thread_.joinable()) {
+        thread_.join();
+    }
+    settings_.cddbReply = std::move(job_->cddbReply);
+    settings_.releaseCandidates = std::move(job_->releaseCandidates);
+    settings_.lookupUnanswered = std::move(job_->lookupUnanswered);
+    settings_.lookupAnswer = job_->lookupAnswer;
+    return true;
 }
 
 }  // namespace disctrove

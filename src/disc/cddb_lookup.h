@@ -4,6 +4,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <memory>
 #include <mutex>
 #include <thread>
 
@@ -37,12 +38,15 @@ class CddbLookup {
     CddbLookup(const CddbLookup&) = delete;
     CddbLookup& operator=(const CddbLookup&) = delete;
 
-    // Sets cddbRunning and starts a look-up. A cancelled look-up that has not ended yet is waited
-    // for first (cancelling makes it end at once). Refused (false) while a look-up that was not
-    // cancelled still runs, even when cddbRunning was cleared since.
+    // Sets cddbRunning, empties the results of the last look-up (cddbReply, releaseCandidates,
+    // lookupUnanswered, lookupAnswer) and starts a look-up on a copy of the settings and drives,
+    // so that the record may change while it runs. A cancelled look-up that has not ended yet is
+    // waited for first (cancelling makes it end at once). Refused (false) while a look-up that
+    // was not cancelled still runs, even when cddbRunning was cleared since. Call it, Cancel and
+    // TakeReply from one thread.
     bool Start();
 
-    // True while a look-up thread runs.
+    // True while a look-up runs: false from the moment its done notification is posted.
     bool Busy() const { return !done_; }
 
     // False while a look-up that was not cancelled runs (Start would refuse).
@@ -54,8 +58,9 @@ class CddbLookup {
 
     // On the look-up-done notification: true when it ends the latest look-up, which was not
     // cancelled and was made for the disc the drive list holds now (drive Cdrom, its discId);
-    // cddbReply is then that look-up's entry. Each look-up is taken at most once, so a
-    // notification of an earlier, cancelled look-up is told apart from the latest one.
+    // that look-up's results are then moved into the settings (cddbReply, releaseCandidates,
+    // lookupUnanswered, lookupAnswer). Each look-up is taken at most once, so a notification of
+    // an earlier, cancelled look-up is told apart from the latest one.
     bool TakeReply();
 
   private:
@@ -79,6 +84,10 @@ class CddbLookup {
     std::thread thread_;
     std::atomic<bool> cancel_{false};
     std::atomic<bool> done_{true};
+
+    // The record the running look-up reads its inputs from and writes its results into; only
+    // its thread touches it until the thread is joined.
+    std::unique_ptr<Settings> job_;
 
     std::mutex mutex_;        // guards what follows
     uint64_t started_ = 0;    // the number of the latest look-up

@@ -1,5 +1,7 @@
 #include "disc/disc.h"
 
+#include <array>
+#include <cstdio>
 #include <cstring>
 #include <new>
 #include <string>
@@ -46,6 +48,23 @@ bool ReadTocAndId(const platform::GetCdHandleRequest& request, platform::Toc& to
     return read;
 }
 
+// The disc's names belong to the disc they were set for: another disc starts unnamed, the same
+// one keeps them. Names set for no disc yet are taken by this one.
+void TakeNamesFor(Settings& settings, uint32_t discId) {
+    std::array<char, 9> id{};
+    std::snprintf(id.data(), id.size(), "%08x", discId);
+    if (settings.DiscId == id.data()) {
+        return;
+    }
+    if (!settings.DiscId.empty()) {
+        settings.Artist.clear();
+        settings.Album.clear();
+        settings.Year.clear();
+        settings.Genre = 0;
+    }
+    settings.DiscId = id.data();
+}
+
 }  // namespace
 
 int BuildDriveList(Settings& settings) {
@@ -77,6 +96,7 @@ int ReadDisc(Settings& settings, int32_t index) {
     if (!read) {
         return -1;
     }
+    TakeNamesFor(settings, drive.discId);
     const platform::Toc& toc = drive.toc;
     for (int number = toc.firstTrack; number <= toc.lastTrack; ++number) {
         const auto entry = static_cast<size_t>(number - toc.firstTrack);
@@ -151,7 +171,8 @@ bool ApplyEncoderToAllTracks(Settings& settings, EncoderKind kind) {
     for (Track& track : settings.tracks) {
         track.encoder = kind;
         track.format = TrackFormatFor(kind, settings.formats);
-        track.status = 0;
+        // What a row said of its last rip no longer holds; no track is under way either.
+        track.status = kStatusNone;
     }
     return true;
 }

@@ -23,8 +23,10 @@ inline constexpr const char* kDiscChangedMessage =
 int BuildDriveList(Settings& settings);
 
 // Reads the table of contents of drive `index` into its record and rebuilds `tracks` from its
-// audio tracks (data tracks are left out; numbering follows the list). Returns 0, or -1 when the
-// table of contents cannot be read (or `index` names no drive); `tracks` is then empty.
+// audio tracks (data tracks are left out; numbering follows the list). A disc other than the one
+// DiscId names starts unnamed (Artist, Album, Year and Genre cleared) and DiscId becomes its ID.
+// Returns 0, or -1 when the table of contents cannot be read (or `index` names no drive);
+// `tracks` is then empty and the names stay.
 int ReadDisc(Settings& settings, int32_t index);
 
 // The disc ID of the disc now in drive `index`, without touching its record: kNoDiscId when the
@@ -47,7 +49,7 @@ RefreshResult RefreshDisc(Settings& settings);
 // read): a rip must not start; the window shows kDiscChangedMessage.
 bool DiscChanged(const Settings& settings);
 
-// Gives every track the encoder `kind` with its main format group and status 0, and makes it
+// Gives every track the encoder `kind` with its main format group and no status, and makes it
 // the default encoder. Does nothing (false) while a rip runs.
 bool ApplyEncoderToAllTracks(Settings& settings, EncoderKind kind);
 

@@ -322,7 +322,15 @@ int RunRipWorker(WorkerContext& outer) {
         const auto marked =
             static_cast<size_t>(std::count_if(settings.tracks.begin(), settings.tracks.end(),
                                               [](const Track& t) { return t.marked; }));
-        PlaylistWriter playlist(base + PlaylistName(settings), settings.Createm3u != 0, marked);
+        // The names of the disc's files put the playlist in track order, with what earlier rips
+        // of the disc listed.
+        std::vector<std::string> files;
+        for (const Track& track : settings.tracks) {
+            files.emplace_back(FileNameOf(ExpandTemplate(settings, track) +
+                                          std::string(ExtensionOf(track.encoder))));
+        }
+        PlaylistWriter playlist(base + PlaylistName(settings), settings.Createm3u != 0,
+                                std::move(files), marked);
         // Fetched while the disc is read; the encoders wait for it only if it is late.
         CoverArtFetch cover(settings);
         context.cover = &cover;
@@ -359,6 +367,24 @@ int RunRipWorker(WorkerContext& outer) {
     }
     context.notifications.WorkFinished();
     return result;
+}
+
+std::string MakeRipFolder(const Settings& settings) {
+    const std::string folder = RipBaseFolder(settings);
+    std::string reason;
+    if (platform::CreateWritableFolderPath(folder, reason)) {
+        return {};
+    }
+    return "Cannot write into the output folder \"" + (folder.empty() ? "." : folder) + "\":\n" +
+           reason;
+}
+
+void FailRipAtStart(Settings& settings) {
+    for (Track& track : settings.tracks) {
+        if (track.marked) {
+            track.status = kStatusError;
+        }
+    }
 }
 
 void PrepareRip(Settings& settings) {

@@ -30,6 +30,13 @@ inline constexpr const char* kCompletionSound = "ripdone.wav";
 // kRipCompleted, kRipFailed or kRipStopped.
 int RunRipWorker(WorkerContext& context);
 
+// Makes the folder a rip writes into (the output folder; RipInFolder's folders below it are the
+// run's) and checks that files can be made in it. "" when they can; otherwise the message to
+// show, which names the folder and the system's reason. A rip that cannot write there does not
+// start: its marked tracks get status 102 (FailRipAtStart).
+std::string MakeRipFolder(const Settings& settings);
+void FailRipAtStart(Settings& settings);
+
 // What starting a rip does to the model (after the disc-change check): every marked track gets
 // status 0, `ripping` is set and `finished` cleared.
 void PrepareRip(Settings& settings);

@@ -663,7 +663,15 @@ void MainWindow::RipCommand() {
     if (settings_.tracks.empty()) {
         return;
     }
-    platform::CreateFolderPath(RipBaseFolder(settings_));  // a folder typed in the options
+    // A folder typed in the options is made now; one that cannot hold files ends the rip here.
+    const std::string problem = MakeRipFolder(settings_);
+    if (!problem.empty()) {
+        FailRipAtStart(settings_);
+        RefillList();
+        UpdateCommands();
+        dialogs_.ShowError(this, QStringLiteral("Disctrove"), Text(problem));
+        return;
+    }
     PrepareRip(settings_);
     RefillList();
     savedStatus_ = statusText();

@@ -17,6 +17,10 @@ void DesktopDialogs::Inform(QWidget* owner, const QString& caption, const QStrin
     QMessageBox::information(owner, caption, text);
 }
 
+void DesktopDialogs::ShowError(QWidget* owner, const QString& caption, const QString& text) {
+    QMessageBox::critical(owner, caption, text);
+}
+
 ConfirmAnswer DesktopDialogs::Confirm(QWidget* owner, const QString& text) {
     QMessageBox box(QMessageBox::Question,
                     QCoreApplication::translate("disctrove::ui::DesktopDialogs", "Confirm"), text,

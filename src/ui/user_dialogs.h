@@ -20,6 +20,8 @@ class UserDialogs {
     virtual ~UserDialogs() = default;
     // An information box with an OK button.
     virtual void Inform(QWidget* owner, const QString& caption, const QString& text) = 0;
+    // An error box (the error icon) with an OK button.
+    virtual void ShowError(QWidget* owner, const QString& caption, const QString& text) = 0;
     // The Confirm box: "Yes", "All", "No".
     virtual ConfirmAnswer Confirm(QWidget* owner, const QString& text) = 0;
     // A question with "Yes" and "No"; true for Yes.
@@ -47,6 +49,7 @@ class UserDialogs {
 class DesktopDialogs : public UserDialogs {
   public:
     void Inform(QWidget* owner, const QString& caption, const QString& text) override;
+    void ShowError(QWidget* owner, const QString& caption, const QString& text) override;
     ConfirmAnswer Confirm(QWidget* owner, const QString& text) override;
     bool AskYesNo(QWidget* owner, const QString& caption, const QString& text) override;
     bool OpenHelpPage(const QString& path) override;

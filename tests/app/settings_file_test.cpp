@@ -30,6 +30,7 @@ const char* const kDefaultFile =
     "\n[FLAC]\nLevel=5\nVerify=True\n"
     "\n[OPUS]\nBitrate=160\nMode=VBR\nComplexity=10\n"
     "\n[ID3]\nUseid3=True\nArtist=\nAlbum=\nYear=\nGenre=0\nId3v2=True\nReplayGain=True\n"
+    "DiscId=\n"
     "\n[CDDB]\nServer=gnudb.gnudb.org\nQuery=/~cddb/cddb.cgi\nPort=80\nUseproxy=False\n"
     "Proxyserver=\nProxyport=80\nUsername=\nPassword=\nSavepasswd=False\nEmail=\n"
     "\n[MUSICBRAINZ]\nUse=True\nServer=musicbrainz.org\nPort=443\nHttps=True\nCoverArt=True\n"

@@ -383,6 +383,35 @@ TEST_F(CliTest, AccurateRipVerdictsFromTheServer) {
     }
 }
 
+// The names stored for another disc are left out; those given with --set name the disc read.
+TEST_F(CliTest, StoredNamesOfAnotherDiscAreLeftOutAndGivenOnesKept) {
+    WriteWholeFile(ini_, ReadWholeFile(ini_) +
+                             "[ID3]\r\nArtist=Stored\r\nAlbum=Stored Album\r\n"
+                             "Year=1970\r\nDiscId=0badd15c\r\n");
+    settingsBefore_ = ReadWholeFile(ini_);
+    const CliRun run = Run({"--image", Image({{false, 75}}), "--set", "ID3/Year=2001", "rip",
+                            "--template", "($a)($l)($y)$t"});
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_NE(run.out.find("1\tCompleted\t" + out_ + "/()()(2001)Track 01.wav\n"),
+              std::string::npos)
+        << run.out;
+}
+
+// The output folder lies under a file: nothing is ripped, the reason is told, every marked
+// track fails.
+TEST_F(CliTest, RipIntoAFolderUnderAFileSaysWhy) {
+    WriteWholeFile(dir_.File("file"), "");
+    const CliRun run = Run({"--image", Image({{false, 75}, {false, 75}}), "--set",
+                            "GENERAL/Outfolder=" + dir_.File("file/music"), "rip"});
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_NE(run.err.find("Cannot write into the output folder \"" + dir_.File("file/music/") +
+                           "\":\nNot a directory"),
+              std::string::npos)
+        << run.err;
+    EXPECT_NE(run.out.find("1\tERROR\t"), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find("2\tERROR\t"), std::string::npos) << run.out;
+}
+
 // The log and the CUE sheet beside the playlist: the log's checksum as sha256sum computes
 // it, the sheet as cueprint reads it (titles with a double quote and letters beyond ASCII),
 // the pregap of track 2 at the end of track 1's file; a later run replaces both, a run that

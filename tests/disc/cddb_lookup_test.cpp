@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
 #include <filesystem>
 #include <thread>
@@ -258,12 +259,36 @@ TEST_F(CddbProxyTest, WithCredentials) {
     EXPECT_EQ(settings_.cddbReply, "");
 }
 
+// What a window sees of a look-up's end: the notification, and whether another look-up may
+// start when it arrives.
+class DoneNotifications final : public WorkerNotifications {
+  public:
+    void TrackProgress(int32_t, int32_t) override {}
+    void WorkFinished() override {}
+    void CddbDone() override {
+        startableWhenDone = lookup != nullptr && lookup->CanStart() && !lookup->Busy();
+        ++done;
+    }
+    const CddbLookup* lookup = nullptr;
+    std::atomic<int> done{0};
+    std::atomic<bool> startableWhenDone{false};
+};
+
+bool WaitFor(const std::atomic<int>& done, int count) {
+    const auto start = std::chrono::steady_clock::now();
+    while (done < count && std::chrono::steady_clock::now() - start < 10s) {
+        std::this_thread::sleep_for(5ms);
+    }
+    return done >= count;
+}
+
 TEST_F(CddbLookupTest, OneLookUpAtATimeAndCancelledOnExit) {
     platform::SetCddbTimeouts(10s, 30s);
     server_.SetStalling(true);
     const auto start = std::chrono::steady_clock::now();
+    DoneNotifications notes;
     {
-        CddbLookup lookup(settings_, notes_);
+        CddbLookup lookup(settings_, notes);
         ASSERT_TRUE(lookup.Start());
         EXPECT_EQ(settings_.cddbRunning, 1);
         EXPECT_TRUE(lookup.Busy());
@@ -271,11 +296,9 @@ TEST_F(CddbLookupTest, OneLookUpAtATimeAndCancelledOnExit) {
         EXPECT_FALSE(lookup.Start());
 
         lookup.Cancel();
-        while (lookup.Busy() && std::chrono::steady_clock::now() - start < 5s) {
-            std::this_thread::sleep_for(10ms);
-        }
+        EXPECT_TRUE(WaitFor(notes.done, 1));
         EXPECT_FALSE(lookup.Busy());
-        EXPECT_EQ(notes_.cddbDoneCount, 1);
+        EXPECT_FALSE(lookup.TakeReply());
         EXPECT_EQ(settings_.cddbReply, "");
 
         server_.SetStalling(false);
@@ -284,7 +307,49 @@ TEST_F(CddbLookupTest, OneLookUpAtATimeAndCancelledOnExit) {
         server_.SetStalling(true);
     }  // leaving the scope ends whatever runs
     EXPECT_LT(std::chrono::steady_clock::now() - start, 8s);
-    EXPECT_EQ(notes_.cddbDoneCount, 2);
+    EXPECT_EQ(notes.done, 2);
+}
+
+// A look-up that finds nothing: when its end is told, the next one may start (the command is
+// offered again), every time.
+TEST_F(CddbLookupTest, WhenALookUpThatFoundNothingIsDoneTheNextMayStart) {
+    DoneNotifications notes;
+    CddbLookup lookup(settings_, notes);
+    notes.lookup = &lookup;
+    for (int run = 1; run <= 3; ++run) {
+        ASSERT_TRUE(lookup.Start());
+        ASSERT_TRUE(WaitFor(notes.done, run));
+        EXPECT_TRUE(notes.startableWhenDone) << "look-up " << run;
+        EXPECT_TRUE(lookup.TakeReply());
+        EXPECT_EQ(settings_.lookupAnswer, LookupAnswer::none);
+        EXPECT_EQ(settings_.cddbRunning, 0);
+    }
+}
+
+// While the server holds its answer the window refreshes the disc and applies new options
+// (server, e-mail, MusicBrainz): the look-up goes on with what it was started with, and its
+// reply comes back into the record only when taken. Run under ThreadSanitizer too.
+TEST_F(CddbLookupTest, TheRecordChangesWhileALookUpIsHeld) {
+    AddEntry("rock", discId_);
+    DoneNotifications notes;
+    CddbLookup lookup(settings_, notes);
+    server_.SetHolding(true);
+    ASSERT_TRUE(lookup.Start());
+    while (server_.Requests().empty()) {
+        std::this_thread::sleep_for(5ms);
+    }
+    settings_.Server = "cddb.example.invalid";
+    settings_.Email = "someone@example.org";
+    settings_.musicBrainz.Server = "mb.example.invalid";
+    settings_.releaseCandidates.push_back({});
+    ASSERT_EQ(ReadDisc(settings_, settings_.Cdrom), 0);  // the same disc, read again
+    server_.SetHolding(false);
+    ASSERT_TRUE(WaitFor(notes.done, 1));
+    EXPECT_TRUE(lookup.TakeReply());
+    EXPECT_EQ(settings_.cddbReply, ExpectedReply(discId_));
+    EXPECT_EQ(settings_.lookupAnswer, LookupAnswer::cddb);
+    EXPECT_TRUE(settings_.releaseCandidates.empty());
+    EXPECT_EQ(server_.Requests().size(), 2u);  // query and read, both of the first server
 }
 
 }  // namespace

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
+#include <cstdio>
+
 #include "support/disc_images.h"
 #include "support/temp_dir.h"
 #include "tools/cue_image.h"
@@ -101,11 +104,47 @@ TEST_F(DiscTest, TracksTakeTheEncoderAndItsFormat) {
     for (const Track& track : settings_.tracks) {
         EXPECT_EQ(track.encoder, kEncoderWma);
         EXPECT_EQ(track.format, TrackFormat::From(settings_.formats.wma));
-        EXPECT_EQ(track.status, 0);
+        EXPECT_EQ(track.status, kStatusNone);  // neither "Completed" nor "0%": not ripped so
     }
     settings_.ripping = 1;
     EXPECT_FALSE(ApplyEncoderToAllTracks(settings_, kEncoderWav));
     EXPECT_EQ(settings_.tracks[0].encoder, kEncoderWma);
+}
+
+// Disc A named, then disc B read: B starts unnamed; A read again after a refresh keeps its
+// names; names set for no disc yet (an older settings file) are taken by the disc read next.
+TEST_F(DiscTest, NamesBelongToTheDiscTheyWereSetFor) {
+    UseImage({{false, 100}, {false, 100}});
+    const int32_t discA = settings_.Cdrom;
+    testing::AddImage(MakeCueImage(dir_.path(), "other", {{false, 300}}));
+    settings_.drives.clear();
+    BuildDriveList(settings_);
+    const int32_t discB = static_cast<int32_t>(settings_.drives.size()) - 1;
+    const auto name = [this] {
+        settings_.Artist = "Artist A";
+        settings_.Album = "Album A";
+        settings_.Year = "1999";
+        settings_.Genre = 18;
+    };
+    const auto names = [this] {
+        return settings_.Artist + "|" + settings_.Album + "|" + settings_.Year + "|" +
+               std::to_string(settings_.Genre);
+    };
+    const std::string named = "Artist A|Album A|1999|18";
+    name();  // DiscId "": set before any disc was read
+    ASSERT_EQ(ReadDisc(settings_, discA), 0);
+    EXPECT_EQ(names(), named);
+    std::array<char, 9> idA{};
+    std::snprintf(idA.data(), idA.size(), "%08x", settings_.drives[size_t(discA)].discId);
+    EXPECT_EQ(settings_.DiscId, idA.data());
+    ASSERT_EQ(ReadDisc(settings_, discA), 0);  // refreshed, or reopened with the stored ID
+    EXPECT_EQ(names(), named);
+    settings_.Cdrom = 7;
+    EXPECT_EQ(RefreshDisc(settings_), RefreshResult::noAudioCd);  // no disc read: names stay
+    EXPECT_EQ(names(), named);
+    ASSERT_EQ(ReadDisc(settings_, discB), 0);
+    EXPECT_EQ(names(), "|||0");
+    EXPECT_NE(settings_.DiscId, idA.data());
 }
 
 TEST_F(DiscTest, RefreshMarksTracksOnlyWithAutocheck) {

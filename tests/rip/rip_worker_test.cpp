@@ -150,19 +150,48 @@ TEST_F(RipWorkerTest, WavAndOggTracksInArtistAndAlbumFoldersWithAPlaylist) {
     EXPECT_EQ(notes_.finishedWhenTold, 1);
 }
 
-TEST_F(RipWorkerTest, EachRunAppendsToThePlaylist) {
-    UseDisc(2, 30, kEncoderWav);
+// Rips of one album one after another, some tracks at a time, one of them stopped, into a
+// playlist that lists a file of elsewhere and a track twice: one header, each file once, the
+// disc's in track order.
+TEST_F(RipWorkerTest, ThePlaylistListsEachFileOnceInTrackOrderWhateverWasRippedBefore) {
+    UseDisc(3, 30, kEncoderWav);
     settings_.Createm3u = 1;
-    settings_.Album.clear();
+    settings_.Album = "A";
+    const std::string playlist = out_ + "/" + PlaylistName(settings_);
+    WriteWholeFile(playlist,
+                   "#EXTM3U\n#EXTINF:-1,B - Other\nother.wav\n03-Song 3.wav\n"
+                   "#EXTM3U\n03-Song 3.wav\n");
+    const auto ripOnly = [this](std::vector<int> marked) {
+        for (Track& track : settings_.tracks) {
+            track.marked = std::count(marked.begin(), marked.end(), track.index + 1) > 0;
+        }
+        return Run();
+    };
+    EXPECT_EQ(ripOnly({2}), kRipCompleted);
+    EXPECT_EQ(ripOnly({1, 2, 3}), kRipCompleted);
+    EXPECT_EQ(ripOnly({}), kRipCompleted);
+    notes_.onProgress = [this](int32_t, int32_t) { StopRip(settings_); };
+    EXPECT_EQ(ripOnly({1, 3}), kRipStopped);
+    EXPECT_EQ(ReadWholeFile(playlist),
+              "#EXTM3U\n#EXTINF:-1,A - Song 1\n01-Song 1.wav\n#EXTINF:-1,A - Song 2\n"
+              "02-Song 2.wav\n#EXTINF:-1,A - Song 3\n03-Song 3.wav\n"
+              "#EXTINF:-1,B - Other\nother.wav\n");
+    fs::remove(playlist);
+    EXPECT_EQ(ripOnly({}), kRipCompleted);  // the first playlist of the disc
+    EXPECT_EQ(ReadWholeFile(playlist), "#EXTM3U\n");
+}
+
+// A link planted under the playlist's name is replaced, never written through.
+TEST_F(RipWorkerTest, APlaylistNamedByALinkLeavesWhatTheLinkNamesAlone) {
+    UseDisc(1, 30, kEncoderWav);
+    settings_.Createm3u = 1;
+    const std::string playlist = out_ + "/" + PlaylistName(settings_);
+    WriteWholeFile(dir_.File("victim"), "secret\n");
+    fs::create_symlink(dir_.File("victim"), playlist);
     EXPECT_EQ(Run(), kRipCompleted);
-    for (Track& track : settings_.tracks) {
-        track.marked = 0;
-    }
-    EXPECT_EQ(Run(), kRipCompleted);  // nothing marked: only the header line
-    const std::string playlist = ReadWholeFile(out_ + "/" + PlaylistName(settings_));
-    EXPECT_EQ(playlist,
-              "#EXTM3U\n#EXTINF:-1,Unknown album - Song 1\n01-Song 1.wav\n"
-              "#EXTINF:-1,Unknown album - Song 2\n02-Song 2.wav\n#EXTM3U\n");
+    EXPECT_EQ(ReadWholeFile(dir_.File("victim")), "secret\n");
+    EXPECT_FALSE(fs::is_symlink(playlist));
+    EXPECT_NE(ReadWholeFile(playlist).find("01-Song 1.wav\n"), std::string::npos);
 }
 
 TEST_F(RipWorkerTest, ExistingAlbumFolderWithoutOverwrite) {

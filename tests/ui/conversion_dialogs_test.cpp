@@ -217,6 +217,33 @@ class ConversionDialogsTest : public QObject {
             }));
     }
 
+    // The disc's names stay with the disc: a WAV file from elsewhere is encoded without them.
+    void anEncodedFileIsNotGivenTheDiscsNames() {
+        testing::WriteStereoWav(Path("song.wav"), testing::SynthesizeMusic(1.0));
+        settings_->Artist = "Disc Artist";
+        settings_->Album = "Disc Album";
+        settings_->Year = "1987";
+        settings_->Genre = 18;
+        settings_->wavSourcePath = Path("song.wav");
+        for (const EncoderKind kind : {kEncoderOgg, kEncoderMp3}) {
+            settings_->WAVEncoder = kind;
+            settings_->pageFormats = settings_->formats;
+            ui::ConversionProgressDialog progress(*settings_, dialogs_, ui::Conversion::encodeWav,
+                                                  nullptr);
+            progress.show();
+            QCOMPARE(RunToTheEnd(&progress), 100);
+            const std::string file = Path(kind == kEncoderOgg ? "out/song.ogg" : "out/song.mp3");
+            const QString tags = QString::fromStdString(testing::CommandOutput(
+                "ffprobe -v error -show_entries format_tags:stream_tags -of default=nw=1 '" + file +
+                "'"));
+            QVERIFY2(tags.contains(QStringLiteral("song")), qPrintable(tags));  // its title
+            QVERIFY2(!tags.contains(QStringLiteral("Disc A")) && !tags.contains("1987") &&
+                         !tags.contains("Rock"),
+                     qPrintable(tags));
+        }
+        QCOMPARE(settings_->Artist, std::string("Disc Artist"));  // the disc keeps them
+    }
+
     void escapeStopsWithoutClosing() {
         testing::WriteStereoWav(Path("song.wav"), testing::SynthesizeMusic(2.0));
         testing::WriteWholeFile(Path("out/song.mp3"), "older");

@@ -418,6 +418,85 @@ class MainWindowTest : public QObject {
         QCOMPARE(settings_->Year, std::string("1999"));
     }
 
+    // F5 and Options stay offered while a look-up waits for its server: the refresh drops that
+    // look-up, Options is applied while the next one waits, and that one names the disc. The
+    // look-up works on its own copy of the record (run under ThreadSanitizer too).
+    void refreshAndOptionsWhileALookUpIsHeld() {
+        UseImage(testing::MakeCueImage(dir_->path(), "disc", {{false, 300}}));
+        AddCddbEntry("DTITLE=Band / Record\nTTITLE0=First\n");
+        testing::CddbServer server(Path("cddb"));
+        settings_->Server = "127.0.0.1";
+        settings_->Port = server.port();
+        SetSettingsPathOverride(Path("dt.ini"));
+        ui::MainWindow window(*settings_, dialogs_);
+        server.SetHolding(true);
+        window.CddbCommand();
+        QCOMPARE(Enabled(window, {"Refresh CD-ROM", "Global..."}), QStringLiteral("++"));
+        window.RefreshCommand();
+        QCOMPARE(window.statusText(), QStringLiteral("Ready"));
+        window.CddbCommand();
+        QVERIFY(testing::WithModal<ui::OptionsDialog>(
+            [&window] { window.OptionsCommand(ui::OptionsTab::cddb); },
+            [&](ui::OptionsDialog* dialog) {
+                dialog->buttons()->button(QDialogButtonBox::Ok)->click();
+            }));
+        server.SetHolding(false);
+        QTRY_COMPARE(Cell(window, 0, 0), QStringLiteral("First"));
+        SetSettingsPathOverride("");
+        QCOMPARE(settings_->Artist, std::string("Band"));
+        QCOMPARE(settings_->cddbRunning, 0);
+    }
+
+    // Disc A named by CDDB, then disc B (unknown) chosen and ripped into artist and album
+    // folders: B starts unnamed, so its files never land in A's folder with A's names.
+    void aSecondDiscStartsUnnamed() {
+        UseImage(testing::MakeCueImage(dir_->path(), "first", {{false, 300}, {false, 200}}));
+        AddCddbEntry(
+            "DTITLE=Band A / Album A\nDYEAR=1999\nDGENRE=Rock\nTTITLE0=One\n"
+            "TTITLE1=Two\n");
+        UseImage(testing::MakeCueImage(dir_->path(), "second", {{false, 150}}));
+        settings_->Cdrom = 0;
+        settings_->Encoder = kEncoderWav;
+        settings_->RipInFolder = 1;
+        testing::CddbServer server(Path("cddb"));
+        settings_->Server = "127.0.0.1";
+        settings_->Port = server.port();
+        ui::MainWindow window(*settings_, dialogs_);
+        window.CddbCommand();
+        QTRY_COMPARE(Cell(window, 0, 0), QStringLiteral("One"));
+        window.RefreshCommand();  // the same disc read again keeps its names
+        QCOMPARE(settings_->Album, std::string("Album A"));
+        ChooseDrive(window, 1);
+        QCOMPARE(settings_->Artist + settings_->Album + settings_->Year, std::string());
+        QCOMPARE(settings_->Genre, 0);
+        window.RipCommand();
+        QTRY_COMPARE(settings_->ripping, 0);
+        QCOMPARE(Cell(window, 0, 3), QStringLiteral("Completed"));
+        QVERIFY(std::filesystem::exists(RipOutputPath(*settings_, settings_->tracks[0])));
+        QVERIFY(!std::filesystem::exists(Path("out/Band A")));
+    }
+
+    // The output folder lies under a file: the rip does not start; an error box names the
+    // folder and why, and the marked rows say ERROR.
+    void ripThatCannotStart() {
+        UseImage(testing::MakeCueImage(dir_->path(), "disc", {{false, 75}, {false, 75}}));
+        testing::WriteWholeFile(Path("file"), "");
+        settings_->folderHistory = {Path("file/music")};
+        ui::MainWindow window(*settings_, dialogs_);
+        window.trackList()->item(1, 0)->setCheckState(Qt::Unchecked);
+        window.RipCommand();
+        QCOMPARE(dialogs_.errors,
+                 QStringList{QStringLiteral("Cannot write into the output folder \"%1\":\nNot a "
+                                            "directory")
+                                 .arg(QString::fromStdString(Path("file/music/")))});
+        QVERIFY(dialogs_.informed.isEmpty());
+        QCOMPARE(Cell(window, 0, 3), QStringLiteral("ERROR"));
+        QCOMPARE(Cell(window, 1, 3), QString());
+        QCOMPARE(settings_->ripping, 0);
+        QCOMPARE(window.statusText(), QStringLiteral("Ready"));
+        QCOMPARE(Enabled(window, {"Rip marked tracks"}), QStringLiteral("+"));
+    }
+
     void ripMarkedTracks() {
         UseImage(
             testing::MakeCueImage(dir_->path(), "disc", {{false, 150}, {false, 100}, {false, 75}}));
@@ -575,7 +654,7 @@ class MainWindowTest : public QObject {
                 QCOMPARE(track.encoder, kind);
                 QCOMPARE(track.format, TrackFormatFor(kind, settings_->formats));
                 QCOMPARE(Cell(window, row, 2), QString::fromLatin1(text));
-                QCOMPARE(Cell(window, row, 3), QStringLiteral("0%"));
+                QCOMPARE(Cell(window, row, 3), QString());  // nothing is under way
             }
         }
         const QAction* decode = window.menuAction(QStringLiteral("Decode file..."));

@@ -17,6 +17,10 @@ class ScriptedDialogs : public ui::UserDialogs {
         captions << caption;
         informed << text;
     }
+    void ShowError(QWidget*, const QString& caption, const QString& text) override {
+        captions << caption;
+        errors << text;
+    }
     ConfirmAnswer Confirm(QWidget*, const QString& text) override {
         asked << text;
         if (onConfirm) {
@@ -61,6 +65,7 @@ class ScriptedDialogs : public ui::UserDialogs {
 
     QStringList captions;
     QStringList informed;
+    QStringList errors;
     QStringList asked;
     QStringList opened;
     bool viewer = true;    // false: no program opens a help page

@@ -358,6 +358,27 @@ bool CreateFolderPath(const std::string& path) {
     return std::filesystem::is_directory(folder, error);
 }
 
+bool CreateWritableFolderPath(const std::string& path, std::string& reason) {
+    std::error_code error;
+    const std::filesystem::path folder(path.empty() ? "." : path);
+    std::filesystem::create_directories(folder, error);
+    std::error_code kind;
+    if (!std::filesystem::is_directory(folder, kind)) {
+        // A file where the folder should be "exists", but it is no folder.
+        if (!error || error == std::errc::file_exists) {
+            error = std::make_error_code(std::errc::not_a_directory);
+        }
+        reason = error.message();
+        return false;
+    }
+    if (::access(folder.c_str(), W_OK | X_OK) != 0) {
+        reason = std::generic_category().message(errno);
+        return false;
+    }
+    reason.clear();
+    return true;
+}
+
 bool SameFile(const std::string& a, const std::string& b) {
     std::error_code error;
     return std::filesystem::equivalent(a, b, error) && !error;
@@ -369,6 +390,47 @@ bool RemoveFile(const std::string& path) {
     Locks().Release(path);
     errno = error;
     return removed;
+}
+
+ExistingFile ReadExistingFile(const std::string& path, size_t limit, std::string& text) {
+    text.clear();
+    // O_NONBLOCK: a fifo planted under the name must not keep us waiting for a writer.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        const int error = errno;
+        struct stat link {};
+        if (error == ENOENT) {
+            return ExistingFile::none;
+        }
+        return ::lstat(path.c_str(), &link) == 0 && S_ISLNK(link.st_mode) ? ExistingFile::link
+                                                                          : ExistingFile::other;
+    }
+    struct stat file {};
+    bool whole = ::fstat(fd, &file) == 0 && S_ISREG(file.st_mode) &&
+                 static_cast<uint64_t>(file.st_size) <= limit;
+    if (whole) {
+        text.resize(static_cast<size_t>(file.st_size));
+        size_t got = 0;
+        while (got < text.size()) {
+            const ssize_t n = ::read(fd, text.data() + got, text.size() - got);
+            if (n < 0 && errno == EINTR) {
+                continue;
+            }
+            if (n <= 0) {
+                whole = n == 0;  // a read error: not what the file holds
+                break;
+            }
+            got += static_cast<size_t>(n);
+        }
+        // A file that shrank meanwhile is read as far as it went.
+        text.resize(got);
+    }
+    ::close(fd);
+    if (!whole) {
+        text.clear();
+        return ExistingFile::other;
+    }
+    return ExistingFile::regular;
 }
 
 bool WriteWholeFile(const std::string& path, const std::string& text) {

@@ -16,9 +16,22 @@ CreateFolderResult CreateFolder(const std::string& path);
 // it is not there afterwards.
 bool CreateFolderPath(const std::string& path);
 
+// CreateFolderPath, then a check that files can be made in the folder. False, with the system's
+// reason ("Not a directory", "Permission denied") in `reason`, when the folder is not there or
+// is closed to this user.
+bool CreateWritableFolderPath(const std::string& path, std::string& reason);
+
 // Deletes a file (and ends the in-use lock of a working file); a missing file is no error.
 // False when it exists and cannot be deleted.
 bool RemoveFile(const std::string& path);
+
+// What ReadExistingFile found at a path.
+enum class ExistingFile { none, link, regular, other };
+
+// Looks at `path` without following a link: nothing there, a link (not read), a regular file of
+// at most `limit` bytes (its bytes into `text`), or anything else (a folder, a device, a file
+// that is larger or cannot be read).
+ExistingFile ReadExistingFile(const std::string& path, size_t limit, std::string& text);
 
 // std::fopen, through the seam that lets tests make writing fail (write_faults.h).
 std::FILE* OpenStream(const std::string& path, const char* mode);

@@ -41,8 +41,8 @@ ConversionProgressDialog::ConversionProgressDialog(Settings& settings, UserDialo
       dialogs_(dialogs),
       conversion_(conversion),
       bridge_(dialogs, this),
-      context_{settings, bridge_, bridge_, {}},
-      worker_(settings) {
+      context_{job_, bridge_, bridge_, {}},
+      worker_(job_) {
     const bool encode = conversion == Conversion::encodeWav;
     setWindowTitle(encode ? tr("Encoding WAV file") : tr("Decode to WAV file"));
     setWindowIcon(skin::AppIcon());
@@ -80,8 +80,16 @@ ConversionProgressDialog::ConversionProgressDialog(Settings& settings, UserDialo
 
 ConversionProgressDialog::~ConversionProgressDialog() {
     // Never leave a conversion running behind a closed dialog.
-    settings_.ripping = 0;
-    bridge_.WaitUntilFinished(settings_);
+    SetRipping(0);
+    bridge_.WaitUntilFinished(job_);
+    if (started_) {
+        settings_.finished = 1;
+    }
+}
+
+void ConversionProgressDialog::SetRipping(int32_t value) {
+    job_.ripping = value;
+    settings_.ripping = value;
 }
 
 void ConversionProgressDialog::StartOrStop() {
@@ -89,36 +97,47 @@ void ConversionProgressDialog::StartOrStop() {
         started_ = true;
         start_->setText(tr("Stop   "));
         start_->setIcon(skin::IconFor(skin::CommandIcon::stopWork));
-        settings_.ripping = 1;
+        // The disc's names belong to the disc: a file from elsewhere is tagged only with what
+        // it tells of itself.
+        AssignSettings(job_, settings_);
+        job_.Artist.clear();
+        job_.Album.clear();
+        job_.Year.clear();
+        job_.Genre = 0;
+        job_.DiscId.clear();
+        SetRipping(1);
+        job_.finished = 0;
         settings_.finished = 0;
         close_->setEnabled(false);
-        platform::CreateFolderPath(settings_.Outfolder);  // a folder typed in the dialog
+        platform::CreateFolderPath(job_.Outfolder);  // a folder typed in the dialog
         const bool encode = conversion_ == Conversion::encodeWav;
         if (!worker_.Start([this, encode] {
                 return encode ? ConversionWorker(context_, progress_)
                               : DecodeWorker(context_, progress_);
             })) {
-            settings_.ripping = 0;  // nothing runs, and nothing may claim to
-            settings_.finished = 1;
+            SetRipping(0);  // nothing runs, and nothing may claim to
+            job_.finished = 1;
             OnFinished();
         }
         return;
     }
-    settings_.ripping = 0;  // the worker stops at its next check
+    SetRipping(0);  // the worker stops at its next check
     close_->setEnabled(true);
     start_->setEnabled(false);
 }
 
 void ConversionProgressDialog::CloseCommand() {
-    if (settings_.ripping &&
-        !dialogs_.AskYesNo(this, tr("Exit confirmation"),
-                           tr("You are currently ripping.\nDo you want to stop and "
-                              "exit anyway?"))) {
+    if (job_.ripping && !dialogs_.AskYesNo(this, tr("Exit confirmation"),
+                                           tr("You are currently ripping.\nDo you want to stop and "
+                                              "exit anyway?"))) {
         return;
     }
-    settings_.ripping = 0;
-    bridge_.WaitUntilFinished(settings_);
+    SetRipping(0);
+    bridge_.WaitUntilFinished(job_);
     worker_.Join();
+    if (started_) {
+        settings_.finished = 1;
+    }
     done(QDialog::Accepted);
 }
 
@@ -128,7 +147,7 @@ void ConversionProgressDialog::reject() {
 
 void ConversionProgressDialog::keyPressEvent(QKeyEvent* event) {
     if (event->key() == Qt::Key_Escape) {
-        settings_.ripping = 0;
+        SetRipping(0);
     }
     event->accept();
 }
@@ -141,7 +160,8 @@ void ConversionProgressDialog::OnProgress(int, int status) {
 }
 
 void ConversionProgressDialog::OnFinished() {
-    settings_.ripping = 0;
+    SetRipping(0);
+    settings_.finished = 1;
     start_->setEnabled(false);
     close_->setEnabled(true);
 }

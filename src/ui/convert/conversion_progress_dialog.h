@@ -47,7 +47,14 @@ class ConversionProgressDialog : public QDialog {
     void OnProgress(int position, int status);
     void OnFinished();
 
+    // Sets the run flag `ripping` of the worker's record and of the live one (which tells the
+    // rest of the program that a conversion runs).
+    void SetRipping(int32_t value);
+
     Settings& settings_;
+    // The worker's record: the settings without the disc's names (Artist, Album, Year, Genre)
+    // and release, which a file from elsewhere must not be tagged with. It holds the run flags.
+    Settings job_;
     UserDialogs& dialogs_;
     Conversion conversion_;
     WorkerBridge bridge_;
