@@ -9,6 +9,7 @@
 //
 //   rip-bench [FOLDER]
 //   rip-bench --limits [FOLDER]
+//   rip-bench --busy [FOLDER]
 //
 // FOLDER (default ./bench-data) receives the image and the files each run writes. Every figure
 // is the best of five runs, with the image in the page cache; the runs of a format take turns.
@@ -20,7 +21,16 @@
 // disctrove-cli, the time per minute of audio and per track, and the time per minute and the
 // memory next to the reference disc's: figures near 1× mean time grows linearly with the audio
 // and memory does not grow with it.
+//
+// --busy times a conversion (a 60-second WAV file to FLAC) and a whole rip (the 20-minute image
+// to FLAC, measuring ReplayGain as by default) alone, then beside two busy loops at normal
+// priority started from the same session, as a build or a batch job started from the same shell
+// would be, and flac -5 on the same file the same way for comparison. Each figure is the best of
+// five; the runs alone and beside the loops take turns. Target: at most 2.5× the time alone (a
+// fair share of two cores beside two busy processes is 2×); on a machine that others keep busy
+// too, the comparison row shows what any program gets there.
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -220,6 +230,110 @@ int RunLimits(const fs::path& folder) {
     return allRipped ? 0 : 1;
 }
 
+// Processes that each keep a core busy at normal priority, in this session, while it lives.
+class BusyLoops {
+  public:
+    explicit BusyLoops(int count) {
+        for (int i = 0; i < count; ++i) {
+            const pid_t pid = ::fork();
+            if (pid == 0) {
+                volatile unsigned long spins = 0;
+                while (true) {
+                    spins = spins + 1;
+                }
+            }
+            if (pid > 0) {
+                pids_.push_back(pid);
+            }
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(200));  // let them take the cores
+    }
+    ~BusyLoops() {
+        for (const pid_t pid : pids_) {
+            ::kill(pid, SIGKILL);
+            ::waitpid(pid, nullptr, 0);
+        }
+    }
+    BusyLoops(const BusyLoops&) = delete;
+    BusyLoops& operator=(const BusyLoops&) = delete;
+
+  private:
+    std::vector<pid_t> pids_;
+};
+
+int RunBusy(const fs::path& folder, const fs::path& cue) {
+    constexpr int kLoops = 2;
+    constexpr double kTarget = 2.5;
+    const fs::path wav = folder / "busy-60s.wav";
+    if (!fs::exists(wav)) {
+        testing::WriteStereoWav(wav.string(), testing::SynthesizeMusic(60));
+    }
+    const fs::path out = folder / "out";
+    const fs::path tmp = folder / "tmp";
+    fs::create_directories(tmp);
+    const fs::path ini = folder / "rip-bench-busy.ini";
+    WriteSettings(ini, out, tmp);
+    const std::string log = (folder / "rip-bench.log").string();
+    struct Job {
+        const char* what;
+        std::vector<std::string> argv;
+        size_t files;
+        bool ours;
+    };
+    std::vector<Job> jobs = {{"Disctrove: conversion, 60 s WAV -> FLAC",
+                              {DISCTROVE_CLI, "--settings", ini.string(), "encode", wav.string(),
+                               "--encoder", "flac", "--outdir", out.string()},
+                              1,
+                              true},
+                             {"Disctrove: rip, 20-minute image -> FLAC",
+                              {DISCTROVE_CLI, "rip", "--settings", ini.string(), "--image",
+                               cue.string(), "--encoder", "flac", "all"},
+                              kTracks,
+                              true}};
+    // A program at normal priority on the same file shows what the machine gives anyone.
+    if (HasTool("flac")) {
+        jobs.push_back({"flac -5 (for comparison)",
+                        {"/bin/sh", "-c",
+                         "exec flac -5 -s -f -o '" + (out / "busy-60s.flac").string() + "' '" +
+                             wav.string() + "'"},
+                        1,
+                        false});
+    }
+    double load[3] = {};
+    ::getloadavg(load, 3);
+    std::printf(
+        "Alone, then beside %d busy loops of this session at normal priority; best of %d; "
+        "%u cores, load average %.1f before\n",
+        kLoops, kRuns, std::max(1u, std::thread::hardware_concurrency()), load[0]);
+    bool allMet = true;
+    for (const Job& job : jobs) {
+        WarmPageCache(job.files == 1 ? wav : folder / "rip-bench.bin");
+        std::optional<Timing> alone = Timing{};
+        std::optional<Timing> busy = Timing{};
+        for (int round = 0; round < kRuns; ++round) {
+            Measure(job.argv, out, log, ".flac", alone, job.files);
+            const BusyLoops loops(kLoops);
+            Measure(job.argv, out, log, ".flac", busy, job.files);
+        }
+        if (!alone || !busy) {
+            std::printf("  %-40s failed; see %s\n", job.what, log.c_str());
+            allMet = false;
+            continue;
+        }
+        const double ratio = busy->seconds / alone->seconds;
+        std::printf("  %-40s alone %6.2f s   busy %6.2f s   %5.2f×", job.what, alone->seconds,
+                    busy->seconds, ratio);
+        if (job.ours) {
+            std::printf("  (target ≤ %.1f×: %s)", kTarget, ratio <= kTarget ? "met" : "MISSED");
+            allMet = allMet && ratio <= kTarget;
+        }
+        std::printf("\n");
+        std::fflush(stdout);
+    }
+    fs::remove_all(out);
+    return allMet ? 0 : 1;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -228,7 +342,10 @@ int main(int argc, char** argv) {
         fs::create_directories(folder);
         return RunLimits(folder);
     }
-    const fs::path folder = fs::absolute(argc > 1 ? argv[1] : "bench-data");
+    const bool busy = argc > 1 && std::string(argv[1]) == "--busy";
+    const int folderArgument = busy ? 2 : 1;
+    const fs::path folder =
+        fs::absolute(argc > folderArgument ? argv[folderArgument] : "bench-data");
     fs::create_directories(folder);
     const fs::path bin = folder / "rip-bench.bin";
     const fs::path cue = folder / "rip-bench.cue";
@@ -240,6 +357,9 @@ int main(int argc, char** argv) {
             tracks.push_back(testing::SynthesizeMusic(kTrackSeconds, i));
         }
         testing::MakeAudioCueImage(folder.string(), "rip-bench", tracks);
+    }
+    if (busy) {
+        return RunBusy(folder, cue);
     }
     WarmPageCache(bin);
     const unsigned cores = std::max(1u, std::thread::hardware_concurrency());

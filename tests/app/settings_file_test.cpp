@@ -279,6 +279,27 @@ TEST_F(SettingsFileTest, PasswordIsStoredOnlyWhenAskedFor) {
     EXPECT_EQ(again.Password, "secret");
 }
 
+// A saved proxy password is for the user's eyes only: a new settings file is the user's alone,
+// and a file the user gave another mode keeps it.
+TEST_F(SettingsFileTest, NewFileIsTheUsersAloneAndAnOldOneKeepsItsMode) {
+    using std::filesystem::perms;
+    const std::pair<perms, perms> cases[] = {{perms::none, perms(0600)},  // none: no file yet
+                                             {perms(0644), perms(0644)},
+                                             {perms(0664), perms(0664)}};
+    for (const auto& [before, after] : cases) {
+        std::filesystem::remove(path());
+        if (before != perms::none) {
+            WriteWholeFile(path(), "[CDDB]\n");
+            std::filesystem::permissions(path(), before);
+        }
+        Start();
+        settings_.Savepasswd = 1;
+        settings_.Password = "secret";
+        ASSERT_TRUE(SaveSettings(settings_, path()));
+        EXPECT_EQ(std::filesystem::status(path()).permissions(), after) << static_cast<int>(before);
+    }
+}
+
 TEST_F(SettingsFileTest, RoundTripKeepsEveryValue) {
     // A hand-edited file: other order, other case, CRLF, comments and a key of nobody's.
     const std::string original =

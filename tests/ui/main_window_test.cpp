@@ -1,4 +1,8 @@
 // The desktop program's main window, on the offscreen platform, with scripted answers.
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
 #include <QAbstractItemView>
 #include <QAccessible>
 #include <QApplication>
@@ -205,6 +209,45 @@ class MainWindowTest : public QObject {
         QCOMPARE(dialogs_.informed, QStringList{QStringLiteral("Disctrove already running.")});
         QVERIFY(!std::filesystem::exists(Path("dt.ini")));  // nothing touched
         SetSettingsPathOverride("");
+    }
+
+    // Without a runtime folder the lock is in a folder of the user's alone: a lock file that
+    // another user made and holds in /tmp stops nothing, and a folder planted as a link, or one
+    // that others may write to, is never used.
+    void lockIsTheUsersAlone() {
+        const testing::ScopedEnvironment noRuntimeDir("XDG_RUNTIME_DIR", "");
+        const testing::ScopedEnvironment cache("XDG_CACHE_HOME", Path("cache"));
+        const std::string planted = "/tmp/Disctrove-mutex-" + std::to_string(::getuid()) + ".lock";
+        const bool plantedHere = !std::filesystem::exists(planted);
+        const int held = ::open(planted.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+        QVERIFY(held >= 0);
+        QCOMPARE(::flock(held, LOCK_EX | LOCK_NB), 0);
+        const int drives = RunAndClose({});
+        ::close(held);
+        if (plantedHere) {
+            std::filesystem::remove(planted);
+        }
+        QCOMPARE(drives, 0);  // the window showed
+        QCOMPARE(dialogs_.informed, QStringList{QStringLiteral("Couldn't find any CD-ROM drives")});
+        QCOMPARE(std::filesystem::status(Path("cache/disctrove")).permissions(),
+                 std::filesystem::perms::owner_all);
+
+        std::filesystem::create_directories(Path("elsewhere"));
+        for (const bool link : {true, false}) {
+            std::filesystem::remove_all(Path("cache/disctrove"));
+            if (link) {
+                std::filesystem::create_directory_symlink(Path("elsewhere"),
+                                                          Path("cache/disctrove"));
+            } else {
+                std::filesystem::create_directory(Path("cache/disctrove"));
+                std::filesystem::permissions(Path("cache/disctrove"), std::filesystem::perms::all);
+            }
+            const platform::SingleInstance instance(ui::kInstanceName);
+            QVERIFY(instance.acquired());  // no lock, and no other copy either
+            QVERIFY(instance.problem().starts_with("Cannot create the lock file"));
+            QVERIFY(std::filesystem::is_empty(Path("elsewhere")));
+            QVERIFY(std::filesystem::is_empty(Path("cache/disctrove")));
+        }
     }
 
     void rowsOfAnImage() {

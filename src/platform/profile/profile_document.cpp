@@ -84,7 +84,9 @@ bool WriteNewFile(const std::string& path, const std::string& data, mode_t mode,
         return false;
     }
     int64_t written = 0;
-    const bool ok = WriteAll(fd, data.data(), data.size(), faults, written) && ::fsync(fd) == 0;
+    // The mode exactly, whatever the umask takes away: it is the old file's, or the new file's.
+    const bool ok = ::fchmod(fd, mode) == 0 &&
+                    WriteAll(fd, data.data(), data.size(), faults, written) && ::fsync(fd) == 0;
     return CloseFile(fd, faults) && ok;
 }
 
@@ -271,7 +273,8 @@ bool ProfileDocument::Save(const std::string& path) const {
         // Replacing a link would cut it; write through it instead.
         return WriteInPlace(path, text, faults);
     }
-    const mode_t mode = exists ? (existing.st_mode & 07777) : 0644;
+    // A new file is the user's alone (it may hold a password); an old one keeps its mode.
+    const mode_t mode = exists ? (existing.st_mode & 07777) : 0600;
     const std::string temporary = TemporaryPathBeside(path);
     if (!WriteNewFile(temporary, text, mode, faults)) {
         ::unlink(temporary.c_str());

@@ -40,8 +40,9 @@ class ProfileDocument {
     void WriteString(std::string_view section, std::string_view key, std::string_view value);
 
     // Writes the document to `path` as a whole: to a new file that then replaces the old one, so
-    // a failed write leaves the old file intact. Creates the file and its folder when missing.
-    // A file the user made read-only is left as it is (false).
+    // a failed write leaves the old file intact. Creates the file (the user's alone: 0600) and
+    // its folder when missing; an old file keeps its mode. A file the user made read-only is
+    // left as it is (false).
     bool Save(const std::string& path) const;
 
     // The document as it would be saved.

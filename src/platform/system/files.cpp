@@ -461,8 +461,11 @@ bool WriteWholeFile(const std::string& path, const std::string& text) {
 }
 
 void SetIdlePriority() {
+    // The batch class at the thread's nice still gets its fair share beside other busy
+    // processes, and a waking interactive thread still goes first. The idle class would starve:
+    // it runs only when nothing else of its group wants the processor.
     const sched_param parameters{};
-    pthread_setschedparam(pthread_self(), SCHED_IDLE, &parameters);
+    pthread_setschedparam(pthread_self(), SCHED_BATCH, &parameters);
 }
 
 }  // namespace disctrove::platform

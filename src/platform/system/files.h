@@ -73,7 +73,8 @@ bool WriteWholeFile(const std::string& path, const std::string& text);
 // True when `a` and `b` name the same existing file (through links and relative paths too).
 bool SameFile(const std::string& a, const std::string& b);
 
-// Makes the calling thread run only when nothing else wants the processor.
+// Makes the calling thread background work: it yields to interactive threads when they wake,
+// yet keeps a fair share of the processor when other programs keep it busy.
 void SetIdlePriority();
 
 }  // namespace disctrove::platform

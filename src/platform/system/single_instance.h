@@ -7,7 +7,9 @@ namespace disctrove::platform {
 
 class SingleInstance {
   public:
-    // Takes the lock "NAME.lock" in $XDG_RUNTIME_DIR (else /tmp, with the user's id).
+    // Takes the lock "NAME.lock" in $XDG_RUNTIME_DIR, else in a folder of the user's alone
+    // ($XDG_CACHE_HOME/disctrove, by default ~/.cache/disctrove). A folder others may write to,
+    // a link, or a file of another user is not used (problem() says so).
     explicit SingleInstance(const std::string& name);
     ~SingleInstance();
     SingleInstance(const SingleInstance&) = delete;
