@@ -23,6 +23,19 @@ void SilenceLibcdio() {
     std::call_once(once, [] { cdio_log_set_handler(QuietLog); });
 }
 
+// libcdio's image parsers (CUE, TOC, NRG) keep their place in strtok's one static state, so two
+// threads opening at once (a look-up beside a refresh) would parse each other's lines: opening,
+// and listing the drives, take turns.
+std::mutex& OpenTurn() {
+    static std::mutex turn;
+    return turn;
+}
+
+CdIo_t* OpenCdio(const std::string& source, driver_id_t driver) {
+    const std::lock_guard<std::mutex> turn(OpenTurn());
+    return cdio_open(source.c_str(), driver);
+}
+
 struct CdioCloser {
     void operator()(CdIo_t* cdio) const { cdio_destroy(cdio); }
 };
@@ -143,7 +156,7 @@ class LibcdioDevice final : public DiscDevice {
 
 std::unique_ptr<DiscDevice> OpenLibcdioDevice(const std::string& source, bool isImage) {
     SilenceLibcdio();
-    UniqueCdio cdio(cdio_open(source.c_str(), isImage ? DRIVER_UNKNOWN : DRIVER_DEVICE));
+    UniqueCdio cdio(OpenCdio(source, isImage ? DRIVER_UNKNOWN : DRIVER_DEVICE));
     if (!cdio) {
         return nullptr;
     }
@@ -152,7 +165,7 @@ std::unique_ptr<DiscDevice> OpenLibcdioDevice(const std::string& source, bool is
 
 std::string LibcdioDriveName(const std::string& device) {
     SilenceLibcdio();
-    UniqueCdio cdio(cdio_open(device.c_str(), DRIVER_DEVICE));
+    UniqueCdio cdio(OpenCdio(device, DRIVER_DEVICE));
     cdio_hwinfo_t info{};
     if (!cdio || !cdio_get_hwinfo(cdio.get(), &info)) {
         return {};
@@ -177,7 +190,7 @@ class LibcdioMediaProbe final : public MediaChangeProbe {
     // (no drive, no answer) counts as no change: the next call asks again.
     bool Changed() override {
         SilenceLibcdio();
-        const UniqueCdio cdio(cdio_open(device_.c_str(), DRIVER_DEVICE));
+        const UniqueCdio cdio(OpenCdio(device_, DRIVER_DEVICE));
         return cdio && cdio_get_media_changed(cdio.get()) == 1;
     }
 
@@ -194,7 +207,9 @@ std::unique_ptr<MediaChangeProbe> OpenLibcdioMediaProbe(const std::string& devic
 std::vector<std::string> LibcdioDriveList() {
     SilenceLibcdio();
     std::vector<std::string> drives;
+    std::unique_lock<std::mutex> turn(OpenTurn());
     char** devices = cdio_get_devices(DRIVER_DEVICE);
+    turn.unlock();
     if (devices == nullptr) {
         return drives;
     }
