@@ -3,7 +3,7 @@
 #   ./test.sh        installs what is missing, checks the formatting, builds, runs every test, then
 #                    runs each fuzz target of fuzz/ for a few seconds: the core library under
 #                    AddressSanitizer and UndefinedBehaviorSanitizer on everything it reads from
-#                    outside (a small build of its own). About 9 minutes on a fresh 2-core machine.
+#                    outside (a small build of its own). About 6 to 8 minutes on a fresh 2-core machine.
 #   ./test.sh --all  the same, and before the fuzz targets every test again under ASan + UBSan and
 #                    the tests of the threads (rip, conversion, look-ups, player) under
 #                    ThreadSanitizer. This is what CI runs (.ci/run).
