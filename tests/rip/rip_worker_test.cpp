@@ -812,6 +812,24 @@ TEST_F(RipWorkerTest, NamesPlantedByAnotherUserAreNeverWrittenThrough) {
     EXPECT_EQ(testing::PeerToolProblems(RipOutputPath(settings_, settings_.tracks[2])), "");
 }
 
+// What is written again by name once made (the MP3's tag and info frame go into the finished
+// part) is refused at a link swapped in under that name, in every writing mode.
+TEST(PlantedLinks, WritingByNameNeverFollowsALink) {
+    const testing::TempDir dir;
+    const std::string victim = dir.File("victim");
+    testing::WriteWholeFile(victim, "secret");
+    for (const char* mode : {"wb", "ab", "r+b", "w+b"}) {
+        const std::string at = dir.File(std::string("link-") + mode);
+        fs::create_symlink(victim, at);
+        std::FILE* file = platform::OpenStream(at, mode);
+        EXPECT_EQ(file, nullptr) << mode;
+        if (file != nullptr) {
+            std::fclose(file);
+        }
+    }
+    EXPECT_EQ(testing::ReadWholeFile(victim), "secret");
+}
+
 // The names in `folder`, hidden ones too.
 std::vector<std::string> FilesIn(const std::string& folder) {
     std::vector<std::string> names;

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "platform/system/environment.h"
+#include "platform/system/files.h"
 
 namespace disctrove::platform {
 
@@ -404,7 +405,7 @@ uint32_t LameLibrary::beWriteVBRHeader(const char* path) {
     uint32_t result = kBeInvalidParameters;
     const auto close = [](std::FILE* f) { return f != nullptr ? std::fclose(f) : 0; };
     std::unique_ptr<std::FILE, decltype(close)> file(
-        path != nullptr && size > 0 && size <= frame.size() ? std::fopen(path, "r+b") : nullptr,
+        path != nullptr && size > 0 && size <= frame.size() ? OpenStream(path, "r+b") : nullptr,
         close);
     if (file) {
         const long start = Id3v2Size(file.get());

@@ -257,7 +257,31 @@ std::FILE* OpenStream(const std::string& path, const char* mode) {
     const std::optional<WriteFaults> faults =
         std::string_view(mode).find_first_of("wa+") != std::string_view::npos ? WriteFaultsFor(path)
                                                                               : std::nullopt;
-    return faults ? OpenFaultyStream(path, mode, faults) : std::fopen(path.c_str(), mode);
+    if (faults) {
+        return OpenFaultyStream(path, mode, faults);
+    }
+    const std::string_view how(mode);
+    if (how.find_first_of("wa+") == std::string_view::npos) {
+        return std::fopen(path.c_str(), mode);
+    }
+    // A file written by name is never reached through a link: one planted at the name by another
+    // account would have us write into whatever it points at.
+    const bool both = how.find('+') != std::string_view::npos;
+    int flags = (both ? O_RDWR : O_WRONLY) | O_NOFOLLOW | O_CLOEXEC;
+    if (how.front() == 'w') {
+        flags |= O_CREAT | O_TRUNC;
+    } else if (how.front() == 'a') {
+        flags |= O_CREAT | O_APPEND;
+    }
+    const int fd = ::open(path.c_str(), flags, 0666);
+    if (fd < 0) {
+        return nullptr;
+    }
+    std::FILE* file = ::fdopen(fd, mode);
+    if (file == nullptr) {
+        ::close(fd);
+    }
+    return file;
 }
 
 std::string TemporaryPathBeside(const std::string& path) {

@@ -33,7 +33,8 @@ enum class ExistingFile { none, link, regular, other };
 // that is larger or cannot be read).
 ExistingFile ReadExistingFile(const std::string& path, size_t limit, std::string& text);
 
-// std::fopen, through the seam that lets tests make writing fail (write_faults.h).
+// std::fopen, through the seam that lets tests make writing fail (write_faults.h); a mode that
+// writes never follows a link at `path` (the open fails with ELOOP).
 std::FILE* OpenStream(const std::string& path, const char* mode);
 
 // A path for a file being written that becomes `path` once whole: beside it (so a rename
