@@ -82,8 +82,11 @@ std::FILE* StreamOn(int fd, const char* mode, const std::optional<WriteFaults>& 
     return file;
 }
 
-std::FILE* OpenFaultyStream(const std::string& path, const char* mode,
-                            const std::optional<WriteFaults>& faults) {
+// Opens `path` for writing as std::fopen's `mode` ("w…", "a…", "r+…") would, but never through a
+// link: one planted at the name by another account would have us write into whatever it points
+// at. Through the fault seam when `faults` say so.
+std::FILE* OpenWritingStream(const std::string& path, const char* mode,
+                             const std::optional<WriteFaults>& faults) {
     const std::string_view how(mode);
     const bool update = how.find('+') != std::string_view::npos;
     int flags = update ? O_RDWR : O_WRONLY;
@@ -93,11 +96,12 @@ std::FILE* OpenFaultyStream(const std::string& path, const char* mode,
         flags |= O_CREAT | O_APPEND;
     }
     struct stat existing {};
-    if (faults->createFails && (flags & O_CREAT) != 0 && ::stat(path.c_str(), &existing) != 0) {
+    if (faults && faults->createFails && (flags & O_CREAT) != 0 &&
+        ::stat(path.c_str(), &existing) != 0) {
         errno = EACCES;
         return nullptr;
     }
-    const int fd = ::open(path.c_str(), flags | O_CLOEXEC, 0666);
+    const int fd = ::open(path.c_str(), flags | O_NOFOLLOW | O_CLOEXEC, 0666);
     return fd < 0 ? nullptr : StreamOn(fd, mode, faults);
 }
 
@@ -254,34 +258,10 @@ int RemoveOrphansIn(const std::filesystem::path& folder, int depth) {
 }  // namespace
 
 std::FILE* OpenStream(const std::string& path, const char* mode) {
-    const std::optional<WriteFaults> faults =
-        std::string_view(mode).find_first_of("wa+") != std::string_view::npos ? WriteFaultsFor(path)
-                                                                              : std::nullopt;
-    if (faults) {
-        return OpenFaultyStream(path, mode, faults);
-    }
-    const std::string_view how(mode);
-    if (how.find_first_of("wa+") == std::string_view::npos) {
+    if (std::string_view(mode).find_first_of("wa+") == std::string_view::npos) {
         return std::fopen(path.c_str(), mode);
     }
-    // A file written by name is never reached through a link: one planted at the name by another
-    // account would have us write into whatever it points at.
-    const bool both = how.find('+') != std::string_view::npos;
-    int flags = (both ? O_RDWR : O_WRONLY) | O_NOFOLLOW | O_CLOEXEC;
-    if (how.front() == 'w') {
-        flags |= O_CREAT | O_TRUNC;
-    } else if (how.front() == 'a') {
-        flags |= O_CREAT | O_APPEND;
-    }
-    const int fd = ::open(path.c_str(), flags, 0666);
-    if (fd < 0) {
-        return nullptr;
-    }
-    std::FILE* file = ::fdopen(fd, mode);
-    if (file == nullptr) {
-        ::close(fd);
-    }
-    return file;
+    return OpenWritingStream(path, mode, WriteFaultsFor(path));
 }
 
 std::string TemporaryPathBeside(const std::string& path) {
