@@ -83,11 +83,16 @@ bool TakeSilence(SampleStage& sink, uint64_t bytes) {
 }
 
 // After Yes or All at a failed read: its sectors read one at a time, so that only those that
-// cannot be read at all are silence. Each keeps its place whatever a read gives for it.
-bool TakeWhatCanBeRead(WorkerContext& context, const RipJob& job, platform::CdHandle handle,
-                       uint32_t first, uint32_t count, SampleStage& sink) {
+// cannot be read at all are silence. Each keeps its place whatever a read gives for it. A failing
+// sector can cost a real drive seconds, so Stop is looked at before each.
+ExtractionEnd TakeWhatCanBeRead(WorkerContext& context, const RipJob& job,
+                                platform::CdHandle handle, uint32_t first, uint32_t count,
+                                SampleStage& sink) {
     platform::TrackBuffer* read = job.readBuffer;
     for (uint32_t sector = first; sector < first + count; ++sector) {
+        if (!context.settings.ripping) {
+            return ExtractionEnd::stopped;
+        }
         read->startSector = sector;
         read->sectorCount = 1;
         read->length = 0;
@@ -97,10 +102,10 @@ bool TakeWhatCanBeRead(WorkerContext& context, const RipJob& job, platform::CdHa
         const uint32_t length = ok ? std::min(read->length, platform::kCdSectorBytes) : 0;
         if (!sink.Take({read->data() + read->startOffset, length}) ||
             !TakeSilence(sink, platform::kCdSectorBytes - length)) {
-            return false;
+            return ExtractionEnd::writeFailed;
         }
     }
-    return true;
+    return ExtractionEnd::completed;
 }
 
 // The plain and jitter-correcting modes: the window's sectors chunk by chunk, progress every
@@ -130,10 +135,12 @@ ExtractionEnd ReadInChunks(WorkerContext& context, RipJob& job, const ReadWindow
             }
         } else if (!GoOnAfterReadError(context, *job.track, current)) {
             return ExtractionEnd::abandoned;
-        } else if (!TakeWhatCanBeRead(context, job, handle, current, chunk, sink)) {
+        } else if (const ExtractionEnd end =
+                       TakeWhatCanBeRead(context, job, handle, current, chunk, sink);
+                   end != ExtractionEnd::completed) {
             // A read that is skipped keeps its place: what follows keeps its position and the
             // track its length.
-            return ExtractionEnd::writeFailed;
+            return end;
         }
         current += chunk;
         left -= chunk;
