@@ -1,5 +1,7 @@
 #include "app/settings_path.h"
 
+#include <filesystem>
+
 #include "platform/system/environment.h"
 
 namespace disctrove {
@@ -11,8 +13,8 @@ constexpr const char* kSettingsFileName = "dt.ini";
 std::string overridePath;
 
 std::string FolderOf(const std::string& path) {
-    const auto slash = path.rfind('/');
-    return slash == std::string::npos ? std::string(".") : path.substr(0, slash + 1);
+    const std::string folder = std::filesystem::path(path).remove_filename().string();
+    return folder.empty() ? std::string(".") : folder;
 }
 
 }  // namespace

@@ -1,12 +1,14 @@
 #include "app/share_path.h"
 
+#include <filesystem>
+
 #include "platform/system/environment.h"
 
 namespace disctrove {
 
 std::string ShareFilePath(std::string_view name) {
     const std::string executable = platform::ExecutablePath();
-    const std::string folder = executable.substr(0, executable.rfind('/') + 1);
+    const std::string folder = std::filesystem::path(executable).remove_filename().string();
     const std::string candidates[] = {
         folder + std::string(name),
         folder + "../share/disctrove/" + std::string(name),

@@ -445,7 +445,7 @@ int Convert(Session& session, const CliOptions& options) {
         output = settings.wavSourcePath;
     }
     session.terminal.SetAnswers(options.answerOverwrite, std::nullopt);
-    session.terminal.SetFileName(source.substr(source.rfind('/') + 1));
+    session.terminal.SetFileName(std::filesystem::path(source).filename().string());
     Track progress;
     progress.index = -1;
     settings.ripping = 1;

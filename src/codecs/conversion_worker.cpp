@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cctype>
+#include <filesystem>
 #include <new>
 #include <string_view>
 
@@ -26,7 +27,7 @@ Track ConversionTrack(const Settings& settings, const std::string& source) {
     Track track;
     track.index = -1;  // no place on a disc
     // The file's name without folder and extension: what a title tag should say.
-    std::string name = source.substr(source.rfind('/') + 1);
+    std::string name = std::filesystem::path(source).filename().string();
     const auto dot = name.rfind('.');
     track.title = dot == std::string::npos || dot == 0 ? name : name.substr(0, dot);
     track.status = 0;

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdio>
+#include <filesystem>
 
 #include "app/version.h"
 #include "disc/genres.h"
@@ -77,8 +78,7 @@ std::string PathInFolder(const std::string& folder, const std::string& path) {
     if (!folder.empty() && path.starts_with(folder)) {
         return path.substr(folder.size());
     }
-    const size_t slash = path.rfind('/');
-    return slash == std::string::npos ? path : path.substr(slash + 1);
+    return std::filesystem::path(path).filename().string();
 }
 
 std::string CueSheetText(const Settings& settings, const platform::DiscFacts& facts,

@@ -1,5 +1,6 @@
 #include "rip/leftovers.h"
 
+#include <filesystem>
 #include <vector>
 
 #include "platform/system/files.h"
@@ -8,8 +9,9 @@ namespace disctrove {
 
 int RemoveLeftoverFiles(const Settings& settings, const std::string& settingsPath) {
     std::vector<std::string> flat{settings.Tmpfolder};
-    const size_t slash = settingsPath.rfind('/');
-    flat.push_back(slash == std::string::npos ? std::string(".") : settingsPath.substr(0, slash));
+    // The settings' folder as written before its file's name, without the last slash.
+    const std::string folder = std::filesystem::path(settingsPath).remove_filename().string();
+    flat.push_back(folder.empty() ? std::string(".") : folder.substr(0, folder.size() - 1));
     // The output folders hold the files being encoded, in the artist and album folders below
     // them when rips go there.
     std::vector<std::string> outputs(settings.folderHistory.begin(), settings.folderHistory.end());

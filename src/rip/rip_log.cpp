@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cstdio>
+#include <filesystem>
 
 #include "app/version.h"
 #include "disc/accuraterip_id.h"
@@ -191,11 +192,10 @@ platform::DiscFacts ReadDiscFacts(const Drive& drive) {
 
 // `path` with its extension (".m3u") replaced by `extension`.
 std::string WithExtension(const std::string& path, const char* extension) {
-    const size_t dot = path.rfind('.');
-    const size_t slash = path.rfind('/');
-    const bool hasExtension =
-        dot != std::string::npos && (slash == std::string::npos || dot > slash);
-    return (hasExtension ? path.substr(0, dot) : path) + extension;
+    const std::string name = std::filesystem::path(path).filename().string();
+    const size_t dot = name.rfind('.');
+    const size_t cut = dot == std::string::npos ? path.size() : path.size() - name.size() + dot;
+    return path.substr(0, cut) + extension;
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include <QPushButton>
 #include <QTextStream>
 #include <QVBoxLayout>
+#include <filesystem>
 
 #include "app/settings_path.h"
 #include "app/share_path.h"
@@ -19,8 +20,7 @@ namespace disctrove::skin {
 namespace {
 
 std::string TipsSettingsPath() {
-    const std::string settings = SettingsPath();
-    return settings.substr(0, settings.rfind('/') + 1) + "tips.ini";
+    return std::filesystem::path(SettingsPath()).replace_filename("tips.ini").string();
 }
 
 }  // namespace

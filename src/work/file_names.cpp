@@ -1,5 +1,7 @@
 #include "work/file_names.h"
 
+#include <filesystem>
+
 #include "platform/system/text.h"
 
 namespace disctrove {
@@ -17,8 +19,8 @@ std::string WithExtension(std::string_view name, std::string_view extension) {
 }  // namespace
 
 std::string_view FileNameOf(std::string_view path) {
-    const auto slash = path.rfind('/');
-    return slash == std::string_view::npos ? path : path.substr(slash + 1);
+    // A view of `path`'s own end, as long as the name std::filesystem finds.
+    return path.substr(path.size() - std::filesystem::path(path).filename().native().size());
 }
 
 std::string CutToFileName(std::string_view name, size_t maxBytes) {

@@ -266,16 +266,17 @@ std::FILE* OpenStream(const std::string& path, const char* mode) {
 
 std::string TemporaryPathBeside(const std::string& path) {
     static std::atomic<unsigned> made{0};
-    const size_t slash = path.rfind('/');
-    const size_t nameStart = slash == std::string::npos ? 0 : slash + 1;
+    std::filesystem::path beside(path);
+    const std::string name = beside.filename().string();
     // A short name of its own, so that a name near the longest allowed still gets one; the
     // extension stays for the libraries that go by it.
-    const size_t dot = path.rfind('.');
-    const std::string extension =
-        dot != std::string::npos && dot > nameStart && path.size() - dot <= 8 ? path.substr(dot)
-                                                                              : std::string();
-    return path.substr(0, nameStart) + ".disctrove-" + std::to_string(ProcessId()) + "-" +
-           std::to_string(++made) + extension;
+    const size_t dot = name.rfind('.');
+    const std::string extension = dot != std::string::npos && dot > 0 && name.size() - dot <= 8
+                                      ? name.substr(dot)
+                                      : std::string();
+    beside.replace_filename(".disctrove-" + std::to_string(ProcessId()) + "-" +
+                            std::to_string(++made) + extension);
+    return beside.string();
 }
 
 std::string WritingPathFor(const std::string& path) {
