@@ -1,4 +1,4 @@
-// The command line of disctrove-cli.
+// The command line of disctrove-cli, read by the table of cli/cli_table.h.
 #pragma once
 
 #include <cstddef>
@@ -15,6 +15,7 @@ namespace disctrove::cli {
 struct CliOptions {
     bool help = false;
     bool version = false;             // --version
+    bool listOptions = false;         // --list-options: the table, for the checks of the docs
     std::string settingsPath;         // --settings
     std::vector<std::string> images;  // --image, in order
     std::optional<int> drive;         // --drive
@@ -41,6 +42,13 @@ std::optional<CliOptions> ParseCliOptions(const std::vector<std::string>& argume
 
 // The help text.
 const char* CliUsage();
+
+// The commands and options for scripts, a line each, fields apart by tabs:
+// "command", name, arguments; "option", command ("*" for every command), name, value.
+std::string CliOptionList();
+
+// A whole number in decimal, nothing before or after it.
+std::optional<int> ParseNumber(const std::string& text);
 
 // The list positions (from 0) that a TRACKS argument names: "all", or numbers and ranges from 1
 // such as "1,3-5". Nothing, with `error`, for a malformed list or a track the disc does not have.
