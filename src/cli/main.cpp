@@ -297,6 +297,8 @@ int Lookup(Session& session, const CliOptions& options) {
     return kExitDone;
 }
 
+int PrintRipResults(const Settings& settings);
+
 int Rip(Session& session, const CliOptions& options) {
     Settings& settings = session.settings;
     if (!ReadTheDisc(session)) {
@@ -357,6 +359,11 @@ int Rip(Session& session, const CliOptions& options) {
             session, [&session] { return RunRipWorker(session.context); },
             [&settings] { StopRip(settings); });
     }
+    return PrintRipResults(settings);
+}
+
+// The lines a rip ends with, and its exit status.
+int PrintRipResults(const Settings& settings) {
     bool allCompleted = true;
     bool doubts = false;
     for (const Track& track : settings.tracks) {
@@ -475,6 +482,10 @@ int Main(const std::vector<std::string>& arguments) {
     }
     if (options->version) {
         std::printf("%s %s\n", kProgramName, kProgramVersion);
+        return kExitDone;
+    }
+    if (options->listOptions) {
+        std::fputs(CliOptionList().c_str(), stdout);
         return kExitDone;
     }
     Interrupts interrupts;
