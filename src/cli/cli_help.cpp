@@ -28,9 +28,9 @@ Ctrl+C stops a rip as the Stop button does. Exit status: 0 done, 1 failed, 2 usa
 3 a rip completed with doubts (read errors let pass, or Test & Copy's two reads differ).
 )";
 
-// Where the help of the options of every command and of the commands starts, and of a
-// command's own options below it.
+// The column the help text starts in: of the program's options and of the commands,
 constexpr size_t kColumn = 27;
+// and of a command's own options, listed below it.
 constexpr size_t kCommandOptionColumn = 35;
 
 // `head` and the lines of `text`: the first beside `head` from `first` on (0: from `column`, or
