@@ -6,7 +6,7 @@
 
 namespace disctrove {
 
-int RemoveLeftoverFiles(const Settings& settings, const std::string& settingsPath) {
+int RemoveLeftoverFiles(const Options& settings, const std::string& settingsPath) {
     std::vector<std::string> flat{settings.Tmpfolder};
     const size_t slash = settingsPath.rfind('/');
     flat.push_back(slash == std::string::npos ? std::string(".") : settingsPath.substr(0, slash));
