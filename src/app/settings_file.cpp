@@ -56,7 +56,7 @@ void WindowKeys(WindowPlace& w, Visitor& v) {
 }
 
 template <typename Visitor>
-void VisitKeys(Settings& s, Visitor& v) {
+void VisitKeys(Options& s, DiscNames& names, Visitor& v) {
     v.Encoder("GENERAL", "Encoder", s.Encoder);
     v.Decimal("GENERAL", "Cdrom", s.Cdrom);
     v.Flag("GENERAL", "Createm3u", s.Createm3u);
@@ -114,13 +114,13 @@ void VisitKeys(Settings& s, Visitor& v) {
     v.Decimal("OPUS", "Complexity", opus.complexity);
 
     v.Flag("ID3", "Useid3", s.Useid3);
-    v.Text("ID3", "Artist", s.Artist);
-    v.Text("ID3", "Album", s.Album);
-    v.Text("ID3", "Year", s.Year);
-    v.Decimal("ID3", "Genre", s.Genre);
+    v.Text("ID3", "Artist", names.Artist);
+    v.Text("ID3", "Album", names.Album);
+    v.Text("ID3", "Year", names.Year);
+    v.Decimal("ID3", "Genre", names.Genre);
     v.Flag("ID3", "Id3v2", s.Id3v2);
     v.Flag("ID3", "ReplayGain", s.ReplayGain);
-    v.Text("ID3", "DiscId", s.DiscId);
+    v.Text("ID3", "DiscId", names.DiscId);
 
     v.Text("CDDB", "Server", s.Server);
     v.Text("CDDB", "Query", s.Query);
@@ -157,8 +157,8 @@ void VisitKeys(Settings& s, Visitor& v) {
 // either end of its range is held at that end, and a choice that is none of its values (a read
 // mode, a genre, a port) takes its default. What runs, what the dialogs show and what the log
 // says are then one value.
-void KeepInRange(Settings& s) {
-    const Settings defaults;
+void KeepInRange(Options& s, DiscNames& names) {
+    const Options defaults;
     const auto hold = [](int32_t& field, int32_t low, int32_t high) {
         field = std::clamp(field, low, high);
     };
@@ -172,7 +172,7 @@ void KeepInRange(Settings& s) {
     hold(s.formats.flac.level, 0, 8);
     hold(s.formats.opus.bitrate, 6, 510);
     hold(s.formats.opus.complexity, 0, 10);
-    choose(s.Genre, 0, static_cast<int32_t>(GenreNames.size()), 0);
+    choose(names.Genre, 0, static_cast<int32_t>(GenreNames.size()), 0);
     choose(s.Port, 1, 65535, defaults.Port);
     choose(s.Proxyport, 1, 65535, defaults.Proxyport);
     choose(s.musicBrainz.Port, 1, 65535, defaults.musicBrainz.Port);
@@ -243,16 +243,16 @@ class Loader {
             }
         }
     }
-    void OutputFolder(Settings& s) {
+    void OutputFolder(Options& s) {
         const auto text = doc_.ReadString("GENERAL", "Outfolder", s.Outfolder);
         s.Outfolder = text.empty() ? "." : text;
         s.folderHistory.push_back(text);
     }
-    void TemporaryFolder(Settings& s) {
+    void TemporaryFolder(Options& s) {
         const auto text = doc_.ReadString("GENERAL", "Tmpfolder", s.Tmpfolder);
         s.Tmpfolder = text.empty() ? "." : text;
     }
-    void Templates(Settings& s) {
+    void Templates(Options& s) {
         auto& history = s.templateHistory;
         for (size_t k = 0; k < std::size(kTemplateKeys); ++k) {
             const std::string fallback = k < history.size() ? history[k] : std::string();
@@ -262,7 +262,7 @@ class Loader {
             }
         }
     }
-    void Password(Settings& s) { Text("CDDB", "Password", s.Password); }
+    void Password(Options& s) { Text("CDDB", "Password", s.Password); }
 
   private:
     int32_t ReadDecimal(const char* section, const char* key, int32_t current) {
@@ -313,10 +313,10 @@ class Saver {
                const std::array<std::string_view, N>& names) {
         doc_.WriteString(section, key, TableEntry(names, field, 0));
     }
-    void OutputFolder(const Settings& s) { Text("GENERAL", "Outfolder", s.Outfolder); }
-    void TemporaryFolder(const Settings& s) { Text("GENERAL", "Tmpfolder", s.Tmpfolder); }
-    void Templates(const Settings& s) {
-        const Settings defaults;
+    void OutputFolder(const Options& s) { Text("GENERAL", "Outfolder", s.Outfolder); }
+    void TemporaryFolder(const Options& s) { Text("GENERAL", "Tmpfolder", s.Tmpfolder); }
+    void Templates(const Options& s) {
+        const Options defaults;
         for (size_t k = 0; k < std::size(kTemplateKeys); ++k) {
             // A history shorter than four entries stores the default template of that place.
             const auto& history =
@@ -324,7 +324,7 @@ class Saver {
             Text("GENERAL", kTemplateKeys[k], history[k]);
         }
     }
-    void Password(const Settings& s) {
+    void Password(const Options& s) {
         // The password reaches the disk only when the user asked for it to be saved.
         Text("CDDB", "Password", s.Savepasswd ? s.Password : std::string());
     }
@@ -335,48 +335,65 @@ class Saver {
 
 }  // namespace
 
-bool LoadSettings(Settings& settings, const std::string& path) {
+bool LoadSettings(Options& options, DiscNames& names, const std::string& path) {
     const ProfileDocument document = ProfileDocument::Load(path);
-    LoadSettings(settings, document);
+    LoadSettings(options, names, document);
     return document.source() != ProfileDocument::Source::unreadable;
 }
 
-void LoadSettings(Settings& settings, const ProfileDocument& document) {
+void LoadSettings(Options& options, DiscNames& names, const ProfileDocument& document) {
     Loader loader(document);
-    VisitKeys(settings, loader);
-    KeepInRange(settings);
+    VisitKeys(options, names, loader);
+    KeepInRange(options, names);
 }
 
 bool IsSettingsKey(const std::string& section, const std::string& key) {
     // Writing every key into an empty document names them all.
-    ProfileDocument names;
-    Settings scratch;
-    Saver saver(names);
-    VisitKeys(scratch, saver);
-    return names.Find(section, key).has_value();
+    ProfileDocument document;
+    Options options;
+    DiscNames names;
+    Saver saver(document);
+    VisitKeys(options, names, saver);
+    return document.Find(section, key).has_value();
 }
 
-bool SaveSettings(Settings& settings, const std::string& path) {
-    if (!settings.folderHistory.empty()) {
-        settings.Outfolder = settings.folderHistory.front();
+bool SaveSettings(Options& options, const DiscNames& names, const std::string& path,
+                  bool keepStoredDrive) {
+    if (!options.folderHistory.empty()) {
+        options.Outfolder = options.folderHistory.front();
     }
     auto document = ProfileDocument::Load(path);
     if (document.source() == ProfileDocument::Source::unreadable) {
         return false;  // writing would put defaults in place of lines we never saw
     }
     const std::string before = document.Text();
-    const int32_t chosen = settings.Cdrom;
-    const auto drive = static_cast<size_t>(chosen);
-    if (chosen >= 0 && drive < settings.drives.size() && settings.drives[drive].isImage) {
-        settings.Cdrom = LeadingDecimal(document.ReadString("GENERAL", "Cdrom", "0"));
+    Options stored = options;
+    if (keepStoredDrive) {
+        stored.Cdrom = LeadingDecimal(document.ReadString("GENERAL", "Cdrom", "0"));
     }
+    DiscNames storedNames = names;
     Saver saver(document);
-    VisitKeys(settings, saver);
-    settings.Cdrom = chosen;
+    VisitKeys(stored, storedNames, saver);
     if (document.source() == ProfileDocument::Source::read && document.Text() == before) {
         return true;
     }
     return document.Save(path);
+}
+
+bool LoadSettings(Settings& settings, const std::string& path) {
+    return LoadSettings(settings, settings, path);
+}
+
+void LoadSettings(Settings& settings, const ProfileDocument& document) {
+    LoadSettings(settings, settings, document);
+}
+
+bool SaveSettings(Settings& settings, const std::string& path) {
+    const int32_t chosen = settings.Cdrom;
+    const auto drive = static_cast<size_t>(chosen);
+    const bool image =
+        chosen >= 0 && drive < settings.drives.size() && settings.drives[drive].isImage;
+    return SaveSettings(settings, settings, path, image);
 }
 
 }  // namespace disctrove

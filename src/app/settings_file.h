@@ -8,23 +8,30 @@
 
 namespace disctrove {
 
-// Reads the file at `path` into `settings`. A missing file or key leaves the field as it is; a
-// value that does not parse gives the fallback of its kind. False when the file is there but
-// cannot be read (the settings keep their values; SaveSettings will not replace that file).
-bool LoadSettings(Settings& settings, const std::string& path);
+// Reads the file at `path` into `options` and `names`. A missing file or key leaves the field as
+// it is; a value that does not parse gives the fallback of its kind. False when the file is there
+// but cannot be read (the records keep their values; SaveSettings will not replace that file).
+bool LoadSettings(Options& options, DiscNames& names, const std::string& path);
 
 // The same from a settings file already in memory.
-void LoadSettings(Settings& settings, const platform::ProfileDocument& document);
+void LoadSettings(Options& options, DiscNames& names, const platform::ProfileDocument& document);
 
 // True when `section` / `key` names a key of the settings file (names ignore case).
 bool IsSettingsKey(const std::string& section, const std::string& key);
 
-// Writes every stored key of `settings` to the file at `path`, keeping the file's other lines.
-// Outfolder is first set to entry 0 of the folder history. A drive that is a disc image is
-// chosen for one session only: Cdrom keeps the value the file holds. Returns false when the
-// file could not be written, and leaves it untouched when it could not be read or was made
-// read-only (callers carry on: the settings stay in memory). A file that already holds these
-// settings is not written again.
+// Writes every stored key of `options` and `names` to the file at `path`, keeping the file's
+// other lines. Outfolder is first set to entry 0 of the folder history. keepStoredDrive: Cdrom
+// keeps the value the file holds (the chosen drive is a disc image, chosen for one session only).
+// Returns false when the file could not be written, and leaves it untouched when it could not be
+// read or was made read-only (callers carry on: the settings stay in memory). A file that already
+// holds these settings is not written again.
+bool SaveSettings(Options& options, const DiscNames& names, const std::string& path,
+                  bool keepStoredDrive);
+
+// The same for a front end's whole state; a chosen drive that is a disc image keeps the stored
+// Cdrom.
+bool LoadSettings(Settings& settings, const std::string& path);
+void LoadSettings(Settings& settings, const platform::ProfileDocument& document);
 bool SaveSettings(Settings& settings, const std::string& path);
 
 }  // namespace disctrove

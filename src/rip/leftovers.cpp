@@ -7,7 +7,7 @@
 
 namespace disctrove {
 
-int RemoveLeftoverFiles(const Settings& settings, const std::string& settingsPath) {
+int RemoveLeftoverFiles(const Options& settings, const std::string& settingsPath) {
     std::vector<std::string> flat{settings.Tmpfolder};
     // The settings' folder as written before its file's name, without the last slash.
     const std::string folder = std::filesystem::path(settingsPath).remove_filename().string();

@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "app/settings.h"
+#include "app/options.h"
 
 namespace disctrove {
 
@@ -12,6 +12,6 @@ namespace disctrove {
 // into artist and album folders, those below them) and beside the settings file at
 // `settingsPath`. Files of running processes and files of other programs stay. Returns how many
 // it removed.
-int RemoveLeftoverFiles(const Settings& settings, const std::string& settingsPath);
+int RemoveLeftoverFiles(const Options& settings, const std::string& settingsPath);
 
 }  // namespace disctrove

@@ -4,6 +4,7 @@
 #include <QCoreApplication>
 #include <QTimer>
 
+#include <memory>
 #include <thread>
 
 #include "app/settings.h"
@@ -39,8 +40,9 @@ int RunDisctrove(const QStringList& arguments, UserDialogs& dialogs) {
             images.push_back(arguments[++i]);
         }
     }
-    Settings& settings = liveSettings;
-    SetDefaultSettings(settings);
+    // The program's state lives here, for as long as the window: no other copy is shared.
+    const auto state = std::make_unique<Settings>();
+    Settings& settings = *state;
     const QString settingsPath = QString::fromStdString(SettingsPath());
     // A file that is there but cannot be read is never replaced by the defaults used instead.
     const bool settingsRead = LoadSettings(settings, SettingsPath());
@@ -56,17 +58,10 @@ int RunDisctrove(const QStringList& arguments, UserDialogs& dialogs) {
     }
     // What runs that were killed left behind goes, out of the window's way (joined when the
     // program ends, long after it is done).
-    const std::jthread leftovers([temporary = settings.Tmpfolder, outputs = settings.folderHistory,
-                                  inFolders = settings.RipInFolder, path = SettingsPath()] {
-        Settings folders;
-        folders.Tmpfolder = temporary;
-        folders.folderHistory = outputs;
-        folders.RipInFolder = inFolders;
-        RemoveLeftoverFiles(folders, path);
-    });
+    const std::jthread leftovers([options = static_cast<const Options&>(settings),
+                                  path = SettingsPath()] { RemoveLeftoverFiles(options, path); });
     // The conversion dialog's pages start from the user's formats, not the built-in ones.
     settings.pageFormats = settings.formats;
-    AssignSettings(editCopy, settings);
 
     for (const QString& image : images) {
         std::string problem;

@@ -911,8 +911,10 @@ void MainWindow::OptionsCommand(OptionsTab first) {
         return;
     }
     settings_.pageFormats = settings_.formats;
-    AssignSettings(editCopy, settings_);
-    OptionsDialog dialog(settings_, editCopy, dialogs_, first, this);
+    // The dialog edits a copy; Apply and OK put it back.
+    const auto edit = std::make_unique<Settings>();
+    AssignSettings(*edit, settings_);
+    OptionsDialog dialog(settings_, *edit, dialogs_, first, this);
     dialog.exec();
     // Apply may have changed the settings even when the dialog was cancelled afterwards.
     RefillList();
@@ -933,7 +935,6 @@ void MainWindow::TrackSettingsCommand() {
             break;
         }
     }
-    AssignSettings(editCopy, settings_);
     TrackSettingsDialog dialog(settings_, this);
     if (dialog.exec() == QDialog::Accepted) {
         RewriteRows();  // the encoders of the selected rows, and the current track's title
@@ -952,7 +953,6 @@ void MainWindow::ConversionCommand(Conversion conversion) {
     if (Busy()) {
         return;
     }
-    AssignSettings(editCopy, settings_);
     const bool encode = conversion == Conversion::encodeWav;
     std::unique_ptr<FileChoiceDialog> choice;
     if (encode) {

@@ -76,12 +76,12 @@ void ReplaceIllegalChars(std::string& name) {
     }
 }
 
-std::string ConvertOutputPath(const Settings& settings, std::string_view source) {
+std::string ConvertOutputPath(const Options& settings, std::string_view source) {
     return JoinPath(settings.Outfolder,
                     WithExtension(FileNameOf(source), ExtensionOf(settings.WAVEncoder)));
 }
 
-std::string DecodeOutputPath(const Settings& settings, std::string_view source) {
+std::string DecodeOutputPath(const Options& settings, std::string_view source) {
     std::string name(FileNameOf(source));
     ReplaceIllegalChars(name);
     return JoinPath(settings.Outfolder, WithExtension(name, ".wav"));

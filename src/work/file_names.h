@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "app/settings.h"
+#include "app/options.h"
 
 namespace disctrove {
 
@@ -28,10 +28,10 @@ void ReplaceIllegalChars(std::string& name);
 
 // Output of converting the WAV file `source`: its file name in Outfolder, with the extension of
 // WAVEncoder in place of its own.
-std::string ConvertOutputPath(const Settings& settings, std::string_view source);
+std::string ConvertOutputPath(const Options& settings, std::string_view source);
 
 // Output of decoding the Ogg Vorbis file `source`: its file name, illegal characters replaced,
 // in Outfolder, with the extension ".wav".
-std::string DecodeOutputPath(const Settings& settings, std::string_view source);
+std::string DecodeOutputPath(const Options& settings, std::string_view source);
 
 }  // namespace disctrove

@@ -5,13 +5,13 @@
 #include <functional>
 #include <thread>
 
-#include "app/settings.h"
+#include "work/run_state.h"
 
 namespace disctrove {
 
 class WorkerThread {
   public:
-    explicit WorkerThread(Settings& settings) : settings_(settings) {}
+    explicit WorkerThread(RunState& settings) : settings_(settings) {}
     // Asks a running worker to stop (clears `ripping`) and waits for it.
     ~WorkerThread();
     WorkerThread(const WorkerThread&) = delete;
@@ -30,7 +30,7 @@ class WorkerThread {
     bool Running() const { return running_; }
 
   private:
-    Settings& settings_;
+    RunState& settings_;
     std::thread thread_;
     std::atomic<bool> running_{false};
     int result_ = 0;

@@ -391,5 +391,56 @@ TEST_F(SettingsFileTest, AFailedSaveLeavesTheOldFileOrTheNewOneAndNothingBeside)
     }
 }
 
+// Every stored key away from its default, set in memory and written to a new file: the bytes must
+// be those that tests/data/settings/every_key.ini holds, which the program wrote before its
+// records were split, so a file written by one version reads the same in the other.
+TEST_F(SettingsFileTest, WrittenFileIsByteForByteTheStoredOne) {
+    Settings& s = settings_;
+    SetDefaultSettings(s);
+    s.Encoder = kEncoderFlac;
+    s.Cdrom = 2;
+    s.Createm3u = s.Autocddb = s.RipInFolder = s.Makesound = 1;
+    s.Autocheck = s.Overwrite = 0;
+    s.Jitter = 3;
+    s.folderHistory = {"/music/rips", "/old"};
+    s.Tmpfolder = "/var/tmp";
+    s.Menustyle = 2;
+    s.WAVEncoder = kEncoderOpus;
+    s.templateHistory = {"$n $t", "$a/$l/$n"};
+    s.EncoderThreads = 3;
+    s.formats.wav = WavFormat{2, 0, 0};
+    s.formats.ogg = OggFormat{3, 0, 1, 1, 0, 4, 2, 1, 4, 13};
+    s.formats.mp3 = Mp3Format{1, 2, 12, 1, 3, 13, 2};
+    s.formats.wma = WmaFormat{1, 0, 4};
+    s.formats.flac = FlacFormat{8, 0};
+    s.formats.opus = OpusFormat{96, 2, 7};
+    s.Useid3 = s.Id3v2 = s.ReplayGain = 0;
+    s.Artist = "Ärtist & Co";
+    s.Album = "Album = Title";
+    s.Year = "1987";
+    s.Genre = 18;
+    s.DiscId = "a50e0c0d";
+    s.Server = "cddb.example.org";
+    s.Query = "/cgi";
+    s.Port = 8880;
+    s.Useproxy = 1;
+    s.Proxyserver = "proxy";
+    s.Proxyport = 3128;
+    s.Username = "user";
+    s.Password = "secret";
+    s.Savepasswd = 1;
+    s.Email = "me@example.org";
+    s.musicBrainz = {0, "mb.example.org", 5000, 0, 0, "covers.example.org"};
+    s.ReadOffset = 667;
+    s.Retries = 7;
+    s.TestAndCopy = 1;
+    s.AccurateRip = 0;
+    s.ArServer = "ar.example.org";
+    s.ArPort = 8081;
+    s.WriteLog = s.WriteCue = 0;
+    s.window = {10, 20, 900, 600, 1, "30,200,60"};
+    EXPECT_EQ(Saved(), ReadWholeFile(std::string(DISCTROVE_TEST_DATA) + "/settings/every_key.ini"));
+}
+
 }  // namespace
 }  // namespace disctrove

@@ -288,6 +288,7 @@ class DesktopTest : public QObject {
         QVERIFY(QTest::qWaitForWindowExposed(&window));
         Picture(window, "main-window.png");
 
+        Settings editCopy;
         AssignSettings(editCopy, *settings_);
         {
             ui::OptionsDialog options(*settings_, editCopy, dialogs_, ui::OptionsTab::secure,
