@@ -8,17 +8,15 @@ namespace disctrove {
 AccurateRipDiscId ComputeAccurateRipDiscId(const platform::Toc& toc, uint32_t cddbId) {
     AccurateRipDiscId id;
     id.cddb = cddbId;
-    if (toc.lastTrack < toc.firstTrack) {
+    if (toc.tracks.empty()) {
         return id;
     }
-    const auto count =
-        std::min<size_t>(size_t{toc.lastTrack} - toc.firstTrack + 1, toc.tracks.size() - 1);
-    const auto leadOut = static_cast<uint32_t>(platform::TocStart(toc.tracks[count]));
-    for (size_t entry = 0; entry < count; ++entry) {
-        if (platform::TocIsData(toc.tracks[entry])) {
+    const auto leadOut = static_cast<uint32_t>(toc.leadOut);
+    for (const platform::TocTrack& entry : toc.tracks) {
+        if (entry.isData) {
             continue;
         }
-        const auto start = static_cast<uint32_t>(platform::TocStart(toc.tracks[entry]));
+        const auto start = static_cast<uint32_t>(entry.start);
         ++id.audioTracks;
         id.id1 += start;
         id.id2 += std::max<uint32_t>(start, 1) * id.audioTracks;

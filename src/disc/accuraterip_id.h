@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <string>
 
-#include "platform/cdrom/cdrom_records.h"
+#include "platform/cdrom/toc.h"
 
 namespace disctrove {
 

@@ -24,7 +24,7 @@ const Drive* ChosenDrive(const Settings& settings) {
 }  // namespace
 
 size_t AccurateRipEntryOf(const platform::Toc& toc, const Track& track) {
-    const bool dataFirst = toc.lastTrack >= toc.firstTrack && platform::TocIsData(toc.tracks[0]);
+    const bool dataFirst = !toc.tracks.empty() && toc.tracks.front().isData;
     return static_cast<size_t>(track.index) + (dataFirst ? 1 : 0);
 }
 

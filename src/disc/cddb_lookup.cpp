@@ -9,6 +9,7 @@
 #include "app/version.h"
 #include "disc/musicbrainz_lookup.h"
 #include "platform/cdrom/cddb.h"
+#include "platform/cdrom/drive_handle.h"
 
 namespace disctrove {
 
@@ -41,16 +42,17 @@ bool AskCddb(Settings& settings, bool& answered) {
     std::vector<char> reply(kCddbReplyBytes, '\0');
     SetOptions(settings);
     const auto drive = static_cast<size_t>(settings.Cdrom);
-    const CdHandle handle = settings.Cdrom >= 0 && drive < settings.drives.size()
-                                ? GetCDHandle(&settings.drives[drive].handleRequest)
-                                : 0;
-    if (handle == 0) {
+    platform::DriveHandle handle;
+    if (settings.Cdrom >= 0 && drive < settings.drives.size()) {
+        handle = platform::DriveHandle(settings.drives[drive].handleRequest);
+    }
+    if (!handle) {
         answered = true;  // no disc to ask about: nothing was asked
         return false;
     }
     CddbQuery query{static_cast<uint32_t>(matches.size()), matches.data()};
-    answered = CDDBQuery(handle, &query) == 1;
-    CloseCDHandle(handle);
+    answered = CDDBQuery(handle.get(), &query) == 1;
+    handle.Close();
     // Only the first match is taken; no choice is offered.
     if (answered && query.count > 0) {
         answered = CDDBGetDiskInfo(&matches[0], reply) == 1;

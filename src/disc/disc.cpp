@@ -3,18 +3,17 @@
 #include <array>
 #include <cstdio>
 #include <cstring>
-#include <new>
+#include <optional>
 #include <string>
-#include <vector>
+#include <utility>
 
 #include "platform/cdrom/cdrom.h"
+#include "platform/cdrom/drive_handle.h"
 #include "platform/system/text.h"
 
 namespace disctrove {
 
 namespace {
-
-using platform::CdHandle;
 
 const Drive* DriveAt(const Settings& settings, int32_t index) {
     return index >= 0 && static_cast<size_t>(index) < settings.drives.size()
@@ -27,25 +26,18 @@ const Drive* DriveAt(const Settings& settings, int32_t index) {
 // table of contents cannot be read.
 bool ReadTocAndId(const platform::GetCdHandleRequest& request, platform::Toc& toc, uint32_t& discId,
                   int32_t* lastSession = nullptr) {
-    const CdHandle handle = platform::GetCDHandle(&request);
-    toc = platform::Toc{};
-    const bool read = platform::ReadTOC(handle, &toc) == platform::kCdStatusOk;
-    if (read && lastSession != nullptr && platform::GetLastSession(handle, lastSession) != 1) {
-        *lastSession = 0;
+    const platform::DriveHandle drive(request);
+    std::optional<platform::Toc> read = drive.ReadToc();
+    if (!read) {
+        toc = {};
+        return false;
     }
-    if (read) {
-        discId = 0;
-        try {
-            // One 32-bit word for every 4 bytes of TOC length, and 3 more.
-            std::vector<uint32_t> buffer(size_t{toc.length} + 3);
-            platform::GetCDDBDiskID(handle, buffer);
-            discId = buffer[0];
-        } catch (const std::bad_alloc&) {
-            // No room for the ID: it stays 0 and the disc is still read.
-        }
+    toc = std::move(*read);
+    if (lastSession != nullptr) {
+        *lastSession = drive.LastSession();
     }
-    platform::CloseCDHandle(handle);
-    return read;
+    discId = drive.CddbDiscId();
+    return true;
 }
 
 // The disc's names belong to the disc they were set for: another disc starts unnamed, the same
@@ -98,23 +90,14 @@ int ReadDisc(Settings& settings, int32_t index) {
     }
     TakeNamesFor(settings, drive.discId);
     const platform::Toc& toc = drive.toc;
-    for (int number = toc.firstTrack; number <= toc.lastTrack; ++number) {
-        const auto entry = static_cast<size_t>(number - toc.firstTrack);
-        if (entry + 1 >= toc.tracks.size()) {
-            break;
-        }
-        const platform::TocTrack& here = toc.tracks[entry];
-        if (platform::TocIsData(here)) {
+    for (size_t entry = 0; entry < toc.tracks.size(); ++entry) {
+        if (toc.tracks[entry].isData) {
             continue;
         }
-        // The next entry is the next track or, after the last one, the lead-out. The TOC and the
-        // disc ID stay as the drive reports them; only the track's length leaves out the gap
-        // before a later session, which no drive can read.
-        const int32_t start = platform::TocStart(here);
-        const platform::TocTrack& following = toc.tracks[entry + 1];
-        const bool nextIsData = number < toc.lastTrack && platform::TocIsData(following);
-        const int32_t next = platform::AudioTrackEnd(start, platform::TocStart(following),
-                                                     nextIsData, drive.lastSession);
+        // The TOC and the disc ID stay as the drive reports them; only the track's length leaves
+        // out the gap before a later session, which no drive can read.
+        const int32_t start = toc.tracks[entry].start;
+        const int32_t next = toc.AudioEnd(entry, drive.lastSession);
         Track track;
         track.index = static_cast<int32_t>(settings.tracks.size());
         track.title = "Track " + platform::TwoDigits(track.index + 1);

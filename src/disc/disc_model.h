@@ -13,6 +13,7 @@
 #include "audio/loudness_stage.h"
 #include "disc/accuraterip_database.h"
 #include "platform/cdrom/cdrom_records.h"
+#include "platform/cdrom/toc.h"
 
 namespace disctrove {
 
@@ -22,7 +23,7 @@ inline constexpr uint32_t kNoDiscId = 0xFFFFFFFFu;
 struct Drive {
     std::string name;                              // identification text from the drive list
     platform::GetCdHandleRequest handleRequest{};  // how to open the drive
-    platform::Toc toc{};                           // table of contents read by the last refresh
+    platform::Toc toc;                             // table of contents read by the last refresh
     uint32_t discId = kNoDiscId;                   // CDDB disc ID computed at the last refresh
     int32_t lastSession = 0;  // first sector of the disc's last session (0: one session)
     bool isImage = false;     // a disc image, chosen for one session only (never stored)

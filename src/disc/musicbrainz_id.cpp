@@ -17,31 +17,30 @@ struct DiscIdDeleter {
 }  // namespace
 
 std::optional<MusicBrainzToc> MusicBrainzTocOf(const platform::Toc& toc) {
-    if (toc.lastTrack < toc.firstTrack || toc.firstTrack == 0) {
+    if (toc.tracks.empty() || toc.tracks.front().number == 0) {
         return std::nullopt;
     }
-    const auto entries =
-        std::min<size_t>(size_t{toc.lastTrack} - toc.firstTrack + 1, toc.tracks.size() - 1);
+    const size_t entries = toc.tracks.size();
     size_t count = entries;
-    int32_t leadOut = platform::TocStart(toc.tracks[entries]);
-    while (count > 0 && platform::TocIsData(toc.tracks[count - 1])) {
+    int32_t leadOut = toc.leadOut;
+    while (count > 0 && toc.tracks[count - 1].isData) {
         --count;
-        leadOut = platform::TocStart(toc.tracks[count]) - platform::kSessionGapSectors;
+        leadOut = toc.tracks[count].start - platform::kSessionGapSectors;
     }
     if (count == 0) {
         return std::nullopt;
     }
     // A data track right after the audio, in the same session, leaves no room for the gap; the
     // audio then ends where the data track starts.
-    if (count < entries && leadOut <= platform::TocStart(toc.tracks[count - 1])) {
-        leadOut = platform::TocStart(toc.tracks[count]);
+    if (count < entries && leadOut <= toc.tracks[count - 1].start) {
+        leadOut = toc.tracks[count].start;
     }
     MusicBrainzToc numbers;
-    numbers.first = toc.firstTrack;
+    numbers.first = toc.tracks.front().number;
     numbers.last = numbers.first + static_cast<int>(count) - 1;
     numbers.offsets.push_back(leadOut + 150);
     for (size_t i = 0; i < count; ++i) {
-        numbers.offsets.push_back(platform::TocStart(toc.tracks[i]) + 150);
+        numbers.offsets.push_back(toc.tracks[i].start + 150);
     }
     return numbers;
 }

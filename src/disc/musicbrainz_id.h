@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/cdrom/cdrom_records.h"
+#include "platform/cdrom/toc.h"
 
 namespace disctrove {
 

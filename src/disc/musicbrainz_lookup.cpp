@@ -28,17 +28,6 @@ bool Cancelled(const std::atomic<bool>* cancel) {
     return cancel != nullptr && cancel->load();
 }
 
-size_t AudioTrackCount(const platform::Toc& toc) {
-    size_t count = 0;
-    for (int number = toc.firstTrack; number <= toc.lastTrack; ++number) {
-        const auto entry = static_cast<size_t>(number - toc.firstTrack);
-        if (entry + 1 < toc.tracks.size() && !platform::TocIsData(toc.tracks[entry])) {
-            ++count;
-        }
-    }
-    return count;
-}
-
 // One request: the releases of a 200 answer, nothingFound for a 404 or an answer without a
 // release, noAnswer for anything else.
 MusicBrainzAnswer Ask(const Settings& settings, const std::string& path,
@@ -118,7 +107,7 @@ MusicBrainzAnswer LookUpMusicBrainz(const Settings& settings, const std::atomic<
     if (discId.empty()) {
         return {MusicBrainzOutcome::nothingFound, {}};
     }
-    const size_t audioTracks = AudioTrackCount(toc);
+    const size_t audioTracks = toc.AudioTrackCount();
     const std::string path = "/ws/2/discid/" + discId + "?" + kMusicBrainzIncludes;
     MusicBrainzAnswer answer = Ask(settings, path, cancel, discId, audioTracks);
     if (answer.outcome != MusicBrainzOutcome::nothingFound) {

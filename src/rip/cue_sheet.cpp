@@ -3,6 +3,7 @@
 #include <array>
 #include <cstdio>
 #include <filesystem>
+#include <optional>
 
 #include "app/version.h"
 #include "disc/genres.h"
@@ -54,16 +55,8 @@ const platform::TrackFacts* TrackFactsOf(const Settings& settings, const platfor
     if (drive == nullptr) {
         return nullptr;
     }
-    const platform::Toc& toc = drive->toc;
-    for (size_t entry = 0; entry < facts.tracks.size() && entry + 1 < toc.tracks.size() &&
-                           static_cast<int>(entry) + toc.firstTrack <= toc.lastTrack;
-         ++entry) {
-        if (platform::TocStart(toc.tracks[entry]) == track.startSector &&
-            !platform::TocIsData(toc.tracks[entry])) {
-            return &facts.tracks[entry];
-        }
-    }
-    return nullptr;
+    const std::optional<size_t> entry = drive->toc.IndexOfAudioAt(track.startSector);
+    return entry && *entry < facts.tracks.size() ? &facts.tracks[*entry] : nullptr;
 }
 
 int32_t PregapSectors(const Settings& settings, const platform::DiscFacts& facts,

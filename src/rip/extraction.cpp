@@ -8,6 +8,7 @@
 #include "audio/audio_checks.h"
 #include "audio/unique_file.h"
 #include "audio/wav_file.h"
+#include "platform/cdrom/drive_handle.h"
 #include "platform/cdrom/secure_reading.h"
 #include "rip/read_window.h"
 
@@ -21,24 +22,13 @@ using platform::kCdStatusOk;
 
 constexpr int kAttempts = 3;
 
-// Keeps a drive handle for the length of one track.
-class DriveHandle {
-  public:
-    explicit DriveHandle(const Settings& settings) {
-        const auto index = static_cast<size_t>(settings.Cdrom);
-        if (settings.Cdrom >= 0 && index < settings.drives.size()) {
-            handle_ = platform::GetCDHandle(&settings.drives[index].handleRequest);
-        }
-    }
-    ~DriveHandle() { platform::CloseCDHandle(handle_); }
-    DriveHandle(const DriveHandle&) = delete;
-    DriveHandle& operator=(const DriveHandle&) = delete;
-
-    CdHandle get() const { return handle_; }
-
-  private:
-    CdHandle handle_ = 0;
-};
+// The drive of the settings' current choice; an empty handle when none is chosen.
+platform::DriveHandle OpenChosenDrive(const Settings& settings) {
+    const auto index = static_cast<size_t>(settings.Cdrom);
+    return settings.Cdrom >= 0 && index < settings.drives.size()
+               ? platform::DriveHandle(settings.drives[index].handleRequest)
+               : platform::DriveHandle();
+}
 
 // Reports the progress of `done` of `total` sectors on the scale from the job's start to `to`.
 void ReportProgress(WorkerContext& context, const RipJob& job, uint64_t done, uint64_t total,
@@ -228,7 +218,7 @@ ExtractionEnd ReadTrack(WorkerContext& context, RipJob& job, SampleStage& out, i
     if (!TakeSilence(chain, window.leadSilence)) {
         return ExtractionEnd::writeFailed;
     }
-    const DriveHandle handle(settings);
+    const platform::DriveHandle handle = OpenChosenDrive(settings);  // for the track's length
     const ExtractionEnd end =
         settings.Jitter == kJitterSecure
             ? ReadSecurely(context, job, window, handle.get(), windowed, progressTo)

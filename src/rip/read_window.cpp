@@ -1,6 +1,7 @@
 #include "rip/read_window.h"
 
 #include <algorithm>
+#include <optional>
 
 namespace disctrove {
 
@@ -12,29 +13,19 @@ constexpr int64_t kFramesPerSector = platform::kCdSectorBytes / 4;
 
 AudioRegion ReadableAudioAround(const platform::Toc& toc, int32_t lastSession, int32_t start,
                                 uint32_t lengthSectors) {
-    const int count = toc.lastTrack >= toc.firstTrack && toc.length > 0
-                          ? std::min(toc.lastTrack - toc.firstTrack + 1, 99)
-                          : 0;
-    int at = 0;
-    while (at < count && platform::TocStart(toc.tracks[at]) != start) {
-        ++at;
-    }
-    if (at == count || platform::TocIsData(toc.tracks[at])) {
+    const std::optional<size_t> at = toc.IndexOfAudioAt(start);
+    if (!at) {
         return {start, start + int64_t{lengthSectors}};
     }
-    int first = at;
-    while (first > 0 && !platform::TocIsData(toc.tracks[first - 1])) {
+    size_t first = *at;
+    while (first > 0 && !toc.tracks[first - 1].isData) {
         --first;
     }
-    int last = at;
-    while (last + 1 < count && !platform::TocIsData(toc.tracks[last + 1])) {
+    size_t last = *at;
+    while (last + 1 < toc.tracks.size() && !toc.tracks[last + 1].isData) {
         ++last;
     }
-    const platform::TocTrack& next = toc.tracks[last + 1];  // a track or the lead-out
-    const bool nextIsData = last + 1 < count && platform::TocIsData(next);
-    const int32_t end = platform::AudioTrackEnd(platform::TocStart(toc.tracks[last]),
-                                                platform::TocStart(next), nextIsData, lastSession);
-    return {first == 0 ? 0 : platform::TocStart(toc.tracks[first]), end};
+    return {first == 0 ? 0 : toc.tracks[first].start, toc.AudioEnd(last, lastSession)};
 }
 
 ReadWindow PlanReadWindow(int64_t start, uint32_t lengthSectors, int32_t offsetSamples,

@@ -7,6 +7,7 @@
 
 #include "audio/sample_stage.h"
 #include "platform/cdrom/cdrom_records.h"
+#include "platform/cdrom/toc.h"
 
 namespace disctrove {
 

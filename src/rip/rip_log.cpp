@@ -10,7 +10,7 @@
 #include "disc/accuraterip_id.h"
 #include "disc/musicbrainz_id.h"
 #include "disc/track_texts.h"
-#include "platform/cdrom/cdrom.h"
+#include "platform/cdrom/drive_handle.h"
 #include "platform/system/environment.h"
 #include "platform/system/files.h"
 #include "platform/system/text.h"
@@ -86,13 +86,12 @@ std::string TocTable(const Settings& settings, const Drive& drive,
     }
     // Data tracks, which are never ripped, close the table.
     const platform::Toc& toc = drive.toc;
-    for (int number = toc.firstTrack; number <= toc.lastTrack; ++number) {
-        const auto entry = static_cast<size_t>(number - toc.firstTrack);
-        if (entry + 1 >= toc.tracks.size() || !platform::TocIsData(toc.tracks[entry])) {
+    for (size_t entry = 0; entry < toc.tracks.size(); ++entry) {
+        if (!toc.tracks[entry].isData) {
             continue;
         }
-        const int32_t start = platform::TocStart(toc.tracks[entry]);
-        const int32_t next = platform::TocStart(toc.tracks[entry + 1]);
+        const int32_t start = toc.tracks[entry].start;
+        const int32_t next = toc.NextStart(entry);
         table += Format(" Data | %s | %s | %12d | %10d |\n", SectorTimeText(start).c_str(),
                         SectorTimeText(next - start).c_str(), start, next - 1);
     }
@@ -181,13 +180,7 @@ bool AnyCompleted(const Settings& settings) {
 
 // What the drive reports beyond the table of contents; nothing when it cannot be asked.
 platform::DiscFacts ReadDiscFacts(const Drive& drive) {
-    platform::DiscFacts facts;
-    const platform::CdHandle handle = platform::GetCDHandle(&drive.handleRequest);
-    if (handle != 0) {
-        platform::GetDiscFacts(handle, &facts);
-        platform::CloseCDHandle(handle);
-    }
-    return facts;
+    return platform::DriveHandle(drive.handleRequest).Facts();
 }
 
 // `path` with its extension (".m3u") replaced by `extension`.

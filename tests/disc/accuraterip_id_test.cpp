@@ -13,18 +13,11 @@ struct TocEntry {
 };
 
 platform::Toc MakeToc(const std::vector<TocEntry>& tracks, int32_t leadOut) {
-    platform::Toc toc{};
-    toc.firstTrack = 1;
-    toc.lastTrack = static_cast<uint8_t>(tracks.size());
-    for (size_t i = 0; i <= tracks.size(); ++i) {
-        const int32_t start = i < tracks.size() ? tracks[i].start : leadOut;
-        auto& entry = toc.tracks[i];
-        entry.adrControl = i < tracks.size() && tracks[i].data ? platform::kTocControlData : 0;
-        entry.trackNumber = static_cast<uint8_t>(i < tracks.size() ? i + 1 : 0xAA);
-        for (int b = 0; b < 4; ++b) {
-            entry.startSector[static_cast<size_t>(b)] = static_cast<uint8_t>(start >> (24 - 8 * b));
-        }
+    platform::Toc toc;
+    for (size_t i = 0; i < tracks.size(); ++i) {
+        toc.tracks.push_back({static_cast<int>(i) + 1, tracks[i].start, tracks[i].data, false});
     }
+    toc.leadOut = leadOut;
     return toc;
 }
 

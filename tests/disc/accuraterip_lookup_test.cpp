@@ -15,15 +15,11 @@ using namespace std::chrono_literals;
 
 // A table of contents of tracks (data or audio) of 1000 sectors each.
 platform::Toc TocOf(const std::vector<bool>& data) {
-    platform::Toc toc{};
-    toc.firstTrack = 1;
-    toc.lastTrack = static_cast<uint8_t>(data.size());
-    for (size_t i = 0; i <= data.size(); ++i) {
-        const uint32_t start = static_cast<uint32_t>(i) * 1000;
-        toc.tracks[i].adrControl = i < data.size() && data[i] ? platform::kTocControlData : 0;
-        toc.tracks[i].startSector = {0, 0, static_cast<uint8_t>(start >> 8),
-                                     static_cast<uint8_t>(start)};
+    platform::Toc toc;
+    for (size_t i = 0; i < data.size(); ++i) {
+        toc.tracks.push_back({static_cast<int>(i) + 1, static_cast<int32_t>(i) * 1000, data[i]});
     }
+    toc.leadOut = static_cast<int32_t>(data.size()) * 1000;
     return toc;
 }
 

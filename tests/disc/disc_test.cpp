@@ -42,7 +42,7 @@ TEST_F(DiscTest, DriveListRecords) {
     EXPECT_EQ(drive.handleRequest.size, 12);
     EXPECT_EQ(drive.handleRequest.version, 1);
     EXPECT_EQ(drive.handleRequest.hostAdapter, settings_.drives.size() - 1);
-    EXPECT_EQ(drive.toc.length, 0);
+    EXPECT_TRUE(drive.toc.tracks.empty());
 }
 
 TEST_F(DiscTest, AllAudioDisc) {
@@ -67,7 +67,7 @@ TEST_F(DiscTest, AllAudioDisc) {
     }
     EXPECT_EQ(settings_.tracks[4].lengthSeconds, 240);
     EXPECT_NE(settings_.drives.back().discId, kNoDiscId);
-    EXPECT_EQ(settings_.drives.back().toc.lastTrack, 12);
+    EXPECT_EQ(settings_.drives.back().toc.tracks.back().number, 12);
 }
 
 TEST_F(DiscTest, DataTrackFirstIsLeftOutAndNumberingFollowsTheList) {

@@ -10,17 +10,11 @@ namespace {
 // A table of contents from frame addresses (with the 150-frame lead-in); `dataFrom` is the
 // position of the first data track (none when past the end).
 platform::Toc MakeToc(const std::vector<int32_t>& frames, int32_t leadOutFrame, size_t dataFrom) {
-    platform::Toc toc{};
-    toc.firstTrack = 1;
-    toc.lastTrack = static_cast<uint8_t>(frames.size());
-    for (size_t i = 0; i <= frames.size(); ++i) {
-        const int32_t start = (i < frames.size() ? frames[i] : leadOutFrame) - 150;
-        auto& entry = toc.tracks[i];
-        entry.adrControl = i < frames.size() && i >= dataFrom ? platform::kTocControlData : 0;
-        for (int b = 0; b < 4; ++b) {
-            entry.startSector[static_cast<size_t>(b)] = static_cast<uint8_t>(start >> (24 - 8 * b));
-        }
+    platform::Toc toc;
+    for (size_t i = 0; i < frames.size(); ++i) {
+        toc.tracks.push_back({static_cast<int>(i) + 1, frames[i] - 150, i >= dataFrom, false});
     }
+    toc.leadOut = leadOutFrame - 150;
     return toc;
 }
 

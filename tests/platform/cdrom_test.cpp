@@ -91,7 +91,7 @@ TEST_F(CdromTest, HandlesOnlyForListedDrives) {
     const GetCdHandleRequest nowhere{12, 1, 7, 0, 0, 0, {}};
     EXPECT_EQ(GetCDHandle(&nowhere), 0u);
     EXPECT_EQ(GetCDHandle(nullptr), 0u);
-    Toc toc{};
+    TocRecord toc{};
     EXPECT_EQ(ReadTOC(0, &toc), kCdStatusError);
     EXPECT_EQ(GetAspiLibError(), 1);  // invalid handle
     EXPECT_EQ(CloseCDHandle(12345), 0);
@@ -99,7 +99,7 @@ TEST_F(CdromTest, HandlesOnlyForListedDrives) {
 
 TEST_F(CdromTest, TocRecord) {
     const ImageHandle handle(Simcd("track data 1000\ntrack audio 300\ntrack audio 18067\n"));
-    Toc toc{};
+    TocRecord toc{};
     ASSERT_EQ(ReadTOC(handle.get(), &toc), kCdStatusOk);
     EXPECT_EQ(toc.firstTrack, 1);
     EXPECT_EQ(toc.lastTrack, 3);
@@ -146,7 +146,7 @@ TEST_F(CdromTest, DiscIdOfImagesMatchesLibdiscid) {
     for (size_t d = 0; d < discs.size(); ++d) {
         const std::string cue = MakeCueImage(dir_.path(), "d" + std::to_string(d), discs[d]);
         const ImageHandle handle(cue);
-        Toc toc{};
+        TocRecord toc{};
         ASSERT_EQ(ReadTOC(handle.get(), &toc), kCdStatusOk) << cue;
         std::vector<uint32_t> buffer(size_t{toc.length} + 3);
         ASSERT_EQ(GetCDDBDiskID(handle.get(), buffer), 1);

@@ -33,14 +33,8 @@ platform::GetCdHandleRequest RequestFor(int index) {
     return {12, 1, static_cast<uint8_t>(index), 0, 0, 0, {}};
 }
 
-ImageHandle::ImageHandle(const std::string& path) {
-    const auto request = RequestFor(AddImage(path));
-    handle_ = platform::GetCDHandle(&request);
-    EXPECT_NE(handle_, 0u);
-}
-
-ImageHandle::~ImageHandle() {
-    platform::CloseCDHandle(handle_);
+ImageHandle::ImageHandle(const std::string& path) : drive_(RequestFor(AddImage(path))) {
+    EXPECT_NE(drive_.get(), 0u);
 }
 
 }  // namespace disctrove::testing

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "platform/cdrom/cdrom.h"
+#include "platform/cdrom/drive_handle.h"
 
 namespace disctrove::testing {
 
@@ -22,13 +23,10 @@ platform::GetCdHandleRequest RequestFor(int index);
 class ImageHandle {
   public:
     explicit ImageHandle(const std::string& path);
-    ~ImageHandle();
-    ImageHandle(const ImageHandle&) = delete;
-    ImageHandle& operator=(const ImageHandle&) = delete;
-    platform::CdHandle get() const { return handle_; }
+    platform::CdHandle get() const { return drive_.get(); }
 
   private:
-    platform::CdHandle handle_ = 0;
+    platform::DriveHandle drive_;
 };
 
 }  // namespace disctrove::testing

@@ -74,16 +74,6 @@ class FakeMixer : public platform::VolumeMixer {
     std::vector<std::vector<int32_t>>& written_;
 };
 
-platform::TocTrack TocEntry(int number, int32_t start, bool data) {
-    platform::TocTrack entry{};
-    entry.trackNumber = static_cast<uint8_t>(number);
-    entry.adrControl = data ? platform::kTocControlData : 0;
-    const auto value = static_cast<uint32_t>(start);
-    entry.startSector = {static_cast<uint8_t>(value >> 24), static_cast<uint8_t>(value >> 16),
-                         static_cast<uint8_t>(value >> 8), static_cast<uint8_t>(value)};
-    return entry;
-}
-
 }  // namespace
 
 class PlayerTest : public QObject {
@@ -106,7 +96,7 @@ class PlayerTest : public QObject {
         int number = 1;
         int32_t sector = 0;
         if (dataFirst) {
-            toc.tracks[0] = TocEntry(number++, sector, true);
+            toc.tracks.push_back({number++, sector, true});
             sector += 3000;
         }
         for (size_t i = 0; i < lengths.size(); ++i) {
@@ -115,14 +105,13 @@ class PlayerTest : public QObject {
             track.title = "Song " + std::to_string(i + 1);
             track.startSector = sector;
             settings_->tracks.push_back(track);
-            toc.tracks[static_cast<size_t>(number - 1)] = TocEntry(number, sector, false);
+            toc.tracks.push_back({number, sector, false});
             log_.lengths[static_cast<uint32_t>(number)] = MsfLength(
                 static_cast<uint32_t>(lengths[i] / 60), static_cast<uint32_t>(lengths[i] % 60), 0);
             sector += lengths[i] * 75;
             ++number;
         }
-        toc.firstTrack = 1;
-        toc.lastTrack = static_cast<uint8_t>(number - 1);
+        toc.leadOut = sector;
         settings_->Cdrom = 0;
     }
     // The whole of disc track `track`, as Play asks for it.

@@ -3,11 +3,12 @@
 #include <algorithm>
 #include <atomic>
 #include <cstring>
+#include <optional>
 #include <thread>
 #include <vector>
 
 #include "platform/audio/alsa_pcm.h"
-#include "platform/cdrom/cdrom.h"
+#include "platform/cdrom/drive_handle.h"
 
 namespace disctrove::platform {
 
@@ -20,22 +21,13 @@ constexpr uint32_t kFramesPerSector = kCdSectorBytes / 4;
 // A fifteenth of a second per read: a stop takes effect quickly.
 constexpr uint32_t kSectorsPerRead = 5;
 
-class HandleCloser {
-  public:
-    explicit HandleCloser(CdHandle handle) : handle_(handle) {}
-    ~HandleCloser() { CloseCDHandle(handle_); }
-    HandleCloser(const HandleCloser&) = delete;
-    HandleCloser& operator=(const HandleCloser&) = delete;
-    CdHandle get() const { return handle_; }
-
-  private:
-    CdHandle handle_;
-};
-
 class DiscPlayer final : public CdAudioDevice {
   public:
-    DiscPlayer(CdHandle handle, const Toc& toc, int32_t lastSession, std::unique_ptr<AlsaPcm> pcm)
-        : handle_(handle), toc_(toc), lastSession_(lastSession), pcm_(std::move(pcm)) {}
+    DiscPlayer(DriveHandle drive, Toc toc, int32_t lastSession, std::unique_ptr<AlsaPcm> pcm)
+        : drive_(std::move(drive)),
+          toc_(std::move(toc)),
+          lastSession_(lastSession),
+          pcm_(std::move(pcm)) {}
     ~DiscPlayer() override { Stop(); }
 
     uint32_t TrackLength(uint32_t track) override {
@@ -70,23 +62,19 @@ class DiscPlayer final : public CdAudioDevice {
 
     void OpenDoor() override {
         Stop();
-        EjectCD(handle_.get());
+        EjectCD(drive_.get());
     }
 
   private:
     // The sectors of disc track `track`: [start, end). False for a track the disc does not
     // have, or a data track.
     bool TrackSpan(uint32_t track, int32_t& start, int32_t& end) const {
-        if (track < toc_.firstTrack || track > toc_.lastTrack) {
+        const auto index = toc_.IndexOfNumber(static_cast<int>(track));
+        if (!index || toc_.tracks[*index].isData) {
             return false;
         }
-        const size_t entry = track - toc_.firstTrack;
-        if (entry + 1 >= toc_.tracks.size() || TocIsData(toc_.tracks[entry])) {
-            return false;
-        }
-        start = TocStart(toc_.tracks[entry]);
-        const bool nextIsData = track < toc_.lastTrack && TocIsData(toc_.tracks[entry + 1]);
-        end = AudioTrackEnd(start, TocStart(toc_.tracks[entry + 1]), nextIsData, lastSession_);
+        start = toc_.tracks[*index].start;
+        end = toc_.AudioEnd(*index, lastSession_);
         return end > start;
     }
 
@@ -114,7 +102,7 @@ class DiscPlayer final : public CdAudioDevice {
             buffer->startSector = static_cast<uint32_t>(sector);
             buffer->sectorCount = count;
             // An unreadable piece is heard as silence rather than ending the track.
-            if (ReadCDAudioLBA(handle_.get(), buffer.get()) == kCdStatusOk) {
+            if (ReadCDAudioLBA(drive_.get(), buffer.get()) == kCdStatusOk) {
                 std::memcpy(samples.data(), buffer->data(), count * kCdSectorBytes);
             } else {
                 std::fill(samples.begin(), samples.end(), int16_t{0});
@@ -129,7 +117,7 @@ class DiscPlayer final : public CdAudioDevice {
         }
     }
 
-    HandleCloser handle_;
+    DriveHandle drive_;
     Toc toc_;
     int32_t lastSession_;
     std::unique_ptr<AlsaPcm> pcm_;  // none when opened for the door only
@@ -147,18 +135,15 @@ std::unique_ptr<CdAudioDevice> OpenCdAudio(const GetCdHandleRequest& drive, CdAu
             return nullptr;
         }
     }
-    const CdHandle handle = GetCDHandle(&drive);
-    if (handle == 0) {
+    DriveHandle handle(drive);
+    if (!handle) {
         return nullptr;
     }
-    Toc toc{};
-    int32_t lastSession = 0;
-    if (ReadTOC(handle, &toc) != kCdStatusOk) {
-        toc = Toc{};  // no disc: nothing to play, but the door can still be opened
-    } else if (GetLastSession(handle, &lastSession) != 1) {
-        lastSession = 0;
-    }
-    return std::make_unique<DiscPlayer>(handle, toc, lastSession, std::move(pcm));
+    // No disc: nothing to play, but the door can still be opened.
+    const std::optional<Toc> toc = handle.ReadToc();
+    const int32_t lastSession = toc ? handle.LastSession() : 0;
+    return std::make_unique<DiscPlayer>(std::move(handle), toc.value_or(Toc{}), lastSession,
+                                        std::move(pcm));
 }
 
 }  // namespace disctrove::platform

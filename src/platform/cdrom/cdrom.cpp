@@ -10,6 +10,7 @@
 
 #include "platform/cdrom/cddb_protocol.h"
 #include "platform/cdrom/disc_device.h"
+#include "platform/cdrom/toc.h"
 #include "platform/system/environment.h"
 
 namespace disctrove::platform {
@@ -279,7 +280,7 @@ int CloseCDHandle(CdHandle handle) {
     return DriveRegistry::Instance().Unregister(handle) ? 1 : 0;
 }
 
-int ReadTOC(CdHandle handle, Toc* toc) {
+int ReadTOC(CdHandle handle, TocRecord* toc) {
     OpenDisc* disc = FindOrFail(handle);
     if (disc == nullptr || toc == nullptr) {
         return kCdStatusError;
@@ -292,7 +293,7 @@ int ReadTOC(CdHandle handle, Toc* toc) {
     const DiscLayout& layout = disc->layout;
     const size_t count = std::min(layout.tracks.size(), toc->tracks.size() - 1);
     auto put = [toc](size_t at, uint8_t number, uint8_t control, int32_t start) {
-        TocTrack& entry = toc->tracks[at];
+        TocRecordEntry& entry = toc->tracks[at];
         entry.adrControl = kAdrPosition | control;
         entry.trackNumber = number;
         const auto value = static_cast<uint32_t>(start);
@@ -306,7 +307,7 @@ int ReadTOC(CdHandle handle, Toc* toc) {
     put(count, kLeadOutTrack, 0, layout.leadOut);
     toc->firstTrack = static_cast<uint8_t>(layout.firstTrack);
     toc->lastTrack = static_cast<uint8_t>(layout.firstTrack + static_cast<int32_t>(count) - 1);
-    toc->length = static_cast<uint16_t>(2 + sizeof(TocTrack) * (count + 1));
+    toc->length = static_cast<uint16_t>(2 + sizeof(TocRecordEntry) * (count + 1));
     return kCdStatusOk;
 }
 

@@ -37,9 +37,9 @@ CdHandle GetCDHandle(const GetCdHandleRequest* request);
 // Closes a handle; returns 1, or 0 for an unknown handle.
 int CloseCDHandle(CdHandle handle);
 
-// Fills the zeroed `toc` from the disc in the drive. Returns kCdStatusOk, or kCdStatusError when
-// there is no readable disc.
-int ReadTOC(CdHandle handle, Toc* toc);
+// Fills the zeroed `toc` from the disc in the drive (DriveHandle::ReadToc gives it typed). Returns
+// kCdStatusOk, or kCdStatusError when there is no readable disc.
+int ReadTOC(CdHandle handle, TocRecord* toc);
 
 // The first sector of the last session of the disc: 0 for a disc of one session (or a drive
 // that cannot tell). Returns 1, or 0 when there is no readable disc.

@@ -44,9 +44,9 @@ struct GetCdHandleRequest {
     std::array<uint8_t, 6> reserved;
 };
 
-// One entry of the table of contents. Byte 1 holds ADR and control bits (control 4: data
-// track); the start sector is big-endian.
-struct TocTrack {
+// One entry of the table of contents record. Byte 1 holds ADR and control bits (control 4: data
+// track, 1: pre-emphasis); the start sector is big-endian.
+struct TocRecordEntry {
     uint8_t reserved;
     uint8_t adrControl;
     uint8_t trackNumber;
@@ -54,48 +54,34 @@ struct TocTrack {
     std::array<uint8_t, 4> startSector;
 };
 
-// The table of contents: length of what follows the length field, first and last track number,
-// then entry n-1 for track n and, after the last track, the lead-out.
-struct Toc {
+// The table of contents record: length of what follows the length field, first and last track
+// number, then entry i for track firstTrack + i and, after the last track, the lead-out. Only
+// the drive layer reads it; the rest of the program gets a Toc (toc.h).
+struct TocRecord {
     uint16_t length;
     uint8_t firstTrack;
     uint8_t lastTrack;
-    std::array<TocTrack, 100> tracks;
+    std::array<TocRecordEntry, 100> tracks;
 };
 
 #pragma pack(pop)
 
 static_assert(sizeof(CdRecord) == 121 && sizeof(CdList) == 970);
 static_assert(sizeof(GetCdHandleRequest) == 12);
-static_assert(sizeof(TocTrack) == 8 && sizeof(Toc) == 804);
+static_assert(sizeof(TocRecordEntry) == 8 && sizeof(TocRecord) == 804);
 
+inline constexpr uint8_t kTocControlPreEmphasis = 1;
 inline constexpr uint8_t kTocControlData = 4;
 
 // The TOC entry's start sector.
-inline int32_t TocStart(const TocTrack& entry) {
+inline int32_t TocStart(const TocRecordEntry& entry) {
     const auto& b = entry.startSector;
     return static_cast<int32_t>((uint32_t{b[0]} << 24) | (uint32_t{b[1]} << 16) |
                                 (uint32_t{b[2]} << 8) | uint32_t{b[3]});
 }
 
-inline bool TocIsData(const TocTrack& entry) {
+inline bool TocIsData(const TocRecordEntry& entry) {
     return (entry.adrControl & kTocControlData) != 0;
-}
-
-// What lies between two sessions of a disc: the lead-out of the first (6750 sectors), the
-// lead-in of the next (4500) and the pre-gap of its first track (150). No drive reads it.
-inline constexpr int32_t kSessionGapSectors = 11400;
-
-// The first sector after the audio of a track that starts at `start` and is followed by a track
-// (or the lead-out) at `next`. The last audio track of a session that a later session follows
-// (an enhanced CD: its data track in a session of its own, starting at `lastSession`) ends
-// before the gap between the two sessions. `lastSession` is 0 on a disc of one session.
-inline int32_t AudioTrackEnd(int32_t start, int32_t next, bool nextIsData, int32_t lastSession) {
-    const int32_t sessionEnd = lastSession - kSessionGapSectors;
-    if (lastSession > 0 && nextIsData && sessionEnd >= start && sessionEnd < next) {
-        return sessionEnd;
-    }
-    return next;
 }
 
 // The track-buffer record of the read functions: six 32-bit words, then the data area.

@@ -20,6 +20,7 @@
 
 #include "platform/cdrom/cdrom_records.h"
 #include "platform/cdrom/disc_device.h"
+#include "platform/cdrom/toc.h"
 
 namespace disctrove::platform {
 

@@ -33,11 +33,9 @@ uint32_t CdPlayer::DiscTrack() const {
     if (playTrack_ >= 1 && index < settings_.tracks.size() && drive >= 0 &&
         static_cast<size_t>(drive) < settings_.drives.size()) {
         const platform::Toc& toc = settings_.drives[static_cast<size_t>(drive)].toc;
-        for (int number = toc.firstTrack; number <= toc.lastTrack; ++number) {
-            const auto entry = static_cast<size_t>(number - toc.firstTrack);
-            if (entry < toc.tracks.size() &&
-                platform::TocStart(toc.tracks[entry]) == settings_.tracks[index].startSector) {
-                return static_cast<uint32_t>(number);
+        for (const platform::TocTrack& entry : toc.tracks) {
+            if (entry.start == settings_.tracks[index].startSector) {
+                return static_cast<uint32_t>(entry.number);
             }
         }
     }
