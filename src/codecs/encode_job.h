@@ -48,18 +48,6 @@ PcmSource OpenEncodeSource(EncodeJob& job, bool fromRip);
 // track's final status `outcome` is set and reported.
 void FinishEncode(WorkerContext& context, EncodeJob& job, bool fromRip, int32_t outcome);
 
-// Runs `encode` (returning the final status) writing into job.writePath, then FinishEncode.
-template <typename Encode>
-void RunEncode(WorkerContext& context, EncodeJob& job, bool fromRip, Encode&& encode) {
-    job.writePath = platform::WritingPathFor(job.outputPath);
-    job.track->encodeNote.clear();
-    const int32_t outcome = encode();
-    if (outcome == kStatusError) {
-        job.track->encodeNote.clear();  // nothing was made to be told of
-    }
-    FinishEncode(context, job, fromRip, outcome);
-}
-
 // The front cover for the file of a rip (`fromRip`), waiting for its fetch; empty when the file
 // gets none.
 const std::vector<uint8_t>& RipCover(WorkerContext& context, bool fromRip);
