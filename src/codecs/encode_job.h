@@ -40,7 +40,7 @@ class RipEncoder {
 };
 
 // Opens the source of `job`: the raw PCM temporary file of a rip (`fromRip`), or a WAV file,
-// whose length in whole sectors then becomes the track's lengthSectors (its progress total).
+// whose length in whole sectors then becomes the track's lengthSectors.
 PcmSource OpenEncodeSource(EncodeJob& job, bool fromRip);
 
 // How every encoding ends: what the encoder wrote takes the output's name (when it completed, or

@@ -27,7 +27,11 @@ class SinkRipEncoder final : public RipEncoder {
         return kind_ != kEncoderMp3 || lame_ != nullptr;
     }
     void Encode(WorkerContext& context, EncodeJob& job) override {
-        RunEncode(context, job, true, MakeEncoderSink(kind_, lame_.get()));
+        if (auto sink = MakeEncoderSink(kind_, lame_.get())) {
+            RunEncode(context, job, true, std::move(sink));
+        } else {  // not Ready
+            FinishEncode(context, job, true, kStatusError);
+        }
     }
 
   private:
