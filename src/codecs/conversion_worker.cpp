@@ -4,20 +4,18 @@
 #include <array>
 #include <cctype>
 #include <filesystem>
+#include <memory>
 #include <new>
 #include <string_view>
 
 #include "audio/unique_file.h"
-#include "codecs/decode_run.h"
+#include "codecs/decoder_source.h"
+#include "codecs/encoder_sink.h"
 #include "codecs/flac_decoder.h"
-#include "codecs/flac_encoder.h"
 #include "codecs/mp3_encoder.h"
 #include "codecs/ogg_decoder.h"
-#include "codecs/ogg_encoder.h"
 #include "codecs/opus_decoder.h"
-#include "codecs/opus_encoder.h"
 #include "codecs/replaygain_tags.h"
-#include "codecs/wma_encoder.h"
 #include "platform/system/files.h"
 #include "work/file_names.h"
 
@@ -46,29 +44,14 @@ void Encode(WorkerContext& context, EncodeJob& job) {
         ReportStatus(context, *job.track, kStatusError);
         return;
     }
-    switch (job.track->encoder) {
-        case kEncoderOgg:
-            OggEncode(context, job, false);
-            break;
-        case kEncoderMp3:
-            if (const auto lame = LoadLame(context.questions)) {
-                EncodeMp3(context, *lame, job, false);
-            } else {
-                ReportStatus(context, *job.track, kStatusError);
-            }
-            break;
-        case kEncoderWma:
-            WmaEncode(context, job, false);
-            break;
-        case kEncoderFlac:
-            FlacEncode(context, job, false);
-            break;
-        case kEncoderOpus:
-            OpusEncode(context, job, false);
-            break;
-        default:
-            break;  // nothing to encode to
+    std::unique_ptr<platform::LameLibrary> lame;
+    if (job.track->encoder == kEncoderMp3 && !(lame = LoadLame(context.questions))) {
+        ReportStatus(context, *job.track, kStatusError);
+        return;
     }
+    if (auto sink = MakeEncoderSink(job.track->encoder, lame.get())) {
+        RunEncode(context, job, false, std::move(sink));
+    }  // else nothing to encode to
 }
 
 // A single file is its own album. The WAV file is read once more: its loudness is measured
@@ -129,11 +112,8 @@ int DecodeWorker(WorkerContext& context, Track& progress) {
             return FlacDecodeThread(context, progress);
         case DecodeFormat::opus:
             return OpusDecodeThread(context, progress);
-        case DecodeFormat::unknown: {
-            DecodeRun run(context, progress);
-            context.questions.Inform(kNotDecodableMessage);
-            return run.End(kStatusError, -1);
-        }
+        case DecodeFormat::unknown:
+            return RefuseDecode(context, progress, kNotDecodableMessage);
         case DecodeFormat::oggVorbis:
             break;
     }

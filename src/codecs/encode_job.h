@@ -40,25 +40,13 @@ class RipEncoder {
 };
 
 // Opens the source of `job`: the raw PCM temporary file of a rip (`fromRip`), or a WAV file,
-// whose length in whole sectors then becomes the track's lengthSectors (its progress total).
+// whose length in whole sectors then becomes the track's lengthSectors.
 PcmSource OpenEncodeSource(EncodeJob& job, bool fromRip);
 
 // How every encoding ends: what the encoder wrote takes the output's name (when it completed, or
 // was stopped and kept its part) or is deleted, a rip's temporary file is deleted, then the
 // track's final status `outcome` is set and reported.
 void FinishEncode(WorkerContext& context, EncodeJob& job, bool fromRip, int32_t outcome);
-
-// Runs `encode` (returning the final status) writing into job.writePath, then FinishEncode.
-template <typename Encode>
-void RunEncode(WorkerContext& context, EncodeJob& job, bool fromRip, Encode&& encode) {
-    job.writePath = platform::WritingPathFor(job.outputPath);
-    job.track->encodeNote.clear();
-    const int32_t outcome = encode();
-    if (outcome == kStatusError) {
-        job.track->encodeNote.clear();  // nothing was made to be told of
-    }
-    FinishEncode(context, job, fromRip, outcome);
-}
 
 // The front cover for the file of a rip (`fromRip`), waiting for its fetch; empty when the file
 // gets none.

@@ -4,16 +4,13 @@
 
 #include <algorithm>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "audio/unique_file.h"
-#include "audio/wav_file.h"
-#include "codecs/decode_run.h"
+#include "codecs/decoder_source.h"
 #include "codecs/ogg_decoder.h"
-#include "platform/system/environment.h"
-#include "platform/system/files.h"
-#include "work/file_names.h"
 
 namespace disctrove {
 
@@ -25,7 +22,7 @@ struct DecoderDeleter {
 
 // What the callbacks share with the decoding loop.
 struct Decoding {
-    std::FILE* out = nullptr;  // null until the destination is made
+    bool begun = false;  // the metadata was read: frames may come
     bool streamInfo = false;
     uint32_t channels = 0;
     uint32_t rate = 0;
@@ -33,11 +30,8 @@ struct Decoding {
     uint64_t totalFrames = 0;  // 0 when the file does not say
     int32_t sampleBytes = 0;   // in the WAV file
     int32_t shift = 0;         // from FLAC's width up to the WAV file's
-    uint64_t written = 0;      // sample bytes in the WAV file
-    uint64_t frames = 0;
     bool damaged = false;
-    bool writeFailed = false;
-    std::vector<uint8_t> bytes;
+    std::vector<uint8_t> bytes;  // the last frame, as the WAV file holds it
 };
 
 FLAC__StreamDecoderWriteStatus OnFrame(const FLAC__StreamDecoder*, const FLAC__Frame* frame,
@@ -45,7 +39,7 @@ FLAC__StreamDecoderWriteStatus OnFrame(const FLAC__StreamDecoder*, const FLAC__F
     auto& decoding = *static_cast<Decoding*>(data);
     const uint32_t count = frame->header.blocksize;
     const uint32_t channels = frame->header.channels;
-    if (decoding.out == nullptr || channels != decoding.channels) {
+    if (!decoding.begun || channels != decoding.channels) {
         decoding.damaged = true;  // a frame that does not belong to the stream
         return FLAC__STREAM_DECODER_WRITE_STATUS_ABORT;
     }
@@ -63,13 +57,6 @@ FLAC__StreamDecoderWriteStatus OnFrame(const FLAC__StreamDecoder*, const FLAC__F
             }
         }
     }
-    if (std::fwrite(decoding.bytes.data(), 1, decoding.bytes.size(), decoding.out) !=
-        decoding.bytes.size()) {
-        decoding.writeFailed = true;
-        return FLAC__STREAM_DECODER_WRITE_STATUS_ABORT;
-    }
-    decoding.written += decoding.bytes.size();
-    decoding.frames += count;
     return FLAC__STREAM_DECODER_WRITE_STATUS_CONTINUE;
 }
 
@@ -91,113 +78,98 @@ void OnError(const FLAC__StreamDecoder*, FLAC__StreamDecoderErrorStatus, void* d
     static_cast<Decoding*>(data)->damaged = true;
 }
 
-}  // namespace
+class FlacSource final : public DecoderSource {
+  public:
+    const char* Open(const std::string& path) override {
+        decoder_.reset(FLAC__stream_decoder_new());
+        in_ = OpenFile(path, "rb");
+        return decoder_ && in_ ? nullptr : kCannotOpenFlacMessage;
+    }
+    const char* Begin() override;
+    DecodedFormat Format() const override;
+    DecodedPiece Read() override;
 
-int FlacDecodeThread(WorkerContext& context, Track& progress) {
-    Settings& settings = context.settings;
-    DecodeRun run(context, progress);
-    const std::string& source = run.source;
-    const std::string& destination = run.destination;
-    if (!run.DestinationIsNotTheSource()) {
-        return -1;
+    std::optional<uint64_t> Percent(uint64_t written) override {
+        if (decoding_.totalFrames == 0) {
+            return std::nullopt;
+        }
+        const uint64_t frameBytes = uint64_t{decoding_.channels} * decoding_.sampleBytes;
+        return written / frameBytes * 100 / decoding_.totalFrames;
     }
+    uint64_t ReportEvery() const override { return 16; }
+    const char* Check() override;
 
-    const std::unique_ptr<FLAC__StreamDecoder, DecoderDeleter> decoder(FLAC__stream_decoder_new());
-    UniqueFile in = OpenFile(source, "rb");
-    if (!decoder || !in) {
-        context.questions.Inform(kCannotOpenFlacMessage);
-        return run.End(kStatusError, -1);
-    }
-    // A decode writes one file, so All means Yes here.
-    if (!settings.Overwrite && platform::FileExists(destination) &&
-        context.questions.Confirm(ConfirmTopic::overwrite, OverwriteQuestion(destination)) ==
-            ConfirmAnswer::no) {
-        return run.End(kStatusStopped, -1);
-    }
-    Decoding decoding;
-    FLAC__StreamDecoder* flac = decoder.get();
+  private:
+    UniqueFile in_;
+    Decoding decoding_;
+    std::unique_ptr<FLAC__StreamDecoder, DecoderDeleter> decoder_;
+};
+
+const char* FlacSource::Begin() {
+    FLAC__StreamDecoder* flac = decoder_.get();
     FLAC__stream_decoder_set_md5_checking(flac, true);
     // The decoder closes the stream it is given, from here on.
-    if (FLAC__stream_decoder_init_FILE(flac, in.get(), OnFrame, OnMetadata, OnError, &decoding) !=
+    if (FLAC__stream_decoder_init_FILE(flac, in_.get(), OnFrame, OnMetadata, OnError, &decoding_) !=
         FLAC__STREAM_DECODER_INIT_STATUS_OK) {
-        context.questions.Inform(kCannotOpenFlacMessage);
-        return run.End(kStatusError, -1);
+        return kCannotOpenFlacMessage;
     }
-    in.release();
+    in_.release();
     // Read before the destination is made, so a file that is no FLAC stream leaves no empty WAV
     // file behind (and an existing one untouched).
-    if (!FLAC__stream_decoder_process_until_end_of_metadata(flac) || !decoding.streamInfo ||
-        decoding.channels == 0 || decoding.sampleBytes > 4) {
-        context.questions.Inform(kNotFlacMessage);
-        return run.End(kStatusError, -1);
+    if (!FLAC__stream_decoder_process_until_end_of_metadata(flac) || !decoding_.streamInfo ||
+        decoding_.channels == 0 || decoding_.sampleBytes > 4) {
+        return kNotFlacMessage;
     }
+    decoding_.begun = true;
+    return nullptr;
+}
 
-    UniqueFile out = CreateWorkingFile(run.writePath, "wb");
-    if (!out) {
-        context.questions.Inform(kCannotCreateDecodeOutputMessage);
-        return run.End(kStatusError, -1);
-    }
-    const auto channels = static_cast<int32_t>(decoding.channels);
-    const auto rate = static_cast<int32_t>(decoding.rate);
-    const int32_t wavBits = decoding.sampleBytes * 8;
-    progress.lengthSectors = static_cast<uint32_t>(std::min<uint64_t>(
-        std::max<uint64_t>(decoding.totalFrames * decoding.channels * decoding.sampleBytes, 1),
-        UINT32_MAX));
-    progress.format.words[0] = rate;
-    progress.format.words[1] = channels;
-    progress.format.words[2] = wavBits;
-    WritePcmWavHeader(out.get(), channels, rate, wavBits, 0);
-    decoding.out = out.get();
+DecodedFormat FlacSource::Format() const {
+    DecodedFormat format;
+    format.channels = static_cast<int32_t>(decoding_.channels);
+    format.rate = static_cast<int32_t>(decoding_.rate);
+    format.bits = decoding_.sampleBytes * 8;
+    format.formatWord = format.bits;
+    format.expectedBytes =
+        std::max<uint64_t>(decoding_.totalFrames * decoding_.channels * decoding_.sampleBytes, 1);
+    return format;
+}
 
-    int32_t status = kStatusCompleted;
-    for (uint64_t count = 1;; ++count) {
-        if (!settings.ripping) {
-            status = kStatusStopped;
-            break;
-        }
-        if (count % 16 == 1 && decoding.totalFrames > 0) {
-            ReportStatus(context, progress,
-                         static_cast<int32_t>(
-                             std::min<uint64_t>(decoding.frames * 100 / decoding.totalFrames, 99)));
-        }
-        const bool read = FLAC__stream_decoder_process_single(flac) != 0;
-        const FLAC__StreamDecoderState state = FLAC__stream_decoder_get_state(flac);
-        if (!read || state == FLAC__STREAM_DECODER_END_OF_STREAM ||
-            state == FLAC__STREAM_DECODER_ABORTED) {
-            break;
-        }
+// One frame a call, as libFLAC decodes it.
+DecodedPiece FlacSource::Read() {
+    using Kind = DecodedPiece::Kind;
+    decoding_.bytes.clear();
+    const bool read = FLAC__stream_decoder_process_single(decoder_.get()) != 0;
+    if (!decoding_.bytes.empty()) {
+        return {Kind::samples, decoding_.bytes.data(), decoding_.bytes.size()};
     }
-    // Finishing compares the MD5 signature of what was decoded, when the file has one.
-    const bool whole = status == kStatusCompleted &&
-                       FLAC__stream_decoder_get_state(flac) == FLAC__STREAM_DECODER_END_OF_STREAM;
-    const bool md5Agrees = FLAC__stream_decoder_finish(flac) != 0;
-    int result = 0;
-    if (decoding.writeFailed) {
-        context.questions.Inform(kFullDiskMessage);
-        run.writeFailed = true;
-        status = kStatusError;
-    } else if (status == kStatusCompleted && (decoding.damaged || !whole)) {
-        context.questions.Inform(kFlacReadErrorMessage);
-        status = kStatusError;
-    } else if (status == kStatusCompleted && !md5Agrees) {
-        context.questions.Inform(kFlacMd5Message);
-        status = kStatusError;
+    const FLAC__StreamDecoderState state = FLAC__stream_decoder_get_state(decoder_.get());
+    if (!read || state == FLAC__STREAM_DECODER_END_OF_STREAM ||
+        state == FLAC__STREAM_DECODER_ABORTED) {
+        return {Kind::end};
     }
-    // RIFF chunks are of even length; the header says exactly how much audio the file holds.
-    const uint32_t length =
-        static_cast<uint32_t>(std::min<uint64_t>(decoding.written, UINT32_MAX - 37));
-    bool closed = (length & 1u) == 0 || std::fputc(0, out.get()) != EOF;
-    WritePcmWavHeader(out.get(), channels, rate, wavBits, length);
-    closed = std::fclose(out.release()) == 0 && closed;
-    if (!closed && status != kStatusError) {
-        context.questions.Inform(kFullDiskMessage);
-        run.writeFailed = true;
-        status = kStatusError;
+    return {Kind::hole};
+}
+
+// Finishing compares the MD5 signature of what was decoded, when the file has one.
+const char* FlacSource::Check() {
+    const bool whole =
+        FLAC__stream_decoder_get_state(decoder_.get()) == FLAC__STREAM_DECODER_END_OF_STREAM;
+    const bool md5Agrees = FLAC__stream_decoder_finish(decoder_.get()) != 0;
+    if (decoding_.damaged || !whole) {
+        return kFlacReadErrorMessage;
     }
-    if (status == kStatusError) {
-        result = kStatusError;
-    }
-    return run.End(status, result);
+    return md5Agrees ? nullptr : kFlacMd5Message;
+}
+
+}  // namespace
+
+std::unique_ptr<DecoderSource> MakeFlacSource() {
+    return std::make_unique<FlacSource>();
+}
+
+int FlacDecodeThread(WorkerContext& context, Track& progress) {
+    return RunDecode(context, progress, MakeFlacSource());
 }
 
 }  // namespace disctrove

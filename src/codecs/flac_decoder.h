@@ -2,7 +2,9 @@
 // for sample.
 #pragma once
 
-#include "work/worker_context.h"
+#include <memory>
+
+#include "codecs/decoder_source.h"
 
 namespace disctrove {
 
@@ -15,6 +17,9 @@ inline constexpr const char* kFlacReadErrorMessage =
 inline constexpr const char* kFlacMd5Message =
     "The decoded audio does not match the MD5 signature of the FLAC file: the file is "
     "damaged.\nThe WAV file holds what was decoded.";
+
+// The FLAC source of the decode loop.
+std::unique_ptr<DecoderSource> MakeFlacSource();
 
 // The body of the decoding thread for a FLAC source, as OggDecodeThread is for an Ogg Vorbis
 // one: decodes oggSourcePath (the decode command's source, whatever its format) into

@@ -9,10 +9,9 @@
 #include <string>
 #include <vector>
 
-#include "audio/pcm_source.h"
 #include "audio/unique_file.h"
 #include "codecs/cover_picture.h"
-#include "codecs/encode_job.h"
+#include "codecs/encoder_sink.h"
 #include "codecs/track_tags.h"
 #include "platform/system/files.h"
 
@@ -186,127 +185,118 @@ std::string EncoderFailure(const FLAC__StreamEncoder* encoder, const std::string
            FLAC__stream_encoder_get_resolved_state_string(encoder);
 }
 
-// Everything between opening the source and closing the destination; returns the final
-// status (100, 101 or 102) and leaves no file behind unless it is 100.
-int32_t Encode(WorkerContext& context, EncodeJob& job, bool fromRip) {
-    Settings& settings = context.settings;
-    Track& track = *job.track;
-    const auto fail = [&](const std::string& message) {
-        context.questions.Inform(message);
-        return kStatusError;
-    };
+class FlacSink final : public EncoderSink {
+  public:
+    std::string Accept(const SinkOpening& opening, SampleFeed& feed) override;
+    std::string Open(const SinkOpening& opening, SampleFeed& feed) override;
+    std::string Write(const void* samples, size_t frames) override;
+    std::string Finish(bool stopped) override;
+    bool KeepsStoppedPart() const override { return false; }
 
-    const FlacFormat format = track.format.As<FlacFormat>();
-    PcmSource source = OpenEncodeSource(job, fromRip);
-    if (source.error() != PcmSourceError::none) {
-        return fail(std::string(PcmSourceMessage(source.error())));
-    }
+  private:
+    std::string outputPath_;
+    int32_t sampleBytes_ = 0;
+    uint32_t channels_ = 0;
+    std::vector<FLAC__int32> samples_;
+    MetadataBlocks blocks_;
+    UniqueFile out_;  // declared before the encoder, which writes into it until it is deleted
+    std::unique_ptr<FLAC__StreamEncoder, EncoderDeleter> encoder_;
+};
+
+std::string FlacSink::Accept(const SinkOpening& opening, SampleFeed& feed) {
     // A lossless copy keeps what the WAV file holds; samples narrower than their container (20
     // bits in 3 bytes) are stored at the container's width, which FLAC packs as tightly.
-    const WavHeader& input = source.format();
-    const int32_t sampleBytes = (input.bitsPerSample + 7) / 8;
-    if (sampleBytes > kMaxSampleBytes) {
-        return fail("FLAC cannot encode " + std::to_string(input.bitsPerSample) +
-                    "-bit samples.\nOnly WAV files of 8 to " + std::to_string(kMaxSampleBytes * 8) +
-                    " bits can be encoded.");
+    const WavHeader& input = opening.input;
+    sampleBytes_ = (input.bitsPerSample + 7) / 8;
+    channels_ = input.channels;
+    outputPath_ = opening.outputPath;
+    feed.blockFrames = kBlockFrames;
+    feed.reportEvery = 4;
+    if (sampleBytes_ > kMaxSampleBytes) {
+        return "FLAC cannot encode " + std::to_string(input.bitsPerSample) +
+               "-bit samples.\nOnly WAV files of 8 to " + std::to_string(kMaxSampleBytes * 8) +
+               " bits can be encoded.";
     }
     if (input.channels > FLAC__MAX_CHANNELS) {
-        return fail("FLAC cannot encode more than " + std::to_string(FLAC__MAX_CHANNELS) +
-                    " channels.");
+        return "FLAC cannot encode more than " + std::to_string(FLAC__MAX_CHANNELS) + " channels.";
     }
     if (FLAC__format_sample_rate_is_valid(input.sampleRate) == 0) {
-        return fail("FLAC cannot encode a sample rate of " + std::to_string(input.sampleRate) +
-                    " Hz.");
+        return "FLAC cannot encode a sample rate of " + std::to_string(input.sampleRate) + " Hz.";
     }
-    if (!fromRip && !ConfirmOverwrite(context, job.outputPath)) {  // a rip asked before reading
-        return kStatusStopped;
-    }
+    return "";
+}
 
-    const size_t frameBytes = size_t{input.channels} * static_cast<size_t>(sampleBytes);
-    const uint64_t totalFrames = source.totalBytes() / frameBytes;
-    MetadataBlocks blocks;
-    if (!BuildMetadata(blocks, TrackTags(settings, track, fromRip, TagSet::full),
-                       RipCover(context, fromRip), input.sampleRate, totalFrames)) {
-        return fail("Out of memory while preparing the FLAC tags.");
+std::string FlacSink::Open(const SinkOpening& opening, SampleFeed&) {
+    const WavHeader& input = opening.input;
+    const uint64_t totalFrames = input.dataLength / (size_t{channels_} * sampleBytes_);
+    if (!BuildMetadata(
+            blocks_,
+            TrackTags(opening.context.settings, opening.track, opening.fromRip, TagSet::full),
+            opening.Cover(), input.sampleRate, totalFrames)) {
+        return "Out of memory while preparing the FLAC tags.";
     }
-    const std::unique_ptr<FLAC__StreamEncoder, EncoderDeleter> encoder(FLAC__stream_encoder_new());
-    if (!encoder) {
-        return fail("Out of memory while preparing the FLAC encoder.");
+    encoder_.reset(FLAC__stream_encoder_new());
+    if (!encoder_) {
+        return "Out of memory while preparing the FLAC encoder.";
     }
-    FLAC__StreamEncoder* flac = encoder.get();
-    FLAC__stream_encoder_set_channels(flac, input.channels);
-    FLAC__stream_encoder_set_bits_per_sample(flac, static_cast<uint32_t>(sampleBytes) * 8);
+    FLAC__StreamEncoder* flac = encoder_.get();
+    const FlacFormat format = opening.track.format.As<FlacFormat>();
+    FLAC__stream_encoder_set_channels(flac, channels_);
+    FLAC__stream_encoder_set_bits_per_sample(flac, static_cast<uint32_t>(sampleBytes_) * 8);
     FLAC__stream_encoder_set_sample_rate(flac, input.sampleRate);
     FLAC__stream_encoder_set_compression_level(
         flac, static_cast<uint32_t>(std::clamp(format.level, 0, 8)));
     FLAC__stream_encoder_set_verify(flac, format.verify != 0);
     FLAC__stream_encoder_set_total_samples_estimate(flac, totalFrames);
-    FLAC__stream_encoder_set_metadata(flac, blocks.order.data(),
-                                      static_cast<uint32_t>(blocks.order.size()));
-    UniqueFile out = CreateWorkingFile(job.writePath, "w+b");
-    if (!out) {
-        return fail(kCannotCreateOutputMessage);
+    FLAC__stream_encoder_set_metadata(flac, blocks_.order.data(),
+                                      static_cast<uint32_t>(blocks_.order.size()));
+    out_ = CreateWorkingFile(opening.writePath, "w+b");
+    if (!out_) {
+        return kCannotCreateOutputMessage;
     }
     const FLAC__StreamEncoderInitStatus init =
-        FLAC__stream_encoder_init_stream(flac, WriteBytes, SeekTo, TellWhere, nullptr, out.get());
-    if (init != FLAC__STREAM_ENCODER_INIT_STATUS_OK) {
-        out.reset();
-        platform::RemoveFile(job.writePath);
-        if (init == FLAC__STREAM_ENCODER_INIT_STATUS_ENCODER_ERROR &&
-            FLAC__stream_encoder_get_state(flac) == FLAC__STREAM_ENCODER_CLIENT_ERROR) {
-            return fail(WriteFailedMessage(job.outputPath));
-        }
-        return fail(std::string("The FLAC encoder refused these settings: ") +
-                    FLAC__StreamEncoderInitStatusString[init]);
+        FLAC__stream_encoder_init_stream(flac, WriteBytes, SeekTo, TellWhere, nullptr, out_.get());
+    if (init == FLAC__STREAM_ENCODER_INIT_STATUS_OK) {
+        return "";
     }
+    if (init == FLAC__STREAM_ENCODER_INIT_STATUS_ENCODER_ERROR &&
+        FLAC__stream_encoder_get_state(flac) == FLAC__STREAM_ENCODER_CLIENT_ERROR) {
+        return WriteFailedMessage(outputPath_);
+    }
+    return std::string("The FLAC encoder refused these settings: ") +
+           FLAC__StreamEncoderInitStatusString[init];
+}
 
-    std::vector<uint8_t> pcm(frameBytes * kBlockFrames);
-    std::vector<FLAC__int32> samples;
-    const uint64_t total = uint64_t{track.lengthSectors} * kCdBytesPerSector;
-    uint64_t bytesRead = 0;
-    int32_t outcome = kStatusCompleted;
-    std::string failure;
-    for (uint64_t block = 1;; ++block) {
-        const size_t bytes = source.Read(pcm.data(), pcm.size());
-        bytesRead += bytes;
-        const size_t frames = bytes / frameBytes;
-        if (!settings.ripping) {
-            outcome = kStatusStopped;
-            break;
-        }
-        if (frames == 0) {
-            break;
-        }
-        if (block % 4 == 1 && total > 0) {
-            const uint64_t share = bytesRead * (fromRip ? 70 : 100) / total;
-            const auto percent = static_cast<int32_t>((fromRip ? 30 : 0) + share);
-            ReportStatus(context, track, std::min(percent, 99));
-        }
-        Widen(pcm.data(), frames * input.channels, sampleBytes, samples);
-        if (!FLAC__stream_encoder_process_interleaved(flac, samples.data(),
-                                                      static_cast<uint32_t>(frames))) {
-            failure = EncoderFailure(flac, job.outputPath);
-            break;
-        }
+std::string FlacSink::Write(const void* samples, size_t frames) {
+    Widen(static_cast<const uint8_t*>(samples), frames * channels_, sampleBytes_, samples_);
+    if (!FLAC__stream_encoder_process_interleaved(encoder_.get(), samples_.data(),
+                                                  static_cast<uint32_t>(frames))) {
+        return EncoderFailure(encoder_.get(), outputPath_);
     }
+    return "";
+}
+
+std::string FlacSink::Finish(bool stopped) {
     // Finishing writes the MD5 signature and seek points into the file's head, and checks the
     // last frames when verifying.
-    if (!FLAC__stream_encoder_finish(flac) && failure.empty() && outcome == kStatusCompleted) {
-        failure = EncoderFailure(flac, job.outputPath);
+    std::string failure;
+    if (!FLAC__stream_encoder_finish(encoder_.get()) && !stopped) {
+        failure = EncoderFailure(encoder_.get(), outputPath_);
     }
-    if (std::fclose(out.release()) != 0 && failure.empty() && outcome == kStatusCompleted) {
-        failure = WriteFailedMessage(job.outputPath);
+    if (std::fclose(out_.release()) != 0 && failure.empty() && !stopped) {
+        failure = WriteFailedMessage(outputPath_);
     }
-    if (!failure.empty() || outcome != kStatusCompleted) {
-        platform::RemoveFile(job.writePath);  // a half file would pass for the whole track
-    }
-    return failure.empty() ? outcome : fail(failure);
+    return failure;
 }
 
 }  // namespace
 
+std::unique_ptr<EncoderSink> MakeFlacSink() {
+    return std::make_unique<FlacSink>();
+}
+
 void FlacEncode(WorkerContext& context, EncodeJob& job, bool fromRip) {
-    RunEncode(context, job, fromRip, [&] { return Encode(context, job, fromRip); });
+    RunEncode(context, job, fromRip, MakeFlacSink());
 }
 
 }  // namespace disctrove

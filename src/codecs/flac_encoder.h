@@ -2,9 +2,13 @@
 // comments and room for later tag edits.
 #pragma once
 
+#include <memory>
+
 #include "codecs/encode_job.h"
 
 namespace disctrove {
+
+class EncoderSink;
 
 inline constexpr const char* kFlacVerifyMessage =
     "FLAC verification failed: the encoded audio does not decode back to the source.\n"
@@ -17,5 +21,8 @@ inline constexpr const char* kFlacVerifyMessage =
 // outcome is the track's status: 100, 101 (stopped, or No at the overwrite question) or 102 (an
 // error, told in an information box). A file that was not completed is removed.
 void FlacEncode(WorkerContext& context, EncodeJob& job, bool fromRip);
+
+// The FLAC sink of the encode loop.
+std::unique_ptr<EncoderSink> MakeFlacSink();
 
 }  // namespace disctrove

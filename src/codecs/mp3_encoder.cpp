@@ -2,13 +2,14 @@
 
 #include <algorithm>
 #include <cstring>
+#include <memory>
 #include <string>
 #include <vector>
 
-#include "audio/int16_reader.h"
-#include "audio/pcm_source.h"
 #include "audio/unique_file.h"
+#include "codecs/encoder_sink.h"
 #include "codecs/tag_writer.h"
+#include "codecs/track_tags.h"
 #include "platform/system/text.h"
 
 namespace disctrove {
@@ -78,114 +79,127 @@ std::string ChangedFormatNote(LameLibrary& lame, BeStream stream, const BeConfig
     return note.empty() ? note : "MP3 made at " + note;
 }
 
-int32_t Encode(WorkerContext& context, LameLibrary& lame, EncodeJob& job, bool fromRip) {
-    Settings& settings = context.settings;
-    Track& track = *job.track;
-    const auto fail = [&](const std::string& message) {
-        context.questions.Inform(message);
-        return kStatusError;
-    };
-
-    const Mp3Format format = track.format.As<Mp3Format>();
-    PcmSource source = OpenEncodeSource(job, fromRip);
-    if (source.error() != PcmSourceError::none) {
-        return fail(std::string(PcmSourceMessage(source.error())));
+class Mp3Sink final : public EncoderSink {
+  public:
+    explicit Mp3Sink(LameLibrary& lame) : lame_(lame) {}
+    ~Mp3Sink() override {
+        if (streamOpen_) {
+            lame_.beCloseStream(stream_);
+        }
     }
-    const WavHeader& input = source.format();
+    Mp3Sink(const Mp3Sink&) = delete;
+    Mp3Sink& operator=(const Mp3Sink&) = delete;
+
+    std::string Accept(const SinkOpening& opening, SampleFeed& feed) override;
+    std::string Open(const SinkOpening& opening, SampleFeed& feed) override;
+    std::string Write(const void* samples, size_t frames) override;
+    std::string Finish(bool stopped) override;
+
+  private:
+    // Appends the ID3 tags and LAME's info frame to the finished stream.
+    std::string Tag();
+
+    LameLibrary& lame_;
+    const SinkOpening* opening_ = nullptr;
+    BeConfig config_{};
+    int32_t channels_ = 0;
+    BeStream stream_ = 0;
+    bool streamOpen_ = false;
+    std::vector<uint8_t> encoded_;
+    UniqueFile out_;
+};
+
+std::string Mp3Sink::Accept(const SinkOpening& opening, SampleFeed& feed) {
+    const WavHeader& input = opening.input;
     const auto inputRate = static_cast<uint32_t>(input.sampleRate);
     // Rates below 32000 Hz are MPEG-2 and 2.5, which LAME encodes; it says itself (at
     // beInitStream) what it cannot make.
-    if (!fromRip && input.bitsPerSample < 16) {
-        return fail(kLameLowBitsMessage);
+    if (!opening.fromRip && input.bitsPerSample < 16) {
+        return kLameLowBitsMessage;
     }
-    const BeConfig config = Mp3Config(format, inputRate, input.channels);
+    config_ = Mp3Config(opening.track.format.As<Mp3Format>(), inputRate, input.channels);
     // LAME is handed what the stream declares (a mono preset makes it mono whatever the mode):
     // a stereo source for a mono MP3 is mixed down, wide samples are narrowed, not reinterpreted.
-    const int32_t channels = platform::BeStreamChannels(config);
-    Int16Reader reader(source, {channels, static_cast<int32_t>(inputRate)});
-    if (!reader.ok()) {
-        return fail(kLameLowBitsMessage);
-    }
-    if (!fromRip && !ConfirmOverwrite(context, job.outputPath)) {  // a rip asked before reading
-        return kStatusStopped;
-    }
+    channels_ = platform::BeStreamChannels(config_);
+    feed.int16 = true;
+    feed.int16Layout = {channels_, static_cast<int32_t>(inputRate)};
+    feed.refused = kLameLowBitsMessage;
+    return "";
+}
+
+std::string Mp3Sink::Open(const SinkOpening& opening, SampleFeed& feed) {
+    opening_ = &opening;
     uint32_t chunkSamples = 0;
     uint32_t bufferSize = 0;
-    BeStream stream = 0;
     // Opened before the destination is made, so settings LAME refuses leave any old file alone.
-    if (lame.beInitStream(&config, &chunkSamples, &bufferSize, &stream) != kBeOk) {
-        return fail("The LAME encoder cannot encode " + std::to_string(inputRate) + " Hz to " +
-                    std::to_string(config.resampleRate ? config.resampleRate : inputRate) +
-                    " Hz at " + std::to_string(config.bitrate) +
-                    " kbit/s.\nPlease choose another sample rate, mode or bit rate.");
+    if (lame_.beInitStream(&config_, &chunkSamples, &bufferSize, &stream_) != kBeOk) {
+        return "The LAME encoder cannot encode " + std::to_string(config_.sampleRate) + " Hz to " +
+               std::to_string(config_.resampleRate ? config_.resampleRate : config_.sampleRate) +
+               " Hz at " + std::to_string(config_.bitrate) +
+               " kbit/s.\nPlease choose another sample rate, mode or bit rate.";
     }
-    track.encodeNote = ChangedFormatNote(lame, stream, config);
-    UniqueFile out = CreateWorkingFile(job.writePath, "wb");
-    if (!out) {
-        lame.beCloseStream(stream);
-        return fail(kCannotCreateOutputMessage);
+    streamOpen_ = true;
+    opening.track.encodeNote = ChangedFormatNote(lame_, stream_, config_);
+    out_ = CreateWorkingFile(opening.writePath, "wb");
+    if (!out_) {
+        return kCannotCreateOutputMessage;
     }
-    std::vector<int16_t> samples(chunkSamples);
-    std::vector<uint8_t> encoded(bufferSize);
-    const uint64_t total = input.dataLength;
-    int32_t outcome = kStatusCompleted;
+    feed.blockSamples = chunkSamples;
+    encoded_.resize(bufferSize);
+    return "";
+}
+
+std::string Mp3Sink::Write(const void* samples, size_t frames) {
+    uint32_t produced = 0;
+    if (lame_.beEncodeChunk(stream_, static_cast<uint32_t>(frames * channels_),
+                            static_cast<const int16_t*>(samples), encoded_.data(),
+                            &produced) != kBeOk) {
+        return kLameFailedMessage;
+    }
+    if (std::fwrite(encoded_.data(), 1, produced, out_.get()) != produced) {
+        return WriteFailedMessage(opening_->outputPath);
+    }
+    return "";
+}
+
+// A stopped stream is flushed and tagged as a whole one: what was encoded is kept.
+std::string Mp3Sink::Finish(bool) {
     std::string problem;
     uint32_t produced = 0;
-    for (uint64_t chunk = 0;; ++chunk) {
-        const size_t count = reader.Read(samples.data(), samples.size());
-        if (count == 0) {
-            break;
-        }
-        if (lame.beEncodeChunk(stream, static_cast<uint32_t>(count), samples.data(), encoded.data(),
-                               &produced) != kBeOk) {
-            problem = kLameFailedMessage;
-            break;
-        }
-        if (std::fwrite(encoded.data(), 1, produced, out.get()) != produced) {
-            problem = WriteFailedMessage(job.outputPath);
-            break;
-        }
-        if (!settings.ripping) {
-            outcome = kStatusStopped;  // what was encoded is kept, flushed and tagged
-            break;
-        }
-        if (chunk % 10 == 0 && total > 0) {
-            const uint64_t share = reader.sourceBytesRead() * (fromRip ? 70 : 100) / total;
-            ReportStatus(context, track,
-                         std::min(static_cast<int32_t>((fromRip ? 30 : 0) + share), 99));
-        }
+    if (lame_.beDeinitStream(stream_, encoded_.data(), &produced) != kBeOk) {
+        problem = kLameFailedMessage;
+    } else if (std::fwrite(encoded_.data(), 1, produced, out_.get()) != produced) {
+        problem = WriteFailedMessage(opening_->outputPath);
     }
-    if (problem.empty()) {
-        if (lame.beDeinitStream(stream, encoded.data(), &produced) != kBeOk) {
-            problem = kLameFailedMessage;
-        } else if (std::fwrite(encoded.data(), 1, produced, out.get()) != produced) {
-            problem = WriteFailedMessage(job.outputPath);
-        }
+    lame_.beCloseStream(stream_);
+    streamOpen_ = false;
+    if (std::fclose(out_.release()) != 0 && problem.empty()) {
+        problem = WriteFailedMessage(opening_->outputPath);
     }
-    lame.beCloseStream(stream);
-    if (std::fclose(out.release()) != 0 && problem.empty()) {
-        problem = WriteFailedMessage(job.outputPath);
-    }
+    return problem.empty() ? Tag() : problem;
+}
+
+std::string Mp3Sink::Tag() {
+    const Settings& settings = opening_->context.settings;
+    const Track& track = opening_->track;
+    const std::string& path = opening_->writePath;
     if (settings.Useid3) {
-        UniqueFile tagged = OpenFile(job.writePath, "ab");
+        UniqueFile tagged = OpenFile(path, "ab");
         if (tagged) {
             WriteId3v1Tag(tagged.get(), settings, track);
         }
         if (!tagged || std::fclose(tagged.release()) != 0) {
-            problem = problem.empty() ? WriteFailedMessage(job.outputPath) : problem;
+            return WriteFailedMessage(opening_->outputPath);
         }
     }
-    if (!problem.empty()) {
-        return fail(problem);
-    }
-    lame.beWriteVBRHeader(job.writePath.c_str());
+    lame_.beWriteVBRHeader(path.c_str());
     // Added once the info frame is in its place: TagLib moves the whole audio behind the tag.
     if (settings.Useid3 && settings.Id3v2 &&
-        !WriteId3v2Tag(job.writePath, TrackTags(settings, track, fromRip, TagSet::oggVorbis),
-                       RipCover(context, fromRip))) {
-        return fail(WriteFailedMessage(job.outputPath));
+        !WriteId3v2Tag(path, TrackTags(settings, track, opening_->fromRip, TagSet::oggVorbis),
+                       opening_->Cover())) {
+        return WriteFailedMessage(opening_->outputPath);
     }
-    return outcome;
+    return "";
 }
 
 }  // namespace
@@ -247,8 +261,12 @@ void WriteId3v1Tag(std::FILE* out, const Settings& settings, const Track& track)
     std::fwrite(tag.data(), 1, tag.size(), out);
 }
 
+std::unique_ptr<EncoderSink> MakeMp3Sink(platform::LameLibrary& lame) {
+    return std::make_unique<Mp3Sink>(lame);
+}
+
 void EncodeMp3(WorkerContext& context, platform::LameLibrary& lame, EncodeJob& job, bool fromRip) {
-    RunEncode(context, job, fromRip, [&] { return Encode(context, lame, job, fromRip); });
+    RunEncode(context, job, fromRip, MakeMp3Sink(lame));
 }
 
 }  // namespace disctrove

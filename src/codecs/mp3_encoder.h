@@ -29,6 +29,11 @@ std::array<uint8_t, 128> Id3v1Tag(const Settings& settings, const Track& track);
 // Appends the tag of `track` to `out` (open at the end of the file).
 void WriteId3v1Tag(std::FILE* out, const Settings& settings, const Track& track);
 
+class EncoderSink;
+
+// The MP3 sink of the encode loop, encoding through `lame` (which must outlive it).
+std::unique_ptr<EncoderSink> MakeMp3Sink(platform::LameLibrary& lame);
+
 // Encodes job.sourcePath into job.outputPath with the Mp3Format of the job's track. `fromRip`:
 // the source is a rip's raw PCM temporary file (progress 30 to 100; deleted afterwards, whatever
 // happened); otherwise a WAV file. The outcome is the track's status.

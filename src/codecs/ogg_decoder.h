@@ -1,19 +1,22 @@
 // The Ogg Vorbis decoder: an Ogg Vorbis file into a 16-bit PCM WAV file.
 #pragma once
 
-#include "work/worker_context.h"
+#include <memory>
+
+#include "codecs/decoder_source.h"
 
 namespace disctrove {
 
 inline constexpr const char* kCannotOpenOggMessage = "Cannot open OGG input file.";
 inline constexpr const char* kNotOggMessage =
     "The input file is not an OGG Vorbis file.\nNothing was decoded.";
-inline constexpr const char* kCannotCreateDecodeOutputMessage = "Cannot create output file.";
 inline constexpr const char* kOneBitstreamMessage =
     "Only one logical bitstream currently supported.";
 inline constexpr const char* kOggReadErrorMessage =
     "Error while reading the OGG input file.\nThe WAV file holds what was decoded before it.";
-inline constexpr const char* kFullDiskMessage = "Cannot write to output file. Probably full disk.";
+
+// The Ogg Vorbis source of the decode loop.
+std::unique_ptr<DecoderSource> MakeOggVorbisSource();
 
 // The body of the decoding thread: decodes oggSourcePath into wavSourcePath. `progress` carries
 // the progress to the dialog (its title becomes the source's file name, its status the outcome:

@@ -4,6 +4,7 @@
 #include <vorbis/vorbisenc.h>
 
 #include <algorithm>
+#include <memory>
 #include <random>
 #include <string>
 #include <vector>
@@ -12,7 +13,7 @@
 #include "audio/sample_converter.h"
 #include "audio/unique_file.h"
 #include "codecs/cover_picture.h"
-#include "codecs/encode_job.h"
+#include "codecs/encoder_sink.h"
 #include "codecs/track_tags.h"
 
 namespace disctrove {
@@ -97,144 +98,152 @@ bool WritePage(std::FILE* out, const ogg_page& page) {
                static_cast<size_t>(page.body_len);
 }
 
-// Everything between opening the source and closing the destination; returns the final
-// status (100, 101 or 102).
-int32_t Encode(WorkerContext& context, EncodeJob& job, bool fromRip) {
-    Settings& settings = context.settings;
-    Track& track = *job.track;
-    const auto fail = [&](const std::string& message) {
-        context.questions.Inform(message);
-        return kStatusError;
-    };
+class OggSink final : public EncoderSink {
+  public:
+    std::string Accept(const SinkOpening& opening, SampleFeed& feed) override;
+    std::string Open(const SinkOpening& opening, SampleFeed& feed) override;
+    std::string Write(const void* samples, size_t frames) override;
+    std::string Finish(bool stopped) override;
 
-    const OggFormat format = track.format.As<OggFormat>();
-    int32_t channels = format.channels == 0 ? 1 : format.channels == 1 ? 2 : 6;
-    int32_t rate = TableEntry(kSampleRates, format.samplerateIndex, 0);
+  private:
+    // Hands what libvorbis has made to the stream and its pages to the file.
+    void Drain();
+    std::string Close();
 
-    PcmSource source = OpenEncodeSource(job, fromRip);
-    if (source.error() != PcmSourceError::none) {
-        return fail(std::string(PcmSourceMessage(source.error())));
-    }
-    const WavHeader& input = source.format();
-    if (!fromRip) {
-        channels = input.channels;
-        if (rate == 0) {
-            rate = static_cast<int32_t>(input.sampleRate);
+    OggFormat format_;
+    int32_t channels_ = 0;
+    int32_t rate_ = 0;
+    std::string refused_;
+    std::string outputPath_;
+    std::unique_ptr<SampleConverter> converter_;
+    UniqueFile out_;
+    VorbisState state_;
+    bool written_ = true;
+    bool endOfStream_ = false;
+};
+
+std::string OggSink::Accept(const SinkOpening& opening, SampleFeed& feed) {
+    format_ = opening.track.format.As<OggFormat>();
+    channels_ = format_.channels == 0 ? 1 : format_.channels == 1 ? 2 : 6;
+    rate_ = TableEntry(kSampleRates, format_.samplerateIndex, 0);
+    const WavHeader& input = opening.input;
+    if (!opening.fromRip) {
+        channels_ = input.channels;
+        if (rate_ == 0) {
+            rate_ = static_cast<int32_t>(input.sampleRate);
         }
         if (input.bitsPerSample < 16) {
-            return fail(kOggLowBitsMessage);
+            return kOggLowBitsMessage;
         }
     }
-    if (rate == 0) {
-        rate = kCdSampleRate;
+    if (rate_ == 0) {
+        rate_ = kCdSampleRate;
     }
-    const std::string refused = "OGG Vorbis cannot encode " + std::to_string(channels) +
-                                " channel(s) at " + std::to_string(rate) +
-                                " Hz with these settings.\nPlease choose another sample rate, "
-                                "channel mode or bit rate.";
+    refused_ = "OGG Vorbis cannot encode " + std::to_string(channels_) + " channel(s) at " +
+               std::to_string(rate_) +
+               " Hz with these settings.\nPlease choose another sample rate, "
+               "channel mode or bit rate.";
     // What the source holds (in a WAV file's channel order; CD audio is left, right) is converted
     // to what the stream declares, in Vorbis's channel order: never relabelled.
-    const int32_t sampleBytes = (input.bitsPerSample + 7) / 8;
-    SampleConverter converter({input.channels, static_cast<int32_t>(input.sampleRate),
-                               ChannelOrder::wav, input.channelMask},
-                              sampleBytes, {channels, rate, ChannelOrder::vorbis});
-    if (!converter.ok()) {
-        return fail(refused);
-    }
-    if (!fromRip && !ConfirmOverwrite(context, job.outputPath)) {  // a rip asked before reading
-        return kStatusStopped;
-    }
+    converter_ = std::make_unique<SampleConverter>(
+        SampleLayout{input.channels, static_cast<int32_t>(input.sampleRate), ChannelOrder::wav,
+                     input.channelMask},
+        (input.bitsPerSample + 7) / 8, SampleLayout{channels_, rate_, ChannelOrder::vorbis});
+    feed.blockFrames = kBlockFrames;
+    outputPath_ = opening.outputPath;
+    return converter_->ok() ? "" : refused_;
+}
 
-    VorbisState state;
-    vorbis_info_init(&state.info);
-    state.infoReady = true;
+std::string OggSink::Open(const SinkOpening& opening, SampleFeed&) {
+    vorbis_info_init(&state_.info);
+    state_.infoReady = true;
     // Set up before the destination is created, so a refused set-up leaves any old file alone.
-    if (!SetUp(state.info, format, channels, rate)) {
-        return fail(refused);
+    if (!SetUp(state_.info, format_, channels_, rate_)) {
+        return refused_;
     }
-    UniqueFile out = CreateWorkingFile(job.writePath, "wb");
-    if (!out) {
-        return fail(kCannotCreateOutputMessage);
+    out_ = CreateWorkingFile(opening.writePath, "wb");
+    if (!out_) {
+        return kCannotCreateOutputMessage;
     }
-    vorbis_comment_init(&state.comment);
-    state.commentReady = true;
-    AddComments(state.comment, settings, track, fromRip, RipCover(context, fromRip));
-    vorbis_analysis_init(&state.dsp, &state.info);
-    state.dspReady = true;
-    vorbis_block_init(&state.dsp, &state.block);
-    state.blockReady = true;
-    ogg_stream_init(&state.stream, static_cast<int>(std::random_device{}() & 0x7FFFFFFF));
-    state.streamReady = true;
+    vorbis_comment_init(&state_.comment);
+    state_.commentReady = true;
+    AddComments(state_.comment, opening.context.settings, opening.track, opening.fromRip,
+                opening.Cover());
+    vorbis_analysis_init(&state_.dsp, &state_.info);
+    state_.dspReady = true;
+    vorbis_block_init(&state_.dsp, &state_.block);
+    state_.blockReady = true;
+    ogg_stream_init(&state_.stream, static_cast<int>(std::random_device{}() & 0x7FFFFFFF));
+    state_.streamReady = true;
 
-    bool written = true;
     ogg_packet identification;
     ogg_packet comments;
     ogg_packet codebooks;
-    vorbis_analysis_headerout(&state.dsp, &state.comment, &identification, &comments, &codebooks);
-    ogg_stream_packetin(&state.stream, &identification);
-    ogg_stream_packetin(&state.stream, &comments);
-    ogg_stream_packetin(&state.stream, &codebooks);
+    vorbis_analysis_headerout(&state_.dsp, &state_.comment, &identification, &comments, &codebooks);
+    ogg_stream_packetin(&state_.stream, &identification);
+    ogg_stream_packetin(&state_.stream, &comments);
+    ogg_stream_packetin(&state_.stream, &codebooks);
     ogg_page page;
-    while (ogg_stream_flush(&state.stream, &page) != 0) {
-        written = written && WritePage(out.get(), page);
+    while (ogg_stream_flush(&state_.stream, &page) != 0) {
+        written_ = written_ && WritePage(out_.get(), page);
     }
+    return "";
+}
 
-    const size_t frameBytes =
-        static_cast<size_t>(input.channels) * static_cast<size_t>(sampleBytes);
-    std::vector<uint8_t> pcm(frameBytes * kBlockFrames);
-    const uint64_t total = uint64_t{track.lengthSectors} * kCdBytesPerSector;
-    uint64_t bytesRead = 0;
-    bool inputEnded = false;
-    bool endOfStream = false;
-    int32_t outcome = kStatusCompleted;
-    for (uint64_t block = 1; !endOfStream && written; ++block) {
-        const size_t bytes = inputEnded ? 0 : source.Read(pcm.data(), pcm.size());
-        bytesRead += bytes;
-        const auto frames = static_cast<int32_t>(bytes / frameBytes);
-        if (!settings.ripping) {
-            outcome = kStatusStopped;  // no end of stream: the file stays truncated
-            break;
-        }
-        if (frames == 0) {
-            // The end of the input: first what the resampler still holds, then the end mark.
-            inputEnded = true;
-            const int32_t room = kBlockFrames * 4;
-            float** buffer = vorbis_analysis_buffer(&state.dsp, room);
-            vorbis_analysis_wrote(&state.dsp, converter.Flush(buffer, room));
-        } else {
-            if (block % 10 == 1 && total > 0) {
-                const uint64_t share = bytesRead * (fromRip ? 70 : 100) / total;
-                const auto percent = static_cast<int32_t>((fromRip ? 30 : 0) + share);
-                ReportStatus(context, track, std::min(percent, 99));
-            }
-            const int32_t room = converter.OutputRoom(frames);
-            float** buffer = vorbis_analysis_buffer(&state.dsp, room);
-            const int32_t converted = converter.Convert(pcm.data(), frames, buffer, room);
-            if (converted > 0) {  // 0 would mean the end of the stream
-                vorbis_analysis_wrote(&state.dsp, converted);
-            }
-        }
-        while (vorbis_analysis_blockout(&state.dsp, &state.block) == 1) {
-            vorbis_analysis(&state.block, nullptr);
-            vorbis_bitrate_addblock(&state.block);
-            ogg_packet packet;
-            while (vorbis_bitrate_flushpacket(&state.dsp, &packet) == 1) {
-                ogg_stream_packetin(&state.stream, &packet);
-                while (!endOfStream && ogg_stream_pageout(&state.stream, &page) != 0) {
-                    written = written && WritePage(out.get(), page);
-                    endOfStream = ogg_page_eos(&page) != 0;
-                }
+std::string OggSink::Write(const void* samples, size_t frames) {
+    const auto count = static_cast<int32_t>(frames);
+    const int32_t room = converter_->OutputRoom(count);
+    float** buffer = vorbis_analysis_buffer(&state_.dsp, room);
+    const int32_t converted =
+        converter_->Convert(static_cast<const uint8_t*>(samples), count, buffer, room);
+    if (converted > 0) {  // 0 would mean the end of the stream
+        vorbis_analysis_wrote(&state_.dsp, converted);
+    }
+    Drain();
+    return written_ ? "" : Close();
+}
+
+std::string OggSink::Finish(bool stopped) {
+    // At the end of the input: first what the resampler still holds, then the end mark. A
+    // stopped stream gets no end: the file stays truncated.
+    while (!stopped && !endOfStream_ && written_) {
+        const int32_t room = kBlockFrames * 4;
+        float** buffer = vorbis_analysis_buffer(&state_.dsp, room);
+        vorbis_analysis_wrote(&state_.dsp, converter_->Flush(buffer, room));
+        Drain();
+    }
+    return Close();
+}
+
+void OggSink::Drain() {
+    while (vorbis_analysis_blockout(&state_.dsp, &state_.block) == 1) {
+        vorbis_analysis(&state_.block, nullptr);
+        vorbis_bitrate_addblock(&state_.block);
+        ogg_packet packet;
+        while (vorbis_bitrate_flushpacket(&state_.dsp, &packet) == 1) {
+            ogg_stream_packetin(&state_.stream, &packet);
+            ogg_page page;
+            while (!endOfStream_ && ogg_stream_pageout(&state_.stream, &page) != 0) {
+                written_ = written_ && WritePage(out_.get(), page);
+                endOfStream_ = ogg_page_eos(&page) != 0;
             }
         }
     }
-    const bool closed = std::fclose(out.release()) == 0;
-    return written && closed ? outcome : fail(WriteFailedMessage(job.outputPath));
+}
+
+std::string OggSink::Close() {
+    const bool closed = std::fclose(out_.release()) == 0;
+    return written_ && closed ? "" : WriteFailedMessage(outputPath_);
 }
 
 }  // namespace
 
+std::unique_ptr<EncoderSink> MakeOggSink() {
+    return std::make_unique<OggSink>();
+}
+
 void OggEncode(WorkerContext& context, EncodeJob& job, bool fromRip) {
-    RunEncode(context, job, fromRip, [&] { return Encode(context, job, fromRip); });
+    RunEncode(context, job, fromRip, MakeOggSink());
 }
 
 }  // namespace disctrove

@@ -1,9 +1,13 @@
 // The Ogg Vorbis encoder: 16-bit (or wider) PCM into an Ogg Vorbis file with Vorbis comments.
 #pragma once
 
+#include <memory>
+
 #include "codecs/encode_job.h"
 
 namespace disctrove {
+
+class EncoderSink;
 
 inline constexpr const char* kOggLowBitsMessage =
     "OGG Vorbis does not support less than 16 bits per sample.";
@@ -14,5 +18,8 @@ inline constexpr const char* kOggLowBitsMessage =
 // The outcome is the track's status: 100, 101 (stopped, or No at the overwrite question) or
 // 102 (an error, told in an information box).
 void OggEncode(WorkerContext& context, EncodeJob& job, bool fromRip);
+
+// The Ogg Vorbis sink of the encode loop.
+std::unique_ptr<EncoderSink> MakeOggSink();
 
 }  // namespace disctrove

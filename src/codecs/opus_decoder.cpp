@@ -5,17 +5,13 @@
 #include <algorithm>
 #include <cstring>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "audio/channel_layout.h"
-#include "audio/unique_file.h"
-#include "audio/wav_file.h"
-#include "codecs/decode_run.h"
+#include "codecs/decoder_source.h"
 #include "codecs/ogg_decoder.h"
-#include "platform/system/environment.h"
-#include "platform/system/files.h"
-#include "work/file_names.h"
 
 namespace disctrove {
 
@@ -42,112 +38,88 @@ void Reorder(std::vector<opus_int16>& samples, size_t frames, const std::vector<
     }
 }
 
-}  // namespace
+// Looked over in Open, before the question and before the destination is made, so a file that
+// is no Opus stream leaves no empty WAV file behind (and an existing one untouched).
+class OpusSource final : public DecoderSource {
+  public:
+    const char* Open(const std::string& path) override;
+    DecodedFormat Format() const override { return format_; }
+    DecodedPiece Read() override;
 
-int OpusDecodeThread(WorkerContext& context, Track& progress) {
-    Settings& settings = context.settings;
-    DecodeRun run(context, progress);
-    const std::string& source = run.source;
-    const std::string& destination = run.destination;
-    if (!run.DestinationIsNotTheSource()) {
-        return -1;
+    std::optional<uint64_t> Percent(uint64_t written) override {
+        // Without a known length (an unseekable stream) progress follows the file.
+        if (lengthKnown_) {
+            return written * 100 / format_.expectedBytes;
+        }
+        const auto at = std::max<ogg_int64_t>(op_raw_tell(opus_.get()), 0);
+        return static_cast<uint64_t>(at) * 100 / static_cast<uint64_t>(sourceBytes_);
     }
-    // Looked over before the question and before the destination is made, so a file that is no
-    // Opus stream leaves no empty WAV file behind (and an existing one untouched).
+
+  private:
+    UniqueOpusFile opus_;
+    ogg_int64_t sourceBytes_ = 1;
+    bool lengthKnown_ = false;
+    DecodedFormat format_;
+    std::vector<int32_t> places_;  // WAV order from Vorbis's; empty when they agree
+    std::vector<opus_int16> piece_;
+};
+
+const char* OpusSource::Open(const std::string& path) {
     int error = 0;
-    UniqueOpusFile opus(op_open_file(source.c_str(), &error));
-    if (!opus) {
-        context.questions.Inform(error == OP_EFAULT ? kCannotOpenOpusMessage : kNotOpusMessage);
-        return run.End(kStatusError, -1);
+    opus_.reset(op_open_file(path.c_str(), &error));
+    if (!opus_) {
+        return error == OP_EFAULT ? kCannotOpenOpusMessage : kNotOpusMessage;
     }
-    if (!settings.Overwrite && platform::FileExists(destination) &&
-        context.questions.Confirm(ConfirmTopic::overwrite, OverwriteQuestion(destination)) ==
-            ConfirmAnswer::no) {
-        return run.End(kStatusStopped, -1);
-    }
-    UniqueFile out = CreateWorkingFile(run.writePath, "wb");
-    if (!out) {
-        context.questions.Inform(kCannotCreateDecodeOutputMessage);
-        return run.End(kStatusError, -1);
-    }
-    const int channels = op_channel_count(opus.get(), 0);
-    // Without a known length (an unseekable stream) progress follows the file.
-    const ogg_int64_t frames = op_pcm_total(opus.get(), -1);
-    const bool lengthKnown = frames > 0;
-    const ogg_int64_t sourceBytes = std::max<ogg_int64_t>(op_raw_total(opus.get(), -1), 1);
-    const uint64_t expected =
-        lengthKnown ? static_cast<uint64_t>(frames) * static_cast<uint64_t>(channels) * 2 : 1;
-    progress.lengthSectors = static_cast<uint32_t>(std::min<uint64_t>(expected, UINT32_MAX));
-    progress.format.words[0] = kOpusRate;
-    progress.format.words[1] = channels;
-    progress.format.words[2] = 1;  // 16 bits
-    WriteWavHeader(out.get(), channels, kOpusRate, 1, 0);
+    const int channels = op_channel_count(opus_.get(), 0);
+    const ogg_int64_t frames = op_pcm_total(opus_.get(), -1);
+    lengthKnown_ = frames > 0;
+    sourceBytes_ = std::max<ogg_int64_t>(op_raw_total(opus_.get(), -1), 1);
+    format_.channels = channels;
+    format_.rate = kOpusRate;
+    format_.expectedBytes =
+        lengthKnown_ ? static_cast<uint64_t>(frames) * static_cast<uint64_t>(channels) * 2 : 1;
     // Families 0 and 1 hand out Vorbis's channel order; a WAV file keeps the same speakers in
     // its own.
-    const std::vector<int32_t> places = ChannelPermutation(
-        SpeakersOf(channels, ChannelOrder::vorbis), SpeakersOf(channels, ChannelOrder::wav));
-    const bool reorder = !std::ranges::is_sorted(places);
+    places_ = ChannelPermutation(SpeakersOf(channels, ChannelOrder::vorbis),
+                                 SpeakersOf(channels, ChannelOrder::wav));
+    if (std::ranges::is_sorted(places_)) {
+        places_.clear();
+    }
+    piece_.resize(static_cast<size_t>(kPieceFrames) * static_cast<size_t>(channels));
+    return nullptr;
+}
 
-    std::vector<opus_int16> piece(static_cast<size_t>(kPieceFrames) *
-                                  static_cast<size_t>(channels));
-    uint64_t written = 0;
-    int result = 0;
-    int32_t status = 0;
-    const auto failed = [&](const char* message) {
-        context.questions.Inform(message);
-        status = kStatusError;
-        result = kStatusError;
-    };
-    for (uint64_t count = 1;; ++count) {
-        int link = 0;
-        const int read = op_read(opus.get(), piece.data(), static_cast<int>(piece.size()), &link);
-        if (read == OP_HOLE) {
-            continue;  // a gap in the data: nothing to write
-        }
-        if (read < 0) {
-            failed(kOpusReadErrorMessage);
-            break;
-        }
-        if (read == 0) {
-            status = kStatusCompleted;
-            break;
-        }
-        if (op_channel_count(opus.get(), link) != channels) {
-            failed(kOpusChannelsChangeMessage);
-            break;
-        }
-        if (!settings.ripping) {
-            status = kStatusStopped;
-            break;
-        }
-        if (count % 5 == 1) {
-            const uint64_t percent =
-                lengthKnown
-                    ? written * 100 / expected
-                    : static_cast<uint64_t>(std::max<ogg_int64_t>(op_raw_tell(opus.get()), 0)) *
-                          100 / static_cast<uint64_t>(sourceBytes);
-            ReportStatus(context, progress, static_cast<int32_t>(std::min<uint64_t>(percent, 99)));
-        }
-        const auto readFrames = static_cast<size_t>(read);
-        if (reorder) {
-            Reorder(piece, readFrames, places);
-        }
-        const size_t bytes = readFrames * static_cast<size_t>(channels) * 2;
-        if (std::fwrite(piece.data(), 1, bytes, out.get()) != bytes) {
-            run.writeFailed = true;
-            failed(kFullDiskMessage);
-            break;
-        }
-        written += bytes;
+DecodedPiece OpusSource::Read() {
+    using Kind = DecodedPiece::Kind;
+    int link = 0;
+    const int read = op_read(opus_.get(), piece_.data(), static_cast<int>(piece_.size()), &link);
+    if (read == OP_HOLE) {
+        return {Kind::hole};
     }
-    // The header says exactly how much audio the file holds, whatever ended the loop.
-    WriteWavHeader(out.get(), channels, kOpusRate, 1,
-                   static_cast<uint32_t>(std::min<uint64_t>(written, UINT32_MAX - 36)));
-    if (std::fclose(out.release()) != 0 && result == 0) {
-        run.writeFailed = true;
-        failed(kFullDiskMessage);
+    if (read < 0) {
+        return {Kind::failed, nullptr, 0, kOpusReadErrorMessage};
     }
-    return run.End(status, result);
+    if (read == 0) {
+        return {Kind::end};
+    }
+    if (op_channel_count(opus_.get(), link) != format_.channels) {
+        return {Kind::failed, nullptr, 0, kOpusChannelsChangeMessage};
+    }
+    const auto frames = static_cast<size_t>(read);
+    if (!places_.empty()) {
+        Reorder(piece_, frames, places_);
+    }
+    return {Kind::samples, piece_.data(), frames * static_cast<size_t>(format_.channels) * 2};
+}
+
+}  // namespace
+
+std::unique_ptr<DecoderSource> MakeOpusSource() {
+    return std::make_unique<OpusSource>();
+}
+
+int OpusDecodeThread(WorkerContext& context, Track& progress) {
+    return RunDecode(context, progress, MakeOpusSource());
 }
 
 }  // namespace disctrove

@@ -1,7 +1,9 @@
 // The Opus decoder: an Ogg Opus file into a 16-bit PCM WAV file at 48 kHz.
 #pragma once
 
-#include "work/worker_context.h"
+#include <memory>
+
+#include "codecs/decoder_source.h"
 
 namespace disctrove {
 
@@ -13,6 +15,9 @@ inline constexpr const char* kOpusReadErrorMessage =
 inline constexpr const char* kOpusChannelsChangeMessage =
     "The channels of the Opus file change along the way.\nThe WAV file holds what was decoded "
     "before.";
+
+// The Opus source of the decode loop.
+std::unique_ptr<DecoderSource> MakeOpusSource();
 
 // Decodes oggSourcePath (the source of a decode, whatever its format) into wavSourcePath, as
 // OggDecodeThread does for Ogg Vorbis: 16-bit samples at 48 kHz (Opus's own rate, whatever rate

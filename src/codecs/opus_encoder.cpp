@@ -8,13 +8,11 @@
 #include <string>
 #include <vector>
 
-#include "audio/pcm_source.h"
 #include "audio/sample_converter.h"
 #include "audio/unique_file.h"
 #include "codecs/cover_picture.h"
-#include "codecs/encode_job.h"
+#include "codecs/encoder_sink.h"
 #include "codecs/track_tags.h"
-#include "platform/system/files.h"
 
 namespace disctrove {
 
@@ -82,141 +80,134 @@ int ApplyFormat(OggOpusEnc* encoder, const OpusFormat& format, int32_t sourceBit
     return error;
 }
 
-// Everything between opening the source and closing the destination; returns the final status.
-int32_t Encode(WorkerContext& context, EncodeJob& job, bool fromRip) {
-    Settings& settings = context.settings;
-    Track& track = *job.track;
-    Sink sink;
-    bool created = false;  // the destination was begun: an error removes it
-    const auto fail = [&](const std::string& message) {
-        if (created) {
-            sink.file.reset();
-            platform::RemoveFile(job.writePath);
-        }
-        context.questions.Inform(message);
-        return kStatusError;
-    };
+class OpusSink final : public EncoderSink {
+  public:
+    std::string Accept(const SinkOpening& opening, SampleFeed& feed) override;
+    std::string Open(const SinkOpening& opening, SampleFeed& feed) override;
+    std::string Write(const void* samples, size_t frames) override;
+    std::string Finish(bool stopped) override;
 
-    PcmSource source = OpenEncodeSource(job, fromRip);
-    if (source.error() != PcmSourceError::none) {
-        return fail(std::string(PcmSourceMessage(source.error())));
-    }
-    const WavHeader& input = source.format();
-    const int32_t channels = input.channels;
+  private:
+    std::string outputPath_;
+    int32_t channels_ = 0;
+    std::unique_ptr<SampleConverter> converter_;
+    std::vector<std::vector<float>> planes_;
+    std::vector<float*> planePointers_;
+    std::vector<float> interleaved_;
+    Sink sink_;  // declared before the encoder, which writes into it
+    UniqueComments comments_;
+    UniqueOpusEncoder encoder_;
+};
+
+std::string OpusSink::Accept(const SinkOpening& opening, SampleFeed& feed) {
+    const WavHeader& input = opening.input;
+    channels_ = input.channels;
     const auto rate = static_cast<int32_t>(input.sampleRate);
-    const int32_t sampleBytes = (input.bitsPerSample + 7) / 8;
+    outputPath_ = opening.outputPath;
+    feed.blockFrames = kBlockFrames;
     // Channels keep their speakers: the WAV order becomes the Vorbis order family 1 declares.
     // Beyond eight channels no layout is agreed, so they go as they are, unnamed (family 255).
-    SampleConverter converter({channels, rate, ChannelOrder::wav, input.channelMask}, sampleBytes,
-                              {channels, rate, ChannelOrder::vorbis});
+    converter_ = std::make_unique<SampleConverter>(
+        SampleLayout{channels_, rate, ChannelOrder::wav, input.channelMask},
+        (input.bitsPerSample + 7) / 8, SampleLayout{channels_, rate, ChannelOrder::vorbis});
     // libopusenc resamples to 48 kHz and asserts (ending the process) on rates far below any
     // audio; what it cannot take is refused before anything is made.
     if (rate < kMinOpusRate || rate > kMaxOpusRate) {
-        return fail("Opus cannot encode samples at " + std::to_string(rate) +
-                    " Hz.\nThe sample rate must be between " + std::to_string(kMinOpusRate) +
-                    " and " + std::to_string(kMaxOpusRate) + " Hz.");
+        return "Opus cannot encode samples at " + std::to_string(rate) +
+               " Hz.\nThe sample rate must be between " + std::to_string(kMinOpusRate) + " and " +
+               std::to_string(kMaxOpusRate) + " Hz.";
     }
-    if (!converter.ok() || channels > 255) {
-        return fail("Opus cannot encode " + std::to_string(channels) + " channel(s) of " +
-                    std::to_string(input.bitsPerSample) + "-bit samples at " +
-                    std::to_string(rate) + " Hz.");
+    if (!converter_->ok() || channels_ > 255) {
+        return "Opus cannot encode " + std::to_string(channels_) + " channel(s) of " +
+               std::to_string(input.bitsPerSample) + "-bit samples at " + std::to_string(rate) +
+               " Hz.";
     }
-    if (!fromRip && !ConfirmOverwrite(context, job.outputPath)) {  // a rip asked before reading
-        return kStatusStopped;
-    }
+    return "";
+}
 
-    UniqueComments comments(ope_comments_create());
-    if (!comments) {
-        return fail(LibraryError("creating the comments", OPE_ALLOC_FAIL));
+std::string OpusSink::Open(const SinkOpening& opening, SampleFeed&) {
+    comments_.reset(ope_comments_create());
+    if (!comments_) {
+        return LibraryError("creating the comments", OPE_ALLOC_FAIL);
     }
-    for (const TrackTag& tag : TrackTags(settings, track, fromRip, TagSet::full)) {
-        ope_comments_add(comments.get(), tag.name.c_str(), tag.value.c_str());
+    for (const TrackTag& tag :
+         TrackTags(opening.context.settings, opening.track, opening.fromRip, TagSet::full)) {
+        ope_comments_add(comments_.get(), tag.name.c_str(), tag.value.c_str());
     }
     // Built here rather than by libopusenc, which reads pictures from files.
-    const std::string picture = MetadataBlockPicture(RipCover(context, fromRip));
+    const std::string picture = MetadataBlockPicture(opening.Cover());
     if (!picture.empty()) {
-        ope_comments_add(comments.get(), "METADATA_BLOCK_PICTURE", picture.c_str());
+        ope_comments_add(comments_.get(), "METADATA_BLOCK_PICTURE", picture.c_str());
     }
-    const int family = channels <= 2 ? 0 : channels <= kMaxMappedChannels ? 1 : 255;
+    const int family = channels_ <= 2 ? 0 : channels_ <= kMaxMappedChannels ? 1 : 255;
     const OpusEncCallbacks callbacks{WritePages, CloseNothing};
     int error = OPE_OK;
     // Nothing is written before the first samples, so a refused set-up leaves any old file alone.
-    UniqueOpusEncoder encoder(ope_encoder_create_callbacks(&callbacks, &sink, comments.get(), rate,
-                                                           channels, family, &error));
-    if (!encoder) {
-        return fail(LibraryError("setting up the encoder", error));
+    encoder_.reset(ope_encoder_create_callbacks(&callbacks, &sink_, comments_.get(),
+                                                static_cast<int32_t>(opening.input.sampleRate),
+                                                channels_, family, &error));
+    if (!encoder_) {
+        return LibraryError("setting up the encoder", error);
     }
     // A stream serial of its own (libopusenc takes rand()'s, the same in every run), so files
     // joined into one chain stay apart.
-    ope_encoder_ctl(encoder.get(),
+    ope_encoder_ctl(encoder_.get(),
                     OPE_SET_SERIALNO(static_cast<int>(std::random_device{}() & 0x7FFFFFFF)));
-    error = ApplyFormat(encoder.get(), track.format.As<OpusFormat>(), input.bitsPerSample);
+    error = ApplyFormat(encoder_.get(), opening.track.format.As<OpusFormat>(),
+                        opening.input.bitsPerSample);
     if (error != OPE_OK) {
-        return fail(LibraryError("setting the bit rate, mode and complexity", error));
+        return LibraryError("setting the bit rate, mode and complexity", error);
     }
-    sink.file = CreateWorkingFile(job.writePath, "wb");
-    if (!sink.file) {
-        return fail(kCannotCreateOutputMessage);
+    sink_.file = CreateWorkingFile(opening.writePath, "wb");
+    if (!sink_.file) {
+        return kCannotCreateOutputMessage;
     }
-    created = true;
+    planes_.assign(static_cast<size_t>(channels_), std::vector<float>(kBlockFrames));
+    for (auto& plane : planes_) {
+        planePointers_.push_back(plane.data());
+    }
+    interleaved_.resize(static_cast<size_t>(channels_) * kBlockFrames);
+    return "";
+}
 
-    const size_t frameBytes = static_cast<size_t>(channels) * static_cast<size_t>(sampleBytes);
-    std::vector<uint8_t> pcm(frameBytes * kBlockFrames);
-    std::vector<std::vector<float>> planes(static_cast<size_t>(channels),
-                                           std::vector<float>(kBlockFrames));
-    std::vector<float*> planePointers;
-    for (auto& plane : planes) {
-        planePointers.push_back(plane.data());
-    }
-    std::vector<float> interleaved(static_cast<size_t>(channels) * kBlockFrames);
-    const uint64_t total = source.totalBytes();
-    uint64_t bytesRead = 0;
-    int32_t outcome = kStatusCompleted;
-    for (uint64_t block = 1;; ++block) {
-        const size_t bytes = source.Read(pcm.data(), pcm.size());
-        const auto frames = static_cast<int32_t>(bytes / frameBytes);
-        if (frames == 0) {
-            break;
-        }
-        bytesRead += bytes;
-        if (!settings.ripping) {
-            outcome = kStatusStopped;  // the stream is ended below and kept with what it holds
-            break;
-        }
-        if (block % 10 == 1 && total > 0) {
-            const uint64_t share = bytesRead * (fromRip ? 70 : 100) / total;
-            ReportStatus(context, track,
-                         std::min(static_cast<int32_t>((fromRip ? 30 : 0) + share), 99));
-        }
-        const int32_t converted =
-            converter.Convert(pcm.data(), frames, planePointers.data(), kBlockFrames);
-        for (int32_t i = 0; i < converted; ++i) {
-            for (int32_t c = 0; c < channels; ++c) {
-                interleaved[static_cast<size_t>(i * channels + c)] =
-                    planes[static_cast<size_t>(c)][static_cast<size_t>(i)];
-            }
-        }
-        error = ope_encoder_write_float(encoder.get(), interleaved.data(), converted);
-        if (error != OPE_OK || sink.failed) {
-            return fail(sink.failed ? WriteFailedMessage(job.outputPath)
-                                    : LibraryError("encoding", error));
+std::string OpusSink::Write(const void* samples, size_t frames) {
+    const int32_t converted =
+        converter_->Convert(static_cast<const uint8_t*>(samples), static_cast<int32_t>(frames),
+                            planePointers_.data(), kBlockFrames);
+    for (int32_t i = 0; i < converted; ++i) {
+        for (int32_t c = 0; c < channels_; ++c) {
+            interleaved_[static_cast<size_t>(i * channels_ + c)] =
+                planes_[static_cast<size_t>(c)][static_cast<size_t>(i)];
         }
     }
-    error = ope_encoder_drain(encoder.get());
-    if (error != OPE_OK || sink.failed) {
-        return fail(sink.failed ? WriteFailedMessage(job.outputPath)
-                                : LibraryError("ending the stream", error));
+    const int error = ope_encoder_write_float(encoder_.get(), interleaved_.data(), converted);
+    if (error != OPE_OK || sink_.failed) {
+        return sink_.failed ? WriteFailedMessage(outputPath_) : LibraryError("encoding", error);
     }
-    if (std::fclose(sink.file.release()) != 0) {
-        return fail(WriteFailedMessage(job.outputPath));
+    return "";
+}
+
+// A stopped stream is ended as a whole one and kept with what it holds.
+std::string OpusSink::Finish(bool) {
+    const int error = ope_encoder_drain(encoder_.get());
+    if (error != OPE_OK || sink_.failed) {
+        return sink_.failed ? WriteFailedMessage(outputPath_)
+                            : LibraryError("ending the stream", error);
     }
-    return outcome;
+    if (std::fclose(sink_.file.release()) != 0) {
+        return WriteFailedMessage(outputPath_);
+    }
+    return "";
 }
 
 }  // namespace
 
+std::unique_ptr<EncoderSink> MakeOpusSink() {
+    return std::make_unique<OpusSink>();
+}
+
 void OpusEncode(WorkerContext& context, EncodeJob& job, bool fromRip) {
-    RunEncode(context, job, fromRip, [&] { return Encode(context, job, fromRip); });
+    RunEncode(context, job, fromRip, MakeOpusSink());
 }
 
 }  // namespace disctrove

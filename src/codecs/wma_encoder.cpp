@@ -2,9 +2,9 @@
 
 #include <algorithm>
 #include <array>
+#include <memory>
 
-#include "audio/int16_reader.h"
-#include "audio/pcm_source.h"
+#include "codecs/encoder_sink.h"
 #include "codecs/track_tags.h"
 #include "disc/genres.h"
 
@@ -62,73 +62,65 @@ std::string ChangedFormatNote(const WmaCodecFormat& chosen, uint32_t bitrate,
     return note.empty() ? note : "WMA made " + note;
 }
 
-int32_t Encode(WorkerContext& context, EncodeJob& job, bool fromRip) {
-    Settings& settings = context.settings;
-    Track& track = *job.track;
-    const auto fail = [&](const std::string& message) {
-        context.questions.Inform(message);
-        return kStatusError;
-    };
+class WmaSink final : public EncoderSink {
+  public:
+    std::string Accept(const SinkOpening& opening, SampleFeed& feed) override;
+    std::string Open(const SinkOpening& opening, SampleFeed& feed) override;
+    std::string Write(const void* samples, size_t frames) override;
+    // A stopped file is ended normally and kept.
+    std::string Finish(bool) override {
+        return file_.Close() ? "" : WriteFailedMessage(outputPath_);
+    }
 
-    WmaFile file;
-    PcmSource source = OpenEncodeSource(job, fromRip);
-    if (source.error() != PcmSourceError::none) {
-        return fail(std::string(PcmSourceMessage(source.error())));
+  private:
+    std::string outputPath_;
+    platform::WmaPcmFormat pcm_;
+    WmaFile file_;
+};
+
+std::string WmaSink::Accept(const SinkOpening& opening, SampleFeed& feed) {
+    const WavHeader& input = opening.input;
+    const WmaFormat format = opening.track.format.As<WmaFormat>();
+    outputPath_ = opening.outputPath;
+    pcm_.sampleRate = static_cast<uint32_t>(TableEntry(kSampleRates, format.samplerateIndex, 0));
+    if (pcm_.sampleRate == 0) {
+        pcm_.sampleRate =
+            opening.fromRip || input.sampleRate == 0 ? kCdSampleRate : input.sampleRate;
     }
-    const WavHeader& input = source.format();
-    const uint64_t total = input.dataLength;
-    const WmaFormat format = track.format.As<WmaFormat>();
-    platform::WmaPcmFormat pcm;
-    pcm.sampleRate = static_cast<uint32_t>(TableEntry(kSampleRates, format.samplerateIndex, 0));
-    if (pcm.sampleRate == 0) {
-        pcm.sampleRate = fromRip || input.sampleRate == 0 ? kCdSampleRate : input.sampleRate;
-    }
-    pcm.channels = format.channels == 1 ? 2 : 1;
+    pcm_.channels = format.channels == 1 ? 2 : 1;
     // The writer gets samples of the configured rate and channels, whatever the source has.
-    Int16Reader reader(source, {pcm.channels, static_cast<int32_t>(pcm.sampleRate)});
-    if (!reader.ok()) {
-        return fail(kWmaFormatMessage);
-    }
-    if (!fromRip && !ConfirmOverwrite(context, job.outputPath)) {  // a rip asked before reading
-        return kStatusStopped;
-    }
-    const uint32_t bitrate =
-        static_cast<uint32_t>(TableEntry(kWmaBitrates, format.bitrateIndex, 6)) * 1000;
+    feed.int16 = true;
+    feed.int16Layout = {pcm_.channels, static_cast<int32_t>(pcm_.sampleRate)};
+    feed.blockSamples = kBlockSamples;
+    feed.refused = kWmaFormatMessage;
+    return "";
+}
+
+std::string WmaSink::Open(const SinkOpening& opening, SampleFeed&) {
+    const Settings& settings = opening.context.settings;
+    Track& track = opening.track;
+    const uint32_t bitrate = static_cast<uint32_t>(TableEntry(
+                                 kWmaBitrates, track.format.As<WmaFormat>().bitrateIndex, 6)) *
+                             1000;
     // Only what is known: an empty text writes no attribute.
-    if (!file.Create(context.questions, job.writePath, pcm, bitrate, settings.Album,
-                     !track.artist.empty() ? track.artist : settings.Artist, settings.Year,
-                     std::string(GenreNameOf(settings.Genre)),
-                     MoreAttributes(settings, track, fromRip))) {
-        return fail(kCannotCreateOutputMessage);
+    if (!file_.Create(opening.context.questions, opening.writePath, pcm_, bitrate, settings.Album,
+                      !track.artist.empty() ? track.artist : settings.Artist, settings.Year,
+                      std::string(GenreNameOf(settings.Genre)),
+                      MoreAttributes(settings, track, opening.fromRip))) {
+        return kCannotCreateOutputMessage;
     }
-    track.encodeNote = ChangedFormatNote(file.format(), bitrate, fromRip ? 0 : input.channels);
-    std::vector<int16_t> block(kBlockSamples);
-    int32_t outcome = kStatusCompleted;
-    bool written = true;
-    for (uint64_t count = 1;; ++count) {
-        const size_t samples = reader.Read(block.data(), block.size());
-        if (samples == 0) {
-            break;
-        }
-        const size_t bytes = samples * 2;
-        if (file.Write(reinterpret_cast<const uint8_t*>(block.data()), bytes) != bytes) {
-            written = false;
-            break;
-        }
-        if (!settings.ripping) {
-            outcome = kStatusStopped;  // the file so far is ended normally and kept
-            break;
-        }
-        if (count % 10 == 1 && total > 0) {
-            const uint64_t share = reader.sourceBytesRead() * (fromRip ? 70 : 100) / total;
-            ReportStatus(context, track,
-                         std::min(static_cast<int32_t>((fromRip ? 30 : 0) + share), 99));
-        }
+    track.encodeNote =
+        ChangedFormatNote(file_.format(), bitrate, opening.fromRip ? 0 : opening.input.channels);
+    return "";
+}
+
+std::string WmaSink::Write(const void* samples, size_t frames) {
+    const size_t bytes = frames * pcm_.channels * 2;
+    if (file_.Write(static_cast<const uint8_t*>(samples), bytes) != bytes) {
+        file_.Close();
+        return WriteFailedMessage(outputPath_);
     }
-    if (!file.Close() || !written) {
-        return fail(WriteFailedMessage(job.outputPath));
-    }
-    return outcome;
+    return "";
 }
 
 }  // namespace
@@ -214,8 +206,12 @@ bool WmaFile::Close() {
     return writer_.EndWriting();
 }
 
+std::unique_ptr<EncoderSink> MakeWmaSink() {
+    return std::make_unique<WmaSink>();
+}
+
 void WmaEncode(WorkerContext& context, EncodeJob& job, bool fromRip) {
-    RunEncode(context, job, fromRip, [&] { return Encode(context, job, fromRip); });
+    RunEncode(context, job, fromRip, MakeWmaSink());
 }
 
 }  // namespace disctrove

@@ -1,6 +1,8 @@
 // The Windows Media Audio encoder: 16-bit PCM into a WMA version 2 file with header attributes.
 #pragma once
 
+#include <memory>
+
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -11,6 +13,8 @@
 #include "platform/wma/wma_writer.h"
 
 namespace disctrove {
+
+class EncoderSink;
 
 inline constexpr const char* kWmaFormatMessage =
     "The media format of the source is not supported by your encoder.";
@@ -72,5 +76,8 @@ class WmaFile {
 // the source is a rip's raw PCM temporary file (progress 30 to 100; deleted afterwards, whatever
 // happened); otherwise a WAV file. The outcome is the track's status.
 void WmaEncode(WorkerContext& context, EncodeJob& job, bool fromRip);
+
+// The WMA sink of the encode loop.
+std::unique_ptr<EncoderSink> MakeWmaSink();
 
 }  // namespace disctrove
