@@ -9,7 +9,6 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
-#include <QPixmap>
 #include <QSlider>
 #include <QTableView>
 #include <QTimer>
@@ -19,9 +18,7 @@
 #include "disc/disc.h"
 #include "disc/release_apply.h"
 #include "platform/audio/volume_mixer.h"
-#include "platform/system/files.h"
 #include "platform/system/single_instance.h"
-#include "rip/naming.h"
 #include "rip/rip_worker.h"
 #include "skin/icons.h"
 #include "ui/convert/conversion_progress_dialog.h"
@@ -483,10 +480,13 @@ void MainWindow::OptionsCommand(OptionsTab first) {
 }
 
 void MainWindow::TrackSettingsCommand() {
-    if (Busy() || settings_.tracks.empty()) {
+    if (Busy()) {
         return;
     }
     Synchronise();
+    if (settings_.tracks.empty()) {
+        return;
+    }
     settings_.pageFormats = settings_.formats;
     for (const Track& track : settings_.tracks) {
         if (track.selected) {

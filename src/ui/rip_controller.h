@@ -49,7 +49,7 @@ class RipController : public QObject {
   signals:
     // The track at `row` has a new status.
     void trackProgress(int row);
-    // The run is over and its worker gone (sent once per run, also after Stop).
+    // The run is over and its worker gone; also while Wait() waits for a stopped run.
     void finished();
 
   private:

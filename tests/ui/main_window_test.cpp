@@ -556,6 +556,22 @@ class MainWindowTest : public QObject {
         QVERIFY(std::filesystem::exists(Path("new/folder/03-Track 03.wav")));
     }
 
+    // A running rip reads the marks: a click on a check box changes nothing until it is over.
+    void marksStayWhileARipReadsThem() {
+        UseImage(testing::MakeCueImage(dir_->path(), "disc", {{false, 75}, {false, 75}}));
+        settings_->Encoder = kEncoderWav;
+        ui::MainWindow window(*settings_, dialogs_);
+        window.RipCommand();
+        testing::SetCheckState(window.trackList(), 1, Qt::Unchecked);
+        QCOMPARE(settings_->tracks[1].marked, 1);
+        QVERIFY(Checked(window, 1));
+        QTRY_COMPARE(settings_->ripping, 0);
+        QCOMPARE(Cell(window, 1, 3), QStringLiteral("Completed"));
+        testing::SetCheckState(window.trackList(), 1, Qt::Unchecked);
+        QCOMPARE(settings_->tracks[1].marked, 0);
+        QVERIFY(!Checked(window, 1));
+    }
+
     void stopThenRipTwice() {
         UseImage(testing::MakeCueImage(dir_->path(), "disc",
                                        {{false, 75 * 60}, {false, 75 * 60}, {false, 75 * 60}}));
