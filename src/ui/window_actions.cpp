@@ -120,7 +120,10 @@ void WindowActions::Update(const WindowState& state) {
 }
 
 QAction* WindowActions::MenuAction(const QString& text) const {
-    for (const QAction* entry : window_.menuBar()->actions()) {
+    for (QAction* entry : window_.menuBar()->actions()) {
+        if (entry->text().remove(QLatin1Char('&')) == text) {
+            return entry;  // a menu's own title
+        }
         if (entry->menu() == nullptr) {
             continue;
         }
