@@ -19,6 +19,44 @@
 
 namespace disctrove::ui {
 
+namespace {
+
+// Takes --settings FILE; returns the images named by --image, in their order.
+QStringList TakeArguments(const QStringList& arguments) {
+    QStringList images;
+    for (qsizetype i = 0; i + 1 < arguments.size(); ++i) {
+        if (arguments[i] == QStringLiteral("--settings")) {
+            SetSettingsPathOverride(arguments[++i].toStdString());
+        } else if (arguments[i] == QStringLiteral("--image")) {
+            images.push_back(arguments[++i]);
+        }
+    }
+    return images;
+}
+
+// The drive list, with `images` as drives of their own; the last image named is the one chosen.
+void OpenDrives(Settings& settings, const QStringList& images, UserDialogs& dialogs) {
+    for (const QString& image : images) {
+        std::string problem;
+        if (!platform::AddDiscImage(image.toStdString(), problem)) {
+            dialogs.Inform(nullptr, QStringLiteral("Disctrove"), CoreText(problem));
+        }
+    }
+    if (BuildDriveList(settings) == 0) {
+        dialogs.Inform(nullptr, QStringLiteral("Disctrove"),
+                       QCoreApplication::translate("Disctrove", "Couldn't find any CD-ROM drives"));
+    }
+    if (!images.isEmpty()) {
+        for (size_t i = 0; i < settings.drives.size(); ++i) {
+            if (settings.drives[i].name == images.back().toStdString()) {
+                settings.Cdrom = static_cast<int32_t>(i);
+            }
+        }
+    }
+}
+
+}  // namespace
+
 int RunDisctrove(const QStringList& arguments, UserDialogs& dialogs) {
     // Another copy running: say so and end, touching nothing.
     const platform::SingleInstance instance(kInstanceName);
@@ -32,14 +70,7 @@ int RunDisctrove(const QStringList& arguments, UserDialogs& dialogs) {
         // Not another copy: the lock itself failed. Say what happened and carry on unguarded.
         dialogs.Inform(nullptr, QStringLiteral("Disctrove"), CoreText(instance.problem()));
     }
-    QStringList images;
-    for (qsizetype i = 0; i + 1 < arguments.size(); ++i) {
-        if (arguments[i] == QStringLiteral("--settings")) {
-            SetSettingsPathOverride(arguments[++i].toStdString());
-        } else if (arguments[i] == QStringLiteral("--image")) {
-            images.push_back(arguments[++i]);
-        }
-    }
+    const QStringList images = TakeArguments(arguments);
     // The program's state lives here, for as long as the window: no other copy is shared.
     const auto state = std::make_unique<Settings>();
     Settings& settings = *state;
@@ -63,23 +94,7 @@ int RunDisctrove(const QStringList& arguments, UserDialogs& dialogs) {
     // The conversion dialog's pages start from the user's formats, not the built-in ones.
     settings.pageFormats = settings.formats;
 
-    for (const QString& image : images) {
-        std::string problem;
-        if (!platform::AddDiscImage(image.toStdString(), problem)) {
-            dialogs.Inform(nullptr, QStringLiteral("Disctrove"), CoreText(problem));
-        }
-    }
-    if (BuildDriveList(settings) == 0) {
-        dialogs.Inform(nullptr, QStringLiteral("Disctrove"),
-                       QCoreApplication::translate("Disctrove", "Couldn't find any CD-ROM drives"));
-    }
-    if (!images.isEmpty()) {
-        for (size_t i = 0; i < settings.drives.size(); ++i) {
-            if (settings.drives[i].name == images.back().toStdString()) {
-                settings.Cdrom = static_cast<int32_t>(i);
-            }
-        }
-    }
+    OpenDrives(settings, images, dialogs);
     {
         MainWindow window(settings, dialogs);
         window.show();

@@ -1,5 +1,6 @@
-// The main window: drive and encoder boxes, the track list, the command buttons and menus, the
-// status bar; it turns commands into work on the disc model and shows what the workers report.
+// The main window: it lays out the drive and encoder boxes, the track list, the command buttons
+// and the status bar, and wires the commands (WindowActions) to the track list's model
+// (TrackTableModel), the rip (RipController) and the look-ups (LookupController).
 #pragma once
 
 #include <QMainWindow>
@@ -9,30 +10,31 @@
 #include <vector>
 
 #include "app/settings.h"
-#include "disc/cddb_lookup.h"
 #include "ui/convert/conversion_progress_dialog.h"
+#include "ui/help_commands.h"
+#include "ui/lookup_controller.h"
 #include "ui/notifier.h"
 #include "ui/options/options_dialog.h"
 #include "ui/player/cd_player.h"
 #include "ui/player/volume_slider.h"
+#include "ui/rip_controller.h"
 #include "ui/user_dialogs.h"
-#include "ui/worker_bridge.h"
-#include "work/worker_context.h"
-#include "work/worker_thread.h"
+#include "ui/window_actions.h"
 
 class QAction;
 class QComboBox;
+class QHBoxLayout;
 class QLabel;
-class QMenu;
 class QSlider;
-class QTableWidget;
-class QToolButton;
+class QTableView;
 
 namespace disctrove::ui {
 
 class CoverPreview;
 class DiscWatch;
 class RunProgress;
+class TrackListView;
+class TrackTableModel;
 
 class MainWindow : public QMainWindow {
     Q_OBJECT
@@ -42,14 +44,14 @@ class MainWindow : public QMainWindow {
     ~MainWindow() override;
 
     // The controls, for tests and for the dialogs that build on this window.
-    QTableWidget* trackList() const { return trackList_; }
+    QTableView* trackList() const;
     // The front cover beside the track list; hidden while none is known for the disc.
     QLabel* coverPicture() const { return cover_; }
     QComboBox* driveBox() const { return driveBox_; }
     QComboBox* encoderBox() const { return encoderBox_; }
     QString statusText() const;
     QString freeSpaceText() const;
-    QAction* stopAction() const { return stopAction_; }
+    QAction* stopAction() const { return actions_->stop; }
     // The menu action whose text (without its "&") is `text`; null when there is none.
     QAction* menuAction(const QString& text) const;
     CdPlayer* player() const { return player_; }
@@ -75,9 +77,9 @@ class MainWindow : public QMainWindow {
     void TrackSettingsCommand();
     void EncodeWavCommand();
     void DecodeFileCommand();
-    void ShowAbout();
-    void ShowHelpContents();
-    void ShowQuickStart();
+    void ShowAbout() { help_.ShowAbout(); }
+    void ShowHelpContents() { help_.ShowContents(); }
+    void ShowQuickStart() { help_.ShowQuickStart(); }
     void ShowRipLog();
     void UpdateFreeSpace();
 
@@ -86,48 +88,54 @@ class MainWindow : public QMainWindow {
     void keyPressEvent(QKeyEvent* event) override;
 
   private:
-    void BuildMenus();
+    // The layout, top to bottom; each adds its controls to `focusChain` in the order Tab visits
+    // them.
+    QHBoxLayout* BuildBoxes(QWidget* central, std::vector<QWidget*>& focusChain);
+    QHBoxLayout* BuildButtons(QWidget* central, std::vector<QWidget*>& focusChain);
+    QHBoxLayout* BuildPlayer(QWidget* central, std::vector<QWidget*>& focusChain);
     QWidget* BuildControls();
+    void BuildStatusBar();
+    void SetTabOrder(const std::vector<QWidget*>& focusChain);
+    // Connects the commands to what carries them out.
+    void WireActions();
+    void WireWork();
+
     void Refresh();
+    // Takes the chosen drive and the track the commands act on (the first selected).
     void Synchronise();
-    void TakeRowStates();
-    void RefillList();
     // Shows the cover of the disc's release when it has been fetched, hides the picture otherwise.
     void ShowCover();
-    void RewriteRows();
-    void WriteRow(int row);
     void ShowStatus(const QString& text);
     void ShowEncoder(int kind);
-    void WaitForWorker();
     // Shows as disabled every command that cannot act now (during a rip, without a disc, ...).
     void UpdateCommands();
     // Show rip log acts when a finished rip wrote a log that is still there.
-    void UpdateRipLogAction();
-    bool Busy() const { return settings_.ripping != 0; }
-    int FirstSelectedRow() const;
+    bool RipLogThere() const;
+    bool Busy() const { return rip_.Busy(); }
     // A file conversion: its choice dialog, then, with a source, its progress dialog.
     void ConversionCommand(Conversion conversion);
+    // Applies the names a look-up found.
+    void ApplyLookup();
 
-    void OnTrackProgress(int position, int status);
-    void OnWorkFinished();
-    void OnCddbDone();
+    void OnTrackProgress(int row);
+    void OnRipFinished();
+    void OnLookupEnded(bool taken);
     void OnDiscChanged();
     bool MayRefreshByItself() const;
     void NotifyRipEnd();
     void OnEncoderChosen(int kind);
     void OnRowChanged();
-    void OnSelectionChanged();
     void OnDriveChosen(int index);
     void OnContextMenu(const QPoint& point);
-    // Opens help/`page` in the desktop's viewer; `missingMessage` when the page is not there.
-    void OpenHelp(const char* page, const QString& missingMessage);
 
     Settings& settings_;
     UserDialogs& dialogs_;
-    WorkerBridge bridge_;
-    WorkerContext context_;
-    CddbLookup lookup_;
-    WorkerThread worker_;
+    LookupController lookup_;
+    RipController rip_;  // after the look-up: a rip is stopped first as the window goes
+    HelpCommands help_;
+    TrackTableModel* model_ = nullptr;
+    WindowActions* actions_ = nullptr;
+    WindowState state_;  // as the commands were last enabled
 
     bool lookedUp_ = false;  // a reply was applied (or the disc is unreadable): no CDDB command
     bool refreshOk_ = true;  // the last refresh read the disc
@@ -135,30 +143,10 @@ class MainWindow : public QMainWindow {
 
     QComboBox* driveBox_ = nullptr;
     QComboBox* encoderBox_ = nullptr;
-    QTableWidget* trackList_ = nullptr;
+    TrackListView* trackList_ = nullptr;
     QLabel* cover_ = nullptr;
     QLabel* statusPane_ = nullptr;
     QLabel* freeSpacePane_ = nullptr;
-    QMenu* contextMenu_ = nullptr;
-    QAction* stopAction_ = nullptr;
-    QAction* ripLogAction_ = nullptr;
-    // The commands that are shown disabled when they cannot act, each with its menu action and
-    // button (or box).
-    enum class Command {
-        refresh,
-        cddb,
-        rip,
-        stop,
-        trackSettings,
-        options,
-        marks,
-        conversions,
-        boxes,
-        play,
-        player,
-    };
-    std::vector<std::pair<Command, QWidget*>> commandWidgets_;
-    std::vector<std::pair<Command, QAction*>> commandActions_;
     QSlider* position_ = nullptr;
     VolumeSlider* volume_ = nullptr;
     CdPlayer* player_ = nullptr;
@@ -166,7 +154,6 @@ class MainWindow : public QMainWindow {
     RunProgress* runProgress_ = nullptr;
     std::unique_ptr<Notifier> notifier_;
     CoverPreview* coverPreview_ = nullptr;  // a child: its thread ends with the window
-    int statusWidth_ = 0;  // the Status column's width at a refill (the user's, once stored)
 };
 
 }  // namespace disctrove::ui

@@ -20,6 +20,7 @@
 #include "support/temp_dir.h"
 #include "tools/accuraterip_server.h"
 #include "tools/cue_image.h"
+#include "track_list.h"
 #include "ui/disc_watch.h"
 #include "ui/main_window.h"
 #include "ui/notifier.h"
@@ -88,8 +89,7 @@ class DesktopTest : public QObject {
         std::filesystem::rename(Path("new.simcd"), Path("drive.simcd"));
     }
     static QString Cell(const ui::MainWindow& window, int row, int column) {
-        const QTableWidgetItem* item = window.trackList()->item(row, column);
-        return item == nullptr ? QString() : item->text();
+        return testing::CellText(window.trackList(), row, column);
     }
     void NameTheDisc() {
         settings_->Artist = "Disctrove Demo Ensemble";
@@ -128,10 +128,10 @@ class DesktopTest : public QObject {
         InsertSimulatedDisc(2, 75 * 4);
         UseImage(Path("drive.simcd"));
         ui::MainWindow window(*settings_, dialogs_);
-        QCOMPARE(window.trackList()->rowCount(), 2);
-        window.trackList()->item(1, 0)->setCheckState(Qt::Unchecked);
+        QCOMPARE(testing::RowCount(window.trackList()), 2);
+        testing::SetCheckState(window.trackList(), 1, Qt::Unchecked);
         window.discWatch()->Check();  // the same disc: the list stays as the user left it
-        QCOMPARE(window.trackList()->item(1, 0)->checkState(), Qt::Unchecked);
+        QCOMPARE(testing::CheckState(window.trackList(), 1), Qt::Unchecked);
 
         window.RipCommand();
         InsertSimulatedDisc(2, 75 * 4);  // put in again while the rip runs: the rip goes on
@@ -141,17 +141,17 @@ class DesktopTest : public QObject {
         QCOMPARE(Cell(window, 0, 3), QStringLiteral("Completed"));
         window.discWatch()->Check();  // then the disc is read again, as F5 reads it
         QCOMPARE(Cell(window, 0, 3), QString());
-        QCOMPARE(window.trackList()->item(1, 0)->checkState(), Qt::Checked);  // Autocheck
+        QCOMPARE(testing::CheckState(window.trackList(), 1), Qt::Checked);  // Autocheck
 
         InsertSimulatedDisc(3, 100);  // another disc
         window.discWatch()->Check();
-        QCOMPARE(window.trackList()->rowCount(), 3);
+        QCOMPARE(testing::RowCount(window.trackList()), 3);
         QCOMPARE(Cell(window, 2, 1), QStringLiteral("00:01"));
         QCOMPARE(window.statusText(), QStringLiteral("Ready"));
 
         std::filesystem::remove(Path("drive.simcd"));  // taken out: no message, an empty list
         window.discWatch()->Check();
-        QCOMPARE(window.trackList()->rowCount(), 0);
+        QCOMPARE(testing::RowCount(window.trackList()), 0);
         QCOMPARE(window.statusText(), QStringLiteral("No audio CD"));
         QVERIFY(dialogs_.informed.isEmpty());
     }
@@ -167,7 +167,7 @@ class DesktopTest : public QObject {
         settings_->ArPort = server.port();
         std::vector<Notice> sent;
         window.SetNotifier(std::make_unique<SpyNotifier>(sent));
-        window.trackList()->item(2, 0)->setCheckState(Qt::Unchecked);
+        testing::SetCheckState(window.trackList(), 2, Qt::Unchecked);
         QVERIFY(window.runProgress()->isHidden());
         window.RipCommand();
         QVERIFY(window.runProgress()->running());

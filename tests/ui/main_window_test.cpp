@@ -95,11 +95,10 @@ class MainWindowTest : public QObject {
         testing::WriteWholeFile(Path(std::string("cddb/rock/") + id), entry);
     }
     static QString Cell(const ui::MainWindow& window, int row, int column) {
-        const QTableWidgetItem* item = window.trackList()->item(row, column);
-        return item == nullptr ? QString() : item->text();
+        return testing::CellText(window.trackList(), row, column);
     }
     static bool Checked(const ui::MainWindow& window, int row) {
-        return window.trackList()->item(row, 0)->checkState() == Qt::Checked;
+        return testing::CheckState(window.trackList(), row) == Qt::Checked;
     }
     // The user picks drive `index` in the drive box, with the keyboard.
     static void ChooseDrive(ui::MainWindow& window, int index) {
@@ -258,7 +257,7 @@ class MainWindowTest : public QObject {
         settings_->formats.mp3.vbrMaxIndex = 10;
         settings_->formats.mp3.vbrQuality = 2;
         ui::MainWindow window(*settings_, dialogs_);
-        QCOMPARE(window.trackList()->rowCount(), 4);
+        QCOMPARE(testing::RowCount(window.trackList()), 4);
         QCOMPARE(window.statusText(), QStringLiteral("Ready"));
         QCOMPARE(Cell(window, 0, 0), QStringLiteral("Track 01"));
         QCOMPARE(Cell(window, 0, 1), QStringLiteral("04:05"));
@@ -293,21 +292,21 @@ class MainWindowTest : public QObject {
         const std::string cue = testing::MakeCueImage(dir_->path(), "disc", {{false, 300}});
         UseImage(cue);
         ui::MainWindow window(*settings_, dialogs_);
-        QCOMPARE(window.trackList()->rowCount(), 1);
+        QCOMPARE(testing::RowCount(window.trackList()), 1);
         std::filesystem::remove(cue);
         window.RefreshCommand();
         QCOMPARE(dialogs_.informed,
                  QStringList{QStringLiteral("Error reading TOC\nProbably there is no CD in your "
                                             "CD-ROM drive")});
         QCOMPARE(window.statusText(), QStringLiteral("No audio CD"));
-        QCOMPARE(window.trackList()->rowCount(), 0);
+        QCOMPARE(testing::RowCount(window.trackList()), 0);
     }
 
     // A disc of data tracks alone: the status line says there is nothing to rip, and Rip is off.
     void aDiscWithoutAudioTracks() {
         UseImage(testing::MakeCueImage(dir_->path(), "data", {{true, 300}}));
         ui::MainWindow window(*settings_, dialogs_);
-        QCOMPARE(window.trackList()->rowCount(), 0);
+        QCOMPARE(testing::RowCount(window.trackList()), 0);
         QCOMPARE(window.statusText(),
                  QStringLiteral("The disc has no audio tracks: there is nothing to rip"));
         QVERIFY(!window.menuAction(QStringLiteral("Rip marked tracks"))->isEnabled());
@@ -526,7 +525,7 @@ class MainWindowTest : public QObject {
         testing::WriteWholeFile(Path("file"), "");
         settings_->folderHistory = {Path("file/music")};
         ui::MainWindow window(*settings_, dialogs_);
-        window.trackList()->item(1, 0)->setCheckState(Qt::Unchecked);
+        testing::SetCheckState(window.trackList(), 1, Qt::Unchecked);
         window.RipCommand();
         QCOMPARE(dialogs_.errors,
                  QStringList{QStringLiteral("Cannot write into the output folder \"%1\":\nNot a "
@@ -546,7 +545,7 @@ class MainWindowTest : public QObject {
         settings_->Encoder = kEncoderWav;
         settings_->folderHistory = {Path("new/folder")};  // typed in the options: made for the rip
         ui::MainWindow window(*settings_, dialogs_);
-        window.trackList()->item(1, 0)->setCheckState(Qt::Unchecked);  // only 1 and 3
+        testing::SetCheckState(window.trackList(), 1, Qt::Unchecked);  // only 1 and 3
         window.RipCommand();
         QCOMPARE(window.statusText(), QStringLiteral("Ripping..."));
         QTRY_COMPARE(settings_->ripping, 0);
@@ -555,6 +554,22 @@ class MainWindowTest : public QObject {
         QCOMPARE(Cell(window, 2, 3), QStringLiteral("Completed"));
         QCOMPARE(window.statusText(), QStringLiteral("Ready"));
         QVERIFY(std::filesystem::exists(Path("new/folder/03-Track 03.wav")));
+    }
+
+    // A running rip reads the marks: a click on a check box changes nothing until it is over.
+    void marksStayWhileARipReadsThem() {
+        UseImage(testing::MakeCueImage(dir_->path(), "disc", {{false, 75}, {false, 75}}));
+        settings_->Encoder = kEncoderWav;
+        ui::MainWindow window(*settings_, dialogs_);
+        window.RipCommand();
+        testing::SetCheckState(window.trackList(), 1, Qt::Unchecked);
+        QCOMPARE(settings_->tracks[1].marked, 1);
+        QVERIFY(Checked(window, 1));
+        QTRY_COMPARE(settings_->ripping, 0);
+        QCOMPARE(Cell(window, 1, 3), QStringLiteral("Completed"));
+        testing::SetCheckState(window.trackList(), 1, Qt::Unchecked);
+        QCOMPARE(settings_->tracks[1].marked, 0);
+        QVERIFY(!Checked(window, 1));
     }
 
     void stopThenRipTwice() {
@@ -602,9 +617,9 @@ class MainWindowTest : public QObject {
         settings_->Cdrom = 0;
         settings_->Encoder = kEncoderWav;
         ui::MainWindow window(*settings_, dialogs_);
-        QCOMPARE(window.trackList()->rowCount(), 2);
+        QCOMPARE(testing::RowCount(window.trackList()), 2);
         ChooseDrive(window, 1);  // the list follows the drive at once
-        QCOMPARE(window.trackList()->rowCount(), 1);
+        QCOMPARE(testing::RowCount(window.trackList()), 1);
         QCOMPARE(Cell(window, 0, 1), QStringLiteral("00:02"));
         window.RipCommand();
         QTRY_COMPARE(settings_->ripping, 0);
@@ -656,7 +671,7 @@ class MainWindowTest : public QObject {
         QTest::keyClick(&window, Qt::Key_U, Qt::ControlModifier);
         QCOMPARE(marks(), QStringLiteral("----"));
         QCOMPARE(testing::SelectedRows(window.trackList()), picked);
-        window.trackList()->item(1, 0)->setCheckState(Qt::Checked);  // a click in the list
+        testing::SetCheckState(window.trackList(), 1, Qt::Checked);  // a click in the list
         QTest::keyClick(&window, Qt::Key_V, Qt::ControlModifier);
         QCOMPARE(marks(), QStringLiteral("x-xx"));
         QCOMPARE(testing::SelectedRows(window.trackList()), picked);

@@ -630,9 +630,10 @@ class OptionsDialogTest : public QObject {
             QCOMPARE(live_->tracks[row].format.As<OggFormat>().vbr, 4);
         }
         QCOMPARE(live_->tracks[1].encoder, kEncoderMp3);
-        QCOMPARE(window.trackList()->item(0, 0)->text(), QStringLiteral("Renamed"));
-        QCOMPARE(window.trackList()->item(3, 2)->text(), QStringLiteral("OGG VBR Q0.20 (90 kbps)"));
-        QCOMPARE(window.trackList()->item(1, 2)->text(), QStringLiteral("MP3 128 kbps"));
+        QCOMPARE(testing::CellText(window.trackList(), 0, 0), QStringLiteral("Renamed"));
+        QCOMPARE(testing::CellText(window.trackList(), 3, 2),
+                 QStringLiteral("OGG VBR Q0.20 (90 kbps)"));
+        QCOMPARE(testing::CellText(window.trackList(), 1, 2), QStringLiteral("MP3 128 kbps"));
         QCOMPARE(testing::SelectedRows(window.trackList()), (QList<int>{0, 3}));  // as picked
 
         // With nothing selected the dialog names track 1, and Cancel changes nothing.
@@ -668,7 +669,7 @@ class OptionsDialogTest : public QObject {
             }));
         QCOMPARE(live_->tracks[1].encoder, kEncoderOpus);
         QCOMPARE(live_->tracks[1].format.As<OpusFormat>(), (OpusFormat{96, 2, 10}));
-        QCOMPARE(window.trackList()->item(1, 2)->text(), QStringLiteral("OPUS 96 kbps CBR"));
+        QCOMPARE(testing::CellText(window.trackList(), 1, 2), QStringLiteral("OPUS 96 kbps CBR"));
         for (const size_t row : {size_t{0}, size_t{2}}) {
             QCOMPARE(live_->tracks[row].encoder, live_->Encoder);
         }

@@ -1,0 +1,53 @@
+// Runs the disc's look-ups for the main window (MusicBrainz, then the CDDB server) on a thread
+// of their own, and says on the window's thread when one has ended.
+#pragma once
+
+#include <QObject>
+
+#include "app/settings.h"
+#include "disc/cddb_lookup.h"
+#include "work/worker_context.h"
+
+namespace disctrove::ui {
+
+class LookupController : public QObject, private WorkerNotifications {
+    Q_OBJECT
+
+  public:
+    explicit LookupController(Settings& settings, QObject* parent = nullptr);
+    // A running look-up is cancelled and its thread waited for.
+    ~LookupController() override;
+
+    // Starts a look-up for the disc in the chosen drive; false while an earlier one is still on
+    // its way.
+    bool Start();
+    // Makes a running look-up give up; its reply is never taken (a refresh, another drive).
+    void Cancel();
+    // The window no longer waits for a look-up (Stop): only an earlier one still under way keeps
+    // a new one from starting.
+    void StopWaiting() { settings_.cddbRunning = 0; }
+
+    // A look-up runs, or the window still waits for one.
+    bool Running() const { return settings_.cddbRunning != 0 || !lookup_.CanStart(); }
+    // The window waits for a look-up it started.
+    bool Waiting() const { return settings_.cddbRunning != 0; }
+
+  signals:
+    // A look-up ended. `taken`: it was the latest, for the disc in the list, and its results
+    // (cddbReply, releaseCandidates, lookupAnswer, lookupUnanswered) are now in the settings;
+    // otherwise it was cancelled or made for another disc, and nothing changed.
+    void ended(bool taken);
+    // Posted by the look-up's thread.
+    void posted();
+
+  private:
+    void TrackProgress(int32_t, int32_t) override {}
+    void WorkFinished() override {}
+    void CddbDone() override { emit posted(); }
+    void OnPosted();
+
+    Settings& settings_;
+    CddbLookup lookup_;
+};
+
+}  // namespace disctrove::ui

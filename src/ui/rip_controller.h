@@ -1,0 +1,64 @@
+// Runs rips for the main window: starts the worker on its thread, passes on what it reports, and
+// stops or waits for it. The worker reads and writes the disc's tracks in the settings while it
+// runs; the window writes none of what it reads until the run is over (see Running()).
+#pragma once
+
+#include <QObject>
+#include <string>
+
+#include "app/settings.h"
+#include "ui/user_dialogs.h"
+#include "ui/worker_bridge.h"
+#include "work/worker_context.h"
+#include "work/worker_thread.h"
+
+class QWidget;
+
+namespace disctrove::ui {
+
+class RipController : public QObject {
+    Q_OBJECT
+
+  public:
+    // The worker's questions are asked with `owner` (the main window) as their owner.
+    RipController(Settings& settings, UserDialogs& dialogs, QWidget* owner);
+    // A worker still running is stopped and waited for.
+    ~RipController() override;
+
+    enum class Start {
+        started,
+        folderRefused,  // the output folder cannot hold files: the marked tracks say ERROR
+        notStarted,     // no thread: nothing runs, the tracks are as before
+    };
+    // Starts a rip of the marked tracks. With folderRefused, `problem` says why.
+    Start StartRip(std::string& problem);
+
+    // Asks a running rip to stop: its tracks not done say Stopped. Wait() then waits for it.
+    void Stop();
+    // Asks a running rip to end without marking its tracks (the window closes).
+    void Abandon() { settings_.ripping = 0; }
+    // Waits for the worker to end; posted notices and its questions still arrive meanwhile, the
+    // user's input waits.
+    void Wait();
+
+    // A rip runs, or its end has not been seen yet.
+    bool Busy() const { return settings_.ripping != 0; }
+    // Busy, or its worker has not returned yet: the tracks are the worker's.
+    bool Running() const { return Busy() || worker_.Running(); }
+
+  signals:
+    // The track at `row` has a new status.
+    void trackProgress(int row);
+    // The run is over and its worker gone; also while Wait() waits for a stopped run.
+    void finished();
+
+  private:
+    void OnWorkFinished();
+
+    Settings& settings_;
+    WorkerBridge bridge_;
+    WorkerContext context_;
+    WorkerThread worker_;
+};
+
+}  // namespace disctrove::ui

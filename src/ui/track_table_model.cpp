@@ -1,0 +1,164 @@
+#include "ui/track_table_model.h"
+
+#include <utility>
+
+#include "disc/disc.h"
+#include "disc/track_texts.h"
+#include "skin/icons.h"
+#include "ui/core_texts.h"
+
+namespace disctrove::ui {
+
+TrackTableModel::TrackTableModel(Settings& settings, std::function<bool()> mayEdit, QObject* parent)
+    : QAbstractTableModel(parent), settings_(settings), mayEdit_(std::move(mayEdit)) {}
+
+int TrackTableModel::rowCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : static_cast<int>(rows_.size());
+}
+
+int TrackTableModel::columnCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : kColumnCount;
+}
+
+QVariant TrackTableModel::data(const QModelIndex& index, int role) const {
+    if (!index.isValid() || index.row() >= rowCount() || index.column() >= kColumnCount) {
+        return {};
+    }
+    const Row& row = rows_[static_cast<size_t>(index.row())];
+    switch (role) {
+        case Qt::DisplayRole:
+        case Qt::EditRole:
+            return row.texts[index.column()];
+        case Qt::CheckStateRole:
+            if (index.column() == kTitleColumn) {
+                return row.marked ? Qt::Checked : Qt::Unchecked;
+            }
+            return {};
+        case Qt::DecorationRole:
+            if (index.column() == kEncoderColumn) {
+                return row.encoderIcon;
+            }
+            return {};
+        default:
+            return {};
+    }
+}
+
+QVariant TrackTableModel::headerData(int section, Qt::Orientation orientation, int role) const {
+    if (orientation != Qt::Horizontal || role != Qt::DisplayRole) {
+        return QAbstractTableModel::headerData(section, orientation, role);
+    }
+    switch (section) {
+        case kTitleColumn:
+            return tr("Track name");
+        case kTimeColumn:
+            return tr("Time");
+        case kEncoderColumn:
+            return tr("Encoder");
+        case kStatusColumn:
+            return tr("Status");
+        default:
+            return {};
+    }
+}
+
+Qt::ItemFlags TrackTableModel::flags(const QModelIndex& index) const {
+    if (!index.isValid()) {
+        return Qt::NoItemFlags;
+    }
+    Qt::ItemFlags flags = Qt::ItemIsSelectable | Qt::ItemIsEnabled;
+    if (index.column() == kTitleColumn) {
+        flags |= Qt::ItemIsUserCheckable | Qt::ItemIsEditable;
+    }
+    return flags;
+}
+
+bool TrackTableModel::setData(const QModelIndex& index, const QVariant& value, int role) {
+    if (!index.isValid() || index.column() != kTitleColumn || index.row() >= rowCount() ||
+        static_cast<size_t>(index.row()) >= settings_.tracks.size() || !mayEdit_()) {
+        return false;
+    }
+    Track& track = settings_.tracks[static_cast<size_t>(index.row())];
+    if (role == Qt::CheckStateRole) {
+        track.marked = value.toInt() == Qt::Checked ? 1 : 0;
+    } else if (role == Qt::EditRole) {
+        track.title = value.toString().toStdString();
+    } else {
+        return false;
+    }
+    RowChanged(index.row());
+    emit edited(index.row());
+    return true;
+}
+
+void TrackTableModel::Reload() {
+    const int count = static_cast<int>(settings_.tracks.size());
+    if (count < rowCount()) {
+        beginRemoveRows({}, count, rowCount() - 1);
+        rows_.resize(static_cast<size_t>(count));
+        endRemoveRows();
+    } else if (count > rowCount()) {
+        beginInsertRows({}, rowCount(), count - 1);
+        rows_.resize(static_cast<size_t>(count));
+        endInsertRows();
+    }
+    for (size_t i = 0; i < rows_.size(); ++i) {
+        rows_[i] = ReadRow(i);
+    }
+    if (count > 0) {
+        emit dataChanged(index(0, 0), index(count - 1, kColumnCount - 1));
+    }
+}
+
+void TrackTableModel::ReloadRow(int row) {
+    if (row >= 0 && row < rowCount() && static_cast<size_t>(row) < settings_.tracks.size()) {
+        RowChanged(row);
+    }
+}
+
+void TrackTableModel::SetMark(int row, bool marked) {
+    if (row >= 0 && row < rowCount() && static_cast<size_t>(row) < settings_.tracks.size() &&
+        mayEdit_()) {
+        settings_.tracks[static_cast<size_t>(row)].marked = marked ? 1 : 0;
+        RowChanged(row);
+    }
+}
+
+void TrackTableModel::MarkRows(const std::function<bool(const Track&)>& mark) {
+    for (int row = 0; row < rowCount() && static_cast<size_t>(row) < settings_.tracks.size();
+         ++row) {
+        SetMark(row, mark(settings_.tracks[static_cast<size_t>(row)]));
+    }
+}
+
+void TrackTableModel::ApplyEncoder(EncoderKind kind) {
+    if (mayEdit_() && ApplyEncoderToAllTracks(settings_, kind)) {
+        Reload();
+    }
+}
+
+QString TrackTableModel::Text(int row, int column) const {
+    return data(index(row, column)).toString();
+}
+
+TrackTableModel::Row TrackTableModel::ReadRow(size_t track) const {
+    Row row;
+    if (track >= settings_.tracks.size()) {
+        return row;
+    }
+    const Track& t = settings_.tracks[track];
+    row.texts[kTitleColumn] = QString::fromStdString(t.title);
+    row.texts[kTimeColumn] = QString::fromStdString(TrackTimeText(t));
+    row.texts[kEncoderColumn] = CoreText(TrackEncoderText(t));
+    row.texts[kStatusColumn] = CoreText(TrackStatusText(t));
+    row.marked = t.marked != 0;
+    row.encoderIcon = skin::EncoderIcon(t.encoder);
+    return row;
+}
+
+void TrackTableModel::RowChanged(int row) {
+    rows_[static_cast<size_t>(row)] = ReadRow(static_cast<size_t>(row));
+    emit dataChanged(index(row, 0), index(row, kColumnCount - 1));
+}
+
+}  // namespace disctrove::ui

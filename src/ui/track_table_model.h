@@ -1,0 +1,71 @@
+// The track list's model: one row per track of the disc, its columns the title (with the mark as
+// a check box), the time, the encoder and the status.
+#pragma once
+
+#include <QAbstractTableModel>
+#include <QIcon>
+#include <QString>
+#include <functional>
+#include <vector>
+
+#include "app/settings.h"
+
+namespace disctrove::ui {
+
+class TrackTableModel : public QAbstractTableModel {
+    Q_OBJECT
+
+  public:
+    enum Column { kTitleColumn, kTimeColumn, kEncoderColumn, kStatusColumn, kColumnCount };
+
+    // `mayEdit` says whether the tracks may be written now: a running rip reads their marks,
+    // titles and encoders, so no edit reaches them then.
+    TrackTableModel(Settings& settings, std::function<bool()> mayEdit, QObject* parent = nullptr);
+
+    int rowCount(const QModelIndex& parent = {}) const override;
+    int columnCount(const QModelIndex& parent = {}) const override;
+    QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
+    QVariant headerData(int section, Qt::Orientation orientation,
+                        int role = Qt::DisplayRole) const override;
+    Qt::ItemFlags flags(const QModelIndex& index) const override;
+    // The title's check state marks the track, its text renames it; refused while a rip runs.
+    bool setData(const QModelIndex& index, const QVariant& value, int role = Qt::EditRole) override;
+
+    // Reads every track again; rows come and go at the end as the disc's track count changed.
+    void Reload();
+    // Reads the track of `row` again (its progress, say).
+    void ReloadRow(int row);
+
+    // Marks or unmarks the track of `row` (refused while a rip runs).
+    void SetMark(int row, bool marked);
+    // Sets every track's mark to what `mark` says of it.
+    void MarkRows(const std::function<bool(const Track&)>& mark);
+    // Every track gets encoder `kind` with the format the options give it (refused while a rip
+    // runs).
+    void ApplyEncoder(EncoderKind kind);
+
+    // What the list shows at `row` and `column`.
+    QString Text(int row, int column) const;
+
+  signals:
+    // The view changed the track of `row` through setData (a click on its check box).
+    void edited(int row);
+
+  private:
+    // What a row shows. Tracks are read only when the model is told one changed, never when the
+    // view paints: during a rip the worker writes a track's results while it runs, and the window
+    // reads a track only once told of its progress, as before.
+    struct Row {
+        QString texts[kColumnCount];
+        bool marked = false;
+        QIcon encoderIcon;
+    };
+    Row ReadRow(size_t track) const;
+    void RowChanged(int row);
+
+    Settings& settings_;
+    std::function<bool()> mayEdit_;
+    std::vector<Row> rows_;
+};
+
+}  // namespace disctrove::ui
