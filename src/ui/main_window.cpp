@@ -131,7 +131,7 @@ MainWindow::MainWindow(Settings& settings, UserDialogs& dialogs, QWidget* parent
 
     connect(&bridge_, &WorkerBridge::trackProgress, this, &MainWindow::OnTrackProgress);
     connect(&bridge_, &WorkerBridge::workFinished, this, &MainWindow::OnWorkFinished);
-    connect(&bridge_, &WorkerBridge::cddbDone, this, &MainWindow::OnCddbDone);
+    connect(&bridge_, &WorkerBridge::lookupDone, this, &MainWindow::OnLookupDone);
 
     // Opening: the boxes, then the disc (no message for a missing one at start-up).
     AddEncoderEntries(encoderBox_, kEncoderWav);
@@ -606,7 +606,7 @@ void MainWindow::CddbCommand() {
     UpdateCommands();
 }
 
-void MainWindow::OnCddbDone() {
+void MainWindow::OnLookupDone() {
     if (!lookup_.TakeReply()) {
         // A look-up cancelled by a refresh, or made for a disc no longer in the list.
         UpdateCommands();

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "app/settings.h"
-#include "disc/cddb_lookup.h"
+#include "disc/disc_lookup.h"
 #include "ui/convert/conversion_progress_dialog.h"
 #include "ui/notifier.h"
 #include "ui/options/options_dialog.h"
@@ -110,7 +110,7 @@ class MainWindow : public QMainWindow {
 
     void OnTrackProgress(int position, int status);
     void OnWorkFinished();
-    void OnCddbDone();
+    void OnLookupDone();
     void OnDiscChanged();
     bool MayRefreshByItself() const;
     void NotifyRipEnd();
@@ -126,7 +126,7 @@ class MainWindow : public QMainWindow {
     UserDialogs& dialogs_;
     WorkerBridge bridge_;
     WorkerContext context_;
-    CddbLookup lookup_;
+    DiscLookup lookup_;
     WorkerThread worker_;
 
     bool lookedUp_ = false;  // a reply was applied (or the disc is unreadable): no CDDB command
