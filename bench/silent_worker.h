@@ -12,7 +12,7 @@ class SilentWorker : public WorkerNotifications, public WorkerQuestions {
   public:
     void TrackProgress(int32_t, int32_t) override {}
     void WorkFinished() override {}
-    void CddbDone() override {}
+    void LookupDone() override {}
     void Inform(std::string_view text) override {
         std::fprintf(stderr, "%.*s\n", static_cast<int>(text.size()), text.data());
     }

@@ -23,7 +23,7 @@ class QuietFront final : public WorkerNotifications, public WorkerQuestions {
   public:
     void TrackProgress(int32_t, int32_t) override {}
     void WorkFinished() override {}
-    void CddbDone() override {}
+    void LookupDone() override {}
     void Inform(std::string_view) override {}
     ConfirmAnswer Confirm(ConfirmTopic, std::string_view) override { return ConfirmAnswer::yes; }
 };

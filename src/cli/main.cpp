@@ -20,7 +20,7 @@
 #include "codecs/conversion_worker.h"
 #include "disc/accuraterip_database.h"
 #include "disc/accuraterip_id.h"
-#include "disc/cddb_lookup.h"
+#include "disc/disc_lookup.h"
 #include "disc/cddb_reply_parser.h"
 #include "disc/disc.h"
 #include "disc/genres.h"
@@ -156,7 +156,7 @@ LookUpResult LookUp(Session& session, const CliOptions& options) {
     Settings& settings = session.settings;
     settings.lookupSource = options.source;
     {
-        CddbLookup lookup(settings, session.terminal);
+        DiscLookup lookup(settings, session.terminal);
         session.interrupts.OnInterrupt([&lookup] { lookup.Cancel(); });
         lookup.Start();
         while (lookup.Busy()) {

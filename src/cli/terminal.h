@@ -26,7 +26,7 @@ class Terminal : public WorkerNotifications, public WorkerQuestions {
 
     void TrackProgress(int32_t position, int32_t status) override;
     void WorkFinished() override;
-    void CddbDone() override {}
+    void LookupDone() override {}
     void Inform(std::string_view text) override;
     ConfirmAnswer Confirm(ConfirmTopic topic, std::string_view text) override;
 

@@ -4,10 +4,8 @@
 #include <chrono>
 #include <string>
 
-#include "app/version.h"
 #include "disc/accuraterip_id.h"
-#include "disc/web_request.h"
-#include "platform/cdrom/cddb.h"
+#include "disc/lookup_client.h"
 
 namespace disctrove {
 
@@ -28,8 +26,8 @@ size_t AccurateRipEntryOf(const platform::Toc& toc, const Track& track) {
     return static_cast<size_t>(track.index) + (dataFirst ? 1 : 0);
 }
 
-platform::HttpGetRequest AccurateRipRequest(const Settings& settings) {
-    platform::HttpGetRequest request = WebRequest(settings);
+net::WebRequest AccurateRipRequest(const Settings& settings) {
+    net::WebRequest request{{}, LookupClient(settings)};
     const Drive* drive = ChosenDrive(settings);
     if (drive == nullptr) {
         return request;  // no host: nothing is asked
@@ -40,14 +38,15 @@ platform::HttpGetRequest AccurateRipRequest(const Settings& settings) {
     return request;
 }
 
-std::vector<AccurateRipPressing> FetchAccurateRip(const platform::HttpGetRequest& request,
-                                                  const AccurateRipDiscId& disc) {
-    const auto answer = platform::HttpGet(request);
-    if (!answer || answer->status != 200) {
+std::vector<AccurateRipPressing> FetchAccurateRip(const net::WebRequest& request,
+                                                  const AccurateRipDiscId& disc,
+                                                  std::stop_token stop) {
+    const net::WebAnswer answer = request.Send(std::move(stop));
+    if (!answer.ok() || answer.status != 200) {
         return {};
     }
     auto pressings =
-        ParseAccurateRipAnswer(answer->body).value_or(std::vector<AccurateRipPressing>{});
+        ParseAccurateRipAnswer(answer.body).value_or(std::vector<AccurateRipPressing>{});
     std::erase_if(pressings, [&disc](const AccurateRipPressing& pressing) {
         return pressing.tracks.size() != disc.audioTracks || pressing.id1 != disc.id1 ||
                pressing.id2 != disc.id2 || pressing.cddb != disc.cddb;
@@ -62,12 +61,11 @@ AccurateRipLookup::AccurateRipLookup(const Settings& settings) {
         return;
     }
     // The request is made here, on the rip's thread, so the look-up never reads the settings.
-    platform::HttpGetRequest request = AccurateRipRequest(settings);
-    request.cancel = &cancel_;
+    net::WebRequest request = AccurateRipRequest(settings);
     const Drive& drive = *ChosenDrive(settings);
     const AccurateRipDiscId disc = ComputeAccurateRipDiscId(drive.toc, drive.discId);
-    thread_ = std::thread([this, request = std::move(request), disc] {
-        auto pressings = FetchAccurateRip(request, disc);
+    thread_ = std::thread([this, request = std::move(request), disc, stop = stop_.get_token()] {
+        auto pressings = FetchAccurateRip(request, disc, stop);
         const std::lock_guard lock(mutex_);
         pressings_ = std::move(pressings);
         finished_ = true;
@@ -77,7 +75,7 @@ AccurateRipLookup::AccurateRipLookup(const Settings& settings) {
 
 AccurateRipLookup::~AccurateRipLookup() {
     if (thread_.joinable()) {
-        cancel_ = true;  // a cancelled GET ends at once
+        stop_.request_stop();  // a stopped GET ends at once
         thread_.join();
     }
 }
@@ -90,7 +88,7 @@ const std::vector<AccurateRipPressing>& AccurateRipLookup::Wait(const SharedInt&
             // milliseconds; the answer ends the wait at once.
             while (!ended_.wait_for(lock, kStopPollInterval, [this] { return finished_; })) {
                 if (!ripping) {
-                    cancel_ = true;
+                    stop_.request_stop();
                 }
             }
         }

@@ -2,16 +2,16 @@
 // once the last track is written.
 #pragma once
 
-#include <atomic>
 #include <condition_variable>
 #include <cstddef>
 #include <mutex>
+#include <stop_token>
 #include <thread>
 #include <vector>
 
 #include "app/settings.h"
 #include "disc/accuraterip_database.h"
-#include "platform/system/http_get.h"
+#include "net/web_client.h"
 
 namespace disctrove {
 
@@ -21,15 +21,16 @@ namespace disctrove {
 size_t AccurateRipEntryOf(const platform::Toc& toc, const Track& track);
 
 // The request for the answer on the disc in the chosen drive: ArServer and ArPort, through the
-// CDDB proxy when Useproxy is on, with the CDDB timeouts.
-platform::HttpGetRequest AccurateRipRequest(const Settings& settings);
+// look-up client (see LookupClient); no host when no drive is chosen.
+net::WebRequest AccurateRipRequest(const Settings& settings);
 
 // The pressings of the disc `disc` that the server's answer holds: those whose header names this
 // disc (its audio track count and its three IDs), as an answer for another disc can share our
 // checksums; none when the server does not know the disc (404), did not answer whole, or
-// answered something that is no AccurateRip answer.
-std::vector<AccurateRipPressing> FetchAccurateRip(const platform::HttpGetRequest& request,
-                                                  const AccurateRipDiscId& disc);
+// answered something that is no AccurateRip answer, or `stop` was asked to stop first.
+std::vector<AccurateRipPressing> FetchAccurateRip(const net::WebRequest& request,
+                                                  const AccurateRipDiscId& disc,
+                                                  std::stop_token stop = {});
 
 // A look-up on a thread of its own, started when AccurateRip is on and a track is marked; the
 // thread is cancelled and waited for when the object ends, so no look-up outlives its rip.
@@ -48,7 +49,7 @@ class AccurateRipLookup {
     const std::vector<AccurateRipPressing>& Wait(const SharedInt& ripping);
 
   private:
-    std::atomic<bool> cancel_{false};
+    std::stop_source stop_;
     std::mutex mutex_;
     std::condition_variable ended_;
     bool finished_ = false;  // the thread has its answer (guarded by mutex_)

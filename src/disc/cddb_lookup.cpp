@@ -1,15 +1,12 @@
 #include "disc/cddb_lookup.h"
 
-#include <array>
-#include <memory>
-#include <new>
-#include <string>
-#include <vector>
+#include <optional>
 
 #include "app/version.h"
-#include "disc/musicbrainz_lookup.h"
+#include "disc/lookup_client.h"
 #include "platform/cdrom/cddb.h"
 #include "platform/cdrom/drive_handle.h"
+#include "platform/system/text.h"
 
 namespace disctrove {
 
@@ -17,181 +14,113 @@ namespace {
 
 using namespace platform;
 
-void SetOptions(const Settings& s) {
-    CDDBSetOption(kCddbServer, s.Server, 0);
-    CDDBSetOption(kCddbPort, "", s.Port);
-    CDDBSetOption(kCddbQueryPath, s.Query, 0);
-    CDDBSetOption(kCddbUseProxy, "", s.Useproxy);
-    // Level 5 entries carry the DYEAR and DGENRE lines the parser reads.
-    CDDBSetOption(kCddbProtocolLevel, "", 5);
-    if (s.Useproxy) {
-        CDDBSetOption(kCddbProxyServer, s.Proxyserver, 0);
-        CDDBSetOption(kCddbProxyPort, "", s.Proxyport);
-        const bool login = !s.Username.empty() && !s.Password.empty();
-        CDDBSetOption(kCddbProxyLogin, login ? s.Username + ":" + s.Password : std::string(), 0);
-    }
-    CDDBSetOption(kCddbEmail, s.Email.empty() ? kDefaultCddbEmail : s.Email, 0);
-    CDDBSetOption(kCddbClient, std::string(kProgramName) + " " + kProgramVersion, 0);
+// More than any answer a real server gives (32 matches, or an entry of at most 32000 bytes);
+// what a server sends beyond it is dropped.
+constexpr size_t kMaxAnswerBytes = 64 * 1024;
+constexpr int kUtf8Level = 6;
+constexpr int kLatin1Level = 5;
+// The room of a match's category and disc ID, with their terminating NULs.
+constexpr size_t kCategoryBytes = 32;
+constexpr size_t kDiscIdBytes = 12;
+
+// `text` up to its first NUL, if any: an entry and a match's names end there.
+std::string_view UpToNul(std::string_view text) {
+    return text.substr(0, text.find('\0'));
 }
 
-// Puts the entry of the server's first match for the disc into cddbReply; false when there is
-// none. `answered` tells whether the server gave whole answers (a disc it does not know too).
-bool AskCddb(Settings& settings, bool& answered) {
-    answered = false;
-    std::array<CddbQueryItem, kMaxCddbMatches> matches{};
-    std::vector<char> reply(kCddbReplyBytes, '\0');
-    SetOptions(settings);
+// The server of one look-up and how it is asked, made from the settings once.
+struct Server {
+    net::WebClient client;
+    net::WebTarget target;  // its path is the query path
+    std::string hello;
+};
+
+Server ServerOf(const Settings& s) {
+    const std::string client = std::string(kProgramName) + " " + kProgramVersion;
+    Server server{LookupClient(s), {s.Server, s.Port, false, s.Query}, ""};
+    server.client.userAgent = client;
+    server.client.maxBytes = kMaxAnswerBytes;
+    server.client.overflow = net::Overflow::cut;
+    server.hello = CddbHello(s.Email.empty() ? kDefaultCddbEmail : s.Email, client);
+    return server;
+}
+
+// Sends one command at protocol `level`; the answer's body in UTF-8, or nothing when the
+// exchange failed.
+std::optional<std::string> Exchange(const Server& server, const std::string& command, int level,
+                                    const std::stop_token& stop) {
+    net::WebTarget target = server.target;
+    target.path = CddbRequestPath(server.target.path, command, server.hello, level);
+    const net::WebAnswer answer = server.client.Get(target, stop);
+    if (!answer.ok() || answer.status != 200) {
+        return std::nullopt;
+    }
+    std::string_view body = answer.text();
+    if (answer.cut) {
+        // The cut may have split a character; what is left of it is dropped.
+        body = Utf8PrefixByBytes(body, body.size() - 1);
+    }
+    return CddbTextToUtf8(body);
+}
+
+// Level 6 first, so text comes as UTF-8; level 5 when the server does not know 6.
+std::optional<std::string> Command(const Server& server, const std::string& command,
+                                   const std::stop_token& stop) {
+    auto body = Exchange(server, command, kUtf8Level, stop);
+    if (body && CddbStatus(*body) == 501) {  // illegal protocol level
+        body = Exchange(server, command, kLatin1Level, stop);
+    }
+    return body;
+}
+
+// The query command for the disc of drive Cdrom; nothing when there is no disc to ask about.
+std::optional<std::string> QueryCommand(const Settings& settings, bool& noDisc) {
     const auto drive = static_cast<size_t>(settings.Cdrom);
-    platform::DriveHandle handle;
+    DriveHandle handle;
     if (settings.Cdrom >= 0 && drive < settings.drives.size()) {
-        handle = platform::DriveHandle(settings.drives[drive].handleRequest);
+        handle = DriveHandle(settings.drives[drive].handleRequest);
     }
-    if (!handle) {
-        answered = true;  // no disc to ask about: nothing was asked
-        return false;
+    noDisc = !handle;
+    if (noDisc) {
+        return std::nullopt;
     }
-    CddbQuery query{static_cast<uint32_t>(matches.size()), matches.data()};
-    answered = CDDBQuery(handle.get(), &query) == 1;
-    handle.Close();
-    // Only the first match is taken; no choice is offered.
-    if (answered && query.count > 0) {
-        answered = CDDBGetDiskInfo(&matches[0], reply) == 1;
-        if (answered) {
-            settings.cddbReply = reply.data();
-        }
-    }
-    return !settings.cddbReply.empty();
+    return CddbQueryCommandOf(handle.get());
 }
 
 }  // namespace
 
-void CddbLookupThread(Settings& settings, WorkerNotifications& notifications) {
-    settings.cddbReply.clear();
-    settings.releaseCandidates.clear();
-    settings.lookupUnanswered.clear();
-    settings.lookupAnswer = LookupAnswer::none;
-    const LookupSource source = settings.lookupSource;
-    const bool askMusicBrainz = source == LookupSource::musicBrainz ||
-                                (source == LookupSource::automatic && settings.musicBrainz.Use);
-    const std::atomic<bool>* cancel = CddbCancelFlag();
-    try {
-        if (askMusicBrainz) {
-            MusicBrainzAnswer answer = LookUpMusicBrainz(settings, cancel);
-            if (answer.outcome == MusicBrainzOutcome::found) {
-                settings.releaseCandidates = std::move(answer.releases);
-                settings.lookupAnswer = LookupAnswer::musicBrainz;
-            } else if (answer.outcome == MusicBrainzOutcome::noAnswer) {
-                settings.lookupUnanswered.emplace_back("MusicBrainz");
-            }
-        }
-        // CDDB when MusicBrainz was not asked, found nothing or did not answer.
-        const bool cancelled = cancel != nullptr && cancel->load();
-        bool answered = true;
-        if (source != LookupSource::musicBrainz && settings.releaseCandidates.empty() &&
-            !cancelled) {
-            if (AskCddb(settings, answered)) {
-                settings.lookupAnswer = LookupAnswer::cddb;
-            } else if (!answered) {
-                settings.lookupUnanswered.emplace_back("CDDB");
-            }
-        }
-    } catch (const std::bad_alloc&) {
-        // No memory for the reply: the look-up found nothing.
-        settings.cddbReply.clear();
-        settings.releaseCandidates.clear();
-        settings.lookupUnanswered.clear();
-        settings.lookupAnswer = LookupAnswer::none;
+CddbAnswer LookUpCddb(const Settings& settings, std::stop_token stop) {
+    bool noDisc = false;
+    const auto query = QueryCommand(settings, noDisc);
+    if (noDisc) {
+        return {CddbOutcome::nothingFound, {}};  // nothing was asked
     }
-    settings.cddbRunning = 0;
-    notifications.CddbDone();
-}
-
-CddbLookup::CddbLookup(Settings& settings, WorkerNotifications& notifications)
-    : settings_(settings), notifications_(notifications) {}
-
-CddbLookup::~CddbLookup() {
-    Cancel();
-    if (thread_.joinable()) {
-        thread_.join();
+    const Server server = ServerOf(settings);
+    const auto body = query ? Command(server, *query, stop) : std::nullopt;
+    const CddbQueryAnswer matches =
+        body ? ParseCddbQueryAnswer(*body, kMaxCddbMatches) : CddbQueryAnswer{};
+    if (!matches.understood) {
+        return {};
     }
-}
-
-void CddbLookup::Relay::CddbDone() {
-    {
-        const std::lock_guard lock(owner_.mutex_);
-        owner_.ended_ = lookup_;
+    if (matches.matches.empty()) {
+        return {CddbOutcome::nothingFound, {}};
     }
-    owner_.settings_.cddbRunning = 0;
-    // Whoever gets the notification may start the next look-up at once.
-    owner_.done_ = true;
-    owner_.notifications_.CddbDone();
-}
-
-void CddbLookup::Cancel() {
-    cancel_ = true;
-    const std::lock_guard lock(mutex_);
-    cancelled_ = started_;
-}
-
-bool CddbLookup::Start() {
-    if (!CanStart()) {
-        return false;
+    const CddbMatch& first = matches.matches.front();
+    const std::string_view category =
+        UpToNul(Utf8PrefixByBytes(first.category, kCategoryBytes - 1));
+    const std::string_view discId = UpToNul(Utf8PrefixByBytes(first.discId, kDiscIdBytes - 1));
+    if (category.empty() || discId.empty()) {
+        return {};
     }
-    if (thread_.joinable()) {
-        thread_.join();  // a cancelled look-up gives up at once
+    const std::string read = "cddb read " + std::string(category) + " " + std::string(discId);
+    const auto answer = Command(server, read, stop);
+    const auto entry = answer ? ParseCddbReadAnswer(*answer) : std::nullopt;
+    if (!entry) {
+        return {};
     }
-    uint64_t lookup = 0;
-    {
-        const std::lock_guard lock(mutex_);
-        lookup = ++started_;
-        drive_ = settings_.Cdrom;
-        const auto index = static_cast<size_t>(settings_.Cdrom);
-        discId_ = settings_.Cdrom >= 0 && index < settings_.drives.size()
-                      ? settings_.drives[index].discId
-                      : kNoDiscId;
-    }
-    // The thread works on a record of its own: the window may refresh the disc or apply new
-    // options meanwhile. Its results come back through TakeReply, on the caller's thread.
-    job_ = std::make_unique<Settings>();
-    AssignSettings(*job_, settings_);
-    job_->drives = settings_.drives;
-    job_->lookupSource = settings_.lookupSource;
-    settings_.cddbReply.clear();
-    settings_.releaseCandidates.clear();
-    settings_.lookupUnanswered.clear();
-    settings_.lookupAnswer = LookupAnswer::none;
-    cancel_ = false;
-    done_ = false;
-    settings_.cddbRunning = 1;
-    thread_ = std::thread([this, lookup, &job = *job_] {
-        Relay relay(*this, lookup);
-        SetCddbCancelFlag(&cancel_);
-        CddbLookupThread(job, relay);
-        SetCddbCancelFlag(nullptr);
-    });
-    return true;
-}
-
-bool CddbLookup::TakeReply() {
-    const std::lock_guard lock(mutex_);
-    if (ended_ != started_ || taken_ == started_ || cancelled_ == started_) {
-        return false;
-    }
-    taken_ = started_;
-    const auto index = static_cast<size_t>(drive_);
-    if (drive_ != settings_.Cdrom || drive_ < 0 || index >= settings_.drives.size() ||
-        settings_.drives[index].discId != discId_) {
-        return false;
-    }
-    // The thread has ended its look-up (it posted the notification): the results are whole.
-    if (thread_.joinable()) {
-        thread_.join();
-    }
-    settings_.cddbReply = std::move(job_->cddbReply);
-    settings_.releaseCandidates = std::move(job_->releaseCandidates);
-    settings_.lookupUnanswered = std::move(job_->lookupUnanswered);
-    settings_.lookupAnswer = job_->lookupAnswer;
-    return true;
+    std::string fitted(UpToNul(Utf8PrefixByBytes(*entry, kCddbReplyBytes - 1)));
+    const CddbOutcome outcome = fitted.empty() ? CddbOutcome::nothingFound : CddbOutcome::found;
+    return {outcome, std::move(fitted)};
 }
 
 }  // namespace disctrove

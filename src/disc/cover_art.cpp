@@ -3,10 +3,8 @@
 #include <charconv>
 #include <chrono>
 
-#include "app/version.h"
 #include "codecs/cover_picture.h"
-#include "disc/web_request.h"
-#include "platform/cdrom/cddb.h"
+#include "disc/lookup_client.h"
 #include "platform/system/environment.h"
 #include "platform/system/files.h"
 
@@ -19,9 +17,9 @@ constexpr size_t kMaxCoverBytes = 16 * 1024 * 1024;
 
 }  // namespace
 
-platform::HttpGetRequest CoverArtRequest(const Settings& settings, const std::string& releaseId) {
+net::WebRequest CoverArtRequest(const Settings& settings, const std::string& releaseId) {
     const MusicBrainzSettings& mb = settings.musicBrainz;
-    platform::HttpGetRequest request = WebRequest(settings);
+    net::WebRequest request{{}, LookupClient(settings)};
     request.https = mb.Https != 0;
     request.host = mb.CoverServer;
     request.port = request.https ? 443 : 80;
@@ -37,19 +35,20 @@ platform::HttpGetRequest CoverArtRequest(const Settings& settings, const std::st
         }
     }
     request.path = "/release/" + releaseId + "/front-500";
-    request.maxBytes = kMaxCoverBytes;
+    request.client.maxBytes = kMaxCoverBytes;
     return request;
 }
 
-std::optional<std::vector<uint8_t>> FetchCoverArt(const platform::HttpGetRequest& request) {
-    auto answer = platform::HttpGet(request);
-    if (!answer || (answer->status != 200 && answer->status != 404)) {
+std::optional<std::vector<uint8_t>> FetchCoverArt(const net::WebRequest& request,
+                                                  std::stop_token stop) {
+    net::WebAnswer answer = request.Send(std::move(stop));
+    if (!answer.ok() || (answer.status != 200 && answer.status != 404)) {
         return std::nullopt;
     }
-    if (answer->status == 404 || !InspectPicture(answer->body)) {
+    if (answer.status == 404 || !InspectPicture(answer.body)) {
         return std::vector<uint8_t>{};
     }
-    return std::move(answer->body);
+    return std::move(answer.body);
 }
 
 CoverArtFetch::CoverArtFetch(const Settings& settings) {
@@ -67,10 +66,9 @@ CoverArtFetch::CoverArtFetch(const Settings& settings) {
         return;
     }
     // The request is made here, on the rip's thread, so the fetch never reads the settings.
-    platform::HttpGetRequest request = CoverArtRequest(settings, release);
-    request.cancel = &cancel_;
-    thread_ = std::thread([this, request = std::move(request)] {
-        auto picture = FetchCoverArt(request);
+    net::WebRequest request = CoverArtRequest(settings, release);
+    thread_ = std::thread([this, request = std::move(request), stop = stop_.get_token()] {
+        auto picture = FetchCoverArt(request, stop);
         const std::lock_guard lock(mutex_);
         answered_ = picture.has_value();
         picture_ = answered_ ? std::move(*picture) : std::vector<uint8_t>{};
@@ -81,7 +79,7 @@ CoverArtFetch::CoverArtFetch(const Settings& settings) {
 
 CoverArtFetch::~CoverArtFetch() {
     if (thread_.joinable()) {
-        cancel_ = true;  // a cancelled GET ends at once
+        stop_.request_stop();  // a stopped GET ends at once
         thread_.join();
     }
 }
@@ -92,7 +90,7 @@ const std::vector<uint8_t>& CoverArtFetch::Wait(const SharedInt& ripping) {
     // answer ends the wait at once.
     while (!ended_.wait_for(lock, kStopPollInterval, [this] { return finished_; })) {
         if (!ripping) {
-            cancel_ = true;
+            stop_.request_stop();
         }
     }
     return picture_;

@@ -3,17 +3,17 @@
 // beside them.
 #pragma once
 
-#include <atomic>
 #include <condition_variable>
 #include <cstdint>
 #include <mutex>
 #include <optional>
+#include <stop_token>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "app/settings.h"
-#include "platform/system/http_get.h"
+#include "net/web_client.h"
 
 namespace disctrove {
 
@@ -21,14 +21,15 @@ namespace disctrove {
 inline constexpr const char* kCoverFileStem = "cover";
 
 // The request for the 500-pixel front cover of `releaseId`: CoverServer ("host" or
-// "host:port"; without a port, 443 with Https on, else 80), through the CDDB proxy when
-// Useproxy is on, with the CDDB timeouts.
-platform::HttpGetRequest CoverArtRequest(const Settings& settings, const std::string& releaseId);
+// "host:port"; without a port, 443 with Https on, else 80), through the look-up client (see
+// LookupClient).
+net::WebRequest CoverArtRequest(const Settings& settings, const std::string& releaseId);
 
 // The front cover; empty when the release has none (404) or the answer is no JPEG or PNG
-// picture; nothing when no whole answer came (no connection, a timeout, a server error, Stop),
-// so a later rip asks again.
-std::optional<std::vector<uint8_t>> FetchCoverArt(const platform::HttpGetRequest& request);
+// picture; nothing when no whole answer came (no connection, a timeout, a server error, `stop`
+// asked to stop), so a later rip asks again.
+std::optional<std::vector<uint8_t>> FetchCoverArt(const net::WebRequest& request,
+                                                  std::stop_token stop = {});
 
 // The cover of one rip. It is fetched when CoverArt is on, a release is chosen and its cover is
 // not known yet; a cover known from an earlier rip of the release is taken as it is. The
@@ -52,7 +53,7 @@ class CoverArtFetch {
 
   private:
     std::string releaseId_;  // "" when the rip has no cover to look for
-    std::atomic<bool> cancel_{false};
+    std::stop_source stop_;
     std::mutex mutex_;
     std::condition_variable ended_;
     bool finished_ = false;  // picture_ and answered_ are final (guarded by mutex_)

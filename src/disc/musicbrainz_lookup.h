@@ -2,14 +2,14 @@
 // MusicBrainz web service by disc ID and, when that is unknown, by table of contents.
 #pragma once
 
-#include <atomic>
 #include <chrono>
+#include <stop_token>
 #include <string>
 #include <vector>
 
 #include "app/settings.h"
 #include "disc/release.h"
-#include "platform/system/http_get.h"
+#include "net/web_client.h"
 
 namespace disctrove {
 
@@ -28,17 +28,17 @@ struct MusicBrainzAnswer {
 inline constexpr const char* kMusicBrainzIncludes =
     "inc=artist-credits+recordings+labels+release-groups+genres+tags&fmt=json";
 
-// A GET of `path` on the settings' MusicBrainz server, with the CDDB timeouts, the CDDB proxy
-// when one is set and a User-Agent naming Disctrove, its version and the CDDB e-mail address.
-platform::HttpGetRequest MusicBrainzRequest(const Settings& settings, const std::string& path);
+// A GET of `path` on the settings' MusicBrainz server, through the look-up client (see
+// LookupClient) with a User-Agent naming Disctrove, its version and the CDDB e-mail address.
+net::WebRequest MusicBrainzRequest(const Settings& settings, const std::string& path);
 
-// Asks for the disc of drive Cdrom, by disc ID and then by TOC. Gives up at once when *cancel
-// becomes true (null: never), as noAnswer.
-MusicBrainzAnswer LookUpMusicBrainz(const Settings& settings, const std::atomic<bool>* cancel);
+// Asks for the disc of drive Cdrom, by disc ID and then by TOC. Gives up at once when `stop` is
+// asked to stop, as noAnswer.
+MusicBrainzAnswer LookUpMusicBrainz(const Settings& settings, std::stop_token stop);
 
 // The service allows one request a second from a program: every request of the process waits
-// its turn here. False when *cancel became true while waiting.
-bool WaitForMusicBrainzTurn(const std::atomic<bool>* cancel);
+// its turn here. False when `stop` was asked to stop before the turn came.
+bool WaitForMusicBrainzTurn(const std::stop_token& stop);
 // Counts the next turn from the end of the answer too, so the server sees the requests a second
 // apart however long the connection took.
 void EndMusicBrainzTurn();

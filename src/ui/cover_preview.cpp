@@ -5,7 +5,7 @@
 namespace disctrove::ui {
 
 void CoverPreview::Cancel() {
-    cancel_ = true;
+    stop_.request_stop();
     if (thread_.joinable()) {
         thread_.join();
     }
@@ -25,12 +25,11 @@ void CoverPreview::Start(const Settings& settings) {
         settings.cover.releaseId == releaseId) {
         return;
     }
-    platform::HttpGetRequest request = CoverArtRequest(settings, releaseId);
-    cancel_ = false;
-    request.cancel = &cancel_;
-    thread_ = std::thread([this, request, releaseId] {
-        std::optional<std::vector<uint8_t>> picture = FetchCoverArt(request);
-        if (!picture || cancel_) {
+    const net::WebRequest request = CoverArtRequest(settings, releaseId);
+    stop_ = std::stop_source();
+    thread_ = std::thread([this, request, releaseId, stop = stop_.get_token()] {
+        std::optional<std::vector<uint8_t>> picture = FetchCoverArt(request, stop);
+        if (!picture || stop.stop_requested()) {
             return;  // no answer: a rip asks again
         }
         {

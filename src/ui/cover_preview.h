@@ -3,10 +3,10 @@
 #pragma once
 
 #include <QObject>
-#include <atomic>
 #include <cstdint>
 #include <mutex>
 #include <optional>
+#include <stop_token>
 #include <string>
 #include <thread>
 #include <vector>
@@ -37,7 +37,7 @@ class CoverPreview : public QObject {
     void fetched();
 
   private:
-    std::atomic<bool> cancel_{false};
+    std::stop_source stop_;
     std::mutex mutex_;
     std::optional<CoverArt> result_;  // guarded by mutex_
     std::thread thread_;

@@ -5,7 +5,7 @@
 #include <QObject>
 
 #include "app/settings.h"
-#include "disc/cddb_lookup.h"
+#include "disc/disc_lookup.h"
 #include "work/worker_context.h"
 
 namespace disctrove::ui {
@@ -43,11 +43,11 @@ class LookupController : public QObject, private WorkerNotifications {
   private:
     void TrackProgress(int32_t, int32_t) override {}
     void WorkFinished() override {}
-    void CddbDone() override { emit posted(); }
+    void LookupDone() override { emit posted(); }
     void OnPosted();
 
     Settings& settings_;
-    CddbLookup lookup_;
+    DiscLookup lookup_;
 };
 
 }  // namespace disctrove::ui

@@ -54,8 +54,8 @@ void WorkerBridge::WorkFinished() {
     emit workFinished();
 }
 
-void WorkerBridge::CddbDone() {
-    emit cddbDone();
+void WorkerBridge::LookupDone() {
+    emit lookupDone();
 }
 
 void WorkerBridge::Inform(std::string_view text) {

@@ -23,7 +23,7 @@ class WorkerBridge : public QObject, public WorkerNotifications, public WorkerQu
 
     void TrackProgress(int32_t position, int32_t status) override;
     void WorkFinished() override;
-    void CddbDone() override;
+    void LookupDone() override;
     void Inform(std::string_view text) override;
     ConfirmAnswer Confirm(ConfirmTopic topic, std::string_view text) override;
 
@@ -34,7 +34,7 @@ class WorkerBridge : public QObject, public WorkerNotifications, public WorkerQu
   signals:
     void trackProgress(int position, int status);
     void workFinished();
-    void cddbDone();
+    void lookupDone();
 
     // Posted by a worker that has put its question in question_.
     void questionPosted();

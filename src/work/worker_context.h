@@ -23,7 +23,7 @@ std::string OwnSourceMessage(const std::string& path);
 // The numbers the notifications are known by.
 inline constexpr int32_t kTrackProgressMessage = 103;
 inline constexpr int32_t kWorkFinishedMessage = 108;
-inline constexpr int32_t kCddbDoneMessage = 32793;
+inline constexpr int32_t kLookupDoneMessage = 32793;
 
 // Posted by workers; a front end handles them on its own thread and never makes a worker wait.
 class WorkerNotifications {
@@ -34,8 +34,8 @@ class WorkerNotifications {
     virtual void TrackProgress(int32_t position, int32_t status) = 0;
     // The worker has ended; `finished` is already set.
     virtual void WorkFinished() = 0;
-    // The CDDB look-up has ended.
-    virtual void CddbDone() = 0;
+    // The look-up of the disc (MusicBrainz, CDDB) has ended.
+    virtual void LookupDone() = 0;
 };
 
 // Results of the Confirm box, with the numbers they are known by.

@@ -5,7 +5,7 @@
 #include <chrono>
 #include <thread>
 
-#include "platform/cdrom/cddb.h"
+#include "net/web_client.h"
 #include "tools/accuraterip_server.h"
 
 namespace disctrove {
@@ -60,7 +60,7 @@ TEST(AccurateRipLookup, ThroughTheProxyAndStopped) {
     EXPECT_EQ(server.Requests()[0].path, path);
 
     // Only the cancel can end this wait.
-    platform::SetCddbTimeouts(1h, 1h);
+    net::SetDefaultTimeouts(1h, 1h);
     server.SetBehaviour(testing::AccurateRipServer::Behaviour::stall);
     settings.tracks[0].accurateRip = AccurateRipSums{7, 7};
     settings.tracks[0].status = kStatusCompleted;
@@ -75,7 +75,7 @@ TEST(AccurateRipLookup, ThroughTheProxyAndStopped) {
     ASSERT_TRUE(settings.tracks[0].verdict.has_value());
     EXPECT_EQ(settings.tracks[0].verdict->verdict, AccurateRipVerdict::unknown);
     EXPECT_FALSE(settings.tracks[1].verdict.has_value());  // not marked
-    platform::SetCddbTimeouts(10s, 30s);
+    net::SetDefaultTimeouts(10s, 30s);
 }
 
 }  // namespace

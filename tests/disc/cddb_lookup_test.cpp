@@ -9,7 +9,8 @@
 
 #include "disc/cddb_reply_parser.h"
 #include "disc/disc.h"
-#include "platform/cdrom/cddb.h"
+#include "disc/disc_lookup.h"
+#include "net/web_client.h"
 #include "support/disc_images.h"
 #include "support/scripted_worker.h"
 #include "support/temp_dir.h"
@@ -40,7 +41,7 @@ class CddbLookupTest : public ::testing::Test {
   protected:
     void SetUp() override {
         platform::ClearDiscImages();
-        platform::SetCddbTimeouts(1s, 2s);
+        net::SetDefaultTimeouts(1s, 2s);
         std::filesystem::create_directories(entries_);
         const std::string cue = testing::MakeCueImage(dir_.path(), "disc",
                                                       {{false, 18067}, {false, 5000}, {false, 77}});
@@ -54,7 +55,7 @@ class CddbLookupTest : public ::testing::Test {
         settings_.musicBrainz.Use = 0;  // CDDB alone, as before MusicBrainz
     }
     void TearDown() override {
-        platform::SetCddbTimeouts(10s, 30s);
+        net::SetDefaultTimeouts(10s, 30s);
         platform::ClearDiscImages();
     }
 
@@ -70,9 +71,9 @@ class CddbLookupTest : public ::testing::Test {
     }
     void LookUp() {
         settings_.cddbRunning = 1;
-        CddbLookupThread(settings_, notes_);
+        DiscLookupThread(settings_, notes_);
         EXPECT_EQ(settings_.cddbRunning, 0);
-        EXPECT_EQ(notes_.cddbDoneCount, ++lookups_);
+        EXPECT_EQ(notes_.lookupDoneCount, ++lookups_);
     }
     std::string Command(size_t request) const {
         const auto requests = server_.Requests();
@@ -265,11 +266,11 @@ class DoneNotifications final : public WorkerNotifications {
   public:
     void TrackProgress(int32_t, int32_t) override {}
     void WorkFinished() override {}
-    void CddbDone() override {
+    void LookupDone() override {
         startableWhenDone = lookup != nullptr && lookup->CanStart() && !lookup->Busy();
         ++done;
     }
-    const CddbLookup* lookup = nullptr;
+    const DiscLookup* lookup = nullptr;
     std::atomic<int> done{0};
     std::atomic<bool> startableWhenDone{false};
 };
@@ -283,12 +284,12 @@ bool WaitFor(const std::atomic<int>& done, int count) {
 }
 
 TEST_F(CddbLookupTest, OneLookUpAtATimeAndCancelledOnExit) {
-    platform::SetCddbTimeouts(10s, 30s);
+    net::SetDefaultTimeouts(10s, 30s);
     server_.SetStalling(true);
     const auto start = std::chrono::steady_clock::now();
     DoneNotifications notes;
     {
-        CddbLookup lookup(settings_, notes);
+        DiscLookup lookup(settings_, notes);
         ASSERT_TRUE(lookup.Start());
         EXPECT_EQ(settings_.cddbRunning, 1);
         EXPECT_TRUE(lookup.Busy());
@@ -314,7 +315,7 @@ TEST_F(CddbLookupTest, OneLookUpAtATimeAndCancelledOnExit) {
 // offered again), every time.
 TEST_F(CddbLookupTest, WhenALookUpThatFoundNothingIsDoneTheNextMayStart) {
     DoneNotifications notes;
-    CddbLookup lookup(settings_, notes);
+    DiscLookup lookup(settings_, notes);
     notes.lookup = &lookup;
     for (int run = 1; run <= 3; ++run) {
         ASSERT_TRUE(lookup.Start());
@@ -332,7 +333,7 @@ TEST_F(CddbLookupTest, WhenALookUpThatFoundNothingIsDoneTheNextMayStart) {
 TEST_F(CddbLookupTest, TheRecordChangesWhileALookUpIsHeld) {
     AddEntry("rock", discId_);
     DoneNotifications notes;
-    CddbLookup lookup(settings_, notes);
+    DiscLookup lookup(settings_, notes);
     server_.SetHolding(true);
     ASSERT_TRUE(lookup.Start());
     while (server_.Requests().empty()) {

@@ -11,9 +11,10 @@
 #include "disc/cddb_reply_parser.h"
 #include "disc/cover_art.h"
 #include "disc/disc.h"
+#include "disc/disc_lookup.h"
 #include "disc/musicbrainz_id.h"
 #include "disc/release_apply.h"
-#include "platform/cdrom/cddb.h"
+#include "net/web_client.h"
 #include "support/disc_images.h"
 #include "support/scripted_worker.h"
 #include "support/temp_dir.h"
@@ -33,7 +34,7 @@ class MusicBrainzLookupTest : public ::testing::Test {
   protected:
     void SetUp() override {
         platform::ClearDiscImages();
-        platform::SetCddbTimeouts(1s, 2s);
+        net::SetDefaultTimeouts(1s, 2s);
         SetMusicBrainzInterval(0ms);
         const std::string cue = testing::MakeCueImage(dir_.path(), "disc",
                                                       {{false, 18067}, {false, 5000}, {false, 77}});
@@ -55,7 +56,7 @@ class MusicBrainzLookupTest : public ::testing::Test {
     }
     void TearDown() override {
         SetMusicBrainzInterval(1000ms);
-        platform::SetCddbTimeouts(10s, 30s);
+        net::SetDefaultTimeouts(10s, 30s);
         platform::ClearDiscImages();
     }
     std::string IdPath() const { return "/ws/2/discid/" + discId_ + "?" + kMusicBrainzIncludes; }
@@ -64,7 +65,7 @@ class MusicBrainzLookupTest : public ::testing::Test {
     }
     void LookUp() {
         settings_.cddbRunning = 1;
-        CddbLookupThread(settings_, notes_);
+        DiscLookupThread(settings_, notes_);
         EXPECT_EQ(settings_.cddbRunning, 0);
     }
     const MusicBrainzRelease& Only() {
@@ -248,17 +249,18 @@ TEST_F(MusicBrainzLookupTest, CddbAnswersWhenMusicBrainzCannot) {
 }
 
 TEST_F(MusicBrainzLookupTest, CancelEndsTheWaitForATurn) {
-    ASSERT_TRUE(WaitForMusicBrainzTurn(nullptr));
+    ASSERT_TRUE(WaitForMusicBrainzTurn({}));
     SetMusicBrainzInterval(3600s);
-    const std::atomic<bool> cancel{true};
-    EXPECT_FALSE(WaitForMusicBrainzTurn(&cancel));  // an hour's wait, given up
+    std::stop_source cancel;
+    cancel.request_stop();
+    EXPECT_FALSE(WaitForMusicBrainzTurn(cancel.get_token()));  // an hour's wait, given up
 }
 
 // A server that resets the connection halfway through its answer: the look-up ends at once
 // (the timeouts are an hour), takes nothing of the half answer, names the service in
 // lookupUnanswered where a look-up has one, and the next look-up, answered whole, works.
 TEST_F(MusicBrainzLookupTest, AnswersCutByAResetAreNeverTaken) {
-    platform::SetCddbTimeouts(1h, 1h);
+    net::SetDefaultTimeouts(1h, 1h);
     testing::AccurateRipServer accurateRip;
     testing::CoverArtServer covers;
     settings_.ArServer = "127.0.0.1";

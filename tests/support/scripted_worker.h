@@ -26,12 +26,12 @@ class RecordingNotifications : public WorkerNotifications {
         }
     }
     void WorkFinished() override { ++finishedCount; }
-    void CddbDone() override { ++cddbDoneCount; }
+    void LookupDone() override { ++lookupDoneCount; }
 
     std::function<void(int32_t position, int32_t status)> onProgress;  // e.g. to press Stop
     std::vector<std::pair<int32_t, int32_t>> progress;                 // (position, status)
     int finishedCount = 0;
-    int cddbDoneCount = 0;
+    int lookupDoneCount = 0;
 
   private:
     static inline std::mutex mutex_;  // shared: records stay assignable

@@ -23,6 +23,40 @@ std::string Hex8(uint32_t value) {
     return std::string(8 - text.size(), '0') + text;
 }
 
+// `text` escaped for a URL: every byte but letters, digits and "-._~" as %XX.
+std::string UrlEscaped(std::string_view text) {
+    static constexpr std::string_view kHex = "0123456789ABCDEF";
+    std::string escaped;
+    for (const char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        const bool unreserved = (byte >= 'A' && byte <= 'Z') || (byte >= 'a' && byte <= 'z') ||
+                                (byte >= '0' && byte <= '9') || byte == '-' || byte == '.' ||
+                                byte == '_' || byte == '~';
+        if (unreserved) {
+            escaped += c;
+        } else {
+            escaped += '%';
+            escaped += kHex[byte >> 4];
+            escaped += kHex[byte & 0x0F];
+        }
+    }
+    return escaped;
+}
+
+// The words of `text` escaped for a URL and joined with "+", as cddb.cgi expects.
+std::string UrlWords(std::string_view text) {
+    std::string joined;
+    size_t start = 0;
+    while (start <= text.size()) {
+        const size_t end = std::min(text.find(' ', start), text.size());
+        if (end > start) {
+            joined += (joined.empty() ? "" : "+") + UrlEscaped(text.substr(start, end - start));
+        }
+        start = end + 1;
+    }
+    return joined;
+}
+
 // Splits `body` into lines without their line ends (LF or CRLF).
 std::vector<std::string_view> Lines(std::string_view body) {
     std::vector<std::string_view> lines;
@@ -134,6 +168,27 @@ std::string CddbQueryCommand(const DiscLayout& layout) {
     }
     command += " " + std::to_string((layout.leadOut + kLeadInFrames) / 75);
     return command;
+}
+
+std::string CddbHello(std::string_view email, std::string_view client) {
+    const std::string_view address = email.empty() ? "anonymous@localhost" : email;
+    const size_t at = address.find('@');
+    const std::string_view user = at == std::string_view::npos ? address : address.substr(0, at);
+    const std::string_view host =
+        at == std::string_view::npos ? "localhost" : address.substr(at + 1);
+    std::string named(client.empty() ? "Disctrove" : client);
+    if (named.find(' ') == std::string::npos) {
+        named += " 0";
+    }
+    return std::string(user) + " " + std::string(host) + " " + named;
+}
+
+std::string CddbRequestPath(std::string_view queryPath, std::string_view command,
+                            std::string_view hello, int level) {
+    const std::string path =
+        queryPath.starts_with('/') ? std::string(queryPath) : "/" + std::string(queryPath);
+    return path + "?cmd=" + UrlWords(command) + "&hello=" + UrlWords(hello) +
+           "&proto=" + std::to_string(level);
 }
 
 int CddbStatus(std::string_view body) {

@@ -1,5 +1,6 @@
-// The CDDB protocol as far as a client needs it: the disc ID, the query command, and the
-// answers to query and read. Pure text work; cddb.cpp does the HTTP.
+// The CDDB protocol as far as a client needs it: the disc ID, the commands and how they travel
+// to cddb.cgi, and the answers to query and read. Pure text work; disc/cddb_lookup.cpp sends the
+// commands through the web client.
 #pragma once
 
 #include <cstddef>
@@ -15,12 +16,26 @@ namespace disctrove::platform {
 
 inline constexpr int32_t kLeadInFrames = 150;
 
+// The most matches of a query a client keeps.
+inline constexpr size_t kMaxCddbMatches = 32;
+
 // The CDDB disc ID of a disc: the digit sums of the track starts in seconds, the disc's length
 // in seconds and the track count (data tracks count too).
 uint32_t ComputeCddbDiscId(const DiscLayout& layout);
 
 // "cddb query DISCID NTRKS OFFSET... SECONDS", offsets in frames with the 150-frame lead-in.
 std::string CddbQueryCommand(const DiscLayout& layout);
+
+// "user host client version" for the hello, from the e-mail address ("anonymous@localhost"
+// when empty) and the client's name and version ("Disctrove" when empty; " 0" is added when
+// the version is missing).
+std::string CddbHello(std::string_view email, std::string_view client);
+
+// The path that sends `command` to the cddb.cgi at `queryPath` ("/" is added in front when
+// missing): "?cmd=...&hello=...&proto=N", the words of command and hello escaped for a URL
+// and joined with "+".
+std::string CddbRequestPath(std::string_view queryPath, std::string_view command,
+                            std::string_view hello, int level);
 
 struct CddbMatch {
     std::string category;
