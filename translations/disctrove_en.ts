@@ -592,141 +592,44 @@ Do you want to stop and exit anyway?</source>
     </message>
 </context>
 <context>
+    <name>disctrove::ui::HelpCommands</name>
+    <message>
+        <source>Cannot locate HTML Help file for Disctrove</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Cannot locate HTML Help file %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>No viewer could open the help file %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>No rip log has been written yet.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The rip log %1 is no longer there.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The rip log %1 could not be opened.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>About Disctrove</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Disctrove Version %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
     <name>disctrove::ui::MainWindow</name>
     <message>
         <source>Position</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>&amp;File</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>&amp;Refresh CD-ROM</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>Ri&amp;p marked tracks</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>&amp;Stop ripping</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>&amp;Get CDDB Info</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>&amp;Encode WAV file...</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>&amp;Decode file...</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>E&amp;xit</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>&amp;Edit</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>&amp;Track settings...</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>&amp;Mark all tracks</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>&amp;Unmark all tracks</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>Re&amp;verse marks</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>Select &amp;all tracks</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>Mark &amp;selected</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>&amp;Options</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>&amp;Global...</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>&amp;Secure settings...</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>WA&amp;V format settings...</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>&amp;OGG format settings...</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>&amp;MP3 format settings...</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>&amp;WMA format settings...</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>&amp;FLAC format settings...</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>O&amp;PUS format settings...</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>&amp;CDDB settings...</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>&amp;Help</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>&amp;Contents</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>&amp;Quick start guide</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>Show rip &amp;log</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>About Disctrove...</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>Track settings...</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>Mark/unmark track</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>Play</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
@@ -738,19 +641,7 @@ Do you want to stop and exit anyway?</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <source>Track name</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>Time</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
         <source>Encoder</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>Status</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
@@ -822,30 +713,6 @@ Do you want to stop and exit anyway?</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <source>About Disctrove</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>Disctrove Version %1</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>Cannot locate HTML Help file for Disctrove</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>No rip log has been written yet.</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>The rip log %1 is no longer there.</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>The rip log %1 could not be opened.</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
         <source>%1M free disk space of %2</source>
         <translation type="unfinished"></translation>
     </message>
@@ -867,10 +734,6 @@ Do you want to stop and exit anyway?</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <source>O&amp;utput...</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
         <source>Drive</source>
         <translation type="unfinished"></translation>
     </message>
@@ -879,23 +742,11 @@ Do you want to stop and exit anyway?</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <source>Track list</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
         <source>Stop playing</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
         <source>Volume</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>No viewer could open the help file %1</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>Cannot locate HTML Help file %1</source>
         <translation type="unfinished"></translation>
     </message>
 </context>
@@ -1339,6 +1190,13 @@ $n-track number $t-track name $a-artist $A-album artist $r-track artist $l-album
     </message>
 </context>
 <context>
+    <name>disctrove::ui::TrackListView</name>
+    <message>
+        <source>Track list</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
     <name>disctrove::ui::TrackSettingsDialog</name>
     <message>
         <source>Track settings</source>
@@ -1354,6 +1212,25 @@ $n-track number $t-track name $a-artist $A-album artist $r-track artist $l-album
     </message>
 </context>
 <context>
+    <name>disctrove::ui::TrackTableModel</name>
+    <message>
+        <source>Track name</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Time</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Encoder</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Status</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
     <name>disctrove::ui::WavPage</name>
     <message>
         <source>8 bits</source>
@@ -1365,6 +1242,149 @@ $n-track number $t-track name $a-artist $A-album artist $r-track artist $l-album
     </message>
     <message>
         <source>Bits per sample</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>disctrove::ui::WindowActions</name>
+    <message>
+        <source>&amp;File</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>&amp;Edit</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>&amp;Options</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>&amp;Help</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>&amp;Refresh CD-ROM</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Ri&amp;p marked tracks</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>&amp;Stop ripping</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>&amp;Get CDDB Info</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>&amp;Encode WAV file...</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>&amp;Decode file...</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>E&amp;xit</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>&amp;Track settings...</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>&amp;Mark all tracks</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>&amp;Unmark all tracks</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Re&amp;verse marks</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Select &amp;all tracks</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Mark &amp;selected</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>&amp;Global...</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>&amp;Secure settings...</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>O&amp;utput...</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>WA&amp;V format settings...</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>&amp;OGG format settings...</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>&amp;MP3 format settings...</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>&amp;WMA format settings...</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>&amp;FLAC format settings...</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>O&amp;PUS format settings...</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>&amp;CDDB settings...</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>&amp;Contents</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>&amp;Quick start guide</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Show rip &amp;log</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>About Disctrove...</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Track settings...</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Mark/unmark track</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Play</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Stop</source>
         <translation type="unfinished"></translation>
     </message>
 </context>
