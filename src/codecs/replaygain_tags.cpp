@@ -15,6 +15,9 @@
 #include <cstdio>
 #include <memory>
 #include <utility>
+#include <vector>
+
+#include "platform/system/files.h"
 
 namespace disctrove {
 
@@ -118,6 +121,51 @@ bool WriteWma(const std::string& path, const Loudness& track, const Loudness& al
     return file.save();
 }
 
+bool WriteTags(const std::string& path, EncoderKind kind, const Loudness& track,
+               const Loudness& album) {
+    switch (kind) {
+        case kEncoderOgg:
+            return WriteVorbisComments<TagLib::Ogg::Vorbis::File>(path, track, album);
+        case kEncoderFlac:
+            return WriteFlac(path, track, album);
+        case kEncoderOpus:
+            return WriteOpus(path, track, album);
+        case kEncoderMp3:
+            return WriteMp3(path, track, album);
+        case kEncoderWma:
+            return WriteWma(path, track, album);
+        default:
+            return true;  // WAV files carry no tags
+    }
+}
+
+// Copies the file at `from` into the new working file `to`; false (and `to` removed) when not
+// every byte could be copied.
+bool CopyToWorkingFile(const std::string& from, const std::string& to) {
+    const std::unique_ptr<std::FILE, int (*)(std::FILE*)> source(platform::OpenStream(from, "rb"),
+                                                                 &std::fclose);
+    std::unique_ptr<std::FILE, int (*)(std::FILE*)> target(
+        source ? platform::CreateWorkingStream(to, "wb") : nullptr, &std::fclose);
+    if (!target) {
+        return false;
+    }
+    std::vector<char> buffer(1 << 20);
+    bool ok = true;
+    while (ok) {
+        const size_t got = std::fread(buffer.data(), 1, buffer.size(), source.get());
+        ok = std::fwrite(buffer.data(), 1, got, target.get()) == got;
+        if (got < buffer.size()) {
+            ok = ok && !std::ferror(source.get());
+            break;
+        }
+    }
+    ok = std::fclose(target.release()) == 0 && ok;
+    if (!ok) {
+        platform::RemoveFile(to);
+    }
+    return ok;
+}
+
 }  // namespace
 
 std::string ReplayGainText(double gainDb) {
@@ -140,20 +188,24 @@ int32_t R128Gain(double replayGainDb) {
 
 bool WriteReplayGain(const std::string& path, EncoderKind kind, const Loudness& track,
                      const Loudness& album) {
-    switch (kind) {
-        case kEncoderOgg:
-            return WriteVorbisComments<TagLib::Ogg::Vorbis::File>(path, track, album);
-        case kEncoderFlac:
-            return WriteFlac(path, track, album);
-        case kEncoderOpus:
-            return WriteOpus(path, track, album);
-        case kEncoderMp3:
-            return WriteMp3(path, track, album);
-        case kEncoderWma:
-            return WriteWma(path, track, album);
-        default:
-            return true;  // WAV files carry no tags
+    if (kind == kEncoderWav) {
+        return true;
     }
+    // The tags go into a copy beside the finished file, which then takes its place: TagLib
+    // rewrites a FLAC or MP3 file by moving its audio, and a program killed in the middle of
+    // that must leave the whole file without the gain, never a broken one under its name.
+    const std::string working = platform::WritingPathFor(path);
+    if (working == path) {
+        return WriteTags(path, kind, track, album);  // a device: nothing to put in place
+    }
+    if (!CopyToWorkingFile(path, working)) {
+        return false;
+    }
+    if (!WriteTags(working, kind, track, album)) {
+        platform::RemoveFile(working);
+        return false;
+    }
+    return platform::ReplaceFile(working, path);
 }
 
 }  // namespace disctrove

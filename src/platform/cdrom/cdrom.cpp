@@ -384,6 +384,64 @@ int ReadCDAudioLBA(CdHandle handle, TrackBuffer* buffer) {
     return kCdStatusOk;
 }
 
+namespace {
+
+// A read that follows the one before: found where it lines up with that read's last sector (the
+// overlap), so that a drive that lands a few samples early or late loses and doubles nothing.
+int ReadLinedUp(OpenDisc& disc, TrackBuffer* buffer, TrackBuffer* overlap) {
+    const uint32_t start = buffer->startSector;
+    const uint32_t count = buffer->sectorCount;
+    const uint32_t wanted = count * kCdSectorBytes;
+    ReadError error;
+    if (!disc.Layout(error)) {
+        return Fail(error);
+    }
+    // Read from a little before the request to one sector past it, so that a read that lands
+    // early still holds every sector asked for. Where no audio follows (a drive fails a read
+    // into a data track or past the end), a read that lands early is tried again instead.
+    const uint32_t before = std::min(kRereadSectors, start);
+    const bool audioAfter = disc.layout.IsAudioSector(static_cast<int32_t>(start + count));
+    const uint32_t sectors = before + count + (audioAfter ? 1 : 0);
+    const size_t windowSize = size_t{sectors} * kCdSectorBytes;
+    const bool inPlace = windowSize <= buffer->capacity;
+    if (!inPlace) {
+        disc.scratch.resize(windowSize);
+    }
+    uint8_t* window = inPlace ? buffer->data() : disc.scratch.data();
+    const size_t expected = size_t{before - kOverlapSectors} * kCdSectorBytes;
+    size_t hit = std::string::npos;
+    for (int attempt = 0; attempt < (audioAfter ? 1 : kEndAttempts); ++attempt) {
+        if (!disc.device->ReadAudio(static_cast<int32_t>(start - before), sectors, window, true,
+                                    error)) {
+            return Fail(error);
+        }
+        hit = FindNearest(window, windowSize, overlap->data(), kCdSectorBytes, expected);
+        if (hit != std::string::npos && windowSize - hit - kCdSectorBytes >= wanted) {
+            break;  // every sector asked for is there
+        }
+    }
+    if (hit == std::string::npos) {
+        return Fail({kCdErrorJitter, 0});
+    }
+    const size_t dataStart = hit + kCdSectorBytes;
+    size_t length = std::min<size_t>(windowSize - dataStart, wanted);
+    length -= length % 4;  // whole sample frames
+    if (length == 0) {
+        return Fail({kCdErrorJitter, 0});
+    }
+    if (inPlace) {
+        buffer->startOffset = static_cast<uint32_t>(dataStart);
+    } else {
+        std::memcpy(buffer->data(), window + dataStart, length);
+    }
+    buffer->length = static_cast<uint32_t>(length);
+    buffer->status = kCdStatusOk;
+    SaveOverlap(overlap, window + dataStart + length, start + count);
+    return kCdStatusOk;
+}
+
+}  // namespace
+
 int ReadCDAudioLBAEx(CdHandle handle, TrackBuffer* buffer, TrackBuffer* overlap) {
     OpenDisc* disc = FindOrFail(handle);
     if (disc == nullptr) {
@@ -416,51 +474,7 @@ int ReadCDAudioLBAEx(CdHandle handle, TrackBuffer* buffer, TrackBuffer* overlap)
         return kCdStatusOk;
     }
 
-    if (!disc->Layout(error)) {
-        return Fail(error);
-    }
-    // Read from a little before the request to one sector past it, so that a read that lands
-    // early still holds every sector asked for. Where no audio follows (a drive fails a read
-    // into a data track or past the end), a read that lands early is tried again instead.
-    const uint32_t before = std::min(kRereadSectors, start);
-    const bool audioAfter = disc->layout.IsAudioSector(static_cast<int32_t>(start + count));
-    const uint32_t sectors = before + count + (audioAfter ? 1 : 0);
-    const size_t windowSize = size_t{sectors} * kCdSectorBytes;
-    const bool inPlace = windowSize <= buffer->capacity;
-    if (!inPlace) {
-        disc->scratch.resize(windowSize);
-    }
-    uint8_t* window = inPlace ? buffer->data() : disc->scratch.data();
-    const size_t expected = size_t{before - kOverlapSectors} * kCdSectorBytes;
-    size_t hit = std::string::npos;
-    for (int attempt = 0; attempt < (audioAfter ? 1 : kEndAttempts); ++attempt) {
-        if (!disc->device->ReadAudio(static_cast<int32_t>(start - before), sectors, window, true,
-                                     error)) {
-            return Fail(error);
-        }
-        hit = FindNearest(window, windowSize, overlap->data(), kCdSectorBytes, expected);
-        if (hit != std::string::npos && windowSize - hit - kCdSectorBytes >= wanted) {
-            break;  // every sector asked for is there
-        }
-    }
-    if (hit == std::string::npos) {
-        return Fail({kCdErrorJitter, 0});
-    }
-    const size_t dataStart = hit + kCdSectorBytes;
-    size_t length = std::min<size_t>(windowSize - dataStart, wanted);
-    length -= length % 4;  // whole sample frames
-    if (length == 0) {
-        return Fail({kCdErrorJitter, 0});
-    }
-    if (inPlace) {
-        buffer->startOffset = static_cast<uint32_t>(dataStart);
-    } else {
-        std::memcpy(buffer->data(), window + dataStart, length);
-    }
-    buffer->length = static_cast<uint32_t>(length);
-    buffer->status = kCdStatusOk;
-    SaveOverlap(overlap, window + dataStart + length, start + count);
-    return kCdStatusOk;
+    return ReadLinedUp(*disc, buffer, overlap);
 }
 
 bool DiscLayoutOf(CdHandle handle, DiscLayout& layout) {

@@ -164,6 +164,59 @@ long Id3v2Size(std::FILE* file) {
     return 10 + size + ((header[5] & 0x10) != 0 ? 10 : 0);  // with its footer
 }
 
+// Sets up a new stream as the record asks: its mode and rates first, then the preset, which
+// may override them, then what a preset never changes.
+void ApplyConfig(const auto& lame, lame_global_flags* flags, const BeConfig& config) {
+    const bool mono = BeStreamChannels(config) == 1;
+    lame.setInSamplerate(flags, static_cast<int>(config.sampleRate));
+    lame.setNumChannels(flags, mono ? 1 : 2);
+    if (config.preset == kBePresetAbr) {
+        lame.setVbr(flags, vbr_abr);
+        // The record's ABR rate is in bit/s; without one the bit rate stands in.
+        const uint32_t kbps = config.abrBps > 0 ? config.abrBps / 1000 : config.bitrate;
+        lame.setVbrMean(flags, static_cast<int>(kbps));
+    } else if (config.preset == kBePresetCbr) {
+        lame.setVbr(flags, vbr_off);
+        lame.setBrate(flags, static_cast<int>(config.bitrate));
+    }
+    if (config.preset < 6) {
+        static constexpr MPEG_mode kModes[] = {STEREO, JOINT_STEREO, DUAL_CHANNEL, MONO};
+        lame.setMode(flags, config.mode >= 0 && config.mode <= 3 ? kModes[config.mode] : STEREO);
+        if (config.enableVbr) {
+            lame.setVbr(flags, VbrModeOf(config.vbrMethod));
+            lame.setVbrQ(flags, config.vbrQuality);
+        } else {
+            lame.setVbr(flags, vbr_off);
+        }
+        lame.setBrate(flags, static_cast<int>(config.bitrate));
+    }
+    if (config.preset != -1) {
+        ApplyPreset(lame, flags, config.preset);
+    }
+    if (config.resampleRate > 0) {
+        lame.setOutSamplerate(flags, static_cast<int>(config.resampleRate));
+    }
+    if (mono) {
+        lame.setMode(flags, MONO);
+        lame.setNumChannels(flags, 1);
+    }
+    lame.setStrictIso(flags, config.strictIso != 0);
+    lame.setCopyright(flags, config.copyright != 0);
+    lame.setOriginal(flags, config.original != 0);
+    lame.setErrorProtection(flags, config.crc != 0);
+    lame.setExtension(flags, config.privateBit != 0);
+    lame.setVbrMin(flags, static_cast<int>(config.bitrate));
+    if (config.maxBitrate > 0) {
+        lame.setVbrMax(flags, static_cast<int>(config.maxBitrate));
+    }
+    lame.setDisableReservoir(flags, config.noReservoir != 0);
+    lame.setWriteVbrTag(flags, config.writeVbrHeader != 0);
+    const uint16_t quality = config.quality;
+    if ((quality & 0xFF) == ((~quality >> 8) & 0xFF)) {
+        lame.setQuality(flags, quality & 0xFF);
+    }
+}
+
 }  // namespace
 
 std::unique_ptr<LameLibrary> LameLibrary::Load(LoadError& error, std::string& reason) {
@@ -253,54 +306,7 @@ uint32_t LameLibrary::beInitStream(const BeConfig* config, uint32_t* samples, ui
         return kBeInvalidParameters;
     }
     state->flags = flags;
-    const bool mono = BeStreamChannels(*config) == 1;
-    lame.setInSamplerate(flags, static_cast<int>(config->sampleRate));
-    lame.setNumChannels(flags, mono ? 1 : 2);
-    if (config->preset == kBePresetAbr) {
-        lame.setVbr(flags, vbr_abr);
-        // The record's ABR rate is in bit/s; without one the bit rate stands in.
-        const uint32_t kbps = config->abrBps > 0 ? config->abrBps / 1000 : config->bitrate;
-        lame.setVbrMean(flags, static_cast<int>(kbps));
-    } else if (config->preset == kBePresetCbr) {
-        lame.setVbr(flags, vbr_off);
-        lame.setBrate(flags, static_cast<int>(config->bitrate));
-    }
-    if (config->preset < 6) {
-        static constexpr MPEG_mode kModes[] = {STEREO, JOINT_STEREO, DUAL_CHANNEL, MONO};
-        lame.setMode(flags, config->mode >= 0 && config->mode <= 3 ? kModes[config->mode] : STEREO);
-        if (config->enableVbr) {
-            lame.setVbr(flags, VbrModeOf(config->vbrMethod));
-            lame.setVbrQ(flags, config->vbrQuality);
-        } else {
-            lame.setVbr(flags, vbr_off);
-        }
-        lame.setBrate(flags, static_cast<int>(config->bitrate));
-    }
-    if (config->preset != -1) {
-        ApplyPreset(lame, flags, config->preset);
-    }
-    if (config->resampleRate > 0) {
-        lame.setOutSamplerate(flags, static_cast<int>(config->resampleRate));
-    }
-    if (mono) {
-        lame.setMode(flags, MONO);
-        lame.setNumChannels(flags, 1);
-    }
-    lame.setStrictIso(flags, config->strictIso != 0);
-    lame.setCopyright(flags, config->copyright != 0);
-    lame.setOriginal(flags, config->original != 0);
-    lame.setErrorProtection(flags, config->crc != 0);
-    lame.setExtension(flags, config->privateBit != 0);
-    lame.setVbrMin(flags, static_cast<int>(config->bitrate));
-    if (config->maxBitrate > 0) {
-        lame.setVbrMax(flags, static_cast<int>(config->maxBitrate));
-    }
-    lame.setDisableReservoir(flags, config->noReservoir != 0);
-    lame.setWriteVbrTag(flags, config->writeVbrHeader != 0);
-    const uint16_t quality = config->quality;
-    if ((quality & 0xFF) == ((~quality >> 8) & 0xFF)) {
-        lame.setQuality(flags, quality & 0xFF);
-    }
+    ApplyConfig(lame, flags, *config);
     if (lame.initParams(flags) < 0) {
         Release(*state);
         return kBeInvalidParameters;
