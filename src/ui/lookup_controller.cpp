@@ -19,7 +19,8 @@ bool LookupController::Start() {
     if (!lookup_.CanStart()) {
         return false;
     }
-    // A cancelled look-up still ending clears the flag as it ends: it ends first.
+    // A cancelled look-up not ended yet would clear the flag of this one as it ends: it ends
+    // first. The last look-up's results go.
     lookup_.WaitForCancelled();
     LookupResult& results = settings_;
     results = {};
