@@ -140,7 +140,7 @@ int main(int argc, char** argv) {
     settings.Overwrite = 1;
     BuildDriveList(settings);
     settings.Cdrom = static_cast<int32_t>(settings.drives.size()) - 1;
-    if (ReadDisc(settings, settings.Cdrom) != 0) {
+    if (ReadDisc(settings, settings, settings.Cdrom) != 0) {
         std::fprintf(stderr, "cannot read the image's table of contents\n");
         return 1;
     }

@@ -20,9 +20,9 @@
 #include "codecs/conversion_worker.h"
 #include "disc/accuraterip_database.h"
 #include "disc/accuraterip_id.h"
-#include "disc/disc_lookup.h"
 #include "disc/cddb_reply_parser.h"
 #include "disc/disc.h"
+#include "disc/disc_lookup.h"
 #include "disc/genres.h"
 #include "disc/musicbrainz_id.h"
 #include "disc/release_apply.h"
@@ -131,7 +131,8 @@ bool ReadTheDisc(Session& session) {
         session.terminal.Say("Couldn't find any CD-ROM drives");
         return false;
     }
-    if (RefreshDisc(session.settings) != RefreshResult::ready) {
+    Settings& records = session.settings;
+    if (RefreshDisc(records, records, records, records) != RefreshResult::ready) {
         session.terminal.Say(kTocErrorMessage);
         return false;
     }
@@ -156,14 +157,16 @@ LookUpResult LookUp(Session& session, const CliOptions& options) {
     Settings& settings = session.settings;
     settings.lookupSource = options.source;
     {
-        DiscLookup lookup(settings, session.terminal);
+        DiscLookup lookup(session.terminal);
         session.interrupts.OnInterrupt([&lookup] { lookup.Cancel(); });
-        lookup.Start();
+        lookup.Start(settings, settings, settings.lookupSource);
         while (lookup.Busy()) {
             std::this_thread::sleep_for(std::chrono::milliseconds(20));
         }
         session.interrupts.OnInterrupt({});
-        lookup.TakeReply();  // a look-up cancelled by Ctrl+C found nothing
+        // A look-up cancelled by Ctrl+C found nothing.
+        LookupResult& results = settings;
+        results = lookup.TakeReply(settings, settings).value_or(LookupResult{});
     }
     // A service that failed is named even when the other one named the disc.
     for (const std::string& service : settings.lookupUnanswered) {
@@ -182,7 +185,7 @@ LookUpResult LookUp(Session& session, const CliOptions& options) {
             if (chosen > 1) {
                 return LookUpResult::noSuchRelease;  // CDDB gives one entry
             }
-            ParseCddbReply(settings.cddbReply, settings);
+            ParseCddbReply(settings.cddbReply, settings, settings);
             return LookUpResult::named;
         case LookupAnswer::none:
             break;
@@ -315,7 +318,7 @@ int Rip(Session& session, const CliOptions& options) {
         return UsageError(error);
     }
     if (options.encoder) {
-        ApplyEncoderToAllTracks(settings, *options.encoder);
+        ApplyEncoderToAllTracks(settings, settings, settings, *options.encoder);
     }
     if (options.lookup) {
         switch (LookUp(session, options)) {

@@ -60,8 +60,7 @@ std::unique_ptr<EncoderSink> MakeEncoderSink(EncoderKind kind, platform::LameLib
 
 const std::vector<uint8_t>& RipCover(WorkerContext& context, bool fromRip) {
     static const std::vector<uint8_t> none;
-    return fromRip && context.cover != nullptr ? context.cover->Wait(context.settings.ripping)
-                                               : none;
+    return fromRip && context.cover != nullptr ? context.cover->Wait() : none;
 }
 
 std::unique_ptr<RipEncoder> MakeRipEncoder(EncoderKind kind) {

@@ -1,39 +1,27 @@
 #include "disc/accuraterip_lookup.h"
 
 #include <algorithm>
-#include <chrono>
 #include <string>
 
 #include "disc/accuraterip_id.h"
+#include "disc/disc.h"
 #include "disc/lookup_client.h"
 
 namespace disctrove {
-
-namespace {
-
-constexpr std::chrono::milliseconds kStopPollInterval{20};
-
-const Drive* ChosenDrive(const Settings& settings) {
-    const auto index = static_cast<size_t>(settings.Cdrom);
-    return settings.Cdrom >= 0 && index < settings.drives.size() ? &settings.drives[index]
-                                                                 : nullptr;
-}
-
-}  // namespace
 
 size_t AccurateRipEntryOf(const platform::Toc& toc, const Track& track) {
     const bool dataFirst = !toc.tracks.empty() && toc.tracks.front().isData;
     return static_cast<size_t>(track.index) + (dataFirst ? 1 : 0);
 }
 
-net::WebRequest AccurateRipRequest(const Settings& settings) {
-    net::WebRequest request{{}, LookupClient(settings)};
-    const Drive* drive = ChosenDrive(settings);
+net::WebRequest AccurateRipRequest(const Options& options, const DiscState& disc) {
+    net::WebRequest request{{}, LookupClient(options)};
+    const Drive* drive = DriveAt(disc, options.Cdrom);
     if (drive == nullptr) {
         return request;  // no host: nothing is asked
     }
-    request.host = settings.ArServer;
-    request.port = settings.ArPort;
+    request.host = options.ArServer;
+    request.port = options.ArPort;
     request.path = "/" + AccurateRipPath(ComputeAccurateRipDiscId(drive->toc, drive->discId));
     return request;
 }
@@ -54,18 +42,21 @@ std::vector<AccurateRipPressing> FetchAccurateRip(const net::WebRequest& request
     return pressings;
 }
 
-AccurateRipLookup::AccurateRipLookup(const Settings& settings) {
-    const bool marked = std::any_of(settings.tracks.begin(), settings.tracks.end(),
+AccurateRipLookup::AccurateRipLookup(const Options& options, const DiscState& disc,
+                                     std::stop_token stop)
+    : onStop_(std::move(stop), [this] { stop_.request_stop(); }) {
+    const bool marked = std::any_of(disc.tracks.begin(), disc.tracks.end(),
                                     [](const Track& track) { return track.marked != 0; });
-    if (!settings.AccurateRip || !marked || ChosenDrive(settings) == nullptr) {
+    const Drive* drive = DriveAt(disc, options.Cdrom);
+    if (!options.AccurateRip || !marked || drive == nullptr) {
         return;
     }
-    // The request is made here, on the rip's thread, so the look-up never reads the settings.
-    net::WebRequest request = AccurateRipRequest(settings);
-    const Drive& drive = *ChosenDrive(settings);
-    const AccurateRipDiscId disc = ComputeAccurateRipDiscId(drive.toc, drive.discId);
-    thread_ = std::thread([this, request = std::move(request), disc, stop = stop_.get_token()] {
-        auto pressings = FetchAccurateRip(request, disc, stop);
+    // The request is made here, on the rip's thread, so the look-up never reads the records.
+    net::WebRequest request = AccurateRipRequest(options, disc);
+    toc_ = drive->toc;
+    const AccurateRipDiscId id = ComputeAccurateRipDiscId(drive->toc, drive->discId);
+    thread_ = std::thread([this, request = std::move(request), id, stop = stop_.get_token()] {
+        auto pressings = FetchAccurateRip(request, id, stop);
         const std::lock_guard lock(mutex_);
         pressings_ = std::move(pressings);
         finished_ = true;
@@ -80,17 +71,12 @@ AccurateRipLookup::~AccurateRipLookup() {
     }
 }
 
-const std::vector<AccurateRipPressing>& AccurateRipLookup::Wait(const SharedInt& ripping) {
+const std::vector<AccurateRipPressing>& AccurateRipLookup::Wait() {
     if (thread_.joinable()) {
         {
+            // A Stop cancels the look-up, which then ends at once.
             std::unique_lock lock(mutex_);
-            // Stop may come at any moment of the wait, so it is looked at every few
-            // milliseconds; the answer ends the wait at once.
-            while (!ended_.wait_for(lock, kStopPollInterval, [this] { return finished_; })) {
-                if (!ripping) {
-                    stop_.request_stop();
-                }
-            }
+            ended_.wait(lock, [this] { return finished_; });
         }
         thread_.join();
         done_ = true;
@@ -98,18 +84,17 @@ const std::vector<AccurateRipPressing>& AccurateRipLookup::Wait(const SharedInt&
     return pressings_;
 }
 
-void JudgeRip(Settings& settings, AccurateRipLookup& lookup) {
+void JudgeRip(DiscState& disc, AccurateRipLookup& lookup) {
     const bool started = lookup.started();
-    const auto& pressings = lookup.Wait(settings.ripping);
-    const Drive* drive = ChosenDrive(settings);
-    for (Track& track : settings.tracks) {
+    const auto& pressings = lookup.Wait();
+    for (Track& track : disc.tracks) {
         if (!track.marked) {
             continue;
         }
         track.verdict.reset();
-        if (started && drive != nullptr && track.accurateRip && track.status == kStatusCompleted) {
+        if (started && track.accurateRip && track.status == kStatusCompleted) {
             track.verdict =
-                JudgeTrack(pressings, AccurateRipEntryOf(drive->toc, track), *track.accurateRip);
+                JudgeTrack(pressings, AccurateRipEntryOf(lookup.toc(), track), *track.accurateRip);
         }
     }
 }

@@ -4,13 +4,15 @@
 
 #include <condition_variable>
 #include <cstddef>
+#include <functional>
 #include <mutex>
 #include <stop_token>
 #include <thread>
 #include <vector>
 
-#include "app/settings.h"
+#include "app/options.h"
 #include "disc/accuraterip_database.h"
+#include "disc/disc_state.h"
 #include "net/web_client.h"
 
 namespace disctrove {
@@ -20,9 +22,9 @@ namespace disctrove {
 // database gives that track the first entry).
 size_t AccurateRipEntryOf(const platform::Toc& toc, const Track& track);
 
-// The request for the answer on the disc in the chosen drive: ArServer and ArPort, through the
+// The request for the answer on the disc in drive Cdrom: ArServer and ArPort, through the
 // look-up client (see LookupClient); no host when no drive is chosen.
-net::WebRequest AccurateRipRequest(const Settings& settings);
+net::WebRequest AccurateRipRequest(const Options& options, const DiscState& disc);
 
 // The pressings of the disc `disc` that the server's answer holds: those whose header names this
 // disc (its audio track count and its three IDs), as an answer for another disc can share our
@@ -33,23 +35,28 @@ std::vector<AccurateRipPressing> FetchAccurateRip(const net::WebRequest& request
                                                   std::stop_token stop = {});
 
 // A look-up on a thread of its own, started when AccurateRip is on and a track is marked; the
-// thread is cancelled and waited for when the object ends, so no look-up outlives its rip.
+// thread is cancelled as soon as `stop` (the rip's Stop) is asked to stop, and cancelled and
+// waited for when the object ends, so no look-up outlives its rip.
 class AccurateRipLookup {
   public:
-    explicit AccurateRipLookup(const Settings& settings);
+    AccurateRipLookup(const Options& options, const DiscState& disc, std::stop_token stop);
     ~AccurateRipLookup();
     AccurateRipLookup(const AccurateRipLookup&) = delete;
     AccurateRipLookup& operator=(const AccurateRipLookup&) = delete;
 
     bool started() const { return thread_.joinable() || done_; }
 
-    // Waits for the answer; the look-up is cancelled as soon as `ripping` is cleared (Stop),
-    // and a look-up cancelled before its answer came has none. The pressings, empty when there
-    // are none.
-    const std::vector<AccurateRipPressing>& Wait(const SharedInt& ripping);
+    // The table of contents of the disc asked about (empty when the look-up was not started).
+    const platform::Toc& toc() const { return toc_; }
+
+    // Waits for the answer; a look-up cancelled before its answer came has none. The pressings,
+    // empty when there are none.
+    const std::vector<AccurateRipPressing>& Wait();
 
   private:
     std::stop_source stop_;
+    std::stop_callback<std::function<void()>> onStop_;  // the rip's Stop cancels the look-up
+    platform::Toc toc_;
     std::mutex mutex_;
     std::condition_variable ended_;
     bool finished_ = false;  // the thread has its answer (guarded by mutex_)
@@ -61,6 +68,6 @@ class AccurateRipLookup {
 // Sets the verdict of every marked track: judged against the look-up's pressings when the
 // look-up ran and the track was read whole and completed, none otherwise. Stop (before or
 // during the wait) ends a look-up still under way, and its tracks are then unknown.
-void JudgeRip(Settings& settings, AccurateRipLookup& lookup);
+void JudgeRip(DiscState& disc, AccurateRipLookup& lookup);
 
 }  // namespace disctrove

@@ -28,14 +28,14 @@ std::string_view UpToNul(std::string_view text) {
     return text.substr(0, text.find('\0'));
 }
 
-// The server of one look-up and how it is asked, made from the settings once.
+// The server of one look-up and how it is asked, made from the options once.
 struct Server {
     net::WebClient client;
     net::WebTarget target;  // its path is the query path
     std::string hello;
 };
 
-Server ServerOf(const Settings& s) {
+Server ServerOf(const Options& s) {
     const std::string client = std::string(kProgramName) + " " + kProgramVersion;
     Server server{LookupClient(s), {s.Server, s.Port, false, s.Query}, ""};
     server.client.userAgent = client;
@@ -73,12 +73,11 @@ std::optional<std::string> Command(const Server& server, const std::string& comm
     return body;
 }
 
-// The query command for the disc of drive Cdrom; nothing when there is no disc to ask about.
-std::optional<std::string> QueryCommand(const Settings& settings, bool& noDisc) {
-    const auto drive = static_cast<size_t>(settings.Cdrom);
+// The query command for the disc of `drive`; nothing when there is no disc to ask about.
+std::optional<std::string> QueryCommand(const Drive* drive, bool& noDisc) {
     DriveHandle handle;
-    if (settings.Cdrom >= 0 && drive < settings.drives.size()) {
-        handle = DriveHandle(settings.drives[drive].handleRequest);
+    if (drive != nullptr) {
+        handle = DriveHandle(drive->handleRequest);
     }
     noDisc = !handle;
     if (noDisc) {
@@ -89,13 +88,13 @@ std::optional<std::string> QueryCommand(const Settings& settings, bool& noDisc) 
 
 }  // namespace
 
-CddbAnswer LookUpCddb(const Settings& settings, std::stop_token stop) {
+CddbAnswer LookUpCddb(const Options& options, const Drive* drive, std::stop_token stop) {
     bool noDisc = false;
-    const auto query = QueryCommand(settings, noDisc);
+    const auto query = QueryCommand(drive, noDisc);
     if (noDisc) {
         return {CddbOutcome::nothingFound, {}};  // nothing was asked
     }
-    const Server server = ServerOf(settings);
+    const Server server = ServerOf(options);
     const auto body = query ? Command(server, *query, stop) : std::nullopt;
     const CddbQueryAnswer matches =
         body ? ParseCddbQueryAnswer(*body, kMaxCddbMatches) : CddbQueryAnswer{};

@@ -6,7 +6,8 @@
 #include <stop_token>
 #include <string>
 
-#include "app/settings.h"
+#include "app/options.h"
+#include "disc/disc_model.h"
 
 namespace disctrove {
 
@@ -26,9 +27,10 @@ struct CddbAnswer {
     std::string entry;  // UTF-8, line-feed line ends
 };
 
-// Asks the server (Server, Port, Query) for the disc of drive Cdrom and reads the entry of its
-// first match; no choice is offered. Each command goes at protocol level 6 (UTF-8) and again at
-// level 5 when the server does not know 6. Gives up at once when `stop` is asked to stop.
-CddbAnswer LookUpCddb(const Settings& settings, std::stop_token stop);
+// Asks the server (Server, Port, Query) for the disc of `drive` (null: no drive is chosen,
+// nothing is asked) and reads the entry of its first match; no choice is offered. Each command
+// goes at protocol level 6 (UTF-8) and again at level 5 when the server does not know 6. Gives
+// up at once when `stop` is asked to stop.
+CddbAnswer LookUpCddb(const Options& options, const Drive* drive, std::stop_token stop);
 
 }  // namespace disctrove

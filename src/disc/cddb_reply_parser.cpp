@@ -117,7 +117,7 @@ std::optional<DiscTitle> TakeDiscTitle(ReplyReader& reader, size_t start) {
     return DiscTitle{std::string(line.substr(0, artistEnd)), std::string(line.substr(albumStart))};
 }
 
-void Parse(ReplyReader& reader, Settings& settings) {
+void Parse(ReplyReader& reader, DiscState& disc) {
     if (const auto start = reader.FindKey("DISCID=")) {
         if (!reader.TakeLine(*start)) {
             return;
@@ -128,22 +128,22 @@ void Parse(ReplyReader& reader, Settings& settings) {
         if (!title) {
             return;
         }
-        settings.Artist = platform::WithoutControls(title->artist);
-        settings.Album = platform::WithoutControls(title->album);
+        disc.Artist = platform::WithoutControls(title->artist);
+        disc.Album = platform::WithoutControls(title->album);
     }
     if (const auto start = reader.FindKey("DYEAR=")) {
         const auto year = reader.TakeLine(*start);
         if (!year) {
             return;
         }
-        settings.Year = platform::WithoutControls(Unescape(*year));
+        disc.Year = platform::WithoutControls(Unescape(*year));
     }
     if (const auto start = reader.FindKey("DGENRE=")) {
         const auto genre = reader.TakeLine(*start);
         if (!genre) {
             return;
         }
-        settings.Genre = genre->empty() ? 0 : LookupGenre(Unescape(*genre)) + 1;
+        disc.Genre = genre->empty() ? 0 : LookupGenre(Unescape(*genre)) + 1;
     }
     for (size_t n = 0;; ++n) {
         const auto start = reader.FindKey("TTITLE" + std::to_string(n) + "=");
@@ -155,25 +155,25 @@ void Parse(ReplyReader& reader, Settings& settings) {
             return;
         }
         // Lines for tracks the disc model does not have are ignored.
-        if (n < settings.tracks.size()) {
-            settings.tracks[n].title = platform::WithoutControls(Unescape(*title));
+        if (n < disc.tracks.size()) {
+            disc.tracks[n].title = platform::WithoutControls(Unescape(*title));
         }
     }
 }
 
 }  // namespace
 
-void ParseCddbReply(std::string_view reply, Settings& settings) {
+void ParseCddbReply(std::string_view reply, DiscState& disc, LookupResult& lookup) {
     // A CDDB entry names no release: what a MusicBrainz release gave the disc goes.
-    settings.release = {};
-    settings.releaseCandidates.clear();
-    for (Track& track : settings.tracks) {
+    disc.release = {};
+    lookup.releaseCandidates.clear();
+    for (Track& track : disc.tracks) {
         track.artist.clear();
         track.artistId.clear();
         track.recordingId.clear();
     }
     ReplyReader reader(reply);
-    Parse(reader, settings);
+    Parse(reader, disc);
 }
 
 }  // namespace disctrove

@@ -3,7 +3,8 @@
 
 #include <string_view>
 
-#include "app/settings.h"
+#include "disc/disc_state.h"
+#include "disc/lookup_result.h"
 
 namespace disctrove {
 
@@ -12,7 +13,7 @@ namespace disctrove {
 // entry, DISCID, DTITLE, DYEAR, DGENRE, TTITLE0, TTITLE1, ...; a missing key is passed over, but
 // a missing TTITLE0 or a value whose line has no line end ends the parse, keeping what was taken
 // before. A value continued on further lines keeps its first line. What a MusicBrainz release
-// gave the disc (release facts, candidates, track artists and IDs) is cleared.
-void ParseCddbReply(std::string_view reply, Settings& settings);
+// gave the disc (release facts, the look-up's candidates, track artists and IDs) is cleared.
+void ParseCddbReply(std::string_view reply, DiscState& disc, LookupResult& lookup);
 
 }  // namespace disctrove

@@ -5,6 +5,7 @@
 
 #include <condition_variable>
 #include <cstdint>
+#include <functional>
 #include <mutex>
 #include <optional>
 #include <stop_token>
@@ -12,7 +13,8 @@
 #include <thread>
 #include <vector>
 
-#include "app/settings.h"
+#include "app/options.h"
+#include "disc/disc_state.h"
 #include "net/web_client.h"
 
 namespace disctrove {
@@ -23,7 +25,7 @@ inline constexpr const char* kCoverFileStem = "cover";
 // The request for the 500-pixel front cover of `releaseId`: CoverServer ("host" or
 // "host:port"; without a port, 443 with Https on, else 80), through the look-up client (see
 // LookupClient).
-net::WebRequest CoverArtRequest(const Settings& settings, const std::string& releaseId);
+net::WebRequest CoverArtRequest(const Options& options, const std::string& releaseId);
 
 // The front cover; empty when the release has none (404) or the answer is no JPEG or PNG
 // picture; nothing when no whole answer came (no connection, a timeout, a server error, `stop`
@@ -33,27 +35,30 @@ std::optional<std::vector<uint8_t>> FetchCoverArt(const net::WebRequest& request
 
 // The cover of one rip. It is fetched when CoverArt is on, a release is chosen and its cover is
 // not known yet; a cover known from an earlier rip of the release is taken as it is. The
-// thread is cancelled and waited for when the object ends, so no fetch outlives its rip.
+// thread is cancelled as soon as `stop` (the rip's Stop) is asked to stop, and cancelled and
+// waited for when the object ends, so no fetch outlives its rip.
 class CoverArtFetch {
   public:
-    explicit CoverArtFetch(const Settings& settings);
+    CoverArtFetch(const Options& options, const DiscState& disc, std::stop_token stop);
     ~CoverArtFetch();
     CoverArtFetch(const CoverArtFetch&) = delete;
     CoverArtFetch& operator=(const CoverArtFetch&) = delete;
 
-    // The picture for the files of the rip, empty when there is none. Waits for the fetch,
-    // which is cancelled as soon as `ripping` is cleared (Stop). Any thread may ask.
-    const std::vector<uint8_t>& Wait(const SharedInt& ripping);
+    // The picture for the files of the rip, empty when there is none. Waits for the fetch (a
+    // Stop cancels it). Any thread may ask.
+    const std::vector<uint8_t>& Wait();
 
-    // After the rip: the cover becomes the release's known cover (settings.cover) and, when
-    // there is one, is saved whole in `folder` (ending in "/") as cover.jpg, and lastCover
-    // names it. An existing file of that name is kept when Overwrite is off. False when the
-    // file could not be written.
-    bool Keep(Settings& settings, const std::string& folder);
+    // After the rip: the cover becomes the release's known cover (disc.cover) and, when there
+    // is one, is saved whole in `folder` (ending in "/") as cover.jpg, and `savedAs` names it.
+    // An existing file of that name is kept when Overwrite was off when the rip started. False
+    // when the file could not be written.
+    bool Keep(DiscState& disc, const std::string& folder, std::string& savedAs);
 
   private:
     std::string releaseId_;  // "" when the rip has no cover to look for
+    bool overwrite_ = false;
     std::stop_source stop_;
+    std::stop_callback<std::function<void()>> onStop_;  // the rip's Stop cancels the fetch
     std::mutex mutex_;
     std::condition_variable ended_;
     bool finished_ = false;  // picture_ and answered_ are final (guarded by mutex_)

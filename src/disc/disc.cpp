@@ -15,12 +15,6 @@ namespace disctrove {
 
 namespace {
 
-const Drive* DriveAt(const Settings& settings, int32_t index) {
-    return index >= 0 && static_cast<size_t>(index) < settings.drives.size()
-               ? &settings.drives[static_cast<size_t>(index)]
-               : nullptr;
-}
-
 // Opens the drive of `request`, reads its table of contents into `toc`, the disc ID into
 // `discId` and, when asked, where its last session starts into `lastSession`. False when the
 // table of contents cannot be read.
@@ -42,24 +36,30 @@ bool ReadTocAndId(const platform::GetCdHandleRequest& request, platform::Toc& to
 
 // The disc's names belong to the disc they were set for: another disc starts unnamed, the same
 // one keeps them. Names set for no disc yet are taken by this one.
-void TakeNamesFor(Settings& settings, uint32_t discId) {
+void TakeNamesFor(DiscNames& names, uint32_t discId) {
     std::array<char, 9> id{};
     std::snprintf(id.data(), id.size(), "%08x", discId);
-    if (settings.DiscId == id.data()) {
+    if (names.DiscId == id.data()) {
         return;
     }
-    if (!settings.DiscId.empty()) {
-        settings.Artist.clear();
-        settings.Album.clear();
-        settings.Year.clear();
-        settings.Genre = 0;
+    if (!names.DiscId.empty()) {
+        names.Artist.clear();
+        names.Album.clear();
+        names.Year.clear();
+        names.Genre = 0;
     }
-    settings.DiscId = id.data();
+    names.DiscId = id.data();
 }
 
 }  // namespace
 
-int BuildDriveList(Settings& settings) {
+const Drive* DriveAt(const DiscState& disc, int32_t index) {
+    return index >= 0 && static_cast<size_t>(index) < disc.drives.size()
+               ? &disc.drives[static_cast<size_t>(index)]
+               : nullptr;
+}
+
+int BuildDriveList(DiscState& disc) {
     platform::CdList list{};
     platform::GetCDList(&list);
     for (size_t i = 0; i < list.num && i < list.cd.size(); ++i) {
@@ -68,27 +68,26 @@ int BuildDriveList(Settings& settings) {
         drive.name.assign(entry.id.data(), strnlen(entry.id.data(), entry.id.size()));
         drive.handleRequest = {12, 1, entry.hostAdapter, entry.target, entry.lun, 0, {}};
         drive.isImage = platform::IsImageDrive(&drive.handleRequest);
-        settings.drives.push_back(std::move(drive));
+        disc.drives.push_back(std::move(drive));
     }
-    return static_cast<int>(settings.drives.size());
+    return static_cast<int>(disc.drives.size());
 }
 
-int ReadDisc(Settings& settings, int32_t index) {
+int ReadDisc(DiscState& disc, const Options& options, int32_t index) {
     // A new track list belongs to no release yet.
-    settings.release = {};
-    settings.releaseCandidates.clear();
-    if (DriveAt(settings, index) == nullptr) {
-        settings.tracks.clear();
+    disc.release = {};
+    if (DriveAt(disc, index) == nullptr) {
+        disc.tracks.clear();
         return -1;
     }
-    Drive& drive = settings.drives[static_cast<size_t>(index)];
+    Drive& drive = disc.drives[static_cast<size_t>(index)];
     const bool read =
         ReadTocAndId(drive.handleRequest, drive.toc, drive.discId, &drive.lastSession);
-    settings.tracks.clear();
+    disc.tracks.clear();
     if (!read) {
         return -1;
     }
-    TakeNamesFor(settings, drive.discId);
+    TakeNamesFor(disc, drive.discId);
     const platform::Toc& toc = drive.toc;
     for (size_t entry = 0; entry < toc.tracks.size(); ++entry) {
         if (toc.tracks[entry].isData) {
@@ -99,20 +98,20 @@ int ReadDisc(Settings& settings, int32_t index) {
         const int32_t start = toc.tracks[entry].start;
         const int32_t next = toc.AudioEnd(entry, drive.lastSession);
         Track track;
-        track.index = static_cast<int32_t>(settings.tracks.size());
+        track.index = static_cast<int32_t>(disc.tracks.size());
         track.title = "Track " + platform::TwoDigits(track.index + 1);
         track.startSector = start;
         track.lengthSectors = next > start ? static_cast<uint32_t>(next - start) : 0;
         track.lengthSeconds = static_cast<int32_t>(track.lengthSectors / 75);
-        track.encoder = settings.Encoder;
-        track.format = TrackFormatFor(settings.Encoder, settings.formats);
-        settings.tracks.push_back(std::move(track));
+        track.encoder = options.Encoder;
+        track.format = TrackFormatFor(options.Encoder, options.formats);
+        disc.tracks.push_back(std::move(track));
     }
     return 0;
 }
 
-uint32_t ReadCurrentDiscId(const Settings& settings, int32_t index) {
-    const Drive* drive = DriveAt(settings, index);
+uint32_t ReadCurrentDiscId(const DiscState& disc, int32_t index) {
+    const Drive* drive = DriveAt(disc, index);
     if (drive == nullptr) {
         return kNoDiscId;
     }
@@ -121,39 +120,43 @@ uint32_t ReadCurrentDiscId(const Settings& settings, int32_t index) {
     return ReadTocAndId(drive->handleRequest, toc, discId) ? discId : kNoDiscId;
 }
 
-RefreshResult RefreshDisc(Settings& settings) {
-    if (settings.ripping) {
+RefreshResult RefreshDisc(const Options& options, DiscState& disc, LookupResult& lookup,
+                          RunState& run) {
+    if (run.ripping) {
         return RefreshResult::busy;
     }
-    settings.currentTrack = -1;
-    settings.cddbRunning = 0;
-    settings.tracks.clear();
-    if (ReadDisc(settings, settings.Cdrom) != 0) {
+    run.currentTrack = -1;
+    run.cddbRunning = 0;
+    disc.tracks.clear();
+    // The candidates were releases of the disc read before.
+    lookup.releaseCandidates.clear();
+    if (ReadDisc(disc, options, options.Cdrom) != 0) {
         return RefreshResult::noAudioCd;
     }
-    settings.currentTrack = 0;
-    if (settings.Autocheck) {
-        for (Track& track : settings.tracks) {
+    run.currentTrack = 0;
+    if (options.Autocheck) {
+        for (Track& track : disc.tracks) {
             track.marked = 1;
         }
     }
     return RefreshResult::ready;
 }
 
-bool DiscChanged(const Settings& settings) {
-    const uint32_t now = ReadCurrentDiscId(settings, settings.Cdrom);
-    const Drive* drive = DriveAt(settings, settings.Cdrom);
-    return now == kNoDiscId || drive == nullptr || now != drive->discId;
+bool DiscChanged(const DiscState& disc, int32_t drive) {
+    const uint32_t now = ReadCurrentDiscId(disc, drive);
+    const Drive* record = DriveAt(disc, drive);
+    return now == kNoDiscId || record == nullptr || now != record->discId;
 }
 
-bool ApplyEncoderToAllTracks(Settings& settings, EncoderKind kind) {
-    if (settings.ripping) {
+bool ApplyEncoderToAllTracks(Options& options, DiscState& disc, const RunState& run,
+                             EncoderKind kind) {
+    if (run.ripping) {
         return false;
     }
-    settings.Encoder = kind;
-    for (Track& track : settings.tracks) {
+    options.Encoder = kind;
+    for (Track& track : disc.tracks) {
         track.encoder = kind;
-        track.format = TrackFormatFor(kind, settings.formats);
+        track.format = TrackFormatFor(kind, options.formats);
         // What a row said of its last rip no longer holds; no track is under way either.
         track.status = kStatusNone;
     }

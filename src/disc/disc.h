@@ -4,7 +4,10 @@
 
 #include <cstdint>
 
-#include "app/settings.h"
+#include "app/options.h"
+#include "disc/disc_state.h"
+#include "disc/lookup_result.h"
+#include "work/run_state.h"
 
 namespace disctrove {
 
@@ -19,19 +22,23 @@ inline constexpr const char* kTocErrorMessage =
 inline constexpr const char* kDiscChangedMessage =
     "CD has changed since your last refresh.\nDo a refresh and try again";
 
+// The drive `index` names in the drive list, or null.
+const Drive* DriveAt(const DiscState& disc, int32_t index);
+
 // Fills `drives` from the drive layer's list (real drives, then disc images); returns how many.
-int BuildDriveList(Settings& settings);
+int BuildDriveList(DiscState& disc);
 
 // Reads the table of contents of drive `index` into its record and rebuilds `tracks` from its
-// audio tracks (data tracks are left out; numbering follows the list). A disc other than the one
-// DiscId names starts unnamed (Artist, Album, Year and Genre cleared) and DiscId becomes its ID.
+// audio tracks (data tracks are left out; numbering follows the list), each with the options'
+// Encoder and its format. The chosen release is forgotten. A disc other than the one DiscId
+// names starts unnamed (Artist, Album, Year and Genre cleared) and DiscId becomes its ID.
 // Returns 0, or -1 when the table of contents cannot be read (or `index` names no drive);
 // `tracks` is then empty and the names stay.
-int ReadDisc(Settings& settings, int32_t index);
+int ReadDisc(DiscState& disc, const Options& options, int32_t index);
 
 // The disc ID of the disc now in drive `index`, without touching its record: kNoDiscId when the
 // table of contents cannot be read, 0 when there was no memory for the ID.
-uint32_t ReadCurrentDiscId(const Settings& settings, int32_t index);
+uint32_t ReadCurrentDiscId(const DiscState& disc, int32_t index);
 
 enum class RefreshResult {
     busy,       // a rip runs: nothing was done
@@ -40,17 +47,19 @@ enum class RefreshResult {
 };
 
 // What a refresh does apart from the window: resets the current track and the look-up flag,
-// reads the disc in drive Cdrom and, with Autocheck, marks every track. The window shows
-// kRefreshingText before and kReadyText, kNoAudioTracksText (ready, but no audio track) or
-// kNoAudioCdText after.
-RefreshResult RefreshDisc(Settings& settings);
+// forgets the last look-up's releaseCandidates, reads the disc in drive Cdrom (see ReadDisc)
+// and, with Autocheck, marks every track. The window shows kRefreshingText before and
+// kReadyText, kNoAudioTracksText (ready, but no audio track) or kNoAudioCdText after.
+RefreshResult RefreshDisc(const Options& options, DiscState& disc, LookupResult& lookup,
+                          RunState& run);
 
-// True when the disc in drive Cdrom is not the one of the last refresh (also when none can be
+// True when the disc in drive `drive` is not the one of the last refresh (also when none can be
 // read): a rip must not start; the window shows kDiscChangedMessage.
-bool DiscChanged(const Settings& settings);
+bool DiscChanged(const DiscState& disc, int32_t drive);
 
-// Gives every track the encoder `kind` with its main format group and no status, and makes it
-// the default encoder. Does nothing (false) while a rip runs.
-bool ApplyEncoderToAllTracks(Settings& settings, EncoderKind kind);
+// Gives every track the encoder `kind` with its main format group of `options` and no status,
+// and makes it the default encoder (Encoder). Does nothing (false) while a rip runs.
+bool ApplyEncoderToAllTracks(Options& options, DiscState& disc, const RunState& run,
+                             EncoderKind kind);
 
 }  // namespace disctrove

@@ -5,53 +5,53 @@
 #include <utility>
 
 #include "disc/cddb_lookup.h"
+#include "disc/disc.h"
 #include "disc/musicbrainz_lookup.h"
 
 namespace disctrove {
 
-void DiscLookupThread(Settings& settings, WorkerNotifications& notifications,
-                      std::stop_token stop) {
-    settings.cddbReply.clear();
-    settings.releaseCandidates.clear();
-    settings.lookupUnanswered.clear();
-    settings.lookupAnswer = LookupAnswer::none;
-    const LookupSource source = settings.lookupSource;
+LookupJob LookupJobFor(const Options& options, const DiscState& disc, LookupSource source) {
+    LookupJob job{options, std::nullopt, source};
+    if (const Drive* drive = DriveAt(disc, options.Cdrom)) {
+        job.drive = *drive;
+    }
+    return job;
+}
+
+LookupResult LookUpDisc(const LookupJob& job, std::stop_token stop) {
+    const LookupSource source = job.source;
     const bool askMusicBrainz = source == LookupSource::musicBrainz ||
-                                (source == LookupSource::automatic && settings.musicBrainz.Use);
+                                (source == LookupSource::automatic && job.options.musicBrainz.Use);
+    const Drive* drive = job.drive ? &*job.drive : nullptr;
     try {
+        LookupResult result;
         if (askMusicBrainz) {
-            MusicBrainzAnswer answer = LookUpMusicBrainz(settings, stop);
+            MusicBrainzAnswer answer = LookUpMusicBrainz(job.options, drive, stop);
             if (answer.outcome == MusicBrainzOutcome::found) {
-                settings.releaseCandidates = std::move(answer.releases);
-                settings.lookupAnswer = LookupAnswer::musicBrainz;
+                result.releaseCandidates = std::move(answer.releases);
+                result.lookupAnswer = LookupAnswer::musicBrainz;
             } else if (answer.outcome == MusicBrainzOutcome::noAnswer) {
-                settings.lookupUnanswered.emplace_back("MusicBrainz");
+                result.lookupUnanswered.emplace_back("MusicBrainz");
             }
         }
         // CDDB when MusicBrainz was not asked, found nothing or did not answer.
-        if (source != LookupSource::musicBrainz && settings.releaseCandidates.empty() &&
+        if (source != LookupSource::musicBrainz && result.releaseCandidates.empty() &&
             !stop.stop_requested()) {
-            CddbAnswer answer = LookUpCddb(settings, stop);
+            CddbAnswer answer = LookUpCddb(job.options, drive, stop);
             if (answer.outcome == CddbOutcome::found) {
-                settings.cddbReply = std::move(answer.entry);
-                settings.lookupAnswer = LookupAnswer::cddb;
+                result.cddbReply = std::move(answer.entry);
+                result.lookupAnswer = LookupAnswer::cddb;
             } else if (answer.outcome == CddbOutcome::noAnswer) {
-                settings.lookupUnanswered.emplace_back("CDDB");
+                result.lookupUnanswered.emplace_back("CDDB");
             }
         }
+        return result;
     } catch (const std::bad_alloc&) {
-        // No memory for the reply: the look-up found nothing.
-        settings.cddbReply.clear();
-        settings.releaseCandidates.clear();
-        settings.lookupUnanswered.clear();
-        settings.lookupAnswer = LookupAnswer::none;
+        return {};  // no memory for the reply: the look-up found nothing
     }
-    settings.cddbRunning = 0;
-    notifications.LookupDone();
 }
 
-DiscLookup::DiscLookup(Settings& settings, WorkerNotifications& notifications)
-    : settings_(settings), notifications_(notifications) {}
+DiscLookup::DiscLookup(WorkerNotifications& notifications) : notifications_(notifications) {}
 
 DiscLookup::~DiscLookup() {
     Cancel();
@@ -60,15 +60,14 @@ DiscLookup::~DiscLookup() {
     }
 }
 
-void DiscLookup::Relay::LookupDone() {
+void DiscLookup::Ended(uint64_t lookup) {
     {
-        const std::lock_guard lock(owner_.mutex_);
-        owner_.ended_ = lookup_;
+        const std::lock_guard lock(mutex_);
+        ended_ = lookup;
     }
-    owner_.settings_.cddbRunning = 0;
     // Whoever gets the notification may start the next look-up at once.
-    owner_.done_ = true;
-    owner_.notifications_.LookupDone();
+    done_ = true;
+    notifications_.LookupDone();
 }
 
 void DiscLookup::Cancel() {
@@ -77,63 +76,55 @@ void DiscLookup::Cancel() {
     cancelled_ = started_;
 }
 
-bool DiscLookup::Start() {
+void DiscLookup::WaitForCancelled() {
+    if (stop_.stop_requested() && thread_.joinable()) {
+        thread_.join();  // a cancelled look-up gives up at once
+    }
+}
+
+bool DiscLookup::Start(const Options& options, const DiscState& disc, LookupSource source) {
     if (!CanStart()) {
         return false;
     }
     if (thread_.joinable()) {
-        thread_.join();  // a cancelled look-up gives up at once
+        thread_.join();  // it has ended, or was cancelled and gives up at once
     }
     uint64_t lookup = 0;
     {
         const std::lock_guard lock(mutex_);
         lookup = ++started_;
-        drive_ = settings_.Cdrom;
-        const auto index = static_cast<size_t>(settings_.Cdrom);
-        discId_ = settings_.Cdrom >= 0 && index < settings_.drives.size()
-                      ? settings_.drives[index].discId
-                      : kNoDiscId;
+        drive_ = options.Cdrom;
+        const Drive* drive = DriveAt(disc, options.Cdrom);
+        discId_ = drive != nullptr ? drive->discId : kNoDiscId;
     }
-    // The thread works on a record of its own: the window may refresh the disc or apply new
+    // The thread works on copies of its own: the window may refresh the disc or apply new
     // options meanwhile. Its results come back through TakeReply, on the caller's thread.
-    job_ = std::make_unique<Settings>();
-    AssignSettings(*job_, settings_);
-    job_->drives = settings_.drives;
-    job_->lookupSource = settings_.lookupSource;
-    settings_.cddbReply.clear();
-    settings_.releaseCandidates.clear();
-    settings_.lookupUnanswered.clear();
-    settings_.lookupAnswer = LookupAnswer::none;
+    LookupJob job = LookupJobFor(options, disc, source);
+    result_ = {};
     stop_ = std::stop_source();
     done_ = false;
-    settings_.cddbRunning = 1;
-    thread_ = std::thread([this, lookup, &job = *job_, stop = stop_.get_token()] {
-        Relay relay(*this, lookup);
-        DiscLookupThread(job, relay, stop);
+    thread_ = std::thread([this, lookup, job = std::move(job), stop = stop_.get_token()] {
+        result_ = LookUpDisc(job, stop);
+        Ended(lookup);
     });
     return true;
 }
 
-bool DiscLookup::TakeReply() {
+std::optional<LookupResult> DiscLookup::TakeReply(const Options& options, const DiscState& disc) {
     const std::lock_guard lock(mutex_);
     if (ended_ != started_ || taken_ == started_ || cancelled_ == started_) {
-        return false;
+        return std::nullopt;
     }
     taken_ = started_;
-    const auto index = static_cast<size_t>(drive_);
-    if (drive_ != settings_.Cdrom || drive_ < 0 || index >= settings_.drives.size() ||
-        settings_.drives[index].discId != discId_) {
-        return false;
+    const Drive* drive = DriveAt(disc, drive_);
+    if (drive_ != options.Cdrom || drive == nullptr || drive->discId != discId_) {
+        return std::nullopt;
     }
     // The thread has ended its look-up (it posted the notification): the results are whole.
     if (thread_.joinable()) {
         thread_.join();
     }
-    settings_.cddbReply = std::move(job_->cddbReply);
-    settings_.releaseCandidates = std::move(job_->releaseCandidates);
-    settings_.lookupUnanswered = std::move(job_->lookupUnanswered);
-    settings_.lookupAnswer = job_->lookupAnswer;
-    return true;
+    return std::move(result_);
 }
 
 }  // namespace disctrove

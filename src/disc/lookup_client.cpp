@@ -6,11 +6,11 @@
 
 namespace disctrove {
 
-net::WebClient LookupClient(const Settings& settings) {
+net::WebClient LookupClient(const Options& options) {
     net::WebClient client;
     client.userAgent = std::string(kProgramName) + "/" + kProgramVersion;
-    client.proxy = net::ProxyOf(settings.Useproxy != 0, settings.Proxyserver, settings.Proxyport,
-                                settings.Username, settings.Password);
+    client.proxy = net::ProxyOf(options.Useproxy != 0, options.Proxyserver, options.Proxyport,
+                                options.Username, options.Password);
     return client;
 }
 

@@ -2,11 +2,11 @@
 // program's timeouts and a User-Agent naming the program.
 #pragma once
 
-#include "app/settings.h"
+#include "app/options.h"
 #include "net/web_client.h"
 
 namespace disctrove {
 
-net::WebClient LookupClient(const Settings& settings);
+net::WebClient LookupClient(const Options& options);
 
 }  // namespace disctrove

@@ -26,10 +26,10 @@ std::atomic<std::chrono::milliseconds::rep> intervalMs{1000};
 
 // One request: the releases of a 200 answer, nothingFound for a 404 or an answer without a
 // release, noAnswer for anything else.
-MusicBrainzAnswer Ask(const Settings& settings, const std::string& path,
-                      const std::stop_token& stop, const std::string& discId, size_t audioTracks) {
+MusicBrainzAnswer Ask(const Options& options, const std::string& path, const std::stop_token& stop,
+                      const std::string& discId, size_t audioTracks) {
     MusicBrainzAnswer result;
-    const net::WebRequest request = MusicBrainzRequest(settings, path);
+    const net::WebRequest request = MusicBrainzRequest(options, path);
     if (!WaitForMusicBrainzTurn(stop)) {
         return result;
     }
@@ -76,33 +76,33 @@ void EndMusicBrainzTurn() {
     lastRequest = Clock::now();
 }
 
-net::WebRequest MusicBrainzRequest(const Settings& settings, const std::string& path) {
-    const MusicBrainzSettings& mb = settings.musicBrainz;
-    net::WebRequest request{{mb.Server, mb.Port, mb.Https != 0, path}, LookupClient(settings)};
+net::WebRequest MusicBrainzRequest(const Options& options, const std::string& path) {
+    const MusicBrainzSettings& mb = options.musicBrainz;
+    net::WebRequest request{{mb.Server, mb.Port, mb.Https != 0, path}, LookupClient(options)};
     request.client.userAgent = std::string(kProgramName) + "/" + kProgramVersion + " ( " +
-                               (settings.Email.empty() ? kDefaultCddbEmail : settings.Email) + " )";
+                               (options.Email.empty() ? kDefaultCddbEmail : options.Email) + " )";
     request.client.maxBytes = kMusicBrainzReplyBytes;
     return request;
 }
 
-MusicBrainzAnswer LookUpMusicBrainz(const Settings& settings, std::stop_token stop) {
-    const auto drive = static_cast<size_t>(settings.Cdrom);
-    if (settings.Cdrom < 0 || drive >= settings.drives.size()) {
+MusicBrainzAnswer LookUpMusicBrainz(const Options& options, const Drive* drive,
+                                    std::stop_token stop) {
+    if (drive == nullptr) {
         return {MusicBrainzOutcome::nothingFound, {}};
     }
-    const platform::Toc& toc = settings.drives[drive].toc;
+    const platform::Toc& toc = drive->toc;
     const std::string discId = ComputeMusicBrainzDiscId(toc);
     if (discId.empty()) {
         return {MusicBrainzOutcome::nothingFound, {}};
     }
     const size_t audioTracks = toc.AudioTrackCount();
     const std::string path = "/ws/2/discid/" + discId + "?" + kMusicBrainzIncludes;
-    MusicBrainzAnswer answer = Ask(settings, path, stop, discId, audioTracks);
+    MusicBrainzAnswer answer = Ask(options, path, stop, discId, audioTracks);
     if (answer.outcome != MusicBrainzOutcome::nothingFound) {
         return answer;
     }
     // An unknown disc ID: releases with a table of contents close to this one.
-    return Ask(settings, path + "&toc=" + MusicBrainzTocText(toc), stop, discId, audioTracks);
+    return Ask(options, path + "&toc=" + MusicBrainzTocText(toc), stop, discId, audioTracks);
 }
 
 }  // namespace disctrove

@@ -7,7 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "app/settings.h"
+#include "app/options.h"
+#include "disc/disc_model.h"
 #include "disc/release.h"
 #include "net/web_client.h"
 
@@ -28,13 +29,14 @@ struct MusicBrainzAnswer {
 inline constexpr const char* kMusicBrainzIncludes =
     "inc=artist-credits+recordings+labels+release-groups+genres+tags&fmt=json";
 
-// A GET of `path` on the settings' MusicBrainz server, through the look-up client (see
+// A GET of `path` on the options' MusicBrainz server, through the look-up client (see
 // LookupClient) with a User-Agent naming Disctrove, its version and the CDDB e-mail address.
-net::WebRequest MusicBrainzRequest(const Settings& settings, const std::string& path);
+net::WebRequest MusicBrainzRequest(const Options& options, const std::string& path);
 
-// Asks for the disc of drive Cdrom, by disc ID and then by TOC. Gives up at once when `stop` is
-// asked to stop, as noAnswer.
-MusicBrainzAnswer LookUpMusicBrainz(const Settings& settings, std::stop_token stop);
+// Asks for the disc of `drive` (null: no drive is chosen, nothing is found), by disc ID and then
+// by TOC. Gives up at once when `stop` is asked to stop, as noAnswer.
+MusicBrainzAnswer LookUpMusicBrainz(const Options& options, const Drive* drive,
+                                    std::stop_token stop);
 
 // The service allows one request a second from a program: every request of the process waits
 // its turn here. False when `stop` was asked to stop before the turn came.

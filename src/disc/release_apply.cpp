@@ -23,31 +23,31 @@ std::string YearOf(const std::string& date) {
 
 }  // namespace
 
-void ApplyRelease(Settings& settings, const MusicBrainzRelease& release) {
-    settings.Album = release.title;
-    settings.Artist = release.artist;
-    settings.Year = YearOf(release.date);
+void ApplyRelease(DiscState& disc, const MusicBrainzRelease& release) {
+    disc.Album = release.title;
+    disc.Artist = release.artist;
+    disc.Year = YearOf(release.date);
     const int32_t genre = LookupGenre(release.genre);
     if (!release.genre.empty() && genre >= 0) {
-        settings.Genre = genre + 1;
+        disc.Genre = genre + 1;
     }
-    for (Track& track : settings.tracks) {
+    for (Track& track : disc.tracks) {
         track.artist.clear();
         track.artistId.clear();
         track.recordingId.clear();
     }
     for (const ReleaseTrack& named : release.tracks) {
         const auto index = static_cast<size_t>(named.position - 1);
-        if (named.position < 1 || index >= settings.tracks.size()) {
+        if (named.position < 1 || index >= disc.tracks.size()) {
             continue;
         }
-        Track& track = settings.tracks[index];
+        Track& track = disc.tracks[index];
         track.title = named.title;
         track.artist = named.artist != release.artist ? named.artist : std::string();
         track.artistId = named.artistId;
         track.recordingId = named.recordingId;
     }
-    settings.release = {release.artist, release.id, release.releaseGroupId, release.artistId};
+    disc.release = {release.artist, release.id, release.releaseGroupId, release.artistId};
 }
 
 }  // namespace disctrove

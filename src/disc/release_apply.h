@@ -1,7 +1,7 @@
 // Naming the disc from the MusicBrainz release the user chose.
 #pragma once
 
-#include "app/settings.h"
+#include "disc/disc_state.h"
 #include "disc/release.h"
 
 namespace disctrove {
@@ -9,6 +9,6 @@ namespace disctrove {
 // Album, Artist, Year (the first four digits of the date), Genre (when the release has one in
 // the genre list; else it stays), the track titles by position on the medium, each track's
 // artist (only where it differs from the album's) and IDs, and the release facts.
-void ApplyRelease(Settings& settings, const MusicBrainzRelease& release);
+void ApplyRelease(DiscState& disc, const MusicBrainzRelease& release);
 
 }  // namespace disctrove

@@ -1,10 +1,13 @@
 #include "rip/rip_worker.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <ctime>
 #include <memory>
 #include <new>
+#include <stop_token>
+#include <thread>
 #include <utility>
 #include <vector>
 
@@ -31,6 +34,26 @@
 namespace disctrove {
 
 namespace {
+
+// The rip's Stop (clearing `ripping`) as a stop token, for the look-ups that wait for their
+// answer: it is looked at every few milliseconds while the object lives.
+class RippingStop {
+  public:
+    explicit RippingStop(const SharedInt& ripping)
+        : watch_([this, &ripping](std::stop_token end) {
+              while (!end.stop_requested() && ripping) {
+                  std::this_thread::sleep_for(std::chrono::milliseconds(20));
+              }
+              if (!ripping) {
+                  stop_.request_stop();
+              }
+          }) {}
+    std::stop_token token() const { return stop_.get_token(); }
+
+  private:
+    std::stop_source stop_;
+    std::jthread watch_;
+};
 
 // Makes the artist and album folders; false (after telling why) when the run cannot go on.
 bool MakeDiscFolders(WorkerContext& context, const std::string& base) {
@@ -332,19 +355,21 @@ int RunRipWorker(WorkerContext& outer) {
         PlaylistWriter playlist(base + PlaylistName(settings), settings.Createm3u != 0,
                                 std::move(files), marked);
         // Fetched while the disc is read; the encoders wait for it only if it is late.
-        CoverArtFetch cover(settings);
+        RippingStop stop(settings.ripping);
+        CoverArtFetch cover(settings, settings, stop.token());
         context.cover = &cover;
         EncoderPool encoders(
             context, EncoderThreadCount(settings.EncoderThreads),
             [&playlist](const EncodeTask& task, bool kept) { playlist.End(task.order, kept); });
-        AccurateRipLookup accurateRip(settings);  // asks the database while the disc is read
+        // Asks the database while the disc is read.
+        AccurateRipLookup accurateRip(settings, settings, stop.token());
         Reader reader(context, base, playlist, encoders);
         result = reader.Run();
         encoders.Finish();  // the run ends with its last encode
         reader.CheckFilesAreThere();
         reader.WriteReplayGain();
         JudgeRip(settings, accurateRip);
-        if (!cover.Keep(settings, base)) {
+        if (!cover.Keep(settings, base, settings.lastCover)) {
             context.questions.Inform("Cannot write the cover \"" + base + kCoverFileStem + "\"");
         }
         context.cover = nullptr;

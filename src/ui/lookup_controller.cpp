@@ -1,9 +1,12 @@
 #include "ui/lookup_controller.h"
 
+#include <optional>
+#include <utility>
+
 namespace disctrove::ui {
 
 LookupController::LookupController(Settings& settings, QObject* parent)
-    : QObject(parent), settings_(settings), lookup_(settings, *this) {
+    : QObject(parent), settings_(settings), lookup_(*this) {
     // Emitted on the look-up's thread: queued to this object's.
     connect(this, &LookupController::posted, this, &LookupController::OnPosted);
 }
@@ -13,7 +16,16 @@ LookupController::~LookupController() {
 }
 
 bool LookupController::Start() {
-    return lookup_.Start();
+    if (!lookup_.CanStart()) {
+        return false;
+    }
+    // A cancelled look-up not ended yet would clear the flag of this one as it ends: it ends
+    // first. The last look-up's results go.
+    lookup_.WaitForCancelled();
+    LookupResult& results = settings_;
+    results = {};
+    settings_.cddbRunning = 1;
+    return lookup_.Start(settings_, settings_, settings_.lookupSource);
 }
 
 void LookupController::Cancel() {
@@ -21,8 +33,11 @@ void LookupController::Cancel() {
 }
 
 void LookupController::OnPosted() {
-    const bool taken = lookup_.TakeReply();
+    std::optional<LookupResult> reply = lookup_.TakeReply(settings_, settings_);
+    const bool taken = reply.has_value();
     if (taken) {
+        LookupResult& results = settings_;
+        results = std::move(*reply);
         settings_.cddbRunning = 0;
     }
     emit ended(taken);

@@ -43,7 +43,12 @@ class LookupController : public QObject, private WorkerNotifications {
   private:
     void TrackProgress(int32_t, int32_t) override {}
     void WorkFinished() override {}
-    void LookupDone() override { emit posted(); }
+    // The look-up has ended: the window waits for it no longer (told on the look-up's thread,
+    // before the queued notification).
+    void LookupDone() override {
+        settings_.cddbRunning = 0;
+        emit posted();
+    }
     void OnPosted();
 
     Settings& settings_;

@@ -201,7 +201,8 @@ void MainWindow::Refresh() {
     coverPreview_->Cancel();
     refreshOk_ = true;
     lookedUp_ = false;
-    const bool read = RefreshDisc(settings_) == RefreshResult::ready;
+    const bool read =
+        RefreshDisc(settings_, settings_, settings_, settings_) == RefreshResult::ready;
     if (!read) {
         refreshOk_ = false;
         lookedUp_ = true;  // nothing to look up until a disc is read
@@ -308,7 +309,7 @@ void MainWindow::ApplyLookup() {
         }
         lookedUp_ = true;
     } else if (!settings_.cddbReply.empty()) {
-        ParseCddbReply(settings_.cddbReply, settings_);
+        ParseCddbReply(settings_.cddbReply, settings_, settings_);
         ShowEncoder(settings_.Encoder);
         trackList_->Refill();
         lookedUp_ = true;
@@ -322,7 +323,7 @@ void MainWindow::RipCommand() {
         return;
     }
     player_->StopPlayback();
-    if (DiscChanged(settings_)) {
+    if (DiscChanged(settings_, settings_.Cdrom)) {
         dialogs_.Inform(this, QStringLiteral("Disctrove"), CoreText(kDiscChangedMessage));
         lookedUp_ = true;
         UpdateCommands();

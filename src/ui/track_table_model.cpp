@@ -132,7 +132,7 @@ void TrackTableModel::MarkRows(const std::function<bool(const Track&)>& mark) {
 }
 
 void TrackTableModel::ApplyEncoder(EncoderKind kind) {
-    if (mayEdit_() && ApplyEncoderToAllTracks(settings_, kind)) {
+    if (mayEdit_() && ApplyEncoderToAllTracks(settings_, settings_, settings_, kind)) {
         Reload();
     }
 }

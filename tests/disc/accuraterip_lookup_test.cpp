@@ -3,8 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <stop_token>
 #include <thread>
 
+#include "app/settings.h"
 #include "net/web_client.h"
 #include "tools/accuraterip_server.h"
 
@@ -51,7 +53,7 @@ TEST(AccurateRipLookup, ThroughTheProxyAndStopped) {
     const std::string path = "/accuraterip/8/b/b/dBAR-002-00000bb8-00001f41-0a0b0c02.bin";
     server.Serve(path, testing::DbarFile({{0xbb8, 0x1f41, 0x0a0b0c02, {{2, 7, 0}, {1, 8, 0}}}}));
     const auto pressings =
-        FetchAccurateRip(AccurateRipRequest(settings), {2, 0xbb8, 0x1f41, 0x0a0b0c02});
+        FetchAccurateRip(AccurateRipRequest(settings, settings), {2, 0xbb8, 0x1f41, 0x0a0b0c02});
     ASSERT_EQ(pressings.size(), 1u);
     EXPECT_EQ(pressings[0].tracks[1].checksum, 8u);
     ASSERT_EQ(server.Requests().size(), 1u);
@@ -64,13 +66,13 @@ TEST(AccurateRipLookup, ThroughTheProxyAndStopped) {
     server.SetBehaviour(testing::AccurateRipServer::Behaviour::stall);
     settings.tracks[0].accurateRip = AccurateRipSums{7, 7};
     settings.tracks[0].status = kStatusCompleted;
-    settings.ripping = 1;
-    AccurateRipLookup lookup(settings);
+    std::stop_source stop;
+    AccurateRipLookup lookup(settings, settings, stop.get_token());
     std::thread judging([&] { JudgeRip(settings, lookup); });  // the end of the rip
     while (server.Requests().size() < 2) {
         std::this_thread::sleep_for(5ms);
     }
-    settings.ripping = 0;  // Stop, while the end of the rip waits for the answer
+    stop.request_stop();  // Stop, while the end of the rip waits for the answer
     judging.join();
     ASSERT_TRUE(settings.tracks[0].verdict.has_value());
     EXPECT_EQ(settings.tracks[0].verdict->verdict, AccurateRipVerdict::unknown);

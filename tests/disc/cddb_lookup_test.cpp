@@ -5,14 +5,16 @@
 #include <atomic>
 #include <chrono>
 #include <filesystem>
+#include <optional>
 #include <thread>
+#include <utility>
 
+#include "app/settings.h"
 #include "disc/cddb_reply_parser.h"
 #include "disc/disc.h"
 #include "disc/disc_lookup.h"
 #include "net/web_client.h"
 #include "support/disc_images.h"
-#include "support/scripted_worker.h"
 #include "support/temp_dir.h"
 #include "tools/cddb_server.h"
 #include "tools/cue_image.h"
@@ -48,7 +50,7 @@ class CddbLookupTest : public ::testing::Test {
         testing::AddImage(cue);
         BuildDriveList(settings_);
         settings_.Cdrom = static_cast<int32_t>(settings_.drives.size()) - 1;
-        ASSERT_EQ(RefreshDisc(settings_), RefreshResult::ready);
+        ASSERT_EQ(RefreshDisc(settings_, settings_, settings_, settings_), RefreshResult::ready);
         discId_ = Hex8(settings_.drives.back().discId);
         settings_.Server = "127.0.0.1";
         settings_.Port = server_.port();
@@ -70,10 +72,18 @@ class CddbLookupTest : public ::testing::Test {
         return entry.replace(entry.find("%ID%"), 4, id);
     }
     void LookUp() {
-        settings_.cddbRunning = 1;
-        DiscLookupThread(settings_, notes_);
-        EXPECT_EQ(settings_.cddbRunning, 0);
-        EXPECT_EQ(notes_.lookupDoneCount, ++lookups_);
+        LookupResult& results = settings_;
+        results = LookUpDisc(LookupJobFor(settings_, settings_, settings_.lookupSource));
+    }
+    bool Start(DiscLookup& lookup) {
+        return lookup.Start(settings_, settings_, settings_.lookupSource);
+    }
+    bool TakeReply(DiscLookup& lookup) {
+        std::optional<LookupResult> reply = lookup.TakeReply(settings_, settings_);
+        if (reply) {
+            static_cast<LookupResult&>(settings_) = std::move(*reply);
+        }
+        return reply.has_value();
     }
     std::string Command(size_t request) const {
         const auto requests = server_.Requests();
@@ -84,9 +94,7 @@ class CddbLookupTest : public ::testing::Test {
     std::string entries_ = dir_.path() + "/entries";
     CddbServer server_{entries_};
     Settings settings_;
-    testing::RecordingNotifications notes_;
     std::string discId_;
-    int lookups_ = 0;
 };
 
 TEST_F(CddbLookupTest, RequestsFollowTheProtocol) {
@@ -111,7 +119,7 @@ TEST_F(CddbLookupTest, ExactMatchGivesTheEntryAndNamesTheDisc) {
     AddEntry("jazz", discId_);
     LookUp();
     EXPECT_EQ(settings_.cddbReply, ExpectedReply(discId_));
-    ParseCddbReply(settings_.cddbReply, settings_);
+    ParseCddbReply(settings_.cddbReply, settings_, settings_);
     EXPECT_EQ(settings_.Artist, "The Testers");
     EXPECT_EQ(settings_.Album, "F\xC3\xB6rst Album");
     EXPECT_EQ(settings_.Year, "2003");
@@ -200,7 +208,7 @@ TEST_F(CddbLookupTest, MalformedEntriesAreCutNeverOverrun) {
     settings_.Port = endless.port();
     LookUp();
     EXPECT_EQ(settings_.cddbReply.size(), kCddbReplyBytes - 1);
-    ParseCddbReply(settings_.cddbReply, settings_);  // the cut line is not taken
+    ParseCddbReply(settings_.cddbReply, settings_, settings_);  // the cut line is not taken
     EXPECT_EQ(settings_.tracks[0].title, "Track 01");
 
     CddbServer large{entries_};
@@ -212,7 +220,7 @@ TEST_F(CddbLookupTest, MalformedEntriesAreCutNeverOverrun) {
     settings_.Port = large.port();
     LookUp();
     EXPECT_EQ(settings_.cddbReply.size(), kCddbReplyBytes - 1);
-    ParseCddbReply(settings_.cddbReply, settings_);
+    ParseCddbReply(settings_.cddbReply, settings_, settings_);
     EXPECT_EQ(settings_.Album, "Entry");
 }
 
@@ -289,22 +297,20 @@ TEST_F(CddbLookupTest, OneLookUpAtATimeAndCancelledOnExit) {
     const auto start = std::chrono::steady_clock::now();
     DoneNotifications notes;
     {
-        DiscLookup lookup(settings_, notes);
-        ASSERT_TRUE(lookup.Start());
-        EXPECT_EQ(settings_.cddbRunning, 1);
+        DiscLookup lookup(notes);
+        ASSERT_TRUE(Start(lookup));
         EXPECT_TRUE(lookup.Busy());
-        settings_.cddbRunning = 0;  // a refresh clears the flag; the thread still runs
-        EXPECT_FALSE(lookup.Start());
+        EXPECT_FALSE(Start(lookup));
 
         lookup.Cancel();
         EXPECT_TRUE(WaitFor(notes.done, 1));
         EXPECT_FALSE(lookup.Busy());
-        EXPECT_FALSE(lookup.TakeReply());
+        EXPECT_FALSE(TakeReply(lookup));
         EXPECT_EQ(settings_.cddbReply, "");
 
         server_.SetStalling(false);
         AddEntry("rock", discId_);
-        ASSERT_TRUE(lookup.Start());
+        ASSERT_TRUE(Start(lookup));
         server_.SetStalling(true);
     }  // leaving the scope ends whatever runs
     EXPECT_LT(std::chrono::steady_clock::now() - start, 8s);
@@ -315,13 +321,13 @@ TEST_F(CddbLookupTest, OneLookUpAtATimeAndCancelledOnExit) {
 // offered again), every time.
 TEST_F(CddbLookupTest, WhenALookUpThatFoundNothingIsDoneTheNextMayStart) {
     DoneNotifications notes;
-    DiscLookup lookup(settings_, notes);
+    DiscLookup lookup(notes);
     notes.lookup = &lookup;
     for (int run = 1; run <= 3; ++run) {
-        ASSERT_TRUE(lookup.Start());
+        ASSERT_TRUE(Start(lookup));
         ASSERT_TRUE(WaitFor(notes.done, run));
         EXPECT_TRUE(notes.startableWhenDone) << "look-up " << run;
-        EXPECT_TRUE(lookup.TakeReply());
+        EXPECT_TRUE(TakeReply(lookup));
         EXPECT_EQ(settings_.lookupAnswer, LookupAnswer::none);
         EXPECT_EQ(settings_.cddbRunning, 0);
     }
@@ -333,9 +339,9 @@ TEST_F(CddbLookupTest, WhenALookUpThatFoundNothingIsDoneTheNextMayStart) {
 TEST_F(CddbLookupTest, TheRecordChangesWhileALookUpIsHeld) {
     AddEntry("rock", discId_);
     DoneNotifications notes;
-    DiscLookup lookup(settings_, notes);
+    DiscLookup lookup(notes);
     server_.SetHolding(true);
-    ASSERT_TRUE(lookup.Start());
+    ASSERT_TRUE(Start(lookup));
     while (server_.Requests().empty()) {
         std::this_thread::sleep_for(5ms);
     }
@@ -343,10 +349,10 @@ TEST_F(CddbLookupTest, TheRecordChangesWhileALookUpIsHeld) {
     settings_.Email = "someone@example.org";
     settings_.musicBrainz.Server = "mb.example.invalid";
     settings_.releaseCandidates.push_back({});
-    ASSERT_EQ(ReadDisc(settings_, settings_.Cdrom), 0);  // the same disc, read again
+    ASSERT_EQ(ReadDisc(settings_, settings_, settings_.Cdrom), 0);  // the same disc, read again
     server_.SetHolding(false);
     ASSERT_TRUE(WaitFor(notes.done, 1));
-    EXPECT_TRUE(lookup.TakeReply());
+    EXPECT_TRUE(TakeReply(lookup));
     EXPECT_EQ(settings_.cddbReply, ExpectedReply(discId_));
     EXPECT_EQ(settings_.lookupAnswer, LookupAnswer::cddb);
     EXPECT_TRUE(settings_.releaseCandidates.empty());

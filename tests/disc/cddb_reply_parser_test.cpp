@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "app/settings.h"
 #include "disc/genres.h"
 
 namespace disctrove {
@@ -54,7 +55,7 @@ class CddbReplyParserTest : public ::testing::Test {
 };
 
 TEST_F(CddbReplyParserTest, CompleteEntry) {
-    ParseCddbReply(kEntry, settings_);
+    ParseCddbReply(kEntry, settings_, settings_);
     EXPECT_EQ(settings_.Artist, "The Example Band");
     EXPECT_EQ(settings_.Album, "Songs of Testing");
     EXPECT_EQ(settings_.Year, "1997");
@@ -66,7 +67,7 @@ TEST_F(CddbReplyParserTest, CrLfLineEnds) {
     ParseCddbReply(
         "DISCID=1\r\nDTITLE=A / B\r\nDYEAR=2001\r\nDGENRE=Jazz\r\nTTITLE0=x\r\nTTITLE1=y\r\n"
         "TTITLE2=z\r\n",
-        settings_);
+        settings_, settings_);
     EXPECT_EQ(settings_.Artist, "A");
     EXPECT_EQ(settings_.Album, "B");
     EXPECT_EQ(settings_.Year, "2001");
@@ -79,7 +80,7 @@ TEST_F(CddbReplyParserTest, ContinuedValuesKeepTheirFirstLine) {
         "DISCID=1\nDTITLE=A Band With A Long Name / An Album Whose Title Goes On \nDTITLE=and on\n"
         "DYEAR=1990\nTTITLE0=Part one of a long\nTTITLE0= title\nTTITLE1=Two\nTTITLE1=...more\n"
         "TTITLE2=Three\n",
-        settings_);
+        settings_, settings_);
     EXPECT_EQ(settings_.Artist, "A Band With A Long Name");
     EXPECT_EQ(settings_.Album, "An Album Whose Title Goes On ");
     EXPECT_EQ(settings_.Year, "1990");
@@ -88,7 +89,8 @@ TEST_F(CddbReplyParserTest, ContinuedValuesKeepTheirFirstLine) {
 
 TEST_F(CddbReplyParserTest, MissingYearStillGivesGenreAndTitles) {
     settings_.Year = "old";
-    ParseCddbReply("DISCID=1\nDTITLE=A / B\nDGENRE=Classical\nTTITLE0=x\nTTITLE1=y\n", settings_);
+    ParseCddbReply("DISCID=1\nDTITLE=A / B\nDGENRE=Classical\nTTITLE0=x\nTTITLE1=y\n", settings_,
+                   settings_);
     EXPECT_EQ(settings_.Year, "old");
     EXPECT_EQ(settings_.Genre, 33);
     EXPECT_EQ(Titles(), (std::vector<std::string>{"x", "y", "Track 03"}));
@@ -96,57 +98,59 @@ TEST_F(CddbReplyParserTest, MissingYearStillGivesGenreAndTitles) {
 
 TEST_F(CddbReplyParserTest, GenreValues) {
     settings_.Genre = 5;
-    ParseCddbReply("DGENRE=\nTTITLE0=x\n", settings_);
+    ParseCddbReply("DGENRE=\nTTITLE0=x\n", settings_, settings_);
     EXPECT_EQ(settings_.Genre, 0);
-    ParseCddbReply("DGENRE=PSYCHADELIC\n", settings_);
+    ParseCddbReply("DGENRE=PSYCHADELIC\n", settings_, settings_);
     EXPECT_EQ(settings_.Genre, 68);
-    ParseCddbReply("DGENRE=Blues\n", settings_);
+    ParseCddbReply("DGENRE=Blues\n", settings_, settings_);
     EXPECT_EQ(settings_.Genre, 1);
-    ParseCddbReply("DGENRE=Synthwave\n", settings_);  // unknown: no genre, not Blues
+    ParseCddbReply("DGENRE=Synthwave\n", settings_, settings_);  // unknown: no genre, not Blues
     EXPECT_EQ(settings_.Genre, 0);
 }
 
 TEST_F(CddbReplyParserTest, UnterminatedLastLineIsNotTaken) {
-    ParseCddbReply("DTITLE=A / B\nTTITLE0=x\nTTITLE1=y\nTTITLE2=z", settings_);
+    ParseCddbReply("DTITLE=A / B\nTTITLE0=x\nTTITLE1=y\nTTITLE2=z", settings_, settings_);
     EXPECT_EQ(Titles(), (std::vector<std::string>{"x", "y", "Track 03"}));
 
     Settings other;
-    ParseCddbReply("DISCID=1\nDTITLE=A / B", other);
+    ParseCddbReply("DISCID=1\nDTITLE=A / B", other, other);
     EXPECT_EQ(other.Artist, "");
     EXPECT_EQ(other.Album, "");
-    ParseCddbReply("DISCID=12345678", other);  // nothing after the ID either
-    ParseCddbReply("DTITLE=A / B\nDYEAR=1999", other);
+    ParseCddbReply("DISCID=12345678", other, other);  // nothing after the ID either
+    ParseCddbReply("DTITLE=A / B\nDYEAR=1999", other, other);
     EXPECT_EQ(other.Artist, "A");
     EXPECT_EQ(other.Year, "");
 }
 
 TEST_F(CddbReplyParserTest, DiscTitleForms) {
-    ParseCddbReply("DTITLE=One / Two / Three\n", settings_);
+    ParseCddbReply("DTITLE=One / Two / Three\n", settings_, settings_);
     EXPECT_EQ(settings_.Artist, "One");
     EXPECT_EQ(settings_.Album, "Three");
 
-    ParseCddbReply("DTITLE=Same Name\nDYEAR=1980\n", settings_);  // artist and title the same
+    ParseCddbReply("DTITLE=Same Name\nDYEAR=1980\n", settings_,
+                   settings_);  // artist and title the same
     EXPECT_EQ(settings_.Artist, "Same Name");
     EXPECT_EQ(settings_.Album, "Same Name");
     EXPECT_EQ(settings_.Year, "1980");
 
-    ParseCddbReply("DTITLE=AC/DC / Back in Black\n", settings_);  // " / " separates them
+    ParseCddbReply("DTITLE=AC/DC / Back in Black\n", settings_, settings_);  // " / " separates them
     EXPECT_EQ(settings_.Artist, "AC/DC");
     EXPECT_EQ(settings_.Album, "Back in Black");
-    ParseCddbReply("DTITLE=Prince / 24/7 Live\n", settings_);
+    ParseCddbReply("DTITLE=Prince / 24/7 Live\n", settings_, settings_);
     EXPECT_EQ(settings_.Artist, "Prince");
     EXPECT_EQ(settings_.Album, "24/7 Live");
 
-    ParseCddbReply("DTITLE=Tight/Album\n", settings_);  // no blanks: no letter is lost
+    ParseCddbReply("DTITLE=Tight/Album\n", settings_, settings_);  // no blanks: no letter is lost
     EXPECT_EQ(settings_.Artist, "Tight");
     EXPECT_EQ(settings_.Album, "Album");
 
-    ParseCddbReply("DTITLE=Artist /\nDYEAR=1999\n", settings_);  // the album never runs on
+    ParseCddbReply("DTITLE=Artist /\nDYEAR=1999\n", settings_,
+                   settings_);  // the album never runs on
     EXPECT_EQ(settings_.Artist, "Artist");
     EXPECT_EQ(settings_.Album, "");
     EXPECT_EQ(settings_.Year, "1999");
 
-    ParseCddbReply("DTITLE=/ Only Album\n", settings_);
+    ParseCddbReply("DTITLE=/ Only Album\n", settings_, settings_);
     EXPECT_EQ(settings_.Artist, "");
     EXPECT_EQ(settings_.Album, "Only Album");
 }
@@ -157,7 +161,7 @@ TEST_F(CddbReplyParserTest, EscapesAreDecoded) {
     ParseCddbReply(
         "DTITLE=Sigur R\\\\os / Takk\\t...\n"
         "TTITLE0=Flugufrelsarinn\\tTab\nTTITLE1=Line\\nBreak\nTTITLE2=Back\\\\slash \\x kept\n",
-        settings_);
+        settings_, settings_);
     EXPECT_EQ(settings_.Artist, "Sigur R\\os");
     EXPECT_EQ(settings_.Album, "Takk ...");
     EXPECT_EQ(Titles(), (std::vector<std::string>{"Flugufrelsarinn Tab", "Line Break",
@@ -168,30 +172,30 @@ TEST_F(CddbReplyParserTest, LongValuesAreKeptWhole) {
     const std::string longTitle(200, 't');
     ParseCddbReply("DTITLE=" + std::string(100, 'a') + " / " + std::string(120, 'b') +
                        "\nTTITLE0=" + longTitle + "\n",
-                   settings_);
+                   settings_, settings_);
     EXPECT_EQ(settings_.Artist, std::string(100, 'a'));
     EXPECT_EQ(settings_.Album, std::string(120, 'b'));
     EXPECT_EQ(settings_.tracks[0].title, longTitle);
 }
 
 TEST_F(CddbReplyParserTest, TitlesBeyondTheTrackListAreIgnored) {
-    ParseCddbReply("TTITLE0=a\nTTITLE1=b\nTTITLE2=c\nTTITLE3=d\nTTITLE4=e\n", settings_);
+    ParseCddbReply("TTITLE0=a\nTTITLE1=b\nTTITLE2=c\nTTITLE3=d\nTTITLE4=e\n", settings_, settings_);
     EXPECT_EQ(Titles(), (std::vector<std::string>{"a", "b", "c"}));
     Settings empty;
-    ParseCddbReply(kEntry, empty);  // no tracks at all: still takes the disc fields
+    ParseCddbReply(kEntry, empty, empty);  // no tracks at all: still takes the disc fields
     EXPECT_EQ(empty.Album, "Songs of Testing");
 }
 
 TEST_F(CddbReplyParserTest, TitlesStopAtTheFirstMissingNumber) {
-    ParseCddbReply("DTITLE=A / B\nTTITLE1=y\nTTITLE2=z\n", settings_);  // no TTITLE0
+    ParseCddbReply("DTITLE=A / B\nTTITLE1=y\nTTITLE2=z\n", settings_, settings_);  // no TTITLE0
     EXPECT_EQ(Titles(), (std::vector<std::string>{"Track 01", "Track 02", "Track 03"}));
-    ParseCddbReply("TTITLE0=x\nTTITLE2=z\n", settings_);
+    ParseCddbReply("TTITLE0=x\nTTITLE2=z\n", settings_, settings_);
     EXPECT_EQ(Titles(), (std::vector<std::string>{"x", "Track 02", "Track 03"}));
 }
 
 TEST_F(CddbReplyParserTest, KeysAreTakenOnlyInEntryOrder) {
     // A year before the title is passed over once the title has been found.
-    ParseCddbReply("DYEAR=1970\nDTITLE=A / B\nTTITLE0=x\n", settings_);
+    ParseCddbReply("DYEAR=1970\nDTITLE=A / B\nTTITLE0=x\n", settings_, settings_);
     EXPECT_EQ(settings_.Year, "");
     EXPECT_EQ(settings_.Artist, "A");
     EXPECT_EQ(settings_.tracks[0].title, "x");

@@ -5,6 +5,7 @@
 #include <array>
 #include <cstdio>
 
+#include "app/settings.h"
 #include "support/disc_images.h"
 #include "support/temp_dir.h"
 #include "tools/cue_image.h"
@@ -52,7 +53,7 @@ TEST_F(DiscTest, AllAudioDisc) {
     }
     tracks[4].sectors = 18067;  // 4 minutes 0.9 seconds
     UseImage(tracks);
-    ASSERT_EQ(ReadDisc(settings_, settings_.Cdrom), 0);
+    ASSERT_EQ(ReadDisc(settings_, settings_, settings_.Cdrom), 0);
     ASSERT_EQ(settings_.tracks.size(), 12u);
     int32_t start = 0;
     for (size_t i = 0; i < 12; ++i) {
@@ -72,7 +73,7 @@ TEST_F(DiscTest, AllAudioDisc) {
 
 TEST_F(DiscTest, DataTrackFirstIsLeftOutAndNumberingFollowsTheList) {
     UseImage({{true, 3000}, {false, 500}, {false, 700}});
-    ASSERT_EQ(ReadDisc(settings_, settings_.Cdrom), 0);
+    ASSERT_EQ(ReadDisc(settings_, settings_, settings_.Cdrom), 0);
     ASSERT_EQ(settings_.tracks.size(), 2u);
     EXPECT_EQ(settings_.tracks[0].title, "Track 01");
     EXPECT_EQ(settings_.tracks[0].index, 0);
@@ -83,7 +84,7 @@ TEST_F(DiscTest, DataTrackFirstIsLeftOutAndNumberingFollowsTheList) {
 
 TEST_F(DiscTest, DataTrackLastEndsTheAudioBeforeIt) {
     UseImage({{false, 500}, {false, 700}, {true, 4000}});
-    ASSERT_EQ(ReadDisc(settings_, settings_.Cdrom), 0);
+    ASSERT_EQ(ReadDisc(settings_, settings_, settings_.Cdrom), 0);
     ASSERT_EQ(settings_.tracks.size(), 2u);
     EXPECT_EQ(settings_.tracks[1].startSector, 500);
     EXPECT_EQ(settings_.tracks[1].lengthSectors, 700u);
@@ -93,13 +94,13 @@ TEST_F(DiscTest, TracksTakeTheEncoderAndItsFormat) {
     UseImage({{false, 100}, {false, 100}});
     settings_.Encoder = kEncoderOgg;
     settings_.formats.ogg.vbr = 4;
-    ASSERT_EQ(ReadDisc(settings_, settings_.Cdrom), 0);
+    ASSERT_EQ(ReadDisc(settings_, settings_, settings_.Cdrom), 0);
     EXPECT_EQ(settings_.tracks[1].encoder, kEncoderOgg);
     EXPECT_EQ(settings_.tracks[1].format.As<OggFormat>().vbr, 4);
 
     settings_.formats.wma.bitrateIndex = 2;
     settings_.tracks[0].status = 100;
-    ASSERT_TRUE(ApplyEncoderToAllTracks(settings_, kEncoderWma));
+    ASSERT_TRUE(ApplyEncoderToAllTracks(settings_, settings_, settings_, kEncoderWma));
     EXPECT_EQ(settings_.Encoder, kEncoderWma);
     for (const Track& track : settings_.tracks) {
         EXPECT_EQ(track.encoder, kEncoderWma);
@@ -107,7 +108,7 @@ TEST_F(DiscTest, TracksTakeTheEncoderAndItsFormat) {
         EXPECT_EQ(track.status, kStatusNone);  // neither "Completed" nor "0%": not ripped so
     }
     settings_.ripping = 1;
-    EXPECT_FALSE(ApplyEncoderToAllTracks(settings_, kEncoderWav));
+    EXPECT_FALSE(ApplyEncoderToAllTracks(settings_, settings_, settings_, kEncoderWav));
     EXPECT_EQ(settings_.tracks[0].encoder, kEncoderWma);
 }
 
@@ -132,17 +133,19 @@ TEST_F(DiscTest, NamesBelongToTheDiscTheyWereSetFor) {
     };
     const std::string named = "Artist A|Album A|1999|18";
     name();  // DiscId "": set before any disc was read
-    ASSERT_EQ(ReadDisc(settings_, discA), 0);
+    ASSERT_EQ(ReadDisc(settings_, settings_, discA), 0);
     EXPECT_EQ(names(), named);
     std::array<char, 9> idA{};
     std::snprintf(idA.data(), idA.size(), "%08x", settings_.drives[size_t(discA)].discId);
     EXPECT_EQ(settings_.DiscId, idA.data());
-    ASSERT_EQ(ReadDisc(settings_, discA), 0);  // refreshed, or reopened with the stored ID
+    ASSERT_EQ(ReadDisc(settings_, settings_, discA),
+              0);  // refreshed, or reopened with the stored ID
     EXPECT_EQ(names(), named);
     settings_.Cdrom = 7;
-    EXPECT_EQ(RefreshDisc(settings_), RefreshResult::noAudioCd);  // no disc read: names stay
+    EXPECT_EQ(RefreshDisc(settings_, settings_, settings_, settings_),
+              RefreshResult::noAudioCd);  // no disc read: names stay
     EXPECT_EQ(names(), named);
-    ASSERT_EQ(ReadDisc(settings_, discB), 0);
+    ASSERT_EQ(ReadDisc(settings_, settings_, discB), 0);
     EXPECT_EQ(names(), "|||0");
     EXPECT_NE(settings_.DiscId, idA.data());
 }
@@ -151,14 +154,14 @@ TEST_F(DiscTest, RefreshMarksTracksOnlyWithAutocheck) {
     UseImage({{false, 100}, {false, 100}, {false, 100}});
     settings_.cddbRunning = 1;
     settings_.Autocheck = 1;
-    EXPECT_EQ(RefreshDisc(settings_), RefreshResult::ready);
+    EXPECT_EQ(RefreshDisc(settings_, settings_, settings_, settings_), RefreshResult::ready);
     EXPECT_EQ(settings_.currentTrack, 0);
     EXPECT_EQ(settings_.cddbRunning, 0);
     for (const Track& track : settings_.tracks) {
         EXPECT_EQ(track.marked, 1);
     }
     settings_.Autocheck = 0;
-    EXPECT_EQ(RefreshDisc(settings_), RefreshResult::ready);
+    EXPECT_EQ(RefreshDisc(settings_, settings_, settings_, settings_), RefreshResult::ready);
     for (const Track& track : settings_.tracks) {
         EXPECT_EQ(track.marked, 0);
     }
@@ -166,46 +169,46 @@ TEST_F(DiscTest, RefreshMarksTracksOnlyWithAutocheck) {
 
 TEST_F(DiscTest, RefreshWithoutADiscOrDrive) {
     UseImage({{false, 100}});
-    ASSERT_EQ(RefreshDisc(settings_), RefreshResult::ready);
+    ASSERT_EQ(RefreshDisc(settings_, settings_, settings_, settings_), RefreshResult::ready);
     settings_.Cdrom = 5;  // beyond the list
-    EXPECT_EQ(RefreshDisc(settings_), RefreshResult::noAudioCd);
+    EXPECT_EQ(RefreshDisc(settings_, settings_, settings_, settings_), RefreshResult::noAudioCd);
     EXPECT_TRUE(settings_.tracks.empty());
     EXPECT_EQ(settings_.currentTrack, -1);
     EXPECT_EQ(ReadCurrentDiscId(settings_, 5), kNoDiscId);
 
     Settings noDrives;
-    EXPECT_EQ(RefreshDisc(noDrives), RefreshResult::noAudioCd);
-    EXPECT_TRUE(DiscChanged(noDrives));
+    EXPECT_EQ(RefreshDisc(noDrives, noDrives, noDrives, noDrives), RefreshResult::noAudioCd);
+    EXPECT_TRUE(DiscChanged(noDrives, noDrives.Cdrom));
 
     // The image disappears, as a disc taken out of the drive.
     settings_.Cdrom = static_cast<int32_t>(settings_.drives.size()) - 1;
     std::remove((dir_.path() + "/disc.cue").c_str());
-    EXPECT_EQ(RefreshDisc(settings_), RefreshResult::noAudioCd);
+    EXPECT_EQ(RefreshDisc(settings_, settings_, settings_, settings_), RefreshResult::noAudioCd);
     EXPECT_TRUE(settings_.tracks.empty());
 }
 
 TEST_F(DiscTest, RefreshDoesNothingWhileRipping) {
     UseImage({{false, 100}});
-    ASSERT_EQ(RefreshDisc(settings_), RefreshResult::ready);
+    ASSERT_EQ(RefreshDisc(settings_, settings_, settings_, settings_), RefreshResult::ready);
     settings_.ripping = 1;
     settings_.tracks[0].status = 50;
-    EXPECT_EQ(RefreshDisc(settings_), RefreshResult::busy);
+    EXPECT_EQ(RefreshDisc(settings_, settings_, settings_, settings_), RefreshResult::busy);
     EXPECT_EQ(settings_.tracks[0].status, 50);
 }
 
 TEST_F(DiscTest, DiscChangeIsNoticed) {
     UseImage({{false, 1000}, {false, 2000}});
-    ASSERT_EQ(RefreshDisc(settings_), RefreshResult::ready);
-    EXPECT_FALSE(DiscChanged(settings_));
+    ASSERT_EQ(RefreshDisc(settings_, settings_, settings_, settings_), RefreshResult::ready);
+    EXPECT_FALSE(DiscChanged(settings_, settings_.Cdrom));
     const uint32_t before = settings_.drives.back().discId;
     EXPECT_EQ(ReadCurrentDiscId(settings_, settings_.Cdrom), before);
 
     // Another disc in the same drive: the image is rewritten under the same name.
     MakeCueImage(dir_.path(), "disc", {{false, 1500}, {false, 2000}, {false, 300}});
-    EXPECT_TRUE(DiscChanged(settings_));
+    EXPECT_TRUE(DiscChanged(settings_, settings_.Cdrom));
     EXPECT_EQ(settings_.drives.back().discId, before);  // the record is not touched
-    ASSERT_EQ(RefreshDisc(settings_), RefreshResult::ready);
-    EXPECT_FALSE(DiscChanged(settings_));
+    ASSERT_EQ(RefreshDisc(settings_, settings_, settings_, settings_), RefreshResult::ready);
+    EXPECT_FALSE(DiscChanged(settings_, settings_.Cdrom));
     EXPECT_EQ(settings_.tracks.size(), 3u);
 }
 

@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <functional>
 
+#include "app/settings.h"
 #include "disc/accuraterip_id.h"
 #include "disc/accuraterip_lookup.h"
 #include "disc/cddb_lookup.h"
@@ -16,7 +17,6 @@
 #include "disc/release_apply.h"
 #include "net/web_client.h"
 #include "support/disc_images.h"
-#include "support/scripted_worker.h"
 #include "support/temp_dir.h"
 #include "tools/accuraterip_server.h"
 #include "tools/cddb_server.h"
@@ -41,7 +41,7 @@ class MusicBrainzLookupTest : public ::testing::Test {
         testing::AddImage(cue);
         BuildDriveList(settings_);
         settings_.Cdrom = static_cast<int32_t>(settings_.drives.size()) - 1;
-        ASSERT_EQ(RefreshDisc(settings_), RefreshResult::ready);
+        ASSERT_EQ(RefreshDisc(settings_, settings_, settings_, settings_), RefreshResult::ready);
         discId_ = ComputeMusicBrainzDiscId(settings_.drives.back().toc);
         settings_.musicBrainz.Server = "127.0.0.1";
         settings_.musicBrainz.Port = server_.port();
@@ -64,9 +64,8 @@ class MusicBrainzLookupTest : public ::testing::Test {
         server_.Serve(IdPath(), 200, MusicBrainzFixture(fixture, discId_));
     }
     void LookUp() {
-        settings_.cddbRunning = 1;
-        DiscLookupThread(settings_, notes_);
-        EXPECT_EQ(settings_.cddbRunning, 0);
+        LookupResult& results = settings_;
+        results = LookUpDisc(LookupJobFor(settings_, settings_, settings_.lookupSource));
     }
     const MusicBrainzRelease& Only() {
         EXPECT_EQ(settings_.lookupAnswer, LookupAnswer::musicBrainz);
@@ -78,7 +77,6 @@ class MusicBrainzLookupTest : public ::testing::Test {
     testing::MusicBrainzServer server_;
     testing::CddbServer cddb_{dir_.path() + "/cddb"};
     Settings settings_;
-    testing::RecordingNotifications notes_;
     std::string discId_;
 };
 
@@ -126,7 +124,7 @@ TEST_F(MusicBrainzLookupTest, ReleaseByDiscIdNamesTheDisc) {
     EXPECT_EQ(settings_.release.artistId, r.artistId);
 
     // A refresh forgets the release.
-    ASSERT_EQ(RefreshDisc(settings_), RefreshResult::ready);
+    ASSERT_EQ(RefreshDisc(settings_, settings_, settings_, settings_), RefreshResult::ready);
     EXPECT_TRUE(settings_.releaseCandidates.empty());
     EXPECT_EQ(settings_.release.releaseId, "");
     EXPECT_EQ(settings_.tracks[2].recordingId, "");
@@ -241,7 +239,7 @@ TEST_F(MusicBrainzLookupTest, CddbAnswersWhenMusicBrainzCannot) {
     named.tracks = {{1, "t", "a", "i", "r"}};
     ApplyRelease(settings_, named);
     settings_.releaseCandidates.resize(1);
-    ParseCddbReply(settings_.cddbReply, settings_);
+    ParseCddbReply(settings_.cddbReply, settings_, settings_);
     EXPECT_EQ(settings_.release.releaseId, "");
     EXPECT_TRUE(settings_.releaseCandidates.empty());
     EXPECT_EQ(settings_.tracks[0].artist, "");
@@ -302,7 +300,7 @@ TEST_F(MusicBrainzLookupTest, AnswersCutByAResetAreNeverTaken) {
         {"AccurateRip", [&accurateRip](bool on) { accurateRip.SetResetMidAnswer(on); },
          [this, &accurateRip, &disc] {
              settings_.ArPort = accurateRip.port();
-             return !FetchAccurateRip(AccurateRipRequest(settings_), disc).empty();
+             return !FetchAccurateRip(AccurateRipRequest(settings_, settings_), disc).empty();
          }},
         {"Cover Art", [&covers](bool on) { covers.SetResetMidAnswer(on); },
          [this] { return FetchCoverArt(CoverArtRequest(settings_, "r")).has_value(); }},

@@ -72,7 +72,7 @@ class ExtractionTest : public ::testing::Test {
         settings_.drives.clear();
         BuildDriveList(settings_);
         settings_.Cdrom = static_cast<int32_t>(settings_.drives.size()) - 1;
-        ASSERT_EQ(ReadDisc(settings_, settings_.Cdrom), 0);
+        ASSERT_EQ(ReadDisc(settings_, settings_, settings_.Cdrom), 0);
         settings_.ripping = 1;
     }
     void UseSimulatedDisc(const std::string& statements) {

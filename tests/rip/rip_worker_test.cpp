@@ -84,7 +84,7 @@ class RipWorkerTest : public ::testing::Test {
         BuildDriveList(settings_);
         settings_.Cdrom = static_cast<int32_t>(settings_.drives.size()) - 1;
         settings_.Encoder = kind;
-        ASSERT_EQ(RefreshDisc(settings_), RefreshResult::ready);
+        ASSERT_EQ(RefreshDisc(settings_, settings_, settings_, settings_), RefreshResult::ready);
         for (Track& track : settings_.tracks) {
             track.marked = 1;
             track.title = "Song " + std::to_string(track.index + 1);
@@ -292,7 +292,7 @@ TEST_F(RipWorkerTest, NoAtAReadErrorWhileMakingTheTemporaryFileStopsTheRun) {
     BuildDriveList(settings_);
     settings_.Cdrom = static_cast<int32_t>(settings_.drives.size()) - 1;
     settings_.Encoder = kEncoderOgg;
-    ASSERT_EQ(RefreshDisc(settings_), RefreshResult::ready);
+    ASSERT_EQ(RefreshDisc(settings_, settings_, settings_, settings_), RefreshResult::ready);
     for (Track& track : settings_.tracks) {
         track.marked = 1;
     }
@@ -568,7 +568,7 @@ TEST_P(RandomReadFailuresTest, CompletedTracksHoldTheDiscsAudioAndTheFailureIsNa
     settings_.Cdrom = static_cast<int32_t>(settings_.drives.size()) - 1;
     settings_.Encoder = kind;
     settings_.Jitter = jitter;
-    ASSERT_EQ(RefreshDisc(settings_), RefreshResult::ready);
+    ASSERT_EQ(RefreshDisc(settings_, settings_, settings_, settings_), RefreshResult::ready);
     for (Track& track : settings_.tracks) {
         track.marked = 1;
         track.title = "Song " + std::to_string(track.index + 1);

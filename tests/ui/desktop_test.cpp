@@ -317,7 +317,8 @@ class DesktopTest : public QObject {
             QVERIFY(track.accurateRip.has_value());
             pressing.tracks.push_back({7, track.accurateRip->v2, 0});
         }
-        server.Serve(AccurateRipRequest(*settings_).path, testing::DbarFile({pressing}));
+        server.Serve(AccurateRipRequest(*settings_, *settings_).path,
+                     testing::DbarFile({pressing}));
         rip();
         for (int row = 0; row < 5; ++row) {
             QCOMPARE(Cell(window, row, 3), QStringLiteral("Completed \u2014 accurate (7)"));
