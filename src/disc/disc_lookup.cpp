@@ -97,7 +97,10 @@ bool DiscLookup::Start() {
     // The thread works on a record of its own: the window may refresh the disc or apply new
     // options meanwhile. Its results come back through TakeReply, on the caller's thread.
     job_ = std::make_unique<Settings>();
-    AssignSettings(*job_, settings_);
+    static_cast<Options&>(*job_) = settings_;
+    static_cast<DiscNames&>(*job_) = settings_;
+    static_cast<SessionChoices&>(*job_) = settings_;
+    job_->currentTrack = settings_.currentTrack;
     job_->drives = settings_.drives;
     job_->lookupSource = settings_.lookupSource;
     settings_.cddbReply.clear();

@@ -119,7 +119,6 @@ class OptionsDialogTest : public QObject {
   private:
     testing::TempDir* dir_ = nullptr;
     std::unique_ptr<Settings> live_;
-    std::unique_ptr<Settings> edit_;
     testing::ScriptedDialogs dialogs_;
 
     std::string Path(const std::string& name) const { return dir_->File(name); }
@@ -134,8 +133,7 @@ class OptionsDialogTest : public QObject {
     // The dialog as the Options command opens it.
     std::unique_ptr<ui::OptionsDialog> Open(ui::OptionsTab tab) {
         live_->pageFormats = live_->formats;
-        AssignSettings(*edit_, *live_);
-        return std::make_unique<ui::OptionsDialog>(*live_, *edit_, dialogs_, tab, nullptr);
+        return std::make_unique<ui::OptionsDialog>(*live_, *live_, *live_, dialogs_, tab, nullptr);
     }
 
   private slots:
@@ -143,7 +141,6 @@ class OptionsDialogTest : public QObject {
         dir_ = new testing::TempDir;
         SetSettingsPathOverride(Path("dt.ini"));
         live_ = std::make_unique<Settings>();
-        edit_ = std::make_unique<Settings>();
         SetDefaultSettings(*live_);
         live_->folderHistory = {Path("out"), Path("old")};
         live_->Outfolder = Path("out");
@@ -154,7 +151,6 @@ class OptionsDialogTest : public QObject {
         SetSettingsPathOverride("");
         platform::ClearDiscImages();
         live_.reset();
-        edit_.reset();
         delete dir_;
     }
 
@@ -225,9 +221,9 @@ class OptionsDialogTest : public QObject {
     void everyMnemonicIsUniqueInItsWindow() {
         ui::MainWindow window(*live_, dialogs_);
         auto options = Open(ui::OptionsTab::misc);
-        ui::TrackSettingsDialog track(*live_, nullptr);
-        ui::EncodeWavDialog encode(*live_, dialogs_, nullptr);
-        ui::DecodeFileDialog decode(*live_, dialogs_, nullptr);
+        ui::TrackSettingsDialog track(live_->tracks, live_->currentTrack, *live_, nullptr);
+        ui::EncodeWavDialog encode(*live_, *live_, dialogs_, nullptr);
+        ui::DecodeFileDialog decode(*live_, *live_, dialogs_, nullptr);
         skin::TipOfTheDay tips(nullptr);
         // Each page in turn: a page's own letters count only while it is shown.
         QComboBox* noPages = nullptr;
@@ -732,7 +728,7 @@ class OptionsDialogTest : public QObject {
             QVERIFY(dialog->grab().save(QStringLiteral("%1/options_%2.png")
                                             .arg(folder, dialog->tabs()->tabText(tab).toLower())));
         }
-        ui::TrackSettingsDialog track(*live_, nullptr);
+        ui::TrackSettingsDialog track(live_->tracks, live_->currentTrack, *live_, nullptr);
         track.encoderBox()->setCurrentIndex(kEncoderMp3);
         track.show();
         QVERIFY(QTest::qWaitForWindowExposed(&track));
