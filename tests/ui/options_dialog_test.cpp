@@ -413,6 +413,21 @@ class OptionsDialogTest : public QObject {
         QVERIFY(!reopened->securePage()->serverEdit()->isEnabled());
     }
 
+    // OK puts back what the pages edit, but the window's place is the window's own: a place it
+    // wrote while the dialog was open stays.
+    void okKeepsTheWindowsPlace() {
+        auto dialog = Open(ui::OptionsTab::misc);
+        dialog->miscPage()->artistEdit()->setText(QStringLiteral("Edited Artist"));
+        dialog->miscPage()->encoderThreadsBox()->setValue(3);
+        live_->window.Width = 900;
+        live_->window.Columns = "120,50,50,80";
+        ClickOk(dialog->buttons());
+        QCOMPARE(live_->Artist, std::string("Edited Artist"));
+        QCOMPARE(live_->EncoderThreads, 3);
+        QCOMPARE(live_->window.Width, 900);
+        QCOMPARE(live_->window.Columns, std::string("120,50,50,80"));
+    }
+
     void tagFieldsFollowTheId3Box() {
         auto dialog = Open(ui::OptionsTab::misc);
         ui::MiscPage* misc = dialog->miscPage();
