@@ -26,17 +26,11 @@ struct SessionChoices {
 
 struct Settings : Options, DiscState, LookupResult, LastRip, SessionChoices, RunState {
     Settings() = default;
-    // Copies are made on purpose only (AssignSettings, or one record's own `=`), so that a copy
-    // of a run's flags or of a disc never replaces the live one by accident.
+    // Copies are made on purpose only (one record's own `=`), so that a copy of a run's flags or
+    // of a disc never replaces the live one by accident.
     Settings(const Settings&) = delete;
     Settings& operator=(const Settings&) = delete;
 };
-
-// Copies what the Options and Track settings dialogs edit from `source` into `target`: the
-// stored options (but the window's place, which only the window writes), the disc's names, the
-// session's choices and currentTrack. The disc, the look-up's answer, the last rip and the run
-// flags of `target` stay as they are, so applying an edit copy never disturbs a running worker.
-void AssignSettings(Settings& target, const Settings& source);
 
 // Puts every record of `settings` to its defaults.
 void SetDefaultSettings(Settings& settings);

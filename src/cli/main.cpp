@@ -92,8 +92,7 @@ bool LoadSessionSettings(Session& session, const CliOptions& options, std::strin
         }
         document.WriteString(set->section, set->key, set->value);
     }
-    SetDefaultSettings(session.settings);
-    LoadSettings(session.settings, document);
+    LoadSettings(session.settings, session.settings, document);
     return true;
 }
 
@@ -140,9 +139,10 @@ bool ReadTheDisc(Session& session) {
     const auto given = [&session](const char* key) {
         return session.givenNames.Find("ID3", key).has_value();
     };
-    Settings named;
-    LoadSettings(named, session.givenNames);
-    Settings& s = session.settings;
+    Options unused;
+    DiscNames named;
+    LoadSettings(unused, named, session.givenNames);
+    DiscNames& s = session.settings;
     s.Artist = given("Artist") ? named.Artist : s.Artist;
     s.Album = given("Album") ? named.Album : s.Album;
     s.Year = given("Year") ? named.Year : s.Year;
@@ -193,9 +193,9 @@ LookUpResult LookUp(Session& session, const CliOptions& options) {
     return LookUpResult::nothingFound;
 }
 
-std::string NoSuchRelease(const Settings& settings, int release) {
+std::string NoSuchRelease(const LookupResult& lookup, int release) {
     const size_t found =
-        settings.lookupAnswer == LookupAnswer::musicBrainz ? settings.releaseCandidates.size() : 1;
+        lookup.lookupAnswer == LookupAnswer::musicBrainz ? lookup.releaseCandidates.size() : 1;
     return "--release " + std::to_string(release) + ": the look-up found " + std::to_string(found) +
            (found == 1 ? " release" : " releases");
 }
@@ -266,33 +266,34 @@ int Lookup(Session& session, const CliOptions& options) {
         return kExitFailed;
     }
     const LookUpResult result = LookUp(session, options);
-    const Settings& s = session.settings;
+    const LookupResult& found = session.settings;
+    const DiscState& disc = session.settings;
     if (result == LookUpResult::nothingFound) {
         session.terminal.Say("Nothing was found for this disc.");
         return kExitFailed;
     }
     if (result == LookUpResult::noSuchRelease) {
-        return UsageError(NoSuchRelease(s, options.release));
+        return UsageError(NoSuchRelease(found, options.release));
     }
-    const bool musicBrainz = s.lookupAnswer == LookupAnswer::musicBrainz;
+    const bool musicBrainz = found.lookupAnswer == LookupAnswer::musicBrainz;
     std::printf("SOURCE\t%s\n", musicBrainz ? "musicbrainz" : "cddb");
-    for (size_t i = 0; musicBrainz && i < s.releaseCandidates.size(); ++i) {
-        const MusicBrainzRelease& r = s.releaseCandidates[i];
+    for (size_t i = 0; musicBrainz && i < found.releaseCandidates.size(); ++i) {
+        const MusicBrainzRelease& r = found.releaseCandidates[i];
         std::printf("RELEASE\t%zu\t%s\t%s\t%s\t%s\t%s\t%s\t%s\t%s\n", i + 1, Field(r.id).c_str(),
                     Field(r.artist).c_str(), Field(r.title).c_str(), Field(r.date).c_str(),
                     Field(r.country).c_str(), Field(r.label).c_str(),
                     Field(r.catalogNumber).c_str(), Field(r.format).c_str());
     }
-    std::printf("ARTIST\t%s\nALBUM\t%s\nYEAR\t%s\nGENRE\t%d\t%s\n", Field(s.Artist).c_str(),
-                Field(s.Album).c_str(), Field(s.Year).c_str(), s.Genre,
-                std::string(GenreNameOf(s.Genre)).c_str());
-    for (const Track& track : s.tracks) {
+    std::printf("ARTIST\t%s\nALBUM\t%s\nYEAR\t%s\nGENRE\t%d\t%s\n", Field(disc.Artist).c_str(),
+                Field(disc.Album).c_str(), Field(disc.Year).c_str(), disc.Genre,
+                std::string(GenreNameOf(disc.Genre)).c_str());
+    for (const Track& track : disc.tracks) {
         std::printf("TITLE\t%d\t%s\n", track.index + 1, Field(track.title).c_str());
     }
     if (musicBrainz) {
-        std::printf("ALBUMARTIST\t%s\n", Field(s.release.albumArtist).c_str());
+        std::printf("ALBUMARTIST\t%s\n", Field(disc.release.albumArtist).c_str());
     }
-    for (const Track& track : s.tracks) {
+    for (const Track& track : disc.tracks) {
         if (!track.artist.empty()) {
             std::printf("TRACKARTIST\t%d\t%s\n", track.index + 1, Field(track.artist).c_str());
         }

@@ -73,8 +73,8 @@ const char* StatusText(int32_t status) {
     }
 }
 
-Terminal::Terminal(const Settings& settings)
-    : settings_(settings), interactive_(::isatty(STDIN_FILENO) && ::isatty(STDERR_FILENO)) {}
+Terminal::Terminal(const DiscState& disc)
+    : disc_(disc), interactive_(::isatty(STDIN_FILENO) && ::isatty(STDERR_FILENO)) {}
 
 void Terminal::SetAnswers(std::optional<ConfirmAnswer> overwrite,
                           std::optional<ConfirmAnswer> readError) {
@@ -99,9 +99,9 @@ void Terminal::DrawProgressLines() {
 }
 
 std::string Terminal::Describe(int32_t position) const {
-    if (position >= 0 && static_cast<size_t>(position) < settings_.tracks.size()) {
+    if (position >= 0 && static_cast<size_t>(position) < disc_.tracks.size()) {
         return platform::TwoDigits(position + 1) + " " +
-               platform::WithoutControls(settings_.tracks[static_cast<size_t>(position)].title);
+               platform::WithoutControls(disc_.tracks[static_cast<size_t>(position)].title);
     }
     return platform::WithoutControls(fileName_);
 }

@@ -6,14 +6,15 @@
 #include <optional>
 #include <string>
 
-#include "app/settings.h"
+#include "disc/disc_state.h"
 #include "work/worker_context.h"
 
 namespace disctrove::cli {
 
 class Terminal : public WorkerNotifications, public WorkerQuestions {
   public:
-    explicit Terminal(const Settings& settings);
+    // Progress lines name the tracks of `disc`.
+    explicit Terminal(const DiscState& disc);
 
     // Answers given on the command line; without them a terminal is asked, else No.
     void SetAnswers(std::optional<ConfirmAnswer> overwrite, std::optional<ConfirmAnswer> readError);
@@ -36,7 +37,7 @@ class Terminal : public WorkerNotifications, public WorkerQuestions {
     void DrawProgressLines();
     std::string Describe(int32_t position) const;
 
-    const Settings& settings_;
+    const DiscState& disc_;
     std::mutex mutex_;
     bool interactive_;  // standard input and error are a terminal
     // On a terminal, the tracks in progress, each on a line of its own below what was said.

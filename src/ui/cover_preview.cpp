@@ -18,14 +18,13 @@ std::optional<CoverArt> CoverPreview::Take() {
     return result;
 }
 
-void CoverPreview::Start(const Settings& settings) {
+void CoverPreview::Start(const Options& options, const DiscState& disc) {
     Cancel();
-    const std::string releaseId = settings.release.releaseId;
-    if (!settings.musicBrainz.CoverArt || releaseId.empty() ||
-        settings.cover.releaseId == releaseId) {
+    const std::string releaseId = disc.release.releaseId;
+    if (!options.musicBrainz.CoverArt || releaseId.empty() || disc.cover.releaseId == releaseId) {
         return;
     }
-    const net::WebRequest request = CoverArtRequest(settings, releaseId);
+    const net::WebRequest request = CoverArtRequest(options, releaseId);
     stop_ = std::stop_source();
     thread_ = std::thread([this, request, releaseId, stop = stop_.get_token()] {
         std::optional<std::vector<uint8_t>> picture = FetchCoverArt(request, stop);

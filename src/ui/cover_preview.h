@@ -11,7 +11,8 @@
 #include <thread>
 #include <vector>
 
-#include "app/settings.h"
+#include "app/options.h"
+#include "disc/disc_state.h"
 
 namespace disctrove::ui {
 
@@ -25,7 +26,7 @@ class CoverPreview : public QObject {
 
     // Fetches the cover of the chosen release (settings.release) when CoverArt is on and it is
     // not known yet; an earlier fetch still on its way is given up first.
-    void Start(const Settings& settings);
+    void Start(const Options& options, const DiscState& disc);
     void Cancel();
 
     // After `fetched`: the release and its picture (empty: none), once.

@@ -22,15 +22,12 @@
 #include "rip/rip_worker.h"
 #include "skin/icons.h"
 #include "ui/convert/conversion_progress_dialog.h"
-#include "ui/convert/decode_file_dialog.h"
-#include "ui/convert/encode_wav_dialog.h"
 #include "ui/core_texts.h"
 #include "ui/cover_preview.h"
 #include "ui/disc_watch.h"
 #include "ui/options/page_controls.h"
 #include "ui/run_progress.h"
 #include "ui/track_list_view.h"
-#include "ui/track_settings_dialog.h"
 #include "ui/track_table_model.h"
 #include "ui/window_place.h"
 
@@ -46,7 +43,13 @@ QString Text(const std::string& text) {
 
 MainWindow::MainWindow(Settings& settings, UserDialogs& dialogs, QWidget* parent)
     : QMainWindow(parent),
-      settings_(settings),
+      options_(settings),
+      disc_(settings),
+      found_(settings),
+      lastRip_(settings),
+      session_(settings),
+      run_(settings),
+      whole_(settings),
       dialogs_(dialogs),
       lookup_(settings),
       rip_(settings, dialogs, this),
@@ -59,12 +62,12 @@ MainWindow::MainWindow(Settings& settings, UserDialogs& dialogs, QWidget* parent
     position_->setRange(0, 100);
     position_->setToolTip(tr("Position"));
     player_ = new CdPlayer(
-        settings_,
+        options_, disc_, run_,
         {statusPane_, &savedStatus_, position_, [this] { return trackList_->FirstSelectedRow(); }},
         this);
     // The tracks are the running rip's until its worker has gone.
     model_ = new TrackTableModel(
-        settings_, [this] { return !rip_.Running(); }, this);
+        disc_, [this] { return !rip_.Running(); }, this);
     actions_ = new WindowActions(*this);
     setCentralWidget(BuildControls());
     volume_->Attach(platform::OpenSpeakerVolume());
@@ -72,7 +75,7 @@ MainWindow::MainWindow(Settings& settings, UserDialogs& dialogs, QWidget* parent
     notifier_ = MakeDesktopNotifier();
     coverPreview_ = new CoverPreview(this);
     discWatch_ = new DiscWatch([this] { return MayRefreshByItself(); }, this);
-    const std::vector<int> widths = ColumnWidths(settings_.window);
+    const std::vector<int> widths = ColumnWidths(options_.window);
     if (widths.size() > TrackTableModel::kStatusColumn) {
         trackList_->SetStatusWidth(widths[TrackTableModel::kStatusColumn]);
     }
@@ -81,23 +84,23 @@ MainWindow::MainWindow(Settings& settings, UserDialogs& dialogs, QWidget* parent
 
     // Opening: the boxes, then the disc (no message for a missing one at start-up).
     AddEncoderEntries(encoderBox_, kEncoderWav);
-    ShowEncoder(settings_.Encoder);
-    for (Drive& drive : settings_.drives) {
+    ShowEncoder(options_.Encoder);
+    for (Drive& drive : disc_.drives) {
         driveBox_->addItem(Text(drive.name));
         drive.discId = kNoDiscId;
     }
-    if (settings_.Cdrom >= 0 && settings_.Cdrom < driveBox_->count()) {
-        driveBox_->setCurrentIndex(settings_.Cdrom);
+    if (options_.Cdrom >= 0 && options_.Cdrom < driveBox_->count()) {
+        driveBox_->setCurrentIndex(options_.Cdrom);
     }
     Refresh();
-    if (settings_.Autocddb && refreshOk_) {
+    if (options_.Autocddb && refreshOk_) {
         CddbCommand();
     }
     UpdateFreeSpace();
     auto* freeSpaceTimer = new QTimer(this);
     connect(freeSpaceTimer, &QTimer::timeout, this, &MainWindow::UpdateFreeSpace);
     freeSpaceTimer->start(2000);
-    RestoreWindowPlace(*this, settings_.window, QSize(820, 560));
+    RestoreWindowPlace(*this, options_.window, QSize(820, 560));
 }
 
 MainWindow::~MainWindow() {
@@ -160,8 +163,8 @@ void MainWindow::WireWork() {
     connect(coverPreview_, &CoverPreview::fetched, this, [this] {
         std::optional<CoverArt> cover = coverPreview_->Take();
         // A rip keeps its own cover in the record; this one only waits for the next.
-        if (cover && !settings_.ripping && settings_.release.releaseId == cover->releaseId) {
-            settings_.cover = std::move(*cover);
+        if (cover && !run_.ripping && disc_.release.releaseId == cover->releaseId) {
+            disc_.cover = std::move(*cover);
             ShowCover();
         }
     });
@@ -175,13 +178,13 @@ void MainWindow::WireWork() {
 
 void MainWindow::Synchronise() {
     if (driveBox_->currentIndex() >= 0) {
-        settings_.Cdrom = driveBox_->currentIndex();
+        options_.Cdrom = driveBox_->currentIndex();
     }
     // The marks and the selection reach the tracks as the user changes them.
-    settings_.currentTrack = 0;
-    for (const Track& track : settings_.tracks) {
+    run_.currentTrack = 0;
+    for (const Track& track : disc_.tracks) {
         if (track.selected) {
-            settings_.currentTrack = track.index;
+            run_.currentTrack = track.index;
             break;
         }
     }
@@ -201,23 +204,22 @@ void MainWindow::Refresh() {
     coverPreview_->Cancel();
     refreshOk_ = true;
     lookedUp_ = false;
-    const bool read =
-        RefreshDisc(settings_, settings_, settings_, settings_) == RefreshResult::ready;
+    const bool read = RefreshDisc(options_, disc_, found_, run_) == RefreshResult::ready;
     if (!read) {
         refreshOk_ = false;
         lookedUp_ = true;  // nothing to look up until a disc is read
     }
-    savedStatus_ = CoreText(!read                      ? kNoAudioCdText
-                            : settings_.tracks.empty() ? kNoAudioTracksText
-                                                       : kReadyText);
+    savedStatus_ = CoreText(!read                  ? kNoAudioCdText
+                            : disc_.tracks.empty() ? kNoAudioTracksText
+                                                   : kReadyText);
     ShowStatus(savedStatus_);
     trackList_->Refill();
     ShowCover();
     UpdateCommands();
     // The watch starts afresh from the disc just read (or the drive found empty).
-    const auto drive = static_cast<size_t>(settings_.Cdrom);
-    if (settings_.Cdrom >= 0 && drive < settings_.drives.size()) {
-        discWatch_->Watch(settings_.drives[drive].handleRequest);
+    const auto drive = static_cast<size_t>(options_.Cdrom);
+    if (options_.Cdrom >= 0 && drive < disc_.drives.size()) {
+        discWatch_->Watch(disc_.drives[drive].handleRequest);
     } else {
         discWatch_->Unwatch();
     }
@@ -238,7 +240,7 @@ void MainWindow::OnDiscChanged() {
     // As F5, but a disc taken out is no error worth a message: the list shows it.
     Synchronise();
     Refresh();
-    if (refreshOk_ && settings_.Autocddb) {
+    if (refreshOk_ && options_.Autocddb) {
         CddbCommand();
     }
     refreshOk_ = false;
@@ -252,7 +254,7 @@ void MainWindow::RefreshCommand() {
     Refresh();
     if (!refreshOk_) {
         dialogs_.Inform(this, QStringLiteral("Disctrove"), CoreText(kTocErrorMessage));
-    } else if (settings_.Autocddb) {
+    } else if (options_.Autocddb) {
         CddbCommand();
     }
     refreshOk_ = false;
@@ -278,9 +280,9 @@ void MainWindow::OnLookupEnded(bool taken) {
         return;
     }
     ShowStatus(savedStatus_);
-    if (!settings_.lookupUnanswered.empty()) {
+    if (!found_.lookupUnanswered.empty()) {
         QStringList services;
-        for (const std::string& service : settings_.lookupUnanswered) {
+        for (const std::string& service : found_.lookupUnanswered) {
             services.push_back(QString::fromStdString(service));
         }
         // Short enough for the status pane: no connection, a timeout or an answer cut short.
@@ -292,9 +294,8 @@ void MainWindow::OnLookupEnded(bool taken) {
 }
 
 void MainWindow::ApplyLookup() {
-    if (settings_.lookupAnswer == LookupAnswer::musicBrainz &&
-        !settings_.releaseCandidates.empty()) {
-        const std::vector<MusicBrainzRelease>& releases = settings_.releaseCandidates;
+    if (found_.lookupAnswer == LookupAnswer::musicBrainz && !found_.releaseCandidates.empty()) {
+        const std::vector<MusicBrainzRelease>& releases = found_.releaseCandidates;
         std::optional<size_t> choice = 0;
         if (releases.size() > 1) {
             UpdateCommands();  // no command may start another look-up while the user chooses
@@ -302,15 +303,15 @@ void MainWindow::ApplyLookup() {
         }
         // Cancel keeps the disc as it was.
         if (choice && *choice < releases.size()) {
-            ApplyRelease(settings_, releases[*choice]);
-            ShowEncoder(settings_.Encoder);
+            ApplyRelease(disc_, releases[*choice]);
+            ShowEncoder(options_.Encoder);
             trackList_->Refill();
-            coverPreview_->Start(settings_);
+            coverPreview_->Start(options_, disc_);
         }
         lookedUp_ = true;
-    } else if (!settings_.cddbReply.empty()) {
-        ParseCddbReply(settings_.cddbReply, settings_, settings_);
-        ShowEncoder(settings_.Encoder);
+    } else if (!found_.cddbReply.empty()) {
+        ParseCddbReply(found_.cddbReply, disc_, found_);
+        ShowEncoder(options_.Encoder);
         trackList_->Refill();
         lookedUp_ = true;
     }
@@ -323,14 +324,14 @@ void MainWindow::RipCommand() {
         return;
     }
     player_->StopPlayback();
-    if (DiscChanged(settings_, settings_.Cdrom)) {
+    if (DiscChanged(disc_, options_.Cdrom)) {
         dialogs_.Inform(this, QStringLiteral("Disctrove"), CoreText(kDiscChangedMessage));
         lookedUp_ = true;
         UpdateCommands();
         return;
     }
     Synchronise();
-    if (settings_.tracks.empty()) {
+    if (disc_.tracks.empty()) {
         return;
     }
     std::string problem;
@@ -348,7 +349,7 @@ void MainWindow::RipCommand() {
             trackList_->Refill();
             savedStatus_ = statusText();
             ShowStatus(CoreText(kRippingText));
-            runProgress_->Start(settings_);
+            runProgress_->Start(disc_);
             break;
     }
     UpdateCommands();
@@ -371,7 +372,7 @@ void MainWindow::StopCommand() {
 
 void MainWindow::OnTrackProgress(int row) {
     model_->ReloadRow(row);
-    runProgress_->Update(settings_);
+    runProgress_->Update(disc_);
 }
 
 void MainWindow::OnRipFinished() {
@@ -417,24 +418,27 @@ void MainWindow::MarkSelected() {
 }
 
 void MainWindow::ToggleCurrentMark() {
-    const int current = settings_.currentTrack;
-    if (current < 0 || static_cast<size_t>(current) >= settings_.tracks.size()) {
+    const int current = run_.currentTrack;
+    if (current < 0 || static_cast<size_t>(current) >= disc_.tracks.size()) {
         return;
     }
-    model_->SetMark(current, !settings_.tracks[static_cast<size_t>(current)].marked);
+    model_->SetMark(current, !disc_.tracks[static_cast<size_t>(current)].marked);
 }
 
 void MainWindow::OnEncoderChosen(int kind) {
     if (Busy()) {
-        ShowEncoder(settings_.Encoder);
+        ShowEncoder(options_.Encoder);
         return;
     }
-    model_->ApplyEncoder(static_cast<EncoderKind>(kind));
+    // The tracks are the running rip's until its worker has gone.
+    if (!rip_.Running() && ApplyEncoderToAllTracks(options_, disc_, run_, static_cast<EncoderKind>(kind))) {
+        model_->Reload();
+    }
 }
 
 void MainWindow::UpdateCommands() {
     state_.ripping = Busy();
-    state_.disc = !settings_.tracks.empty();
+    state_.disc = !disc_.tracks.empty();
     state_.mayLookUp = !lookedUp_ && !lookup_.Running();
     state_.ripLog = RipLogThere();
     actions_->Update(state_);
@@ -442,8 +446,8 @@ void MainWindow::UpdateCommands() {
 
 bool MainWindow::RipLogThere() const {
     // The worker writes lastRipLog as it ends: it is read only once the worker is gone.
-    return !rip_.Running() && !settings_.lastRipLog.empty() &&
-           QFileInfo::exists(Text(settings_.lastRipLog));
+    return !rip_.Running() && !lastRip_.lastRipLog.empty() &&
+           QFileInfo::exists(Text(lastRip_.lastRipLog));
 }
 
 QTableView* MainWindow::trackList() const {
@@ -455,61 +459,11 @@ QAction* MainWindow::menuAction(const QString& text) const {
 }
 
 void MainWindow::OnContextMenu(const QPoint& point) {
-    if (settings_.tracks.empty()) {
+    if (disc_.tracks.empty()) {
         return;
     }
-    settings_.currentTrack = trackList_->rowAt(point.y());
+    run_.currentTrack = trackList_->rowAt(point.y());
     actions_->contextMenu->popup(trackList_->viewport()->mapToGlobal(point));
-}
-
-// The dialogs.
-
-void MainWindow::OptionsCommand(OptionsTab first) {
-    if (Busy()) {
-        return;
-    }
-    Synchronise();
-    settings_.pageFormats = settings_.formats;
-    // The dialog edits a copy; Apply and OK put it back.
-    const auto edit = std::make_unique<Settings>();
-    AssignSettings(*edit, settings_);
-    OptionsDialog dialog(settings_, *edit, dialogs_, first, this);
-    dialog.exec();
-    // Apply may have changed the settings even when the dialog was cancelled afterwards.
-    trackList_->Refill();
-    ShowEncoder(settings_.Encoder);
-    UpdateFreeSpace();
-    UpdateCommands();
-}
-
-void MainWindow::TrackSettingsCommand() {
-    if (Busy()) {
-        return;
-    }
-    Synchronise();
-    if (settings_.tracks.empty()) {
-        return;
-    }
-    settings_.pageFormats = settings_.formats;
-    for (const Track& track : settings_.tracks) {
-        if (track.selected) {
-            StoreTrackFormat(settings_.pageFormats, track.encoder, track.format);
-            break;
-        }
-    }
-    TrackSettingsDialog dialog(settings_, this);
-    if (dialog.exec() == QDialog::Accepted) {
-        trackList_->Rewrite();  // the encoders of the selected rows, and the current track's title
-    }
-}
-
-void MainWindow::ShowRipLog() {
-    if (rip_.Running()) {
-        return;
-    }
-    help_.ShowRipLog(settings_.lastRipLog);
-    state_.ripLog = RipLogThere();
-    actions_->Update(state_);
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
@@ -527,7 +481,7 @@ void MainWindow::closeEvent(QCloseEvent* event) {
     } else {
         player_->StopPlayback();
     }
-    settings_.window = TakeWindowPlace(*this, *trackList_->horizontalHeader());
+    options_.window = TakeWindowPlace(*this, *trackList_->horizontalHeader());
     event->accept();
 }
 
@@ -538,66 +492,39 @@ void MainWindow::NotifyRipEnd() {
     if (isActiveWindow() || !notifier_) {
         return;
     }
-    for (const Track& track : settings_.tracks) {
+    for (const Track& track : disc_.tracks) {
         if (track.marked && track.status == kStatusStopped) {
             return;
         }
     }
-    notifier_->Notify(RipNotice::Summary(), RipNotice::Body(settings_));
+    notifier_->Notify(RipNotice::Summary(), RipNotice::Body(disc_));
 }
 
 void MainWindow::OnDriveChosen(int index) {
     if (Busy()) {
         // The list must belong to the drive a running rip reads.
         const QSignalBlocker quiet(driveBox_);
-        driveBox_->setCurrentIndex(settings_.Cdrom);
+        driveBox_->setCurrentIndex(options_.Cdrom);
         return;
     }
-    if (index != settings_.Cdrom) {
+    if (index != options_.Cdrom) {
         RefreshCommand();  // the list now shows the disc of the chosen drive, as F5 would
     }
 }
 
 void MainWindow::OnRowChanged() {
     const int row = trackList_->currentIndex().row();
-    if (row >= 0 && static_cast<size_t>(row) < settings_.tracks.size()) {
-        ShowEncoder(settings_.tracks[static_cast<size_t>(row)].encoder);
+    if (row >= 0 && static_cast<size_t>(row) < disc_.tracks.size()) {
+        ShowEncoder(disc_.tracks[static_cast<size_t>(row)].encoder);
     }
-}
-
-void MainWindow::EncodeWavCommand() {
-    ConversionCommand(Conversion::encodeWav);
-}
-
-void MainWindow::DecodeFileCommand() {
-    ConversionCommand(Conversion::decodeFile);
-}
-
-void MainWindow::ConversionCommand(Conversion conversion) {
-    if (Busy()) {
-        return;
-    }
-    const bool encode = conversion == Conversion::encodeWav;
-    std::unique_ptr<FileChoiceDialog> choice;
-    if (encode) {
-        choice = std::make_unique<EncodeWavDialog>(settings_, dialogs_, this);
-    } else {
-        choice = std::make_unique<DecodeFileDialog>(settings_, dialogs_, this);
-    }
-    const std::string& source = encode ? settings_.wavSourcePath : settings_.oggSourcePath;
-    if (choice->exec() == QDialog::Accepted && !source.empty()) {
-        ConversionProgressDialog progress(settings_, dialogs_, conversion, this);
-        progress.exec();
-    }
-    UpdateFreeSpace();
 }
 
 void MainWindow::UpdateFreeSpace() {
-    const long long bytes = platform::FreeBytes(settings_.Outfolder);
+    const long long bytes = platform::FreeBytes(options_.Outfolder);
     freeSpacePane_->setText(bytes < 0 ? QString()
                                       : tr("%1M free disk space of %2")
                                             .arg(static_cast<double>(bytes) / 1048576.0, 0, 'f', 2)
-                                            .arg(Text(settings_.Outfolder)));
+                                            .arg(Text(options_.Outfolder)));
 }
 
 void MainWindow::keyPressEvent(QKeyEvent* event) {

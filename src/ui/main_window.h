@@ -128,7 +128,17 @@ class MainWindow : public QMainWindow {
     void OnDriveChosen(int index);
     void OnContextMenu(const QPoint& point);
 
-    Settings& settings_;
+    // One reference per record of the program's state.
+    Options& options_;
+    DiscState& disc_;
+    LookupResult& found_;  // the last look-up's answer
+    LastRip& lastRip_;
+    SessionChoices& session_;
+    RunState& run_;
+    // The whole, only for what still takes it: the controllers, the conversion's progress, the
+    // cover preview and the disc's functions (RefreshDisc, DiscChanged, ApplyRelease,
+    // ParseCddbReply, ApplyEncoderToAllTracks).
+    Settings& whole_;
     UserDialogs& dialogs_;
     LookupController lookup_;
     RipController rip_;  // after the look-up: a rip is stopped first as the window goes

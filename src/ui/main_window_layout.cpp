@@ -41,7 +41,7 @@ QWidget* MainWindow::BuildControls() {
     // The controls in the order Tab visits them, as they are laid out.
     std::vector<QWidget*> focusChain;
     QHBoxLayout* boxes = BuildBoxes(central, focusChain);
-    trackList_ = new TrackListView(settings_, model_, central);
+    trackList_ = new TrackListView(disc_, model_, central);
     focusChain.push_back(trackList_);
     QHBoxLayout* buttons = BuildButtons(central, focusChain);
     QHBoxLayout* player = BuildPlayer(central, focusChain);
@@ -176,9 +176,9 @@ void MainWindow::BuildStatusBar() {
 }
 
 void MainWindow::ShowCover() {
-    const CoverArt& cover = settings_.cover;
+    const CoverArt& cover = disc_.cover;
     QPixmap picture;
-    if (!cover.jpeg.empty() && cover.releaseId == settings_.release.releaseId &&
+    if (!cover.jpeg.empty() && cover.releaseId == disc_.release.releaseId &&
         picture.loadFromData(cover.jpeg.data(), static_cast<uint>(cover.jpeg.size()))) {
         const qreal scale = devicePixelRatioF();
         picture = picture.scaled(QSize(kCoverSide, kCoverSide) * scale, Qt::KeepAspectRatio,

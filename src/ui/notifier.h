@@ -5,7 +5,7 @@
 #include <QString>
 #include <memory>
 
-#include "app/settings.h"
+#include "disc/disc_state.h"
 
 namespace disctrove::ui {
 
@@ -26,7 +26,7 @@ class RipNotice {
 
   public:
     static QString Summary();
-    static QString Body(const Settings& settings);
+    static QString Body(const DiscState& disc);
 };
 
 }  // namespace disctrove::ui

@@ -62,19 +62,19 @@ RunProgress::RunProgress(QWidget* parent) : QProgressBar(parent) {
     hide();
 }
 
-void RunProgress::Start(const Settings& settings) {
+void RunProgress::Start(const DiscState& disc) {
     clock_.start();
     show();
-    Update(settings);
+    Update(disc);
 }
 
-void RunProgress::Update(const Settings& settings) {
+void RunProgress::Update(const DiscState& disc) {
     if (!clock_.isValid()) {
         return;
     }
     std::vector<TrackWork> work;
     int done = 0;
-    for (const Track& track : settings.tracks) {
+    for (const Track& track : disc.tracks) {
         if (track.marked) {
             work.push_back({track.lengthSectors, track.status});
             done += Finished(track.status) ? 1 : 0;

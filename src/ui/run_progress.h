@@ -7,7 +7,7 @@
 #include <optional>
 #include <span>
 
-#include "app/settings.h"
+#include "disc/disc_state.h"
 
 namespace disctrove::ui {
 
@@ -30,8 +30,8 @@ class RunProgress : public QProgressBar {
   public:
     explicit RunProgress(QWidget* parent);
 
-    void Start(const Settings& settings);
-    void Update(const Settings& settings);
+    void Start(const DiscState& disc);
+    void Update(const DiscState& disc);
     void Finish();
     bool running() const { return clock_.isValid(); }
 

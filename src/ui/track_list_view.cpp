@@ -9,8 +9,8 @@
 
 namespace disctrove::ui {
 
-TrackListView::TrackListView(Settings& settings, TrackTableModel* model, QWidget* parent)
-    : QTableView(parent), settings_(settings), model_(model) {
+TrackListView::TrackListView(DiscState& disc, TrackTableModel* model, QWidget* parent)
+    : QTableView(parent), disc_(disc), model_(model) {
     setModel(model_);
     setAccessibleName(tr("Track list"));
     // Tab leaves the list for the next control, as everywhere else: the arrows move in it.
@@ -78,8 +78,8 @@ void TrackListView::SelectRowsOfTracks() {
     // modifiers (Ctrl held for a shortcut toggles rows) and replace the rows selected before.
     QItemSelection selection;
     for (int row = 0; row < model_->rowCount(); ++row) {
-        if (static_cast<size_t>(row) < settings_.tracks.size() &&
-            settings_.tracks[static_cast<size_t>(row)].selected) {
+        if (static_cast<size_t>(row) < disc_.tracks.size() &&
+            disc_.tracks[static_cast<size_t>(row)].selected) {
             selection.select(model_->index(row, 0),
                              model_->index(row, TrackTableModel::kStatusColumn));
         }
@@ -93,10 +93,10 @@ void TrackListView::OnSelectionChanged() {
         return;
     }
     for (int row = 0; row < model_->rowCount(); ++row) {
-        if (static_cast<size_t>(row) < settings_.tracks.size()) {
+        if (static_cast<size_t>(row) < disc_.tracks.size()) {
             const bool selected =
                 selectionModel()->isSelected(model_->index(row, TrackTableModel::kTitleColumn));
-            settings_.tracks[static_cast<size_t>(row)].selected = selected ? 1 : 0;
+            disc_.tracks[static_cast<size_t>(row)].selected = selected ? 1 : 0;
         }
     }
     emit selectionEdited();

@@ -5,7 +5,7 @@
 
 #include <QTableView>
 
-#include "app/settings.h"
+#include "disc/disc_state.h"
 
 namespace disctrove::ui {
 
@@ -15,7 +15,7 @@ class TrackListView : public QTableView {
     Q_OBJECT
 
   public:
-    TrackListView(Settings& settings, TrackTableModel* model, QWidget* parent);
+    TrackListView(DiscState& disc, TrackTableModel* model, QWidget* parent);
 
     // The Status column's width at a refill (the user's, once stored).
     void SetStatusWidth(int width) { statusWidth_ = width; }
@@ -43,7 +43,7 @@ class TrackListView : public QTableView {
     void SelectRowsOfTracks();
     void OnSelectionChanged();
 
-    Settings& settings_;
+    DiscState& disc_;
     TrackTableModel* model_;
     bool quiet_ = false;  // the window, not the user, is selecting rows
     int statusWidth_ = kStatusWidth;

@@ -13,22 +13,12 @@
 
 namespace disctrove::ui {
 
-namespace {
-
-Track* CurrentTrack(Settings& settings) {
-    const int32_t current = settings.currentTrack;
-    return current >= 0 && static_cast<size_t>(current) < settings.tracks.size()
-               ? &settings.tracks[static_cast<size_t>(current)]
-               : nullptr;
-}
-
-}  // namespace
-
-TrackSettingsDialog::TrackSettingsDialog(Settings& settings, QWidget* parent)
-    : QDialog(parent), settings_(settings) {
+TrackSettingsDialog::TrackSettingsDialog(std::vector<Track>& tracks, int32_t currentTrack,
+                                         SessionChoices& session, QWidget* parent)
+    : QDialog(parent), tracks_(tracks), current_(currentTrack), session_(session) {
     setWindowTitle(tr("Track settings"));
     setWindowIcon(skin::AppIcon());
-    const Track* current = CurrentTrack(settings);
+    const Track* current = CurrentTrack();
     encoder_ = new QComboBox(this);
     AddEncoderEntries(encoder_, kEncoderWav);
     title_ = new QLineEdit(current != nullptr ? QString::fromStdString(current->title) : QString(),
@@ -38,7 +28,7 @@ TrackSettingsDialog::TrackSettingsDialog(Settings& settings, QWidget* parent)
     stack_ = new QStackedWidget(this);
     for (int kind = kEncoderWav; kind < static_cast<int>(kEncoderKinds); ++kind) {
         pages_[static_cast<size_t>(kind)] =
-            MakeFormatPage(static_cast<EncoderKind>(kind), settings.pageFormats, stack_);
+            MakeFormatPage(static_cast<EncoderKind>(kind), session.pageFormats, stack_);
         stack_->addWidget(pages_[static_cast<size_t>(kind)]);
     }
     const int kind = current != nullptr && current->encoder >= kEncoderWav &&
@@ -67,20 +57,26 @@ TrackSettingsDialog::TrackSettingsDialog(Settings& settings, QWidget* parent)
 
 void TrackSettingsDialog::Store() {
     for (const FormatPage* page : pages_) {
-        page->Store(settings_.pageFormats);
+        page->Store(session_.pageFormats);
     }
-    Track* current = CurrentTrack(settings_);
+    Track* current = CurrentTrack();
     if (current != nullptr && title_->text() != openedTitle_) {
         current->title = title_->text().toStdString();
     }
     const auto kind = static_cast<EncoderKind>(encoder_->currentIndex());
-    const TrackFormat format = TrackFormatFor(kind, settings_.pageFormats);
-    for (Track& track : settings_.tracks) {
+    const TrackFormat format = TrackFormatFor(kind, session_.pageFormats);
+    for (Track& track : tracks_) {
         if (track.selected) {
             track.encoder = kind;
             track.format = format;
         }
     }
+}
+
+Track* TrackSettingsDialog::CurrentTrack() const {
+    return current_ >= 0 && static_cast<size_t>(current_) < tracks_.size()
+               ? &tracks_[static_cast<size_t>(current_)]
+               : nullptr;
 }
 
 }  // namespace disctrove::ui

@@ -4,6 +4,8 @@
 
 #include <QDialog>
 #include <array>
+#include <cstdint>
+#include <vector>
 
 #include "app/settings.h"
 
@@ -19,9 +21,10 @@ class TrackSettingsDialog : public QDialog {
     Q_OBJECT
 
   public:
-    // Opens with the title and encoder of `currentTrack` (WAV when there is none) and a format
-    // page per encoder kind filled from pageFormats.
-    TrackSettingsDialog(Settings& settings, QWidget* parent);
+    // Opens with the title and encoder of the track at `currentTrack` (WAV when there is none) and
+    // a format page per encoder kind filled from the session's pageFormats.
+    TrackSettingsDialog(std::vector<Track>& tracks, int32_t currentTrack, SessionChoices& session,
+                        QWidget* parent);
 
     QComboBox* encoderBox() const { return encoder_; }
     QLineEdit* titleEdit() const { return title_; }
@@ -32,7 +35,11 @@ class TrackSettingsDialog : public QDialog {
     void Store();
 
   private:
-    Settings& settings_;
+    Track* CurrentTrack() const;
+
+    std::vector<Track>& tracks_;
+    int32_t current_;
+    SessionChoices& session_;
     QComboBox* encoder_;
     QLineEdit* title_;
     QString openedTitle_;  // a title left as it was does not undo a CDDB reply meanwhile

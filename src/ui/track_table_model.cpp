@@ -9,8 +9,8 @@
 
 namespace disctrove::ui {
 
-TrackTableModel::TrackTableModel(Settings& settings, std::function<bool()> mayEdit, QObject* parent)
-    : QAbstractTableModel(parent), settings_(settings), mayEdit_(std::move(mayEdit)) {}
+TrackTableModel::TrackTableModel(DiscState& disc, std::function<bool()> mayEdit, QObject* parent)
+    : QAbstractTableModel(parent), disc_(disc), mayEdit_(std::move(mayEdit)) {}
 
 int TrackTableModel::rowCount(const QModelIndex& parent) const {
     return parent.isValid() ? 0 : static_cast<int>(rows_.size());
@@ -75,10 +75,10 @@ Qt::ItemFlags TrackTableModel::flags(const QModelIndex& index) const {
 
 bool TrackTableModel::setData(const QModelIndex& index, const QVariant& value, int role) {
     if (!index.isValid() || index.column() != kTitleColumn || index.row() >= rowCount() ||
-        static_cast<size_t>(index.row()) >= settings_.tracks.size() || !mayEdit_()) {
+        static_cast<size_t>(index.row()) >= disc_.tracks.size() || !mayEdit_()) {
         return false;
     }
-    Track& track = settings_.tracks[static_cast<size_t>(index.row())];
+    Track& track = disc_.tracks[static_cast<size_t>(index.row())];
     if (role == Qt::CheckStateRole) {
         track.marked = value.toInt() == Qt::Checked ? 1 : 0;
     } else if (role == Qt::EditRole) {
@@ -92,7 +92,7 @@ bool TrackTableModel::setData(const QModelIndex& index, const QVariant& value, i
 }
 
 void TrackTableModel::Reload() {
-    const int count = static_cast<int>(settings_.tracks.size());
+    const int count = static_cast<int>(disc_.tracks.size());
     if (count < rowCount()) {
         beginRemoveRows({}, count, rowCount() - 1);
         rows_.resize(static_cast<size_t>(count));
@@ -111,29 +111,22 @@ void TrackTableModel::Reload() {
 }
 
 void TrackTableModel::ReloadRow(int row) {
-    if (row >= 0 && row < rowCount() && static_cast<size_t>(row) < settings_.tracks.size()) {
+    if (row >= 0 && row < rowCount() && static_cast<size_t>(row) < disc_.tracks.size()) {
         RowChanged(row);
     }
 }
 
 void TrackTableModel::SetMark(int row, bool marked) {
-    if (row >= 0 && row < rowCount() && static_cast<size_t>(row) < settings_.tracks.size() &&
+    if (row >= 0 && row < rowCount() && static_cast<size_t>(row) < disc_.tracks.size() &&
         mayEdit_()) {
-        settings_.tracks[static_cast<size_t>(row)].marked = marked ? 1 : 0;
+        disc_.tracks[static_cast<size_t>(row)].marked = marked ? 1 : 0;
         RowChanged(row);
     }
 }
 
 void TrackTableModel::MarkRows(const std::function<bool(const Track&)>& mark) {
-    for (int row = 0; row < rowCount() && static_cast<size_t>(row) < settings_.tracks.size();
-         ++row) {
-        SetMark(row, mark(settings_.tracks[static_cast<size_t>(row)]));
-    }
-}
-
-void TrackTableModel::ApplyEncoder(EncoderKind kind) {
-    if (mayEdit_() && ApplyEncoderToAllTracks(settings_, settings_, settings_, kind)) {
-        Reload();
+    for (int row = 0; row < rowCount() && static_cast<size_t>(row) < disc_.tracks.size(); ++row) {
+        SetMark(row, mark(disc_.tracks[static_cast<size_t>(row)]));
     }
 }
 
@@ -143,10 +136,10 @@ QString TrackTableModel::Text(int row, int column) const {
 
 TrackTableModel::Row TrackTableModel::ReadRow(size_t track) const {
     Row row;
-    if (track >= settings_.tracks.size()) {
+    if (track >= disc_.tracks.size()) {
         return row;
     }
-    const Track& t = settings_.tracks[track];
+    const Track& t = disc_.tracks[track];
     row.texts[kTitleColumn] = QString::fromStdString(t.title);
     row.texts[kTimeColumn] = QString::fromStdString(TrackTimeText(t));
     row.texts[kEncoderColumn] = CoreText(TrackEncoderText(t));

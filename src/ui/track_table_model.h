@@ -8,7 +8,7 @@
 #include <functional>
 #include <vector>
 
-#include "app/settings.h"
+#include "disc/disc_state.h"
 
 namespace disctrove::ui {
 
@@ -20,7 +20,7 @@ class TrackTableModel : public QAbstractTableModel {
 
     // `mayEdit` says whether the tracks may be written now: a running rip reads their marks,
     // titles and encoders, so no edit reaches them then.
-    TrackTableModel(Settings& settings, std::function<bool()> mayEdit, QObject* parent = nullptr);
+    TrackTableModel(DiscState& disc, std::function<bool()> mayEdit, QObject* parent = nullptr);
 
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;
@@ -40,9 +40,6 @@ class TrackTableModel : public QAbstractTableModel {
     void SetMark(int row, bool marked);
     // Sets every track's mark to what `mark` says of it.
     void MarkRows(const std::function<bool(const Track&)>& mark);
-    // Every track gets encoder `kind` with the format the options give it (refused while a rip
-    // runs).
-    void ApplyEncoder(EncoderKind kind);
 
     // What the list shows at `row` and `column`.
     QString Text(int row, int column) const;
@@ -63,7 +60,7 @@ class TrackTableModel : public QAbstractTableModel {
     Row ReadRow(size_t track) const;
     void RowChanged(int row);
 
-    Settings& settings_;
+    DiscState& disc_;
     std::function<bool()> mayEdit_;
     std::vector<Row> rows_;
 };

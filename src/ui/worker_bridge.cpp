@@ -71,15 +71,15 @@ ConfirmAnswer WorkerBridge::Confirm(ConfirmTopic, std::string_view text) {
     return OnUiThread([&] { return dialogs_.Confirm(owner_, question); });
 }
 
-void WorkerBridge::WaitUntilFinished(const Settings& settings) {
-    if (settings.finished) {
+void WorkerBridge::WaitUntilFinished(const RunState& run) {
+    if (run.finished) {
         return;
     }
     QEventLoop loop;
     connect(this, &WorkerBridge::workFinished, &loop, &QEventLoop::quit);
     QTimer poll;  // a worker that ended without a notification is noticed too
     connect(&poll, &QTimer::timeout, &loop, [&] {
-        if (settings.finished) {
+        if (run.finished) {
             loop.quit();
         }
     });

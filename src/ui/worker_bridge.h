@@ -10,6 +10,7 @@
 #include <mutex>
 
 #include "ui/user_dialogs.h"
+#include "work/run_state.h"
 #include "work/worker_context.h"
 
 namespace disctrove::ui {
@@ -29,7 +30,7 @@ class WorkerBridge : public QObject, public WorkerNotifications, public WorkerQu
 
     // Waits on the UI thread until the worker has set `finished`. Posted notifications and the
     // worker's questions still arrive meanwhile; the user's input waits.
-    void WaitUntilFinished(const Settings& settings);
+    void WaitUntilFinished(const RunState& run);
 
   signals:
     void trackProgress(int position, int status);

@@ -9,59 +9,6 @@
 namespace disctrove {
 namespace {
 
-TEST(SettingsAssignment, CopiesSettingsButNotTheDiscModelOrTheRunFlags) {
-    Settings live;
-    live.tracks.resize(3);
-    live.drives.resize(1);
-    live.cddbReply = "DTITLE=x";
-    live.ripping = 0;
-    live.cddbRunning = 0;
-    live.finished = 1;
-
-    Settings edit;
-    AssignSettings(edit, live);
-    edit.Encoder = kEncoderOgg;
-    edit.Outfolder = "/music";
-    edit.formats.mp3.cbrIndex = 3;
-    edit.pageFormats.ogg.vbr = 5;
-    edit.currentTemplate = "$n";
-    edit.folderHistory = {"/music", "/old"};
-    edit.templateHistory.push_back("$t");
-    edit.wavSourcePath = "a.wav";
-    edit.oggSourcePath = "b.ogg";
-    edit.currentTrack = 2;
-    edit.Password = "pw";
-    edit.musicBrainz.Server = "mb.example";
-    edit.musicBrainz.Use = 0;
-    edit.tracks.clear();
-    edit.cddbReply = "other";
-    edit.ripping = 1;  // a stale copy of a flag must not come back into the live record
-    edit.cddbRunning = 1;
-    edit.finished = 0;
-
-    AssignSettings(live, edit);
-    EXPECT_EQ(live.Encoder, kEncoderOgg);
-    EXPECT_EQ(live.Outfolder, "/music");
-    EXPECT_EQ(live.formats.mp3.cbrIndex, 3);
-    EXPECT_EQ(live.pageFormats.ogg.vbr, 5);
-    EXPECT_EQ(live.currentTemplate, "$n");
-    EXPECT_EQ(live.folderHistory, edit.folderHistory);
-    EXPECT_EQ(live.templateHistory.size(), 5u);
-    EXPECT_EQ(live.wavSourcePath, "a.wav");
-    EXPECT_EQ(live.oggSourcePath, "b.ogg");
-    EXPECT_EQ(live.currentTrack, 2);
-    EXPECT_EQ(live.Password, "pw");
-    EXPECT_EQ(live.musicBrainz.Server, "mb.example");
-    EXPECT_EQ(live.musicBrainz.Use, 0);
-
-    EXPECT_EQ(live.tracks.size(), 3u);
-    EXPECT_EQ(live.drives.size(), 1u);
-    EXPECT_EQ(live.cddbReply, "DTITLE=x");
-    EXPECT_EQ(live.ripping, 0);
-    EXPECT_EQ(live.cddbRunning, 0);
-    EXPECT_EQ(live.finished, 1);
-}
-
 TEST(SettingsDefaults, SetDefaultSettingsResetsEveryField) {
     Settings s;
     s.Encoder = kEncoderWav;

@@ -82,7 +82,7 @@ class ConversionDialogsTest : public QObject {
     void encodeDialogStartsFromTheSettings() {
         settings_->WAVEncoder = kEncoderMp3;
         settings_->wavSourcePath = "/music/song.wav";
-        ui::EncodeWavDialog mp3(*settings_, dialogs_, nullptr);
+        ui::EncodeWavDialog mp3(*settings_, *settings_, dialogs_, nullptr);
         QCOMPARE(mp3.encoderBox()->currentText(), QStringLiteral("MP3"));
         QCOMPARE(mp3.pageStack()->currentWidget(), mp3.formatPage(1));
         QCOMPARE(mp3.sourceEdit()->text(), QStringLiteral("/music/song.wav"));
@@ -91,7 +91,7 @@ class ConversionDialogsTest : public QObject {
         QCOMPARE(mp3.pageStack()->currentWidget(), mp3.formatPage(2));
 
         settings_->WAVEncoder = kEncoderWav;  // a WAV file is not encoded into WAV: OGG
-        ui::EncodeWavDialog ogg(*settings_, dialogs_, nullptr);
+        ui::EncodeWavDialog ogg(*settings_, *settings_, dialogs_, nullptr);
         QCOMPARE(ogg.encoderBox()->currentText(), QStringLiteral("OGG"));
         QStringList offered;
         for (int i = 0; i < ogg.encoderBox()->count(); ++i) {
@@ -100,7 +100,7 @@ class ConversionDialogsTest : public QObject {
         QCOMPARE(offered, (QStringList{"OGG", "MP3", "WMA", "FLAC", "OPUS"}));
 
         settings_->WAVEncoder = kEncoderOpus;
-        ui::EncodeWavDialog opus(*settings_, dialogs_, nullptr);
+        ui::EncodeWavDialog opus(*settings_, *settings_, dialogs_, nullptr);
         QCOMPARE(opus.pageStack()->currentWidget(), opus.formatPage(kEncoderOpus - kEncoderOgg));
         QCOMPARE(opus.formatPage(kEncoderOpus - kEncoderOgg)->kind(), kEncoderOpus);
         opus.encoderBox()->setCurrentIndex(kEncoderFlac - kEncoderOgg);
@@ -113,8 +113,8 @@ class ConversionDialogsTest : public QObject {
     void okWithoutASourceSaysWhatIsMissing() {
         settings_->wavSourcePath.clear();
         settings_->oggSourcePath.clear();
-        ui::EncodeWavDialog encode(*settings_, dialogs_, nullptr);
-        ui::DecodeFileDialog decode(*settings_, dialogs_, nullptr);
+        ui::EncodeWavDialog encode(*settings_, *settings_, dialogs_, nullptr);
+        ui::DecodeFileDialog decode(*settings_, *settings_, dialogs_, nullptr);
         for (ui::FileChoiceDialog* dialog : {static_cast<ui::FileChoiceDialog*>(&encode),
                                              static_cast<ui::FileChoiceDialog*>(&decode)}) {
             dialog->sourceEdit()->setText(QStringLiteral(" "));
@@ -127,7 +127,7 @@ class ConversionDialogsTest : public QObject {
 
     void encodeDialogStoresTheChosenKindOnly() {
         const FormatGroups before = settings_->pageFormats;
-        ui::EncodeWavDialog dialog(*settings_, dialogs_, nullptr);
+        ui::EncodeWavDialog dialog(*settings_, *settings_, dialogs_, nullptr);
         dialog.encoderBox()->setCurrentIndex(2);  // WMA
         auto* wma = static_cast<ui::WmaPage*>(dialog.formatPage(2));
         wma->findChildren<QComboBox*>().last()->setCurrentIndex(0);  // "6 kbps"
@@ -301,8 +301,8 @@ class ConversionDialogsTest : public QObject {
         QDir().mkpath(folder);
         settings_->wavSourcePath = Path("music/song.wav");
         settings_->oggSourcePath = Path("music/song.ogg");
-        ui::EncodeWavDialog encode(*settings_, dialogs_, nullptr);
-        ui::DecodeFileDialog decode(*settings_, dialogs_, nullptr);
+        ui::EncodeWavDialog encode(*settings_, *settings_, dialogs_, nullptr);
+        ui::DecodeFileDialog decode(*settings_, *settings_, dialogs_, nullptr);
         ui::ConversionProgressDialog progress(*settings_, dialogs_, ui::Conversion::encodeWav,
                                               nullptr);
         progress.progressBar()->setValue(42);

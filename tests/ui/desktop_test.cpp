@@ -288,11 +288,9 @@ class DesktopTest : public QObject {
         QVERIFY(QTest::qWaitForWindowExposed(&window));
         Picture(window, "main-window.png");
 
-        Settings editCopy;
-        AssignSettings(editCopy, *settings_);
         {
-            ui::OptionsDialog options(*settings_, editCopy, dialogs_, ui::OptionsTab::secure,
-                                      &window);
+            ui::OptionsDialog options(*settings_, *settings_, *settings_, dialogs_,
+                                      ui::OptionsTab::secure, &window);
             options.show();
             QVERIFY(QTest::qWaitForWindowExposed(&options));
             Picture(options, "options.png");

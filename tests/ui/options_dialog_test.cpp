@@ -119,7 +119,6 @@ class OptionsDialogTest : public QObject {
   private:
     testing::TempDir* dir_ = nullptr;
     std::unique_ptr<Settings> live_;
-    std::unique_ptr<Settings> edit_;
     testing::ScriptedDialogs dialogs_;
 
     std::string Path(const std::string& name) const { return dir_->File(name); }
@@ -134,8 +133,7 @@ class OptionsDialogTest : public QObject {
     // The dialog as the Options command opens it.
     std::unique_ptr<ui::OptionsDialog> Open(ui::OptionsTab tab) {
         live_->pageFormats = live_->formats;
-        AssignSettings(*edit_, *live_);
-        return std::make_unique<ui::OptionsDialog>(*live_, *edit_, dialogs_, tab, nullptr);
+        return std::make_unique<ui::OptionsDialog>(*live_, *live_, *live_, dialogs_, tab, nullptr);
     }
 
   private slots:
@@ -143,7 +141,6 @@ class OptionsDialogTest : public QObject {
         dir_ = new testing::TempDir;
         SetSettingsPathOverride(Path("dt.ini"));
         live_ = std::make_unique<Settings>();
-        edit_ = std::make_unique<Settings>();
         SetDefaultSettings(*live_);
         live_->folderHistory = {Path("out"), Path("old")};
         live_->Outfolder = Path("out");
@@ -154,7 +151,6 @@ class OptionsDialogTest : public QObject {
         SetSettingsPathOverride("");
         platform::ClearDiscImages();
         live_.reset();
-        edit_.reset();
         delete dir_;
     }
 
@@ -225,9 +221,9 @@ class OptionsDialogTest : public QObject {
     void everyMnemonicIsUniqueInItsWindow() {
         ui::MainWindow window(*live_, dialogs_);
         auto options = Open(ui::OptionsTab::misc);
-        ui::TrackSettingsDialog track(*live_, nullptr);
-        ui::EncodeWavDialog encode(*live_, dialogs_, nullptr);
-        ui::DecodeFileDialog decode(*live_, dialogs_, nullptr);
+        ui::TrackSettingsDialog track(live_->tracks, live_->currentTrack, *live_, nullptr);
+        ui::EncodeWavDialog encode(*live_, *live_, dialogs_, nullptr);
+        ui::DecodeFileDialog decode(*live_, *live_, dialogs_, nullptr);
         skin::TipOfTheDay tips(nullptr);
         // Each page in turn: a page's own letters count only while it is shown.
         QComboBox* noPages = nullptr;
@@ -415,6 +411,21 @@ class OptionsDialogTest : public QObject {
         QCOMPARE(reopened->securePage()->offsetBox()->value(), -667);
         QVERIFY(!reopened->securePage()->accurateRipBox()->isChecked());
         QVERIFY(!reopened->securePage()->serverEdit()->isEnabled());
+    }
+
+    // OK puts back what the pages edit, but the window's place is the window's own: a place it
+    // wrote while the dialog was open stays.
+    void okKeepsTheWindowsPlace() {
+        auto dialog = Open(ui::OptionsTab::misc);
+        dialog->miscPage()->artistEdit()->setText(QStringLiteral("Edited Artist"));
+        dialog->miscPage()->encoderThreadsBox()->setValue(3);
+        live_->window.Width = 900;
+        live_->window.Columns = "120,50,50,80";
+        ClickOk(dialog->buttons());
+        QCOMPARE(live_->Artist, std::string("Edited Artist"));
+        QCOMPARE(live_->EncoderThreads, 3);
+        QCOMPARE(live_->window.Width, 900);
+        QCOMPARE(live_->window.Columns, std::string("120,50,50,80"));
     }
 
     void tagFieldsFollowTheId3Box() {
@@ -732,7 +743,7 @@ class OptionsDialogTest : public QObject {
             QVERIFY(dialog->grab().save(QStringLiteral("%1/options_%2.png")
                                             .arg(folder, dialog->tabs()->tabText(tab).toLower())));
         }
-        ui::TrackSettingsDialog track(*live_, nullptr);
+        ui::TrackSettingsDialog track(live_->tracks, live_->currentTrack, *live_, nullptr);
         track.encoderBox()->setCurrentIndex(kEncoderMp3);
         track.show();
         QVERIFY(QTest::qWaitForWindowExposed(&track));

@@ -132,8 +132,8 @@ class PlayerTest : public QObject {
         position_.setRange(0, 100);
         position_.setValue(0);
         player_ = std::make_unique<ui::CdPlayer>(
-            *settings_, ui::PlayerView{&status_, &saved_, &position_, [this] { return selected_; }},
-            nullptr);
+            *settings_, *settings_, *settings_,
+            ui::PlayerView{&status_, &saved_, &position_, [this] { return selected_; }}, nullptr);
         player_->SetOpener([this](CdAudioUse use) -> std::unique_ptr<platform::CdAudioDevice> {
             log_.uses.push_back(use);
             if (log_.noSoundDevice && use == CdAudioUse::play) {

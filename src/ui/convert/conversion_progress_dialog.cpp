@@ -99,12 +99,10 @@ void ConversionProgressDialog::StartOrStop() {
         start_->setIcon(skin::IconFor(skin::CommandIcon::stopWork));
         // The disc's names belong to the disc: a file from elsewhere is tagged only with what
         // it tells of itself.
-        AssignSettings(job_, settings_);
-        job_.Artist.clear();
-        job_.Album.clear();
-        job_.Year.clear();
-        job_.Genre = 0;
-        job_.DiscId.clear();
+        static_cast<Options&>(job_) = settings_;
+        static_cast<DiscNames&>(job_) = DiscNames{};
+        static_cast<SessionChoices&>(job_) = settings_;
+        job_.currentTrack = settings_.currentTrack;
         SetRipping(1);
         job_.finished = 0;
         settings_.finished = 0;

@@ -7,9 +7,10 @@
 
 namespace disctrove::ui {
 
-DecodeFileDialog::DecodeFileDialog(Settings& settings, UserDialogs& dialogs, QWidget* parent)
+DecodeFileDialog::DecodeFileDialog(Options& options, SessionChoices& session, UserDialogs& dialogs,
+                                   QWidget* parent)
     : FileChoiceDialog(
-          settings, dialogs, settings.oggSourcePath,
+          options, session, dialogs, session.oggSourcePath,
           {tr("Source file"),
            tr("Source file"),
            {tr("Ogg Vorbis, FLAC and Opus files (*.ogg *.flac *.opus)"), tr("All files (*)")},
@@ -21,10 +22,10 @@ DecodeFileDialog::DecodeFileDialog(Settings& settings, UserDialogs& dialogs, QWi
 }
 
 void DecodeFileDialog::Store() {
-    settings_.Outfolder = folderBox()->text();
-    settings_.oggSourcePath = sourceEdit()->text().toStdString();
-    if (!settings_.oggSourcePath.empty()) {
-        settings_.wavSourcePath = DecodeOutputPath(settings_, settings_.oggSourcePath);
+    options_.Outfolder = folderBox()->text();
+    session_.oggSourcePath = sourceEdit()->text().toStdString();
+    if (!session_.oggSourcePath.empty()) {
+        session_.wavSourcePath = DecodeOutputPath(options_, session_.oggSourcePath);
     }
 }
 

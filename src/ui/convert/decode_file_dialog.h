@@ -11,7 +11,8 @@ class DecodeFileDialog : public FileChoiceDialog {
   public:
     // Starts with oggSourcePath (the last file decoded, whatever its format) and the folder
     // history.
-    DecodeFileDialog(Settings& settings, UserDialogs& dialogs, QWidget* parent);
+    DecodeFileDialog(Options& options, SessionChoices& session, UserDialogs& dialogs,
+                     QWidget* parent);
 
   protected:
     // Outfolder, oggSourcePath and, for a source, wavSourcePath: the WAV file it decodes into.

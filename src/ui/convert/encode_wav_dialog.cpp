@@ -18,8 +18,9 @@ constexpr EncoderKind kFirstKind = kEncoderOgg;
 
 }  // namespace
 
-EncodeWavDialog::EncodeWavDialog(Settings& settings, UserDialogs& dialogs, QWidget* parent)
-    : FileChoiceDialog(settings, dialogs, settings.wavSourcePath,
+EncodeWavDialog::EncodeWavDialog(Options& options, SessionChoices& session, UserDialogs& dialogs,
+                                 QWidget* parent)
+    : FileChoiceDialog(options, session, dialogs, session.wavSourcePath,
                        {tr("WAV file"),
                         tr("Source WAV"),
                         {tr("WAV files (*.wav)"), tr("All files (*)")},
@@ -32,11 +33,11 @@ EncodeWavDialog::EncodeWavDialog(Settings& settings, UserDialogs& dialogs, QWidg
     stack_ = new QStackedWidget(this);
     for (int kind = kFirstKind; kind < static_cast<int>(kEncoderKinds); ++kind) {
         FormatPage* page =
-            MakeFormatPage(static_cast<EncoderKind>(kind), settings.pageFormats, stack_);
+            MakeFormatPage(static_cast<EncoderKind>(kind), session.pageFormats, stack_);
         pages_[static_cast<size_t>(kind - kFirstKind)] = page;
         stack_->addWidget(page);
     }
-    const int index = settings.WAVEncoder - kFirstKind;
+    const int index = options.WAVEncoder - kFirstKind;
     encoder_->setCurrentIndex(index >= 0 && index < encoder_->count() ? index : 0);
     stack_->setCurrentIndex(encoder_->currentIndex());
     connect(encoder_, &QComboBox::currentIndexChanged, stack_, &QStackedWidget::setCurrentIndex);
@@ -46,10 +47,10 @@ EncodeWavDialog::EncodeWavDialog(Settings& settings, UserDialogs& dialogs, QWidg
 
 void EncodeWavDialog::Store() {
     const int index = encoder_->currentIndex() >= 0 ? encoder_->currentIndex() : 0;
-    settings_.WAVEncoder = static_cast<EncoderKind>(index + kFirstKind);
-    pages_[static_cast<size_t>(index)]->Store(settings_.pageFormats);
-    settings_.wavSourcePath = sourceEdit()->text().toStdString();
-    settings_.Outfolder = folderBox()->text();
+    options_.WAVEncoder = static_cast<EncoderKind>(index + kFirstKind);
+    pages_[static_cast<size_t>(index)]->Store(session_.pageFormats);
+    session_.wavSourcePath = sourceEdit()->text().toStdString();
+    options_.Outfolder = folderBox()->text();
 }
 
 }  // namespace disctrove::ui

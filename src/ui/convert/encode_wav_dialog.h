@@ -19,7 +19,8 @@ class EncodeWavDialog : public FileChoiceDialog {
   public:
     // Starts with wavSourcePath, the folder history and the kind of WAVEncoder, the pages
     // filled from pageFormats.
-    EncodeWavDialog(Settings& settings, UserDialogs& dialogs, QWidget* parent);
+    EncodeWavDialog(Options& options, SessionChoices& session, UserDialogs& dialogs,
+                    QWidget* parent);
 
     QComboBox* encoderBox() const { return encoder_; }
     // The page of an encoder index (0 OGG, 1 MP3, 2 WMA, 3 FLAC, 4 OPUS).

@@ -20,16 +20,16 @@ constexpr int kPathLength = 256;
 
 }  // namespace
 
-FileChoiceDialog::FileChoiceDialog(Settings& settings, UserDialogs& dialogs,
+FileChoiceDialog::FileChoiceDialog(Options& options, SessionChoices& session, UserDialogs& dialogs,
                                    const std::string& source, const SourceChoice& choice,
                                    QWidget* parent)
-    : QDialog(parent), settings_(settings), dialogs_(dialogs), choice_(choice) {
+    : QDialog(parent), options_(options), session_(session), dialogs_(dialogs), choice_(choice) {
     setWindowIcon(skin::AppIcon());
     source_ = new QLineEdit(QString::fromStdString(source), this);
     source_->setMaxLength(kPathLength);
     source_->setMinimumWidth(380);
     browseSource_ = BrowseButton(choice.tip, this);
-    folder_ = new HistoryBox(settings.folderHistory, this);
+    folder_ = new HistoryBox(options.folderHistory, this);
     folder_->lineEdit()->setMaxLength(kPathLength);
     browseFolder_ = BrowseButton(tr("Browse"), this);
 

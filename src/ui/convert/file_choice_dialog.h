@@ -35,8 +35,8 @@ class FileChoiceDialog : public QDialog {
     QToolButton* folderBrowseButton() const { return browseFolder_; }
 
   protected:
-    FileChoiceDialog(Settings& settings, UserDialogs& dialogs, const std::string& source,
-                     const SourceChoice& choice, QWidget* parent);
+    FileChoiceDialog(Options& options, SessionChoices& session, UserDialogs& dialogs,
+                     const std::string& source, const SourceChoice& choice, QWidget* parent);
     // The form the fields are in; the dialogs add their own rows.
     QFormLayout* form() const { return form_; }
     // Adds the OK button (named `okText`) and Cancel below `extra` (may be null).
@@ -44,7 +44,8 @@ class FileChoiceDialog : public QDialog {
     // What OK does before it closes.
     virtual void Store() = 0;
 
-    Settings& settings_;
+    Options& options_;
+    SessionChoices& session_;
 
   private:
     UserDialogs& dialogs_;

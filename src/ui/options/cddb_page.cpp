@@ -29,12 +29,12 @@ QLineEdit* PortEdit(int32_t port, QWidget* parent) {
 
 }  // namespace
 
-CddbPage::CddbPage(const Settings& edit, QWidget* parent) : OptionsPage(parent) {
+CddbPage::CddbPage(const Options& options, QWidget* parent) : OptionsPage(parent) {
     auto* serverGroup = new QGroupBox(tr("CDDB server"), this);
-    server_ = Edit(edit.Server, serverGroup);
-    port_ = PortEdit(edit.Port, serverGroup);
-    query_ = Edit(edit.Query, serverGroup);
-    email_ = Edit(edit.Email, serverGroup);
+    server_ = Edit(options.Server, serverGroup);
+    port_ = PortEdit(options.Port, serverGroup);
+    query_ = Edit(options.Query, serverGroup);
+    email_ = Edit(options.Email, serverGroup);
     email_->setPlaceholderText(QString::fromLatin1(kDefaultCddbEmail));
     email_->setToolTip(
         tr("Your e-mail address, sent with every look-up. Public CDDB servers want to "
@@ -47,13 +47,13 @@ CddbPage::CddbPage(const Settings& edit, QWidget* parent) : OptionsPage(parent) 
 
     auto* proxyGroup = new QGroupBox(tr("Proxy settings"), this);
     useProxy_ = new QCheckBox(tr("Use proxy"), proxyGroup);
-    useProxy_->setChecked(edit.Useproxy == 1);
+    useProxy_->setChecked(options.Useproxy == 1);
     savePassword_ = new QCheckBox(tr("Save password"), proxyGroup);
-    savePassword_->setChecked(edit.Savepasswd != 0);
-    proxyServer_ = Edit(edit.Proxyserver, proxyGroup);
-    proxyPort_ = PortEdit(edit.Proxyport, proxyGroup);
-    user_ = Edit(edit.Username, proxyGroup);
-    password_ = Edit(edit.Password, proxyGroup);
+    savePassword_->setChecked(options.Savepasswd != 0);
+    proxyServer_ = Edit(options.Proxyserver, proxyGroup);
+    proxyPort_ = PortEdit(options.Proxyport, proxyGroup);
+    user_ = Edit(options.Username, proxyGroup);
+    password_ = Edit(options.Password, proxyGroup);
     password_->setEchoMode(QLineEdit::Password);
     auto* proxyForm = new QFormLayout(proxyGroup);
     proxyForm->addRow(useProxy_);
@@ -65,7 +65,7 @@ CddbPage::CddbPage(const Settings& edit, QWidget* parent) : OptionsPage(parent) 
 
     // MusicBrainz is asked before the CDDB server; the proxy above serves both.
     auto* musicBrainzGroup = new QGroupBox(tr("MusicBrainz"), this);
-    const MusicBrainzSettings& musicBrainz = edit.musicBrainz;
+    const MusicBrainzSettings& musicBrainz = options.musicBrainz;
     useMusicBrainz_ = new QCheckBox(tr("Ask MusicBrainz first"), musicBrainzGroup);
     useMusicBrainz_->setChecked(musicBrainz.Use != 0);
     musicBrainzServer_ = Edit(musicBrainz.Server, musicBrainzGroup);
@@ -107,18 +107,18 @@ std::optional<FieldProblem> CddbPage::Check() const {
     return std::nullopt;
 }
 
-void CddbPage::Store(Settings& edit) const {
-    edit.Server = server_->text().toStdString();
-    edit.Port = IntegerOf(port_);
-    edit.Query = query_->text().toStdString();
-    edit.Email = email_->text().trimmed().toStdString();
-    edit.Useproxy = useProxy_->isChecked() ? 1 : 0;
-    edit.Savepasswd = savePassword_->isChecked() ? 1 : 0;
-    edit.Proxyserver = proxyServer_->text().toStdString();
-    edit.Proxyport = IntegerOf(proxyPort_);
-    edit.Username = user_->text().toStdString();
-    edit.Password = password_->text().toStdString();
-    MusicBrainzSettings& musicBrainz = edit.musicBrainz;
+void CddbPage::Store(OptionsEdit& edit) const {
+    edit.options.Server = server_->text().toStdString();
+    edit.options.Port = IntegerOf(port_);
+    edit.options.Query = query_->text().toStdString();
+    edit.options.Email = email_->text().trimmed().toStdString();
+    edit.options.Useproxy = useProxy_->isChecked() ? 1 : 0;
+    edit.options.Savepasswd = savePassword_->isChecked() ? 1 : 0;
+    edit.options.Proxyserver = proxyServer_->text().toStdString();
+    edit.options.Proxyport = IntegerOf(proxyPort_);
+    edit.options.Username = user_->text().toStdString();
+    edit.options.Password = password_->text().toStdString();
+    MusicBrainzSettings& musicBrainz = edit.options.musicBrainz;
     musicBrainz.Use = useMusicBrainz_->isChecked() ? 1 : 0;
     musicBrainz.Server = musicBrainzServer_->text().trimmed().toStdString();
     musicBrainz.Port = IntegerOf(musicBrainzPort_);

@@ -12,9 +12,9 @@ class CddbPage : public OptionsPage {
     Q_OBJECT
 
   public:
-    CddbPage(const Settings& edit, QWidget* parent);
+    CddbPage(const Options& options, QWidget* parent);
     std::optional<FieldProblem> Check() const override;
-    void Store(Settings& edit) const override;
+    void Store(OptionsEdit& edit) const override;
 
     QLineEdit* serverEdit() const { return server_; }
     QLineEdit* portEdit() const { return port_; }

@@ -37,14 +37,14 @@ QStringList GenreTexts() {
 
 }  // namespace
 
-MiscPage::MiscPage(const Settings& edit, QWidget* parent)
-    : OptionsPage(parent), jitterValue_(edit.Jitter) {
-    autoCddb_ = CheckBox(tr("Contact CDDB on refresh"), edit.Autocddb, this);
-    autoCheck_ = CheckBox(tr("Autocheck tracks on refresh"), edit.Autocheck, this);
-    playlist_ = CheckBox(tr("Create M3U playlist"), edit.Createm3u, this);
-    overwrite_ = CheckBox(tr("Overwrite tracks with same name"), edit.Overwrite, this);
-    ownFolder_ = CheckBox(tr("Rip an album in own folder"), edit.RipInFolder, this);
-    sound_ = CheckBox(tr("Make a sound when rip completes"), edit.Makesound, this);
+MiscPage::MiscPage(const Options& options, const DiscNames& names, QWidget* parent)
+    : OptionsPage(parent), jitterValue_(options.Jitter) {
+    autoCddb_ = CheckBox(tr("Contact CDDB on refresh"), options.Autocddb, this);
+    autoCheck_ = CheckBox(tr("Autocheck tracks on refresh"), options.Autocheck, this);
+    playlist_ = CheckBox(tr("Create M3U playlist"), options.Createm3u, this);
+    overwrite_ = CheckBox(tr("Overwrite tracks with same name"), options.Overwrite, this);
+    ownFolder_ = CheckBox(tr("Rip an album in own folder"), options.RipInFolder, this);
+    sound_ = CheckBox(tr("Make a sound when rip completes"), options.Makesound, this);
 
     auto* jitterGroup = new QGroupBox(tr("Jitter correction"), this);
     auto* jitterLayout = new QHBoxLayout(jitterGroup);
@@ -52,7 +52,7 @@ MiscPage::MiscPage(const Settings& edit, QWidget* parent)
     for (int value = 0; value < kJitterChoices; ++value) {
         jitter_[value] = new QRadioButton(jitterTexts[value], jitterGroup);
         // A value outside 0 to 3 leaves every button unchecked.
-        jitter_[value]->setChecked(edit.Jitter == value);
+        jitter_[value]->setChecked(options.Jitter == value);
         connect(jitter_[value], &QRadioButton::clicked, this,
                 [this, value] { jitterValue_ = value; });
         jitterLayout->addWidget(jitter_[value]);
@@ -66,7 +66,7 @@ MiscPage::MiscPage(const Settings& edit, QWidget* parent)
     encoderThreads_ = new QSpinBox(this);
     encoderThreads_->setRange(0, 64);
     encoderThreads_->setSpecialValueText(tr("Automatic"));
-    encoderThreads_->setValue(std::clamp<int32_t>(edit.EncoderThreads, 0, 64));
+    encoderThreads_->setValue(std::clamp<int32_t>(options.EncoderThreads, 0, 64));
     encoderThreads_->setToolTip(tr("0: one per processor core"));
     auto* threadsLayout = new QHBoxLayout;
     threadsLayout->addWidget(new QLabel(tr("Encoder threads"), this));
@@ -74,17 +74,17 @@ MiscPage::MiscPage(const Settings& edit, QWidget* parent)
     threadsLayout->addStretch(1);
 
     auto* tagGroup = new QGroupBox(tr("ID3 tag"), this);
-    useId3_ = CheckBox(tr("Enable ID3 tag"), edit.Useid3, tagGroup);
-    id3v2_ = CheckBox(tr("Write ID3v2 tag (UTF-8)"), edit.Id3v2, tagGroup);
+    useId3_ = CheckBox(tr("Enable ID3 tag"), options.Useid3, tagGroup);
+    id3v2_ = CheckBox(tr("Write ID3v2 tag (UTF-8)"), options.Id3v2, tagGroup);
     id3v2_->setToolTip(tr("MP3 files also get a tag with the whole texts in any language"));
-    replayGain_ = CheckBox(tr("ReplayGain tags"), edit.ReplayGain, tagGroup);
+    replayGain_ = CheckBox(tr("ReplayGain tags"), options.ReplayGain, tagGroup);
     replayGain_->setToolTip(
         tr("Every file of a rip gets its track and album loudness, in any format but WAV"));
-    artist_ = new QLineEdit(QString::fromStdString(edit.Artist), tagGroup);
-    album_ = new QLineEdit(QString::fromStdString(edit.Album), tagGroup);
-    year_ = new QLineEdit(QString::fromStdString(edit.Year), tagGroup);
+    artist_ = new QLineEdit(QString::fromStdString(names.Artist), tagGroup);
+    album_ = new QLineEdit(QString::fromStdString(names.Album), tagGroup);
+    year_ = new QLineEdit(QString::fromStdString(names.Year), tagGroup);
     year_->setMaximumWidth(80);
-    genre_ = ChoiceList(GenreTexts(), edit.Genre, tagGroup);
+    genre_ = ChoiceList(GenreTexts(), names.Genre, tagGroup);
     genre_->setMaxVisibleItems(16);
     auto* tagForm = new QFormLayout(tagGroup);
     auto* tagSwitches = new QHBoxLayout;
@@ -122,22 +122,22 @@ void MiscPage::ApplyTagEnabling() {
     }
 }
 
-void MiscPage::Store(Settings& edit) const {
-    edit.Autocddb = autoCddb_->isChecked() ? 1 : 0;
-    edit.Autocheck = autoCheck_->isChecked() ? 1 : 0;
-    edit.Createm3u = playlist_->isChecked() ? 1 : 0;
-    edit.Jitter = jitterValue_;
-    edit.Overwrite = overwrite_->isChecked() ? 1 : 0;
-    edit.RipInFolder = ownFolder_->isChecked() ? 1 : 0;
-    edit.Makesound = sound_->isChecked() ? 1 : 0;
-    edit.EncoderThreads = encoderThreads_->value();
-    edit.Artist = artist_->text().toStdString();
-    edit.Album = album_->text().toStdString();
-    edit.Year = year_->text().toStdString();
-    edit.Genre = ChosenIndex(genre_, edit.Genre);
-    edit.Useid3 = useId3_->isChecked() ? 1 : 0;
-    edit.Id3v2 = id3v2_->isChecked() ? 1 : 0;
-    edit.ReplayGain = replayGain_->isChecked() ? 1 : 0;
+void MiscPage::Store(OptionsEdit& edit) const {
+    edit.options.Autocddb = autoCddb_->isChecked() ? 1 : 0;
+    edit.options.Autocheck = autoCheck_->isChecked() ? 1 : 0;
+    edit.options.Createm3u = playlist_->isChecked() ? 1 : 0;
+    edit.options.Jitter = jitterValue_;
+    edit.options.Overwrite = overwrite_->isChecked() ? 1 : 0;
+    edit.options.RipInFolder = ownFolder_->isChecked() ? 1 : 0;
+    edit.options.Makesound = sound_->isChecked() ? 1 : 0;
+    edit.options.EncoderThreads = encoderThreads_->value();
+    edit.names.Artist = artist_->text().toStdString();
+    edit.names.Album = album_->text().toStdString();
+    edit.names.Year = year_->text().toStdString();
+    edit.names.Genre = ChosenIndex(genre_, edit.names.Genre);
+    edit.options.Useid3 = useId3_->isChecked() ? 1 : 0;
+    edit.options.Id3v2 = id3v2_->isChecked() ? 1 : 0;
+    edit.options.ReplayGain = replayGain_->isChecked() ? 1 : 0;
 }
 
 }  // namespace disctrove::ui

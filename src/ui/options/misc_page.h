@@ -16,8 +16,8 @@ class MiscPage : public OptionsPage {
     Q_OBJECT
 
   public:
-    MiscPage(const Settings& edit, QWidget* parent);
-    void Store(Settings& edit) const override;
+    MiscPage(const Options& options, const DiscNames& names, QWidget* parent);
+    void Store(OptionsEdit& edit) const override;
 
     QCheckBox* id3Box() const { return useId3_; }
     QCheckBox* id3v2Box() const { return id3v2_; }

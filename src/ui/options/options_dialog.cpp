@@ -16,25 +16,27 @@
 
 namespace disctrove::ui {
 
-OptionsDialog::OptionsDialog(Settings& live, Settings& edit, UserDialogs& dialogs, OptionsTab first,
-                             QWidget* parent)
+OptionsDialog::OptionsDialog(Options& options, DiscState& disc, SessionChoices& session,
+                             UserDialogs& dialogs, OptionsTab first, QWidget* parent)
     : QDialog(parent),
-      live_(live),
-      edit_(edit),
-      opened_{edit.Artist, edit.Album, edit.Year, edit.Genre},
+      options_(options),
+      disc_(disc),
+      session_(session),
+      edit_{options, disc, session},
+      opened_{disc.Artist, disc.Album, disc.Year, disc.Genre},
       dialogs_(dialogs) {
     setWindowTitle(tr("Global options"));
     setWindowIcon(skin::AppIcon());
     tabs_ = new QTabWidget(this);
     // Every tab in sight: the dialog is as wide as the row of them.
     tabs_->setUsesScrollButtons(false);
-    misc_ = new MiscPage(edit, tabs_);
-    secure_ = new SecurePage(edit, tabs_);
-    output_ = new OutputPage(edit, dialogs, tabs_);
-    cddb_ = new CddbPage(edit, tabs_);
+    misc_ = new MiscPage(edit_.options, edit_.names, tabs_);
+    secure_ = new SecurePage(edit_.options, tabs_);
+    output_ = new OutputPage(edit_.options, dialogs, tabs_);
+    cddb_ = new CddbPage(edit_.options, tabs_);
     for (int kind = kEncoderWav; kind < static_cast<int>(kEncoderKinds); ++kind) {
         formats_[static_cast<size_t>(kind)] =
-            MakeFormatPage(static_cast<EncoderKind>(kind), edit.pageFormats, tabs_);
+            MakeFormatPage(static_cast<EncoderKind>(kind), edit_.session.pageFormats, tabs_);
     }
     tabs_->addTab(misc_, tr("Misc"));
     // Beside Misc, whose read-mode choice it goes with.
@@ -79,11 +81,20 @@ bool OptionsDialog::Apply() {
         page->Store(edit_);
     }
     for (const FormatPage* page : formats_) {
-        page->Store(edit_.formats);
+        page->Store(edit_.options.formats);
     }
     KeepRepliedDiscFields();
-    AssignSettings(live_, edit_);
-    if (!SaveSettings(live_, SettingsPath())) {
+    // The window's place is the window's own: only it writes that.
+    const WindowPlace window = options_.window;
+    options_ = edit_.options;
+    options_.window = window;
+    static_cast<DiscNames&>(disc_) = edit_.names;
+    session_ = edit_.session;
+    // A disc image is chosen for this session only: the file keeps the drive it had.
+    const auto drive = static_cast<size_t>(options_.Cdrom);
+    const bool image =
+        options_.Cdrom >= 0 && drive < disc_.drives.size() && disc_.drives[drive].isImage;
+    if (!SaveSettings(options_, disc_, SettingsPath(), image)) {
         dialogs_.Inform(this, QStringLiteral("Disctrove"),
                         tr("The settings could not be written to %1.")
                             .arg(QString::fromStdString(SettingsPath())));
@@ -97,10 +108,10 @@ void OptionsDialog::KeepRepliedDiscFields() {
             stored = now;  // not edited here, replaced by a reply since the dialog opened
         }
     };
-    keep(edit_.Artist, opened_.artist, live_.Artist);
-    keep(edit_.Album, opened_.album, live_.Album);
-    keep(edit_.Year, opened_.year, live_.Year);
-    keep(edit_.Genre, opened_.genre, live_.Genre);
+    keep(edit_.names.Artist, opened_.artist, disc_.Artist);
+    keep(edit_.names.Album, opened_.album, disc_.Album);
+    keep(edit_.names.Year, opened_.year, disc_.Year);
+    keep(edit_.names.Genre, opened_.genre, disc_.Genre);
 }
 
 }  // namespace disctrove::ui

@@ -1,11 +1,12 @@
 // "Global options": ten pages on tabs. OK and Apply check every page, store every page into
-// the edit copy, make the live settings that copy and save them; Cancel stores nothing.
+// the dialog's edit copy, make the live records that copy and save them; Cancel stores nothing.
 #pragma once
 
 #include <QDialog>
 #include <array>
 
 #include "app/settings.h"
+#include "ui/options/options_page.h"
 #include "ui/user_dialogs.h"
 
 class QDialogButtonBox;
@@ -26,10 +27,11 @@ class OptionsDialog : public QDialog {
     Q_OBJECT
 
   public:
-    // The pages start from `edit` and its pageFormats; the caller has made `edit` a copy of
-    // `live` and pageFormats a copy of the main format groups.
-    OptionsDialog(Settings& live, Settings& edit, UserDialogs& dialogs, OptionsTab first,
-                  QWidget* parent);
+    // The pages start from a copy of `options`, of the disc's names and of `session`, whose
+    // pageFormats the caller has made a copy of the main format groups. `disc` gives the names
+    // and tells whether the chosen drive is a disc image (whose number is not stored).
+    OptionsDialog(Options& options, DiscState& disc, SessionChoices& session, UserDialogs& dialogs,
+                  OptionsTab first, QWidget* parent);
 
     // What OK does before it closes. False (nothing stored) when a page has a field that is
     // not acceptable: that page is shown and the user told why.
@@ -54,8 +56,10 @@ class OptionsDialog : public QDialog {
     };
     void KeepRepliedDiscFields();
 
-    Settings& live_;
-    Settings& edit_;
+    Options& options_;
+    DiscState& disc_;
+    SessionChoices& session_;
+    OptionsEdit edit_;
     DiscFields opened_;
     UserDialogs& dialogs_;
     QTabWidget* tabs_;

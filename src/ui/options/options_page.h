@@ -6,6 +6,7 @@
 #include <QWidget>
 #include <optional>
 
+#include "app/options.h"
 #include "app/settings.h"
 
 class QLineEdit;
@@ -13,6 +14,14 @@ class QLineEdit;
 namespace disctrove::ui {
 
 // A field whose text is not acceptable, and what to tell the user about it.
+// What "Global options" edits until OK or Apply: a copy of the stored options, the disc's names
+// (the Misc page) and the session's choices (the naming template, the format pages' groups).
+struct OptionsEdit {
+    Options options;
+    DiscNames names;
+    SessionChoices session;
+};
+
 struct FieldProblem {
     QString message;
     QWidget* field = nullptr;
@@ -26,7 +35,7 @@ class OptionsPage : public QWidget {
     // The first field that is not acceptable, if any.
     virtual std::optional<FieldProblem> Check() const { return std::nullopt; }
     // Writes the page's values into `edit`.
-    virtual void Store(Settings& edit) const = 0;
+    virtual void Store(OptionsEdit& edit) const = 0;
 };
 
 // "Please enter an integer." / "Please enter an integer between MIN and MAX." when the text of

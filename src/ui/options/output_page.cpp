@@ -20,15 +20,15 @@ constexpr int kTemporaryFolderLength = 256;
 
 }  // namespace
 
-OutputPage::OutputPage(const Settings& edit, UserDialogs& dialogs, QWidget* parent)
+OutputPage::OutputPage(const Options& options, UserDialogs& dialogs, QWidget* parent)
     : OptionsPage(parent), dialogs_(dialogs) {
     encoder_ = new QComboBox(this);
     AddEncoderEntries(encoder_, kEncoderWav);
-    encoder_->setCurrentIndex(edit.Encoder >= 0 && edit.Encoder < encoder_->count() ? edit.Encoder
-                                                                                    : -1);
-    folder_ = new HistoryBox(edit.folderHistory, this);
+    encoder_->setCurrentIndex(
+        options.Encoder >= 0 && options.Encoder < encoder_->count() ? options.Encoder : -1);
+    folder_ = new HistoryBox(options.folderHistory, this);
     browseFolder_ = BrowseButton(tr("Browse"), this);
-    temporary_ = new QLineEdit(QString::fromStdString(edit.Tmpfolder), this);
+    temporary_ = new QLineEdit(QString::fromStdString(options.Tmpfolder), this);
     temporary_->setMaxLength(kTemporaryFolderLength);
     browseTemporary_ = BrowseButton(tr("Browse"), this);
 
@@ -38,7 +38,7 @@ OutputPage::OutputPage(const Settings& edit, UserDialogs& dialogs, QWidget* pare
     form->addRow(tr("Temporary"), WithButton(temporary_, browseTemporary_));
 
     auto* templateGroup = new QGroupBox(tr("File name template"), this);
-    template_ = new HistoryBox(edit.templateHistory, templateGroup);
+    template_ = new HistoryBox(options.templateHistory, templateGroup);
     auto* description = new QLabel(
         tr("Description: The file name template consists of a formatted string containing regular "
            "text and field variables beginning with the dollar sign $. These variables are:\n"
@@ -64,13 +64,13 @@ OutputPage::OutputPage(const Settings& edit, UserDialogs& dialogs, QWidget* pare
     });
 }
 
-void OutputPage::Store(Settings& edit) const {
-    edit.Encoder = static_cast<EncoderKind>(ChosenIndex(encoder_, edit.Encoder));
-    edit.Outfolder = folder_->text();
-    edit.Tmpfolder = temporary_->text().toStdString();
-    edit.currentTemplate = template_->text();
-    edit.folderHistory = WithFirst(folder_->history(), edit.Outfolder);
-    edit.templateHistory = template_->history();
+void OutputPage::Store(OptionsEdit& edit) const {
+    edit.options.Encoder = static_cast<EncoderKind>(ChosenIndex(encoder_, edit.options.Encoder));
+    edit.options.Outfolder = folder_->text();
+    edit.options.Tmpfolder = temporary_->text().toStdString();
+    edit.session.currentTemplate = template_->text();
+    edit.options.folderHistory = WithFirst(folder_->history(), edit.options.Outfolder);
+    edit.options.templateHistory = template_->history();
 }
 
 }  // namespace disctrove::ui

@@ -16,10 +16,10 @@ class OutputPage : public OptionsPage {
     Q_OBJECT
 
   public:
-    OutputPage(const Settings& edit, UserDialogs& dialogs, QWidget* parent);
+    OutputPage(const Options& options, UserDialogs& dialogs, QWidget* parent);
     // The chosen folder goes to the front of the folder history: rips write into the first
     // entry, and the settings file keeps it as the output folder.
-    void Store(Settings& edit) const override;
+    void Store(OptionsEdit& edit) const override;
 
     QComboBox* encoderList() const { return encoder_; }
     HistoryBox* folderBox() const { return folder_; }

@@ -53,17 +53,17 @@ QHBoxLayout* WithNote(QWidget* field, const QString& text) {
 
 }  // namespace
 
-SecurePage::SecurePage(const Settings& edit, QWidget* parent) : OptionsPage(parent) {
+SecurePage::SecurePage(const Options& options, QWidget* parent) : OptionsPage(parent) {
     auto* readGroup = new QGroupBox(tr("Reading"), this);
-    offset_ = SpinBox(-kOffsetLimit, kOffsetLimit, edit.ReadOffset, readGroup);
+    offset_ = SpinBox(-kOffsetLimit, kOffsetLimit, options.ReadOffset, readGroup);
     offset_->setSuffix(tr(" samples"));
     offset_->setToolTip(
         tr("The read offset AccurateRip's list of drives gives for "
            "your drive's model; 0 when you do not know it. Every "
            "read mode corrects it."));
-    retries_ = SpinBox(kFewestRetries, kMostRetries, edit.Retries, readGroup);
+    retries_ = SpinBox(kFewestRetries, kMostRetries, options.Retries, readGroup);
     testAndCopy_ = CheckBox(tr("Test && Copy: read every track twice and compare the two reads"),
-                            edit.TestAndCopy, readGroup);
+                            options.TestAndCopy, readGroup);
     auto* readForm = new QFormLayout(readGroup);
     readForm->addRow(tr("Read offset"),
                      WithNote(offset_, tr("the drive's offset, as AccurateRip lists it")));
@@ -74,11 +74,11 @@ SecurePage::SecurePage(const Settings& edit, QWidget* parent) : OptionsPage(pare
     readForm->addRow(testAndCopy_);
 
     auto* verifyGroup = new QGroupBox(QStringLiteral("AccurateRip"), this);
-    accurateRip_ = CheckBox(tr("AccurateRip verification"), edit.AccurateRip, verifyGroup);
-    server_ = new QLineEdit(QString::fromStdString(edit.ArServer), verifyGroup);
+    accurateRip_ = CheckBox(tr("AccurateRip verification"), options.AccurateRip, verifyGroup);
+    server_ = new QLineEdit(QString::fromStdString(options.ArServer), verifyGroup);
     server_->setMaxLength(kServerLength);
     server_->setPlaceholderText(QString::fromLatin1(kDefaultAccurateRipServer));
-    port_ = SpinBox(1, 65535, edit.ArPort, verifyGroup);
+    port_ = SpinBox(1, 65535, options.ArPort, verifyGroup);
     auto* serverRow = new QHBoxLayout;
     serverRow->addWidget(server_, 1);
     auto* portLabel = new QLabel(tr("Port"), verifyGroup);
@@ -96,8 +96,8 @@ SecurePage::SecurePage(const Settings& edit, QWidget* parent) : OptionsPage(pare
     ApplyServerEnabling();
 
     auto* filesGroup = new QGroupBox(tr("Rip log and CUE sheet"), this);
-    writeLog_ = CheckBox(tr("Write rip log"), edit.WriteLog, filesGroup);
-    writeCue_ = CheckBox(tr("Write CUE sheet"), edit.WriteCue, filesGroup);
+    writeLog_ = CheckBox(tr("Write rip log"), options.WriteLog, filesGroup);
+    writeCue_ = CheckBox(tr("Write CUE sheet"), options.WriteCue, filesGroup);
     auto* filesLayout = new QVBoxLayout(filesGroup);
     filesLayout->addWidget(writeLog_);
     filesLayout->addWidget(writeCue_);
@@ -119,17 +119,17 @@ void SecurePage::ApplyServerEnabling() {
     port_->setEnabled(on);
 }
 
-void SecurePage::Store(Settings& edit) const {
-    edit.ReadOffset = offset_->value();
-    edit.Retries = retries_->value();
-    edit.TestAndCopy = testAndCopy_->isChecked() ? 1 : 0;
-    edit.AccurateRip = accurateRip_->isChecked() ? 1 : 0;
+void SecurePage::Store(OptionsEdit& edit) const {
+    edit.options.ReadOffset = offset_->value();
+    edit.options.Retries = retries_->value();
+    edit.options.TestAndCopy = testAndCopy_->isChecked() ? 1 : 0;
+    edit.options.AccurateRip = accurateRip_->isChecked() ? 1 : 0;
     // An emptied field means the usual server, as its grey text says.
     const QString server = server_->text().trimmed();
-    edit.ArServer = server.isEmpty() ? kDefaultAccurateRipServer : server.toStdString();
-    edit.ArPort = port_->value();
-    edit.WriteLog = writeLog_->isChecked() ? 1 : 0;
-    edit.WriteCue = writeCue_->isChecked() ? 1 : 0;
+    edit.options.ArServer = server.isEmpty() ? kDefaultAccurateRipServer : server.toStdString();
+    edit.options.ArPort = port_->value();
+    edit.options.WriteLog = writeLog_->isChecked() ? 1 : 0;
+    edit.options.WriteCue = writeCue_->isChecked() ? 1 : 0;
 }
 
 }  // namespace disctrove::ui

@@ -14,8 +14,8 @@ class SecurePage : public OptionsPage {
     Q_OBJECT
 
   public:
-    SecurePage(const Settings& edit, QWidget* parent);
-    void Store(Settings& edit) const override;
+    SecurePage(const Options& options, QWidget* parent);
+    void Store(OptionsEdit& edit) const override;
 
     QSpinBox* offsetBox() const { return offset_; }
     QSpinBox* retriesBox() const { return retries_; }

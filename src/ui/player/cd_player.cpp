@@ -11,15 +11,16 @@ constexpr int kTickMilliseconds = 1000;
 
 }  // namespace
 
-CdPlayer::CdPlayer(Settings& settings, PlayerView view, QObject* parent)
-    : QObject(parent), settings_(settings), view_(std::move(view)) {
-    opener_ = [&settings](platform::CdAudioUse use) -> std::unique_ptr<platform::CdAudioDevice> {
-        const int32_t drive = settings.Cdrom;
-        if (drive < 0 || static_cast<size_t>(drive) >= settings.drives.size()) {
+CdPlayer::CdPlayer(const Options& options, const DiscState& disc, const RunState& run,
+                   PlayerView view, QObject* parent)
+    : QObject(parent), options_(options), disc_(disc), run_(run), view_(std::move(view)) {
+    opener_ = [&options,
+               &disc](platform::CdAudioUse use) -> std::unique_ptr<platform::CdAudioDevice> {
+        const int32_t drive = options.Cdrom;
+        if (drive < 0 || static_cast<size_t>(drive) >= disc.drives.size()) {
             return nullptr;
         }
-        return platform::OpenCdAudio(settings.drives[static_cast<size_t>(drive)].handleRequest,
-                                     use);
+        return platform::OpenCdAudio(disc.drives[static_cast<size_t>(drive)].handleRequest, use);
     };
     timer_.setInterval(kTickMilliseconds);
     connect(&timer_, &QTimer::timeout, this, &CdPlayer::Tick);
@@ -29,12 +30,12 @@ CdPlayer::~CdPlayer() = default;
 
 uint32_t CdPlayer::DiscTrack() const {
     const auto index = static_cast<size_t>(playTrack_ - 1);
-    const int32_t drive = settings_.Cdrom;
-    if (playTrack_ >= 1 && index < settings_.tracks.size() && drive >= 0 &&
-        static_cast<size_t>(drive) < settings_.drives.size()) {
-        const platform::Toc& toc = settings_.drives[static_cast<size_t>(drive)].toc;
+    const int32_t drive = options_.Cdrom;
+    if (playTrack_ >= 1 && index < disc_.tracks.size() && drive >= 0 &&
+        static_cast<size_t>(drive) < disc_.drives.size()) {
+        const platform::Toc& toc = disc_.drives[static_cast<size_t>(drive)].toc;
         for (const platform::TocTrack& entry : toc.tracks) {
-            if (entry.start == settings_.tracks[index].startSector) {
+            if (entry.start == disc_.tracks[index].startSector) {
                 return static_cast<uint32_t>(entry.number);
             }
         }
@@ -52,7 +53,7 @@ void CdPlayer::ShowNowPlaying() {
         view_.statusPane->setText(
             tr("Now playing: %1")
                 .arg(QString::fromStdString(
-                    settings_.tracks[static_cast<size_t>(playTrack_ - 1)].title)));
+                    disc_.tracks[static_cast<size_t>(playTrack_ - 1)].title)));
     }
 }
 

@@ -8,8 +8,10 @@
 #include <functional>
 #include <memory>
 
-#include "app/settings.h"
+#include "app/options.h"
+#include "disc/disc_state.h"
 #include "platform/audio/cd_audio.h"
+#include "work/run_state.h"
 
 class QLabel;
 class QSlider;
@@ -32,8 +34,10 @@ class CdPlayer : public QObject {
     Q_OBJECT
 
   public:
-    // Plays on the drive of `settings.Cdrom` through the real device until SetOpener.
-    CdPlayer(Settings& settings, PlayerView view, QObject* parent);
+    // Plays the tracks of `disc` on the drive of `options.Cdrom` through the real device until
+    // SetOpener; nothing plays while `run` says a rip or conversion runs.
+    CdPlayer(const Options& options, const DiscState& disc, const RunState& run, PlayerView view,
+             QObject* parent);
     ~CdPlayer() override;
 
     void SetOpener(CdAudioOpener opener) { opener_ = std::move(opener); }
@@ -55,8 +59,8 @@ class CdPlayer : public QObject {
     int playSeconds() const { return playSeconds_; }
 
   private:
-    bool Busy() const { return settings_.ripping != 0; }
-    int TrackCount() const { return static_cast<int>(settings_.tracks.size()); }
+    bool Busy() const { return run_.ripping != 0; }
+    int TrackCount() const { return static_cast<int>(disc_.tracks.size()); }
     // The disc's number for list position playTrack - 1 (a data track before it shifts it).
     uint32_t DiscTrack() const;
     // The length of the track in seconds, frames left out.
@@ -66,7 +70,9 @@ class CdPlayer : public QObject {
     void PlayWhole();
     void SetPosition(int position);
 
-    Settings& settings_;
+    const Options& options_;
+    const DiscState& disc_;
+    const RunState& run_;
     PlayerView view_;
     CdAudioOpener opener_;
     std::unique_ptr<platform::CdAudioDevice> device_;

@@ -1,0 +1,87 @@
+// The main window's dialogs: Options, Track settings, the file conversions and the rip log.
+#include <QDialog>
+#include <memory>
+
+#include "ui/convert/conversion_progress_dialog.h"
+#include "ui/convert/decode_file_dialog.h"
+#include "ui/convert/encode_wav_dialog.h"
+#include "ui/main_window.h"
+#include "ui/track_list_view.h"
+#include "ui/track_settings_dialog.h"
+
+namespace disctrove::ui {
+
+void MainWindow::OptionsCommand(OptionsTab first) {
+    if (Busy()) {
+        return;
+    }
+    Synchronise();
+    session_.pageFormats = options_.formats;
+    // The dialog edits a copy; Apply and OK put it back.
+    OptionsDialog dialog(options_, disc_, session_, dialogs_, first, this);
+    dialog.exec();
+    // Apply may have changed the settings even when the dialog was cancelled afterwards.
+    trackList_->Refill();
+    ShowEncoder(options_.Encoder);
+    UpdateFreeSpace();
+    UpdateCommands();
+}
+
+void MainWindow::TrackSettingsCommand() {
+    if (Busy()) {
+        return;
+    }
+    Synchronise();
+    if (disc_.tracks.empty()) {
+        return;
+    }
+    session_.pageFormats = options_.formats;
+    for (const Track& track : disc_.tracks) {
+        if (track.selected) {
+            StoreTrackFormat(session_.pageFormats, track.encoder, track.format);
+            break;
+        }
+    }
+    TrackSettingsDialog dialog(disc_.tracks, run_.currentTrack, session_, this);
+    if (dialog.exec() == QDialog::Accepted) {
+        trackList_->Rewrite();  // the encoders of the selected rows, and the current track's title
+    }
+}
+
+void MainWindow::ShowRipLog() {
+    if (rip_.Running()) {
+        return;
+    }
+    help_.ShowRipLog(lastRip_.lastRipLog);
+    state_.ripLog = RipLogThere();
+    actions_->Update(state_);
+}
+
+void MainWindow::EncodeWavCommand() {
+    ConversionCommand(Conversion::encodeWav);
+}
+
+void MainWindow::DecodeFileCommand() {
+    ConversionCommand(Conversion::decodeFile);
+}
+
+void MainWindow::ConversionCommand(Conversion conversion) {
+    if (Busy()) {
+        return;
+    }
+    const bool encode = conversion == Conversion::encodeWav;
+    std::unique_ptr<FileChoiceDialog> choice;
+    if (encode) {
+        choice = std::make_unique<EncodeWavDialog>(options_, session_, dialogs_, this);
+    } else {
+        choice = std::make_unique<DecodeFileDialog>(options_, session_, dialogs_, this);
+    }
+    const std::string& source = encode ? session_.wavSourcePath : session_.oggSourcePath;
+    if (choice->exec() == QDialog::Accepted && !source.empty()) {
+        ConversionProgressDialog progress(whole_, dialogs_, conversion, this);
+        progress.exec();
+    }
+    UpdateFreeSpace();
+}
+
+}  // namespace disctrove::ui
