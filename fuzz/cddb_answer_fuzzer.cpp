@@ -1,9 +1,8 @@
-// The answers of a CDDB server to a query and to a read, as cddb.cpp hands them on.
+// The answers of a CDDB server to a query and to a read, as the CDDB look-up hands them on.
 #include <cstddef>
 #include <cstdint>
 #include <string_view>
 
-#include "platform/cdrom/cddb.h"
 #include "platform/cdrom/cddb_protocol.h"
 
 using namespace disctrove::platform;

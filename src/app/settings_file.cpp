@@ -55,6 +55,7 @@ void WindowKeys(WindowPlace& w, Visitor& v) {
     v.Text("WINDOW", "Columns", w.Columns);
 }
 
+// The key table itself: one line per key, kept in one piece so that it reads as the file does.
 template <typename Visitor>
 void VisitKeys(Options& s, DiscNames& names, Visitor& v) {
     v.Encoder("GENERAL", "Encoder", s.Encoder);

@@ -196,6 +196,49 @@ QIcon OptionsIcon() {
     });
 }
 
+QIcon LookupIcon() {
+    return Painted([](QPainter& p) {  // a disc with a magnifying glass
+        Disc(p, QColor(185, 210, 240));
+        p.setPen(QPen(QColor(60, 60, 70), 3));
+        p.setBrush(QColor(255, 255, 255, 160));
+        p.drawEllipse(QRectF(14, 14, 11, 11));
+        p.drawLine(QPointF(23, 23), QPointF(30, 30));
+    });
+}
+
+QIcon RipIcon() {
+    return Painted([](QPainter& p) {  // a disc and an arrow to a file
+        Disc(p, QColor(185, 210, 240));
+        p.setPen(Qt::NoPen);
+        p.setBrush(QColor(200, 40, 40));
+        QPainterPath arrow;
+        arrow.moveTo(16, 31);
+        arrow.lineTo(8, 21);
+        arrow.lineTo(13, 21);
+        arrow.lineTo(13, 14);
+        arrow.lineTo(19, 14);
+        arrow.lineTo(19, 21);
+        arrow.lineTo(24, 21);
+        arrow.closeSubpath();
+        p.drawPath(arrow);
+    });
+}
+
+QIcon MarkAllIcon() {
+    return Painted([](QPainter& p) {  // ticked boxes
+        for (int row = 0; row < 2; ++row) {
+            const qreal y = 4 + row * 14;
+            p.setPen(QPen(QColor(80, 80, 90), 1.5));
+            p.setBrush(Qt::white);
+            p.drawRect(QRectF(4, y, 10, 10));
+            p.setPen(QPen(QColor(30, 140, 60), 2.5));
+            p.drawPolyline(QPolygonF({{5.5, y + 5}, {8.5, y + 8}, {13.5, y + 1}}));
+            p.setPen(QPen(QColor(120, 120, 130), 2));
+            p.drawLine(QPointF(18, y + 5), QPointF(29, y + 5));
+        }
+    });
+}
+
 }  // namespace
 
 QIcon IconFor(CommandIcon command) {
@@ -203,29 +246,9 @@ QIcon IconFor(CommandIcon command) {
         case CommandIcon::refresh:
             return RefreshIcon();
         case CommandIcon::cddb:
-            return Painted([](QPainter& p) {  // a disc with a magnifying glass
-                Disc(p, QColor(185, 210, 240));
-                p.setPen(QPen(QColor(60, 60, 70), 3));
-                p.setBrush(QColor(255, 255, 255, 160));
-                p.drawEllipse(QRectF(14, 14, 11, 11));
-                p.drawLine(QPointF(23, 23), QPointF(30, 30));
-            });
+            return LookupIcon();
         case CommandIcon::rip:
-            return Painted([](QPainter& p) {  // a disc and an arrow to a file
-                Disc(p, QColor(185, 210, 240));
-                p.setPen(Qt::NoPen);
-                p.setBrush(QColor(200, 40, 40));
-                QPainterPath arrow;
-                arrow.moveTo(16, 31);
-                arrow.lineTo(8, 21);
-                arrow.lineTo(13, 21);
-                arrow.lineTo(13, 14);
-                arrow.lineTo(19, 14);
-                arrow.lineTo(19, 21);
-                arrow.lineTo(24, 21);
-                arrow.closeSubpath();
-                p.drawPath(arrow);
-            });
+            return RipIcon();
         case CommandIcon::stop:
         case CommandIcon::stopWork:
             return StopIcon();
@@ -234,18 +257,7 @@ QIcon IconFor(CommandIcon command) {
         case CommandIcon::options:
             return OptionsIcon();
         case CommandIcon::markAll:
-            return Painted([](QPainter& p) {  // ticked boxes
-                for (int row = 0; row < 2; ++row) {
-                    const qreal y = 4 + row * 14;
-                    p.setPen(QPen(QColor(80, 80, 90), 1.5));
-                    p.setBrush(Qt::white);
-                    p.drawRect(QRectF(4, y, 10, 10));
-                    p.setPen(QPen(QColor(30, 140, 60), 2.5));
-                    p.drawPolyline(QPolygonF({{5.5, y + 5}, {8.5, y + 8}, {13.5, y + 1}}));
-                    p.setPen(QPen(QColor(120, 120, 130), 2));
-                    p.drawLine(QPointF(18, y + 5), QPointF(29, y + 5));
-                }
-            });
+            return MarkAllIcon();
         case CommandIcon::play:
         case CommandIcon::startWork:
             return Glyphs({QPolygonF({{9, 5}, {27, 16}, {9, 27}})});
