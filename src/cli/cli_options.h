@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "app/formats.h"
-#include "app/settings.h"
+#include "front/settings.h"
 #include "work/worker_context.h"
 
 namespace disctrove::cli {

@@ -6,7 +6,7 @@
 #include <optional>
 #include <string>
 
-#include "app/settings.h"
+#include "front/settings.h"
 #include "work/worker_context.h"
 
 namespace disctrove::cli {

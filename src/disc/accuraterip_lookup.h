@@ -9,8 +9,8 @@
 #include <thread>
 #include <vector>
 
-#include "app/settings.h"
 #include "disc/accuraterip_database.h"
+#include "front/settings.h"
 #include "net/web_client.h"
 
 namespace disctrove {

@@ -6,7 +6,7 @@
 #include <stop_token>
 #include <string>
 
-#include "app/settings.h"
+#include "front/settings.h"
 
 namespace disctrove {
 

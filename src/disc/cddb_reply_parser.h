@@ -3,7 +3,7 @@
 
 #include <string_view>
 
-#include "app/settings.h"
+#include "front/settings.h"
 
 namespace disctrove {
 

@@ -12,7 +12,7 @@
 #include <thread>
 #include <vector>
 
-#include "app/settings.h"
+#include "front/settings.h"
 #include "net/web_client.h"
 
 namespace disctrove {

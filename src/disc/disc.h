@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "app/settings.h"
+#include "front/settings.h"
 
 namespace disctrove {
 

@@ -9,7 +9,7 @@
 #include <stop_token>
 #include <thread>
 
-#include "app/settings.h"
+#include "front/settings.h"
 #include "work/worker_context.h"
 
 namespace disctrove {

@@ -2,7 +2,7 @@
 // program's timeouts and a User-Agent naming the program.
 #pragma once
 
-#include "app/settings.h"
+#include "front/settings.h"
 #include "net/web_client.h"
 
 namespace disctrove {

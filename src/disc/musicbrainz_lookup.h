@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "app/settings.h"
 #include "disc/release.h"
+#include "front/settings.h"
 #include "net/web_client.h"
 
 namespace disctrove {

@@ -1,8 +1,8 @@
 // Naming the disc from the MusicBrainz release the user chose.
 #pragma once
 
-#include "app/settings.h"
 #include "disc/release.h"
+#include "front/settings.h"
 
 namespace disctrove {
 

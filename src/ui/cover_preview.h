@@ -11,7 +11,7 @@
 #include <thread>
 #include <vector>
 
-#include "app/settings.h"
+#include "front/settings.h"
 
 namespace disctrove::ui {
 

@@ -5,7 +5,7 @@
 #include <QString>
 #include <memory>
 
-#include "app/settings.h"
+#include "front/settings.h"
 
 namespace disctrove::ui {
 

@@ -7,7 +7,7 @@
 #include <optional>
 #include <span>
 
-#include "app/settings.h"
+#include "front/settings.h"
 
 namespace disctrove::ui {
 

@@ -5,7 +5,7 @@
 
 #include <QTableView>
 
-#include "app/settings.h"
+#include "front/settings.h"
 
 namespace disctrove::ui {
 

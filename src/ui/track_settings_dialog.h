@@ -5,7 +5,7 @@
 #include <QDialog>
 #include <array>
 
-#include "app/settings.h"
+#include "front/settings.h"
 
 class QComboBox;
 class QLineEdit;

@@ -8,7 +8,7 @@
 #include <functional>
 #include <vector>
 
-#include "app/settings.h"
+#include "front/settings.h"
 
 namespace disctrove::ui {
 

@@ -4,7 +4,7 @@
 
 #include <vector>
 
-#include "app/settings.h"
+#include "front/settings.h"
 
 class QHeaderView;
 class QSize;

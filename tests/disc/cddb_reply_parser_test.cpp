@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "disc/genres.h"
+#include "app/genres.h"
 
 namespace disctrove {
 namespace {

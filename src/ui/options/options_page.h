@@ -6,7 +6,7 @@
 #include <QWidget>
 #include <optional>
 
-#include "app/settings.h"
+#include "front/settings.h"
 
 class QLineEdit;
 

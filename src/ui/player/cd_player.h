@@ -8,7 +8,7 @@
 #include <functional>
 #include <memory>
 
-#include "app/settings.h"
+#include "front/settings.h"
 #include "platform/audio/cd_audio.h"
 
 class QLabel;
