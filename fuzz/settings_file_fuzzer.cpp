@@ -3,6 +3,7 @@
 #include <cstdint>
 
 #include "app/settings_file.h"
+#include "front/settings.h"
 #include "fuzz_support.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {

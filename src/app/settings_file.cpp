@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <span>
 
-#include "disc/genres.h"
+#include "app/genres.h"
 #include "platform/profile/profile_document.h"
 #include "platform/system/text.h"
 
@@ -379,22 +379,6 @@ bool SaveSettings(Options& options, const DiscNames& names, const std::string& p
         return true;
     }
     return document.Save(path);
-}
-
-bool LoadSettings(Settings& settings, const std::string& path) {
-    return LoadSettings(settings, settings, path);
-}
-
-void LoadSettings(Settings& settings, const ProfileDocument& document) {
-    LoadSettings(settings, settings, document);
-}
-
-bool SaveSettings(Settings& settings, const std::string& path) {
-    const int32_t chosen = settings.Cdrom;
-    const auto drive = static_cast<size_t>(chosen);
-    const bool image =
-        chosen >= 0 && drive < settings.drives.size() && settings.drives[drive].isImage;
-    return SaveSettings(settings, settings, path, image);
 }
 
 }  // namespace disctrove

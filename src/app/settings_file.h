@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "app/settings.h"
+#include "app/options.h"
 #include "platform/profile/profile_document.h"
 
 namespace disctrove {
@@ -27,11 +27,5 @@ bool IsSettingsKey(const std::string& section, const std::string& key);
 // holds these settings is not written again.
 bool SaveSettings(Options& options, const DiscNames& names, const std::string& path,
                   bool keepStoredDrive);
-
-// The same for a front end's whole state; a chosen drive that is a disc image keeps the stored
-// Cdrom.
-bool LoadSettings(Settings& settings, const std::string& path);
-void LoadSettings(Settings& settings, const platform::ProfileDocument& document);
-bool SaveSettings(Settings& settings, const std::string& path);
 
 }  // namespace disctrove

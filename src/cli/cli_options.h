@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "app/formats.h"
-#include "app/settings.h"
+#include "disc/lookup_result.h"
 #include "work/worker_context.h"
 
 namespace disctrove::cli {

@@ -10,7 +10,7 @@
 #include <thread>
 #include <vector>
 
-#include "app/settings.h"
+#include "app/genres.h"
 #include "app/settings_file.h"
 #include "app/settings_path.h"
 #include "app/version.h"
@@ -23,10 +23,11 @@
 #include "disc/cddb_reply_parser.h"
 #include "disc/disc.h"
 #include "disc/disc_lookup.h"
-#include "disc/genres.h"
+#include "app/genres.h"
 #include "disc/musicbrainz_id.h"
 #include "disc/release_apply.h"
 #include "disc/track_texts.h"
+#include "front/settings.h"
 #include "platform/cdrom/cdrom.h"
 #include "platform/profile/profile_document.h"
 #include "platform/system/files.h"

@@ -10,9 +10,9 @@
 #include <vector>
 
 #include "audio/unique_file.h"
-#include "codecs/cover_picture.h"
 #include "codecs/encoder_sink.h"
 #include "codecs/track_tags.h"
+#include "disc/cover_picture.h"
 #include "platform/system/files.h"
 
 namespace disctrove {

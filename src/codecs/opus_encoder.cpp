@@ -10,9 +10,9 @@
 
 #include "audio/sample_converter.h"
 #include "audio/unique_file.h"
-#include "codecs/cover_picture.h"
 #include "codecs/encoder_sink.h"
 #include "codecs/track_tags.h"
+#include "disc/cover_picture.h"
 
 namespace disctrove {
 

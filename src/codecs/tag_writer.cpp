@@ -9,7 +9,7 @@
 
 #include <utility>
 
-#include "codecs/cover_picture.h"
+#include "disc/cover_picture.h"
 
 namespace disctrove {
 

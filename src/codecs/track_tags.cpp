@@ -3,7 +3,7 @@
 #include <array>
 #include <cstdio>
 
-#include "disc/genres.h"
+#include "app/genres.h"
 
 namespace disctrove {
 

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "app/settings.h"
+#include "front/settings.h"
 
 namespace disctrove {
 

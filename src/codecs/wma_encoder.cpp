@@ -4,9 +4,9 @@
 #include <array>
 #include <memory>
 
+#include "app/genres.h"
 #include "codecs/encoder_sink.h"
 #include "codecs/track_tags.h"
-#include "disc/genres.h"
 
 namespace disctrove {
 

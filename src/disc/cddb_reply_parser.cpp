@@ -3,7 +3,7 @@
 #include <optional>
 #include <string>
 
-#include "disc/genres.h"
+#include "app/genres.h"
 #include "platform/system/text.h"
 
 namespace disctrove {

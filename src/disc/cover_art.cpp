@@ -2,7 +2,7 @@
 
 #include <charconv>
 
-#include "codecs/cover_picture.h"
+#include "disc/cover_picture.h"
 #include "disc/lookup_client.h"
 #include "platform/system/environment.h"
 #include "platform/system/files.h"

@@ -8,7 +8,7 @@
 #include <exception>
 #include <optional>
 
-#include "disc/genres.h"
+#include "app/genres.h"
 #include "platform/system/text.h"
 
 namespace disctrove {

@@ -2,7 +2,7 @@
 
 #include <cctype>
 
-#include "disc/genres.h"
+#include "app/genres.h"
 
 namespace disctrove {
 

@@ -5,8 +5,8 @@
 #include <filesystem>
 #include <optional>
 
+#include "app/genres.h"
 #include "app/version.h"
-#include "disc/genres.h"
 #include "rip/naming.h"
 
 namespace disctrove {

@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "app/settings.h"
+#include "front/settings.h"
 #include "platform/cdrom/disc_facts.h"
 
 namespace disctrove {

@@ -3,7 +3,7 @@
 #include <array>
 #include <charconv>
 
-#include "disc/genres.h"
+#include "app/genres.h"
 #include "platform/system/environment.h"
 #include "platform/system/text.h"
 

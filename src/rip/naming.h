@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "app/settings.h"
+#include "front/settings.h"
 #include "work/file_names.h"
 
 namespace disctrove {

@@ -4,7 +4,7 @@
 #include <ctime>
 #include <string>
 
-#include "app/settings.h"
+#include "front/settings.h"
 #include "platform/cdrom/disc_facts.h"
 
 namespace disctrove {

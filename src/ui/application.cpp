@@ -7,10 +7,10 @@
 #include <memory>
 #include <thread>
 
-#include "app/settings.h"
 #include "app/settings_file.h"
 #include "app/settings_path.h"
 #include "disc/disc.h"
+#include "front/settings.h"
 #include "platform/cdrom/cdrom.h"
 #include "platform/system/single_instance.h"
 #include "rip/leftovers.h"

@@ -4,8 +4,8 @@
 
 #include <QObject>
 
-#include "app/settings.h"
 #include "disc/disc_lookup.h"
+#include "front/settings.h"
 #include "work/worker_context.h"
 
 namespace disctrove::ui {

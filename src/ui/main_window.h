@@ -9,7 +9,7 @@
 #include <utility>
 #include <vector>
 
-#include "app/settings.h"
+#include "front/settings.h"
 #include "ui/convert/conversion_progress_dialog.h"
 #include "ui/help_commands.h"
 #include "ui/lookup_controller.h"

@@ -6,7 +6,7 @@
 #include <QObject>
 #include <string>
 
-#include "app/settings.h"
+#include "front/settings.h"
 #include "ui/user_dialogs.h"
 #include "ui/worker_bridge.h"
 #include "work/worker_context.h"

@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "app/settings.h"
+#include "front/settings.h"
 
 class QComboBox;
 class QLineEdit;

@@ -4,7 +4,7 @@
 
 #include <vector>
 
-#include "app/settings.h"
+#include "app/options.h"
 
 class QHeaderView;
 class QSize;

@@ -4,6 +4,7 @@
 
 #include <filesystem>
 
+#include "front/settings.h"
 #include "platform/system/write_faults.h"
 #include "support/temp_dir.h"
 

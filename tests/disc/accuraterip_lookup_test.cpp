@@ -6,7 +6,7 @@
 #include <stop_token>
 #include <thread>
 
-#include "app/settings.h"
+#include "front/settings.h"
 #include "net/web_client.h"
 #include "tools/accuraterip_server.h"
 

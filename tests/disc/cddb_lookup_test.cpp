@@ -9,7 +9,7 @@
 #include <thread>
 #include <utility>
 
-#include "app/settings.h"
+#include "front/settings.h"
 #include "disc/cddb_reply_parser.h"
 #include "disc/disc.h"
 #include "disc/disc_lookup.h"

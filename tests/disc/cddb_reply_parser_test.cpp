@@ -2,8 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include "app/settings.h"
-#include "disc/genres.h"
+#include "front/settings.h"
+#include "app/genres.h"
 
 namespace disctrove {
 namespace {

@@ -5,7 +5,7 @@
 #include <array>
 #include <cstdio>
 
-#include "app/settings.h"
+#include "front/settings.h"
 #include "support/disc_images.h"
 #include "support/temp_dir.h"
 #include "tools/cue_image.h"

@@ -5,7 +5,7 @@
 #include <filesystem>
 #include <functional>
 
-#include "app/settings.h"
+#include "front/settings.h"
 #include "disc/accuraterip_id.h"
 #include "disc/accuraterip_lookup.h"
 #include "disc/cddb_lookup.h"

@@ -12,7 +12,7 @@
 #include <QToolButton>
 #include <QtTest>
 
-#include "app/settings.h"
+#include "front/settings.h"
 #include "modal.h"
 #include "scripted_dialogs.h"
 #include "support/temp_dir.h"

@@ -7,7 +7,7 @@
 #include <map>
 #include <tuple>
 
-#include "app/settings.h"
+#include "front/settings.h"
 #include "skin/icons.h"
 #include "ui/player/cd_player.h"
 #include "ui/player/volume_slider.h"

@@ -5,7 +5,7 @@
 #include <QDialog>
 #include <QStringList>
 
-#include "app/settings.h"
+#include "front/settings.h"
 #include "ui/user_dialogs.h"
 
 class QFormLayout;

@@ -13,7 +13,7 @@
 #include <QSpinBox>
 #include <QVBoxLayout>
 
-#include "disc/genres.h"
+#include "app/genres.h"
 #include "ui/options/page_controls.h"
 
 namespace disctrove::ui {

@@ -5,7 +5,7 @@
 #include <QDialog>
 #include <array>
 
-#include "app/settings.h"
+#include "front/settings.h"
 #include "ui/options/options_page.h"
 #include "ui/user_dialogs.h"
 

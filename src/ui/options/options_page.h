@@ -7,7 +7,7 @@
 #include <optional>
 
 #include "app/options.h"
-#include "app/settings.h"
+#include "front/settings.h"
 
 class QLineEdit;
 

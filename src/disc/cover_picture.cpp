@@ -1,4 +1,4 @@
-#include "codecs/cover_picture.h"
+#include "disc/cover_picture.h"
 
 #include <zlib.h>
 

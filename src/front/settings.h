@@ -10,6 +10,7 @@
 #include "app/options.h"
 #include "disc/disc_state.h"
 #include "disc/lookup_result.h"
+#include "platform/profile/profile_document.h"
 #include "rip/last_rip.h"
 #include "work/run_state.h"
 
@@ -34,5 +35,11 @@ struct Settings : Options, DiscState, LookupResult, LastRip, SessionChoices, Run
 
 // Puts every record of `settings` to its defaults.
 void SetDefaultSettings(Settings& settings);
+
+// The settings file (see app/settings_file.h) for a front end's whole state; a chosen drive that
+// is a disc image keeps the stored Cdrom.
+bool LoadSettings(Settings& settings, const std::string& path);
+void LoadSettings(Settings& settings, const platform::ProfileDocument& document);
+bool SaveSettings(Settings& settings, const std::string& path);
 
 }  // namespace disctrove

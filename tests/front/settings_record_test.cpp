@@ -3,8 +3,8 @@
 #include <cstdlib>
 #include <filesystem>
 
-#include "app/settings.h"
 #include "app/settings_path.h"
+#include "front/settings.h"
 
 namespace disctrove {
 namespace {

@@ -1,4 +1,4 @@
-#include "disc/genres.h"
+#include "app/genres.h"
 
 #include "platform/system/text.h"
 
