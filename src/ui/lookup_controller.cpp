@@ -5,8 +5,16 @@
 
 namespace disctrove::ui {
 
-LookupController::LookupController(Settings& settings, QObject* parent)
-    : QObject(parent), settings_(settings), lookup_(*this) {
+LookupController::LookupController(const Options& options, const DiscState& disc,
+                                   const LookupSource& source, LookupResult& found, RunState& run,
+                                   QObject* parent)
+    : QObject(parent),
+      options_(options),
+      disc_(disc),
+      source_(source),
+      found_(found),
+      run_(run),
+      lookup_(*this) {
     // Emitted on the look-up's thread: queued to this object's.
     connect(this, &LookupController::posted, this, &LookupController::OnPosted);
 }
@@ -22,10 +30,9 @@ bool LookupController::Start() {
     // A cancelled look-up not ended yet would clear the flag of this one as it ends: it ends
     // first. The last look-up's results go.
     lookup_.WaitForCancelled();
-    LookupResult& results = settings_;
-    results = {};
-    settings_.cddbRunning = 1;
-    return lookup_.Start(settings_, settings_, settings_.lookupSource);
+    found_ = {};
+    run_.cddbRunning = 1;
+    return lookup_.Start(options_, disc_, source_);
 }
 
 void LookupController::Cancel() {
@@ -33,12 +40,11 @@ void LookupController::Cancel() {
 }
 
 void LookupController::OnPosted() {
-    std::optional<LookupResult> reply = lookup_.TakeReply(settings_, settings_);
+    std::optional<LookupResult> reply = lookup_.TakeReply(options_, disc_);
     const bool taken = reply.has_value();
     if (taken) {
-        LookupResult& results = settings_;
-        results = std::move(*reply);
-        settings_.cddbRunning = 0;
+        found_ = std::move(*reply);
+        run_.cddbRunning = 0;
     }
     emit ended(taken);
 }

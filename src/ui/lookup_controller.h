@@ -4,8 +4,11 @@
 
 #include <QObject>
 
+#include "app/options.h"
 #include "disc/disc_lookup.h"
-#include "front/settings.h"
+#include "disc/disc_state.h"
+#include "disc/lookup_result.h"
+#include "work/run_state.h"
 #include "work/worker_context.h"
 
 namespace disctrove::ui {
@@ -14,7 +17,10 @@ class LookupController : public QObject, private WorkerNotifications {
     Q_OBJECT
 
   public:
-    explicit LookupController(Settings& settings, QObject* parent = nullptr);
+    // Looks up the disc of `disc`'s chosen drive as `options` say, from `source`; the answer
+    // goes into `found`, and `run.cddbRunning` says while the window waits for it.
+    LookupController(const Options& options, const DiscState& disc, const LookupSource& source,
+                     LookupResult& found, RunState& run, QObject* parent = nullptr);
     // A running look-up is cancelled and its thread waited for.
     ~LookupController() override;
 
@@ -25,16 +31,16 @@ class LookupController : public QObject, private WorkerNotifications {
     void Cancel();
     // The window no longer waits for a look-up (Stop): only an earlier one still under way keeps
     // a new one from starting.
-    void StopWaiting() { settings_.cddbRunning = 0; }
+    void StopWaiting() { run_.cddbRunning = 0; }
 
     // A look-up runs, or the window still waits for one.
-    bool Running() const { return settings_.cddbRunning != 0 || !lookup_.CanStart(); }
+    bool Running() const { return run_.cddbRunning != 0 || !lookup_.CanStart(); }
     // The window waits for a look-up it started.
-    bool Waiting() const { return settings_.cddbRunning != 0; }
+    bool Waiting() const { return run_.cddbRunning != 0; }
 
   signals:
     // A look-up ended. `taken`: it was the latest, for the disc in the list, and its results
-    // (cddbReply, releaseCandidates, lookupAnswer, lookupUnanswered) are now in the settings;
+    // (cddbReply, releaseCandidates, lookupAnswer, lookupUnanswered) are now in `found`;
     // otherwise it was cancelled or made for another disc, and nothing changed.
     void ended(bool taken);
     // Posted by the look-up's thread.
@@ -46,12 +52,16 @@ class LookupController : public QObject, private WorkerNotifications {
     // The look-up has ended: the window waits for it no longer (told on the look-up's thread,
     // before the queued notification).
     void LookupDone() override {
-        settings_.cddbRunning = 0;
+        run_.cddbRunning = 0;
         emit posted();
     }
     void OnPosted();
 
-    Settings& settings_;
+    const Options& options_;
+    const DiscState& disc_;
+    const LookupSource& source_;
+    LookupResult& found_;
+    RunState& run_;
     DiscLookup lookup_;
 };
 

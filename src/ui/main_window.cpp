@@ -51,7 +51,7 @@ MainWindow::MainWindow(Settings& settings, UserDialogs& dialogs, QWidget* parent
       run_(settings),
       whole_(settings),
       dialogs_(dialogs),
-      lookup_(settings),
+      lookup_(options_, disc_, session_.lookupSource, found_, run_),
       rip_(settings, dialogs, this),
       help_(dialogs, this) {
     setWindowTitle(QStringLiteral("Disctrove"));
@@ -431,7 +431,8 @@ void MainWindow::OnEncoderChosen(int kind) {
         return;
     }
     // The tracks are the running rip's until its worker has gone.
-    if (!rip_.Running() && ApplyEncoderToAllTracks(options_, disc_, run_, static_cast<EncoderKind>(kind))) {
+    if (!rip_.Running() &&
+        ApplyEncoderToAllTracks(options_, disc_, run_, static_cast<EncoderKind>(kind))) {
         model_->Reload();
     }
 }
