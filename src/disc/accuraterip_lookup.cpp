@@ -13,10 +13,25 @@ namespace {
 
 constexpr std::chrono::milliseconds kStopPollInterval{20};
 
-const Drive* ChosenDrive(const Settings& settings) {
-    const auto index = static_cast<size_t>(settings.Cdrom);
-    return settings.Cdrom >= 0 && index < settings.drives.size() ? &settings.drives[index]
-                                                                 : nullptr;
+const Drive* ChosenDrive(const Options& options, const DiscState& disc) {
+    const auto index = static_cast<size_t>(options.Cdrom);
+    return options.Cdrom >= 0 && index < disc.drives.size() ? &disc.drives[index] : nullptr;
+}
+
+// The verdicts of the marked tracks, from the look-up's answer when it `started`.
+void Judge(const Options& options, DiscState& disc, bool started,
+           const std::vector<AccurateRipPressing>& pressings) {
+    const Drive* drive = ChosenDrive(options, disc);
+    for (Track& track : disc.tracks) {
+        if (!track.marked) {
+            continue;
+        }
+        track.verdict.reset();
+        if (started && drive != nullptr && track.accurateRip && track.status == kStatusCompleted) {
+            track.verdict =
+                JudgeTrack(pressings, AccurateRipEntryOf(drive->toc, track), *track.accurateRip);
+        }
+    }
 }
 
 }  // namespace
@@ -26,9 +41,9 @@ size_t AccurateRipEntryOf(const platform::Toc& toc, const Track& track) {
     return static_cast<size_t>(track.index) + (dataFirst ? 1 : 0);
 }
 
-net::WebRequest AccurateRipRequest(const Settings& settings) {
+net::WebRequest AccurateRipRequest(const Options& settings, const DiscState& disc) {
     net::WebRequest request{{}, LookupClient(settings)};
-    const Drive* drive = ChosenDrive(settings);
+    const Drive* drive = ChosenDrive(settings, disc);
     if (drive == nullptr) {
         return request;  // no host: nothing is asked
     }
@@ -54,18 +69,18 @@ std::vector<AccurateRipPressing> FetchAccurateRip(const net::WebRequest& request
     return pressings;
 }
 
-AccurateRipLookup::AccurateRipLookup(const Settings& settings) {
-    const bool marked = std::any_of(settings.tracks.begin(), settings.tracks.end(),
+AccurateRipLookup::AccurateRipLookup(const Options& options, const DiscState& disc) {
+    const bool marked = std::any_of(disc.tracks.begin(), disc.tracks.end(),
                                     [](const Track& track) { return track.marked != 0; });
-    if (!settings.AccurateRip || !marked || ChosenDrive(settings) == nullptr) {
+    if (!options.AccurateRip || !marked || ChosenDrive(options, disc) == nullptr) {
         return;
     }
     // The request is made here, on the rip's thread, so the look-up never reads the settings.
-    net::WebRequest request = AccurateRipRequest(settings);
-    const Drive& drive = *ChosenDrive(settings);
-    const AccurateRipDiscId disc = ComputeAccurateRipDiscId(drive.toc, drive.discId);
-    thread_ = std::thread([this, request = std::move(request), disc, stop = stop_.get_token()] {
-        auto pressings = FetchAccurateRip(request, disc, stop);
+    net::WebRequest request = AccurateRipRequest(options, disc);
+    const Drive& drive = *ChosenDrive(options, disc);
+    const AccurateRipDiscId id = ComputeAccurateRipDiscId(drive.toc, drive.discId);
+    thread_ = std::thread([this, request = std::move(request), id, stop = stop_.get_token()] {
+        auto pressings = FetchAccurateRip(request, id, stop);
         const std::lock_guard lock(mutex_);
         pressings_ = std::move(pressings);
         finished_ = true;
@@ -81,13 +96,22 @@ AccurateRipLookup::~AccurateRipLookup() {
 }
 
 const std::vector<AccurateRipPressing>& AccurateRipLookup::Wait(const SharedInt& ripping) {
+    return WaitUntil([&ripping] { return !ripping; });
+}
+
+const std::vector<AccurateRipPressing>& AccurateRipLookup::Wait(std::stop_token stop) {
+    return WaitUntil([&stop] { return stop.stop_requested(); });
+}
+
+const std::vector<AccurateRipPressing>& AccurateRipLookup::WaitUntil(
+    const std::function<bool()>& stopped) {
     if (thread_.joinable()) {
         {
             std::unique_lock lock(mutex_);
             // Stop may come at any moment of the wait, so it is looked at every few
             // milliseconds; the answer ends the wait at once.
             while (!ended_.wait_for(lock, kStopPollInterval, [this] { return finished_; })) {
-                if (!ripping) {
+                if (stopped()) {
                     stop_.request_stop();
                 }
             }
@@ -98,20 +122,15 @@ const std::vector<AccurateRipPressing>& AccurateRipLookup::Wait(const SharedInt&
     return pressings_;
 }
 
+void JudgeRip(const Options& options, DiscState& disc, AccurateRipLookup& lookup,
+              std::stop_token stop) {
+    const bool started = lookup.started();
+    Judge(options, disc, started, lookup.Wait(std::move(stop)));
+}
+
 void JudgeRip(Settings& settings, AccurateRipLookup& lookup) {
     const bool started = lookup.started();
-    const auto& pressings = lookup.Wait(settings.ripping);
-    const Drive* drive = ChosenDrive(settings);
-    for (Track& track : settings.tracks) {
-        if (!track.marked) {
-            continue;
-        }
-        track.verdict.reset();
-        if (started && drive != nullptr && track.accurateRip && track.status == kStatusCompleted) {
-            track.verdict =
-                JudgeTrack(pressings, AccurateRipEntryOf(drive->toc, track), *track.accurateRip);
-        }
-    }
+    Judge(settings, settings, started, lookup.Wait(settings.ripping));
 }
 
 }  // namespace disctrove

@@ -4,6 +4,7 @@
 
 #include <condition_variable>
 #include <cstddef>
+#include <functional>
 #include <mutex>
 #include <stop_token>
 #include <thread>
@@ -22,7 +23,10 @@ size_t AccurateRipEntryOf(const platform::Toc& toc, const Track& track);
 
 // The request for the answer on the disc in the chosen drive: ArServer and ArPort, through the
 // look-up client (see LookupClient); no host when no drive is chosen.
-net::WebRequest AccurateRipRequest(const Settings& settings);
+net::WebRequest AccurateRipRequest(const Options& options, const DiscState& disc);
+inline net::WebRequest AccurateRipRequest(const Settings& settings) {
+    return AccurateRipRequest(settings, settings);
+}
 
 // The pressings of the disc `disc` that the server's answer holds: those whose header names this
 // disc (its audio track count and its three IDs), as an answer for another disc can share our
@@ -36,7 +40,9 @@ std::vector<AccurateRipPressing> FetchAccurateRip(const net::WebRequest& request
 // thread is cancelled and waited for when the object ends, so no look-up outlives its rip.
 class AccurateRipLookup {
   public:
-    explicit AccurateRipLookup(const Settings& settings);
+    AccurateRipLookup(const Options& options, const DiscState& disc);
+    explicit AccurateRipLookup(const Settings& settings)
+        : AccurateRipLookup(static_cast<const Options&>(settings), settings) {}
     ~AccurateRipLookup();
     AccurateRipLookup(const AccurateRipLookup&) = delete;
     AccurateRipLookup& operator=(const AccurateRipLookup&) = delete;
@@ -47,8 +53,12 @@ class AccurateRipLookup {
     // and a look-up cancelled before its answer came has none. The pressings, empty when there
     // are none.
     const std::vector<AccurateRipPressing>& Wait(const SharedInt& ripping);
+    // The same, cancelled as soon as `stop` is requested (the rip's Stop).
+    const std::vector<AccurateRipPressing>& Wait(std::stop_token stop);
 
   private:
+    const std::vector<AccurateRipPressing>& WaitUntil(const std::function<bool()>& stopped);
+
     std::stop_source stop_;
     std::mutex mutex_;
     std::condition_variable ended_;
@@ -61,6 +71,8 @@ class AccurateRipLookup {
 // Sets the verdict of every marked track: judged against the look-up's pressings when the
 // look-up ran and the track was read whole and completed, none otherwise. Stop (before or
 // during the wait) ends a look-up still under way, and its tracks are then unknown.
+void JudgeRip(const Options& options, DiscState& disc, AccurateRipLookup& lookup,
+              std::stop_token stop);
 void JudgeRip(Settings& settings, AccurateRipLookup& lookup);
 
 }  // namespace disctrove

@@ -17,7 +17,7 @@ constexpr size_t kMaxCoverBytes = 16 * 1024 * 1024;
 
 }  // namespace
 
-net::WebRequest CoverArtRequest(const Settings& settings, const std::string& releaseId) {
+net::WebRequest CoverArtRequest(const Options& settings, const std::string& releaseId) {
     const MusicBrainzSettings& mb = settings.musicBrainz;
     net::WebRequest request{{}, LookupClient(settings)};
     request.https = mb.Https != 0;
@@ -51,22 +51,22 @@ std::optional<std::vector<uint8_t>> FetchCoverArt(const net::WebRequest& request
     return std::move(answer.body);
 }
 
-CoverArtFetch::CoverArtFetch(const Settings& settings) {
-    const std::string& release = settings.release.releaseId;
-    if (!settings.musicBrainz.CoverArt || release.empty() ||
-        settings.musicBrainz.CoverServer.empty()) {
+CoverArtFetch::CoverArtFetch(const Options& options, const DiscState& disc) {
+    const std::string& release = disc.release.releaseId;
+    if (!options.musicBrainz.CoverArt || release.empty() ||
+        options.musicBrainz.CoverServer.empty()) {
         finished_ = true;
         return;
     }
     releaseId_ = release;
-    if (settings.cover.releaseId == release) {
-        picture_ = settings.cover.jpeg;
+    if (disc.cover.releaseId == release) {
+        picture_ = disc.cover.jpeg;
         answered_ = true;
         finished_ = true;
         return;
     }
     // The request is made here, on the rip's thread, so the fetch never reads the settings.
-    net::WebRequest request = CoverArtRequest(settings, release);
+    net::WebRequest request = CoverArtRequest(options, release);
     thread_ = std::thread([this, request = std::move(request), stop = stop_.get_token()] {
         auto picture = FetchCoverArt(request, stop);
         const std::lock_guard lock(mutex_);
@@ -84,36 +84,37 @@ CoverArtFetch::~CoverArtFetch() {
     }
 }
 
-const std::vector<uint8_t>& CoverArtFetch::Wait(const SharedInt& ripping) {
+const std::vector<uint8_t>& CoverArtFetch::Wait(std::stop_token stop) {
     std::unique_lock lock(mutex_);
     // Stop may come at any moment of the wait, so it is looked at every few milliseconds; the
     // answer ends the wait at once.
     while (!ended_.wait_for(lock, kStopPollInterval, [this] { return finished_; })) {
-        if (!ripping) {
+        if (stop.stop_requested()) {
             stop_.request_stop();
         }
     }
     return picture_;
 }
 
-bool CoverArtFetch::Keep(Settings& settings, const std::string& folder) {
-    const std::vector<uint8_t>& picture = Wait(settings.ripping);
+bool CoverArtFetch::Keep(const Options& options, DiscState& disc, const std::string& folder,
+                         std::stop_token stop, std::string& saved) {
+    const std::vector<uint8_t>& picture = Wait(std::move(stop));
     if (!answered_) {
         return true;  // nothing settled: the next rip asks again
     }
-    settings.cover = CoverArt{releaseId_, picture};
+    disc.cover = CoverArt{releaseId_, picture};
     const auto info = InspectPicture(picture);
     if (!info) {
         return true;
     }
     const std::string path = folder + kCoverFileStem + info->extension;
-    if (!settings.Overwrite && platform::FileExists(path)) {
+    if (!options.Overwrite && platform::FileExists(path)) {
         return true;
     }
     if (!platform::WriteWholeFile(path, std::string(picture.begin(), picture.end()))) {
         return false;
     }
-    settings.lastCover = path;
+    saved = path;
     return true;
 }
 

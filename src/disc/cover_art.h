@@ -23,7 +23,7 @@ inline constexpr const char* kCoverFileStem = "cover";
 // The request for the 500-pixel front cover of `releaseId`: CoverServer ("host" or
 // "host:port"; without a port, 443 with Https on, else 80), through the look-up client (see
 // LookupClient).
-net::WebRequest CoverArtRequest(const Settings& settings, const std::string& releaseId);
+net::WebRequest CoverArtRequest(const Options& settings, const std::string& releaseId);
 
 // The front cover; empty when the release has none (404) or the answer is no JPEG or PNG
 // picture; nothing when no whole answer came (no connection, a timeout, a server error, `stop`
@@ -36,20 +36,21 @@ std::optional<std::vector<uint8_t>> FetchCoverArt(const net::WebRequest& request
 // thread is cancelled and waited for when the object ends, so no fetch outlives its rip.
 class CoverArtFetch {
   public:
-    explicit CoverArtFetch(const Settings& settings);
+    CoverArtFetch(const Options& options, const DiscState& disc);
     ~CoverArtFetch();
     CoverArtFetch(const CoverArtFetch&) = delete;
     CoverArtFetch& operator=(const CoverArtFetch&) = delete;
 
     // The picture for the files of the rip, empty when there is none. Waits for the fetch,
-    // which is cancelled as soon as `ripping` is cleared (Stop). Any thread may ask.
-    const std::vector<uint8_t>& Wait(const SharedInt& ripping);
+    // which is cancelled as soon as `stop` is requested (the rip's Stop). Any thread may ask.
+    const std::vector<uint8_t>& Wait(std::stop_token stop);
 
-    // After the rip: the cover becomes the release's known cover (settings.cover) and, when
-    // there is one, is saved whole in `folder` (ending in "/") as cover.jpg, and lastCover
+    // After the rip: the cover becomes the release's known cover (disc.cover) and, when
+    // there is one, is saved whole in `folder` (ending in "/") as cover.jpg, and `saved`
     // names it. An existing file of that name is kept when Overwrite is off. False when the
     // file could not be written.
-    bool Keep(Settings& settings, const std::string& folder);
+    bool Keep(const Options& options, DiscState& disc, const std::string& folder,
+              std::stop_token stop, std::string& saved);
 
   private:
     std::string releaseId_;  // "" when the rip has no cover to look for

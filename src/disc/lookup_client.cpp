@@ -6,7 +6,7 @@
 
 namespace disctrove {
 
-net::WebClient LookupClient(const Settings& settings) {
+net::WebClient LookupClient(const Options& settings) {
     net::WebClient client;
     client.userAgent = std::string(kProgramName) + "/" + kProgramVersion;
     client.proxy = net::ProxyOf(settings.Useproxy != 0, settings.Proxyserver, settings.Proxyport,

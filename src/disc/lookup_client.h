@@ -7,6 +7,6 @@
 
 namespace disctrove {
 
-net::WebClient LookupClient(const Settings& settings);
+net::WebClient LookupClient(const Options& settings);
 
 }  // namespace disctrove
