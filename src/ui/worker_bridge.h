@@ -9,6 +9,7 @@
 #include <functional>
 #include <mutex>
 
+#include "app/settings.h"
 #include "ui/user_dialogs.h"
 #include "work/worker_context.h"
 
