@@ -5,7 +5,7 @@
 namespace disctrove::ui {
 
 RipController::RipController(Settings& settings, UserDialogs& dialogs, QWidget* owner)
-    : settings_(settings), bridge_(dialogs, owner), context_{ripOptions_, settings, settings,
+    : settings_(settings), bridge_(dialogs, owner), context_{ripOptions_, settings, ripSession_,
                                                              settings,    settings, bridge_,
                                                              bridge_} {
     connect(&bridge_, &WorkerBridge::trackProgress, this, [this](int position, int status) {
@@ -26,7 +26,9 @@ RipController::Start RipController::StartRip(std::string& problem) {
         return Start::folderRefused;
     }
     if (!worker_.Running()) {
-        ripOptions_ = settings_;  // the worker of an earlier rip no longer reads them
+        // The worker of an earlier rip no longer reads them.
+        ripOptions_ = settings_;
+        ripSession_ = settings_;
     }
     PrepareRip(settings_, settings_);
     if (!worker_.Start([this](std::stop_token stop) {

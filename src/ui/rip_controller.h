@@ -61,9 +61,10 @@ class RipController : public QObject {
     void OnWorkFinished();
 
     Settings& settings_;
-    // The options a rip reads: copied from settings_ as the rip starts, so options applied
-    // during the rip never reach its worker.
+    // The options and the naming template a rip reads: copied from settings_ as the rip
+    // starts, so what is applied during the rip never reaches its worker.
     Options ripOptions_;
+    SessionInputs ripSession_;
     WorkerBridge bridge_;
     WorkerContext context_;
     WorkerThread worker_;
