@@ -65,7 +65,7 @@ void ReportStatus(WorkerContext& context, Track& track, int32_t status) {
 
 const std::vector<uint8_t>& RipCover(WorkerContext& context, bool fromRip) {
     static const std::vector<uint8_t> none;
-    return fromRip && context.cover != nullptr ? context.cover->Wait(context.stop) : none;
+    return fromRip && context.cover != nullptr ? context.cover->Wait() : none;
 }
 
 std::unique_ptr<RipEncoder> MakeRipEncoder(EncoderKind kind) {

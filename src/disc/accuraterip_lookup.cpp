@@ -18,22 +18,6 @@ const Drive* ChosenDrive(const Options& options, const DiscState& disc) {
     return options.Cdrom >= 0 && index < disc.drives.size() ? &disc.drives[index] : nullptr;
 }
 
-// The verdicts of the marked tracks, from the look-up's answer when it `started`.
-void Judge(const Options& options, DiscState& disc, bool started,
-           const std::vector<AccurateRipPressing>& pressings) {
-    const Drive* drive = ChosenDrive(options, disc);
-    for (Track& track : disc.tracks) {
-        if (!track.marked) {
-            continue;
-        }
-        track.verdict.reset();
-        if (started && drive != nullptr && track.accurateRip && track.status == kStatusCompleted) {
-            track.verdict =
-                JudgeTrack(pressings, AccurateRipEntryOf(drive->toc, track), *track.accurateRip);
-        }
-    }
-}
-
 }  // namespace
 
 size_t AccurateRipEntryOf(const platform::Toc& toc, const Track& track) {
@@ -69,7 +53,9 @@ std::vector<AccurateRipPressing> FetchAccurateRip(const net::WebRequest& request
     return pressings;
 }
 
-AccurateRipLookup::AccurateRipLookup(const Options& options, const DiscState& disc) {
+AccurateRipLookup::AccurateRipLookup(const Options& options, const DiscState& disc,
+                                     std::stop_token stop)
+    : onStop_(std::move(stop), [this] { stop_.request_stop(); }) {
     const bool marked = std::any_of(disc.tracks.begin(), disc.tracks.end(),
                                     [](const Track& track) { return track.marked != 0; });
     if (!options.AccurateRip || !marked || ChosenDrive(options, disc) == nullptr) {
@@ -78,6 +64,7 @@ AccurateRipLookup::AccurateRipLookup(const Options& options, const DiscState& di
     // The request is made here, on the rip's thread, so the look-up never reads the settings.
     net::WebRequest request = AccurateRipRequest(options, disc);
     const Drive& drive = *ChosenDrive(options, disc);
+    toc_ = drive.toc;
     const AccurateRipDiscId id = ComputeAccurateRipDiscId(drive.toc, drive.discId);
     thread_ = std::thread([this, request = std::move(request), id, stop = stop_.get_token()] {
         auto pressings = FetchAccurateRip(request, id, stop);
@@ -99,8 +86,8 @@ const std::vector<AccurateRipPressing>& AccurateRipLookup::Wait(const SharedInt&
     return WaitUntil([&ripping] { return !ripping; });
 }
 
-const std::vector<AccurateRipPressing>& AccurateRipLookup::Wait(std::stop_token stop) {
-    return WaitUntil([&stop] { return stop.stop_requested(); });
+const std::vector<AccurateRipPressing>& AccurateRipLookup::Wait() {
+    return WaitUntil([] { return false; });  // a Stop cancels the look-up, which then ends
 }
 
 const std::vector<AccurateRipPressing>& AccurateRipLookup::WaitUntil(
@@ -122,15 +109,24 @@ const std::vector<AccurateRipPressing>& AccurateRipLookup::WaitUntil(
     return pressings_;
 }
 
-void JudgeRip(const Options& options, DiscState& disc, AccurateRipLookup& lookup,
-              std::stop_token stop) {
+void JudgeRip(DiscState& disc, AccurateRipLookup& lookup) {
     const bool started = lookup.started();
-    Judge(options, disc, started, lookup.Wait(std::move(stop)));
+    const auto& pressings = lookup.Wait();
+    for (Track& track : disc.tracks) {
+        if (!track.marked) {
+            continue;
+        }
+        track.verdict.reset();
+        if (started && track.accurateRip && track.status == kStatusCompleted) {
+            track.verdict =
+                JudgeTrack(pressings, AccurateRipEntryOf(lookup.toc(), track), *track.accurateRip);
+        }
+    }
 }
 
 void JudgeRip(Settings& settings, AccurateRipLookup& lookup) {
-    const bool started = lookup.started();
-    Judge(settings, settings, started, lookup.Wait(settings.ripping));
+    lookup.Wait(settings.ripping);  // clearing `ripping` cancels the look-up
+    JudgeRip(static_cast<DiscState&>(settings), lookup);
 }
 
 }  // namespace disctrove

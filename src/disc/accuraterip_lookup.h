@@ -37,29 +37,35 @@ std::vector<AccurateRipPressing> FetchAccurateRip(const net::WebRequest& request
                                                   std::stop_token stop = {});
 
 // A look-up on a thread of its own, started when AccurateRip is on and a track is marked; the
-// thread is cancelled and waited for when the object ends, so no look-up outlives its rip.
+// thread is cancelled as soon as `stop` (the rip's Stop) is asked to stop, and cancelled and
+// waited for when the object ends, so no look-up outlives its rip.
 class AccurateRipLookup {
   public:
-    AccurateRipLookup(const Options& options, const DiscState& disc);
+    AccurateRipLookup(const Options& options, const DiscState& disc, std::stop_token stop);
     explicit AccurateRipLookup(const Settings& settings)
-        : AccurateRipLookup(static_cast<const Options&>(settings), settings) {}
+        : AccurateRipLookup(settings, settings, {}) {}
     ~AccurateRipLookup();
     AccurateRipLookup(const AccurateRipLookup&) = delete;
     AccurateRipLookup& operator=(const AccurateRipLookup&) = delete;
 
     bool started() const { return thread_.joinable() || done_; }
 
+    // The table of contents of the disc asked about (empty when the look-up was not started).
+    const platform::Toc& toc() const { return toc_; }
+
     // Waits for the answer; the look-up is cancelled as soon as `ripping` is cleared (Stop),
     // and a look-up cancelled before its answer came has none. The pressings, empty when there
     // are none.
     const std::vector<AccurateRipPressing>& Wait(const SharedInt& ripping);
-    // The same, cancelled as soon as `stop` is requested (the rip's Stop).
-    const std::vector<AccurateRipPressing>& Wait(std::stop_token stop);
+    // The same, cancelled by the rip's Stop (the token it was made with).
+    const std::vector<AccurateRipPressing>& Wait();
 
   private:
     const std::vector<AccurateRipPressing>& WaitUntil(const std::function<bool()>& stopped);
 
     std::stop_source stop_;
+    std::stop_callback<std::function<void()>> onStop_;  // the rip's Stop cancels the look-up
+    platform::Toc toc_;
     std::mutex mutex_;
     std::condition_variable ended_;
     bool finished_ = false;  // the thread has its answer (guarded by mutex_)
@@ -71,8 +77,7 @@ class AccurateRipLookup {
 // Sets the verdict of every marked track: judged against the look-up's pressings when the
 // look-up ran and the track was read whole and completed, none otherwise. Stop (before or
 // during the wait) ends a look-up still under way, and its tracks are then unknown.
-void JudgeRip(const Options& options, DiscState& disc, AccurateRipLookup& lookup,
-              std::stop_token stop);
+void JudgeRip(DiscState& disc, AccurateRipLookup& lookup);
 void JudgeRip(Settings& settings, AccurateRipLookup& lookup);
 
 }  // namespace disctrove

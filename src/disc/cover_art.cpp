@@ -1,7 +1,6 @@
 #include "disc/cover_art.h"
 
 #include <charconv>
-#include <chrono>
 
 #include "codecs/cover_picture.h"
 #include "disc/lookup_client.h"
@@ -12,7 +11,6 @@ namespace disctrove {
 
 namespace {
 
-constexpr std::chrono::milliseconds kStopPollInterval{20};
 constexpr size_t kMaxCoverBytes = 16 * 1024 * 1024;
 
 }  // namespace
@@ -51,7 +49,9 @@ std::optional<std::vector<uint8_t>> FetchCoverArt(const net::WebRequest& request
     return std::move(answer.body);
 }
 
-CoverArtFetch::CoverArtFetch(const Options& options, const DiscState& disc) {
+CoverArtFetch::CoverArtFetch(const Options& options, const DiscState& disc, std::stop_token stop)
+    : overwrite_(options.Overwrite != 0),
+      onStop_(std::move(stop), [this] { stop_.request_stop(); }) {
     const std::string& release = disc.release.releaseId;
     if (!options.musicBrainz.CoverArt || release.empty() ||
         options.musicBrainz.CoverServer.empty()) {
@@ -84,21 +84,15 @@ CoverArtFetch::~CoverArtFetch() {
     }
 }
 
-const std::vector<uint8_t>& CoverArtFetch::Wait(std::stop_token stop) {
+const std::vector<uint8_t>& CoverArtFetch::Wait() {
+    // A Stop cancels the fetch, which then ends at once.
     std::unique_lock lock(mutex_);
-    // Stop may come at any moment of the wait, so it is looked at every few milliseconds; the
-    // answer ends the wait at once.
-    while (!ended_.wait_for(lock, kStopPollInterval, [this] { return finished_; })) {
-        if (stop.stop_requested()) {
-            stop_.request_stop();
-        }
-    }
+    ended_.wait(lock, [this] { return finished_; });
     return picture_;
 }
 
-bool CoverArtFetch::Keep(const Options& options, DiscState& disc, const std::string& folder,
-                         std::stop_token stop, std::string& saved) {
-    const std::vector<uint8_t>& picture = Wait(std::move(stop));
+bool CoverArtFetch::Keep(DiscState& disc, const std::string& folder, std::string& savedAs) {
+    const std::vector<uint8_t>& picture = Wait();
     if (!answered_) {
         return true;  // nothing settled: the next rip asks again
     }
@@ -108,13 +102,13 @@ bool CoverArtFetch::Keep(const Options& options, DiscState& disc, const std::str
         return true;
     }
     const std::string path = folder + kCoverFileStem + info->extension;
-    if (!options.Overwrite && platform::FileExists(path)) {
+    if (!overwrite_ && platform::FileExists(path)) {
         return true;
     }
     if (!platform::WriteWholeFile(path, std::string(picture.begin(), picture.end()))) {
         return false;
     }
-    saved = path;
+    savedAs = path;
     return true;
 }
 

@@ -5,6 +5,7 @@
 
 #include <condition_variable>
 #include <cstdint>
+#include <functional>
 #include <mutex>
 #include <optional>
 #include <stop_token>
@@ -33,28 +34,30 @@ std::optional<std::vector<uint8_t>> FetchCoverArt(const net::WebRequest& request
 
 // The cover of one rip. It is fetched when CoverArt is on, a release is chosen and its cover is
 // not known yet; a cover known from an earlier rip of the release is taken as it is. The
-// thread is cancelled and waited for when the object ends, so no fetch outlives its rip.
+// thread is cancelled as soon as `stop` (the rip's Stop) is asked to stop, and cancelled and
+// waited for when the object ends, so no fetch outlives its rip.
 class CoverArtFetch {
   public:
-    CoverArtFetch(const Options& options, const DiscState& disc);
+    CoverArtFetch(const Options& options, const DiscState& disc, std::stop_token stop);
     ~CoverArtFetch();
     CoverArtFetch(const CoverArtFetch&) = delete;
     CoverArtFetch& operator=(const CoverArtFetch&) = delete;
 
-    // The picture for the files of the rip, empty when there is none. Waits for the fetch,
-    // which is cancelled as soon as `stop` is requested (the rip's Stop). Any thread may ask.
-    const std::vector<uint8_t>& Wait(std::stop_token stop);
+    // The picture for the files of the rip, empty when there is none. Waits for the fetch (a
+    // Stop cancels it). Any thread may ask.
+    const std::vector<uint8_t>& Wait();
 
-    // After the rip: the cover becomes the release's known cover (disc.cover) and, when
-    // there is one, is saved whole in `folder` (ending in "/") as cover.jpg, and `saved`
-    // names it. An existing file of that name is kept when Overwrite is off. False when the
-    // file could not be written.
-    bool Keep(const Options& options, DiscState& disc, const std::string& folder,
-              std::stop_token stop, std::string& saved);
+    // After the rip: the cover becomes the release's known cover (disc.cover) and, when there
+    // is one, is saved whole in `folder` (ending in "/") as cover.jpg, and `savedAs` names it.
+    // An existing file of that name is kept when Overwrite was off when the rip started. False
+    // when the file could not be written.
+    bool Keep(DiscState& disc, const std::string& folder, std::string& savedAs);
 
   private:
     std::string releaseId_;  // "" when the rip has no cover to look for
+    bool overwrite_ = false;
     std::stop_source stop_;
+    std::stop_callback<std::function<void()>> onStop_;  // the rip's Stop cancels the fetch
     std::mutex mutex_;
     std::condition_variable ended_;
     bool finished_ = false;  // picture_ and answered_ are final (guarded by mutex_)

@@ -315,19 +315,20 @@ int RipInto(WorkerContext& context, const std::string& base, std::time_t started
     PlaylistWriter playlist(base + PlaylistName(options, disc), options.Createm3u != 0,
                             std::move(files), marked);
     // Fetched while the disc is read; the encoders wait for it only if it is late.
-    CoverArtFetch cover(options, disc);
+    CoverArtFetch cover(options, disc, context.stop);
     context.cover = &cover;
     EncoderPool encoders(
         context, EncoderThreadCount(options.EncoderThreads),
         [&playlist](const EncodeTask& task, bool kept) { playlist.End(task.order, kept); });
-    AccurateRipLookup accurateRip(options, disc);  // asks the database while the disc is read
+    // Asks the database while the disc is read.
+    AccurateRipLookup accurateRip(options, disc, context.stop);
     Reader reader(context, base, playlist, encoders);
     int result = reader.Run();
     encoders.Finish();  // the run ends with its last encode
     reader.CheckFilesAreThere();
     reader.WriteReplayGain();
-    JudgeRip(options, disc, accurateRip, context.stop);
-    if (!cover.Keep(options, disc, base, context.stop, context.lastRip.lastCover)) {
+    JudgeRip(disc, accurateRip);
+    if (!cover.Keep(disc, base, context.lastRip.lastCover)) {
         context.questions.Inform("Cannot write the cover \"" + base + kCoverFileStem + "\"");
     }
     context.cover = nullptr;
