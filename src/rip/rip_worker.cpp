@@ -181,47 +181,70 @@ class Reader {
             return;
         }
         // Every sample passes the checks once, on its way to the file.
-        AudioChecksStage checks;
-        AccurateRipStage accurateRip(uint64_t{track.lengthSectors} * kCdFramesPerSector,
-                                     track.index == 0,
-                                     static_cast<size_t>(track.index) + 1 == disc.tracks.size());
-        SampleChain stages;
-        stages.Add(checks);
-        stages.Add(accurateRip);
-        auto loudness = options.ReplayGain ? std::make_unique<LoudnessStage>() : nullptr;
-        if (loudness) {
-            stages.Add(*loudness);
-        }
-        RipJob job{&track, read->get(), overlap->get(), output, &stages};
+        TrackStages stages(track, disc.tracks.size(), options.ReplayGain != 0);
+        RipJob job{&track, read->get(), overlap->get(), output, &stages.chain};
         if (track.encoder == kEncoderWav) {
-            if (options.TestAndCopy) {
-                // Asked before the test read, so the user is not kept waiting for a question.
-                if (!ConfirmOverwrite(context_, output)) {
-                    ReportStatus(context_, track, kStatusStopped);
-                    playlist_.End(place, true);
-                    return;
-                }
-                job.overwriteConfirmed = true;
-                if (!TestRead(track, job, place, 50)) {
-                    return;
-                }
-            }
-            RipTrackToWav(context_, job);
-            KeepChecks(track, checks, accurateRip);
-            KeepLoudness(track, std::move(loudness), output);
-            playlist_.End(place, !context_.stop.stop_requested());
-            return;
+            ReadToWav(track, job, place, stages);
+        } else {
+            ReadForEncoder(track, job, place, stages);
         }
+    }
+
+    // What the audio of one track passes through on its way to the file.
+    struct TrackStages {
+        TrackStages(const Track& track, size_t tracks, bool measure)
+            : accurateRip(uint64_t{track.lengthSectors} * kCdFramesPerSector, track.index == 0,
+                          static_cast<size_t>(track.index) + 1 == tracks),
+              loudness(measure ? std::make_unique<LoudnessStage>() : nullptr) {
+            chain.Add(checks);
+            chain.Add(accurateRip);
+            if (loudness) {
+                chain.Add(*loudness);
+            }
+        }
+        TrackStages(const TrackStages&) = delete;
+        TrackStages& operator=(const TrackStages&) = delete;
+
+        AudioChecksStage checks;
+        AccurateRipStage accurateRip;
+        std::unique_ptr<LoudnessStage> loudness;
+        SampleChain chain;
+    };
+
+    // A WAV track: straight from the disc into its file.
+    void ReadToWav(Track& track, RipJob& job, size_t place, TrackStages& stages) {
+        const std::string output = job.outputPath;
+        if (context_.options.TestAndCopy) {
+            // Asked before the test read, so the user is not kept waiting for a question.
+            if (!ConfirmOverwrite(context_, output)) {
+                ReportStatus(context_, track, kStatusStopped);
+                playlist_.End(place, true);
+                return;
+            }
+            job.overwriteConfirmed = true;
+            if (!TestRead(track, job, place, 50)) {
+                return;
+            }
+        }
+        RipTrackToWav(context_, job);
+        KeepChecks(track, stages.checks, stages.accurateRip);
+        KeepLoudness(track, std::move(stages.loudness), output);
+        playlist_.End(place, !context_.stop.stop_requested());
+    }
+
+    // A track for an encoder: into its raw PCM temporary file, then handed to the encoders.
+    void ReadForEncoder(Track& track, RipJob& job, size_t place, TrackStages& stages) {
+        const std::string output = job.outputPath;
         if (!ConfirmOverwrite(context_, output)) {
             ReportStatus(context_, track, kStatusStopped);
             playlist_.End(place, true);
             return;
         }
-        if (options.TestAndCopy && !TestRead(track, job, place, 15)) {
+        if (context_.options.TestAndCopy && !TestRead(track, job, place, 15)) {
             return;
         }
         encoders_.WaitForRoom();  // bounds the temporary space
-        job.outputPath = TempPcmPath(options, track);
+        job.outputPath = TempPcmPath(context_.options, track);
         const std::stop_token& stop = context_.stop;
         const bool abandoned = !stop.stop_requested() && RipTrackToPcm(context_, job) == -1;
         if (abandoned || stop.stop_requested()) {
@@ -234,8 +257,8 @@ class Reader {
             playlist_.End(place, false);
             return;
         }
-        KeepChecks(track, checks, accurateRip);
-        KeepLoudness(track, std::move(loudness), output);
+        KeepChecks(track, stages.checks, stages.accurateRip);
+        KeepLoudness(track, std::move(stages.loudness), output);
         encoders_.Submit({&track, job.outputPath, output, place});
     }
 
