@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "front/settings.h"
 #include "codecs/flac_decoder.h"
 #include "codecs/ogg_decoder.h"
 #include "codecs/opus_decoder.h"
@@ -17,7 +18,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     settings.oggSourcePath = fuzz::WriteScratchFile("in", data, size);
     settings.wavSourcePath = fuzz::ScratchFolder() + "/out.wav";
     fuzz::QuietFront front;
-    WorkerContext context{settings, front, front, {}};
+    WorkerContext context{settings, settings, settings, settings, settings, front, front};
     Track progress;
     (void)DISCTROVE_DECODER(context, progress);
     if (settings.finished != 1) {

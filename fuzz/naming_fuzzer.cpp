@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <string>
 
+#include "front/settings.h"
 #include "rip/naming.h"
 #include "work/file_names.h"
 
@@ -43,16 +44,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     track.encoder = static_cast<EncoderKind>(input.ConsumeIntegralInRange<int>(0, 5));
     settings.currentTemplate = input.ConsumeRemainingBytesAsString();
 
-    CheckName(ExpandTemplate(settings, track), kMaxFileNameBytes - 4);
-    CheckName(ArtistFolderName(settings), kMaxFileNameBytes);
-    CheckName(AlbumFolderName(settings), kMaxFileNameBytes);
-    CheckName(PlaylistName(settings), kMaxFileNameBytes);
+    CheckName(ExpandTemplate(settings, settings.currentTemplate, track), kMaxFileNameBytes - 4);
+    CheckName(ArtistFolderName(settings, settings), kMaxFileNameBytes);
+    CheckName(AlbumFolderName(settings, settings), kMaxFileNameBytes);
+    CheckName(PlaylistName(settings, settings), kMaxFileNameBytes);
 
     // The whole path stays below the output folder, one level or three down.
     settings.folderHistory = {"/music"};
     for (const int32_t inFolder : {0, 1}) {
         settings.RipInFolder = inFolder;
-        const std::string path = RipOutputPath(settings, track);
+        const std::string path = RipOutputPath(settings, settings, settings.currentTemplate, track);
         const size_t slashes = static_cast<size_t>(std::count(path.begin(), path.end(), '/'));
         if (path.rfind("/music/", 0) != 0 || slashes != (inFolder != 0 ? 4u : 2u)) {
             __builtin_trap();

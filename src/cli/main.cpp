@@ -68,7 +68,7 @@ struct Session {
     Settings settings;
     platform::ProfileDocument givenNames;  // the disc's names given with --set
     Terminal terminal{settings};
-    WorkerContext context{settings, terminal, terminal, {}};
+    WorkerContext context{settings, settings, settings, settings, settings, terminal, terminal};
     Interrupts& interrupts;
 };
 
@@ -222,14 +222,18 @@ std::string FinalStatusText(const Track& track) {
 }
 
 // Runs `body` as the desktop program runs its workers (idle priority, ripping set until it
-// ends or Ctrl+C stops it with `stop`).
+// ends or Ctrl+C stops it: `stop` marks what stopping changes, and the worker is asked to stop).
 int RunWorker(Session& session, std::function<int()> body, std::function<void()> stop) {
-    WorkerThread worker(session.settings);
-    session.interrupts.OnInterrupt([&session, stop] {
+    WorkerThread worker;
+    session.interrupts.OnInterrupt([&session, &worker, stop] {
         session.terminal.Say("Stopping...");
         stop();
+        worker.Stop();
     });
-    worker.Start(std::move(body));
+    worker.Start([&session, body = std::move(body)](std::stop_token token) {
+        session.context.stop = std::move(token);
+        return body();
+    });
     const int result = worker.Join();
     session.interrupts.OnInterrupt({});
     return result;
@@ -246,7 +250,7 @@ int Toc(Session& session) {
     if (!ReadTheDisc(session)) {
         return kExitFailed;
     }
-    const uint32_t discId = CurrentDiscId(session.settings);
+    const uint32_t discId = CurrentDiscId(session.settings, session.settings);
     std::printf("DISCID %08x\n", discId);
     const Drive& drive = session.settings.drives[static_cast<size_t>(session.settings.Cdrom)];
     std::printf("ACCURATERIP\t%s\n",
@@ -359,10 +363,10 @@ int Rip(Session& session, const CliOptions& options) {
         FailRipAtStart(settings);
     } else {
         RemoveLeftoverFiles(settings, SettingsPath());  // of runs that were killed
-        PrepareRip(settings);
+        PrepareRip(settings, settings);
         RunWorker(
             session, [&session] { return RunRipWorker(session.context); },
-            [&settings] { StopRip(settings); });
+            [&settings] { StopRip(settings, settings); });
     }
     return PrintRipResults(settings);
 }
@@ -373,8 +377,9 @@ int PrintRipResults(const Settings& settings) {
     bool doubts = false;
     for (const Track& track : settings.tracks) {
         if (track.marked) {
-            std::printf("%d\t%s\t%s\n", track.index + 1, FinalStatusText(track).c_str(),
-                        Field(RipOutputPath(settings, track)).c_str());
+            std::printf(
+                "%d\t%s\t%s\n", track.index + 1, FinalStatusText(track).c_str(),
+                Field(RipOutputPath(settings, settings, settings.currentTemplate, track)).c_str());
             allCompleted = allCompleted && track.status == kStatusCompleted;
             doubts = doubts || !TrackDoubts(track).empty();
         }

@@ -21,7 +21,8 @@
 
 namespace disctrove {
 
-Track ConversionTrack(const Settings& settings, const std::string& source) {
+Track ConversionTrack(const Options& options, const SessionInputs& session,
+                      const std::string& source) {
     Track track;
     track.index = -1;  // no place on a disc
     // The file's name without folder and extension: what a title tag should say.
@@ -30,8 +31,8 @@ Track ConversionTrack(const Settings& settings, const std::string& source) {
     track.title = dot == std::string::npos || dot == 0 ? name : name.substr(0, dot);
     track.status = 0;
     track.startSector = 0;
-    track.encoder = settings.WAVEncoder;
-    track.format = TrackFormatFor(settings.WAVEncoder, settings.pageFormats);
+    track.encoder = options.WAVEncoder;
+    track.format = TrackFormatFor(options.WAVEncoder, session.pageFormats);
     return track;
 }
 
@@ -57,7 +58,7 @@ void Encode(WorkerContext& context, EncodeJob& job) {
 // A single file is its own album. The WAV file is read once more: its loudness is measured
 // from the source's own samples, whatever the encoder made of them.
 void TagLoudness(WorkerContext& context, EncodeJob& job) {
-    if (job.track->encoder == kEncoderMp3 && !context.settings.Id3v2) {
+    if (job.track->encoder == kEncoderMp3 && !context.options.Id3v2) {
         return;  // no ID3v2 tag to carry the gain
     }
     job.track->loudness = MeasureWavFile(job.sourcePath);
@@ -107,7 +108,7 @@ DecodeFormat DecodeFormatOf(const std::string& path) {
 }
 
 int DecodeWorker(WorkerContext& context, Track& progress) {
-    switch (DecodeFormatOf(context.settings.oggSourcePath)) {
+    switch (DecodeFormatOf(context.session.oggSourcePath)) {
         case DecodeFormat::flac:
             return FlacDecodeThread(context, progress);
         case DecodeFormat::opus:
@@ -121,21 +122,21 @@ int DecodeWorker(WorkerContext& context, Track& progress) {
 }
 
 int ConversionWorker(WorkerContext& context, Track& progress) {
-    Settings& settings = context.settings;
+    const Options& options = context.options;
     context.run = RunFlags{};
     int result = 0;
     try {
-        const std::string source = settings.wavSourcePath;
-        progress = ConversionTrack(settings, source);
-        EncodeJob job{&progress, source, ConvertOutputPath(settings, source)};
+        const std::string source = context.session.wavSourcePath;
+        progress = ConversionTrack(options, context.session, source);
+        EncodeJob job{&progress, source, ConvertOutputPath(options, source)};
         Encode(context, job);
-        if (progress.status == kStatusCompleted && settings.ReplayGain) {
+        if (progress.status == kStatusCompleted && options.ReplayGain) {
             TagLoudness(context, job);
         }
     } catch (const std::bad_alloc&) {
         result = 1;
     }
-    settings.finished = 1;
+    context.state.finished = 1;
     context.notifications.WorkFinished();
     return result;
 }

@@ -24,6 +24,7 @@ inline constexpr const char* kNotDecodableMessage =
     "The input file is not an Ogg Vorbis, Opus or FLAC file.\nNothing was decoded.";
 
 // The record a conversion of `source` starts from.
-Track ConversionTrack(const Settings& settings, const std::string& source);
+Track ConversionTrack(const Options& options, const SessionInputs& session,
+                      const std::string& source);
 
 }  // namespace disctrove

@@ -5,6 +5,7 @@
 #include "audio/unique_file.h"
 #include "audio/wav_file.h"
 #include "codecs/decoder_source.h"
+#include "codecs/encode_job.h"
 #include "platform/system/environment.h"
 #include "platform/system/files.h"
 #include "work/file_names.h"
@@ -17,8 +18,8 @@ namespace {
 class DecodeEnds {
   public:
     DecodeEnds(WorkerContext& context, Track& progress)
-        : source(context.settings.oggSourcePath),
-          destination(context.settings.wavSourcePath),
+        : source(context.session.oggSourcePath),
+          destination(context.session.wavSourcePath),
           writePath(platform::WritingPathFor(destination)),
           context_(context),
           progress_(progress) {
@@ -41,7 +42,7 @@ class DecodeEnds {
             }
         }
         ReportStatus(context_, progress_, status);
-        context_.settings.finished = 1;
+        context_.state.finished = 1;
         context_.notifications.WorkFinished();
         return result;
     }
@@ -83,7 +84,7 @@ int32_t DecodePieces(WorkerContext& context, Track& progress, DecoderSource& sou
             case DecodedPiece::Kind::samples:
                 break;
         }
-        if (!context.settings.ripping) {
+        if (context.stop.stop_requested()) {
             return kStatusStopped;
         }
         if (count % every == 0) {
@@ -118,7 +119,7 @@ int RunDecode(WorkerContext& context, Track& progress, std::unique_ptr<DecoderSo
     }
     // A decode writes one file, so All means Yes here; it does not reach the rip's overwriteAll
     // nor the next decode.
-    if (!context.settings.Overwrite && platform::FileExists(ends.destination) &&
+    if (!context.options.Overwrite && platform::FileExists(ends.destination) &&
         context.questions.Confirm(ConfirmTopic::overwrite, OverwriteQuestion(ends.destination)) ==
             ConfirmAnswer::no) {
         return ends.End(kStatusStopped, -1);

@@ -10,6 +10,7 @@
 #include <optional>
 #include <string>
 
+#include "disc/disc_model.h"
 #include "work/worker_context.h"
 
 namespace disctrove {

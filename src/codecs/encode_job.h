@@ -8,10 +8,14 @@
 
 #include "app/formats.h"
 #include "audio/pcm_source.h"
+#include "disc/disc_state.h"
 #include "platform/system/files.h"
 #include "work/worker_context.h"
 
 namespace disctrove {
+
+// Sets the status of `track` and posts the progress notification.
+void ReportStatus(WorkerContext& context, Track& track, int32_t status);
 
 struct EncodeJob {
     Track* track = nullptr;  // its format, title and length; its status tells the outcome

@@ -95,7 +95,7 @@ int32_t Encode(WorkerContext& context, EncodeJob& job, bool fromRip, EncoderSink
         if (frames == 0) {
             break;
         }
-        if (!context.settings.ripping) {
+        if (context.stop.stop_requested()) {
             stopped = true;  // the sink ends its file with what it holds, or it is removed
             break;
         }

@@ -229,10 +229,10 @@ std::string FlacSink::Accept(const SinkOpening& opening, SampleFeed& feed) {
 std::string FlacSink::Open(const SinkOpening& opening, SampleFeed&) {
     const WavHeader& input = opening.input;
     const uint64_t totalFrames = input.dataLength / (size_t{channels_} * sampleBytes_);
-    if (!BuildMetadata(
-            blocks_,
-            TrackTags(opening.context.settings, opening.track, opening.fromRip, TagSet::full),
-            opening.Cover(), input.sampleRate, totalFrames)) {
+    if (!BuildMetadata(blocks_,
+                       TrackTags(opening.context.options, opening.context.disc, opening.track,
+                                 opening.fromRip, TagSet::full),
+                       opening.Cover(), input.sampleRate, totalFrames)) {
         return "Out of memory while preparing the FLAC tags.";
     }
     encoder_.reset(FLAC__stream_encoder_new());

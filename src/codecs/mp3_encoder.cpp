@@ -180,13 +180,14 @@ std::string Mp3Sink::Finish(bool) {
 }
 
 std::string Mp3Sink::Tag() {
-    const Settings& settings = opening_->context.settings;
+    const Options& options = opening_->context.options;
+    const DiscState& disc = opening_->context.disc;
     const Track& track = opening_->track;
     const std::string& path = opening_->writePath;
-    if (settings.Useid3) {
+    if (options.Useid3) {
         UniqueFile tagged = OpenFile(path, "ab");
         if (tagged) {
-            WriteId3v1Tag(tagged.get(), settings, track);
+            WriteId3v1Tag(tagged.get(), disc, track);
         }
         if (!tagged || std::fclose(tagged.release()) != 0) {
             return WriteFailedMessage(opening_->outputPath);
@@ -194,8 +195,8 @@ std::string Mp3Sink::Tag() {
     }
     lame_.beWriteVBRHeader(path.c_str());
     // Added once the info frame is in its place: TagLib moves the whole audio behind the tag.
-    if (settings.Useid3 && settings.Id3v2 &&
-        !WriteId3v2Tag(path, TrackTags(settings, track, opening_->fromRip, TagSet::oggVorbis),
+    if (options.Useid3 && options.Id3v2 &&
+        !WriteId3v2Tag(path, TrackTags(options, disc, track, opening_->fromRip, TagSet::oggVorbis),
                        opening_->Cover())) {
         return WriteFailedMessage(opening_->outputPath);
     }
@@ -242,22 +243,22 @@ BeConfig Mp3Config(const Mp3Format& format, uint32_t inputRate, int32_t inputCha
     return config;
 }
 
-std::array<uint8_t, 128> Id3v1Tag(const Settings& settings, const Track& track) {
+std::array<uint8_t, 128> Id3v1Tag(const DiscNames& names, const Track& track) {
     std::array<uint8_t, 128> tag{};
     std::memcpy(tag.data(), "TAG", 3);
     const uint8_t number = track.index < 0 ? 1 : static_cast<uint8_t>(track.index + 1);
     PutText(tag, 3, 30, track.title.empty() ? "Track " + platform::TwoDigits(number) : track.title);
-    PutText(tag, 33, 30, settings.Artist.empty() ? "Unknown artist" : settings.Artist);
-    PutText(tag, 63, 30, settings.Album.empty() ? "Unknown album" : settings.Album);
-    PutText(tag, 93, 4, settings.Year.empty() ? "2000" : settings.Year);
+    PutText(tag, 33, 30, names.Artist.empty() ? "Unknown artist" : names.Artist);
+    PutText(tag, 63, 30, names.Album.empty() ? "Unknown album" : names.Album);
+    PutText(tag, 93, 4, names.Year.empty() ? "2000" : names.Year);
     tag[125] = 0;
     tag[126] = number;
-    tag[127] = settings.Genre < 0 ? 1 : static_cast<uint8_t>(settings.Genre - 1);
+    tag[127] = names.Genre < 0 ? 1 : static_cast<uint8_t>(names.Genre - 1);
     return tag;
 }
 
-void WriteId3v1Tag(std::FILE* out, const Settings& settings, const Track& track) {
-    const auto tag = Id3v1Tag(settings, track);
+void WriteId3v1Tag(std::FILE* out, const DiscNames& names, const Track& track) {
+    const auto tag = Id3v1Tag(names, track);
     std::fwrite(tag.data(), 1, tag.size(), out);
 }
 

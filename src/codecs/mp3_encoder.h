@@ -24,10 +24,10 @@ std::unique_ptr<platform::LameLibrary> LoadLame(WorkerQuestions& questions);
 platform::BeConfig Mp3Config(const Mp3Format& format, uint32_t inputRate, int32_t inputChannels);
 
 // The 128-byte ID3 version 1.1 tag of `track`.
-std::array<uint8_t, 128> Id3v1Tag(const Settings& settings, const Track& track);
+std::array<uint8_t, 128> Id3v1Tag(const DiscNames& names, const Track& track);
 
 // Appends the tag of `track` to `out` (open at the end of the file).
-void WriteId3v1Tag(std::FILE* out, const Settings& settings, const Track& track);
+void WriteId3v1Tag(std::FILE* out, const DiscNames& names, const Track& track);
 
 class EncoderSink;
 

@@ -7,29 +7,29 @@
 
 namespace disctrove {
 
-std::vector<TrackTag> TrackTags(const Settings& settings, const Track& track, bool fromRip,
-                                TagSet set) {
+std::vector<TrackTag> TrackTags(const Options& options, const DiscState& disc, const Track& track,
+                                bool fromRip, TagSet set) {
     std::vector<TrackTag> tags = {
         {"ENCODER", "Disctrove"},
         {"TITLE", track.title},
-        {"ARTIST", track.artist.empty() ? settings.Artist : track.artist},
-        {"ALBUM", settings.Album},
-        {"ALBUMARTIST", settings.release.albumArtist},
-        {"DATE", settings.Year},
-        {"GENRE", std::string(GenreNameOf(settings.Genre))},
+        {"ARTIST", track.artist.empty() ? disc.Artist : track.artist},
+        {"ALBUM", disc.Album},
+        {"ALBUMARTIST", disc.release.albumArtist},
+        {"DATE", disc.Year},
+        {"GENRE", std::string(GenreNameOf(disc.Genre))},
     };
     if (fromRip) {
         tags.push_back({"TRACKNUMBER", std::to_string(track.index + 1)});
-        tags.push_back({"TRACKTOTAL", std::to_string(settings.tracks.size())});
-        const auto drive = static_cast<size_t>(settings.Cdrom);
-        if (set == TagSet::full && settings.Cdrom >= 0 && drive < settings.drives.size() &&
-            settings.drives[drive].discId != kNoDiscId) {
+        tags.push_back({"TRACKTOTAL", std::to_string(disc.tracks.size())});
+        const auto drive = static_cast<size_t>(options.Cdrom);
+        if (set == TagSet::full && options.Cdrom >= 0 && drive < disc.drives.size() &&
+            disc.drives[drive].discId != kNoDiscId) {
             std::array<char, 9> id{};
-            std::snprintf(id.data(), id.size(), "%08x", settings.drives[drive].discId);
+            std::snprintf(id.data(), id.size(), "%08x", disc.drives[drive].discId);
             tags.push_back({"DISCID", id.data()});
         }
         // The release's identifiers name the disc, so a converted file never gets them.
-        const ReleaseFacts& release = settings.release;
+        const ReleaseFacts& release = disc.release;
         tags.push_back({"MUSICBRAINZ_ALBUMID", release.releaseId});
         tags.push_back({"MUSICBRAINZ_RELEASEGROUPID", release.releaseGroupId});
         tags.push_back({"MUSICBRAINZ_TRACKID", track.recordingId});

@@ -5,7 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "front/settings.h"
+#include "app/options.h"
+#include "disc/disc_state.h"
 
 namespace disctrove {
 
@@ -21,10 +22,10 @@ enum class TagSet {
     full,  // the same and DISCID (the CDDB disc ID)
 };
 
-// The tags of `track` of the disc in `settings`, those with an empty value left out. ARTIST is
-// the track's own artist where it has one, else the disc's. The track number, total, disc ID
-// and MusicBrainz identifiers belong to a rip (`fromRip`); a converted WAV file has none.
-std::vector<TrackTag> TrackTags(const Settings& settings, const Track& track, bool fromRip,
-                                TagSet set);
+// The tags of `track` of `disc` (on the drive `options` choose), those with an empty value left
+// out. ARTIST is the track's own artist where it has one, else the disc's. The track number, total,
+// disc ID and MusicBrainz identifiers belong to a rip (`fromRip`); a converted WAV file has none.
+std::vector<TrackTag> TrackTags(const Options& options, const DiscState& disc, const Track& track,
+                                bool fromRip, TagSet set);
 
 }  // namespace disctrove

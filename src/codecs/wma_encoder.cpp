@@ -32,10 +32,11 @@ constexpr std::array<std::pair<const char*, const char*>, 8> kAttributeNames = {
     {"MUSICBRAINZ_ALBUMARTISTID", "MusicBrainz/Album Artist Id"},
 }};
 
-std::vector<std::pair<std::string, std::string>> MoreAttributes(const Settings& settings,
+std::vector<std::pair<std::string, std::string>> MoreAttributes(const WorkerContext& context,
                                                                 const Track& track, bool fromRip) {
     std::vector<std::pair<std::string, std::string>> attributes;
-    for (const TrackTag& tag : TrackTags(settings, track, fromRip, TagSet::oggVorbis)) {
+    for (const TrackTag& tag :
+         TrackTags(context.options, context.disc, track, fromRip, TagSet::oggVorbis)) {
         for (const auto& [name, attribute] : kAttributeNames) {
             if (tag.name == name) {
                 attributes.emplace_back(attribute, tag.value);
@@ -97,16 +98,16 @@ std::string WmaSink::Accept(const SinkOpening& opening, SampleFeed& feed) {
 }
 
 std::string WmaSink::Open(const SinkOpening& opening, SampleFeed&) {
-    const Settings& settings = opening.context.settings;
+    const DiscState& disc = opening.context.disc;
     Track& track = opening.track;
     const uint32_t bitrate = static_cast<uint32_t>(TableEntry(
                                  kWmaBitrates, track.format.As<WmaFormat>().bitrateIndex, 6)) *
                              1000;
     // Only what is known: an empty text writes no attribute.
-    if (!file_.Create(opening.context.questions, opening.writePath, pcm_, bitrate, settings.Album,
-                      !track.artist.empty() ? track.artist : settings.Artist, settings.Year,
-                      std::string(GenreNameOf(settings.Genre)),
-                      MoreAttributes(settings, track, opening.fromRip))) {
+    if (!file_.Create(opening.context.questions, opening.writePath, pcm_, bitrate, disc.Album,
+                      !track.artist.empty() ? track.artist : disc.Artist, disc.Year,
+                      std::string(GenreNameOf(disc.Genre)),
+                      MoreAttributes(opening.context, track, opening.fromRip))) {
         return kCannotCreateOutputMessage;
     }
     track.encodeNote =

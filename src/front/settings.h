@@ -13,16 +13,14 @@
 #include "platform/profile/profile_document.h"
 #include "rip/last_rip.h"
 #include "work/run_state.h"
+#include "work/session_inputs.h"
 
 namespace disctrove {
 
-// What this run of the program chose that is never stored.
-struct SessionChoices {
-    std::string currentTemplate = kDefaultTemplate;  // the naming template in use
-    FormatGroups pageFormats;                        // what the option pages edit
+// What this run of the program chose that is never stored: what the workers read, and the
+// source of the next look-up.
+struct SessionChoices : SessionInputs {
     LookupSource lookupSource = LookupSource::automatic;
-    std::string wavSourcePath;  // the file the last WAV encode read
-    std::string oggSourcePath;  // the file the last decode read (of any format)
 };
 
 struct Settings : Options, DiscState, LookupResult, LastRip, SessionChoices, RunState {

@@ -13,9 +13,9 @@ namespace disctrove {
 
 namespace {
 
-const Drive* CurrentDrive(const Settings& settings) {
-    return settings.Cdrom >= 0 && static_cast<size_t>(settings.Cdrom) < settings.drives.size()
-               ? &settings.drives[static_cast<size_t>(settings.Cdrom)]
+const Drive* CurrentDrive(const Options& options, const DiscState& disc) {
+    return options.Cdrom >= 0 && static_cast<size_t>(options.Cdrom) < disc.drives.size()
+               ? &disc.drives[static_cast<size_t>(options.Cdrom)]
                : nullptr;
 }
 
@@ -49,9 +49,9 @@ const char* FileType(EncoderKind kind) {
 
 }  // namespace
 
-const platform::TrackFacts* TrackFactsOf(const Settings& settings, const platform::DiscFacts& facts,
-                                         const Track& track) {
-    const Drive* drive = CurrentDrive(settings);
+const platform::TrackFacts* TrackFactsOf(const Options& options, const DiscState& disc,
+                                         const platform::DiscFacts& facts, const Track& track) {
+    const Drive* drive = CurrentDrive(options, disc);
     if (drive == nullptr) {
         return nullptr;
     }
@@ -59,9 +59,9 @@ const platform::TrackFacts* TrackFactsOf(const Settings& settings, const platfor
     return entry && *entry < facts.tracks.size() ? &facts.tracks[*entry] : nullptr;
 }
 
-int32_t PregapSectors(const Settings& settings, const platform::DiscFacts& facts,
-                      const Track& track) {
-    const platform::TrackFacts* here = TrackFactsOf(settings, facts, track);
+int32_t PregapSectors(const Options& options, const DiscState& disc,
+                      const platform::DiscFacts& facts, const Track& track) {
+    const platform::TrackFacts* here = TrackFactsOf(options, disc, facts, track);
     return here != nullptr && here->pregapStart && *here->pregapStart < track.startSector
                ? track.startSector - *here->pregapStart
                : 0;
@@ -74,16 +74,17 @@ std::string PathInFolder(const std::string& folder, const std::string& path) {
     return std::filesystem::path(path).filename().string();
 }
 
-std::string CueSheetText(const Settings& settings, const platform::DiscFacts& facts,
+std::string CueSheetText(const Options& options, const DiscState& disc,
+                         const std::string& nameTemplate, const platform::DiscFacts& facts,
                          const std::string& folder) {
     std::string sheet;
-    if (settings.Genre > 0) {
-        sheet += "REM GENRE " + RemValue(std::string(GenreNameOf(settings.Genre))) + "\n";
+    if (disc.Genre > 0) {
+        sheet += "REM GENRE " + RemValue(std::string(GenreNameOf(disc.Genre))) + "\n";
     }
-    if (!settings.Year.empty()) {
-        sheet += "REM DATE " + RemValue(settings.Year) + "\n";
+    if (!disc.Year.empty()) {
+        sheet += "REM DATE " + RemValue(disc.Year) + "\n";
     }
-    if (const Drive* drive = CurrentDrive(settings); drive != nullptr) {
+    if (const Drive* drive = CurrentDrive(options, disc); drive != nullptr) {
         std::array<char, 16> id{};
         std::snprintf(id.data(), id.size(), "%08X", drive->discId);
         sheet += "REM DISCID " + std::string(id.data()) + "\n";
@@ -92,28 +93,28 @@ std::string CueSheetText(const Settings& settings, const platform::DiscFacts& fa
     if (!facts.catalog.empty()) {
         sheet += "CATALOG " + facts.catalog + "\n";
     }
-    if (!settings.Artist.empty()) {
-        sheet += "PERFORMER " + Quoted(settings.Artist) + "\n";
+    if (!disc.Artist.empty()) {
+        sheet += "PERFORMER " + Quoted(disc.Artist) + "\n";
     }
-    if (!settings.Album.empty()) {
-        sheet += "TITLE " + Quoted(settings.Album) + "\n";
+    if (!disc.Album.empty()) {
+        sheet += "TITLE " + Quoted(disc.Album) + "\n";
     }
     // A CUE sheet numbers its tracks one after another; the first keeps its number on the disc.
     int number = 0;
     const Track* previous = nullptr;  // the track of the sheet's last FILE
     bool any = false;
-    for (const Track& track : settings.tracks) {
+    for (const Track& track : disc.tracks) {
         if (!track.marked || track.status != kStatusCompleted) {
             continue;
         }
         number = any ? number + 1 : track.index + 1;
         any = true;
-        const platform::TrackFacts* here = TrackFactsOf(settings, facts, track);
+        const platform::TrackFacts* here = TrackFactsOf(options, disc, facts, track);
         std::string head =
             "  TRACK " + std::string(number < 10 ? "0" : "") + std::to_string(number) + " AUDIO\n";
         head += "    TITLE " + Quoted(track.title) + "\n";
-        if (!settings.Artist.empty()) {
-            head += "    PERFORMER " + Quoted(settings.Artist) + "\n";
+        if (!disc.Artist.empty()) {
+            head += "    PERFORMER " + Quoted(disc.Artist) + "\n";
         }
         if (here != nullptr && !here->isrc.empty()) {
             head += "    ISRC " + here->isrc + "\n";
@@ -125,13 +126,14 @@ std::string CueSheetText(const Settings& settings, const platform::DiscFacts& fa
             head += here->preEmphasis ? " PRE" : "";
             head += "\n";
         }
-        const int32_t pregap = PregapSectors(settings, facts, track);
+        const int32_t pregap = PregapSectors(options, disc, facts, track);
         const bool pregapInPrevious = previous != nullptr && previous->index + 1 == track.index &&
                                       pregap > 0 &&
                                       previous->lengthSectors >= static_cast<uint32_t>(pregap);
-        const std::string file = "FILE " +
-                                 Quoted(PathInFolder(folder, RipOutputPath(settings, track))) +
-                                 " " + FileType(track.encoder) + "\n";
+        const std::string file =
+            "FILE " +
+            Quoted(PathInFolder(folder, RipOutputPath(options, disc, nameTemplate, track))) + " " +
+            FileType(track.encoder) + "\n";
         if (pregapInPrevious) {
             sheet += head + "    INDEX 00 " + CueTime(int64_t{previous->lengthSectors} - pregap) +
                      "\n" + file;

@@ -3,18 +3,19 @@
 
 #include <string>
 
-#include "front/settings.h"
+#include "app/options.h"
+#include "disc/disc_state.h"
 #include "platform/cdrom/disc_facts.h"
 
 namespace disctrove {
 
 // What the drive reported of `track` (its entry of the table of contents); null when unknown.
-const platform::TrackFacts* TrackFactsOf(const Settings& settings, const platform::DiscFacts& facts,
-                                         const Track& track);
+const platform::TrackFacts* TrackFactsOf(const Options& options, const DiscState& disc,
+                                         const platform::DiscFacts& facts, const Track& track);
 
 // The sectors of `track`'s pregap (index 0 up to its start) when known, else 0.
-int32_t PregapSectors(const Settings& settings, const platform::DiscFacts& facts,
-                      const Track& track);
+int32_t PregapSectors(const Options& options, const DiscState& disc,
+                      const platform::DiscFacts& facts, const Track& track);
 
 // `path` relative to `folder` (which ends in "/"); the file name when it lies elsewhere.
 std::string PathInFolder(const std::string& folder, const std::string& path);
@@ -24,7 +25,8 @@ std::string PathInFolder(const std::string& folder, const std::string& path);
 // the end of the previous file: its INDEX 00 is written when that file is in the sheet. A double
 // quote cannot be escaped in a CUE sheet, so one in a title becomes a single quote. Empty when
 // no track was completed.
-std::string CueSheetText(const Settings& settings, const platform::DiscFacts& facts,
+std::string CueSheetText(const Options& options, const DiscState& disc,
+                         const std::string& nameTemplate, const platform::DiscFacts& facts,
                          const std::string& folder);
 
 }  // namespace disctrove

@@ -63,10 +63,9 @@ void EncoderPool::Finish() {
 }
 
 void EncoderPool::Serve() {
-    Settings& settings = context_.settings;
     // Codec state of this thread alone; the run flags are the reader's.
-    WorkerContext context{settings, context_.notifications, context_.questions, RunFlags{},
-                          context_.cover};
+    WorkerContext context = context_;
+    context.run = RunFlags{};
     EncoderSet encoders;
     for (;;) {
         EncodeTask task;
@@ -83,7 +82,7 @@ void EncoderPool::Serve() {
             running_.push_back(task.outputPath);
         }
         Track& track = *task.track;
-        if (!settings.ripping) {
+        if (context.stop.stop_requested()) {
             ReportStatus(context, track, kStatusStopped);
         } else {
             RipEncoder* encoder = encoders.For(track.encoder);
@@ -95,7 +94,7 @@ void EncoderPool::Serve() {
             }
         }
         platform::RemoveFile(task.sourcePath);  // in case the encoder could not
-        ended_(task, settings.ripping != 0);
+        ended_(task, !context.stop.stop_requested());
         const std::lock_guard lock(mutex_);
         running_.erase(std::find(running_.begin(), running_.end(), task.outputPath));
         changed_.notify_all();

@@ -11,6 +11,7 @@
 #include <thread>
 #include <vector>
 
+#include "disc/disc_model.h"
 #include "work/worker_context.h"
 
 namespace disctrove {
@@ -32,8 +33,8 @@ class EncoderPool {
     // stopped before the task ended.
     using TaskEnded = std::function<void(const EncodeTask& task, bool kept)>;
 
-    // `context` gives the settings, the notifications and the questions (which must be safe to
-    // ask from several threads). Threads are started as tasks come, up to `threads`.
+    // `context` gives the records, the stop, the notifications and the questions (which must be
+    // safe to ask from several threads). Threads are started as tasks come, up to `threads`.
     EncoderPool(WorkerContext& context, size_t threads, TaskEnded ended);
     // Finish().
     ~EncoderPool();

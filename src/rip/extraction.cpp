@@ -22,11 +22,11 @@ using platform::kCdStatusOk;
 
 constexpr int kAttempts = 3;
 
-// The drive of the settings' current choice; an empty handle when none is chosen.
-platform::DriveHandle OpenChosenDrive(const Settings& settings) {
-    const auto index = static_cast<size_t>(settings.Cdrom);
-    return settings.Cdrom >= 0 && index < settings.drives.size()
-               ? platform::DriveHandle(settings.drives[index].handleRequest)
+// The drive the options choose; an empty handle when none is chosen.
+platform::DriveHandle OpenChosenDrive(const Options& options, const DiscState& disc) {
+    const auto index = static_cast<size_t>(options.Cdrom);
+    return options.Cdrom >= 0 && index < disc.drives.size()
+               ? platform::DriveHandle(disc.drives[index].handleRequest)
                : platform::DriveHandle();
 }
 
@@ -80,7 +80,7 @@ ExtractionEnd TakeWhatCanBeRead(WorkerContext& context, const RipJob& job,
                                 SampleStage& sink) {
     platform::TrackBuffer* read = job.readBuffer;
     for (uint32_t sector = first; sector < first + count; ++sector) {
-        if (!context.settings.ripping) {
+        if (context.stop.stop_requested()) {
             return ExtractionEnd::stopped;
         }
         read->startSector = sector;
@@ -88,7 +88,7 @@ ExtractionEnd TakeWhatCanBeRead(WorkerContext& context, const RipJob& job,
         read->length = 0;
         read->startOffset = 0;
         const bool ok =
-            ReadSectors(context.settings.Jitter, handle, read, job.overlapBuffer) == kCdStatusOk;
+            ReadSectors(context.options.Jitter, handle, read, job.overlapBuffer) == kCdStatusOk;
         const uint32_t length = ok ? std::min(read->length, platform::kCdSectorBytes) : 0;
         if (!sink.Take({read->data() + read->startOffset, length}) ||
             !TakeSilence(sink, platform::kCdSectorBytes - length)) {
@@ -107,7 +107,7 @@ ExtractionEnd ReadInChunks(WorkerContext& context, RipJob& job, const ReadWindow
     uint32_t left = length;
     uint32_t chunk = kReadChunkSectors;
     for (uint32_t reads = 0; left > 0; ++reads) {
-        if (!context.settings.ripping) {
+        if (context.stop.stop_requested()) {
             return ExtractionEnd::stopped;
         }
         if (reads % 5 == 0) {
@@ -119,7 +119,7 @@ ExtractionEnd ReadInChunks(WorkerContext& context, RipJob& job, const ReadWindow
         read->sectorCount = chunk;
         read->length = 0;
         read->startOffset = 0;
-        if (ReadSectors(context.settings.Jitter, handle, read, job.overlapBuffer) == kCdStatusOk) {
+        if (ReadSectors(context.options.Jitter, handle, read, job.overlapBuffer) == kCdStatusOk) {
             if (!sink.Take({read->data() + read->startOffset, read->length})) {
                 return ExtractionEnd::writeFailed;
             }
@@ -148,9 +148,9 @@ ExtractionEnd ReadSecurely(WorkerContext& context, RipJob& job, const ReadWindow
         return ExtractionEnd::completed;
     }
     std::string problem;
-    const Settings& settings = context.settings;
+    const std::stop_token& stop = context.stop;
     const auto reading = platform::SecureReading::Open(
-        handle, settings.Retries, [&settings] { return !settings.ripping; }, problem);
+        handle, context.options.Retries, [&stop] { return stop.stop_requested(); }, problem);
     if (!reading || !reading->Seek(static_cast<int32_t>(window.firstSector))) {
         context.questions.Inform("Cannot read the disc securely: " +
                                  (problem.empty() ? std::string("no audio there") : problem));
@@ -159,7 +159,7 @@ ExtractionEnd ReadSecurely(WorkerContext& context, RipJob& job, const ReadWindow
     std::vector<int32_t> skipped;
     int64_t lastSkipped = -int64_t{kReadChunkSectors} - 1;
     for (uint32_t done = 0; done < length; ++done) {
-        if (!context.settings.ripping) {
+        if (context.stop.stop_requested()) {
             return ExtractionEnd::stopped;
         }
         if (done % (5 * kReadChunkSectors) == 0) {
@@ -168,7 +168,7 @@ ExtractionEnd ReadSecurely(WorkerContext& context, RipJob& job, const ReadWindow
         skipped.clear();
         const uint8_t* sector = reading->Read(skipped);
         if (sector == nullptr) {
-            if (!context.settings.ripping) {
+            if (context.stop.stop_requested()) {
                 return ExtractionEnd::stopped;  // Stop came while paranoia was reading
             }
             GoOnAfterReadError(context, *job.track, window.firstSector + done);
@@ -204,23 +204,24 @@ ExtractionEnd ReadTrack(WorkerContext& context, RipJob& job, SampleStage& out, i
         chain.Add(*job.stages);
     }
     chain.Add(out);
-    const Settings& settings = context.settings;
+    const Options& options = context.options;
+    const DiscState& disc = context.disc;
     const Track& track = *job.track;
     AudioRegion region{track.startSector, int64_t{track.startSector} + track.lengthSectors};
-    const auto drive = static_cast<size_t>(settings.Cdrom);
-    if (settings.Cdrom >= 0 && drive < settings.drives.size()) {
-        region = ReadableAudioAround(settings.drives[drive].toc, settings.drives[drive].lastSession,
+    const auto drive = static_cast<size_t>(options.Cdrom);
+    if (options.Cdrom >= 0 && drive < disc.drives.size()) {
+        region = ReadableAudioAround(disc.drives[drive].toc, disc.drives[drive].lastSession,
                                      track.startSector, track.lengthSectors);
     }
     const ReadWindow window = PlanReadWindow(track.startSector, track.lengthSectors,
-                                             std::clamp(settings.ReadOffset, -3000, 3000), region);
+                                             std::clamp(options.ReadOffset, -3000, 3000), region);
     WindowStage windowed(window, chain);
     if (!TakeSilence(chain, window.leadSilence)) {
         return ExtractionEnd::writeFailed;
     }
-    const platform::DriveHandle handle = OpenChosenDrive(settings);  // for the track's length
+    const platform::DriveHandle handle = OpenChosenDrive(options, disc);  // for the track's length
     const ExtractionEnd end =
-        settings.Jitter == kJitterSecure
+        options.Jitter == kJitterSecure
             ? ReadSecurely(context, job, window, handle.get(), windowed, progressTo)
             : ReadInChunks(context, job, window, handle.get(), windowed, progressTo);
     if (end == ExtractionEnd::completed && !TakeSilence(chain, window.tailSilence)) {
@@ -254,8 +255,8 @@ int32_t ReadSectors(int32_t jitterMode, CdHandle handle, platform::TrackBuffer* 
     return status;
 }
 
-int32_t AbandonedStatus(const Settings& settings) {
-    return settings.Jitter == kJitterSecure ? kStatusError : kStatusStopped;
+int32_t AbandonedStatus(const Options& options) {
+    return options.Jitter == kJitterSecure ? kStatusError : kStatusStopped;
 }
 
 ExtractionEnd TestReadTrack(WorkerContext& context, RipJob& job, int32_t progressTo,
@@ -273,7 +274,7 @@ void RipTrackToWav(WorkerContext& context, RipJob& job) {
     Track& track = *job.track;
     // Stop may have come while the question was open: then no file is opened.
     if ((!job.overwriteConfirmed && !ConfirmOverwrite(context, job.outputPath)) ||
-        !context.settings.ripping) {
+        context.stop.stop_requested()) {
         ReportStatus(context, track, kStatusStopped);
         return;
     }
@@ -307,7 +308,7 @@ void RipTrackToWav(WorkerContext& context, RipJob& job) {
         return;
     }
     if (end == ExtractionEnd::abandoned) {
-        ReportStatus(context, track, AbandonedStatus(context.settings));
+        ReportStatus(context, track, AbandonedStatus(context.options));
         return;
     }
     ReportStatus(context, track, end == ExtractionEnd::stopped ? kStatusStopped : kStatusCompleted);
@@ -349,7 +350,7 @@ int RipTrackToPcm(WorkerContext& context, RipJob& job) {
             ReportStatus(context, track, kStatusStopped);
             return 0;
         case ExtractionEnd::abandoned:
-            ReportStatus(context, track, AbandonedStatus(context.settings));
+            ReportStatus(context, track, AbandonedStatus(context.options));
             return -1;
     }
     return -1;

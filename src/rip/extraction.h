@@ -6,6 +6,7 @@
 #include <string>
 
 #include "audio/sample_stage.h"
+#include "codecs/encode_job.h"
 #include "platform/cdrom/cdrom.h"
 #include "work/worker_context.h"
 
@@ -49,7 +50,7 @@ ExtractionEnd TestReadTrack(WorkerContext& context, RipJob& job, int32_t progres
 
 // The status a track ends with when its read was abandoned: an error in secure mode, where it
 // means a position that could not be read; stopped in the others.
-int32_t AbandonedStatus(const Settings& settings);
+int32_t AbandonedStatus(const Options& options);
 
 // Extracts the job's track into a WAV file at the job's output path; the outcome is the track's
 // status (100 completed, 101 stopped or skipped, 102 error).

@@ -82,14 +82,16 @@ std::string FolderName(std::string name) {
     return name.empty() ? "_" : name;
 }
 
-std::string NameWithId(const std::string& field, const char* prefix, const Settings& settings) {
-    return field.empty() ? prefix + HexId(CurrentDiscId(settings)) + "L" : field;
+std::string NameWithId(const std::string& field, const char* prefix, const Options& options,
+                       const DiscState& disc) {
+    return field.empty() ? prefix + HexId(CurrentDiscId(options, disc)) + "L" : field;
 }
 
 }  // namespace
 
-std::string ExpandTemplate(const Settings& settings, const Track& track) {
-    const std::string& pattern = settings.currentTemplate;
+std::string ExpandTemplate(const DiscState& disc, const std::string& nameTemplate,
+                           const Track& track) {
+    const std::string& pattern = nameTemplate;
     std::string name;
     for (size_t i = 0; i < pattern.size(); ++i) {
         if (pattern[i] != '$') {
@@ -101,32 +103,31 @@ std::string ExpandTemplate(const Settings& settings, const Track& track) {
         }
         switch (pattern[i]) {
             case 'a':
-                name += settings.Artist;
+                name += disc.Artist;
                 break;
             case 'A':  // the album artist; only a MusicBrainz release tells it apart
-                name += settings.release.albumArtist.empty() ? settings.Artist
-                                                             : settings.release.albumArtist;
+                name += disc.release.albumArtist.empty() ? disc.Artist : disc.release.albumArtist;
                 break;
             case 'r':
             case 'R':
                 if (!track.artist.empty()) {
                     name += track.artist;
                 } else {
-                    name += settings.release.albumArtist.empty() ? settings.Artist
-                                                                 : settings.release.albumArtist;
+                    name +=
+                        disc.release.albumArtist.empty() ? disc.Artist : disc.release.albumArtist;
                 }
                 break;
             case 'l':
             case 'L':
-                name += settings.Album;
+                name += disc.Album;
                 break;
             case 'y':
             case 'Y':
-                name += settings.Year;
+                name += disc.Year;
                 break;
             case 'g':
             case 'G':
-                name += GenreNameOf(settings.Genre);
+                name += GenreNameOf(disc.Genre);
                 break;
             case 't':
             case 'T':
@@ -149,50 +150,50 @@ std::string ExpandTemplate(const Settings& settings, const Track& track) {
     return name.empty() ? platform::TwoDigits(track.index + 1) : name;
 }
 
-uint32_t CurrentDiscId(const Settings& settings) {
-    const auto drive = static_cast<size_t>(settings.Cdrom);
-    return settings.Cdrom >= 0 && drive < settings.drives.size() ? settings.drives[drive].discId
-                                                                 : kNoDiscId;
+uint32_t CurrentDiscId(const Options& options, const DiscState& disc) {
+    const auto drive = static_cast<size_t>(options.Cdrom);
+    return options.Cdrom >= 0 && drive < disc.drives.size() ? disc.drives[drive].discId : kNoDiscId;
 }
 
-std::string ArtistFolderName(const Settings& settings) {
-    return FolderName(NameWithId(settings.Artist, "Artist-", settings));
+std::string ArtistFolderName(const Options& options, const DiscState& disc) {
+    return FolderName(NameWithId(disc.Artist, "Artist-", options, disc));
 }
 
-std::string AlbumFolderName(const Settings& settings) {
-    return FolderName(NameWithId(settings.Album, "Album-", settings));
+std::string AlbumFolderName(const Options& options, const DiscState& disc) {
+    return FolderName(NameWithId(disc.Album, "Album-", options, disc));
 }
 
-std::string PlaylistName(const Settings& settings) {
-    std::string stem = (settings.Artist.empty() ? std::string("Unknown artist") : settings.Artist) +
-                       " - " + NameWithId(settings.Album, "Album", settings);
+std::string PlaylistName(const Options& options, const DiscState& disc) {
+    std::string stem = (disc.Artist.empty() ? std::string("Unknown artist") : disc.Artist) + " - " +
+                       NameWithId(disc.Album, "Album", options, disc);
     stem = MakeName(std::move(stem), kMaxFileNameBytes - kExtensionBytes);
     return (stem.empty() ? std::string("_") : stem) + ".m3u";
 }
 
-std::string RipBaseFolder(const Settings& settings) {
+std::string RipBaseFolder(const Options& options) {
     const std::string_view folder =
-        settings.folderHistory.empty() ? std::string_view() : settings.folderHistory.front();
+        options.folderHistory.empty() ? std::string_view() : options.folderHistory.front();
     return JoinPath(folder, "");
 }
 
-std::string RipOutputFolder(const Settings& settings) {
-    std::string folder = RipBaseFolder(settings);
-    if (settings.RipInFolder) {
-        folder += ArtistFolderName(settings) + "/" + AlbumFolderName(settings) + "/";
+std::string RipOutputFolder(const Options& options, const DiscState& disc) {
+    std::string folder = RipBaseFolder(options);
+    if (options.RipInFolder) {
+        folder += ArtistFolderName(options, disc) + "/" + AlbumFolderName(options, disc) + "/";
     }
     return folder;
 }
 
-std::string RipOutputPath(const Settings& settings, const Track& track) {
-    return RipOutputFolder(settings) + ExpandTemplate(settings, track) +
+std::string RipOutputPath(const Options& options, const DiscState& disc,
+                          const std::string& nameTemplate, const Track& track) {
+    return RipOutputFolder(options, disc) + ExpandTemplate(disc, nameTemplate, track) +
            std::string(ExtensionOf(track.encoder));
 }
 
-std::string TempPcmPath(const Settings& settings, const Track& track) {
-    std::string folder = settings.Tmpfolder;
-    if (folder.empty() && !settings.folderHistory.empty()) {
-        folder = settings.folderHistory.front();
+std::string TempPcmPath(const Options& options, const Track& track) {
+    std::string folder = options.Tmpfolder;
+    if (folder.empty() && !options.folderHistory.empty()) {
+        folder = options.folderHistory.front();
     }
     return JoinPath(folder, "cddatmp-" + std::to_string(platform::ProcessId()) + "-" +
                                 platform::TwoDigits(track.index + 1) + ".pcm");

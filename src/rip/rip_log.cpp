@@ -71,13 +71,13 @@ bool HasErrors(const Track& track) {
     return track.status != kStatusCompleted || !track.readErrors.empty() || TestMismatch(track);
 }
 
-std::string TocTable(const Settings& settings, const Drive& drive,
+std::string TocTable(const Options& options, const DiscState& disc, const Drive& drive,
                      const platform::DiscFacts& facts) {
     std::string table =
         "Track |   Start  |  Length  | Start sector | End sector |  Pregap\n"
         "------+----------+----------+--------------+------------+---------\n";
-    for (const Track& track : settings.tracks) {
-        const int32_t pregap = PregapSectors(settings, facts, track);
+    for (const Track& track : disc.tracks) {
+        const int32_t pregap = PregapSectors(options, disc, facts, track);
         table += Format("%5d | %s | %s | %12d | %10lld |", track.index + 1,
                         SectorTimeText(track.startSector).c_str(),
                         SectorTimeText(track.lengthSectors).c_str(), track.startSector,
@@ -98,9 +98,11 @@ std::string TocTable(const Settings& settings, const Drive& drive,
     return table;
 }
 
-std::string TrackSection(const Settings& settings, const Track& track, const std::string& folder) {
+std::string TrackSection(const Options& options, const DiscState& disc,
+                         const std::string& nameTemplate, const Track& track,
+                         const std::string& folder) {
     std::string text = "Track " + platform::TwoDigits(track.index + 1) + "\n";
-    text += Line("  File", PathInFolder(folder, RipOutputPath(settings, track)));
+    text += Line("  File", PathInFolder(folder, RipOutputPath(options, disc, nameTemplate, track)));
     if (track.checks) {
         text += Line("  Peak level", Format("%.1f %%", track.checks->peak * 100.0 / 32768));
         text += Line("  Copy CRC", Format("%08X", track.checks->crc32));
@@ -128,10 +130,10 @@ std::string Count(int tracks) {
     return std::to_string(tracks) + (tracks == 1 ? " track" : " tracks");
 }
 
-std::string Summary(const Settings& settings) {
+std::string Summary(const DiscState& disc) {
     int inaccurate = 0;
     int unverified = 0;
-    for (const Track& track : settings.tracks) {
+    for (const Track& track : disc.tracks) {
         if (!track.marked) {
             continue;
         }
@@ -169,8 +171,8 @@ std::string Sha256Hex(const std::string& bytes) {
     return hex;
 }
 
-bool AnyCompleted(const Settings& settings) {
-    for (const Track& track : settings.tracks) {
+bool AnyCompleted(const DiscState& disc) {
+    for (const Track& track : disc.tracks) {
         if (track.marked && track.status == kStatusCompleted) {
             return true;
         }
@@ -193,23 +195,24 @@ std::string WithExtension(const std::string& path, const char* extension) {
 
 }  // namespace
 
-std::string RipLogText(const Settings& settings, const platform::DiscFacts& facts,
+std::string RipLogText(const Options& options, const DiscState& disc,
+                       const std::string& nameTemplate, const platform::DiscFacts& facts,
                        const std::string& folder, std::time_t started) {
     const Drive empty;
     const Drive& drive =
-        settings.Cdrom >= 0 && static_cast<size_t>(settings.Cdrom) < settings.drives.size()
-            ? settings.drives[static_cast<size_t>(settings.Cdrom)]
+        options.Cdrom >= 0 && static_cast<size_t>(options.Cdrom) < disc.drives.size()
+            ? disc.drives[static_cast<size_t>(options.Cdrom)]
             : empty;
     std::string log = std::string(kProgramName) + " " + kProgramVersion + " rip log\n\n";
     log += Line("Ripped", platform::LocalDateTimeText(started));
     log += Line("Drive", drive.name);
-    log += Line("Read mode", ReadModeName(settings.Jitter));
-    log += Line("Read offset", std::to_string(settings.ReadOffset) + " samples");
-    log += Line("Retries", std::to_string(settings.Retries));
-    log += Line("Test & Copy", settings.TestAndCopy ? "on" : "off");
+    log += Line("Read mode", ReadModeName(options.Jitter));
+    log += Line("Read offset", std::to_string(options.ReadOffset) + " samples");
+    log += Line("Retries", std::to_string(options.Retries));
+    log += Line("Test & Copy", options.TestAndCopy ? "on" : "off");
     log += "\n";
-    log += Line("Artist", settings.Artist);
-    log += Line("Album", settings.Album);
+    log += Line("Artist", disc.Artist);
+    log += Line("Album", disc.Album);
     log += Line("CDDB disc ID", Format("%08x", drive.discId));
     log += Line("AccurateRip disc ID",
                 AccurateRipIdText(ComputeAccurateRipDiscId(drive.toc, drive.discId)));
@@ -217,27 +220,28 @@ std::string RipLogText(const Settings& settings, const platform::DiscFacts& fact
     if (!facts.catalog.empty()) {
         log += Line("Catalogue number", facts.catalog);
     }
-    log += "\n" + TocTable(settings, drive, facts) + "\n";
-    for (const Track& track : settings.tracks) {
+    log += "\n" + TocTable(options, disc, drive, facts) + "\n";
+    for (const Track& track : disc.tracks) {
         if (track.marked) {
-            log += TrackSection(settings, track, folder);
+            log += TrackSection(options, disc, nameTemplate, track, folder);
         }
     }
-    log += Summary(settings) + "\n\n";
+    log += Summary(disc) + "\n\n";
     return log + "Log checksum SHA-256: " + Sha256Hex(log) + "\n";
 }
 
-std::string WriteRipLogAndCueSheet(Settings& settings, const std::string& folder,
-                                   std::time_t started) {
-    settings.lastRipLog.clear();
-    settings.lastCueSheet.clear();
-    if ((!settings.WriteLog && !settings.WriteCue) || !AnyCompleted(settings) ||
-        settings.Cdrom < 0 || static_cast<size_t>(settings.Cdrom) >= settings.drives.size()) {
+std::string WriteRipLogAndCueSheet(const Options& options, const DiscState& disc,
+                                   const std::string& nameTemplate, LastRip& lastRip,
+                                   const std::string& folder, std::time_t started) {
+    lastRip.lastRipLog.clear();
+    lastRip.lastCueSheet.clear();
+    if ((!options.WriteLog && !options.WriteCue) || !AnyCompleted(disc) || options.Cdrom < 0 ||
+        static_cast<size_t>(options.Cdrom) >= disc.drives.size()) {
         return {};
     }
     const platform::DiscFacts facts =
-        ReadDiscFacts(settings.drives[static_cast<size_t>(settings.Cdrom)]);
-    const std::string playlist = folder + PlaylistName(settings);  // as the run names it
+        ReadDiscFacts(disc.drives[static_cast<size_t>(options.Cdrom)]);
+    const std::string playlist = folder + PlaylistName(options, disc);  // as the run names it
     std::string unwritten;
     const auto write = [&](const char* extension, const char* what, const std::string& text,
                            std::string& written) {
@@ -256,11 +260,13 @@ std::string WriteRipLogAndCueSheet(Settings& settings, const std::string& folder
                              : "\nThe file there is an earlier rip's, and could not be removed.";
         }
     };
-    if (settings.WriteLog) {
-        write(".log", "rip log", RipLogText(settings, facts, folder, started), settings.lastRipLog);
+    if (options.WriteLog) {
+        write(".log", "rip log", RipLogText(options, disc, nameTemplate, facts, folder, started),
+              lastRip.lastRipLog);
     }
-    if (settings.WriteCue) {
-        write(".cue", "CUE sheet", CueSheetText(settings, facts, folder), settings.lastCueSheet);
+    if (options.WriteCue) {
+        write(".cue", "CUE sheet", CueSheetText(options, disc, nameTemplate, facts, folder),
+              lastRip.lastCueSheet);
     }
     return unwritten;
 }

@@ -4,15 +4,19 @@
 #include <ctime>
 #include <string>
 
-#include "front/settings.h"
+#include "app/options.h"
+#include "disc/disc_state.h"
 #include "platform/cdrom/disc_facts.h"
+#include "rip/last_rip.h"
 
 namespace disctrove {
 
-// The log of the last run over the marked tracks of `settings` (their checks and verdicts as
-// the run left them), whose files lie in `folder`; `started` is when the run began. The last line
-// is "Log checksum SHA-256: " and the SHA-256 (lower-case hex) of every byte before that line.
-std::string RipLogText(const Settings& settings, const platform::DiscFacts& facts,
+// The log of the last run over the marked tracks of `disc` (their checks and verdicts as the run
+// left them), whose files lie in `folder` (named by `nameTemplate`); `started` is when the run
+// began. The last line is "Log checksum SHA-256: " and the SHA-256 (lower-case hex) of every byte
+// before that line.
+std::string RipLogText(const Options& options, const DiscState& disc,
+                       const std::string& nameTemplate, const platform::DiscFacts& facts,
                        const std::string& folder, std::time_t started);
 
 // The last step of a run, once every track has its verdict: beside the playlist in `folder`
@@ -21,7 +25,8 @@ std::string RipLogText(const Settings& settings, const platform::DiscFacts& fact
 // only when some track was completed. Sets lastRipLog and lastCueSheet to what was written.
 // A file that cannot be written leaves no earlier rip's file of its name behind (it would pass
 // for this rip's); returns what to tell the user then, else "".
-std::string WriteRipLogAndCueSheet(Settings& settings, const std::string& folder,
-                                   std::time_t started);
+std::string WriteRipLogAndCueSheet(const Options& options, const DiscState& disc,
+                                   const std::string& nameTemplate, LastRip& lastRip,
+                                   const std::string& folder, std::time_t started);
 
 }  // namespace disctrove

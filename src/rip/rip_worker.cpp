@@ -1,13 +1,10 @@
 #include "rip/rip_worker.h"
 
 #include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <ctime>
 #include <memory>
 #include <new>
-#include <stop_token>
-#include <thread>
 #include <utility>
 #include <vector>
 
@@ -35,38 +32,18 @@ namespace disctrove {
 
 namespace {
 
-// The rip's Stop (clearing `ripping`) as a stop token, for the look-ups that wait for their
-// answer: it is looked at every few milliseconds while the object lives.
-class RippingStop {
-  public:
-    explicit RippingStop(const SharedInt& ripping)
-        : watch_([this, &ripping](std::stop_token end) {
-              while (!end.stop_requested() && ripping) {
-                  std::this_thread::sleep_for(std::chrono::milliseconds(20));
-              }
-              if (!ripping) {
-                  stop_.request_stop();
-              }
-          }) {}
-    std::stop_token token() const { return stop_.get_token(); }
-
-  private:
-    std::stop_source stop_;
-    std::jthread watch_;
-};
-
 // Makes the artist and album folders; false (after telling why) when the run cannot go on.
 bool MakeDiscFolders(WorkerContext& context, const std::string& base) {
-    const Settings& settings = context.settings;
-    const std::string artist = ArtistFolderName(settings);
+    const Options& options = context.options;
+    const std::string artist = ArtistFolderName(options, context.disc);
     if (platform::CreateFolder(base + artist) == platform::CreateFolderResult::failed) {
         context.questions.Inform("Cannot create artist's folder \"" + artist + "\"");
         return false;
     }
-    const std::string album = artist + "/" + AlbumFolderName(settings);
+    const std::string album = artist + "/" + AlbumFolderName(options, context.disc);
     const bool created =
         platform::CreateFolder(base + album) == platform::CreateFolderResult::created;
-    if (!created && !settings.Overwrite) {
+    if (!created && !options.Overwrite) {
         context.questions.Inform(
             "Cannot create album's folder \"" + album +
             "\"\nPlease check if that folder already exists and rename it\nor use the "
@@ -91,14 +68,13 @@ class Reader {
 
     // Reads every marked track; the result of the reading (the encoders may still work).
     int Run() {
-        Settings& settings = context_.settings;
         size_t order = 0;
-        for (Track& track : settings.tracks) {
+        for (Track& track : context_.disc.tracks) {
             if (!track.marked) {
                 continue;
             }
             const size_t place = order++;
-            if (result_ != kRipCompleted || !settings.ripping) {
+            if (result_ != kRipCompleted || context_.stop.stop_requested()) {
                 // Stopped, or the run ends after a failure: no further file is opened, so an
                 // existing one is never truncated.
                 ReportStatus(context_, track, kStatusStopped);
@@ -136,22 +112,21 @@ class Reader {
     // album gain in every file of the run that was completed. A file that cannot be tagged
     // keeps its audio; the user is told once which files lack the gain.
     void WriteReplayGain() {
-        Settings& settings = context_.settings;
+        std::optional<Loudness>& album = context_.lastRip.lastAlbumLoudness;
         std::vector<const LoudnessMeter*> meters;
         for (const Measured& m : measured_) {
             meters.push_back(&m.stage->meter());
         }
-        settings.lastAlbumLoudness = LoudnessMeter::Together(meters);
+        album = LoudnessMeter::Together(meters);
         std::string failed;
         for (const Measured& m : measured_) {
             const Track& track = *m.track;
             // An MP3 file carries the gain in its ID3v2 tag, which it gets only when Id3v2 is on.
-            if (track.status != kStatusCompleted || !track.loudness ||
-                !settings.lastAlbumLoudness || (track.encoder == kEncoderMp3 && !settings.Id3v2)) {
+            if (track.status != kStatusCompleted || !track.loudness || !album ||
+                (track.encoder == kEncoderMp3 && !context_.options.Id3v2)) {
                 continue;
             }
-            if (!disctrove::WriteReplayGain(m.path, track.encoder, *track.loudness,
-                                            *settings.lastAlbumLoudness)) {
+            if (!disctrove::WriteReplayGain(m.path, track.encoder, *track.loudness, *album)) {
                 failed += "\n" + m.path;
             }
         }
@@ -162,7 +137,8 @@ class Reader {
 
   private:
     void ReadOne(Track& track, size_t place) {
-        Settings& settings = context_.settings;
+        const Options& options = context_.options;
+        const DiscState& disc = context_.disc;
         track.status = 0;
         track.checks.reset();
         track.accurateRip.reset();
@@ -170,10 +146,11 @@ class Reader {
         track.readErrors.clear();
         track.verdict.reset();
         track.loudness.reset();
-        settings.currentTrack = track.index;
-        const std::string output =
-            folder_ + ExpandTemplate(settings, track) + std::string(ExtensionOf(track.encoder));
-        const std::string& album = settings.Album.empty() ? "Unknown album" : settings.Album;
+        context_.state.currentTrack = track.index;
+        const std::string output = folder_ +
+                                   ExpandTemplate(disc, context_.session.currentTemplate, track) +
+                                   std::string(ExtensionOf(track.encoder));
+        const std::string& album = disc.Album.empty() ? "Unknown album" : disc.Album;
         outputs_.emplace_back(&track, output);
         playlist_.SetEntry(place, "#EXTINF:-1," + album + " - " + track.title + "\n" +
                                       std::string(FileNameOf(output)) + "\n");
@@ -204,49 +181,73 @@ class Reader {
             return;
         }
         // Every sample passes the checks once, on its way to the file.
-        AudioChecksStage checks;
-        AccurateRipStage accurateRip(
-            uint64_t{track.lengthSectors} * kCdFramesPerSector, track.index == 0,
-            static_cast<size_t>(track.index) + 1 == settings.tracks.size());
-        SampleChain stages;
-        stages.Add(checks);
-        stages.Add(accurateRip);
-        auto loudness = settings.ReplayGain ? std::make_unique<LoudnessStage>() : nullptr;
-        if (loudness) {
-            stages.Add(*loudness);
-        }
-        RipJob job{&track, read->get(), overlap->get(), output, &stages};
+        TrackStages stages(track, disc.tracks.size(), options.ReplayGain != 0);
+        RipJob job{&track, read->get(), overlap->get(), output, &stages.chain};
         if (track.encoder == kEncoderWav) {
-            if (settings.TestAndCopy) {
-                // Asked before the test read, so the user is not kept waiting for a question.
-                if (!ConfirmOverwrite(context_, output)) {
-                    ReportStatus(context_, track, kStatusStopped);
-                    playlist_.End(place, true);
-                    return;
-                }
-                job.overwriteConfirmed = true;
-                if (!TestRead(track, job, place, 50)) {
-                    return;
-                }
-            }
-            RipTrackToWav(context_, job);
-            KeepChecks(track, checks, accurateRip);
-            KeepLoudness(track, std::move(loudness), output);
-            playlist_.End(place, settings.ripping != 0);
-            return;
+            ReadToWav(track, job, place, stages);
+        } else {
+            ReadForEncoder(track, job, place, stages);
         }
+    }
+
+    // What the audio of one track passes through on its way to the file.
+    struct TrackStages {
+        TrackStages(const Track& track, size_t tracks, bool measure)
+            : accurateRip(uint64_t{track.lengthSectors} * kCdFramesPerSector, track.index == 0,
+                          static_cast<size_t>(track.index) + 1 == tracks),
+              loudness(measure ? std::make_unique<LoudnessStage>() : nullptr) {
+            chain.Add(checks);
+            chain.Add(accurateRip);
+            if (loudness) {
+                chain.Add(*loudness);
+            }
+        }
+        TrackStages(const TrackStages&) = delete;
+        TrackStages& operator=(const TrackStages&) = delete;
+
+        AudioChecksStage checks;
+        AccurateRipStage accurateRip;
+        std::unique_ptr<LoudnessStage> loudness;
+        SampleChain chain;
+    };
+
+    // A WAV track: straight from the disc into its file.
+    void ReadToWav(Track& track, RipJob& job, size_t place, TrackStages& stages) {
+        const std::string output = job.outputPath;
+        if (context_.options.TestAndCopy) {
+            // Asked before the test read, so the user is not kept waiting for a question.
+            if (!ConfirmOverwrite(context_, output)) {
+                ReportStatus(context_, track, kStatusStopped);
+                playlist_.End(place, true);
+                return;
+            }
+            job.overwriteConfirmed = true;
+            if (!TestRead(track, job, place, 50)) {
+                return;
+            }
+        }
+        RipTrackToWav(context_, job);
+        KeepChecks(track, stages.checks, stages.accurateRip);
+        KeepLoudness(track, std::move(stages.loudness), output);
+        playlist_.End(place, !context_.stop.stop_requested());
+    }
+
+    // A track for an encoder: into its raw PCM temporary file, then handed to the encoders.
+    void ReadForEncoder(Track& track, RipJob& job, size_t place, TrackStages& stages) {
+        const std::string output = job.outputPath;
         if (!ConfirmOverwrite(context_, output)) {
             ReportStatus(context_, track, kStatusStopped);
             playlist_.End(place, true);
             return;
         }
-        if (settings.TestAndCopy && !TestRead(track, job, place, 15)) {
+        if (context_.options.TestAndCopy && !TestRead(track, job, place, 15)) {
             return;
         }
         encoders_.WaitForRoom();  // bounds the temporary space
-        job.outputPath = TempPcmPath(settings, track);
-        const bool abandoned = settings.ripping && RipTrackToPcm(context_, job) == -1;
-        if (abandoned || !settings.ripping) {
+        job.outputPath = TempPcmPath(context_.options, track);
+        const std::stop_token& stop = context_.stop;
+        const bool abandoned = !stop.stop_requested() && RipTrackToPcm(context_, job) == -1;
+        if (abandoned || stop.stop_requested()) {
             platform::RemoveFile(job.outputPath);  // half a track's audio is of no use to anyone
             if (track.status < kStatusCompleted) {
                 ReportStatus(context_, track, kStatusStopped);
@@ -256,8 +257,8 @@ class Reader {
             playlist_.End(place, false);
             return;
         }
-        KeepChecks(track, checks, accurateRip);
-        KeepLoudness(track, std::move(loudness), output);
+        KeepChecks(track, stages.checks, stages.accurateRip);
+        KeepLoudness(track, std::move(stages.loudness), output);
         encoders_.Submit({&track, job.outputPath, output, place});
     }
 
@@ -274,7 +275,7 @@ class Reader {
         }
         const bool abandoned = end == ExtractionEnd::abandoned;
         ReportStatus(context_, track,
-                     abandoned ? AbandonedStatus(context_.settings) : kStatusStopped);
+                     abandoned ? AbandonedStatus(context_.options) : kStatusStopped);
         if (!abandoned || track.encoder != kEncoderWav) {
             abandoned_ = abandoned_ || abandoned;
             result_ = kRipStopped;
@@ -319,83 +320,87 @@ class Reader {
     std::vector<std::pair<Track*, std::string>> outputs_;  // each track read and its file
 };
 
+// The run once its folders are made: the reader, the encoders, the look-ups beside them, and what
+// is written after the last encode. Returns the run's result.
+int RipInto(WorkerContext& context, const std::string& base, std::time_t started) {
+    const Options& options = context.options;
+    DiscState& disc = context.disc;
+    const std::string& nameTemplate = context.session.currentTemplate;
+    const auto marked = static_cast<size_t>(std::count_if(disc.tracks.begin(), disc.tracks.end(),
+                                                          [](const Track& t) { return t.marked; }));
+    // The names of the disc's files put the playlist in track order, with what earlier rips of
+    // the disc listed.
+    std::vector<std::string> files;
+    for (const Track& track : disc.tracks) {
+        files.emplace_back(FileNameOf(ExpandTemplate(disc, nameTemplate, track) +
+                                      std::string(ExtensionOf(track.encoder))));
+    }
+    PlaylistWriter playlist(base + PlaylistName(options, disc), options.Createm3u != 0,
+                            std::move(files), marked);
+    // Fetched while the disc is read; the encoders wait for it only if it is late.
+    CoverArtFetch cover(options, disc, context.stop);
+    context.cover = &cover;
+    EncoderPool encoders(
+        context, EncoderThreadCount(options.EncoderThreads),
+        [&playlist](const EncodeTask& task, bool kept) { playlist.End(task.order, kept); });
+    // Asks the database while the disc is read.
+    AccurateRipLookup accurateRip(options, disc, context.stop);
+    Reader reader(context, base, playlist, encoders);
+    int result = reader.Run();
+    encoders.Finish();  // the run ends with its last encode
+    reader.CheckFilesAreThere();
+    reader.WriteReplayGain();
+    JudgeRip(disc, accurateRip);
+    if (!cover.Keep(disc, base, context.lastRip.lastCover)) {
+        context.questions.Inform("Cannot write the cover \"" + base + kCoverFileStem + "\"");
+    }
+    context.cover = nullptr;
+    if (reader.abandoned()) {
+        context.state.ripping = 0;  // the run ended by the user's answer: it shows as over
+    }
+    if (result == kRipCompleted && context.stop.stop_requested()) {
+        result = kRipStopped;
+    }
+    // Last, when every track has its checks and its AccurateRip verdict.
+    if (const std::string unwritten =
+            WriteRipLogAndCueSheet(options, disc, nameTemplate, context.lastRip, base, started);
+        !unwritten.empty()) {
+        context.questions.Inform(unwritten);
+    }
+    return result;
+}  // the run's encoders (and what they loaded) are released here
+
 }  // namespace
 
 int RunRipWorker(WorkerContext& outer) {
-    Settings& settings = outer.settings;
+    const Options& options = outer.options;
     outer.run = RunFlags{};
     const std::time_t started = std::time(nullptr);
-    settings.lastRipLog.clear();
-    settings.lastCueSheet.clear();
-    settings.lastCover.clear();
-    settings.lastAlbumLoudness.reset();
+    outer.lastRip = LastRip{};
     // The reader and the encoder threads may all have something to ask.
     SerialQuestions questions(outer.questions);
-    WorkerContext context{settings, outer.notifications, questions, RunFlags{}};
+    WorkerContext context{options,     outer.disc,    outer.session,
+                          outer.state, outer.lastRip, outer.notifications,
+                          questions,   RunFlags{},    outer.stop};
     int result = kRipCompleted;
-    std::string base = RipBaseFolder(settings);
+    std::string base = RipBaseFolder(options);
     bool foldersMade = true;
-    if (settings.RipInFolder) {
+    if (options.RipInFolder) {
         foldersMade = MakeDiscFolders(context, base);
-        base = RipOutputFolder(settings);
+        base = RipOutputFolder(options, outer.disc);
     }
-    if (!foldersMade) {
-        result = kRipFailed;
-    } else {
-        const auto marked =
-            static_cast<size_t>(std::count_if(settings.tracks.begin(), settings.tracks.end(),
-                                              [](const Track& t) { return t.marked; }));
-        // The names of the disc's files put the playlist in track order, with what earlier rips
-        // of the disc listed.
-        std::vector<std::string> files;
-        for (const Track& track : settings.tracks) {
-            files.emplace_back(FileNameOf(ExpandTemplate(settings, track) +
-                                          std::string(ExtensionOf(track.encoder))));
-        }
-        PlaylistWriter playlist(base + PlaylistName(settings), settings.Createm3u != 0,
-                                std::move(files), marked);
-        // Fetched while the disc is read; the encoders wait for it only if it is late.
-        RippingStop stop(settings.ripping);
-        CoverArtFetch cover(settings, settings, stop.token());
-        context.cover = &cover;
-        EncoderPool encoders(
-            context, EncoderThreadCount(settings.EncoderThreads),
-            [&playlist](const EncodeTask& task, bool kept) { playlist.End(task.order, kept); });
-        // Asks the database while the disc is read.
-        AccurateRipLookup accurateRip(settings, settings, stop.token());
-        Reader reader(context, base, playlist, encoders);
-        result = reader.Run();
-        encoders.Finish();  // the run ends with its last encode
-        reader.CheckFilesAreThere();
-        reader.WriteReplayGain();
-        JudgeRip(settings, accurateRip);
-        if (!cover.Keep(settings, base, settings.lastCover)) {
-            context.questions.Inform("Cannot write the cover \"" + base + kCoverFileStem + "\"");
-        }
-        context.cover = nullptr;
-        if (reader.abandoned()) {
-            settings.ripping = 0;
-        }
-        if (result == kRipCompleted && !settings.ripping) {
-            result = kRipStopped;
-        }
-        // Last, when every track has its checks and its AccurateRip verdict.
-        if (const std::string unwritten = WriteRipLogAndCueSheet(settings, base, started);
-            !unwritten.empty()) {
-            context.questions.Inform(unwritten);
-        }
-    }  // the run's encoders (and what they loaded) are released here
+    result = foldersMade ? RipInto(context, base, started) : kRipFailed;
     outer.run = context.run;
-    settings.finished = 1;
-    if (settings.Makesound) {
+    outer.state.finished = 1;
+    if (options.Makesound) {
         PlayCompletionSound();
     }
     context.notifications.WorkFinished();
     return result;
 }
 
-std::string MakeRipFolder(const Settings& settings) {
-    const std::string folder = RipBaseFolder(settings);
+std::string MakeRipFolder(const Options& options) {
+    const std::string folder = RipBaseFolder(options);
     std::string reason;
     if (platform::CreateWritableFolderPath(folder, reason)) {
         return {};
@@ -404,27 +409,27 @@ std::string MakeRipFolder(const Settings& settings) {
            reason;
 }
 
-void FailRipAtStart(Settings& settings) {
-    for (Track& track : settings.tracks) {
+void FailRipAtStart(DiscState& disc) {
+    for (Track& track : disc.tracks) {
         if (track.marked) {
             track.status = kStatusError;
         }
     }
 }
 
-void PrepareRip(Settings& settings) {
-    for (Track& track : settings.tracks) {
+void PrepareRip(DiscState& disc, RunState& run) {
+    for (Track& track : disc.tracks) {
         if (track.marked) {
             track.status = 0;
         }
     }
-    settings.ripping = 1;
-    settings.finished = 0;
+    run.ripping = 1;
+    run.finished = 0;
 }
 
-void StopRip(Settings& settings) {
-    settings.ripping = 0;
-    for (Track& track : settings.tracks) {
+void StopRip(DiscState& disc, RunState& run) {
+    run.ripping = 0;
+    for (Track& track : disc.tracks) {
         if (track.marked && track.status < kStatusCompleted) {
             track.status = kStatusStopped;
         }

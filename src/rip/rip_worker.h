@@ -2,7 +2,11 @@
 // encoder threads meanwhile.
 #pragma once
 
+#include "app/options.h"
 #include "audio/wav_file.h"
+#include "disc/disc_state.h"
+#include "rip/last_rip.h"
+#include "work/run_state.h"
 #include "work/worker_context.h"
 
 namespace disctrove {
@@ -25,25 +29,26 @@ inline constexpr const char* kCompletionSound = "ripdone.wav";
 // track's loudness is measured as it is read, and after the last encode every completed file
 // gets its track and album gain (Reader::WriteReplayGain); then the rip log and the CUE
 // sheet are written (WriteRipLogAndCueSheet, when some track was completed; the user is told
-// of one that cannot be). Then it sets
-// `finished`, plays the completion sound when Makesound is on and posts WorkFinished; returns
-// kRipCompleted, kRipFailed or kRipStopped.
+// of one that cannot be). Then it sets `finished`, plays the completion sound when Makesound is
+// on and posts WorkFinished; returns kRipCompleted, kRipFailed or kRipStopped. The run stops
+// when context.stop is requested (the Stop of the one who runs it).
 int RunRipWorker(WorkerContext& context);
 
 // Makes the folder a rip writes into (the output folder; RipInFolder's folders below it are the
 // run's) and checks that files can be made in it. "" when they can; otherwise the message to
 // show, which names the folder and the system's reason. A rip that cannot write there does not
 // start: its marked tracks get status 102 (FailRipAtStart).
-std::string MakeRipFolder(const Settings& settings);
-void FailRipAtStart(Settings& settings);
+std::string MakeRipFolder(const Options& options);
+void FailRipAtStart(DiscState& disc);
 
 // What starting a rip does to the model (after the disc-change check): every marked track gets
 // status 0, `ripping` is set and `finished` cleared.
-void PrepareRip(Settings& settings);
+void PrepareRip(DiscState& disc, RunState& run);
 
 // What stopping a rip does to the model: `ripping` is cleared and every marked track that has
-// not ended (status below 100) becomes 101. The caller then waits for `finished`.
-void StopRip(Settings& settings);
+// not ended (status below 100) becomes 101. The worker itself is stopped by its owner's Stop
+// (WorkerThread::Stop); the caller then waits for `finished`.
+void StopRip(DiscState& disc, RunState& run);
 
 // Plays the completion sound, or the system's default sound when its file is missing.
 void PlayCompletionSound();

@@ -5,10 +5,9 @@
 namespace disctrove::ui {
 
 RipController::RipController(Settings& settings, UserDialogs& dialogs, QWidget* owner)
-    : settings_(settings),
-      bridge_(dialogs, owner),
-      context_{settings, bridge_, bridge_, {}},
-      worker_(settings) {
+    : settings_(settings), bridge_(dialogs, owner), context_{ripOptions_, settings, ripSession_,
+                                                             settings,    settings, bridge_,
+                                                             bridge_} {
     connect(&bridge_, &WorkerBridge::trackProgress, this, [this](int position, int status) {
         (void)status;  // the track holds it too, and may be newer
         emit trackProgress(position);
@@ -26,8 +25,16 @@ RipController::Start RipController::StartRip(std::string& problem) {
         FailRipAtStart(settings_);
         return Start::folderRefused;
     }
-    PrepareRip(settings_);
-    if (!worker_.Start([this] { return RunRipWorker(context_); })) {
+    if (!worker_.Running()) {
+        // The worker of an earlier rip no longer reads them.
+        ripOptions_ = settings_;
+        ripSession_ = settings_;
+    }
+    PrepareRip(settings_, settings_);
+    if (!worker_.Start([this](std::stop_token stop) {
+            context_.stop = std::move(stop);
+            return RunRipWorker(context_);
+        })) {
         // Nothing started: nothing may claim to run.
         settings_.ripping = 0;
         settings_.finished = 1;
@@ -43,7 +50,8 @@ RipController::Start RipController::StartRip(std::string& problem) {
 
 void RipController::Stop() {
     if (Busy()) {
-        StopRip(settings_);
+        worker_.Stop();
+        StopRip(settings_, settings_);
     }
 }
 

@@ -36,7 +36,12 @@ class RipController : public QObject {
     // Asks a running rip to stop: its tracks not done say Stopped. Wait() then waits for it.
     void Stop();
     // Asks a running rip to end without marking its tracks (the window closes).
-    void Abandon() { settings_.ripping = 0; }
+    void Abandon() {
+        if (Running()) {
+            worker_.Stop();
+        }
+        settings_.ripping = 0;
+    }
     // Waits for the worker to end; posted notices and its questions still arrive meanwhile, the
     // user's input waits.
     void Wait();
@@ -56,6 +61,10 @@ class RipController : public QObject {
     void OnWorkFinished();
 
     Settings& settings_;
+    // The options and the naming template a rip reads: copied from settings_ as the rip
+    // starts, so what is applied during the rip never reaches its worker.
+    Options ripOptions_;
+    SessionInputs ripSession_;
     WorkerBridge bridge_;
     WorkerContext context_;
     WorkerThread worker_;

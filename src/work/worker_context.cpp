@@ -4,11 +4,6 @@
 
 namespace disctrove {
 
-void ReportStatus(WorkerContext& context, Track& track, int32_t status) {
-    track.status = status;
-    context.notifications.TrackProgress(track.index, status);
-}
-
 std::string WriteFailedMessage(const std::string& path) {
     return std::string(kWriteFailedMessage) + "\n\n" + path;
 }
@@ -24,7 +19,7 @@ std::string OverwriteQuestion(const std::string& path) {
 }
 
 bool ConfirmOverwrite(WorkerContext& context, const std::string& path) {
-    if (context.settings.Overwrite || context.run.overwriteAll || !platform::FileExists(path)) {
+    if (context.options.Overwrite || context.run.overwriteAll || !platform::FileExists(path)) {
         return true;
     }
     switch (context.questions.Confirm(ConfirmTopic::overwrite, OverwriteQuestion(path))) {

@@ -6,22 +6,32 @@ namespace disctrove {
 
 WorkerThread::~WorkerThread() {
     if (thread_.joinable()) {
-        settings_.ripping = 0;
+        Stop();
         thread_.join();
     }
 }
 
-bool WorkerThread::Start(std::function<int()> body) {
+void WorkerThread::Stop() {
+    const std::lock_guard lock(stopMutex_);
+    stop_.request_stop();
+}
+
+bool WorkerThread::Start(std::function<int(std::stop_token)> body) {
     if (running_) {
         return false;
     }
     if (thread_.joinable()) {
-        thread_.join();  // its body has returned: only the thread itself is left
+        JoinEnded();  // its body has returned: only the thread itself is left
+    }
+    std::stop_token stop;
+    {
+        const std::lock_guard lock(stopMutex_);
+        stop = stop_.get_token();
     }
     running_ = true;
-    thread_ = std::thread([this, body = std::move(body)] {
+    thread_ = std::thread([this, body = std::move(body), stop = std::move(stop)] {
         platform::SetIdlePriority();
-        result_ = body();
+        result_ = body(stop);
         running_ = false;
     });
     return true;
@@ -29,9 +39,15 @@ bool WorkerThread::Start(std::function<int()> body) {
 
 int WorkerThread::Join() {
     if (thread_.joinable()) {
-        thread_.join();
+        JoinEnded();
     }
     return result_;
+}
+
+void WorkerThread::JoinEnded() {
+    thread_.join();
+    const std::lock_guard lock(stopMutex_);
+    stop_ = std::stop_source();  // a stop asked of the run that ended does not stop the next
 }
 
 }  // namespace disctrove

@@ -5,7 +5,9 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <stop_token>
 
+#include "front/settings.h"
 #include "codecs/conversion_worker.h"
 #include "codecs/encode_job.h"
 #include "rip/naming.h"
@@ -33,7 +35,8 @@ double SineRms(double volume) {
 class ChannelMixTest : public ::testing::Test {
   protected:
     ChannelMixTest() {
-        settings_.ripping = 1;
+        stop_ = std::stop_source();  // a new run
+        context_.stop = stop_.get_token();
         settings_.Outfolder = dir_.path();
     }
     // The samples of `wav` through a user's job: a rip of them as CD audio (the rip's raw
@@ -68,7 +71,9 @@ class ChannelMixTest : public ::testing::Test {
     Track track_;
     testing::RecordingNotifications notes_;
     testing::ScriptedQuestions questions_;
-    WorkerContext context_{settings_, notes_, questions_, {}};
+    std::stop_source stop_;  // the Stop of the one who runs the worker
+    WorkerContext context_{settings_, settings_,  settings_, settings_,        settings_,
+                           notes_,    questions_, {},        stop_.get_token()};
 };
 
 TEST_F(ChannelMixTest, MonoAndStereoKeepTheLevel) {

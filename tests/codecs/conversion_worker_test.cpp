@@ -6,7 +6,9 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <stop_token>
 
+#include "front/settings.h"
 #include "audio/pcm_source.h"
 #include "audio/unique_file.h"
 #include "audio/wav_file.h"
@@ -29,7 +31,8 @@ class ConversionWorkerTest : public ::testing::Test {
         settings_.Outfolder = dir_.path() + "/out";
         std::filesystem::create_directories(settings_.Outfolder);
         settings_.wavSourcePath = MakeSineWav(dir_.path(), "my song.wav", 44100, 2, 16, 1);
-        settings_.ripping = 1;
+        stop_ = std::stop_source();  // a new run
+        context_.stop = stop_.get_token();
         settings_.finished = 0;
     }
     int Convert(EncoderKind kind) {
@@ -43,7 +46,9 @@ class ConversionWorkerTest : public ::testing::Test {
     Track progress_;
     testing::RecordingNotifications notes_;
     testing::ScriptedQuestions questions_;
-    WorkerContext context_{settings_, notes_, questions_, {}};
+    std::stop_source stop_;  // the Stop of the one who runs the worker
+    WorkerContext context_{settings_, settings_,  settings_, settings_,        settings_,
+                           notes_,    questions_, {},        stop_.get_token()};
 };
 
 TEST_F(ConversionWorkerTest, EachFormatIntoTheOutputFolder) {
@@ -177,7 +182,7 @@ TEST_F(ConversionWorkerTest, MissingLameIsToldAndEndsAsAnError) {
 }
 
 TEST_F(ConversionWorkerTest, AStoppedFlacLeavesNoHalfFile) {
-    settings_.ripping = 0;  // Stop, before the first block is encoded
+    stop_.request_stop();  // Stop, before the first block is encoded
     EXPECT_EQ(Convert(kEncoderFlac), 0);
     EXPECT_EQ(progress_.status, kStatusStopped);
     EXPECT_FALSE(std::filesystem::exists(settings_.Outfolder + "/my song.flac"));

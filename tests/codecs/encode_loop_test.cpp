@@ -3,7 +3,9 @@
 #include <filesystem>
 #include <fstream>
 #include <memory>
+#include <stop_token>
 
+#include "front/settings.h"
 #include "codecs/encoder_sink.h"
 #include "support/audio_files.h"
 #include "support/scripted_worker.h"
@@ -62,11 +64,14 @@ TEST(EncodeLoopTest, EverySinkGetsTheSameEnding) {
     Settings settings;
     testing::RecordingNotifications notes;
     testing::ScriptedQuestions questions;
-    WorkerContext context{settings, notes, questions, {}};
+    std::stop_source stop;  // the Stop of the one who runs the worker
+    WorkerContext context{settings, settings,  settings, settings,        settings,
+                          notes,    questions, {},       stop.get_token()};
     const auto encode = [&](int failAt, bool keeps) {
         std::filesystem::remove(output);
         notes.progress.clear();
-        settings.ripping = 1;
+        stop = std::stop_source();  // a new run
+        context.stop = stop.get_token();
         Track track;
         EncodeJob job{&track, wav, output};
         RunEncode(context, job, false, std::make_unique<CopySink>(failAt, keeps));
@@ -88,7 +93,7 @@ TEST(EncodeLoopTest, EverySinkGetsTheSameEnding) {
 
     notes.onProgress = [&](int32_t, int32_t status) {
         if (status > 0 && status < 100) {
-            settings.ripping = 0;
+            stop.request_stop();
         }
     };
     EXPECT_EQ(encode(0, true), kStatusStopped);

@@ -4,8 +4,10 @@
 
 #include <cstdlib>
 #include <fstream>
+#include <stop_token>
 #include <thread>
 
+#include "front/settings.h"
 #include "support/audio_files.h"
 #include "support/scoped_environment.h"
 #include "support/scripted_worker.h"
@@ -111,7 +113,8 @@ class Mp3EncoderTest : public ::testing::Test {
     void SetUp() override {
         lame_ = LoadLame(questions_);
         ASSERT_TRUE(lame_) << (questions_.informed.empty() ? "" : questions_.informed[0]);
-        settings_.ripping = 1;
+        stop_ = std::stop_source();  // a new run
+        context_.stop = stop_.get_token();
         track_.index = 0;
         track_.title = "Song";
         SetFormat(Mp3Format{});
@@ -135,7 +138,9 @@ class Mp3EncoderTest : public ::testing::Test {
     Track track_;
     testing::RecordingNotifications notes_;
     testing::ScriptedQuestions questions_;
-    WorkerContext context_{settings_, notes_, questions_, {}};
+    std::stop_source stop_;  // the Stop of the one who runs the worker
+    WorkerContext context_{settings_, settings_,  settings_, settings_,        settings_,
+                           notes_,    questions_, {},        stop_.get_token()};
     std::unique_ptr<platform::LameLibrary> lame_;
 };
 
@@ -264,7 +269,8 @@ TEST_F(Mp3EncoderTest, TwoEncodesAtOnceEqualLoneOnes) {
             encoders.emplace_back([this, i, &sources] {
                 testing::RecordingNotifications notes;
                 testing::ScriptedQuestions questions;
-                WorkerContext context{settings_, notes, questions, {}};
+                WorkerContext context{settings_, settings_, settings_, settings_,
+                                      settings_, notes,     questions};
                 auto lame = LoadLame(questions);
                 Track track = track_;
                 EncodeJob job{&track, sources[i],
@@ -293,7 +299,7 @@ TEST_F(Mp3EncoderTest, OverwriteQuestionAndStop) {
     settings_.Overwrite = 1;
     notes_.onProgress = [this](int32_t, int32_t status) {
         if (status >= 50 && status < 100) {
-            settings_.ripping = 0;
+            stop_.request_stop();
         }
     };
     EXPECT_EQ(Encode(RawCdAudio(10), true), kStatusStopped);

@@ -5,7 +5,9 @@
 #include <cmath>
 #include <filesystem>
 #include <fstream>
+#include <stop_token>
 
+#include "front/settings.h"
 #include "audio/pcm_source.h"
 #include "platform/system/write_faults.h"
 #include "support/audio_files.h"
@@ -24,7 +26,8 @@ using testing::WriteWholeFile;
 class OggDecoderTest : public ::testing::Test {
   protected:
     OggDecoderTest() {
-        settings_.ripping = 1;
+        stop_ = std::stop_source();  // a new run
+        context_.stop = stop_.get_token();
         settings_.finished = 0;
         settings_.wavSourcePath = dir_.File("out.wav");
         progress_.index = -1;
@@ -57,7 +60,9 @@ class OggDecoderTest : public ::testing::Test {
     Track progress_;
     testing::RecordingNotifications notes_;
     testing::ScriptedQuestions questions_;
-    WorkerContext context_{settings_, notes_, questions_, {}};
+    std::stop_source stop_;  // the Stop of the one who runs the worker
+    WorkerContext context_{settings_, settings_,  settings_, settings_,        settings_,
+                           notes_,    questions_, {},        stop_.get_token()};
 };
 
 TEST_F(OggDecoderTest, SamplesEqualOggdecsForMonoAndStereo) {
@@ -123,7 +128,7 @@ TEST_F(OggDecoderTest, StopLeavesAWavThatSaysWhatItHolds) {
     const std::string ogg = MakeOgg("long", 2, 10);
     notes_.onProgress = [this](int32_t, int32_t status) {
         if (status >= 20 && status < 100) {
-            settings_.ripping = 0;
+            stop_.request_stop();
         }
     };
     EXPECT_EQ(Decode(ogg), 0);

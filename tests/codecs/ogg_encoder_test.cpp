@@ -5,7 +5,9 @@
 #include <cmath>
 #include <fstream>
 #include <numbers>
+#include <stop_token>
 
+#include "front/settings.h"
 #include "audio/unique_file.h"
 #include "audio/wav_file.h"
 #include "support/audio_files.h"
@@ -29,7 +31,8 @@ constexpr double kSineRms = 0.5 / std::numbers::sqrt2 * 32768;  // "vol 0.5"
 class OggEncoderTest : public ::testing::Test {
   protected:
     OggEncoderTest() {
-        settings_.ripping = 1;
+        stop_ = std::stop_source();  // a new run
+        context_.stop = stop_.get_token();
         track_.index = -1;
         track_.status = 0;
         SetFormat(OggFormat{});  // quality 9, stereo, same rate as the source
@@ -70,7 +73,9 @@ class OggEncoderTest : public ::testing::Test {
     Track track_;
     testing::RecordingNotifications notes_;
     testing::ScriptedQuestions questions_;
-    WorkerContext context_{settings_, notes_, questions_, {}};
+    std::stop_source stop_;  // the Stop of the one who runs the worker
+    WorkerContext context_{settings_, settings_,  settings_, settings_,        settings_,
+                           notes_,    questions_, {},        stop_.get_token()};
 };
 
 TEST_F(OggEncoderTest, WavFileToOggWithItsComments) {
@@ -222,7 +227,7 @@ TEST_F(OggEncoderTest, StopLeavesATruncatedFileAndNoTemporaryFile) {
     track_.lengthSectors = 10 * 75;
     notes_.onProgress = [this](int32_t, int32_t status) {
         if (status >= 50 && status < 100) {
-            settings_.ripping = 0;
+            stop_.request_stop();
         }
     };
     EXPECT_EQ(Encode(raw, true), kStatusStopped);

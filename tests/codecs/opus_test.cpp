@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <stop_token>
 
+#include "front/settings.h"
 #include "audio/pcm_source.h"
 #include "codecs/conversion_worker.h"
 #include "codecs/opus_encoder.h"
@@ -26,7 +28,8 @@ double OpusInfoValue(const std::string& path, const std::string& label) {
 class OpusTest : public ::testing::Test {
   protected:
     OpusTest() {
-        settings_.ripping = 1;
+        stop_ = std::stop_source();  // a new run
+        context_.stop = stop_.get_token();
         settings_.Overwrite = 1;
         track_.index = -1;
         track_.status = 0;
@@ -51,7 +54,9 @@ class OpusTest : public ::testing::Test {
     Track track_;
     testing::RecordingNotifications notes_;
     testing::ScriptedQuestions questions_;
-    WorkerContext context_{settings_, notes_, questions_, {}};
+    std::stop_source stop_;  // the Stop of the one who runs the worker
+    WorkerContext context_{settings_, settings_,  settings_, settings_,        settings_,
+                           notes_,    questions_, {},        stop_.get_token()};
 };
 
 // Each mode spends about what opusenc spends with the same settings; CBR keeps to the rate.

@@ -4,7 +4,9 @@
 
 #include <cmath>
 #include <fstream>
+#include <stop_token>
 
+#include "front/settings.h"
 #include "support/audio_files.h"
 #include "support/scripted_worker.h"
 #include "support/temp_dir.h"
@@ -83,7 +85,8 @@ TEST(WmaFormatSearch, TimeStampsAndTheRealCatalogue) {
 class WmaEncoderTest : public ::testing::Test {
   protected:
     WmaEncoderTest() {
-        settings_.ripping = 1;
+        stop_ = std::stop_source();  // a new run
+        context_.stop = stop_.get_token();
         track_.index = 0;
         track_.format = TrackFormat::From(WmaFormat{});  // stereo, 96 kbit/s, same rate
     }
@@ -103,7 +106,9 @@ class WmaEncoderTest : public ::testing::Test {
     Track track_;
     testing::RecordingNotifications notes_;
     testing::ScriptedQuestions questions_;
-    WorkerContext context_{settings_, notes_, questions_, {}};
+    std::stop_source stop_;  // the Stop of the one who runs the worker
+    WorkerContext context_{settings_, settings_,  settings_, settings_,        settings_,
+                           notes_,    questions_, {},        stop_.get_token()};
 };
 
 TEST_F(WmaEncoderTest, WavFileToWmaWithAttributes) {
@@ -172,7 +177,7 @@ TEST_F(WmaEncoderTest, StoppedEncodeLeavesAPlayableFile) {
     const std::string wav = MakeSineWav(dir_.path(), "in.wav", 44100, 2, 16, 10);
     notes_.onProgress = [this](int32_t, int32_t status) {
         if (status >= 30 && status < 100) {
-            settings_.ripping = 0;
+            stop_.request_stop();
         }
     };
     EXPECT_EQ(Encode(wav), kStatusStopped);

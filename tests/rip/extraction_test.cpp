@@ -5,8 +5,10 @@
 #include <atomic>
 #include <chrono>
 #include <filesystem>
+#include <stop_token>
 #include <thread>
 
+#include "front/settings.h"
 #include "audio/unique_file.h"
 #include "audio/wav_file.h"
 #include "disc/disc.h"
@@ -73,7 +75,8 @@ class ExtractionTest : public ::testing::Test {
         BuildDriveList(settings_);
         settings_.Cdrom = static_cast<int32_t>(settings_.drives.size()) - 1;
         ASSERT_EQ(ReadDisc(settings_, settings_, settings_.Cdrom), 0);
-        settings_.ripping = 1;
+        stop_ = std::stop_source();  // a new run
+        context_.stop = stop_.get_token();
     }
     void UseSimulatedDisc(const std::string& statements) {
         UseDisc(testing::WriteSimulatedDisc(dir_.path(), "disc", statements));
@@ -103,7 +106,9 @@ class ExtractionTest : public ::testing::Test {
     Settings settings_;
     testing::RecordingNotifications notes_;
     testing::ScriptedQuestions questions_;
-    WorkerContext context_{settings_, notes_, questions_, {}};
+    std::stop_source stop_;  // the Stop of the one who runs the worker
+    WorkerContext context_{settings_, settings_,  settings_, settings_,        settings_,
+                           notes_,    questions_, {},        stop_.get_token()};
     platform::TrackBufferBlock read_{kReadChunkSectors};
     platform::TrackBufferBlock overlap_{kOverlapSectors};
 };
@@ -272,7 +277,7 @@ TEST_F(ExtractionTest, OverwriteQuestion) {
 
 TEST_F(ExtractionTest, StopBeforeTheNextRead) {
     UseSimulatedDisc("track audio 100\n");
-    settings_.ripping = 0;
+    stop_.request_stop();
     RipJob job = Job(0);
     RipTrackToWav(context_, job);
     EXPECT_FALSE(std::filesystem::exists(job.outputPath));  // stopped before: no file opened
@@ -313,11 +318,12 @@ TEST_F(ExtractionTest, PcmRipEndings) {
     EXPECT_EQ(RipTrackToPcm(context_, job), -1);  // abandoned: the run stops
     EXPECT_EQ(settings_.tracks[0].status, kStatusStopped);
 
-    settings_.ripping = 0;
+    stop_.request_stop();
     EXPECT_EQ(RipTrackToPcm(context_, job), 0);  // stopped
     EXPECT_EQ(settings_.tracks[0].status, kStatusStopped);
 
-    settings_.ripping = 1;
+    stop_ = std::stop_source();  // a new run
+    context_.stop = stop_.get_token();
     job.outputPath = dir_.File("missing/cddatmp001.pcm");
     EXPECT_EQ(RipTrackToPcm(context_, job), -1);
     EXPECT_EQ(settings_.tracks[0].status, kStatusError);
@@ -424,7 +430,7 @@ TEST_F(ExtractionTest, StopEndsASecureReadThatIsRetrying) {
             std::this_thread::sleep_for(std::chrono::milliseconds(1));
         }
         readsAtStop = GetSimulatedReadCounts().correcting;
-        settings_.ripping = 0;
+        stop_.request_stop();
     });
     RipJob job = Job(0);
     RipTrackToWav(context_, job);

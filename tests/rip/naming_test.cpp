@@ -1,4 +1,5 @@
 #include "rip/naming.h"
+#include "front/settings.h"
 
 #include <unistd.h>
 
@@ -18,7 +19,7 @@ class NamingTest : public ::testing::Test {
     }
     std::string Expand(const std::string& pattern) {
         settings_.currentTemplate = pattern;
-        return ExpandTemplate(settings_, track_);
+        return ExpandTemplate(settings_, settings_.currentTemplate, track_);
     }
     Settings settings_;
     Track track_;
@@ -112,14 +113,16 @@ TEST_F(NamingTest, ControlCharactersAreReplaced) {
     settings_.Album = "Line\nBreak\tTab\x7F";
     track_.title = std::string("a\0b", 3);
     settings_.currentTemplate = "$t";
-    EXPECT_EQ(RipOutputPath(settings_, track_), "/rips/_._x/Line_Break_Tab_/a_b.mp3");
+    EXPECT_EQ(RipOutputPath(settings_, settings_, settings_.currentTemplate, track_),
+              "/rips/_._x/Line_Break_Tab_/a_b.mp3");
 }
 
 TEST_F(NamingTest, LongNamesAreCutAtACharacterBoundary) {
     track_.title = std::string(250, 'x') + "\xC3\xA9\xC3\xA9";  // 254 bytes
     const std::string name = Expand("$t");
     EXPECT_EQ(name, std::string(250, 'x'));  // 251 would split the first two-byte character
-    EXPECT_LE(RipOutputPath(settings_, track_).size(), std::string("./").size() + 255);
+    EXPECT_LE(RipOutputPath(settings_, settings_, settings_.currentTemplate, track_).size(),
+              std::string("./").size() + 255);
     track_.title = std::string(300, 'y');
     EXPECT_EQ(Expand("$t").size(), 251u);  // room for ".mp3"
 }
@@ -127,18 +130,18 @@ TEST_F(NamingTest, LongNamesAreCutAtACharacterBoundary) {
 TEST_F(NamingTest, FolderAndPlaylistNames) {
     settings_.Artist = "X";
     settings_.Album = "Y";
-    EXPECT_EQ(ArtistFolderName(settings_), "X");
-    EXPECT_EQ(AlbumFolderName(settings_), "Y");
-    EXPECT_EQ(PlaylistName(settings_), "X - Y.m3u");
+    EXPECT_EQ(ArtistFolderName(settings_, settings_), "X");
+    EXPECT_EQ(AlbumFolderName(settings_, settings_), "Y");
+    EXPECT_EQ(PlaylistName(settings_, settings_), "X - Y.m3u");
 
     settings_.Artist.clear();
     settings_.Album.clear();
-    EXPECT_EQ(ArtistFolderName(settings_), "Artist-A0B0C0DL");
-    EXPECT_EQ(AlbumFolderName(settings_), "Album-A0B0C0DL");
-    EXPECT_EQ(PlaylistName(settings_), "Unknown artist - AlbumA0B0C0DL.m3u");
+    EXPECT_EQ(ArtistFolderName(settings_, settings_), "Artist-A0B0C0DL");
+    EXPECT_EQ(AlbumFolderName(settings_, settings_), "Album-A0B0C0DL");
+    EXPECT_EQ(PlaylistName(settings_, settings_), "Unknown artist - AlbumA0B0C0DL.m3u");
 
     settings_.drives.clear();  // no drive: the ID of no disc
-    EXPECT_EQ(AlbumFolderName(settings_), "Album-FFFFFFFFL");
+    EXPECT_EQ(AlbumFolderName(settings_, settings_), "Album-FFFFFFFFL");
 }
 
 TEST_F(NamingTest, DiscDataCannotLeadOutOfTheOutputFolder) {
@@ -146,16 +149,16 @@ TEST_F(NamingTest, DiscDataCannotLeadOutOfTheOutputFolder) {
     settings_.RipInFolder = 1;
     settings_.Artist = "..";
     settings_.Album = "../../etc";
-    EXPECT_EQ(ArtistFolderName(settings_), "_");
-    EXPECT_EQ(AlbumFolderName(settings_), "_._.._etc");
-    EXPECT_EQ(RipOutputFolder(settings_), "/rips/_/_._.._etc/");
+    EXPECT_EQ(ArtistFolderName(settings_, settings_), "_");
+    EXPECT_EQ(AlbumFolderName(settings_, settings_), "_._.._etc");
+    EXPECT_EQ(RipOutputFolder(settings_, settings_), "/rips/_/_._.._etc/");
     settings_.Artist = ".";
     settings_.Album = "AC/DC";
-    EXPECT_EQ(RipOutputFolder(settings_), "/rips/_/AC_DC/");
-    EXPECT_EQ(PlaylistName(settings_), "_ - AC_DC.m3u");
+    EXPECT_EQ(RipOutputFolder(settings_, settings_), "/rips/_/AC_DC/");
+    EXPECT_EQ(PlaylistName(settings_, settings_), "_ - AC_DC.m3u");
     settings_.Artist = std::string(300, 'a');
-    EXPECT_EQ(ArtistFolderName(settings_).size(), 255u);
-    EXPECT_LE(PlaylistName(settings_).size(), 255u);
+    EXPECT_EQ(ArtistFolderName(settings_, settings_).size(), 255u);
+    EXPECT_LE(PlaylistName(settings_, settings_).size(), 255u);
 }
 
 TEST_F(NamingTest, RipOutputPath) {
@@ -166,17 +169,20 @@ TEST_F(NamingTest, RipOutputPath) {
     settings_.currentTemplate = "$n-$t";
     track_.index = 2;
     track_.title = "T";
-    EXPECT_EQ(RipOutputPath(settings_, track_), "/rips/X/Y/03-T.mp3");
+    EXPECT_EQ(RipOutputPath(settings_, settings_, settings_.currentTemplate, track_),
+              "/rips/X/Y/03-T.mp3");
 
     settings_.RipInFolder = 0;
     track_.encoder = kEncoderOgg;
-    EXPECT_EQ(RipOutputPath(settings_, track_), "/rips/03-T.ogg");
+    EXPECT_EQ(RipOutputPath(settings_, settings_, settings_.currentTemplate, track_),
+              "/rips/03-T.ogg");
     settings_.folderHistory = {"/rips/"};
     track_.encoder = kEncoderWav;
-    EXPECT_EQ(RipOutputPath(settings_, track_), "/rips/03-T.wav");
+    EXPECT_EQ(RipOutputPath(settings_, settings_, settings_.currentTemplate, track_),
+              "/rips/03-T.wav");
     track_.encoder = kEncoderWma;
     settings_.folderHistory.clear();
-    EXPECT_EQ(RipOutputPath(settings_, track_), "./03-T.wma");
+    EXPECT_EQ(RipOutputPath(settings_, settings_, settings_.currentTemplate, track_), "./03-T.wma");
     settings_.folderHistory = {""};  // an empty output folder means here, never "/"
     EXPECT_EQ(RipBaseFolder(settings_), "./");
 }

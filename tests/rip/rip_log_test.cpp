@@ -1,4 +1,5 @@
 #include "rip/rip_log.h"
+#include "front/settings.h"
 
 #include <gtest/gtest.h>
 
@@ -71,7 +72,8 @@ TEST(RipLog, VerdictsErrorsAndSummary) {
         second.status = c.secondStatus;
         second.readErrors = c.secondReadErrors;
         second.testCrc = c.secondTestCrc;
-        const std::string log = RipLogText(settings, {}, "/music/", 0);
+        const std::string log =
+            RipLogText(settings, settings, settings.currentTemplate, {}, "/music/", 0);
         for (const std::string& line : c.expected) {
             EXPECT_NE(log.find(line), std::string::npos) << line << "\n" << log;
         }

@@ -14,9 +14,11 @@
 #include <mutex>
 #include <random>
 #include <set>
+#include <stop_token>
 #include <thread>
 #include <tuple>
 
+#include "front/settings.h"
 #include "disc/disc.h"
 #include "platform/cdrom/simulated_disc.h"
 #include "platform/system/environment.h"
@@ -95,8 +97,15 @@ class RipWorkerTest : public ::testing::Test {
         settings_.tracks[track].format = TrackFormatFor(kind, settings_.formats);
     }
     int Run() {
-        PrepareRip(settings_);
+        stop_ = std::stop_source();  // a new run
+        context_.stop = stop_.get_token();
+        PrepareRip(settings_, settings_);
         return RunRipWorker(context_);
+    }
+    // The front end's Stop: the model marked, the worker asked to stop.
+    void StopRip(Settings& settings) {
+        disctrove::StopRip(settings, settings);
+        stop_.request_stop();
     }
     std::vector<int32_t> Statuses() const {
         std::vector<int32_t> statuses;
@@ -118,7 +127,9 @@ class RipWorkerTest : public ::testing::Test {
     Settings settings_;
     WatchingNotifications notes_{settings_};
     testing::ScriptedQuestions questions_;
-    WorkerContext context_{settings_, notes_, questions_, {}};
+    std::stop_source stop_;  // the Stop of the one who runs the worker
+    WorkerContext context_{settings_, settings_,  settings_, settings_,        settings_,
+                           notes_,    questions_, {},        stop_.get_token()};
 };
 
 TEST_F(RipWorkerTest, WavAndOggTracksInArtistAndAlbumFoldersWithAPlaylist) {
@@ -159,7 +170,7 @@ TEST_F(RipWorkerTest, ThePlaylistListsEachFileOnceInTrackOrderWhateverWasRippedB
     UseDisc(3, 30, kEncoderWav);
     settings_.Createm3u = 1;
     settings_.Album = "A";
-    const std::string playlist = out_ + "/" + PlaylistName(settings_);
+    const std::string playlist = out_ + "/" + PlaylistName(settings_, settings_);
     WriteWholeFile(playlist,
                    "#EXTM3U\n#EXTINF:-1,B - Other\nother.wav\n03-Song 3.wav\n"
                    "#EXTM3U\n03-Song 3.wav\n");
@@ -187,7 +198,7 @@ TEST_F(RipWorkerTest, ThePlaylistListsEachFileOnceInTrackOrderWhateverWasRippedB
 TEST_F(RipWorkerTest, APlaylistNamedByALinkLeavesWhatTheLinkNamesAlone) {
     UseDisc(1, 30, kEncoderWav);
     settings_.Createm3u = 1;
-    const std::string playlist = out_ + "/" + PlaylistName(settings_);
+    const std::string playlist = out_ + "/" + PlaylistName(settings_, settings_);
     WriteWholeFile(dir_.File("victim"), "secret\n");
     fs::create_symlink(dir_.File("victim"), playlist);
     EXPECT_EQ(Run(), kRipCompleted);
@@ -279,7 +290,7 @@ TEST_F(RipWorkerTest, NoAtTheOverwriteQuestionSkipsOnlyThatTrack) {
     EXPECT_EQ(Run(), kRipCompleted);
     EXPECT_EQ(Statuses(), (std::vector<int32_t>{100, 101, 100}));
     EXPECT_EQ(ReadWholeFile(out_ + "/02-Song 2.wav"), "mine");
-    const std::string playlist = ReadWholeFile(out_ + "/" + PlaylistName(settings_));
+    const std::string playlist = ReadWholeFile(out_ + "/" + PlaylistName(settings_, settings_));
     EXPECT_NE(playlist.find("02-Song 2.wav\n"), std::string::npos);  // listed all the same
 }
 
@@ -338,9 +349,12 @@ TEST_F(RipWorkerTest, WorkThreadsRunInTheBatchClass) {
         const std::lock_guard lock(mutex);
         policies.emplace(std::this_thread::get_id(), sched_getscheduler(0));
     };
-    WorkerThread worker(settings_);
-    const auto rip = [this] { return RunRipWorker(context_); };
-    PrepareRip(settings_);
+    WorkerThread worker;
+    const auto rip = [this](std::stop_token stop) {
+        context_.stop = std::move(stop);
+        return RunRipWorker(context_);
+    };
+    PrepareRip(settings_, settings_);
     ASSERT_TRUE(worker.Start(rip));
     EXPECT_EQ(worker.Join(), kRipCompleted);
     EXPECT_GE(policies.size(), 2u);  // the reader and an encoder thread
@@ -351,7 +365,7 @@ TEST_F(RipWorkerTest, WorkThreadsRunInTheBatchClass) {
     EXPECT_EQ(Statuses(), (std::vector<int32_t>{100, 100}));
 
     // A second run of the same worker.
-    PrepareRip(settings_);
+    PrepareRip(settings_, settings_);
     ASSERT_TRUE(worker.Start(rip));
     EXPECT_EQ(worker.Join(), kRipCompleted);
     EXPECT_EQ(notes_.finishedCount, 2);
@@ -383,7 +397,8 @@ TEST_F(RipWorkerTest, SameFilesWhateverTheNumberOfEncoderThreads) {
         EXPECT_TRUE(fs::is_empty(tmp_));
         std::vector<std::string> contents;
         for (const Track& track : settings_.tracks) {
-            const std::string path = RipOutputPath(settings_, track);
+            const std::string path =
+                RipOutputPath(settings_, settings_, settings_.currentTemplate, track);
             if (track.encoder == kEncoderWav) {
                 contents.push_back(ReadWholeFile(path));
             } else {
@@ -405,7 +420,7 @@ TEST_F(RipWorkerTest, SameFilesWhateverTheNumberOfEncoderThreads) {
             EXPECT_EQ(track.checks->peak, peak);
         }
         contents.push_back(
-            ReadWholeFile(settings_.folderHistory[0] + "/" + PlaylistName(settings_)));
+            ReadWholeFile(settings_.folderHistory[0] + "/" + PlaylistName(settings_, settings_)));
         runs.push_back(contents);
     }
     EXPECT_EQ(runs[0], runs[1]);
@@ -429,7 +444,7 @@ TEST_F(RipWorkerTest, StatusesAndPlaylistInTrackOrderWhenTracksEndOutOfOrder) {
     }
     EXPECT_EQ(lastSeen, std::vector<int32_t>(3, kStatusCompleted));
     EXPECT_NE(endOrder.front(), 0);  // the long first track ended last...
-    EXPECT_EQ(ReadWholeFile(out_ + "/" + PlaylistName(settings_)),
+    EXPECT_EQ(ReadWholeFile(out_ + "/" + PlaylistName(settings_, settings_)),
               "#EXTM3U\n#EXTINF:-1,Unknown album - Song 1\n01-Song 1.ogg\n"
               "#EXTINF:-1,Unknown album - Song 2\n02-Song 2.ogg\n"
               "#EXTINF:-1,Unknown album - Song 3\n03-Song 3.ogg\n");  // ...listed first
@@ -522,8 +537,10 @@ TEST_F(RipWorkerTest, MetadataAtTheLimitsStaysInsideTheFolderWithAFilePerTrack) 
                 track.title = value;
             }
             ASSERT_EQ(Run(), kRipCompleted);
-            ASSERT_NE(RipOutputPath(settings_, settings_.tracks[0]),
-                      RipOutputPath(settings_, settings_.tracks[1]));
+            ASSERT_NE(
+                RipOutputPath(settings_, settings_, settings_.currentTemplate, settings_.tracks[0]),
+                RipOutputPath(settings_, settings_, settings_.currentTemplate,
+                              settings_.tracks[1]));
             size_t audioFiles = 0;
             for (const fs::directory_entry& entry : fs::recursive_directory_iterator(root)) {
                 const std::string path = fs::canonical(entry.path()).string();
@@ -537,7 +554,8 @@ TEST_F(RipWorkerTest, MetadataAtTheLimitsStaysInsideTheFolderWithAFilePerTrack) 
             }
             EXPECT_EQ(audioFiles, 2u);
             for (const Track& track : settings_.tracks) {
-                const std::string file = RipOutputPath(settings_, track);
+                const std::string file =
+                    RipOutputPath(settings_, settings_, settings_.currentTemplate, track);
                 EXPECT_EQ(ReadWholeFile(file).substr(44),
                           TrackAudio(static_cast<size_t>(track.index)))
                     << file;
@@ -795,7 +813,8 @@ TEST_F(RipWorkerTest, NamesPlantedByAnotherUserAreNeverWrittenThrough) {
             plantLink(stem + std::to_string(n) + extension);
         }
     }
-    const std::string wav = RipOutputPath(settings_, settings_.tracks[1]);
+    const std::string wav =
+        RipOutputPath(settings_, settings_, settings_.currentTemplate, settings_.tracks[1]);
     fs::create_symlink(victim, wav);
 
     ASSERT_EQ(Run(), kRipCompleted);
@@ -808,8 +827,12 @@ TEST_F(RipWorkerTest, NamesPlantedByAnotherUserAreNeverWrittenThrough) {
     // The link at the output's name is replaced by the file, not followed.
     EXPECT_FALSE(fs::is_symlink(wav));
     EXPECT_EQ(ReadWholeFile(wav).substr(44), TrackAudio(1));
-    EXPECT_EQ(testing::PeerToolProblems(RipOutputPath(settings_, settings_.tracks[0])), "");
-    EXPECT_EQ(testing::PeerToolProblems(RipOutputPath(settings_, settings_.tracks[2])), "");
+    EXPECT_EQ(testing::PeerToolProblems(RipOutputPath(
+                  settings_, settings_, settings_.currentTemplate, settings_.tracks[0])),
+              "");
+    EXPECT_EQ(testing::PeerToolProblems(RipOutputPath(
+                  settings_, settings_, settings_.currentTemplate, settings_.tracks[2])),
+              "");
 }
 
 // What is written again by name once made (the MP3's tag and info frame go into the finished
@@ -866,7 +889,8 @@ TEST_F(RipWorkerTest, WritesThatFailLeaveNoFileAndTheNextRipIsWhole) {
             EXPECT_EQ(Statuses(), std::vector<int32_t>(3, kStatusError)) << what;
             std::vector<std::string> expected;
             for (const Track& track : settings_.tracks) {
-                expected.push_back(WriteFailedMessage(RipOutputPath(settings_, track)));
+                expected.push_back(WriteFailedMessage(
+                    RipOutputPath(settings_, settings_, settings_.currentTemplate, track)));
             }
             std::sort(questions_.informed.begin(), questions_.informed.end());
             EXPECT_EQ(questions_.informed, expected) << what;
@@ -877,7 +901,10 @@ TEST_F(RipWorkerTest, WritesThatFailLeaveNoFileAndTheNextRipIsWhole) {
             EXPECT_EQ(Run(), kRipCompleted) << what;
             EXPECT_EQ(Statuses(), std::vector<int32_t>(3, kStatusCompleted)) << what;
             for (const Track& track : settings_.tracks) {
-                EXPECT_EQ(testing::PeerToolProblems(RipOutputPath(settings_, track)), "") << what;
+                EXPECT_EQ(testing::PeerToolProblems(RipOutputPath(
+                              settings_, settings_, settings_.currentTemplate, track)),
+                          "")
+                    << what;
             }
             const std::vector<std::string> files = FilesIn(out_);  // with the rip log and cue sheet
             EXPECT_EQ(files.size(), 5u) << what;
@@ -914,7 +941,8 @@ TEST_F(RipWorkerTest, AFileRemovedBeforeTheRipEndsIsAnError) {
             "These files of the rip are gone (removed, or their folder, before "
             "the rip ended):";
         for (const size_t track : c.gone) {
-            message += "\n" + RipOutputPath(settings_, settings_.tracks[track]);
+            message += "\n" + RipOutputPath(settings_, settings_, settings_.currentTemplate,
+                                            settings_.tracks[track]);
         }
         EXPECT_NE(std::find(questions_.informed.begin(), questions_.informed.end(), message),
                   questions_.informed.end())

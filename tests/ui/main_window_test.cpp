@@ -514,7 +514,8 @@ class MainWindowTest : public QObject {
         window.RipCommand();
         QTRY_COMPARE(settings_->ripping, 0);
         QCOMPARE(Cell(window, 0, 3), QStringLiteral("Completed"));
-        QVERIFY(std::filesystem::exists(RipOutputPath(*settings_, settings_->tracks[0])));
+        QVERIFY(std::filesystem::exists(RipOutputPath(
+            *settings_, *settings_, settings_->currentTemplate, settings_->tracks[0])));
         QVERIFY(!std::filesystem::exists(Path("out/Band A")));
     }
 

@@ -41,8 +41,7 @@ ConversionProgressDialog::ConversionProgressDialog(Settings& settings, UserDialo
       dialogs_(dialogs),
       conversion_(conversion),
       bridge_(dialogs, this),
-      context_{job_, bridge_, bridge_, {}},
-      worker_(job_) {
+      context_{job_, job_, job_, job_, job_, bridge_, bridge_} {
     const bool encode = conversion == Conversion::encodeWav;
     setWindowTitle(encode ? tr("Encoding WAV file") : tr("Decode to WAV file"));
     setWindowIcon(skin::AppIcon());
@@ -80,7 +79,7 @@ ConversionProgressDialog::ConversionProgressDialog(Settings& settings, UserDialo
 
 ConversionProgressDialog::~ConversionProgressDialog() {
     // Never leave a conversion running behind a closed dialog.
-    SetRipping(0);
+    Stop();
     bridge_.WaitUntilFinished(job_);
     if (started_) {
         settings_.finished = 1;
@@ -90,6 +89,13 @@ ConversionProgressDialog::~ConversionProgressDialog() {
 void ConversionProgressDialog::SetRipping(int32_t value) {
     job_.ripping = value;
     settings_.ripping = value;
+}
+
+void ConversionProgressDialog::Stop() {
+    SetRipping(0);
+    if (started_) {
+        worker_.Stop();  // the worker stops at its next check
+    }
 }
 
 void ConversionProgressDialog::StartOrStop() {
@@ -109,7 +115,8 @@ void ConversionProgressDialog::StartOrStop() {
         close_->setEnabled(false);
         platform::CreateFolderPath(job_.Outfolder);  // a folder typed in the dialog
         const bool encode = conversion_ == Conversion::encodeWav;
-        if (!worker_.Start([this, encode] {
+        if (!worker_.Start([this, encode](std::stop_token stop) {
+                context_.stop = std::move(stop);
                 return encode ? ConversionWorker(context_, progress_)
                               : DecodeWorker(context_, progress_);
             })) {
@@ -119,7 +126,7 @@ void ConversionProgressDialog::StartOrStop() {
         }
         return;
     }
-    SetRipping(0);  // the worker stops at its next check
+    Stop();
     close_->setEnabled(true);
     start_->setEnabled(false);
 }
@@ -130,7 +137,7 @@ void ConversionProgressDialog::CloseCommand() {
                                               "exit anyway?"))) {
         return;
     }
-    SetRipping(0);
+    Stop();
     bridge_.WaitUntilFinished(job_);
     worker_.Join();
     if (started_) {
@@ -145,7 +152,7 @@ void ConversionProgressDialog::reject() {
 
 void ConversionProgressDialog::keyPressEvent(QKeyEvent* event) {
     if (event->key() == Qt::Key_Escape) {
-        SetRipping(0);
+        Stop();
     }
     event->accept();
 }

@@ -50,6 +50,8 @@ class ConversionProgressDialog : public QDialog {
     // Sets the run flag `ripping` of the worker's record and of the live one (which tells the
     // rest of the program that a conversion runs).
     void SetRipping(int32_t value);
+    // Clears `ripping` and asks the running worker to stop.
+    void Stop();
 
     Settings& settings_;
     // The worker's record: the settings without the disc's names (Artist, Album, Year, Genre)
