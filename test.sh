@@ -31,6 +31,9 @@ if ! clang-format --dry-run --Werror "${sources[@]}" 2>/tmp/disctrove-format.$$;
 fi
 rm -f /tmp/disctrove-format.$$
 
+# The build refuses an include that runs against the layers; this says which, before building.
+./scripts/check-layers.sh >/dev/null || { ./scripts/check-layers.sh | tail -n 20 >&2; exit 1; }
+
 jobs=$(nproc)
 
 build_and_test() {
