@@ -17,13 +17,13 @@
 #include <functional>
 #include <string>
 
-#include "front/settings.h"
 #include "bench/silent_worker.h"
 #include "codecs/flac_encoder.h"
 #include "codecs/mp3_encoder.h"
 #include "codecs/ogg_encoder.h"
 #include "codecs/opus_encoder.h"
 #include "codecs/wma_encoder.h"
+#include "front/settings.h"
 #include "tools/music.h"
 
 namespace {

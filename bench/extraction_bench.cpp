@@ -18,11 +18,11 @@
 
 #include <unistd.h>
 
-#include "front/settings.h"
 #include "audio/accuraterip_stage.h"
 #include "audio/audio_checks.h"
 #include "bench/silent_worker.h"
 #include "disc/disc.h"
+#include "front/settings.h"
 #include "platform/cdrom/cdrom.h"
 #include "rip/extraction.h"
 #include "tools/cue_image.h"

@@ -3,10 +3,10 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "front/settings.h"
 #include "codecs/flac_decoder.h"
 #include "codecs/ogg_decoder.h"
 #include "codecs/opus_decoder.h"
+#include "front/settings.h"
 #include "fuzz_support.h"
 
 using namespace disctrove;

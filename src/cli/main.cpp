@@ -23,7 +23,6 @@
 #include "disc/cddb_reply_parser.h"
 #include "disc/disc.h"
 #include "disc/disc_lookup.h"
-#include "app/genres.h"
 #include "disc/musicbrainz_id.h"
 #include "disc/release_apply.h"
 #include "disc/track_texts.h"

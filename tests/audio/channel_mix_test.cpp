@@ -7,9 +7,9 @@
 #include <cstdlib>
 #include <stop_token>
 
-#include "front/settings.h"
 #include "codecs/conversion_worker.h"
 #include "codecs/encode_job.h"
+#include "front/settings.h"
 #include "rip/naming.h"
 #include "support/audio_files.h"
 #include "support/scripted_worker.h"

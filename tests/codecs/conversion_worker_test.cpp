@@ -8,11 +8,11 @@
 #include <fstream>
 #include <stop_token>
 
-#include "front/settings.h"
 #include "audio/pcm_source.h"
 #include "audio/unique_file.h"
 #include "audio/wav_file.h"
 #include "codecs/wma_encoder.h"
+#include "front/settings.h"
 #include "support/audio_files.h"
 #include "support/scoped_environment.h"
 #include "support/scripted_worker.h"

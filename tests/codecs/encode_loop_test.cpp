@@ -5,8 +5,8 @@
 #include <memory>
 #include <stop_token>
 
-#include "front/settings.h"
 #include "codecs/encoder_sink.h"
+#include "front/settings.h"
 #include "support/audio_files.h"
 #include "support/scripted_worker.h"
 #include "support/temp_dir.h"

@@ -7,8 +7,8 @@
 #include <fstream>
 #include <stop_token>
 
-#include "front/settings.h"
 #include "audio/pcm_source.h"
+#include "front/settings.h"
 #include "platform/system/write_faults.h"
 #include "support/audio_files.h"
 #include "support/scripted_worker.h"

@@ -7,9 +7,9 @@
 #include <numbers>
 #include <stop_token>
 
-#include "front/settings.h"
 #include "audio/unique_file.h"
 #include "audio/wav_file.h"
+#include "front/settings.h"
 #include "support/audio_files.h"
 #include "support/scripted_worker.h"
 #include "support/temp_dir.h"

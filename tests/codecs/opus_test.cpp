@@ -3,10 +3,10 @@
 #include <filesystem>
 #include <stop_token>
 
-#include "front/settings.h"
 #include "audio/pcm_source.h"
 #include "codecs/conversion_worker.h"
 #include "codecs/opus_encoder.h"
+#include "front/settings.h"
 #include "support/audio_files.h"
 #include "support/scripted_worker.h"
 #include "support/temp_dir.h"

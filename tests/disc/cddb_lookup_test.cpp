@@ -9,10 +9,10 @@
 #include <thread>
 #include <utility>
 
-#include "front/settings.h"
 #include "disc/cddb_reply_parser.h"
 #include "disc/disc.h"
 #include "disc/disc_lookup.h"
+#include "front/settings.h"
 #include "net/web_client.h"
 #include "support/disc_images.h"
 #include "support/temp_dir.h"

@@ -2,8 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include "front/settings.h"
 #include "app/genres.h"
+#include "front/settings.h"
 
 namespace disctrove {
 namespace {

@@ -5,7 +5,6 @@
 #include <filesystem>
 #include <functional>
 
-#include "front/settings.h"
 #include "disc/accuraterip_id.h"
 #include "disc/accuraterip_lookup.h"
 #include "disc/cddb_lookup.h"
@@ -15,6 +14,7 @@
 #include "disc/disc_lookup.h"
 #include "disc/musicbrainz_id.h"
 #include "disc/release_apply.h"
+#include "front/settings.h"
 #include "net/web_client.h"
 #include "support/disc_images.h"
 #include "support/temp_dir.h"

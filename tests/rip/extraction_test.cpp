@@ -8,10 +8,10 @@
 #include <stop_token>
 #include <thread>
 
-#include "front/settings.h"
 #include "audio/unique_file.h"
 #include "audio/wav_file.h"
 #include "disc/disc.h"
+#include "front/settings.h"
 #include "platform/cdrom/simulated_disc.h"
 #include "support/disc_images.h"
 #include "support/scripted_worker.h"

@@ -18,8 +18,8 @@
 #include <thread>
 #include <tuple>
 
-#include "front/settings.h"
 #include "disc/disc.h"
+#include "front/settings.h"
 #include "platform/cdrom/simulated_disc.h"
 #include "platform/system/environment.h"
 #include "platform/system/files.h"
