@@ -1,7 +1,7 @@
-// The state a front end keeps, one record per kind: the stored options, the disc, the last
+// The state a front end holds, one record per kind: the stored options, the disc, the last
 // look-up's answer, the last rip's files, the choices of this session and the run's flags.
-// Settings joins them for the code that still takes the whole; code that needs one kind takes
-// that record alone (a Settings converts to each).
+// Settings is only the holder the two front ends own; everything below them takes the records it
+// uses, one by one (a Settings converts to each).
 #pragma once
 
 #include <string>

@@ -49,10 +49,9 @@ MainWindow::MainWindow(Settings& settings, UserDialogs& dialogs, QWidget* parent
       lastRip_(settings),
       session_(settings),
       run_(settings),
-      whole_(settings),
       dialogs_(dialogs),
       lookup_(options_, disc_, session_.lookupSource, found_, run_),
-      rip_(settings, dialogs, this),
+      rip_(options_, session_, disc_, lastRip_, run_, dialogs, this),
       help_(dialogs, this) {
     setWindowTitle(QStringLiteral("Disctrove"));
     setWindowIcon(skin::AppIcon());

@@ -135,10 +135,6 @@ class MainWindow : public QMainWindow {
     LastRip& lastRip_;
     SessionChoices& session_;
     RunState& run_;
-    // The whole, only for what still takes it: the controllers, the conversion's progress, the
-    // cover preview and the disc's functions (RefreshDisc, DiscChanged, ApplyRelease,
-    // ParseCddbReply, ApplyEncoderToAllTracks).
-    Settings& whole_;
     UserDialogs& dialogs_;
     LookupController lookup_;
     RipController rip_;  // after the look-up: a rip is stopped first as the window goes

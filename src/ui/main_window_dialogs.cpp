@@ -76,9 +76,9 @@ void MainWindow::ConversionCommand(Conversion conversion) {
     } else {
         choice = std::make_unique<DecodeFileDialog>(options_, session_, dialogs_, this);
     }
-    const std::string& source = encode ? session_.wavSourcePath : session_.oggSourcePath;
+    const std::string& source = encode ? session_.wavSourcePath : session_.decodeSourcePath;
     if (choice->exec() == QDialog::Accepted && !source.empty()) {
-        ConversionProgressDialog progress(whole_, dialogs_, conversion, this);
+        ConversionProgressDialog progress(options_, session_, run_, dialogs_, conversion, this);
         progress.exec();
     }
     UpdateFreeSpace();

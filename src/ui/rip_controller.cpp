@@ -4,10 +4,14 @@
 
 namespace disctrove::ui {
 
-RipController::RipController(Settings& settings, UserDialogs& dialogs, QWidget* owner)
-    : settings_(settings), bridge_(dialogs, owner), context_{ripOptions_, settings, ripSession_,
-                                                             settings,    settings, bridge_,
-                                                             bridge_} {
+RipController::RipController(const Options& options, const SessionInputs& session, DiscState& disc,
+                             LastRip& lastRip, RunState& run, UserDialogs& dialogs, QWidget* owner)
+    : options_(options),
+      session_(session),
+      disc_(disc),
+      run_(run),
+      bridge_(dialogs, owner),
+      context_{ripOptions_, disc, ripSession_, run, lastRip, bridge_, bridge_} {
     connect(&bridge_, &WorkerBridge::trackProgress, this, [this](int position, int status) {
         (void)status;  // the track holds it too, and may be newer
         emit trackProgress(position);
@@ -20,25 +24,25 @@ RipController::~RipController() = default;
 
 RipController::Start RipController::StartRip(std::string& problem) {
     // A folder typed in the options is made now; one that cannot hold files ends the rip here.
-    problem = MakeRipFolder(settings_);
+    problem = MakeRipFolder(options_);
     if (!problem.empty()) {
-        FailRipAtStart(settings_);
+        FailRipAtStart(disc_);
         return Start::folderRefused;
     }
     if (!worker_.Running()) {
         // The worker of an earlier rip no longer reads them.
-        ripOptions_ = settings_;
-        ripSession_ = settings_;
+        ripOptions_ = options_;
+        ripSession_ = session_;
     }
-    PrepareRip(settings_, settings_);
+    PrepareRip(disc_, run_);
     if (!worker_.Start([this](std::stop_token stop) {
             context_.stop = std::move(stop);
             return RunRipWorker(context_);
         })) {
         // Nothing started: nothing may claim to run.
-        settings_.ripping = 0;
-        settings_.finished = 1;
-        for (Track& track : settings_.tracks) {
+        run_.ripping = 0;
+        run_.finished = 1;
+        for (Track& track : disc_.tracks) {
             if (track.marked) {
                 track.status = kStatusNone;
             }
@@ -51,22 +55,22 @@ RipController::Start RipController::StartRip(std::string& problem) {
 void RipController::Stop() {
     if (Busy()) {
         worker_.Stop();
-        StopRip(settings_, settings_);
+        StopRip(disc_, run_);
     }
 }
 
 void RipController::Wait() {
-    bridge_.WaitUntilFinished(settings_);
+    bridge_.WaitUntilFinished(run_);
     worker_.Join();
 }
 
 void RipController::OnWorkFinished() {
-    if (!settings_.finished) {
+    if (!run_.finished) {
         // The last word of a run that Stop already waited for, arriving after the next run
         // began: that run is not over.
         return;
     }
-    settings_.ripping = 0;
+    run_.ripping = 0;
     worker_.Join();  // the worker has posted its last word: the next Rip starts a new one
     emit finished();
 }

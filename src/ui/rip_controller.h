@@ -1,14 +1,18 @@
 // Runs rips for the main window: starts the worker on its thread, passes on what it reports, and
-// stops or waits for it. The worker reads and writes the disc's tracks in the settings while it
+// stops or waits for it. The worker reads and writes the disc's tracks while it
 // runs; the window writes none of what it reads until the run is over (see Running()).
 #pragma once
 
 #include <QObject>
 #include <string>
 
-#include "front/settings.h"
+#include "app/options.h"
+#include "disc/disc_state.h"
+#include "rip/last_rip.h"
 #include "ui/user_dialogs.h"
 #include "ui/worker_bridge.h"
+#include "work/run_state.h"
+#include "work/session_inputs.h"
 #include "work/worker_context.h"
 #include "work/worker_thread.h"
 
@@ -20,8 +24,11 @@ class RipController : public QObject {
     Q_OBJECT
 
   public:
-    // The worker's questions are asked with `owner` (the main window) as their owner.
-    RipController(Settings& settings, UserDialogs& dialogs, QWidget* owner);
+    // Rips the marked tracks of `disc` as `options` and `session` say (copied as a rip starts),
+    // with the run's flags in `run` and its files in `lastRip`. The worker's questions are asked
+    // with `owner` (the main window) as their owner.
+    RipController(const Options& options, const SessionInputs& session, DiscState& disc,
+                  LastRip& lastRip, RunState& run, UserDialogs& dialogs, QWidget* owner);
     // A worker still running is stopped and waited for.
     ~RipController() override;
 
@@ -40,14 +47,14 @@ class RipController : public QObject {
         if (Running()) {
             worker_.Stop();
         }
-        settings_.ripping = 0;
+        run_.ripping = 0;
     }
     // Waits for the worker to end; posted notices and its questions still arrive meanwhile, the
     // user's input waits.
     void Wait();
 
     // A rip runs, or its end has not been seen yet.
-    bool Busy() const { return settings_.ripping != 0; }
+    bool Busy() const { return run_.ripping != 0; }
     // Busy, or its worker has not returned yet: the tracks are the worker's.
     bool Running() const { return Busy() || worker_.Running(); }
 
@@ -60,9 +67,12 @@ class RipController : public QObject {
   private:
     void OnWorkFinished();
 
-    Settings& settings_;
-    // The options and the naming template a rip reads: copied from settings_ as the rip
-    // starts, so what is applied during the rip never reaches its worker.
+    const Options& options_;
+    const SessionInputs& session_;
+    DiscState& disc_;
+    RunState& run_;
+    // The options and the naming template a rip reads: copied as the rip starts, so what is
+    // applied during the rip never reaches its worker.
     Options ripOptions_;
     SessionInputs ripSession_;
     WorkerBridge bridge_;

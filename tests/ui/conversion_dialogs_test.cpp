@@ -112,7 +112,7 @@ class ConversionDialogsTest : public QObject {
     // OK with no file named says so and leaves the dialog open, to name one.
     void okWithoutASourceSaysWhatIsMissing() {
         settings_->wavSourcePath.clear();
-        settings_->oggSourcePath.clear();
+        settings_->decodeSourcePath.clear();
         ui::EncodeWavDialog encode(*settings_, *settings_, dialogs_, nullptr);
         ui::DecodeFileDialog decode(*settings_, *settings_, dialogs_, nullptr);
         for (ui::FileChoiceDialog* dialog : {static_cast<ui::FileChoiceDialog*>(&encode),
@@ -228,8 +228,8 @@ class ConversionDialogsTest : public QObject {
         for (const EncoderKind kind : {kEncoderOgg, kEncoderMp3}) {
             settings_->WAVEncoder = kind;
             settings_->pageFormats = settings_->formats;
-            ui::ConversionProgressDialog progress(*settings_, dialogs_, ui::Conversion::encodeWav,
-                                                  nullptr);
+            ui::ConversionProgressDialog progress(*settings_, *settings_, *settings_, dialogs_,
+                                                  ui::Conversion::encodeWav, nullptr);
             progress.show();
             QCOMPARE(RunToTheEnd(&progress), 100);
             const std::string file = Path(kind == kEncoderOgg ? "out/song.ogg" : "out/song.mp3");
@@ -250,8 +250,8 @@ class ConversionDialogsTest : public QObject {
         settings_->Overwrite = 0;
         settings_->WAVEncoder = kEncoderMp3;
         settings_->wavSourcePath = Path("song.wav");
-        ui::ConversionProgressDialog progress(*settings_, dialogs_, ui::Conversion::encodeWav,
-                                              nullptr);
+        ui::ConversionProgressDialog progress(*settings_, *settings_, *settings_, dialogs_,
+                                              ui::Conversion::encodeWav, nullptr);
         progress.show();
         // Escape while the worker waits for the overwrite answer, then Yes: it stops at once.
         dialogs_.onConfirm = [&progress] { QTest::keyClick(&progress, Qt::Key_Escape); };
@@ -276,8 +276,8 @@ class ConversionDialogsTest : public QObject {
         testing::WriteStereoWav(Path("long.wav"), std::vector<int16_t>(44100 * 2 * 240, 0));
         settings_->WAVEncoder = kEncoderMp3;
         settings_->wavSourcePath = Path("long.wav");
-        ui::ConversionProgressDialog progress(*settings_, dialogs_, ui::Conversion::encodeWav,
-                                              nullptr);
+        ui::ConversionProgressDialog progress(*settings_, *settings_, *settings_, dialogs_,
+                                              ui::Conversion::encodeWav, nullptr);
         progress.show();
         progress.startButton()->click();
         QCOMPARE(progress.startButton()->text(), QStringLiteral("Stop   "));
@@ -300,11 +300,11 @@ class ConversionDialogsTest : public QObject {
         const QString folder = QDir::currentPath() + QStringLiteral("/ui-screenshots");
         QDir().mkpath(folder);
         settings_->wavSourcePath = Path("music/song.wav");
-        settings_->oggSourcePath = Path("music/song.ogg");
+        settings_->decodeSourcePath = Path("music/song.ogg");
         ui::EncodeWavDialog encode(*settings_, *settings_, dialogs_, nullptr);
         ui::DecodeFileDialog decode(*settings_, *settings_, dialogs_, nullptr);
-        ui::ConversionProgressDialog progress(*settings_, dialogs_, ui::Conversion::encodeWav,
-                                              nullptr);
+        ui::ConversionProgressDialog progress(*settings_, *settings_, *settings_, dialogs_,
+                                              ui::Conversion::encodeWav, nullptr);
         progress.progressBar()->setValue(42);
         const std::pair<QDialog*, const char*> shots[] = {
             {&encode, "encode_wav"}, {&decode, "decode_file"}, {&progress, "encoding_progress"}};

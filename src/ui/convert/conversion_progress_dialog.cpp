@@ -34,22 +34,25 @@ QLabel* PathText(const std::string& path, QWidget* parent) {
 
 }  // namespace
 
-ConversionProgressDialog::ConversionProgressDialog(Settings& settings, UserDialogs& dialogs,
-                                                   Conversion conversion, QWidget* parent)
+ConversionProgressDialog::ConversionProgressDialog(const Options& options,
+                                                   const SessionInputs& session, RunState& run,
+                                                   UserDialogs& dialogs, Conversion conversion,
+                                                   QWidget* parent)
     : QDialog(parent),
-      settings_(settings),
+      options_(options),
+      session_(session),
+      run_(run),
       dialogs_(dialogs),
       conversion_(conversion),
       bridge_(dialogs, this),
-      context_{job_, job_, job_, job_, job_, bridge_, bridge_} {
+      context_{jobOptions_, jobDisc_, jobSession_, jobRun_, jobLastRip_, bridge_, bridge_} {
     const bool encode = conversion == Conversion::encodeWav;
     setWindowTitle(encode ? tr("Encoding WAV file") : tr("Decode to WAV file"));
     setWindowIcon(skin::AppIcon());
     progress_.index = -1;
-    source_ = PathText(encode ? settings.wavSourcePath : settings.oggSourcePath, this);
+    source_ = PathText(encode ? session.wavSourcePath : session.decodeSourcePath, this);
     destination_ = PathText(
-        encode ? ConvertOutputPath(settings, settings.wavSourcePath) : settings.wavSourcePath,
-        this);
+        encode ? ConvertOutputPath(options, session.wavSourcePath) : session.wavSourcePath, this);
     bar_ = new QProgressBar(this);
     bar_->setRange(0, 100);
     bar_->setValue(0);
@@ -80,15 +83,15 @@ ConversionProgressDialog::ConversionProgressDialog(Settings& settings, UserDialo
 ConversionProgressDialog::~ConversionProgressDialog() {
     // Never leave a conversion running behind a closed dialog.
     Stop();
-    bridge_.WaitUntilFinished(job_);
+    bridge_.WaitUntilFinished(jobRun_);
     if (started_) {
-        settings_.finished = 1;
+        run_.finished = 1;
     }
 }
 
 void ConversionProgressDialog::SetRipping(int32_t value) {
-    job_.ripping = value;
-    settings_.ripping = value;
+    jobRun_.ripping = value;
+    run_.ripping = value;
 }
 
 void ConversionProgressDialog::Stop() {
@@ -105,15 +108,14 @@ void ConversionProgressDialog::StartOrStop() {
         start_->setIcon(skin::IconFor(skin::CommandIcon::stopWork));
         // The disc's names belong to the disc: a file from elsewhere is tagged only with what
         // it tells of itself.
-        static_cast<Options&>(job_) = settings_;
-        static_cast<DiscNames&>(job_) = DiscNames{};
-        static_cast<SessionChoices&>(job_) = settings_;
-        job_.currentTrack = settings_.currentTrack;
+        jobOptions_ = options_;
+        jobSession_ = session_;
+        jobRun_.currentTrack = run_.currentTrack;
         SetRipping(1);
-        job_.finished = 0;
-        settings_.finished = 0;
+        jobRun_.finished = 0;
+        run_.finished = 0;
         close_->setEnabled(false);
-        platform::CreateFolderPath(job_.Outfolder);  // a folder typed in the dialog
+        platform::CreateFolderPath(jobOptions_.Outfolder);  // a folder typed in the dialog
         const bool encode = conversion_ == Conversion::encodeWav;
         if (!worker_.Start([this, encode](std::stop_token stop) {
                 context_.stop = std::move(stop);
@@ -121,7 +123,7 @@ void ConversionProgressDialog::StartOrStop() {
                               : DecodeWorker(context_, progress_);
             })) {
             SetRipping(0);  // nothing runs, and nothing may claim to
-            job_.finished = 1;
+            jobRun_.finished = 1;
             OnFinished();
         }
         return;
@@ -132,16 +134,17 @@ void ConversionProgressDialog::StartOrStop() {
 }
 
 void ConversionProgressDialog::CloseCommand() {
-    if (job_.ripping && !dialogs_.AskYesNo(this, tr("Exit confirmation"),
-                                           tr("You are currently ripping.\nDo you want to stop and "
-                                              "exit anyway?"))) {
+    if (jobRun_.ripping &&
+        !dialogs_.AskYesNo(this, tr("Exit confirmation"),
+                           tr("You are currently ripping.\nDo you want to stop and "
+                              "exit anyway?"))) {
         return;
     }
     Stop();
-    bridge_.WaitUntilFinished(job_);
+    bridge_.WaitUntilFinished(jobRun_);
     worker_.Join();
     if (started_) {
-        settings_.finished = 1;
+        run_.finished = 1;
     }
     done(QDialog::Accepted);
 }
@@ -166,7 +169,7 @@ void ConversionProgressDialog::OnProgress(int, int status) {
 
 void ConversionProgressDialog::OnFinished() {
     SetRipping(0);
-    settings_.finished = 1;
+    run_.finished = 1;
     start_->setEnabled(false);
     close_->setEnabled(true);
 }

@@ -5,8 +5,13 @@
 
 #include <QDialog>
 
+#include "app/options.h"
+#include "disc/disc_state.h"
+#include "rip/last_rip.h"
 #include "ui/user_dialogs.h"
 #include "ui/worker_bridge.h"
+#include "work/run_state.h"
+#include "work/session_inputs.h"
 #include "work/worker_context.h"
 #include "work/worker_thread.h"
 
@@ -22,8 +27,10 @@ class ConversionProgressDialog : public QDialog {
     Q_OBJECT
 
   public:
-    ConversionProgressDialog(Settings& settings, UserDialogs& dialogs, Conversion conversion,
-                             QWidget* parent);
+    // Converts the file `session` names as `options` say; `run` tells the rest of the program
+    // that a conversion runs.
+    ConversionProgressDialog(const Options& options, const SessionInputs& session, RunState& run,
+                             UserDialogs& dialogs, Conversion conversion, QWidget* parent);
     ~ConversionProgressDialog() override;
 
     QLabel* sourceText() const { return source_; }
@@ -47,16 +54,22 @@ class ConversionProgressDialog : public QDialog {
     void OnProgress(int position, int status);
     void OnFinished();
 
-    // Sets the run flag `ripping` of the worker's record and of the live one (which tells the
+    // Sets the run flag `ripping` of the worker's run and of the live one (which tells the
     // rest of the program that a conversion runs).
     void SetRipping(int32_t value);
     // Clears `ripping` and asks the running worker to stop.
     void Stop();
 
-    Settings& settings_;
-    // The worker's record: the settings without the disc's names (Artist, Album, Year, Genre)
-    // and release, which a file from elsewhere must not be tagged with. It holds the run flags.
-    Settings job_;
+    const Options& options_;
+    const SessionInputs& session_;
+    RunState& run_;
+    // The worker's records, copied as the conversion starts: an empty disc, whose names and
+    // release a file from elsewhere must not be tagged with, and run flags of its own.
+    Options jobOptions_;
+    DiscState jobDisc_;
+    SessionInputs jobSession_;
+    RunState jobRun_;
+    LastRip jobLastRip_;
     UserDialogs& dialogs_;
     Conversion conversion_;
     WorkerBridge bridge_;
