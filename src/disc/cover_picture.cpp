@@ -21,7 +21,8 @@ uint32_t BigEndian(const std::vector<uint8_t>& bytes, size_t at, size_t count) {
 // Whether `bytes` hold a whole JPEG stream, and the picture's size from its frame header: the
 // start of image, marker segments that fit in the bytes, a frame header before the first scan,
 // scans whose entropy-coded data holds only the markers a scan may hold, and the end of image.
-// A server's error page behind a JPEG's first bytes fails at its first segment.
+// A server's error page behind a JPEG's first bytes fails at its first segment. One piece: every
+// step moves the one position through the stream.
 bool WalkJpeg(const std::vector<uint8_t>& bytes, PictureInfo& info) {
     const size_t size = bytes.size();
     if (size < 4 || bytes[0] != 0xFF || bytes[1] != 0xD8) {
@@ -90,7 +91,7 @@ bool WalkJpeg(const std::vector<uint8_t>& bytes, PictureInfo& info) {
 // Whether `bytes` (which start with the PNG signature) hold a whole PNG stream, and the
 // picture's size from its header: chunks that fit in the bytes with their CRCs right, the header
 // first, image data that inflates to its end without growing beyond what the header allows, and
-// the end chunk.
+// the end chunk. One piece: every step moves the one position through the stream.
 bool WalkPng(const std::vector<uint8_t>& bytes, PictureInfo& info) {
     const size_t size = bytes.size();
     z_stream stream{};

@@ -74,31 +74,64 @@ std::string PathInFolder(const std::string& folder, const std::string& path) {
     return std::filesystem::path(path).filename().string();
 }
 
-std::string CueSheetText(const Options& options, const DiscState& disc,
-                         const std::string& nameTemplate, const platform::DiscFacts& facts,
-                         const std::string& folder) {
-    std::string sheet;
+namespace {
+
+// The sheet's lines about the whole disc.
+std::string DiscLines(const Options& options, const DiscState& disc,
+                      const platform::DiscFacts& facts) {
+    std::string lines;
     if (disc.Genre > 0) {
-        sheet += "REM GENRE " + RemValue(std::string(GenreNameOf(disc.Genre))) + "\n";
+        lines += "REM GENRE " + RemValue(std::string(GenreNameOf(disc.Genre))) + "\n";
     }
     if (!disc.Year.empty()) {
-        sheet += "REM DATE " + RemValue(disc.Year) + "\n";
+        lines += "REM DATE " + RemValue(disc.Year) + "\n";
     }
     if (const Drive* drive = CurrentDrive(options, disc); drive != nullptr) {
         std::array<char, 16> id{};
         std::snprintf(id.data(), id.size(), "%08X", drive->discId);
-        sheet += "REM DISCID " + std::string(id.data()) + "\n";
+        lines += "REM DISCID " + std::string(id.data()) + "\n";
     }
-    sheet += "REM COMMENT " + Quoted(std::string(kProgramName) + " " + kProgramVersion) + "\n";
+    lines += "REM COMMENT " + Quoted(std::string(kProgramName) + " " + kProgramVersion) + "\n";
     if (!facts.catalog.empty()) {
-        sheet += "CATALOG " + facts.catalog + "\n";
+        lines += "CATALOG " + facts.catalog + "\n";
     }
     if (!disc.Artist.empty()) {
-        sheet += "PERFORMER " + Quoted(disc.Artist) + "\n";
+        lines += "PERFORMER " + Quoted(disc.Artist) + "\n";
     }
     if (!disc.Album.empty()) {
-        sheet += "TITLE " + Quoted(disc.Album) + "\n";
+        lines += "TITLE " + Quoted(disc.Album) + "\n";
     }
+    return lines;
+}
+
+// A track's TRACK line and what follows it before its indexes.
+std::string TrackHead(const DiscState& disc, const Track& track, int number,
+                      const platform::TrackFacts* here) {
+    std::string head =
+        "  TRACK " + std::string(number < 10 ? "0" : "") + std::to_string(number) + " AUDIO\n";
+    head += "    TITLE " + Quoted(track.title) + "\n";
+    if (!disc.Artist.empty()) {
+        head += "    PERFORMER " + Quoted(disc.Artist) + "\n";
+    }
+    if (here != nullptr && !here->isrc.empty()) {
+        head += "    ISRC " + here->isrc + "\n";
+    }
+    if (here != nullptr && (here->copyPermitted || here->fourChannels || here->preEmphasis)) {
+        head += "    FLAGS";
+        head += here->copyPermitted ? " DCP" : "";
+        head += here->fourChannels ? " 4CH" : "";
+        head += here->preEmphasis ? " PRE" : "";
+        head += "\n";
+    }
+    return head;
+}
+
+}  // namespace
+
+std::string CueSheetText(const Options& options, const DiscState& disc,
+                         const std::string& nameTemplate, const platform::DiscFacts& facts,
+                         const std::string& folder) {
+    std::string sheet = DiscLines(options, disc, facts);
     // A CUE sheet numbers its tracks one after another; the first keeps its number on the disc.
     int number = 0;
     const Track* previous = nullptr;  // the track of the sheet's last FILE
@@ -109,23 +142,8 @@ std::string CueSheetText(const Options& options, const DiscState& disc,
         }
         number = any ? number + 1 : track.index + 1;
         any = true;
-        const platform::TrackFacts* here = TrackFactsOf(options, disc, facts, track);
-        std::string head =
-            "  TRACK " + std::string(number < 10 ? "0" : "") + std::to_string(number) + " AUDIO\n";
-        head += "    TITLE " + Quoted(track.title) + "\n";
-        if (!disc.Artist.empty()) {
-            head += "    PERFORMER " + Quoted(disc.Artist) + "\n";
-        }
-        if (here != nullptr && !here->isrc.empty()) {
-            head += "    ISRC " + here->isrc + "\n";
-        }
-        if (here != nullptr && (here->copyPermitted || here->fourChannels || here->preEmphasis)) {
-            head += "    FLAGS";
-            head += here->copyPermitted ? " DCP" : "";
-            head += here->fourChannels ? " 4CH" : "";
-            head += here->preEmphasis ? " PRE" : "";
-            head += "\n";
-        }
+        const std::string head =
+            TrackHead(disc, track, number, TrackFactsOf(options, disc, facts, track));
         const int32_t pregap = PregapSectors(options, disc, facts, track);
         const bool pregapInPrevious = previous != nullptr && previous->index + 1 == track.index &&
                                       pregap > 0 &&

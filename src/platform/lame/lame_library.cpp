@@ -73,7 +73,8 @@ bool Bind(void* handle, const char* name, Function& slot) {
 }
 
 // One of the presets of the stream interface, as LAME settings. Whether it makes the stream
-// mono is PresetForcesMono's to say, applied by the caller.
+// mono is PresetForcesMono's to say, applied by the caller. One case per preset, kept together
+// as a table.
 void ApplyPreset(const auto& lame, lame_global_flags* flags, int32_t preset) {
     const auto abr = [&](int kbps) {
         lame.setVbr(flags, vbr_abr);

@@ -46,21 +46,7 @@ MiscPage::MiscPage(const Options& options, const DiscNames& names, QWidget* pare
     ownFolder_ = CheckBox(tr("Rip an album in own folder"), options.RipInFolder, this);
     sound_ = CheckBox(tr("Make a sound when rip completes"), options.Makesound, this);
 
-    auto* jitterGroup = new QGroupBox(tr("Jitter correction"), this);
-    auto* jitterLayout = new QHBoxLayout(jitterGroup);
-    const QString jitterTexts[] = {tr("Always"), tr("Never"), tr("On error"), tr("Secure")};
-    for (int value = 0; value < kJitterChoices; ++value) {
-        jitter_[value] = new QRadioButton(jitterTexts[value], jitterGroup);
-        // A value outside 0 to 3 leaves every button unchecked.
-        jitter_[value]->setChecked(options.Jitter == value);
-        connect(jitter_[value], &QRadioButton::clicked, this,
-                [this, value] { jitterValue_ = value; });
-        jitterLayout->addWidget(jitter_[value]);
-    }
-    jitterLayout->addStretch(1);
-    jitter_[kJitterSecure]->setToolTip(
-        tr("Slow, careful reading: every sector is verified and read again until "
-           "it is certain. The Secure page sets how often."));
+    QGroupBox* jitterGroup = JitterGroup(options.Jitter);
 
     // How many tracks are encoded at once while the next one is read.
     encoderThreads_ = new QSpinBox(this);
@@ -73,6 +59,41 @@ MiscPage::MiscPage(const Options& options, const DiscNames& names, QWidget* pare
     threadsLayout->addWidget(encoderThreads_);
     threadsLayout->addStretch(1);
 
+    QGroupBox* tagGroup = TagGroup(options, names);
+
+    auto* layout = new QVBoxLayout(this);
+    for (QWidget* box : {autoCddb_, autoCheck_, playlist_}) {
+        layout->addWidget(box);
+    }
+    layout->addWidget(jitterGroup);
+    for (QWidget* box : {overwrite_, ownFolder_, sound_}) {
+        layout->addWidget(box);
+    }
+    layout->addLayout(threadsLayout);
+    layout->addWidget(tagGroup);
+    layout->addStretch(1);
+}
+
+QGroupBox* MiscPage::JitterGroup(int32_t jitter) {
+    auto* jitterGroup = new QGroupBox(tr("Jitter correction"), this);
+    auto* jitterLayout = new QHBoxLayout(jitterGroup);
+    const QString jitterTexts[] = {tr("Always"), tr("Never"), tr("On error"), tr("Secure")};
+    for (int value = 0; value < kJitterChoices; ++value) {
+        jitter_[value] = new QRadioButton(jitterTexts[value], jitterGroup);
+        // A value outside 0 to 3 leaves every button unchecked.
+        jitter_[value]->setChecked(jitter == value);
+        connect(jitter_[value], &QRadioButton::clicked, this,
+                [this, value] { jitterValue_ = value; });
+        jitterLayout->addWidget(jitter_[value]);
+    }
+    jitterLayout->addStretch(1);
+    jitter_[kJitterSecure]->setToolTip(
+        tr("Slow, careful reading: every sector is verified and read again until "
+           "it is certain. The Secure page sets how often."));
+    return jitterGroup;
+}
+
+QGroupBox* MiscPage::TagGroup(const Options& options, const DiscNames& names) {
     auto* tagGroup = new QGroupBox(tr("ID3 tag"), this);
     useId3_ = CheckBox(tr("Enable ID3 tag"), options.Useid3, tagGroup);
     id3v2_ = CheckBox(tr("Write ID3v2 tag (UTF-8)"), options.Id3v2, tagGroup);
@@ -99,18 +120,7 @@ MiscPage::MiscPage(const Options& options, const DiscNames& names, QWidget* pare
     tagForm->addRow(tr("Genre"), genre_);
     connect(useId3_, &QCheckBox::clicked, this, &MiscPage::ApplyTagEnabling);
     ApplyTagEnabling();
-
-    auto* layout = new QVBoxLayout(this);
-    for (QWidget* box : {autoCddb_, autoCheck_, playlist_}) {
-        layout->addWidget(box);
-    }
-    layout->addWidget(jitterGroup);
-    for (QWidget* box : {overwrite_, ownFolder_, sound_}) {
-        layout->addWidget(box);
-    }
-    layout->addLayout(threadsLayout);
-    layout->addWidget(tagGroup);
-    layout->addStretch(1);
+    return tagGroup;
 }
 
 void MiscPage::ApplyTagEnabling() {

@@ -6,6 +6,7 @@
 
 class QCheckBox;
 class QComboBox;
+class QGroupBox;
 class QLineEdit;
 class QRadioButton;
 class QSpinBox;
@@ -32,6 +33,9 @@ class MiscPage : public OptionsPage {
   private:
     // The ID3v2 switch and the tag fields are editable exactly when tags are on; ReplayGain
     // goes into every format and stays editable.
+    // The page's two groups, built in the order of the tab chain.
+    QGroupBox* JitterGroup(int32_t jitter);
+    QGroupBox* TagGroup(const Options& options, const DiscNames& names);
     void ApplyTagEnabling();
 
     int32_t jitterValue_;  // follows the radio buttons; kept as read when none is checked
