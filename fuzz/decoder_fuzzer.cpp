@@ -15,7 +15,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     Settings settings;
     settings.Overwrite = 1;
     settings.finished = 0;
-    settings.oggSourcePath = fuzz::WriteScratchFile("in", data, size);
+    settings.decodeSourcePath = fuzz::WriteScratchFile("in", data, size);
     settings.wavSourcePath = fuzz::ScratchFolder() + "/out.wav";
     fuzz::QuietFront front;
     WorkerContext context{settings, settings, settings, settings, settings, front, front};

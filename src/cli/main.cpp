@@ -456,7 +456,7 @@ int Convert(Session& session, const CliOptions& options) {
         settings.pageFormats = settings.formats;
         output = ConvertOutputPath(settings, source);
     } else {
-        settings.oggSourcePath = source;
+        settings.decodeSourcePath = source;
         settings.wavSourcePath = DecodeOutputPath(settings, source);
         output = settings.wavSourcePath;
     }

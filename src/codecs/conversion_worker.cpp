@@ -108,7 +108,7 @@ DecodeFormat DecodeFormatOf(const std::string& path) {
 }
 
 int DecodeWorker(WorkerContext& context, Track& progress) {
-    switch (DecodeFormatOf(context.session.oggSourcePath)) {
+    switch (DecodeFormatOf(context.session.decodeSourcePath)) {
         case DecodeFormat::flac:
             return FlacDecodeThread(context, progress);
         case DecodeFormat::opus:

@@ -16,7 +16,7 @@ int ConversionWorker(WorkerContext& context, Track& progress);
 enum class DecodeFormat { oggVorbis, flac, opus, unknown };
 DecodeFormat DecodeFormatOf(const std::string& path);
 
-// The worker of the "Decode file" command: decodes oggSourcePath into wavSourcePath with the
+// The worker of the "Decode file" command: decodes decodeSourcePath into wavSourcePath with the
 // decoder of its DecodeFormatOf, with that decoder's progress, outcomes and return value.
 int DecodeWorker(WorkerContext& context, Track& progress);
 

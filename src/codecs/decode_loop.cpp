@@ -18,7 +18,7 @@ namespace {
 class DecodeEnds {
   public:
     DecodeEnds(WorkerContext& context, Track& progress)
-        : source(context.session.oggSourcePath),
+        : source(context.session.decodeSourcePath),
           destination(context.session.wavSourcePath),
           writePath(platform::WritingPathFor(destination)),
           context_(context),

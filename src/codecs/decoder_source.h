@@ -54,7 +54,7 @@ class DecoderSource {
     virtual const char* Check() { return nullptr; }
 };
 
-// The one decode loop: decodes oggSourcePath (the decode command's source, whatever its format)
+// The one decode loop: decodes decodeSourcePath (the decode command's source, whatever its format)
 // into wavSourcePath through `source`. `progress` carries the progress to the dialog (its title
 // becomes the source's file name, its status the outcome: 100, 101 or 102). Sets `finished` and
 // posts WorkFinished on every way out. Returns 0 on success or Stop, 102 after a failure while

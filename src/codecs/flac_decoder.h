@@ -22,7 +22,7 @@ inline constexpr const char* kFlacMd5Message =
 std::unique_ptr<DecoderSource> MakeFlacSource();
 
 // The body of the decoding thread for a FLAC source, as OggDecodeThread is for an Ogg Vorbis
-// one: decodes oggSourcePath (the decode command's source, whatever its format) into
+// one: decodes decodeSourcePath (the decode command's source, whatever its format) into
 // wavSourcePath, with the same progress, questions, outcomes and return values. Samples of a
 // width that is no whole number of bytes (20 bits) are widened to the next (24), shifted up.
 int FlacDecodeThread(WorkerContext& context, Track& progress);

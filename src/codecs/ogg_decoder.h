@@ -18,7 +18,7 @@ inline constexpr const char* kOggReadErrorMessage =
 // The Ogg Vorbis source of the decode loop.
 std::unique_ptr<DecoderSource> MakeOggVorbisSource();
 
-// The body of the decoding thread: decodes oggSourcePath into wavSourcePath. `progress` carries
+// The body of the decoding thread: decodes decodeSourcePath into wavSourcePath. `progress` carries
 // the progress to the dialog (its title becomes the source's file name, its status the outcome:
 // 100, 101 or 102). Sets `finished` on every way out. Returns 0 on success, 102 after a failure
 // while decoding, -1 when the source or destination could not be opened, the source is no Ogg

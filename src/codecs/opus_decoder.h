@@ -19,7 +19,7 @@ inline constexpr const char* kOpusChannelsChangeMessage =
 // The Opus source of the decode loop.
 std::unique_ptr<DecoderSource> MakeOpusSource();
 
-// Decodes oggSourcePath (the source of a decode, whatever its format) into wavSourcePath, as
+// Decodes decodeSourcePath (the source of a decode, whatever its format) into wavSourcePath, as
 // OggDecodeThread does for Ogg Vorbis: 16-bit samples at 48 kHz (Opus's own rate, whatever rate
 // the header names), the channels of the stream in WAV order, its output gain applied. The same
 // results, statuses and progress as OggDecodeThread.

@@ -126,7 +126,7 @@ RefreshResult RefreshDisc(const Options& options, DiscState& disc, LookupResult&
         return RefreshResult::busy;
     }
     run.currentTrack = -1;
-    run.cddbRunning = 0;
+    run.lookupRunning = 0;
     disc.tracks.clear();
     // The candidates were releases of the disc read before.
     lookup.releaseCandidates.clear();

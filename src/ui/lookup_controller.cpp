@@ -31,7 +31,7 @@ bool LookupController::Start() {
     // first. The last look-up's results go.
     lookup_.WaitForCancelled();
     found_ = {};
-    run_.cddbRunning = 1;
+    run_.lookupRunning = 1;
     return lookup_.Start(options_, disc_, source_);
 }
 
@@ -44,7 +44,7 @@ void LookupController::OnPosted() {
     const bool taken = reply.has_value();
     if (taken) {
         found_ = std::move(*reply);
-        run_.cddbRunning = 0;
+        run_.lookupRunning = 0;
     }
     emit ended(taken);
 }

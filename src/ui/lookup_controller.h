@@ -18,7 +18,7 @@ class LookupController : public QObject, private WorkerNotifications {
 
   public:
     // Looks up the disc of `disc`'s chosen drive as `options` say, from `source`; the answer
-    // goes into `found`, and `run.cddbRunning` says while the window waits for it.
+    // goes into `found`, and `run.lookupRunning` says while the window waits for it.
     LookupController(const Options& options, const DiscState& disc, const LookupSource& source,
                      LookupResult& found, RunState& run, QObject* parent = nullptr);
     // A running look-up is cancelled and its thread waited for.
@@ -31,12 +31,12 @@ class LookupController : public QObject, private WorkerNotifications {
     void Cancel();
     // The window no longer waits for a look-up (Stop): only an earlier one still under way keeps
     // a new one from starting.
-    void StopWaiting() { run_.cddbRunning = 0; }
+    void StopWaiting() { run_.lookupRunning = 0; }
 
     // A look-up runs, or the window still waits for one.
-    bool Running() const { return run_.cddbRunning != 0 || !lookup_.CanStart(); }
+    bool Running() const { return run_.lookupRunning != 0 || !lookup_.CanStart(); }
     // The window waits for a look-up it started.
-    bool Waiting() const { return run_.cddbRunning != 0; }
+    bool Waiting() const { return run_.lookupRunning != 0; }
 
   signals:
     // A look-up ended. `taken`: it was the latest, for the disc in the list, and its results
@@ -52,7 +52,7 @@ class LookupController : public QObject, private WorkerNotifications {
     // The look-up has ended: the window waits for it no longer (told on the look-up's thread,
     // before the queued notification).
     void LookupDone() override {
-        run_.cddbRunning = 0;
+        run_.lookupRunning = 0;
         emit posted();
     }
     void OnPosted();

@@ -7,7 +7,7 @@ namespace disctrove {
 
 struct RunState {
     SharedInt currentTrack = -1;  // the track being ripped, or the one Track settings edits
-    SharedInt cddbRunning = 0;    // a look-up of the disc's names runs
+    SharedInt lookupRunning = 0;  // a look-up of the disc's names runs
     SharedInt ripping = 0;        // a rip or conversion runs, as the front end shows it
                                   // (the stop itself is its owner's Stop: WorkerThread)
     SharedInt finished = 1;       // the last rip or conversion has ended

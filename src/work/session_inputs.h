@@ -12,7 +12,7 @@ struct SessionInputs {
     std::string currentTemplate = kDefaultTemplate;  // the naming template in use
     FormatGroups pageFormats;                        // what the option pages edit
     std::string wavSourcePath;                       // the file the last WAV encode read
-    std::string oggSourcePath;  // the file the last decode read (of any format)
+    std::string decodeSourcePath;  // the file the last decode read (of any format)
 };
 
 }  // namespace disctrove

@@ -208,7 +208,7 @@ TEST_F(ConversionWorkerTest, DecodePicksTheDecoderByContentThenName) {
     // decode x.mp3: told what the command decodes, not that it is no Ogg Vorbis file.
     const std::string mp3 = dir_.File("x.mp3");
     ASSERT_EQ(testing::RunCommand("ffmpeg -v error -i '" + wav + "' '" + mp3 + "'"), 0);
-    settings_.oggSourcePath = mp3;
+    settings_.decodeSourcePath = mp3;
     settings_.wavSourcePath = settings_.Outfolder + "/x.wav";
     EXPECT_EQ(DecodeWorker(context_, progress_), -1);
     EXPECT_EQ(progress_.status, kStatusError);

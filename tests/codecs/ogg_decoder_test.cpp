@@ -41,7 +41,7 @@ class OggDecoderTest : public ::testing::Test {
         return ogg;
     }
     int Decode(const std::string& source) {
-        settings_.oggSourcePath = source;
+        settings_.decodeSourcePath = source;
         settings_.finished = 0;
         const int result = OggDecodeThread(context_, progress_);
         EXPECT_EQ(settings_.finished, 1);

@@ -110,7 +110,7 @@ TEST_F(OpusTest, ChannelsKeepTheirSpeakers) {
 
 TEST_F(OpusTest, DecodedLengthIsTheSourcesAt48kHz) {
     ASSERT_EQ(Encode(music_, {}), kStatusCompleted);
-    settings_.oggSourcePath = output_;
+    settings_.decodeSourcePath = output_;
     settings_.wavSourcePath = dir_.File("decoded.wav");
     Track progress;
     EXPECT_EQ(DecodeWorker(context_, progress), 0);
@@ -126,7 +126,7 @@ TEST_F(OpusTest, DecodedLengthIsTheSourcesAt48kHz) {
 
     // A WAV file under an Opus name.
     std::filesystem::copy_file(music_, dir_.File("music.opus"));
-    settings_.oggSourcePath = dir_.File("music.opus");
+    settings_.decodeSourcePath = dir_.File("music.opus");
     settings_.wavSourcePath = dir_.File("not.wav");
     EXPECT_EQ(DecodeWorker(context_, progress), -1);
     EXPECT_EQ(progress.status, kStatusError);

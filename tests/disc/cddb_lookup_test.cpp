@@ -329,7 +329,7 @@ TEST_F(CddbLookupTest, WhenALookUpThatFoundNothingIsDoneTheNextMayStart) {
         EXPECT_TRUE(notes.startableWhenDone) << "look-up " << run;
         EXPECT_TRUE(TakeReply(lookup));
         EXPECT_EQ(settings_.lookupAnswer, LookupAnswer::none);
-        EXPECT_EQ(settings_.cddbRunning, 0);
+        EXPECT_EQ(settings_.lookupRunning, 0);
     }
 }
 

@@ -152,11 +152,11 @@ TEST_F(DiscTest, NamesBelongToTheDiscTheyWereSetFor) {
 
 TEST_F(DiscTest, RefreshMarksTracksOnlyWithAutocheck) {
     UseImage({{false, 100}, {false, 100}, {false, 100}});
-    settings_.cddbRunning = 1;
+    settings_.lookupRunning = 1;
     settings_.Autocheck = 1;
     EXPECT_EQ(RefreshDisc(settings_, settings_, settings_, settings_), RefreshResult::ready);
     EXPECT_EQ(settings_.currentTrack, 0);
-    EXPECT_EQ(settings_.cddbRunning, 0);
+    EXPECT_EQ(settings_.lookupRunning, 0);
     for (const Track& track : settings_.tracks) {
         EXPECT_EQ(track.marked, 1);
     }

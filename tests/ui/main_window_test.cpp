@@ -407,7 +407,7 @@ class MainWindowTest : public QObject {
         QCOMPARE(window.statusText(), QStringLiteral("Ready"));
         QCOMPARE(QString::fromStdString(settings_->Artist), QStringLiteral("AC/DC"));
         QCOMPARE(QString::fromStdString(settings_->Album), QStringLiteral("Back in Black"));
-        QCOMPARE(settings_->cddbRunning, 0);
+        QCOMPARE(settings_->lookupRunning, 0);
         QVERIFY(!window.menuAction(QStringLiteral("Get CDDB Info"))->isEnabled());
         window.CddbCommand();  // looked up already: nothing happens
         QCOMPARE(window.statusText(), QStringLiteral("Ready"));
@@ -424,7 +424,7 @@ class MainWindowTest : public QObject {
         settings_->Port = server.port();
         ui::MainWindow window(*settings_, dialogs_);  // looks the first disc up at once
         // The reply arrives while the window is busy: it is handled only after the change.
-        for (int wait = 0; wait < 500 && settings_->cddbRunning != 0; ++wait) {
+        for (int wait = 0; wait < 500 && settings_->lookupRunning != 0; ++wait) {
             std::this_thread::sleep_for(std::chrono::milliseconds(10));
         }
         ChooseDrive(window, 1);
@@ -486,7 +486,7 @@ class MainWindowTest : public QObject {
         QTRY_COMPARE(Cell(window, 0, 0), QStringLiteral("First"));
         SetSettingsPathOverride("");
         QCOMPARE(settings_->Artist, std::string("Band"));
-        QCOMPARE(settings_->cddbRunning, 0);
+        QCOMPARE(settings_->lookupRunning, 0);
     }
 
     // Disc A named by CDDB, then disc B (unknown) chosen and ripped into artist and album

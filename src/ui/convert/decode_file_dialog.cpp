@@ -10,7 +10,7 @@ namespace disctrove::ui {
 DecodeFileDialog::DecodeFileDialog(Options& options, SessionChoices& session, UserDialogs& dialogs,
                                    QWidget* parent)
     : FileChoiceDialog(
-          options, session, dialogs, session.oggSourcePath,
+          options, session, dialogs, session.decodeSourcePath,
           {tr("Source file"),
            tr("Source file"),
            {tr("Ogg Vorbis, FLAC and Opus files (*.ogg *.flac *.opus)"), tr("All files (*)")},
@@ -23,9 +23,9 @@ DecodeFileDialog::DecodeFileDialog(Options& options, SessionChoices& session, Us
 
 void DecodeFileDialog::Store() {
     options_.Outfolder = folderBox()->text();
-    session_.oggSourcePath = sourceEdit()->text().toStdString();
-    if (!session_.oggSourcePath.empty()) {
-        session_.wavSourcePath = DecodeOutputPath(options_, session_.oggSourcePath);
+    session_.decodeSourcePath = sourceEdit()->text().toStdString();
+    if (!session_.decodeSourcePath.empty()) {
+        session_.wavSourcePath = DecodeOutputPath(options_, session_.decodeSourcePath);
     }
 }
 

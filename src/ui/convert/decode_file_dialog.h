@@ -9,13 +9,13 @@ class DecodeFileDialog : public FileChoiceDialog {
     Q_OBJECT
 
   public:
-    // Starts with oggSourcePath (the last file decoded, whatever its format) and the folder
+    // Starts with decodeSourcePath (the last file decoded, whatever its format) and the folder
     // history.
     DecodeFileDialog(Options& options, SessionChoices& session, UserDialogs& dialogs,
                      QWidget* parent);
 
   protected:
-    // Outfolder, oggSourcePath and, for a source, wavSourcePath: the WAV file it decodes into.
+    // Outfolder, decodeSourcePath and, for a source, wavSourcePath: the WAV file it decodes into.
     void Store() override;
 };
 
