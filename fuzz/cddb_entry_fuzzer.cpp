@@ -9,14 +9,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size == 0) {
         return 0;
     }
-    disctrove::Settings settings;
-    settings.tracks.resize(data[0] % 100);
-    for (size_t i = 0; i < settings.tracks.size(); ++i) {
-        settings.tracks[i].index = static_cast<int32_t>(i);
+    disctrove::DiscState disc;
+    disctrove::LookupResult found;
+    disc.tracks.resize(data[0] % 100);
+    for (size_t i = 0; i < disc.tracks.size(); ++i) {
+        disc.tracks[i].index = static_cast<int32_t>(i);
     }
     disctrove::ParseCddbReply(std::string_view(reinterpret_cast<const char*>(data + 1), size - 1),
-                              settings);
-    if (settings.tracks.size() != data[0] % 100u) {
+                              disc, found);
+    if (disc.tracks.size() != data[0] % 100u) {
         __builtin_trap();  // an entry names tracks, it never adds or drops them
     }
     return 0;

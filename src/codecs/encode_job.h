@@ -15,7 +15,10 @@
 namespace disctrove {
 
 // Sets the status of `track` and posts the progress notification.
-void ReportStatus(WorkerContext& context, Track& track, int32_t status);
+inline void ReportStatus(WorkerContext& context, Track& track, int32_t status) {
+    track.status = status;
+    context.notifications.TrackProgress(track.index, status);
+}
 
 struct EncodeJob {
     Track* track = nullptr;  // its format, title and length; its status tells the outcome

@@ -58,11 +58,6 @@ std::unique_ptr<EncoderSink> MakeEncoderSink(EncoderKind kind, platform::LameLib
     }
 }
 
-void ReportStatus(WorkerContext& context, Track& track, int32_t status) {
-    track.status = status;
-    context.notifications.TrackProgress(track.index, status);
-}
-
 const std::vector<uint8_t>& RipCover(WorkerContext& context, bool fromRip) {
     static const std::vector<uint8_t> none;
     return fromRip && context.cover != nullptr ? context.cover->Wait() : none;
