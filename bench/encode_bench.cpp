@@ -69,7 +69,7 @@ int main(int argc, char** argv) {
     Settings settings;
     settings.ripping = 1;
     bench::SilentWorker silent;
-    WorkerContext context{settings, settings, settings, settings, settings, silent, silent};
+    WorkerContext context{settings, settings, settings, settings, silent, silent};
     Track track;
     track.index = -1;
     const auto encode = [&](auto&& encoder, const TrackFormat& format, const std::string& path) {

@@ -77,7 +77,7 @@ void RemoveOutputs(const fs::path& folder) {
 // level, AccurateRip v1 and v2).
 bool RipAll(Settings& settings, int32_t jitter, const fs::path& folder, bool checks = false) {
     bench::SilentWorker silent;
-    WorkerContext context{settings, settings, settings, settings, settings, silent, silent};
+    WorkerContext context{settings, settings, settings, settings, silent, silent};
     settings.Jitter = jitter;
     settings.ripping = 1;
     platform::TrackBufferBlock read(kReadChunkSectors);

@@ -18,7 +18,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     settings.decodeSourcePath = fuzz::WriteScratchFile("in", data, size);
     settings.wavSourcePath = fuzz::ScratchFolder() + "/out.wav";
     fuzz::QuietFront front;
-    WorkerContext context{settings, settings, settings, settings, settings, front, front};
+    WorkerContext context{settings, settings, settings, settings, front, front};
     Track progress;
     (void)DISCTROVE_DECODER(context, progress);
     if (settings.finished != 1) {

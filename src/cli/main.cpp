@@ -67,7 +67,7 @@ struct Session {
     Settings settings;
     platform::ProfileDocument givenNames;  // the disc's names given with --set
     Terminal terminal{settings};
-    WorkerContext context{settings, settings, settings, settings, settings, terminal, terminal};
+    WorkerContext context{settings, settings, settings, settings, terminal, terminal};
     Interrupts& interrupts;
 };
 
@@ -206,7 +206,7 @@ const char* SourceName(LookupAnswer answer) {
 
 // How a rip lists a finished track: a completed one with what puts it in doubt, as the desktop
 // program's Status column does ("Completed — 2 read errors").
-std::string FinalStatusText(const Track& track) {
+std::string FinalStatusText(const TrackResult& track) {
     std::string text = StatusText(track.status);
     if (track.status == kStatusCompleted) {
         std::vector<std::string> findings = TrackDoubts(track);
@@ -305,7 +305,7 @@ int Lookup(Session& session, const CliOptions& options) {
     return kExitDone;
 }
 
-int PrintRipResults(const Settings& settings);
+int PrintRipResults(const DiscState& disc, const RipResult& rip);
 
 int Rip(Session& session, const CliOptions& options) {
     Settings& settings = session.settings;
@@ -357,6 +357,7 @@ int Rip(Session& session, const CliOptions& options) {
         settings.ReadOffset = *options.offset;
     }
     session.terminal.SetAnswers(options.answerOverwrite, options.answerReadError);
+    std::optional<RipResult> result;
     if (const std::string problem = MakeRipFolder(settings); !problem.empty()) {
         session.terminal.Say(problem);  // nothing can be written: every track fails
         FailRipAtStart(settings);
@@ -364,37 +365,41 @@ int Rip(Session& session, const CliOptions& options) {
         RemoveLeftoverFiles(settings, SettingsPath());  // of runs that were killed
         PrepareRip(settings, settings);
         RunWorker(
-            session, [&session] { return RunRipWorker(session.context); },
+            session,
+            [&session, &result] {
+                result = RunRipWorker(session.context);
+                return result->outcome;
+            },
             [&settings] { StopRip(settings, settings); });
     }
-    return PrintRipResults(settings);
+    if (!result) {
+        result = UnreadRipResult(settings, settings.currentTemplate, settings);
+    }
+    return PrintRipResults(settings, *result);
 }
 
 // The lines a rip ends with, and its exit status.
-int PrintRipResults(const Settings& settings) {
+int PrintRipResults(const DiscState& disc, const RipResult& rip) {
     bool allCompleted = true;
     bool doubts = false;
-    for (const Track& track : settings.tracks) {
-        if (track.marked) {
-            std::printf(
-                "%d\t%s\t%s\n", track.index + 1, FinalStatusText(track).c_str(),
-                Field(RipOutputPath(settings, settings, settings.currentTemplate, track)).c_str());
-            allCompleted = allCompleted && track.status == kStatusCompleted;
-            doubts = doubts || !TrackDoubts(track).empty();
-        }
+    for (const TrackResult& track : rip.tracks) {
+        std::printf("%d\t%s\t%s\n", track.index + 1, FinalStatusText(track).c_str(),
+                    Field(track.file).c_str());
+        allCompleted = allCompleted && track.status == kStatusCompleted;
+        doubts = doubts || !TrackDoubts(track).empty();
     }
     // What the rip proves of each track read whole; there is no test read yet ("-"). A track
     // without a verdict (AccurateRip off, not completed) is "unknown".
-    for (const Track& track : settings.tracks) {
-        if (track.marked && track.accurateRip) {
+    for (const TrackResult& track : rip.tracks) {
+        if (track.accurateRip) {
             const AccurateRipResult verdict = track.verdict.value_or(AccurateRipResult{});
             std::printf("ACCURATERIP\t%d\t%08x\t%08x\t%s\t%u\n", track.index + 1,
                         track.accurateRip->v1, track.accurateRip->v2, VerdictName(verdict.verdict),
                         verdict.confidence);
         }
     }
-    for (const Track& track : settings.tracks) {
-        if (track.marked && track.checks) {
+    for (const TrackResult& track : rip.tracks) {
+        if (track.checks) {
             std::array<char, 9> test{'-'};
             if (track.testCrc) {
                 std::snprintf(test.data(), test.size(), "%08X", *track.testCrc);
@@ -402,30 +407,31 @@ int PrintRipResults(const Settings& settings) {
             std::printf("CRC\t%d\t%08X\t%s\n", track.index + 1, track.checks->crc32, test.data());
         }
     }
-    for (const Track& track : settings.tracks) {
-        for (const int32_t sector : track.marked ? track.readErrors : std::vector<int32_t>()) {
+    for (const TrackResult& track : rip.tracks) {
+        const int32_t start = disc.tracks.at(static_cast<size_t>(track.index)).startSector;
+        for (const int32_t sector : track.readErrors) {
             std::printf("READERROR\t%d\t%s\n", track.index + 1,
-                        SectorTimeText(sector - track.startSector).c_str());
+                        SectorTimeText(sector - start).c_str());
         }
     }
     // The gains as the tags hold them, without " dB".
-    for (const Track& track : settings.tracks) {
-        if (track.marked && track.loudness) {
+    for (const TrackResult& track : rip.tracks) {
+        if (track.loudness) {
             std::printf("REPLAYGAIN\t%d\t%.2f\t%.6f\n", track.index + 1, track.loudness->gainDb,
                         track.loudness->peak);
         }
     }
-    if (const auto& album = settings.lastAlbumLoudness) {
+    if (const auto& album = rip.albumLoudness) {
         std::printf("REPLAYGAIN\talbum\t%.2f\t%.6f\n", album->gainDb, album->peak);
     }
-    if (!settings.lastRipLog.empty()) {
-        std::printf("LOG\t%s\n", Field(settings.lastRipLog).c_str());
+    if (!rip.log.empty()) {
+        std::printf("LOG\t%s\n", Field(rip.log).c_str());
     }
-    if (!settings.lastCueSheet.empty()) {
-        std::printf("CUE\t%s\n", Field(settings.lastCueSheet).c_str());
+    if (!rip.cueSheet.empty()) {
+        std::printf("CUE\t%s\n", Field(rip.cueSheet).c_str());
     }
-    if (!settings.lastCover.empty()) {
-        std::printf("COVER\t%s\n", Field(settings.lastCover).c_str());
+    if (!rip.cover.empty()) {
+        std::printf("COVER\t%s\n", Field(rip.cover).c_str());
     }
     return !allCompleted ? kExitFailed : doubts ? kExitDoubts : kExitDone;
 }
@@ -464,17 +470,18 @@ int Convert(Session& session, const CliOptions& options) {
     session.terminal.SetFileName(std::filesystem::path(source).filename().string());
     Track progress;
     progress.index = -1;
+    TrackResult result;
     settings.ripping = 1;
     settings.finished = 0;
     RunWorker(
         session,
-        [&session, &progress, encode] {
-            return encode ? ConversionWorker(session.context, progress)
+        [&session, &progress, &result, encode] {
+            return encode ? ConversionWorker(session.context, progress, result)
                           : DecodeWorker(session.context, progress);
         },
         [&settings] { settings.ripping = 0; });
     // What the encoder had to make otherwise than asked follows the status, in its field.
-    const std::string note = progress.encodeNote.empty() ? "" : " \u2014 " + progress.encodeNote;
+    const std::string note = result.encodeNote.empty() ? "" : " \u2014 " + result.encodeNote;
     std::printf("%s%s\t%s\n", StatusText(progress.status), note.c_str(), Field(output).c_str());
     return progress.status == kStatusCompleted ? kExitDone : kExitFailed;
 }

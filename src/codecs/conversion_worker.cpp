@@ -61,9 +61,9 @@ void TagLoudness(WorkerContext& context, EncodeJob& job) {
     if (job.track->encoder == kEncoderMp3 && !context.options.Id3v2) {
         return;  // no ID3v2 tag to carry the gain
     }
-    job.track->loudness = MeasureWavFile(job.sourcePath);
-    if (job.track->loudness && !WriteReplayGain(job.outputPath, job.track->encoder,
-                                                *job.track->loudness, *job.track->loudness)) {
+    std::optional<Loudness>& loudness = job.result->loudness;
+    loudness = MeasureWavFile(job.sourcePath);
+    if (loudness && !WriteReplayGain(job.outputPath, job.track->encoder, *loudness, *loudness)) {
         context.questions.Inform("Cannot write the ReplayGain tags of\n" + job.outputPath);
     }
 }
@@ -121,24 +121,28 @@ int DecodeWorker(WorkerContext& context, Track& progress) {
     return OggDecodeThread(context, progress);
 }
 
-int ConversionWorker(WorkerContext& context, Track& progress) {
+int ConversionWorker(WorkerContext& context, Track& progress, TrackResult& result) {
     const Options& options = context.options;
     context.run = RunFlags{};
-    int result = 0;
+    int outcome = 0;
     try {
         const std::string source = context.session.wavSourcePath;
         progress = ConversionTrack(options, context.session, source);
-        EncodeJob job{&progress, source, ConvertOutputPath(options, source)};
+        result = TrackResult{};
+        result.index = progress.index;
+        EncodeJob job{&progress, source, ConvertOutputPath(options, source), {}, &result};
         Encode(context, job);
         if (progress.status == kStatusCompleted && options.ReplayGain) {
             TagLoudness(context, job);
         }
+        result.status = progress.status;
+        result.file = job.outputPath;
     } catch (const std::bad_alloc&) {
-        result = 1;
+        outcome = 1;
     }
     context.state.finished = 1;
     context.notifications.WorkFinished();
-    return result;
+    return outcome;
 }
 
 }  // namespace disctrove

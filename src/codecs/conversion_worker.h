@@ -7,9 +7,10 @@ namespace disctrove {
 
 // Encodes wavSourcePath into ConvertOutputPath of it, in the WAVEncoder kind with that kind's
 // pageFormats group. `progress` is the conversion's record (a track without a disc): its title
-// becomes the source's name, its status the outcome. Sets `finished` and posts WorkFinished;
+// becomes the source's name, its status the outcome. `result` gets what the encoder made otherwise
+// than asked and the file's loudness (ReplayGain on). Sets `finished` and posts WorkFinished;
 // returns 0 (1 when there was no memory for the work).
-int ConversionWorker(WorkerContext& context, Track& progress);
+int ConversionWorker(WorkerContext& context, Track& progress, TrackResult& result);
 
 // What a file given to the decode command holds, by its first bytes, else by its extension.
 // `unknown`: a file that can be read and is none of them by its content or its name.

@@ -9,6 +9,7 @@
 #include "app/formats.h"
 #include "audio/pcm_source.h"
 #include "disc/disc_state.h"
+#include "disc/track_result.h"
 #include "platform/system/files.h"
 #include "work/worker_context.h"
 
@@ -27,6 +28,8 @@ struct EncodeJob {
     // Where the encoder writes: a temporary file beside outputPath that takes its place once
     // the encoder is done with it, so a file under the output's name is never half written.
     std::string writePath = {};
+    // Where the encoder's note goes (what it made otherwise than asked); none when null.
+    TrackResult* result = nullptr;
 };
 
 // The encoder of one compressed format as the rip worker uses it. One object serves one encoder

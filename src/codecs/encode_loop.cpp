@@ -61,7 +61,8 @@ class BlockReader {
 };
 
 // Everything between opening the source and the sink's last word; returns the final status.
-int32_t Encode(WorkerContext& context, EncodeJob& job, bool fromRip, EncoderSink& sink) {
+int32_t Encode(WorkerContext& context, EncodeJob& job, bool fromRip, EncoderSink& sink,
+               std::string& note) {
     Track& track = *job.track;
     const auto fail = [&](const std::string& message) {
         context.questions.Inform(message);
@@ -71,8 +72,8 @@ int32_t Encode(WorkerContext& context, EncodeJob& job, bool fromRip, EncoderSink
     if (source.error() != PcmSourceError::none) {
         return fail(std::string(PcmSourceMessage(source.error())));
     }
-    const SinkOpening opening{context, track,         source.format(),
-                              fromRip, job.writePath, job.outputPath};
+    const SinkOpening opening{context,        track, source.format(), fromRip, job.writePath,
+                              job.outputPath, note};
     SampleFeed feed;
     if (const std::string refused = sink.Accept(opening, feed); !refused.empty()) {
         return fail(refused);
@@ -122,11 +123,12 @@ int32_t Encode(WorkerContext& context, EncodeJob& job, bool fromRip, EncoderSink
 void RunEncode(WorkerContext& context, EncodeJob& job, bool fromRip,
                std::unique_ptr<EncoderSink> sink) {
     job.writePath = platform::WritingPathFor(job.outputPath);
-    job.track->encodeNote.clear();
-    int32_t outcome = Encode(context, job, fromRip, *sink);
+    std::string note;
+    const int32_t outcome = Encode(context, job, fromRip, *sink, note);
     sink.reset();  // its files closed before the working file is renamed or removed
-    if (outcome == kStatusError) {
-        job.track->encodeNote.clear();  // nothing was made to be told of
+    if (job.result != nullptr) {
+        // Nothing made, nothing to be told of.
+        job.result->encodeNote = outcome == kStatusError ? std::string() : std::move(note);
     }
     FinishEncode(context, job, fromRip, outcome);
 }

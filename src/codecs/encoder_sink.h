@@ -23,11 +23,14 @@ class LameLibrary;
 // What a sink is opened with.
 struct SinkOpening {
     WorkerContext& context;  // the settings for the tags, the questions for what a library says
-    Track& track;            // its format record and names; a sink may set its encodeNote
+    const Track& track;      // its format record and names
     const WavHeader& input;  // the source's format
     bool fromRip;            // the source is a rip's raw PCM (CD audio), else a WAV file
     const std::string& writePath;   // the working file the sink creates and writes
     const std::string& outputPath;  // the name the user knows the file by (for messages)
+    // What the sink made otherwise than the settings or the source asked, because its library
+    // could not; the sink sets it when it opens.
+    std::string& note;
 
     // The front cover of a rip's file (waiting for its fetch); empty for a conversion.
     const std::vector<uint8_t>& Cover() const { return RipCover(context, fromRip); }

@@ -139,7 +139,7 @@ std::string Mp3Sink::Open(const SinkOpening& opening, SampleFeed& feed) {
                " kbit/s.\nPlease choose another sample rate, mode or bit rate.";
     }
     streamOpen_ = true;
-    opening.track.encodeNote = ChangedFormatNote(lame_, stream_, config_);
+    opening.note = ChangedFormatNote(lame_, stream_, config_);
     out_ = CreateWorkingFile(opening.writePath, "wb");
     if (!out_) {
         return kCannotCreateOutputMessage;

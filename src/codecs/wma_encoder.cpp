@@ -99,7 +99,7 @@ std::string WmaSink::Accept(const SinkOpening& opening, SampleFeed& feed) {
 
 std::string WmaSink::Open(const SinkOpening& opening, SampleFeed&) {
     const DiscState& disc = opening.context.disc;
-    Track& track = opening.track;
+    const Track& track = opening.track;
     const uint32_t bitrate = static_cast<uint32_t>(TableEntry(
                                  kWmaBitrates, track.format.As<WmaFormat>().bitrateIndex, 6)) *
                              1000;
@@ -110,7 +110,7 @@ std::string WmaSink::Open(const SinkOpening& opening, SampleFeed&) {
                       MoreAttributes(opening.context, track, opening.fromRip))) {
         return kCannotCreateOutputMessage;
     }
-    track.encodeNote =
+    opening.note =
         ChangedFormatNote(file_.format(), bitrate, opening.fromRip ? 0 : opening.input.channels);
     return "";
 }

@@ -84,18 +84,18 @@ const std::vector<AccurateRipPressing>& AccurateRipLookup::Wait() {
     return pressings_;
 }
 
-void JudgeRip(DiscState& disc, AccurateRipLookup& lookup) {
+void JudgeRip(const DiscState& disc, std::vector<TrackResult>& results, AccurateRipLookup& lookup) {
     const bool started = lookup.started();
     const auto& pressings = lookup.Wait();
-    for (Track& track : disc.tracks) {
-        if (!track.marked) {
+    for (TrackResult& result : results) {
+        result.verdict.reset();
+        if (!started || !result.accurateRip || result.status != kStatusCompleted ||
+            result.index < 0 || static_cast<size_t>(result.index) >= disc.tracks.size()) {
             continue;
         }
-        track.verdict.reset();
-        if (started && track.accurateRip && track.status == kStatusCompleted) {
-            track.verdict =
-                JudgeTrack(pressings, AccurateRipEntryOf(lookup.toc(), track), *track.accurateRip);
-        }
+        const Track& track = disc.tracks[static_cast<size_t>(result.index)];
+        result.verdict =
+            JudgeTrack(pressings, AccurateRipEntryOf(lookup.toc(), track), *result.accurateRip);
     }
 }
 

@@ -13,6 +13,7 @@
 #include "app/options.h"
 #include "disc/accuraterip_database.h"
 #include "disc/disc_state.h"
+#include "disc/track_result.h"
 #include "net/web_client.h"
 
 namespace disctrove {
@@ -65,9 +66,10 @@ class AccurateRipLookup {
     std::thread thread_;
 };
 
-// Sets the verdict of every marked track: judged against the look-up's pressings when the
-// look-up ran and the track was read whole and completed, none otherwise. Stop (before or
-// during the wait) ends a look-up still under way, and its tracks are then unknown.
-void JudgeRip(DiscState& disc, AccurateRipLookup& lookup);
+// Sets the verdict of every track a rip of `disc` read (`results`): judged against the
+// look-up's pressings when the look-up ran and the track was read whole and completed, none
+// otherwise. Stop (before or during the wait) ends a look-up still under way, and its tracks are
+// then unknown.
+void JudgeRip(const DiscState& disc, std::vector<TrackResult>& results, AccurateRipLookup& lookup);
 
 }  // namespace disctrove

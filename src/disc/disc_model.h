@@ -8,10 +8,6 @@
 
 #include "app/formats.h"
 #include "app/shared_int.h"
-#include "audio/accuraterip_stage.h"
-#include "audio/audio_checks.h"
-#include "audio/loudness_stage.h"
-#include "disc/accuraterip_database.h"
 #include "platform/cdrom/cdrom_records.h"
 #include "platform/cdrom/toc.h"
 
@@ -46,19 +42,11 @@ struct Track {
     int32_t startSector = 0;
     uint32_t lengthSectors = 0;
     int32_t lengthSeconds = 0;
-    SharedInt status = kStatusNone;  // written by the worker while the window reads it
+    // A percentage while a rip or conversion works on it, then how it ended. Written by the
+    // worker while the window reads it; what the rip proved of it is in the run's TrackResult.
+    SharedInt status = kStatusNone;
     EncoderKind encoder = kEncoderMp3;
     TrackFormat format;
-    // Of the audio the last rip wrote for the track.
-    std::optional<AudioChecks> checks;
-    std::optional<AccurateRipSums> accurateRip;
-    std::optional<uint32_t> testCrc;           // the CRC32 of the test read (Test & Copy)
-    std::vector<int32_t> readErrors;           // first sectors of the reads that were given up
-    std::optional<AccurateRipResult> verdict;  // what the AccurateRip database says of it
-    std::optional<Loudness> loudness;          // its ReplayGain (ReplayGain on, read whole)
-    // What the encoder made otherwise than the settings or the source asked, because its
-    // library could not ("22050 Hz stereo at 32 kbit/s, not 96"); "" when nothing.
-    std::string encodeNote;
 };
 
 }  // namespace disctrove

@@ -81,13 +81,13 @@ std::string SectorTimeText(int64_t sectors) {
     return two(sectors / (75 * 60)) + ":" + two(sectors / 75 % 60) + "." + two(sectors % 75);
 }
 
-std::vector<std::string> TrackDoubts(const Track& track) {
+std::vector<std::string> TrackDoubts(const TrackResult& result) {
     std::vector<std::string> doubts;
-    if (track.testCrc && track.checks && *track.testCrc != track.checks->crc32) {
+    if (result.testCrc && result.checks && *result.testCrc != result.checks->crc32) {
         doubts.push_back("test and copy differ");
     }
-    if (!track.readErrors.empty()) {
-        const size_t count = track.readErrors.size();
+    if (!result.readErrors.empty()) {
+        const size_t count = result.readErrors.size();
         doubts.push_back(std::to_string(count) + (count == 1 ? " read error" : " read errors"));
     }
     return doubts;
@@ -105,16 +105,15 @@ std::string TrackStatusText(int32_t status) {
                                       : "ERROR";
 }
 
-std::string TrackStatusText(const Track& track) {
-    const int32_t status = track.status;
+std::string TrackStatusText(int32_t status, const TrackResult* result) {
     std::string text = TrackStatusText(status);
-    if (status < kStatusCompleted) {
+    if (status < kStatusCompleted || result == nullptr) {
         return text;  // a verdict is only shown once the track is done
     }
     std::vector<std::string> findings;
-    if (track.verdict) {
-        const auto confidence = std::to_string(track.verdict->confidence);
-        switch (track.verdict->verdict) {
+    if (result->verdict) {
+        const auto confidence = std::to_string(result->verdict->confidence);
+        switch (result->verdict->verdict) {
             case AccurateRipVerdict::accurate:
                 findings.push_back("accurate (" + confidence + ")");
                 break;
@@ -126,11 +125,11 @@ std::string TrackStatusText(const Track& track) {
                 break;
         }
     }
-    for (std::string& doubt : TrackDoubts(track)) {
+    for (std::string& doubt : TrackDoubts(*result)) {
         findings.push_back(std::move(doubt));
     }
-    if (!track.encodeNote.empty()) {
-        findings.push_back(track.encodeNote);
+    if (!result->encodeNote.empty()) {
+        findings.push_back(result->encodeNote);
     }
     for (size_t i = 0; i < findings.size(); ++i) {
         text += (i == 0 ? " \u2014 " : ", ") + findings[i];

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "disc/disc_model.h"
+#include "disc/track_result.h"
 
 namespace disctrove {
 
@@ -25,15 +26,15 @@ std::string TrackEncoderText(const Track& track);
 // What may be wrong with a track read to its end: "test and copy differ" when the two reads of
 // Test & Copy gave different CRCs, "2 read errors" when positions that could not be read were
 // let pass. Empty when neither.
-std::vector<std::string> TrackDoubts(const Track& track);
+std::vector<std::string> TrackDoubts(const TrackResult& result);
 
 // "" (not ripped since the refresh), "45%", "Completed", "Stopped" or "ERROR".
 std::string TrackStatusText(int32_t status);
 
-// The Status column: the status, and once it is final what the rip proved of the track:
-// "Completed — accurate (12)", "... — inaccurate (5)", "... — not verified" (the
-// AccurateRip verdict with its confidence; nothing when no look-up was made), and the track's
-// doubts (", test and copy differ", ", 2 read errors").
-std::string TrackStatusText(const Track& track);
+// The Status column: the status, and once it is final what the rip proved of the track (its
+// `result`, when there is one): "Completed — accurate (12)", "... — inaccurate (5)", "... — not
+// verified" (the AccurateRip verdict with its confidence; nothing when no look-up was made), the
+// track's doubts (", test and copy differ", ", 2 read errors") and the encoder's note.
+std::string TrackStatusText(int32_t status, const TrackResult* result);
 
 }  // namespace disctrove

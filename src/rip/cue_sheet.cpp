@@ -128,18 +128,19 @@ std::string TrackHead(const DiscState& disc, const Track& track, int number,
 
 }  // namespace
 
-std::string CueSheetText(const Options& options, const DiscState& disc,
-                         const std::string& nameTemplate, const platform::DiscFacts& facts,
-                         const std::string& folder) {
+std::string CueSheetText(const Options& options, const DiscState& disc, const RipResult& rip,
+                         const platform::DiscFacts& facts, const std::string& folder) {
     std::string sheet = DiscLines(options, disc, facts);
     // A CUE sheet numbers its tracks one after another; the first keeps its number on the disc.
     int number = 0;
     const Track* previous = nullptr;  // the track of the sheet's last FILE
     bool any = false;
-    for (const Track& track : disc.tracks) {
-        if (!track.marked || track.status != kStatusCompleted) {
+    for (const TrackResult& result : rip.tracks) {
+        if (result.status != kStatusCompleted || result.index < 0 ||
+            static_cast<size_t>(result.index) >= disc.tracks.size()) {
             continue;
         }
+        const Track& track = disc.tracks[static_cast<size_t>(result.index)];
         number = any ? number + 1 : track.index + 1;
         any = true;
         const std::string head =
@@ -148,10 +149,8 @@ std::string CueSheetText(const Options& options, const DiscState& disc,
         const bool pregapInPrevious = previous != nullptr && previous->index + 1 == track.index &&
                                       pregap > 0 &&
                                       previous->lengthSectors >= static_cast<uint32_t>(pregap);
-        const std::string file =
-            "FILE " +
-            Quoted(PathInFolder(folder, RipOutputPath(options, disc, nameTemplate, track))) + " " +
-            FileType(track.encoder) + "\n";
+        const std::string file = "FILE " + Quoted(PathInFolder(folder, result.file)) + " " +
+                                 FileType(track.encoder) + "\n";
         if (pregapInPrevious) {
             sheet += head + "    INDEX 00 " + CueTime(int64_t{previous->lengthSectors} - pregap) +
                      "\n" + file;

@@ -6,6 +6,7 @@
 #include "app/options.h"
 #include "disc/disc_state.h"
 #include "platform/cdrom/disc_facts.h"
+#include "rip/rip_result.h"
 
 namespace disctrove {
 
@@ -20,13 +21,12 @@ int32_t PregapSectors(const Options& options, const DiscState& disc,
 // `path` relative to `folder` (which ends in "/"); the file name when it lies elsewhere.
 std::string PathInFolder(const std::string& folder, const std::string& path);
 
-// The sheet of the completed tracks of the last run, whose files lie in `folder` (where the sheet
+// The sheet of the completed tracks of the run `rip`, whose files lie in `folder` (where the sheet
 // goes). Each file holds its track up to the next track's start, so the pregap of a track lies at
 // the end of the previous file: its INDEX 00 is written when that file is in the sheet. A double
 // quote cannot be escaped in a CUE sheet, so one in a title becomes a single quote. Empty when
 // no track was completed.
-std::string CueSheetText(const Options& options, const DiscState& disc,
-                         const std::string& nameTemplate, const platform::DiscFacts& facts,
-                         const std::string& folder);
+std::string CueSheetText(const Options& options, const DiscState& disc, const RipResult& rip,
+                         const platform::DiscFacts& facts, const std::string& folder);
 
 }  // namespace disctrove

@@ -89,7 +89,7 @@ void EncoderPool::Serve() {
             if (encoder == nullptr || !encoder->Ready(context)) {
                 ReportStatus(context, track, kStatusError);
             } else {
-                EncodeJob job{&track, task.sourcePath, task.outputPath};
+                EncodeJob job{&track, task.sourcePath, task.outputPath, {}, task.result};
                 encoder->Encode(context, job);
             }
         }

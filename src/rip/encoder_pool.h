@@ -12,12 +12,14 @@
 #include <vector>
 
 #include "disc/disc_model.h"
+#include "disc/track_result.h"
 #include "work/worker_context.h"
 
 namespace disctrove {
 
 struct EncodeTask {
     Track* track = nullptr;
+    TrackResult* result = nullptr;  // where the encoder's note goes
     std::string sourcePath;  // the track's raw PCM temporary file, removed when the task ends
     std::string outputPath;
     size_t order = 0;  // the track's place among the marked tracks of the run

@@ -38,13 +38,13 @@ void ReportProgress(WorkerContext& context, const RipJob& job, uint64_t done, ui
     ReportStatus(context, *job.track, job.progressFrom + static_cast<int32_t>(part));
 }
 
-// A read given up at `sector`: recorded on the track, then the question unless the user said
-// All before. False when the answer is No.
-bool GoOnAfterReadError(WorkerContext& context, Track& track, uint32_t sector) {
+// A read given up at `sector`: recorded in the job's result, then the question unless the user
+// said All before. False when the answer is No.
+bool GoOnAfterReadError(WorkerContext& context, const RipJob& job, uint32_t sector) {
     const auto position = static_cast<int32_t>(sector);
-    if (std::find(track.readErrors.begin(), track.readErrors.end(), position) ==
-        track.readErrors.end()) {
-        track.readErrors.push_back(position);
+    if (std::vector<int32_t>& errors = job.result->readErrors;
+        std::find(errors.begin(), errors.end(), position) == errors.end()) {
+        errors.push_back(position);
     }
     if (context.run.ignoreAllErrors) {
         return true;
@@ -123,7 +123,7 @@ ExtractionEnd ReadInChunks(WorkerContext& context, RipJob& job, const ReadWindow
             if (!sink.Take({read->data() + read->startOffset, read->length})) {
                 return ExtractionEnd::writeFailed;
             }
-        } else if (!GoOnAfterReadError(context, *job.track, current)) {
+        } else if (!GoOnAfterReadError(context, job, current)) {
             return ExtractionEnd::abandoned;
         } else if (const ExtractionEnd end =
                        TakeWhatCanBeRead(context, job, handle, current, chunk, sink);
@@ -171,7 +171,7 @@ ExtractionEnd ReadSecurely(WorkerContext& context, RipJob& job, const ReadWindow
             if (context.stop.stop_requested()) {
                 return ExtractionEnd::stopped;  // Stop came while paranoia was reading
             }
-            GoOnAfterReadError(context, *job.track, window.firstSector + done);
+            GoOnAfterReadError(context, job, window.firstSector + done);
             return ExtractionEnd::abandoned;  // the drive cannot go on at all
         }
         for (const int32_t position : skipped) {
@@ -183,8 +183,7 @@ ExtractionEnd ReadSecurely(WorkerContext& context, RipJob& job, const ReadWindow
             }
             const bool newRun = position > lastSkipped + kReadChunkSectors;
             lastSkipped = std::max<int64_t>(lastSkipped, position);
-            if (newRun &&
-                !GoOnAfterReadError(context, *job.track, static_cast<uint32_t>(position))) {
+            if (newRun && !GoOnAfterReadError(context, job, static_cast<uint32_t>(position))) {
                 return ExtractionEnd::abandoned;
             }
         }

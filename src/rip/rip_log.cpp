@@ -2,6 +2,7 @@
 
 #include <openssl/evp.h>
 
+#include <algorithm>
 #include <array>
 #include <cstdio>
 #include <filesystem>
@@ -47,28 +48,28 @@ const char* ReadModeName(int32_t jitter) {
     }
 }
 
-std::string VerdictText(const Track& track) {
-    if (!track.verdict) {
+std::string VerdictText(const TrackResult& result) {
+    if (!result.verdict) {
         return "Not verified";
     }
-    switch (track.verdict->verdict) {
+    switch (result.verdict->verdict) {
         case AccurateRipVerdict::accurate:
-            return "Accurately ripped (confidence " + std::to_string(track.verdict->confidence) +
+            return "Accurately ripped (confidence " + std::to_string(result.verdict->confidence) +
                    ")";
         case AccurateRipVerdict::inaccurate:
-            return "Not accurate (total confidence " + std::to_string(track.verdict->confidence) +
+            return "Not accurate (total confidence " + std::to_string(result.verdict->confidence) +
                    ")";
         default:
             return "Unknown (not in the database, or no answer)";
     }
 }
 
-bool TestMismatch(const Track& track) {
-    return track.testCrc && track.checks && *track.testCrc != track.checks->crc32;
+bool TestMismatch(const TrackResult& result) {
+    return result.testCrc && result.checks && *result.testCrc != result.checks->crc32;
 }
 
-bool HasErrors(const Track& track) {
-    return track.status != kStatusCompleted || !track.readErrors.empty() || TestMismatch(track);
+bool HasErrors(const TrackResult& result) {
+    return result.status != kStatusCompleted || !result.readErrors.empty() || TestMismatch(result);
 }
 
 std::string TocTable(const Options& options, const DiscState& disc, const Drive& drive,
@@ -98,31 +99,29 @@ std::string TocTable(const Options& options, const DiscState& disc, const Drive&
     return table;
 }
 
-std::string TrackSection(const Options& options, const DiscState& disc,
-                         const std::string& nameTemplate, const Track& track,
-                         const std::string& folder) {
+std::string TrackSection(const Track& track, const TrackResult& result, const std::string& folder) {
     std::string text = "Track " + platform::TwoDigits(track.index + 1) + "\n";
-    text += Line("  File", PathInFolder(folder, RipOutputPath(options, disc, nameTemplate, track)));
-    if (track.checks) {
-        text += Line("  Peak level", Format("%.1f %%", track.checks->peak * 100.0 / 32768));
-        text += Line("  Copy CRC", Format("%08X", track.checks->crc32));
+    text += Line("  File", PathInFolder(folder, result.file));
+    if (result.checks) {
+        text += Line("  Peak level", Format("%.1f %%", result.checks->peak * 100.0 / 32768));
+        text += Line("  Copy CRC", Format("%08X", result.checks->crc32));
     }
-    if (track.testCrc) {
-        text += Line("  Test CRC", Format("%08X", *track.testCrc) +
-                                       (TestMismatch(track) ? " (mismatch)" : " (OK)"));
+    if (result.testCrc) {
+        text += Line("  Test CRC", Format("%08X", *result.testCrc) +
+                                       (TestMismatch(result) ? " (mismatch)" : " (OK)"));
     }
-    if (track.accurateRip) {
-        text += Line("  AccurateRip v1", Format("%08X", track.accurateRip->v1));
-        text += Line("  AccurateRip v2", Format("%08X", track.accurateRip->v2));
+    if (result.accurateRip) {
+        text += Line("  AccurateRip v1", Format("%08X", result.accurateRip->v1));
+        text += Line("  AccurateRip v2", Format("%08X", result.accurateRip->v2));
     }
-    text += Line("  AccurateRip", VerdictText(track));
+    text += Line("  AccurateRip", VerdictText(result));
     std::string errors;
-    for (const int32_t sector : track.readErrors) {
+    for (const int32_t sector : result.readErrors) {
         errors +=
             (errors.empty() ? "" : ", ") + SectorTimeText(int64_t{sector} - track.startSector);
     }
     text += Line("  Read errors", errors.empty() ? "none" : errors);
-    text += Line("  Status", TrackStatusText(track.status));
+    text += Line("  Status", TrackStatusText(result.status));
     return text + "\n";
 }
 
@@ -130,13 +129,10 @@ std::string Count(int tracks) {
     return std::to_string(tracks) + (tracks == 1 ? " track" : " tracks");
 }
 
-std::string Summary(const DiscState& disc) {
+std::string Summary(const RipResult& rip) {
     int inaccurate = 0;
     int unverified = 0;
-    for (const Track& track : disc.tracks) {
-        if (!track.marked) {
-            continue;
-        }
+    for (const TrackResult& track : rip.tracks) {
         if (HasErrors(track)) {
             return "There were errors";
         }
@@ -171,13 +167,9 @@ std::string Sha256Hex(const std::string& bytes) {
     return hex;
 }
 
-bool AnyCompleted(const DiscState& disc) {
-    for (const Track& track : disc.tracks) {
-        if (track.marked && track.status == kStatusCompleted) {
-            return true;
-        }
-    }
-    return false;
+bool AnyCompleted(const RipResult& rip) {
+    return std::any_of(rip.tracks.begin(), rip.tracks.end(),
+                       [](const TrackResult& t) { return t.status == kStatusCompleted; });
 }
 
 // What the drive reports beyond the table of contents; nothing when it cannot be asked.
@@ -195,9 +187,9 @@ std::string WithExtension(const std::string& path, const char* extension) {
 
 }  // namespace
 
-std::string RipLogText(const Options& options, const DiscState& disc,
-                       const std::string& nameTemplate, const platform::DiscFacts& facts,
-                       const std::string& folder, std::time_t started) {
+std::string RipLogText(const Options& options, const DiscState& disc, const RipResult& rip,
+                       const platform::DiscFacts& facts, const std::string& folder,
+                       std::time_t started) {
     const Drive empty;
     const Drive& drive =
         options.Cdrom >= 0 && static_cast<size_t>(options.Cdrom) < disc.drives.size()
@@ -221,21 +213,20 @@ std::string RipLogText(const Options& options, const DiscState& disc,
         log += Line("Catalogue number", facts.catalog);
     }
     log += "\n" + TocTable(options, disc, drive, facts) + "\n";
-    for (const Track& track : disc.tracks) {
-        if (track.marked) {
-            log += TrackSection(options, disc, nameTemplate, track, folder);
+    for (const TrackResult& result : rip.tracks) {
+        if (result.index >= 0 && static_cast<size_t>(result.index) < disc.tracks.size()) {
+            log += TrackSection(disc.tracks[static_cast<size_t>(result.index)], result, folder);
         }
     }
-    log += Summary(disc) + "\n\n";
+    log += Summary(rip) + "\n\n";
     return log + "Log checksum SHA-256: " + Sha256Hex(log) + "\n";
 }
 
-std::string WriteRipLogAndCueSheet(const Options& options, const DiscState& disc,
-                                   const std::string& nameTemplate, LastRip& lastRip,
+std::string WriteRipLogAndCueSheet(const Options& options, const DiscState& disc, RipResult& rip,
                                    const std::string& folder, std::time_t started) {
-    lastRip.lastRipLog.clear();
-    lastRip.lastCueSheet.clear();
-    if ((!options.WriteLog && !options.WriteCue) || !AnyCompleted(disc) || options.Cdrom < 0 ||
+    rip.log.clear();
+    rip.cueSheet.clear();
+    if ((!options.WriteLog && !options.WriteCue) || !AnyCompleted(rip) || options.Cdrom < 0 ||
         static_cast<size_t>(options.Cdrom) >= disc.drives.size()) {
         return {};
     }
@@ -261,12 +252,10 @@ std::string WriteRipLogAndCueSheet(const Options& options, const DiscState& disc
         }
     };
     if (options.WriteLog) {
-        write(".log", "rip log", RipLogText(options, disc, nameTemplate, facts, folder, started),
-              lastRip.lastRipLog);
+        write(".log", "rip log", RipLogText(options, disc, rip, facts, folder, started), rip.log);
     }
     if (options.WriteCue) {
-        write(".cue", "CUE sheet", CueSheetText(options, disc, nameTemplate, facts, folder),
-              lastRip.lastCueSheet);
+        write(".cue", "CUE sheet", CueSheetText(options, disc, rip, facts, folder), rip.cueSheet);
     }
     return unwritten;
 }

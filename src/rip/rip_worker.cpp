@@ -68,12 +68,18 @@ class Reader {
 
     // Reads every marked track; the result of the reading (the encoders may still work).
     int Run() {
-        size_t order = 0;
-        for (Track& track : context_.disc.tracks) {
-            if (!track.marked) {
-                continue;
+        const DiscState& disc = context_.disc;
+        for (const Track& track : disc.tracks) {
+            if (track.marked) {
+                TrackResult& result = results_.emplace_back();
+                result.index = track.index;
+                result.file = folder_ +
+                              ExpandTemplate(disc, context_.session.currentTemplate, track) +
+                              std::string(ExtensionOf(track.encoder));
             }
-            const size_t place = order++;
+        }
+        for (size_t place = 0; place < results_.size(); ++place) {
+            Track& track = TrackOf(results_[place]);
             if (result_ != kRipCompleted || context_.stop.stop_requested()) {
                 // Stopped, or the run ends after a failure: no further file is opened, so an
                 // existing one is never truncated.
@@ -82,9 +88,18 @@ class Reader {
                 result_ = result_ == kRipCompleted ? kRipStopped : result_;
                 continue;
             }
-            ReadOne(track, place);
+            ReadOne(track, results_[place], place);
         }
         return result_;
+    }
+
+    // What the run proved of each marked track, with the status it ended with; taken once the
+    // last encode is done.
+    std::vector<TrackResult> TakeResults() {
+        for (TrackResult& result : results_) {
+            result.status = TrackOf(result).status;
+        }
+        return std::move(results_);
     }
 
     // True when the user ended the run at a read error, or a temporary file failed.
@@ -94,10 +109,11 @@ class Reader {
     // during the run, or another run removed it) ends as an error, and the user is told which.
     void CheckFilesAreThere() {
         std::string gone;
-        for (const auto& [track, path] : outputs_) {
-            if (track->status == kStatusCompleted && !platform::FileExists(path)) {
-                ReportStatus(context_, *track, kStatusError);
-                gone += "\n" + path;
+        for (const TrackResult& result : results_) {
+            Track& track = TrackOf(result);
+            if (track.status == kStatusCompleted && !platform::FileExists(result.file)) {
+                ReportStatus(context_, track, kStatusError);
+                gone += "\n" + result.file;
             }
         }
         if (!gone.empty()) {
@@ -110,48 +126,44 @@ class Reader {
 
     // After the last encode: the album's loudness of the tracks read whole, and the track and
     // album gain in every file of the run that was completed. A file that cannot be tagged
-    // keeps its audio; the user is told once which files lack the gain.
-    void WriteReplayGain() {
-        std::optional<Loudness>& album = context_.lastRip.lastAlbumLoudness;
+    // keeps its audio; the user is told once which files lack the gain. Returns the album's.
+    std::optional<Loudness> WriteReplayGain() {
         std::vector<const LoudnessMeter*> meters;
         for (const Measured& m : measured_) {
             meters.push_back(&m.stage->meter());
         }
-        album = LoudnessMeter::Together(meters);
+        const std::optional<Loudness> album = LoudnessMeter::Together(meters);
         std::string failed;
         for (const Measured& m : measured_) {
-            const Track& track = *m.track;
+            const TrackResult& result = *m.result;
+            const Track& track = TrackOf(result);
             // An MP3 file carries the gain in its ID3v2 tag, which it gets only when Id3v2 is on.
-            if (track.status != kStatusCompleted || !track.loudness || !album ||
+            if (track.status != kStatusCompleted || !result.loudness || !album ||
                 (track.encoder == kEncoderMp3 && !context_.options.Id3v2)) {
                 continue;
             }
-            if (!disctrove::WriteReplayGain(m.path, track.encoder, *track.loudness, *album)) {
-                failed += "\n" + m.path;
+            if (!disctrove::WriteReplayGain(result.file, track.encoder, *result.loudness, *album)) {
+                failed += "\n" + result.file;
             }
         }
         if (!failed.empty()) {
             context_.questions.Inform("Cannot write the ReplayGain tags of" + failed);
         }
+        return album;
     }
 
   private:
-    void ReadOne(Track& track, size_t place) {
+    Track& TrackOf(const TrackResult& result) {
+        return context_.disc.tracks[static_cast<size_t>(result.index)];
+    }
+
+    void ReadOne(Track& track, TrackResult& result, size_t place) {
         const Options& options = context_.options;
         const DiscState& disc = context_.disc;
         track.status = 0;
-        track.checks.reset();
-        track.accurateRip.reset();
-        track.testCrc.reset();
-        track.readErrors.clear();
-        track.verdict.reset();
-        track.loudness.reset();
         context_.state.currentTrack = track.index;
-        const std::string output = folder_ +
-                                   ExpandTemplate(disc, context_.session.currentTemplate, track) +
-                                   std::string(ExtensionOf(track.encoder));
+        const std::string& output = result.file;
         const std::string& album = disc.Album.empty() ? "Unknown album" : disc.Album;
-        outputs_.emplace_back(&track, output);
         playlist_.SetEntry(place, "#EXTINF:-1," + album + " - " + track.title + "\n" +
                                       std::string(FileNameOf(output)) + "\n");
         if (!IsKnownKind(track.encoder)) {
@@ -183,6 +195,7 @@ class Reader {
         // Every sample passes the checks once, on its way to the file.
         TrackStages stages(track, disc.tracks.size(), options.ReplayGain != 0);
         RipJob job{&track, read->get(), overlap->get(), output, &stages.chain};
+        job.result = &result;
         if (track.encoder == kEncoderWav) {
             ReadToWav(track, job, place, stages);
         } else {
@@ -227,8 +240,8 @@ class Reader {
             }
         }
         RipTrackToWav(context_, job);
-        KeepChecks(track, stages.checks, stages.accurateRip);
-        KeepLoudness(track, std::move(stages.loudness), output);
+        KeepChecks(track, *job.result, stages.checks, stages.accurateRip);
+        KeepLoudness(track, *job.result, std::move(stages.loudness));
         playlist_.End(place, !context_.stop.stop_requested());
     }
 
@@ -257,9 +270,9 @@ class Reader {
             playlist_.End(place, false);
             return;
         }
-        KeepChecks(track, stages.checks, stages.accurateRip);
-        KeepLoudness(track, std::move(stages.loudness), output);
-        encoders_.Submit({&track, job.outputPath, output, place});
+        KeepChecks(track, *job.result, stages.checks, stages.accurateRip);
+        KeepLoudness(track, *job.result, std::move(stages.loudness));
+        encoders_.Submit({&track, job.result, job.outputPath, output, place});
     }
 
     // Test & Copy's first read, with progress up to `half`; false when the track ends there. A
@@ -269,7 +282,7 @@ class Reader {
         uint32_t crc = 0;
         const ExtractionEnd end = TestReadTrack(context_, job, half, crc);
         if (end == ExtractionEnd::completed) {
-            track.testCrc = crc;
+            job.result->testCrc = crc;
             job.progressFrom = half;
             return true;
         }
@@ -285,27 +298,26 @@ class Reader {
     }
 
     // The checks describe the track only when every sector of it was read.
-    void KeepChecks(Track& track, const AudioChecksStage& checks,
+    void KeepChecks(const Track& track, TrackResult& result, const AudioChecksStage& checks,
                     const AccurateRipStage& accurateRip) {
         if (track.status != kStatusStopped && track.status != kStatusError) {
-            track.checks = checks.checks();
-            track.accurateRip = accurateRip.sums();
+            result.checks = checks.checks();
+            result.accurateRip = accurateRip.sums();
         }
     }
 
     // A track read whole keeps its measurement until the album's loudness is known.
-    void KeepLoudness(Track& track, std::unique_ptr<LoudnessStage> loudness,
-                      const std::string& output) {
+    void KeepLoudness(const Track& track, TrackResult& result,
+                      std::unique_ptr<LoudnessStage> loudness) {
         if (loudness && track.status != kStatusStopped && track.status != kStatusError) {
-            track.loudness = loudness->meter().Result();
+            result.loudness = loudness->meter().Result();
             loudness->Finish();
-            measured_.push_back({&track, output, std::move(loudness)});
+            measured_.push_back({&result, std::move(loudness)});
         }
     }
 
     struct Measured {
-        Track* track;
-        std::string path;  // the file the track's audio went to
+        TrackResult* result;  // its file is the one the audio went to
         std::unique_ptr<LoudnessStage> stage;
     };
 
@@ -317,12 +329,14 @@ class Reader {
     int result_ = kRipCompleted;
     bool abandoned_ = false;
     std::vector<Measured> measured_;
-    std::vector<std::pair<Track*, std::string>> outputs_;  // each track read and its file
+    // One per marked track, made before the first read: the reader and the encoder threads
+    // write into their own, and nothing reads them until the last encode is done.
+    std::vector<TrackResult> results_;
 };
 
 // The run once its folders are made: the reader, the encoders, the look-ups beside them, and what
 // is written after the last encode. Returns the run's result.
-int RipInto(WorkerContext& context, const std::string& base, std::time_t started) {
+RipResult RipInto(WorkerContext& context, const std::string& base, std::time_t started) {
     const Options& options = context.options;
     DiscState& disc = context.disc;
     const std::string& nameTemplate = context.session.currentTemplate;
@@ -346,24 +360,25 @@ int RipInto(WorkerContext& context, const std::string& base, std::time_t started
     // Asks the database while the disc is read.
     AccurateRipLookup accurateRip(options, disc, context.stop);
     Reader reader(context, base, playlist, encoders);
-    int result = reader.Run();
+    RipResult result;
+    result.outcome = reader.Run();
     encoders.Finish();  // the run ends with its last encode
     reader.CheckFilesAreThere();
-    reader.WriteReplayGain();
-    JudgeRip(disc, accurateRip);
-    if (!cover.Keep(disc, base, context.lastRip.lastCover)) {
+    result.albumLoudness = reader.WriteReplayGain();
+    result.tracks = reader.TakeResults();
+    JudgeRip(disc, result.tracks, accurateRip);
+    if (!cover.Keep(disc, base, result.cover)) {
         context.questions.Inform("Cannot write the cover \"" + base + kCoverFileStem + "\"");
     }
     context.cover = nullptr;
     if (reader.abandoned()) {
         context.state.ripping = 0;  // the run ended by the user's answer: it shows as over
     }
-    if (result == kRipCompleted && context.stop.stop_requested()) {
-        result = kRipStopped;
+    if (result.outcome == kRipCompleted && context.stop.stop_requested()) {
+        result.outcome = kRipStopped;
     }
     // Last, when every track has its checks and its AccurateRip verdict.
-    if (const std::string unwritten =
-            WriteRipLogAndCueSheet(options, disc, nameTemplate, context.lastRip, base, started);
+    if (const std::string unwritten = WriteRipLogAndCueSheet(options, disc, result, base, started);
         !unwritten.empty()) {
         context.questions.Inform(unwritten);
     }
@@ -372,24 +387,26 @@ int RipInto(WorkerContext& context, const std::string& base, std::time_t started
 
 }  // namespace
 
-int RunRipWorker(WorkerContext& outer) {
+RipResult RunRipWorker(WorkerContext& outer) {
     const Options& options = outer.options;
     outer.run = RunFlags{};
     const std::time_t started = std::time(nullptr);
-    outer.lastRip = LastRip{};
     // The reader and the encoder threads may all have something to ask.
     SerialQuestions questions(outer.questions);
-    WorkerContext context{options,     outer.disc,    outer.session,
-                          outer.state, outer.lastRip, outer.notifications,
-                          questions,   RunFlags{},    outer.stop};
-    int result = kRipCompleted;
+    WorkerContext context{options,   outer.disc, outer.session, outer.state, outer.notifications,
+                          questions, RunFlags{}, outer.stop};
     std::string base = RipBaseFolder(options);
     bool foldersMade = true;
     if (options.RipInFolder) {
         foldersMade = MakeDiscFolders(context, base);
         base = RipOutputFolder(options, outer.disc);
     }
-    result = foldersMade ? RipInto(context, base, started) : kRipFailed;
+    RipResult result;
+    if (foldersMade) {
+        result = RipInto(context, base, started);
+    } else {
+        result.outcome = kRipFailed;
+    }
     outer.run = context.run;
     outer.state.finished = 1;
     if (options.Makesound) {
@@ -415,6 +432,21 @@ void FailRipAtStart(DiscState& disc) {
             track.status = kStatusError;
         }
     }
+}
+
+RipResult UnreadRipResult(const Options& options, const std::string& nameTemplate,
+                          const DiscState& disc) {
+    RipResult result;
+    result.outcome = kRipFailed;
+    for (const Track& track : disc.tracks) {
+        if (track.marked) {
+            TrackResult& unread = result.tracks.emplace_back();
+            unread.index = track.index;
+            unread.status = track.status;
+            unread.file = RipOutputPath(options, disc, nameTemplate, track);
+        }
+    }
+    return result;
 }
 
 void PrepareRip(DiscState& disc, RunState& run) {

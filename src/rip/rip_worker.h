@@ -5,16 +5,11 @@
 #include "app/options.h"
 #include "audio/wav_file.h"
 #include "disc/disc_state.h"
-#include "rip/last_rip.h"
+#include "rip/rip_result.h"
 #include "work/run_state.h"
 #include "work/worker_context.h"
 
 namespace disctrove {
-
-// Results of a run.
-inline constexpr int kRipCompleted = 0;  // every marked track was processed
-inline constexpr int kRipFailed = 1;     // a folder could not be made, or memory ran out
-inline constexpr int kRipStopped = 2;    // the run was stopped
 
 inline constexpr const char* kRippingText = "Ripping...";
 inline constexpr const char* kWaitingForWorkerText = "Waiting for the encoding thread to finish...";
@@ -24,15 +19,17 @@ inline constexpr const char* kCompletionSound = "ripdone.wav";
 // then every marked track read in list order through the sample stages (WAV straight from the
 // disc, other formats through the track's raw PCM temporary file to an encoder thread; up to
 // EncoderThreads encode at once). The AccurateRip database is asked meanwhile (when AccurateRip
-// is on), and each track's verdict set after the last encode. A completed track whose file is
-// gone by then becomes an error. When ReplayGain is on, every
-// track's loudness is measured as it is read, and after the last encode every completed file
-// gets its track and album gain (Reader::WriteReplayGain); then the rip log and the CUE
-// sheet are written (WriteRipLogAndCueSheet, when some track was completed; the user is told
-// of one that cannot be). Then it sets `finished`, plays the completion sound when Makesound is
-// on and posts WorkFinished; returns kRipCompleted, kRipFailed or kRipStopped. The run stops
-// when context.stop is requested (the Stop of the one who runs it).
-int RunRipWorker(WorkerContext& context);
+// is on), and each track's verdict judged after the last encode. A completed track whose file
+// is gone by then becomes an error. When ReplayGain is on, every track's loudness is measured as
+// it is read, and after the last encode every completed file gets its track and album gain
+// (Reader::WriteReplayGain); then the rip log and the CUE sheet are written
+// (WriteRipLogAndCueSheet, when some track was completed; the user is told of one that cannot
+// be). Then it sets `finished`, plays the completion sound when Makesound is on and posts
+// WorkFinished. Returns what the run proved of each marked track and the files it left, with
+// the outcome kRipCompleted, kRipFailed or kRipStopped; the tracks of `context.disc` get only
+// their statuses. The run stops when context.stop is requested (the Stop of the one who runs
+// it). What it returns is the caller's only once the worker's thread has ended.
+RipResult RunRipWorker(WorkerContext& context);
 
 // Makes the folder a rip writes into (the output folder; RipInFolder's folders below it are the
 // run's) and checks that files can be made in it. "" when they can; otherwise the message to
@@ -40,6 +37,11 @@ int RunRipWorker(WorkerContext& context);
 // start: its marked tracks get status 102 (FailRipAtStart).
 std::string MakeRipFolder(const Options& options);
 void FailRipAtStart(DiscState& disc);
+
+// A result that proves nothing: each marked track of `disc` with the status it has now and the
+// file it would have gone to. What a rip that never ran reports.
+RipResult UnreadRipResult(const Options& options, const std::string& nameTemplate,
+                          const DiscState& disc);
 
 // What starting a rip does to the model (after the disc-change check): every marked track gets
 // status 0, `ripping` is set and `finished` cleared.

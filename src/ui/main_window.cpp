@@ -66,7 +66,7 @@ MainWindow::MainWindow(Settings& settings, UserDialogs& dialogs, QWidget* parent
         this);
     // The tracks are the running rip's until its worker has gone.
     model_ = new TrackTableModel(
-        disc_, [this] { return !rip_.Running(); }, this);
+        disc_, lastRip_, [this] { return !rip_.Running(); }, this);
     actions_ = new WindowActions(*this);
     setCentralWidget(BuildControls());
     volume_->Attach(platform::OpenSpeakerVolume());
@@ -445,9 +445,9 @@ void MainWindow::UpdateCommands() {
 }
 
 bool MainWindow::RipLogThere() const {
-    // The worker writes lastRipLog as it ends: it is read only once the worker is gone.
-    return !rip_.Running() && !lastRip_.lastRipLog.empty() &&
-           QFileInfo::exists(Text(lastRip_.lastRipLog));
+    // The run's result reaches lastRip_ once its worker is gone.
+    return !rip_.Running() && !lastRip_.run.log.empty() &&
+           QFileInfo::exists(Text(lastRip_.run.log));
 }
 
 QTableView* MainWindow::trackList() const {
@@ -497,7 +497,7 @@ void MainWindow::NotifyRipEnd() {
             return;
         }
     }
-    notifier_->Notify(RipNotice::Summary(), RipNotice::Body(disc_));
+    notifier_->Notify(RipNotice::Summary(), RipNotice::Body(disc_, lastRip_.run));
 }
 
 void MainWindow::OnDriveChosen(int index) {

@@ -52,7 +52,7 @@ void MainWindow::ShowRipLog() {
     if (rip_.Running()) {
         return;
     }
-    help_.ShowRipLog(lastRip_.lastRipLog);
+    help_.ShowRipLog(lastRip_.run.log);
     state_.ripLog = RipLogThere();
     actions_->Update(state_);
 }

@@ -41,17 +41,14 @@ QString RipNotice::Summary() {
     return tr("Rip complete");
 }
 
-QString RipNotice::Body(const DiscState& disc) {
+QString RipNotice::Body(const DiscState& disc, const RipResult& rip) {
     QString album = QString::fromStdString(disc.Album);
     const QString artist = QString::fromStdString(disc.Artist);
     if (!artist.isEmpty()) {
         album = album.isEmpty() ? artist : QStringLiteral("%1 \u2014 %2").arg(artist, album);
     }
     int marked = 0, completed = 0, doubtful = 0, judged = 0, accurate = 0, inaccurate = 0;
-    for (const Track& track : disc.tracks) {
-        if (!track.marked) {
-            continue;
-        }
+    for (const TrackResult& track : rip.tracks) {
         ++marked;
         completed += track.status == kStatusCompleted ? 1 : 0;
         doubtful += track.status == kStatusCompleted && !TrackDoubts(track).empty() ? 1 : 0;

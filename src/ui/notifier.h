@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "disc/disc_state.h"
+#include "rip/rip_result.h"
 
 namespace disctrove::ui {
 
@@ -26,7 +27,7 @@ class RipNotice {
 
   public:
     static QString Summary();
-    static QString Body(const DiscState& disc);
+    static QString Body(const DiscState& disc, const RipResult& rip);
 };
 
 }  // namespace disctrove::ui

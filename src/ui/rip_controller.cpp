@@ -9,9 +9,10 @@ RipController::RipController(const Options& options, const SessionInputs& sessio
     : options_(options),
       session_(session),
       disc_(disc),
+      lastRip_(lastRip),
       run_(run),
       bridge_(dialogs, owner),
-      context_{ripOptions_, disc, ripSession_, run, lastRip, bridge_, bridge_} {
+      context_{ripOptions_, disc, ripSession_, run, bridge_, bridge_} {
     connect(&bridge_, &WorkerBridge::trackProgress, this, [this](int position, int status) {
         (void)status;  // the track holds it too, and may be newer
         emit trackProgress(position);
@@ -25,8 +26,13 @@ RipController::~RipController() = default;
 RipController::Start RipController::StartRip(std::string& problem) {
     // A folder typed in the options is made now; one that cannot hold files ends the rip here.
     problem = MakeRipFolder(options_);
+    TakeResult();  // of a run whose end has not been seen yet
+    if (!worker_.Running()) {
+        lastRip_.Begin(disc_);  // the marked tracks are about to say something new
+    }
     if (!problem.empty()) {
         FailRipAtStart(disc_);
+        lastRip_.Take(UnreadRipResult(options_, session_.currentTemplate, disc_));
         return Start::folderRefused;
     }
     if (!worker_.Running()) {
@@ -37,7 +43,8 @@ RipController::Start RipController::StartRip(std::string& problem) {
     PrepareRip(disc_, run_);
     if (!worker_.Start([this](std::stop_token stop) {
             context_.stop = std::move(stop);
-            return RunRipWorker(context_);
+            pending_ = RunRipWorker(context_);
+            return pending_->outcome;
         })) {
         // Nothing started: nothing may claim to run.
         run_.ripping = 0;
@@ -62,6 +69,15 @@ void RipController::Stop() {
 void RipController::Wait() {
     bridge_.WaitUntilFinished(run_);
     worker_.Join();
+    TakeResult();
+}
+
+void RipController::TakeResult() {
+    // Running() turns false only after the worker's body has written pending_.
+    if (pending_ && !worker_.Running()) {
+        lastRip_.Take(std::move(*pending_));
+        pending_.reset();
+    }
 }
 
 void RipController::OnWorkFinished() {
@@ -72,6 +88,7 @@ void RipController::OnWorkFinished() {
     }
     run_.ripping = 0;
     worker_.Join();  // the worker has posted its last word: the next Rip starts a new one
+    TakeResult();
     emit finished();
 }
 

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QObject>
+#include <optional>
 #include <string>
 
 #include "app/options.h"
@@ -25,8 +26,9 @@ class RipController : public QObject {
 
   public:
     // Rips the marked tracks of `disc` as `options` and `session` say (copied as a rip starts),
-    // with the run's flags in `run` and its files in `lastRip`. The worker's questions are asked
-    // with `owner` (the main window) as their owner.
+    // with the run's flags in `run`. What a run proves of its tracks, and the files it leaves,
+    // reach `lastRip` once its worker is gone. The worker's questions are asked with `owner` (the
+    // main window) as their owner.
     RipController(const Options& options, const SessionInputs& session, DiscState& disc,
                   LastRip& lastRip, RunState& run, UserDialogs& dialogs, QWidget* owner);
     // A worker still running is stopped and waited for.
@@ -66,10 +68,13 @@ class RipController : public QObject {
 
   private:
     void OnWorkFinished();
+    // After the worker's thread has ended: its result goes to lastRip_.
+    void TakeResult();
 
     const Options& options_;
     const SessionInputs& session_;
     DiscState& disc_;
+    LastRip& lastRip_;
     RunState& run_;
     // The options and the naming template a rip reads: copied as the rip starts, so what is
     // applied during the rip never reaches its worker.
@@ -78,6 +83,8 @@ class RipController : public QObject {
     WorkerBridge bridge_;
     WorkerContext context_;
     WorkerThread worker_;
+    // The worker's result, written by its thread as it returns and read after the join.
+    std::optional<RipResult> pending_;
 };
 
 }  // namespace disctrove::ui

@@ -9,8 +9,9 @@
 
 namespace disctrove::ui {
 
-TrackTableModel::TrackTableModel(DiscState& disc, std::function<bool()> mayEdit, QObject* parent)
-    : QAbstractTableModel(parent), disc_(disc), mayEdit_(std::move(mayEdit)) {}
+TrackTableModel::TrackTableModel(DiscState& disc, const LastRip& lastRip,
+                                 std::function<bool()> mayEdit, QObject* parent)
+    : QAbstractTableModel(parent), disc_(disc), lastRip_(lastRip), mayEdit_(std::move(mayEdit)) {}
 
 int TrackTableModel::rowCount(const QModelIndex& parent) const {
     return parent.isValid() ? 0 : static_cast<int>(rows_.size());
@@ -143,7 +144,7 @@ TrackTableModel::Row TrackTableModel::ReadRow(size_t track) const {
     row.texts[kTitleColumn] = QString::fromStdString(t.title);
     row.texts[kTimeColumn] = QString::fromStdString(TrackTimeText(t));
     row.texts[kEncoderColumn] = CoreText(TrackEncoderText(t));
-    row.texts[kStatusColumn] = CoreText(TrackStatusText(t));
+    row.texts[kStatusColumn] = CoreText(TrackStatusText(t.status, lastRip_.Of(t.index)));
     row.marked = t.marked != 0;
     row.encoderIcon = skin::EncoderIcon(t.encoder);
     return row;

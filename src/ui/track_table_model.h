@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "disc/disc_state.h"
+#include "rip/last_rip.h"
 
 namespace disctrove::ui {
 
@@ -19,8 +20,10 @@ class TrackTableModel : public QAbstractTableModel {
     enum Column { kTitleColumn, kTimeColumn, kEncoderColumn, kStatusColumn, kColumnCount };
 
     // `mayEdit` says whether the tracks may be written now: a running rip reads their marks,
-    // titles and encoders, so no edit reaches them then.
-    TrackTableModel(DiscState& disc, std::function<bool()> mayEdit, QObject* parent = nullptr);
+    // titles and encoders, so no edit reaches them then. The Status column adds what the rips
+    // of `lastRip` proved of a finished track.
+    TrackTableModel(DiscState& disc, const LastRip& lastRip, std::function<bool()> mayEdit,
+                    QObject* parent = nullptr);
 
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;
@@ -50,8 +53,8 @@ class TrackTableModel : public QAbstractTableModel {
 
   private:
     // What a row shows. Tracks are read only when the model is told one changed, never when the
-    // view paints: during a rip the worker writes a track's results while it runs, and the window
-    // reads a track only once told of its progress, as before.
+    // view paints: during a rip the worker writes a track's status while it runs, and the window
+    // reads a track only once told of its progress.
     struct Row {
         QString texts[kColumnCount];
         bool marked = false;
@@ -61,6 +64,7 @@ class TrackTableModel : public QAbstractTableModel {
     void RowChanged(int row);
 
     DiscState& disc_;
+    const LastRip& lastRip_;
     std::function<bool()> mayEdit_;
     std::vector<Row> rows_;
 };

@@ -65,7 +65,6 @@ struct RunFlags {
 
 // Records of the layers above, which the workers there read through the context.
 struct DiscState;
-struct LastRip;
 class CoverArtFetch;
 
 struct WorkerContext {
@@ -75,7 +74,6 @@ struct WorkerContext {
     DiscState& disc;               // the tracks (the worker sets their statuses), the names
     const SessionInputs& session;  // the naming template, the files a conversion reads
     RunState& state;               // currentTrack and finished, which the front end shows
-    LastRip& lastRip;              // what a rip leaves beside its files
     WorkerNotifications& notifications;
     WorkerQuestions& questions;
     RunFlags run = {};

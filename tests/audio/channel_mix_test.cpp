@@ -47,7 +47,8 @@ class ChannelMixTest : public ::testing::Test {
             settings_.wavSourcePath = wav;
             settings_.WAVEncoder = kind;
             StoreTrackFormat(settings_.pageFormats, kind, format);
-            ConversionWorker(context_, track_);
+            TrackResult result;
+            ConversionWorker(context_, track_, result);
             EXPECT_EQ(track_.status, kStatusCompleted);
             return ConvertOutputPath(settings_, wav);
         }
@@ -72,7 +73,7 @@ class ChannelMixTest : public ::testing::Test {
     testing::RecordingNotifications notes_;
     testing::ScriptedQuestions questions_;
     std::stop_source stop_;  // the Stop of the one who runs the worker
-    WorkerContext context_{settings_, settings_,  settings_, settings_,        settings_,
+    WorkerContext context_{settings_, settings_,  settings_, settings_,
                            notes_,    questions_, {},        stop_.get_token()};
 };
 

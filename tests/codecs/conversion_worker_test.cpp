@@ -38,16 +38,17 @@ class ConversionWorkerTest : public ::testing::Test {
     int Convert(EncoderKind kind) {
         settings_.WAVEncoder = kind;
         settings_.finished = 0;
-        return ConversionWorker(context_, progress_);
+        return ConversionWorker(context_, progress_, result_);
     }
 
     TempDir dir_;
     Settings settings_;
     Track progress_;
+    TrackResult result_;
     testing::RecordingNotifications notes_;
     testing::ScriptedQuestions questions_;
     std::stop_source stop_;  // the Stop of the one who runs the worker
-    WorkerContext context_{settings_, settings_,  settings_, settings_,        settings_,
+    WorkerContext context_{settings_, settings_,  settings_, settings_,
                            notes_,    questions_, {},        stop_.get_token()};
 };
 
@@ -160,7 +161,7 @@ TEST_F(ConversionWorkerTest, FilesAtTheEdgesInEveryFormat) {
             continue;
         }
         EXPECT_EQ(progress_.status, kStatusCompleted) << name;
-        EXPECT_EQ(progress_.encodeNote, c.note) << name;
+        EXPECT_EQ(result_.encodeNote, c.note) << name;
         EXPECT_TRUE(questions_.informed.empty()) << name;
         const std::string output = ConvertOutputPath(settings_, c.source);
         std::string stream = testing::CommandOutput(

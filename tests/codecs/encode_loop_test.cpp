@@ -65,7 +65,7 @@ TEST(EncodeLoopTest, EverySinkGetsTheSameEnding) {
     testing::RecordingNotifications notes;
     testing::ScriptedQuestions questions;
     std::stop_source stop;  // the Stop of the one who runs the worker
-    WorkerContext context{settings, settings,  settings, settings,        settings,
+    WorkerContext context{settings, settings,  settings, settings,
                           notes,    questions, {},       stop.get_token()};
     const auto encode = [&](int failAt, bool keeps) {
         std::filesystem::remove(output);

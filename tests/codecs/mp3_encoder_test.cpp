@@ -121,7 +121,7 @@ class Mp3EncoderTest : public ::testing::Test {
     }
     void SetFormat(const Mp3Format& format) { track_.format = TrackFormat::From(format); }
     int32_t Encode(const std::string& source, bool fromRip = false) {
-        EncodeJob job{&track_, source, output_};
+        EncodeJob job{&track_, source, output_, {}, &result_};
         EncodeMp3(context_, *lame_, job, fromRip);
         return track_.status;
     }
@@ -136,10 +136,11 @@ class Mp3EncoderTest : public ::testing::Test {
     std::string output_ = dir_.File("out.mp3");
     Settings settings_;
     Track track_;
+    TrackResult result_;
     testing::RecordingNotifications notes_;
     testing::ScriptedQuestions questions_;
     std::stop_source stop_;  // the Stop of the one who runs the worker
-    WorkerContext context_{settings_, settings_,  settings_, settings_,        settings_,
+    WorkerContext context_{settings_, settings_,  settings_, settings_,
                            notes_,    questions_, {},        stop_.get_token()};
     std::unique_ptr<platform::LameLibrary> lame_;
 };
@@ -234,7 +235,7 @@ TEST_F(Mp3EncoderTest, LowRatesAndNarrowSamples) {
     const std::string low = MakeSineWav(dir_.path(), "low.wav", 22050, 2, 16, 1);
     ASSERT_EQ(Encode(low), kStatusCompleted);  // MPEG-2, as LAME makes it
     EXPECT_EQ(Probe(output_, "sample_rate"), "22050");
-    EXPECT_EQ(track_.encodeNote, "");
+    EXPECT_EQ(result_.encodeNote, "");
 
     Mp3Format resampled;
     resampled.samplerateIndex = 2;
@@ -269,8 +270,7 @@ TEST_F(Mp3EncoderTest, TwoEncodesAtOnceEqualLoneOnes) {
             encoders.emplace_back([this, i, &sources] {
                 testing::RecordingNotifications notes;
                 testing::ScriptedQuestions questions;
-                WorkerContext context{settings_, settings_, settings_, settings_,
-                                      settings_, notes,     questions};
+                WorkerContext context{settings_, settings_, settings_, settings_, notes, questions};
                 auto lame = LoadLame(questions);
                 Track track = track_;
                 EncodeJob job{&track, sources[i],

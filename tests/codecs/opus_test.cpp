@@ -55,7 +55,7 @@ class OpusTest : public ::testing::Test {
     testing::RecordingNotifications notes_;
     testing::ScriptedQuestions questions_;
     std::stop_source stop_;  // the Stop of the one who runs the worker
-    WorkerContext context_{settings_, settings_,  settings_, settings_,        settings_,
+    WorkerContext context_{settings_, settings_,  settings_, settings_,
                            notes_,    questions_, {},        stop_.get_token()};
 };
 

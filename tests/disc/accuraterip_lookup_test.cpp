@@ -64,19 +64,20 @@ TEST(AccurateRipLookup, ThroughTheProxyAndStopped) {
     // Only the cancel can end this wait.
     net::SetDefaultTimeouts(1h, 1h);
     server.SetBehaviour(testing::AccurateRipServer::Behaviour::stall);
-    settings.tracks[0].accurateRip = AccurateRipSums{7, 7};
-    settings.tracks[0].status = kStatusCompleted;
+    std::vector<TrackResult> results(1);  // track 1 was marked, track 2 not
+    results[0].accurateRip = AccurateRipSums{7, 7};
+    results[0].status = kStatusCompleted;
     std::stop_source stop;
     AccurateRipLookup lookup(settings, settings, stop.get_token());
-    std::thread judging([&] { JudgeRip(settings, lookup); });  // the end of the rip
+    std::thread judging([&] { JudgeRip(settings, results, lookup); });  // the end of the rip
     while (server.Requests().size() < 2) {
         std::this_thread::sleep_for(5ms);
     }
     stop.request_stop();  // Stop, while the end of the rip waits for the answer
     judging.join();
-    ASSERT_TRUE(settings.tracks[0].verdict.has_value());
-    EXPECT_EQ(settings.tracks[0].verdict->verdict, AccurateRipVerdict::unknown);
-    EXPECT_FALSE(settings.tracks[1].verdict.has_value());  // not marked
+    ASSERT_EQ(results.size(), 1u);
+    ASSERT_TRUE(results[0].verdict.has_value());
+    EXPECT_EQ(results[0].verdict->verdict, AccurateRipVerdict::unknown);
     net::SetDefaultTimeouts(10s, 30s);
 }
 

@@ -87,21 +87,21 @@ TEST(TrackTexts, StatusWithVerdictAndTestAndCopy) {
         {45, AccurateRipResult{V::accurate, 12}, {}, "45%"},  // not final yet
     };
     for (const Case& c : cases) {
-        Track track;
-        track.status = c.status;
+        TrackResult track;
         track.verdict = c.verdict;
         track.testCrc = c.testCrc;
         track.checks = AudioChecks{};
         track.checks->crc32 = 0x1234;
-        EXPECT_EQ(TrackStatusText(track), c.text);
+        EXPECT_EQ(TrackStatusText(c.status, &track), c.text);
     }
     // The dash is U+2014 in UTF-8, between spaces; read errors that were let pass are counted.
-    Track track;
-    track.status = kStatusCompleted;
+    TrackResult track;
     track.verdict = AccurateRipResult{};
-    EXPECT_EQ(TrackStatusText(track), "Completed \xE2\x80\x94 not verified");
+    EXPECT_EQ(TrackStatusText(kStatusCompleted, &track), "Completed \xE2\x80\x94 not verified");
     track.readErrors = {100, 400};
-    EXPECT_EQ(TrackStatusText(track), "Completed \u2014 not verified, 2 read errors");
+    EXPECT_EQ(TrackStatusText(kStatusCompleted, &track),
+              "Completed \u2014 not verified, 2 read errors");
+    EXPECT_EQ(TrackStatusText(kStatusCompleted, nullptr), "Completed");  // not ripped by this run
 }
 
 }  // namespace

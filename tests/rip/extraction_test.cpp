@@ -5,6 +5,7 @@
 #include <atomic>
 #include <chrono>
 #include <filesystem>
+#include <map>
 #include <stop_token>
 #include <thread>
 
@@ -82,7 +83,10 @@ class ExtractionTest : public ::testing::Test {
         UseDisc(testing::WriteSimulatedDisc(dir_.path(), "disc", statements));
     }
     RipJob Job(size_t track, const std::string& name = "out.wav") {
-        return RipJob{&settings_.tracks.at(track), read_.get(), overlap_.get(), dir_.File(name)};
+        RipJob job{&settings_.tracks.at(track), read_.get(), overlap_.get(), dir_.File(name)};
+        results_[track] = TrackResult{};  // a new read, as in a rip
+        job.result = &results_[track];
+        return job;
     }
     // Rips track `track` to WAV and returns the samples of the file (after its 44 bytes).
     std::string RipToWav(size_t track = 0) {
@@ -104,10 +108,11 @@ class ExtractionTest : public ::testing::Test {
 
     TempDir dir_;
     Settings settings_;
+    std::map<size_t, TrackResult> results_;  // of each track a job read
     testing::RecordingNotifications notes_;
     testing::ScriptedQuestions questions_;
     std::stop_source stop_;  // the Stop of the one who runs the worker
-    WorkerContext context_{settings_, settings_,  settings_, settings_,        settings_,
+    WorkerContext context_{settings_, settings_,  settings_, settings_,
                            notes_,    questions_, {},        stop_.get_token()};
     platform::TrackBufferBlock read_{kReadChunkSectors};
     platform::TrackBufferBlock overlap_{kOverlapSectors};
@@ -211,7 +216,7 @@ TEST_F(ExtractionTest, YesAtAReadErrorKeepsTheTracksLengthWithSilenceInPlace) {
         questions_.answers = {ConfirmAnswer::yes, ConfirmAnswer::yes};
         EXPECT_TRUE(RipToWav(0) == (jitter == 0 ? correcting : plain)) << "Jitter " << jitter;
         EXPECT_EQ(questions_.asked.size(), 2u);
-        EXPECT_EQ(settings_.tracks[0].readErrors, (std::vector<int32_t>{26, 78}));
+        EXPECT_EQ(results_[0].readErrors, (std::vector<int32_t>{26, 78}));
         EXPECT_EQ(settings_.tracks[0].status, kStatusCompleted);
         EXPECT_FALSE(context_.run.ignoreAllErrors);
     }
@@ -341,13 +346,12 @@ TEST_F(ExtractionTest, SecureReadingRepairsWhatTheOtherModesGetWrong) {
     }
     settings_.Jitter = kJitterSecure;
     questions_.asked.clear();
-    settings_.tracks[1].readErrors.clear();
     // Compared whole: a failure shows no megabytes of samples.
     EXPECT_TRUE(RipToWav(0) == SimulatedAudio(0, 300));  // first, middle and last track
     EXPECT_TRUE(RipToWav(1) == SimulatedAudio(300, 400));
     EXPECT_TRUE(RipToWav(2) == SimulatedAudio(700, 200));
     EXPECT_TRUE(questions_.asked.empty());
-    EXPECT_TRUE(settings_.tracks[1].readErrors.empty());
+    EXPECT_TRUE(results_[1].readErrors.empty());
 }
 
 TEST_F(ExtractionTest, SecureReadingAsksOncePerUnreadableStretch) {
@@ -360,7 +364,7 @@ TEST_F(ExtractionTest, SecureReadingAsksOncePerUnreadableStretch) {
     EXPECT_NE(questions_.asked[0].find("\nASPIlib error 3, ASPI error 3\n"), std::string::npos);
     // A drive gives back the sectors before a bad one (once its request has been shortened):
     // paranoia gives up where the bad sectors begin, and what comes before them is whole.
-    const std::vector<int32_t>& errors = settings_.tracks[0].readErrors;
+    const std::vector<int32_t>& errors = results_[0].readErrors;
     ASSERT_EQ(errors.size(), 2u);
     EXPECT_EQ(errors, (std::vector<int32_t>{100, 200}));
     EXPECT_EQ(questions_.asked[0].rfind("Error at frame 100\n", 0), 0u);
@@ -408,9 +412,8 @@ TEST_F(ExtractionTest, SecureReadingGetsPastUnreadableSectorsWhereverTheyLie) {
         EXPECT_TRUE(samples == SimulatedAudio(0, c.firstBad) + Silence(c.endBad - c.firstBad) +
                                    SimulatedAudio(c.endBad, 300 - c.endBad))
             << c.disc << ", Retries " << c.retries;
-        EXPECT_EQ(settings_.tracks[0].readErrors, c.firstBad == c.endBad
-                                                      ? std::vector<int32_t>{}
-                                                      : std::vector{int32_t(c.firstBad)})
+        EXPECT_EQ(results_[0].readErrors, c.firstBad == c.endBad ? std::vector<int32_t>{}
+                                                                 : std::vector{int32_t(c.firstBad)})
             << c.disc;
     }
 }

@@ -56,6 +56,7 @@ TEST(RipLog, VerdictsErrorsAndSummary) {
     for (const Case& c : cases) {
         Settings settings;
         settings.drives.push_back({});
+        RipResult rip;
         for (int i = 0; i < 2; ++i) {
             Track track;
             track.index = i;
@@ -64,16 +65,19 @@ TEST(RipLog, VerdictsErrorsAndSummary) {
             track.startSector = i * 1000;
             track.lengthSectors = i == 0 ? 1000 : 6000;
             track.status = kStatusCompleted;
-            track.checks = AudioChecks{0x1234ABCD, 16384};
-            track.verdict = c.verdicts[static_cast<size_t>(i)];
             settings.tracks.push_back(std::move(track));
+            TrackResult& result = rip.tracks.emplace_back();
+            result.index = i;
+            result.status = kStatusCompleted;
+            result.file = "/music/T.mp3";
+            result.checks = AudioChecks{0x1234ABCD, 16384};
+            result.verdict = c.verdicts[static_cast<size_t>(i)];
         }
-        Track& second = settings.tracks[1];
+        TrackResult& second = rip.tracks[1];
         second.status = c.secondStatus;
         second.readErrors = c.secondReadErrors;
         second.testCrc = c.secondTestCrc;
-        const std::string log =
-            RipLogText(settings, settings, settings.currentTemplate, {}, "/music/", 0);
+        const std::string log = RipLogText(settings, settings, rip, {}, "/music/", 0);
         for (const std::string& line : c.expected) {
             EXPECT_NE(log.find(line), std::string::npos) << line << "\n" << log;
         }

@@ -100,7 +100,8 @@ class RipWorkerTest : public ::testing::Test {
         stop_ = std::stop_source();  // a new run
         context_.stop = stop_.get_token();
         PrepareRip(settings_, settings_);
-        return RunRipWorker(context_);
+        rip_ = RunRipWorker(context_);
+        return rip_.outcome;
     }
     // The front end's Stop: the model marked, the worker asked to stop.
     void StopRip(Settings& settings) {
@@ -125,10 +126,11 @@ class RipWorkerTest : public ::testing::Test {
     std::string out_ = dir_.File("out");
     std::string tmp_ = dir_.File("tmp");
     Settings settings_;
+    RipResult rip_;  // of the last Run
     WatchingNotifications notes_{settings_};
     testing::ScriptedQuestions questions_;
     std::stop_source stop_;  // the Stop of the one who runs the worker
-    WorkerContext context_{settings_, settings_,  settings_, settings_,        settings_,
+    WorkerContext context_{settings_, settings_,  settings_, settings_,
                            notes_,    questions_, {},        stop_.get_token()};
 };
 
@@ -352,7 +354,7 @@ TEST_F(RipWorkerTest, WorkThreadsRunInTheBatchClass) {
     WorkerThread worker;
     const auto rip = [this](std::stop_token stop) {
         context_.stop = std::move(stop);
-        return RunRipWorker(context_);
+        return RunRipWorker(context_).outcome;
     };
     PrepareRip(settings_, settings_);
     ASSERT_TRUE(worker.Start(rip));
@@ -408,16 +410,17 @@ TEST_F(RipWorkerTest, SameFilesWhateverTheNumberOfEncoderThreads) {
             }
             // The checks are those of the disc's audio.
             const std::string audio = TrackAudio(static_cast<size_t>(track.index));
-            ASSERT_TRUE(track.checks.has_value());
-            EXPECT_EQ(track.checks->crc32, crc32(0, reinterpret_cast<const Bytef*>(audio.data()),
-                                                 static_cast<uInt>(audio.size())));
+            const std::optional<AudioChecks>& checks = rip_.Of(track.index)->checks;
+            ASSERT_TRUE(checks.has_value());
+            EXPECT_EQ(checks->crc32, crc32(0, reinterpret_cast<const Bytef*>(audio.data()),
+                                           static_cast<uInt>(audio.size())));
             uint32_t peak = 0;
             for (size_t i = 0; i + 1 < audio.size(); i += 2) {
                 const auto sample = static_cast<int16_t>(static_cast<uint8_t>(audio[i]) |
                                                          (static_cast<uint8_t>(audio[i + 1]) << 8));
                 peak = std::max<uint32_t>(peak, static_cast<uint32_t>(std::abs(int32_t{sample})));
             }
-            EXPECT_EQ(track.checks->peak, peak);
+            EXPECT_EQ(checks->peak, peak);
         }
         contents.push_back(
             ReadWholeFile(settings_.folderHistory[0] + "/" + PlaylistName(settings_, settings_)));
@@ -684,7 +687,7 @@ TEST_F(CoverArtRipTest, ReleaseTagsAndFrontCoverInEveryTaggedFormat) {
     EXPECT_EQ(server_.Requests(),
               (std::vector<std::string>{std::string("/release/") + kRelease + "/front-500",
                                         "/img/front-500.jpg"}));
-    EXPECT_EQ(settings_.lastCover, out_ + "/cover.jpg");
+    EXPECT_EQ(rip_.cover, out_ + "/cover.jpg");
     EXPECT_EQ(ReadWholeFile(out_ + "/cover.jpg"), jpeg);
     const std::string files[] = {"/01-Song 1.flac", "/02-Song 2.ogg", "/03-Song 3.opus",
                                  "/04-Song 4.mp3"};
@@ -776,7 +779,7 @@ TEST_F(CoverArtRipTest, NoCoverOrNoPictureIsARipWithoutCover) {
         ASSERT_EQ(Run(), kRipCompleted) << row.release;
         EXPECT_TRUE(questions_.informed.empty()) << row.release;
         EXPECT_EQ(fs::exists(out_ + "/cover.jpg"), false) << row.release;
-        EXPECT_EQ(settings_.lastCover, *row.kept ? out_ + row.kept : "") << row.release;
+        EXPECT_EQ(rip_.cover, *row.kept ? out_ + row.kept : "") << row.release;
         EXPECT_EQ(settings_.cover.releaseId, row.release);  // asked once, not at every rip
         const std::string block =
             CommandOutput("metaflac --list --block-type=PICTURE '" + out_ + "/01-Song 1.flac'");
@@ -947,7 +950,7 @@ TEST_F(RipWorkerTest, AFileRemovedBeforeTheRipEndsIsAnError) {
         EXPECT_NE(std::find(questions_.informed.begin(), questions_.informed.end(), message),
                   questions_.informed.end())
             << c.when;
-        EXPECT_TRUE(settings_.lastRipLog.empty()) << c.when;
+        EXPECT_TRUE(rip_.log.empty()) << c.when;
     }
 }
 
@@ -957,7 +960,7 @@ TEST_F(RipWorkerTest, ALogOrCueSheetThatCannotBeWrittenIsToldAndLeavesNoEarlierO
     UseDisc(2, 150, kEncoderWav);
     for (const std::string what : {"rip log", "CUE sheet"}) {
         ASSERT_EQ(Run(), kRipCompleted);  // the earlier rip
-        const std::string path = what == "rip log" ? settings_.lastRipLog : settings_.lastCueSheet;
+        const std::string path = what == "rip log" ? rip_.log : rip_.cueSheet;
         ASSERT_TRUE(fs::exists(path)) << what;
         questions_.informed.clear();
         platform::InjectWriteFaults(
@@ -969,8 +972,8 @@ TEST_F(RipWorkerTest, ALogOrCueSheetThatCannotBeWrittenIsToldAndLeavesNoEarlierO
         EXPECT_EQ(questions_.informed,
                   std::vector<std::string>{"Cannot write the " + what + " \"" + path +
                                            "\"\nThe one of an earlier rip there was removed."});
-        EXPECT_EQ(settings_.lastRipLog.empty(), what == "rip log");
-        EXPECT_EQ(settings_.lastCueSheet.empty(), what == "CUE sheet");
+        EXPECT_EQ(rip_.log.empty(), what == "rip log");
+        EXPECT_EQ(rip_.cueSheet.empty(), what == "CUE sheet");
     }
 }
 

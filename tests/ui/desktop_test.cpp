@@ -179,8 +179,9 @@ class DesktopTest : public QObject {
         QCOMPARE(sent[0].summary, QStringLiteral("Rip complete"));
         QCOMPARE(sent[0].body, QStringLiteral("Band \u2014 Record\n2 of 2 tracks completed"));
         // Read errors let pass put a completed track in doubt, and the notice says so.
-        settings_->tracks[1].readErrors = {400};
-        QCOMPARE(ui::RipNotice::Body(*settings_),
+        RipResult doubtful = settings_->run;
+        doubtful.tracks.at(1).readErrors = {400};
+        QCOMPARE(ui::RipNotice::Body(*settings_, doubtful),
                  QStringLiteral("Band \u2014 Record\n2 of 2 tracks completed\n1 of them in doubt "
                                 "(read errors, or test and copy differ)"));
     }
@@ -311,7 +312,8 @@ class DesktopTest : public QObject {
         const Drive& drive = settings_->drives.at(static_cast<size_t>(settings_->Cdrom));
         const AccurateRipDiscId disc = ComputeAccurateRipDiscId(drive.toc, drive.discId);
         testing::DbarPressing pressing{disc.id1, disc.id2, disc.cddb, {}};
-        for (const Track& track : settings_->tracks) {
+        QCOMPARE(settings_->run.tracks.size(), settings_->tracks.size());
+        for (const TrackResult& track : settings_->run.tracks) {
             QVERIFY(track.accurateRip.has_value());
             pressing.tracks.push_back({7, track.accurateRip->v2, 0});
         }

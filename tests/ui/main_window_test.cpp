@@ -918,7 +918,7 @@ class MainWindowTest : public QObject {
                  QStringList{QStringLiteral("No rip log has been written yet.")});
 
         testing::WriteWholeFile(Path("out/album.log"), "log\n");
-        settings_->lastRipLog = Path("out/album.log");  // as a finished rip leaves it
+        settings_->run.log = Path("out/album.log");  // as a finished rip leaves it
         emit help->aboutToShow();
         QVERIFY(show->isEnabled());
         show->trigger();
@@ -949,12 +949,16 @@ class MainWindowTest : public QObject {
         settings_->tracks[4].encoder = kEncoderFlac;
         settings_->tracks[4].format = TrackFormat::From(FlacFormat{});
         settings_->tracks[0].status = 100;
-        settings_->tracks[0].verdict = AccurateRipResult{AccurateRipVerdict::accurate, 12};
         settings_->tracks[1].status = 64;
         settings_->tracks[2].status = 100;
-        settings_->tracks[2].verdict = AccurateRipResult{AccurateRipVerdict::inaccurate, 5};
-        settings_->tracks[2].checks = AudioChecks{};
-        settings_->tracks[2].testCrc = 1;
+        RipResult rip;  // what an earlier rip proved of tracks 1 and 3
+        rip.tracks.resize(2);
+        rip.tracks[0].verdict = AccurateRipResult{AccurateRipVerdict::accurate, 12};
+        rip.tracks[1].index = 2;
+        rip.tracks[1].verdict = AccurateRipResult{AccurateRipVerdict::inaccurate, 5};
+        rip.tracks[1].checks = AudioChecks{};
+        rip.tracks[1].testCrc = 1;
+        settings_->Take(std::move(rip));
         window.MarkAll();
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));

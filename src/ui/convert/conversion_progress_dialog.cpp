@@ -45,7 +45,7 @@ ConversionProgressDialog::ConversionProgressDialog(const Options& options,
       dialogs_(dialogs),
       conversion_(conversion),
       bridge_(dialogs, this),
-      context_{jobOptions_, jobDisc_, jobSession_, jobRun_, jobLastRip_, bridge_, bridge_} {
+      context_{jobOptions_, jobDisc_, jobSession_, jobRun_, bridge_, bridge_} {
     const bool encode = conversion == Conversion::encodeWav;
     setWindowTitle(encode ? tr("Encoding WAV file") : tr("Decode to WAV file"));
     setWindowIcon(skin::AppIcon());
@@ -119,7 +119,7 @@ void ConversionProgressDialog::StartOrStop() {
         const bool encode = conversion_ == Conversion::encodeWav;
         if (!worker_.Start([this, encode](std::stop_token stop) {
                 context_.stop = std::move(stop);
-                return encode ? ConversionWorker(context_, progress_)
+                return encode ? ConversionWorker(context_, progress_, result_)
                               : DecodeWorker(context_, progress_);
             })) {
             SetRipping(0);  // nothing runs, and nothing may claim to

@@ -7,7 +7,6 @@
 
 #include "app/options.h"
 #include "disc/disc_state.h"
-#include "rip/last_rip.h"
 #include "ui/user_dialogs.h"
 #include "ui/worker_bridge.h"
 #include "work/run_state.h"
@@ -69,13 +68,13 @@ class ConversionProgressDialog : public QDialog {
     DiscState jobDisc_;
     SessionInputs jobSession_;
     RunState jobRun_;
-    LastRip jobLastRip_;
     UserDialogs& dialogs_;
     Conversion conversion_;
     WorkerBridge bridge_;
     WorkerContext context_;
     WorkerThread worker_;
     Track progress_;
+    TrackResult result_;  // what the encoder made otherwise than asked, the loudness
     bool started_ = false;
 
     QLabel* source_;
