@@ -23,7 +23,7 @@
 #include "codecs/ogg_encoder.h"
 #include "codecs/opus_encoder.h"
 #include "codecs/wma_encoder.h"
-#include "front/settings.h"
+#include "front/program_state.h"
 #include "tools/music.h"
 
 namespace {
@@ -66,10 +66,10 @@ int main(int argc, char** argv) {
         return [command] { return std::system(command.c_str()) == 0; };
     };
 
-    Settings settings;
-    settings.ripping = 1;
+    ProgramState state;
+    state.run.ripping = 1;
     bench::SilentWorker silent;
-    WorkerContext context{settings, settings, settings, settings, silent, silent};
+    WorkerContext context{state.options, state.disc, state.session, state.run, silent, silent};
     Track track;
     track.index = -1;
     const auto encode = [&](auto&& encoder, const TrackFormat& format, const std::string& path) {

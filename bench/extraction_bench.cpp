@@ -22,7 +22,7 @@
 #include "audio/audio_checks.h"
 #include "bench/silent_worker.h"
 #include "disc/disc.h"
-#include "front/settings.h"
+#include "front/program_state.h"
 #include "platform/cdrom/cdrom.h"
 #include "rip/extraction.h"
 #include "tools/cue_image.h"
@@ -75,18 +75,18 @@ void RemoveOutputs(const fs::path& folder) {
 
 // Rips every track to WAV; with `checks`, through the checksum stages a rip has (CRC32, peak
 // level, AccurateRip v1 and v2).
-bool RipAll(Settings& settings, int32_t jitter, const fs::path& folder, bool checks = false) {
+bool RipAll(ProgramState& state, int32_t jitter, const fs::path& folder, bool checks = false) {
     bench::SilentWorker silent;
-    WorkerContext context{settings, settings, settings, settings, silent, silent};
-    settings.Jitter = jitter;
-    settings.ripping = 1;
+    WorkerContext context{state.options, state.disc, state.session, state.run, silent, silent};
+    state.options.Jitter = jitter;
+    state.run.ripping = 1;
     platform::TrackBufferBlock read(kReadChunkSectors);
     platform::TrackBufferBlock overlap(kOverlapSectors);
-    for (Track& track : settings.tracks) {
+    for (Track& track : state.disc.tracks) {
         AudioChecksStage crc;
         AccurateRipStage accurateRip(
             uint64_t{track.lengthSectors} * 588, track.index == 0,
-            static_cast<size_t>(track.index) + 1 == settings.tracks.size());
+            static_cast<size_t>(track.index) + 1 == state.disc.tracks.size());
         SampleChain stages;
         stages.Add(crc);
         stages.Add(accurateRip);
@@ -137,11 +137,11 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "%s\n", problem.c_str());
         return 1;
     }
-    Settings settings;
-    settings.Overwrite = 1;
-    BuildDriveList(settings);
-    settings.Cdrom = static_cast<int32_t>(settings.drives.size()) - 1;
-    if (ReadDisc(settings, settings, settings.Cdrom) != 0) {
+    ProgramState state;
+    state.options.Overwrite = 1;
+    BuildDriveList(state.disc);
+    state.options.Cdrom = static_cast<int32_t>(state.disc.drives.size()) - 1;
+    if (ReadDisc(state.disc, state.options, state.options.Cdrom) != 0) {
         std::fprintf(stderr, "cannot read the image's table of contents\n");
         return 1;
     }
@@ -152,10 +152,10 @@ int main(int argc, char** argv) {
     Shell(copy);  // warm the page cache
     clean();
     const auto cat = Measure([&] { return Shell(copy); }, clean);
-    const auto jitter1 = Measure([&] { return RipAll(settings, 1, folder); }, clean);
-    const auto jitter0 = Measure([&] { return RipAll(settings, 0, folder); }, clean);
-    const auto checked = Measure([&] { return RipAll(settings, 1, folder, true); }, clean);
-    const auto secure = Measure([&] { return RipAll(settings, kJitterSecure, folder); }, clean);
+    const auto jitter1 = Measure([&] { return RipAll(state, 1, folder); }, clean);
+    const auto jitter0 = Measure([&] { return RipAll(state, 0, folder); }, clean);
+    const auto checked = Measure([&] { return RipAll(state, 1, folder, true); }, clean);
+    const auto secure = Measure([&] { return RipAll(state, kJitterSecure, folder); }, clean);
     const std::string paranoiaCommand =
         "cd '" + folder.string() + "' && cd-paranoia -q -d bench.cue -B >/dev/null 2>&1";
     const auto paranoia = Measure([&] { return Shell(paranoiaCommand); }, clean);

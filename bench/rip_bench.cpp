@@ -46,7 +46,7 @@
 #include <thread>
 #include <vector>
 
-#include "front/settings.h"
+#include "front/program_state.h"
 #include "tools/cue_image.h"
 #include "tools/music.h"
 

@@ -6,22 +6,22 @@
 #include "codecs/flac_decoder.h"
 #include "codecs/ogg_decoder.h"
 #include "codecs/opus_decoder.h"
-#include "front/settings.h"
+#include "front/program_state.h"
 #include "fuzz_support.h"
 
 using namespace disctrove;
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    Settings settings;
-    settings.Overwrite = 1;
-    settings.finished = 0;
-    settings.decodeSourcePath = fuzz::WriteScratchFile("in", data, size);
-    settings.wavSourcePath = fuzz::ScratchFolder() + "/out.wav";
+    ProgramState state;
+    state.options.Overwrite = 1;
+    state.run.finished = 0;
+    state.session.decodeSourcePath = fuzz::WriteScratchFile("in", data, size);
+    state.session.wavSourcePath = fuzz::ScratchFolder() + "/out.wav";
     fuzz::QuietFront front;
-    WorkerContext context{settings, settings, settings, settings, front, front};
+    WorkerContext context{state.options, state.disc, state.session, state.run, front, front};
     Track progress;
     (void)DISCTROVE_DECODER(context, progress);
-    if (settings.finished != 1) {
+    if (state.run.finished != 1) {
         __builtin_trap();  // every way out tells the dialog that the decode has ended
     }
     return 0;

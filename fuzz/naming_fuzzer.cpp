@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <string>
 
-#include "front/settings.h"
+#include "front/program_state.h"
 #include "rip/naming.h"
 #include "work/file_names.h"
 
@@ -28,32 +28,34 @@ void CheckName(const std::string& name, size_t maxBytes) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     FuzzedDataProvider input(data, size);
-    Settings settings;
-    settings.Artist = input.ConsumeRandomLengthString(600);
-    settings.Album = input.ConsumeRandomLengthString(600);
-    settings.Year = input.ConsumeRandomLengthString(20);
-    settings.release.albumArtist = input.ConsumeRandomLengthString(600);
-    settings.Genre = input.ConsumeIntegral<int32_t>();
-    settings.Cdrom = input.ConsumeIntegralInRange<int32_t>(-1, 1);
-    settings.drives.resize(1);
-    settings.drives[0].discId = input.ConsumeIntegral<uint32_t>();
+    ProgramState state;
+    state.disc.Artist = input.ConsumeRandomLengthString(600);
+    state.disc.Album = input.ConsumeRandomLengthString(600);
+    state.disc.Year = input.ConsumeRandomLengthString(20);
+    state.disc.release.albumArtist = input.ConsumeRandomLengthString(600);
+    state.disc.Genre = input.ConsumeIntegral<int32_t>();
+    state.options.Cdrom = input.ConsumeIntegralInRange<int32_t>(-1, 1);
+    state.disc.drives.resize(1);
+    state.disc.drives[0].discId = input.ConsumeIntegral<uint32_t>();
     Track track;
     track.index = input.ConsumeIntegralInRange<int32_t>(0, 98);
     track.title = input.ConsumeRandomLengthString(600);
     track.artist = input.ConsumeRandomLengthString(600);
     track.encoder = static_cast<EncoderKind>(input.ConsumeIntegralInRange<int>(0, 5));
-    settings.currentTemplate = input.ConsumeRemainingBytesAsString();
+    state.session.currentTemplate = input.ConsumeRemainingBytesAsString();
 
-    CheckName(ExpandTemplate(settings, settings.currentTemplate, track), kMaxFileNameBytes - 4);
-    CheckName(ArtistFolderName(settings, settings), kMaxFileNameBytes);
-    CheckName(AlbumFolderName(settings, settings), kMaxFileNameBytes);
-    CheckName(PlaylistName(settings, settings), kMaxFileNameBytes);
+    CheckName(ExpandTemplate(state.disc, state.session.currentTemplate, track),
+              kMaxFileNameBytes - 4);
+    CheckName(ArtistFolderName(state.options, state.disc), kMaxFileNameBytes);
+    CheckName(AlbumFolderName(state.options, state.disc), kMaxFileNameBytes);
+    CheckName(PlaylistName(state.options, state.disc), kMaxFileNameBytes);
 
     // The whole path stays below the output folder, one level or three down.
-    settings.folderHistory = {"/music"};
+    state.options.folderHistory = {"/music"};
     for (const int32_t inFolder : {0, 1}) {
-        settings.RipInFolder = inFolder;
-        const std::string path = RipOutputPath(settings, settings, settings.currentTemplate, track);
+        state.options.RipInFolder = inFolder;
+        const std::string path =
+            RipOutputPath(state.options, state.disc, state.session.currentTemplate, track);
         const size_t slashes = static_cast<size_t>(std::count(path.begin(), path.end(), '/'));
         if (path.rfind("/music/", 0) != 0 || slashes != (inFolder != 0 ? 4u : 2u)) {
             __builtin_trap();

@@ -26,7 +26,7 @@
 #include "disc/musicbrainz_id.h"
 #include "disc/release_apply.h"
 #include "disc/track_texts.h"
-#include "front/settings.h"
+#include "front/program_state.h"
 #include "platform/cdrom/cdrom.h"
 #include "platform/profile/profile_document.h"
 #include "platform/system/files.h"
@@ -64,10 +64,10 @@ constexpr const char* kDiscNames[] = {"Artist", "Album", "Year", "Genre"};
 struct Session {
     explicit Session(Interrupts& watcher) : interrupts(watcher) {}
 
-    Settings settings;
+    ProgramState state;
     platform::ProfileDocument givenNames;  // the disc's names given with --set
-    Terminal terminal{settings};
-    WorkerContext context{settings, settings, settings, settings, terminal, terminal};
+    Terminal terminal{state.disc};
+    WorkerContext context{state.options, state.disc, state.session, state.run, terminal, terminal};
     Interrupts& interrupts;
 };
 
@@ -92,13 +92,13 @@ bool LoadSessionSettings(Session& session, const CliOptions& options, std::strin
         }
         document.WriteString(set->section, set->key, set->value);
     }
-    LoadSettings(session.settings, session.settings, document);
+    LoadSettings(session.state, document);
     return true;
 }
 
 // The drive list with the images, and the chosen drive.
 bool ChooseDrive(Session& session, const CliOptions& options, std::string& error) {
-    Settings& settings = session.settings;
+    ProgramState& state = session.state;
     for (const std::string& image : options.images) {
         std::string problem;
         if (!platform::AddDiscImage(image, problem)) {
@@ -106,17 +106,17 @@ bool ChooseDrive(Session& session, const CliOptions& options, std::string& error
             return false;
         }
     }
-    BuildDriveList(settings);
+    BuildDriveList(state.disc);
     if (options.drive) {
-        if (static_cast<size_t>(*options.drive) >= settings.drives.size()) {
+        if (static_cast<size_t>(*options.drive) >= state.disc.drives.size()) {
             error = "there is no drive " + std::to_string(*options.drive) + " (see \"drives\")";
             return false;
         }
-        settings.Cdrom = *options.drive;
+        state.options.Cdrom = *options.drive;
     } else if (!options.images.empty()) {
-        for (size_t i = 0; i < settings.drives.size(); ++i) {
-            if (settings.drives[i].name == options.images.back()) {
-                settings.Cdrom = static_cast<int32_t>(i);
+        for (size_t i = 0; i < state.disc.drives.size(); ++i) {
+            if (state.disc.drives[i].name == options.images.back()) {
+                state.options.Cdrom = static_cast<int32_t>(i);
             }
         }
     }
@@ -126,12 +126,13 @@ bool ChooseDrive(Session& session, const CliOptions& options, std::string& error
 // The folder files go to, made when it is not there yet (a user naming a new folder on the
 // command line means it to be made).
 bool ReadTheDisc(Session& session) {
-    if (session.settings.drives.empty()) {
+    if (session.state.disc.drives.empty()) {
         session.terminal.Say("Couldn't find any CD-ROM drives");
         return false;
     }
-    Settings& records = session.settings;
-    if (RefreshDisc(records, records, records, records) != RefreshResult::ready) {
+    ProgramState& records = session.state;
+    if (RefreshDisc(records.options, records.disc, records.lookup, records.run) !=
+        RefreshResult::ready) {
         session.terminal.Say(kTocErrorMessage);
         return false;
     }
@@ -142,7 +143,7 @@ bool ReadTheDisc(Session& session) {
     Options unused;
     DiscNames named;
     LoadSettings(unused, named, session.givenNames);
-    DiscNames& s = session.settings;
+    DiscNames& s = session.state.disc;
     s.Artist = given("Artist") ? named.Artist : s.Artist;
     s.Album = given("Album") ? named.Album : s.Album;
     s.Year = given("Year") ? named.Year : s.Year;
@@ -154,38 +155,38 @@ enum class LookUpResult { named, nothingFound, noSuchRelease };
 
 // Looks the disc up where `options` say and names it from the chosen release.
 LookUpResult LookUp(Session& session, const CliOptions& options) {
-    Settings& settings = session.settings;
-    settings.lookupSource = options.source;
+    ProgramState& state = session.state;
+    state.session.lookupSource = options.source;
     {
         DiscLookup lookup(session.terminal);
         session.interrupts.OnInterrupt([&lookup] { lookup.Cancel(); });
-        lookup.Start(settings, settings, settings.lookupSource);
+        lookup.Start(state.options, state.disc, state.session.lookupSource);
         while (lookup.Busy()) {
             std::this_thread::sleep_for(std::chrono::milliseconds(20));
         }
         session.interrupts.OnInterrupt({});
         // A look-up cancelled by Ctrl+C found nothing.
-        LookupResult& results = settings;
-        results = lookup.TakeReply(settings, settings).value_or(LookupResult{});
+        LookupResult& results = state.lookup;
+        results = lookup.TakeReply(state.options, state.disc).value_or(LookupResult{});
     }
     // A service that failed is named even when the other one named the disc.
-    for (const std::string& service : settings.lookupUnanswered) {
+    for (const std::string& service : state.lookup.lookupUnanswered) {
         session.terminal.Say(service +
                              ": no whole answer (no connection, a timeout or an answer cut short)");
     }
     const auto chosen = static_cast<size_t>(options.release);
-    switch (settings.lookupAnswer) {
+    switch (state.lookup.lookupAnswer) {
         case LookupAnswer::musicBrainz:
-            if (chosen > settings.releaseCandidates.size()) {
+            if (chosen > state.lookup.releaseCandidates.size()) {
                 return LookUpResult::noSuchRelease;
             }
-            ApplyRelease(settings, settings.releaseCandidates[chosen - 1]);
+            ApplyRelease(state.disc, state.lookup.releaseCandidates[chosen - 1]);
             return LookUpResult::named;
         case LookupAnswer::cddb:
             if (chosen > 1) {
                 return LookUpResult::noSuchRelease;  // CDDB gives one entry
             }
-            ParseCddbReply(settings.cddbReply, settings, settings);
+            ParseCddbReply(state.lookup.cddbReply, state.disc, state.lookup);
             return LookUpResult::named;
         case LookupAnswer::none:
             break;
@@ -239,8 +240,8 @@ int RunWorker(Session& session, std::function<int()> body, std::function<void()>
 }
 
 int Drives(Session& session) {
-    for (size_t i = 0; i < session.settings.drives.size(); ++i) {
-        std::printf("%zu\t%s\n", i, Field(session.settings.drives[i].name).c_str());
+    for (size_t i = 0; i < session.state.disc.drives.size(); ++i) {
+        std::printf("%zu\t%s\n", i, Field(session.state.disc.drives[i].name).c_str());
     }
     return kExitDone;
 }
@@ -249,14 +250,15 @@ int Toc(Session& session) {
     if (!ReadTheDisc(session)) {
         return kExitFailed;
     }
-    const uint32_t discId = CurrentDiscId(session.settings, session.settings);
+    const uint32_t discId = CurrentDiscId(session.state.options, session.state.disc);
     std::printf("DISCID %08x\n", discId);
-    const Drive& drive = session.settings.drives[static_cast<size_t>(session.settings.Cdrom)];
+    const Drive& drive =
+        session.state.disc.drives[static_cast<size_t>(session.state.options.Cdrom)];
     std::printf("ACCURATERIP\t%s\n",
                 AccurateRipIdText(ComputeAccurateRipDiscId(drive.toc, discId)).c_str());
     const std::string musicBrainz = ComputeMusicBrainzDiscId(drive.toc);
     std::printf("MUSICBRAINZ\t%s\n", musicBrainz.empty() ? "-" : musicBrainz.c_str());
-    for (const Track& track : session.settings.tracks) {
+    for (const Track& track : session.state.disc.tracks) {
         std::printf("%d\t%s\t%d\t%u\t%s:%s\n", track.index + 1, Field(track.title).c_str(),
                     track.startSector, track.lengthSectors,
                     platform::TwoDigits(track.lengthSeconds / 60).c_str(),
@@ -270,8 +272,8 @@ int Lookup(Session& session, const CliOptions& options) {
         return kExitFailed;
     }
     const LookUpResult result = LookUp(session, options);
-    const LookupResult& found = session.settings;
-    const DiscState& disc = session.settings;
+    const LookupResult& found = session.state.lookup;
+    const DiscState& disc = session.state.disc;
     if (result == LookUpResult::nothingFound) {
         session.terminal.Say("Nothing was found for this disc.");
         return kExitFailed;
@@ -307,75 +309,87 @@ int Lookup(Session& session, const CliOptions& options) {
 
 int PrintRipResults(const DiscState& disc, const RipResult& rip);
 
-int Rip(Session& session, const CliOptions& options) {
-    Settings& settings = session.settings;
-    if (!ReadTheDisc(session)) {
-        return kExitFailed;
-    }
-    if (settings.tracks.empty()) {
-        session.terminal.Say(kNoAudioTracksText);  // a data disc: no rip could make a file
-        return kExitFailed;
-    }
-    std::string error;
-    const auto positions = ParseTrackList(options.arguments.empty() ? "all" : options.arguments[0],
-                                          settings.tracks.size(), error);
-    if (!positions) {
-        return UsageError(error);
-    }
-    if (options.encoder) {
-        ApplyEncoderToAllTracks(settings, settings, settings, *options.encoder);
-    }
-    if (options.lookup) {
-        switch (LookUp(session, options)) {
-            case LookUpResult::named:
-                session.terminal.Say(std::string(SourceName(settings.lookupAnswer)) + ": " +
-                                     settings.Artist + " / " + settings.Album);
-                break;
-            case LookUpResult::nothingFound:
-                session.terminal.Say("Nothing was found for this disc.");
-                break;
-            case LookUpResult::noSuchRelease:
-                return UsageError(NoSuchRelease(settings, options.release));
-        }
-    }
-    for (Track& track : settings.tracks) {
+// What the command line chose for a rip: the tracks at `positions` marked, the others not, and
+// the template, threads, secure reading and offset given.
+void ApplyRipChoices(ProgramState& state, const std::vector<size_t>& positions,
+                     const CliOptions& options) {
+    for (Track& track : state.disc.tracks) {
         track.marked = 0;
     }
-    for (const size_t position : *positions) {
-        settings.tracks[position].marked = 1;
+    for (const size_t position : positions) {
+        state.disc.tracks[position].marked = 1;
     }
     if (options.templateText) {
-        settings.currentTemplate = *options.templateText;
+        state.session.currentTemplate = *options.templateText;
     }
     if (options.threads) {
-        settings.EncoderThreads = *options.threads;
+        state.options.EncoderThreads = *options.threads;
     }
     if (options.secure) {
-        settings.Jitter = kJitterSecure;
+        state.options.Jitter = kJitterSecure;
     }
     if (options.offset) {
-        settings.ReadOffset = *options.offset;
+        state.options.ReadOffset = *options.offset;
     }
-    session.terminal.SetAnswers(options.answerOverwrite, options.answerReadError);
+}
+
+// Rips the marked tracks on a worker thread (Ctrl+C stops it as the Stop button does); what it
+// proved of them, or of each marked track that it never read.
+RipResult RunRip(Session& session) {
+    ProgramState& state = session.state;
     std::optional<RipResult> result;
-    if (const std::string problem = MakeRipFolder(settings); !problem.empty()) {
+    if (const std::string problem = MakeRipFolder(state.options); !problem.empty()) {
         session.terminal.Say(problem);  // nothing can be written: every track fails
-        FailRipAtStart(settings);
+        FailRipAtStart(state.disc);
     } else {
-        RemoveLeftoverFiles(settings, SettingsPath());  // of runs that were killed
-        PrepareRip(settings, settings);
+        RemoveLeftoverFiles(state.options, SettingsPath());  // of runs that were killed
+        PrepareRip(state.disc, state.run);
         RunWorker(
             session,
             [&session, &result] {
                 result = RunRipWorker(session.context);
                 return result->outcome;
             },
-            [&settings] { StopRip(settings, settings); });
+            [&state] { StopRip(state.disc, state.run); });
     }
-    if (!result) {
-        result = UnreadRipResult(settings, settings.currentTemplate, settings);
+    return result ? std::move(*result)
+                  : UnreadRipResult(state.options, state.session.currentTemplate, state.disc);
+}
+
+int Rip(Session& session, const CliOptions& options) {
+    ProgramState& state = session.state;
+    if (!ReadTheDisc(session)) {
+        return kExitFailed;
     }
-    return PrintRipResults(settings, *result);
+    if (state.disc.tracks.empty()) {
+        session.terminal.Say(kNoAudioTracksText);  // a data disc: no rip could make a file
+        return kExitFailed;
+    }
+    std::string error;
+    const auto positions = ParseTrackList(options.arguments.empty() ? "all" : options.arguments[0],
+                                          state.disc.tracks.size(), error);
+    if (!positions) {
+        return UsageError(error);
+    }
+    if (options.encoder) {
+        ApplyEncoderToAllTracks(state.options, state.disc, state.run, *options.encoder);
+    }
+    if (options.lookup) {
+        switch (LookUp(session, options)) {
+            case LookUpResult::named:
+                session.terminal.Say(std::string(SourceName(state.lookup.lookupAnswer)) + ": " +
+                                     state.disc.Artist + " / " + state.disc.Album);
+                break;
+            case LookUpResult::nothingFound:
+                session.terminal.Say("Nothing was found for this disc.");
+                break;
+            case LookUpResult::noSuchRelease:
+                return UsageError(NoSuchRelease(state.lookup, options.release));
+        }
+    }
+    ApplyRipChoices(state, *positions, options);
+    session.terminal.SetAnswers(options.answerOverwrite, options.answerReadError);
+    return PrintRipResults(state.disc, RunRip(session));
 }
 
 // The lines a rip ends with, and its exit status.
@@ -437,7 +451,7 @@ int PrintRipResults(const DiscState& disc, const RipResult& rip) {
 }
 
 int Convert(Session& session, const CliOptions& options) {
-    Settings& settings = session.settings;
+    ProgramState& state = session.state;
     const bool encode = options.command == "encode";
     const std::string& source = options.arguments[0];
     std::error_code error;
@@ -447,39 +461,39 @@ int Convert(Session& session, const CliOptions& options) {
             (encode ? "encode takes a WAV file" : "decode takes an Ogg Vorbis, Opus or FLAC file"));
     }
     if (options.outdir) {
-        settings.Outfolder = *options.outdir;
+        state.options.Outfolder = *options.outdir;
     }
-    platform::CreateFolderPath(settings.Outfolder);
+    platform::CreateFolderPath(state.options.Outfolder);
     std::string output;
     if (encode) {
-        settings.WAVEncoder = options.encoder.value_or(settings.WAVEncoder);
-        if (settings.WAVEncoder == kEncoderWav) {
+        state.options.WAVEncoder = options.encoder.value_or(state.options.WAVEncoder);
+        if (state.options.WAVEncoder == kEncoderWav) {
             return UsageError(
                 "the settings encode WAV files to WAV; choose --encoder ogg, mp3, wma, flac or "
                 "opus");
         }
-        settings.wavSourcePath = source;
-        settings.pageFormats = settings.formats;
-        output = ConvertOutputPath(settings, source);
+        state.session.wavSourcePath = source;
+        state.session.pageFormats = state.options.formats;
+        output = ConvertOutputPath(state.options, source);
     } else {
-        settings.decodeSourcePath = source;
-        settings.wavSourcePath = DecodeOutputPath(settings, source);
-        output = settings.wavSourcePath;
+        state.session.decodeSourcePath = source;
+        state.session.wavSourcePath = DecodeOutputPath(state.options, source);
+        output = state.session.wavSourcePath;
     }
     session.terminal.SetAnswers(options.answerOverwrite, std::nullopt);
     session.terminal.SetFileName(std::filesystem::path(source).filename().string());
     Track progress;
     progress.index = -1;
     TrackResult result;
-    settings.ripping = 1;
-    settings.finished = 0;
+    state.run.ripping = 1;
+    state.run.finished = 0;
     RunWorker(
         session,
         [&session, &progress, &result, encode] {
             return encode ? ConversionWorker(session.context, progress, result)
                           : DecodeWorker(session.context, progress);
         },
-        [&settings] { settings.ripping = 0; });
+        [&state] { state.run.ripping = 0; });
     // What the encoder had to make otherwise than asked follows the status, in its field.
     const std::string note = result.encodeNote.empty() ? "" : " \u2014 " + result.encodeNote;
     std::printf("%s%s\t%s\n", StatusText(progress.status), note.c_str(), Field(output).c_str());

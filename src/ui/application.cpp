@@ -10,7 +10,7 @@
 #include "app/settings_file.h"
 #include "app/settings_path.h"
 #include "disc/disc.h"
-#include "front/settings.h"
+#include "front/program_state.h"
 #include "platform/cdrom/cdrom.h"
 #include "platform/system/single_instance.h"
 #include "rip/leftovers.h"
@@ -35,21 +35,21 @@ QStringList TakeArguments(const QStringList& arguments) {
 }
 
 // The drive list, with `images` as drives of their own; the last image named is the one chosen.
-void OpenDrives(Settings& settings, const QStringList& images, UserDialogs& dialogs) {
+void OpenDrives(ProgramState& state, const QStringList& images, UserDialogs& dialogs) {
     for (const QString& image : images) {
         std::string problem;
         if (!platform::AddDiscImage(image.toStdString(), problem)) {
             dialogs.Inform(nullptr, QStringLiteral("Disctrove"), CoreText(problem));
         }
     }
-    if (BuildDriveList(settings) == 0) {
+    if (BuildDriveList(state.disc) == 0) {
         dialogs.Inform(nullptr, QStringLiteral("Disctrove"),
                        QCoreApplication::translate("Disctrove", "Couldn't find any CD-ROM drives"));
     }
     if (!images.isEmpty()) {
-        for (size_t i = 0; i < settings.drives.size(); ++i) {
-            if (settings.drives[i].name == images.back().toStdString()) {
-                settings.Cdrom = static_cast<int32_t>(i);
+        for (size_t i = 0; i < state.disc.drives.size(); ++i) {
+            if (state.disc.drives[i].name == images.back().toStdString()) {
+                state.options.Cdrom = static_cast<int32_t>(i);
             }
         }
     }
@@ -72,13 +72,13 @@ int RunDisctrove(const QStringList& arguments, UserDialogs& dialogs) {
     }
     const QStringList images = TakeArguments(arguments);
     // The program's state lives here, for as long as the window: no other copy is shared.
-    const auto state = std::make_unique<Settings>();
-    Settings& settings = *state;
+    const auto owned = std::make_unique<ProgramState>();
+    ProgramState& state = *owned;
     const QString settingsPath = QString::fromStdString(SettingsPath());
     // A file that is there but cannot be read is never replaced by the defaults used instead.
-    const bool settingsRead = LoadSettings(settings, SettingsPath());
+    const bool settingsRead = LoadSettings(state, SettingsPath());
     if (settingsRead) {
-        SaveSettings(settings, SettingsPath());
+        SaveSettings(state, SettingsPath());
     } else {
         dialogs.Inform(nullptr, QStringLiteral("Disctrove"),
                        QCoreApplication::translate("Disctrove",
@@ -89,20 +89,20 @@ int RunDisctrove(const QStringList& arguments, UserDialogs& dialogs) {
     }
     // What runs that were killed left behind goes, out of the window's way (joined when the
     // program ends, long after it is done).
-    const std::jthread leftovers([options = static_cast<const Options&>(settings),
-                                  path = SettingsPath()] { RemoveLeftoverFiles(options, path); });
+    const std::jthread leftovers(
+        [options = state.options, path = SettingsPath()] { RemoveLeftoverFiles(options, path); });
     // The conversion dialog's pages start from the user's formats, not the built-in ones.
-    settings.pageFormats = settings.formats;
+    state.session.pageFormats = state.options.formats;
 
-    OpenDrives(settings, images, dialogs);
+    OpenDrives(state, images, dialogs);
     {
-        MainWindow window(settings, dialogs);
+        MainWindow window(state, dialogs);
         window.show();
         // Over the window, once it is there: a box before it would stand alone on the desktop.
         QTimer::singleShot(0, &window, [&dialogs, &window] { dialogs.ShowTipOfTheDay(&window); });
         QApplication::exec();
     }
-    if (settingsRead && !SaveSettings(settings, SettingsPath())) {
+    if (settingsRead && !SaveSettings(state, SettingsPath())) {
         dialogs.Inform(
             nullptr, QStringLiteral("Disctrove"),
             QCoreApplication::translate("Disctrove", "The settings could not be written to %1.")

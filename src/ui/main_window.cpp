@@ -41,14 +41,14 @@ QString Text(const std::string& text) {
 
 }  // namespace
 
-MainWindow::MainWindow(Settings& settings, UserDialogs& dialogs, QWidget* parent)
+MainWindow::MainWindow(ProgramState& state, UserDialogs& dialogs, QWidget* parent)
     : QMainWindow(parent),
-      options_(settings),
-      disc_(settings),
-      found_(settings),
-      lastRip_(settings),
-      session_(settings),
-      run_(settings),
+      options_(state.options),
+      disc_(state.disc),
+      found_(state.lookup),
+      lastRip_(state.lastRip),
+      session_(state.session),
+      run_(state.run),
       dialogs_(dialogs),
       lookup_(options_, disc_, session_.lookupSource, found_, run_),
       rip_(options_, session_, disc_, lastRip_, run_, dialogs, this),

@@ -9,7 +9,7 @@
 #include <utility>
 #include <vector>
 
-#include "front/settings.h"
+#include "front/program_state.h"
 #include "ui/convert/conversion_progress_dialog.h"
 #include "ui/help_commands.h"
 #include "ui/lookup_controller.h"
@@ -40,7 +40,7 @@ class MainWindow : public QMainWindow {
     Q_OBJECT
 
   public:
-    MainWindow(Settings& settings, UserDialogs& dialogs, QWidget* parent = nullptr);
+    MainWindow(ProgramState& state, UserDialogs& dialogs, QWidget* parent = nullptr);
     ~MainWindow() override;
 
     // The controls, for tests and for the dialogs that build on this window.

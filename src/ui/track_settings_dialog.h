@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "front/settings.h"
+#include "front/program_state.h"
 
 class QComboBox;
 class QLineEdit;

@@ -9,7 +9,7 @@
 #include <functional>
 #include <mutex>
 
-#include "front/settings.h"
+#include "front/program_state.h"
 #include "ui/user_dialogs.h"
 #include "work/run_state.h"
 #include "work/worker_context.h"

@@ -4,7 +4,7 @@
 
 #include <filesystem>
 
-#include "front/settings.h"
+#include "front/program_state.h"
 #include "platform/system/write_faults.h"
 #include "support/temp_dir.h"
 
@@ -49,7 +49,10 @@ class SettingsFileTest : public ::testing::Test {
         Start();
     }
     void Start() {
-        SetDefaultSettings(settings_);
+        // A start is a new program: every record at its defaults.
+        settings_.options = Options{};
+        settings_.disc = DiscState{};
+        settings_.session = SessionChoices{};
         LoadSettings(settings_, path());
     }
     std::string Saved() {
@@ -58,101 +61,101 @@ class SettingsFileTest : public ::testing::Test {
     }
 
     TempDir dir_;
-    Settings settings_;
+    ProgramState settings_;
 };
 
 TEST_F(SettingsFileTest, FirstStartWritesEveryKeyWithItsDefault) {
     Start();
     EXPECT_EQ(Saved(), kDefaultFile);
-    EXPECT_EQ(settings_.folderHistory, std::vector<std::string>{"."});
-    EXPECT_EQ(settings_.templateHistory.size(), 4u);
-    EXPECT_EQ(settings_.currentTemplate, "$a-$t");
+    EXPECT_EQ(settings_.options.folderHistory, std::vector<std::string>{"."});
+    EXPECT_EQ(settings_.options.templateHistory.size(), 4u);
+    EXPECT_EQ(settings_.session.currentTemplate, "$a-$t");
 }
 
 TEST_F(SettingsFileTest, SecondStartOverUnchangedFileChangesNothing) {
     Start();
     Saved();
-    Settings again;
-    SetDefaultSettings(again);
+    ProgramState again;
     LoadSettings(again, path());
     ASSERT_TRUE(SaveSettings(again, path()));
     EXPECT_EQ(ReadWholeFile(path()), kDefaultFile);
-    EXPECT_EQ(again.templateHistory.size(), 4u);
+    EXPECT_EQ(again.options.templateHistory.size(), 4u);
 }
 
 TEST_F(SettingsFileTest, FlagsAreTrueOnlyForTrueInAnyCase) {
     StartWith(
         "[GENERAL]\nCreatem3u=yes\nAutocddb=TRUE\nAutocheck=false\nOverwrite=1\n"
         "Makesound=tRuE\n");
-    EXPECT_EQ(settings_.Createm3u, 0);
-    EXPECT_EQ(settings_.Autocddb, 1);
-    EXPECT_EQ(settings_.Autocheck, 0);
-    EXPECT_EQ(settings_.Overwrite, 0);
-    EXPECT_EQ(settings_.Makesound, 1);
+    EXPECT_EQ(settings_.options.Createm3u, 0);
+    EXPECT_EQ(settings_.options.Autocddb, 1);
+    EXPECT_EQ(settings_.options.Autocheck, 0);
+    EXPECT_EQ(settings_.options.Overwrite, 0);
+    EXPECT_EQ(settings_.options.Makesound, 1);
 }
 
 TEST_F(SettingsFileTest, EncoderNames) {
     StartWith("[GENERAL]\nEncoder=WAV\n");
-    EXPECT_EQ(settings_.Encoder, kEncoderWav);
-    EXPECT_EQ(settings_.WAVEncoder, kEncoderMp3);  // no WAVEncoder key: stays MP3
+    EXPECT_EQ(settings_.options.Encoder, kEncoderWav);
+    EXPECT_EQ(settings_.options.WAVEncoder, kEncoderMp3);  // no WAVEncoder key: stays MP3
 
     StartWith("[GENERAL]\nEncoder=ogg\nWAVEncoder=WAV\n");
-    EXPECT_EQ(settings_.Encoder, kEncoderOgg);
-    EXPECT_EQ(settings_.WAVEncoder, kEncoderWav);
+    EXPECT_EQ(settings_.options.Encoder, kEncoderOgg);
+    EXPECT_EQ(settings_.options.WAVEncoder, kEncoderWav);
 
     StartWith("[GENERAL]\nEncoder=Wma\nWAVEncoder=aiff\n");
-    EXPECT_EQ(settings_.Encoder, kEncoderWma);
-    EXPECT_EQ(settings_.WAVEncoder, kEncoderWav);  // unknown names mean WAV
+    EXPECT_EQ(settings_.options.Encoder, kEncoderWma);
+    EXPECT_EQ(settings_.options.WAVEncoder, kEncoderWav);  // unknown names mean WAV
 
     StartWith("[GENERAL]\nEncoder=FLAC\nWAVEncoder=opus\n");
-    EXPECT_EQ(settings_.Encoder, kEncoderFlac);
-    EXPECT_EQ(settings_.WAVEncoder, kEncoderOpus);
+    EXPECT_EQ(settings_.options.Encoder, kEncoderFlac);
+    EXPECT_EQ(settings_.options.WAVEncoder, kEncoderOpus);
 }
 
 TEST_F(SettingsFileTest, DecimalsTakeTheLeadingDigits) {
     StartWith(
         "[GENERAL]\nCdrom=2 drives\nJitter=x2\nMenustyle=-4\n[CDDB]\nPort=99999999999\n"
         "Proxyport=\n");
-    EXPECT_EQ(settings_.Cdrom, 2);
-    EXPECT_EQ(settings_.Jitter, 0);
-    EXPECT_EQ(settings_.Menustyle, -4);
-    EXPECT_EQ(settings_.Port, 80);  // no port numbers: the defaults
-    EXPECT_EQ(settings_.Proxyport, 80);
+    EXPECT_EQ(settings_.options.Cdrom, 2);
+    EXPECT_EQ(settings_.options.Jitter, 0);
+    EXPECT_EQ(settings_.options.Menustyle, -4);
+    EXPECT_EQ(settings_.options.Port, 80);  // no port numbers: the defaults
+    EXPECT_EQ(settings_.options.Proxyport, 80);
 }
 
 TEST_F(SettingsFileTest, NumbersOutOfRangeAreBroughtIntoItAsTheyAreRead) {
     struct Case {
         const char* file;
-        int32_t Settings::*field;
+        int32_t Options::*field;
         int32_t expected;
     };
     const Case cases[] = {
-        {"[SECURE]\nReadOffset=5000\n", &Settings::ReadOffset, 3000},
-        {"[SECURE]\nReadOffset=-99999\n", &Settings::ReadOffset, -3000},
-        {"[SECURE]\nRetries=0\n", &Settings::Retries, 1},
-        {"[SECURE]\nRetries=100000\n", &Settings::Retries, 100},
-        {"[SECURE]\nArPort=70000\n", &Settings::ArPort, 80},
-        {"[GENERAL]\nJitter=99\n", &Settings::Jitter, 1},  // no such mode: the default
-        {"[GENERAL]\nJitter=-1\n", &Settings::Jitter, 1},
-        {"[GENERAL]\nJitter=3\n", &Settings::Jitter, 3},
-        {"[GENERAL]\nEncoderThreads=-5\n", &Settings::EncoderThreads, 0},
-        {"[GENERAL]\nEncoderThreads=1000\n", &Settings::EncoderThreads, 64},
-        {"[ID3]\nGenre=500\n", &Settings::Genre, 0},
-        {"[CDDB]\nPort=0\n", &Settings::Port, 80},
+        {"[SECURE]\nReadOffset=5000\n", &Options::ReadOffset, 3000},
+        {"[SECURE]\nReadOffset=-99999\n", &Options::ReadOffset, -3000},
+        {"[SECURE]\nRetries=0\n", &Options::Retries, 1},
+        {"[SECURE]\nRetries=100000\n", &Options::Retries, 100},
+        {"[SECURE]\nArPort=70000\n", &Options::ArPort, 80},
+        {"[GENERAL]\nJitter=99\n", &Options::Jitter, 1},  // no such mode: the default
+        {"[GENERAL]\nJitter=-1\n", &Options::Jitter, 1},
+        {"[GENERAL]\nJitter=3\n", &Options::Jitter, 3},
+        {"[GENERAL]\nEncoderThreads=-5\n", &Options::EncoderThreads, 0},
+        {"[GENERAL]\nEncoderThreads=1000\n", &Options::EncoderThreads, 64},
+        {"[CDDB]\nPort=0\n", &Options::Port, 80},
     };
     for (const Case& c : cases) {
         StartWith(c.file);
-        EXPECT_EQ(settings_.*c.field, c.expected) << c.file;
+        EXPECT_EQ(settings_.options.*c.field, c.expected) << c.file;
     }
+    StartWith("[ID3]\nGenre=500\n");
+    EXPECT_EQ(settings_.disc.Genre, 0);
     StartWith(
         "[OGG]\nVbr=99\n[MP3]\nVbrquality=-3\n[FLAC]\nLevel=12\n[OPUS]\nBitrate=2\n"
         "Complexity=11\n[MUSICBRAINZ]\nPort=-443\n");
-    EXPECT_EQ(settings_.formats.ogg.vbr, 20);
-    EXPECT_EQ(settings_.formats.mp3.vbrQuality, 0);
-    EXPECT_EQ(settings_.formats.flac.level, 8);
-    EXPECT_EQ(settings_.formats.opus.bitrate, 6);
-    EXPECT_EQ(settings_.formats.opus.complexity, 10);
-    EXPECT_EQ(settings_.musicBrainz.Port, 443);
+    EXPECT_EQ(settings_.options.formats.ogg.vbr, 20);
+    EXPECT_EQ(settings_.options.formats.mp3.vbrQuality, 0);
+    EXPECT_EQ(settings_.options.formats.flac.level, 8);
+    EXPECT_EQ(settings_.options.formats.opus.bitrate, 6);
+    EXPECT_EQ(settings_.options.formats.opus.complexity, 10);
+    EXPECT_EQ(settings_.options.musicBrainz.Port, 443);
     // What is used is what the file gets back.
     EXPECT_NE(Saved().find("[FLAC]\nLevel=8\n"), std::string::npos);
 }
@@ -161,31 +164,31 @@ TEST_F(SettingsFileTest, SampleRatesAndSizes) {
     StartWith(
         "[WAV]\nSamplerate=22050\nSamplebits=24\n[OGG]\nSamplerate=48000\n"
         "[MP3]\nSamplerate=32000\n[WMA]\nSamplerate=44100\n");
-    EXPECT_EQ(settings_.formats.wav.samplerateIndex, 0);
-    EXPECT_EQ(settings_.formats.wav.samplebitsIndex, 1);
-    EXPECT_EQ(settings_.formats.ogg.samplerateIndex, 3);
-    EXPECT_EQ(settings_.formats.mp3.samplerateIndex, 1);
-    EXPECT_EQ(settings_.formats.wma.samplerateIndex, 2);
+    EXPECT_EQ(settings_.options.formats.wav.samplerateIndex, 0);
+    EXPECT_EQ(settings_.options.formats.wav.samplebitsIndex, 1);
+    EXPECT_EQ(settings_.options.formats.ogg.samplerateIndex, 3);
+    EXPECT_EQ(settings_.options.formats.mp3.samplerateIndex, 1);
+    EXPECT_EQ(settings_.options.formats.wma.samplerateIndex, 2);
     const auto text = Saved();
     // Keys already in the file keep their places; missing ones follow them.
     EXPECT_NE(text.find("[WAV]\nSamplerate=0\nSamplebits=16\nChannels=Stereo\n"),
               std::string::npos);
 
     StartWith("[WAV]\nSamplebits=8\n");
-    EXPECT_EQ(settings_.formats.wav.samplebitsIndex, 0);
+    EXPECT_EQ(settings_.options.formats.wav.samplebitsIndex, 0);
 }
 
 TEST_F(SettingsFileTest, BitRatesOutsideTheirTableFallBack) {
     StartWith(
         "[MP3]\nCbr=100\nVbrmax=320\n[WMA]\nBitrate=5\n[OGG]\nCbr=500\nNomimalbbr=192\n"
         "Minbbr=160\nMaxbbr=350\n");
-    EXPECT_EQ(settings_.formats.mp3.cbrIndex, 8);  // 128 kbit/s
-    EXPECT_EQ(settings_.formats.mp3.vbrMaxIndex, 13);
-    EXPECT_EQ(settings_.formats.wma.bitrateIndex, 6);  // 96 kbit/s
-    EXPECT_EQ(settings_.formats.ogg.cbrIndex, 0);      // 128 kbit/s
-    EXPECT_EQ(settings_.formats.ogg.nominalBbrIndex, 2);
-    EXPECT_EQ(settings_.formats.ogg.minBbrIndex, 1);
-    EXPECT_EQ(settings_.formats.ogg.maxBbrIndex, 4);
+    EXPECT_EQ(settings_.options.formats.mp3.cbrIndex, 8);  // 128 kbit/s
+    EXPECT_EQ(settings_.options.formats.mp3.vbrMaxIndex, 13);
+    EXPECT_EQ(settings_.options.formats.wma.bitrateIndex, 6);  // 96 kbit/s
+    EXPECT_EQ(settings_.options.formats.ogg.cbrIndex, 0);      // 128 kbit/s
+    EXPECT_EQ(settings_.options.formats.ogg.nominalBbrIndex, 2);
+    EXPECT_EQ(settings_.options.formats.ogg.minBbrIndex, 1);
+    EXPECT_EQ(settings_.options.formats.ogg.maxBbrIndex, 4);
     const auto text = Saved();
     EXPECT_NE(text.find("[MP3]\nCbr=128\nVbrmax=320\n"), std::string::npos);
     EXPECT_NE(text.find("\nBitrate=96\n"), std::string::npos);
@@ -193,11 +196,11 @@ TEST_F(SettingsFileTest, BitRatesOutsideTheirTableFallBack) {
 
 TEST_F(SettingsFileTest, PresetNamesInAnyCase) {
     StartWith("[MP3]\nMpegquality=fAST sTANDARD\n");
-    EXPECT_EQ(settings_.formats.mp3.presetIndex, 7);
+    EXPECT_EQ(settings_.options.formats.mp3.presetIndex, 7);
     EXPECT_NE(Saved().find("Mpegquality=Fast standard\n"), std::string::npos);
 
     StartWith("[MP3]\nMpegquality=Loud\n");
-    EXPECT_EQ(settings_.formats.mp3.presetIndex, 0);
+    EXPECT_EQ(settings_.options.formats.mp3.presetIndex, 0);
     EXPECT_NE(Saved().find("Mpegquality=Normal\n"), std::string::npos);
 }
 
@@ -205,15 +208,15 @@ TEST_F(SettingsFileTest, ChannelNames) {
     StartWith(
         "[OGG]\nChannels=5.1\n[MP3]\nChannels=jstereo\n[WAV]\nChannels=MONO\n"
         "[WMA]\nChannels=quad\n");
-    EXPECT_EQ(settings_.formats.ogg.channels, 2);
-    EXPECT_EQ(settings_.formats.mp3.channels, 2);
-    EXPECT_EQ(settings_.formats.wav.channels, 0);
-    EXPECT_EQ(settings_.formats.wma.channels, 1);
+    EXPECT_EQ(settings_.options.formats.ogg.channels, 2);
+    EXPECT_EQ(settings_.options.formats.mp3.channels, 2);
+    EXPECT_EQ(settings_.options.formats.wav.channels, 0);
+    EXPECT_EQ(settings_.options.formats.wma.channels, 1);
 
     // WAV and WMA have no third mode: the stereo names of other formats mean stereo there.
     StartWith("[WAV]\nChannels=JStereo\n[WMA]\nChannels=5.1\n");
-    EXPECT_EQ(settings_.formats.wav.channels, 1);
-    EXPECT_EQ(settings_.formats.wma.channels, 1);
+    EXPECT_EQ(settings_.options.formats.wav.channels, 1);
+    EXPECT_EQ(settings_.options.formats.wma.channels, 1);
     const auto text = Saved();
     EXPECT_NE(text.find("[WAV]\nChannels=Stereo\n"), std::string::npos);
     EXPECT_NE(text.find("[WMA]\nChannels=Stereo\n"), std::string::npos);
@@ -221,14 +224,14 @@ TEST_F(SettingsFileTest, ChannelNames) {
 
 TEST_F(SettingsFileTest, TextsAreCutAt255Characters) {
     StartWith("[ID3]\nArtist=" + std::string(400, 'a') + "\n");
-    EXPECT_EQ(settings_.Artist, std::string(255, 'a'));
+    EXPECT_EQ(settings_.disc.Artist, std::string(255, 'a'));
 }
 
 TEST_F(SettingsFileTest, EmptyOutfolderIsUsedAsDotButKeptEmptyInTheHistory) {
     StartWith("[GENERAL]\nOutfolder=\nTmpfolder=\n");
-    EXPECT_EQ(settings_.Outfolder, ".");
-    EXPECT_EQ(settings_.Tmpfolder, ".");
-    EXPECT_EQ(settings_.folderHistory, std::vector<std::string>{""});
+    EXPECT_EQ(settings_.options.Outfolder, ".");
+    EXPECT_EQ(settings_.options.Tmpfolder, ".");
+    EXPECT_EQ(settings_.options.folderHistory, std::vector<std::string>{""});
     const auto text = Saved();
     EXPECT_NE(text.find("\nOutfolder=\n"), std::string::npos);
     EXPECT_NE(text.find("\nTmpfolder=.\n"), std::string::npos);
@@ -236,23 +239,23 @@ TEST_F(SettingsFileTest, EmptyOutfolderIsUsedAsDotButKeptEmptyInTheHistory) {
 
 TEST_F(SettingsFileTest, OutfolderIsSavedFromTheHistory) {
     StartWith("[GENERAL]\nOutfolder=/music\n");
-    EXPECT_EQ(settings_.Outfolder, "/music");
-    EXPECT_EQ(settings_.folderHistory, std::vector<std::string>{"/music"});
-    settings_.folderHistory = {"/rips", "/music"};
+    EXPECT_EQ(settings_.options.Outfolder, "/music");
+    EXPECT_EQ(settings_.options.folderHistory, std::vector<std::string>{"/music"});
+    settings_.options.folderHistory = {"/rips", "/music"};
     EXPECT_NE(Saved().find("\nOutfolder=/rips\n"), std::string::npos);
-    EXPECT_EQ(settings_.Outfolder, "/rips");
+    EXPECT_EQ(settings_.options.Outfolder, "/rips");
 
-    settings_.folderHistory.clear();  // an empty history leaves Outfolder as it is
-    settings_.Outfolder = "/other";
+    settings_.options.folderHistory.clear();  // an empty history leaves Outfolder as it is
+    settings_.options.Outfolder = "/other";
     EXPECT_NE(Saved().find("\nOutfolder=/other\n"), std::string::npos);
 }
 
 TEST_F(SettingsFileTest, NewTemplatesGoToTheFrontOfTheHistory) {
     StartWith("[GENERAL]\nTemplate01=A\nTemplate02=B\nTemplate03=C\nTemplate04=D\n");
-    EXPECT_EQ(settings_.templateHistory,
+    EXPECT_EQ(settings_.options.templateHistory,
               (std::vector<std::string>{"D", "C", "B", "A", "$a-$t", "$n-$t", "$l-$n-$t",
                                         "$a-$l-$n-$t"}));
-    EXPECT_EQ(settings_.currentTemplate, "$a-$t");  // never read from the file
+    EXPECT_EQ(settings_.session.currentTemplate, "$a-$t");  // never read from the file
     const auto text = Saved();
     EXPECT_NE(text.find("Template01=D\nTemplate02=C\nTemplate03=B\nTemplate04=A\n"),
               std::string::npos);
@@ -261,23 +264,22 @@ TEST_F(SettingsFileTest, NewTemplatesGoToTheFrontOfTheHistory) {
 TEST_F(SettingsFileTest, KnownTemplatesAreNotRepeated) {
     // Template01 is new; a missing Template02 then defaults to entry 1, an old template.
     StartWith("[GENERAL]\nTemplate01=$t\nTemplate03=$n-$t\nTemplate04=$t\n");
-    EXPECT_EQ(settings_.templateHistory,
+    EXPECT_EQ(settings_.options.templateHistory,
               (std::vector<std::string>{"$t", "$a-$t", "$n-$t", "$l-$n-$t", "$a-$l-$n-$t"}));
 }
 
 TEST_F(SettingsFileTest, PasswordIsStoredOnlyWhenAskedFor) {
     Start();
-    settings_.Username = "me";
-    settings_.Password = "secret";
+    settings_.options.Username = "me";
+    settings_.options.Password = "secret";
     EXPECT_NE(Saved().find("\nPassword=\nSavepasswd=False\n"), std::string::npos);
-    EXPECT_EQ(settings_.Password, "secret");  // still there for this session
+    EXPECT_EQ(settings_.options.Password, "secret");  // still there for this session
 
-    settings_.Savepasswd = 1;
+    settings_.options.Savepasswd = 1;
     EXPECT_NE(Saved().find("\nPassword=secret\nSavepasswd=True\n"), std::string::npos);
-    Settings again;
-    SetDefaultSettings(again);
+    ProgramState again;
     LoadSettings(again, path());
-    EXPECT_EQ(again.Password, "secret");
+    EXPECT_EQ(again.options.Password, "secret");
 }
 
 // A saved proxy password is for the user's eyes only: a new settings file is the user's alone,
@@ -294,8 +296,8 @@ TEST_F(SettingsFileTest, NewFileIsTheUsersAloneAndAnOldOneKeepsItsMode) {
             std::filesystem::permissions(path(), before);
         }
         Start();
-        settings_.Savepasswd = 1;
-        settings_.Password = "secret";
+        settings_.options.Savepasswd = 1;
+        settings_.options.Password = "secret";
         ASSERT_TRUE(SaveSettings(settings_, path()));
         EXPECT_EQ(std::filesystem::status(path()).permissions(), after) << static_cast<int>(before);
     }
@@ -325,36 +327,35 @@ TEST_F(SettingsFileTest, RoundTripKeepsEveryValue) {
     EXPECT_NE(saved.find("Extra=kept\r\n"), std::string::npos);
 
     // Loading the written file gives the same record, and writing that changes nothing.
-    Settings again;
-    SetDefaultSettings(again);
+    ProgramState again;
     LoadSettings(again, path());
-    EXPECT_EQ(again.formats, settings_.formats);
-    EXPECT_EQ(again.templateHistory, settings_.templateHistory);
-    EXPECT_EQ(again.Outfolder, "/home/u/Music Rips");
-    EXPECT_EQ(again.Artist, "Spaced Out");  // blanks around a value are not part of it
-    EXPECT_EQ(again.Album, "Ünïcödé");
-    EXPECT_EQ(again.Password, "p w");
+    EXPECT_EQ(again.options.formats, settings_.options.formats);
+    EXPECT_EQ(again.options.templateHistory, settings_.options.templateHistory);
+    EXPECT_EQ(again.options.Outfolder, "/home/u/Music Rips");
+    EXPECT_EQ(again.disc.Artist, "Spaced Out");  // blanks around a value are not part of it
+    EXPECT_EQ(again.disc.Album, "Ünïcödé");
+    EXPECT_EQ(again.options.Password, "p w");
     ASSERT_TRUE(SaveSettings(again, path()));
     EXPECT_EQ(ReadWholeFile(path()), saved);
 
-    EXPECT_EQ(settings_.Encoder, kEncoderOgg);
-    EXPECT_EQ(settings_.WAVEncoder, kEncoderWma);
-    EXPECT_EQ(settings_.Jitter, 2);
-    EXPECT_EQ(settings_.formats.ogg, (OggFormat{3, 2, 1, 1, 0, 4, 1, 2, 3, 4}));
-    EXPECT_EQ(settings_.formats.mp3, (Mp3Format{2, 2, 13, 1, 7, 12, 22}));
-    EXPECT_EQ(settings_.formats.wav, (WavFormat{1, 0, 0}));
-    EXPECT_EQ(settings_.formats.wma, (WmaFormat{3, 0, 8}));
-    EXPECT_EQ(settings_.Genre, 18);
-    EXPECT_EQ(settings_.Port, 8880);
-    EXPECT_EQ(settings_.Query, "/cgi");
+    EXPECT_EQ(settings_.options.Encoder, kEncoderOgg);
+    EXPECT_EQ(settings_.options.WAVEncoder, kEncoderWma);
+    EXPECT_EQ(settings_.options.Jitter, 2);
+    EXPECT_EQ(settings_.options.formats.ogg, (OggFormat{3, 2, 1, 1, 0, 4, 1, 2, 3, 4}));
+    EXPECT_EQ(settings_.options.formats.mp3, (Mp3Format{2, 2, 13, 1, 7, 12, 22}));
+    EXPECT_EQ(settings_.options.formats.wav, (WavFormat{1, 0, 0}));
+    EXPECT_EQ(settings_.options.formats.wma, (WmaFormat{3, 0, 8}));
+    EXPECT_EQ(settings_.disc.Genre, 18);
+    EXPECT_EQ(settings_.options.Port, 8880);
+    EXPECT_EQ(settings_.options.Query, "/cgi");
 }
 
 TEST_F(SettingsFileTest, UnwritableFileIsReportedAndChangesNothingInMemory) {
     Start();
-    settings_.Artist = "A";
+    settings_.disc.Artist = "A";
     WriteWholeFile(dir_.File("folder"), "");
     EXPECT_FALSE(SaveSettings(settings_, dir_.File("folder/dt.ini")));
-    EXPECT_EQ(settings_.Artist, "A");
+    EXPECT_EQ(settings_.disc.Artist, "A");
 }
 
 TEST_F(SettingsFileTest, AFailedSaveLeavesTheOldFileOrTheNewOneAndNothingBeside) {
@@ -376,7 +377,7 @@ TEST_F(SettingsFileTest, AFailedSaveLeavesTheOldFileOrTheNewOneAndNothingBeside)
         WriteWholeFile(path(), "; mine\n[GENERAL]\nEncoder=WAV\n");
         Start();
         const std::string before = Saved();
-        settings_.Artist = "Someone new";
+        settings_.disc.Artist = "Someone new";
         platform::InjectWriteFaults(fault.faults);
         const bool saved = SaveSettings(settings_, path());
         platform::InjectWriteFaults(std::nullopt);
@@ -396,50 +397,49 @@ TEST_F(SettingsFileTest, AFailedSaveLeavesTheOldFileOrTheNewOneAndNothingBeside)
 // be those that tests/data/settings/every_key.ini holds, which the program wrote before its
 // records were split, so a file written by one version reads the same in the other.
 TEST_F(SettingsFileTest, WrittenFileIsByteForByteTheStoredOne) {
-    Settings& s = settings_;
-    SetDefaultSettings(s);
-    s.Encoder = kEncoderFlac;
-    s.Cdrom = 2;
-    s.Createm3u = s.Autocddb = s.RipInFolder = s.Makesound = 1;
-    s.Autocheck = s.Overwrite = 0;
-    s.Jitter = 3;
-    s.folderHistory = {"/music/rips", "/old"};
-    s.Tmpfolder = "/var/tmp";
-    s.Menustyle = 2;
-    s.WAVEncoder = kEncoderOpus;
-    s.templateHistory = {"$n $t", "$a/$l/$n"};
-    s.EncoderThreads = 3;
-    s.formats.wav = WavFormat{2, 0, 0};
-    s.formats.ogg = OggFormat{3, 0, 1, 1, 0, 4, 2, 1, 4, 13};
-    s.formats.mp3 = Mp3Format{1, 2, 12, 1, 3, 13, 2};
-    s.formats.wma = WmaFormat{1, 0, 4};
-    s.formats.flac = FlacFormat{8, 0};
-    s.formats.opus = OpusFormat{96, 2, 7};
-    s.Useid3 = s.Id3v2 = s.ReplayGain = 0;
-    s.Artist = "Ärtist & Co";
-    s.Album = "Album = Title";
-    s.Year = "1987";
-    s.Genre = 18;
-    s.DiscId = "a50e0c0d";
-    s.Server = "cddb.example.org";
-    s.Query = "/cgi";
-    s.Port = 8880;
-    s.Useproxy = 1;
-    s.Proxyserver = "proxy";
-    s.Proxyport = 3128;
-    s.Username = "user";
-    s.Password = "secret";
-    s.Savepasswd = 1;
-    s.Email = "me@example.org";
-    s.musicBrainz = {0, "mb.example.org", 5000, 0, 0, "covers.example.org"};
-    s.ReadOffset = 667;
-    s.Retries = 7;
-    s.TestAndCopy = 1;
-    s.AccurateRip = 0;
-    s.ArServer = "ar.example.org";
-    s.ArPort = 8081;
-    s.WriteLog = s.WriteCue = 0;
-    s.window = {10, 20, 900, 600, 1, "30,200,60"};
+    ProgramState& s = settings_;
+    s.options.Encoder = kEncoderFlac;
+    s.options.Cdrom = 2;
+    s.options.Createm3u = s.options.Autocddb = s.options.RipInFolder = s.options.Makesound = 1;
+    s.options.Autocheck = s.options.Overwrite = 0;
+    s.options.Jitter = 3;
+    s.options.folderHistory = {"/music/rips", "/old"};
+    s.options.Tmpfolder = "/var/tmp";
+    s.options.Menustyle = 2;
+    s.options.WAVEncoder = kEncoderOpus;
+    s.options.templateHistory = {"$n $t", "$a/$l/$n"};
+    s.options.EncoderThreads = 3;
+    s.options.formats.wav = WavFormat{2, 0, 0};
+    s.options.formats.ogg = OggFormat{3, 0, 1, 1, 0, 4, 2, 1, 4, 13};
+    s.options.formats.mp3 = Mp3Format{1, 2, 12, 1, 3, 13, 2};
+    s.options.formats.wma = WmaFormat{1, 0, 4};
+    s.options.formats.flac = FlacFormat{8, 0};
+    s.options.formats.opus = OpusFormat{96, 2, 7};
+    s.options.Useid3 = s.options.Id3v2 = s.options.ReplayGain = 0;
+    s.disc.Artist = "Ärtist & Co";
+    s.disc.Album = "Album = Title";
+    s.disc.Year = "1987";
+    s.disc.Genre = 18;
+    s.disc.DiscId = "a50e0c0d";
+    s.options.Server = "cddb.example.org";
+    s.options.Query = "/cgi";
+    s.options.Port = 8880;
+    s.options.Useproxy = 1;
+    s.options.Proxyserver = "proxy";
+    s.options.Proxyport = 3128;
+    s.options.Username = "user";
+    s.options.Password = "secret";
+    s.options.Savepasswd = 1;
+    s.options.Email = "me@example.org";
+    s.options.musicBrainz = {0, "mb.example.org", 5000, 0, 0, "covers.example.org"};
+    s.options.ReadOffset = 667;
+    s.options.Retries = 7;
+    s.options.TestAndCopy = 1;
+    s.options.AccurateRip = 0;
+    s.options.ArServer = "ar.example.org";
+    s.options.ArPort = 8081;
+    s.options.WriteLog = s.options.WriteCue = 0;
+    s.options.window = {10, 20, 900, 600, 1, "30,200,60"};
     EXPECT_EQ(Saved(), ReadWholeFile(std::string(DISCTROVE_TEST_DATA) + "/settings/every_key.ini"));
 }
 

@@ -9,8 +9,8 @@
 
 #include "codecs/conversion_worker.h"
 #include "codecs/encode_job.h"
-#include "front/settings.h"
 #include "rip/naming.h"
+#include "support/all_records.h"
 #include "support/audio_files.h"
 #include "support/scripted_worker.h"
 #include "support/temp_dir.h"
@@ -68,7 +68,7 @@ class ChannelMixTest : public ::testing::Test {
     }
 
     TempDir dir_;
-    Settings settings_;
+    testing::AllRecords settings_;
     Track track_;
     testing::RecordingNotifications notes_;
     testing::ScriptedQuestions questions_;

@@ -12,7 +12,7 @@
 #include "audio/unique_file.h"
 #include "audio/wav_file.h"
 #include "codecs/wma_encoder.h"
-#include "front/settings.h"
+#include "support/all_records.h"
 #include "support/audio_files.h"
 #include "support/scoped_environment.h"
 #include "support/scripted_worker.h"
@@ -42,7 +42,7 @@ class ConversionWorkerTest : public ::testing::Test {
     }
 
     TempDir dir_;
-    Settings settings_;
+    testing::AllRecords settings_;
     Track progress_;
     TrackResult result_;
     testing::RecordingNotifications notes_;

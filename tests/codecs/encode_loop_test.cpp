@@ -6,7 +6,7 @@
 #include <stop_token>
 
 #include "codecs/encoder_sink.h"
-#include "front/settings.h"
+#include "support/all_records.h"
 #include "support/audio_files.h"
 #include "support/scripted_worker.h"
 #include "support/temp_dir.h"
@@ -61,7 +61,7 @@ TEST(EncodeLoopTest, EverySinkGetsTheSameEnding) {
     TempDir dir;
     const std::string wav = MakeSineWav(dir.path(), "in.wav", 44100, 2, 16, 1);
     const std::string output = dir.File("out.copy");
-    Settings settings;
+    testing::AllRecords settings;
     testing::RecordingNotifications notes;
     testing::ScriptedQuestions questions;
     std::stop_source stop;  // the Stop of the one who runs the worker

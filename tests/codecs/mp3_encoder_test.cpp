@@ -7,7 +7,7 @@
 #include <stop_token>
 #include <thread>
 
-#include "front/settings.h"
+#include "support/all_records.h"
 #include "support/audio_files.h"
 #include "support/scoped_environment.h"
 #include "support/scripted_worker.h"
@@ -82,7 +82,7 @@ TEST(Mp3Config, RecordFromTheSettings) {
 }
 
 TEST(Id3v1Tag, BytesWithFallbacks) {
-    Settings settings;
+    testing::AllRecords settings;
     Track track;
     track.index = 2;
     track.title = std::string(40, 't');
@@ -134,7 +134,7 @@ class Mp3EncoderTest : public ::testing::Test {
 
     TempDir dir_;
     std::string output_ = dir_.File("out.mp3");
-    Settings settings_;
+    testing::AllRecords settings_;
     Track track_;
     TrackResult result_;
     testing::RecordingNotifications notes_;

@@ -8,8 +8,8 @@
 #include <stop_token>
 
 #include "audio/pcm_source.h"
-#include "front/settings.h"
 #include "platform/system/write_faults.h"
+#include "support/all_records.h"
 #include "support/audio_files.h"
 #include "support/scripted_worker.h"
 #include "support/temp_dir.h"
@@ -56,7 +56,7 @@ class OggDecoderTest : public ::testing::Test {
 
     TempDir dir_;
     int serial_ = 1000;
-    Settings settings_;
+    testing::AllRecords settings_;
     Track progress_;
     testing::RecordingNotifications notes_;
     testing::ScriptedQuestions questions_;

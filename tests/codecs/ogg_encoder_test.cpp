@@ -9,7 +9,7 @@
 
 #include "audio/unique_file.h"
 #include "audio/wav_file.h"
-#include "front/settings.h"
+#include "support/all_records.h"
 #include "support/audio_files.h"
 #include "support/scripted_worker.h"
 #include "support/temp_dir.h"
@@ -69,7 +69,7 @@ class OggEncoderTest : public ::testing::Test {
 
     TempDir dir_;
     std::string output_ = dir_.File("out.ogg");
-    Settings settings_;
+    testing::AllRecords settings_;
     Track track_;
     testing::RecordingNotifications notes_;
     testing::ScriptedQuestions questions_;

@@ -6,7 +6,7 @@
 #include "audio/pcm_source.h"
 #include "codecs/conversion_worker.h"
 #include "codecs/opus_encoder.h"
-#include "front/settings.h"
+#include "support/all_records.h"
 #include "support/audio_files.h"
 #include "support/scripted_worker.h"
 #include "support/temp_dir.h"
@@ -50,7 +50,7 @@ class OpusTest : public ::testing::Test {
     TempDir dir_;
     std::string music_ = dir_.File("music.wav");
     std::string output_ = dir_.File("out.opus");
-    Settings settings_;
+    testing::AllRecords settings_;
     Track track_;
     testing::RecordingNotifications notes_;
     testing::ScriptedQuestions questions_;

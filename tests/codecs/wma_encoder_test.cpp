@@ -6,7 +6,7 @@
 #include <fstream>
 #include <stop_token>
 
-#include "front/settings.h"
+#include "support/all_records.h"
 #include "support/audio_files.h"
 #include "support/scripted_worker.h"
 #include "support/temp_dir.h"
@@ -102,7 +102,7 @@ class WmaEncoderTest : public ::testing::Test {
 
     TempDir dir_;
     std::string output_ = dir_.File("out.wma");
-    Settings settings_;
+    testing::AllRecords settings_;
     Track track_;
     testing::RecordingNotifications notes_;
     testing::ScriptedQuestions questions_;

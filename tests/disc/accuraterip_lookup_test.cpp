@@ -6,8 +6,8 @@
 #include <stop_token>
 #include <thread>
 
-#include "front/settings.h"
 #include "net/web_client.h"
+#include "support/all_records.h"
 #include "tools/accuraterip_server.h"
 
 namespace disctrove {
@@ -39,7 +39,7 @@ TEST(AccurateRipLookup, EntryOfEachAudioTrack) {
 // a server that never answers.
 TEST(AccurateRipLookup, ThroughTheProxyAndStopped) {
     testing::AccurateRipServer server;
-    Settings settings;
+    testing::AllRecords settings;
     settings.drives.push_back({});
     settings.drives[0].toc = TocOf({false, false});
     settings.drives[0].discId = 0x0a0b0c02;

@@ -12,8 +12,8 @@
 #include "disc/cddb_reply_parser.h"
 #include "disc/disc.h"
 #include "disc/disc_lookup.h"
-#include "front/settings.h"
 #include "net/web_client.h"
+#include "support/all_records.h"
 #include "support/disc_images.h"
 #include "support/temp_dir.h"
 #include "tools/cddb_server.h"
@@ -93,7 +93,7 @@ class CddbLookupTest : public ::testing::Test {
     TempDir dir_;
     std::string entries_ = dir_.path() + "/entries";
     CddbServer server_{entries_};
-    Settings settings_;
+    testing::AllRecords settings_;
     std::string discId_;
 };
 

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "app/genres.h"
-#include "front/settings.h"
+#include "support/all_records.h"
 
 namespace disctrove {
 namespace {
@@ -51,7 +51,7 @@ class CddbReplyParserTest : public ::testing::Test {
         }
         return titles;
     }
-    Settings settings_;
+    testing::AllRecords settings_;
 };
 
 TEST_F(CddbReplyParserTest, CompleteEntry) {
@@ -112,7 +112,7 @@ TEST_F(CddbReplyParserTest, UnterminatedLastLineIsNotTaken) {
     ParseCddbReply("DTITLE=A / B\nTTITLE0=x\nTTITLE1=y\nTTITLE2=z", settings_, settings_);
     EXPECT_EQ(Titles(), (std::vector<std::string>{"x", "y", "Track 03"}));
 
-    Settings other;
+    testing::AllRecords other;
     ParseCddbReply("DISCID=1\nDTITLE=A / B", other, other);
     EXPECT_EQ(other.Artist, "");
     EXPECT_EQ(other.Album, "");
@@ -181,7 +181,7 @@ TEST_F(CddbReplyParserTest, LongValuesAreKeptWhole) {
 TEST_F(CddbReplyParserTest, TitlesBeyondTheTrackListAreIgnored) {
     ParseCddbReply("TTITLE0=a\nTTITLE1=b\nTTITLE2=c\nTTITLE3=d\nTTITLE4=e\n", settings_, settings_);
     EXPECT_EQ(Titles(), (std::vector<std::string>{"a", "b", "c"}));
-    Settings empty;
+    testing::AllRecords empty;
     ParseCddbReply(kEntry, empty, empty);  // no tracks at all: still takes the disc fields
     EXPECT_EQ(empty.Album, "Songs of Testing");
 }

@@ -5,7 +5,7 @@
 #include <array>
 #include <cstdio>
 
-#include "front/settings.h"
+#include "support/all_records.h"
 #include "support/disc_images.h"
 #include "support/temp_dir.h"
 #include "tools/cue_image.h"
@@ -33,7 +33,7 @@ class DiscTest : public ::testing::Test {
     }
 
     TempDir dir_;
-    Settings settings_;
+    testing::AllRecords settings_;
 };
 
 TEST_F(DiscTest, DriveListRecords) {
@@ -176,7 +176,7 @@ TEST_F(DiscTest, RefreshWithoutADiscOrDrive) {
     EXPECT_EQ(settings_.currentTrack, -1);
     EXPECT_EQ(ReadCurrentDiscId(settings_, 5), kNoDiscId);
 
-    Settings noDrives;
+    testing::AllRecords noDrives;
     EXPECT_EQ(RefreshDisc(noDrives, noDrives, noDrives, noDrives), RefreshResult::noAudioCd);
     EXPECT_TRUE(DiscChanged(noDrives, noDrives.Cdrom));
 

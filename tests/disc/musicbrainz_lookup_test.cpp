@@ -14,8 +14,8 @@
 #include "disc/disc_lookup.h"
 #include "disc/musicbrainz_id.h"
 #include "disc/release_apply.h"
-#include "front/settings.h"
 #include "net/web_client.h"
+#include "support/all_records.h"
 #include "support/disc_images.h"
 #include "support/temp_dir.h"
 #include "tools/accuraterip_server.h"
@@ -76,7 +76,7 @@ class MusicBrainzLookupTest : public ::testing::Test {
     testing::TempDir dir_;
     testing::MusicBrainzServer server_;
     testing::CddbServer cddb_{dir_.path() + "/cddb"};
-    Settings settings_;
+    testing::AllRecords settings_;
     std::string discId_;
 };
 

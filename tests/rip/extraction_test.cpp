@@ -12,8 +12,8 @@
 #include "audio/unique_file.h"
 #include "audio/wav_file.h"
 #include "disc/disc.h"
-#include "front/settings.h"
 #include "platform/cdrom/simulated_disc.h"
+#include "support/all_records.h"
 #include "support/disc_images.h"
 #include "support/scripted_worker.h"
 #include "support/temp_dir.h"
@@ -107,7 +107,7 @@ class ExtractionTest : public ::testing::Test {
     }
 
     TempDir dir_;
-    Settings settings_;
+    testing::AllRecords settings_;
     std::map<size_t, TrackResult> results_;  // of each track a job read
     testing::RecordingNotifications notes_;
     testing::ScriptedQuestions questions_;

@@ -1,5 +1,5 @@
 #include "rip/naming.h"
-#include "front/settings.h"
+#include "support/all_records.h"
 
 #include <unistd.h>
 
@@ -21,7 +21,7 @@ class NamingTest : public ::testing::Test {
         settings_.currentTemplate = pattern;
         return ExpandTemplate(settings_, settings_.currentTemplate, track_);
     }
-    Settings settings_;
+    testing::AllRecords settings_;
     Track track_;
 };
 
@@ -218,7 +218,7 @@ TEST_F(NamingTest, DecodeOutputPath) {
 }
 
 TEST(TempPcmPath, FolderRulesAndOwnName) {
-    Settings s;
+    testing::AllRecords s;
     Track track;
     track.index = 2;
     const std::string name = "cddatmp-" + std::to_string(::getpid()) + "-03.pcm";

@@ -1,5 +1,5 @@
 #include "rip/rip_log.h"
-#include "front/settings.h"
+#include "support/all_records.h"
 
 #include <gtest/gtest.h>
 
@@ -54,7 +54,7 @@ TEST(RipLog, VerdictsErrorsAndSummary) {
         {{accurate, std::nullopt}, kStatusError, {}, {}, {": ERROR\n", "\nThere were errors\n"}},
     };
     for (const Case& c : cases) {
-        Settings settings;
+        testing::AllRecords settings;
         settings.drives.push_back({});
         RipResult rip;
         for (int i = 0; i < 2; ++i) {

@@ -19,12 +19,12 @@
 #include <tuple>
 
 #include "disc/disc.h"
-#include "front/settings.h"
 #include "platform/cdrom/simulated_disc.h"
 #include "platform/system/environment.h"
 #include "platform/system/files.h"
 #include "platform/system/write_faults.h"
 #include "rip/naming.h"
+#include "support/all_records.h"
 #include "support/audio_files.h"
 #include "support/disc_images.h"
 #include "support/scoped_environment.h"
@@ -46,7 +46,7 @@ using testing::WriteWholeFile;
 // Notes what `finished` said when the run told it had ended.
 class WatchingNotifications : public testing::RecordingNotifications {
   public:
-    explicit WatchingNotifications(const Settings& settings) : settings_(settings) {}
+    explicit WatchingNotifications(const testing::AllRecords& settings) : settings_(settings) {}
     void WorkFinished() override {
         finishedWhenTold = settings_.finished;
         progressWhenFinished = progress.size();
@@ -56,7 +56,7 @@ class WatchingNotifications : public testing::RecordingNotifications {
     size_t progressWhenFinished = 0;
 
   private:
-    const Settings& settings_;
+    const testing::AllRecords& settings_;
 };
 
 class RipWorkerTest : public ::testing::Test {
@@ -104,7 +104,7 @@ class RipWorkerTest : public ::testing::Test {
         return rip_.outcome;
     }
     // The front end's Stop: the model marked, the worker asked to stop.
-    void StopRip(Settings& settings) {
+    void StopRip(testing::AllRecords& settings) {
         disctrove::StopRip(settings, settings);
         stop_.request_stop();
     }
@@ -125,7 +125,7 @@ class RipWorkerTest : public ::testing::Test {
     TempDir dir_;
     std::string out_ = dir_.File("out");
     std::string tmp_ = dir_.File("tmp");
-    Settings settings_;
+    testing::AllRecords settings_;
     RipResult rip_;  // of the last Run
     WatchingNotifications notes_{settings_};
     testing::ScriptedQuestions questions_;

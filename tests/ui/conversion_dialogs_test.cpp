@@ -12,7 +12,7 @@
 #include <QToolButton>
 #include <QtTest>
 
-#include "front/settings.h"
+#include "front/program_state.h"
 #include "modal.h"
 #include "scripted_dialogs.h"
 #include "support/temp_dir.h"
@@ -48,7 +48,7 @@ class ConversionDialogsTest : public QObject {
 
   private:
     testing::TempDir* dir_ = nullptr;
-    std::unique_ptr<Settings> settings_;
+    std::unique_ptr<ProgramState> settings_;
     testing::ScriptedDialogs dialogs_;
 
     std::string Path(const std::string& name) const { return dir_->File(name); }
@@ -66,11 +66,10 @@ class ConversionDialogsTest : public QObject {
   private slots:
     void init() {
         dir_ = new testing::TempDir;
-        settings_ = std::make_unique<Settings>();
-        SetDefaultSettings(*settings_);
-        settings_->folderHistory = {Path("out")};
-        settings_->Outfolder = Path("out");
-        settings_->pageFormats = settings_->formats;
+        settings_ = std::make_unique<ProgramState>();
+        settings_->options.folderHistory = {Path("out")};
+        settings_->options.Outfolder = Path("out");
+        settings_->session.pageFormats = settings_->options.formats;
         std::filesystem::create_directories(Path("out"));
         dialogs_ = testing::ScriptedDialogs();
     }
@@ -80,9 +79,9 @@ class ConversionDialogsTest : public QObject {
     }
 
     void encodeDialogStartsFromTheSettings() {
-        settings_->WAVEncoder = kEncoderMp3;
-        settings_->wavSourcePath = "/music/song.wav";
-        ui::EncodeWavDialog mp3(*settings_, *settings_, dialogs_, nullptr);
+        settings_->options.WAVEncoder = kEncoderMp3;
+        settings_->session.wavSourcePath = "/music/song.wav";
+        ui::EncodeWavDialog mp3(settings_->options, settings_->session, dialogs_, nullptr);
         QCOMPARE(mp3.encoderBox()->currentText(), QStringLiteral("MP3"));
         QCOMPARE(mp3.pageStack()->currentWidget(), mp3.formatPage(1));
         QCOMPARE(mp3.sourceEdit()->text(), QStringLiteral("/music/song.wav"));
@@ -90,8 +89,8 @@ class ConversionDialogsTest : public QObject {
         mp3.encoderBox()->setCurrentIndex(2);
         QCOMPARE(mp3.pageStack()->currentWidget(), mp3.formatPage(2));
 
-        settings_->WAVEncoder = kEncoderWav;  // a WAV file is not encoded into WAV: OGG
-        ui::EncodeWavDialog ogg(*settings_, *settings_, dialogs_, nullptr);
+        settings_->options.WAVEncoder = kEncoderWav;  // a WAV file is not encoded into WAV: OGG
+        ui::EncodeWavDialog ogg(settings_->options, settings_->session, dialogs_, nullptr);
         QCOMPARE(ogg.encoderBox()->currentText(), QStringLiteral("OGG"));
         QStringList offered;
         for (int i = 0; i < ogg.encoderBox()->count(); ++i) {
@@ -99,22 +98,22 @@ class ConversionDialogsTest : public QObject {
         }
         QCOMPARE(offered, (QStringList{"OGG", "MP3", "WMA", "FLAC", "OPUS"}));
 
-        settings_->WAVEncoder = kEncoderOpus;
-        ui::EncodeWavDialog opus(*settings_, *settings_, dialogs_, nullptr);
+        settings_->options.WAVEncoder = kEncoderOpus;
+        ui::EncodeWavDialog opus(settings_->options, settings_->session, dialogs_, nullptr);
         QCOMPARE(opus.pageStack()->currentWidget(), opus.formatPage(kEncoderOpus - kEncoderOgg));
         QCOMPARE(opus.formatPage(kEncoderOpus - kEncoderOgg)->kind(), kEncoderOpus);
         opus.encoderBox()->setCurrentIndex(kEncoderFlac - kEncoderOgg);
         QCOMPARE(opus.pageStack()->currentWidget(), opus.formatPage(kEncoderFlac - kEncoderOgg));
         ClickButton(&opus, QDialogButtonBox::Ok);
-        QCOMPARE(settings_->WAVEncoder, kEncoderFlac);
+        QCOMPARE(settings_->options.WAVEncoder, kEncoderFlac);
     }
 
     // OK with no file named says so and leaves the dialog open, to name one.
     void okWithoutASourceSaysWhatIsMissing() {
-        settings_->wavSourcePath.clear();
-        settings_->decodeSourcePath.clear();
-        ui::EncodeWavDialog encode(*settings_, *settings_, dialogs_, nullptr);
-        ui::DecodeFileDialog decode(*settings_, *settings_, dialogs_, nullptr);
+        settings_->session.wavSourcePath.clear();
+        settings_->session.decodeSourcePath.clear();
+        ui::EncodeWavDialog encode(settings_->options, settings_->session, dialogs_, nullptr);
+        ui::DecodeFileDialog decode(settings_->options, settings_->session, dialogs_, nullptr);
         for (ui::FileChoiceDialog* dialog : {static_cast<ui::FileChoiceDialog*>(&encode),
                                              static_cast<ui::FileChoiceDialog*>(&decode)}) {
             dialog->sourceEdit()->setText(QStringLiteral(" "));
@@ -126,8 +125,8 @@ class ConversionDialogsTest : public QObject {
     }
 
     void encodeDialogStoresTheChosenKindOnly() {
-        const FormatGroups before = settings_->pageFormats;
-        ui::EncodeWavDialog dialog(*settings_, *settings_, dialogs_, nullptr);
+        const FormatGroups before = settings_->session.pageFormats;
+        ui::EncodeWavDialog dialog(settings_->options, settings_->session, dialogs_, nullptr);
         dialog.encoderBox()->setCurrentIndex(2);  // WMA
         auto* wma = static_cast<ui::WmaPage*>(dialog.formatPage(2));
         wma->findChildren<QComboBox*>().last()->setCurrentIndex(0);  // "6 kbps"
@@ -152,13 +151,14 @@ class ConversionDialogsTest : public QObject {
 
         ClickButton(&dialog, QDialogButtonBox::Ok);
         QCOMPARE(dialog.result(), int(QDialog::Accepted));
-        QCOMPARE(settings_->WAVEncoder, kEncoderWma);
-        QCOMPARE(settings_->pageFormats.wma.bitrateIndex, 0);
-        QCOMPARE(settings_->pageFormats.mp3, before.mp3);
-        QCOMPARE(settings_->pageFormats.ogg, before.ogg);
-        QCOMPARE(settings_->wavSourcePath, Path("browsed.wav"));
-        QCOMPARE(settings_->Outfolder, Path("elsewhere"));
-        QCOMPARE(settings_->folderHistory, std::vector<std::string>{Path("out")});  // a copy
+        QCOMPARE(settings_->options.WAVEncoder, kEncoderWma);
+        QCOMPARE(settings_->session.pageFormats.wma.bitrateIndex, 0);
+        QCOMPARE(settings_->session.pageFormats.mp3, before.mp3);
+        QCOMPARE(settings_->session.pageFormats.ogg, before.ogg);
+        QCOMPARE(settings_->session.wavSourcePath, Path("browsed.wav"));
+        QCOMPARE(settings_->options.Outfolder, Path("elsewhere"));
+        QCOMPARE(settings_->options.folderHistory,
+                 std::vector<std::string>{Path("out")});  // a copy
     }
 
     void encodeAndDecodeFromTheMainWindow() {
@@ -182,7 +182,7 @@ class ConversionDialogsTest : public QObject {
             }));
         QCOMPARE(encodeBar, 100);
         QCOMPARE(ProbedSeconds(Path("out/song.ogg")), QStringLiteral("3"));
-        QCOMPARE(settings_->ripping, 0);
+        QCOMPARE(settings_->run.ripping, 0);
 
         int decodeBar = -1;
         QVERIFY(testing::WithModal<ui::DecodeFileDialog>(
@@ -220,15 +220,16 @@ class ConversionDialogsTest : public QObject {
     // The disc's names stay with the disc: a WAV file from elsewhere is encoded without them.
     void anEncodedFileIsNotGivenTheDiscsNames() {
         testing::WriteStereoWav(Path("song.wav"), testing::SynthesizeMusic(1.0));
-        settings_->Artist = "Disc Artist";
-        settings_->Album = "Disc Album";
-        settings_->Year = "1987";
-        settings_->Genre = 18;
-        settings_->wavSourcePath = Path("song.wav");
+        settings_->disc.Artist = "Disc Artist";
+        settings_->disc.Album = "Disc Album";
+        settings_->disc.Year = "1987";
+        settings_->disc.Genre = 18;
+        settings_->session.wavSourcePath = Path("song.wav");
         for (const EncoderKind kind : {kEncoderOgg, kEncoderMp3}) {
-            settings_->WAVEncoder = kind;
-            settings_->pageFormats = settings_->formats;
-            ui::ConversionProgressDialog progress(*settings_, *settings_, *settings_, dialogs_,
+            settings_->options.WAVEncoder = kind;
+            settings_->session.pageFormats = settings_->options.formats;
+            ui::ConversionProgressDialog progress(settings_->options, settings_->session,
+                                                  settings_->run, dialogs_,
                                                   ui::Conversion::encodeWav, nullptr);
             progress.show();
             QCOMPARE(RunToTheEnd(&progress), 100);
@@ -241,17 +242,18 @@ class ConversionDialogsTest : public QObject {
                          !tags.contains("Rock"),
                      qPrintable(tags));
         }
-        QCOMPARE(settings_->Artist, std::string("Disc Artist"));  // the disc keeps them
+        QCOMPARE(settings_->disc.Artist, std::string("Disc Artist"));  // the disc keeps them
     }
 
     void escapeStopsWithoutClosing() {
         testing::WriteStereoWav(Path("song.wav"), testing::SynthesizeMusic(2.0));
         testing::WriteWholeFile(Path("out/song.mp3"), "older");
-        settings_->Overwrite = 0;
-        settings_->WAVEncoder = kEncoderMp3;
-        settings_->wavSourcePath = Path("song.wav");
-        ui::ConversionProgressDialog progress(*settings_, *settings_, *settings_, dialogs_,
-                                              ui::Conversion::encodeWav, nullptr);
+        settings_->options.Overwrite = 0;
+        settings_->options.WAVEncoder = kEncoderMp3;
+        settings_->session.wavSourcePath = Path("song.wav");
+        ui::ConversionProgressDialog progress(settings_->options, settings_->session,
+                                              settings_->run, dialogs_, ui::Conversion::encodeWav,
+                                              nullptr);
         progress.show();
         // Escape while the worker waits for the overwrite answer, then Yes: it stops at once.
         dialogs_.onConfirm = [&progress] { QTest::keyClick(&progress, Qt::Key_Escape); };
@@ -263,7 +265,7 @@ class ConversionDialogsTest : public QObject {
         QVERIFY(progress.isVisible());
         QVERIFY(!progress.startButton()->isEnabled());
         QVERIFY(progress.progressBar()->value() < 100);
-        QCOMPARE(settings_->finished, 1);
+        QCOMPARE(settings_->run.finished, 1);
         QTest::keyClick(&progress, Qt::Key_Escape);  // keys never close it
         QTest::keyClick(&progress, Qt::Key_Return);
         QVERIFY(progress.isVisible());
@@ -274,10 +276,11 @@ class ConversionDialogsTest : public QObject {
     void closeDuringAConversion() {
         // Long enough that the run is still going when Close is answered.
         testing::WriteStereoWav(Path("long.wav"), std::vector<int16_t>(44100 * 2 * 240, 0));
-        settings_->WAVEncoder = kEncoderMp3;
-        settings_->wavSourcePath = Path("long.wav");
-        ui::ConversionProgressDialog progress(*settings_, *settings_, *settings_, dialogs_,
-                                              ui::Conversion::encodeWav, nullptr);
+        settings_->options.WAVEncoder = kEncoderMp3;
+        settings_->session.wavSourcePath = Path("long.wav");
+        ui::ConversionProgressDialog progress(settings_->options, settings_->session,
+                                              settings_->run, dialogs_, ui::Conversion::encodeWav,
+                                              nullptr);
         progress.show();
         progress.startButton()->click();
         QCOMPARE(progress.startButton()->text(), QStringLiteral("Stop   "));
@@ -285,26 +288,27 @@ class ConversionDialogsTest : public QObject {
         dialogs_.yesNo = {false, true};
         progress.reject();  // the title bar's close button: asks, No keeps it running
         QVERIFY(progress.isVisible());
-        QCOMPARE(settings_->ripping, 1);
+        QCOMPARE(settings_->run.ripping, 1);
         QCOMPARE(
             dialogs_.asked.last(),
             QStringLiteral("You are currently ripping.\nDo you want to stop and exit anyway?"));
         progress.CloseCommand();  // Yes: stops, waits, closes
         QVERIFY(!progress.isVisible());
         QCOMPARE(progress.result(), int(QDialog::Accepted));
-        QCOMPARE(settings_->finished, 1);
+        QCOMPARE(settings_->run.finished, 1);
         QVERIFY(progress.progressBar()->value() < 100);  // stopped where it was
     }
 
     void screenshots() {
         const QString folder = QDir::currentPath() + QStringLiteral("/ui-screenshots");
         QDir().mkpath(folder);
-        settings_->wavSourcePath = Path("music/song.wav");
-        settings_->decodeSourcePath = Path("music/song.ogg");
-        ui::EncodeWavDialog encode(*settings_, *settings_, dialogs_, nullptr);
-        ui::DecodeFileDialog decode(*settings_, *settings_, dialogs_, nullptr);
-        ui::ConversionProgressDialog progress(*settings_, *settings_, *settings_, dialogs_,
-                                              ui::Conversion::encodeWav, nullptr);
+        settings_->session.wavSourcePath = Path("music/song.wav");
+        settings_->session.decodeSourcePath = Path("music/song.ogg");
+        ui::EncodeWavDialog encode(settings_->options, settings_->session, dialogs_, nullptr);
+        ui::DecodeFileDialog decode(settings_->options, settings_->session, dialogs_, nullptr);
+        ui::ConversionProgressDialog progress(settings_->options, settings_->session,
+                                              settings_->run, dialogs_, ui::Conversion::encodeWav,
+                                              nullptr);
         progress.progressBar()->setValue(42);
         const std::pair<QDialog*, const char*> shots[] = {
             {&encode, "encode_wav"}, {&decode, "decode_file"}, {&progress, "encoding_progress"}};

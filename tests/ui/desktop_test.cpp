@@ -66,7 +66,7 @@ class DesktopTest : public QObject {
   private:
     testing::TempDir* dir_ = nullptr;
     std::unique_ptr<testing::ScopedEnvironment> runtimeDir_;
-    std::unique_ptr<Settings> settings_;
+    std::unique_ptr<ProgramState> settings_;
     testing::ScriptedDialogs dialogs_;
 
     std::string Path(const std::string& name) const { return dir_->File(name); }
@@ -74,9 +74,9 @@ class DesktopTest : public QObject {
     void UseImage(const std::string& image) {
         std::string problem;
         QVERIFY2(platform::AddDiscImage(image, problem), problem.c_str());
-        settings_->drives.clear();
-        BuildDriveList(*settings_);
-        settings_->Cdrom = static_cast<int32_t>(settings_->drives.size()) - 1;
+        settings_->disc.drives.clear();
+        BuildDriveList(settings_->disc);
+        settings_->options.Cdrom = static_cast<int32_t>(settings_->disc.drives.size()) - 1;
     }
     // Puts a disc of `tracks` audio tracks of `sectors` each into the simulated drive, replacing
     // the file as a new disc replaces the old.
@@ -92,12 +92,12 @@ class DesktopTest : public QObject {
         return testing::CellText(window.trackList(), row, column);
     }
     void NameTheDisc() {
-        settings_->Artist = "Disctrove Demo Ensemble";
-        settings_->Album = "Plucked Strings";
+        settings_->disc.Artist = "Disctrove Demo Ensemble";
+        settings_->disc.Album = "Plucked Strings";
         const char* titles[] = {"Morning Strings", "Walking in B-flat", "Evening Chords",
                                 "Quiet Return", "A Much Longer Title For The Last Track"};
-        for (size_t i = 0; i < settings_->tracks.size() && i < std::size(titles); ++i) {
-            settings_->tracks[i].title = titles[i];
+        for (size_t i = 0; i < settings_->disc.tracks.size() && i < std::size(titles); ++i) {
+            settings_->disc.tracks[i].title = titles[i];
         }
     }
 
@@ -105,14 +105,13 @@ class DesktopTest : public QObject {
     void init() {
         dir_ = new testing::TempDir;
         runtimeDir_ = std::make_unique<testing::ScopedEnvironment>("XDG_RUNTIME_DIR", dir_->path());
-        settings_ = std::make_unique<Settings>();
-        SetDefaultSettings(*settings_);
-        settings_->folderHistory = {Path("out")};
-        settings_->Outfolder = Path("out");
-        settings_->Tmpfolder = Path("");
-        settings_->currentTemplate = "$n-$t";
-        settings_->AccurateRip = 0;  // no test reaches the internet
-        settings_->Encoder = kEncoderWav;
+        settings_ = std::make_unique<ProgramState>();
+        settings_->options.folderHistory = {Path("out")};
+        settings_->options.Outfolder = Path("out");
+        settings_->options.Tmpfolder = Path("");
+        settings_->session.currentTemplate = "$n-$t";
+        settings_->options.AccurateRip = 0;  // no test reaches the internet
+        settings_->options.Encoder = kEncoderWav;
         std::filesystem::create_directories(Path("out"));
         dialogs_ = testing::ScriptedDialogs();
         platform::ClearDiscImages();
@@ -159,12 +158,12 @@ class DesktopTest : public QObject {
     void theEndOfARipIsToldAndTheBarFollowsTheRun() {
         UseImage(testing::MakeCueImage(dir_->path(), "disc",
                                        {{false, 300}, {false, 200}, {false, 100}}));
-        settings_->Artist = "Band";
-        settings_->Album = "Record";
+        settings_->disc.Artist = "Band";
+        settings_->disc.Album = "Record";
         ui::MainWindow window(*settings_, dialogs_);
         testing::AccurateRipServer server;
-        settings_->ArServer = "127.0.0.1";
-        settings_->ArPort = server.port();
+        settings_->options.ArServer = "127.0.0.1";
+        settings_->options.ArPort = server.port();
         std::vector<Notice> sent;
         window.SetNotifier(std::make_unique<SpyNotifier>(sent));
         testing::SetCheckState(window.trackList(), 2, Qt::Unchecked);
@@ -179,9 +178,9 @@ class DesktopTest : public QObject {
         QCOMPARE(sent[0].summary, QStringLiteral("Rip complete"));
         QCOMPARE(sent[0].body, QStringLiteral("Band \u2014 Record\n2 of 2 tracks completed"));
         // Read errors let pass put a completed track in doubt, and the notice says so.
-        RipResult doubtful = settings_->run;
+        RipResult doubtful = settings_->lastRip.run;
         doubtful.tracks.at(1).readErrors = {400};
-        QCOMPARE(ui::RipNotice::Body(*settings_, doubtful),
+        QCOMPARE(ui::RipNotice::Body(settings_->disc, doubtful),
                  QStringLiteral("Band \u2014 Record\n2 of 2 tracks completed\n1 of them in doubt "
                                 "(read errors, or test and copy differ)"));
     }
@@ -227,12 +226,11 @@ class DesktopTest : public QObject {
         QVERIFY(file.find("[WINDOW]\nLeft=") != std::string::npos);
         QVERIFY(file.find("Width=700\nHeight=480\nMaximized=False\nColumns=") != std::string::npos);
 
-        auto later = std::make_unique<Settings>();
-        SetDefaultSettings(*later);
+        auto later = std::make_unique<ProgramState>();
         QVERIFY(LoadSettings(*later, Path("dt.ini")));
-        later->drives.clear();
-        BuildDriveList(*later);
-        later->Cdrom = 0;
+        later->disc.drives.clear();
+        BuildDriveList(later->disc);
+        later->options.Cdrom = 0;
         ui::MainWindow window(*later, dialogs_);
         QCOMPARE(window.size(), QSize(700, 480));
         QCOMPARE(window.trackList()->columnWidth(3), 150);
@@ -251,7 +249,8 @@ class DesktopTest : public QObject {
             {{100, 50, 600, 400}, true, true},
         };
         for (const auto& [saved, sizeKept, cornerKept] : places) {
-            settings_->window = {saved.x(), saved.y(), saved.width(), saved.height(), 0, ""};
+            settings_->options.window = {saved.x(),      saved.y(), saved.width(),
+                                         saved.height(), 0,         ""};
             ui::MainWindow window(*settings_, dialogs_);
             window.show();
             QVERIFY(QTest::qWaitForWindowExposed(&window));
@@ -271,27 +270,27 @@ class DesktopTest : public QObject {
         UseImage(testing::MakeCueImage(
             dir_->path(), "disc",
             {{false, 900}, {false, 700}, {false, 1100}, {false, 600}, {false, 800}}));
-        settings_->Encoder = kEncoderFlac;
-        settings_->Jitter = kJitterSecure;
-        settings_->AccurateRip = 1;
+        settings_->options.Encoder = kEncoderFlac;
+        settings_->options.Jitter = kJitterSecure;
+        settings_->options.AccurateRip = 1;
         ui::MainWindow window(*settings_, dialogs_);
         // The pictures show a drive and a folder as a user's would be, not the test's own.
         window.driveBox()->setItemText(0, QStringLiteral("/dev/sr0"));
-        settings_->Outfolder = "/tmp";
+        settings_->options.Outfolder = "/tmp";
         window.UpdateFreeSpace();
         NameTheDisc();
-        settings_->tracks[1].encoder = kEncoderOgg;
-        settings_->tracks[1].format = TrackFormat::From(OggFormat{});
-        settings_->tracks[3].encoder = kEncoderOpus;
-        settings_->tracks[3].format = TrackFormat::From(OpusFormat{});
+        settings_->disc.tracks[1].encoder = kEncoderOgg;
+        settings_->disc.tracks[1].format = TrackFormat::From(OggFormat{});
+        settings_->disc.tracks[3].encoder = kEncoderOpus;
+        settings_->disc.tracks[3].format = TrackFormat::From(OpusFormat{});
         window.MarkAll();
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
         Picture(window, "main-window.png");
 
         {
-            ui::OptionsDialog options(*settings_, *settings_, *settings_, dialogs_,
-                                      ui::OptionsTab::secure, &window);
+            ui::OptionsDialog options(settings_->options, settings_->disc, settings_->session,
+                                      dialogs_, ui::OptionsTab::secure, &window);
             options.show();
             QVERIFY(QTest::qWaitForWindowExposed(&options));
             Picture(options, "options.png");
@@ -300,8 +299,8 @@ class DesktopTest : public QObject {
         // A secure rip judged by AccurateRip: a first rip gives the checksums, which the
         // database then holds as others' rips of the same disc.
         testing::AccurateRipServer server;
-        settings_->ArServer = "127.0.0.1";
-        settings_->ArPort = server.port();
+        settings_->options.ArServer = "127.0.0.1";
+        settings_->options.ArPort = server.port();
         std::vector<Notice> sent;
         window.SetNotifier(std::make_unique<SpyNotifier>(sent));
         const auto rip = [&] {
@@ -309,15 +308,16 @@ class DesktopTest : public QObject {
             QTRY_VERIFY_WITH_TIMEOUT(!window.runProgress()->running(), 60000);
         };
         rip();
-        const Drive& drive = settings_->drives.at(static_cast<size_t>(settings_->Cdrom));
+        const Drive& drive =
+            settings_->disc.drives.at(static_cast<size_t>(settings_->options.Cdrom));
         const AccurateRipDiscId disc = ComputeAccurateRipDiscId(drive.toc, drive.discId);
         testing::DbarPressing pressing{disc.id1, disc.id2, disc.cddb, {}};
-        QCOMPARE(settings_->run.tracks.size(), settings_->tracks.size());
-        for (const TrackResult& track : settings_->run.tracks) {
+        QCOMPARE(settings_->lastRip.run.tracks.size(), settings_->disc.tracks.size());
+        for (const TrackResult& track : settings_->lastRip.run.tracks) {
             QVERIFY(track.accurateRip.has_value());
             pressing.tracks.push_back({7, track.accurateRip->v2, 0});
         }
-        server.Serve(AccurateRipRequest(*settings_, *settings_).path,
+        server.Serve(AccurateRipRequest(settings_->options, settings_->disc).path,
                      testing::DbarFile({pressing}));
         rip();
         for (int row = 0; row < 5; ++row) {

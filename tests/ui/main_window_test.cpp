@@ -74,7 +74,7 @@ class MainWindowTest : public QObject {
     testing::TempDir* dir_ = nullptr;
     // Keeps the one-copy lock away from a Disctrove the user may have running.
     std::unique_ptr<testing::ScopedEnvironment> runtimeDir_;
-    std::unique_ptr<Settings> settings_;
+    std::unique_ptr<ProgramState> settings_;
     testing::ScriptedDialogs dialogs_;
 
     std::string Path(const std::string& name) const { return dir_->File(name); }
@@ -83,14 +83,15 @@ class MainWindowTest : public QObject {
     void UseImage(const std::string& image) {
         std::string problem;
         QVERIFY2(platform::AddDiscImage(image, problem), problem.c_str());
-        settings_->drives.clear();
-        BuildDriveList(*settings_);
-        settings_->Cdrom = static_cast<int32_t>(settings_->drives.size()) - 1;
+        settings_->disc.drives.clear();
+        BuildDriveList(settings_->disc);
+        settings_->options.Cdrom = static_cast<int32_t>(settings_->disc.drives.size()) - 1;
     }
     // Makes the CDDB server of the test know the disc now in the chosen drive by `entry`.
     void AddCddbEntry(const std::string& entry) {
         char id[16];
-        std::snprintf(id, sizeof id, "%08x", ReadCurrentDiscId(*settings_, settings_->Cdrom));
+        std::snprintf(id, sizeof id, "%08x",
+                      ReadCurrentDiscId(settings_->disc, settings_->options.Cdrom));
         std::filesystem::create_directories(Path("cddb/rock"));
         testing::WriteWholeFile(Path(std::string("cddb/rock/") + id), entry);
     }
@@ -119,14 +120,13 @@ class MainWindowTest : public QObject {
     void init() {
         dir_ = new testing::TempDir;
         runtimeDir_ = std::make_unique<testing::ScopedEnvironment>("XDG_RUNTIME_DIR", dir_->path());
-        settings_ = std::make_unique<Settings>();
-        SetDefaultSettings(*settings_);
-        settings_->folderHistory = {Path("out")};
-        settings_->Outfolder = Path("out");
-        settings_->Tmpfolder = Path("");
-        settings_->currentTemplate = "$n-$t";
-        settings_->AccurateRip = 0;  // no test reaches the internet
-        settings_->musicBrainz.Use = 0;
+        settings_ = std::make_unique<ProgramState>();
+        settings_->options.folderHistory = {Path("out")};
+        settings_->options.Outfolder = Path("out");
+        settings_->options.Tmpfolder = Path("");
+        settings_->session.currentTemplate = "$n-$t";
+        settings_->options.AccurateRip = 0;  // no test reaches the internet
+        settings_->options.musicBrainz.Use = 0;
         std::filesystem::create_directories(Path("out"));
         dialogs_ = testing::ScriptedDialogs();
         platform::ClearDiscImages();
@@ -253,9 +253,9 @@ class MainWindowTest : public QObject {
         UseImage(testing::MakeCueImage(
             dir_->path(), "disc",
             {{true, 1000}, {false, 18375}, {false, 600}, {false, 300}, {false, 75}}));
-        settings_->formats.mp3.useVbr = 1;
-        settings_->formats.mp3.vbrMaxIndex = 10;
-        settings_->formats.mp3.vbrQuality = 2;
+        settings_->options.formats.mp3.useVbr = 1;
+        settings_->options.formats.mp3.vbrMaxIndex = 10;
+        settings_->options.formats.mp3.vbrQuality = 2;
         ui::MainWindow window(*settings_, dialogs_);
         QCOMPARE(testing::RowCount(window.trackList()), 4);
         QCOMPARE(window.statusText(), QStringLiteral("Ready"));
@@ -267,16 +267,16 @@ class MainWindowTest : public QObject {
         QCOMPARE(window.encoderBox()->currentText(), QStringLiteral("MP3"));
 
         // Other encoders in the rows, and statuses.
-        Track& second = settings_->tracks[1];
+        Track& second = settings_->disc.tracks[1];
         second.encoder = kEncoderWav;
         second.format = TrackFormat::From(WavFormat{});
-        settings_->tracks[2].encoder = kEncoderOgg;
-        settings_->tracks[2].format = TrackFormat::From(OggFormat{});
-        settings_->tracks[3].encoder = kEncoderWma;
-        settings_->tracks[3].format = TrackFormat::From(WmaFormat{});
-        settings_->tracks[1].status = 45;
-        settings_->tracks[2].status = 100;
-        settings_->tracks[3].status = 102;
+        settings_->disc.tracks[2].encoder = kEncoderOgg;
+        settings_->disc.tracks[2].format = TrackFormat::From(OggFormat{});
+        settings_->disc.tracks[3].encoder = kEncoderWma;
+        settings_->disc.tracks[3].format = TrackFormat::From(WmaFormat{});
+        settings_->disc.tracks[1].status = 45;
+        settings_->disc.tracks[2].status = 100;
+        settings_->disc.tracks[3].status = 102;
         window.UpdateFreeSpace();
         window.MarkAll();  // rewrites the rows
         QCOMPARE(Cell(window, 1, 2), QStringLiteral("WAV - default sample rate"));
@@ -326,21 +326,22 @@ class MainWindowTest : public QObject {
         testing::CoverArtServer covers;
         covers.Serve("/release/11111111-0000-4000-8000-000000000002/front-500",
                      jpeg.data().toStdString());
-        settings_->musicBrainz = {1, "127.0.0.1", musicBrainz.port(),
-                                  0, 1,           "127.0.0.1:" + std::to_string(covers.port())};
-        settings_->Server = "127.0.0.1";
-        settings_->Port = 1;  // CDDB must not be needed
+        settings_->options.musicBrainz = {
+            1, "127.0.0.1", musicBrainz.port(), 0, 1, "127.0.0.1:" + std::to_string(covers.port())};
+        settings_->options.Server = "127.0.0.1";
+        settings_->options.Port = 1;  // CDDB must not be needed
         dialogs_.releaseChoices = {size_t{1}};
         ui::MainWindow window(*settings_, dialogs_);  // reads the disc's table of contents
         QVERIFY(window.coverPicture()->isHidden());
-        const std::string discId = ComputeMusicBrainzDiscId(settings_->drives.back().toc);
+        const std::string discId = ComputeMusicBrainzDiscId(settings_->disc.drives.back().toc);
         musicBrainz.Serve("/ws/2/discid/" + discId + "?" + kMusicBrainzIncludes, 200,
                           testing::MusicBrainzFixture("several.json", discId));
         window.CddbCommand();
         QTRY_COMPARE(Cell(window, 1, 0), QStringLiteral("Sour Times"));
         QCOMPARE(dialogs_.releasesOffered, std::vector<size_t>{2});
-        QCOMPARE(settings_->release.releaseId, std::string("11111111-0000-4000-8000-000000000002"));
-        QCOMPARE(settings_->Year, std::string("1995"));
+        QCOMPARE(settings_->disc.release.releaseId,
+                 std::string("11111111-0000-4000-8000-000000000002"));
+        QCOMPARE(settings_->disc.Year, std::string("1995"));
         QTRY_VERIFY(!window.coverPicture()->isHidden());
         QCOMPARE(window.coverPicture()->pixmap().toImage().pixelColor(5, 5).red() > 100, true);
         if (const char* folder = std::getenv("DISCTROVE_SCREENSHOT_DIR")) {
@@ -353,7 +354,7 @@ class MainWindowTest : public QObject {
         QTRY_COMPARE(dialogs_.releasesOffered.size(), size_t{2});
         QTRY_COMPARE(window.statusText(), QStringLiteral("Ready"));
         QCOMPARE(Cell(window, 1, 0), QStringLiteral("Track 02"));
-        QVERIFY(settings_->release.releaseId.empty());
+        QVERIFY(settings_->disc.release.releaseId.empty());
         QVERIFY(window.coverPicture()->isHidden());
         QCOMPARE(covers.Requests().size(), size_t{1});
     }
@@ -391,8 +392,8 @@ class MainWindowTest : public QObject {
             "DTITLE=AC/DC / Back in "
             "Black\nDYEAR=1980\nDGENRE=Rock\nTTITLE0=First\nTTITLE1=Second\n");
         testing::CddbServer server(Path("cddb"));
-        settings_->Server = "127.0.0.1";
-        settings_->Port = server.port();
+        settings_->options.Server = "127.0.0.1";
+        settings_->options.Port = server.port();
         ui::MainWindow window(*settings_, dialogs_);
         // An answer cut short names nothing and says which service failed; a second try works.
         server.SetResetMidAnswer("cddb read");
@@ -405,9 +406,9 @@ class MainWindowTest : public QObject {
         QTRY_COMPARE(Cell(window, 1, 0), QStringLiteral("Second"));
         QCOMPARE(Cell(window, 0, 0), QStringLiteral("First"));
         QCOMPARE(window.statusText(), QStringLiteral("Ready"));
-        QCOMPARE(QString::fromStdString(settings_->Artist), QStringLiteral("AC/DC"));
-        QCOMPARE(QString::fromStdString(settings_->Album), QStringLiteral("Back in Black"));
-        QCOMPARE(settings_->lookupRunning, 0);
+        QCOMPARE(QString::fromStdString(settings_->disc.Artist), QStringLiteral("AC/DC"));
+        QCOMPARE(QString::fromStdString(settings_->disc.Album), QStringLiteral("Back in Black"));
+        QCOMPARE(settings_->run.lookupRunning, 0);
         QVERIFY(!window.menuAction(QStringLiteral("Get CDDB Info"))->isEnabled());
         window.CddbCommand();  // looked up already: nothing happens
         QCOMPARE(window.statusText(), QStringLiteral("Ready"));
@@ -417,14 +418,14 @@ class MainWindowTest : public QObject {
         UseImage(testing::MakeCueImage(dir_->path(), "first", {{false, 300}, {false, 200}}));
         AddCddbEntry("DTITLE=Old / Disc\nTTITLE0=Old One\nTTITLE1=Old Two\n");
         UseImage(testing::MakeCueImage(dir_->path(), "second", {{false, 150}}));  // unknown
-        settings_->Cdrom = 0;
-        settings_->Autocddb = 1;
+        settings_->options.Cdrom = 0;
+        settings_->options.Autocddb = 1;
         testing::CddbServer server(Path("cddb"));
-        settings_->Server = "127.0.0.1";
-        settings_->Port = server.port();
+        settings_->options.Server = "127.0.0.1";
+        settings_->options.Port = server.port();
         ui::MainWindow window(*settings_, dialogs_);  // looks the first disc up at once
         // The reply arrives while the window is busy: it is handled only after the change.
-        for (int wait = 0; wait < 500 && settings_->lookupRunning != 0; ++wait) {
+        for (int wait = 0; wait < 500 && settings_->run.lookupRunning != 0; ++wait) {
             std::this_thread::sleep_for(std::chrono::milliseconds(10));
         }
         ChooseDrive(window, 1);
@@ -432,7 +433,7 @@ class MainWindowTest : public QObject {
         QTRY_COMPARE(window.statusText(), QStringLiteral("Ready"));
         QTest::qWait(50);
         QCOMPARE(Cell(window, 0, 0), QStringLiteral("Track 01"));  // never the other disc's names
-        QCOMPARE(settings_->Artist, std::string());
+        QCOMPARE(settings_->disc.Artist, std::string());
         QCOMPARE(server.Requests().size(), size_t{3});  // first: query and read; second: query
     }
 
@@ -440,8 +441,8 @@ class MainWindowTest : public QObject {
         UseImage(testing::MakeCueImage(dir_->path(), "disc", {{false, 300}}));
         AddCddbEntry("DTITLE=Band / Record\nDYEAR=2001\nTTITLE0=First\n");
         testing::CddbServer server(Path("cddb"));
-        settings_->Server = "127.0.0.1";
-        settings_->Port = server.port();
+        settings_->options.Server = "127.0.0.1";
+        settings_->options.Port = server.port();
         SetSettingsPathOverride(Path("dt.ini"));
         ui::MainWindow window(*settings_, dialogs_);
         server.SetHolding(true);
@@ -455,9 +456,9 @@ class MainWindowTest : public QObject {
                 dialog->buttons()->button(QDialogButtonBox::Ok)->click();
             }));
         SetSettingsPathOverride("");
-        QCOMPARE(settings_->Artist, std::string("Band"));
-        QCOMPARE(settings_->Album, std::string("Record"));
-        QCOMPARE(settings_->Year, std::string("1999"));
+        QCOMPARE(settings_->disc.Artist, std::string("Band"));
+        QCOMPARE(settings_->disc.Album, std::string("Record"));
+        QCOMPARE(settings_->disc.Year, std::string("1999"));
     }
 
     // F5 and Options stay offered while a look-up waits for its server: the refresh drops that
@@ -467,8 +468,8 @@ class MainWindowTest : public QObject {
         UseImage(testing::MakeCueImage(dir_->path(), "disc", {{false, 300}}));
         AddCddbEntry("DTITLE=Band / Record\nTTITLE0=First\n");
         testing::CddbServer server(Path("cddb"));
-        settings_->Server = "127.0.0.1";
-        settings_->Port = server.port();
+        settings_->options.Server = "127.0.0.1";
+        settings_->options.Port = server.port();
         SetSettingsPathOverride(Path("dt.ini"));
         ui::MainWindow window(*settings_, dialogs_);
         server.SetHolding(true);
@@ -485,8 +486,8 @@ class MainWindowTest : public QObject {
         server.SetHolding(false);
         QTRY_COMPARE(Cell(window, 0, 0), QStringLiteral("First"));
         SetSettingsPathOverride("");
-        QCOMPARE(settings_->Artist, std::string("Band"));
-        QCOMPARE(settings_->lookupRunning, 0);
+        QCOMPARE(settings_->disc.Artist, std::string("Band"));
+        QCOMPARE(settings_->run.lookupRunning, 0);
     }
 
     // Disc A named by CDDB, then disc B (unknown) chosen and ripped into artist and album
@@ -497,25 +498,27 @@ class MainWindowTest : public QObject {
             "DTITLE=Band A / Album A\nDYEAR=1999\nDGENRE=Rock\nTTITLE0=One\n"
             "TTITLE1=Two\n");
         UseImage(testing::MakeCueImage(dir_->path(), "second", {{false, 150}}));
-        settings_->Cdrom = 0;
-        settings_->Encoder = kEncoderWav;
-        settings_->RipInFolder = 1;
+        settings_->options.Cdrom = 0;
+        settings_->options.Encoder = kEncoderWav;
+        settings_->options.RipInFolder = 1;
         testing::CddbServer server(Path("cddb"));
-        settings_->Server = "127.0.0.1";
-        settings_->Port = server.port();
+        settings_->options.Server = "127.0.0.1";
+        settings_->options.Port = server.port();
         ui::MainWindow window(*settings_, dialogs_);
         window.CddbCommand();
         QTRY_COMPARE(Cell(window, 0, 0), QStringLiteral("One"));
         window.RefreshCommand();  // the same disc read again keeps its names
-        QCOMPARE(settings_->Album, std::string("Album A"));
+        QCOMPARE(settings_->disc.Album, std::string("Album A"));
         ChooseDrive(window, 1);
-        QCOMPARE(settings_->Artist + settings_->Album + settings_->Year, std::string());
-        QCOMPARE(settings_->Genre, 0);
+        QCOMPARE(settings_->disc.Artist + settings_->disc.Album + settings_->disc.Year,
+                 std::string());
+        QCOMPARE(settings_->disc.Genre, 0);
         window.RipCommand();
-        QTRY_COMPARE(settings_->ripping, 0);
+        QTRY_COMPARE(settings_->run.ripping, 0);
         QCOMPARE(Cell(window, 0, 3), QStringLiteral("Completed"));
-        QVERIFY(std::filesystem::exists(RipOutputPath(
-            *settings_, *settings_, settings_->currentTemplate, settings_->tracks[0])));
+        QVERIFY(std::filesystem::exists(RipOutputPath(settings_->options, settings_->disc,
+                                                      settings_->session.currentTemplate,
+                                                      settings_->disc.tracks[0])));
         QVERIFY(!std::filesystem::exists(Path("out/Band A")));
     }
 
@@ -524,7 +527,7 @@ class MainWindowTest : public QObject {
     void ripThatCannotStart() {
         UseImage(testing::MakeCueImage(dir_->path(), "disc", {{false, 75}, {false, 75}}));
         testing::WriteWholeFile(Path("file"), "");
-        settings_->folderHistory = {Path("file/music")};
+        settings_->options.folderHistory = {Path("file/music")};
         ui::MainWindow window(*settings_, dialogs_);
         testing::SetCheckState(window.trackList(), 1, Qt::Unchecked);
         window.RipCommand();
@@ -535,7 +538,7 @@ class MainWindowTest : public QObject {
         QVERIFY(dialogs_.informed.isEmpty());
         QCOMPARE(Cell(window, 0, 3), QStringLiteral("ERROR"));
         QCOMPARE(Cell(window, 1, 3), QString());
-        QCOMPARE(settings_->ripping, 0);
+        QCOMPARE(settings_->run.ripping, 0);
         QCOMPARE(window.statusText(), QStringLiteral("Ready"));
         QCOMPARE(Enabled(window, {"Rip marked tracks"}), QStringLiteral("+"));
     }
@@ -543,13 +546,14 @@ class MainWindowTest : public QObject {
     void ripMarkedTracks() {
         UseImage(
             testing::MakeCueImage(dir_->path(), "disc", {{false, 150}, {false, 100}, {false, 75}}));
-        settings_->Encoder = kEncoderWav;
-        settings_->folderHistory = {Path("new/folder")};  // typed in the options: made for the rip
+        settings_->options.Encoder = kEncoderWav;
+        settings_->options.folderHistory = {
+            Path("new/folder")};  // typed in the options: made for the rip
         ui::MainWindow window(*settings_, dialogs_);
         testing::SetCheckState(window.trackList(), 1, Qt::Unchecked);  // only 1 and 3
         window.RipCommand();
         QCOMPARE(window.statusText(), QStringLiteral("Ripping..."));
-        QTRY_COMPARE(settings_->ripping, 0);
+        QTRY_COMPARE(settings_->run.ripping, 0);
         QCOMPARE(Cell(window, 0, 3), QStringLiteral("Completed"));
         QCOMPARE(Cell(window, 1, 3), QString());
         QCOMPARE(Cell(window, 2, 3), QStringLiteral("Completed"));
@@ -560,23 +564,23 @@ class MainWindowTest : public QObject {
     // A running rip reads the marks: a click on a check box changes nothing until it is over.
     void marksStayWhileARipReadsThem() {
         UseImage(testing::MakeCueImage(dir_->path(), "disc", {{false, 75}, {false, 75}}));
-        settings_->Encoder = kEncoderWav;
+        settings_->options.Encoder = kEncoderWav;
         ui::MainWindow window(*settings_, dialogs_);
         window.RipCommand();
         testing::SetCheckState(window.trackList(), 1, Qt::Unchecked);
-        QCOMPARE(settings_->tracks[1].marked, 1);
+        QCOMPARE(settings_->disc.tracks[1].marked, 1);
         QVERIFY(Checked(window, 1));
-        QTRY_COMPARE(settings_->ripping, 0);
+        QTRY_COMPARE(settings_->run.ripping, 0);
         QCOMPARE(Cell(window, 1, 3), QStringLiteral("Completed"));
         testing::SetCheckState(window.trackList(), 1, Qt::Unchecked);
-        QCOMPARE(settings_->tracks[1].marked, 0);
+        QCOMPARE(settings_->disc.tracks[1].marked, 0);
         QVERIFY(!Checked(window, 1));
     }
 
     void stopThenRipTwice() {
         UseImage(testing::MakeCueImage(dir_->path(), "disc",
                                        {{false, 75 * 60}, {false, 75 * 60}, {false, 75 * 60}}));
-        settings_->Encoder = kEncoderMp3;
+        settings_->options.Encoder = kEncoderMp3;
         ui::MainWindow window(*settings_, dialogs_);
         const QStringList commands = {"Rip marked tracks", "Stop ripping", "Refresh CD-ROM",
                                       "Global...", "Mark all tracks"};
@@ -586,7 +590,7 @@ class MainWindowTest : public QObject {
         QVERIFY(!window.driveBox()->isEnabled() && !window.encoderBox()->isEnabled());
         QTRY_VERIFY(Cell(window, 0, 3).endsWith('%') && Cell(window, 0, 3) != QStringLiteral("0%"));
         window.StopCommand();
-        QCOMPARE(settings_->finished, 1);
+        QCOMPARE(settings_->run.finished, 1);
         QCOMPARE(window.statusText(), QStringLiteral("Ready"));  // the saved text again
         for (int row = 0; row < 3; ++row) {
             QCOMPARE(Cell(window, row, 3), QStringLiteral("Stopped"));
@@ -601,7 +605,7 @@ class MainWindowTest : public QObject {
             window.RipCommand();
             QCOMPARE(window.statusText(), QStringLiteral("Ripping..."));
             // Three minutes of audio: a sanitizer build may take longer than the default 5 s.
-            QTRY_COMPARE_WITH_TIMEOUT(settings_->ripping, 0, 120000);
+            QTRY_COMPARE_WITH_TIMEOUT(settings_->run.ripping, 0, 120000);
             for (int row = 0; row < 3; ++row) {
                 QCOMPARE(Cell(window, row, 3), QStringLiteral("Completed"));
             }
@@ -615,15 +619,15 @@ class MainWindowTest : public QObject {
     void changedDriveThenRip() {
         UseImage(testing::MakeCueImage(dir_->path(), "first", {{false, 300}, {false, 200}}));
         UseImage(testing::MakeCueImage(dir_->path(), "second", {{false, 150}}));
-        settings_->Cdrom = 0;
-        settings_->Encoder = kEncoderWav;
+        settings_->options.Cdrom = 0;
+        settings_->options.Encoder = kEncoderWav;
         ui::MainWindow window(*settings_, dialogs_);
         QCOMPARE(testing::RowCount(window.trackList()), 2);
         ChooseDrive(window, 1);  // the list follows the drive at once
         QCOMPARE(testing::RowCount(window.trackList()), 1);
         QCOMPARE(Cell(window, 0, 1), QStringLiteral("00:02"));
         window.RipCommand();
-        QTRY_COMPARE(settings_->ripping, 0);
+        QTRY_COMPARE(settings_->run.ripping, 0);
         QCOMPARE(Cell(window, 0, 3), QStringLiteral("Completed"));
         QVERIFY(dialogs_.asked.isEmpty());  // no read errors: the drive read is the one shown
         const std::string wav = testing::ReadWholeFile(Path("out/01-Track 01.wav"));
@@ -640,14 +644,14 @@ class MainWindowTest : public QObject {
         QCOMPARE(dialogs_.informed,
                  QStringList{QStringLiteral("CD has changed since your last refresh.\nDo a refresh "
                                             "and try again")});
-        QCOMPARE(settings_->ripping, 0);
+        QCOMPARE(settings_->run.ripping, 0);
         QCOMPARE(Cell(window, 0, 3), QString());
     }
 
     void marksAndSelections() {
         UseImage(testing::MakeCueImage(dir_->path(), "disc",
                                        {{false, 75}, {false, 75}, {false, 75}, {false, 75}}));
-        settings_->Autocheck = 0;
+        settings_->options.Autocheck = 0;
         ui::MainWindow window(*settings_, dialogs_);
         window.show();
         window.activateWindow();
@@ -679,22 +683,22 @@ class MainWindowTest : public QObject {
         window.menuAction(QStringLiteral("Mark selected"))->trigger();
         QCOMPARE(marks(), QStringLiteral("x-x-"));
         QCOMPARE(testing::SelectedRows(window.trackList()), picked);
-        QCOMPARE(settings_->tracks[2].selected, 1);  // what Track settings and Play act on
-        QCOMPARE(settings_->tracks[1].selected, 0);
+        QCOMPARE(settings_->disc.tracks[2].selected, 1);  // what Track settings and Play act on
+        QCOMPARE(settings_->disc.tracks[1].selected, 0);
         window.SelectAllRows();
         QCOMPARE(window.trackList()->selectionModel()->selectedRows().size(), 4);
 
-        settings_->currentTrack = 3;  // a right click on row 3, then "Mark/unmark track"
+        settings_->run.currentTrack = 3;  // a right click on row 3, then "Mark/unmark track"
         window.ToggleCurrentMark();
         QCOMPARE(marks(), QStringLiteral("x-xx"));
-        settings_->currentTrack = -1;  // a right click away from any row
+        settings_->run.currentTrack = -1;  // a right click away from any row
         window.ToggleCurrentMark();
         QCOMPARE(marks(), QStringLiteral("x-xx"));
     }
 
     void encoderBoxChangesEveryTrack() {
         UseImage(testing::MakeCueImage(dir_->path(), "disc", {{false, 75}, {false, 75}}));
-        settings_->formats.flac.level = 8;
+        settings_->options.formats.flac.level = 8;
         ui::MainWindow window(*settings_, dialogs_);
         QStringList offered;
         for (int i = 0; i < window.encoderBox()->count(); ++i) {
@@ -707,11 +711,11 @@ class MainWindowTest : public QObject {
         for (const auto& [kind, text] : choices) {
             window.encoderBox()->setCurrentIndex(kind);
             emit window.encoderBox()->activated(kind);
-            QCOMPARE(settings_->Encoder, kind);
+            QCOMPARE(settings_->options.Encoder, kind);
             for (int row = 0; row < 2; ++row) {
-                const Track& track = settings_->tracks[static_cast<size_t>(row)];
+                const Track& track = settings_->disc.tracks[static_cast<size_t>(row)];
                 QCOMPARE(track.encoder, kind);
-                QCOMPARE(track.format, TrackFormatFor(kind, settings_->formats));
+                QCOMPARE(track.format, TrackFormatFor(kind, settings_->options.formats));
                 QCOMPARE(Cell(window, row, 2), QString::fromLatin1(text));
                 QCOMPARE(Cell(window, row, 3), QString());  // nothing is under way
             }
@@ -798,7 +802,7 @@ class MainWindowTest : public QObject {
     void uiThreadAnswersDuringARip() {
         UseImage(testing::MakeCueImage(dir_->path(), "disc",
                                        {{false, 750}, {false, 750}, {false, 750}, {false, 750}}));
-        settings_->Encoder = kEncoderOgg;  // encoded on threads of their own
+        settings_->options.Encoder = kEncoderOgg;  // encoded on threads of their own
         ui::MainWindow window(*settings_, dialogs_);
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
@@ -813,7 +817,7 @@ class MainWindowTest : public QObject {
             const qint64 now = clock.elapsed();
             largest = std::max(largest, now - last);
             last = now;
-            if (settings_->ripping == 0) {
+            if (settings_->run.ripping == 0) {
                 loop.quit();
             }
         });
@@ -823,7 +827,7 @@ class MainWindowTest : public QObject {
         window.RipCommand();
         loop.exec();
         tick.stop();
-        QCOMPARE(settings_->ripping, 0);
+        QCOMPARE(settings_->run.ripping, 0);
         for (int row = 0; row < 4; ++row) {
             QCOMPARE(Cell(window, row, 3), QStringLiteral("Completed"));
         }
@@ -836,25 +840,25 @@ class MainWindowTest : public QObject {
 
     void exitDuringARip() {
         UseImage(testing::MakeCueImage(dir_->path(), "disc", {{false, 75 * 90}, {false, 75 * 90}}));
-        settings_->Encoder = kEncoderMp3;
+        settings_->options.Encoder = kEncoderMp3;
         ui::MainWindow window(*settings_, dialogs_);
         window.show();
         window.RipCommand();
         dialogs_.yesNo = {false};
         QVERIFY(!window.close());
-        QCOMPARE(settings_->ripping, 1);
+        QCOMPARE(settings_->run.ripping, 1);
         QCOMPARE(
             dialogs_.asked.last(),
             QStringLiteral("You are currently ripping.\nDo you want to stop and exit anyway?"));
         dialogs_.yesNo = {true};
         QVERIFY(window.close());
-        QCOMPARE(settings_->finished, 1);
+        QCOMPARE(settings_->run.finished, 1);
         QCOMPARE(Cell(window, 0, 3), QStringLiteral("Stopped"));
     }
 
     void playbackStopsForDiscCommands() {
         UseImage(testing::MakeCueImage(dir_->path(), "disc", {{false, 750}, {false, 750}}));
-        settings_->Encoder = kEncoderWav;
+        settings_->options.Encoder = kEncoderWav;
         ui::MainWindow window(*settings_, dialogs_);
         QStringList tips;
         for (const QToolButton* button : window.findChildren<QToolButton*>()) {
@@ -884,7 +888,7 @@ class MainWindowTest : public QObject {
         window.RipCommand();
         QVERIFY(!window.player()->playing());
         QCOMPARE(window.statusText(), QStringLiteral("Ripping..."));
-        QTRY_COMPARE(settings_->ripping, 0);
+        QTRY_COMPARE(settings_->run.ripping, 0);
         play(0);
         QVERIFY(window.close());
         QVERIFY(!window.player()->playing());
@@ -918,7 +922,7 @@ class MainWindowTest : public QObject {
                  QStringList{QStringLiteral("No rip log has been written yet.")});
 
         testing::WriteWholeFile(Path("out/album.log"), "log\n");
-        settings_->run.log = Path("out/album.log");  // as a finished rip leaves it
+        settings_->lastRip.run.log = Path("out/album.log");  // as a finished rip leaves it
         emit help->aboutToShow();
         QVERIFY(show->isEnabled());
         show->trigger();
@@ -934,23 +938,23 @@ class MainWindowTest : public QObject {
             dir_->path(), "disc",
             {{false, 14000}, {false, 12000}, {false, 16500}, {false, 9000}, {false, 21000}}));
         ui::MainWindow window(*settings_, dialogs_);
-        settings_->Artist = "Disctrove Demo Ensemble";
+        settings_->disc.Artist = "Disctrove Demo Ensemble";
         const char* titles[] = {"Morning Strings", "Walking in B-flat", "Evening Chords",
                                 "Quiet Return", "A Much Longer Title For The Last Track"};
         for (int i = 0; i < 5; ++i) {
-            settings_->tracks[static_cast<size_t>(i)].title = titles[i];
+            settings_->disc.tracks[static_cast<size_t>(i)].title = titles[i];
         }
-        settings_->tracks[1].encoder = kEncoderOgg;
-        settings_->tracks[1].format = TrackFormat::From(OggFormat{});
-        settings_->tracks[2].encoder = kEncoderWav;
-        settings_->tracks[2].format = TrackFormat::From(WavFormat{});
-        settings_->tracks[3].encoder = kEncoderOpus;
-        settings_->tracks[3].format = TrackFormat::From(OpusFormat{});
-        settings_->tracks[4].encoder = kEncoderFlac;
-        settings_->tracks[4].format = TrackFormat::From(FlacFormat{});
-        settings_->tracks[0].status = 100;
-        settings_->tracks[1].status = 64;
-        settings_->tracks[2].status = 100;
+        settings_->disc.tracks[1].encoder = kEncoderOgg;
+        settings_->disc.tracks[1].format = TrackFormat::From(OggFormat{});
+        settings_->disc.tracks[2].encoder = kEncoderWav;
+        settings_->disc.tracks[2].format = TrackFormat::From(WavFormat{});
+        settings_->disc.tracks[3].encoder = kEncoderOpus;
+        settings_->disc.tracks[3].format = TrackFormat::From(OpusFormat{});
+        settings_->disc.tracks[4].encoder = kEncoderFlac;
+        settings_->disc.tracks[4].format = TrackFormat::From(FlacFormat{});
+        settings_->disc.tracks[0].status = 100;
+        settings_->disc.tracks[1].status = 64;
+        settings_->disc.tracks[2].status = 100;
         RipResult rip;  // what an earlier rip proved of tracks 1 and 3
         rip.tracks.resize(2);
         rip.tracks[0].verdict = AccurateRipResult{AccurateRipVerdict::accurate, 12};
@@ -958,7 +962,7 @@ class MainWindowTest : public QObject {
         rip.tracks[1].verdict = AccurateRipResult{AccurateRipVerdict::inaccurate, 5};
         rip.tracks[1].checks = AudioChecks{};
         rip.tracks[1].testCrc = 1;
-        settings_->Take(std::move(rip));
+        settings_->lastRip.Take(std::move(rip));
         window.MarkAll();
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));

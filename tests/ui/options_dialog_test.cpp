@@ -118,32 +118,31 @@ class OptionsDialogTest : public QObject {
 
   private:
     testing::TempDir* dir_ = nullptr;
-    std::unique_ptr<Settings> live_;
+    std::unique_ptr<ProgramState> live_;
     testing::ScriptedDialogs dialogs_;
 
     std::string Path(const std::string& name) const { return dir_->File(name); }
 
     // What the settings file holds now.
-    std::unique_ptr<Settings> Saved() const {
-        auto saved = std::make_unique<Settings>();
-        SetDefaultSettings(*saved);
+    std::unique_ptr<ProgramState> Saved() const {
+        auto saved = std::make_unique<ProgramState>();
         LoadSettings(*saved, Path("dt.ini"));
         return saved;
     }
     // The dialog as the Options command opens it.
     std::unique_ptr<ui::OptionsDialog> Open(ui::OptionsTab tab) {
-        live_->pageFormats = live_->formats;
-        return std::make_unique<ui::OptionsDialog>(*live_, *live_, *live_, dialogs_, tab, nullptr);
+        live_->session.pageFormats = live_->options.formats;
+        return std::make_unique<ui::OptionsDialog>(live_->options, live_->disc, live_->session,
+                                                   dialogs_, tab, nullptr);
     }
 
   private slots:
     void init() {
         dir_ = new testing::TempDir;
         SetSettingsPathOverride(Path("dt.ini"));
-        live_ = std::make_unique<Settings>();
-        SetDefaultSettings(*live_);
-        live_->folderHistory = {Path("out"), Path("old")};
-        live_->Outfolder = Path("out");
+        live_ = std::make_unique<ProgramState>();
+        live_->options.folderHistory = {Path("out"), Path("old")};
+        live_->options.Outfolder = Path("out");
         dialogs_ = testing::ScriptedDialogs();
         platform::ClearDiscImages();
     }
@@ -180,10 +179,10 @@ class OptionsDialogTest : public QObject {
         QCOMPARE(options->actions().first()->shortcut(), QKeySequence(QStringLiteral("Ctrl+O")));
         QVERIFY(!std::filesystem::exists(Path("dt.ini")));  // Cancel saved nothing
 
-        live_->ripping = 1;  // nothing opens during a rip
+        live_->run.ripping = 1;  // nothing opens during a rip
         QVERIFY(!testing::WithModal<ui::OptionsDialog>(
             [&] { window.OptionsCommand(ui::OptionsTab::misc); }, [](ui::OptionsDialog*) {}));
-        live_->ripping = 0;
+        live_->run.ripping = 0;
     }
 
     // The MP3 and OGG pages name the libraries that encode, in the versions they report.
@@ -221,9 +220,10 @@ class OptionsDialogTest : public QObject {
     void everyMnemonicIsUniqueInItsWindow() {
         ui::MainWindow window(*live_, dialogs_);
         auto options = Open(ui::OptionsTab::misc);
-        ui::TrackSettingsDialog track(live_->tracks, live_->currentTrack, *live_, nullptr);
-        ui::EncodeWavDialog encode(*live_, *live_, dialogs_, nullptr);
-        ui::DecodeFileDialog decode(*live_, *live_, dialogs_, nullptr);
+        ui::TrackSettingsDialog track(live_->disc.tracks, live_->run.currentTrack, live_->session,
+                                      nullptr);
+        ui::EncodeWavDialog encode(live_->options, live_->session, dialogs_, nullptr);
+        ui::DecodeFileDialog decode(live_->options, live_->session, dialogs_, nullptr);
         skin::TipOfTheDay tips(nullptr);
         // Each page in turn: a page's own letters count only while it is shown.
         QComboBox* noPages = nullptr;
@@ -290,52 +290,52 @@ class OptionsDialogTest : public QObject {
         ClickOk(dialog->buttons());
         QCOMPARE(dialog->result(), int(QDialog::Accepted));
         const auto saved = Saved();
-        QCOMPARE(saved->Autocddb, 1);
-        QCOMPARE(saved->Jitter, 2);
-        QCOMPARE(saved->EncoderThreads, 3);
-        QCOMPARE(saved->Artist, std::string("Some Artist"));
-        QCOMPARE(saved->Year, std::string("1999"));
-        QCOMPARE(saved->Genre, 80);  // "Hard Rock", the last entry
-        QCOMPARE(saved->Encoder, kEncoderOpus);
-        QCOMPARE(saved->Server, std::string("cddb.example.org"));
-        QCOMPARE(saved->Port, 48213);
-        QCOMPARE(saved->Email, std::string("me@example.org"));
-        QCOMPARE(saved->Password, std::string());  // only kept with "Save password"
-        QCOMPARE(saved->musicBrainz.Use, 0);
-        QCOMPARE(saved->musicBrainz.Server, std::string("musicbrainz.org"));
-        QCOMPARE(saved->formats.wav, (WavFormat{3, 1, 1}));
-        QCOMPARE(saved->formats.ogg.samplerateIndex, 3);
-        QCOMPARE(saved->formats.ogg.channels, 2);
-        QCOMPARE(saved->formats.ogg.cbrIndex, 4);
-        QCOMPARE(saved->formats.ogg.vbr, 20);
-        QCOMPARE(saved->formats.mp3.presetIndex, 22);
-        QCOMPARE(saved->formats.mp3.vbrQuality, 0);
-        QCOMPARE(saved->formats.wma.bitrateIndex, 8);
-        QCOMPARE(saved->formats.opus.mode, 2);
-        QCOMPARE(saved->templateHistory.front(), std::string("$y-$t"));
+        QCOMPARE(saved->options.Autocddb, 1);
+        QCOMPARE(saved->options.Jitter, 2);
+        QCOMPARE(saved->options.EncoderThreads, 3);
+        QCOMPARE(saved->disc.Artist, std::string("Some Artist"));
+        QCOMPARE(saved->disc.Year, std::string("1999"));
+        QCOMPARE(saved->disc.Genre, 80);  // "Hard Rock", the last entry
+        QCOMPARE(saved->options.Encoder, kEncoderOpus);
+        QCOMPARE(saved->options.Server, std::string("cddb.example.org"));
+        QCOMPARE(saved->options.Port, 48213);
+        QCOMPARE(saved->options.Email, std::string("me@example.org"));
+        QCOMPARE(saved->options.Password, std::string());  // only kept with "Save password"
+        QCOMPARE(saved->options.musicBrainz.Use, 0);
+        QCOMPARE(saved->options.musicBrainz.Server, std::string("musicbrainz.org"));
+        QCOMPARE(saved->options.formats.wav, (WavFormat{3, 1, 1}));
+        QCOMPARE(saved->options.formats.ogg.samplerateIndex, 3);
+        QCOMPARE(saved->options.formats.ogg.channels, 2);
+        QCOMPARE(saved->options.formats.ogg.cbrIndex, 4);
+        QCOMPARE(saved->options.formats.ogg.vbr, 20);
+        QCOMPARE(saved->options.formats.mp3.presetIndex, 22);
+        QCOMPARE(saved->options.formats.mp3.vbrQuality, 0);
+        QCOMPARE(saved->options.formats.wma.bitrateIndex, 8);
+        QCOMPARE(saved->options.formats.opus.mode, 2);
+        QCOMPARE(saved->options.templateHistory.front(), std::string("$y-$t"));
         // The live record holds what was saved, and the password for this session.
-        QCOMPARE(live_->Port, 48213);
-        QCOMPARE(live_->Password, std::string("secret"));
-        QCOMPARE(live_->currentTemplate, std::string("$y-$t"));
-        QCOMPARE(live_->pageFormats.ogg.vbr, 9);  // the pages' own copy is left alone
+        QCOMPARE(live_->options.Port, 48213);
+        QCOMPARE(live_->options.Password, std::string("secret"));
+        QCOMPARE(live_->session.currentTemplate, std::string("$y-$t"));
+        QCOMPARE(live_->session.pageFormats.ogg.vbr, 9);  // the pages' own copy is left alone
     }
 
     void applyThenCancel() {
         auto dialog = Open(ui::OptionsTab::misc);
         dialog->miscPage()->artistEdit()->setText(QStringLiteral("Applied"));
         dialog->buttons()->button(QDialogButtonBox::Apply)->click();
-        QCOMPARE(live_->Artist, std::string("Applied"));
+        QCOMPARE(live_->disc.Artist, std::string("Applied"));
         dialog->miscPage()->artistEdit()->setText(QStringLiteral("Cancelled"));
         dialog->buttons()->button(QDialogButtonBox::Cancel)->click();
         QCOMPARE(dialog->result(), int(QDialog::Rejected));
-        QCOMPARE(live_->Artist, std::string("Applied"));
-        QCOMPARE(Saved()->Artist, std::string("Applied"));
+        QCOMPARE(live_->disc.Artist, std::string("Applied"));
+        QCOMPARE(Saved()->disc.Artist, std::string("Applied"));
 
         auto again = Open(ui::OptionsTab::misc);
         again->miscPage()->artistEdit()->setText(QStringLiteral("Never"));
         again->reject();
-        QCOMPARE(live_->Artist, std::string("Applied"));
-        QCOMPARE(Saved()->Artist, std::string("Applied"));
+        QCOMPARE(live_->disc.Artist, std::string("Applied"));
+        QCOMPARE(Saved()->disc.Artist, std::string("Applied"));
     }
 
     void windowFollowsAppliedOptions() {
@@ -347,7 +347,7 @@ class OptionsDialogTest : public QObject {
                 dialog->buttons()->button(QDialogButtonBox::Apply)->click();
                 dialog->reject();
             }));
-        QCOMPARE(live_->Encoder, kEncoderOgg);
+        QCOMPARE(live_->options.Encoder, kEncoderOgg);
         QCOMPARE(window.encoderBox()->currentIndex(), int(kEncoderOgg));
     }
 
@@ -356,15 +356,15 @@ class OptionsDialogTest : public QObject {
         QCOMPARE(dialog->miscPage()->jitterButton(3)->text(), QStringLiteral("Secure"));
         dialog->miscPage()->jitterButton(3)->click();
         ClickOk(dialog->buttons());
-        QCOMPARE(Saved()->Jitter, kJitterSecure);
+        QCOMPARE(Saved()->options.Jitter, kJitterSecure);
         auto again = Open(ui::OptionsTab::misc);
         QVERIFY(again->miscPage()->jitterButton(3)->isChecked());
         QVERIFY(!again->miscPage()->jitterButton(2)->isChecked());
     }
 
     void securePageCancelThenOk() {
-        live_->ReadOffset = 4000;  // edited by hand: shown at the limit
-        live_->Retries = 0;
+        live_->options.ReadOffset = 4000;  // edited by hand: shown at the limit
+        live_->options.Retries = 0;
         const auto edit = [](ui::SecurePage* page) {
             QCOMPARE(page->offsetBox()->value(), 3000);
             QCOMPARE(page->offsetBox()->text(), QStringLiteral("3000 samples"));
@@ -385,27 +385,27 @@ class OptionsDialogTest : public QObject {
                  QStringLiteral("Secure"));
         edit(cancelled->securePage());
         cancelled->buttons()->button(QDialogButtonBox::Cancel)->click();
-        QCOMPARE(live_->ReadOffset, 4000);
-        QCOMPARE(live_->Retries, 0);
-        QCOMPARE(live_->TestAndCopy, 0);
-        QCOMPARE(live_->AccurateRip, 1);
-        QCOMPARE(live_->ArServer, std::string(kDefaultAccurateRipServer));
-        QCOMPARE(live_->WriteLog, 1);
+        QCOMPARE(live_->options.ReadOffset, 4000);
+        QCOMPARE(live_->options.Retries, 0);
+        QCOMPARE(live_->options.TestAndCopy, 0);
+        QCOMPARE(live_->options.AccurateRip, 1);
+        QCOMPARE(live_->options.ArServer, std::string(kDefaultAccurateRipServer));
+        QCOMPARE(live_->options.WriteLog, 1);
         QVERIFY(!std::filesystem::exists(Path("dt.ini")));
 
         auto dialog = Open(ui::OptionsTab::secure);
         edit(dialog->securePage());
         ClickOk(dialog->buttons());
         const auto saved = Saved();
-        for (const Settings* settings : {live_.get(), saved.get()}) {
-            QCOMPARE(settings->ReadOffset, -667);
-            QCOMPARE(settings->Retries, 7);
-            QCOMPARE(settings->TestAndCopy, 1);
-            QCOMPARE(settings->AccurateRip, 0);
-            QCOMPARE(settings->ArServer, std::string("ar.example.org"));
-            QCOMPARE(settings->ArPort, 8080);
-            QCOMPARE(settings->WriteLog, 0);
-            QCOMPARE(settings->WriteCue, 0);
+        for (const ProgramState* settings : {live_.get(), saved.get()}) {
+            QCOMPARE(settings->options.ReadOffset, -667);
+            QCOMPARE(settings->options.Retries, 7);
+            QCOMPARE(settings->options.TestAndCopy, 1);
+            QCOMPARE(settings->options.AccurateRip, 0);
+            QCOMPARE(settings->options.ArServer, std::string("ar.example.org"));
+            QCOMPARE(settings->options.ArPort, 8080);
+            QCOMPARE(settings->options.WriteLog, 0);
+            QCOMPARE(settings->options.WriteCue, 0);
         }
         auto reopened = Open(ui::OptionsTab::secure);  // the page shows what was stored
         QCOMPARE(reopened->securePage()->offsetBox()->value(), -667);
@@ -419,13 +419,13 @@ class OptionsDialogTest : public QObject {
         auto dialog = Open(ui::OptionsTab::misc);
         dialog->miscPage()->artistEdit()->setText(QStringLiteral("Edited Artist"));
         dialog->miscPage()->encoderThreadsBox()->setValue(3);
-        live_->window.Width = 900;
-        live_->window.Columns = "120,50,50,80";
+        live_->options.window.Width = 900;
+        live_->options.window.Columns = "120,50,50,80";
         ClickOk(dialog->buttons());
-        QCOMPARE(live_->Artist, std::string("Edited Artist"));
-        QCOMPARE(live_->EncoderThreads, 3);
-        QCOMPARE(live_->window.Width, 900);
-        QCOMPARE(live_->window.Columns, std::string("120,50,50,80"));
+        QCOMPARE(live_->disc.Artist, std::string("Edited Artist"));
+        QCOMPARE(live_->options.EncoderThreads, 3);
+        QCOMPARE(live_->options.window.Width, 900);
+        QCOMPARE(live_->options.window.Columns, std::string("120,50,50,80"));
     }
 
     void tagFieldsFollowTheId3Box() {
@@ -448,20 +448,20 @@ class OptionsDialogTest : public QObject {
         QCOMPARE(misc->genreList()->itemText(52), QStringLiteral("Techno-Industrial"));
         QCOMPARE(misc->genreList()->itemText(68), QStringLiteral("Psychadelic"));
         ClickOk(dialog->buttons());
-        QCOMPARE(Saved()->Useid3, 0);
-        QCOMPARE(Saved()->Id3v2, 1);  // kept as it was, for when tags are on again
+        QCOMPARE(Saved()->options.Useid3, 0);
+        QCOMPARE(Saved()->options.Id3v2, 1);  // kept as it was, for when tags are on again
         const std::string file = testing::ReadWholeFile(Path("dt.ini"));
         QVERIFY(file.find("Useid3=False") != std::string::npos);
         QVERIFY(file.find("ReplayGain=False") != std::string::npos);
 
-        live_->Useid3 = 0;  // a page opened with tags off starts disabled
+        live_->options.Useid3 = 0;  // a page opened with tags off starts disabled
         auto off = Open(ui::OptionsTab::misc);
         QVERIFY(!off->miscPage()->genreList()->isEnabled());
     }
 
     void oggRateModesAndSliderTexts() {
-        live_->formats.ogg.useBbr = 1;
-        live_->formats.ogg.useVbr = 0;
+        live_->options.formats.ogg.useBbr = 1;
+        live_->options.formats.ogg.useVbr = 0;
         auto dialog = Open(ui::OptionsTab::ogg);
         auto* ogg = static_cast<ui::OggPage*>(dialog->formatPage(kEncoderOgg));
         ogg->vbrBox()->click();  // VBR on: BBR goes off
@@ -490,8 +490,8 @@ class OptionsDialogTest : public QObject {
 
     void flacAndOpusPages() {
         // Out of range, as a damaged or hand-edited file may hold them: shown clamped.
-        live_->formats.flac = {12, 1};
-        live_->formats.opus = {999, 7, -3};
+        live_->options.formats.flac = {12, 1};
+        live_->options.formats.opus = {999, 7, -3};
         const auto pages = [](const ui::OptionsDialog& dialog) {
             return std::pair{static_cast<ui::FlacPage*>(dialog.formatPage(kEncoderFlac)),
                              static_cast<ui::OpusPage*>(dialog.formatPage(kEncoderOpus))};
@@ -510,8 +510,8 @@ class OptionsDialogTest : public QObject {
                  QStringLiteral("FLAC"));
         std::apply(edit, pages(*cancelled));
         cancelled->buttons()->button(QDialogButtonBox::Cancel)->click();
-        QCOMPARE(live_->formats.flac, (FlacFormat{12, 1}));
-        QCOMPARE(live_->formats.opus, (OpusFormat{999, 7, -3}));
+        QCOMPARE(live_->options.formats.flac, (FlacFormat{12, 1}));
+        QCOMPARE(live_->options.formats.opus, (OpusFormat{999, 7, -3}));
         QVERIFY(!std::filesystem::exists(Path("dt.ini")));
 
         auto dialog = Open(ui::OptionsTab::opus);
@@ -519,9 +519,9 @@ class OptionsDialogTest : public QObject {
         QCOMPARE(pages(*dialog).first->levelText()->text(), QStringLiteral("Level 0"));
         ClickOk(dialog->buttons());
         const auto saved = Saved();
-        for (const Settings* settings : {live_.get(), saved.get()}) {
-            QCOMPARE(settings->formats.flac, (FlacFormat{0, 0}));
-            QCOMPARE(settings->formats.opus, (OpusFormat{96, 1, 4}));
+        for (const ProgramState* settings : {live_.get(), saved.get()}) {
+            QCOMPARE(settings->options.formats.flac, (FlacFormat{0, 0}));
+            QCOMPARE(settings->options.formats.opus, (OpusFormat{96, 1, 4}));
         }
         const std::string file = testing::ReadWholeFile(Path("dt.ini"));
         QVERIFY(file.find("[OPUS]\nBitrate=96\nMode=CVBR\nComplexity=4") != std::string::npos);
@@ -546,7 +546,7 @@ class OptionsDialogTest : public QObject {
             QCOMPARE(dialogs_.informed, QStringList{QString::fromLatin1(c.message)});
             QCOMPARE(dialog->tabs()->currentWidget(), dialog->cddbPage());  // shown where it is
             QCOMPARE(dialog->result(), int(QDialog::Rejected));             // still open
-            QCOMPARE(live_->Artist, std::string());                         // nothing stored
+            QCOMPARE(live_->disc.Artist, std::string());                    // nothing stored
             QVERIFY(!std::filesystem::exists(Path("dt.ini")));
         }
         dialogs_.informed.clear();
@@ -582,10 +582,10 @@ class OptionsDialogTest : public QObject {
         // An older folder chosen from the list is the one rips use after OK.
         folders->setCurrentIndex(2);
         ClickOk(dialog->buttons());
-        QCOMPARE(live_->folderHistory.front(), Path("old"));
-        QCOMPARE(live_->Outfolder, Path("old"));
-        QCOMPARE(live_->Tmpfolder, Path("tmp"));
-        QCOMPARE(Saved()->Outfolder, Path("old"));
+        QCOMPARE(live_->options.folderHistory.front(), Path("old"));
+        QCOMPARE(live_->options.Outfolder, Path("old"));
+        QCOMPARE(live_->options.Tmpfolder, Path("tmp"));
+        QCOMPARE(Saved()->options.Outfolder, Path("old"));
     }
 
     void typedEntriesJoinTheList() {
@@ -611,14 +611,14 @@ class OptionsDialogTest : public QObject {
             testing::MakeCueImage(dir_->path(), "disc",
                                   {{false, 75}, {false, 75}, {false, 75}, {false, 75}}),
             problem));
-        BuildDriveList(*live_);
-        live_->Encoder = kEncoderMp3;
+        BuildDriveList(live_->disc);
+        live_->options.Encoder = kEncoderMp3;
         ui::MainWindow window(*live_, dialogs_);
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
         testing::ClickRow(window.trackList(), 0);
         testing::ClickRow(window.trackList(), 3, Qt::ControlModifier);
-        live_->tracks[0].format.words[2] = 13;  // track 0's own MP3 bitrate: 320 kbps
+        live_->disc.tracks[0].format.words[2] = 13;  // track 0's own MP3 bitrate: 320 kbps
 
         QVERIFY(testing::WithModal<ui::TrackSettingsDialog>(
             [&window] { window.TrackSettingsCommand(); },
@@ -634,13 +634,13 @@ class OptionsDialogTest : public QObject {
                 ogg->vbrSlider()->setValue(4);
                 dialog->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok)->click();
             }));
-        QCOMPARE(live_->tracks[0].title, std::string("Renamed"));
-        QCOMPARE(live_->tracks[3].title, std::string("Track 04"));
+        QCOMPARE(live_->disc.tracks[0].title, std::string("Renamed"));
+        QCOMPARE(live_->disc.tracks[3].title, std::string("Track 04"));
         for (const size_t row : {size_t{0}, size_t{3}}) {
-            QCOMPARE(live_->tracks[row].encoder, kEncoderOgg);
-            QCOMPARE(live_->tracks[row].format.As<OggFormat>().vbr, 4);
+            QCOMPARE(live_->disc.tracks[row].encoder, kEncoderOgg);
+            QCOMPARE(live_->disc.tracks[row].format.As<OggFormat>().vbr, 4);
         }
-        QCOMPARE(live_->tracks[1].encoder, kEncoderMp3);
+        QCOMPARE(live_->disc.tracks[1].encoder, kEncoderMp3);
         QCOMPARE(testing::CellText(window.trackList(), 0, 0), QStringLiteral("Renamed"));
         QCOMPARE(testing::CellText(window.trackList(), 3, 2),
                  QStringLiteral("OGG VBR Q0.20 (90 kbps)"));
@@ -656,7 +656,7 @@ class OptionsDialogTest : public QObject {
                 dialog->titleEdit()->setText(QStringLiteral("Dropped"));
                 dialog->reject();
             }));
-        QCOMPARE(live_->tracks[0].title, std::string("Renamed"));
+        QCOMPARE(live_->disc.tracks[0].title, std::string("Renamed"));
     }
 
     void trackSettingsToOpus() {
@@ -664,7 +664,7 @@ class OptionsDialogTest : public QObject {
         QVERIFY(platform::AddDiscImage(
             testing::MakeCueImage(dir_->path(), "disc", {{false, 75}, {false, 75}, {false, 75}}),
             problem));
-        BuildDriveList(*live_);
+        BuildDriveList(live_->disc);
         ui::MainWindow window(*live_, dialogs_);
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
@@ -678,13 +678,13 @@ class OptionsDialogTest : public QObject {
                 opus->modeList()->setCurrentIndex(2);
                 dialog->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok)->click();
             }));
-        QCOMPARE(live_->tracks[1].encoder, kEncoderOpus);
-        QCOMPARE(live_->tracks[1].format.As<OpusFormat>(), (OpusFormat{96, 2, 10}));
+        QCOMPARE(live_->disc.tracks[1].encoder, kEncoderOpus);
+        QCOMPARE(live_->disc.tracks[1].format.As<OpusFormat>(), (OpusFormat{96, 2, 10}));
         QCOMPARE(testing::CellText(window.trackList(), 1, 2), QStringLiteral("OPUS 96 kbps CBR"));
         for (const size_t row : {size_t{0}, size_t{2}}) {
-            QCOMPARE(live_->tracks[row].encoder, live_->Encoder);
+            QCOMPARE(live_->disc.tracks[row].encoder, live_->options.Encoder);
         }
-        QCOMPARE(live_->formats.opus, OpusFormat{});  // the main group stays as it was
+        QCOMPARE(live_->options.formats.opus, OpusFormat{});  // the main group stays as it was
     }
 
     // A translation made from texts as lupdate lists them shows in the dialog: the texts of a
@@ -743,7 +743,8 @@ class OptionsDialogTest : public QObject {
             QVERIFY(dialog->grab().save(QStringLiteral("%1/options_%2.png")
                                             .arg(folder, dialog->tabs()->tabText(tab).toLower())));
         }
-        ui::TrackSettingsDialog track(live_->tracks, live_->currentTrack, *live_, nullptr);
+        ui::TrackSettingsDialog track(live_->disc.tracks, live_->run.currentTrack, live_->session,
+                                      nullptr);
         track.encoderBox()->setCurrentIndex(kEncoderMp3);
         track.show();
         QVERIFY(QTest::qWaitForWindowExposed(&track));

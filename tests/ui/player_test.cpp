@@ -7,7 +7,7 @@
 #include <map>
 #include <tuple>
 
-#include "front/settings.h"
+#include "front/program_state.h"
 #include "skin/icons.h"
 #include "ui/player/cd_player.h"
 #include "ui/player/volume_slider.h"
@@ -80,7 +80,7 @@ class PlayerTest : public QObject {
     Q_OBJECT
 
   private:
-    std::unique_ptr<Settings> settings_;
+    std::unique_ptr<ProgramState> settings_;
     QLabel status_;
     QString saved_;
     QSlider position_{Qt::Horizontal};
@@ -90,9 +90,9 @@ class PlayerTest : public QObject {
 
     // A disc of `lengths` (seconds of each audio track), with a data track first when asked.
     void UseDisc(const std::vector<int>& lengths, bool dataFirst = false) {
-        settings_->tracks.clear();
-        settings_->drives.assign(1, Drive{});
-        platform::Toc& toc = settings_->drives[0].toc;
+        settings_->disc.tracks.clear();
+        settings_->disc.drives.assign(1, Drive{});
+        platform::Toc& toc = settings_->disc.drives[0].toc;
         int number = 1;
         int32_t sector = 0;
         if (dataFirst) {
@@ -104,7 +104,7 @@ class PlayerTest : public QObject {
             track.index = static_cast<int32_t>(i);
             track.title = "Song " + std::to_string(i + 1);
             track.startSector = sector;
-            settings_->tracks.push_back(track);
+            settings_->disc.tracks.push_back(track);
             toc.tracks.push_back({number, sector, false});
             log_.lengths[static_cast<uint32_t>(number)] = MsfLength(
                 static_cast<uint32_t>(lengths[i] / 60), static_cast<uint32_t>(lengths[i] % 60), 0);
@@ -112,7 +112,7 @@ class PlayerTest : public QObject {
             ++number;
         }
         toc.leadOut = sector;
-        settings_->Cdrom = 0;
+        settings_->options.Cdrom = 0;
     }
     // The whole of disc track `track`, as Play asks for it.
     std::pair<uint32_t, uint32_t> Whole(uint32_t track) {
@@ -123,8 +123,7 @@ class PlayerTest : public QObject {
 
   private slots:
     void init() {
-        settings_ = std::make_unique<Settings>();
-        SetDefaultSettings(*settings_);
+        settings_ = std::make_unique<ProgramState>();
         log_ = DeviceLog{};
         selected_ = -1;
         saved_.clear();
@@ -132,7 +131,7 @@ class PlayerTest : public QObject {
         position_.setRange(0, 100);
         position_.setValue(0);
         player_ = std::make_unique<ui::CdPlayer>(
-            *settings_, *settings_, *settings_,
+            settings_->options, settings_->disc, settings_->run,
             ui::PlayerView{&status_, &saved_, &position_, [this] { return selected_; }}, nullptr);
         player_->SetOpener([this](CdAudioUse use) -> std::unique_ptr<platform::CdAudioDevice> {
             log_.uses.push_back(use);
@@ -232,7 +231,7 @@ class PlayerTest : public QObject {
 
     void everyCommandWaitsWhileRipping() {
         player_->PlayTrack();
-        settings_->ripping = 1;
+        settings_->run.ripping = 1;
         const size_t plays = log_.plays.size();
         status_.setText(QStringLiteral("Ripping..."));
         player_->PlayTrack();
@@ -247,7 +246,7 @@ class PlayerTest : public QObject {
         QCOMPARE(log_.opened, 1);
         QCOMPARE(player_->playSeconds(), 0);
         QCOMPARE(status_.text(), QStringLiteral("Ripping..."));
-        settings_->ripping = 0;
+        settings_->run.ripping = 0;
     }
 
     void withoutASoundDevicePlayEndsSilently() {

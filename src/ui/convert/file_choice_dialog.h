@@ -5,7 +5,7 @@
 #include <QDialog>
 #include <QStringList>
 
-#include "front/settings.h"
+#include "front/program_state.h"
 #include "ui/user_dialogs.h"
 
 class QFormLayout;

@@ -5,7 +5,7 @@
 #include <QDialog>
 #include <array>
 
-#include "front/settings.h"
+#include "front/program_state.h"
 #include "ui/options/options_page.h"
 #include "ui/user_dialogs.h"
 

@@ -7,7 +7,7 @@
 #include <optional>
 
 #include "app/options.h"
-#include "front/settings.h"
+#include "front/program_state.h"
 
 class QLineEdit;
 

@@ -4,36 +4,27 @@
 #include <filesystem>
 
 #include "app/settings_path.h"
-#include "front/settings.h"
+#include "front/program_state.h"
 
 namespace disctrove {
 namespace {
 
-TEST(SettingsDefaults, SetDefaultSettingsResetsEveryField) {
-    Settings s;
-    s.Encoder = kEncoderWav;
-    s.formats.ogg.vbr = 1;
-    s.folderHistory = {"/x"};
-    s.templateHistory = {"$t"};
-    s.tracks.resize(2);
-    s.cddbReply = "x";
-    s.ripping = 1;
-    s.finished = 0;
-    s.currentTrack = 4;
-    SetDefaultSettings(s);
-    EXPECT_EQ(s.Encoder, kEncoderMp3);
-    EXPECT_EQ(s.formats, FormatGroups{});
-    EXPECT_EQ(s.formats.ogg, (OggFormat{0, 1, 0, 0, 1, 0, 0, 0, 3, 9}));
-    EXPECT_EQ(s.formats.mp3, (Mp3Format{0, 1, 8, 0, 2, 10, 5}));
-    EXPECT_TRUE(s.folderHistory.empty());
-    EXPECT_EQ(s.templateHistory,
+// What the program starts from before it reads a settings file.
+TEST(ProgramStateDefaults, AFreshStateHoldsTheDefaults) {
+    const ProgramState s;
+    EXPECT_EQ(s.options.Encoder, kEncoderMp3);
+    EXPECT_EQ(s.options.formats, FormatGroups{});
+    EXPECT_EQ(s.options.formats.ogg, (OggFormat{0, 1, 0, 0, 1, 0, 0, 0, 3, 9}));
+    EXPECT_EQ(s.options.formats.mp3, (Mp3Format{0, 1, 8, 0, 2, 10, 5}));
+    EXPECT_TRUE(s.options.folderHistory.empty());
+    EXPECT_EQ(s.options.templateHistory,
               (std::vector<std::string>{"$a-$t", "$n-$t", "$l-$n-$t", "$a-$l-$n-$t"}));
-    EXPECT_TRUE(s.tracks.empty());
-    EXPECT_TRUE(s.cddbReply.empty());
-    EXPECT_EQ(s.ripping, 0);
-    EXPECT_EQ(s.finished, 1);
-    EXPECT_EQ(s.currentTrack, -1);
-    EXPECT_EQ(s.Server, "gnudb.gnudb.org");
+    EXPECT_EQ(s.options.Server, "gnudb.gnudb.org");
+    EXPECT_TRUE(s.disc.tracks.empty());
+    EXPECT_TRUE(s.lookup.cddbReply.empty());
+    EXPECT_EQ(s.run.ripping, 0);
+    EXPECT_EQ(s.run.finished, 1);
+    EXPECT_EQ(s.run.currentTrack, -1);
 }
 
 TEST(TrackFormats, HoldOneGroupAndZeroTheRest) {
