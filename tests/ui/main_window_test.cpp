@@ -561,6 +561,28 @@ class MainWindowTest : public QObject {
         QVERIFY(std::filesystem::exists(Path("new/folder/03-Track 03.wav")));
     }
 
+    // What a rip proved of a track stays on its row when the next rip takes other tracks.
+    void aSecondRipKeepsWhatTheFirstProved() {
+        UseImage(testing::MakeCueImage(dir_->path(), "disc", {{false, 75}, {false, 75}}));
+        settings_->options.Encoder = kEncoderWav;
+        settings_->options.AccurateRip = 1;  // a database that cannot be reached: not verified
+        settings_->options.ArServer = "127.0.0.1";
+        settings_->options.ArPort = 9;
+        ui::MainWindow window(*settings_, dialogs_);
+        const QString proved = QStringLiteral("Completed \u2014 not verified");
+        testing::SetCheckState(window.trackList(), 1, Qt::Unchecked);
+        window.RipCommand();
+        QTRY_COMPARE(settings_->run.ripping, 0);
+        QCOMPARE(Cell(window, 0, 3), proved);
+        testing::SetCheckState(window.trackList(), 0, Qt::Unchecked);
+        testing::SetCheckState(window.trackList(), 1, Qt::Checked);
+        window.RipCommand();
+        QTRY_COMPARE(settings_->run.ripping, 0);
+        QCOMPARE(Cell(window, 0, 3), proved);
+        QCOMPARE(Cell(window, 1, 3), proved);
+        QCOMPARE(settings_->lastRip.run.tracks.size(), size_t{1});  // the last run's own
+    }
+
     // A running rip reads the marks: a click on a check box changes nothing until it is over.
     void marksStayWhileARipReadsThem() {
         UseImage(testing::MakeCueImage(dir_->path(), "disc", {{false, 75}, {false, 75}}));
