@@ -4,7 +4,7 @@
 
 #include <cstdio>
 
-#include "work/worker_context.h"
+#include "work/worker_interfaces.h"
 
 namespace disctrove::bench {
 

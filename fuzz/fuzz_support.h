@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-#include "work/worker_context.h"
+#include "work/worker_interfaces.h"
 
 namespace disctrove::fuzz {
 

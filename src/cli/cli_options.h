@@ -8,7 +8,7 @@
 
 #include "app/formats.h"
 #include "disc/lookup_result.h"
-#include "work/worker_context.h"
+#include "work/worker_interfaces.h"
 
 namespace disctrove::cli {
 

@@ -7,7 +7,7 @@
 #include <string>
 
 #include "disc/disc_state.h"
-#include "work/worker_context.h"
+#include "work/worker_interfaces.h"
 
 namespace disctrove::cli {
 

@@ -11,7 +11,7 @@
 #include <string>
 
 #include "disc/disc_model.h"
-#include "work/worker_context.h"
+#include "codecs/worker_context.h"
 
 namespace disctrove {
 

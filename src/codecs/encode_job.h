@@ -11,7 +11,7 @@
 #include "disc/disc_state.h"
 #include "disc/track_result.h"
 #include "platform/system/files.h"
-#include "work/worker_context.h"
+#include "codecs/worker_context.h"
 
 namespace disctrove {
 

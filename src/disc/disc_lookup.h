@@ -12,7 +12,7 @@
 #include "app/options.h"
 #include "disc/disc_state.h"
 #include "disc/lookup_result.h"
-#include "work/worker_context.h"
+#include "work/worker_interfaces.h"
 
 namespace disctrove {
 

@@ -13,7 +13,7 @@
 
 #include "disc/disc_model.h"
 #include "disc/track_result.h"
-#include "work/worker_context.h"
+#include "codecs/worker_context.h"
 
 namespace disctrove {
 

@@ -7,7 +7,7 @@
 #include "disc/disc_state.h"
 #include "rip/rip_result.h"
 #include "work/run_state.h"
-#include "work/worker_context.h"
+#include "codecs/worker_context.h"
 
 namespace disctrove {
 

@@ -9,7 +9,7 @@
 #include "disc/disc_state.h"
 #include "disc/lookup_result.h"
 #include "work/run_state.h"
-#include "work/worker_context.h"
+#include "work/worker_interfaces.h"
 
 namespace disctrove::ui {
 

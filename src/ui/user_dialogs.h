@@ -9,7 +9,7 @@
 
 #include "disc/release.h"
 
-#include "work/worker_context.h"
+#include "work/worker_interfaces.h"
 
 class QWidget;
 

@@ -12,7 +12,7 @@
 #include "front/program_state.h"
 #include "ui/user_dialogs.h"
 #include "work/run_state.h"
-#include "work/worker_context.h"
+#include "work/worker_interfaces.h"
 
 namespace disctrove::ui {
 

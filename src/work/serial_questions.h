@@ -3,7 +3,7 @@
 
 #include <mutex>
 
-#include "work/worker_context.h"
+#include "work/worker_interfaces.h"
 
 namespace disctrove {
 

@@ -9,7 +9,7 @@
 #include <utility>
 #include <vector>
 
-#include "work/worker_context.h"
+#include "work/worker_interfaces.h"
 
 namespace disctrove::testing {
 

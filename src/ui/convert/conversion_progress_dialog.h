@@ -11,7 +11,7 @@
 #include "ui/worker_bridge.h"
 #include "work/run_state.h"
 #include "work/session_inputs.h"
-#include "work/worker_context.h"
+#include "codecs/worker_context.h"
 #include "work/worker_thread.h"
 
 class QLabel;

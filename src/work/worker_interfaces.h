@@ -1,15 +1,10 @@
-// How a worker thread meets the program around it: the records it reads and writes, the
-// notifications it posts, the questions it asks, its stop and the flags of one run.
+// How a worker thread talks to the program around it: the notifications it posts, the questions
+// it asks, and the flags of one run. (The records it works on: codecs/worker_context.h.)
 #pragma once
 
 #include <cstdint>
-#include <stop_token>
 #include <string>
 #include <string_view>
-
-#include "app/options.h"
-#include "work/run_state.h"
-#include "work/session_inputs.h"
 
 namespace disctrove {
 
@@ -63,29 +58,7 @@ struct RunFlags {
     bool ignoreAllErrors = false;  // All was answered to a read-error question
 };
 
-// Records of the layers above, which the workers there read through the context.
-struct DiscState;
-class CoverArtFetch;
-
-struct WorkerContext {
-    // What the worker reads of the options. A rip's owner gives its own copy, taken when the rip
-    // started, so options applied meanwhile never reach a running worker.
-    const Options& options;
-    DiscState& disc;               // the tracks (the worker sets their statuses), the names
-    const SessionInputs& session;  // the naming template, the files a conversion reads
-    RunState& state;               // currentTrack and finished, which the front end shows
-    WorkerNotifications& notifications;
-    WorkerQuestions& questions;
-    RunFlags run = {};
-    std::stop_token stop = {};       // requested by the Stop of the one who runs the worker
-    CoverArtFetch* cover = nullptr;  // the front cover of a rip's files (null: none)
-};
-
 // The overwrite question about `path`.
 std::string OverwriteQuestion(const std::string& path);
-
-// Asks before an existing output file is replaced, unless Overwrite is on or All was answered
-// before (All sets overwriteAll). False when the user answered No.
-bool ConfirmOverwrite(WorkerContext& context, const std::string& path);
 
 }  // namespace disctrove
