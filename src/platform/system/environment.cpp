@@ -43,6 +43,18 @@ std::string HomeDirectory() {
     return {};
 }
 
+std::string UserCacheFolder() {
+    std::string cache = EnvironmentValue("XDG_CACHE_HOME").value_or(std::string());
+    if (cache.empty() || cache.front() != '/') {
+        cache = HomeDirectory() + "/.cache";
+    }
+    std::error_code ignored;  // a folder that cannot be made shows up when it is opened
+    std::filesystem::create_directories(cache, ignored);
+    const std::string folder = cache + "/disctrove";
+    ::mkdir(folder.c_str(), 0700);
+    return folder;
+}
+
 bool FileExists(const std::string& path) {
     struct stat info {};
     return ::stat(path.c_str(), &info) == 0;

@@ -15,6 +15,10 @@ std::optional<std::string> EnvironmentValue(const char* name);
 // The user's home folder ("" when unknown).
 std::string HomeDirectory();
 
+// The program's folder in the user's cache ($XDG_CACHE_HOME/disctrove, by default
+// ~/.cache/disctrove), made for the user alone when it is not there yet.
+std::string UserCacheFolder();
+
 // The ID of the running process.
 int ProcessId();
 

@@ -22,15 +22,7 @@ std::string LockFolder() {
     if (auto runtime = EnvironmentValue("XDG_RUNTIME_DIR")) {
         return *runtime;
     }
-    std::string cache = EnvironmentValue("XDG_CACHE_HOME").value_or(std::string());
-    if (cache.empty() || cache.front() != '/') {
-        cache = HomeDirectory() + "/.cache";
-    }
-    std::error_code ignored;  // a folder that cannot be made shows up when it is opened
-    std::filesystem::create_directories(cache, ignored);
-    const std::string folder = cache + "/disctrove";
-    ::mkdir(folder.c_str(), 0700);
-    return folder;
+    return UserCacheFolder();
 }
 
 // A descriptor that is closed when it goes out of scope.
