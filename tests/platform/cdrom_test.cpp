@@ -80,7 +80,9 @@ TEST_F(CdromTest, BadImagesAreRefusedWithAReason) {
     EXPECT_FALSE(AddDiscImage(Simcd("track audio 10 extra\n"), problem));
     for (const char* failures :
          {"random-failures 1-5\n", "random-failures 1-5 0\n", "random-failures 1-5 1.5\n",
-          "random-failures 1-5 nan\n", "random-failures 1-5 0.5 always\n"}) {
+          "random-failures 1-5 nan\n", "random-failures 1-5 0.5 always\n", "drive\n",
+          "drive / MODEL\n", "drive A / B / C / D\n", "offset\n", "offset 6x\n", "offset 2941\n",
+          "offset 6 7\n"}) {
         EXPECT_FALSE(AddDiscImage(Simcd(failures), problem)) << failures;
     }
     EXPECT_TRUE(

@@ -79,5 +79,20 @@ TEST(DriveHandle, ReadsTheTypedTocAndClosesOnce) {
     ClearDiscImages();
 }
 
+// What a drive says it is: a simulated drive's "drive" statement; nothing for an image.
+TEST(DriveHandle, TellsWhatTheDriveIs) {
+    ClearDiscImages();
+    testing::TempDir dir;
+    const auto identity = [&](const std::string& statements) {
+        const std::string simcd = testing::WriteSimulatedDisc(dir.path(), "d", statements);
+        return DriveHandle(testing::RequestFor(testing::AddImage(simcd))).Identity();
+    };
+    EXPECT_EQ(identity("track audio 300\ndrive  PLEXTOR / CD-R   PX-W4012A / 1.04 \n"),
+              (DriveIdentity{"PLEXTOR", "CD-R   PX-W4012A", "1.04"}));
+    EXPECT_EQ(identity("drive HL-DT-ST\ntrack audio 300\n"), (DriveIdentity{"HL-DT-ST", "", ""}));
+    EXPECT_FALSE(identity("track audio 300\n").known());
+    ClearDiscImages();
+}
+
 }  // namespace
 }  // namespace disctrove::platform

@@ -487,5 +487,33 @@ TEST_F(ExtractionTest, ReadOffsetShiftsEveryModeAcrossTrackAndDiscEnds) {
     EXPECT_TRUE(questions_.asked.empty());
 }
 
+// A drive that reads early or late (the simulated disc's "offset"), ripped with that offset as
+// ReadOffset, gives the disc's own audio; only what lies beyond the disc's ends for that drive
+// (before the first sector for a negative offset, past the lead-out for a positive one) is silence.
+TEST_F(ExtractionTest, ADrivesOwnOffsetCorrectedGivesTheDiscsAudio) {
+    for (const int32_t offset : {6, 667, -30, 1234}) {
+        UseSimulatedDisc("track audio 300\ntrack audio 400\noffset " + std::to_string(offset) +
+                         "\n");
+        settings_.ReadOffset = offset;
+        for (const int32_t jitter : {1, kJitterSecure}) {
+            settings_.Jitter = jitter;
+            for (size_t track = 0; track < 2; ++track) {
+                const Track& t = settings_.tracks[track];
+                std::string expected = SimulatedAudio(t.startSector, t.lengthSectors);
+                const int64_t first = int64_t{t.startSector} * 588;
+                for (int64_t frame = first; frame < first + int64_t{t.lengthSectors} * 588;
+                     ++frame) {
+                    if (frame + offset < 0 || frame + offset >= 700 * 588) {
+                        std::fill_n(expected.begin() + (frame - first) * 4, 4, '\0');
+                    }
+                }
+                EXPECT_TRUE(RipToWav(track) == expected)
+                    << "offset " << offset << ", Jitter " << jitter << ", track " << track + 1;
+            }
+        }
+    }
+    EXPECT_TRUE(questions_.asked.empty());
+}
+
 }  // namespace
 }  // namespace disctrove

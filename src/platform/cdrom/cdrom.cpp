@@ -358,6 +358,15 @@ int GetDiscFacts(CdHandle handle, DiscFacts* facts) {
     return 1;
 }
 
+int GetDriveIdentity(CdHandle handle, DriveIdentity* identity) {
+    OpenDisc* disc = FindOrFail(handle);
+    if (disc == nullptr || identity == nullptr) {
+        return 0;
+    }
+    *identity = disc->device->Identity();
+    return 1;
+}
+
 int EjectCD(CdHandle handle) {
     OpenDisc* disc = FindOrFail(handle);
     return disc != nullptr && disc->device->OpenDoor() ? 1 : 0;

@@ -54,6 +54,10 @@ int GetCDDBDiskID(CdHandle handle, std::span<uint32_t> buffer);
 // from a simulated disc). Returns 1, or 0 for an unknown handle.
 int GetDiscFacts(CdHandle handle, DiscFacts* facts);
 
+// Fills `identity` with what the drive of `handle` says it is (nothing for an image). Returns 1,
+// or 0 for an unknown handle.
+int GetDriveIdentity(CdHandle handle, DriveIdentity* identity);
+
 // Reads buffer->sectorCount sectors from buffer->startSector into the buffer's data area.
 // Returns kCdStatusOk or kCdStatusError (then GetAspiLibError tells why).
 int ReadCDAudioLBA(CdHandle handle, TrackBuffer* buffer);

@@ -79,6 +79,9 @@ class DiscDevice {
     // Catalogue number, ISRCs, flags and pregaps, as far as the device knows them; false (and
     // `facts` untouched) for a device that knows none (a simulated disc).
     virtual bool ReadFacts(DiscFacts& /*facts*/) { return false; }
+
+    // What the drive says it is; nothing for an image.
+    virtual DriveIdentity Identity() { return {}; }
 };
 
 // Makes `error` what GetAspiLibError and GetAspiLibAspiError report on this thread.

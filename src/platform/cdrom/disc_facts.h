@@ -1,4 +1,5 @@
-// What a drive tells of a disc besides its table of contents, for the CUE sheet and the log.
+// What a drive tells of a disc besides its table of contents (for the CUE sheet and the log), and
+// of itself.
 #pragma once
 
 #include <cstdint>
@@ -14,6 +15,16 @@ struct TrackFacts {
     bool copyPermitted = false;
     bool fourChannels = false;
     std::optional<int32_t> pregapStart;  // first sector of the pregap (index 0), when known
+};
+
+// What a drive says it is (its INQUIRY answer), blanks trimmed; all empty for an image.
+struct DriveIdentity {
+    std::string vendor;
+    std::string model;
+    std::string revision;
+
+    bool known() const { return !vendor.empty() || !model.empty(); }
+    bool operator==(const DriveIdentity&) const = default;
 };
 
 struct DiscFacts {

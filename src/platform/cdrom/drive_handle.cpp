@@ -42,6 +42,14 @@ uint32_t DriveHandle::CddbDiscId() const {
     return id[0];
 }
 
+DriveIdentity DriveHandle::Identity() const {
+    DriveIdentity identity;
+    if (handle_ != 0) {
+        GetDriveIdentity(handle_, &identity);
+    }
+    return identity;
+}
+
 DiscFacts DriveHandle::Facts() const {
     DiscFacts facts;
     if (handle_ != 0) {

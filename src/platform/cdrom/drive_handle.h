@@ -33,6 +33,8 @@ class DriveHandle {
     uint32_t CddbDiscId() const;
     // What the drive reports beyond the table of contents; nothing when it cannot be asked.
     DiscFacts Facts() const;
+    // What the drive says it is; nothing for an image or an empty handle.
+    DriveIdentity Identity() const;
 
   private:
     CdHandle handle_ = 0;

@@ -99,6 +99,16 @@ class LibcdioDevice final : public DiscDevice {
         return OpenParanoiaOnCdio(cdio_.get(), problem);
     }
 
+    DriveIdentity Identity() override {
+        cdio_hwinfo_t info{};
+        if (isImage_ || !cdio_get_hwinfo(cdio_.get(), &info)) {
+            return {};
+        }
+        return {Trimmed(info.psz_vendor, sizeof info.psz_vendor),
+                Trimmed(info.psz_model, sizeof info.psz_model),
+                Trimmed(info.psz_revision, sizeof info.psz_revision)};
+    }
+
     bool ReadFacts(DiscFacts& facts) override {
         CdIo_t* cdio = cdio_.get();
         const track_t first = cdio_get_first_track_num(cdio);
@@ -124,6 +134,18 @@ class LibcdioDevice final : public DiscDevice {
     }
 
   private:
+    // A field of the drive's INQUIRY answer: up to its NUL, without the blanks it is padded with.
+    static std::string Trimmed(const char* field, size_t size) {
+        std::string text(field, std::find(field, field + size, '\0'));
+        const auto blank = [](unsigned char c) { return std::isspace(c) != 0; };
+        while (!text.empty() && blank(static_cast<unsigned char>(text.back()))) {
+            text.pop_back();
+        }
+        const auto first = std::find_if_not(
+            text.begin(), text.end(), [&](char c) { return blank(static_cast<unsigned char>(c)); });
+        return std::string(first, text.end());
+    }
+
     // A catalogue number or ISRC that libcdio allocated (and we free): kept when it has
     // `length` letters and digits and is not all zeros, as drives report "no code".
     static std::string Code(char* text, size_t length) {

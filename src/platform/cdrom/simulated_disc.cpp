@@ -8,6 +8,7 @@
 #include <stdlib.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <cstring>
@@ -17,6 +18,8 @@
 #include <mutex>
 #include <random>
 #include <sstream>
+#include <string>
+#include <vector>
 
 #include "platform/cdrom/cdrom_records.h"
 #include "platform/cdrom/disc_device.h"
@@ -67,8 +70,33 @@ struct SimulatedDiscDescription {
     std::vector<SectorRange> flaky;
     std::vector<RandomFailures> randomFailures;
     int32_t jitterFrames = 0;
+    int32_t readOffset = 0;  // samples the drive reads early (late when negative)
+    DriveIdentity identity;
     uint64_t seed = 0;  // drawn from the file's text: the same file fails the same way
 };
+
+// The largest read offset a simulated drive takes: the search range of an offset and then some.
+constexpr int64_t kMostReadOffset = 5 * kFramesPerSector;
+
+// "VENDOR / MODEL / REVISION" (the model and the revision may be left out); false when the
+// vendor is missing or there are more than three parts.
+bool ParseIdentity(std::istringstream& words, DriveIdentity& identity) {
+    std::string rest;
+    std::getline(words, rest);
+    std::vector<std::string> parts;
+    std::istringstream fields(rest);
+    for (std::string part; std::getline(fields, part, '/');) {
+        const auto first = part.find_first_not_of(' ');
+        const auto last = part.find_last_not_of(' ');
+        parts.push_back(first == std::string::npos ? "" : part.substr(first, last - first + 1));
+    }
+    if (parts.empty() || parts.size() > 3 || parts[0].empty()) {
+        return false;
+    }
+    parts.resize(3);
+    identity = {parts[0], parts[1], parts[2]};
+    return true;
+}
 
 // A flaky sector reads wrong until it has been read this often.
 constexpr int kFlakyBadReads = 3;
@@ -194,6 +222,17 @@ bool ParseStatement(std::istringstream& words, const std::string& keyword,
         disc.jitterFrames = static_cast<int32_t>(value);
     } else if (keyword == "random-failures") {
         return ParseRandomFailures(words, disc);
+    } else if (keyword == "drive") {
+        return ParseIdentity(words, disc.identity);
+    } else if (keyword == "offset") {
+        std::string text;
+        words >> text;
+        std::istringstream number(text);
+        if (!(number >> value) || !number.eof() || value < -kMostReadOffset ||
+            value > kMostReadOffset) {
+            return false;
+        }
+        disc.readOffset = static_cast<int32_t>(value);
     } else {
         return false;
     }
@@ -261,14 +300,33 @@ class SimulatedDisc final : public DiscDevice {
             std::uniform_int_distribution<int32_t> jitter(-disc_.jitterFrames, disc_.jitterFrames);
             shift = jitter(random_);
         }
-        FillSimulatedAudio(start * kFramesPerSector + shift, count * kFramesPerSector, out);
+        // A drive with a read offset of +N returns the audio N samples before the sector asked
+        // for; before the disc's first sample and after its last it reads silence.
+        const int64_t first = start * kFramesPerSector + shift - disc_.readOffset;
+        FillSimulatedAudio(first, count * kFramesPerSector, out);
+        if (disc_.readOffset != 0) {
+            SilenceOutsideTheDisc(first, count * kFramesPerSector, out);
+        }
         SpoilFlakySectors(start, count, out);
         return true;
     }
 
+    DriveIdentity Identity() override { return disc_.identity; }
+
     std::unique_ptr<ParanoiaDrive> OpenParanoiaDrive(std::string& problem) override;
 
   private:
+    // Zeroes the frames of `out` (from disc frame `first` on) that lie before the disc's first
+    // frame or from its lead-out on.
+    void SilenceOutsideTheDisc(int64_t first, int64_t frames, uint8_t* out) const {
+        const int64_t end = int64_t{disc_.leadOut} * kFramesPerSector;
+        for (int64_t i = 0; i < frames; ++i) {
+            if (first + i < 0 || first + i >= end) {
+                std::fill_n(out + i * 4, 4, uint8_t{0});
+            }
+        }
+    }
+
     // Whether one of the sectors read fails this time (see RandomFailures).
     bool FailsAtRandom(int64_t start, int64_t count) {
         bool failed = false;
