@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -46,6 +47,20 @@ struct WindowPlace {
     int32_t Maximized = 0;
     std::string Columns;  // the track list's column widths, comma-separated
     bool operator==(const WindowPlace&) const = default;
+};
+
+// Where a drive's read offset came from.
+enum class OffsetSource {
+    options,        // ReadOffset, as the user set it (or its default)
+    driveDatabase,  // AccurateRip's drive offset list, for the drive's model
+    detected,       // found from a disc that the AccurateRip database knows
+};
+
+// The read offset saved for one drive (section OFFSETS, a key per drive).
+struct DriveReadOffset {
+    int32_t samples = 0;
+    OffsetSource source = OffsetSource::options;
+    bool operator==(const DriveReadOffset&) const = default;
 };
 
 // Field names follow the keys of the settings file.
@@ -92,6 +107,9 @@ struct Options {
     std::vector<std::string> templateHistory = {"$a-$t", "$n-$t", "$l-$n-$t", "$a-$l-$n-$t"};
     EncoderKind WAVEncoder = kEncoderMp3;
     WindowPlace window;
+    // The read offsets saved per drive, by the drive's key (DriveKey): a rip with that drive uses
+    // its offset instead of ReadOffset.
+    std::map<std::string, DriveReadOffset> driveOffsets;
 };
 
 // The album's names as the user or a look-up gave them, stored in the file's ID3 section so that

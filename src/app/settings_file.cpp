@@ -1,9 +1,13 @@
 #include "app/settings_file.h"
 
 #include <algorithm>
+#include <array>
 #include <climits>
 #include <cstdlib>
+#include <map>
+#include <optional>
 #include <span>
+#include <string_view>
 
 #include "app/genres.h"
 #include "platform/profile/profile_document.h"
@@ -152,6 +156,31 @@ void VisitKeys(Options& s, DiscNames& names, Visitor& v) {
     v.Flag("SECURE", "WriteCue", s.WriteCue);
 
     v.Window(s.window);
+    v.DriveOffsets(s.driveOffsets);
+}
+
+constexpr const char* kOffsetsSection = "OFFSETS";
+constexpr std::array<std::string_view, 3> kOffsetSourceNames = {"options", "database", "detected"};
+
+// "667 detected": the samples and where they came from; nothing when the text is not that.
+std::optional<DriveReadOffset> ParseDriveReadOffset(const std::string& text) {
+    const auto blank = text.find(' ');
+    if (blank == std::string::npos) {
+        return std::nullopt;
+    }
+    const std::string number = text.substr(0, blank);
+    char* end = nullptr;
+    const long samples = std::strtol(number.c_str(), &end, 10);
+    if (number.empty() || *end != '\0' || samples < -3000 || samples > 3000) {
+        return std::nullopt;
+    }
+    const std::string_view name = std::string_view(text).substr(blank + 1);
+    for (size_t i = 0; i < kOffsetSourceNames.size(); ++i) {
+        if (EqualsIgnoringCase(name, kOffsetSourceNames[i])) {
+            return DriveReadOffset{static_cast<int32_t>(samples), static_cast<OffsetSource>(i)};
+        }
+    }
+    return std::nullopt;
 }
 
 // Numbers a hand-edited or damaged file may hold beyond what the program can use: a number past
@@ -264,6 +293,15 @@ class Loader {
         }
     }
     void Password(Options& s) { Text("CDDB", "Password", s.Password); }
+    // Every drive of the section; a line that is not an offset is left out (and left in the file).
+    void DriveOffsets(std::map<std::string, DriveReadOffset>& offsets) {
+        for (const std::string& key : doc_.Keys(kOffsetsSection)) {
+            if (const auto offset =
+                    ParseDriveReadOffset(doc_.ReadString(kOffsetsSection, key, ""))) {
+                offsets[key] = *offset;
+            }
+        }
+    }
 
   private:
     int32_t ReadDecimal(const char* section, const char* key, int32_t current) {
@@ -328,6 +366,14 @@ class Saver {
     void Password(const Options& s) {
         // The password reaches the disk only when the user asked for it to be saved.
         Text("CDDB", "Password", s.Savepasswd ? s.Password : std::string());
+    }
+    void DriveOffsets(const std::map<std::string, DriveReadOffset>& offsets) {
+        for (const auto& [drive, offset] : offsets) {
+            Text(kOffsetsSection, drive.c_str(),
+                 std::to_string(offset.samples) + " " +
+                     std::string(
+                         TableEntry(kOffsetSourceNames, static_cast<int64_t>(offset.source), 0)));
+        }
     }
 
   private:

@@ -23,6 +23,7 @@
 #include "disc/cddb_reply_parser.h"
 #include "disc/disc.h"
 #include "disc/disc_lookup.h"
+#include "disc/drive_offsets.h"
 #include "disc/musicbrainz_id.h"
 #include "disc/release_apply.h"
 #include "disc/track_texts.h"
@@ -330,6 +331,10 @@ void ApplyRipChoices(ProgramState& state, const std::vector<size_t>& positions,
     }
     if (options.offset) {
         state.options.ReadOffset = *options.offset;
+        // Given for this rip, it stands over what is saved for the drive.
+        if (const Drive* drive = DriveAt(state.disc, state.options.Cdrom)) {
+            state.options.driveOffsets.erase(DriveKey(drive->identity));
+        }
     }
 }
 

@@ -19,8 +19,11 @@ namespace {
 // `discId` and, when asked, where its last session starts into `lastSession`. False when the
 // table of contents cannot be read.
 bool ReadTocAndId(const platform::GetCdHandleRequest& request, platform::Toc& toc, uint32_t& discId,
-                  int32_t* lastSession = nullptr) {
+                  int32_t* lastSession = nullptr, platform::DriveIdentity* identity = nullptr) {
     const platform::DriveHandle drive(request);
+    if (identity != nullptr) {
+        *identity = drive.Identity();
+    }
     std::optional<platform::Toc> read = drive.ReadToc();
     if (!read) {
         toc = {};
@@ -81,8 +84,8 @@ int ReadDisc(DiscState& disc, const Options& options, int32_t index) {
         return -1;
     }
     Drive& drive = disc.drives[static_cast<size_t>(index)];
-    const bool read =
-        ReadTocAndId(drive.handleRequest, drive.toc, drive.discId, &drive.lastSession);
+    const bool read = ReadTocAndId(drive.handleRequest, drive.toc, drive.discId, &drive.lastSession,
+                                   &drive.identity);
     disc.tracks.clear();
     if (!read) {
         return -1;

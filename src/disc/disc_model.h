@@ -9,6 +9,7 @@
 #include "app/formats.h"
 #include "app/shared_int.h"
 #include "platform/cdrom/cdrom_records.h"
+#include "platform/cdrom/disc_facts.h"
 #include "platform/cdrom/toc.h"
 
 namespace disctrove {
@@ -21,8 +22,9 @@ struct Drive {
     platform::GetCdHandleRequest handleRequest{};  // how to open the drive
     platform::Toc toc;                             // table of contents read by the last refresh
     uint32_t discId = kNoDiscId;                   // CDDB disc ID computed at the last refresh
-    int32_t lastSession = 0;  // first sector of the disc's last session (0: one session)
-    bool isImage = false;     // a disc image, chosen for one session only (never stored)
+    int32_t lastSession = 0;           // first sector of the disc's last session (0: one session)
+    bool isImage = false;              // a disc image, chosen for one session only (never stored)
+    platform::DriveIdentity identity;  // what the drive said it is at the last refresh
 };
 
 // Values of Track::status besides the percentages 0 to 99.

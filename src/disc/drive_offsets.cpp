@@ -87,6 +87,25 @@ std::optional<int32_t> FindDriveOffset(const std::vector<DriveOffset>& list,
     return std::nullopt;
 }
 
+std::string DriveKey(const platform::DriveIdentity& identity) {
+    if (!identity.known()) {
+        return {};
+    }
+    std::string key = identity.vendor + " / " + identity.model + " / " + identity.revision;
+    std::replace_if(
+        key.begin(), key.end(), [](char c) { return c == '=' || c == '[' || c == ']' || c == ';'; },
+        '_');
+    return key;
+}
+
+DriveReadOffset ReadOffsetFor(const Options& options, const platform::DriveIdentity& identity) {
+    const auto saved = options.driveOffsets.find(DriveKey(identity));
+    if (identity.known() && saved != options.driveOffsets.end()) {
+        return saved->second;
+    }
+    return {options.ReadOffset, OffsetSource::options};
+}
+
 net::WebRequest DriveOffsetsRequest(const Options& options) {
     net::WebRequest request{{}, LookupClient(options)};
     request.host = options.ArServer;

@@ -14,6 +14,7 @@
 
 #include "app/options.h"
 #include "net/web_client.h"
+#include "platform/cdrom/disc_facts.h"
 
 namespace disctrove {
 
@@ -35,6 +36,14 @@ std::optional<std::vector<DriveOffset>> ParseDriveOffsets(std::span<const uint8_
 // in the list.
 std::optional<int32_t> FindDriveOffset(const std::vector<DriveOffset>& list,
                                        std::string_view vendor, std::string_view model);
+
+// The key a drive's read offset is saved under: "VENDOR / MODEL / REVISION", with the characters
+// a settings key cannot hold ("=", "[", "]", ";") as "_"; "" for a drive that does not say what it
+// is (an image).
+std::string DriveKey(const platform::DriveIdentity& identity);
+
+// The read offset a rip with the drive `identity` uses: the one saved for it, else ReadOffset.
+DriveReadOffset ReadOffsetFor(const Options& options, const platform::DriveIdentity& identity);
 
 // The request for the list: ArServer and ArPort, through the look-up client (proxy, timeouts).
 net::WebRequest DriveOffsetsRequest(const Options& options);

@@ -11,9 +11,9 @@
 #include <thread>
 #include <vector>
 
+#include "codecs/worker_context.h"
 #include "disc/disc_model.h"
 #include "disc/track_result.h"
-#include "codecs/worker_context.h"
 
 namespace disctrove {
 

@@ -7,8 +7,8 @@
 
 #include "audio/sample_stage.h"
 #include "codecs/encode_job.h"
-#include "platform/cdrom/cdrom.h"
 #include "codecs/worker_context.h"
+#include "platform/cdrom/cdrom.h"
 
 namespace disctrove {
 

@@ -72,6 +72,19 @@ bool HasErrors(const TrackResult& result) {
     return result.status != kStatusCompleted || !result.readErrors.empty() || TestMismatch(result);
 }
 
+std::string ReadOffsetText(const DriveReadOffset& offset) {
+    const std::string samples = std::to_string(offset.samples) + " samples";
+    switch (offset.source) {
+        case OffsetSource::driveDatabase:
+            return samples + " (from the drive database, for this drive's model)";
+        case OffsetSource::detected:
+            return samples + " (detected with a disc in AccurateRip, on this drive)";
+        case OffsetSource::options:
+            break;
+    }
+    return samples + " (set in the options)";
+}
+
 std::string TocTable(const Options& options, const DiscState& disc, const Drive& drive,
                      const platform::DiscFacts& facts) {
     std::string table =
@@ -199,7 +212,7 @@ std::string RipLogText(const Options& options, const DiscState& disc, const RipR
     log += Line("Ripped", platform::LocalDateTimeText(started));
     log += Line("Drive", drive.name);
     log += Line("Read mode", ReadModeName(options.Jitter));
-    log += Line("Read offset", std::to_string(options.ReadOffset) + " samples");
+    log += Line("Read offset", ReadOffsetText(rip.readOffset));
     log += Line("Retries", std::to_string(options.Retries));
     log += Line("Test & Copy", options.TestAndCopy ? "on" : "off");
     log += "\n";

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "app/options.h"
 #include "audio/loudness_stage.h"
 #include "disc/track_result.h"
 
@@ -19,6 +20,7 @@ inline constexpr int kRipStopped = 2;    // the run was stopped
 
 struct RipResult {
     int outcome = kRipCompleted;
+    DriveReadOffset readOffset;       // what the drive was read with, and where it came from
     std::vector<TrackResult> tracks;  // each marked track, in list order
     // The loudness of the tracks read whole together (ReplayGain on, some track read).
     std::optional<Loudness> albumLoudness;

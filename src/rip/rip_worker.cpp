@@ -17,6 +17,8 @@
 #include "codecs/replaygain_tags.h"
 #include "disc/accuraterip_lookup.h"
 #include "disc/cover_art.h"
+#include "disc/disc.h"
+#include "disc/drive_offsets.h"
 #include "platform/audio/sound_player.h"
 #include "platform/cdrom/cdrom_records.h"
 #include "platform/system/environment.h"
@@ -336,7 +338,8 @@ class Reader {
 
 // The run once its folders are made: the reader, the encoders, the look-ups beside them, and what
 // is written after the last encode. Returns the run's result.
-RipResult RipInto(WorkerContext& context, const std::string& base, std::time_t started) {
+RipResult RipInto(WorkerContext& context, const std::string& base, std::time_t started,
+                  const DriveReadOffset& offset) {
     const Options& options = context.options;
     DiscState& disc = context.disc;
     const std::string& nameTemplate = context.session.currentTemplate;
@@ -361,6 +364,7 @@ RipResult RipInto(WorkerContext& context, const std::string& base, std::time_t s
     AccurateRipLookup accurateRip(options, disc, context.stop);
     Reader reader(context, base, playlist, encoders);
     RipResult result;
+    result.readOffset = offset;
     result.outcome = reader.Run();
     encoders.Finish();  // the run ends with its last encode
     reader.CheckFilesAreThere();
@@ -388,7 +392,12 @@ RipResult RipInto(WorkerContext& context, const std::string& base, std::time_t s
 }  // namespace
 
 RipResult RunRipWorker(WorkerContext& outer) {
-    const Options& options = outer.options;
+    // The drive is read with the offset saved for it, when there is one.
+    Options options = outer.options;
+    const Drive* drive = DriveAt(outer.disc, options.Cdrom);
+    const DriveReadOffset offset =
+        ReadOffsetFor(options, drive != nullptr ? drive->identity : platform::DriveIdentity{});
+    options.ReadOffset = offset.samples;
     outer.run = RunFlags{};
     const std::time_t started = std::time(nullptr);
     // The reader and the encoder threads may all have something to ask.
@@ -403,7 +412,7 @@ RipResult RunRipWorker(WorkerContext& outer) {
     }
     RipResult result;
     if (foldersMade) {
-        result = RipInto(context, base, started);
+        result = RipInto(context, base, started, offset);
     } else {
         result.outcome = kRipFailed;
     }

@@ -4,10 +4,10 @@
 
 #include "app/options.h"
 #include "audio/wav_file.h"
+#include "codecs/worker_context.h"
 #include "disc/disc_state.h"
 #include "rip/rip_result.h"
 #include "work/run_state.h"
-#include "codecs/worker_context.h"
 
 namespace disctrove {
 

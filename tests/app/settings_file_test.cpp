@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <map>
 
 #include "front/program_state.h"
 #include "platform/system/write_faults.h"
@@ -391,6 +392,23 @@ TEST_F(SettingsFileTest, AFailedSaveLeavesTheOldFileOrTheNewOneAndNothingBeside)
             EXPECT_EQ(entry.path().filename(), "dt.ini") << fault.name;
         }
     }
+}
+
+// The read offsets saved per drive: a key per drive in section OFFSETS, read back as written; a
+// line that is not an offset is left out of the records and left in the file.
+TEST_F(SettingsFileTest, DriveOffsetsRoundTrip) {
+    StartWith("[OFFSETS]\nHL-DT-ST / DVDRAM GH24NSD1 / 1.00=6 database\nBAD / DRIVE / 1=six\n");
+    EXPECT_EQ(settings_.options.driveOffsets,
+              (std::map<std::string, DriveReadOffset>{
+                  {"HL-DT-ST / DVDRAM GH24NSD1 / 1.00", {6, OffsetSource::driveDatabase}}}));
+    settings_.options.driveOffsets["PLEXTOR / CD-R PX-W4012A / 1.04"] = {-472,
+                                                                         OffsetSource::detected};
+    const std::string saved = Saved();
+    EXPECT_NE(saved.find("BAD / DRIVE / 1=six\n"), std::string::npos);
+    EXPECT_NE(saved.find("PLEXTOR / CD-R PX-W4012A / 1.04=-472 detected\n"), std::string::npos);
+    ProgramState again;
+    LoadSettings(again, path());
+    EXPECT_EQ(again.options.driveOffsets, settings_.options.driveOffsets);
 }
 
 // Every stored key away from its default, set in memory and written to a new file: the bytes must

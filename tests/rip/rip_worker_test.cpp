@@ -977,5 +977,35 @@ TEST_F(RipWorkerTest, ALogOrCueSheetThatCannotBeWrittenIsToldAndLeavesNoEarlierO
     }
 }
 
+// A drive with an offset saved for it is read with that offset, whatever ReadOffset says, and the
+// log says where the offset came from; a drive without one is read with ReadOffset.
+TEST_F(RipWorkerTest, ADrivesSavedOffsetIsTheOneItIsReadWith) {
+    const std::string simcd = testing::WriteSimulatedDisc(
+        dir_.path(), "drive",
+        "drive PLEXTOR / CD-R PX-W4012A / 1.04\noffset 667\ntrack audio 30\n"
+        "track audio 40\n");
+    testing::AddImage(simcd);
+    BuildDriveList(settings_);
+    settings_.Cdrom = static_cast<int32_t>(settings_.drives.size()) - 1;
+    settings_.Encoder = kEncoderWav;
+    ASSERT_EQ(RefreshDisc(settings_, settings_, settings_, settings_), RefreshResult::ready);
+    settings_.tracks[0].marked = 1;
+    settings_.ReadOffset = -30;
+    settings_.driveOffsets["PLEXTOR / CD-R PX-W4012A / 1.04"] = {667, OffsetSource::detected};
+    ASSERT_EQ(Run(), kRipCompleted);
+    std::string audio(30 * 2352, '\0');
+    platform::FillSimulatedAudio(0, 30 * 588, reinterpret_cast<uint8_t*>(audio.data()));
+    EXPECT_TRUE(ReadWholeFile(rip_.tracks.at(0).file).substr(44) == audio);
+    const std::string log = ReadWholeFile(rip_.log);
+    EXPECT_NE(log.find(": 667 samples (detected with a disc in AccurateRip, on this drive)\n"),
+              std::string::npos)
+        << log;
+
+    settings_.driveOffsets.clear();
+    ASSERT_EQ(Run(), kRipCompleted);
+    EXPECT_NE(ReadWholeFile(rip_.log).find(": -30 samples (set in the options)\n"),
+              std::string::npos);
+}
+
 }  // namespace
 }  // namespace disctrove

@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <filesystem>
 #include <fstream>
@@ -204,6 +205,28 @@ std::optional<std::string> ProfileDocument::Find(std::string_view section,
         return std::nullopt;
     }
     return std::string(ParseKeyLine(lines_[*at].text)->value);
+}
+
+std::vector<std::string> ProfileDocument::Keys(std::string_view section) const {
+    std::vector<std::string> keys;
+    const auto header = FindSection(section);
+    if (!header) {
+        return keys;
+    }
+    const size_t end = SectionEnd(*header);
+    for (size_t i = *header + 1; i < end; ++i) {
+        const auto line = ParseKeyLine(lines_[i].text);
+        if (!line || line->key.empty()) {
+            continue;
+        }
+        const bool seen = std::any_of(keys.begin(), keys.end(), [&](const std::string& key) {
+            return EqualsIgnoringCase(key, line->key);
+        });
+        if (!seen) {
+            keys.emplace_back(line->key);
+        }
+    }
+    return keys;
 }
 
 std::string ProfileDocument::ReadString(std::string_view section, std::string_view key,

@@ -30,6 +30,10 @@ class ProfileDocument {
     // The value of `key` in `section`, or nothing when the section or the key is missing.
     std::optional<std::string> Find(std::string_view section, std::string_view key) const;
 
+    // The keys of `section` in the order of their lines, each once (the first of a name wins);
+    // none when the section is missing.
+    std::vector<std::string> Keys(std::string_view section) const;
+
     // The value of `key` in `section`, or `fallback` when missing; cut to `maxChars` characters
     // (UTF-8 characters, never split).
     std::string ReadString(std::string_view section, std::string_view key,
