@@ -162,6 +162,11 @@ void VisitKeys(Options& s, DiscNames& names, Visitor& v) {
 constexpr const char* kOffsetsSection = "OFFSETS";
 constexpr std::array<std::string_view, 3> kOffsetSourceNames = {"options", "database", "detected"};
 
+std::string DriveReadOffsetText(const DriveReadOffset& offset) {
+    return std::to_string(offset.samples) + " " +
+           std::string(TableEntry(kOffsetSourceNames, static_cast<int64_t>(offset.source), 0));
+}
+
 // "667 detected": the samples and where they came from; nothing when the text is not that.
 std::optional<DriveReadOffset> ParseDriveReadOffset(const std::string& text) {
     const auto blank = text.find(' ');
@@ -369,10 +374,7 @@ class Saver {
     }
     void DriveOffsets(const std::map<std::string, DriveReadOffset>& offsets) {
         for (const auto& [drive, offset] : offsets) {
-            Text(kOffsetsSection, drive.c_str(),
-                 std::to_string(offset.samples) + " " +
-                     std::string(
-                         TableEntry(kOffsetSourceNames, static_cast<int64_t>(offset.source), 0)));
+            Text(kOffsetsSection, drive.c_str(), DriveReadOffsetText(offset));
         }
     }
 
@@ -424,6 +426,16 @@ bool SaveSettings(Options& options, const DiscNames& names, const std::string& p
     if (document.source() == ProfileDocument::Source::read && document.Text() == before) {
         return true;
     }
+    return document.Save(path);
+}
+
+bool SaveDriveOffset(const std::string& path, const std::string& driveKey,
+                     const DriveReadOffset& offset) {
+    auto document = ProfileDocument::Load(path);
+    if (document.source() == ProfileDocument::Source::unreadable) {
+        return false;
+    }
+    document.WriteString(kOffsetsSection, driveKey, DriveReadOffsetText(offset));
     return document.Save(path);
 }
 

@@ -28,4 +28,10 @@ bool IsSettingsKey(const std::string& section, const std::string& key);
 bool SaveSettings(Options& options, const DiscNames& names, const std::string& path,
                   bool keepStoredDrive);
 
+// Writes the read offset of one drive (its key in section OFFSETS) into the file at `path` and
+// nothing else: what the terminal program, which never writes the settings, keeps of a search for
+// a drive's offset. False when the file could not be read or written.
+bool SaveDriveOffset(const std::string& path, const std::string& driveKey,
+                     const DriveReadOffset& offset);
+
 }  // namespace disctrove

@@ -198,6 +198,16 @@ const CommandRow kCommands[] = {
                 "completed and some are in doubt, 1 otherwise (also for a disc\n"
                 "without audio tracks)",
      .maxArguments = 1},
+    {.name = "offset",
+     .arguments = "find",
+     .help = "find the drive's read offset with the disc in it, which the\n"
+             "AccurateRip database must know: each common offset tried, then\n"
+             "the whole range, then two tracks read whole to confirm it; the\n"
+             "offset found is saved for the drive (section OFFSETS of the\n"
+             "settings file) and every rip with the drive uses it; exit 1 when\n"
+             "the disc is not in the database or nothing matched",
+     .maxArguments = 1,
+     .needs = "\"find\""},
     {.name = "encode",
      .arguments = "WAVFILE",
      .help = "encode a WAV file (into Outfolder of the settings)",

@@ -20,6 +20,7 @@
 #include "codecs/conversion_worker.h"
 #include "disc/accuraterip_database.h"
 #include "disc/accuraterip_id.h"
+#include "disc/accuraterip_lookup.h"
 #include "disc/cddb_reply_parser.h"
 #include "disc/disc.h"
 #include "disc/disc_lookup.h"
@@ -34,6 +35,7 @@
 #include "platform/system/text.h"
 #include "rip/leftovers.h"
 #include "rip/naming.h"
+#include "rip/offset_finder.h"
 #include "rip/rip_worker.h"
 #include "work/worker_thread.h"
 
@@ -310,6 +312,46 @@ int Lookup(Session& session, const CliOptions& options) {
 
 int PrintRipResults(const DiscState& disc, const RipResult& rip);
 
+// offset find: the drive's read offset from a disc the AccurateRip database knows, saved for the
+// drive in the settings file.
+int FindOffset(Session& session, const CliOptions& options) {
+    if (options.arguments.empty() || options.arguments[0] != "find") {
+        return UsageError("offset takes \"find\"");
+    }
+    if (!ReadTheDisc(session)) {
+        return kExitFailed;
+    }
+    ProgramState& state = session.state;
+    const Drive& drive = state.disc.drives.at(static_cast<size_t>(state.options.Cdrom));
+    OffsetFinding found;
+    RunWorker(
+        session,
+        [&] {
+            const auto pressings = FetchAccurateRip(
+                AccurateRipRequest(state.options, state.disc),
+                ComputeAccurateRipDiscId(drive.toc, drive.discId), session.context.stop);
+            found = FindReadOffset(session.context, pressings, [](const std::string& line) {
+                std::printf("%s\n", line.c_str());
+                std::fflush(stdout);
+            });
+            return 0;
+        },
+        [] {});
+    if (found.outcome != OffsetFinding::Outcome::found) {
+        return kExitFailed;
+    }
+    const std::string key = DriveKey(drive.identity);
+    if (key.empty()) {
+        std::printf("A disc image has no drive to save the offset for.\n");
+    } else if (SaveDriveOffset(SettingsPath(), key, {found.offset, OffsetSource::detected})) {
+        std::printf("Saved for %s in %s\n", key.c_str(), SettingsPath().c_str());
+    } else {
+        session.terminal.Say("Cannot write the settings file " + SettingsPath());
+        return kExitFailed;
+    }
+    return kExitDone;
+}
+
 // What the command line chose for a rip: the tracks at `positions` marked, the others not, and
 // the template, threads, secure reading and offset given.
 void ApplyRipChoices(ProgramState& state, const std::vector<size_t>& positions,
@@ -540,6 +582,9 @@ int Main(const std::vector<std::string>& arguments) {
     }
     if (command == "rip") {
         return Rip(session, *options);
+    }
+    if (command == "offset") {
+        return FindOffset(session, *options);
     }
     return Convert(session, *options);
 }

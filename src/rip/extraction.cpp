@@ -258,6 +258,11 @@ int32_t AbandonedStatus(const Options& options) {
     return options.Jitter == kJitterSecure ? kStatusError : kStatusStopped;
 }
 
+ExtractionEnd ReadTrackInto(WorkerContext& context, RipJob& job, SampleStage& stage,
+                            int32_t progressTo) {
+    return ReadTrack(context, job, stage, progressTo);
+}
+
 ExtractionEnd TestReadTrack(WorkerContext& context, RipJob& job, int32_t progressTo,
                             uint32_t& crc) {
     AudioChecksStage checks;

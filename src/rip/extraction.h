@@ -49,6 +49,11 @@ int32_t ReadSectors(int32_t jitterMode, platform::CdHandle handle, platform::Tra
 // left to the caller.
 ExtractionEnd TestReadTrack(WorkerContext& context, RipJob& job, int32_t progressTo, uint32_t& crc);
 
+// Reads the job's track as a rip would (its read mode and read offset) into `stage` alone, with
+// progress from the job's progressFrom to `progressTo`.
+ExtractionEnd ReadTrackInto(WorkerContext& context, RipJob& job, SampleStage& stage,
+                            int32_t progressTo);
+
 // The status a track ends with when its read was abandoned: an error in secure mode, where it
 // means a position that could not be read; stopped in the others.
 int32_t AbandonedStatus(const Options& options);

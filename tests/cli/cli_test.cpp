@@ -304,6 +304,80 @@ uint32_t PeerChecksum(const std::string& wav, const char* version, size_t n, siz
         nullptr, 16));
 }
 
+// A drive that reads 667 samples early, as a new user finds it: "offset find" finds +667 from a
+// disc the database knows and saves it for the drive; the next rip reads with it, the log says
+// where it came from, and every track is accurate. The database's checksums are the peer's, of
+// the disc's audio at its true place.
+TEST_F(CliTest, OffsetFoundSavedAndUsedByTheNextRip) {
+    std::string statements = "drive TESTCO / OFFSET DRIVE / 1.0\noffset 667\n";
+    for (int t = 0; t < 3; ++t) {
+        statements += "track audio 600\n";
+    }
+    const std::string simcd = Simcd(statements);
+    const std::string id = Run({"--image", simcd, "toc"}).out.substr(28, 30);
+    ASSERT_EQ(Run({"--image", simcd, "rip", "--offset", "667"}).exitCode, 0);
+    std::vector<testing::DbarPressing::Track> tracks;
+    for (size_t n = 1; n <= 3; ++n) {
+        const std::string wav = out_ + "/-Track 0" + std::to_string(n) + ".wav";
+        std::string sector = ReadWholeFile(wav);
+        const auto put32 = [&sector](size_t at, uint32_t value) {
+            for (int i = 0; i < 4; ++i) {
+                sector[at + static_cast<size_t>(i)] = static_cast<char>(value >> (8 * i));
+            }
+        };
+        sector = sector.substr(0, 44) + sector.substr(44 + 450 * 2352, 2352);
+        put32(4, 36 + 2352);
+        put32(40, 2352);
+        WriteWholeFile(dir_.File("450.wav"), sector);
+        tracks.push_back({12, PeerChecksum(wav, "--accuraterip-v1", n, 3),
+                          PeerChecksum(dir_.File("450.wav"), "--accuraterip-v1", 2, 3)});
+    }
+    const auto hex = [&id](size_t at) {
+        return static_cast<uint32_t>(std::stoul(id.substr(at, 8), nullptr, 16));
+    };
+    testing::AccurateRipServer server;
+    server.Serve("/accuraterip/" + id.substr(11, 1) + "/" + id.substr(10, 1) + "/" +
+                     id.substr(9, 1) + "/dBAR-" + id + ".bin",
+                 testing::DbarFile({{hex(4), hex(13), hex(22), tracks}}));
+    const std::vector<std::string> database = {"--set", "SECURE/ArServer=127.0.0.1", "--set",
+                                               "SECURE/ArPort=" + std::to_string(server.port())};
+    std::vector<std::string> find = {"--image", simcd, "offset", "find"};
+    find.insert(find.begin(), database.begin(), database.end());
+    const CliRun found = Run(find);
+    ASSERT_EQ(found.exitCode, 0) << found.out << found.err;
+    EXPECT_NE(found.out.find("Offset +6: 0 of 3 tracks match at sector 450\nOffset +667: 3 of 3 "
+                             "tracks match at sector 450\n"),
+              std::string::npos)
+        << found.out;
+    EXPECT_NE(found.out.find("The drive's read offset is +667 (confidence 12, confirmed with 2 "
+                             "tracks).\nSaved for TESTCO / OFFSET DRIVE / 1.0 in " +
+                             ini_ + "\n"),
+              std::string::npos)
+        << found.out;
+    const std::string saved = ReadWholeFile(ini_);
+    EXPECT_EQ(saved,
+              settingsBefore_ + "\r\n[OFFSETS]\r\nTESTCO / OFFSET DRIVE / 1.0=667 detected\r\n");
+    settingsBefore_ = saved;  // what offset find writes, and nothing else does
+
+    std::vector<std::string> rip = {"--image", simcd, "--set", "SECURE/AccurateRip=True", "rip"};
+    rip.insert(rip.begin(), database.begin(), database.end());
+    const CliRun ripped = Run(rip);
+    ASSERT_EQ(ripped.exitCode, 0) << ripped.err;
+    for (size_t n = 1; n <= 3; ++n) {
+        char line[80];
+        std::snprintf(line, sizeof line, "ACCURATERIP\t%zu\t%08x\t", n, tracks[n - 1].checksum);
+        EXPECT_NE(ripped.out.find(line), std::string::npos) << ripped.out;
+    }
+    EXPECT_EQ(ripped.out.find("unknown"), std::string::npos) << ripped.out;
+    EXPECT_EQ(ripped.out.find("inaccurate"), std::string::npos) << ripped.out;
+    const size_t log = ripped.out.find("LOG\t");
+    ASSERT_NE(log, std::string::npos);
+    const std::string logPath = ripped.out.substr(log + 4, ripped.out.find('\n', log) - log - 4);
+    EXPECT_NE(ReadWholeFile(logPath).find(
+                  ": 667 samples (detected with a disc in AccurateRip, on this drive)\n"),
+              std::string::npos);
+}
+
 // A rip looked up on a loopback AccurateRip server: every verdict from an answer of two
 // pressings, and "unknown" whenever no usable answer comes or the look-up is off.
 TEST_F(CliTest, AccurateRipVerdictsFromTheServer) {
