@@ -42,9 +42,11 @@ void ReportProgress(WorkerContext& context, const RipJob& job, uint64_t done, ui
 // said All before. False when the answer is No.
 bool GoOnAfterReadError(WorkerContext& context, const RipJob& job, uint32_t sector) {
     const auto position = static_cast<int32_t>(sector);
-    if (std::vector<int32_t>& errors = job.result->readErrors;
-        std::find(errors.begin(), errors.end(), position) == errors.end()) {
-        errors.push_back(position);
+    if (job.result != nullptr) {
+        std::vector<int32_t>& errors = job.result->readErrors;
+        if (std::find(errors.begin(), errors.end(), position) == errors.end()) {
+            errors.push_back(position);
+        }
     }
     if (context.run.ignoreAllErrors) {
         return true;

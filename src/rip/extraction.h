@@ -26,7 +26,7 @@ struct RipJob {
     SampleStage* stages = nullptr;    // what the audio passes through before its file, if anything
     int32_t progressFrom = 0;         // where the read's progress starts (after a test read)
     bool overwriteConfirmed = false;  // the overwrite question was asked before a test read
-    TrackResult* result = nullptr;    // where the reads given up are recorded
+    TrackResult* result = nullptr;    // where the reads given up are recorded (null: nowhere)
 };
 
 // What a track's read came to.
