@@ -10,8 +10,8 @@
 #include <optional>
 #include <string>
 
-#include "disc/disc_model.h"
 #include "codecs/worker_context.h"
+#include "disc/disc_model.h"
 
 namespace disctrove {
 

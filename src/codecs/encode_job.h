@@ -8,10 +8,10 @@
 
 #include "app/formats.h"
 #include "audio/pcm_source.h"
+#include "codecs/worker_context.h"
 #include "disc/disc_state.h"
 #include "disc/track_result.h"
 #include "platform/system/files.h"
-#include "codecs/worker_context.h"
 
 namespace disctrove {
 

@@ -6,12 +6,12 @@
 #include <QDialog>
 
 #include "app/options.h"
+#include "codecs/worker_context.h"
 #include "disc/disc_state.h"
 #include "ui/user_dialogs.h"
 #include "ui/worker_bridge.h"
 #include "work/run_state.h"
 #include "work/session_inputs.h"
-#include "codecs/worker_context.h"
 #include "work/worker_thread.h"
 
 class QLabel;
