@@ -33,6 +33,7 @@ struct CliOptions {
     std::optional<int> threads;  // --threads: encoder threads of a rip
     bool secure = false;         // --secure: secure reading for this rip
     std::optional<int> offset;   // --offset: the drive's read offset in samples
+    bool offsetAuto = false;     // --offset auto: the one AccurateRip's drive list gives
 };
 
 // Reads the command line. Fills `error` and returns nothing when it is not one the program

@@ -148,7 +148,8 @@ bool ReadThreads(CliOptions& options, const std::string& value) {
 }
 
 bool ReadOffset(CliOptions& options, const std::string& value) {
-    return ReadNumber(options.offset, value, -3000, 3000);
+    options.offsetAuto = value == "auto";
+    return options.offsetAuto || ReadNumber(options.offset, value, -3000, 3000);
 }
 
 const CommandRow kCommands[] = {
@@ -315,10 +316,11 @@ const OptionRow kOptions[] = {
     {.command = "rip",
      .name = "--offset",
      .value = "N",
-     .help = "the drive's read offset in samples, -3000 to 3000 (else\n"
-             "SECURE/ReadOffset), as the AccurateRip drive list gives it",
+     .help = "the drive's read offset in samples, -3000 to 3000, for this\n"
+             "rip (else the one saved for the drive, else SECURE/ReadOffset);\n"
+             "\"auto\": the one AccurateRip's drive list gives the drive's model",
      .read = ReadOffset,
-     .takes = "a number of samples from -3000 to 3000"},
+     .takes = "a number of samples from -3000 to 3000, or auto"},
     {.command = "encode",
      .name = "--encoder",
      .value = "ogg|mp3|wma|flac|opus",

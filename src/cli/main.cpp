@@ -16,6 +16,8 @@
 #include "app/version.h"
 #include "cli/cli_options.h"
 #include "cli/interrupts.h"
+#include "cli/offset_commands.h"
+#include "cli/session.h"
 #include "cli/terminal.h"
 #include "codecs/conversion_worker.h"
 #include "disc/accuraterip_database.h"
@@ -31,6 +33,7 @@
 #include "front/program_state.h"
 #include "platform/cdrom/cdrom.h"
 #include "platform/profile/profile_document.h"
+#include "platform/system/environment.h"
 #include "platform/system/files.h"
 #include "platform/system/text.h"
 #include "rip/leftovers.h"
@@ -43,36 +46,14 @@ namespace disctrove::cli {
 
 namespace {
 
-constexpr int kExitDone = 0;
-constexpr int kExitFailed = 1;
-constexpr int kExitUsage = 2;
-// A rip that completed every track, some of them with doubts: read errors let pass, or Test &
-// Copy's two reads differ.
-constexpr int kExitDoubts = 3;
-
 // A field of an output line: one line, and nothing a terminal would take for a command, whatever
 // a name (from a server, a file name) holds.
 std::string Field(const std::string& text) {
     return platform::WithoutControls(text);
 }
 
-int UsageError(const std::string& error) {
-    std::fprintf(stderr, "disctrove-cli: %s\nTry 'disctrove-cli --help'.\n", error.c_str());
-    return kExitUsage;
-}
-
 // The disc's names among the settings.
 constexpr const char* kDiscNames[] = {"Artist", "Album", "Year", "Genre"};
-
-struct Session {
-    explicit Session(Interrupts& watcher) : interrupts(watcher) {}
-
-    ProgramState state;
-    platform::ProfileDocument givenNames;  // the disc's names given with --set
-    Terminal terminal{state.disc};
-    WorkerContext context{state.options, state.disc, state.session, state.run, terminal, terminal};
-    Interrupts& interrupts;
-};
 
 // Reads the settings as the desktop program does, with the --set values over them; the file
 // itself is never written.
@@ -123,34 +104,6 @@ bool ChooseDrive(Session& session, const CliOptions& options, std::string& error
             }
         }
     }
-    return true;
-}
-
-// The folder files go to, made when it is not there yet (a user naming a new folder on the
-// command line means it to be made).
-bool ReadTheDisc(Session& session) {
-    if (session.state.disc.drives.empty()) {
-        session.terminal.Say("Couldn't find any CD-ROM drives");
-        return false;
-    }
-    ProgramState& records = session.state;
-    if (RefreshDisc(records.options, records.disc, records.lookup, records.run) !=
-        RefreshResult::ready) {
-        session.terminal.Say(kTocErrorMessage);
-        return false;
-    }
-    // Names given for this run are the disc's it reads, whatever disc the stored ones were for.
-    const auto given = [&session](const char* key) {
-        return session.givenNames.Find("ID3", key).has_value();
-    };
-    Options unused;
-    DiscNames named;
-    LoadSettings(unused, named, session.givenNames);
-    DiscNames& s = session.state.disc;
-    s.Artist = given("Artist") ? named.Artist : s.Artist;
-    s.Album = given("Album") ? named.Album : s.Album;
-    s.Year = given("Year") ? named.Year : s.Year;
-    s.Genre = given("Genre") ? named.Genre : s.Genre;
     return true;
 }
 
@@ -224,24 +177,6 @@ std::string FinalStatusText(const TrackResult& track) {
     return text;
 }
 
-// Runs `body` as the desktop program runs its workers (idle priority, ripping set until it
-// ends or Ctrl+C stops it: `stop` marks what stopping changes, and the worker is asked to stop).
-int RunWorker(Session& session, std::function<int()> body, std::function<void()> stop) {
-    WorkerThread worker;
-    session.interrupts.OnInterrupt([&session, &worker, stop] {
-        session.terminal.Say("Stopping...");
-        stop();
-        worker.Stop();
-    });
-    worker.Start([&session, body = std::move(body)](std::stop_token token) {
-        session.context.stop = std::move(token);
-        return body();
-    });
-    const int result = worker.Join();
-    session.interrupts.OnInterrupt({});
-    return result;
-}
-
 int Drives(Session& session) {
     for (size_t i = 0; i < session.state.disc.drives.size(); ++i) {
         std::printf("%zu\t%s\n", i, Field(session.state.disc.drives[i].name).c_str());
@@ -311,46 +246,6 @@ int Lookup(Session& session, const CliOptions& options) {
 }
 
 int PrintRipResults(const DiscState& disc, const RipResult& rip);
-
-// offset find: the drive's read offset from a disc the AccurateRip database knows, saved for the
-// drive in the settings file.
-int FindOffset(Session& session, const CliOptions& options) {
-    if (options.arguments.empty() || options.arguments[0] != "find") {
-        return UsageError("offset takes \"find\"");
-    }
-    if (!ReadTheDisc(session)) {
-        return kExitFailed;
-    }
-    ProgramState& state = session.state;
-    const Drive& drive = state.disc.drives.at(static_cast<size_t>(state.options.Cdrom));
-    OffsetFinding found;
-    RunWorker(
-        session,
-        [&] {
-            const auto pressings = FetchAccurateRip(
-                AccurateRipRequest(state.options, state.disc),
-                ComputeAccurateRipDiscId(drive.toc, drive.discId), session.context.stop);
-            found = FindReadOffset(session.context, pressings, [](const std::string& line) {
-                std::printf("%s\n", line.c_str());
-                std::fflush(stdout);
-            });
-            return 0;
-        },
-        [] {});
-    if (found.outcome != OffsetFinding::Outcome::found) {
-        return kExitFailed;
-    }
-    const std::string key = DriveKey(drive.identity);
-    if (key.empty()) {
-        std::printf("A disc image has no drive to save the offset for.\n");
-    } else if (SaveDriveOffset(SettingsPath(), key, {found.offset, OffsetSource::detected})) {
-        std::printf("Saved for %s in %s\n", key.c_str(), SettingsPath().c_str());
-    } else {
-        session.terminal.Say("Cannot write the settings file " + SettingsPath());
-        return kExitFailed;
-    }
-    return kExitDone;
-}
 
 // What the command line chose for a rip: the tracks at `positions` marked, the others not, and
 // the template, threads, secure reading and offset given.
@@ -435,6 +330,7 @@ int Rip(Session& session, const CliOptions& options) {
         }
     }
     ApplyRipChoices(state, *positions, options);
+    ProposeDriveOffset(session, options);
     session.terminal.SetAnswers(options.answerOverwrite, options.answerReadError);
     return PrintRipResults(state.disc, RunRip(session));
 }

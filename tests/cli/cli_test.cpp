@@ -14,6 +14,7 @@
 #include "disc/musicbrainz_lookup.h"
 #include "platform/cdrom/simulated_disc.h"
 #include "support/audio_files.h"
+#include "support/scoped_environment.h"
 #include "support/temp_dir.h"
 #include "tools/accuraterip_server.h"
 #include "tools/cddb_server.h"
@@ -376,6 +377,56 @@ TEST_F(CliTest, OffsetFoundSavedAndUsedByTheNextRip) {
     EXPECT_NE(ReadWholeFile(logPath).find(
                   ": 667 samples (detected with a disc in AccurateRip, on this drive)\n"),
               std::string::npos);
+}
+
+// A drive with no offset saved: a rip says what AccurateRip's drive list gives its model; with
+// --offset auto it reads with that offset, and the log says where it came from. The list is
+// fetched once and kept in the user's cache folder.
+TEST_F(CliTest, TheDriveListsOffsetIsProposedAndTakenWithAuto) {
+    const testing::ScopedEnvironment cache("XDG_CACHE_HOME", dir_.File("cache"));
+    const std::string simcd =
+        Simcd("drive TESTCO / OFFSET DRIVE / 1.0\noffset 667\ntrack audio 600\ntrack audio 600\n");
+    std::string record(69, '\0');
+    record[0] = static_cast<char>(667 & 0xFF);
+    record[1] = static_cast<char>(667 >> 8);
+    record.replace(2, 21, "TESTCO - OFFSET DRIVE");
+    testing::AccurateRipServer server;
+    server.Serve("/accuraterip/DriveOffsets.bin", record);
+    const auto rip = [&](const std::string& offset) {
+        std::vector<std::string> arguments = {
+            "--image", simcd,
+            "--set",   "SECURE/AccurateRip=True",
+            "--set",   "SECURE/ArServer=127.0.0.1",
+            "--set",   "SECURE/ArPort=" + std::to_string(server.port()),
+            "rip"};
+        if (!offset.empty()) {
+            arguments.insert(arguments.end(), {"--offset", offset});
+        }
+        return Run(arguments);
+    };
+    const CliRun proposed = rip("");
+    EXPECT_NE(proposed.err.find("AccurateRip's drive list gives TESTCO OFFSET DRIVE a read offset "
+                                "of 667; this rip reads with 0"),
+              std::string::npos)
+        << proposed.err;
+    const CliRun taken = rip("auto");
+    ASSERT_EQ(taken.exitCode, 0) << taken.err;
+    EXPECT_NE(taken.err.find("Read offset 667, from AccurateRip's drive list for TESTCO OFFSET "
+                             "DRIVE."),
+              std::string::npos)
+        << taken.err;
+    EXPECT_TRUE(ReadWholeFile(out_ + "/-Track 01.wav").substr(44) == SimulatedAudio(0, 600));
+    const size_t log = taken.out.find("LOG\t");
+    ASSERT_NE(log, std::string::npos);
+    EXPECT_NE(ReadWholeFile(taken.out.substr(log + 4, taken.out.find('\n', log) - log - 4))
+                  .find(": 667 samples (from the drive database, for this drive's model)\n"),
+              std::string::npos);
+    const auto requests = server.Requests();
+    EXPECT_EQ(std::count_if(requests.begin(), requests.end(),
+                            [](const auto& request) {
+                                return request.path == "/accuraterip/DriveOffsets.bin";
+                            }),
+              1);
 }
 
 // A rip looked up on a loopback AccurateRip server: every verdict from an answer of two
