@@ -5,6 +5,7 @@
 #include <memory>
 #include <optional>
 
+#include "audio/accuraterip_stage.h"
 #include "disc/accuraterip_lookup.h"
 #include "disc/disc.h"
 #include "platform/cdrom/cdrom.h"
@@ -155,13 +156,10 @@ std::optional<AccurateRipResult> ReadWholeTrack(WorkerContext& outer, Track& tra
 }  // namespace
 
 uint32_t Frame450Checksum(std::span<const uint8_t> frames) {
-    uint32_t sum = 0;
-    for (size_t i = 0; i + 3 < frames.size(); i += 4) {
-        const uint32_t word = frames[i] | (frames[i + 1] << 8) | (frames[i + 2] << 16) |
-                              (static_cast<uint32_t>(frames[i + 3]) << 24);
-        sum += word * static_cast<uint32_t>(i / 4 + 1);
-    }
-    return sum;
+    // The v1 checksum of the frames taken as a track of their own, neither first nor last.
+    AccurateRipStage sums(frames.size() / 4, false, false);
+    sums.Take(frames);
+    return sums.sums().v1;
 }
 
 OffsetFinding FindReadOffset(WorkerContext& context,
