@@ -14,9 +14,15 @@ uint32_t Word(const uint8_t* b) {
 
 }  // namespace
 
+AccurateRipRange AccurateRipRangeOf(uint64_t frames, bool first, bool last) {
+    return {first ? kSkippedFrames : 1,
+            last ? (frames > kSkippedFrames ? frames - kSkippedFrames : 0) : frames};
+}
+
+// A track that is not the last counts every frame it is given, even past its stated length.
 AccurateRipStage::AccurateRipStage(uint64_t frames, bool first, bool last)
-    : from_(first ? kSkippedFrames : 1),
-      to_(last ? (frames > kSkippedFrames ? frames - kSkippedFrames : 0) : UINT64_MAX) {}
+    : from_(AccurateRipRangeOf(frames, first, last).from),
+      to_(last ? AccurateRipRangeOf(frames, first, last).to : UINT64_MAX) {}
 
 void AccurateRipStage::Add(uint32_t word) {
     ++position_;
@@ -24,6 +30,7 @@ void AccurateRipStage::Add(uint32_t word) {
         const uint64_t product = uint64_t{word} * position_;
         v1_ += static_cast<uint32_t>(product);
         high_ += static_cast<uint32_t>(product >> 32);
+        sum_ += word;
     }
 }
 
@@ -46,14 +53,17 @@ bool AccurateRipStage::Take(std::span<const uint8_t> bytes) {
     const uint64_t inside = to_ > position_ ? std::min(frames - i, to_ - position_) : 0;
     uint32_t low = v1_;
     uint32_t high = high_;
+    uint32_t sum = sum_;
     for (const uint64_t end = i + inside; i < end; ++i) {
-        const uint64_t product =
-            uint64_t{Word(data + i * 4)} * (position_ + 1 + (i - (end - inside)));
+        const uint32_t word = Word(data + i * 4);
+        const uint64_t product = uint64_t{word} * (position_ + 1 + (i - (end - inside)));
         low += static_cast<uint32_t>(product);
         high += static_cast<uint32_t>(product >> 32);
+        sum += word;
     }
     v1_ = low;
     high_ = high;
+    sum_ = sum;
     position_ += inside;
     for (; i < frames; ++i) {
         Add(Word(data + i * 4));

@@ -350,9 +350,9 @@ int PrintRipResults(const DiscState& disc, const RipResult& rip) {
     for (const TrackResult& track : rip.tracks) {
         if (track.accurateRip) {
             const AccurateRipResult verdict = track.verdict.value_or(AccurateRipResult{});
-            std::printf("ACCURATERIP\t%d\t%08x\t%08x\t%s\t%u\n", track.index + 1,
+            std::printf("ACCURATERIP\t%d\t%08x\t%08x\t%s\t%u\t%s\n", track.index + 1,
                         track.accurateRip->v1, track.accurateRip->v2, VerdictName(verdict.verdict),
-                        verdict.confidence);
+                        verdict.confidence, SignedOffsetText(verdict.pressingOffset).c_str());
         }
     }
     for (const TrackResult& track : rip.tracks) {

@@ -1,6 +1,7 @@
 #include "cli/offset_commands.h"
 
 #include <cstdio>
+#include <stop_token>
 
 #include "app/settings_file.h"
 #include "app/settings_path.h"
@@ -23,10 +24,15 @@ void ProposeDriveOffset(Session& session, const CliOptions& options) {
     }
     const platform::DriveIdentity& identity = drive->identity;
     const std::string model = identity.vendor + " " + identity.model;
-    const auto listed =
-        FindDriveOffset(LoadDriveOffsets(DriveOffsetsRequest(state.options),
-                                         platform::UserCacheFolder() + "/DriveOffsets.bin"),
-                        identity.vendor, identity.model);
+    // Ctrl+C gives up the fetch (an offline machine waits out the timeouts otherwise) and the
+    // rip goes on with the offset it has.
+    std::stop_source cancel;
+    session.interrupts.OnInterrupt([&cancel] { cancel.request_stop(); });
+    const auto list = LoadDriveOffsets(DriveOffsetsRequest(state.options),
+                                       platform::UserCacheFolder() + "/DriveOffsets.bin",
+                                       cancel.get_token());
+    session.interrupts.OnInterrupt({});
+    const auto listed = FindDriveOffset(list, identity.vendor, identity.model);
     const std::string own = std::to_string(state.options.ReadOffset);
     if (!listed) {
         if (options.offsetAuto) {

@@ -78,6 +78,26 @@ AccurateRipResult JudgeTrack(const std::vector<AccurateRipPressing>& pressings, 
     return result;
 }
 
+std::string SignedOffsetText(int32_t offset) {
+    return (offset > 0 ? "+" : "") + std::to_string(offset);
+}
+
+std::string VerdictSummary(const AccurateRipResult& result) {
+    const std::string confidence = " (" + std::to_string(result.confidence) + ")";
+    switch (result.verdict) {
+        case AccurateRipVerdict::accurate:
+            return "accurate" + confidence +
+                   (result.pressingOffset != 0
+                        ? ", pressing offset " + SignedOffsetText(result.pressingOffset)
+                        : "");
+        case AccurateRipVerdict::inaccurate:
+            return "inaccurate" + confidence;
+        case AccurateRipVerdict::unknown:
+            break;
+    }
+    return "not verified";
+}
+
 const char* VerdictName(AccurateRipVerdict verdict) {
     switch (verdict) {
         case AccurateRipVerdict::accurate:

@@ -42,6 +42,9 @@ struct AccurateRipResult {
     // Accurate: the highest confidence of the pressings that match; inaccurate: the total
     // confidence of the pressings' entries for the track.
     uint32_t confidence = 0;
+    // Accurate on a pressing whose audio sits this many frames earlier than this disc's (0: at
+    // the drive's own alignment).
+    int32_t pressingOffset = 0;
 };
 
 // The verdict on the track whose checksums are `sums` and whose entry is at `position` of each
@@ -50,6 +53,13 @@ struct AccurateRipResult {
 // entry for the track.
 AccurateRipResult JudgeTrack(const std::vector<AccurateRipPressing>& pressings, size_t position,
                              const AccurateRipSums& sums);
+
+// An offset in frames with its sign: "+6", "-30", "0".
+std::string SignedOffsetText(int32_t offset);
+
+// "accurate (12)", and ", pressing offset +N" after it for a match on another pressing;
+// "inaccurate (N)"; "not verified".
+std::string VerdictSummary(const AccurateRipResult& result);
 
 // "accurate", "inaccurate" or "unknown".
 const char* VerdictName(AccurateRipVerdict verdict);

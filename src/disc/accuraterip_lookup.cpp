@@ -84,7 +84,12 @@ const std::vector<AccurateRipPressing>& AccurateRipLookup::Wait() {
     return pressings_;
 }
 
-void JudgeRip(const DiscState& disc, std::vector<TrackResult>& results, AccurateRipLookup& lookup) {
+void JudgeRip(const DiscState& disc, std::vector<TrackResult>& results, AccurateRipLookup& lookup,
+              const std::map<int32_t, SlidingTrack>& read) {
+    const auto kept = [&read](int32_t index) {
+        const auto it = read.find(index);
+        return it != read.end() ? &it->second : nullptr;
+    };
     const bool started = lookup.started();
     const auto& pressings = lookup.Wait();
     for (TrackResult& result : results) {
@@ -94,8 +99,16 @@ void JudgeRip(const DiscState& disc, std::vector<TrackResult>& results, Accurate
             continue;
         }
         const Track& track = disc.tracks[static_cast<size_t>(result.index)];
-        result.verdict =
-            JudgeTrack(pressings, AccurateRipEntryOf(lookup.toc(), track), *result.accurateRip);
+        const size_t entry = AccurateRipEntryOf(lookup.toc(), track);
+        result.verdict = JudgeTrack(pressings, entry, *result.accurateRip);
+        const SlidingTrack* own = kept(result.index);
+        if (result.verdict->verdict == AccurateRipVerdict::inaccurate && own != nullptr) {
+            if (const auto match = FindPressingOffset(pressings, entry, *own,
+                                                      kept(result.index - 1),
+                                                      kept(result.index + 1))) {
+                result.verdict = {AccurateRipVerdict::accurate, match->confidence, match->offset};
+            }
+        }
     }
 }
 

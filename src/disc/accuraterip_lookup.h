@@ -5,6 +5,7 @@
 #include <condition_variable>
 #include <cstddef>
 #include <functional>
+#include <map>
 #include <mutex>
 #include <stop_token>
 #include <thread>
@@ -13,6 +14,7 @@
 #include "app/options.h"
 #include "disc/accuraterip_database.h"
 #include "disc/disc_state.h"
+#include "disc/pressing_offset.h"
 #include "disc/track_result.h"
 #include "net/web_client.h"
 
@@ -68,8 +70,10 @@ class AccurateRipLookup {
 
 // Sets the verdict of every track a rip of `disc` read (`results`): judged against the
 // look-up's pressings when the look-up ran and the track was read whole and completed, none
-// otherwise. Stop (before or during the wait) ends a look-up still under way, and its tracks are
-// then unknown.
-void JudgeRip(const DiscState& disc, std::vector<TrackResult>& results, AccurateRipLookup& lookup);
+// otherwise. A track that matches no pressing at the drive's alignment is searched for at other
+// pressing offsets, with what `read` kept of it and of its neighbours (by track index). Stop
+// (before or during the wait) ends a look-up still under way, and its tracks are then unknown.
+void JudgeRip(const DiscState& disc, std::vector<TrackResult>& results, AccurateRipLookup& lookup,
+              const std::map<int32_t, SlidingTrack>& read = {});
 
 }  // namespace disctrove

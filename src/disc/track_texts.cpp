@@ -112,18 +112,7 @@ std::string TrackStatusText(int32_t status, const TrackResult* result) {
     }
     std::vector<std::string> findings;
     if (result->verdict) {
-        const auto confidence = std::to_string(result->verdict->confidence);
-        switch (result->verdict->verdict) {
-            case AccurateRipVerdict::accurate:
-                findings.push_back("accurate (" + confidence + ")");
-                break;
-            case AccurateRipVerdict::inaccurate:
-                findings.push_back("inaccurate (" + confidence + ")");
-                break;
-            case AccurateRipVerdict::unknown:
-                findings.push_back("not verified");
-                break;
-        }
+        findings.push_back(VerdictSummary(*result->verdict));
     }
     for (std::string& doubt : TrackDoubts(*result)) {
         findings.push_back(std::move(doubt));

@@ -22,9 +22,6 @@ constexpr int32_t kMargin = 5;    // sectors read on each side of sector 450
 constexpr int32_t kWindowSectors = 2 * kMargin + 1;
 constexpr uint32_t kTrackSectorsNeeded = 450 + kMargin + 1;  // the window lies inside the track
 
-std::string Signed(int32_t offset) {
-    return (offset > 0 ? "+" : "") + std::to_string(offset);
-}
 
 std::string TrackName(const Track& track) {
     return "Track " + platform::TwoDigits(track.index + 1);
@@ -105,13 +102,13 @@ std::optional<int32_t> SearchOffsets(const std::vector<Probe>& probes, size_t ne
     const std::string of = " of " + std::to_string(probes.size()) + " tracks match at sector 450";
     for (const int32_t offset : kCommonOffsets) {
         const size_t matched = Matches(probes, offset);
-        say("Offset " + Signed(offset) + ": " + std::to_string(matched) + of);
+        say("Offset " + SignedOffsetText(offset) + ": " + std::to_string(matched) + of);
         if (matched >= needed) {
             return offset;
         }
     }
-    say("Searching every offset from " + Signed(-kOffsetSearchLimit) + " to " +
-        Signed(kOffsetSearchLimit) + "...");
+    say("Searching every offset from " + SignedOffsetText(-kOffsetSearchLimit) + " to " +
+        SignedOffsetText(kOffsetSearchLimit) + "...");
     std::optional<int32_t> best;
     size_t bestMatched = 0;
     for (int32_t offset = -kOffsetSearchLimit; offset <= kOffsetSearchLimit; ++offset) {
@@ -123,7 +120,7 @@ std::optional<int32_t> SearchOffsets(const std::vector<Probe>& probes, size_t ne
         }
     }
     if (best) {
-        say("Offset " + Signed(*best) + ": " + std::to_string(bestMatched) + of);
+        say("Offset " + SignedOffsetText(*best) + ": " + std::to_string(bestMatched) + of);
     }
     return best;
 }
@@ -187,7 +184,7 @@ OffsetFinding FindReadOffset(WorkerContext& context,
     const size_t needed = (probes.size() + 1) / 2;  // most of the tracks, as a pressing would
     const std::optional<int32_t> offset = SearchOffsets(probes, needed, say);
     if (!offset) {
-        say("No offset from " + Signed(-kOffsetSearchLimit) + " to " + Signed(kOffsetSearchLimit) +
+        say("No offset from " + SignedOffsetText(-kOffsetSearchLimit) + " to " + SignedOffsetText(kOffsetSearchLimit) +
             " gives the database's checksums for this disc.");
         finding.outcome = Outcome::noMatch;
         return finding;
@@ -203,7 +200,7 @@ OffsetFinding FindReadOffset(WorkerContext& context,
         const auto verdict = ReadWholeTrack(context, track, *offset,
                                             AccurateRipEntryOf(drive->toc, track), pressings);
         const bool accurate = verdict && verdict->verdict == AccurateRipVerdict::accurate;
-        say(TrackName(track) + " read whole at " + Signed(*offset) + ": " +
+        say(TrackName(track) + " read whole at " + SignedOffsetText(*offset) + ": " +
             (accurate ? "accurate (" + std::to_string(verdict->confidence) + ")"
                       : std::string(verdict ? "does not match" : "could not be read")));
         if (accurate) {
@@ -216,12 +213,12 @@ OffsetFinding FindReadOffset(WorkerContext& context,
     if (context.stop.stop_requested()) {
         finding.outcome = Outcome::stopped;
     } else if (wanted == 0 || finding.confirmedTracks < wanted) {
-        say("Offset " + Signed(*offset) +
+        say("Offset " + SignedOffsetText(*offset) +
             " matched at sector 450, but whole tracks did not "
             "confirm it.");
         finding.outcome = Outcome::notConfirmed;
     } else {
-        say("The drive's read offset is " + Signed(*offset) + " (confidence " +
+        say("The drive's read offset is " + SignedOffsetText(*offset) + " (confidence " +
             std::to_string(finding.confidence) + ", confirmed with " +
             std::to_string(finding.confirmedTracks) +
             (finding.confirmedTracks == 1 ? " track)." : " tracks)."));

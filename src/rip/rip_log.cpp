@@ -55,7 +55,10 @@ std::string VerdictText(const TrackResult& result) {
     switch (result.verdict->verdict) {
         case AccurateRipVerdict::accurate:
             return "Accurately ripped (confidence " + std::to_string(result.verdict->confidence) +
-                   ")";
+                   ")" +
+                   (result.verdict->pressingOffset != 0
+                        ? ", pressing offset " + SignedOffsetText(result.verdict->pressingOffset)
+                        : "");
         case AccurateRipVerdict::inaccurate:
             return "Not accurate (total confidence " + std::to_string(result.verdict->confidence) +
                    ")";

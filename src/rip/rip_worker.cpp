@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <ctime>
+#include <map>
 #include <memory>
 #include <new>
 #include <utility>
@@ -11,6 +12,7 @@
 #include "app/share_path.h"
 #include "audio/accuraterip_stage.h"
 #include "audio/audio_checks.h"
+#include "audio/audio_edges.h"
 #include "audio/loudness_stage.h"
 #include "audio/pcm_source.h"
 #include "codecs/encode_job.h"
@@ -103,6 +105,9 @@ class Reader {
         }
         return std::move(results_);
     }
+
+    // What the tracks read whole leave for a search at other pressing offsets, by track index.
+    const std::map<int32_t, SlidingTrack>& sliding() const { return sliding_; }
 
     // True when the user ended the run at a read error, or a temporary file failed.
     bool abandoned() const { return abandoned_; }
@@ -213,6 +218,7 @@ class Reader {
               loudness(measure ? std::make_unique<LoudnessStage>() : nullptr) {
             chain.Add(checks);
             chain.Add(accurateRip);
+            chain.Add(edges);
             if (loudness) {
                 chain.Add(*loudness);
             }
@@ -222,6 +228,7 @@ class Reader {
 
         AudioChecksStage checks;
         AccurateRipStage accurateRip;
+        AudioEdgesStage edges;  // for a pressing offset, should the database differ
         std::unique_ptr<LoudnessStage> loudness;
         SampleChain chain;
     };
@@ -242,7 +249,7 @@ class Reader {
             }
         }
         RipTrackToWav(context_, job);
-        KeepChecks(track, *job.result, stages.checks, stages.accurateRip);
+        KeepChecks(track, *job.result, stages);
         KeepLoudness(track, *job.result, std::move(stages.loudness));
         playlist_.End(place, !context_.stop.stop_requested());
     }
@@ -272,7 +279,7 @@ class Reader {
             playlist_.End(place, false);
             return;
         }
-        KeepChecks(track, *job.result, stages.checks, stages.accurateRip);
+        KeepChecks(track, *job.result, stages);
         KeepLoudness(track, *job.result, std::move(stages.loudness));
         encoders_.Submit({&track, job.result, job.outputPath, output, place});
     }
@@ -300,11 +307,14 @@ class Reader {
     }
 
     // The checks describe the track only when every sector of it was read.
-    void KeepChecks(const Track& track, TrackResult& result, const AudioChecksStage& checks,
-                    const AccurateRipStage& accurateRip) {
+    void KeepChecks(const Track& track, TrackResult& result, const TrackStages& stages) {
         if (track.status != kStatusStopped && track.status != kStatusError) {
-            result.checks = checks.checks();
-            result.accurateRip = accurateRip.sums();
+            result.checks = stages.checks.checks();
+            result.accurateRip = stages.accurateRip.sums();
+            const size_t tracks = context_.disc.tracks.size();
+            sliding_[track.index] = {stages.edges.edges(), stages.accurateRip.sums().v1,
+                                     stages.accurateRip.wordSum(), track.index == 0,
+                                     static_cast<size_t>(track.index) + 1 == tracks};
         }
     }
 
@@ -334,6 +344,7 @@ class Reader {
     // One per marked track, made before the first read: the reader and the encoder threads
     // write into their own, and nothing reads them until the last encode is done.
     std::vector<TrackResult> results_;
+    std::map<int32_t, SlidingTrack> sliding_;
 };
 
 // The run once its folders are made: the reader, the encoders, the look-ups beside them, and what
@@ -370,7 +381,7 @@ RipResult RipInto(WorkerContext& context, const std::string& base, std::time_t s
     reader.CheckFilesAreThere();
     result.albumLoudness = reader.WriteReplayGain();
     result.tracks = reader.TakeResults();
-    JudgeRip(disc, result.tracks, accurateRip);
+    JudgeRip(disc, result.tracks, accurateRip, reader.sliding());
     if (!cover.Keep(disc, base, result.cover)) {
         context.questions.Inform("Cannot write the cover \"" + base + kCoverFileStem + "\"");
     }

@@ -290,7 +290,7 @@ TEST_F(CliTest, AccurateRipChecksumsAgreeWithAccurateripChecksum) {
                                [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
                 expected += "\t" + sum;
             }
-            EXPECT_NE(rip.out.find(expected + "\tunknown\t0\n"), std::string::npos)
+            EXPECT_NE(rip.out.find(expected + "\tunknown\t0\t0\n"), std::string::npos)
                 << expected << "\n"
                 << rip.out;
         }
@@ -379,6 +379,54 @@ TEST_F(CliTest, OffsetFoundSavedAndUsedByTheNextRip) {
               std::string::npos);
 }
 
+// The database's pressing is cut N frames earlier or later than this disc (its checksums are the
+// peer's, of a rip read N frames off): every track is still accurate, with its pressing offset,
+// when the disc is ripped whole. A middle track ripped alone has no neighbour's audio to slide
+// into and stays inaccurate.
+TEST_F(CliTest, AnOffsetPressingIsAccurateWithItsOffset) {
+    const std::string simcd = Simcd("track audio 600\ntrack audio 600\ntrack audio 600\n");
+    const std::string id = Run({"--image", simcd, "toc"}).out.substr(28, 30);
+    const auto hex = [&id](size_t at) {
+        return static_cast<uint32_t>(std::stoul(id.substr(at, 8), nullptr, 16));
+    };
+    for (const int pressing : {12, -1234}) {
+        ASSERT_EQ(Run({"--image", simcd, "rip", "--offset", std::to_string(pressing)}).exitCode,
+                  0);
+        std::vector<testing::DbarPressing::Track> tracks;
+        for (size_t n = 1; n <= 3; ++n) {
+            tracks.push_back({7,
+                              PeerChecksum(out_ + "/-Track 0" + std::to_string(n) + ".wav",
+                                           "--accuraterip-v1", n, 3),
+                              0});
+        }
+        testing::AccurateRipServer server;
+        server.Serve("/accuraterip/" + id.substr(11, 1) + "/" + id.substr(10, 1) + "/" +
+                         id.substr(9, 1) + "/dBAR-" + id + ".bin",
+                     testing::DbarFile({{hex(4), hex(13), hex(22), tracks}}));
+        const auto rip = [&](const std::string& which) {
+            return Run({"--image", simcd, "--set", "SECURE/ArServer=127.0.0.1", "--set",
+                        "SECURE/ArPort=" + std::to_string(server.port()), "--set",
+                        "SECURE/AccurateRip=True", "rip", which, "--offset", "0"});
+        };
+        const CliRun whole = rip("all");
+        ASSERT_EQ(whole.exitCode, 0) << whole.err;
+        const std::string offset = (pressing > 0 ? "+" : "") + std::to_string(pressing);
+        size_t accurate = 0;
+        for (size_t at = 0; (at = whole.out.find("\taccurate\t7\t" + offset + "\n", at)) !=
+                            std::string::npos;
+             ++at) {
+            ++accurate;
+        }
+        EXPECT_EQ(accurate, 3u) << whole.out;
+        const size_t log = whole.out.find("LOG\t");
+        ASSERT_NE(log, std::string::npos);
+        EXPECT_NE(ReadWholeFile(whole.out.substr(log + 4, whole.out.find('\n', log) - log - 4))
+                      .find("Accurately ripped (confidence 7), pressing offset " + offset + "\n"),
+                  std::string::npos);
+        EXPECT_NE(rip("2").out.find("\tinaccurate\t7\t0\n"), std::string::npos);
+    }
+}
+
 // A drive with no offset saved: a rip says what AccurateRip's drive list gives its model; with
 // --offset auto it reads with that offset, and the log says where it came from. The list is
 // fetched once and kept in the user's cache folder.
@@ -454,7 +502,7 @@ TEST_F(CliTest, AccurateRipVerdictsFromTheServer) {
         v2.push_back(PeerChecksum(wav, "--accuraterip-v2", n, 3));
         char line[80];
         std::snprintf(line, sizeof line, "ACCURATERIP\t%zu\t%08x\t%08x\t", n, v1.back(), v2.back());
-        unknown += line + std::string("unknown\t0\n");
+        unknown += line + std::string("unknown\t0\t0\n");
     }
     EXPECT_NE(off.out.find(unknown), std::string::npos) << off.out;
 
@@ -479,9 +527,9 @@ TEST_F(CliTest, AccurateRipVerdictsFromTheServer) {
     const CliRun judged = rip(server, true);
     ASSERT_EQ(judged.exitCode, 0) << judged.err;
     std::string verdicts = unknown;
-    verdicts.replace(verdicts.find("unknown\t0"), 9, "accurate\t9");
-    verdicts.replace(verdicts.find("unknown\t0"), 9, "inaccurate\t7");
-    verdicts.replace(verdicts.find("unknown\t0"), 9, "inaccurate\t0");
+    verdicts.replace(verdicts.find("unknown\t0\t"), 10, "accurate\t9\t");
+    verdicts.replace(verdicts.find("unknown\t0\t"), 10, "inaccurate\t7\t");
+    verdicts.replace(verdicts.find("unknown\t0\t"), 10, "inaccurate\t0\t");
     EXPECT_NE(judged.out.find(verdicts), std::string::npos) << judged.out;
     ASSERT_EQ(server.Requests().size(), 1u);
     EXPECT_EQ(server.Requests()[0].path, path);
