@@ -38,8 +38,8 @@ const char* const kDefaultFile =
     "\n[MUSICBRAINZ]\nUse=True\nServer=musicbrainz.org\nPort=443\nHttps=True\nCoverArt=True\n"
     "CoverServer=coverartarchive.org\n"
     "\n[SECURE]\nReadOffset=0\nRetries=20\nTestAndCopy=False\nAccurateRip=True\n"
-    "ArServer=www.accuraterip.com\nArPort=80\nCtdb=True\nCtdbServer=db.cuetools.net\nWriteLog=True\n"
-    "WriteCue=True\n";
+    "ArServer=www.accuraterip.com\nArPort=80\nCtdb=True\nCtdbServer=db.cuetools.net\n"
+    "WriteLog=True\nWriteCue=True\n";
 
 // The start-up sequence: defaults, then the file, then the file written back.
 class SettingsFileTest : public ::testing::Test {
