@@ -113,8 +113,7 @@ class TagReader {
     bool textSkipped() const { return textSkipped_; }
 
   private:
-    // Skips a construct from `open` to `close`; at a cut one, goes to the text's end but one, so
-    // that the reader fails rather than ends.
+    // Skips a construct from `open` to `close`; a cut one makes the text malformed.
     bool Skip(std::string_view open, std::string_view close) {
         if (!text_.substr(at_).starts_with(open)) {
             return false;
@@ -307,6 +306,9 @@ std::string CtdbToc(const platform::Toc& toc) {
 }
 
 std::optional<std::vector<CtdbEntry>> ParseCtdbAnswer(std::string_view xml) {
+    if (xml.starts_with("\xEF\xBB\xBF")) {
+        xml.remove_prefix(3);  // a UTF-8 byte order mark
+    }
     TagReader reader(xml);
     const auto root = reader.Next();
     if (!root || root->closing || root->name != "ctdb") {
@@ -348,7 +350,8 @@ std::optional<std::vector<CtdbEntry>> ParseCtdbAnswer(std::string_view xml) {
             open.push_back(tag->name);
         }
     }
-    // Nothing but comments and blanks may follow the root (the root holds no text).
+    // Nothing but comments and blanks may follow the root, and an answer holds no text but its
+    // attributes.
     if (reader.Next() || reader.malformed() || reader.textSkipped()) {
         return std::nullopt;
     }
