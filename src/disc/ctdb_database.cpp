@@ -69,13 +69,16 @@ std::optional<std::string> Unescape(std::string_view raw) {
             out += named->second;
             continue;
         }
+        if (!name.starts_with('#')) {
+            return std::nullopt;
+        }
         const bool hex = name.starts_with("#x");
         const std::string_view digits = name.substr(hex ? 2 : 1);
         uint32_t code = 0;
         const auto [stop, error] =
             std::from_chars(digits.data(), digits.data() + digits.size(), code, hex ? 16 : 10);
-        if (!name.starts_with('#') || digits.empty() || error != std::errc() ||
-            stop != digits.data() + digits.size() || code == 0 || code > 0x10FFFF) {
+        if (digits.empty() || error != std::errc() || stop != digits.data() + digits.size() ||
+            code == 0 || code > 0x10FFFF) {
             return std::nullopt;
         }
         AppendUtf8(out, code);

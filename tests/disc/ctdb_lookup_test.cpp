@@ -75,6 +75,7 @@ TEST(CtdbLookup, RefusesWhatIsNoAnswer) {
         open + "<entry id=\"1\" confidence=\"1\" toc=\"0:9\"/></ctdb>",  // no checksum
         open + "<entry id=\"1\" crc32=\"xyz\" confidence=\"1\" toc=\"0:9\"/></ctdb>",  // not hex
         open + entry + " trackcrcs=\"12 zz\"/></ctdb>",  // a track's checksum not hex
+        open + entry + " hasparity=\"&;\"/></ctdb>",     // a reference to nothing
         open + "<entry id=\"1\" id=\"2\" crc32=\"1\" confidence=\"1\" toc=\"0:9\"/></ctdb>",
     };
     for (const std::string& text : bad) {
