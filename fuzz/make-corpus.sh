@@ -112,6 +112,17 @@ pressing() {  # pressing COUNT: a pressing of COUNT tracks with made-up checksum
 pressing 2 | seed accuraterip_fuzzer one
 { pressing 3; pressing 3; } | seed accuraterip_fuzzer two
 
+# CTDB answers: two entries, and none.
+seed ctdb_fuzzer two <<'XML'
+<?xml version="1.0" encoding="UTF-8"?>
+<ctdb xmlns="http://db.cuetools.net/ns/mmd-1.0#" xmlns:ext="http://db.cuetools.net/ns/ext-1.0#">
+  <entry confidence="37" crc32="a1b2c3d4" hasparity="/parity?id=1&amp;x=2" id="1234567" npar="8" stride="5880" toc="0:15000:30000" trackcrcs="0000000f 89abcdef"/>
+  <entry confidence="2" crc32="ffffffff" id="89" npar="8" stride="5880" toc="0:15000:-30000:40000"></entry>
+  <!-- a comment -->
+</ctdb>
+XML
+printf '<ctdb xmlns="http://db.cuetools.net/ns/mmd-1.0#"/>' | seed ctdb_fuzzer none
+
 # MusicBrainz answers (the first byte: the audio track count).
 for json in "$src"/tests/data/musicbrainz/*.json; do
   { printf '\x0a'; cat "$json"; } | seed musicbrainz_fuzzer "$(basename "$json")"

@@ -18,6 +18,8 @@ inline constexpr const char* kDefaultCddbServer = "gnudb.gnudb.org";
 inline constexpr const char* kDefaultCddbQuery = "/~cddb/cddb.cgi";
 inline constexpr const char* kDefaultTemplate = "$a-$t";
 inline constexpr const char* kDefaultAccurateRipServer = "www.accuraterip.com";
+// The CUETools database; "host" or "host:port".
+inline constexpr const char* kDefaultCtdbServer = "db.cuetools.net";
 
 // The read modes of Jitter.
 inline constexpr int32_t kJitterSecure = 3;
@@ -101,6 +103,8 @@ struct Options {
     int32_t AccurateRip = 1;  // look the rip up in the AccurateRip database
     std::string ArServer = kDefaultAccurateRipServer;
     int32_t ArPort = 80;
+    int32_t Ctdb = 1;  // look the rip up in the CUETools database (CTDB)
+    std::string CtdbServer = kDefaultCtdbServer;
     int32_t WriteLog = 1;                    // a rip log beside the playlist
     int32_t WriteCue = 1;                    // a CUE sheet beside the log
     std::vector<std::string> folderHistory;  // entry 0 is stored as Outfolder

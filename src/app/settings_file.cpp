@@ -152,6 +152,8 @@ void VisitKeys(Options& s, DiscNames& names, Visitor& v) {
     v.Flag("SECURE", "AccurateRip", s.AccurateRip);
     v.Text("SECURE", "ArServer", s.ArServer);
     v.Decimal("SECURE", "ArPort", s.ArPort);
+    v.Flag("SECURE", "Ctdb", s.Ctdb);
+    v.Text("SECURE", "CtdbServer", s.CtdbServer);
     v.Flag("SECURE", "WriteLog", s.WriteLog);
     v.Flag("SECURE", "WriteCue", s.WriteCue);
 

@@ -38,7 +38,8 @@ const char* const kDefaultFile =
     "\n[MUSICBRAINZ]\nUse=True\nServer=musicbrainz.org\nPort=443\nHttps=True\nCoverArt=True\n"
     "CoverServer=coverartarchive.org\n"
     "\n[SECURE]\nReadOffset=0\nRetries=20\nTestAndCopy=False\nAccurateRip=True\n"
-    "ArServer=www.accuraterip.com\nArPort=80\nWriteLog=True\nWriteCue=True\n";
+    "ArServer=www.accuraterip.com\nArPort=80\nCtdb=True\nCtdbServer=db.cuetools.net\n"
+    "WriteLog=True\nWriteCue=True\n";
 
 // The start-up sequence: defaults, then the file, then the file written back.
 class SettingsFileTest : public ::testing::Test {
@@ -456,6 +457,8 @@ TEST_F(SettingsFileTest, WrittenFileIsByteForByteTheStoredOne) {
     s.options.AccurateRip = 0;
     s.options.ArServer = "ar.example.org";
     s.options.ArPort = 8081;
+    s.options.Ctdb = 0;
+    s.options.CtdbServer = "ctdb.example.org:8082";
     s.options.WriteLog = s.options.WriteCue = 0;
     s.options.window = {10, 20, 900, 600, 1, "30,200,60"};
     EXPECT_EQ(Saved(), ReadWholeFile(std::string(DISCTROVE_TEST_DATA) + "/settings/every_key.ini"));
