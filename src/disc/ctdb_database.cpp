@@ -362,6 +362,14 @@ std::optional<std::vector<CtdbEntry>> ParseCtdbAnswer(std::string_view xml) {
 }
 
 CtdbVerdict JudgeCtdbTrack(const CtdbAnswer& answer, size_t trackPosition, uint32_t crc) {
+    // Entries without track checksums say nothing of one track.
+    if (answer.kind == CtdbAnswer::Kind::found &&
+        std::none_of(answer.entries.begin(), answer.entries.end(),
+                     [trackPosition](const CtdbEntry& entry) {
+                         return trackPosition < entry.trackCrcs.size();
+                     })) {
+        return {};
+    }
     return Judge(answer, [trackPosition, crc](const CtdbEntry& entry) {
         return trackPosition < entry.trackCrcs.size() && entry.trackCrcs[trackPosition] == crc;
     });

@@ -5,6 +5,7 @@
 #include <string>
 #include <utility>
 
+#include "audio/ctdb_stage.h"
 #include "disc/disc.h"
 #include "disc/lookup_client.h"
 
@@ -85,6 +86,31 @@ CtdbLookup::CtdbLookup(const Options& options, const DiscState& disc, std::stop_
         finished_ = true;
         ended_.notify_all();
     });
+}
+
+std::optional<CtdbVerdict> JudgeCtdbRip(const DiscState& disc, std::vector<TrackResult>& results,
+                                        CtdbLookup& lookup) {
+    if (!lookup.started()) {
+        return std::nullopt;
+    }
+    const CtdbAnswer& answer = lookup.Wait();
+    std::vector<CtdbPiece> pieces(disc.tracks.size());
+    size_t whole = 0;
+    for (TrackResult& result : results) {
+        result.ctdbVerdict.reset();
+        if (!result.ctdb || result.status != kStatusCompleted || result.index < 0 ||
+            static_cast<size_t>(result.index) >= disc.tracks.size()) {
+            continue;
+        }
+        const auto position = static_cast<size_t>(result.index);
+        result.ctdbVerdict = JudgeCtdbTrack(answer, position, result.ctdb->crc);
+        pieces[position] = *result.ctdb;
+        ++whole;
+    }
+    if (whole != disc.tracks.size() || whole == 0) {
+        return std::nullopt;
+    }
+    return JudgeCtdbDisc(answer, CtdbDiscCrc(pieces));
 }
 
 CtdbLookup::~CtdbLookup() {

@@ -5,12 +5,14 @@
 #include <condition_variable>
 #include <functional>
 #include <mutex>
+#include <optional>
 #include <stop_token>
 #include <thread>
 
 #include "app/options.h"
 #include "disc/ctdb_database.h"
 #include "disc/disc_state.h"
+#include "disc/track_result.h"
 #include "net/web_client.h"
 
 namespace disctrove {
@@ -50,5 +52,11 @@ class CtdbLookup {
     CtdbAnswer answer_;
     std::thread thread_;
 };
+
+// Sets the CTDB verdict of every track a rip of `disc` read whole and completed (`results`), and
+// returns the whole disc's when every audio track of it is among them; nothing when the look-up
+// was not started (CTDB off). Waits for the look-up's answer.
+std::optional<CtdbVerdict> JudgeCtdbRip(const DiscState& disc, std::vector<TrackResult>& results,
+                                        CtdbLookup& lookup);
 
 }  // namespace disctrove

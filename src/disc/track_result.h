@@ -9,8 +9,10 @@
 
 #include "audio/accuraterip_stage.h"
 #include "audio/audio_checks.h"
+#include "audio/ctdb_stage.h"
 #include "audio/loudness_stage.h"
 #include "disc/accuraterip_database.h"
+#include "disc/ctdb_database.h"
 #include "disc/disc_model.h"
 
 namespace disctrove {
@@ -24,6 +26,8 @@ struct TrackResult {
     std::optional<uint32_t> testCrc;           // the CRC32 of the test read (Test & Copy)
     std::vector<int32_t> readErrors;           // first sectors of the reads that were given up
     std::optional<AccurateRipResult> verdict;  // what the AccurateRip database says of it
+    std::optional<CtdbPiece> ctdb;             // its CTDB checksum, when read whole
+    std::optional<CtdbVerdict> ctdbVerdict;    // what the CTDB says of it (CTDB on)
     std::optional<Loudness> loudness;          // its ReplayGain (ReplayGain on, read whole)
     // What the encoder made otherwise than the settings or the source asked, because its
     // library could not ("22050 Hz stereo at 32 kbit/s, not 96"); "" when nothing.

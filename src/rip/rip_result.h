@@ -24,6 +24,8 @@ struct RipResult {
     std::vector<TrackResult> tracks;  // each marked track, in list order
     // The loudness of the tracks read whole together (ReplayGain on, some track read).
     std::optional<Loudness> albumLoudness;
+    // What the CTDB says of the whole disc: CTDB on and every audio track read whole in this run.
+    std::optional<CtdbVerdict> ctdbDisc;
     std::string log;       // the rip log written; "" when none
     std::string cueSheet;  // the CUE sheet written; "" when none
     std::string cover;     // the cover saved; "" when none

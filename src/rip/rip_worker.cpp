@@ -13,12 +13,14 @@
 #include "audio/accuraterip_stage.h"
 #include "audio/audio_checks.h"
 #include "audio/audio_edges.h"
+#include "audio/ctdb_stage.h"
 #include "audio/loudness_stage.h"
 #include "audio/pcm_source.h"
 #include "codecs/encode_job.h"
 #include "codecs/replaygain_tags.h"
 #include "disc/accuraterip_lookup.h"
 #include "disc/cover_art.h"
+#include "disc/ctdb_lookup.h"
 #include "disc/disc.h"
 #include "disc/drive_offsets.h"
 #include "platform/audio/sound_player.h"
@@ -200,7 +202,7 @@ class Reader {
             return;
         }
         // Every sample passes the checks once, on its way to the file.
-        TrackStages stages(track, disc.tracks.size(), options.ReplayGain != 0);
+        TrackStages stages(track, disc, options.ReplayGain != 0);
         RipJob job{&track, read->get(), overlap->get(), output, &stages.chain};
         job.result = &result;
         if (track.encoder == kEncoderWav) {
@@ -212,23 +214,37 @@ class Reader {
 
     // What the audio of one track passes through on its way to the file.
     struct TrackStages {
-        TrackStages(const Track& track, size_t tracks, bool measure)
-            : accurateRip(uint64_t{track.lengthSectors} * kCdFramesPerSector, track.index == 0,
-                          static_cast<size_t>(track.index) + 1 == tracks),
+        TrackStages(const Track& track, const DiscState& disc, bool measure)
+            : accurateRip(FramesOf(track), track.index == 0,
+                          static_cast<size_t>(track.index) + 1 == disc.tracks.size()),
+              ctdb(FramesOf(track), track.index == 0,
+                   static_cast<size_t>(track.index) + 1 == disc.tracks.size(), DiscFrames(disc)),
               loudness(measure ? std::make_unique<LoudnessStage>() : nullptr) {
             chain.Add(checks);
             chain.Add(accurateRip);
             chain.Add(edges);
+            chain.Add(ctdb);
             if (loudness) {
                 chain.Add(*loudness);
             }
         }
         TrackStages(const TrackStages&) = delete;
+        static uint64_t FramesOf(const Track& track) {
+            return uint64_t{track.lengthSectors} * kCdFramesPerSector;
+        }
+        static uint64_t DiscFrames(const DiscState& disc) {
+            uint64_t frames = 0;
+            for (const Track& track : disc.tracks) {
+                frames += FramesOf(track);
+            }
+            return frames;
+        }
         TrackStages& operator=(const TrackStages&) = delete;
 
         AudioChecksStage checks;
         AccurateRipStage accurateRip;
         AudioEdgesStage edges;  // for a pressing offset, should the database differ
+        CtdbStage ctdb;
         std::unique_ptr<LoudnessStage> loudness;
         SampleChain chain;
     };
@@ -311,6 +327,7 @@ class Reader {
         if (track.status != kStatusStopped && track.status != kStatusError) {
             result.checks = stages.checks.checks();
             result.accurateRip = stages.accurateRip.sums();
+            result.ctdb = stages.ctdb.piece();
             const size_t tracks = context_.disc.tracks.size();
             sliding_[track.index] = {stages.edges.edges(), stages.accurateRip.sums().v1,
                                      stages.accurateRip.wordSum(), track.index == 0,
@@ -373,6 +390,7 @@ RipResult RipInto(WorkerContext& context, const std::string& base, std::time_t s
         [&playlist](const EncodeTask& task, bool kept) { playlist.End(task.order, kept); });
     // Asks the database while the disc is read.
     AccurateRipLookup accurateRip(options, disc, context.stop);
+    CtdbLookup ctdb(options, disc, context.stop);
     Reader reader(context, base, playlist, encoders);
     RipResult result;
     result.readOffset = offset;
@@ -382,6 +400,7 @@ RipResult RipInto(WorkerContext& context, const std::string& base, std::time_t s
     result.albumLoudness = reader.WriteReplayGain();
     result.tracks = reader.TakeResults();
     JudgeRip(disc, result.tracks, accurateRip, reader.sliding());
+    result.ctdbDisc = JudgeCtdbRip(disc, result.tracks, ctdb);
     if (!cover.Keep(disc, base, result.cover)) {
         context.questions.Inform("Cannot write the cover \"" + base + kCoverFileStem + "\"");
     }
