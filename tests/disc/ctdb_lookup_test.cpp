@@ -118,7 +118,7 @@ TEST_F(CtdbFetchTest, JudgesTracksAndTheDiscByTheAnswer) {
     const Case cases[] = {
         {JudgeCtdbTrack(answer, 1, 0x89abcdef), "accurate (37)"},
         {JudgeCtdbTrack(answer, 0, 0x89abcdef), "differs"},  // another track's checksum
-        {JudgeCtdbTrack(answer, 2, 0x89abcdef), "differs"},  // no such track
+        {JudgeCtdbTrack(answer, 2, 0x89abcdef), "unknown"},  // no entry has the track
         {JudgeCtdbDisc(answer, 0xffffffff), "accurate (2)"},
         {JudgeCtdbDisc(answer, 0x0000000f), "differs"},
         {JudgeCtdbDisc({CtdbAnswer::Kind::failed, answer.entries}, 0xffffffff), "unknown"},
