@@ -143,14 +143,15 @@ void Ratio(const char* what, const std::optional<Timing>& ours, const std::optio
 // Settings of a timed rip: files straight into `out`, nothing looked up, no sound.
 void WriteSettings(const fs::path& ini, const fs::path& out, const fs::path& tmp,
                    bool replayGain = true) {
-    std::ofstream(ini) << "[GENERAL]\nOutfolder=" << out.string() << "\nTmpfolder=" << tmp.string()
-                       << "\nOverwrite=True\nRipInFolder=False\nCreatem3u=False\n"
-                          "Autocddb=False\nMakesound=False\nJitter=1\n"
-                          "[MP3]\nCbr=128\nUsevbr=False\nMpegquality=Normal\n"
-                          "[OGG]\nUsevbr=True\nUsecbr=False\nUsebbr=False\nVbr=9\n"
-                          "[ID3]\nReplayGain="
-                       << (replayGain ? "True" : "False")
-                       << "\n[SECURE]\nAccurateRip=False\n";  // time the rip, not a look-up
+    std::ofstream(ini)
+        << "[GENERAL]\nOutfolder=" << out.string() << "\nTmpfolder=" << tmp.string()
+        << "\nOverwrite=True\nRipInFolder=False\nCreatem3u=False\n"
+           "Autocddb=False\nMakesound=False\nJitter=1\n"
+           "[MP3]\nCbr=128\nUsevbr=False\nMpegquality=Normal\n"
+           "[OGG]\nUsevbr=True\nUsecbr=False\nUsebbr=False\nVbr=9\n"
+           "[ID3]\nReplayGain="
+        << (replayGain ? "True" : "False")
+        << "\n[SECURE]\nAccurateRip=False\nCtdb=False\n";  // time the rip, not a look-up
 }
 
 // Reads the file once, so that the runs find it in the page cache.

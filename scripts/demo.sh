@@ -44,6 +44,7 @@ Port=$port
 Use=False
 [SECURE]
 AccurateRip=False
+Ctdb=False
 INI
   echo "The desktop program shows the demo disc; press Rip to rip it into $output."
   "$build/src/disctrove" --settings "$work/gui.ini" --image "$work/demo.cue"
@@ -58,7 +59,7 @@ rip() {
     --set CDDB/Server=127.0.0.1 --set CDDB/Port="$port" --set MUSICBRAINZ/Use=False \
     --set GENERAL/Outfolder="$output" --set GENERAL/RipInFolder=True \
     --set GENERAL/Createm3u=True --set GENERAL/Overwrite=True \
-    --set SECURE/AccurateRip=False \
+    --set SECURE/AccurateRip=False --set SECURE/Ctdb=False \
     rip --lookup --template '$n-$t' --encoder "$1"
 }
 

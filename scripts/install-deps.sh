@@ -13,7 +13,7 @@ packages=(
   qt6-base-dev libcdio-dev libcdio-paranoia-dev libmp3lame-dev libvorbis-dev libogg-dev
   libavcodec-dev libavformat-dev libavutil-dev libswresample-dev
   libasound2-dev libcurl4-openssl-dev zlib1g-dev libssl-dev libdiscid-dev
-  libflac-dev libopusenc-dev libopusfile-dev libebur128-dev
+  libflac-dev libopus-dev libopusenc-dev libopusfile-dev libebur128-dev
   libtag1-dev nlohmann-json3-dev
   qt6-tools-dev qt6-l10n-tools  # Qt LinguistTools and lupdate, for the translations
   # tools the tests use to check the files we write

@@ -295,6 +295,14 @@ Nothing was decoded.</source>
         <source>%1 of them in doubt (read errors, or test and copy differ)</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>CTDB: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>CTDB: %1 of %2 tracks accurate</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>disctrove::skin::TipOfTheDay</name>

@@ -15,9 +15,9 @@ namespace disctrove {
 inline constexpr size_t kEdgeFrames = 10 * 588;
 
 struct AudioEdges {
-    uint64_t frames = 0;          // of the whole track
-    std::vector<uint32_t> head;   // its first frames (up to kEdgeFrames), as little-endian words
-    std::vector<uint32_t> tail;   // its last frames (up to kEdgeFrames)
+    uint64_t frames = 0;         // of the whole track
+    std::vector<uint32_t> head;  // its first frames (up to kEdgeFrames), as little-endian words
+    std::vector<uint32_t> tail;  // its last frames (up to kEdgeFrames)
 };
 
 class AudioEdgesStage final : public SampleStage {

@@ -355,6 +355,18 @@ int PrintRipResults(const DiscState& disc, const RipResult& rip) {
                         verdict.confidence, SignedOffsetText(verdict.pressingOffset).c_str());
         }
     }
+    // The CUETools database's verdicts (CTDB on): per track read whole, then the whole disc's
+    // when every track of it was.
+    for (const TrackResult& track : rip.tracks) {
+        if (track.ctdbVerdict) {
+            std::printf("CTDB\t%d\t%s\t%d\n", track.index + 1,
+                        CtdbVerdictName(track.ctdbVerdict->kind), track.ctdbVerdict->confidence);
+        }
+    }
+    if (rip.ctdbDisc) {
+        std::printf("CTDB\tdisc\t%s\t%d\n", CtdbVerdictName(rip.ctdbDisc->kind),
+                    rip.ctdbDisc->confidence);
+    }
     for (const TrackResult& track : rip.tracks) {
         if (track.checks) {
             std::array<char, 9> test{'-'};

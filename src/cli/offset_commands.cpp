@@ -28,9 +28,9 @@ void ProposeDriveOffset(Session& session, const CliOptions& options) {
     // rip goes on with the offset it has.
     std::stop_source cancel;
     session.interrupts.OnInterrupt([&cancel] { cancel.request_stop(); });
-    const auto list = LoadDriveOffsets(DriveOffsetsRequest(state.options),
-                                       platform::UserCacheFolder() + "/DriveOffsets.bin",
-                                       cancel.get_token());
+    const auto list =
+        LoadDriveOffsets(DriveOffsetsRequest(state.options),
+                         platform::UserCacheFolder() + "/DriveOffsets.bin", cancel.get_token());
     session.interrupts.OnInterrupt({});
     const auto listed = FindDriveOffset(list, identity.vendor, identity.model);
     const std::string own = std::to_string(state.options.ReadOffset);

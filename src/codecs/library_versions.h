@@ -4,6 +4,8 @@
 
 #include <string>
 
+#include "app/formats.h"
+
 namespace disctrove {
 
 // LAME's version as beVersion reports it ("3.100"); "" when the library cannot be loaded, with
@@ -12,5 +14,9 @@ std::string LameVersion(std::string& problem);
 
 // libvorbis's own version string ("Xiph.Org libVorbis 1.3.7").
 std::string VorbisVersion();
+
+// The library that makes files of `kind`, with its version where it says it: "LAME 3.100",
+// "libFLAC 1.4.2", "libopus 1.3.1", ...; "" for WAV, which needs none.
+std::string EncoderLibraryText(EncoderKind kind);
 
 }  // namespace disctrove

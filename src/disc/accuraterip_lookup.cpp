@@ -103,9 +103,8 @@ void JudgeRip(const DiscState& disc, std::vector<TrackResult>& results, Accurate
         result.verdict = JudgeTrack(pressings, entry, *result.accurateRip);
         const SlidingTrack* own = kept(result.index);
         if (result.verdict->verdict == AccurateRipVerdict::inaccurate && own != nullptr) {
-            if (const auto match = FindPressingOffset(pressings, entry, *own,
-                                                      kept(result.index - 1),
-                                                      kept(result.index + 1))) {
+            if (const auto match = FindPressingOffset(
+                    pressings, entry, *own, kept(result.index - 1), kept(result.index + 1))) {
                 result.verdict = {AccurateRipVerdict::accurate, match->confidence, match->offset};
             }
         }

@@ -379,6 +379,20 @@ CtdbVerdict JudgeCtdbDisc(const CtdbAnswer& answer, uint32_t discCrc) {
     return Judge(answer, [discCrc](const CtdbEntry& entry) { return entry.crc32 == discCrc; });
 }
 
+const char* CtdbVerdictName(CtdbVerdict::Kind kind) {
+    switch (kind) {
+        case CtdbVerdict::Kind::accurate:
+            return "accurate";
+        case CtdbVerdict::Kind::differs:
+            return "differs";
+        case CtdbVerdict::Kind::notPresent:
+            return "not present";
+        case CtdbVerdict::Kind::unknown:
+            break;
+    }
+    return "unknown";
+}
+
 std::string CtdbVerdictText(const CtdbVerdict& verdict) {
     switch (verdict.kind) {
         case CtdbVerdict::Kind::accurate:

@@ -56,6 +56,9 @@ CtdbVerdict JudgeCtdbTrack(const CtdbAnswer& answer, size_t trackPosition, uint3
 // The whole disc, whose checksum is `discCrc` (see CtdbDiscCrc).
 CtdbVerdict JudgeCtdbDisc(const CtdbAnswer& answer, uint32_t discCrc);
 
+// "accurate", "differs", "not present" or "unknown".
+const char* CtdbVerdictName(CtdbVerdict::Kind kind);
+
 // "accurate (N)", "differs", "not present" or "unknown".
 std::string CtdbVerdictText(const CtdbVerdict& verdict);
 

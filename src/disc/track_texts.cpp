@@ -114,6 +114,9 @@ std::string TrackStatusText(int32_t status, const TrackResult* result) {
     if (result->verdict) {
         findings.push_back(VerdictSummary(*result->verdict));
     }
+    if (result->ctdbVerdict) {
+        findings.push_back("CTDB: " + CtdbVerdictText(*result->ctdbVerdict));
+    }
     for (std::string& doubt : TrackDoubts(*result)) {
         findings.push_back(std::move(doubt));
     }

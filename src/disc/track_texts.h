@@ -33,7 +33,8 @@ std::string TrackStatusText(int32_t status);
 
 // The Status column: the status, and once it is final what the rip proved of the track (its
 // `result`, when there is one): "Completed — accurate (12)", "... — inaccurate (5)", "... — not
-// verified" (the AccurateRip verdict with its confidence; nothing when no look-up was made), the
+// verified" (the AccurateRip verdict with its confidence, and a pressing offset it was found at;
+// nothing when no look-up was made), "CTDB: accurate (40)" / "differs" / "not present", the
 // track's doubts (", test and copy differ", ", 2 read errors") and the encoder's note.
 std::string TrackStatusText(int32_t status, const TrackResult* result);
 

@@ -22,7 +22,6 @@ constexpr int32_t kMargin = 5;    // sectors read on each side of sector 450
 constexpr int32_t kWindowSectors = 2 * kMargin + 1;
 constexpr uint32_t kTrackSectorsNeeded = 450 + kMargin + 1;  // the window lies inside the track
 
-
 std::string TrackName(const Track& track) {
     return "Track " + platform::TwoDigits(track.index + 1);
 }
@@ -184,7 +183,8 @@ OffsetFinding FindReadOffset(WorkerContext& context,
     const size_t needed = (probes.size() + 1) / 2;  // most of the tracks, as a pressing would
     const std::optional<int32_t> offset = SearchOffsets(probes, needed, say);
     if (!offset) {
-        say("No offset from " + SignedOffsetText(-kOffsetSearchLimit) + " to " + SignedOffsetText(kOffsetSearchLimit) +
+        say("No offset from " + SignedOffsetText(-kOffsetSearchLimit) + " to " +
+            SignedOffsetText(kOffsetSearchLimit) +
             " gives the database's checksums for this disc.");
         finding.outcome = Outcome::noMatch;
         return finding;

@@ -8,6 +8,7 @@
 #include <filesystem>
 
 #include "app/version.h"
+#include "codecs/library_versions.h"
 #include "disc/accuraterip_id.h"
 #include "disc/musicbrainz_id.h"
 #include "disc/track_texts.h"
@@ -16,6 +17,7 @@
 #include "platform/system/files.h"
 #include "platform/system/text.h"
 #include "rip/cue_sheet.h"
+#include "rip/log_findings.h"
 #include "rip/naming.h"
 
 namespace disctrove {
@@ -88,6 +90,45 @@ std::string ReadOffsetText(const DriveReadOffset& offset) {
     return samples + " (set in the options)";
 }
 
+// Whether the offset the drive was read with is known to be right: found with a disc, or borne
+// out by this rip's tracks matching AccurateRip where they were read.
+std::string OffsetCheckedText(const RipResult& rip) {
+    if (rip.readOffset.source == OffsetSource::detected) {
+        return "yes, found with a disc in AccurateRip";
+    }
+    const bool matches =
+        std::any_of(rip.tracks.begin(), rip.tracks.end(), [](const TrackResult& track) {
+            return track.verdict && track.verdict->verdict == AccurateRipVerdict::accurate &&
+                   track.verdict->pressingOffset == 0;
+        });
+    return matches ? "yes, this rip's tracks match AccurateRip with it"
+                   : "no (disctrove-cli offset find, or Detect... on the Secure page, checks it)";
+}
+
+std::string ServiceText(int32_t on, const std::string& server) {
+    return on ? "on (" + server + ")" : "off";
+}
+
+// One line per format the rip wrote: its settings and the library that made the files.
+std::string EncoderLines(const DiscState& disc, const RipResult& rip) {
+    std::vector<std::string> seen;
+    std::string lines;
+    for (const TrackResult& result : rip.tracks) {
+        if (result.index < 0 || static_cast<size_t>(result.index) >= disc.tracks.size()) {
+            continue;
+        }
+        const Track& track = disc.tracks[static_cast<size_t>(result.index)];
+        const std::string settings = TrackEncoderText(track);
+        if (std::find(seen.begin(), seen.end(), settings) != seen.end()) {
+            continue;
+        }
+        seen.push_back(settings);
+        const std::string library = EncoderLibraryText(track.encoder);
+        lines += Line("Encoder", settings + (library.empty() ? "" : ", " + library));
+    }
+    return lines;
+}
+
 std::string TocTable(const Options& options, const DiscState& disc, const Drive& drive,
                      const platform::DiscFacts& facts) {
     std::string table =
@@ -115,9 +156,31 @@ std::string TocTable(const Options& options, const DiscState& disc, const Drive&
     return table;
 }
 
-std::string TrackSection(const Track& track, const TrackResult& result, const std::string& folder) {
+std::string CtdbText(const std::optional<CtdbVerdict>& verdict) {
+    if (!verdict) {
+        return "Not looked up";
+    }
+    switch (verdict->kind) {
+        case CtdbVerdict::Kind::accurate:
+            return "Accurate (confidence " + std::to_string(verdict->confidence) + ")";
+        case CtdbVerdict::Kind::differs:
+            return "Differs from every entry";
+        case CtdbVerdict::Kind::notPresent:
+            return "Not present (the disc is not in the database)";
+        case CtdbVerdict::Kind::unknown:
+            break;
+    }
+    return "Unknown (no answer, or no entry has this track)";
+}
+
+std::string TrackSection(const Track& track, const TrackResult& result, const std::string& folder,
+                         const platform::TrackFacts* facts) {
     std::string text = "Track " + platform::TwoDigits(track.index + 1) + "\n";
     text += Line("  File", PathInFolder(folder, result.file));
+    if (facts != nullptr) {
+        text += Line("  ISRC", facts->isrc.empty() ? "none reported" : facts->isrc);
+        text += Line("  Pre-emphasis", facts->preEmphasis ? "yes (kept as on the disc)" : "no");
+    }
     if (result.checks) {
         text += Line("  Peak level", Format("%.1f %%", result.checks->peak * 100.0 / 32768));
         text += Line("  Copy CRC", Format("%08X", result.checks->crc32));
@@ -131,12 +194,11 @@ std::string TrackSection(const Track& track, const TrackResult& result, const st
         text += Line("  AccurateRip v2", Format("%08X", result.accurateRip->v2));
     }
     text += Line("  AccurateRip", VerdictText(result));
-    std::string errors;
-    for (const int32_t sector : result.readErrors) {
-        errors +=
-            (errors.empty() ? "" : ", ") + SectorTimeText(int64_t{sector} - track.startSector);
+    if (result.ctdb) {
+        text += Line("  CTDB CRC32", Format("%08X", result.ctdb->crc));
     }
-    text += Line("  Read errors", errors.empty() ? "none" : errors);
+    text += Line("  CTDB", CtdbText(result.ctdbVerdict));
+    text += Line("  Read errors", ErrorRangesText(result.readErrors, track.startSector));
     text += Line("  Status", TrackStatusText(result.status));
     return text + "\n";
 }
@@ -212,12 +274,22 @@ std::string RipLogText(const Options& options, const DiscState& disc, const RipR
             ? disc.drives[static_cast<size_t>(options.Cdrom)]
             : empty;
     std::string log = std::string(kProgramName) + " " + kProgramVersion + " rip log\n\n";
+    log += FirstSummary(rip) + "\n\n";
     log += Line("Ripped", platform::LocalDateTimeText(started));
     log += Line("Drive", drive.name);
     log += Line("Read mode", ReadModeName(options.Jitter));
     log += Line("Read offset", ReadOffsetText(rip.readOffset));
+    log += Line("Offset checked", OffsetCheckedText(rip));
+    log += Line("Drive cache", "unknown (not measured)");
+    log += Line("Overread", "none (the lead-in and lead-out are not read)");
+    log += Line("Gap handling",
+                "gaps appended to the previous track; pregaps as the drive's table "
+                "of contents gives them");
     log += Line("Retries", std::to_string(options.Retries));
     log += Line("Test & Copy", options.TestAndCopy ? "on" : "off");
+    log += Line("AccurateRip", ServiceText(options.AccurateRip, options.ArServer));
+    log += Line("CTDB", ServiceText(options.Ctdb, options.CtdbServer));
+    log += EncoderLines(disc, rip);
     log += "\n";
     log += Line("Artist", disc.Artist);
     log += Line("Album", disc.Album);
@@ -231,8 +303,12 @@ std::string RipLogText(const Options& options, const DiscState& disc, const RipR
     log += "\n" + TocTable(options, disc, drive, facts) + "\n";
     for (const TrackResult& result : rip.tracks) {
         if (result.index >= 0 && static_cast<size_t>(result.index) < disc.tracks.size()) {
-            log += TrackSection(disc.tracks[static_cast<size_t>(result.index)], result, folder);
+            const Track& track = disc.tracks[static_cast<size_t>(result.index)];
+            log += TrackSection(track, result, folder, TrackFactsOf(options, disc, facts, track));
         }
+    }
+    if (rip.ctdbDisc) {
+        log += Line("CTDB, whole disc", CtdbVerdictText(*rip.ctdbDisc)) + "\n";
     }
     log += Summary(rip) + "\n\n";
     return log + "Log checksum SHA-256: " + Sha256Hex(log) + "\n";

@@ -48,6 +48,7 @@ QString RipNotice::Body(const DiscState& disc, const RipResult& rip) {
         album = album.isEmpty() ? artist : QStringLiteral("%1 \u2014 %2").arg(artist, album);
     }
     int marked = 0, completed = 0, doubtful = 0, judged = 0, accurate = 0, inaccurate = 0;
+    int ctdbJudged = 0, ctdbAccurate = 0;
     for (const TrackResult& track : rip.tracks) {
         ++marked;
         completed += track.status == kStatusCompleted ? 1 : 0;
@@ -56,6 +57,10 @@ QString RipNotice::Body(const DiscState& disc, const RipResult& rip) {
             ++judged;
             accurate += track.verdict->verdict == AccurateRipVerdict::accurate ? 1 : 0;
             inaccurate += track.verdict->verdict == AccurateRipVerdict::inaccurate ? 1 : 0;
+        }
+        if (track.ctdbVerdict) {
+            ++ctdbJudged;
+            ctdbAccurate += track.ctdbVerdict->kind == CtdbVerdict::Kind::accurate ? 1 : 0;
         }
     }
     QStringList lines;
@@ -76,6 +81,12 @@ QString RipNotice::Body(const DiscState& disc, const RipResult& rip) {
                          .arg(judged - accurate)
                          .arg(judged);
         }
+    }
+    // The whole disc's verdict says it all when the whole disc was ripped.
+    if (rip.ctdbDisc) {
+        lines << tr("CTDB: %1").arg(QString::fromStdString(CtdbVerdictText(*rip.ctdbDisc)));
+    } else if (ctdbJudged > 0) {
+        lines << tr("CTDB: %1 of %2 tracks accurate").arg(ctdbAccurate).arg(ctdbJudged);
     }
     return lines.join(QLatin1Char('\n'));
 }

@@ -48,7 +48,8 @@ std::string Quoted(const std::string& text) {
 // A settings file a user might have, kept byte for byte: the program never writes it.
 const char* const kUserSettings =
     "; my settings\r\n[GENERAL]\r\nEncoder=WAV\r\nOverwrite=True\r\nTmpfolder=%TMP%\r\n"
-    "Template01=$n-$t\r\n[CDDB]\r\nServer=127.0.0.1\r\n[SECURE]\r\nAccurateRip=False\r\n"
+    "Template01=$n-$t\r\n[CDDB]\r\nServer=127.0.0.1\r\n[SECURE]\r\nAccurateRip=False\r\nCtdb="
+    "False\r\n"
     "[MUSICBRAINZ]\r\nServer=127.0.0.1\r\nPort=1\r\nHttps=False\r\n";  // nobody answers there
 
 class CliTest : public ::testing::Test {
@@ -390,8 +391,7 @@ TEST_F(CliTest, AnOffsetPressingIsAccurateWithItsOffset) {
         return static_cast<uint32_t>(std::stoul(id.substr(at, 8), nullptr, 16));
     };
     for (const int pressing : {12, -1234}) {
-        ASSERT_EQ(Run({"--image", simcd, "rip", "--offset", std::to_string(pressing)}).exitCode,
-                  0);
+        ASSERT_EQ(Run({"--image", simcd, "rip", "--offset", std::to_string(pressing)}).exitCode, 0);
         std::vector<testing::DbarPressing::Track> tracks;
         for (size_t n = 1; n <= 3; ++n) {
             tracks.push_back({7,
@@ -412,8 +412,8 @@ TEST_F(CliTest, AnOffsetPressingIsAccurateWithItsOffset) {
         ASSERT_EQ(whole.exitCode, 0) << whole.err;
         const std::string offset = (pressing > 0 ? "+" : "") + std::to_string(pressing);
         size_t accurate = 0;
-        for (size_t at = 0; (at = whole.out.find("\taccurate\t7\t" + offset + "\n", at)) !=
-                            std::string::npos;
+        for (size_t at = 0;
+             (at = whole.out.find("\taccurate\t7\t" + offset + "\n", at)) != std::string::npos;
              ++at) {
             ++accurate;
         }
@@ -424,6 +424,78 @@ TEST_F(CliTest, AnOffsetPressingIsAccurateWithItsOffset) {
                       .find("Accurately ripped (confidence 7), pressing offset " + offset + "\n"),
                   std::string::npos);
         EXPECT_NE(rip("2").out.find("\tinaccurate\t7\t0\n"), std::string::npos);
+    }
+}
+
+// The CUETools database's verdicts on a rip, per track and for the whole disc, beside
+// AccurateRip's. The database's checksums are plain CRC-32s of the WAV files' audio, computed
+// here: the disc's without its first ten sectors and its last ten plus the rest of a ten-sector
+// block; each track's the part of that in it.
+TEST_F(CliTest, CtdbSaysAccurateDiffersOrNotPresent) {
+    const std::string simcd = Simcd("track audio 600\ntrack audio 700\ntrack audio 500\n");
+    ASSERT_EQ(Run({"--image", simcd, "rip"}).exitCode, 0);
+    std::vector<std::string> audio;
+    size_t total = 0;
+    for (size_t n = 1; n <= 3; ++n) {
+        audio.push_back(ReadWholeFile(out_ + "/-Track 0" + std::to_string(n) + ".wav").substr(44));
+        total += audio.back().size();
+    }
+    const size_t block = 5880 * 4;
+    const size_t head = block;
+    const size_t tail = block + (total / 4 % 5880) * 4;
+    std::vector<uint32_t> tracks;
+    std::string covered;
+    size_t at = 0;
+    for (const std::string& track : audio) {
+        const size_t from = std::max(at, head) - at;
+        const size_t to = std::min(at + track.size(), total - tail) - at;
+        const std::string part = track.substr(from, to - from);
+        tracks.push_back(static_cast<uint32_t>(
+            crc32(0, reinterpret_cast<const Bytef*>(part.data()), static_cast<uInt>(part.size()))));
+        covered += part;
+        at += track.size();
+    }
+    const auto disc = static_cast<uint32_t>(crc32(0, reinterpret_cast<const Bytef*>(covered.data()),
+                                                  static_cast<uInt>(covered.size())));
+    const auto entry = [](uint32_t crc, const std::vector<uint32_t>& crcs, int confidence) {
+        char text[200];
+        std::snprintf(text, sizeof text,
+                      "<entry id=\"7\" crc32=\"%08x\" confidence=\"%d\" toc=\"0:600:1300:1800\" "
+                      "trackcrcs=\"%08x %08x %08x\"/>",
+                      crc, confidence, crcs[0], crcs[1], crcs[2]);
+        return std::string(text);
+    };
+    std::vector<uint32_t> other = tracks;
+    other[1] ^= 1;
+    struct Case {
+        std::string entries;  // "" for none: 404
+        std::string expected;
+    };
+    const Case cases[] = {
+        {entry(disc, tracks, 5) + entry(disc ^ 1, other, 2),
+         "CTDB\t1\taccurate\t7\nCTDB\t2\taccurate\t5\nCTDB\t3\taccurate\t7\n"
+         "CTDB\tdisc\taccurate\t5\n"},
+        {entry(disc ^ 1, other, 2),
+         "CTDB\t1\taccurate\t2\nCTDB\t2\tdiffers\t0\nCTDB\t3\taccurate\t2\n"
+         "CTDB\tdisc\tdiffers\t0\n"},
+        {"",
+         "CTDB\t1\tnot present\t0\nCTDB\t2\tnot present\t0\nCTDB\t3\tnot present\t0\n"
+         "CTDB\tdisc\tnot present\t0\n"},
+    };
+    for (const Case& c : cases) {
+        testing::AccurateRipServer server;
+        if (!c.entries.empty()) {
+            server.Serve("/lookup2.php?version=3&ctdb=1&fuzzy=1&metadata=none&toc=0:600:1300:1800",
+                         "<?xml version=\"1.0\"?><ctdb xmlns=\"http://db.cuetools.net/ns/"
+                         "mmd-1.0#\">" +
+                             c.entries + "</ctdb>");
+        }
+        const CliRun run =
+            Run({"--image", simcd, "--set", "SECURE/Ctdb=True", "--set",
+                 "SECURE/CtdbServer=127.0.0.1:" + std::to_string(server.port()), "rip"});
+        ASSERT_EQ(run.exitCode, 0) << run.err;
+        EXPECT_NE(run.out.find(c.expected), std::string::npos) << run.out;
+        EXPECT_EQ(server.Requests().size(), 1u);
     }
 }
 

@@ -13,27 +13,31 @@ struct Case {
     int32_t secondStatus;
     std::vector<int32_t> secondReadErrors;
     std::optional<uint32_t> secondTestCrc;
-    std::vector<std::string> expected;  // lines the log holds
+    std::vector<std::string> expected;     // lines the log holds
+    std::optional<CtdbVerdict> ctdb = {};  // of both tracks
 };
 
-// What the log says of each track's verdict and errors, and its summary.
+// What the log says of each track's verdict and errors, and its summaries: the first one, a
+// sentence, and the last one.
 TEST(RipLog, VerdictsErrorsAndSummary) {
     using V = AccurateRipVerdict;
     const AccurateRipResult accurate{V::accurate, 12};
     const AccurateRipResult inaccurate{V::inaccurate, 5};
     const AccurateRipResult unknown{V::unknown, 0};
+    const AccurateRipResult pressing{V::accurate, 12, 6};
     const std::vector<Case> cases = {
         {{accurate, accurate},
          kStatusCompleted,
          {},
          0x1234ABCD,
          {"Accurately ripped (confidence 12)", ": 1234ABCD (OK)\n",
-          "\nAll tracks accurately ripped\n"}},
+          "log\n\nAll 2 tracks accurate\n", "\nAll tracks accurately ripped\n"}},
         {{accurate, inaccurate},
          kStatusCompleted,
          {},
          {},
-         {"Not accurate (total confidence 5)", "\n1 track inaccurate\n"}},
+         {"Not accurate (total confidence 5)", "\n1 track inaccurate\n",
+          "\n1 of 2 tracks accurate. Track 02: inaccurate in AccurateRip.\n"}},
         {{inaccurate, unknown},
          kStatusCompleted,
          {},
@@ -44,14 +48,32 @@ TEST(RipLog, VerdictsErrorsAndSummary) {
          {},
          {},
          {"Unknown (not in the database, or no answer)", "Not verified",
-          "\n2 tracks could not be verified\n"}},
+          "\n2 tracks could not be verified\n",
+          "0 of 2 tracks accurate. Track 01: not verified by AccurateRip. Track 02: not "
+          "verified.\n"}},
+        {{unknown, unknown},
+         kStatusCompleted,
+         {},
+         {},
+         {"All 2 tracks accurate\n", ": Accurate (confidence 40)\n"},
+         CtdbVerdict{CtdbVerdict::Kind::accurate, 40}},
+        {{pressing, accurate},
+         kStatusCompleted,
+         {},
+         {},
+         {"Accurately ripped (confidence 12), pressing offset +6\n", "All 2 tracks accurate\n"}},
         {{accurate, accurate},
          kStatusCompleted,
-         {1000 + 80, 1000 + 4500},
+         {1000 + 80, 1000 + 81, 1000 + 82, 1000 + 4500},
          {},
-         {": 00:01.05, 01:00.00\n", "\nThere were errors\n"}},
+         {": 00:01.05 to 00:01.07 (sectors 1080-1082), 01:00.00 (sector 5500)\n",
+          "\nThere were errors\n", "1 of 2 tracks accurate. Track 02: 4 read errors.\n"}},
         {{accurate, accurate}, kStatusCompleted, {}, 1, {"(mismatch)", "\nThere were errors\n"}},
-        {{accurate, std::nullopt}, kStatusError, {}, {}, {": ERROR\n", "\nThere were errors\n"}},
+        {{accurate, std::nullopt},
+         kStatusError,
+         {},
+         {},
+         {": ERROR\n", "\nThere were errors\n", "Track 02: error.\n"}},
     };
     for (const Case& c : cases) {
         testing::AllRecords settings;
@@ -72,6 +94,7 @@ TEST(RipLog, VerdictsErrorsAndSummary) {
             result.file = "/music/T.mp3";
             result.checks = AudioChecks{0x1234ABCD, 16384};
             result.verdict = c.verdicts[static_cast<size_t>(i)];
+            result.ctdbVerdict = c.ctdb;
         }
         TrackResult& second = rip.tracks[1];
         second.status = c.secondStatus;

@@ -70,6 +70,7 @@ class RipWorkerTest : public ::testing::Test {
         settings_.currentTemplate = "$n-$t";
         settings_.Overwrite = 1;
         settings_.AccurateRip = 0;  // no test reaches the internet
+        settings_.Ctdb = 0;
     }
     void TearDown() override { platform::ClearDiscImages(); }
 

@@ -126,6 +126,7 @@ class MainWindowTest : public QObject {
         settings_->options.Tmpfolder = Path("");
         settings_->session.currentTemplate = "$n-$t";
         settings_->options.AccurateRip = 0;  // no test reaches the internet
+        settings_->options.Ctdb = 0;
         settings_->options.musicBrainz.Use = 0;
         std::filesystem::create_directories(Path("out"));
         dialogs_ = testing::ScriptedDialogs();

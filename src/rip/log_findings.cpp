@@ -1,0 +1,93 @@
+#include "rip/log_findings.h"
+
+#include <algorithm>
+
+#include "disc/track_texts.h"
+#include "platform/system/text.h"
+
+namespace disctrove {
+
+namespace {
+
+// What keeps a track from being accurate; empty when nothing does.
+std::vector<std::string> Problems(const TrackResult& track) {
+    std::vector<std::string> problems;
+    if (track.status != kStatusCompleted) {
+        problems.push_back(track.status == kStatusStopped ? "stopped" : "error");
+        return problems;
+    }
+    problems = TrackDoubts(track);
+    const auto ar = track.verdict ? track.verdict->verdict : AccurateRipVerdict::unknown;
+    const auto ctdb = track.ctdbVerdict ? track.ctdbVerdict->kind : CtdbVerdict::Kind::unknown;
+    if (ar == AccurateRipVerdict::inaccurate) {
+        problems.emplace_back("inaccurate in AccurateRip");
+    }
+    if (ctdb == CtdbVerdict::Kind::differs) {
+        problems.emplace_back("differs in the CTDB");
+    }
+    if (ar != AccurateRipVerdict::accurate && ctdb != CtdbVerdict::Kind::accurate &&
+        ar != AccurateRipVerdict::inaccurate && ctdb != CtdbVerdict::Kind::differs) {
+        problems.emplace_back(track.verdict ? "not verified by AccurateRip" : "not verified");
+    }
+    return problems;
+}
+
+std::string Joined(const std::vector<std::string>& parts, const char* separator) {
+    std::string text;
+    for (const std::string& part : parts) {
+        text += (text.empty() ? "" : separator) + part;
+    }
+    return text;
+}
+
+}  // namespace
+
+std::string FirstSummary(const RipResult& rip) {
+    const size_t total = rip.tracks.size();
+    std::vector<std::string> wrong;
+    std::vector<std::string> reasons;
+    for (const TrackResult& track : rip.tracks) {
+        const std::string problems = Joined(Problems(track), ", ");
+        if (!problems.empty()) {
+            wrong.push_back("Track " + platform::TwoDigits(track.index + 1) + ": " + problems +
+                            ".");
+            reasons.push_back(problems);
+        }
+    }
+    const std::string tracks = std::to_string(total) + (total == 1 ? " track" : " tracks");
+    if (wrong.empty()) {
+        return total == 1 ? "The track is accurate" : "All " + tracks + " accurate";
+    }
+    // The same for every track (AccurateRip off, say): said once.
+    if (wrong.size() == total && total > 1 &&
+        std::all_of(reasons.begin(), reasons.end(),
+                    [&reasons](const std::string& r) { return r == reasons.front(); })) {
+        return "All " + tracks + ": " + reasons.front() + ".";
+    }
+    return std::to_string(total - wrong.size()) + " of " + tracks + " accurate. " +
+           Joined(wrong, " ");
+}
+
+std::string ErrorRangesText(const std::vector<int32_t>& sectors, int32_t trackStart) {
+    std::vector<int32_t> sorted = sectors;
+    std::sort(sorted.begin(), sorted.end());
+    sorted.erase(std::unique(sorted.begin(), sorted.end()), sorted.end());
+    std::vector<std::string> ranges;
+    for (size_t i = 0; i < sorted.size();) {
+        size_t last = i;
+        while (last + 1 < sorted.size() && sorted[last + 1] == sorted[last] + 1) {
+            ++last;
+        }
+        const int32_t first = sorted[i];
+        const int32_t end = sorted[last];
+        const std::string from = SectorTimeText(int64_t{first} - trackStart);
+        ranges.push_back(first == end ? from + " (sector " + std::to_string(first) + ")"
+                                      : from + " to " + SectorTimeText(int64_t{end} - trackStart) +
+                                            " (sectors " + std::to_string(first) + "-" +
+                                            std::to_string(end) + ")");
+        i = last + 1;
+    }
+    return ranges.empty() ? "none" : Joined(ranges, ", ");
+}
+
+}  // namespace disctrove
