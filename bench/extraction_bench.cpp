@@ -19,6 +19,8 @@
 #include <unistd.h>
 
 #include "audio/accuraterip_stage.h"
+#include "audio/audio_edges.h"
+#include "audio/ctdb_stage.h"
 #include "audio/audio_checks.h"
 #include "bench/silent_worker.h"
 #include "disc/disc.h"
@@ -74,7 +76,7 @@ void RemoveOutputs(const fs::path& folder) {
 }
 
 // Rips every track to WAV; with `checks`, through the checksum stages a rip has (CRC32, peak
-// level, AccurateRip v1 and v2).
+// level, AccurateRip v1 and v2, the edges kept for a pressing offset, the CTDB CRC).
 bool RipAll(ProgramState& state, int32_t jitter, const fs::path& folder, bool checks = false) {
     bench::SilentWorker silent;
     WorkerContext context{state.options, state.disc, state.session, state.run, silent, silent};
@@ -87,9 +89,17 @@ bool RipAll(ProgramState& state, int32_t jitter, const fs::path& folder, bool ch
         AccurateRipStage accurateRip(
             uint64_t{track.lengthSectors} * 588, track.index == 0,
             static_cast<size_t>(track.index) + 1 == state.disc.tracks.size());
+        AudioEdgesStage edges;
+        CtdbStage ctdb(uint64_t{track.lengthSectors} * 588, track.index == 0,
+                       static_cast<size_t>(track.index) + 1 == state.disc.tracks.size(),
+                       uint64_t{state.disc.tracks.back().startSector +
+                                state.disc.tracks.back().lengthSectors} *
+                           588);
         SampleChain stages;
         stages.Add(crc);
         stages.Add(accurateRip);
+        stages.Add(edges);
+        stages.Add(ctdb);
         RipJob job{&track, read.get(), overlap.get(),
                    (folder / ("disctrove" + std::to_string(track.index + 1) + ".wav")).string(),
                    checks ? &stages : nullptr};
