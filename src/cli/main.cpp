@@ -37,6 +37,7 @@
 #include "platform/system/files.h"
 #include "platform/system/text.h"
 #include "rip/leftovers.h"
+#include "rip/log_findings.h"
 #include "rip/naming.h"
 #include "rip/offset_finder.h"
 #include "rip/rip_worker.h"
@@ -332,7 +333,12 @@ int Rip(Session& session, const CliOptions& options) {
     ApplyRipChoices(state, *positions, options);
     ProposeDriveOffset(session, options);
     session.terminal.SetAnswers(options.answerOverwrite, options.answerReadError);
-    return PrintRipResults(state.disc, RunRip(session));
+    const RipResult rip = RunRip(session);
+    const int status = PrintRipResults(state.disc, rip);
+    if (const std::string hint = PressingOffsetHint(rip); !hint.empty()) {
+        session.terminal.Say(hint);
+    }
+    return status;
 }
 
 // The lines a rip ends with, and its exit status.

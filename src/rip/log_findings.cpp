@@ -19,14 +19,18 @@ std::vector<std::string> Problems(const TrackResult& track) {
     problems = TrackDoubts(track);
     const auto ar = track.verdict ? track.verdict->verdict : AccurateRipVerdict::unknown;
     const auto ctdb = track.ctdbVerdict ? track.ctdbVerdict->kind : CtdbVerdict::Kind::unknown;
+    // One database vouching is enough: the other may hold only other pressings (the CTDB is not
+    // searched at other alignments) or other rippers' mistakes.
+    if (ar == AccurateRipVerdict::accurate || ctdb == CtdbVerdict::Kind::accurate) {
+        return problems;
+    }
     if (ar == AccurateRipVerdict::inaccurate) {
         problems.emplace_back("inaccurate in AccurateRip");
     }
     if (ctdb == CtdbVerdict::Kind::differs) {
         problems.emplace_back("differs in the CTDB");
     }
-    if (ar != AccurateRipVerdict::accurate && ctdb != CtdbVerdict::Kind::accurate &&
-        ar != AccurateRipVerdict::inaccurate && ctdb != CtdbVerdict::Kind::differs) {
+    if (ar != AccurateRipVerdict::inaccurate && ctdb != CtdbVerdict::Kind::differs) {
         problems.emplace_back(track.verdict ? "not verified by AccurateRip" : "not verified");
     }
     return problems;
@@ -56,7 +60,9 @@ std::string FirstSummary(const RipResult& rip) {
     }
     const std::string tracks = std::to_string(total) + (total == 1 ? " track" : " tracks");
     if (wrong.empty()) {
-        return total == 1 ? "The track is accurate" : "All " + tracks + " accurate";
+        const auto pressing = CommonPressingOffset(rip);
+        return (total == 1 ? "The track is accurate" : "All " + tracks + " accurate") +
+               (pressing ? ", at pressing offset " + SignedOffsetText(*pressing) : "");
     }
     // The same for every track (AccurateRip off, say): said once.
     if (wrong.size() == total && total > 1 &&
@@ -66,6 +72,30 @@ std::string FirstSummary(const RipResult& rip) {
     }
     return std::to_string(total - wrong.size()) + " of " + tracks + " accurate. " +
            Joined(wrong, " ");
+}
+
+std::optional<int32_t> CommonPressingOffset(const RipResult& rip) {
+    std::optional<int32_t> common;
+    for (const TrackResult& track : rip.tracks) {
+        if (!track.verdict || track.verdict->verdict != AccurateRipVerdict::accurate) {
+            continue;
+        }
+        if (common && *common != track.verdict->pressingOffset) {
+            return std::nullopt;
+        }
+        common = track.verdict->pressingOffset;
+    }
+    return common && *common != 0 ? common : std::nullopt;
+}
+
+std::string PressingOffsetHint(const RipResult& rip) {
+    const auto pressing = CommonPressingOffset(rip);
+    if (!pressing || rip.readOffset.source == OffsetSource::detected) {
+        return {};
+    }
+    return "Every track AccurateRip knows matched " + SignedOffsetText(*pressing) +
+           " samples off: a pressing cut differently, or a read offset that far off. When other "
+           "discs show the same, find the drive's offset with a disc (offset find).";
 }
 
 std::string ErrorRangesText(const std::vector<int32_t>& sectors, int32_t trackStart) {

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -13,8 +14,17 @@ namespace disctrove {
 // "All 12 tracks accurate", or the count of accurate tracks and what is wrong with each other
 // one: "10 of 12 tracks accurate. Track 03: 2 read errors, not verified by AccurateRip.
 // Track 07: inaccurate in AccurateRip." A track is accurate when it was read whole without a
-// doubt and AccurateRip or the CTDB vouches for it while neither contradicts it.
+// doubt and AccurateRip or the CTDB vouches for it.
 std::string FirstSummary(const RipResult& rip);
+
+// The pressing offset every track AccurateRip vouches for matched at, when they all matched at
+// the same one other than 0: on one disc that is a pressing cut differently, on every disc it
+// is a read offset that far off.
+std::optional<int32_t> CommonPressingOffset(const RipResult& rip);
+
+// What to tell the user of such a rip when the drive's offset was not found with a disc; "" when
+// there is nothing to tell.
+std::string PressingOffsetHint(const RipResult& rip);
 
 // The sectors given up (`sectors`, first sectors of the reads, from a track starting at
 // `trackStart`) as runs of neighbours: "00:16.34 to 00:16.40 (sectors 1234-1240)",

@@ -101,8 +101,14 @@ std::string OffsetCheckedText(const RipResult& rip) {
             return track.verdict && track.verdict->verdict == AccurateRipVerdict::accurate &&
                    track.verdict->pressingOffset == 0;
         });
-    return matches ? "yes, this rip's tracks match AccurateRip with it"
-                   : "no (disctrove-cli offset find, or Detect... on the Secure page, checks it)";
+    if (matches) {
+        return "yes, this rip's tracks match AccurateRip with it";
+    }
+    const auto pressing = CommonPressingOffset(rip);
+    return pressing ? "no; every track AccurateRip knows matched " + SignedOffsetText(*pressing) +
+                          " samples off (a pressing cut differently, or a read offset that far "
+                          "off: offset find, or Detect... on the Secure page, tells which)"
+                    : "no (disctrove-cli offset find, or Detect... on the Secure page, checks it)";
 }
 
 std::string ServiceText(int32_t on, const std::string& server) {
