@@ -32,6 +32,7 @@
 #include "app/settings_file.h"
 #include "app/settings_path.h"
 #include "disc/disc.h"
+#include "disc/drive_offsets.h"
 #include "modal.h"
 #include "platform/cdrom/cdrom.h"
 #include "platform/lame/lame_library.h"
@@ -411,6 +412,37 @@ class OptionsDialogTest : public QObject {
         QCOMPARE(reopened->securePage()->offsetBox()->value(), -667);
         QVERIFY(!reopened->securePage()->accurateRipBox()->isChecked());
         QVERIFY(!reopened->securePage()->serverEdit()->isEnabled());
+    }
+
+    // The CTDB look-up and its server go into the options like AccurateRip's; the chosen
+    // drive's own offset is shown beside the one for drives without.
+    void securePageCtdbAndTheDrivesOffset() {
+        Drive drive;
+        drive.identity = {"PLEXTOR ", "PX-W4012A       ", "1.04"};
+        live_->disc.drives = {drive};
+        live_->options.Cdrom = 0;
+        live_->options.driveOffsets[DriveKey(drive.identity)] = {667, OffsetSource::detected};
+        auto dialog = Open(ui::OptionsTab::secure);
+        ui::SecurePage* page = dialog->securePage();
+        QCOMPARE(page->driveOffsetLabel()->text(),
+                 QStringLiteral("This drive (PLEXTOR PX-W4012A): +667 samples, detected with a "
+                                "disc."));
+        QVERIFY(!page->detectButton()->isEnabled());  // no disc to read
+        QVERIFY(page->ctdbBox()->isChecked() && page->ctdbServerEdit()->isEnabled());
+        page->ctdbServerEdit()->setText(QStringLiteral("ctdb.example.org:8080"));
+        page->ctdbBox()->click();
+        QVERIFY(!page->ctdbServerEdit()->isEnabled());
+        ClickOk(dialog->buttons());
+        const auto saved = Saved();
+        for (const ProgramState* settings : {live_.get(), saved.get()}) {
+            QCOMPARE(settings->options.Ctdb, 0);
+            QCOMPARE(settings->options.CtdbServer, std::string("ctdb.example.org:8080"));
+            QCOMPARE(settings->options.driveOffsets.size(), size_t{1});
+        }
+        auto reopened = Open(ui::OptionsTab::secure);
+        reopened->securePage()->ctdbServerEdit()->clear();  // the usual server, as it says
+        ClickOk(reopened->buttons());
+        QCOMPARE(live_->options.CtdbServer, std::string(kDefaultCtdbServer));
     }
 
     // OK puts back what the pages edit, but the window's place is the window's own: a place it
