@@ -52,7 +52,8 @@ MainWindow::MainWindow(ProgramState& state, UserDialogs& dialogs, QWidget* paren
       dialogs_(dialogs),
       lookup_(options_, disc_, session_.lookupSource, found_, run_),
       rip_(options_, session_, disc_, lastRip_, run_, dialogs, this),
-      help_(dialogs, this) {
+      help_(dialogs, this),
+      offsetOffer_(options_, dialogs) {
     setWindowTitle(QStringLiteral("Disctrove"));
     setWindowIcon(skin::AppIcon());
     statusPane_ = new QLabel(this);
@@ -333,6 +334,7 @@ void MainWindow::RipCommand() {
     if (disc_.tracks.empty()) {
         return;
     }
+    offsetOffer_.BeforeRip(DriveAt(disc_, options_.Cdrom), this);
     std::string problem;
     switch (rip_.StartRip(problem)) {
         case RipController::Start::folderRefused:
