@@ -130,8 +130,8 @@ SecurePage::SecurePage(const Options& options, const DiscState& disc, UserDialog
     auto* ctdbForm = new QFormLayout(ctdbGroup);
     ctdbForm->addRow(ctdb_);
     ctdbForm->addRow(tr("Server"), ctdbServer_);
-    ctdbForm->addRow(Note(tr("The CUETools database: it checks every track beside AccurateRip, "
-                             "and knows discs that AccurateRip does not."),
+    ctdbForm->addRow(Note(tr("The CUETools database: a second check of every ripped "
+                             "track, beside AccurateRip."),
                           ctdbGroup));
     connect(ctdb_, &QCheckBox::toggled, this, &SecurePage::ApplyServerEnabling);
     ApplyServerEnabling();
