@@ -334,11 +334,19 @@ class DesktopTest : public QObject {
         Picture(window, "main-window.png");
 
         {
+            // As a user's drive would be: one that says what it is, with its offset detected.
+            Drive& drive = settings_->disc.drives.at(static_cast<size_t>(settings_->options.Cdrom));
+            const platform::DriveIdentity image = drive.identity;
+            drive.identity = {"PLEXTOR", "PX-W4012A", "1.07"};
+            settings_->options.driveOffsets[DriveKey(drive.identity)] = {98,
+                                                                         OffsetSource::detected};
             ui::OptionsDialog options(settings_->options, settings_->disc, settings_->session,
                                       dialogs_, ui::OptionsTab::secure, &window);
             options.show();
             QVERIFY(QTest::qWaitForWindowExposed(&options));
             Picture(options, "options.png");
+            drive.identity = image;
+            settings_->options.driveOffsets.clear();
         }
 
         // A secure rip judged by AccurateRip: a first rip gives the checksums, which the
