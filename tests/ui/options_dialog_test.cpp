@@ -509,6 +509,31 @@ class OptionsDialogTest : public QObject {
         }
     }
 
+    // Stop ends a search that waits for the database; nothing is saved.
+    void detectStops() {
+        testing::WriteWholeFile(Path("disc.simcd"),
+                                "drive TESTCO / OFFSET DRIVE / 1.0\ntrack audio 600\n");
+        std::string problem;
+        QVERIFY2(platform::AddDiscImage(Path("disc.simcd"), problem), problem.c_str());
+        BuildDriveList(live_->disc);
+        live_->options.Cdrom = static_cast<int32_t>(live_->disc.drives.size()) - 1;
+        QCOMPARE(ReadDisc(live_->disc, live_->options, live_->options.Cdrom), 0);
+        testing::AccurateRipServer server;
+        server.SetBehaviour(testing::AccurateRipServer::Behaviour::stall);
+        live_->options.ArServer = "127.0.0.1";
+        live_->options.ArPort = server.port();
+        auto dialog = Open(ui::OptionsTab::secure);
+        QVERIFY(testing::WithModal<ui::OffsetDetectionDialog>(
+            [&] { dialog->securePage()->detectButton()->click(); },
+            [](ui::OffsetDetectionDialog* search) {
+                QVERIFY(search->running());
+                search->buttons()->button(QDialogButtonBox::Cancel)->click();
+                QTRY_VERIFY_WITH_TIMEOUT(!search->isVisible(), 60000);
+            }));
+        QVERIFY(live_->options.driveOffsets.empty());
+        QVERIFY(!std::filesystem::exists(Path("dt.ini")));
+    }
+
     // OK puts back what the pages edit, but the window's place is the window's own: a place it
     // wrote while the dialog was open stays.
     void okKeepsTheWindowsPlace() {
