@@ -2,6 +2,8 @@
 
 #include <QApplication>
 #include <QCursor>
+#include <QEventLoop>
+#include <thread>
 
 #include "app/settings_file.h"
 #include "app/settings_path.h"
@@ -30,14 +32,23 @@ void DriveOffsetOffer::BeforeRip(const Drive* drive, QWidget* owner) {
     if (options_.driveOffsets.contains(key) || !looked_.insert(key).second) {
         return;
     }
-    std::optional<int32_t> listed;
+    std::vector<DriveOffset> list;
     {
-        const BusyCursor busy;
-        listed =
-            FindDriveOffset(LoadDriveOffsets(DriveOffsetsRequest(options_),
-                                             platform::UserCacheFolder() + "/DriveOffsets.bin"),
-                            drive->identity.vendor, drive->identity.model);
+        const BusyCursor cursor;
+        busy_ = true;
+        QEventLoop loop;
+        // Its destructor stops a fetch still under way (the program quits) and waits for it.
+        const std::jthread fetch(
+            [&loop, &list, request = DriveOffsetsRequest(options_)](std::stop_token stop) {
+                list = LoadDriveOffsets(request, platform::UserCacheFolder() + "/DriveOffsets.bin",
+                                        std::move(stop));
+                QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection);
+            });
+        loop.exec(QEventLoop::ExcludeUserInputEvents);
+        busy_ = false;
     }
+    const std::optional<int32_t> listed =
+        FindDriveOffset(list, drive->identity.vendor, drive->identity.model);
     if (!listed) {
         return;
     }

@@ -24,14 +24,17 @@ class DriveOffsetOffer {
 
     // Asks about `drive` when AccurateRip is on and the drive says what it is. Yes saves the
     // list's offset for the drive (in the settings file and in the options the rip copies).
-    // The list is read on the UI thread, under a busy cursor: it usually comes from the cache,
-    // and a fetch gives up after the look-ups' short timeouts.
+    // The list is read on a thread of its own under a busy cursor while the window goes on
+    // painting but takes no input; it usually comes from the cache.
     void BeforeRip(const Drive* drive, QWidget* owner);
+    // The list is being read: the window must not refresh the disc meanwhile.
+    bool Busy() const { return busy_; }
 
   private:
     Options& options_;
     UserDialogs& dialogs_;
     std::set<std::string> looked_;  // the drives already looked up this session, by key
+    bool busy_ = false;
 };
 
 }  // namespace disctrove::ui

@@ -229,7 +229,7 @@ bool MainWindow::MayRefreshByItself() const {
     // What F5 would refuse, and what a refresh would disturb: a look-up, a dialog, a menu.
     // A run the window has not yet seen end counts as running, however far its worker got.
     return !rip_.Running() && !runProgress_->running() && !lookup_.Running() &&
-           QApplication::activeModalWidget() == nullptr &&
+           !offsetOffer_.Busy() && QApplication::activeModalWidget() == nullptr &&
            QApplication::activePopupWidget() == nullptr;
 }
 
