@@ -9,6 +9,7 @@
 #include "app/settings_path.h"
 #include "disc/drive_offsets.h"
 #include "platform/system/environment.h"
+#include "ui/offset_texts.h"
 
 namespace disctrove::ui {
 
@@ -52,14 +53,10 @@ void DriveOffsetOffer::BeforeRip(const Drive* drive, QWidget* owner) {
     if (!listed) {
         return;
     }
-    const QString model =
-        QString::fromStdString(drive->identity.vendor + " " + drive->identity.model).simplified();
-    const QString samples =
-        (*listed > 0 ? QStringLiteral("+") : QString()) + QString::number(*listed);
     if (!dialogs_.AskYesNo(owner, QStringLiteral("Disctrove"),
                            tr("AccurateRip's drive list gives %1 a read offset of %2 samples. Use "
                               "it for this drive?")
-                               .arg(model, samples))) {
+                               .arg(DriveModelName(drive->identity), SignedSamples(*listed)))) {
         return;  // the rip reads with ReadOffset, and the question is not asked again
     }
     const DriveReadOffset offset{*listed, OffsetSource::driveDatabase};

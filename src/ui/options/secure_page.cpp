@@ -14,6 +14,7 @@
 #include "app/settings_path.h"
 #include "disc/disc.h"
 #include "disc/drive_offsets.h"
+#include "ui/offset_texts.h"
 #include "ui/options/offset_detection_dialog.h"
 
 namespace disctrove::ui {
@@ -56,15 +57,6 @@ QHBoxLayout* WithNote(QWidget* field, const QString& text) {
     note->setForegroundRole(QPalette::PlaceholderText);
     row->addWidget(note, 1);
     return row;
-}
-
-QString SignedSamples(int32_t samples) {
-    return (samples > 0 ? QStringLiteral("+") : QString()) + QString::number(samples);
-}
-
-// "PLEXTOR PX-W4012A": the drive's own padded fields, as a user reads them.
-QString DriveName(const platform::DriveIdentity& identity) {
-    return QString::fromStdString(identity.vendor + " " + identity.model).simplified();
 }
 
 }  // namespace
@@ -182,10 +174,10 @@ void SecurePage::ShowDriveOffset() {
     } else if (!saved_) {
         driveOffset_->setText(tr("This drive (%1) has no offset of its own: it reads with the "
                                  "one above.")
-                                  .arg(DriveName(drive->identity)));
+                                  .arg(DriveModelName(drive->identity)));
     } else {
         const QString samples = SignedSamples(saved_->samples);
-        const QString name = DriveName(drive->identity);
+        const QString name = DriveModelName(drive->identity);
         switch (saved_->source) {
             case OffsetSource::detected:
                 driveOffset_->setText(
