@@ -31,7 +31,7 @@ EXPECTED = [
 # names of services, the D-Bus names of the desktop's notifications, and the dash that joins
 # an artist and an album.
 NOT_FOR_TRANSLATION = {
-    "Disctrove", "--settings", "--image", "wav", "CDDB", "AccurateRip",
+    "Disctrove", "--settings", "--image", "wav", "CDDB", "AccurateRip", "CTDB",
     "org.disctrove.Disctrove", "org.freedesktop.Notifications", "/org/freedesktop/Notifications",
     "Notify", "desktop-entry", r"%1 \u2014 %2",
 }

@@ -496,6 +496,17 @@ Do you want to stop and exit anyway?</source>
     </message>
 </context>
 <context>
+    <name>disctrove::ui::DriveOffsetOffer</name>
+    <message>
+        <source>AccurateRip&apos;s drive list gives %1 a read offset of %2 samples. Use it for this drive?</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The settings could not be written to %1.</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
     <name>disctrove::ui::EncodeWavDialog</name>
     <message>
         <source>WAV file</source>
@@ -917,6 +928,25 @@ Do you want to stop and exit anyway?</source>
     </message>
 </context>
 <context>
+    <name>disctrove::ui::OffsetDetectionDialog</name>
+    <message>
+        <source>Detect read offset</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Reading the disc at the offsets drives commonly have, then at every other, until its tracks give AccurateRip&apos;s checksums.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Stop</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Stopping...</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
     <name>disctrove::ui::OggPage</name>
     <message>
         <source>Constant bitrate (CBR)</source>
@@ -1137,19 +1167,11 @@ $n-track number $t-track name $a-artist $A-album artist $r-track artist $l-album
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <source>The read offset AccurateRip&apos;s list of drives gives for your drive&apos;s model; 0 when you do not know it. Every read mode corrects it.</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
         <source>Test &amp;&amp; Copy: read every track twice and compare the two reads</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
         <source>Read offset</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>the drive&apos;s offset, as AccurateRip lists it</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
@@ -1194,6 +1216,70 @@ $n-track number $t-track name $a-artist $A-album artist $r-track artist $l-album
     </message>
     <message>
         <source>Both are written into the rip&apos;s folder, named as the playlist with &quot;.log&quot; and &quot;.cue&quot;. Help &gt; Show rip log opens the last log.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The read offset of every drive that has none of its own saved: AccurateRip&apos;s list of drives gives it for your drive&apos;s model; 0 when you do not know it. Every read mode corrects it.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Detect...</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>for drives with no offset of their own</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>CTDB verification</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>A host name, or host:port</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>No drive is chosen.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>A disc image reads with the read offset above.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>This drive (%1) has no offset of its own: it reads with the one above.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>This drive (%1): %2 samples, detected with a disc.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>This drive (%1): %2 samples, from AccurateRip&apos;s drive list.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>This drive (%1): %2 samples, set by hand.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Only a drive has a read offset to detect: choose one in the main window.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Put a disc into the drive first: one that AccurateRip knows.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Finds this drive&apos;s read offset with the disc in it, which AccurateRip must know, and saves it for the drive.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The settings could not be written to %1.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The CUETools database: a second check of every ripped track, beside AccurateRip.</source>
         <translation type="unfinished"></translation>
     </message>
 </context>

@@ -52,7 +52,8 @@ MainWindow::MainWindow(ProgramState& state, UserDialogs& dialogs, QWidget* paren
       dialogs_(dialogs),
       lookup_(options_, disc_, session_.lookupSource, found_, run_),
       rip_(options_, session_, disc_, lastRip_, run_, dialogs, this),
-      help_(dialogs, this) {
+      help_(dialogs, this),
+      offsetOffer_(options_, dialogs) {
     setWindowTitle(QStringLiteral("Disctrove"));
     setWindowIcon(skin::AppIcon());
     statusPane_ = new QLabel(this);
@@ -228,7 +229,7 @@ bool MainWindow::MayRefreshByItself() const {
     // What F5 would refuse, and what a refresh would disturb: a look-up, a dialog, a menu.
     // A run the window has not yet seen end counts as running, however far its worker got.
     return !rip_.Running() && !runProgress_->running() && !lookup_.Running() &&
-           QApplication::activeModalWidget() == nullptr &&
+           !offsetOffer_.Busy() && QApplication::activeModalWidget() == nullptr &&
            QApplication::activePopupWidget() == nullptr;
 }
 
@@ -333,6 +334,7 @@ void MainWindow::RipCommand() {
     if (disc_.tracks.empty()) {
         return;
     }
+    offsetOffer_.BeforeRip(DriveAt(disc_, options_.Cdrom), this);
     std::string problem;
     switch (rip_.StartRip(problem)) {
         case RipController::Start::folderRefused:

@@ -11,6 +11,7 @@
 
 #include "front/program_state.h"
 #include "ui/convert/conversion_progress_dialog.h"
+#include "ui/drive_offset_offer.h"
 #include "ui/help_commands.h"
 #include "ui/lookup_controller.h"
 #include "ui/notifier.h"
@@ -139,6 +140,7 @@ class MainWindow : public QMainWindow {
     LookupController lookup_;
     RipController rip_;  // after the look-up: a rip is stopped first as the window goes
     HelpCommands help_;
+    DriveOffsetOffer offsetOffer_;  // the drive list's offset, offered once per drive
     TrackTableModel* model_ = nullptr;
     WindowActions* actions_ = nullptr;
     WindowState state_;  // as the commands were last enabled

@@ -12,8 +12,10 @@
 #include <tuple>
 
 #include "app/settings_file.h"
+#include "app/settings_path.h"
 #include "disc/accuraterip_lookup.h"
 #include "disc/disc.h"
+#include "disc/drive_offsets.h"
 #include "platform/cdrom/cdrom.h"
 #include "scripted_dialogs.h"
 #include "support/scoped_environment.h"
@@ -118,6 +120,7 @@ class DesktopTest : public QObject {
         platform::ClearDiscImages();
     }
     void cleanup() {
+        SetSettingsPathOverride("");
         settings_.reset();
         runtimeDir_.reset();
         platform::ClearDiscImages();
@@ -184,6 +187,48 @@ class DesktopTest : public QObject {
         QCOMPARE(ui::RipNotice::Body(settings_->disc, doubtful),
                  QStringLiteral("Band \u2014 Record\n2 of 2 tracks completed\n1 of them in doubt "
                                 "(read errors, or test and copy differ)"));
+    }
+
+    // A drive with no offset of its own: the first rip offers the offset AccurateRip's drive
+    // list gives its model; Yes saves it for the drive and the rip reads with it. The next rip
+    // asks nothing.
+    void theDriveListsOffsetIsOfferedOnce() {
+        const testing::ScopedEnvironment cache("XDG_CACHE_HOME", Path("cache"));
+        SetSettingsPathOverride(Path("dt.ini"));
+        testing::WriteWholeFile(Path("drive.simcd"),
+                                "drive TESTCO / OFFSET DRIVE / 1.0\n"
+                                "offset 667\ntrack audio 600\n");
+        UseImage(Path("drive.simcd"));
+        std::string record(kDriveOffsetRecordBytes, '\0');
+        record[0] = static_cast<char>(667 & 0xFF);
+        record[1] = static_cast<char>(667 >> 8);
+        record.replace(2, 21, "TESTCO - OFFSET DRIVE");
+        testing::AccurateRipServer server;
+        server.Serve("/accuraterip/DriveOffsets.bin", record);
+        settings_->options.AccurateRip = 1;
+        settings_->options.ArServer = "127.0.0.1";
+        settings_->options.ArPort = server.port();
+        dialogs_.yesNo = {true};
+        ui::MainWindow window(*settings_, dialogs_);
+        const auto rip = [&] {
+            window.RipCommand();
+            QTRY_VERIFY_WITH_TIMEOUT(!window.runProgress()->running(), 60000);
+        };
+        rip();
+        QCOMPARE(dialogs_.asked, QStringList{QStringLiteral(
+                                     "AccurateRip's drive list gives TESTCO OFFSET DRIVE a read "
+                                     "offset of +667 samples. Use it for this drive?")});
+        const DriveReadOffset listed{667, OffsetSource::driveDatabase};
+        ProgramState saved;
+        QVERIFY(LoadSettings(saved, Path("dt.ini")));
+        for (const Options* options : {&settings_->options, &saved.options}) {
+            QVERIFY(options->driveOffsets.at("TESTCO / OFFSET DRIVE / 1.0") == listed);
+        }
+        QVERIFY(testing::ReadWholeFile(settings_->lastRip.run.log)
+                    .find(": 667 samples (from the drive database, for this drive's model)\n") !=
+                std::string::npos);
+        rip();
+        QCOMPARE(dialogs_.asked.size(), 1);
     }
 
     void timeLeftFromTheWorkDone() {
@@ -290,11 +335,19 @@ class DesktopTest : public QObject {
         Picture(window, "main-window.png");
 
         {
+            // As a user's drive would be: one that says what it is, with its offset detected.
+            Drive& drive = settings_->disc.drives.at(static_cast<size_t>(settings_->options.Cdrom));
+            const platform::DriveIdentity image = drive.identity;
+            drive.identity = {"PLEXTOR", "PX-W4012A", "1.07"};
+            settings_->options.driveOffsets[DriveKey(drive.identity)] = {98,
+                                                                         OffsetSource::detected};
             ui::OptionsDialog options(settings_->options, settings_->disc, settings_->session,
                                       dialogs_, ui::OptionsTab::secure, &window);
             options.show();
             QVERIFY(QTest::qWaitForWindowExposed(&options));
             Picture(options, "options.png");
+            drive.identity = image;
+            settings_->options.driveOffsets.clear();
         }
 
         // A secure rip judged by AccurateRip: a first rip gives the checksums, which the

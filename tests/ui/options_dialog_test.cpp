@@ -10,6 +10,7 @@
 #include <QMap>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPlainTextEdit>
 #include <QProcess>
 #include <QPushButton>
 #include <QRadioButton>
@@ -31,14 +32,20 @@
 
 #include "app/settings_file.h"
 #include "app/settings_path.h"
+#include "audio/accuraterip_stage.h"
+#include "disc/accuraterip_id.h"
+#include "disc/accuraterip_lookup.h"
 #include "disc/disc.h"
+#include "disc/drive_offsets.h"
 #include "modal.h"
 #include "platform/cdrom/cdrom.h"
+#include "platform/cdrom/simulated_disc.h"
 #include "platform/lame/lame_library.h"
 #include "scripted_dialogs.h"
 #include "skin/tip_of_the_day.h"
 #include "support/scoped_environment.h"
 #include "support/temp_dir.h"
+#include "tools/accuraterip_server.h"
 #include "tools/cue_image.h"
 #include "track_list.h"
 #include "ui/convert/decode_file_dialog.h"
@@ -48,6 +55,7 @@
 #include "ui/options/format_pages.h"
 #include "ui/options/history_box.h"
 #include "ui/options/misc_page.h"
+#include "ui/options/offset_detection_dialog.h"
 #include "ui/options/options_dialog.h"
 #include "ui/options/output_page.h"
 #include "ui/options/secure_page.h"
@@ -411,6 +419,119 @@ class OptionsDialogTest : public QObject {
         QCOMPARE(reopened->securePage()->offsetBox()->value(), -667);
         QVERIFY(!reopened->securePage()->accurateRipBox()->isChecked());
         QVERIFY(!reopened->securePage()->serverEdit()->isEnabled());
+    }
+
+    // The CTDB look-up and its server go into the options like AccurateRip's; the chosen
+    // drive's own offset is shown beside the one for drives without.
+    void securePageCtdbAndTheDrivesOffset() {
+        Drive drive;
+        drive.identity = {"PLEXTOR ", "PX-W4012A       ", "1.04"};
+        live_->disc.drives = {drive};
+        live_->options.Cdrom = 0;
+        live_->options.driveOffsets[DriveKey(drive.identity)] = {667, OffsetSource::detected};
+        auto dialog = Open(ui::OptionsTab::secure);
+        ui::SecurePage* page = dialog->securePage();
+        QCOMPARE(page->driveOffsetLabel()->text(),
+                 QStringLiteral("This drive (PLEXTOR PX-W4012A): +667 samples, detected with a "
+                                "disc."));
+        QVERIFY(!page->detectButton()->isEnabled());  // no disc to read
+        QVERIFY(page->ctdbBox()->isChecked() && page->ctdbServerEdit()->isEnabled());
+        page->ctdbServerEdit()->setText(QStringLiteral("ctdb.example.org:8080"));
+        page->ctdbBox()->click();
+        QVERIFY(!page->ctdbServerEdit()->isEnabled());
+        ClickOk(dialog->buttons());
+        const auto saved = Saved();
+        for (const ProgramState* settings : {live_.get(), saved.get()}) {
+            QCOMPARE(settings->options.Ctdb, 0);
+            QCOMPARE(settings->options.CtdbServer, std::string("ctdb.example.org:8080"));
+            QCOMPARE(settings->options.driveOffsets.size(), size_t{1});
+        }
+        auto reopened = Open(ui::OptionsTab::secure);
+        reopened->securePage()->ctdbServerEdit()->clear();  // the usual server, as it says
+        ClickOk(reopened->buttons());
+        QCOMPARE(live_->options.CtdbServer, std::string(kDefaultCtdbServer));
+    }
+
+    // Detect finds the drive's offset with a disc AccurateRip knows, shows the search's lines
+    // and saves the offset for the drive at once: Cancel keeps it.
+    void detectFindsAndSavesTheDrivesOffset() {
+        constexpr int kSectors = 600;
+        std::string statements = "drive TESTCO / OFFSET DRIVE / 1.0\noffset 667\n";
+        for (int t = 0; t < 3; ++t) {
+            statements += "track audio " + std::to_string(kSectors) + "\n";
+        }
+        testing::WriteWholeFile(Path("disc.simcd"), statements);
+        std::string problem;
+        QVERIFY2(platform::AddDiscImage(Path("disc.simcd"), problem), problem.c_str());
+        BuildDriveList(live_->disc);
+        live_->options.Cdrom = static_cast<int32_t>(live_->disc.drives.size()) - 1;
+        QCOMPARE(ReadDisc(live_->disc, live_->options, live_->options.Cdrom), 0);
+        // What the database holds: the checksums of the audio at its true place.
+        const Drive& drive = live_->disc.drives.back();
+        const AccurateRipDiscId id = ComputeAccurateRipDiscId(drive.toc, drive.discId);
+        testing::DbarPressing pressing{id.id1, id.id2, id.cddb, {}};
+        std::vector<uint8_t> audio(kSectors * 2352);
+        for (int t = 0; t < 3; ++t) {
+            platform::FillSimulatedAudio(int64_t{t} * kSectors * 588, kSectors * 588, audio.data());
+            AccurateRipStage whole(kSectors * 588, t == 0, t == 2);
+            whole.Take(audio);
+            pressing.tracks.push_back(
+                {12, whole.sums().v1,
+                 Frame450Checksum(std::span(audio).subspan(450 * 2352, 2352))});
+        }
+        testing::AccurateRipServer server;
+        live_->options.ArServer = "127.0.0.1";
+        live_->options.ArPort = server.port();
+        server.Serve(AccurateRipRequest(live_->options, live_->disc).path,
+                     testing::DbarFile({pressing}));
+
+        auto dialog = Open(ui::OptionsTab::secure);
+        ui::SecurePage* page = dialog->securePage();
+        QVERIFY(page->detectButton()->isEnabled());
+        QString said;
+        QVERIFY(testing::WithModal<ui::OffsetDetectionDialog>(
+            [&] { page->detectButton()->click(); },
+            [&](ui::OffsetDetectionDialog* search) {
+                QTRY_VERIFY_WITH_TIMEOUT(!search->running(), 60000);
+                said = search->linesView()->toPlainText();
+            }));
+        QVERIFY2(said.contains(QStringLiteral("The drive's read offset is +667 (confidence 12, "
+                                              "confirmed with 2 tracks).")),
+                 qPrintable(said));
+        QCOMPARE(page->driveOffsetLabel()->text(),
+                 QStringLiteral("This drive (TESTCO OFFSET DRIVE): +667 samples, detected with "
+                                "a disc."));
+        dialog->buttons()->button(QDialogButtonBox::Cancel)->click();
+        const DriveReadOffset detected{667, OffsetSource::detected};
+        const auto saved = Saved();
+        for (const ProgramState* settings : {live_.get(), saved.get()}) {
+            QVERIFY(settings->options.driveOffsets.at("TESTCO / OFFSET DRIVE / 1.0") == detected);
+        }
+    }
+
+    // Stop ends a search that waits for the database; nothing is saved.
+    void detectStops() {
+        testing::WriteWholeFile(Path("disc.simcd"),
+                                "drive TESTCO / OFFSET DRIVE / 1.0\ntrack audio 600\n");
+        std::string problem;
+        QVERIFY2(platform::AddDiscImage(Path("disc.simcd"), problem), problem.c_str());
+        BuildDriveList(live_->disc);
+        live_->options.Cdrom = static_cast<int32_t>(live_->disc.drives.size()) - 1;
+        QCOMPARE(ReadDisc(live_->disc, live_->options, live_->options.Cdrom), 0);
+        testing::AccurateRipServer server;
+        server.SetBehaviour(testing::AccurateRipServer::Behaviour::stall);
+        live_->options.ArServer = "127.0.0.1";
+        live_->options.ArPort = server.port();
+        auto dialog = Open(ui::OptionsTab::secure);
+        QVERIFY(testing::WithModal<ui::OffsetDetectionDialog>(
+            [&] { dialog->securePage()->detectButton()->click(); },
+            [](ui::OffsetDetectionDialog* search) {
+                QVERIFY(search->running());
+                search->buttons()->button(QDialogButtonBox::Cancel)->click();
+                QTRY_VERIFY_WITH_TIMEOUT(!search->isVisible(), 60000);
+            }));
+        QVERIFY(live_->options.driveOffsets.empty());
+        QVERIFY(!std::filesystem::exists(Path("dt.ini")));
     }
 
     // OK puts back what the pages edit, but the window's place is the window's own: a place it

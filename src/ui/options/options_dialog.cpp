@@ -31,7 +31,13 @@ OptionsDialog::OptionsDialog(Options& options, DiscState& disc, SessionChoices& 
     // Every tab in sight: the dialog is as wide as the row of them.
     tabs_->setUsesScrollButtons(false);
     misc_ = new MiscPage(edit_.options, edit_.names, tabs_);
-    secure_ = new SecurePage(edit_.options, tabs_);
+    secure_ = new SecurePage(edit_.options, disc, dialogs, tabs_);
+    // Detect has saved it in the file already: Cancel keeps it, and OK must not lose it.
+    connect(secure_, &SecurePage::driveOffsetSaved, this,
+            [this](const std::string& key, const DriveReadOffset& offset) {
+                options_.driveOffsets[key] = offset;
+                edit_.options.driveOffsets[key] = offset;
+            });
     output_ = new OutputPage(edit_.options, dialogs, tabs_);
     cddb_ = new CddbPage(edit_.options, tabs_);
     for (int kind = kEncoderWav; kind < static_cast<int>(kEncoderKinds); ++kind) {

@@ -6,8 +6,16 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QSpinBox>
 #include <QVBoxLayout>
+
+#include "app/settings_file.h"
+#include "app/settings_path.h"
+#include "disc/disc.h"
+#include "disc/drive_offsets.h"
+#include "ui/offset_texts.h"
+#include "ui/options/offset_detection_dialog.h"
 
 namespace disctrove::ui {
 
@@ -53,20 +61,31 @@ QHBoxLayout* WithNote(QWidget* field, const QString& text) {
 
 }  // namespace
 
-SecurePage::SecurePage(const Options& options, QWidget* parent) : OptionsPage(parent) {
+SecurePage::SecurePage(const Options& options, const DiscState& disc, UserDialogs& dialogs,
+                       QWidget* parent)
+    : OptionsPage(parent), options_(options), disc_(disc), dialogs_(dialogs) {
     auto* readGroup = new QGroupBox(tr("Reading"), this);
     offset_ = SpinBox(-kOffsetLimit, kOffsetLimit, options.ReadOffset, readGroup);
     offset_->setSuffix(tr(" samples"));
     offset_->setToolTip(
-        tr("The read offset AccurateRip's list of drives gives for "
-           "your drive's model; 0 when you do not know it. Every "
+        tr("The read offset of every drive that has none of its own saved: AccurateRip's "
+           "list of drives gives it for your drive's model; 0 when you do not know it. Every "
            "read mode corrects it."));
+    driveOffset_ = new QLabel(readGroup);
+    driveOffset_->setWordWrap(true);
+    detect_ = new QPushButton(tr("Detect..."), readGroup);
+    detect_->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
+    connect(detect_, &QPushButton::clicked, this, &SecurePage::Detect);
+    auto* driveRow = new QHBoxLayout;
+    driveRow->addWidget(driveOffset_, 1);
+    driveRow->addWidget(detect_);
     retries_ = SpinBox(kFewestRetries, kMostRetries, options.Retries, readGroup);
     testAndCopy_ = CheckBox(tr("Test && Copy: read every track twice and compare the two reads"),
                             options.TestAndCopy, readGroup);
     auto* readForm = new QFormLayout(readGroup);
     readForm->addRow(tr("Read offset"),
-                     WithNote(offset_, tr("the drive's offset, as AccurateRip lists it")));
+                     WithNote(offset_, tr("for drives with no offset of their own")));
+    readForm->addRow(driveRow);
     readForm->addRow(tr("Retries"), WithNote(retries_, tr("re-reads of a sector in Secure mode")));
     readForm->addRow(Note(tr("Secure is the slow, careful read mode; choose it under "
                              "\"Jitter correction\" on the Misc page."),
@@ -93,7 +112,24 @@ SecurePage::SecurePage(const Options& options, QWidget* parent) : OptionsPage(pa
                                "column and in the rip log."),
                             verifyGroup));
     connect(accurateRip_, &QCheckBox::toggled, this, &SecurePage::ApplyServerEnabling);
+
+    auto* ctdbGroup = new QGroupBox(QStringLiteral("CTDB"), this);
+    ctdb_ = CheckBox(tr("CTDB verification"), options.Ctdb, ctdbGroup);
+    ctdbServer_ = new QLineEdit(QString::fromStdString(options.CtdbServer), ctdbGroup);
+    ctdbServer_->setMaxLength(kServerLength);
+    ctdbServer_->setPlaceholderText(QString::fromLatin1(kDefaultCtdbServer));
+    ctdbServer_->setToolTip(tr("A host name, or host:port"));
+    auto* ctdbForm = new QFormLayout(ctdbGroup);
+    ctdbForm->addRow(ctdb_);
+    ctdbForm->addRow(tr("Server"), ctdbServer_);
+    ctdbForm->addRow(Note(tr("The CUETools database: a second check of every ripped "
+                             "track, beside AccurateRip."),
+                          ctdbGroup));
+    connect(ctdb_, &QCheckBox::toggled, this, &SecurePage::ApplyServerEnabling);
     ApplyServerEnabling();
+    auto* checksRow = new QHBoxLayout;
+    checksRow->addWidget(verifyGroup, 3);
+    checksRow->addWidget(ctdbGroup, 2);
 
     auto* filesGroup = new QGroupBox(tr("Rip log and CUE sheet"), this);
     writeLog_ = CheckBox(tr("Write rip log"), options.WriteLog, filesGroup);
@@ -108,15 +144,98 @@ SecurePage::SecurePage(const Options& options, QWidget* parent) : OptionsPage(pa
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(readGroup);
-    layout->addWidget(verifyGroup);
+    layout->addLayout(checksRow);
     layout->addWidget(filesGroup);
     layout->addStretch(1);
+
+    const Drive* drive = DriveAt(disc, options.Cdrom);
+    if (drive != nullptr && drive->identity.known()) {
+        const auto saved = options.driveOffsets.find(DriveKey(drive->identity));
+        if (saved != options.driveOffsets.end()) {
+            saved_ = saved->second;
+        }
+    }
+    ShowDriveOffset();
 }
 
 void SecurePage::ApplyServerEnabling() {
     const bool on = accurateRip_->isChecked();
     server_->setEnabled(on);
     port_->setEnabled(on);
+    ctdbServer_->setEnabled(ctdb_->isChecked());
+}
+
+void SecurePage::ShowDriveOffset() {
+    const Drive* drive = DriveAt(disc_, options_.Cdrom);
+    if (drive == nullptr) {
+        driveOffset_->setText(tr("No drive is chosen."));
+    } else if (!drive->identity.known()) {
+        driveOffset_->setText(tr("A disc image reads with the read offset above."));
+    } else if (!saved_) {
+        driveOffset_->setText(tr("This drive (%1) has no offset of its own: it reads with the "
+                                 "one above.")
+                                  .arg(DriveModelName(drive->identity)));
+    } else {
+        const QString samples = SignedSamples(saved_->samples);
+        const QString name = DriveModelName(drive->identity);
+        switch (saved_->source) {
+            case OffsetSource::detected:
+                driveOffset_->setText(
+                    tr("This drive (%1): %2 samples, detected with a disc.").arg(name, samples));
+                break;
+            case OffsetSource::driveDatabase:
+                driveOffset_->setText(tr("This drive (%1): %2 samples, from AccurateRip's "
+                                         "drive list.")
+                                          .arg(name, samples));
+                break;
+            case OffsetSource::options:
+                driveOffset_->setText(
+                    tr("This drive (%1): %2 samples, set by hand.").arg(name, samples));
+                break;
+        }
+    }
+    // An image has no drive to save an offset for; a search needs a disc to read.
+    if (drive == nullptr || !drive->identity.known()) {
+        detect_->setEnabled(false);
+        detect_->setToolTip(
+            tr("Only a drive has a read offset to detect: choose one in the "
+               "main window."));
+    } else if (disc_.tracks.empty()) {
+        detect_->setEnabled(false);
+        detect_->setToolTip(tr("Put a disc into the drive first: one that AccurateRip knows."));
+    } else {
+        detect_->setEnabled(true);
+        detect_->setToolTip(
+            tr("Finds this drive's read offset with the disc in it, which "
+               "AccurateRip must know, and saves it for the drive."));
+    }
+}
+
+void SecurePage::Detect() {
+    const Drive* drive = DriveAt(disc_, options_.Cdrom);
+    if (drive == nullptr || !drive->identity.known()) {
+        return;
+    }
+    // The server as the page shows it now, applied or not.
+    OptionsEdit edit{options_, {}, {}};
+    Store(edit);
+    OffsetDetectionDialog search(edit.options, disc_, dialogs_, this);
+    search.exec();
+    const auto found = search.found();
+    if (!found) {
+        return;
+    }
+    const std::string key = DriveKey(drive->identity);
+    const DriveReadOffset offset{found->offset, OffsetSource::detected};
+    if (!SaveDriveOffset(SettingsPath(), key, offset)) {
+        dialogs_.Inform(this, QStringLiteral("Disctrove"),
+                        tr("The settings could not be written to %1.")
+                            .arg(QString::fromStdString(SettingsPath())));
+        return;
+    }
+    saved_ = offset;
+    ShowDriveOffset();
+    emit driveOffsetSaved(key, offset);
 }
 
 void SecurePage::Store(OptionsEdit& edit) const {
@@ -128,6 +247,9 @@ void SecurePage::Store(OptionsEdit& edit) const {
     const QString server = server_->text().trimmed();
     edit.options.ArServer = server.isEmpty() ? kDefaultAccurateRipServer : server.toStdString();
     edit.options.ArPort = port_->value();
+    edit.options.Ctdb = ctdb_->isChecked() ? 1 : 0;
+    const QString ctdbServer = ctdbServer_->text().trimmed();
+    edit.options.CtdbServer = ctdbServer.isEmpty() ? kDefaultCtdbServer : ctdbServer.toStdString();
     edit.options.WriteLog = writeLog_->isChecked() ? 1 : 0;
     edit.options.WriteCue = writeCue_->isChecked() ? 1 : 0;
 }
