@@ -19,9 +19,9 @@
 #include <unistd.h>
 
 #include "audio/accuraterip_stage.h"
+#include "audio/audio_checks.h"
 #include "audio/audio_edges.h"
 #include "audio/ctdb_stage.h"
-#include "audio/audio_checks.h"
 #include "bench/silent_worker.h"
 #include "disc/disc.h"
 #include "front/program_state.h"
