@@ -7,7 +7,9 @@ source_dir=$2
 output=$(mktemp -d)
 trap 'rm -rf "$output"' EXIT
 
-"$source_dir/scripts/demo.sh" "$build" "$output" >/dev/null 2>&1
+# Quiet unless it fails; then what it said tells why.
+"$source_dir/scripts/demo.sh" "$build" "$output" >"$output/demo.out" 2>&1 ||
+  { echo "the demo failed:"; cat "$output/demo.out"; ls -la "$build/demo" || true; exit 1; }
 
 folder="$output/Disctrove Demo Ensemble/Plucked Strings"
 titles=("Morning Strings" "Walking in B-flat" "Evening Chords" "Quiet Return")
