@@ -168,6 +168,9 @@ std::string FinalStatusText(const TrackResult& track) {
     std::string text = StatusText(track.status);
     if (track.status == kStatusCompleted) {
         std::vector<std::string> findings = TrackDoubts(track);
+        if (track.preEmphasis) {
+            findings.emplace_back("pre-emphasised (not de-emphasised)");
+        }
         if (!track.encodeNote.empty()) {
             findings.push_back(track.encodeNote);  // what the encoder made otherwise than asked
         }

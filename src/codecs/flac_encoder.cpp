@@ -231,7 +231,7 @@ std::string FlacSink::Open(const SinkOpening& opening, SampleFeed&) {
     const uint64_t totalFrames = input.dataLength / (size_t{channels_} * sampleBytes_);
     if (!BuildMetadata(blocks_,
                        TrackTags(opening.context.options, opening.context.disc, opening.track,
-                                 opening.fromRip, TagSet::full),
+                                 opening.fromRip, TagSet::full, opening.context.facts),
                        opening.Cover(), input.sampleRate, totalFrames)) {
         return "Out of memory while preparing the FLAC tags.";
     }

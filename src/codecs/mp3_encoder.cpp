@@ -196,7 +196,9 @@ std::string Mp3Sink::Tag() {
     lame_.beWriteVBRHeader(path.c_str());
     // Added once the info frame is in its place: TagLib moves the whole audio behind the tag.
     if (options.Useid3 && options.Id3v2 &&
-        !WriteId3v2Tag(path, TrackTags(options, disc, track, opening_->fromRip, TagSet::oggVorbis),
+        !WriteId3v2Tag(path,
+                       TrackTags(options, disc, track, opening_->fromRip, TagSet::oggVorbis,
+                                 opening_->context.facts),
                        opening_->Cover())) {
         return WriteFailedMessage(opening_->outputPath);
     }

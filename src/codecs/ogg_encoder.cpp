@@ -82,8 +82,8 @@ bool SetUp(vorbis_info& info, const OggFormat& format, int32_t channels, int32_t
 
 void AddComments(vorbis_comment& comment, const WorkerContext& context, const Track& track,
                  bool fromRip, const std::vector<uint8_t>& cover) {
-    for (const TrackTag& tag :
-         TrackTags(context.options, context.disc, track, fromRip, TagSet::oggVorbis)) {
+    for (const TrackTag& tag : TrackTags(context.options, context.disc, track, fromRip,
+                                         TagSet::oggVorbis, context.facts)) {
         vorbis_comment_add_tag(&comment, tag.name.c_str(), tag.value.c_str());
     }
     const std::string picture = MetadataBlockPicture(cover);

@@ -4,11 +4,12 @@
 #include <cstdio>
 
 #include "app/genres.h"
+#include "disc/disc.h"
 
 namespace disctrove {
 
 std::vector<TrackTag> TrackTags(const Options& options, const DiscState& disc, const Track& track,
-                                bool fromRip, TagSet set) {
+                                bool fromRip, TagSet set, const platform::DiscFacts* facts) {
     std::vector<TrackTag> tags = {
         {"ENCODER", "Disctrove"},
         {"TITLE", track.title},
@@ -36,6 +37,12 @@ std::vector<TrackTag> TrackTags(const Options& options, const DiscState& disc, c
         tags.push_back(
             {"MUSICBRAINZ_ARTISTID", track.artistId.empty() ? release.artistId : track.artistId});
         tags.push_back({"MUSICBRAINZ_ALBUMARTISTID", release.artistId});
+        // The codes the disc itself carries, as the drive reported them.
+        if (facts != nullptr) {
+            const platform::TrackFacts* own = TrackFactsOf(options, disc, *facts, track);
+            tags.push_back({"ISRC", own != nullptr ? own->isrc : ""});
+            tags.push_back({"BARCODE", facts->catalog});
+        }
     }
     std::erase_if(tags, [](const TrackTag& tag) { return tag.value.empty(); });
     return tags;

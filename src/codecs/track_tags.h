@@ -7,6 +7,7 @@
 
 #include "app/options.h"
 #include "disc/disc_state.h"
+#include "platform/cdrom/disc_facts.h"
 
 namespace disctrove {
 
@@ -17,7 +18,8 @@ struct TrackTag {
 
 enum class TagSet {
     // ENCODER, TITLE, ARTIST, ALBUM, ALBUMARTIST, DATE, GENRE, TRACKNUMBER, TRACKTOTAL and
-    // MusicBrainz's MUSICBRAINZ_ALBUMID, _RELEASEGROUPID, _TRACKID, _ARTISTID, _ALBUMARTISTID
+    // MusicBrainz's MUSICBRAINZ_ALBUMID, _RELEASEGROUPID, _TRACKID, _ARTISTID, _ALBUMARTISTID,
+    // and the disc's ISRC and BARCODE
     oggVorbis,
     full,  // the same and DISCID (the CDDB disc ID)
 };
@@ -25,7 +27,10 @@ enum class TagSet {
 // The tags of `track` of `disc` (on the drive `options` choose), those with an empty value left
 // out. ARTIST is the track's own artist where it has one, else the disc's. The track number, total,
 // disc ID and MusicBrainz identifiers belong to a rip (`fromRip`); a converted WAV file has none.
+// So do the codes the drive reported in `facts` (null: none): the track's ISRC and the disc's
+// catalogue number as BARCODE.
 std::vector<TrackTag> TrackTags(const Options& options, const DiscState& disc, const Track& track,
-                                bool fromRip, TagSet set);
+                                bool fromRip, TagSet set,
+                                const platform::DiscFacts* facts = nullptr);
 
 }  // namespace disctrove

@@ -21,7 +21,7 @@ constexpr uint32_t kFallbackBitrate = 128000;
 // The attribute names of the tags that have one besides the album, artist, year and genre
 // (ASF has no field for the total); the MusicBrainz ones as MusicBrainz's tagger and TagLib
 // name them.
-constexpr std::array<std::pair<const char*, const char*>, 8> kAttributeNames = {{
+constexpr std::array<std::pair<const char*, const char*>, 10> kAttributeNames = {{
     {"TITLE", "Title"},
     {"TRACKNUMBER", "WM/TrackNumber"},
     {"ALBUMARTIST", "WM/AlbumArtist"},
@@ -30,13 +30,15 @@ constexpr std::array<std::pair<const char*, const char*>, 8> kAttributeNames = {
     {"MUSICBRAINZ_TRACKID", "MusicBrainz/Track Id"},
     {"MUSICBRAINZ_ARTISTID", "MusicBrainz/Artist Id"},
     {"MUSICBRAINZ_ALBUMARTISTID", "MusicBrainz/Album Artist Id"},
+    {"ISRC", "WM/ISRC"},
+    {"BARCODE", "WM/Barcode"},
 }};
 
 std::vector<std::pair<std::string, std::string>> MoreAttributes(const WorkerContext& context,
                                                                 const Track& track, bool fromRip) {
     std::vector<std::pair<std::string, std::string>> attributes;
-    for (const TrackTag& tag :
-         TrackTags(context.options, context.disc, track, fromRip, TagSet::oggVorbis)) {
+    for (const TrackTag& tag : TrackTags(context.options, context.disc, track, fromRip,
+                                         TagSet::oggVorbis, context.facts)) {
         for (const auto& [name, attribute] : kAttributeNames) {
             if (tag.name == name) {
                 attributes.emplace_back(attribute, tag.value);

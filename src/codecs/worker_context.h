@@ -26,6 +26,8 @@ struct WorkerContext {
     RunFlags run = {};
     std::stop_token stop = {};       // requested by the Stop of the one who runs the worker
     CoverArtFetch* cover = nullptr;  // the front cover of a rip's files (null: none)
+    // What the drive reported of a rip's disc (ISRCs, catalogue number); null outside a rip.
+    const platform::DiscFacts* facts = nullptr;
 };
 
 // Asks before an existing output file is replaced, unless Overwrite is on or All was answered

@@ -62,6 +62,16 @@ const Drive* DriveAt(const DiscState& disc, int32_t index) {
                : nullptr;
 }
 
+const platform::TrackFacts* TrackFactsOf(const Options& options, const DiscState& disc,
+                                         const platform::DiscFacts& facts, const Track& track) {
+    const Drive* drive = DriveAt(disc, options.Cdrom);
+    if (drive == nullptr) {
+        return nullptr;
+    }
+    const std::optional<size_t> entry = drive->toc.IndexOfAudioAt(track.startSector);
+    return entry && *entry < facts.tracks.size() ? &facts.tracks[*entry] : nullptr;
+}
+
 int BuildDriveList(DiscState& disc) {
     platform::CdList list{};
     platform::GetCDList(&list);

@@ -25,6 +25,11 @@ inline constexpr const char* kDiscChangedMessage =
 // The drive `index` names in the drive list, or null.
 const Drive* DriveAt(const DiscState& disc, int32_t index);
 
+// What the drive in Cdrom reported of `track` (its entry of the table of contents) in `facts`;
+// null when unknown.
+const platform::TrackFacts* TrackFactsOf(const Options& options, const DiscState& disc,
+                                         const platform::DiscFacts& facts, const Track& track);
+
 // Fills `drives` from the drive layer's list (real drives, then disc images); returns how many.
 int BuildDriveList(DiscState& disc);
 

@@ -21,6 +21,7 @@ struct TrackResult {
     int32_t index = 0;                  // the track's position in the track list
     int32_t status = kStatusNone;       // how it ended: Completed, Stopped or ERROR
     std::string file;                   // the file its audio went to
+    bool preEmphasis = false;           // the disc flags its audio as pre-emphasised
     std::optional<AudioChecks> checks;  // of the audio written, when read whole
     std::optional<AccurateRipSums> accurateRip;
     std::optional<uint32_t> testCrc;           // the CRC32 of the test read (Test & Copy)

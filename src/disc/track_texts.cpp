@@ -120,6 +120,9 @@ std::string TrackStatusText(int32_t status, const TrackResult* result) {
     for (std::string& doubt : TrackDoubts(*result)) {
         findings.push_back(std::move(doubt));
     }
+    if (result->preEmphasis) {
+        findings.push_back("pre-emphasised (not de-emphasised)");
+    }
     if (!result->encodeNote.empty()) {
         findings.push_back(result->encodeNote);
     }

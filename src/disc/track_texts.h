@@ -35,7 +35,8 @@ std::string TrackStatusText(int32_t status);
 // `result`, when there is one): "Completed — accurate (12)", "... — inaccurate (5)", "... — not
 // verified" (the AccurateRip verdict with its confidence, and a pressing offset it was found at;
 // nothing when no look-up was made), "CTDB: accurate (40)" / "differs" / "not present", the
-// track's doubts (", test and copy differ", ", 2 read errors") and the encoder's note.
+// track's doubts (", test and copy differ", ", 2 read errors"), "pre-emphasised (not
+// de-emphasised)" for a track the disc flags so, and the encoder's note.
 std::string TrackStatusText(int32_t status, const TrackResult* result);
 
 }  // namespace disctrove

@@ -49,16 +49,6 @@ const char* FileType(EncoderKind kind) {
 
 }  // namespace
 
-const platform::TrackFacts* TrackFactsOf(const Options& options, const DiscState& disc,
-                                         const platform::DiscFacts& facts, const Track& track) {
-    const Drive* drive = CurrentDrive(options, disc);
-    if (drive == nullptr) {
-        return nullptr;
-    }
-    const std::optional<size_t> entry = drive->toc.IndexOfAudioAt(track.startSector);
-    return entry && *entry < facts.tracks.size() ? &facts.tracks[*entry] : nullptr;
-}
-
 int32_t PregapSectors(const Options& options, const DiscState& disc,
                       const platform::DiscFacts& facts, const Track& track) {
     const platform::TrackFacts* here = TrackFactsOf(options, disc, facts, track);

@@ -4,15 +4,12 @@
 #include <string>
 
 #include "app/options.h"
+#include "disc/disc.h"
 #include "disc/disc_state.h"
 #include "platform/cdrom/disc_facts.h"
 #include "rip/rip_result.h"
 
 namespace disctrove {
-
-// What the drive reported of `track` (its entry of the table of contents); null when unknown.
-const platform::TrackFacts* TrackFactsOf(const Options& options, const DiscState& disc,
-                                         const platform::DiscFacts& facts, const Track& track);
 
 // The sectors of `track`'s pregap (index 0 up to its start) when known, else 0.
 int32_t PregapSectors(const Options& options, const DiscState& disc,

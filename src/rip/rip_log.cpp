@@ -12,7 +12,6 @@
 #include "disc/accuraterip_id.h"
 #include "disc/musicbrainz_id.h"
 #include "disc/track_texts.h"
-#include "platform/cdrom/drive_handle.h"
 #include "platform/system/environment.h"
 #include "platform/system/files.h"
 #include "platform/system/text.h"
@@ -256,11 +255,6 @@ bool AnyCompleted(const RipResult& rip) {
                        [](const TrackResult& t) { return t.status == kStatusCompleted; });
 }
 
-// What the drive reports beyond the table of contents; nothing when it cannot be asked.
-platform::DiscFacts ReadDiscFacts(const Drive& drive) {
-    return platform::DriveHandle(drive.handleRequest).Facts();
-}
-
 // `path` with its extension (".m3u") replaced by `extension`.
 std::string WithExtension(const std::string& path, const char* extension) {
     const std::string name = std::filesystem::path(path).filename().string();
@@ -328,8 +322,7 @@ std::string WriteRipLogAndCueSheet(const Options& options, const DiscState& disc
         static_cast<size_t>(options.Cdrom) >= disc.drives.size()) {
         return {};
     }
-    const platform::DiscFacts facts =
-        ReadDiscFacts(disc.drives[static_cast<size_t>(options.Cdrom)]);
+    const platform::DiscFacts& facts = rip.facts;
     const std::string playlist = folder + PlaylistName(options, disc);  // as the run names it
     std::string unwritten;
     const auto write = [&](const char* extension, const char* what, const std::string& text,

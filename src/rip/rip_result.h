@@ -10,6 +10,7 @@
 #include "app/options.h"
 #include "audio/loudness_stage.h"
 #include "disc/track_result.h"
+#include "platform/cdrom/disc_facts.h"
 
 namespace disctrove {
 
@@ -21,6 +22,7 @@ inline constexpr int kRipStopped = 2;    // the run was stopped
 struct RipResult {
     int outcome = kRipCompleted;
     DriveReadOffset readOffset;       // what the drive was read with, and where it came from
+    platform::DiscFacts facts;        // what the drive reported of the disc as the rip began
     std::vector<TrackResult> tracks;  // each marked track, in list order
     // The loudness of the tracks read whole together (ReplayGain on, some track read).
     std::optional<Loudness> albumLoudness;

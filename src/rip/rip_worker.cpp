@@ -25,6 +25,7 @@
 #include "disc/drive_offsets.h"
 #include "platform/audio/sound_player.h"
 #include "platform/cdrom/cdrom_records.h"
+#include "platform/cdrom/drive_handle.h"
 #include "platform/system/environment.h"
 #include "platform/system/files.h"
 #include "rip/encoder_pool.h"
@@ -79,6 +80,10 @@ class Reader {
             if (track.marked) {
                 TrackResult& result = results_.emplace_back();
                 result.index = track.index;
+                if (context_.facts != nullptr) {
+                    const auto* own = TrackFactsOf(context_.options, disc, *context_.facts, track);
+                    result.preEmphasis = own != nullptr && own->preEmphasis;
+                }
                 result.file = folder_ +
                               ExpandTemplate(disc, context_.session.currentTemplate, track) +
                               std::string(ExtensionOf(track.encoder));
@@ -388,12 +393,17 @@ RipResult RipInto(WorkerContext& context, const std::string& base, std::time_t s
     EncoderPool encoders(
         context, EncoderThreadCount(options.EncoderThreads),
         [&playlist](const EncodeTask& task, bool kept) { playlist.End(task.order, kept); });
-    // Asks the database while the disc is read.
+    // Asks the databases while the disc is read.
     AccurateRipLookup accurateRip(options, disc, context.stop);
     CtdbLookup ctdb(options, disc, context.stop);
-    Reader reader(context, base, playlist, encoders);
     RipResult result;
     result.readOffset = offset;
+    // Read once, for the tags, the log and the CUE sheet.
+    if (const Drive* drive = DriveAt(disc, options.Cdrom)) {
+        result.facts = platform::DriveHandle(drive->handleRequest).Facts();
+    }
+    context.facts = &result.facts;
+    Reader reader(context, base, playlist, encoders);
     result.outcome = reader.Run();
     encoders.Finish();  // the run ends with its last encode
     reader.CheckFilesAreThere();
@@ -405,6 +415,7 @@ RipResult RipInto(WorkerContext& context, const std::string& base, std::time_t s
         context.questions.Inform("Cannot write the cover \"" + base + kCoverFileStem + "\"");
     }
     context.cover = nullptr;
+    context.facts = nullptr;
     if (reader.abandoned()) {
         context.state.ripping = 0;  // the run ended by the user's answer: it shows as over
     }

@@ -499,6 +499,51 @@ TEST_F(CliTest, CtdbSaysAccurateDiffersOrNotPresent) {
     }
 }
 
+// The codes a disc carries reach every tagged format, as the peers read them: the track's ISRC
+// and the disc's catalogue number as its barcode. A pre-emphasised track says so.
+TEST_F(CliTest, IsrcAndBarcodeInEveryTaggedFormat) {
+    const std::string cue = testing::MakeCueImage(
+        dir_.path(), "codes", {{false, 150, 0, "USABC9900001", ""}, {false, 150, 0, "", "PRE"}},
+        "0724384260928");
+    struct Case {
+        const char* encoder;
+        const char* extension;
+        std::string reader;  // prints the tags of the file that ends the command
+        std::vector<std::string> expected;
+    };
+    const Case cases[] = {
+        {"flac",
+         "flac",
+         "metaflac --export-tags-to=-",
+         {"ISRC=USABC9900001", "BARCODE=0724384260928"}},
+        {"ogg", "ogg", "vorbiscomment -l", {"ISRC=USABC9900001", "BARCODE=0724384260928"}},
+        {"opus", "opus", "opusinfo", {"ISRC=USABC9900001", "BARCODE=0724384260928"}},
+        {"mp3", "mp3", "mid3v2 -l", {"TSRC=USABC9900001", "TXXX=BARCODE=0724384260928"}},
+        {"wma",
+         "wma",
+         "ffprobe -v error -show_entries format_tags",
+         {"TAG:WM/ISRC=USABC9900001", "TAG:WM/Barcode=0724384260928"}},
+    };
+    for (const Case& c : cases) {
+        const CliRun run = Run({"--image", cue, "rip", "--encoder", c.encoder});
+        ASSERT_EQ(run.exitCode, 0) << run.err;
+        EXPECT_NE(run.out.find("2\tCompleted \u2014 pre-emphasised (not de-emphasised)\t"),
+                  std::string::npos)
+            << run.out;
+        const std::string tags = testing::CommandOutput(
+            c.reader + " " + Quoted(out_ + "/-Track 01." + c.extension) + " 2>&1");
+        for (const std::string& tag : c.expected) {
+            EXPECT_NE(tags.find(tag), std::string::npos) << c.encoder << ": " << tag << "\n"
+                                                         << tags;
+        }
+        // Track 2 has no ISRC of its own, and gets none.
+        EXPECT_EQ(testing::CommandOutput(c.reader + " " +
+                                         Quoted(out_ + "/-Track 02." + c.extension) + " 2>&1")
+                      .find("USABC"),
+                  std::string::npos);
+    }
+}
+
 // A drive with no offset saved: a rip says what AccurateRip's drive list gives its model; with
 // --offset auto it reads with that offset, and the log says where it came from. The list is
 // fetched once and kept in the user's cache folder.
