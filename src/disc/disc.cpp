@@ -101,6 +101,14 @@ int ReadDisc(DiscState& disc, const Options& options, int32_t index) {
         return -1;
     }
     TakeNamesFor(disc, drive.discId);
+    // The names the disc carries come first; a look-up's, or the user's, replace them.
+    const platform::CdText cdText = platform::DriveHandle(drive.handleRequest).CdText();
+    if (disc.Artist.empty()) {
+        disc.Artist = cdText.performer;
+    }
+    if (disc.Album.empty()) {
+        disc.Album = cdText.title;
+    }
     const platform::Toc& toc = drive.toc;
     for (size_t entry = 0; entry < toc.tracks.size(); ++entry) {
         if (toc.tracks[entry].isData) {
@@ -113,6 +121,15 @@ int ReadDisc(DiscState& disc, const Options& options, int32_t index) {
         Track track;
         track.index = static_cast<int32_t>(disc.tracks.size());
         track.title = "Track " + platform::TwoDigits(track.index + 1);
+        if (entry < cdText.tracks.size()) {
+            const platform::CdText::Track& named = cdText.tracks[entry];
+            if (!named.title.empty()) {
+                track.title = named.title;
+            }
+            if (!named.performer.empty() && named.performer != cdText.performer) {
+                track.artist = named.performer;
+            }
+        }
         track.startSector = start;
         track.lengthSectors = next > start ? static_cast<uint32_t>(next - start) : 0;
         track.lengthSeconds = static_cast<int32_t>(track.lengthSectors / 75);

@@ -100,8 +100,10 @@ std::string TrackHead(const DiscState& disc, const Track& track, int number,
     std::string head =
         "  TRACK " + std::string(number < 10 ? "0" : "") + std::to_string(number) + " AUDIO\n";
     head += "    TITLE " + Quoted(track.title) + "\n";
-    if (!disc.Artist.empty()) {
-        head += "    PERFORMER " + Quoted(disc.Artist) + "\n";
+    // A track's own artist (a compilation's) is its performer.
+    if (const std::string& artist = track.artist.empty() ? disc.Artist : track.artist;
+        !artist.empty()) {
+        head += "    PERFORMER " + Quoted(artist) + "\n";
     }
     if (here != nullptr && !here->isrc.empty()) {
         head += "    ISRC " + here->isrc + "\n";

@@ -673,6 +673,36 @@ TEST_F(CliTest, AccurateRipVerdictsFromTheServer) {
     }
 }
 
+// A disc's CD-Text names it when nothing else has, from a simulated drive and from a CUE sheet's
+// TITLE and PERFORMER lines; a track's own performer becomes its artist. Names given by the user
+// stay.
+TEST_F(CliTest, CdTextNamesTheDiscUnlessTheUserHas) {
+    const std::string simcd = Simcd(
+        "cdtext title 0 Ágætis byrjun\ncdtext performer 0 Sigur Rós\ntrack audio 75\n"
+        "track audio 75\ncdtext title 2 Svefn-g-englar\ncdtext performer 2 Jónsi\n");
+    WriteWholeFile(dir_.File("x.bin"), std::string(150 * 2352, '\0'));
+    WriteWholeFile(
+        dir_.File("x.cue"),
+        "PERFORMER \"Sigur Rós\"\nTITLE \"Ágætis byrjun\"\nFILE \"x.bin\" BINARY\n"
+        "  TRACK 01 AUDIO\n    INDEX 01 00:00:00\n  TRACK 02 AUDIO\n"
+        "    TITLE \"Svefn-g-englar\"\n    PERFORMER \"Jónsi\"\n    INDEX 01 00:01:00\n");
+    for (const std::string& image : {simcd, dir_.File("x.cue")}) {
+        const CliRun run = Run({"--image", image, "rip", "--template", "$a # $l # $n # $t"});
+        ASSERT_EQ(run.exitCode, 0) << run.err;
+        EXPECT_NE(run.out.find("/Sigur Rós # Ágætis byrjun # 01 # Track 01.wav\n"),
+                  std::string::npos)
+            << run.out;
+        EXPECT_NE(run.out.find("/Sigur Rós # Ágætis byrjun # 02 # Svefn-g-englar.wav\n"),
+                  std::string::npos);
+        EXPECT_NE(ReadWholeFile(out_ + "/Sigur Rós - Ágætis byrjun.cue")
+                      .find("TITLE \"Svefn-g-englar\"\n    PERFORMER \"Jónsi\"\n"),
+                  std::string::npos);
+        const CliRun typed = Run(
+            {"--image", image, "--set", "ID3/Artist=Typed", "rip", "1", "--template", "$a # $l"});
+        EXPECT_NE(typed.out.find("/Typed # Ágætis byrjun.wav\n"), std::string::npos) << typed.out;
+    }
+}
+
 // The names stored for another disc are left out; those given with --set name the disc read.
 TEST_F(CliTest, StoredNamesOfAnotherDiscAreLeftOutAndGivenOnesKept) {
     WriteWholeFile(ini_, ReadWholeFile(ini_) +

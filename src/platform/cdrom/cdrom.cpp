@@ -367,6 +367,15 @@ int GetDriveIdentity(CdHandle handle, DriveIdentity* identity) {
     return 1;
 }
 
+int GetCdText(CdHandle handle, CdText* text) {
+    OpenDisc* disc = FindOrFail(handle);
+    if (disc == nullptr || text == nullptr) {
+        return 0;
+    }
+    *text = disc->device->ReadCdText();
+    return 1;
+}
+
 int EjectCD(CdHandle handle) {
     OpenDisc* disc = FindOrFail(handle);
     return disc != nullptr && disc->device->OpenDoor() ? 1 : 0;

@@ -58,6 +58,10 @@ int GetDiscFacts(CdHandle handle, DiscFacts* facts);
 // or 0 for an unknown handle.
 int GetDriveIdentity(CdHandle handle, DriveIdentity* identity);
 
+// Fills `text` with the CD-Text of the disc of `handle` (empty when it has none). Returns 1, or 0
+// for a handle that is not open.
+int GetCdText(CdHandle handle, CdText* text);
+
 // Reads buffer->sectorCount sectors from buffer->startSector into the buffer's data area.
 // Returns kCdStatusOk or kCdStatusError (then GetAspiLibError tells why).
 int ReadCDAudioLBA(CdHandle handle, TrackBuffer* buffer);

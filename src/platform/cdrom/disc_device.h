@@ -82,6 +82,9 @@ class DiscDevice {
 
     // What the drive says it is; nothing for an image.
     virtual DriveIdentity Identity() { return {}; }
+
+    // The disc's CD-Text; empty when it has none.
+    virtual CdText ReadCdText() { return {}; }
 };
 
 // Makes `error` what GetAspiLibError and GetAspiLibAspiError report on this thread.

@@ -2,6 +2,7 @@
 // of itself.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -25,6 +26,24 @@ struct DriveIdentity {
 
     bool known() const { return !vendor.empty() || !model.empty(); }
     bool operator==(const DriveIdentity&) const = default;
+};
+
+// The names a disc carries in its CD-Text (the first language block), as UTF-8; empty where the
+// disc has none.
+struct CdText {
+    std::string title;      // the album's
+    std::string performer;  // the album's
+    struct Track {
+        std::string title;
+        std::string performer;
+    };
+    std::vector<Track> tracks;  // the tracks of the table of contents, from its first
+
+    bool empty() const {
+        return title.empty() && performer.empty() &&
+               std::all_of(tracks.begin(), tracks.end(),
+                           [](const Track& t) { return t.title.empty() && t.performer.empty(); });
+    }
 };
 
 struct DiscFacts {

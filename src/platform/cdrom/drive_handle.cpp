@@ -58,4 +58,12 @@ DiscFacts DriveHandle::Facts() const {
     return facts;
 }
 
+CdText DriveHandle::CdText() const {
+    platform::CdText text;
+    if (handle_ != 0) {
+        GetCdText(handle_, &text);
+    }
+    return text;
+}
+
 }  // namespace disctrove::platform

@@ -35,6 +35,8 @@ class DriveHandle {
     DiscFacts Facts() const;
     // What the drive says it is; nothing for an image or an empty handle.
     DriveIdentity Identity() const;
+    // The disc's CD-Text; empty when it has none or the handle is empty.
+    platform::CdText CdText() const;
 
   private:
     CdHandle handle_ = 0;

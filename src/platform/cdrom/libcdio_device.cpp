@@ -1,5 +1,6 @@
 // Real drives and disc images through libcdio.
 #include <cdio/cdio.h>
+#include <cdio/cdtext.h>
 #include <cdio/logging.h>
 #include <cdio/mmc.h>
 
@@ -133,7 +134,73 @@ class LibcdioDevice final : public DiscDevice {
         return true;
     }
 
+    CdText ReadCdText() override {
+        CdText text;
+        CdIo_t* cdio = cdio_.get();
+        const cdtext_t* cdtext = cdio_get_cdtext(cdio);
+        const track_t first = cdio_get_first_track_num(cdio);
+        const track_t last = cdio_get_last_track_num(cdio);
+        if (cdtext == nullptr || first == CDIO_INVALID_TRACK || last == CDIO_INVALID_TRACK ||
+            last < first) {
+            return text;
+        }
+        const auto field = [this, cdtext](cdtext_field_t which, track_t track) {
+            const char* value = cdtext_get_const(cdtext, which, track);
+            const std::string text = value != nullptr ? std::string(value) : std::string();
+            return isImage_ ? UndoubledUtf8(text) : text;
+        };
+        text.title = field(CDTEXT_FIELD_TITLE, 0);
+        text.performer = field(CDTEXT_FIELD_PERFORMER, 0);
+        for (track_t track = first; track <= last; ++track) {
+            text.tracks.push_back(
+                {field(CDTEXT_FIELD_TITLE, track), field(CDTEXT_FIELD_PERFORMER, track)});
+        }
+        return text;
+    }
+
   private:
+    // libcdio reads a CUE sheet's texts as ISO-8859-1 and hands them out as UTF-8; a sheet
+    // written in UTF-8, as most are now, comes out encoded twice. Such a text, taken back to
+    // single bytes, is valid UTF-8 again: that is the sheet's own text. Anything else stays.
+    static std::string UndoubledUtf8(const std::string& text) {
+        std::string bytes;
+        bool wide = false;
+        for (size_t i = 0; i < text.size(); ++i) {
+            const auto c = static_cast<unsigned char>(text[i]);
+            if (c < 0x80) {
+                bytes += static_cast<char>(c);
+            } else if ((c == 0xC2 || c == 0xC3) && i + 1 < text.size()) {
+                const auto next = static_cast<unsigned char>(text[++i]);
+                bytes += static_cast<char>(((c & 0x03) << 6) | (next & 0x3F));
+                wide = true;
+            } else {
+                return text;  // a character beyond ISO-8859-1: not encoded twice
+            }
+        }
+        return wide && IsUtf8(bytes) ? bytes : text;
+    }
+
+    static bool IsUtf8(const std::string& bytes) {
+        for (size_t i = 0; i < bytes.size();) {
+            const auto c = static_cast<unsigned char>(bytes[i]);
+            const size_t length = c < 0x80           ? 1
+                                  : (c >> 5) == 0x6  ? 2
+                                  : (c >> 4) == 0xE  ? 3
+                                  : (c >> 3) == 0x1E ? 4
+                                                     : 0;
+            if (length == 0 || i + length > bytes.size()) {
+                return false;
+            }
+            for (size_t k = 1; k < length; ++k) {
+                if ((static_cast<unsigned char>(bytes[i + k]) & 0xC0) != 0x80) {
+                    return false;
+                }
+            }
+            i += length;
+        }
+        return true;
+    }
+
     // A field of the drive's INQUIRY answer: up to its NUL, without the blanks it is padded with.
     static std::string Trimmed(const char* field, size_t size) {
         std::string text(field, std::find(field, field + size, '\0'));

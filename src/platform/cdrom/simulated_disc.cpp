@@ -72,6 +72,7 @@ struct SimulatedDiscDescription {
     int32_t jitterFrames = 0;
     int32_t readOffset = 0;  // samples the drive reads early (late when negative)
     DriveIdentity identity;
+    CdText cdText;      // its tracks as numbered in the statements (1 = the first track)
     uint64_t seed = 0;  // drawn from the file's text: the same file fails the same way
 };
 
@@ -188,6 +189,32 @@ uint64_t SeedOf(const std::string& text) {
     return hash;
 }
 
+// "title|performer N TEXT": the album's (N = 0) or track N's title or performer, the rest of the
+// line as it stands; false for another field, a number outside 0 to 99 or no text.
+bool ParseCdText(std::istringstream& words, CdText& text) {
+    std::string field;
+    int64_t track = -1;
+    words >> field >> track;
+    std::string rest;
+    std::getline(words, rest);
+    const auto first = rest.find_first_not_of(' ');
+    if ((field != "title" && field != "performer") || track < 0 || track > 99 ||
+        first == std::string::npos) {
+        return false;
+    }
+    rest.erase(0, first);
+    if (track == 0) {
+        (field == "title" ? text.title : text.performer) = rest;
+        return true;
+    }
+    if (text.tracks.size() < static_cast<size_t>(track)) {
+        text.tracks.resize(static_cast<size_t>(track));
+    }
+    CdText::Track& entry = text.tracks[static_cast<size_t>(track - 1)];
+    (field == "title" ? entry.title : entry.performer) = rest;
+    return true;
+}
+
 // One statement; false when it is not one we know.
 bool ParseStatement(std::istringstream& words, const std::string& keyword,
                     SimulatedDiscDescription& disc) {
@@ -224,6 +251,8 @@ bool ParseStatement(std::istringstream& words, const std::string& keyword,
         return ParseRandomFailures(words, disc);
     } else if (keyword == "drive") {
         return ParseIdentity(words, disc.identity);
+    } else if (keyword == "cdtext") {
+        return ParseCdText(words, disc.cdText);
     } else if (keyword == "offset") {
         std::string text;
         words >> text;
@@ -312,6 +341,11 @@ class SimulatedDisc final : public DiscDevice {
     }
 
     DriveIdentity Identity() override { return disc_.identity; }
+    CdText ReadCdText() override {
+        CdText text = disc_.cdText;
+        text.tracks.resize(disc_.tracks.size());
+        return text;
+    }
 
     std::unique_ptr<ParanoiaDrive> OpenParanoiaDrive(std::string& problem) override;
 
