@@ -3,6 +3,8 @@
 #include <QApplication>
 #include <QCursor>
 #include <QEventLoop>
+#include <QTimer>
+#include <atomic>
 #include <thread>
 
 #include "app/settings_file.h"
@@ -38,13 +40,23 @@ void DriveOffsetOffer::BeforeRip(const Drive* drive, QWidget* owner) {
         const BusyCursor cursor;
         busy_ = true;
         QEventLoop loop;
+        std::atomic<bool> fetched{false};
         // Its destructor stops a fetch still under way (the program quits) and waits for it.
         const std::jthread fetch(
-            [&loop, &list, request = DriveOffsetsRequest(options_)](std::stop_token stop) {
+            [&fetched, &list, request = DriveOffsetsRequest(options_)](std::stop_token stop) {
                 list = LoadDriveOffsets(request, platform::UserCacheFolder() + "/DriveOffsets.bin",
                                         std::move(stop));
-                QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection);
+                fetched = true;
             });
+        // The window's own timer watches for the end: nothing crosses from the fetch's thread
+        // into Qt's event queue.
+        QTimer watch;
+        QObject::connect(&watch, &QTimer::timeout, &loop, [&fetched, &loop] {
+            if (fetched) {
+                loop.quit();
+            }
+        });
+        watch.start(20);
         loop.exec(QEventLoop::ExcludeUserInputEvents);
         busy_ = false;
     }
