@@ -57,6 +57,15 @@ int32_t PregapSectors(const Options& options, const DiscState& disc,
                : 0;
 }
 
+int32_t SectorsBeforeFirstTrack(const Options& options, const DiscState& disc, const Track& track) {
+    const Drive* drive = DriveAt(disc, options.Cdrom);
+    if (drive == nullptr || drive->toc.tracks.empty() || drive->toc.tracks.front().isData ||
+        drive->toc.tracks.front().start != track.startSector) {
+        return 0;
+    }
+    return track.startSector;
+}
+
 std::string PathInFolder(const std::string& folder, const std::string& path) {
     if (!folder.empty() && path.starts_with(folder)) {
         return path.substr(folder.size());
@@ -148,6 +157,10 @@ std::string CueSheetText(const Options& options, const DiscState& disc, const Ri
                      "\n" + file;
         } else {
             sheet += file + head;
+        }
+        // What lies before the disc's first track is in no file: the sheet says how long it is.
+        if (const int32_t before = SectorsBeforeFirstTrack(options, disc, track); before > 0) {
+            sheet += "    PREGAP " + CueTime(before) + "\n";
         }
         sheet += "    INDEX 01 00:00:00\n";
         previous = &track;

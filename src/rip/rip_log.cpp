@@ -285,6 +285,14 @@ std::string RipLogText(const Options& options, const DiscState& disc, const RipR
     log += Line("Gap handling",
                 "gaps appended to the previous track; pregaps as the drive's table "
                 "of contents gives them");
+    if (!disc.tracks.empty()) {
+        const int32_t before = SectorsBeforeFirstTrack(options, disc, disc.tracks.front());
+        log += Line("Before track 1",
+                    before == 0 ? "nothing (track 1 starts the disc)"
+                                : SectorTimeText(before) + " (" + std::to_string(before) +
+                                      " sectors), not ripped: a hidden track or silence; the "
+                                      "CUE sheet gives it as track 1's PREGAP");
+    }
     log += Line("Retries", std::to_string(options.Retries));
     log += Line("Test & Copy", options.TestAndCopy ? "on" : "off");
     log += Line("AccurateRip", ServiceText(options.AccurateRip, options.ArServer));

@@ -673,6 +673,32 @@ TEST_F(CliTest, AccurateRipVerdictsFromTheServer) {
     }
 }
 
+// Audio before the first track's INDEX 01 is in no file: the CUE sheet gives its length as the
+// track's PREGAP (which cueprint reads), and the log says it was not ripped.
+TEST_F(CliTest, WhatPrecedesTrackOneIsItsPregap) {
+    const std::string cue =
+        testing::MakeCueImage(dir_.path(), "hidden", {{false, 300, 150}, {false, 75}});
+    const CliRun run = Run({"--image", cue, "rip"});
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    std::string sheet, log;
+    for (const auto& entry : fs::directory_iterator(out_)) {
+        const std::string path = entry.path().string();
+        if (path.ends_with(".cue")) {
+            sheet = ReadWholeFile(path);
+            EXPECT_EQ(testing::RunCommand("cueprint " + Quoted(path) + " >/dev/null 2>&1"), 0);
+        } else if (path.ends_with(".log")) {
+            log = ReadWholeFile(path);
+        }
+    }
+    EXPECT_NE(
+        sheet.find("  TRACK 01 AUDIO\n    TITLE \"Track 01\"\n    PREGAP 00:02:00\n    INDEX 01 "
+                   "00:00:00\n"),
+        std::string::npos)
+        << sheet;
+    EXPECT_EQ(sheet.find("PREGAP", sheet.find("TRACK 02")), std::string::npos);
+    EXPECT_NE(log.find(": 00:02.00 (150 sectors), not ripped"), std::string::npos) << log;
+}
+
 // A disc's CD-Text names it when nothing else has, from a simulated drive and from a CUE sheet's
 // TITLE and PERFORMER lines; a track's own performer becomes its artist. Names given by the user
 // stay.
