@@ -1,5 +1,7 @@
 #include "ui/offset_texts.h"
 
+#include "disc/accuraterip_database.h"
+
 namespace disctrove::ui {
 
 QString DriveModelName(const platform::DriveIdentity& identity) {
@@ -7,7 +9,7 @@ QString DriveModelName(const platform::DriveIdentity& identity) {
 }
 
 QString SignedSamples(int32_t samples) {
-    return (samples > 0 ? QStringLiteral("+") : QString()) + QString::number(samples);
+    return QString::fromStdString(SignedOffsetText(samples));
 }
 
 }  // namespace disctrove::ui
