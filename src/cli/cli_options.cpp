@@ -162,7 +162,7 @@ std::optional<CliOptions> ParseCliOptions(const std::vector<std::string>& argume
 }
 
 std::optional<std::vector<size_t>> ParseTrackList(const std::string& text, size_t trackCount,
-                                                  std::string& error) {
+                                                  std::string& error, int firstNumber) {
     std::vector<size_t> positions;
     if (text == "all") {
         for (size_t i = 0; i < trackCount; ++i) {
@@ -177,18 +177,20 @@ std::optional<std::vector<size_t>> ParseTrackList(const std::string& text, size_
         const size_t dash = part.find('-');
         const auto first = ParseNumber(part.substr(0, dash));
         const auto last = dash == std::string::npos ? first : ParseNumber(part.substr(dash + 1));
-        if (!first || !last || *first < 1 || *last < *first) {
+        if (!first || !last || *first < firstNumber || *last < *first) {
             error = "\"" + text + "\" is not a track list (use all, or numbers like 1,3-5)";
             return std::nullopt;
         }
-        if (static_cast<size_t>(*last) > trackCount) {
+        if (static_cast<size_t>(*last - firstNumber) >= trackCount) {
             error = "track " + std::to_string(*last) + " is not on the disc (it has " +
-                    std::to_string(trackCount) + " tracks)";
+                    std::to_string(trackCount - static_cast<size_t>(1 - firstNumber)) + " tracks" +
+                    (firstNumber == 0 ? " and a hidden track 0)" : ")");
             return std::nullopt;
         }
         for (int n = *first; n <= *last; ++n) {
-            if (std::find(positions.begin(), positions.end(), n - 1) == positions.end()) {
-                positions.push_back(static_cast<size_t>(n - 1));
+            const auto position = static_cast<size_t>(n - firstNumber);
+            if (std::find(positions.begin(), positions.end(), position) == positions.end()) {
+                positions.push_back(position);
             }
         }
         start = comma + 1;

@@ -51,10 +51,11 @@ std::string CliOptionList();
 // A whole number in decimal, nothing before or after it.
 std::optional<int> ParseNumber(const std::string& text);
 
-// The list positions (from 0) that a TRACKS argument names: "all", or numbers and ranges from 1
-// such as "1,3-5". Nothing, with `error`, for a malformed list or a track the disc does not have.
+// The list positions (from 0) that a TRACKS argument names: "all", or numbers and ranges such as
+// "1,3-5", the list's first track being `firstNumber` (0 when it is the hidden track). Nothing,
+// with `error`, for a malformed list or a track the disc does not have.
 std::optional<std::vector<size_t>> ParseTrackList(const std::string& text, size_t trackCount,
-                                                  std::string& error);
+                                                  std::string& error, int firstNumber = 1);
 
 struct SettingOverride {
     std::string section;

@@ -201,7 +201,7 @@ int Toc(Session& session) {
     const std::string musicBrainz = ComputeMusicBrainzDiscId(drive.toc);
     std::printf("MUSICBRAINZ\t%s\n", musicBrainz.empty() ? "-" : musicBrainz.c_str());
     for (const Track& track : session.state.disc.tracks) {
-        std::printf("%d\t%s\t%d\t%u\t%s:%s\n", track.index + 1, Field(track.title).c_str(),
+        std::printf("%d\t%s\t%d\t%u\t%s:%s\n", track.Number(), Field(track.title).c_str(),
                     track.startSector, track.lengthSectors,
                     platform::TwoDigits(track.lengthSeconds / 60).c_str(),
                     platform::TwoDigits(track.lengthSeconds % 60).c_str());
@@ -236,14 +236,14 @@ int Lookup(Session& session, const CliOptions& options) {
                 Field(disc.Album).c_str(), Field(disc.Year).c_str(), disc.Genre,
                 std::string(GenreNameOf(disc.Genre)).c_str());
     for (const Track& track : disc.tracks) {
-        std::printf("TITLE\t%d\t%s\n", track.index + 1, Field(track.title).c_str());
+        std::printf("TITLE\t%d\t%s\n", track.Number(), Field(track.title).c_str());
     }
     if (musicBrainz) {
         std::printf("ALBUMARTIST\t%s\n", Field(disc.release.albumArtist).c_str());
     }
     for (const Track& track : disc.tracks) {
         if (!track.artist.empty()) {
-            std::printf("TRACKARTIST\t%d\t%s\n", track.index + 1, Field(track.artist).c_str());
+            std::printf("TRACKARTIST\t%d\t%s\n", track.Number(), Field(track.artist).c_str());
         }
     }
     return kExitDone;
@@ -312,8 +312,9 @@ int Rip(Session& session, const CliOptions& options) {
         return kExitFailed;
     }
     std::string error;
-    const auto positions = ParseTrackList(options.arguments.empty() ? "all" : options.arguments[0],
-                                          state.disc.tracks.size(), error);
+    const auto positions =
+        ParseTrackList(options.arguments.empty() ? "all" : options.arguments[0],
+                       state.disc.tracks.size(), error, state.disc.tracks.front().Number());
     if (!positions) {
         return UsageError(error);
     }
@@ -344,12 +345,17 @@ int Rip(Session& session, const CliOptions& options) {
     return status;
 }
 
+// The number the disc gives the track of `result`.
+int NumberOf(const DiscState& disc, const TrackResult& result) {
+    return disc.tracks.at(static_cast<size_t>(result.index)).Number();
+}
+
 // The lines a rip ends with, and its exit status.
 int PrintRipResults(const DiscState& disc, const RipResult& rip) {
     bool allCompleted = true;
     bool doubts = false;
     for (const TrackResult& track : rip.tracks) {
-        std::printf("%d\t%s\t%s\n", track.index + 1, FinalStatusText(track).c_str(),
+        std::printf("%d\t%s\t%s\n", NumberOf(disc, track), FinalStatusText(track).c_str(),
                     Field(track.file).c_str());
         allCompleted = allCompleted && track.status == kStatusCompleted;
         doubts = doubts || !TrackDoubts(track).empty();
@@ -359,7 +365,7 @@ int PrintRipResults(const DiscState& disc, const RipResult& rip) {
     for (const TrackResult& track : rip.tracks) {
         if (track.accurateRip) {
             const AccurateRipResult verdict = track.verdict.value_or(AccurateRipResult{});
-            std::printf("ACCURATERIP\t%d\t%08x\t%08x\t%s\t%u\t%s\n", track.index + 1,
+            std::printf("ACCURATERIP\t%d\t%08x\t%08x\t%s\t%u\t%s\n", NumberOf(disc, track),
                         track.accurateRip->v1, track.accurateRip->v2, VerdictName(verdict.verdict),
                         verdict.confidence, SignedOffsetText(verdict.pressingOffset).c_str());
         }
@@ -368,7 +374,7 @@ int PrintRipResults(const DiscState& disc, const RipResult& rip) {
     // when every track of it was.
     for (const TrackResult& track : rip.tracks) {
         if (track.ctdbVerdict) {
-            std::printf("CTDB\t%d\t%s\t%d\n", track.index + 1,
+            std::printf("CTDB\t%d\t%s\t%d\n", NumberOf(disc, track),
                         CtdbVerdictName(track.ctdbVerdict->kind), track.ctdbVerdict->confidence);
         }
     }
@@ -382,21 +388,22 @@ int PrintRipResults(const DiscState& disc, const RipResult& rip) {
             if (track.testCrc) {
                 std::snprintf(test.data(), test.size(), "%08X", *track.testCrc);
             }
-            std::printf("CRC\t%d\t%08X\t%s\n", track.index + 1, track.checks->crc32, test.data());
+            std::printf("CRC\t%d\t%08X\t%s\n", NumberOf(disc, track), track.checks->crc32,
+                        test.data());
         }
     }
     for (const TrackResult& track : rip.tracks) {
         const int32_t start = disc.tracks.at(static_cast<size_t>(track.index)).startSector;
         for (const int32_t sector : track.readErrors) {
-            std::printf("READERROR\t%d\t%s\n", track.index + 1,
+            std::printf("READERROR\t%d\t%s\n", NumberOf(disc, track),
                         SectorTimeText(sector - start).c_str());
         }
     }
     // The gains as the tags hold them, without " dB".
     for (const TrackResult& track : rip.tracks) {
         if (track.loudness) {
-            std::printf("REPLAYGAIN\t%d\t%.2f\t%.6f\n", track.index + 1, track.loudness->gainDb,
-                        track.loudness->peak);
+            std::printf("REPLAYGAIN\t%d\t%.2f\t%.6f\n", NumberOf(disc, track),
+                        track.loudness->gainDb, track.loudness->peak);
         }
     }
     if (const auto& album = rip.albumLoudness) {

@@ -248,7 +248,7 @@ BeConfig Mp3Config(const Mp3Format& format, uint32_t inputRate, int32_t inputCha
 std::array<uint8_t, 128> Id3v1Tag(const DiscNames& names, const Track& track) {
     std::array<uint8_t, 128> tag{};
     std::memcpy(tag.data(), "TAG", 3);
-    const uint8_t number = track.index < 0 ? 1 : static_cast<uint8_t>(track.index + 1);
+    const uint8_t number = track.index < 0 ? 1 : static_cast<uint8_t>(track.Number());
     PutText(tag, 3, 30, track.title.empty() ? "Track " + platform::TwoDigits(number) : track.title);
     PutText(tag, 33, 30, names.Artist.empty() ? "Unknown artist" : names.Artist);
     PutText(tag, 63, 30, names.Album.empty() ? "Unknown album" : names.Album);

@@ -20,8 +20,8 @@ std::vector<TrackTag> TrackTags(const Options& options, const DiscState& disc, c
         {"GENRE", std::string(GenreNameOf(disc.Genre))},
     };
     if (fromRip) {
-        tags.push_back({"TRACKNUMBER", std::to_string(track.index + 1)});
-        tags.push_back({"TRACKTOTAL", std::to_string(disc.tracks.size())});
+        tags.push_back({"TRACKNUMBER", std::to_string(track.Number())});
+        tags.push_back({"TRACKTOTAL", std::to_string(DiscTrackCount(disc.tracks))});
         const auto drive = static_cast<size_t>(options.Cdrom);
         if (set == TagSet::full && options.Cdrom >= 0 && drive < disc.drives.size() &&
             disc.drives[drive].discId != kNoDiscId) {

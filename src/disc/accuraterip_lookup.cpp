@@ -11,7 +11,7 @@ namespace disctrove {
 
 size_t AccurateRipEntryOf(const platform::Toc& toc, const Track& track) {
     const bool dataFirst = !toc.tracks.empty() && toc.tracks.front().isData;
-    return static_cast<size_t>(track.index) + (dataFirst ? 1 : 0);
+    return static_cast<size_t>(track.Number() - 1) + (dataFirst ? 1 : 0);
 }
 
 net::WebRequest AccurateRipRequest(const Options& options, const DiscState& disc) {
@@ -95,7 +95,8 @@ void JudgeRip(const DiscState& disc, std::vector<TrackResult>& results, Accurate
     for (TrackResult& result : results) {
         result.verdict.reset();
         if (!started || !result.accurateRip || result.status != kStatusCompleted ||
-            result.index < 0 || static_cast<size_t>(result.index) >= disc.tracks.size()) {
+            result.index < 0 || static_cast<size_t>(result.index) >= disc.tracks.size() ||
+            disc.tracks[static_cast<size_t>(result.index)].Hidden()) {
             continue;
         }
         const Track& track = disc.tracks[static_cast<size_t>(result.index)];

@@ -94,20 +94,23 @@ std::optional<CtdbVerdict> JudgeCtdbRip(const DiscState& disc, std::vector<Track
         return std::nullopt;
     }
     const CtdbAnswer& answer = lookup.Wait();
-    std::vector<CtdbPiece> pieces(disc.tracks.size());
+    const size_t discTracks = DiscTrackCount(disc.tracks);
+    std::vector<CtdbPiece> pieces(discTracks);
     size_t whole = 0;
     for (TrackResult& result : results) {
         result.ctdbVerdict.reset();
         if (!result.ctdb || result.status != kStatusCompleted || result.index < 0 ||
-            static_cast<size_t>(result.index) >= disc.tracks.size()) {
+            static_cast<size_t>(result.index) >= disc.tracks.size() ||
+            disc.tracks[static_cast<size_t>(result.index)].Hidden()) {
             continue;
         }
-        const auto position = static_cast<size_t>(result.index);
+        const auto position =
+            static_cast<size_t>(disc.tracks[static_cast<size_t>(result.index)].Number() - 1);
         result.ctdbVerdict = JudgeCtdbTrack(answer, position, result.ctdb->crc);
         pieces[position] = *result.ctdb;
         ++whole;
     }
-    if (whole != disc.tracks.size() || whole == 0) {
+    if (whole != discTracks || whole == 0) {
         return std::nullopt;
     }
     return JudgeCtdbDisc(answer, CtdbDiscCrc(pieces));

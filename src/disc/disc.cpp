@@ -1,5 +1,6 @@
 #include "disc/disc.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdio>
 #include <cstring>
@@ -35,6 +36,36 @@ bool ReadTocAndId(const platform::GetCdHandleRequest& request, platform::Toc& to
     }
     discId = drive.CddbDiscId();
     return true;
+}
+
+// What the sectors before `start`, the first track's INDEX 01, hold. They are read in the order
+// of the disc up to the first one that is not digital silence, so a long silent lead costs a
+// read of the lead and music costs one request.
+Drive::BeforeFirstTrack ExamineBeforeFirstTrack(const platform::GetCdHandleRequest& request,
+                                                int32_t start) {
+    if (start <= 0) {
+        return Drive::BeforeFirstTrack::nothing;
+    }
+    const platform::DriveHandle drive(request);
+    constexpr uint32_t kSectorsPerRead = 27;
+    const platform::TrackBufferBlock buffer(kSectorsPerRead);
+    for (int32_t sector = 0; sector < start; sector += kSectorsPerRead) {
+        buffer->startSector = static_cast<uint32_t>(sector);
+        buffer->sectorCount =
+            std::min<uint32_t>(kSectorsPerRead, static_cast<uint32_t>(start - sector));
+        buffer->startOffset = 0;
+        if (!drive ||
+            platform::ReadCDAudioLBA(drive.get(), buffer.get()) != platform::kCdStatusOk) {
+            return Drive::BeforeFirstTrack::unreadable;  // many drives cannot reach it
+        }
+        const uint8_t* data = buffer->data() + buffer->startOffset;
+        const uint32_t bytes =
+            std::min<uint32_t>(buffer->length, buffer->sectorCount * platform::kCdSectorBytes);
+        if (std::any_of(data, data + bytes, [](uint8_t byte) { return byte != 0; })) {
+            return Drive::BeforeFirstTrack::audio;
+        }
+    }
+    return Drive::BeforeFirstTrack::silence;
 }
 
 // The disc's names belong to the disc they were set for: another disc starts unnamed, the same
@@ -110,6 +141,23 @@ int ReadDisc(DiscState& disc, const Options& options, int32_t index) {
         disc.Album = cdText.title;
     }
     const platform::Toc& toc = drive.toc;
+    // Audio before track 1's INDEX 01 is the hidden track, ripped as track 0; silence is not.
+    const bool audioFirst = !toc.tracks.empty() && !toc.tracks.front().isData;
+    drive.beforeFirstTrack =
+        ExamineBeforeFirstTrack(drive.handleRequest, audioFirst ? toc.tracks.front().start : 0);
+    const bool hidden = drive.beforeFirstTrack == Drive::BeforeFirstTrack::audio;
+    if (hidden) {
+        Track track;
+        track.index = 0;
+        track.numberBase = 0;
+        track.title = "Hidden track";
+        track.startSector = 0;
+        track.lengthSectors = static_cast<uint32_t>(toc.tracks.front().start);
+        track.lengthSeconds = static_cast<int32_t>(track.lengthSectors / 75);
+        track.encoder = options.Encoder;
+        track.format = TrackFormatFor(options.Encoder, options.formats);
+        disc.tracks.push_back(std::move(track));
+    }
     for (size_t entry = 0; entry < toc.tracks.size(); ++entry) {
         if (toc.tracks[entry].isData) {
             continue;
@@ -120,7 +168,8 @@ int ReadDisc(DiscState& disc, const Options& options, int32_t index) {
         const int32_t next = toc.AudioEnd(entry, drive.lastSession);
         Track track;
         track.index = static_cast<int32_t>(disc.tracks.size());
-        track.title = "Track " + platform::TwoDigits(track.index + 1);
+        track.numberBase = hidden ? 0 : 1;
+        track.title = "Track " + platform::TwoDigits(track.Number());
         if (entry < cdText.tracks.size()) {
             const platform::CdText::Track& named = cdText.tracks[entry];
             if (!named.title.empty()) {

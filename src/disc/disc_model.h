@@ -25,6 +25,10 @@ struct Drive {
     int32_t lastSession = 0;           // first sector of the disc's last session (0: one session)
     bool isImage = false;              // a disc image, chosen for one session only (never stored)
     platform::DriveIdentity identity;  // what the drive said it is at the last refresh
+    // What lies before the first track's INDEX 01 when the disc's first track is audio that does
+    // not start at sector 0; found at the last refresh.
+    enum class BeforeFirstTrack { nothing, silence, audio, unreadable };
+    BeforeFirstTrack beforeFirstTrack = BeforeFirstTrack::nothing;
 };
 
 // Values of Track::status besides the percentages 0 to 99.
@@ -34,7 +38,10 @@ inline constexpr int32_t kStatusStopped = 101;
 inline constexpr int32_t kStatusError = 102;
 
 struct Track {
-    int32_t index = 0;  // position in the track list; the number shown is index + 1
+    int32_t index = 0;  // position in the track list; the number shown is Number()
+    // Added to the index for the number shown: 0 when the list starts with the hidden track (the
+    // audio before track 1's INDEX 01), which is then number 0 and the disc's track 1 number 1.
+    int32_t numberBase = 1;
     std::string title;
     std::string artist;       // the track's own artist where it differs from the album's, or ""
     std::string artistId;     // MusicBrainz: the MBID of that artist
@@ -49,6 +56,15 @@ struct Track {
     SharedInt status = kStatusNone;
     EncoderKind encoder = kEncoderMp3;
     TrackFormat format;
+
+    int32_t Number() const { return index + numberBase; }
+    // The audio before track 1's INDEX 01: no table-of-contents entry, no database entry.
+    bool Hidden() const { return Number() == 0; }
 };
+
+// The number of the disc's tracks in `tracks` (the hidden track left out).
+inline size_t DiscTrackCount(const std::vector<Track>& tracks) {
+    return !tracks.empty() && tracks.front().Hidden() ? tracks.size() - 1 : tracks.size();
+}
 
 }  // namespace disctrove

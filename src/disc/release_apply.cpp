@@ -36,9 +36,11 @@ void ApplyRelease(DiscState& disc, const MusicBrainzRelease& release) {
         track.artistId.clear();
         track.recordingId.clear();
     }
+    // Positions are the disc's numbers; a release's track 0 names the hidden track.
+    const int32_t base = disc.tracks.empty() ? 1 : disc.tracks.front().numberBase;
     for (const ReleaseTrack& named : release.tracks) {
-        const auto index = static_cast<size_t>(named.position - 1);
-        if (named.position < 1 || index >= disc.tracks.size()) {
+        const auto index = static_cast<size_t>(named.position - base);
+        if (named.position < base || index >= disc.tracks.size()) {
             continue;
         }
         Track& track = disc.tracks[index];

@@ -19,6 +19,8 @@ namespace disctrove {
 
 struct TrackResult {
     int32_t index = 0;                  // the track's position in the track list
+    int32_t number = 0;                 // the number the disc gives it
+    bool hidden = false;                // the hidden track before track 1 (number 0)
     int32_t status = kStatusNone;       // how it ended: Completed, Stopped or ERROR
     std::string file;                   // the file its audio went to
     bool preEmphasis = false;           // the disc flags its audio as pre-emphasised

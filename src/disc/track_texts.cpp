@@ -111,6 +111,9 @@ std::string TrackStatusText(int32_t status, const TrackResult* result) {
         return text;  // a verdict is only shown once the track is done
     }
     std::vector<std::string> findings;
+    if (result->hidden) {
+        findings.emplace_back("hidden track: no AccurateRip or CTDB entry");
+    }
     if (result->verdict) {
         findings.push_back(VerdictSummary(*result->verdict));
     }

@@ -136,30 +136,49 @@ std::string CueSheetText(const Options& options, const DiscState& disc, const Ri
     int number = 0;
     const Track* previous = nullptr;  // the track of the sheet's last FILE
     bool any = false;
+    // The hidden track has no TRACK of its own: its file is track 1's INDEX 00, so it is written
+    // with track 1, and left out when track 1 was not ripped.
+    const TrackResult* hidden = nullptr;
+    const auto fileLine = [&folder](const TrackResult& result, const Track& track) {
+        return "FILE " + Quoted(PathInFolder(folder, result.file)) + " " + FileType(track.encoder) +
+               "\n";
+    };
     for (const TrackResult& result : rip.tracks) {
         if (result.status != kStatusCompleted || result.index < 0 ||
             static_cast<size_t>(result.index) >= disc.tracks.size()) {
             continue;
         }
         const Track& track = disc.tracks[static_cast<size_t>(result.index)];
-        number = any ? number + 1 : track.index + 1;
+        if (track.Hidden()) {
+            hidden = &result;
+            continue;
+        }
+        number = any ? number + 1 : track.Number();
         any = true;
         const std::string head =
             TrackHead(disc, track, number, TrackFactsOf(options, disc, facts, track));
-        const int32_t pregap = PregapSectors(options, disc, facts, track);
+        if (hidden != nullptr && track.Number() == 1) {
+            const Track& before = disc.tracks[static_cast<size_t>(hidden->index)];
+            sheet += fileLine(*hidden, before);
+            previous = &before;
+        }
+        const bool afterHidden = previous != nullptr && previous->Hidden();
+        const int32_t pregap = afterHidden ? static_cast<int32_t>(previous->lengthSectors)
+                                           : PregapSectors(options, disc, facts, track);
         const bool pregapInPrevious = previous != nullptr && previous->index + 1 == track.index &&
                                       pregap > 0 &&
                                       previous->lengthSectors >= static_cast<uint32_t>(pregap);
-        const std::string file = "FILE " + Quoted(PathInFolder(folder, result.file)) + " " +
-                                 FileType(track.encoder) + "\n";
+        const std::string file = fileLine(result, track);
         if (pregapInPrevious) {
             sheet += head + "    INDEX 00 " + CueTime(int64_t{previous->lengthSectors} - pregap) +
                      "\n" + file;
         } else {
             sheet += file + head;
         }
-        // What lies before the disc's first track is in no file: the sheet says how long it is.
-        if (const int32_t before = SectorsBeforeFirstTrack(options, disc, track); before > 0) {
+        // What lies before the disc's first track is in no file unless it is the hidden track's:
+        // the sheet says how long it is.
+        if (const int32_t before = SectorsBeforeFirstTrack(options, disc, track);
+            before > 0 && !afterHidden) {
             sheet += "    PREGAP " + CueTime(before) + "\n";
         }
         sheet += "    INDEX 01 00:00:00\n";

@@ -16,7 +16,7 @@ int32_t PregapSectors(const Options& options, const DiscState& disc,
                       const platform::DiscFacts& facts, const Track& track);
 
 // The sectors before `track` when it is the disc's first track and does not start it (a hidden
-// track, or silence, before its INDEX 01); else 0. No rip reads them.
+// track, or silence, before its INDEX 01); else 0. Only the hidden track's rip reads them.
 int32_t SectorsBeforeFirstTrack(const Options& options, const DiscState& disc, const Track& track);
 
 // `path` relative to `folder` (which ends in "/"); the file name when it lies elsewhere.

@@ -47,14 +47,27 @@ std::string Joined(const std::vector<std::string>& parts, const char* separator)
 }  // namespace
 
 std::string FirstSummary(const RipResult& rip) {
-    const size_t total = rip.tracks.size();
+    // No database holds the hidden track: read whole, it is said apart, not counted against.
+    const bool hiddenWhole = std::any_of(rip.tracks.begin(), rip.tracks.end(), [](const auto& t) {
+        return t.hidden && t.status == kStatusCompleted && TrackDoubts(t).empty();
+    });
+    const size_t total = rip.tracks.size() - (hiddenWhole ? 1 : 0);
+    const std::string hidden =
+        hiddenWhole ? (total == 0 ? "The hidden track was read whole; no database has it."
+                                  : " The hidden track was read whole; no database has it.")
+                    : "";
+    if (total == 0) {
+        return hidden;
+    }
     std::vector<std::string> wrong;
     std::vector<std::string> reasons;
     for (const TrackResult& track : rip.tracks) {
+        if (hiddenWhole && track.hidden) {
+            continue;
+        }
         const std::string problems = Joined(Problems(track), ", ");
         if (!problems.empty()) {
-            wrong.push_back("Track " + platform::TwoDigits(track.index + 1) + ": " + problems +
-                            ".");
+            wrong.push_back("Track " + platform::TwoDigits(track.number) + ": " + problems + ".");
             reasons.push_back(problems);
         }
     }
@@ -62,16 +75,17 @@ std::string FirstSummary(const RipResult& rip) {
     if (wrong.empty()) {
         const auto pressing = CommonPressingOffset(rip);
         return (total == 1 ? "The track is accurate" : "All " + tracks + " accurate") +
-               (pressing ? ", at pressing offset " + SignedOffsetText(*pressing) : "");
+               (pressing ? ", at pressing offset " + SignedOffsetText(*pressing) : "") +
+               (hiddenWhole ? "." + hidden : "");
     }
     // The same for every track (AccurateRip off, say): said once.
     if (wrong.size() == total && total > 1 &&
         std::all_of(reasons.begin(), reasons.end(),
                     [&reasons](const std::string& r) { return r == reasons.front(); })) {
-        return "All " + tracks + ": " + reasons.front() + ".";
+        return "All " + tracks + ": " + reasons.front() + "." + hidden;
     }
     return std::to_string(total - wrong.size()) + " of " + tracks + " accurate. " +
-           Joined(wrong, " ");
+           Joined(wrong, " ") + hidden;
 }
 
 std::optional<int32_t> CommonPressingOffset(const RipResult& rip) {

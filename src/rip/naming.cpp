@@ -135,7 +135,7 @@ std::string ExpandTemplate(const DiscState& disc, const std::string& nameTemplat
                 break;
             case 'n':
             case 'N':
-                name += platform::TwoDigits(track.index + 1);
+                name += platform::TwoDigits(track.Number());
                 break;
             case '$':
                 name += '$';
@@ -147,7 +147,7 @@ std::string ExpandTemplate(const DiscState& disc, const std::string& nameTemplat
     // A name that is no name of its own (a template or metadata that expands to nothing, blanks
     // or dots) would make a hidden file that every track shares: the track number stands in.
     name = MakeName(std::move(name), kMaxFileNameBytes - kExtensionBytes);
-    return name.empty() ? platform::TwoDigits(track.index + 1) : name;
+    return name.empty() ? platform::TwoDigits(track.Number()) : name;
 }
 
 uint32_t CurrentDiscId(const Options& options, const DiscState& disc) {
@@ -196,7 +196,7 @@ std::string TempPcmPath(const Options& options, const Track& track) {
         folder = options.folderHistory.front();
     }
     return JoinPath(folder, "cddatmp-" + std::to_string(platform::ProcessId()) + "-" +
-                                platform::TwoDigits(track.index + 1) + ".pcm");
+                                platform::TwoDigits(track.Number()) + ".pcm");
 }
 
 }  // namespace disctrove

@@ -23,7 +23,7 @@ constexpr int32_t kWindowSectors = 2 * kMargin + 1;
 constexpr uint32_t kTrackSectorsNeeded = 450 + kMargin + 1;  // the window lies inside the track
 
 std::string TrackName(const Track& track) {
-    return "Track " + platform::TwoDigits(track.index + 1);
+    return "Track " + platform::TwoDigits(track.Number());
 }
 
 // A track whose sector 450 can find the offset: read raw with kMargin sectors either side, and
@@ -191,8 +191,11 @@ OffsetFinding FindReadOffset(WorkerContext& context,
     }
     finding.offset = *offset;
     // Whole tracks confirm it: never the last, whose end may lie beyond what the drive reads.
-    const size_t wanted = std::min<size_t>(2, context.disc.tracks.size() - 1);
+    const size_t wanted = std::min<size_t>(2, DiscTrackCount(context.disc.tracks) - 1);
     for (Track& track : context.disc.tracks) {
+        if (track.Hidden()) {
+            continue;  // no database has it
+        }
         if (finding.confirmedTracks == wanted || context.stop.stop_requested() ||
             static_cast<size_t>(track.index) + 1 == context.disc.tracks.size()) {
             break;

@@ -49,7 +49,39 @@ const char* ReadModeName(int32_t jitter) {
     }
 }
 
+// What lies before track 1's INDEX 01 and what the rip did with it.
+std::string BeforeFirstTrackText(const Options& options, const DiscState& disc,
+                                 const RipResult& rip) {
+    const Track& first = disc.tracks.front();
+    const Track* track1 = first.Hidden() && disc.tracks.size() > 1 ? &disc.tracks[1] : &first;
+    const int32_t before = SectorsBeforeFirstTrack(options, disc, *track1);
+    if (before == 0) {
+        return "nothing (track 1 starts the disc)";
+    }
+    const std::string length = SectorTimeText(before) + " (" + std::to_string(before) + " sectors)";
+    const Drive* drive = DriveAt(disc, options.Cdrom);
+    const auto found =
+        drive != nullptr ? drive->beforeFirstTrack : Drive::BeforeFirstTrack::nothing;
+    if (found == Drive::BeforeFirstTrack::audio) {
+        const TrackResult* hidden = rip.Of(first.index);
+        return length + " of audio: the hidden track, track 00" +
+               (hidden != nullptr
+                    ? std::string(", ripped; the CUE sheet gives its file as track 1's INDEX 00")
+                    : ", not ripped (not marked); the CUE sheet gives it as track 1's PREGAP");
+    }
+    if (found == Drive::BeforeFirstTrack::silence) {
+        return length +
+               " of digital silence, not ripped; the CUE sheet gives it as track 1's PREGAP";
+    }
+    return length +
+           ", not ripped: the drive could not read it; the CUE sheet gives it as track 1's "
+           "PREGAP";
+}
+
 std::string VerdictText(const TrackResult& result) {
+    if (result.hidden) {
+        return "No entry (no database holds the audio before track 1)";
+    }
     if (!result.verdict) {
         return "Not verified";
     }
@@ -141,7 +173,7 @@ std::string TocTable(const Options& options, const DiscState& disc, const Drive&
         "------+----------+----------+--------------+------------+---------\n";
     for (const Track& track : disc.tracks) {
         const int32_t pregap = PregapSectors(options, disc, facts, track);
-        table += Format("%5d | %s | %s | %12d | %10lld |", track.index + 1,
+        table += Format("%5d | %s | %s | %12d | %10lld |", track.Number(),
                         SectorTimeText(track.startSector).c_str(),
                         SectorTimeText(track.lengthSectors).c_str(), track.startSector,
                         static_cast<long long>(track.startSector) + track.lengthSectors - 1);
@@ -180,7 +212,7 @@ std::string CtdbText(const std::optional<CtdbVerdict>& verdict) {
 
 std::string TrackSection(const Track& track, const TrackResult& result, const std::string& folder,
                          const platform::TrackFacts* facts) {
-    std::string text = "Track " + platform::TwoDigits(track.index + 1) + "\n";
+    std::string text = "Track " + platform::TwoDigits(track.Number()) + "\n";
     text += Line("  File", PathInFolder(folder, result.file));
     if (facts != nullptr) {
         text += Line("  ISRC", facts->isrc.empty() ? "none reported" : facts->isrc);
@@ -286,12 +318,7 @@ std::string RipLogText(const Options& options, const DiscState& disc, const RipR
                 "gaps appended to the previous track; pregaps as the drive's table "
                 "of contents gives them");
     if (!disc.tracks.empty()) {
-        const int32_t before = SectorsBeforeFirstTrack(options, disc, disc.tracks.front());
-        log += Line("Before track 1",
-                    before == 0 ? "nothing (track 1 starts the disc)"
-                                : SectorTimeText(before) + " (" + std::to_string(before) +
-                                      " sectors), not ripped: a hidden track or silence; the "
-                                      "CUE sheet gives it as track 1's PREGAP");
+        log += Line("Before track 1", BeforeFirstTrackText(options, disc, rip));
     }
     log += Line("Retries", std::to_string(options.Retries));
     log += Line("Test & Copy", options.TestAndCopy ? "on" : "off");

@@ -80,6 +80,8 @@ class Reader {
             if (track.marked) {
                 TrackResult& result = results_.emplace_back();
                 result.index = track.index;
+                result.number = track.Number();
+                result.hidden = track.Hidden();
                 if (context_.facts != nullptr) {
                     const auto* own = TrackFactsOf(context_.options, disc, *context_.facts, track);
                     result.preEmphasis = own != nullptr && own->preEmphasis;
@@ -220,9 +222,9 @@ class Reader {
     // What the audio of one track passes through on its way to the file.
     struct TrackStages {
         TrackStages(const Track& track, const DiscState& disc, bool measure)
-            : accurateRip(FramesOf(track), track.index == 0,
+            : accurateRip(FramesOf(track), track.Number() == 1,
                           static_cast<size_t>(track.index) + 1 == disc.tracks.size()),
-              ctdb(FramesOf(track), track.index == 0,
+              ctdb(FramesOf(track), track.Number() == 1,
                    static_cast<size_t>(track.index) + 1 == disc.tracks.size(), DiscFrames(disc)),
               loudness(measure ? std::make_unique<LoudnessStage>() : nullptr) {
             chain.Add(checks);
@@ -240,7 +242,7 @@ class Reader {
         static uint64_t DiscFrames(const DiscState& disc) {
             uint64_t frames = 0;
             for (const Track& track : disc.tracks) {
-                frames += FramesOf(track);
+                frames += track.Hidden() ? 0 : FramesOf(track);
             }
             return frames;
         }
@@ -331,11 +333,14 @@ class Reader {
     void KeepChecks(const Track& track, TrackResult& result, const TrackStages& stages) {
         if (track.status != kStatusStopped && track.status != kStatusError) {
             result.checks = stages.checks.checks();
+            if (track.Hidden()) {
+                return;  // neither database has the audio before track 1
+            }
             result.accurateRip = stages.accurateRip.sums();
             result.ctdb = stages.ctdb.piece();
             const size_t tracks = context_.disc.tracks.size();
             sliding_[track.index] = {stages.edges.edges(), stages.accurateRip.sums().v1,
-                                     stages.accurateRip.wordSum(), track.index == 0,
+                                     stages.accurateRip.wordSum(), track.Number() == 1,
                                      static_cast<size_t>(track.index) + 1 == tracks};
         }
     }
@@ -492,6 +497,8 @@ RipResult UnreadRipResult(const Options& options, const std::string& nameTemplat
         if (track.marked) {
             TrackResult& unread = result.tracks.emplace_back();
             unread.index = track.index;
+            unread.number = track.Number();
+            unread.hidden = track.Hidden();
             unread.status = track.status;
             unread.file = RipOutputPath(options, disc, nameTemplate, track);
         }

@@ -673,30 +673,57 @@ TEST_F(CliTest, AccurateRipVerdictsFromTheServer) {
     }
 }
 
-// Audio before the first track's INDEX 01 is in no file: the CUE sheet gives its length as the
-// track's PREGAP (which cueprint reads), and the log says it was not ripped.
-TEST_F(CliTest, WhatPrecedesTrackOneIsItsPregap) {
-    const std::string cue =
-        testing::MakeCueImage(dir_.path(), "hidden", {{false, 300, 150}, {false, 75}});
-    const CliRun run = Run({"--image", cue, "rip"});
-    ASSERT_EQ(run.exitCode, 0) << run.err;
-    std::string sheet, log;
-    for (const auto& entry : fs::directory_iterator(out_)) {
-        const std::string path = entry.path().string();
-        if (path.ends_with(".cue")) {
-            sheet = ReadWholeFile(path);
-            EXPECT_EQ(testing::RunCommand("cueprint " + Quoted(path) + " >/dev/null 2>&1"), 0);
-        } else if (path.ends_with(".log")) {
-            log = ReadWholeFile(path);
+// Audio before track 1's INDEX 01 is the hidden track, ripped as track 0 with exactly the disc's
+// sectors, and the CUE sheet makes its file track 1's INDEX 00. Digital silence there is not
+// ripped: the sheet gives its length as track 1's PREGAP. cueprint reads both sheets.
+TEST_F(CliTest, AudioBeforeTrackOneIsTheHiddenTrack) {
+    for (const bool silent : {false, true}) {
+        SCOPED_TRACE(silent ? "silence" : "audio");
+        fs::remove_all(out_);
+        const std::string cue = testing::MakeCueImage(
+            dir_.path(), "hidden", {{false, 750 + 150, 750, "", "", silent}, {false, 75}});
+        const CliRun run = Run({"--image", cue, "rip", "--template", "$n-$t"});
+        ASSERT_EQ(run.exitCode, 0) << run.err;
+        std::string sheetPath, log;
+        for (const auto& entry : fs::directory_iterator(out_)) {
+            const std::string path = entry.path().string();
+            if (path.ends_with(".log")) {
+                log = ReadWholeFile(path);
+            } else if (path.ends_with(".cue")) {
+                sheetPath = path;
+            }
         }
+        const std::string sheet = ReadWholeFile(sheetPath);
+        EXPECT_EQ(testing::RunCommand("cueprint " + Quoted(sheetPath) + " >/dev/null 2>&1"), 0)
+            << sheet;
+        const std::string hidden = out_ + "/00-Hidden track.wav";
+        if (silent) {
+            EXPECT_FALSE(fs::exists(hidden));
+            EXPECT_NE(sheet.find("  TRACK 01 AUDIO\n    TITLE \"Track 01\"\n    PREGAP 00:10:00\n"
+                                 "    INDEX 01 00:00:00\n"),
+                      std::string::npos)
+                << sheet;
+            EXPECT_NE(log.find("00:10.00 (750 sectors) of digital silence, not ripped"),
+                      std::string::npos)
+                << log;
+            continue;
+        }
+        ASSERT_NE(run.out.find("0\tCompleted\t" + hidden + "\n"), std::string::npos) << run.out;
+        const std::string bin = ReadWholeFile(dir_.File("hidden.bin"));
+        const std::string wav = ReadWholeFile(hidden);
+        ASSERT_GT(wav.size(), 44u);
+        EXPECT_TRUE(wav.substr(44) == bin.substr(0, 750 * 2352));
+        EXPECT_NE(sheet.find("FILE \"00-Hidden track.wav\" WAVE\n  TRACK 01 AUDIO\n"
+                             "    TITLE \"Track 01\"\n    INDEX 00 00:00:00\n"
+                             "FILE \"01-Track 01.wav\" WAVE\n    INDEX 01 00:00:00\n"),
+                  std::string::npos)
+            << sheet;
+        EXPECT_EQ(sheet.find("PREGAP"), std::string::npos);
+        EXPECT_NE(log.find("of audio: the hidden track, track 00, ripped"), std::string::npos)
+            << log;
+        EXPECT_NE(log.find("No entry (no database holds the audio before track 1)"),
+                  std::string::npos);
     }
-    EXPECT_NE(
-        sheet.find("  TRACK 01 AUDIO\n    TITLE \"Track 01\"\n    PREGAP 00:02:00\n    INDEX 01 "
-                   "00:00:00\n"),
-        std::string::npos)
-        << sheet;
-    EXPECT_EQ(sheet.find("PREGAP", sheet.find("TRACK 02")), std::string::npos);
-    EXPECT_NE(log.find(": 00:02.00 (150 sectors), not ripped"), std::string::npos) << log;
 }
 
 // A disc's CD-Text names it when nothing else has, from a simulated drive and from a CUE sheet's

@@ -96,6 +96,7 @@ TEST(RipLog, VerdictsErrorsAndSummary) {
             settings.tracks.push_back(std::move(track));
             TrackResult& result = rip.tracks.emplace_back();
             result.index = i;
+            result.number = i + 1;
             result.status = kStatusCompleted;
             result.file = "/music/T.mp3";
             result.checks = AudioChecks{0x1234ABCD, 16384};

@@ -95,9 +95,11 @@ std::string MakeCueImage(const std::string& folder, const std::string& name,
                          const std::vector<ImageTrack>& tracks, const std::string& catalog) {
     return WriteImage(
         folder, name, tracks,
-        [&tracks](size_t track, uint32_t, uint32_t onDisc, uint8_t* out) {
+        [&tracks](size_t track, uint32_t inTrack, uint32_t onDisc, uint8_t* out) {
             if (tracks[track].data) {
                 FillDataSector(onDisc, out);
+            } else if (tracks[track].silentPregap && inTrack < tracks[track].pregap) {
+                std::fill(out, out + kSectorBytes, 0);
             } else {
                 platform::FillSimulatedAudio(int64_t{onDisc} * kFramesPerSector, kFramesPerSector,
                                              out);

@@ -8,11 +8,12 @@
 namespace disctrove::testing {
 
 struct ImageTrack {
-    bool data = false;     // a MODE1/2352 data track
-    uint32_t sectors = 0;  // length, pregap included
-    uint32_t pregap = 0;   // sectors of index 0 at the start of the track ("INDEX 00")
-    std::string isrc{};    // an ISRC line when not empty
-    std::string flags{};   // a FLAGS line ("DCP PRE 4CH") when not empty
+    bool data = false;          // a MODE1/2352 data track
+    uint32_t sectors = 0;       // length, pregap included
+    uint32_t pregap = 0;        // sectors of index 0 at the start of the track ("INDEX 00")
+    std::string isrc{};         // an ISRC line when not empty
+    std::string flags{};        // a FLAGS line ("DCP PRE 4CH") when not empty
+    bool silentPregap = false;  // the pregap holds digital silence, not audio
 };
 
 // Writes FOLDER/NAME.bin and FOLDER/NAME.cue; returns the path of the .cue file. The tracks
