@@ -7,6 +7,7 @@
 #include <string>
 #include <utility>
 
+#include "disc/name_choice.h"
 #include "platform/cdrom/cdrom.h"
 #include "platform/cdrom/drive_handle.h"
 #include "platform/system/text.h"
@@ -56,6 +57,10 @@ void TakeNamesFor(DiscNames& names, uint32_t discId) {
 
 }  // namespace
 
+std::string DefaultTrackTitle(int32_t index) {
+    return "Track " + platform::TwoDigits(index + 1);
+}
+
 const Drive* DriveAt(const DiscState& disc, int32_t index) {
     return index >= 0 && static_cast<size_t>(index) < disc.drives.size()
                ? &disc.drives[static_cast<size_t>(index)]
@@ -94,6 +99,7 @@ int ReadDisc(DiscState& disc, const Options& options, int32_t index) {
         return -1;
     }
     Drive& drive = disc.drives[static_cast<size_t>(index)];
+    drive.cdText = {};
     const bool read = ReadTocAndId(drive.handleRequest, drive.toc, drive.discId, &drive.lastSession,
                                    &drive.identity);
     disc.tracks.clear();
@@ -101,14 +107,7 @@ int ReadDisc(DiscState& disc, const Options& options, int32_t index) {
         return -1;
     }
     TakeNamesFor(disc, drive.discId);
-    // The names the disc carries come first; a look-up's, or the user's, replace them.
-    const platform::CdText cdText = platform::DriveHandle(drive.handleRequest).CdText();
-    if (disc.Artist.empty()) {
-        disc.Artist = cdText.performer;
-    }
-    if (disc.Album.empty()) {
-        disc.Album = cdText.title;
-    }
+    drive.cdText = platform::DriveHandle(drive.handleRequest).CdText();
     const platform::Toc& toc = drive.toc;
     for (size_t entry = 0; entry < toc.tracks.size(); ++entry) {
         if (toc.tracks[entry].isData) {
@@ -120,16 +119,7 @@ int ReadDisc(DiscState& disc, const Options& options, int32_t index) {
         const int32_t next = toc.AudioEnd(entry, drive.lastSession);
         Track track;
         track.index = static_cast<int32_t>(disc.tracks.size());
-        track.title = "Track " + platform::TwoDigits(track.index + 1);
-        if (entry < cdText.tracks.size()) {
-            const platform::CdText::Track& named = cdText.tracks[entry];
-            if (!named.title.empty()) {
-                track.title = named.title;
-            }
-            if (!named.performer.empty() && named.performer != cdText.performer) {
-                track.artist = named.performer;
-            }
-        }
+        track.title = DefaultTrackTitle(track.index);
         track.startSector = start;
         track.lengthSectors = next > start ? static_cast<uint32_t>(next - start) : 0;
         track.lengthSeconds = static_cast<int32_t>(track.lengthSectors / 75);
@@ -137,6 +127,8 @@ int ReadDisc(DiscState& disc, const Options& options, int32_t index) {
         track.format = TrackFormatFor(options.Encoder, options.formats);
         disc.tracks.push_back(std::move(track));
     }
+    // The names the disc carries come first; a look-up's, or the user's, replace them.
+    ApplyCdText(disc, CdTextNames(disc, drive));
     return 0;
 }
 

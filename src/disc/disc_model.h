@@ -25,6 +25,7 @@ struct Drive {
     int32_t lastSession = 0;           // first sector of the disc's last session (0: one session)
     bool isImage = false;              // a disc image, chosen for one session only (never stored)
     platform::DriveIdentity identity;  // what the drive said it is at the last refresh
+    platform::CdText cdText;           // the names the disc carried at the last refresh
 };
 
 // Values of Track::status besides the percentages 0 to 99.
