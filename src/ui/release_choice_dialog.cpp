@@ -18,7 +18,7 @@ QString Text(const std::string& text) {
 QString SourceText(NameSource source) {
     switch (source) {
         case NameSource::musicBrainz:
-            return QStringLiteral("MusicBrainz");
+            return ReleaseChoiceDialog::tr("MusicBrainz");
         case NameSource::cddb:
             return QStringLiteral("CDDB");
         case NameSource::cdText:
