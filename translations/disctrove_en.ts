@@ -1144,6 +1144,18 @@ $n-track number $t-track name $a-artist $A-album artist $r-track artist $l-album
         <source>Several releases on MusicBrainz hold this disc. Choose the one you have:</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>Source</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The disc carries names of its own (CD-Text) beside those the look-up found. Choose the names to use:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>MusicBrainz</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>disctrove::ui::RunProgress</name>

@@ -164,10 +164,12 @@ const CommandRow kCommands[] = {
              "does not answer. Prints SOURCE <TAB> musicbrainz|cddb; for\n"
              "MusicBrainz a line per release that holds the disc: RELEASE <TAB>\n"
              "n <TAB> MBID <TAB> artist <TAB> title <TAB> date <TAB> country\n"
-             "<TAB> label <TAB> catalogue number <TAB> format; then, of the\n"
-             "chosen release, ARTIST, ALBUM, YEAR, GENRE, a TITLE line per track,\n"
-             "ALBUMARTIST <TAB> name (MusicBrainz) and TRACKARTIST <TAB> n <TAB>\n"
-             "name where a track's artist differs; exit 1 when nothing was found"},
+             "<TAB> label <TAB> catalogue number <TAB> format; when the disc\n"
+             "carries CD-Text, the choice of its names after them: CDTEXT <TAB>\n"
+             "n <TAB> performer <TAB> title; then, of the chosen release,\n"
+             "ARTIST, ALBUM, YEAR, GENRE, a TITLE line per track, ALBUMARTIST\n"
+             "<TAB> name (MusicBrainz) and TRACKARTIST <TAB> n <TAB> name where\n"
+             "a track's artist differs; exit 1 when nothing was found"},
     {.name = "rip",
      .arguments = "[TRACKS]",
      .help = "rip \"all\" tracks (the default) or those listed, as 1,3-5",
@@ -258,7 +260,8 @@ const OptionRow kOptions[] = {
     {.command = "lookup",
      .name = "--release",
      .value = "N",
-     .help = "name the disc from release N of the list (default 1)",
+     .help = "name the disc from release N of the list (default 1),\n"
+             "or from its CD-Text by the number of the CDTEXT line",
      .read = ReadRelease,
      .takes = "the number of a release from 1"},
     {.command = "rip",

@@ -23,12 +23,11 @@
 #include "disc/accuraterip_database.h"
 #include "disc/accuraterip_id.h"
 #include "disc/accuraterip_lookup.h"
-#include "disc/cddb_reply_parser.h"
 #include "disc/disc.h"
 #include "disc/disc_lookup.h"
 #include "disc/drive_offsets.h"
 #include "disc/musicbrainz_id.h"
-#include "disc/release_apply.h"
+#include "disc/name_choice.h"
 #include "disc/track_texts.h"
 #include "front/program_state.h"
 #include "platform/cdrom/cdrom.h"
@@ -110,8 +109,9 @@ bool ChooseDrive(Session& session, const CliOptions& options, std::string& error
 
 enum class LookUpResult { named, nothingFound, noSuchRelease };
 
-// Looks the disc up where `options` say and names it from the chosen release.
-LookUpResult LookUp(Session& session, const CliOptions& options) {
+// Looks the disc up where `options` say and names it from the choice --release makes among those
+// the look-up offers (`choices`: the releases or the CDDB entry, then the disc's CD-Text).
+LookUpResult LookUp(Session& session, const CliOptions& options, std::vector<NameChoice>& choices) {
     ProgramState& state = session.state;
     state.session.lookupSource = options.source;
     {
@@ -131,35 +131,36 @@ LookUpResult LookUp(Session& session, const CliOptions& options) {
         session.terminal.Say(service +
                              ": no whole answer (no connection, a timeout or an answer cut short)");
     }
+    choices = NameChoicesFor(state.lookup, state.disc, DriveAt(state.disc, state.options.Cdrom));
+    if (choices.empty()) {
+        return LookUpResult::nothingFound;
+    }
     const auto chosen = static_cast<size_t>(options.release);
-    switch (state.lookup.lookupAnswer) {
-        case LookupAnswer::musicBrainz:
-            if (chosen > state.lookup.releaseCandidates.size()) {
-                return LookUpResult::noSuchRelease;
-            }
-            ApplyRelease(state.disc, state.lookup.releaseCandidates[chosen - 1]);
-            return LookUpResult::named;
-        case LookupAnswer::cddb:
-            if (chosen > 1) {
-                return LookUpResult::noSuchRelease;  // CDDB gives one entry
-            }
-            ParseCddbReply(state.lookup.cddbReply, state.disc, state.lookup);
-            return LookUpResult::named;
-        case LookupAnswer::none:
+    if (chosen > choices.size()) {
+        return LookUpResult::noSuchRelease;
+    }
+    ApplyNameChoice(state.disc, state.lookup, choices[chosen - 1]);
+    return LookUpResult::named;
+}
+
+std::string NoSuchRelease(const std::vector<NameChoice>& choices, int release) {
+    const bool cdText = !choices.empty() && choices.back().source == NameSource::cdText;
+    const size_t found = choices.size() - (cdText ? 1 : 0);
+    return "--release " + std::to_string(release) + ": the look-up found " + std::to_string(found) +
+           (found == 1 ? " release" : " releases") + (cdText ? " and the disc's CD-Text" : "");
+}
+
+// Who named the disc: the service that answered, or the disc's CD-Text.
+const char* SourceName(NameSource source) {
+    switch (source) {
+        case NameSource::musicBrainz:
+            return "MusicBrainz";
+        case NameSource::cddb:
+            return "CDDB";
+        case NameSource::cdText:
             break;
     }
-    return LookUpResult::nothingFound;
-}
-
-std::string NoSuchRelease(const LookupResult& lookup, int release) {
-    const size_t found =
-        lookup.lookupAnswer == LookupAnswer::musicBrainz ? lookup.releaseCandidates.size() : 1;
-    return "--release " + std::to_string(release) + ": the look-up found " + std::to_string(found) +
-           (found == 1 ? " release" : " releases");
-}
-
-const char* SourceName(LookupAnswer answer) {
-    return answer == LookupAnswer::musicBrainz ? "MusicBrainz" : "CDDB";
+    return kCdTextChoiceText;
 }
 
 // How a rip lists a finished track: a completed one with what puts it in doubt, as the desktop
@@ -213,7 +214,8 @@ int Lookup(Session& session, const CliOptions& options) {
     if (!ReadTheDisc(session)) {
         return kExitFailed;
     }
-    const LookUpResult result = LookUp(session, options);
+    std::vector<NameChoice> choices;
+    const LookUpResult result = LookUp(session, options, choices);
     const LookupResult& found = session.state.lookup;
     const DiscState& disc = session.state.disc;
     if (result == LookUpResult::nothingFound) {
@@ -221,16 +223,21 @@ int Lookup(Session& session, const CliOptions& options) {
         return kExitFailed;
     }
     if (result == LookUpResult::noSuchRelease) {
-        return UsageError(NoSuchRelease(found, options.release));
+        return UsageError(NoSuchRelease(choices, options.release));
     }
     const bool musicBrainz = found.lookupAnswer == LookupAnswer::musicBrainz;
     std::printf("SOURCE\t%s\n", musicBrainz ? "musicbrainz" : "cddb");
-    for (size_t i = 0; musicBrainz && i < found.releaseCandidates.size(); ++i) {
-        const MusicBrainzRelease& r = found.releaseCandidates[i];
-        std::printf("RELEASE\t%zu\t%s\t%s\t%s\t%s\t%s\t%s\t%s\t%s\n", i + 1, Field(r.id).c_str(),
-                    Field(r.artist).c_str(), Field(r.title).c_str(), Field(r.date).c_str(),
-                    Field(r.country).c_str(), Field(r.label).c_str(),
-                    Field(r.catalogNumber).c_str(), Field(r.format).c_str());
+    for (size_t i = 0; i < choices.size(); ++i) {
+        const MusicBrainzRelease& r = choices[i].names;
+        if (choices[i].source == NameSource::musicBrainz) {
+            std::printf("RELEASE\t%zu\t%s\t%s\t%s\t%s\t%s\t%s\t%s\t%s\n", i + 1,
+                        Field(r.id).c_str(), Field(r.artist).c_str(), Field(r.title).c_str(),
+                        Field(r.date).c_str(), Field(r.country).c_str(), Field(r.label).c_str(),
+                        Field(r.catalogNumber).c_str(), Field(r.format).c_str());
+        } else if (choices[i].source == NameSource::cdText) {
+            std::printf("CDTEXT\t%zu\t%s\t%s\n", i + 1, Field(r.artist).c_str(),
+                        Field(r.title).c_str());
+        }
     }
     std::printf("ARTIST\t%s\nALBUM\t%s\nYEAR\t%s\nGENRE\t%d\t%s\n", Field(disc.Artist).c_str(),
                 Field(disc.Album).c_str(), Field(disc.Year).c_str(), disc.Genre,
@@ -238,7 +245,7 @@ int Lookup(Session& session, const CliOptions& options) {
     for (const Track& track : disc.tracks) {
         std::printf("TITLE\t%d\t%s\n", track.Number(), Field(track.title).c_str());
     }
-    if (musicBrainz) {
+    if (choices[static_cast<size_t>(options.release) - 1].source == NameSource::musicBrainz) {
         std::printf("ALBUMARTIST\t%s\n", Field(disc.release.albumArtist).c_str());
     }
     for (const Track& track : disc.tracks) {
@@ -322,16 +329,19 @@ int Rip(Session& session, const CliOptions& options) {
         ApplyEncoderToAllTracks(state.options, state.disc, state.run, *options.encoder);
     }
     if (options.lookup) {
-        switch (LookUp(session, options)) {
+        std::vector<NameChoice> choices;
+        switch (LookUp(session, options, choices)) {
             case LookUpResult::named:
-                session.terminal.Say(std::string(SourceName(state.lookup.lookupAnswer)) + ": " +
-                                     state.disc.Artist + " / " + state.disc.Album);
+                session.terminal.Say(
+                    std::string(
+                        SourceName(choices[static_cast<size_t>(options.release) - 1].source)) +
+                    ": " + state.disc.Artist + " / " + state.disc.Album);
                 break;
             case LookUpResult::nothingFound:
                 session.terminal.Say("Nothing was found for this disc.");
                 break;
             case LookUpResult::noSuchRelease:
-                return UsageError(NoSuchRelease(state.lookup, options.release));
+                return UsageError(NoSuchRelease(choices, options.release));
         }
     }
     ApplyRipChoices(state, *positions, options);

@@ -8,6 +8,7 @@
 #include <string>
 #include <utility>
 
+#include "disc/name_choice.h"
 #include "platform/cdrom/cdrom.h"
 #include "platform/cdrom/drive_handle.h"
 #include "platform/system/text.h"
@@ -87,6 +88,10 @@ void TakeNamesFor(DiscNames& names, uint32_t discId) {
 
 }  // namespace
 
+std::string DefaultTrackTitle(const Track& track) {
+    return track.Hidden() ? "Hidden track" : "Track " + platform::TwoDigits(track.Number());
+}
+
 const Drive* DriveAt(const DiscState& disc, int32_t index) {
     return index >= 0 && static_cast<size_t>(index) < disc.drives.size()
                ? &disc.drives[static_cast<size_t>(index)]
@@ -125,6 +130,7 @@ int ReadDisc(DiscState& disc, const Options& options, int32_t index) {
         return -1;
     }
     Drive& drive = disc.drives[static_cast<size_t>(index)];
+    drive.cdText = {};
     const bool read = ReadTocAndId(drive.handleRequest, drive.toc, drive.discId, &drive.lastSession,
                                    &drive.identity);
     disc.tracks.clear();
@@ -132,14 +138,7 @@ int ReadDisc(DiscState& disc, const Options& options, int32_t index) {
         return -1;
     }
     TakeNamesFor(disc, drive.discId);
-    // The names the disc carries come first; a look-up's, or the user's, replace them.
-    const platform::CdText cdText = platform::DriveHandle(drive.handleRequest).CdText();
-    if (disc.Artist.empty()) {
-        disc.Artist = cdText.performer;
-    }
-    if (disc.Album.empty()) {
-        disc.Album = cdText.title;
-    }
+    drive.cdText = platform::DriveHandle(drive.handleRequest).CdText();
     const platform::Toc& toc = drive.toc;
     // Audio before track 1's INDEX 01 is the hidden track, ripped as track 0; silence is not.
     const bool audioFirst = !toc.tracks.empty() && !toc.tracks.front().isData;
@@ -150,7 +149,7 @@ int ReadDisc(DiscState& disc, const Options& options, int32_t index) {
         Track track;
         track.index = 0;
         track.numberBase = 0;
-        track.title = "Hidden track";
+        track.title = DefaultTrackTitle(track);
         track.startSector = 0;
         track.lengthSectors = static_cast<uint32_t>(toc.tracks.front().start);
         track.lengthSeconds = static_cast<int32_t>(track.lengthSectors / 75);
@@ -169,16 +168,7 @@ int ReadDisc(DiscState& disc, const Options& options, int32_t index) {
         Track track;
         track.index = static_cast<int32_t>(disc.tracks.size());
         track.numberBase = hidden ? 0 : 1;
-        track.title = "Track " + platform::TwoDigits(track.Number());
-        if (entry < cdText.tracks.size()) {
-            const platform::CdText::Track& named = cdText.tracks[entry];
-            if (!named.title.empty()) {
-                track.title = named.title;
-            }
-            if (!named.performer.empty() && named.performer != cdText.performer) {
-                track.artist = named.performer;
-            }
-        }
+        track.title = DefaultTrackTitle(track);
         track.startSector = start;
         track.lengthSectors = next > start ? static_cast<uint32_t>(next - start) : 0;
         track.lengthSeconds = static_cast<int32_t>(track.lengthSectors / 75);
@@ -186,6 +176,8 @@ int ReadDisc(DiscState& disc, const Options& options, int32_t index) {
         track.format = TrackFormatFor(options.Encoder, options.formats);
         disc.tracks.push_back(std::move(track));
     }
+    // The names the disc carries come first; a look-up's, or the user's, replace them.
+    ApplyCdText(disc, CdTextNames(disc, drive));
     return 0;
 }
 

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 #include "app/options.h"
 #include "disc/disc_state.h"
@@ -21,6 +22,9 @@ inline constexpr const char* kTocErrorMessage =
     "Error reading TOC\nProbably there is no CD in your CD-ROM drive";
 inline constexpr const char* kDiscChangedMessage =
     "CD has changed since your last refresh.\nDo a refresh and try again";
+
+// The title of `track` as a disc is read without names: "Track 01", or "Hidden track".
+std::string DefaultTrackTitle(const Track& track);
 
 // The drive `index` names in the drive list, or null.
 const Drive* DriveAt(const DiscState& disc, int32_t index);

@@ -14,9 +14,8 @@
 #include <QTimer>
 #include <optional>
 
-#include "disc/cddb_reply_parser.h"
 #include "disc/disc.h"
-#include "disc/release_apply.h"
+#include "disc/name_choice.h"
 #include "platform/audio/volume_mixer.h"
 #include "platform/system/single_instance.h"
 #include "rip/rip_worker.h"
@@ -294,27 +293,24 @@ void MainWindow::OnLookupEnded(bool taken) {
 }
 
 void MainWindow::ApplyLookup() {
-    if (found_.lookupAnswer == LookupAnswer::musicBrainz && !found_.releaseCandidates.empty()) {
-        const std::vector<MusicBrainzRelease>& releases = found_.releaseCandidates;
-        std::optional<size_t> choice = 0;
-        if (releases.size() > 1) {
-            UpdateCommands();  // no command may start another look-up while the user chooses
-            choice = dialogs_.ChooseRelease(this, releases);
-        }
-        // Cancel keeps the disc as it was.
-        if (choice && *choice < releases.size()) {
-            ApplyRelease(disc_, releases[*choice]);
-            ShowEncoder(options_.Encoder);
-            trackList_->Refill();
-            coverPreview_->Start(options_, disc_);
-        }
-        lookedUp_ = true;
-    } else if (!found_.cddbReply.empty()) {
-        ParseCddbReply(found_.cddbReply, disc_, found_);
+    const std::vector<NameChoice> choices =
+        NameChoicesFor(found_, disc_, DriveAt(disc_, options_.Cdrom));
+    if (choices.empty()) {
+        return;  // nothing found: the disc keeps the names it was read with
+    }
+    std::optional<size_t> choice = 0;
+    if (choices.size() > 1) {
+        UpdateCommands();  // no command may start another look-up while the user chooses
+        choice = dialogs_.ChooseRelease(this, choices);
+    }
+    // Cancel keeps the disc as it was.
+    if (choice && *choice < choices.size()) {
+        ApplyNameChoice(disc_, found_, choices[*choice]);
         ShowEncoder(options_.Encoder);
         trackList_->Refill();
-        lookedUp_ = true;
+        coverPreview_->Start(options_, disc_);  // a release's cover; nothing without a release
     }
+    lookedUp_ = true;
 }
 
 // The rip.

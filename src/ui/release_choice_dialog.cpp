@@ -14,6 +14,19 @@ QString Text(const std::string& text) {
     return QString::fromStdString(text);
 }
 
+// The Source column: the service that answered, or the disc itself.
+QString SourceText(NameSource source) {
+    switch (source) {
+        case NameSource::musicBrainz:
+            return ReleaseChoiceDialog::tr("MusicBrainz");
+        case NameSource::cddb:
+            return QStringLiteral("CDDB");
+        case NameSource::cdText:
+            break;
+    }
+    return QString::fromUtf8(kCdTextChoiceText);
+}
+
 }  // namespace
 
 QString ReleaseFormatText(const MusicBrainzRelease& release) {
@@ -24,15 +37,14 @@ QString ReleaseFormatText(const MusicBrainzRelease& release) {
     return format.trimmed();
 }
 
-ReleaseChoiceDialog::ReleaseChoiceDialog(const std::vector<MusicBrainzRelease>& releases,
-                                         QWidget* parent)
+ReleaseChoiceDialog::ReleaseChoiceDialog(const std::vector<NameChoice>& choices, QWidget* parent)
     : QDialog(parent) {
     setWindowTitle(tr("Choose the release"));
-    const QStringList headers = {tr("Artist"),  tr("Title"), tr("Date"),
-                                 tr("Country"), tr("Label"), tr("Catalogue number"),
-                                 tr("Format"),  tr("Tracks")};
+    const QStringList headers = {
+        tr("Source"), tr("Artist"),           tr("Title"),  tr("Date"),  tr("Country"),
+        tr("Label"),  tr("Catalogue number"), tr("Format"), tr("Tracks")};
     table_ =
-        new QTableWidget(static_cast<int>(releases.size()), static_cast<int>(headers.size()), this);
+        new QTableWidget(static_cast<int>(choices.size()), static_cast<int>(headers.size()), this);
     table_->setHorizontalHeaderLabels(headers);
     table_->setSelectionBehavior(QAbstractItemView::SelectRows);
     table_->setSelectionMode(QAbstractItemView::SingleSelection);
@@ -40,20 +52,27 @@ ReleaseChoiceDialog::ReleaseChoiceDialog(const std::vector<MusicBrainzRelease>& 
     table_->verticalHeader()->hide();
     table_->horizontalHeader()->setStretchLastSection(false);
     int row = 0;
-    for (const MusicBrainzRelease& release : releases) {
-        const QStringList cells = {
-            Text(release.artist),       Text(release.title),
-            Text(release.date),         Text(release.country),
-            Text(release.label),        Text(release.catalogNumber),
-            ReleaseFormatText(release), QString::number(release.tracks.size())};
+    bool onlyReleases = true;
+    for (const NameChoice& choice : choices) {
+        const MusicBrainzRelease& release = choice.names;
+        onlyReleases = onlyReleases && choice.source == NameSource::musicBrainz;
+        const QStringList cells = {SourceText(choice.source),
+                                   Text(release.artist),
+                                   Text(release.title),
+                                   Text(release.date),
+                                   Text(release.country),
+                                   Text(release.label),
+                                   Text(release.catalogNumber),
+                                   ReleaseFormatText(release),
+                                   QString::number(release.tracks.size())};
         for (int column = 0; column < cells.size(); ++column) {
             table_->setItem(row, column, new QTableWidgetItem(cells[column]));
         }
         ++row;
     }
     table_->resizeColumnsToContents();
-    table_->horizontalHeader()->setSectionResizeMode(1, QHeaderView::Stretch);  // the title
-    if (!releases.empty()) {
+    table_->horizontalHeader()->setSectionResizeMode(2, QHeaderView::Stretch);  // the title
+    if (!choices.empty()) {
         table_->selectRow(0);
     }
     connect(table_, &QTableWidget::cellDoubleClicked, this, &QDialog::accept);
@@ -64,7 +83,11 @@ ReleaseChoiceDialog::ReleaseChoiceDialog(const std::vector<MusicBrainzRelease>& 
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(new QLabel(
-        tr("Several releases on MusicBrainz hold this disc. Choose the one you have:"), this));
+        onlyReleases
+            ? tr("Several releases on MusicBrainz hold this disc. Choose the one you have:")
+            : tr("The disc carries names of its own (CD-Text) beside those the look-up found. "
+                 "Choose the names to use:"),
+        this));
     layout->addWidget(table_, 1);
     layout->addWidget(buttons);
     resize(820, 320);

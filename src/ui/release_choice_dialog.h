@@ -1,10 +1,11 @@
-// "Choose the release": which of the MusicBrainz releases found for a disc names it.
+// "Choose the release": which of the MusicBrainz releases found for a disc names it, or, when
+// the disc carries names of its own, whether the look-up's answer or its CD-Text does.
 #pragma once
 
 #include <QDialog>
 #include <vector>
 
-#include "disc/release.h"
+#include "disc/name_choice.h"
 
 class QTableWidget;
 
@@ -14,9 +15,9 @@ class ReleaseChoiceDialog : public QDialog {
     Q_OBJECT
 
   public:
-    ReleaseChoiceDialog(const std::vector<MusicBrainzRelease>& releases, QWidget* parent);
+    ReleaseChoiceDialog(const std::vector<NameChoice>& choices, QWidget* parent);
 
-    // The release chosen (an index into the list given), the first until the user picks another.
+    // The choice made (an index into the list given), the first until the user picks another.
     int chosen() const;
 
     QTableWidget* table() const { return table_; }

@@ -83,9 +83,9 @@ QString DesktopDialogs::PickFile(QWidget* owner, const QString& initial, const Q
     return dialog.selectedFiles().constFirst();
 }
 
-std::optional<size_t> DesktopDialogs::ChooseRelease(
-    QWidget* owner, const std::vector<MusicBrainzRelease>& releases) {
-    ReleaseChoiceDialog dialog(releases, owner);
+std::optional<size_t> DesktopDialogs::ChooseRelease(QWidget* owner,
+                                                    const std::vector<NameChoice>& choices) {
+    ReleaseChoiceDialog dialog(choices, owner);
     if (dialog.exec() != QDialog::Accepted) {
         return std::nullopt;
     }

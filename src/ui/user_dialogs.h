@@ -7,7 +7,7 @@
 #include <optional>
 #include <vector>
 
-#include "disc/release.h"
+#include "disc/name_choice.h"
 
 #include "work/worker_interfaces.h"
 
@@ -39,10 +39,10 @@ class UserDialogs {
     // cancelled.
     virtual QString PickFile(QWidget* owner, const QString& initial, const QStringList& filters,
                              const QString& suffix) = 0;
-    // "Choose the release" among those a look-up found (two or more); the index chosen, nothing
-    // when cancelled.
-    virtual std::optional<size_t> ChooseRelease(
-        QWidget* owner, const std::vector<MusicBrainzRelease>& releases) = 0;
+    // "Choose the release" among the choices a look-up offers (two or more: releases, the CDDB
+    // entry, the disc's CD-Text); the index chosen, nothing when cancelled.
+    virtual std::optional<size_t> ChooseRelease(QWidget* owner,
+                                                const std::vector<NameChoice>& choices) = 0;
 };
 
 // The real dialogs.
@@ -59,7 +59,7 @@ class DesktopDialogs : public UserDialogs {
     QString PickFile(QWidget* owner, const QString& initial, const QStringList& filters,
                      const QString& suffix) override;
     std::optional<size_t> ChooseRelease(QWidget* owner,
-                                        const std::vector<MusicBrainzRelease>& releases) override;
+                                        const std::vector<NameChoice>& choices) override;
 };
 
 }  // namespace disctrove::ui

@@ -756,6 +756,43 @@ TEST_F(CliTest, CdTextNamesTheDiscUnlessTheUserHas) {
     }
 }
 
+// When a look-up answers, the disc's CD-Text is listed after its answer and named by the number
+// --release takes; chosen, it names the disc, and a name given with --set stays.
+TEST_F(CliTest, LookupOffersTheCdTextAfterTheAnswer) {
+    const std::string simcd = Simcd(
+        "cdtext title 0 Ágætis byrjun\ncdtext performer 0 Sigur Rós\ntrack audio 75\n"
+        "track audio 75\ncdtext title 2 Svefn-g-englar\ncdtext performer 2 Jónsi\n");
+    const std::string id = Run({"--image", simcd, "toc"}).out.substr(7, 8);
+    fs::create_directories(dir_.File("cddb/rock"));
+    WriteWholeFile(dir_.File("cddb/rock/" + id),
+                   "DTITLE=Band / Record\nTTITLE0=One\nTTITLE1=Two\n");
+    testing::CddbServer server(dir_.File("cddb"));
+    const std::vector<std::string> lookup = {
+        "--image", simcd,
+        "--set",   "MUSICBRAINZ/Use=False",
+        "--set",   "ID3/Artist=Typed",
+        "--set",   "CDDB/Port=" + std::to_string(server.port()),
+        "lookup",  "--release"};
+    auto with = [&lookup](const std::string& release) {
+        std::vector<std::string> arguments = lookup;
+        arguments.push_back(release);
+        return arguments;
+    };
+    const std::string choices = "SOURCE\tcddb\nCDTEXT\t2\tSigur Rós\tÁgætis byrjun\n";
+    const CliRun answer = Run(with("1"));
+    EXPECT_EQ(answer.out, choices +
+                              "ARTIST\tBand\nALBUM\tRecord\nYEAR\t\nGENRE\t0\t\n"
+                              "TITLE\t1\tOne\nTITLE\t2\tTwo\n");
+    const CliRun cdText = Run(with("2"));
+    EXPECT_EQ(cdText.out, choices +
+                              "ARTIST\tTyped\nALBUM\tÁgætis byrjun\nYEAR\t\nGENRE\t0\t\n"
+                              "TITLE\t1\tTrack 01\nTITLE\t2\tSvefn-g-englar\n"
+                              "TRACKARTIST\t2\tJónsi\n");
+    EXPECT_NE(Run(with("3")).err.find("--release 3: the look-up found 1 release and the disc's "
+                                      "CD-Text"),
+              std::string::npos);
+}
+
 // The names stored for another disc are left out; those given with --set name the disc read.
 TEST_F(CliTest, StoredNamesOfAnotherDiscAreLeftOutAndGivenOnesKept) {
     WriteWholeFile(ini_, ReadWholeFile(ini_) +

@@ -13,6 +13,7 @@
 #include "disc/disc.h"
 #include "disc/disc_lookup.h"
 #include "disc/musicbrainz_id.h"
+#include "disc/name_choice.h"
 #include "disc/release_apply.h"
 #include "net/web_client.h"
 #include "support/all_records.h"
@@ -244,6 +245,65 @@ TEST_F(MusicBrainzLookupTest, CddbAnswersWhenMusicBrainzCannot) {
     EXPECT_TRUE(settings_.releaseCandidates.empty());
     EXPECT_EQ(settings_.tracks[0].artist, "");
     EXPECT_EQ(settings_.tracks[0].recordingId, "");
+}
+
+// A disc that carries CD-Text is named by it as it is read; when a look-up answers, its CD-Text
+// is a choice after the release (or the CDDB entry). Either choice names the disc, and a name
+// the user typed stays when CD-Text is chosen.
+TEST_F(MusicBrainzLookupTest, CdTextIsAChoiceBesideTheAnswer) {
+    const std::string cue = settings_.drives.back().name;
+    std::string sheet = testing::ReadWholeFile(cue);
+    sheet.insert(0, "PERFORMER \"Disc Band\"\nTITLE \"Disc Album\"\n");
+    sheet.insert(sheet.find("  TRACK 03 AUDIO\n") + 17,
+                 "    TITLE \"Disc Three\"\n    PERFORMER \"Guest\"\n");
+    testing::WriteWholeFile(cue, sheet);
+    ServeById("single.json");
+    struct Row {
+        int useMusicBrainz;
+        NameSource answer;
+        std::string album;  // of the answer
+        std::string third;  // the third track's title it gives
+    };
+    for (const Row& row : {Row{1, NameSource::musicBrainz, "Kind of Blue", "Blue in Green"},
+                           Row{0, NameSource::cddb, "Cddb Album", "z"}}) {
+        SCOPED_TRACE(row.album);
+        settings_.musicBrainz.Use = row.useMusicBrainz;
+        ASSERT_EQ(RefreshDisc(settings_, settings_, settings_, settings_), RefreshResult::ready);
+        EXPECT_EQ(settings_.Album, "Disc Album");  // nothing looked up yet: the disc's names
+        EXPECT_EQ(settings_.tracks[2].title, "Disc Three");
+        settings_.Artist = "Typed Artist";
+        settings_.tracks[1].title = "Typed Two";
+        LookUp();
+        const std::vector<NameChoice> choices =
+            NameChoicesFor(settings_, settings_, DriveAt(settings_, settings_.Cdrom));
+        ASSERT_EQ(choices.size(), 2u);
+        EXPECT_EQ(choices[0].source, row.answer);
+        EXPECT_EQ(choices[0].names.title, row.album);
+        EXPECT_EQ(choices[1].source, NameSource::cdText);
+        EXPECT_EQ(choices[1].names.artist, "Disc Band");
+        EXPECT_EQ(choices[1].names.title, "Disc Album");
+
+        DiscState answer = settings_;
+        ApplyNameChoice(answer, settings_, choices[0]);
+        EXPECT_EQ(answer.Album, row.album);
+        EXPECT_EQ(answer.tracks[2].title, row.third);
+        EXPECT_EQ(answer.tracks[2].artist, "");
+
+        DiscState cdText = settings_;
+        cdText.release.releaseId = "a release chosen before";
+        ApplyNameChoice(cdText, settings_, choices[1]);
+        EXPECT_EQ(cdText.Artist, "Typed Artist");
+        EXPECT_EQ(cdText.Album, "Disc Album");
+        EXPECT_EQ(cdText.tracks[0].title, "Track 01");
+        EXPECT_EQ(cdText.tracks[1].title, "Typed Two");
+        EXPECT_EQ(cdText.tracks[2].title, "Disc Three");
+        EXPECT_EQ(cdText.tracks[2].artist, "Guest");
+        EXPECT_EQ(cdText.release.releaseId, "");
+    }
+    // Without an answer there is nothing to choose: the disc keeps the names it was read with.
+    settings_.Port = 1;
+    LookUp();
+    EXPECT_TRUE(NameChoicesFor(settings_, settings_, DriveAt(settings_, settings_.Cdrom)).empty());
 }
 
 TEST_F(MusicBrainzLookupTest, CancelEndsTheWaitForATurn) {

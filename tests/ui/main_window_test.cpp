@@ -360,7 +360,44 @@ class MainWindowTest : public QObject {
         QCOMPARE(covers.Requests().size(), size_t{1});
     }
 
-    // The choice lists every release with its facts, the first chosen until the user picks.
+    // A disc that carries CD-Text shows its names as it is read; when MusicBrainz knows it, its
+    // CD-Text is offered beside the release, and choosing it keeps the names written on it.
+    void cdTextIsOfferedBesideTheRelease() {
+        const std::string cue = testing::MakeCueImage(dir_->path(), "disc",
+                                                      {{false, 18067}, {false, 5000}, {false, 77}});
+        std::string sheet = testing::ReadWholeFile(cue);
+        sheet.insert(0, "PERFORMER \"Disc Band\"\nTITLE \"Disc Album\"\n");
+        sheet.insert(sheet.find("  TRACK 02 AUDIO\n") + 17, "    TITLE \"Disc Two\"\n");
+        testing::WriteWholeFile(cue, sheet);
+        UseImage(cue);
+        testing::MusicBrainzServer musicBrainz;
+        settings_->options.musicBrainz = {1, "127.0.0.1", musicBrainz.port(), 0, 0, ""};
+        settings_->options.Server = "127.0.0.1";
+        settings_->options.Port = 1;  // CDDB must not be needed
+        dialogs_.releaseChoices = {size_t{1}, size_t{0}};
+        ui::MainWindow window(*settings_, dialogs_);
+        QCOMPARE(Cell(window, 1, 0), QStringLiteral("Disc Two"));
+        const std::string discId = ComputeMusicBrainzDiscId(settings_->disc.drives.back().toc);
+        musicBrainz.Serve("/ws/2/discid/" + discId + "?" + kMusicBrainzIncludes, 200,
+                          testing::MusicBrainzFixture("single.json", discId));
+        window.CddbCommand();
+        QTRY_COMPARE(dialogs_.releasesOffered, std::vector<size_t>{2});
+        QCOMPARE(dialogs_.lastOffered[0].names.title, std::string("Kind of Blue"));
+        QCOMPARE(dialogs_.lastOffered[1].source, NameSource::cdText);
+        QTRY_COMPARE(window.statusText(), QStringLiteral("Ready"));
+        QCOMPARE(Cell(window, 1, 0), QStringLiteral("Disc Two"));
+        QCOMPARE(settings_->disc.Album, std::string("Disc Album"));
+        QVERIFY(settings_->disc.release.releaseId.empty());
+
+        // After a refresh the user takes the release instead.
+        window.RefreshCommand();
+        window.CddbCommand();
+        QTRY_COMPARE(Cell(window, 1, 0), QStringLiteral("Freddie Freeloader"));
+        QCOMPARE(settings_->disc.Album, std::string("Kind of Blue"));
+    }
+
+    // The choice lists every release with its facts, and the disc's CD-Text after them; the
+    // first is chosen until the user picks.
     void releaseChoiceDialogListsTheReleases() {
         const std::string discId = "lwHl8fGzJyLXQR33ug60E8jhf4k-";
         const std::string text = testing::MusicBrainzFixture("several.json", discId);
@@ -368,18 +405,31 @@ class MainWindowTest : public QObject {
         QCOMPARE(releases.size(), size_t{2});
         releases[1].mediumPosition = 2;
         releases[1].mediumCount = 2;
-        ui::ReleaseChoiceDialog dialog(releases, nullptr);
+        MusicBrainzRelease cdText;
+        cdText.artist = "Portishead";
+        cdText.title = "Dummy";
+        cdText.tracks = {{1, "Mysterons", {}, {}, {}},
+                         {2, "Sour Times", {}, {}, {}},
+                         {3, "Strangers", {}, {}, {}}};
+        const std::vector<NameChoice> choices = {{NameSource::musicBrainz, releases[0]},
+                                                 {NameSource::musicBrainz, releases[1]},
+                                                 {NameSource::cdText, cdText}};
+        ui::ReleaseChoiceDialog dialog(choices, nullptr);
         QCOMPARE(dialog.windowTitle(), QStringLiteral("Choose the release"));
         QCOMPARE(dialog.chosen(), 0);
         const QTableWidget& table = *dialog.table();
-        QStringList row;
-        for (int column = 0; column < table.columnCount(); ++column) {
-            row << table.item(1, column)->text();
-        }
-        QCOMPARE(row.join(QLatin1Char('|')),
-                 QStringLiteral("Portishead|Dummy|1995|US|London Records||Enhanced CD 2/2|3"));
-        dialog.table()->selectRow(1);
-        QCOMPARE(dialog.chosen(), 1);
+        const auto row = [&table](int at) {
+            QStringList cells;
+            for (int column = 0; column < table.columnCount(); ++column) {
+                cells << table.item(at, column)->text();
+            }
+            return cells.join(QLatin1Char('|'));
+        };
+        QCOMPARE(row(1), QStringLiteral("MusicBrainz|Portishead|Dummy|1995|US|London "
+                                        "Records||Enhanced CD 2/2|3"));
+        QCOMPARE(row(2), QStringLiteral("CD-Text|Portishead|Dummy||||||3"));
+        dialog.table()->selectRow(2);
+        QCOMPARE(dialog.chosen(), 2);
         if (const char* folder = std::getenv("DISCTROVE_SCREENSHOT_DIR")) {
             dialog.show();
             dialog.grab().save(QString::fromLocal8Bit(folder) +

@@ -53,10 +53,10 @@ class ScriptedDialogs : public ui::UserDialogs {
         return files.isEmpty() ? QString() : files.takeFirst();
     }
 
-    // Records the releases offered; answers from `releaseChoices` (nothing: Cancel).
-    std::optional<size_t> ChooseRelease(QWidget*,
-                                        const std::vector<MusicBrainzRelease>& releases) override {
-        releasesOffered.push_back(releases.size());
+    // Records the choices offered; answers from `releaseChoices` (nothing: Cancel).
+    std::optional<size_t> ChooseRelease(QWidget*, const std::vector<NameChoice>& choices) override {
+        releasesOffered.push_back(choices.size());
+        lastOffered = choices;
         return releaseChoices.isEmpty() ? std::nullopt : releaseChoices.takeFirst();
     }
 
@@ -77,6 +77,7 @@ class ScriptedDialogs : public ui::UserDialogs {
     QStringList files;
     QList<std::optional<size_t>> releaseChoices;
     std::vector<size_t> releasesOffered;
+    std::vector<NameChoice> lastOffered;
 };
 
 }  // namespace disctrove::testing
