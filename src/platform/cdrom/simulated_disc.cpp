@@ -432,7 +432,6 @@ class SimulatedDisc final : public DiscDevice {
             return QRead::failed;
         }
         QPosition position;
-        position.sector = sector;
         const int32_t start = disc_.tracks[i].start;
         const auto number = static_cast<int64_t>(i) + 1;
         const int32_t next = i + 1 < disc_.tracks.size() ? disc_.tracks[i + 1].start : 0;
