@@ -51,8 +51,11 @@ const char* FileType(EncoderKind kind) {
 // INDEX 02 on, where they lie in the track's file (which begins at its INDEX 01).
 std::string LaterIndexLines(const Track& track, const platform::TrackFacts* here) {
     std::string lines;
+    if (here == nullptr) {
+        return lines;
+    }
     int number = 2;
-    for (const int32_t start : here != nullptr ? here->indexStarts : std::vector<int32_t>()) {
+    for (const int32_t start : here->indexStarts) {
         const int64_t offset = int64_t{start} - track.startSector;
         if (offset > 0 && offset < int64_t{track.lengthSectors}) {
             lines += "    INDEX " + platform::TwoDigits(number) + " " + CueTime(offset) + "\n";
