@@ -26,12 +26,13 @@ struct TableDisc final : DiscDevice {
     std::set<int32_t> badCrc;
     std::set<int32_t> failing;
     bool noSubchannel = false;
+    std::set<size_t> dataTracks;  // whose sectors, as a drive's, give no frame when read as audio
     int reads = 0;
 
     DiscLayout Layout() const {
         DiscLayout layout;
-        for (const Track& track : tracks) {
-            layout.tracks.push_back({track.start, false});
+        for (size_t i = 0; i < tracks.size(); ++i) {
+            layout.tracks.push_back({tracks[i].start, dataTracks.count(i) != 0});
         }
         layout.leadOut = leadOut;
         return layout;
@@ -62,6 +63,9 @@ struct TableDisc final : DiscDevice {
             ++i;
         }
         const Track& track = tracks[i];
+        if (dataTracks.count(sector < track.start ? i - 1 : i) != 0) {
+            return QRead::failed;
+        }
         const int number = static_cast<int>(i) + 1;
         if (sector < track.start) {
             frame = EncodeQPosition({number, 0, track.start - 1 - sector, sector, 0});
@@ -155,7 +159,7 @@ TEST(IndexSearchTest, FindsPregapsAndIndexesWithFewReads) {
         for (size_t i = 0; i < c.disc.tracks.size(); ++i) {
             const TableDisc::Track& track = c.disc.tracks[i];
             TrackIndexes expected;
-            expected.searched = true;
+            expected.pregapKnown = expected.indexesKnown = true;
             if (track.pregap > 0) {
                 expected.pregapStart = track.start - track.pregap;
             }
@@ -169,6 +173,21 @@ TEST(IndexSearchTest, FindsPregapsAndIndexesWithFewReads) {
         }
         EXPECT_LE(c.disc.reads, static_cast<int>(16 * (c.disc.tracks.size() + indexes))) << c.what;
     }
+}
+
+// On a disc that opens with a data track, the audio track after it has its indexes searched
+// for, not its pregap (which lies in the data track).
+TEST(IndexSearchTest, AfterADataTrackOnlyTheIndexes) {
+    TableDisc mixed;
+    mixed.tracks = {T(0), T(3000, 0, {4000}), T(6000, 150)};
+    mixed.dataTracks = {0};
+    mixed.leadOut = 9000;
+    const auto found = SearchIndexesInSubchannel(mixed, mixed.Layout());
+    ASSERT_TRUE(found);
+    ASSERT_EQ(found->size(), 3u);
+    EXPECT_EQ((*found)[0], TrackIndexes{});
+    EXPECT_EQ((*found)[1], (TrackIndexes{false, std::nullopt, true, {4000}}));
+    EXPECT_EQ((*found)[2], (TrackIndexes{true, 5850, true, {}}));
 }
 
 // A drive without a readable subchannel, or whose every frame fails, gives nothing: its

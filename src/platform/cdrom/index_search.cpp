@@ -162,18 +162,21 @@ std::optional<std::vector<TrackIndexes>> SearchIndexesInSubchannel(DiscDevice& d
         const int number = layout.firstTrack + static_cast<int>(i);
         const int32_t floor = i == 0 ? -1 : layout.tracks[i - 1].start;
         const PregapFound pregap = FindPregap(probe, number, track.start, floor);
-        found[i].searched = pregap.known;
+        found[i].pregapKnown = pregap.known;
         found[i].pregapStart = pregap.start;
     }
     for (size_t i = 0; i < count && !probe.unsupported(); ++i) {
         const auto& track = layout.tracks[i];
-        if (track.data || !found[i].searched) {
+        if (track.data) {
             continue;
         }
         const bool last = i + 1 == count;
         const int32_t next = last ? layout.leadOut : layout.tracks[i + 1].start;
         int32_t end = AudioTrackEnd(track.start, next, !last && layout.tracks[i + 1].data,
                                     layout.lastSession);
+        if (!last && !found[i + 1].pregapKnown && !layout.tracks[i + 1].data) {
+            continue;  // where the track ends is not known
+        }
         if (!last && found[i + 1].pregapStart) {
             end = std::min(end, *found[i + 1].pregapStart);
         }
@@ -181,6 +184,7 @@ std::optional<std::vector<TrackIndexes>> SearchIndexesInSubchannel(DiscDevice& d
         const auto indexes =
             FindIndexes(probe, layout.firstTrack + static_cast<int>(i), track.start, end);
         if (indexes) {
+            found[i].indexesKnown = true;
             found[i].indexStarts = *indexes;
         }
     }
@@ -193,8 +197,10 @@ std::optional<std::vector<TrackIndexes>> SearchIndexesInSubchannel(DiscDevice& d
 void ApplyIndexes(const std::vector<TrackIndexes>& found, DiscFacts& facts) {
     facts.tracks.resize(std::max(facts.tracks.size(), found.size()));
     for (size_t i = 0; i < found.size(); ++i) {
-        if (found[i].searched) {
+        if (found[i].pregapKnown) {
             facts.tracks[i].pregapStart = found[i].pregapStart;
+        }
+        if (found[i].indexesKnown) {
             facts.tracks[i].indexStarts = found[i].indexStarts;
         }
     }

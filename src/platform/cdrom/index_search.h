@@ -11,10 +11,13 @@
 namespace disctrove::platform {
 
 // What the search found of one track of the table of contents.
+// A data track, the pregap of a track after one, and what the subchannel told nothing of stay
+// unknown.
 struct TrackIndexes {
-    bool searched = false;               // false: a data track, or the subchannel told nothing
+    bool pregapKnown = false;
     std::optional<int32_t> pregapStart;  // none: no pregap
-    std::vector<int32_t> indexStarts;    // INDEX 02, 03, …
+    bool indexesKnown = false;
+    std::vector<int32_t> indexStarts;  // INDEX 02, 03, …
     bool operator==(const TrackIndexes&) const = default;
 };
 
