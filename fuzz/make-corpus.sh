@@ -97,6 +97,8 @@ printf 'track audio 300\nsession\ntrack data 500\nunreadable 100\nplain-unreadab
   seed simcd_fuzzer enhanced
 printf 'track audio 200\ntrack audio 100\nrandom-failures 0-150 0.05\nrandom-failures 260-299 0.5 persistent\n' |
   seed simcd_fuzzer random-failures
+printf 'track audio 400\ntrack audio 300\ntrack audio 200\npregap 2 150\npregap 3 1\nindex 2 2 10\nindex 2 3 11\n' |
+  seed simcd_fuzzer gaps-and-indexes
 
 # Naming: any bytes make metadata; a few with the codes of a template at the end.
 printf '\x08Artist\x05Album\x041997\x03..\x01\x00\x00\x00\x02\x03\x04\x05\x06\x07\x08\x09$a-$l-$n-$t' |

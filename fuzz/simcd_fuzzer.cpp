@@ -1,4 +1,5 @@
-// A simulated disc (.simcd): parsed, its table of contents read, and a few of its sectors.
+// A simulated disc (.simcd): parsed, its table of contents read, a few of its sectors, and its
+// pregaps and indexes searched for in its subchannel.
 #include <cstddef>
 #include <cstdint>
 #include <vector>
@@ -6,6 +7,7 @@
 #include "fuzz_support.h"
 #include "platform/cdrom/cdrom_records.h"
 #include "platform/cdrom/disc_device.h"
+#include "platform/cdrom/index_search.h"
 
 using namespace disctrove::platform;
 
@@ -27,5 +29,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         (void)disc->ReadAudio(track.start, 4, sectors.data(), true, error);
     }
     (void)disc->ReadAudio(layout.leadOut - 1, 1, sectors.data(), false, error);
+    (void)SearchIndexesInSubchannel(*disc, layout);
     return 0;
 }

@@ -7,6 +7,7 @@
 
 #include "app/genres.h"
 #include "app/version.h"
+#include "platform/system/text.h"
 #include "rip/naming.h"
 
 namespace disctrove {
@@ -45,6 +46,23 @@ std::string CueTime(int64_t sectors) {
 // extension, and WAVE is what CUE readers accept for any audio file.
 const char* FileType(EncoderKind kind) {
     return kind == kEncoderMp3 ? "MP3" : "WAVE";
+}
+
+// INDEX 02 on, where they lie in the track's file (which begins at its INDEX 01).
+std::string LaterIndexLines(const Track& track, const platform::TrackFacts* here) {
+    std::string lines;
+    if (here == nullptr) {
+        return lines;
+    }
+    int number = 2;
+    for (const int32_t start : here->indexStarts) {
+        const int64_t offset = int64_t{start} - track.startSector;
+        if (offset > 0 && offset < int64_t{track.lengthSectors}) {
+            lines += "    INDEX " + platform::TwoDigits(number) + " " + CueTime(offset) + "\n";
+        }
+        ++number;
+    }
+    return lines;
 }
 
 }  // namespace
@@ -182,6 +200,7 @@ std::string CueSheetText(const Options& options, const DiscState& disc, const Ri
             sheet += "    PREGAP " + CueTime(before) + "\n";
         }
         sheet += "    INDEX 01 00:00:00\n";
+        sheet += LaterIndexLines(track, TrackFactsOf(options, disc, facts, track));
         previous = &track;
     }
     return any ? sheet : std::string();

@@ -193,6 +193,30 @@ std::string TocTable(const Options& options, const DiscState& disc, const Drive&
     return table;
 }
 
+std::string GapHandlingText(platform::IndexSource source) {
+    const std::string appended = "gaps appended to the previous track; ";
+    switch (source) {
+        case platform::IndexSource::subchannel:
+            return appended + "pregaps and indexes detected from the subchannel";
+        case platform::IndexSource::sheet:
+            return appended + "pregaps from the image's sheet";
+        case platform::IndexSource::none:
+            break;
+    }
+    return appended + "pregaps and indexes not detected (the drive reports no subchannel)";
+}
+
+// "02 at 03:10.20, 03 at 04:00.00": where a track's INDEX 02 on begin, from its INDEX 01.
+std::string IndexesText(const Track& track, const platform::TrackFacts& facts) {
+    std::string text;
+    int number = 2;
+    for (const int32_t start : facts.indexStarts) {
+        text += (text.empty() ? "" : ", ") + platform::TwoDigits(number++) + " at " +
+                SectorTimeText(start - track.startSector);
+    }
+    return text;
+}
+
 std::string CtdbText(const std::optional<CtdbVerdict>& verdict) {
     if (!verdict) {
         return "Not looked up";
@@ -217,6 +241,9 @@ std::string TrackSection(const Track& track, const TrackResult& result, const st
     if (facts != nullptr) {
         text += Line("  ISRC", facts->isrc.empty() ? "none reported" : facts->isrc);
         text += Line("  Pre-emphasis", facts->preEmphasis ? "yes (kept as on the disc)" : "no");
+        if (!facts->indexStarts.empty()) {
+            text += Line("  Indexes", IndexesText(track, *facts));
+        }
     }
     if (result.checks) {
         text += Line("  Peak level", Format("%.1f %%", result.checks->peak * 100.0 / 32768));
@@ -314,9 +341,7 @@ std::string RipLogText(const Options& options, const DiscState& disc, const RipR
     log += Line("Offset checked", OffsetCheckedText(rip));
     log += Line("Drive cache", "unknown (not measured)");
     log += Line("Overread", "none (the lead-in and lead-out are not read)");
-    log += Line("Gap handling",
-                "gaps appended to the previous track; pregaps as the drive's table "
-                "of contents gives them");
+    log += Line("Gap handling", GapHandlingText(facts.indexSource));
     if (!disc.tracks.empty()) {
         log += Line("Before track 1", BeforeFirstTrackText(options, disc, rip));
     }

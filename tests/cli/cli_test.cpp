@@ -726,6 +726,61 @@ TEST_F(CliTest, AudioBeforeTrackOneIsTheHiddenTrack) {
     }
 }
 
+// Pregaps and indexes that a simulated drive reports only in its Q subchannel are found there:
+// the CUE sheet's INDEX 00 and 02 on fall on the declared sectors, and the log says where they
+// came from; an image's come from its sheet.
+TEST_F(CliTest, GapsAndIndexesFromTheSubchannel) {
+    // Tracks at 0, 1000 and 3000; track 2's pregap is 150 sectors, track 3's 33; track 2's
+    // INDEX 02 and 03 are 600 and 1201 sectors after its INDEX 01.
+    const std::string simcd = Simcd(
+        "track audio 1000\ntrack audio 2000\ntrack audio 1500\npregap 2 150\npregap 3 33\n"
+        "index 2 2 600\nindex 2 3 1201\n");
+    const CliRun run = Run({"--image", simcd, "rip", "--template", "$n"});
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    // The sheet and the log of the last rip into the output folder.
+    const auto written = [&](const char* extension) {
+        for (const auto& entry : fs::directory_iterator(out_)) {
+            if (entry.path().extension() == extension) {
+                return entry.path().string();
+            }
+        }
+        return std::string();
+    };
+    const auto head = [](int n) {
+        return "  TRACK 0" + std::to_string(n) + " AUDIO\n    TITLE \"Track 0" + std::to_string(n) +
+               "\"\n";
+    };
+    // Each INDEX 00 lies in the previous track's file, at its length less the pregap: 850
+    // sectors (00:11:25) and 1967 (00:26:17); INDEX 02 and 03 at 600 (00:08:00) and 1201
+    // (00:16:01) into track 2's file.
+    const std::string expected =
+        "FILE \"01.wav\" WAVE\n" + head(1) + "    INDEX 01 00:00:00\n" + head(2) +
+        "    INDEX 00 00:11:25\nFILE \"02.wav\" WAVE\n    INDEX 01 00:00:00\n"
+        "    INDEX 02 00:08:00\n    INDEX 03 00:16:01\n" +
+        head(3) + "    INDEX 00 00:26:17\nFILE \"03.wav\" WAVE\n    INDEX 01 00:00:00\n";
+    const std::string sheet = ReadWholeFile(written(".cue"));
+    ASSERT_NE(sheet.find("FILE"), std::string::npos) << run.out;
+    EXPECT_EQ(sheet.substr(sheet.find("FILE")), expected);
+    EXPECT_EQ(testing::RunCommand("cueprint " + Quoted(written(".cue")) + " >/dev/null 2>&1"), 0);
+    const std::string log = ReadWholeFile(written(".log"));
+    EXPECT_NE(log.find("Gap handling          : gaps appended to the previous track; pregaps and "
+                       "indexes detected from the subchannel\n"),
+              std::string::npos)
+        << log;
+    EXPECT_NE(log.find("  Indexes             : 02 at 00:08.00, 03 at 00:16.01\n"),
+              std::string::npos);
+    EXPECT_NE(log.find("    3 | 00:40.00 | 00:20.00 |         3000 |       4499 | 00:00.33\n"),
+              std::string::npos);
+
+    fs::remove_all(out_);
+    const std::string cue =
+        testing::MakeCueImage(dir_.path(), "gaps", {{false, 300}, {false, 200, 75}});
+    ASSERT_EQ(Run({"--image", cue, "rip", "--template", "$n"}).exitCode, 0);
+    EXPECT_NE(ReadWholeFile(written(".log")).find("pregaps from the image's sheet\n"),
+              std::string::npos);
+    EXPECT_NE(ReadWholeFile(written(".cue")).find("    INDEX 00 00:04:00\n"), std::string::npos);
+}
+
 // A disc's CD-Text names it when nothing else has, from a simulated drive and from a CUE sheet's
 // TITLE and PERFORMER lines; a track's own performer becomes its artist. Names given by the user
 // stay.

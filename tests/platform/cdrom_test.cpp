@@ -82,7 +82,14 @@ TEST_F(CdromTest, BadImagesAreRefusedWithAReason) {
          {"random-failures 1-5\n", "random-failures 1-5 0\n", "random-failures 1-5 1.5\n",
           "random-failures 1-5 nan\n", "random-failures 1-5 0.5 always\n", "drive\n",
           "drive / MODEL\n", "drive A / B / C / D\n", "offset\n", "offset 6x\n", "offset 2941\n",
-          "offset 6 7\n"}) {
+          "offset 6 7\n",
+          // A pregap before the first track, one that takes all of the previous track, one
+          // after a data track; indexes that skip a number, go backwards or fall in the next
+          // track's pregap.
+          "track audio 50\npregap 1 10\n", "track audio 50\ntrack audio 50\npregap 2 50\n",
+          "track data 50\ntrack audio 50\npregap 2 10\n", "track audio 50\nindex 1 3 10\n",
+          "track audio 50\nindex 1 2 20\nindex 1 3 10\n",
+          "track audio 50\ntrack audio 50\npregap 2 10\nindex 1 2 45\n"}) {
         EXPECT_FALSE(AddDiscImage(Simcd(failures), problem)) << failures;
     }
     EXPECT_TRUE(
@@ -184,11 +191,25 @@ TEST_F(CdromTest, CatalogueIsrcFlagsAndPregapsOfAnImage) {
     EXPECT_TRUE(facts.tracks[1].fourChannels);
     EXPECT_FALSE(facts.tracks[1].preEmphasis || facts.tracks[1].copyPermitted);
     EXPECT_EQ(facts.tracks[1].pregapStart, 300);  // index 1 at 450
+    EXPECT_EQ(facts.indexSource, IndexSource::sheet);
 
-    const ImageHandle sim(Simcd("track audio 100\n"));
+    // A simulated disc has no codes, but a subchannel: its gaps and indexes are searched for.
+    const std::string simcd = Simcd("track audio 100\ntrack audio 300\npregap 2 20\nindex 2 2 7\n");
+    const ImageHandle sim(simcd);
     ASSERT_EQ(GetDiscFacts(sim.get(), &facts), 1);
     EXPECT_EQ(facts.catalog, "");
-    EXPECT_TRUE(facts.tracks.empty());
+    ASSERT_EQ(facts.tracks.size(), 2u);
+    EXPECT_EQ(facts.tracks[0].isrc, "");
+    EXPECT_EQ(facts.tracks[1].pregapStart, 80);
+    EXPECT_EQ(facts.tracks[1].indexStarts, std::vector<int32_t>{107});
+    EXPECT_EQ(facts.indexSource, IndexSource::subchannel);
+    // What was found is kept for the disc: the next rip reads no subchannel.
+    const uint64_t reads = GetSimulatedReadCounts().subchannel;
+    EXPECT_GT(reads, 0u);
+    const ImageHandle again(simcd);
+    ASSERT_EQ(GetDiscFacts(again.get(), &facts), 1);
+    EXPECT_EQ(facts.tracks[1].pregapStart, 80);
+    EXPECT_EQ(GetSimulatedReadCounts().subchannel, reads);
 }
 
 TEST_F(CdromTest, PlainReadsReturnTheDiscsAudio) {

@@ -10,6 +10,7 @@
 
 #include "platform/cdrom/cddb_protocol.h"
 #include "platform/cdrom/disc_device.h"
+#include "platform/cdrom/index_search.h"
 #include "platform/cdrom/toc.h"
 #include "platform/system/environment.h"
 
@@ -46,6 +47,7 @@ std::unique_ptr<DiscDevice> OpenDevice(const DeviceEntry& entry, std::string& pr
 }
 
 struct OpenDisc {
+    std::string source;  // the device path or image file it was opened from
     std::unique_ptr<DiscDevice> device;
     DiscLayout layout;
     bool layoutRead = false;
@@ -272,6 +274,7 @@ CdHandle GetCDHandle(const GetCdHandleRequest* request) {
         return 0;
     }
     auto disc = std::make_unique<OpenDisc>();
+    disc->source = entry->source;
     disc->device = std::move(device);
     return DriveRegistry::Instance().Register(std::move(disc));
 }
@@ -348,6 +351,43 @@ std::unique_ptr<ParanoiaDrive> ParanoiaDriveOf(uint32_t handle, std::string& pro
     return disc->device->OpenParanoiaDrive(problem);
 }
 
+namespace {
+
+// What the subchannel search found, by drive and table of contents: a second rip of the disc
+// does not search again.
+class IndexCache {
+  public:
+    static IndexCache& Instance() {
+        static IndexCache cache;
+        return cache;
+    }
+
+    std::optional<std::vector<TrackIndexes>> Find(const std::string& key) {
+        const std::lock_guard lock(mutex_);
+        const auto found = found_.find(key);
+        return found == found_.end() ? std::nullopt : std::optional(found->second);
+    }
+
+    void Keep(const std::string& key, const std::vector<TrackIndexes>& found) {
+        const std::lock_guard lock(mutex_);
+        found_[key] = found;
+    }
+
+  private:
+    std::mutex mutex_;
+    std::map<std::string, std::vector<TrackIndexes>> found_;
+};
+
+std::string IndexCacheKey(const std::string& source, const DiscLayout& layout) {
+    std::string key = source + "|" + std::to_string(layout.firstTrack);
+    for (const auto& track : layout.tracks) {
+        key += (track.data ? " d" : " a") + std::to_string(track.start);
+    }
+    return key + " " + std::to_string(layout.leadOut) + " " + std::to_string(layout.lastSession);
+}
+
+}  // namespace
+
 int GetDiscFacts(CdHandle handle, DiscFacts* facts) {
     OpenDisc* disc = FindOrFail(handle);
     if (disc == nullptr || facts == nullptr) {
@@ -355,6 +395,21 @@ int GetDiscFacts(CdHandle handle, DiscFacts* facts) {
     }
     *facts = DiscFacts{};
     disc->device->ReadFacts(*facts);
+    ReadError error;
+    if (!disc->Layout(error)) {
+        return 1;
+    }
+    const std::string key = IndexCacheKey(disc->source, disc->layout);
+    auto found = IndexCache::Instance().Find(key);
+    if (!found) {
+        found = SearchIndexesInSubchannel(*disc->device, disc->layout);
+        if (found) {
+            IndexCache::Instance().Keep(key, *found);
+        }
+    }
+    if (found) {
+        ApplyIndexes(*found, *facts);
+    }
     return 1;
 }
 

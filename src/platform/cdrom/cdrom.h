@@ -50,8 +50,9 @@ int GetLastSession(CdHandle handle, int32_t* start);
 // buffer holds them. Returns 1, or 0 when there is no readable disc.
 int GetCDDBDiskID(CdHandle handle, std::span<uint32_t> buffer);
 
-// Fills `facts` with what the drive reports of the disc beyond its table of contents (nothing
-// from a simulated disc). Returns 1, or 0 for an unknown handle.
+// Fills `facts` with what the drive reports of the disc beyond its table of contents, with the
+// pregaps and indexes found in its Q subchannel where it has one (a drive, a simulated disc; the
+// first search for a disc is kept for the next). Returns 1, or 0 for an unknown handle.
 int GetDiscFacts(CdHandle handle, DiscFacts* facts);
 
 // Fills `identity` with what the drive of `handle` says it is (nothing for an image). Returns 1,

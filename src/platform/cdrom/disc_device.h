@@ -12,6 +12,7 @@ struct _CdIo;
 using CdIo = _CdIo;
 
 #include "platform/cdrom/disc_facts.h"
+#include "platform/cdrom/subchannel_q.h"
 
 namespace disctrove::platform {
 
@@ -49,6 +50,13 @@ inline constexpr int32_t kCdErrorJitter = 6;
 inline constexpr int32_t kSenseMediumError = 3;
 inline constexpr int32_t kSenseIllegalRequest = 5;
 
+// How a read of a Q subchannel frame went.
+enum class QRead {
+    ok,
+    failed,       // this sector's frame could not be had; another's may
+    unsupported,  // the device has no subchannel to read (an image, a drive that cannot)
+};
+
 // A libcdio-paranoia drive object over a device, for secure reading. It stays valid as long as
 // the device it came from.
 class ParanoiaDrive {
@@ -79,6 +87,11 @@ class DiscDevice {
     // Catalogue number, ISRCs, flags and pregaps, as far as the device knows them; false (and
     // `facts` untouched) for a device that knows none (a simulated disc).
     virtual bool ReadFacts(DiscFacts& /*facts*/) { return false; }
+
+    // The Q subchannel frame that comes with `sector`, as the drive delivers it.
+    virtual QRead ReadSubchannelQ(int32_t /*sector*/, QFrame& /*frame*/) {
+        return QRead::unsupported;
+    }
 
     // What the drive says it is; nothing for an image.
     virtual DriveIdentity Identity() { return {}; }

@@ -16,6 +16,14 @@ struct TrackFacts {
     bool copyPermitted = false;
     bool fourChannels = false;
     std::optional<int32_t> pregapStart;  // first sector of the pregap (index 0), when known
+    std::vector<int32_t> indexStarts;    // first sectors of its INDEX 02, 03, … when known
+};
+
+// Where a disc's pregaps and indexes were found.
+enum class IndexSource {
+    none,        // nowhere: a drive without a readable Q subchannel
+    sheet,       // an image's sheet (its INDEX 00 lines)
+    subchannel,  // searched for in the Q subchannel
 };
 
 // What a drive says it is (its INQUIRY answer), blanks trimmed; all empty for an image.
@@ -49,6 +57,7 @@ struct CdText {
 struct DiscFacts {
     std::string catalog;             // media catalogue number (13 digits); empty when none
     std::vector<TrackFacts> tracks;  // the tracks of the table of contents, from its first
+    IndexSource indexSource = IndexSource::none;
 };
 
 }  // namespace disctrove::platform

@@ -3,10 +3,12 @@
 #include <cdio/cdtext.h>
 #include <cdio/logging.h>
 #include <cdio/mmc.h>
+#include <cdio/mmc_ll_cmds.h>
 
 #include <algorithm>
 #include <cctype>
 #include <mutex>
+#include <vector>
 
 #include "platform/cdrom/cdrom_records.h"
 #include "platform/cdrom/disc_device.h"
@@ -131,7 +133,46 @@ class LibcdioDevice final : public DiscDevice {
             }
             facts.tracks.push_back(std::move(here));
         }
+        // An image's pregaps are its sheet's; a drive's are searched for in its subchannel.
+        facts.indexSource = isImage_ ? IndexSource::sheet : IndexSource::none;
         return true;
+    }
+
+    // READ CD of the sector's audio with its Q frame: formatted (16 bytes) where the drive can,
+    // else in the raw P-W subchannel (96 bytes). The audio comes along because some drives
+    // refuse to send the subchannel alone.
+    QRead ReadSubchannelQ(int32_t sector, QFrame& frame) override {
+        if (isImage_ || subchannel_ == Subchannel::none) {
+            return QRead::unsupported;
+        }
+        if (sector < 0) {
+            return QRead::failed;
+        }
+        while (subchannel_ != Subchannel::none) {
+            const bool formatted = subchannel_ == Subchannel::formatted;
+            const uint16_t size = CDIO_CD_FRAMESIZE_RAW + (formatted ? 16 : CDIO_CD_FRAMESIZE_SUB);
+            std::vector<uint8_t> block(size);
+            const driver_return_code_t read =
+                mmc_read_cd(cdio_.get(), block.data(), sector, CDIO_MMC_READ_TYPE_CDDA, false,
+                            false, 0, true, false, 0, formatted ? 2 : 1, size, 1);
+            if (read == DRIVER_OP_SUCCESS) {
+                const uint8_t* sub = block.data() + CDIO_CD_FRAMESIZE_RAW;
+                if (formatted) {
+                    std::copy_n(sub, frame.size(), frame.begin());
+                } else {
+                    frame = QFrameOfRawSubchannel(sub);
+                }
+                return QRead::ok;
+            }
+            // A drive that does not know the request says so; a bad sector fails otherwise.
+            const bool refused = read == DRIVER_OP_UNSUPPORTED || read == DRIVER_OP_NOT_PERMITTED ||
+                                 LastSenseKey() == kSenseIllegalRequest;
+            if (!refused) {
+                return QRead::failed;
+            }
+            subchannel_ = formatted ? Subchannel::raw : Subchannel::none;
+        }
+        return QRead::unsupported;
     }
 
     CdText ReadCdText() override {
@@ -239,6 +280,9 @@ class LibcdioDevice final : public DiscDevice {
     UniqueCdio cdio_;
     std::string source_;
     bool isImage_;
+    // How the drive delivers the Q subchannel; none once it has refused both ways.
+    enum class Subchannel { formatted, raw, none };
+    Subchannel subchannel_ = Subchannel::formatted;
 };
 
 }  // namespace

@@ -42,6 +42,7 @@ uint32_t NextOpening(const std::string& path) {
     return openings[path]++;
 }
 std::atomic<uint64_t> correctingReads{0};
+std::atomic<uint64_t> subchannelReads{0};
 
 struct SectorRange {
     int64_t first = 0;
@@ -72,7 +73,11 @@ struct SimulatedDiscDescription {
     int32_t jitterFrames = 0;
     int32_t readOffset = 0;  // samples the drive reads early (late when negative)
     DriveIdentity identity;
-    CdText cdText;      // its tracks as numbered in the statements (1 = the first track)
+    CdText cdText;  // its tracks as numbered in the statements (1 = the first track)
+    // Declared pregaps (track number: sectors before its start that are its INDEX 00) and
+    // indexes (track number: the sectors after its INDEX 01 where INDEX 02, 03, … begin).
+    std::map<int64_t, int64_t> pregaps;
+    std::map<int64_t, std::map<int64_t, int64_t>> indexes;
     uint64_t seed = 0;  // drawn from the file's text: the same file fails the same way
 };
 
@@ -215,6 +220,70 @@ bool ParseCdText(std::istringstream& words, CdText& text) {
     return true;
 }
 
+// "pregap TRACK SECTORS": the last SECTORS sectors before track TRACK's start are its pregap.
+// "index TRACK N OFFSET": track TRACK's INDEX N (2 to 99) begins OFFSET sectors after its INDEX 01.
+// Whether they fit the tracks is seen once all are read (FitIndexes).
+bool ParseIndexStatement(std::istringstream& words, const std::string& keyword,
+                         SimulatedDiscDescription& disc) {
+    int64_t track = 0;
+    int64_t value = 0;
+    if (!ParseCount(words, track, 99) || track < 1) {
+        return false;
+    }
+    if (keyword == "pregap") {
+        if (!ParseCount(words, value, 100 * 60 * 75) || value < 1 || disc.pregaps.count(track)) {
+            return false;
+        }
+        disc.pregaps[track] = value;
+        return true;
+    }
+    int64_t index = 0;
+    if (!ParseCount(words, index, 99) || index < 2 || !ParseCount(words, value, 100 * 60 * 75) ||
+        value < 1 || disc.indexes[track].count(index)) {
+        return false;
+    }
+    disc.indexes[track][index] = value;
+    return true;
+}
+
+// Whether the declared pregaps and indexes fit the tracks: a pregap lies in an audio track
+// before an audio track and leaves it its first sector and indexes; the indexes of a track are
+// numbered from 2 on, one after another, and begin in order inside it, before the next pregap.
+// Empty when they fit, else what does not.
+std::string FitIndexes(const SimulatedDiscDescription& disc) {
+    const auto count = static_cast<int64_t>(disc.tracks.size());
+    const auto length = [&](int64_t track) {
+        const auto i = static_cast<size_t>(track - 1);
+        const int64_t next = i + 1 < disc.tracks.size() ? disc.tracks[i + 1].start : disc.leadOut;
+        return next - disc.tracks[i].start;
+    };
+    const auto isData = [&](int64_t track) {
+        return disc.tracks[static_cast<size_t>(track - 1)].data;
+    };
+    for (const auto& [track, sectors] : disc.pregaps) {
+        if (track < 2 || track > count || isData(track) || isData(track - 1) ||
+            sectors >= length(track - 1)) {
+            return "the pregap of track " + std::to_string(track) + " does not fit the disc";
+        }
+    }
+    for (const auto& [track, starts] : disc.indexes) {
+        if (track > count || isData(track)) {
+            return "track " + std::to_string(track) + " has indexes but is no audio track";
+        }
+        const auto pregap = disc.pregaps.find(track + 1);
+        const int64_t end = length(track) - (pregap == disc.pregaps.end() ? 0 : pregap->second);
+        int64_t number = 2;
+        int64_t previous = 0;
+        for (const auto& [index, offset] : starts) {
+            if (index != number++ || offset <= previous || offset >= end) {
+                return "the indexes of track " + std::to_string(track) + " do not fit it";
+            }
+            previous = offset;
+        }
+    }
+    return {};
+}
+
 // One statement; false when it is not one we know.
 bool ParseStatement(std::istringstream& words, const std::string& keyword,
                     SimulatedDiscDescription& disc) {
@@ -253,6 +322,10 @@ bool ParseStatement(std::istringstream& words, const std::string& keyword,
         return ParseIdentity(words, disc.identity);
     } else if (keyword == "cdtext") {
         return ParseCdText(words, disc.cdText);
+    } else if (keyword == "pregap" || keyword == "index") {
+        if (!ParseIndexStatement(words, keyword, disc)) {
+            return false;
+        }
     } else if (keyword == "offset") {
         std::string text;
         words >> text;
@@ -338,6 +411,47 @@ class SimulatedDisc final : public DiscDevice {
         }
         SpoilFlakySectors(start, count, out);
         return true;
+    }
+
+    // The frame a drive reads beside the sector: a position frame, whose relative time counts
+    // up from INDEX 01 and, in a pregap, down to 0 at the sector before the track's INDEX 01.
+    // Like the audio, it cannot be had from a data track or an unreadable sector.
+    QRead ReadSubchannelQ(int32_t sector, QFrame& frame) override {
+        ++subchannelReads;
+        if (sector < 0 || sector >= disc_.leadOut || disc_.tracks.empty() ||
+            std::any_of(disc_.unreadable.begin(), disc_.unreadable.end(),
+                        [sector](const SectorRange& r) { return r.Touches(sector, 1); })) {
+            return QRead::failed;
+        }
+        // The track whose sectors these are by the table of contents.
+        size_t i = 0;
+        while (i + 1 < disc_.tracks.size() && disc_.tracks[i + 1].start <= sector) {
+            ++i;
+        }
+        if (disc_.tracks[i].data) {
+            return QRead::failed;
+        }
+        QPosition position;
+        const int32_t start = disc_.tracks[i].start;
+        const auto number = static_cast<int64_t>(i) + 1;
+        const int32_t next = i + 1 < disc_.tracks.size() ? disc_.tracks[i + 1].start : 0;
+        const auto pregap = disc_.pregaps.find(number + 1);
+        if (sector < start) {  // before the first track
+            position = {1, 0, start - 1 - sector, sector, 0};
+        } else if (pregap != disc_.pregaps.end() && sector >= next - pregap->second) {
+            position = {static_cast<int>(number + 1), 0, next - 1 - sector, sector, 0};
+        } else {
+            int index = 1;
+            const auto declared = disc_.indexes.find(number);
+            if (declared != disc_.indexes.end()) {
+                for (const auto& [n, offset] : declared->second) {
+                    index = sector - start >= offset ? static_cast<int>(n) : index;
+                }
+            }
+            position = {static_cast<int>(number), index, sector - start, sector, 0};
+        }
+        frame = EncodeQPosition(position);
+        return QRead::ok;
     }
 
     DriveIdentity Identity() override { return disc_.identity; }
@@ -559,12 +673,13 @@ void FillSimulatedAudio(int64_t firstFrame, int64_t frames, uint8_t* out) {
 }
 
 SimulatedReadCounts GetSimulatedReadCounts() {
-    return {plainReads.load(), correctingReads.load()};
+    return {plainReads.load(), correctingReads.load(), subchannelReads.load()};
 }
 
 void ResetSimulatedReadCounts() {
     plainReads = 0;
     correctingReads = 0;
+    subchannelReads = 0;
 }
 
 std::unique_ptr<DiscDevice> OpenSimulatedDisc(const std::string& path, std::string& problem) {
@@ -594,6 +709,10 @@ std::unique_ptr<DiscDevice> OpenSimulatedDisc(const std::string& path, std::stri
     }
     if (disc.sessionPending) {
         problem = path + ": a session statement must be followed by a track";
+        return nullptr;
+    }
+    if (const std::string misfit = FitIndexes(disc); !misfit.empty()) {
+        problem = path + ": " + misfit;
         return nullptr;
     }
     return std::make_unique<SimulatedDisc>(std::move(disc), NextOpening(path));

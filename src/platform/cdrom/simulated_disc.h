@@ -11,10 +11,11 @@ namespace disctrove::platform {
 void FillSimulatedAudio(int64_t firstFrame, int64_t frames, uint8_t* out);
 
 // How many raw reads the simulated discs of this process have served, plain and for
-// jitter-correcting reads.
+// jitter-correcting reads, and how many Q subchannel frames.
 struct SimulatedReadCounts {
     uint64_t plain = 0;
     uint64_t correcting = 0;
+    uint64_t subchannel = 0;
 };
 SimulatedReadCounts GetSimulatedReadCounts();
 void ResetSimulatedReadCounts();
