@@ -282,16 +282,24 @@ std::string RipLogText(const Options& options, const DiscState& disc, const RipR
     log += Line("Offset checked", OffsetCheckedText(rip));
     log += Line("Drive cache", "unknown (not measured)");
     log += Line("Overread", "none (the lead-in and lead-out are not read)");
-    log += Line("Gap handling",
-                "gaps appended to the previous track; pregaps as the drive's table "
-                "of contents gives them");
+    const bool image = options.ImageFile != 0;
+    if (image) {
+        log += Line("Image", "one file for the whole disc" +
+                                 (rip.image.empty() ? std::string(", not written")
+                                                    : ": " + PathInFolder(folder, rip.image)));
+    }
+    log += Line("Gap handling", std::string(image ? "gaps in the image as on the disc"
+                                                  : "gaps appended to the previous track") +
+                                    "; pregaps as the drive's table of contents gives them");
     if (!disc.tracks.empty()) {
         const int32_t before = SectorsBeforeFirstTrack(options, disc, disc.tracks.front());
         log += Line("Before track 1",
                     before == 0 ? "nothing (track 1 starts the disc)"
-                                : SectorTimeText(before) + " (" + std::to_string(before) +
-                                      " sectors), not ripped: a hidden track or silence; the "
-                                      "CUE sheet gives it as track 1's PREGAP");
+                    : image     ? SectorTimeText(before) + " (" + std::to_string(before) +
+                                  " sectors), in the image as track 1's INDEX 00"
+                            : SectorTimeText(before) + " (" + std::to_string(before) +
+                                  " sectors), not ripped: a hidden track or silence; the "
+                                  "CUE sheet gives it as track 1's PREGAP");
     }
     log += Line("Retries", std::to_string(options.Retries));
     log += Line("Test & Copy", options.TestAndCopy ? "on" : "off");
@@ -326,7 +334,9 @@ std::string WriteRipLogAndCueSheet(const Options& options, const DiscState& disc
                                    const std::string& folder, std::time_t started) {
     rip.log.clear();
     rip.cueSheet.clear();
-    if ((!options.WriteLog && !options.WriteCue) || !AnyCompleted(rip) || options.Cdrom < 0 ||
+    // An image is not whole without its sheet.
+    const bool cue = options.WriteCue || !rip.image.empty();
+    if ((!options.WriteLog && !cue) || !AnyCompleted(rip) || options.Cdrom < 0 ||
         static_cast<size_t>(options.Cdrom) >= disc.drives.size()) {
         return {};
     }
@@ -353,7 +363,12 @@ std::string WriteRipLogAndCueSheet(const Options& options, const DiscState& disc
     if (options.WriteLog) {
         write(".log", "rip log", RipLogText(options, disc, rip, facts, folder, started), rip.log);
     }
-    if (options.WriteCue) {
+    if (!rip.image.empty()) {
+        const std::string sheet =
+            ImageCueSheetText(options, disc, facts, PlanImage(options, disc, facts),
+                              PathInFolder(folder, rip.image), options.Encoder);
+        write(".cue", "CUE sheet", sheet, rip.cueSheet);
+    } else if (options.WriteCue) {
         write(".cue", "CUE sheet", CueSheetText(options, disc, rip, facts, folder), rip.cueSheet);
     }
     return unwritten;
