@@ -331,9 +331,9 @@ int Rip(Session& session, const CliOptions& options) {
         if (!options.arguments.empty() && options.arguments[0] != "all") {
             return UsageError("--image-file rips the whole disc: give no TRACKS");
         }
-        if (const std::string refused = ImageFormatProblem(state.options.Encoder);
-            !refused.empty()) {
-            return UsageError(refused.substr(0, refused.find('\n')) +
+        if (!ImageFormatProblem(state.options.Encoder).empty()) {
+            return UsageError("--image-file writes WAV or FLAC, not " +
+                              std::string(TableEntry(kEncoderNames, state.options.Encoder, 0)) +
                               " (--encoder wav or --encoder flac)");
         }
     }

@@ -35,8 +35,8 @@ std::vector<TrackTag> AlbumTags(const WorkerContext& context, const ImageLayout&
     if (!context.disc.Artist.empty()) {
         tags.push_back({"ARTIST", context.disc.Artist});
     }
-    // The sheet as a comment is how players (foobar2000, DeaDBeeF, Kodi) find the tracks of a
-    // FLAC image and their titles and performers; the CUESHEET block has their places alone.
+    // The sheet as a comment is how players (foobar2000, DeaDBeeF) find the tracks of a FLAC
+    // image and their titles and performers; the CUESHEET block has their places alone.
     tags.push_back({"CUESHEET", sheet});
     return tags;
 }

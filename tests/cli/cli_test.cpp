@@ -1023,7 +1023,8 @@ TEST_F(CliTest, RipToAnImageHoldsTheWholeDiscWithItsSheet) {
     // Only WAV and FLAC hold an image.
     const CliRun mp3 = Run({"--image", cue, "rip", "--image-file", "--encoder", "mp3"});
     EXPECT_EQ(mp3.exitCode, 2);
-    EXPECT_NE(mp3.err.find("A disc image is written as WAV or FLAC, not as MP3."),
+    EXPECT_NE(mp3.err.find("--image-file writes WAV or FLAC, not MP3 (--encoder wav or "
+                           "--encoder flac)"),
               std::string::npos)
         << mp3.err;
 }
