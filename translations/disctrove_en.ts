@@ -1101,6 +1101,14 @@ Do you want to stop and exit anyway?</source>
 $n-track number $t-track name $a-artist $A-album artist $r-track artist $l-album $g-genre $y year $$-dollar sign </source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>One file for the whole disc (WAV or FLAC, with its CUE sheet)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>A rip writes every track, what lies before track 1 and the gaps into one file named &quot;&lt;artist&gt; - &lt;album&gt;&quot;, beside its CUE sheet and log; the encoder must be WAV or FLAC.</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>disctrove::ui::ReleaseChoiceDialog</name>

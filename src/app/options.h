@@ -82,7 +82,10 @@ struct Options {
     int32_t Menustyle = 3;
     int32_t Makesound = 0;
     int32_t EncoderThreads = 0;  // encodes at once during a rip; 0: one per processor core
-    FormatGroups formats;        // the WAV, OGG, MP3 and WMA sections
+    // A rip writes the whole disc into one WAV or FLAC file with its CUE sheet, instead of a file
+    // per track.
+    int32_t ImageFile = 0;
+    FormatGroups formats;  // the WAV, OGG, MP3 and WMA sections
     int32_t Useid3 = 1;
     int32_t Id3v2 = 1;       // MP3 files get an ID3v2.4 tag in front (beside the ID3v1 tag)
     int32_t ReplayGain = 1;  // every file of a run gets its track and album gain

@@ -77,6 +77,7 @@ void VisitKeys(Options& s, DiscNames& names, Visitor& v) {
     v.Encoder("GENERAL", "WAVEncoder", s.WAVEncoder);
     v.Templates(s);
     v.Decimal("GENERAL", "EncoderThreads", s.EncoderThreads);
+    v.Flag("GENERAL", "ImageFile", s.ImageFile);
 
     WavFormat& wav = s.formats.wav;
     v.Channels("WAV", "Channels", wav.channels, kWavWmaChannelNames);

@@ -32,6 +32,7 @@ struct CliOptions {
     std::optional<std::string> outdir;
     std::optional<int> threads;  // --threads: encoder threads of a rip
     bool secure = false;         // --secure: secure reading for this rip
+    bool imageFile = false;      // --image-file: the whole disc into one file
     std::optional<int> offset;   // --offset: the drive's read offset in samples
     bool offsetAuto = false;     // --offset auto: the one AccurateRip's drive list gives
 };

@@ -123,6 +123,11 @@ bool ReadSecure(CliOptions& options, const std::string&) {
     return true;
 }
 
+bool ReadImageFile(CliOptions& options, const std::string&) {
+    options.imageFile = true;
+    return true;
+}
+
 bool ReadTemplate(CliOptions& options, const std::string& value) {
     options.templateText = value;
     return true;
@@ -192,7 +197,8 @@ const CommandRow kCommands[] = {
                 "(as 0.998000) per track, then REPLAYGAIN <TAB> album <TAB>\n"
                 "gain <TAB> peak of all tracks together, when ID3/ReplayGain\n"
                 "is on (the default; the files get these values as tags);\n"
-                "then LOG <TAB> path and CUE <TAB> path of the rip log and\n"
+                "then IMAGE <TAB> path of the disc image (--image-file);\n"
+                "LOG <TAB> path and CUE <TAB> path of the rip log and\n"
                 "the CUE sheet beside the playlist, when written (SECURE/\n"
                 "WriteLog, WriteCue; only when some track was completed);\n"
                 "COVER <TAB> path of the front cover saved beside the\n"
@@ -316,6 +322,15 @@ const OptionRow kOptions[] = {
      .help = "read in secure mode (GENERAL/Jitter=3): every sector is\n"
              "read until two reads agree, up to SECURE/Retries re-reads",
      .read = ReadSecure},
+    {.command = "rip",
+     .name = "--image-file",
+     .help = "rip the whole disc into one file, WAV or FLAC (the\n"
+             "encoder): what lies before track 1 and the gaps as on the\n"
+             "disc, \"<artist> - <album>.flac\" with its CUE sheet\n"
+             "(in a FLAC file also as its CUESHEET block and CUESHEET\n"
+             "tag) and the log beside it; every track is verified as a\n"
+             "track file is (GENERAL/ImageFile=True)",
+     .read = ReadImageFile},
     {.command = "rip",
      .name = "--offset",
      .value = "N",

@@ -35,6 +35,7 @@
 #include "platform/system/environment.h"
 #include "platform/system/files.h"
 #include "platform/system/text.h"
+#include "rip/image_file.h"
 #include "rip/leftovers.h"
 #include "rip/log_findings.h"
 #include "rip/naming.h"
@@ -277,6 +278,12 @@ void ApplyRipChoices(ProgramState& state, const std::vector<size_t>& positions,
     if (options.secure) {
         state.options.Jitter = kJitterSecure;
     }
+    if (options.imageFile) {
+        state.options.ImageFile = 1;
+    }
+    if (state.options.ImageFile) {
+        MarkWholeDisc(state.disc);  // an image holds every track
+    }
     if (options.offset) {
         state.options.ReadOffset = *options.offset;
         // Given for this rip, it stands over what is saved for the drive.
@@ -327,6 +334,16 @@ int Rip(Session& session, const CliOptions& options) {
     }
     if (options.encoder) {
         ApplyEncoderToAllTracks(state.options, state.disc, state.run, *options.encoder);
+    }
+    if (options.imageFile || state.options.ImageFile) {
+        if (!options.arguments.empty() && options.arguments[0] != "all") {
+            return UsageError("--image-file rips the whole disc: give no TRACKS");
+        }
+        if (!ImageFormatProblem(state.options.Encoder).empty()) {
+            return UsageError("--image-file writes WAV or FLAC, not " +
+                              std::string(TableEntry(kEncoderNames, state.options.Encoder, 0)) +
+                              " (--encoder wav or --encoder flac)");
+        }
     }
     if (options.lookup) {
         std::vector<NameChoice> choices;
@@ -418,6 +435,9 @@ int PrintRipResults(const DiscState& disc, const RipResult& rip) {
     }
     if (const auto& album = rip.albumLoudness) {
         std::printf("REPLAYGAIN\talbum\t%.2f\t%.6f\n", album->gainDb, album->peak);
+    }
+    if (!rip.image.empty()) {
+        std::printf("IMAGE\t%s\n", Field(rip.image).c_str());
     }
     if (!rip.log.empty()) {
         std::printf("LOG\t%s\n", Field(rip.log).c_str());

@@ -6,7 +6,9 @@
 #include <algorithm>
 #include <cstdlib>
 #include <memory>
+#include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "audio/unique_file.h"
@@ -69,6 +71,49 @@ bool AddCover(MetadataBlocks& blocks, const std::vector<uint8_t>& cover) {
     return FLAC__metadata_object_picture_set_mime_type(picture, mimeType.data(), true) &&
            FLAC__metadata_object_picture_set_data(picture, data.data(),
                                                   static_cast<FLAC__uint32>(data.size()), true);
+}
+
+// The CUESHEET block of a disc image; "" when it was added, else what libFLAC finds wrong.
+std::string AddCueSheet(MetadataBlocks& blocks, const FlacImage& image) {
+    FLAC__StreamMetadata* sheet = FLAC__metadata_object_new(FLAC__METADATA_TYPE_CUESHEET);
+    if (!blocks.Add(sheet)) {
+        return "Out of memory while preparing the FLAC cue sheet.";
+    }
+    FLAC__StreamMetadata_CueSheet& cue = sheet->data.cue_sheet;
+    const size_t catalogRoom = sizeof cue.media_catalog_number - 1;
+    image.catalog.copy(cue.media_catalog_number, std::min(image.catalog.size(), catalogRoom));
+    cue.lead_in = 2 * 44100;  // the 2 s before a CD's first track
+    cue.is_cd = true;
+    const auto total = static_cast<uint32_t>(image.tracks.size() + 1);
+    if (!FLAC__metadata_object_cuesheet_resize_tracks(sheet, total)) {
+        return "Out of memory while preparing the FLAC cue sheet.";
+    }
+    for (uint32_t i = 0; i + 1 < total; ++i) {
+        const FlacCueTrack& from = image.tracks[i];
+        FLAC__StreamMetadata_CueSheet_Track& track = cue.tracks[i];
+        track.number = static_cast<FLAC__byte>(from.number);
+        from.isrc.copy(track.isrc, std::min(from.isrc.size(), sizeof track.isrc - 1));
+        track.type = 0;  // audio
+        track.pre_emphasis = from.preEmphasis ? 1 : 0;
+        // A track begins at its first index; its indexes are counted from there.
+        track.offset = from.indexes.empty() ? 0 : from.indexes.front().second;
+        if (!FLAC__metadata_object_cuesheet_track_resize_indices(
+                sheet, i, static_cast<uint32_t>(from.indexes.size()))) {
+            return "Out of memory while preparing the FLAC cue sheet.";
+        }
+        for (size_t j = 0; j < from.indexes.size(); ++j) {
+            track.indices[j].number = static_cast<FLAC__byte>(from.indexes[j].first);
+            track.indices[j].offset = from.indexes[j].second - track.offset;
+        }
+    }
+    cue.tracks[total - 1].number = 170;  // the lead-out
+    cue.tracks[total - 1].offset = image.frames;
+    const char* violation = nullptr;
+    if (!FLAC__metadata_object_cuesheet_is_legal(sheet, true, &violation)) {
+        return std::string("The disc's cue sheet cannot go into the FLAC file: ") +
+               (violation != nullptr ? violation : "it breaks the rules of a CD");
+    }
+    return "";
 }
 
 bool BuildMetadata(MetadataBlocks& blocks, const std::vector<TrackTag>& tags,
@@ -187,6 +232,9 @@ std::string EncoderFailure(const FLAC__StreamEncoder* encoder, const std::string
 
 class FlacSink final : public EncoderSink {
   public:
+    FlacSink() = default;
+    explicit FlacSink(FlacImage image) : image_(std::move(image)) {}
+
     std::string Accept(const SinkOpening& opening, SampleFeed& feed) override;
     std::string Open(const SinkOpening& opening, SampleFeed& feed) override;
     std::string Write(const void* samples, size_t frames) override;
@@ -194,6 +242,7 @@ class FlacSink final : public EncoderSink {
     bool KeepsStoppedPart() const override { return false; }
 
   private:
+    std::optional<FlacImage> image_;  // the file is a disc image
     std::string outputPath_;
     int32_t sampleBytes_ = 0;
     uint32_t channels_ = 0;
@@ -229,9 +278,16 @@ std::string FlacSink::Accept(const SinkOpening& opening, SampleFeed& feed) {
 std::string FlacSink::Open(const SinkOpening& opening, SampleFeed&) {
     const WavHeader& input = opening.input;
     const uint64_t totalFrames = input.dataLength / (size_t{channels_} * sampleBytes_);
+    if (image_) {
+        if (std::string refused = AddCueSheet(blocks_, *image_); !refused.empty()) {
+            return refused;
+        }
+    }
     if (!BuildMetadata(blocks_,
-                       TrackTags(opening.context.options, opening.context.disc, opening.track,
-                                 opening.fromRip, TagSet::full, opening.context.facts),
+                       image_
+                           ? image_->tags
+                           : TrackTags(opening.context.options, opening.context.disc, opening.track,
+                                       opening.fromRip, TagSet::full, opening.context.facts),
                        opening.Cover(), input.sampleRate, totalFrames)) {
         return "Out of memory while preparing the FLAC tags.";
     }
@@ -293,6 +349,10 @@ std::string FlacSink::Finish(bool stopped) {
 
 std::unique_ptr<EncoderSink> MakeFlacSink() {
     return std::make_unique<FlacSink>();
+}
+
+std::unique_ptr<EncoderSink> MakeFlacImageSink(FlacImage image) {
+    return std::make_unique<FlacSink>(std::move(image));
 }
 
 void FlacEncode(WorkerContext& context, EncodeJob& job, bool fromRip) {

@@ -206,4 +206,58 @@ std::string CueSheetText(const Options& options, const DiscState& disc, const Ri
     return any ? sheet : std::string();
 }
 
+ImageLayout PlanImage(const Options& options, const DiscState& disc,
+                      const platform::DiscFacts& facts) {
+    ImageLayout layout;
+    const Drive* drive = DriveAt(disc, options.Cdrom);
+    if (drive == nullptr) {
+        return layout;
+    }
+    const platform::Toc& toc = drive->toc;
+    // The tracks of the list are the audio tracks of the disc, one after another; a track the
+    // table of contents does not list (audio found before track 1) is no track of the sheet.
+    bool first = true;
+    for (const Track& track : disc.tracks) {
+        const std::optional<size_t> entry = toc.IndexOfAudioAt(track.startSector);
+        const int64_t end = int64_t{track.startSector} + track.lengthSectors;
+        if (first) {
+            layout.firstSector =
+                !toc.tracks.empty() && !toc.tracks.front().isData ? 0 : track.startSector;
+            first = false;
+        }
+        layout.endSector = static_cast<int32_t>(end > layout.endSector ? end : layout.endSector);
+        if (!entry) {
+            continue;
+        }
+        ImageTrack& image = layout.tracks.emplace_back();
+        image.track = &track;
+        image.number = toc.tracks[*entry].number;
+        const int32_t start = track.startSector - layout.firstSector;
+        const int32_t pregap = PregapSectors(options, disc, facts, track);
+        if (layout.tracks.size() == 1 && start > 0) {
+            image.indexes.push_back({0, 0});  // all that comes before the first track
+        } else if (pregap > 0 && pregap <= start) {
+            image.indexes.push_back({0, start - pregap});
+        }
+        image.indexes.push_back({1, start});
+    }
+    return layout;
+}
+
+std::string ImageCueSheetText(const Options& options, const DiscState& disc,
+                              const platform::DiscFacts& facts, const ImageLayout& layout,
+                              const std::string& fileName, EncoderKind kind) {
+    std::string sheet = DiscLines(options, disc, facts);
+    sheet += "FILE " + Quoted(fileName) + " " + FileType(kind) + "\n";
+    for (const ImageTrack& image : layout.tracks) {
+        sheet += TrackHead(disc, *image.track, image.number,
+                           TrackFactsOf(options, disc, facts, *image.track));
+        for (const ImageIndex& index : image.indexes) {
+            sheet += "    INDEX " + std::string(index.number < 10 ? "0" : "") +
+                     std::to_string(index.number) + " " + CueTime(index.sector) + "\n";
+        }
+    }
+    return sheet;
+}
+
 }  // namespace disctrove

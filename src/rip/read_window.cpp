@@ -13,7 +13,11 @@ constexpr int64_t kFramesPerSector = platform::kCdSectorBytes / 4;
 
 AudioRegion ReadableAudioAround(const platform::Toc& toc, int32_t lastSession, int32_t start,
                                 uint32_t lengthSectors) {
-    const std::optional<size_t> at = toc.IndexOfAudioAt(start);
+    std::optional<size_t> at = toc.IndexOfAudioAt(start);
+    if (!at && !toc.tracks.empty() && !toc.tracks.front().isData && start >= 0 &&
+        start < toc.tracks.front().start) {
+        at = 0;  // what lies before the first track is read with it
+    }
     if (!at) {
         return {start, start + int64_t{lengthSectors}};
     }

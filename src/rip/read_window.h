@@ -22,7 +22,8 @@ struct ReadWindow {
 
 // The readable audio around the track at `start`: from the first sector of the run of audio
 // tracks it belongs to (sector 0 for the disc's first track) to the end of that run's audio (a
-// data track or a later session ends it). A track the TOC does not list is its own run.
+// data track or a later session ends it). What starts before an audio first track belongs to its
+// run; any other track the TOC does not list is its own run.
 struct AudioRegion {
     int64_t first = 0;
     int64_t end = 0;  // exclusive

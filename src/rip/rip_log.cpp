@@ -62,6 +62,13 @@ std::string BeforeFirstTrackText(const Options& options, const DiscState& disc,
     const Drive* drive = DriveAt(disc, options.Cdrom);
     const auto found =
         drive != nullptr ? drive->beforeFirstTrack : Drive::BeforeFirstTrack::nothing;
+    if (options.ImageFile != 0) {
+        return length +
+               (found == Drive::BeforeFirstTrack::audio     ? " of audio (a hidden track)"
+                : found == Drive::BeforeFirstTrack::silence ? " of digital silence"
+                                                            : "") +
+               ", in the image as track 1's INDEX 00";
+    }
     if (found == Drive::BeforeFirstTrack::audio) {
         const TrackResult* hidden = rip.Of(first.index);
         return length + " of audio: the hidden track, track 00" +
@@ -193,8 +200,9 @@ std::string TocTable(const Options& options, const DiscState& disc, const Drive&
     return table;
 }
 
-std::string GapHandlingText(platform::IndexSource source) {
-    const std::string appended = "gaps appended to the previous track; ";
+std::string GapHandlingText(platform::IndexSource source, bool image) {
+    const std::string appended =
+        image ? "gaps in the image as on the disc; " : "gaps appended to the previous track; ";
     switch (source) {
         case platform::IndexSource::subchannel:
             return appended + "pregaps and indexes detected from the subchannel";
@@ -341,7 +349,13 @@ std::string RipLogText(const Options& options, const DiscState& disc, const RipR
     log += Line("Offset checked", OffsetCheckedText(rip));
     log += Line("Drive cache", "unknown (not measured)");
     log += Line("Overread", "none (the lead-in and lead-out are not read)");
-    log += Line("Gap handling", GapHandlingText(facts.indexSource));
+    const bool image = options.ImageFile != 0;
+    if (image) {
+        log += Line("Image", "one file for the whole disc" +
+                                 (rip.image.empty() ? std::string(", not written")
+                                                    : ": " + PathInFolder(folder, rip.image)));
+    }
+    log += Line("Gap handling", GapHandlingText(facts.indexSource, image));
     if (!disc.tracks.empty()) {
         log += Line("Before track 1", BeforeFirstTrackText(options, disc, rip));
     }
@@ -378,7 +392,9 @@ std::string WriteRipLogAndCueSheet(const Options& options, const DiscState& disc
                                    const std::string& folder, std::time_t started) {
     rip.log.clear();
     rip.cueSheet.clear();
-    if ((!options.WriteLog && !options.WriteCue) || !AnyCompleted(rip) || options.Cdrom < 0 ||
+    // An image is not whole without its sheet.
+    const bool cue = options.WriteCue || !rip.image.empty();
+    if ((!options.WriteLog && !cue) || !AnyCompleted(rip) || options.Cdrom < 0 ||
         static_cast<size_t>(options.Cdrom) >= disc.drives.size()) {
         return {};
     }
@@ -405,7 +421,12 @@ std::string WriteRipLogAndCueSheet(const Options& options, const DiscState& disc
     if (options.WriteLog) {
         write(".log", "rip log", RipLogText(options, disc, rip, facts, folder, started), rip.log);
     }
-    if (options.WriteCue) {
+    if (!rip.image.empty()) {
+        const std::string sheet =
+            ImageCueSheetText(options, disc, facts, PlanImage(options, disc, facts),
+                              PathInFolder(folder, rip.image), options.Encoder);
+        write(".cue", "CUE sheet", sheet, rip.cueSheet);
+    } else if (options.WriteCue) {
         write(".cue", "CUE sheet", CueSheetText(options, disc, rip, facts, folder), rip.cueSheet);
     }
     return unwritten;

@@ -28,6 +28,7 @@ struct RipResult {
     std::optional<Loudness> albumLoudness;
     // What the CTDB says of the whole disc: CTDB on and every audio track read whole in this run.
     std::optional<CtdbVerdict> ctdbDisc;
+    std::string image;     // the disc image written (a rip to an image); "" when none
     std::string log;       // the rip log written; "" when none
     std::string cueSheet;  // the CUE sheet written; "" when none
     std::string cover;     // the cover saved; "" when none

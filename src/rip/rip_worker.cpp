@@ -30,6 +30,7 @@
 #include "platform/system/files.h"
 #include "rip/encoder_pool.h"
 #include "rip/extraction.h"
+#include "rip/image_file.h"
 #include "rip/naming.h"
 #include "rip/playlist_writer.h"
 #include "rip/rip_log.h"
@@ -69,15 +70,20 @@ bool IsKnownKind(EncoderKind kind) {
 // into its WAV file or its temporary file, and hands the latter to the encoder threads.
 class Reader {
   public:
+    // With an `image`, every track is read into it (and the marks do not count).
     Reader(WorkerContext& context, const std::string& folder, PlaylistWriter& playlist,
-           EncoderPool& encoders)
-        : context_(context), folder_(folder), playlist_(playlist), encoders_(encoders) {}
+           EncoderPool& encoders, ImageFile* image = nullptr)
+        : context_(context),
+          folder_(folder),
+          playlist_(playlist),
+          encoders_(encoders),
+          image_(image) {}
 
     // Reads every marked track; the result of the reading (the encoders may still work).
     int Run() {
         const DiscState& disc = context_.disc;
         for (const Track& track : disc.tracks) {
-            if (track.marked) {
+            if (track.marked || image_ != nullptr) {
                 TrackResult& result = results_.emplace_back();
                 result.index = track.index;
                 result.number = track.Number();
@@ -86,22 +92,32 @@ class Reader {
                     const auto* own = TrackFactsOf(context_.options, disc, *context_.facts, track);
                     result.preEmphasis = own != nullptr && own->preEmphasis;
                 }
-                result.file = folder_ +
-                              ExpandTemplate(disc, context_.session.currentTemplate, track) +
+                result.file =
+                    image_ != nullptr
+                        ? image_->path()
+                        : folder_ + ExpandTemplate(disc, context_.session.currentTemplate, track) +
                               std::string(ExtensionOf(track.encoder));
             }
+        }
+        if (image_ != nullptr) {
+            result_ = StartImage();
         }
         for (size_t place = 0; place < results_.size(); ++place) {
             Track& track = TrackOf(results_[place]);
             if (result_ != kRipCompleted || context_.stop.stop_requested()) {
                 // Stopped, or the run ends after a failure: no further file is opened, so an
-                // existing one is never truncated.
-                ReportStatus(context_, track, kStatusStopped);
+                // existing one is never truncated. An image that failed fails each of its tracks.
+                ReportStatus(
+                    context_, track,
+                    image_ != nullptr && result_ == kRipFailed ? kStatusError : kStatusStopped);
                 playlist_.End(place, false);
                 result_ = result_ == kRipCompleted ? kRipStopped : result_;
                 continue;
             }
             ReadOne(track, results_[place], place);
+        }
+        if (image_ != nullptr) {
+            EndImage();
         }
         return result_;
     }
@@ -149,6 +165,14 @@ class Reader {
             meters.push_back(&m.stage->meter());
         }
         const std::optional<Loudness> album = LoudnessMeter::Together(meters);
+        if (image_ != nullptr) {
+            // The image is the album: its track gain is the album's.
+            if (album && image_->written() &&
+                !disctrove::WriteReplayGain(image_->path(), image_->kind(), *album, *album)) {
+                context_.questions.Inform("Cannot write the ReplayGain tags of\n" + image_->path());
+            }
+            return album;
+        }
         std::string failed;
         for (const Measured& m : measured_) {
             const TrackResult& result = *m.result;
@@ -182,11 +206,11 @@ class Reader {
         const std::string& album = disc.Album.empty() ? "Unknown album" : disc.Album;
         playlist_.SetEntry(place, "#EXTINF:-1," + album + " - " + track.title + "\n" +
                                       std::string(FileNameOf(output)) + "\n");
-        if (!IsKnownKind(track.encoder)) {
+        if (image_ == nullptr && !IsKnownKind(track.encoder)) {
             playlist_.End(place, true);  // a kind nobody knows: nothing to do
             return;
         }
-        if (track.encoder != kEncoderWav) {
+        if (image_ == nullptr && track.encoder != kEncoderWav) {
             RipEncoder* encoder = readiness_.For(track.encoder);
             if (encoder == nullptr || !encoder->Ready(context_)) {
                 // The track gets no file, and says so; the run goes on.
@@ -212,7 +236,9 @@ class Reader {
         TrackStages stages(track, disc, options.ReplayGain != 0);
         RipJob job{&track, read->get(), overlap->get(), output, &stages.chain};
         job.result = &result;
-        if (track.encoder == kEncoderWav) {
+        if (image_ != nullptr) {
+            ReadIntoImage(track, job, place, stages);
+        } else if (track.encoder == kEncoderWav) {
             ReadToWav(track, job, place, stages);
         } else {
             ReadForEncoder(track, job, place, stages);
@@ -275,6 +301,104 @@ class Reader {
         KeepChecks(track, *job.result, stages);
         KeepLoudness(track, *job.result, std::move(stages.loudness));
         playlist_.End(place, !context_.stop.stop_requested());
+    }
+
+    // The image's file, and what lies before the first track in it; the run's result so far.
+    int StartImage() {
+        switch (image_->Open()) {
+            case ImageFile::Opening::declined:
+                return kRipStopped;
+            case ImageFile::Opening::failed:
+                return kRipFailed;
+            case ImageFile::Opening::open:
+                break;
+        }
+        if (results_.empty() || image_->layout().firstSector >= TrackOf(results_[0]).startSector) {
+            return kRipCompleted;
+        }
+        // Hidden audio or silence: read as a track of its own would be, its progress shown on
+        // the first track's row, its read errors counted with the first track's.
+        Track& first = TrackOf(results_[0]);
+        Track before = first;
+        before.startSector = image_->layout().firstSector;
+        before.lengthSectors = static_cast<uint32_t>(first.startSector - before.startSector);
+        std::unique_ptr<platform::TrackBufferBlock> read;
+        std::unique_ptr<platform::TrackBufferBlock> overlap;
+        try {
+            read = std::make_unique<platform::TrackBufferBlock>(kReadChunkSectors);
+            overlap = std::make_unique<platform::TrackBufferBlock>(kOverlapSectors);
+        } catch (const std::bad_alloc&) {
+            return kRipFailed;
+        }
+        RipJob job{&before, read->get(), overlap->get(), image_->path(), nullptr};
+        job.result = &results_[0];
+        const int32_t status = ImageReadStatus(ReadTrackInto(context_, job, image_->stage(), 99));
+        if (status == 0) {
+            return kRipCompleted;
+        }
+        ReportStatus(context_, first, status);
+        return status == kStatusError && !abandoned_ ? kRipFailed : kRipStopped;
+    }
+
+    // What a read into the image came to: 0 when it went on to its end, else the status its
+    // track ends with (what the user is told is told).
+    int32_t ImageReadStatus(ExtractionEnd end) {
+        switch (end) {
+            case ExtractionEnd::completed:
+                return 0;
+            case ExtractionEnd::stopped:
+                return kStatusStopped;
+            case ExtractionEnd::abandoned:
+                abandoned_ = true;
+                return AbandonedStatus(context_.options);
+            case ExtractionEnd::writeFailed:
+                break;
+        }
+        context_.questions.Inform(image_->WriteFailure());
+        return kStatusError;
+    }
+
+    // A track of an image: straight from the disc into the one file. It is completed only when
+    // the whole image is.
+    void ReadIntoImage(Track& track, RipJob& job, size_t place, TrackStages& stages) {
+        playlist_.End(place, false);
+        if (context_.options.TestAndCopy && !TestRead(track, job, place, 50)) {
+            result_ = result_ == kRipCompleted ? kRipStopped : result_;  // the image has a hole
+            return;
+        }
+        const int32_t status = ImageReadStatus(ReadTrackInto(context_, job, image_->stage(), 99));
+        if (status != 0) {
+            ReportStatus(context_, track, status);
+            result_ = status == kStatusError && !abandoned_ ? kRipFailed : kRipStopped;
+            return;
+        }
+        KeepChecks(track, *job.result, stages);
+        KeepLoudness(track, *job.result, std::move(stages.loudness));
+    }
+
+    // After the last track: the image takes its name when every track went into it, and its
+    // tracks are completed; otherwise nothing of it is left, and a track read whole is stopped.
+    void EndImage() {
+        if (result_ == kRipCompleted && !context_.stop.stop_requested()) {
+            const std::string failure = image_->Finish();
+            if (failure.empty()) {
+                for (const TrackResult& result : results_) {
+                    ReportStatus(context_, TrackOf(result), kStatusCompleted);
+                }
+                return;
+            }
+            context_.questions.Inform(failure);
+            result_ = kRipFailed;
+        }
+        image_->Discard();
+        for (const TrackResult& result : results_) {
+            Track& track = TrackOf(result);
+            if (track.status < kStatusCompleted) {
+                ReportStatus(context_, track,
+                             result_ == kRipFailed ? kStatusError : kStatusStopped);
+            }
+        }
+        result_ = result_ == kRipCompleted ? kRipStopped : result_;
     }
 
     // A track for an encoder: into its raw PCM temporary file, then handed to the encoders.
@@ -364,6 +488,7 @@ class Reader {
     const std::string& folder_;
     PlaylistWriter& playlist_;
     EncoderPool& encoders_;
+    ImageFile* image_;      // the one file of a rip to an image; null for a file per track
     EncoderSet readiness_;  // tells, before a track is read, whether its encoder can work
     int result_ = kRipCompleted;
     bool abandoned_ = false;
@@ -390,8 +515,9 @@ RipResult RipInto(WorkerContext& context, const std::string& base, std::time_t s
         files.emplace_back(FileNameOf(ExpandTemplate(disc, nameTemplate, track) +
                                       std::string(ExtensionOf(track.encoder))));
     }
-    PlaylistWriter playlist(base + PlaylistName(options, disc), options.Createm3u != 0,
-                            std::move(files), marked);
+    // An image's CUE sheet is its playlist.
+    PlaylistWriter playlist(base + PlaylistName(options, disc),
+                            options.Createm3u != 0 && !options.ImageFile, std::move(files), marked);
     // Fetched while the disc is read; the encoders wait for it only if it is late.
     CoverArtFetch cover(options, disc, context.stop);
     context.cover = &cover;
@@ -408,9 +534,20 @@ RipResult RipInto(WorkerContext& context, const std::string& base, std::time_t s
         result.facts = platform::DriveHandle(drive->handleRequest).Facts();
     }
     context.facts = &result.facts;
-    Reader reader(context, base, playlist, encoders);
+    std::unique_ptr<ImageFile> image;
+    if (options.ImageFile) {
+        ImageLayout layout = PlanImage(options, disc, result.facts);
+        const std::string path = ImagePath(options, disc, base, options.Encoder);
+        std::string sheet = ImageCueSheetText(options, disc, result.facts, layout,
+                                              std::string(FileNameOf(path)), options.Encoder);
+        image = std::make_unique<ImageFile>(context, std::move(layout), path, std::move(sheet));
+    }
+    Reader reader(context, base, playlist, encoders, image.get());
     result.outcome = reader.Run();
     encoders.Finish();  // the run ends with its last encode
+    if (image && image->written()) {
+        result.image = image->path();
+    }
     reader.CheckFilesAreThere();
     result.albumLoudness = reader.WriteReplayGain();
     result.tracks = reader.TakeResults();
@@ -451,12 +588,18 @@ RipResult RunRipWorker(WorkerContext& outer) {
     WorkerContext context{options,   outer.disc, outer.session, outer.state, outer.notifications,
                           questions, RunFlags{}, outer.stop};
     std::string base = RipBaseFolder(options);
+    RipResult result;
     bool foldersMade = true;
-    if (options.RipInFolder) {
+    if (const std::string refused = options.ImageFile ? ImageFormatProblem(options.Encoder) : "";
+        !refused.empty()) {
+        questions.Inform(refused);
+        FailRipAtStart(outer.disc);
+        result = UnreadRipResult(options, outer.session.currentTemplate, outer.disc);
+        foldersMade = false;
+    } else if (options.RipInFolder) {
         foldersMade = MakeDiscFolders(context, base);
         base = RipOutputFolder(options, outer.disc);
     }
-    RipResult result;
     if (foldersMade) {
         result = RipInto(context, base, started, offset);
     } else {
@@ -514,6 +657,12 @@ void PrepareRip(DiscState& disc, RunState& run) {
     }
     run.ripping = 1;
     run.finished = 0;
+}
+
+void MarkWholeDisc(DiscState& disc) {
+    for (Track& track : disc.tracks) {
+        track.marked = 1;
+    }
 }
 
 void StopRip(DiscState& disc, RunState& run) {

@@ -47,6 +47,9 @@ RipResult UnreadRipResult(const Options& options, const std::string& nameTemplat
 // status 0, `ripping` is set and `finished` cleared.
 void PrepareRip(DiscState& disc, RunState& run);
 
+// Marks every track: what a rip to an image (ImageFile) reads, whatever was marked.
+void MarkWholeDisc(DiscState& disc);
+
 // What stopping a rip does to the model: `ripping` is cleared and every marked track that has
 // not ended (status below 100) becomes 101. The worker itself is stopped by its owner's Stop
 // (WorkerThread::Stop); the caller then waits for `finished`.

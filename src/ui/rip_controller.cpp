@@ -28,6 +28,9 @@ RipController::Start RipController::StartRip(std::string& problem) {
     problem = MakeRipFolder(options_);
     TakeResult();  // of a run whose end has not been seen yet
     if (!worker_.Running()) {
+        if (options_.ImageFile) {
+            MarkWholeDisc(disc_);  // an image holds every track
+        }
         lastRip_.Begin(disc_);  // the marked tracks are about to say something new
     }
     if (!problem.empty()) {

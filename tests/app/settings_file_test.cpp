@@ -22,7 +22,7 @@ const char* const kDefaultFile =
     "Encoder=MP3\nCdrom=0\nCreatem3u=False\nAutocddb=False\nAutocheck=True\nJitter=1\n"
     "Overwrite=True\nRipInFolder=False\nMakesound=False\nOutfolder=.\nTmpfolder=.\n"
     "Menustyle=3\nWAVEncoder=MP3\nTemplate01=$a-$t\nTemplate02=$n-$t\nTemplate03=$l-$n-$t\n"
-    "Template04=$a-$l-$n-$t\nEncoderThreads=0\n"
+    "Template04=$a-$l-$n-$t\nEncoderThreads=0\nImageFile=False\n"
     "\n[WAV]\nChannels=Stereo\nSamplerate=0\nSamplebits=16\n"
     "\n[OGG]\nChannels=Stereo\nSamplerate=0\nUsecbr=False\nUsebbr=False\nUsevbr=True\nCbr=128\n"
     "Nomimalbbr=128\nMinbbr=128\nMaxbbr=256\nVbr=9\n"
@@ -428,6 +428,7 @@ TEST_F(SettingsFileTest, WrittenFileIsByteForByteTheStoredOne) {
     s.options.WAVEncoder = kEncoderOpus;
     s.options.templateHistory = {"$n $t", "$a/$l/$n"};
     s.options.EncoderThreads = 3;
+    s.options.ImageFile = 1;
     s.options.formats.wav = WavFormat{2, 0, 0};
     s.options.formats.ogg = OggFormat{3, 0, 1, 1, 0, 4, 2, 1, 4, 13};
     s.options.formats.mp3 = Mp3Format{1, 2, 12, 1, 3, 13, 2};

@@ -1023,6 +1023,131 @@ TEST_F(CliTest, RipToFlacGivesBackTheWavRipBitForBit) {
     EXPECT_TRUE(fs::is_empty(tmp_));
 }
 
+// The lines of `text` that begin with one of `starts` (after blanks), without those blanks.
+std::string LinesStartingWith(const std::string& text, const std::vector<std::string>& starts) {
+    std::string kept;
+    std::istringstream lines(text);
+    for (std::string line; std::getline(lines, line);) {
+        line.erase(0, line.find_first_not_of(' '));
+        if (std::any_of(starts.begin(), starts.end(),
+                        [&line](const std::string& start) { return line.starts_with(start); })) {
+            kept += line + "\n";
+        }
+    }
+    return kept;
+}
+
+// A rip to an image: one file holds the disc's audio from its first sector (what lies before
+// track 1, and track 2's gap, where they lie), its CUE sheet says where each track and index
+// begins (as cueprint reads it, and as the FLAC file's own CUESHEET block and tag say), and each
+// track is verified as a rip to track files verifies it. A read given up leaves no image.
+TEST_F(CliTest, RipToAnImageHoldsTheWholeDiscWithItsSheet) {
+    const std::string cue = testing::MakeCueImage(
+        dir_.path(), "disc",
+        {{false, 300, 150, "USABC9900001"}, {false, 200, 75, "", "PRE"}, {false, 150}},
+        "0724384260928");
+    const std::string bin = ReadWholeFile(dir_.File("disc.bin"));
+    const std::vector<std::string> names = {
+        "--set", "ID3/Artist=Sigur Rós", "--set", "ID3/Album=Takk", "--image", cue};
+    auto rip = [&](const std::vector<std::string>& more) {
+        std::vector<std::string> arguments = names;
+        arguments.insert(arguments.end(), more.begin(), more.end());
+        return Run(arguments);
+    };
+    const CliRun tracks = rip({"rip", "--encoder", "wav"});
+    ASSERT_EQ(tracks.exitCode, 0) << tracks.err;
+    const std::string checks = LinesStartingWith(tracks.out, {"ACCURATERIP\t", "CRC\t"});
+    ASSERT_NE(checks.find("ACCURATERIP\t3\t"), std::string::npos) << tracks.out;
+    fs::remove_all(out_);
+
+    std::string id = Run({"--image", cue, "toc"}).out.substr(7, 8);
+    std::transform(id.begin(), id.end(), id.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
+    const std::string stem = out_ + "/Sigur Rós - Takk";
+    const std::string artist = "    PERFORMER \"Sigur Rós\"\n";
+    for (const std::string kind : {"flac", "wav"}) {
+        const std::string image = stem + "." + kind;
+        const CliRun run = rip({"rip", "--image-file", "--encoder", kind});
+        ASSERT_EQ(run.exitCode, 0) << kind << run.err;
+        EXPECT_EQ(WithoutChecks(run.out),
+                  "1\tCompleted\t" + image +
+                      "\n2\tCompleted — pre-emphasised (not de-emphasised)\t" + image +
+                      "\n3\tCompleted\t" + image + "\nIMAGE\t" + image + "\n");
+        EXPECT_TRUE(run.out.ends_with("LOG\t" + stem + ".log\nCUE\t" + stem + ".cue\n")) << run.out;
+        // The checksums of each track are those of the rip to track files.
+        EXPECT_EQ(LinesStartingWith(run.out, {"ACCURATERIP\t", "CRC\t"}), checks) << kind;
+
+        if (kind == "flac") {
+            EXPECT_EQ(RunCommand("flac -t -s " + Quoted(image)), 0);
+            EXPECT_TRUE(FlacSamples(image, dir_.File("image.raw")) == bin);
+        } else {
+            const std::string wav = ReadWholeFile(image);
+            EXPECT_TRUE(wav.substr(44) == bin);
+            // The header as sox reads it: type, rate, channels, bits, samples.
+            std::string header;
+            for (const char* field : {"t", "r", "c", "b", "s"}) {
+                header +=
+                    testing::CommandOutput(std::string("soxi -") + field + " " + Quoted(image));
+            }
+            EXPECT_EQ(header, "wav\n44100\n2\n16\n" + std::to_string(bin.size() / 4) + "\n");
+        }
+        const std::string sheet = ReadWholeFile(stem + ".cue");
+        EXPECT_EQ(sheet, "REM DISCID " + id + "\nREM COMMENT \"Disctrove " + kProgramVersion +
+                             "\"\nCATALOG 0724384260928\nPERFORMER \"Sigur Rós\"\n"
+                             "TITLE \"Takk\"\nFILE \"Sigur Rós - Takk." +
+                             kind + "\" WAVE\n  TRACK 01 AUDIO\n    TITLE \"Track 01\"\n" + artist +
+                             "    ISRC USABC9900001\n    INDEX 00 00:00:00\n    INDEX 01 "
+                             "00:02:00\n  TRACK 02 AUDIO\n    TITLE \"Track 02\"\n" +
+                             artist +
+                             "    FLAGS PRE\n    INDEX 00 00:04:00\n    INDEX 01 00:05:00\n"
+                             "  TRACK 03 AUDIO\n    TITLE \"Track 03\"\n" +
+                             artist + "    INDEX 01 00:06:50\n");
+        EXPECT_EQ(testing::CommandOutput("cueprint -d '%N|%T\\n' -t '%n|%t|%i\\n' " +
+                                         Quoted(stem + ".cue")),
+                  "3|Takk\n1|Track 01|USABC9900001\n2|Track 02|\n3|Track 03|\n");
+        const std::string log = ReadWholeFile(stem + ".log");
+        EXPECT_NE(log.find(": 00:02.00 (150 sectors), in the image as track 1's INDEX 00\n"),
+                  std::string::npos)
+            << log;
+        if (kind == "flac") {
+            // The FLAC file's CUESHEET block places the tracks and indexes as the sheet does;
+            // its CUESHEET tag is the sheet, which players read for the tracks' names.
+            const std::string block =
+                testing::CommandOutput("metaflac --export-cuesheet-to=- " + Quoted(image));
+            const std::vector<std::string> places = {"CATALOG", "TRACK", "ISRC", "FLAGS", "INDEX"};
+            EXPECT_EQ(LinesStartingWith(block, places), LinesStartingWith(sheet, places)) << block;
+            EXPECT_NE(block.find("REM FLAC__lead-out 170 " + std::to_string(bin.size() / 4)),
+                      std::string::npos)
+                << block;
+            const std::string tags =
+                testing::CommandOutput("metaflac --export-tags-to=- " + Quoted(image));
+            EXPECT_NE(tags.find("\nCUESHEET=" + sheet), std::string::npos) << tags;
+            for (const std::string tag : {"ARTIST=Sigur Rós\n", "ALBUM=Takk\n",
+                                          "BARCODE=0724384260928\n", "REPLAYGAIN_ALBUM_GAIN="}) {
+                EXPECT_NE(tags.find(tag), std::string::npos) << tag << tags;
+            }
+            EXPECT_EQ(tags.find("TITLE=Track"), std::string::npos) << tags;
+        }
+    }
+    EXPECT_TRUE(fs::is_empty(tmp_));
+
+    // No at a read error in track 2: no image, no sheet, nothing under a name of its own.
+    fs::remove_all(out_);
+    const CliRun no = Run({"--image", Simcd("track audio 100\ntrack audio 100\nunreadable 150\n"),
+                           "rip", "--image-file", "--encoder", "flac"});
+    EXPECT_EQ(no.exitCode, 1);
+    EXPECT_TRUE(no.out.starts_with("1\tStopped\t")) << no.out;
+    EXPECT_NE(no.out.find("2\tStopped\t"), std::string::npos) << no.out;
+    EXPECT_TRUE(fs::is_empty(out_));
+    // Only WAV and FLAC hold an image.
+    const CliRun mp3 = Run({"--image", cue, "rip", "--image-file", "--encoder", "mp3"});
+    EXPECT_EQ(mp3.exitCode, 2);
+    EXPECT_NE(mp3.err.find("--image-file writes WAV or FLAC, not MP3 (--encoder wav or "
+                           "--encoder flac)"),
+              std::string::npos)
+        << mp3.err;
+}
+
 TEST_F(CliTest, A24BitWavKeepsItsBitsRateAndChannelsInFlac) {
     const std::string wav = testing::MakeSineWav(dir_.path(), "hires.wav", 96000, 3, 24, 1.5);
     const CliRun encode = Run({"encode", wav, "--encoder", "flac"});

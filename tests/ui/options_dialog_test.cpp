@@ -702,7 +702,11 @@ class OptionsDialogTest : public QObject {
 
         // An older folder chosen from the list is the one rips use after OK.
         folders->setCurrentIndex(2);
+        QVERIFY(!output->imageFileBox()->isChecked());  // one file per track until asked
+        output->imageFileBox()->setChecked(true);
         ClickOk(dialog->buttons());
+        QCOMPARE(live_->options.ImageFile, 1);
+        QCOMPARE(Saved()->options.ImageFile, 1);
         QCOMPARE(live_->options.folderHistory.front(), Path("old"));
         QCOMPARE(live_->options.Outfolder, Path("old"));
         QCOMPARE(live_->options.Tmpfolder, Path("tmp"));

@@ -1,5 +1,6 @@
 #include "ui/options/output_page.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QFormLayout>
 #include <QGroupBox>
@@ -50,9 +51,18 @@ OutputPage::OutputPage(const Options& options, UserDialogs& dialogs, QWidget* pa
     templateForm->addRow(tr("Template"), template_);
     templateForm->addRow(description);
 
+    imageFile_ =
+        new QCheckBox(tr("One file for the whole disc (WAV or FLAC, with its CUE sheet)"), this);
+    imageFile_->setChecked(options.ImageFile != 0);
+    imageFile_->setToolTip(
+        tr("A rip writes every track, what lies before track 1 and the gaps into one file "
+           "named \"<artist> - <album>\", beside its CUE sheet and log; the encoder must be WAV "
+           "or FLAC."));
+
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(form);
     layout->addWidget(templateGroup);
+    layout->addWidget(imageFile_);
     layout->addStretch(1);
 
     connect(browseFolder_, &QToolButton::clicked, this, [this] { folder_->Browse(dialogs_); });
@@ -68,6 +78,7 @@ void OutputPage::Store(OptionsEdit& edit) const {
     edit.options.Encoder = static_cast<EncoderKind>(ChosenIndex(encoder_, edit.options.Encoder));
     edit.options.Outfolder = folder_->text();
     edit.options.Tmpfolder = temporary_->text().toStdString();
+    edit.options.ImageFile = imageFile_->isChecked() ? 1 : 0;
     edit.session.currentTemplate = template_->text();
     edit.options.folderHistory = WithFirst(folder_->history(), edit.options.Outfolder);
     edit.options.templateHistory = template_->history();

@@ -1,9 +1,11 @@
-// The "Output" page: the encoder, the output and temporary folders, the file name template.
+// The "Output" page: the encoder, the output and temporary folders, the file name template, and
+// whether a rip writes one file for the whole disc.
 #pragma once
 
 #include "ui/options/options_page.h"
 #include "ui/user_dialogs.h"
 
+class QCheckBox;
 class QComboBox;
 class QLineEdit;
 class QToolButton;
@@ -25,6 +27,7 @@ class OutputPage : public OptionsPage {
     HistoryBox* folderBox() const { return folder_; }
     QLineEdit* temporaryEdit() const { return temporary_; }
     HistoryBox* templateBox() const { return template_; }
+    QCheckBox* imageFileBox() const { return imageFile_; }
     QToolButton* folderBrowseButton() const { return browseFolder_; }
     QToolButton* temporaryBrowseButton() const { return browseTemporary_; }
 
@@ -36,6 +39,7 @@ class OutputPage : public OptionsPage {
     QLineEdit* temporary_;
     QToolButton* browseTemporary_;
     HistoryBox* template_;
+    QCheckBox* imageFile_;
 };
 
 }  // namespace disctrove::ui
