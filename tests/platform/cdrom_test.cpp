@@ -395,8 +395,8 @@ TEST_F(CdromTest, SheetsOfAudioFilesPutTheTracksWhereTheDiscHadThem) {
         std::vector<std::pair<int32_t, int64_t>> audio;  // sector: its first frame, -1 silence
     };
     const std::vector<Case> cases = {
-        {"FILE a.wav WAVE\nTRACK 01 AUDIO\nINDEX 00 00:00:00\nINDEX 01 00:10:00\n"
-         "TRACK 02 AUDIO\nINDEX 01 00:12:00\n",
+        {"PERFORMER \"Sigur Rós\"\nFILE a.wav WAVE\nTRACK 01 AUDIO\nINDEX 00 00:00:00\n"
+         "INDEX 01 00:10:00\nTRACK 02 AUDIO\nTITLE \"Svefn-g-englar\"\nINDEX 01 00:12:00\n",
          {750, 900},
          {0, {}},
          1000,
@@ -444,6 +444,12 @@ TEST_F(CdromTest, SheetsOfAudioFilesPutTheTracksWhereTheDiscHadThem) {
                 << test.sheet << "sector " << at;
         }
         EXPECT_FALSE(image->ReadAudio(layout.leadOut - 1, 2, sector.data(), false, error));
+        const CdText text = image->ReadCdText();
+        ASSERT_EQ(text.tracks.size(), layout.tracks.size());
+        if (&test == &cases.front()) {
+            EXPECT_EQ(text.performer, "Sigur Rós");
+            EXPECT_EQ(text.tracks[1].title, "Svefn-g-englar");
+        }
     }
     // The end of a short last file reads as silence after its last sample.
     testing::WriteWholeFile(dir_.File("disc.cue"), cases.back().sheet);
