@@ -209,7 +209,10 @@ void FlacImageFile::TakeCueSheet(const FLAC__StreamMetadata_CueSheet& cuesheet) 
         for (uint32_t i = 0; i < track.num_indices; ++i) {
             const uint64_t sample = track.offset + track.indices[i].offset;
             if (sample % kSectorFrames != 0) {
-                embedded_ = {};  // positions a CD cannot have
+                embedded_.notCd = "its CUESHEET block puts track " + std::to_string(track.number) +
+                                  " index " + std::to_string(track.indices[i].number) +
+                                  " at sample " + std::to_string(sample) +
+                                  ", inside a CD sector (588 samples)";
                 return;
             }
             const uint64_t sector = sample / kSectorFrames;

@@ -458,25 +458,32 @@ std::unique_ptr<DiscDevice> OpenCueOfAudioFiles(const std::string& path, std::st
 
 // A FLAC file with its sheet inside: the CUESHEET block gives the table of contents and the
 // codes, the album's tags and a sheet kept in a CUESHEET tag (when its tracks agree) the names.
+// A file with only the tag (as some players write it) is read by the tag's sheet.
 std::unique_ptr<DiscDevice> OpenFlacWithSheet(const std::string& path, std::string& problem) {
     auto reader = OpenPcmFile(path, problem);
     if (!reader) {
         return nullptr;
     }
     const EmbeddedCueSheet embedded = reader->Embedded();
-    if (embedded.sheet.empty()) {
+    if (!embedded.notCd.empty()) {
+        problem = path + ": " + embedded.notCd;
+        return nullptr;
+    }
+    const std::string& text = embedded.sheet.empty() ? embedded.tagSheet : embedded.sheet;
+    if (text.empty()) {
         problem = path +
                   ": the FLAC file holds no CUE sheet (CUESHEET block), so its tracks "
                   "are not known; open the .cue file that goes with it";
         return nullptr;
     }
-    auto sheet = ParseCueSheet(embedded.sheet, problem);
+    auto sheet = ParseCueSheet(text, problem);
     if (!sheet || sheet->files.size() != 1) {
-        problem = path + ": its CUESHEET block cannot be read: " + problem;
+        problem = path + ": the CUE sheet inside it cannot be read" +
+                  (sheet ? ": it names more than one file" : ": " + problem);
         return nullptr;
     }
-    sheet->title = embedded.title;
-    sheet->performer = embedded.performer;
+    sheet->title = embedded.title.empty() ? sheet->title : embedded.title;
+    sheet->performer = embedded.performer.empty() ? sheet->performer : embedded.performer;
     std::string ignored;
     if (const auto tagged = ParseCueSheet(embedded.tagSheet, ignored)) {
         sheet->title = sheet->title.empty() ? tagged->title : sheet->title;

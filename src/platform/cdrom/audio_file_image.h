@@ -14,6 +14,7 @@ namespace disctrove::platform {
 // What a FLAC file says of itself as a disc.
 struct EmbeddedCueSheet {
     std::string sheet;      // its CUESHEET block written as a CUE sheet; empty when it has none
+    std::string notCd;      // why its CUESHEET block is no CD's (then `sheet` is empty)
     std::string tagSheet;   // a CUE sheet kept as text in a CUESHEET tag, as some players keep it
     std::string title;      // the album's, from its tags
     std::string performer;  // the album's
