@@ -183,10 +183,10 @@ class PlanMaker {
             facts.preEmphasis = track.preEmphasis;
             facts.copyPermitted = track.copyPermitted;
             facts.fourChannels = track.fourChannels;
-            if (const CueIndex* zero = track.Index(0); zero != nullptr) {
-                facts.pregapStart = Position(*zero);
-            } else if (track.pregap > 0) {
-                facts.pregapStart = start - track.pregap;
+            const CueIndex* zero = track.Index(0);
+            const int32_t pregapStart = zero != nullptr ? Position(*zero) : start - track.pregap;
+            if (pregapStart < start) {
+                facts.pregapStart = pregapStart;
             }
             plan.facts.tracks.push_back(facts);
             plan.text.tracks.push_back({Utf8(track.title), Utf8(track.performer)});
