@@ -100,6 +100,12 @@ printf 'track audio 200\ntrack audio 100\nrandom-failures 0-150 0.05\nrandom-fai
 printf 'track audio 400\ntrack audio 300\ntrack audio 200\npregap 2 150\npregap 3 1\nindex 2 2 10\nindex 2 3 11\n' |
   seed simcd_fuzzer gaps-and-indexes
 
+# CUE sheets of audio files.
+printf 'REM GENRE Rock\nCATALOG 1234567890123\nPERFORMER "A"\nTITLE "B"\nFILE "disc.flac" WAVE\n  TRACK 01 AUDIO\n    INDEX 00 00:00:00\n    INDEX 01 00:10:00\n  TRACK 02 AUDIO\n    TITLE "Two"\n    FLAGS DCP PRE\n    ISRC USXYZ0000002\n    INDEX 00 00:20:00\n    INDEX 01 00:22:00\n    INDEX 02 00:30:00\n' |
+  seed cue_sheet_fuzzer one-file
+printf 'FILE "a.wav" WAVE\n  TRACK 01 AUDIO\n    PREGAP 00:02:00\n    INDEX 01 00:00:00\n  TRACK 02 AUDIO\n    INDEX 00 00:04:00\nFILE "bb.wav" WAVE\n    INDEX 01 00:00:00\n    POSTGAP 00:01:00\n' |
+  seed cue_sheet_fuzzer files-and-gaps
+
 # Naming: any bytes make metadata; a few with the codes of a template at the end.
 printf '\x08Artist\x05Album\x041997\x03..\x01\x00\x00\x00\x02\x03\x04\x05\x06\x07\x08\x09$a-$l-$n-$t' |
   seed naming_fuzzer codes

@@ -241,8 +241,9 @@ const OptionRow kOptions[] = {
      .read = ReadSettings},
     {.name = "--image",
      .value = "FILE",
-     .help = "add a disc image (.cue, .toc, .nrg, .simcd) to the drive list and\n"
-             "use it; may be given more than once",
+     .help = "add a disc image to the drive list and use it: a .cue of .bin,\n"
+             "WAV or FLAC files, a .flac with its CUE sheet inside, .toc, .nrg,\n"
+             ".simcd; may be given more than once",
      .read = ReadImage},
     {.name = "--drive",
      .value = "N",

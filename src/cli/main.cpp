@@ -20,6 +20,7 @@
 #include "cli/session.h"
 #include "cli/terminal.h"
 #include "codecs/conversion_worker.h"
+#include "codecs/disc_image_files.h"
 #include "disc/accuraterip_database.h"
 #include "disc/accuraterip_id.h"
 #include "disc/accuraterip_lookup.h"
@@ -84,6 +85,7 @@ bool LoadSessionSettings(Session& session, const CliOptions& options, std::strin
 // The drive list with the images, and the chosen drive.
 bool ChooseDrive(Session& session, const CliOptions& options, std::string& error) {
     ProgramState& state = session.state;
+    InstallDiscImageFileReaders();
     for (const std::string& image : options.images) {
         std::string problem;
         if (!platform::AddDiscImage(image, problem)) {

@@ -9,6 +9,7 @@
 
 #include "app/settings_file.h"
 #include "app/settings_path.h"
+#include "codecs/disc_image_files.h"
 #include "disc/disc.h"
 #include "front/program_state.h"
 #include "platform/cdrom/cdrom.h"
@@ -36,6 +37,7 @@ QStringList TakeArguments(const QStringList& arguments) {
 
 // The drive list, with `images` as drives of their own; the last image named is the one chosen.
 void OpenDrives(ProgramState& state, const QStringList& images, UserDialogs& dialogs) {
+    InstallDiscImageFileReaders();
     for (const QString& image : images) {
         std::string problem;
         if (!platform::AddDiscImage(image.toStdString(), problem)) {

@@ -18,8 +18,9 @@ decodes Ogg Vorbis, FLAC and Opus files.
 Options:
   --settings FILE          the settings file to use (else $DISCTROVE_INI, else dt.ini beside
                            the program, else ~/.config/disctrove/dt.ini)
-  --image FILE             add a disc image (.cue, .toc, .nrg, .simcd) to the drive list and
-                           choose it for this session; may be given more than once
+  --image FILE             add a disc image to the drive list and choose it for this
+                           session: a .cue of .bin, WAV or FLAC files, a .flac with its CUE
+                           sheet inside, .toc, .nrg, .simcd; may be given more than once
   --help                   show this text
   --version                show the program's name and version
 )";

@@ -138,6 +138,101 @@ TEST_F(CliTest, DrivesAndTableOfContents) {
     EXPECT_NE(empty.err.find("Error reading TOC"), std::string::npos);
 }
 
+// An image of WAV or FLAC files opens as the .bin image it was made from: one WAV a track (track
+// 2's pregap at the start of its file), one FLAC with its sheet beside it, and that FLAC alone
+// with the sheet inside (flac --cuesheet). Each has the same IDs, and rips (track 2 among them),
+// plainly and securely, to the same bytes and CUE sheet. A missing file, or audio no CD holds,
+// is refused with the reason.
+TEST_F(CliTest, ImagesOfWavAndFlacFilesOpenAsTheDiscTheyHold) {
+    const std::string cue = testing::MakeCueImage(
+        dir_.path(), "disc", {{false, 300}, {false, 450, 75, "USXYZ0000002"}, {false, 301}},
+        "1234567890123");
+    const std::string bin = dir_.File("disc.bin");
+    const std::string audio = ReadWholeFile(bin);
+    const std::string rawFormat = " -t raw -r 44100 -e signed -b 16 -c 2 -L ";
+    auto wav = [&](const std::string& name, size_t first, size_t sectors) {
+        WriteWholeFile(dir_.File("part.raw"), audio.substr(first * 2352, sectors * 2352));
+        return RunCommand("sox" + rawFormat + Quoted(dir_.File("part.raw")) + " " +
+                          Quoted(dir_.File(name)));
+    };
+    fs::create_directories(dir_.File("tracks"));
+    ASSERT_EQ(
+        wav("tracks/1.wav", 0, 300) + wav("tracks/2.wav", 300, 450) + wav("tracks/3.wav", 750, 301),
+        0);
+    WriteWholeFile(dir_.File("tracks/disc.cue"),
+                   "CATALOG 1234567890123\nFILE \"1.wav\" WAVE\n  TRACK 01 AUDIO\n"
+                   "    INDEX 01 00:00:00\nFILE \"2.wav\" WAVE\n  TRACK 02 AUDIO\n"
+                   "    ISRC USXYZ0000002\n    INDEX 00 00:00:00\n    INDEX 01 00:01:00\n"
+                   "FILE \"3.wav\" WAVE\n  TRACK 03 AUDIO\n    INDEX 01 00:00:00\n");
+    fs::create_directories(dir_.File("whole"));
+    const std::string flac =
+        "flac -s --force-raw-format --endian=little --sign=signed "
+        "--channels=2 --bps=16 --sample-rate=44100 ";
+    ASSERT_EQ(RunCommand(flac + Quoted(bin) + " -o " + Quoted(dir_.File("whole/disc.flac"))), 0);
+    std::string sheet = ReadWholeFile(cue);
+    sheet.replace(sheet.find("\"disc.bin\" BINARY"), 17, "\"disc.flac\" WAVE");
+    WriteWholeFile(dir_.File("whole/disc.cue"), sheet);
+    ASSERT_EQ(RunCommand(flac + "--cuesheet=" + Quoted(cue) + " " + Quoted(bin) + " -o " +
+                         Quoted(dir_.File("album.flac"))),
+              0);
+
+    // The tracks ripped to WAV and the rip's CUE sheet.
+    auto ripped = [this](const std::string& image, bool secure) {
+        fs::remove_all(out_);
+        std::vector<std::string> arguments = {"--image", image, "rip", "--encoder", "wav"};
+        if (secure) {
+            arguments.push_back("--secure");
+        }
+        const CliRun rip = Run(arguments);
+        EXPECT_EQ(rip.exitCode, 0) << image << "\n" << rip.err;
+        std::map<std::string, std::string> files;
+        for (const auto& entry : fs::directory_iterator(out_)) {
+            const std::string kind = entry.path().extension().string();
+            if (kind == ".wav" || kind == ".cue") {
+                files[entry.path().filename().string()] = ReadWholeFile(entry.path());
+            }
+        }
+        EXPECT_EQ(files.size(), 4u) << rip.out;
+        return files;
+    };
+    const CliRun toc = Run({"--image", cue, "toc"});
+    ASSERT_EQ(toc.exitCode, 0) << toc.err;
+    const auto reference = ripped(cue, false);
+    const std::string& ripSheet = std::prev(reference.end())->second;  // ".cue" after ".wav"
+    ASSERT_NE(ripSheet.find("CATALOG 1234567890123\n"), std::string::npos) << ripSheet;
+    ASSERT_NE(ripSheet.find("    INDEX 00 00:04:00\nFILE \"-Track 02.wav\" WAVE\n    INDEX 01 "
+                            "00:00:00\n"),
+              std::string::npos)
+        << ripSheet;
+    ASSERT_NE(ripSheet.find("ISRC USXYZ0000002\n"), std::string::npos) << ripSheet;
+    for (const std::string& image :
+         {dir_.File("tracks/disc.cue"), dir_.File("whole/disc.cue"), dir_.File("album.flac")}) {
+        const CliRun same = Run({"--image", image, "toc"});
+        EXPECT_EQ(same.out, toc.out) << image << "\n" << same.err;
+        EXPECT_TRUE(ripped(image, false) == reference) << image;
+    }
+    EXPECT_TRUE(ripped(dir_.File("album.flac"), true) == reference);
+    EXPECT_TRUE(ripped(dir_.File("tracks/disc.cue"), true) == reference);
+
+    ASSERT_EQ(
+        RunCommand("sox -n -r 48000 -b 16 -c 2 " + Quoted(dir_.File("48k.wav")) + " trim 0 1"), 0);
+    const std::vector<std::pair<std::string, std::string>> refusals = {
+        {"gone.wav", "the file it names is missing: " + dir_.File("gone.wav")},
+        {"48k.wav", dir_.File("48k.wav") + ": 48000 Hz, 16-bit, 2 channels; a CD holds 44100 Hz"},
+    };
+    for (const auto& [file, reason] : refusals) {
+        WriteWholeFile(dir_.File("bad.cue"), "FILE \"" + file +
+                                                 "\" WAVE\n  TRACK 01 AUDIO\n"
+                                                 "    INDEX 01 00:00:00\n");
+        const CliRun bad = Run({"--image", dir_.File("bad.cue"), "toc"});
+        EXPECT_EQ(bad.exitCode, 2);
+        EXPECT_NE(bad.err.find(reason), std::string::npos) << bad.err;
+    }
+    const CliRun bare = Run({"--image", dir_.File("whole/disc.flac"), "toc"});
+    EXPECT_EQ(bare.exitCode, 2);
+    EXPECT_NE(bare.err.find("holds no CUE sheet"), std::string::npos) << bare.err;
+}
+
 TEST_F(CliTest, LookupAgainstTheServer) {
     const std::string cue = Image({{false, 1000}, {false, 1500}});
     const std::string id = Run({"--image", cue, "toc"}).out.substr(7, 8);

@@ -6,8 +6,12 @@
 #include <algorithm>
 #include <cstdio>
 #include <functional>
+#include <optional>
+#include <sstream>
 #include <vector>
 
+#include "platform/cdrom/audio_file_image.h"
+#include "platform/cdrom/disc_device.h"
 #include "platform/cdrom/media_watch.h"
 #include "platform/cdrom/simulated_disc.h"
 #include "support/disc_images.h"
@@ -367,6 +371,138 @@ TEST_F(CdromTest, MediaWatchOfAnImageFollowsItsFile) {
     }
     EXPECT_FALSE(watch.slow());
     EXPECT_FALSE(MediaWatch(testing::RequestFor(7)).Changed());
+}
+
+// An audio file as the image's reader sees one: its length and the simulated disc's audio from
+// frame `base` on, as the file's text ("FRAMES BASE") says.
+class ListedAudioFile final : public PcmFileReader {
+  public:
+    ListedAudioFile(uint64_t frames, int64_t base) : frames_(frames), base_(base) {}
+    uint64_t Frames() const override { return frames_; }
+    bool Read(uint64_t first, uint32_t count, uint8_t* out) override {
+        if (first + count > frames_) {
+            return false;
+        }
+        FillSimulatedAudio(base_ + static_cast<int64_t>(first), count, out);
+        return true;
+    }
+
+  private:
+    uint64_t frames_;
+    int64_t base_;
+};
+
+// The sheet of an image of audio files puts every track where the disc had it: audio before
+// track 1, a pregap at the end of the file before, silence from PREGAP and POSTGAP that no file
+// holds, a last file that ends inside a sector (the rest is silence). Sheets no disc can come
+// from are refused.
+TEST_F(CdromTest, SheetsOfAudioFilesPutTheTracksWhereTheDiscHadThem) {
+    SetPcmFileOpener([](const std::string& path, std::string&) {
+        std::istringstream text(testing::ReadWholeFile(path));
+        uint64_t frames = 0;
+        int64_t base = 0;
+        text >> frames >> base;
+        return std::make_unique<ListedAudioFile>(frames, base);
+    });
+    const int64_t s = 588;  // frames a sector
+    testing::WriteWholeFile(dir_.File("a.wav"), std::to_string(1000 * s) + " 0");
+    testing::WriteWholeFile(dir_.File("b.wav"), std::to_string(200 * s) + " 5000000");
+    testing::WriteWholeFile(dir_.File("short.wav"), std::to_string(300 * s - 100) + " 0");
+    struct Case {
+        std::string sheet;
+        std::vector<int32_t> starts;
+        std::vector<std::optional<int32_t>> pregaps;
+        int32_t leadOut;
+        std::vector<std::pair<int32_t, int64_t>> audio;  // sector: its first frame, -1 silence
+    };
+    const std::vector<Case> cases = {
+        {"PERFORMER \"Sigur Rós\"\nFILE a.wav WAVE\nTRACK 01 AUDIO\nINDEX 00 00:00:00\n"
+         "INDEX 01 00:10:00\nTRACK 02 AUDIO\nTITLE \"Svefn-g-englar\"\nINDEX 01 00:12:00\n",
+         {750, 900},
+         {0, {}},
+         1000,
+         {{0, 0}, {749, 749 * s}}},
+        {"FILE \"a.wav\" WAVE\n  TRACK 01 AUDIO\n    INDEX 01 00:00:00\n  TRACK 02 AUDIO\n"
+         "    INDEX 00 00:13:00\nFILE \"b.wav\" WAVE\n    INDEX 01 00:00:00\n    INDEX 02 "
+         "00:01:00\n",
+         {0, 1000},
+         {{}, 975},
+         1200,
+         {{999, 999 * s}, {1000, 5000000}}},
+        {"FILE \"b.wav\" WAVE\nTRACK 01 AUDIO\nPREGAP 00:02:00\nINDEX 01 00:00:00\n"
+         "TRACK 02 AUDIO\nINDEX 01 00:01:00\nPOSTGAP 00:01:00\n",
+         {150, 225},
+         {0, {}},
+         425,
+         {{149, -1}, {150, 5000000}, {349, 5000000 + 199 * s}, {350, -1}}},
+        {"FILE short.wav WAVE\nTRACK 01 AUDIO\nINDEX 01 00:00:00\n", {0}, {{}}, 300, {}},
+    };
+    for (const Case& test : cases) {
+        testing::WriteWholeFile(dir_.File("disc.cue"), test.sheet);
+        ASSERT_TRUE(IsAudioFileImage(dir_.File("disc.cue")));
+        std::string problem;
+        const auto image = OpenAudioFileImage(dir_.File("disc.cue"), problem);
+        ASSERT_TRUE(image) << problem;
+        DiscLayout layout;
+        ReadError error;
+        DiscFacts facts;
+        ASSERT_TRUE(image->ReadLayout(layout, error));
+        ASSERT_TRUE(image->ReadFacts(facts));
+        std::vector<int32_t> starts;
+        std::vector<std::optional<int32_t>> pregaps;
+        for (size_t i = 0; i < layout.tracks.size(); ++i) {
+            starts.push_back(layout.tracks[i].start);
+            pregaps.push_back(facts.tracks[i].pregapStart);
+        }
+        EXPECT_EQ(starts, test.starts) << test.sheet;
+        EXPECT_EQ(pregaps, test.pregaps) << test.sheet;
+        EXPECT_EQ(layout.leadOut, test.leadOut) << test.sheet;
+        std::vector<uint8_t> sector(2352);
+        for (const auto& [at, frame] : test.audio) {
+            ASSERT_TRUE(image->ReadAudio(at, 1, sector.data(), false, error));
+            EXPECT_TRUE(sector ==
+                        (frame < 0 ? std::vector<uint8_t>(2352) : SimulatedAudio(frame, 588)))
+                << test.sheet << "sector " << at;
+        }
+        EXPECT_FALSE(image->ReadAudio(layout.leadOut - 1, 2, sector.data(), false, error));
+        const CdText text = image->ReadCdText();
+        ASSERT_EQ(text.tracks.size(), layout.tracks.size());
+        if (&test == &cases.front()) {
+            EXPECT_EQ(text.performer, "Sigur Rós");
+            EXPECT_EQ(text.tracks[1].title, "Svefn-g-englar");
+        }
+    }
+    // The end of a short last file reads as silence after its last sample.
+    testing::WriteWholeFile(dir_.File("disc.cue"), cases.back().sheet);
+    std::string problem;
+    const auto short_ = OpenAudioFileImage(dir_.File("disc.cue"), problem);
+    std::vector<uint8_t> last(2352);
+    ReadError error;
+    ASSERT_TRUE(short_->ReadAudio(299, 1, last.data(), false, error));
+    const auto expected = SimulatedAudio(299 * s, 488);
+    EXPECT_TRUE(std::equal(expected.begin(), expected.end(), last.begin()));
+    EXPECT_TRUE(std::all_of(last.begin() + 488 * 4, last.end(), [](uint8_t b) { return b == 0; }));
+
+    const std::vector<std::pair<std::string, std::string>> refusals = {
+        {"FILE short.wav WAVE\nTRACK 01 AUDIO\nINDEX 01 00:00:00\nFILE b.wav WAVE\nTRACK 02 "
+         "AUDIO\nINDEX 01 00:00:00\n",
+         "short.wav: 176300 samples are not a whole number of CD sectors"},
+        {"FILE b.wav WAVE\nTRACK 01 AUDIO\nINDEX 01 00:03:00\n", "lies past the end of b.wav"},
+        {"FILE b.wav WAVE\nTRACK 01 MODE1/2352\nINDEX 01 00:00:00\n", "holds audio tracks only"},
+        {"FILE b.wav WAVE\nTRACK 01 AUDIO\nINDEX 01 00:00:00\nTRACK 02 AUDIO\nINDEX 01 "
+         "00:00:00\n",
+         "track 2 starts where no audio of its own follows"},
+        {"FILE b.wav WAVE\nTRACK 01 AUDIO\nINDEX 01 00:00:75\n", "line 3: INDEX needs"},
+        {"FILE b.wav WAVE\nTRACK 01 AUDIO\nINDEX 02 00:00:00\n", "line 3: INDEX 2 out of order"},
+        {"TRACK 01 AUDIO\n", "line 1: TRACK before the first FILE"},
+        {"FILE b.wav WAVE\nTRACK 01 AUDIO\nINDEX 00 00:00:00\n", "track 1 has no INDEX 01"},
+    };
+    for (const auto& [sheet, reason] : refusals) {
+        testing::WriteWholeFile(dir_.File("disc.cue"), sheet);
+        EXPECT_FALSE(OpenAudioFileImage(dir_.File("disc.cue"), problem)) << sheet;
+        EXPECT_NE(problem.find(reason), std::string::npos) << problem;
+    }
+    SetPcmFileOpener(nullptr);
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include <optional>
 #include <vector>
 
+#include "platform/cdrom/audio_file_image.h"
 #include "platform/cdrom/cddb_protocol.h"
 #include "platform/cdrom/disc_device.h"
 #include "platform/cdrom/index_search.h"
@@ -38,6 +39,9 @@ struct DeviceEntry {
 std::unique_ptr<DiscDevice> OpenDevice(const DeviceEntry& entry, std::string& problem) {
     if (entry.isImage && IsSimulatedDisc(entry.source)) {
         return OpenSimulatedDisc(entry.source, problem);
+    }
+    if (entry.isImage && IsAudioFileImage(entry.source)) {
+        return OpenAudioFileImage(entry.source, problem);
     }
     auto device = OpenLibcdioDevice(entry.source, entry.isImage);
     if (!device) {

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -112,6 +113,16 @@ std::unique_ptr<ParanoiaDrive> ParanoiaDriveOf(uint32_t handle, std::string& pro
 // when the disc holds no audio paranoia can read.
 std::unique_ptr<ParanoiaDrive> OpenParanoiaOnCdio(CdIo* cdio, std::string& problem);
 
+// One read command of `sectors` sectors from `start` into `out`; false when it fails.
+using SectorReader = std::function<bool(int32_t start, uint32_t sectors, uint8_t* out)>;
+
+// A paranoia drive object for a device libcdio cannot open (a simulated disc, an image of WAV or
+// FLAC files): libcdio is lent a stand-in image with the device's table of contents (a cue sheet
+// and an empty sparse .bin in a temporary folder of its own, removed with the object), and every
+// read goes to `read`. Null, with the reason in `problem`, when it cannot be made.
+std::unique_ptr<ParanoiaDrive> OpenStandInParanoiaDrive(const DiscLayout& layout, SectorReader read,
+                                                        std::string& problem);
+
 // The table of contents of the disc of an open handle (as read when the handle was opened or
 // by the last ReadTOC). False when there is no readable disc.
 bool DiscLayoutOf(uint32_t handle, DiscLayout& layout);
@@ -129,5 +140,9 @@ std::vector<std::string> LibcdioDriveList();
 // A simulated disc described by a .simcd file. Null, with the reason in `problem`, when the
 // file cannot be read or holds a statement it does not know.
 std::unique_ptr<DiscDevice> OpenSimulatedDisc(const std::string& path, std::string& problem);
+
+// An image of WAV or FLAC files (see audio_file_image.h). Null, with the reason in `problem`,
+// when the sheet, a file it names, or the audio in it is not one a CD can hold.
+std::unique_ptr<DiscDevice> OpenAudioFileImage(const std::string& path, std::string& problem);
 
 }  // namespace disctrove::platform

@@ -2,17 +2,9 @@
 // that is a fixed function of the sample frame number.
 #include "platform/cdrom/simulated_disc.h"
 
-#include <cdio/cdio.h>
-#include <cdio/paranoia/cdda.h>
-#include <fcntl.h>
-#include <stdlib.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <atomic>
-#include <cerrno>
 #include <cstring>
-#include <filesystem>
 #include <fstream>
 #include <map>
 #include <mutex>
@@ -533,118 +525,6 @@ class SimulatedDisc final : public DiscDevice {
     }
 };
 
-// Paranoia asks libcdio about the disc's tracks, so a simulated disc lends it a stand-in image
-// with the same table of contents (a cue sheet and a sparse, empty .bin in a folder of its own)
-// and serves the audio reads itself.
-class SimulatedParanoiaDrive final : public ParanoiaDrive {
-  public:
-    ~SimulatedParanoiaDrive() override {
-        if (drive_) {
-            const std::lock_guard lock(RegistryMutex());
-            Registry().erase(drive_->get());
-        }
-        drive_.reset();
-        if (cdio_ != nullptr) {
-            cdio_destroy(cdio_);
-        }
-        if (!folder_.empty()) {
-            std::error_code ignored;
-            std::filesystem::remove_all(folder_, ignored);
-        }
-    }
-
-    cdrom_drive_s* get() const override { return drive_->get(); }
-
-    bool Open(SimulatedDisc& disc, const DiscLayout& layout, std::string& problem) {
-        std::string pattern =
-            (std::filesystem::temp_directory_path() / "disctrove-simcd-XXXXXX").string();
-        if (mkdtemp(pattern.data()) == nullptr) {
-            problem = "cannot make a folder for the stand-in image";
-            return false;
-        }
-        folder_ = pattern;
-        const std::string bin = folder_ + "/disc.bin";
-        const std::string cue = folder_ + "/disc.cue";
-        const int fd = ::open(bin.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-        const bool sized = fd >= 0 && ftruncate(fd, off_t{layout.leadOut} * kCdSectorBytes) == 0;
-        if (fd >= 0) {
-            ::close(fd);
-        }
-        std::ofstream sheet(cue);
-        sheet << "FILE \"disc.bin\" BINARY\n";
-        for (size_t i = 0; i < layout.tracks.size(); ++i) {
-            const int32_t start = layout.tracks[i].start;
-            auto two = [](int32_t value) {
-                return std::string(value < 10 ? "0" : "") + std::to_string(value);
-            };
-            sheet << "  TRACK " << two(static_cast<int32_t>(i) + 1) << " "
-                  << (layout.tracks[i].data ? "MODE1/2352" : "AUDIO") << "\n    INDEX 01 "
-                  << two(start / 4500) << ":" << two(start / 75 % 60) << ":" << two(start % 75)
-                  << "\n";
-        }
-        sheet.close();
-        if (!sized || !sheet) {
-            problem = "cannot write the stand-in image";
-            return false;
-        }
-        cdio_ = cdio_open_cue(cue.c_str());
-        if (cdio_ == nullptr) {
-            problem = "cannot open the stand-in image";
-            return false;
-        }
-        drive_ = OpenParanoiaOnCdio(cdio_, problem);
-        if (!drive_) {
-            return false;
-        }
-        cdrom_drive_t* drive = drive_->get();
-        if (layout.lastSession > 0) {
-            // The audio session ends before the gap that the stand-in gives to its last track.
-            drive->cd_extra = 1;
-            drive->audio_last_sector = layout.lastSession - kSessionGapSectors - 1;
-        }
-        {
-            const std::lock_guard lock(RegistryMutex());
-            Registry()[drive] = &disc;
-        }
-        drive->read_audio = ReadForParanoia;
-        return true;
-    }
-
-  private:
-    static std::mutex& RegistryMutex() {
-        static std::mutex mutex;
-        return mutex;
-    }
-    static std::map<cdrom_drive_t*, SimulatedDisc*>& Registry() {
-        static std::map<cdrom_drive_t*, SimulatedDisc*> registry;
-        return registry;
-    }
-
-    // One read command, as a drive answers it: every sector asked for, or a failure when one
-    // of them cannot be read. Secure reading retries and shortens a request that fails, as
-    // libcdio-paranoia does, so the sectors before a bad one still come back.
-    static long ReadForParanoia(cdrom_drive_t* drive, void* buffer, lsn_t begin, long sectors) {
-        SimulatedDisc* disc = nullptr;
-        {
-            const std::lock_guard lock(RegistryMutex());
-            const auto found = Registry().find(drive);
-            disc = found == Registry().end() ? nullptr : found->second;
-        }
-        ReadError error;
-        if (disc == nullptr || buffer == nullptr || sectors <= 0 ||
-            !disc->ReadSecurely(static_cast<int32_t>(begin), static_cast<uint32_t>(sectors),
-                                static_cast<uint8_t*>(buffer), error)) {
-            errno = EIO;
-            return -1;
-        }
-        return sectors;
-    }
-
-    std::string folder_;
-    CdIo_t* cdio_ = nullptr;
-    std::unique_ptr<ParanoiaDrive> drive_;
-};
-
 std::unique_ptr<ParanoiaDrive> SimulatedDisc::OpenParanoiaDrive(std::string& problem) {
     DiscLayout layout;
     ReadError error;
@@ -652,11 +532,15 @@ std::unique_ptr<ParanoiaDrive> SimulatedDisc::OpenParanoiaDrive(std::string& pro
         problem = "no disc";
         return nullptr;
     }
-    auto drive = std::make_unique<SimulatedParanoiaDrive>();
-    if (!drive->Open(*this, layout, problem)) {
-        return nullptr;
-    }
-    return drive;
+    // Paranoia asks libcdio about the disc's tracks: it gets a stand-in image, and every read
+    // comes here.
+    return OpenStandInParanoiaDrive(
+        layout,
+        [this](int32_t start, uint32_t sectors, uint8_t* out) {
+            ReadError error;
+            return ReadSecurely(start, sectors, out, error);
+        },
+        problem);
 }
 
 }  // namespace
