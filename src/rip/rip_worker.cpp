@@ -83,7 +83,8 @@ class Reader {
     int Run() {
         const DiscState& disc = context_.disc;
         for (const Track& track : disc.tracks) {
-            if (track.marked || image_ != nullptr) {
+            // In an image the hidden track is no track: it is read as track 1's INDEX 00.
+            if ((track.marked && image_ == nullptr) || (image_ != nullptr && !track.Hidden())) {
                 TrackResult& result = results_.emplace_back();
                 result.index = track.index;
                 result.number = track.Number();

@@ -1149,10 +1149,11 @@ TEST_F(CliTest, RipToAnImageHoldsTheWholeDiscWithItsSheet) {
         arguments.insert(arguments.end(), more.begin(), more.end());
         return Run(arguments);
     };
-    const CliRun tracks = rip({"rip", "--encoder", "wav"});
+    const CliRun tracks = rip({"rip", "1-3", "--encoder", "wav", "--template", "$n"});
     ASSERT_EQ(tracks.exitCode, 0) << tracks.err;
     const std::string checks = LinesStartingWith(tracks.out, {"ACCURATERIP\t", "CRC\t"});
     ASSERT_NE(checks.find("ACCURATERIP\t3\t"), std::string::npos) << tracks.out;
+    const std::string track2 = ReadWholeFile(out_ + "/02.wav");
     fs::remove_all(out_);
 
     std::string id = Run({"--image", cue, "toc"}).out.substr(7, 8);
@@ -1201,7 +1202,8 @@ TEST_F(CliTest, RipToAnImageHoldsTheWholeDiscWithItsSheet) {
                                          Quoted(stem + ".cue")),
                   "3|Takk\n1|Track 01|USABC9900001\n2|Track 02|\n3|Track 03|\n");
         const std::string log = ReadWholeFile(stem + ".log");
-        EXPECT_NE(log.find(": 00:02.00 (150 sectors), in the image as track 1's INDEX 00\n"),
+        EXPECT_NE(log.find(": 00:02.00 (150 sectors) of audio (a hidden track), in the image as "
+                           "track 1's INDEX 00\n"),
                   std::string::npos)
             << log;
         if (kind == "flac") {
@@ -1222,6 +1224,18 @@ TEST_F(CliTest, RipToAnImageHoldsTheWholeDiscWithItsSheet) {
                 EXPECT_NE(tags.find(tag), std::string::npos) << tag << tags;
             }
             EXPECT_EQ(tags.find("TITLE=Track"), std::string::npos) << tags;
+        }
+        // The image and its sheet open as the disc again, and so does the FLAC file alone: its
+        // track 2 is the original's, byte for byte.
+        fs::rename(out_, dir_.File(kind));
+        const std::string moved = dir_.File(kind) + "/Sigur Rós - Takk.";
+        for (const std::string& disc : kind == "flac" ? std::vector{moved + "cue", moved + "flac"}
+                                                      : std::vector{moved + "cue"}) {
+            const CliRun again =
+                Run({"--image", disc, "rip", "2", "--encoder", "wav", "--template", "$n"});
+            ASSERT_EQ(again.exitCode, 0) << disc << again.err;
+            EXPECT_TRUE(ReadWholeFile(out_ + "/02.wav") == track2) << disc;
+            fs::remove_all(out_);
         }
     }
     EXPECT_TRUE(fs::is_empty(tmp_));
