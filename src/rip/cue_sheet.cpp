@@ -240,6 +240,12 @@ ImageLayout PlanImage(const Options& options, const DiscState& disc,
             image.indexes.push_back({0, start - pregap});
         }
         image.indexes.push_back({1, start});
+        if (const platform::TrackFacts* own = TrackFactsOf(options, disc, facts, track)) {
+            int number = 2;
+            for (const int32_t later : own->indexStarts) {
+                image.indexes.push_back({number++, later - layout.firstSector});
+            }
+        }
     }
     return layout;
 }

@@ -867,6 +867,25 @@ TEST_F(CliTest, GapsAndIndexesFromTheSubchannel) {
     EXPECT_NE(log.find("    3 | 00:40.00 | 00:20.00 |         3000 |       4499 | 00:00.33\n"),
               std::string::npos);
 
+    // In an image every index lies where the disc has it; the image's sheet opens as the same
+    // disc, with the same indexes.
+    fs::remove_all(out_);
+    ASSERT_EQ(Run({"--image", simcd, "rip", "--image-file", "--encoder", "flac"}).exitCode, 0);
+    const std::string trackTwo = head(2) +
+                                 "    INDEX 00 00:11:25\n    INDEX 01 00:13:25\n"
+                                 "    INDEX 02 00:21:25\n    INDEX 03 00:29:26\n";
+    EXPECT_NE(ReadWholeFile(written(".cue")).find(trackTwo), std::string::npos);
+    fs::rename(written(".cue"), dir_.File("image.cue"));
+    const std::string flac = written(".flac");
+    fs::rename(flac, dir_.File(fs::path(flac).filename().string()));
+    EXPECT_EQ(Run({"--image", dir_.File("image.cue"), "toc"}).out.substr(0, 16),
+              Run({"--image", simcd, "toc"}).out.substr(0, 16));
+    fs::remove_all(out_);
+    ASSERT_EQ(Run({"--image", dir_.File("image.cue"), "rip", "--image-file", "--encoder", "flac"})
+                  .exitCode,
+              0);
+    EXPECT_NE(ReadWholeFile(written(".cue")).find(trackTwo), std::string::npos);
+
     fs::remove_all(out_);
     const std::string cue =
         testing::MakeCueImage(dir_.path(), "gaps", {{false, 300}, {false, 200, 75}});

@@ -156,6 +156,7 @@ class PlanMaker {
         plan.layout.firstTrack = sheet_.tracks.front().number;
         plan.layout.leadOut = total_;
         plan.facts.catalog = Code(sheet_.catalog, 13);
+        plan.facts.indexSource = IndexSource::sheet;
         plan.text.title = Utf8(sheet_.title);
         plan.text.performer = Utf8(sheet_.performer);
         for (size_t i = 0; i < sheet_.tracks.size(); ++i) {
@@ -187,6 +188,11 @@ class PlanMaker {
             const int32_t pregapStart = zero != nullptr ? Position(*zero) : start - track.pregap;
             if (pregapStart < start) {
                 facts.pregapStart = pregapStart;
+            }
+            for (const CueIndex& index : track.indexes) {
+                if (index.number >= 2) {
+                    facts.indexStarts.push_back(Position(index));
+                }
             }
             plan.facts.tracks.push_back(facts);
             plan.text.tracks.push_back({Utf8(track.title), Utf8(track.performer)});
