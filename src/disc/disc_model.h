@@ -29,7 +29,7 @@ struct Drive {
     // not start at sector 0; found at the last refresh.
     enum class BeforeFirstTrack { nothing, silence, audio, unreadable };
     BeforeFirstTrack beforeFirstTrack = BeforeFirstTrack::nothing;
-    platform::CdText cdText;           // the names the disc carried at the last refresh
+    platform::CdText cdText;  // the names the disc carried at the last refresh
 };
 
 // Values of Track::status besides the percentages 0 to 99.
