@@ -83,8 +83,9 @@ class Reader {
     int Run() {
         const DiscState& disc = context_.disc;
         for (const Track& track : disc.tracks) {
-            // In an image the hidden track is no track: it is read as track 1's INDEX 00.
-            if ((track.marked && image_ == nullptr) || (image_ != nullptr && !track.Hidden())) {
+            // An image holds every track, the hidden one too (its row says how it went), though
+            // its sheet makes that one track 1's INDEX 00.
+            if (track.marked || image_ != nullptr) {
                 TrackResult& result = results_.emplace_back();
                 result.index = track.index;
                 result.number = track.Number();
