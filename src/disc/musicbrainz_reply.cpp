@@ -196,11 +196,9 @@ std::optional<MusicBrainzRelease> ReadRelease(const Json& json, const std::strin
     release.format = Text(*medium, "format");
     release.mediumPosition = Whole(*medium, "position", 1);
     release.mediumCount = static_cast<int32_t>(media.size());
-    const Json& tracks = List(*medium, "tracks");
-    for (size_t i = 0; i < tracks.size(); ++i) {
-        const Json& track = tracks[i];
+    const auto readTrack = [&credit](const Json& track, int32_t position) {
         ReleaseTrack out;
-        out.position = Whole(track, "position", static_cast<int32_t>(i + 1));
+        out.position = Whole(track, "position", position);
         out.title = Text(track, "title");
         const Json& recording = Member(track, "recording");
         // A track without its own credit has its recording's, and that one the release's.
@@ -212,7 +210,15 @@ std::optional<MusicBrainzRelease> ReadRelease(const Json& json, const std::strin
         out.artist = artist.name;
         out.artistId = artist.firstArtistId;
         out.recordingId = Text(recording, "id");
-        release.tracks.push_back(std::move(out));
+        return out;
+    };
+    // The audio before track 1 (a hidden track), when the medium lists it, is its track 0.
+    if (const Json& pregap = Member(*medium, "pregap"); pregap.is_object()) {
+        release.tracks.push_back(readTrack(pregap, 0));
+    }
+    const Json& tracks = List(*medium, "tracks");
+    for (size_t i = 0; i < tracks.size(); ++i) {
+        release.tracks.push_back(readTrack(tracks[i], static_cast<int32_t>(i + 1)));
     }
     return release;
 }

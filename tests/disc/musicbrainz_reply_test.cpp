@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include "disc/cddb_reply_parser.h"
+#include "disc/release_apply.h"
+#include "support/all_records.h"
+
 namespace disctrove {
 namespace {
 
@@ -47,6 +51,33 @@ TEST(MusicBrainzReply, MalformedAnswersGiveNothingOrEmptyFields) {
             EXPECT_EQ(r.tracks[0].title + r.tracks[0].artist + r.tracks[0].recordingId, "");
         }
     }
+}
+
+// On a disc with a hidden track, names go by the disc's numbers: a medium's pregap track names
+// track 0, and CDDB's TTITLE0 names track 1.
+TEST(MusicBrainzReply, NamesGoByTheDiscsNumbersBesideAHiddenTrack) {
+    testing::AllRecords disc;
+    for (int32_t i = 0; i < 3; ++i) {
+        Track& track = disc.tracks.emplace_back();
+        track.index = i;
+        track.numberBase = 0;
+    }
+    const auto titles = [&disc] {
+        std::vector<std::string> all;
+        for (const Track& track : disc.tracks) {
+            all.push_back(track.title);
+        }
+        return all;
+    };
+    const auto releases = ParseMusicBrainzReply(
+        R"({"releases": [{"media": [{"pregap": {"position": 0, "title": "Intro"},
+            "tracks": [{"position": 1, "title": "One"}, {"position": 2, "title": "Two"}]}]}]})",
+        "id", 2);
+    ASSERT_EQ(releases.size(), 1u);
+    ApplyRelease(disc, releases[0]);
+    EXPECT_EQ(titles(), (std::vector<std::string>{"Intro", "One", "Two"}));
+    ParseCddbReply("DTITLE=A / B\nTTITLE0=Uno\nTTITLE1=Dos\n", disc, disc);
+    EXPECT_EQ(titles(), (std::vector<std::string>{"Intro", "Uno", "Dos"}));
 }
 
 }  // namespace
