@@ -155,10 +155,9 @@ void Parse(ReplyReader& reader, DiscState& disc) {
             return;
         }
         // Lines for tracks the disc model does not have are ignored.
-        // TTITLEn names the disc's track n + 1: after the hidden track when there is one.
-        const size_t row = n + (disc.tracks.empty() || !disc.tracks.front().Hidden() ? 0 : 1);
-        if (row < disc.tracks.size()) {
-            disc.tracks[row].title = platform::WithoutControls(Unescape(*title));
+        // TTITLEn names the disc's track n + 1, whether or not a hidden track comes first.
+        if (Track* track = TrackNumbered(disc.tracks, static_cast<int32_t>(n + 1))) {
+            track->title = platform::WithoutControls(Unescape(*title));
         }
     }
 }

@@ -68,4 +68,11 @@ inline size_t DiscTrackCount(const std::vector<Track>& tracks) {
     return !tracks.empty() && tracks.front().Hidden() ? tracks.size() - 1 : tracks.size();
 }
 
+// The track the disc numbers `number` (0: the hidden track), or null when it has none.
+inline Track* TrackNumbered(std::vector<Track>& tracks, int32_t number) {
+    const int32_t base = tracks.empty() ? 1 : tracks.front().numberBase;
+    const auto row = static_cast<size_t>(number - base);
+    return number >= base && row < tracks.size() ? &tracks[row] : nullptr;
+}
+
 }  // namespace disctrove

@@ -62,13 +62,12 @@ void ApplyCdText(DiscState& disc, const MusicBrainzRelease& names) {
         track.artistId.clear();
         track.recordingId.clear();
     }
-    const int32_t base = disc.tracks.empty() ? 1 : disc.tracks.front().numberBase;
     for (const ReleaseTrack& named : names.tracks) {
-        const auto index = static_cast<size_t>(named.position - base);
-        if (named.position < base || index >= disc.tracks.size()) {
+        Track* numbered = TrackNumbered(disc.tracks, named.position);
+        if (numbered == nullptr) {
             continue;
         }
-        Track& track = disc.tracks[index];
+        Track& track = *numbered;
         if (!named.title.empty() && track.title == DefaultTrackTitle(track)) {
             track.title = named.title;
         }

@@ -37,13 +37,12 @@ void ApplyRelease(DiscState& disc, const MusicBrainzRelease& release) {
         track.recordingId.clear();
     }
     // Positions are the disc's numbers; a release's track 0 names the hidden track.
-    const int32_t base = disc.tracks.empty() ? 1 : disc.tracks.front().numberBase;
     for (const ReleaseTrack& named : release.tracks) {
-        const auto index = static_cast<size_t>(named.position - base);
-        if (named.position < base || index >= disc.tracks.size()) {
+        Track* numbered = TrackNumbered(disc.tracks, named.position);
+        if (numbered == nullptr) {
             continue;
         }
-        Track& track = disc.tracks[index];
+        Track& track = *numbered;
         track.title = named.title;
         track.artist = named.artist != release.artist ? named.artist : std::string();
         track.artistId = named.artistId;
