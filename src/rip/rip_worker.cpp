@@ -6,6 +6,7 @@
 #include <map>
 #include <memory>
 #include <new>
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -59,6 +60,22 @@ bool MakeDiscFolders(WorkerContext& context, const std::string& base) {
         return false;
     }
     return true;
+}
+
+// What one read of a track works in: its buffer and the overlap of jitter correction.
+struct ReadBuffers {
+    std::unique_ptr<platform::TrackBufferBlock> read;
+    std::unique_ptr<platform::TrackBufferBlock> overlap;
+};
+
+// The buffers of a track's read; none when there is no memory for them.
+std::optional<ReadBuffers> AllocateReadBuffers() {
+    try {
+        return ReadBuffers{std::make_unique<platform::TrackBufferBlock>(kReadChunkSectors),
+                           std::make_unique<platform::TrackBufferBlock>(kOverlapSectors)};
+    } catch (const std::bad_alloc&) {
+        return std::nullopt;
+    }
 }
 
 bool IsKnownKind(EncoderKind kind) {
@@ -224,19 +241,15 @@ class Reader {
         // A track named like one still being encoded waits for it, so the question and the
         // file are what they were when tracks were ripped one after another.
         encoders_.WaitUntilWritten(output);
-        std::unique_ptr<platform::TrackBufferBlock> read;
-        std::unique_ptr<platform::TrackBufferBlock> overlap;
-        try {
-            read = std::make_unique<platform::TrackBufferBlock>(kReadChunkSectors);
-            overlap = std::make_unique<platform::TrackBufferBlock>(kOverlapSectors);
-        } catch (const std::bad_alloc&) {
+        const std::optional<ReadBuffers> buffers = AllocateReadBuffers();
+        if (!buffers) {
             result_ = kRipFailed;
             playlist_.End(place, false);
             return;
         }
         // Every sample passes the checks once, on its way to the file.
         TrackStages stages(track, disc, options.ReplayGain != 0);
-        RipJob job{&track, read->get(), overlap->get(), output, &stages.chain};
+        RipJob job{&track, buffers->read->get(), buffers->overlap->get(), output, &stages.chain};
         job.result = &result;
         if (image_ != nullptr) {
             ReadIntoImage(track, job, place, stages);
@@ -324,15 +337,11 @@ class Reader {
         Track before = first;
         before.startSector = image_->layout().firstSector;
         before.lengthSectors = static_cast<uint32_t>(first.startSector - before.startSector);
-        std::unique_ptr<platform::TrackBufferBlock> read;
-        std::unique_ptr<platform::TrackBufferBlock> overlap;
-        try {
-            read = std::make_unique<platform::TrackBufferBlock>(kReadChunkSectors);
-            overlap = std::make_unique<platform::TrackBufferBlock>(kOverlapSectors);
-        } catch (const std::bad_alloc&) {
+        const std::optional<ReadBuffers> buffers = AllocateReadBuffers();
+        if (!buffers) {
             return kRipFailed;
         }
-        RipJob job{&before, read->get(), overlap->get(), image_->path(), nullptr};
+        RipJob job{&before, buffers->read->get(), buffers->overlap->get(), image_->path(), nullptr};
         job.result = &results_[0];
         const int32_t status = ImageReadStatus(ReadTrackInto(context_, job, image_->stage(), 99));
         if (status == 0) {
