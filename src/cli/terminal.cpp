@@ -100,8 +100,8 @@ void Terminal::DrawProgressLines() {
 
 std::string Terminal::Describe(int32_t position) const {
     if (position >= 0 && static_cast<size_t>(position) < disc_.tracks.size()) {
-        return platform::TwoDigits(position + 1) + " " +
-               platform::WithoutControls(disc_.tracks[static_cast<size_t>(position)].title);
+        const Track& track = disc_.tracks[static_cast<size_t>(position)];
+        return platform::TwoDigits(track.Number()) + " " + platform::WithoutControls(track.title);
     }
     return platform::WithoutControls(fileName_);
 }
