@@ -15,8 +15,10 @@ rm -rf "$work"
 mkdir -p "$work"
 "$build/tests/make-demo-disc" "$work" >/dev/null
 
-# The CDDB server picks a free port and says which.
-"$build/tests/cddb-server" "$work/cddb" >"$work/server.log" 2>&1 &
+# The CDDB server picks a free port and says which. Its log is made before it starts: the
+# redirection happens in the server's own process, which the first look below may come before.
+: >"$work/server.log"
+"$build/tests/cddb-server" "$work/cddb" >>"$work/server.log" 2>&1 &
 server=$!
 trap 'kill "$server" 2>/dev/null || true' EXIT
 port=""
