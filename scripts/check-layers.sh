@@ -19,6 +19,7 @@ work
 disc
 codecs
 rip
+convert
 front
 cli ui+skin'
 

@@ -3,6 +3,7 @@
 #include <sys/types.h>
 
 #include <algorithm>
+#include <utility>
 
 namespace disctrove {
 
@@ -79,7 +80,17 @@ PcmSource PcmSource::OpenRaw(const std::string& path) {
     return source;
 }
 
+PcmSource PcmSource::OfStream(std::unique_ptr<PcmStream> stream) {
+    PcmSource source;
+    source.format_ = stream->Format();
+    source.stream_ = std::move(stream);
+    return source;
+}
+
 size_t PcmSource::Read(void* buffer, size_t size) {
+    if (stream_) {
+        return stream_->Read(buffer, size);
+    }
     if (!file_ || error_ != PcmSourceError::none) {
         return 0;
     }

@@ -2,12 +2,14 @@
 #pragma once
 
 #include <array>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "app/formats.h"
 #include "audio/pcm_source.h"
+#include "codecs/track_tags.h"
 #include "codecs/worker_context.h"
 #include "disc/disc_state.h"
 #include "disc/track_result.h"
@@ -30,6 +32,11 @@ struct EncodeJob {
     std::string writePath = {};
     // Where the encoder's note goes (what it made otherwise than asked); none when null.
     TrackResult* result = nullptr;
+    // A conversion from another format: opens the decoder's samples in place of sourcePath.
+    std::function<PcmSource()> openSource = {};
+    // A conversion's tags and cover, carried over from its source in place of the disc's names
+    // and the rip's cover; null for a rip and for the "Encode WAV file" command.
+    const CarriedTags* carried = nullptr;
 };
 
 // The encoder of one compressed format as the rip worker uses it. One object serves one encoder

@@ -1,5 +1,6 @@
 // The one encode loop every format's sink runs in, and how every encoding ends.
 #include <algorithm>
+#include <iterator>
 #include <memory>
 #include <optional>
 #include <string>
@@ -73,7 +74,7 @@ int32_t Encode(WorkerContext& context, EncodeJob& job, bool fromRip, EncoderSink
         return fail(std::string(PcmSourceMessage(source.error())));
     }
     const SinkOpening opening{context,        track, source.format(), fromRip, job.writePath,
-                              job.outputPath, note};
+                              job.outputPath, note,  job.carried};
     SampleFeed feed;
     if (const std::string refused = sink.Accept(opening, feed); !refused.empty()) {
         return fail(refused);
@@ -109,6 +110,9 @@ int32_t Encode(WorkerContext& context, EncodeJob& job, bool fromRip, EncoderSink
             return fail(failure);
         }
     }
+    if (const std::string failure = source.Failure(); !stopped && !failure.empty()) {
+        return fail(failure);  // the working file goes: what came before the damage is no file
+    }
     if (const std::string failure = sink.Finish(stopped); !failure.empty()) {
         return fail(failure);
     }
@@ -119,6 +123,16 @@ int32_t Encode(WorkerContext& context, EncodeJob& job, bool fromRip, EncoderSink
 }
 
 }  // namespace
+
+std::vector<TrackTag> SinkOpening::Tags(TagSet set) const {
+    if (carried == nullptr) {
+        return TrackTags(context.options, context.disc, track, fromRip, set, context.facts);
+    }
+    std::vector<TrackTag> tags = {{"ENCODER", "Disctrove"}};
+    std::copy_if(carried->tags.begin(), carried->tags.end(), std::back_inserter(tags),
+                 [](const TrackTag& tag) { return tag.name != "ENCODER"; });
+    return tags;
+}
 
 void RunEncode(WorkerContext& context, EncodeJob& job, bool fromRip,
                std::unique_ptr<EncoderSink> sink) {
@@ -150,8 +164,9 @@ void FinishEncode(WorkerContext& context, EncodeJob& job, bool fromRip, int32_t 
 }
 
 PcmSource OpenEncodeSource(EncodeJob& job, bool fromRip) {
-    PcmSource source =
-        fromRip ? PcmSource::OpenRaw(job.sourcePath) : PcmSource::OpenWav(job.sourcePath);
+    PcmSource source = fromRip          ? PcmSource::OpenRaw(job.sourcePath)
+                       : job.openSource ? job.openSource()
+                                        : PcmSource::OpenWav(job.sourcePath);
     if (!fromRip && source.error() == PcmSourceError::none) {
         job.track->lengthSectors = static_cast<uint32_t>(
             std::min<uint64_t>(source.format().dataLength / kCdBytesPerSector, UINT32_MAX));

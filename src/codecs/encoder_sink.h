@@ -32,8 +32,16 @@ struct SinkOpening {
     // could not; the sink sets it when it opens.
     std::string& note;
 
-    // The front cover of a rip's file (waiting for its fetch); empty for a conversion.
-    const std::vector<uint8_t>& Cover() const { return RipCover(context, fromRip); }
+    // A conversion's tags and cover from its source; null: the disc's names and the rip's cover.
+    const CarriedTags* carried = nullptr;
+
+    // The front cover: a conversion's source's, or a rip's (waiting for its fetch); else empty.
+    const std::vector<uint8_t>& Cover() const {
+        return carried != nullptr ? carried->cover : RipCover(context, fromRip);
+    }
+    // The file's tags: a conversion's source's (with ENCODER, `encoder`, in place of the
+    // source's), else those of the track on the disc.
+    std::vector<TrackTag> Tags(TagSet set) const;
 };
 
 // How a sink wants its samples.

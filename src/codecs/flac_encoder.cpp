@@ -284,10 +284,7 @@ std::string FlacSink::Open(const SinkOpening& opening, SampleFeed&) {
         }
     }
     if (!BuildMetadata(blocks_,
-                       image_
-                           ? image_->tags
-                           : TrackTags(opening.context.options, opening.context.disc, opening.track,
-                                       opening.fromRip, TagSet::full, opening.context.facts),
+                       image_ ? image_->tags : opening.Tags(TagSet::full),
                        opening.Cover(), input.sampleRate, totalFrames)) {
         return "Out of memory while preparing the FLAC tags.";
     }

@@ -197,8 +197,7 @@ std::string Mp3Sink::Tag() {
     // Added once the info frame is in its place: TagLib moves the whole audio behind the tag.
     if (options.Useid3 && options.Id3v2 &&
         !WriteId3v2Tag(path,
-                       TrackTags(options, disc, track, opening_->fromRip, TagSet::oggVorbis,
-                                 opening_->context.facts),
+                       opening_->Tags(TagSet::oggVorbis),
                        opening_->Cover())) {
         return WriteFailedMessage(opening_->outputPath);
     }

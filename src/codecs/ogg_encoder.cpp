@@ -80,10 +80,9 @@ bool SetUp(vorbis_info& info, const OggFormat& format, int32_t channels, int32_t
     return vorbis_encode_init(&info, channels, rate, cbr, cbr, cbr) == 0;
 }
 
-void AddComments(vorbis_comment& comment, const WorkerContext& context, const Track& track,
-                 bool fromRip, const std::vector<uint8_t>& cover) {
-    for (const TrackTag& tag : TrackTags(context.options, context.disc, track, fromRip,
-                                         TagSet::oggVorbis, context.facts)) {
+void AddComments(vorbis_comment& comment, const SinkOpening& opening) {
+    const std::vector<uint8_t>& cover = opening.Cover();
+    for (const TrackTag& tag : opening.Tags(TagSet::oggVorbis)) {
         vorbis_comment_add_tag(&comment, tag.name.c_str(), tag.value.c_str());
     }
     const std::string picture = MetadataBlockPicture(cover);
@@ -168,7 +167,7 @@ std::string OggSink::Open(const SinkOpening& opening, SampleFeed&) {
     }
     vorbis_comment_init(&state_.comment);
     state_.commentReady = true;
-    AddComments(state_.comment, opening.context, opening.track, opening.fromRip, opening.Cover());
+    AddComments(state_.comment, opening);
     vorbis_analysis_init(&state_.dsp, &state_.info);
     state_.dspReady = true;
     vorbis_block_init(&state_.dsp, &state_.block);

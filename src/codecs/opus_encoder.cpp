@@ -130,9 +130,7 @@ std::string OpusSink::Open(const SinkOpening& opening, SampleFeed&) {
     if (!comments_) {
         return LibraryError("creating the comments", OPE_ALLOC_FAIL);
     }
-    for (const TrackTag& tag :
-         TrackTags(opening.context.options, opening.context.disc, opening.track, opening.fromRip,
-                   TagSet::full, opening.context.facts)) {
+    for (const TrackTag& tag : opening.Tags(TagSet::full)) {
         ope_comments_add(comments_.get(), tag.name.c_str(), tag.value.c_str());
     }
     // Built here rather than by libopusenc, which reads pictures from files.

@@ -2,6 +2,7 @@
 // writer maps them to its own fields.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -14,6 +15,13 @@ namespace disctrove {
 struct TrackTag {
     std::string name;   // "TITLE", "ARTIST", ...
     std::string value;  // UTF-8, whole
+};
+
+// What a converted file carries over from its source: the source's tags (a name may come more
+// than once, one value each) and its front cover (empty: none). Nothing is made up.
+struct CarriedTags {
+    std::vector<TrackTag> tags;
+    std::vector<uint8_t> cover;
 };
 
 enum class TagSet {

@@ -34,11 +34,9 @@ constexpr std::array<std::pair<const char*, const char*>, 10> kAttributeNames = 
     {"BARCODE", "WM/Barcode"},
 }};
 
-std::vector<std::pair<std::string, std::string>> MoreAttributes(const WorkerContext& context,
-                                                                const Track& track, bool fromRip) {
+std::vector<std::pair<std::string, std::string>> MoreAttributes(const SinkOpening& opening) {
     std::vector<std::pair<std::string, std::string>> attributes;
-    for (const TrackTag& tag : TrackTags(context.options, context.disc, track, fromRip,
-                                         TagSet::oggVorbis, context.facts)) {
+    for (const TrackTag& tag : opening.Tags(TagSet::oggVorbis)) {
         for (const auto& [name, attribute] : kAttributeNames) {
             if (tag.name == name) {
                 attributes.emplace_back(attribute, tag.value);
@@ -109,7 +107,7 @@ std::string WmaSink::Open(const SinkOpening& opening, SampleFeed&) {
     if (!file_.Create(opening.context.questions, opening.writePath, pcm_, bitrate, disc.Album,
                       !track.artist.empty() ? track.artist : disc.Artist, disc.Year,
                       std::string(GenreNameOf(disc.Genre)),
-                      MoreAttributes(opening.context, track, opening.fromRip))) {
+                      MoreAttributes(opening))) {
         return kCannotCreateOutputMessage;
     }
     opening.note =
