@@ -30,6 +30,15 @@ using testing::RunCommand;
 using testing::TempDir;
 using testing::WriteWholeFile;
 
+// A source's tags as "NAME=value" lines.
+std::multiset<std::string> Lines(const CarriedTags& carried) {
+    std::multiset<std::string> lines;
+    for (const TrackTag& tag : carried.tags) {
+        lines.insert(tag.name + "=" + tag.value);
+    }
+    return lines;
+}
+
 class CarriedTagsTest : public ::testing::Test {
   protected:
     void SetUp() override {
@@ -158,7 +167,45 @@ TEST_F(CarriedTagsTest, EveryTargetKeepsTheTagsAndCoverOfAFlacFile) {
                              picture + "'"),
                   0);
         EXPECT_EQ(ReadWholeFile(picture), ReadWholeFile(cover));
+        // And the converted file is a source as good as the first.
+        const CarriedTags back = ReadSourceTags({output, -1, ""});
+        EXPECT_EQ(back.cover, carried.cover);
+        const auto lines = Lines(back);
+        for (const char* line :
+             {"TITLE=Song", "ALBUM=Record", "ALBUMARTIST=Band", "DATE=2019-04-05", "GENRE=Jazz",
+              "TRACKNUMBER=3", "DISCNUMBER=1", "MUSICBRAINZ_TRACKID=t-id",
+              "MUSICBRAINZ_ALBUMID=a-id", "ISRC=GBAYE0601498", "MOOD=Calm"}) {
+            EXPECT_EQ(lines.count(line), 1u) << line;
+        }
+        EXPECT_EQ(lines.count("ENCODER=Disctrove"), 0u);
     }
+}
+
+// The formats we do not write, read as sources: MP4 (AAC) and an MP3 file with only ID3v1.
+TEST_F(CarriedTagsTest, Mp4AndId3v1SourcesAreRead) {
+    const std::string cover = dir_.File("cover.png");
+    ASSERT_EQ(RunCommand("ffmpeg -v error -f lavfi -i color=red:s=8x8 -frames:v 1 '" + cover + "'"),
+              0);
+    const std::string names = " -metadata title=Song -metadata artist=Singer -metadata track=3/12";
+    const std::string m4a = dir_.File("in.m4a");
+    const std::string mp3 = dir_.File("in.mp3");
+    ASSERT_EQ(
+        RunCommand("ffmpeg -v error -i '" + wav_ + "' -i '" + cover +
+                   "' -map 0 -map 1 -c:a aac -c:v copy -disposition:v attached_pic" + names + " '" +
+                   m4a + "' && lame --silent --id3v1-only --tt Song --ta Singer --tn 3 '" + wav_ +
+                   "' '" + mp3 + "'"),
+        0);
+    const CarriedTags fromM4a = ReadSourceTags({m4a, -1, ""});
+    const CarriedTags fromMp3 = ReadSourceTags({mp3, -1, ""});
+    const std::multiset<std::string> expected = {"TITLE=Song", "ARTIST=Singer", "TRACKNUMBER=3"};
+    for (const auto& lines : {Lines(fromM4a), Lines(fromMp3)}) {
+        for (const std::string& line : expected) {
+            EXPECT_EQ(lines.count(line), 1u) << line;
+        }
+    }
+    EXPECT_EQ(Lines(fromM4a).count("TRACKTOTAL=12"), 1u);
+    const std::string picture = ReadWholeFile(cover);
+    EXPECT_EQ(fromM4a.cover, std::vector<uint8_t>(picture.begin(), picture.end()));
 }
 
 // Nothing is made up: a source without tags gives a file with only the encoder's name.
@@ -194,21 +241,14 @@ TEST_F(CarriedTagsTest, ATrackOfAnImageIsNamedByItsSheet) {
                          "--import-cuesheet-from=image.cue --set-tag-from-file=CUESHEET=sheet.txt "
                          "--set-tag=ALBUM=Record --set-tag=LABEL=Blue image.flac"),
               0);
-    const auto tags = [](const CarriedTags& carried) {
-        std::multiset<std::string> lines;
-        for (const TrackTag& tag : carried.tags) {
-            lines.insert(tag.name + "=" + tag.value);
-        }
-        return lines;
-    };
     const std::multiset<std::string> second = {
         "TITLE=Two", "ARTIST=Band",   "ALBUM=Record", "ALBUMARTIST=Band", "GENRE=Jazz",
         "DATE=1999", "TRACKNUMBER=2", "TRACKTOTAL=2", "ISRC=GBAYE0601498"};
-    EXPECT_EQ(tags(ReadSourceTags({cue, 2, ""})), second);
+    EXPECT_EQ(Lines(ReadSourceTags({cue, 2, ""})), second);
     std::multiset<std::string> withLabel = second;
     withLabel.insert("LABEL=Blue");
-    EXPECT_EQ(tags(ReadSourceTags({flac, 2, ""})), withLabel);
-    const auto first = tags(ReadSourceTags({cue, 1, ""}));
+    EXPECT_EQ(Lines(ReadSourceTags({flac, 2, ""})), withLabel);
+    const auto first = Lines(ReadSourceTags({cue, 1, ""}));
     EXPECT_EQ(first.count("ARTIST=Singer"), 1u);
     EXPECT_EQ(first.count("ARTIST=Band"), 0u);
 }
