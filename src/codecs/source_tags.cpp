@@ -226,29 +226,26 @@ std::string Unquoted(std::string value) {
 
 // The sheet's album comments (REM DATE, GENRE, COMMENT before the first TRACK), which its
 // parser passes over.
-TagList AlbumRemarks(std::string_view text) {
-    static constexpr std::pair<std::string_view, const char*> kRemarks[] = {
-        {"DATE", "DATE"}, {"GENRE", "GENRE"}, {"COMMENT", "COMMENT"}};
+TagList AlbumRemarks(const std::string& text) {
     TagList tags;
-    std::istringstream lines{std::string(text)};
+    std::istringstream lines(text);
     for (std::string line; std::getline(lines, line);) {
-        const size_t start = line.find_first_not_of(" \t");
-        const std::string_view trimmed =
-            start == std::string::npos ? std::string_view() : std::string_view(line).substr(start);
-        if (StartsWith(Upper(std::string(trimmed.substr(0, 6))), "TRACK ")) {
+        std::istringstream words(line);
+        std::string command;
+        std::string remark;
+        words >> command >> remark;
+        if (Upper(command) == "TRACK") {
             break;
         }
-        if (!StartsWith(Upper(std::string(trimmed.substr(0, 4))), "REM ")) {
+        remark = Upper(remark);
+        if (Upper(command) != "REM" ||
+            (remark != "DATE" && remark != "GENRE" && remark != "COMMENT")) {
             continue;
         }
-        const std::string_view rest = trimmed.substr(4);
-        for (const auto& [word, name] : kRemarks) {
-            if (Upper(std::string(rest.substr(0, word.size() + 1))) == std::string(word) + " ") {
-                if (std::string value = Unquoted(std::string(rest.substr(word.size() + 1)));
-                    !value.empty()) {
-                    tags.push_back({name, value});
-                }
-            }
+        std::string value;
+        std::getline(words >> std::ws, value);
+        if (value = Unquoted(value); !value.empty()) {
+            tags.push_back({remark, value});
         }
     }
     return tags;
