@@ -54,7 +54,15 @@ std::string PositionOf(uint64_t bytes, const WavHeader& format) {
     return std::to_string(seconds / 60) + (s < 10 ? ":0" : ":") + std::to_string(s);
 }
 
-// Why `path` cannot be read ("" when it can): the system's words, in lower case.
+// The system's words for an error, as they go after a colon.
+std::string SystemWords(std::string text) {
+    if (!text.empty()) {
+        text[0] = static_cast<char>(std::tolower(static_cast<unsigned char>(text[0])));
+    }
+    return text;
+}
+
+// Why `path` cannot be read ("" when it can).
 std::string Unreadable(const std::string& path) {
     std::error_code error;
     if (fs::is_directory(path, error)) {
@@ -64,12 +72,7 @@ std::string Unreadable(const std::string& path) {
     if (OpenFile(path, "rb")) {
         return "";
     }
-    const int number = errno != 0 ? errno : EIO;
-    std::string text = std::strerror(number);
-    if (!text.empty()) {
-        text[0] = static_cast<char>(std::tolower(static_cast<unsigned char>(text[0])));
-    }
-    return text;
+    return SystemWords(std::strerror(errno != 0 ? errno : EIO));
 }
 
 // What a file's first bytes say it is.
@@ -184,8 +187,11 @@ std::string DamageOf(const char* message) {
     if (message == kFlacMd5Message) {
         return "its samples do not match the MD5 signature the file holds";
     }
-    if (message == kOneBitstreamMessage || message == kOpusChannelsChangeMessage) {
-        return "another stream follows with other channels";
+    if (message == kOneBitstreamMessage) {
+        return "a second stream follows the first (a chained file)";
+    }
+    if (message == kOpusChannelsChangeMessage) {
+        return "its channels change along the way";
     }
     return "its data cannot be decoded";
 }
@@ -542,7 +548,8 @@ void Walk(const fs::path& folder, std::vector<std::string>& files, SourceListing
     std::error_code error;
     fs::directory_iterator entries(folder, error);
     if (error) {
-        listing.refused.emplace_back(folder.string(), "cannot be read: " + error.message());
+        listing.refused.emplace_back(folder.string(),
+                                     "cannot be read: " + SystemWords(error.message()));
         return;
     }
     std::vector<fs::directory_entry> sorted;
@@ -685,7 +692,10 @@ SourceListing ListConvertSources(const std::vector<std::string>& paths) {
         std::error_code error;
         const fs::file_status status = fs::status(path, error);
         if (!fs::exists(status)) {
-            listing.refused.emplace_back(path, "it does not exist");
+            const bool missing = !error || error == std::errc::no_such_file_or_directory;
+            listing.refused.emplace_back(
+                path,
+                missing ? "it does not exist" : "cannot be read: " + SystemWords(error.message()));
             continue;
         }
         if (!fs::is_directory(status)) {
