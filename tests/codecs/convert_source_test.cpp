@@ -230,15 +230,20 @@ TEST_F(ConvertSourceTest, DamagedAndForeignFilesAreErrorsNotCrashes) {
     }
     WriteWholeFile(dir_.File("noise.mp3"), noise);
     WriteWholeFile(dir_.File("text.wma"), "not audio at all\n");
+    // A playlist would have FFmpeg read the files it names: it is no audio file of ours.
+    WriteWholeFile(dir_.File("list.m3u8"),
+                   "#EXTM3U\n#EXT-X-TARGETDURATION:10\n#EXTINF:10,\nwhole.mp3\n#EXT-X-ENDLIST\n");
     WriteWholeFile(dir_.File("head.flac"), cut.substr(0, 30));
-    for (const char* name :
-         {"cut.flac", "cut.mp3", "flipped.flac", "noise.mp3", "text.wma", "head.flac"}) {
+    for (const char* name : {"cut.flac", "cut.mp3", "flipped.flac", "noise.mp3", "text.wma",
+                             "head.flac", "list.m3u8"}) {
         SCOPED_TRACE(name);
         const Decoded decoded = DecodeFile(dir_.File(name));
         EXPECT_NE(decoded.error.find(name), std::string::npos) << decoded.error;
     }
-    EXPECT_EQ(DecodeFile(dir_.File("text.wma")).error,
-              "text.wma is not an audio file we can decode");
+    for (const char* name : {"text.wma", "list.m3u8"}) {
+        EXPECT_EQ(DecodeFile(dir_.File(name)).error,
+                  std::string(name) + " is not an audio file we can decode");
+    }
     EXPECT_EQ(DecodeFile(dir_.File("gone.mp3")).error,
               "Cannot open gone.mp3: no such file or directory");
 }

@@ -30,9 +30,24 @@ struct FrameFreer {
 struct PacketFreer {
     void operator()(AVPacket* packet) const { av_packet_free(&packet); }
 };
+// Options handed to FFmpeg, which takes them in and gives back those it did not know.
+struct Dictionary {
+    AVDictionary* entries = nullptr;
+    Dictionary() = default;
+    Dictionary(const Dictionary&) = delete;
+    Dictionary& operator=(const Dictionary&) = delete;
+    ~Dictionary() { av_dict_free(&entries); }
+};
 struct SwrFreer {
     void operator()(SwrContext* context) const { swr_free(&context); }
 };
+
+// The containers read: those of audio files, and of films whose sound may be wanted. Playlists
+// and the like (HLS, concat, SDP) are not: a file a user hands us must not make us open other
+// files, still less reach out over the network.
+constexpr const char* kContainers =
+    "mp3,asf,mov,aac,wav,w64,rf64,flac,ogg,matroska,aiff,ape,wv,tta,caf,au,amr,ac3,eac3,dts,"
+    "dtshd,mpc,mpc8,tak,shn,dsf,loas,truehd,mlp,voc,avi,mpeg,mpegts,flv,rm,xwma";
 
 std::string ErrorText(int error) {
     std::array<char, AV_ERROR_MAX_STRING_SIZE> text{};
@@ -231,8 +246,13 @@ std::unique_ptr<MediaDecoder> MediaDecoder::Open(const std::string& path, std::s
         problem = "out of memory";
         return nullptr;
     }
+    Dictionary options;
+    av_dict_set(&options.entries, "protocol_whitelist", "file", 0);
+    av_dict_set(&options.entries, "format_whitelist", kContainers, 0);
     AVFormatContext* opened = nullptr;
-    const int open = avformat_open_input(&opened, path.c_str(), nullptr, nullptr);
+    // "file:" first, so a name with a colon in it is never taken for another protocol's address.
+    const int open =
+        avformat_open_input(&opened, ("file:" + path).c_str(), nullptr, &options.entries);
     if (open < 0) {
         problem = open == AVERROR(ENOENT) || open == AVERROR(EACCES) || open == AVERROR(EISDIR)
                       ? ErrorText(open)
