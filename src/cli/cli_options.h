@@ -35,6 +35,8 @@ struct CliOptions {
     bool imageFile = false;      // --image-file: the whole disc into one file
     std::optional<int> offset;   // --offset: the drive's read offset in samples
     bool offsetAuto = false;     // --offset auto: the one AccurateRip's drive list gives
+    bool keepTree = false;       // --keep-tree: a conversion mirrors the source folders
+    bool skipExisting = false;   // --skip-existing: a conversion skips files already made
 };
 
 // Reads the command line. Fills `error` and returns nothing when it is not one the program

@@ -152,6 +152,21 @@ bool ReadThreads(CliOptions& options, const std::string& value) {
     return ReadNumber(options.threads, value, 0, 64);
 }
 
+bool ReadKeepTree(CliOptions& options, const std::string&) {
+    options.keepTree = true;
+    return true;
+}
+
+bool ReadSkipExisting(CliOptions& options, const std::string&) {
+    options.skipExisting = true;
+    return true;
+}
+
+// Only "never" for now: a conversion never removes what it was made from.
+bool ReadDeleteSource(CliOptions&, const std::string& value) {
+    return value == "never";
+}
+
 bool ReadOffset(CliOptions& options, const std::string& value) {
     options.offsetAuto = value == "auto";
     return options.offsetAuto || ReadNumber(options.offset, value, -3000, 3000);
@@ -222,6 +237,24 @@ const CommandRow kCommands[] = {
      .help = "encode a WAV file (into Outfolder of the settings)",
      .maxArguments = 1,
      .needs = "the WAV file to encode"},
+    {.name = "convert",
+     .arguments = "PATH...",
+     .help = "convert files and folders (every file below a folder whose\n"
+             "extension names a format we decode: WAV, FLAC, Ogg Vorbis,\n"
+             "Opus, MP3, WMA, AAC/M4A, ALAC; a .cue sheet as its tracks)\n"
+             "into one format, several at once, with their tags and cover\n"
+             "carried over and ReplayGain measured anew (one album per\n"
+             "source folder; ID3/ReplayGain); one file failing never stops\n"
+             "the others, and Ctrl+C leaves only whole files",
+     .closing = "prints a line per file as it ends: CONVERTED <TAB> source <TAB>\n"
+                "file [<TAB> what the encoder made otherwise than asked],\n"
+                "SKIPPED <TAB> source <TAB> file <TAB> why, FAILED <TAB> source\n"
+                "<TAB> why, STOPPED <TAB> source; a path that is no source:\n"
+                "FAILED <TAB> path <TAB> why; then TOTAL <TAB> converted\n"
+                "<TAB> skipped <TAB> failed <TAB> stopped (counts); exit 0\n"
+                "when nothing failed or stopped, 1 otherwise",
+     .maxArguments = 1000000,
+     .needs = "the files or folders to convert"},
     {.name = "decode",
      .arguments = "FILE",
      .help = "decode an Ogg Vorbis (.ogg), FLAC (.flac) or Opus (.opus) file\n"
@@ -358,6 +391,53 @@ const OptionRow kOptions[] = {
      .help = "answer to an \"already exists\" question",
      .read = ReadAnswerOverwrite,
      .accepts = "yes|all|no"},  // as the help of rip says; "all" is "yes" for one file
+    {.command = "convert",
+     .name = "--encoder",
+     .value = "wav|ogg|mp3|wma|flac|opus",
+     .help = "the format (else the settings'\n"
+             "WAVEncoder), set up by its section of the\n"
+             "settings as for a rip",
+     .read = ReadEncoder},
+    {.command = "convert",
+     .name = "--outdir",
+     .value = "DIR",
+     .help = "the folder for the new files (else the\n"
+             "settings' Outfolder)",
+     .read = ReadOutdir},
+    {.command = "convert",
+     .name = "--template",
+     .value = "TEXT",
+     .help = "name the files from their tags by TEXT, \"/\" between\n"
+             "folders (default \"$A/$l/$n - $t\"): the codes of rip, and\n"
+             "$d disc number; a file without a title keeps its own name",
+     .read = ReadTemplate},
+    {.command = "convert",
+     .name = "--keep-tree",
+     .help = "keep each file's name and place below the folder given\n"
+             "instead of naming it from its tags",
+     .read = ReadKeepTree},
+    {.command = "convert",
+     .name = "--skip-existing",
+     .help = "skip a file whose new file exists already",
+     .read = ReadSkipExisting},
+    {.command = "convert",
+     .name = "--threads",
+     .value = "N",
+     .help = "convert N files at once (else the settings'\n"
+             "EncoderThreads; 0: one per processor core)",
+     .read = ReadThreads,
+     .takes = "a number from 0 to 64"},
+    {.command = "convert",
+     .name = "--delete-source",
+     .value = "never",
+     .help = "what becomes of the sources: they are kept",
+     .read = ReadDeleteSource},
+    {.command = "convert",
+     .name = "--answer-overwrite",
+     .value = "yes|all|no",
+     .help = "answer to \"already exists\" questions (when\n"
+             "GENERAL/Overwrite=False)",
+     .read = ReadAnswerOverwrite},
     {.command = "decode",
      .name = "--outdir",
      .value = "DIR",

@@ -15,6 +15,7 @@
 #include "app/settings_path.h"
 #include "app/version.h"
 #include "cli/cli_options.h"
+#include "cli/convert_command.h"
 #include "cli/interrupts.h"
 #include "cli/offset_commands.h"
 #include "cli/session.h"
@@ -541,6 +542,9 @@ int Main(const std::vector<std::string>& arguments) {
     }
     if (command == "offset") {
         return FindOffset(session, *options);
+    }
+    if (command == "convert") {
+        return ConvertFiles(session, *options);
     }
     return Convert(session, *options);
 }

@@ -96,6 +96,10 @@ void Terminal::DrawProgressLines() {
         std::fprintf(stderr, "%s\n", FitToWidth(line, TerminalColumns()).c_str());
         ++drawnLines_;
     }
+    if (!overall_.empty()) {
+        std::fprintf(stderr, "%s\n", FitToWidth(overall_, TerminalColumns()).c_str());
+        ++drawnLines_;
+    }
 }
 
 std::string Terminal::Describe(int32_t position) const {
@@ -114,10 +118,40 @@ void Terminal::Say(const std::string& text) {
 }
 
 void Terminal::TrackProgress(int32_t position, int32_t status) {
+    Progress(position, Describe(position), status);
+}
+
+void Terminal::EndProgress(int32_t key, const std::string& line) {
+    const std::lock_guard lock(mutex_);
+    active_.erase(key);
+    EndProgressLine();
+    std::fflush(stderr);
+    std::printf("%s\n", line.c_str());
+    std::fflush(stdout);
+    if (::isatty(STDERR_FILENO) != 0) {
+        DrawProgressLines();
+        std::fflush(stderr);
+    }
+}
+
+void Terminal::SetOverall(std::string line) {
+    const std::lock_guard lock(mutex_);
+    line = platform::WithoutControls(line);
+    if (line == overall_) {
+        return;
+    }
+    overall_ = std::move(line);
+    if (::isatty(STDERR_FILENO) != 0) {
+        DrawProgressLines();
+        std::fflush(stderr);
+    }
+}
+
+void Terminal::Progress(int32_t position, const std::string& name, int32_t status) {
     const std::lock_guard lock(mutex_);
     const bool ended = status >= kStatusCompleted;
     const std::string line =
-        Describe(position) + ": " +
+        platform::WithoutControls(name) + ": " +
         (ended ? std::string(StatusText(status)) : std::to_string(status) + "%");
     if (::isatty(STDERR_FILENO) == 0) {
         // Without a terminal a line for every tenth percent of a track is enough for whoever
@@ -145,6 +179,7 @@ void Terminal::TrackProgress(int32_t position, int32_t status) {
 void Terminal::WorkFinished() {
     const std::lock_guard lock(mutex_);
     active_.clear();
+    overall_.clear();
     EndProgressLine();
 }
 

@@ -26,6 +26,15 @@ class Terminal : public WorkerNotifications, public WorkerQuestions {
     void Say(const std::string& text);
 
     void TrackProgress(int32_t position, int32_t status) override;
+    // Progress of one piece of work (`key`) that is no track: "name: 40%", its status when it
+    // ended (over 100). On a terminal the pieces in progress share updating lines; else a line
+    // for every tenth percent.
+    void Progress(int32_t key, const std::string& name, int32_t status);
+    // Ends the progress of `key` without a line of its own, and prints `line` on standard output,
+    // above the progress lines of a terminal.
+    void EndProgress(int32_t key, const std::string& line);
+    // On a terminal, a last line under those of the work in progress ("" none).
+    void SetOverall(std::string line);
     void WorkFinished() override;
     void LookupDone() override {}
     void Inform(std::string_view text) override;
@@ -46,6 +55,7 @@ class Terminal : public WorkerNotifications, public WorkerQuestions {
     std::optional<ConfirmAnswer> overwrite_;
     std::optional<ConfirmAnswer> readError_;
     std::string fileName_;
+    std::string overall_;
     std::map<int32_t, int32_t> lastStep_;  // without a terminal: the last tenth told per track
 };
 

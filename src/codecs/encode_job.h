@@ -37,6 +37,9 @@ struct EncodeJob {
     // A conversion's tags and cover, carried over from its source in place of the disc's names
     // and the rip's cover; null for a rip and for the "Encode WAV file" command.
     const CarriedTags* carried = nullptr;
+    // A stopped encoding leaves nothing, whatever its sink could keep: a batch leaves whole
+    // files only.
+    bool wholeOrNothing = false;
 };
 
 // The encoder of one compressed format as the rip worker uses it. One object serves one encoder

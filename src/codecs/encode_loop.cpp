@@ -150,7 +150,7 @@ void RunEncode(WorkerContext& context, EncodeJob& job, bool fromRip,
 void FinishEncode(WorkerContext& context, EncodeJob& job, bool fromRip, int32_t outcome) {
     if (!job.writePath.empty() && job.writePath != job.outputPath &&
         platform::FileExists(job.writePath)) {
-        if (outcome != kStatusCompleted && outcome != kStatusStopped) {
+        if (outcome != kStatusCompleted && (outcome != kStatusStopped || job.wholeOrNothing)) {
             platform::RemoveFile(job.writePath);
         } else if (!platform::ReplaceFile(job.writePath, job.outputPath)) {
             context.questions.Inform(kCannotCreateOutputMessage);
