@@ -14,6 +14,7 @@
 #include "codecs/mp3_encoder.h"
 #include "codecs/replaygain_tags.h"
 #include "codecs/source_tags.h"
+#include "codecs/wav_sink.h"
 #include "convert/conversion_names.h"
 #include "platform/lame/lame_library.h"
 #include "platform/system/environment.h"
@@ -242,8 +243,9 @@ std::unique_ptr<LoudnessMeter> Batch::Convert(size_t index,
         lame = LoadLame(told);
         lameError = told.told;
     }
-    std::unique_ptr<EncoderSink> sink =
-        request_.encoder == kEncoderWav ? nullptr : MakeEncoderSink(request_.encoder, lame.get());
+    std::unique_ptr<EncoderSink> sink = request_.encoder == kEncoderWav
+                                            ? MakeWavSink()
+                                            : MakeEncoderSink(request_.encoder, lame.get());
     if (!sink) {
         End(index, ConversionOutcome::failed,
             lameError.empty() ? "No encoder for this format." : lameError);
