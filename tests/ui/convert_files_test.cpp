@@ -133,7 +133,8 @@ class ConvertFilesTest : public QObject {
     }
 
     // A folder of two WAV files to FLAC through the dialog: its row becomes a row per file, both
-    // end "Converted", the summary says so, and flac itself finds both files whole.
+    // end "Converted", the summary says so, and flac itself finds both files whole. A second run
+    // asks before replacing them.
     void convertsTwoWavFilesToFlac() {
         std::filesystem::create_directories(Path("in"));
         for (int i = 0; i < 2; ++i) {
@@ -167,6 +168,14 @@ class ConvertFilesTest : public QObject {
         QCOMPARE(dialogs_.opened, QStringList{QPath("out")});
         QCOMPARE(options_->convert.Encoder, kEncoderFlac);  // kept for the settings file
         QCOMPARE(options_->convert.Outfolder, Path("out"));
+
+        // Again, with Overwrite off: the batch's threads ask here, one question at a time.
+        options_->Overwrite = 0;
+        dialogs_.confirms = {ConfirmAnswer::no, ConfirmAnswer::yes};
+        dialog.startButton()->click();
+        QTRY_VERIFY_WITH_TIMEOUT(!dialog.Running(), 60000);
+        QCOMPARE(dialogs_.asked.size(), 2);
+        QCOMPARE(dialog.summaryText()->text(), "1 converted, 1 skipped, 0 failed");
     }
 
     // Closing while a batch runs asks first: No leaves it running, Yes stops it and waits for
