@@ -272,6 +272,30 @@ Nothing was decoded.</source>
         <source>Some sources are coded lossily already; converting them into a lossy format loses more.</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>already converted</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>exists; not replaced</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>No encoder for this format.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The encoder failed.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Out of memory.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Cannot write the ReplayGain tags.</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>RipNotice</name>

@@ -76,6 +76,12 @@ namespace {
     QT_TRANSLATE_NOOP("Disctrove",
                       "Some sources are coded lossily already; converting them "
                       "into a lossy format loses more."),
+    QT_TRANSLATE_NOOP("Disctrove", "already converted"),
+    QT_TRANSLATE_NOOP("Disctrove", "exists; not replaced"),
+    QT_TRANSLATE_NOOP("Disctrove", "No encoder for this format."),
+    QT_TRANSLATE_NOOP("Disctrove", "The encoder failed."),
+    QT_TRANSLATE_NOOP("Disctrove", "Out of memory."),
+    QT_TRANSLATE_NOOP("Disctrove", "Cannot write the ReplayGain tags."),
     // Choices of the format pages
     QT_TRANSLATE_NOOP("Disctrove", "Mono"),
     QT_TRANSLATE_NOOP("Disctrove", "Stereo"),
