@@ -155,6 +155,16 @@ for f in stereo mono; do
   seed ogg_decoder_fuzzer "$f.ogg" <"$scratch/$f.ogg"
   seed flac_decoder_fuzzer "$f.flac" <"$scratch/$f.flac"
   seed opus_decoder_fuzzer "$f.opus" <"$scratch/$f.opus"
+  for d in ogg flac opus; do seed convert_source_fuzzer "$f.$d" <"$scratch/$f.$d"; done
+  lame --quiet -b 32 "$scratch/$f.wav" "$scratch/$f.mp3"
+  seed convert_source_fuzzer "$f.mp3" <"$scratch/$f.mp3"
+  for c in aac alac; do
+    ffmpeg -v error -y -i "$scratch/$f.wav" -c:a $c -f mp4 "$scratch/$f.$c.m4a"
+    seed convert_source_fuzzer "$f.$c.m4a" <"$scratch/$f.$c.m4a"
+  done
+  ffmpeg -v error -y -i "$scratch/$f.wav" -c:a wmav2 "$scratch/$f.wma"
+  seed convert_source_fuzzer "$f.wma" <"$scratch/$f.wma"
+  seed convert_source_fuzzer "$f.wav" <"$scratch/$f.wav"
 done
 sox -q -n -r 48000 -c 2 -b 24 "$scratch/hires.flac" synth 0.02 sine 440
 seed flac_decoder_fuzzer hires.flac <"$scratch/hires.flac"

@@ -1,5 +1,6 @@
 #include "cli/convert_command.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <mutex>
@@ -27,7 +28,7 @@ std::string Field(std::string text) {
 }
 
 std::string Duration(double seconds) {
-    const auto whole = static_cast<long>(seconds + 0.5);
+    const auto whole = std::max(1L, static_cast<long>(seconds + 0.5));
     if (whole < 60) {
         return std::to_string(whole) + " s";
     }

@@ -136,7 +136,11 @@ void Terminal::EndProgress(int32_t key, const std::string& line) {
 
 void Terminal::SetOverall(std::string line) {
     const std::lock_guard lock(mutex_);
-    overall_ = platform::WithoutControls(line);
+    line = platform::WithoutControls(line);
+    if (line == overall_) {
+        return;
+    }
+    overall_ = std::move(line);
     if (::isatty(STDERR_FILENO) != 0) {
         DrawProgressLines();
         std::fflush(stderr);

@@ -15,7 +15,8 @@ namespace disctrove {
 // "REPLAYGAIN_TRACK_GAIN"); TagLib maps each to the format's own field (an ID3v2 frame, a TXXX
 // frame for names ID3v2 has none for, an ASF attribute, a Vorbis comment). Nothing is written
 // before Save. MP3 files: only their ID3v2 tag is read and written (version 2.4, UTF-8 texts);
-// an ID3v1 tag at the end stays byte for byte.
+// an ID3v1 tag at the end stays byte for byte. WAV files: the same ID3v2 tag in its chunk, and
+// the INFO chunk. WMA files: as WriteFileTags says.
 class TagFile {
   public:
     explicit TagFile(const std::string& path);
@@ -27,11 +28,15 @@ class TagFile {
     bool ok() const;
     // Gives `name` the one `value` (UTF-8), replacing what it had; an empty value removes it.
     void Set(const std::string& name, const std::string& value);
+    // Gives `name` one more `value` (UTF-8) after those it has; an empty value is none.
+    void Add(const std::string& name, const std::string& value);
     // The value `name` has ("" when none).
     std::string Get(const std::string& name) const;
     // Gives an MP3 file `cover` as its front cover (an APIC frame) at Save; other formats
     // embed their cover as they are encoded.
     void SetFrontCover(const std::vector<uint8_t>& cover);
+    // Whether the file's tags are an ID3v2 tag (an MP3 or WAV file).
+    bool HasId3v2() const;
     // Writes the tags into the file; false when the file could not be written.
     bool Save();
 
@@ -40,8 +45,18 @@ class TagFile {
     std::unique_ptr<State> state_;
 };
 
+// Gives a finished MP3, WAV or WMA file `tags` and `cover` (a JPEG or PNG picture) in place of
+// the tags it had: MP3 and WAV files as WriteId3v2Tag says (WAV files also in their INFO chunk,
+// the names it has), WMA files as ASF attributes (TagLib's names; names ASF has none for under
+// their own; several artists or titles as one text; the encoder as WM/ToolName, the cover as
+// WM/Picture). False when the file could not be read or written.
+bool WriteFileTags(const std::string& path, const std::vector<TrackTag>& tags,
+                   const std::vector<uint8_t>& cover);
+
 // Gives the MP3 file at `path` an ID3v2.4 tag of `tags` in front of its audio: TIT2, TPE1,
-// TALB, TPE2, TDRC, TCON, TRCK ("n/total"), TSSE (the encoder), the MusicBrainz identifiers as
+// TALB, TPE2, TDRC, TCON, TRCK and TPOS ("n/total"), TSSE (the encoder), any other name as
+// TagLib maps it (a TXXX frame where ID3v2 has none; a name given again adds a value to the
+// same frame), the MusicBrainz identifiers as
 // MusicBrainz's tagger writes them (TXXX frames, the recording in a UFID frame) and `cover`,
 // when it is a JPEG or PNG picture, as the front cover (APIC). LAME's info frame, the first
 // frame of the audio, keeps its place in the audio; the ID3v1 tag stays as it is.

@@ -6,6 +6,7 @@
 
 #include "app/genres.h"
 #include "codecs/encoder_sink.h"
+#include "codecs/tag_writer.h"
 #include "codecs/track_tags.h"
 
 namespace disctrove {
@@ -69,11 +70,10 @@ class WmaSink final : public EncoderSink {
     std::string Open(const SinkOpening& opening, SampleFeed& feed) override;
     std::string Write(const void* samples, size_t frames) override;
     // A stopped file is ended normally and kept.
-    std::string Finish(bool) override {
-        return file_.Close() ? "" : WriteFailedMessage(outputPath_);
-    }
+    std::string Finish(bool) override;
 
   private:
+    const SinkOpening* opening_ = nullptr;
     std::string outputPath_;
     platform::WmaPcmFormat pcm_;
     WmaFile file_;
@@ -103,15 +103,35 @@ std::string WmaSink::Open(const SinkOpening& opening, SampleFeed&) {
     const uint32_t bitrate = static_cast<uint32_t>(TableEntry(
                                  kWmaBitrates, track.format.As<WmaFormat>().bitrateIndex, 6)) *
                              1000;
-    // Only what is known: an empty text writes no attribute.
-    if (!file_.Create(opening.context.questions, opening.writePath, pcm_, bitrate, disc.Album,
-                      !track.artist.empty() ? track.artist : disc.Artist, disc.Year,
-                      std::string(GenreNameOf(disc.Genre)),
-                      MoreAttributes(opening))) {
+    opening_ = &opening;
+    // A rip's names, only those known (an empty text writes no attribute). A conversion's tags
+    // are written once the file is whole (Finish), every one of them, which the writer cannot.
+    std::string album, artist, year, genre;
+    std::vector<std::pair<std::string, std::string>> more;
+    if (opening.carried == nullptr) {
+        album = disc.Album;
+        artist = !track.artist.empty() ? track.artist : disc.Artist;
+        year = disc.Year;
+        genre = GenreNameOf(disc.Genre);
+        more = MoreAttributes(opening);
+    }
+    if (!file_.Create(opening.context.questions, opening.writePath, pcm_, bitrate, album, artist,
+                      year, genre, more)) {
         return kCannotCreateOutputMessage;
     }
     opening.note =
         ChangedFormatNote(file_.format(), bitrate, opening.fromRip ? 0 : opening.input.channels);
+    return "";
+}
+
+std::string WmaSink::Finish(bool) {
+    if (!file_.Close()) {
+        return WriteFailedMessage(outputPath_);
+    }
+    if (opening_ != nullptr && opening_->carried != nullptr &&
+        !WriteFileTags(opening_->writePath, opening_->Tags(TagSet::full), opening_->Cover())) {
+        return WriteFailedMessage(outputPath_);
+    }
     return "";
 }
 

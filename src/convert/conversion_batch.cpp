@@ -14,6 +14,7 @@
 #include "codecs/mp3_encoder.h"
 #include "codecs/replaygain_tags.h"
 #include "codecs/source_tags.h"
+#include "codecs/wav_sink.h"
 #include "convert/conversion_names.h"
 #include "platform/lame/lame_library.h"
 #include "platform/system/environment.h"
@@ -63,7 +64,7 @@ class Batch final : public WorkerNotifications {
     ConversionSummary Run();
 
     void TrackProgress(int32_t position, int32_t status) override {
-        if (position < 0 || status > 100) {
+        if (position < 0 || status >= kStatusCompleted) {
             return;  // the outcome is told when the item ends
         }
         const std::lock_guard lock(mutex_);
@@ -97,6 +98,7 @@ class Batch final : public WorkerNotifications {
     bool overwriteAll_;  // Overwrite on, or All answered
     ConversionSummary summary_;
     std::atomic<size_t> next_{0};
+    bool measureGain_ = false;
     std::map<std::string, AlbumGain> albums_;  // by the source's folder
 };
 
@@ -140,7 +142,10 @@ void Batch::Plan() {
             lossyToLossy || (IsLossyTarget(request_.encoder) && IsLossy(SourceCodecOf(source)));
         item.source = std::move(source);
     }
-    if (options_.ReplayGain != 0) {
+    // An MP3 file without its ID3v2 tag has no place for the gains.
+    measureGain_ = options_.ReplayGain != 0 && (request_.encoder != kEncoderMp3 ||
+                                                (options_.Useid3 != 0 && options_.Id3v2 != 0));
+    if (measureGain_) {
         for (const ConversionItem& item : summary_.items) {
             ++albums_[std::filesystem::path(item.source.path).parent_path().string()].remaining;
         }
@@ -238,8 +243,9 @@ std::unique_ptr<LoudnessMeter> Batch::Convert(size_t index,
         lame = LoadLame(told);
         lameError = told.told;
     }
-    std::unique_ptr<EncoderSink> sink =
-        request_.encoder == kEncoderWav ? nullptr : MakeEncoderSink(request_.encoder, lame.get());
+    std::unique_ptr<EncoderSink> sink = request_.encoder == kEncoderWav
+                                            ? MakeWavSink()
+                                            : MakeEncoderSink(request_.encoder, lame.get());
     if (!sink) {
         End(index, ConversionOutcome::failed,
             lameError.empty() ? "No encoder for this format." : lameError);
@@ -252,7 +258,7 @@ std::unique_ptr<LoudnessMeter> Batch::Convert(size_t index,
         return nullptr;
     }
     std::unique_ptr<LoudnessMeter> meter;
-    if (options_.ReplayGain != 0) {
+    if (measureGain_) {
         const WavHeader format = stream->Format();
         meter = std::make_unique<LoudnessMeter>(format.channels, format.sampleRate);
         if (meter->ok()) {
@@ -315,7 +321,7 @@ void Batch::Serve() {
         } catch (const std::bad_alloc&) {
             End(index, ConversionOutcome::failed, "Out of memory.");
         }
-        if (options_.ReplayGain != 0) {
+        if (measureGain_) {
             Measured(index, std::move(meter));  // without one its folder's album goes on
         }
     }
