@@ -16,7 +16,7 @@
 // least 1.8× as fast as with one. Each row also gives the processor time of its best run (user
 // and system, of all its processes) and that over the wall time, the cores the run had: where
 // other programs keep the machine busy the wall times tell what share it gave, the processor
-// times the work each did.
+// times the work each did. "others" are the cores that other programs kept busy meanwhile.
 //
 // Then the memory of a long batch: 1,000 FLAC files of 1 s each into Opus in one run, automatic
 // threads, without and with ReplayGain (then one album of 1,000 files); the peak resident memory
@@ -60,9 +60,10 @@ constexpr double kSpeedUpTarget = 1.8;
 constexpr double kMemoryTargetMb = 100;
 
 struct Timing {
-    double seconds = 1e30;  // best run
-    double cpuSeconds = 0;  // user and system time of the best run, its children's included
-    double peakMb = 0;      // largest resident size of any run
+    double seconds = 1e30;   // best run
+    double cpuSeconds = 0;   // user and system time of the best run, its children's included
+    double othersCores = 0;  // the cores other programs kept busy meanwhile
+    double peakMb = 0;       // largest resident size of any run
 };
 
 // Runs `argv` as a child with its output into `log`; false when it could not run or failed.
@@ -100,6 +101,16 @@ size_t CountFiles(const fs::path& folder, const std::string& extension) {
         [&](const fs::directory_entry& e) { return e.path().extension() == extension; }));
 }
 
+// The processor time the whole machine has been busy, in seconds.
+double MachineBusySeconds() {
+    std::ifstream stat("/proc/stat");
+    std::string cpu;
+    uint64_t user = 0, nice = 0, system = 0, idle = 0, iowait = 0, irq = 0, softirq = 0, steal = 0;
+    stat >> cpu >> user >> nice >> system >> idle >> iowait >> irq >> softirq >> steal;
+    return static_cast<double>(user + nice + system + irq + softirq + steal) /
+           static_cast<double>(::sysconf(_SC_CLK_TCK));
+}
+
 // One run into an emptied output folder, kept in `best` when it is the fastest so far; a run
 // counts when it wrote `files` files of `extension`. A failed run makes `best` nothing.
 void Measure(const std::vector<std::string>& argv, const fs::path& out, const std::string& log,
@@ -109,10 +120,12 @@ void Measure(const std::vector<std::string>& argv, const fs::path& out, const st
     }
     fs::remove_all(out);
     fs::create_directories(out);
+    const double busyBefore = MachineBusySeconds();
     const auto start = std::chrono::steady_clock::now();
     rusage usage{};
     const bool ok = Spawn(argv, log, usage);
     const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
+    const double busy = MachineBusySeconds() - busyBefore;
     if (!ok || CountFiles(out, extension) != files) {
         best.reset();
         return;
@@ -122,6 +135,7 @@ void Measure(const std::vector<std::string>& argv, const fs::path& out, const st
         best->seconds = took.count();
         const auto seconds = [](const timeval& t) { return t.tv_sec + t.tv_usec / 1e6; };
         best->cpuSeconds = seconds(usage.ru_utime) + seconds(usage.ru_stime);
+        best->othersCores = std::max(0.0, busy - best->cpuSeconds) / took.count();
     }
 }
 
@@ -171,8 +185,9 @@ void Row(const std::string& what, const std::optional<Timing>& timing, bool ours
         std::printf("  %-52s failed\n", what.c_str());
     } else {
         // cpu / wall: the cores the run had; on a busy machine less than the program could use.
-        std::printf("  %-52s %7.2f s   cpu %6.2f s = %4.2f cores", what.c_str(), timing->seconds,
-                    timing->cpuSeconds, timing->cpuSeconds / timing->seconds);
+        std::printf("  %-52s %6.2f s  cpu %6.2f s = %4.2f cores, others %4.2f", what.c_str(),
+                    timing->seconds, timing->cpuSeconds, timing->cpuSeconds / timing->seconds,
+                    timing->othersCores);
         if (ours) {
             std::printf("   peak %5.1f MB", timing->peakMb);
         }
@@ -183,8 +198,8 @@ void Row(const std::string& what, const std::optional<Timing>& timing, bool ours
 // `figure` with its target: at most `target` (a ratio of times) or at least it (a speed-up).
 void Target(const std::string& what, double figure, bool atMost, double target) {
     const bool met = atMost ? figure <= target : figure >= target;
-    std::printf("  %-52s %7.2f×  (target %s %.2f×: %s)\n", what.c_str(), figure, atMost ? "≤" : "≥",
-                target, met ? "met" : "MISSED");
+    std::printf("  %-52s %6.2f×   (target %s %.2f×: %s)\n", what.c_str(), figure,
+                atMost ? "≤" : "≥", target, met ? "met" : "MISSED");
 }
 
 // What ours is asked for, matching the peers' defaults; ReplayGain off (a row turns it on).
@@ -318,7 +333,7 @@ int main(int argc, char** argv) {
         if (automatic && peers) {
             Target("automatic / peers", automatic->seconds / peers->seconds, true, kRatioTarget);
             // The work itself, whatever share of the cores the machine's other programs left.
-            std::printf("  %-52s %7.2f×\n", "cpu time, automatic / peers",
+            std::printf("  %-52s %6.2f×\n", "cpu time, automatic / peers",
                         automatic->cpuSeconds / peers->cpuSeconds);
         }
         if (one && two) {
@@ -342,7 +357,7 @@ int main(int argc, char** argv) {
             allRan = false;
             continue;
         }
-        std::printf("  %-52s %7.2f s   peak %5.1f MB (target < %.0f MB: %s)\n", what, run->seconds,
+        std::printf("  %-52s %6.2f s  peak %5.1f MB (target < %.0f MB: %s)\n", what, run->seconds,
                     run->peakMb, kMemoryTargetMb, run->peakMb < kMemoryTargetMb ? "met" : "MISSED");
     }
     fs::remove_all(out);
