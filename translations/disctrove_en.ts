@@ -268,6 +268,10 @@ Nothing was decoded.</source>
         <source>The disc has no audio tracks: there is nothing to rip</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>Some sources are coded lossily already; converting them into a lossy format loses more.</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>RipNotice</name>
@@ -406,6 +410,85 @@ Nothing was decoded.</source>
     </message>
 </context>
 <context>
+    <name>disctrove::ui::ConversionListModel</name>
+    <message>
+        <source>File</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Status</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Done</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>into %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Waiting</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Converting</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Converted</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Skipped</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Skipped — %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Failed</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Failed — %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Stopped</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1%</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 of %2 files</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 of %2 files — about %3 s left</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 of %2 files — about %3 min left</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 of %2 files — about %3 h %4 min left</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 converted, %2 skipped, %3 failed</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1, %2 stopped</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
     <name>disctrove::ui::ConversionProgressDialog</name>
     <message>
         <source>Encoding WAV file</source>
@@ -442,6 +525,98 @@ Nothing was decoded.</source>
     <message>
         <source>You are currently ripping.
 Do you want to stop and exit anyway?</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>disctrove::ui::ConvertFilesDialog</name>
+    <message>
+        <source>Convert files</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Add files...</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Add folder...</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Remove</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Clear</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Browse...</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Keep the folder tree</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Each file goes to the same place below the output folder as it had below the folder it was found in.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Skip files already converted</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Format</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Output folder</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Open output folder</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Close</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The folder %1 could not be opened.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Audio files and CUE sheets (*.wav *.flac *.ogg *.oga *.opus *.mp3 *.wma *.m4a *.aac *.cue)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>All files (*)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Add the files or folders to convert first.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Choose the output folder.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The conversion ended early: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Files are being converted.
+Do you want to stop the conversion and close?</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Start</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Stop</source>
         <translation type="unfinished"></translation>
     </message>
 </context>
@@ -766,6 +941,11 @@ Do you want to stop and exit anyway?</source>
     </message>
     <message>
         <source>Volume</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Files are being converted.
+Do you want to stop the conversion and exit anyway?</source>
         <translation type="unfinished"></translation>
     </message>
 </context>
@@ -1499,6 +1679,10 @@ $n-track number $t-track name $a-artist $A-album artist $r-track artist $l-album
     </message>
     <message>
         <source>Stop</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>&amp;Convert files...</source>
         <translation type="unfinished"></translation>
     </message>
 </context>

@@ -51,6 +51,16 @@ struct WindowPlace {
     bool operator==(const WindowPlace&) const = default;
 };
 
+// Section CONVERT: the choices of the desktop program's "Convert files" dialog, written once the
+// dialog has been used (Outfolder "" until then, and the dialog starts at the rip's folder).
+struct ConvertChoices {
+    EncoderKind Encoder = kEncoderFlac;
+    std::string Outfolder;
+    int32_t KeepTree = 0;      // mirror the source folders below the output folder
+    int32_t SkipExisting = 0;  // a file whose converted file exists is skipped
+    bool operator==(const ConvertChoices&) const = default;
+};
+
 // Where a drive's read offset came from.
 enum class OffsetSource {
     options,        // ReadOffset, as the user set it (or its default)
@@ -114,6 +124,7 @@ struct Options {
     std::vector<std::string> templateHistory = {"$a-$t", "$n-$t", "$l-$n-$t", "$a-$l-$n-$t"};
     EncoderKind WAVEncoder = kEncoderMp3;
     WindowPlace window;
+    ConvertChoices convert;
     // The read offsets saved per drive, by the drive's key (DriveKey): a rip with that drive uses
     // its offset instead of ReadOffset.
     std::map<std::string, DriveReadOffset> driveOffsets;

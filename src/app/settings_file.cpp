@@ -59,6 +59,14 @@ void WindowKeys(WindowPlace& w, Visitor& v) {
     v.Text("WINDOW", "Columns", w.Columns);
 }
 
+template <typename Visitor>
+void ConvertKeys(ConvertChoices& c, Visitor& v) {
+    v.Encoder("CONVERT", "Encoder", c.Encoder);
+    v.Text("CONVERT", "Outfolder", c.Outfolder);
+    v.Flag("CONVERT", "KeepTree", c.KeepTree);
+    v.Flag("CONVERT", "SkipExisting", c.SkipExisting);
+}
+
 // The key table itself: one line per key, kept in one piece so that it reads as the file does.
 template <typename Visitor>
 void VisitKeys(Options& s, DiscNames& names, Visitor& v) {
@@ -159,6 +167,7 @@ void VisitKeys(Options& s, DiscNames& names, Visitor& v) {
     v.Flag("SECURE", "WriteCue", s.WriteCue);
 
     v.Window(s.window);
+    v.Convert(s.convert);
     v.DriveOffsets(s.driveOffsets);
 }
 
@@ -240,6 +249,7 @@ class Loader {
         field = EqualsIgnoringCase(text, "True") ? 1 : 0;
     }
     void Window(WindowPlace& place) { WindowKeys(place, *this); }
+    void Convert(ConvertChoices& choices) { ConvertKeys(choices, *this); }
     void Encoder(const char* section, const char* key, EncoderKind& field) {
         const auto text = doc_.ReadString(section, key, TableEntry(kEncoderNames, field, 0));
         field = kEncoderWav;
@@ -337,6 +347,13 @@ class Saver {
         // Written once the window has closed: the terminal program adds no such section.
         if (place.Width > 0) {
             WindowKeys(place, *this);
+        }
+    }
+    void Convert(ConvertChoices& choices) {
+        // Written once the dialog has been used: older files and the terminal program's runs
+        // gain no section.
+        if (!choices.Outfolder.empty()) {
+            ConvertKeys(choices, *this);
         }
     }
     void Encoder(const char* section, const char* key, EncoderKind field) {

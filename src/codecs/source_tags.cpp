@@ -18,11 +18,9 @@
 #include <cctype>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <iterator>
 #include <memory>
 #include <optional>
-#include <sstream>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -30,6 +28,7 @@
 
 #include "platform/cdrom/cddb_protocol.h"
 #include "platform/cdrom/cue_parser.h"
+#include "platform/system/files.h"
 
 namespace disctrove {
 
@@ -203,16 +202,6 @@ FileTags ReadFileTags(const std::string& path) {
     return read;
 }
 
-std::optional<std::string> ReadWhole(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        return std::nullopt;
-    }
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
 // A REM line's value with its quotes taken off.
 std::string Unquoted(std::string value) {
     while (!value.empty() && std::isspace(static_cast<unsigned char>(value.back()))) {
@@ -260,7 +249,7 @@ const platform::CueTrack* TrackOf(const platform::CueSheet& sheet, int number) {
 // The tags of track `number` of a .cue image: the track's names, the album's, its codes.
 CarriedTags CueTrackTags(const std::string& path, int number) {
     CarriedTags carried;
-    const auto raw = ReadWhole(path);
+    const auto raw = platform::ReadWholeFile(path);
     if (!raw) {
         return carried;
     }

@@ -73,6 +73,9 @@ namespace {
                       "The LAME encoder failed while encoding.\nThe MP3 file is incomplete."),
     QT_TRANSLATE_NOOP("Disctrove",
                       "The media format of the source is not supported by your encoder."),
+    QT_TRANSLATE_NOOP("Disctrove",
+                      "Some sources are coded lossily already; converting them "
+                      "into a lossy format loses more."),
     // Choices of the format pages
     QT_TRANSLATE_NOOP("Disctrove", "Mono"),
     QT_TRANSLATE_NOOP("Disctrove", "Stereo"),

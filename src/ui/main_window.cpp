@@ -21,6 +21,7 @@
 #include "rip/rip_worker.h"
 #include "skin/icons.h"
 #include "ui/convert/conversion_progress_dialog.h"
+#include "ui/convert/convert_files_dialog.h"
 #include "ui/core_texts.h"
 #include "ui/cover_preview.h"
 #include "ui/disc_watch.h"
@@ -116,6 +117,7 @@ void MainWindow::WireActions() {
     connect(a.cddb, &QAction::triggered, this, &MainWindow::CddbCommand);
     connect(a.encodeWav, &QAction::triggered, this, &MainWindow::EncodeWavCommand);
     connect(a.decodeFile, &QAction::triggered, this, &MainWindow::DecodeFileCommand);
+    connect(a.convertFiles, &QAction::triggered, this, &MainWindow::ConvertFilesCommand);
     connect(a.exit, &QAction::triggered, this, &QWidget::close);
     connect(a.trackSettings, &QAction::triggered, this, &MainWindow::TrackSettingsCommand);
     connect(a.markAll, &QAction::triggered, this, &MainWindow::MarkAll);
@@ -465,6 +467,15 @@ void MainWindow::OnContextMenu(const QPoint& point) {
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
+    if (convertFiles_ != nullptr && convertFiles_->Running()) {
+        if (!dialogs_.AskYesNo(this, tr("Exit confirmation"),
+                               tr("Files are being converted.\nDo you want to stop the "
+                                  "conversion and exit anyway?"))) {
+            event->ignore();
+            return;
+        }
+        convertFiles_->StopAndWait();
+    }
     if (Busy()) {
         if (!dialogs_.AskYesNo(this, tr("Exit confirmation"),
                                tr("You are currently ripping.\nDo you want to stop "

@@ -31,6 +31,7 @@ class QTableView;
 
 namespace disctrove::ui {
 
+class ConvertFilesDialog;
 class CoverPreview;
 class DiscWatch;
 class RunProgress;
@@ -78,6 +79,8 @@ class MainWindow : public QMainWindow {
     void TrackSettingsCommand();
     void EncodeWavCommand();
     void DecodeFileCommand();
+    // Opens the "Convert files" dialog (one per window, kept while the window lives).
+    void ConvertFilesCommand();
     void ShowAbout() { help_.ShowAbout(); }
     void ShowHelpContents() { help_.ShowContents(); }
     void ShowQuickStart() { help_.ShowQuickStart(); }
@@ -161,7 +164,8 @@ class MainWindow : public QMainWindow {
     DiscWatch* discWatch_ = nullptr;
     RunProgress* runProgress_ = nullptr;
     std::unique_ptr<Notifier> notifier_;
-    CoverPreview* coverPreview_ = nullptr;  // a child: its thread ends with the window
+    CoverPreview* coverPreview_ = nullptr;        // a child: its thread ends with the window
+    ConvertFilesDialog* convertFiles_ = nullptr;  // a child, made when first asked for
 };
 
 }  // namespace disctrove::ui

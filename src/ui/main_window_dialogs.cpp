@@ -3,6 +3,7 @@
 #include <memory>
 
 #include "ui/convert/conversion_progress_dialog.h"
+#include "ui/convert/convert_files_dialog.h"
 #include "ui/convert/decode_file_dialog.h"
 #include "ui/convert/encode_wav_dialog.h"
 #include "ui/main_window.h"
@@ -63,6 +64,15 @@ void MainWindow::EncodeWavCommand() {
 
 void MainWindow::DecodeFileCommand() {
     ConversionCommand(Conversion::decodeFile);
+}
+
+void MainWindow::ConvertFilesCommand() {
+    if (convertFiles_ == nullptr) {
+        convertFiles_ = new ConvertFilesDialog(options_, dialogs_, this);
+    }
+    convertFiles_->show();
+    convertFiles_->raise();
+    convertFiles_->activateWindow();
 }
 
 void MainWindow::ConversionCommand(Conversion conversion) {

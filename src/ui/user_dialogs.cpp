@@ -83,6 +83,17 @@ QString DesktopDialogs::PickFile(QWidget* owner, const QString& initial, const Q
     return dialog.selectedFiles().constFirst();
 }
 
+QStringList DesktopDialogs::PickFiles(QWidget* owner, const QStringList& filters) {
+    QFileDialog dialog(owner);
+    dialog.setFileMode(QFileDialog::ExistingFiles);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setNameFilters(filters);
+    if (dialog.exec() != QDialog::Accepted) {
+        return {};
+    }
+    return dialog.selectedFiles();
+}
+
 std::optional<size_t> DesktopDialogs::ChooseRelease(QWidget* owner,
                                                     const std::vector<NameChoice>& choices) {
     ReleaseChoiceDialog dialog(choices, owner);

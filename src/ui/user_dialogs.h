@@ -39,6 +39,8 @@ class UserDialogs {
     // cancelled.
     virtual QString PickFile(QWidget* owner, const QString& initial, const QStringList& filters,
                              const QString& suffix) = 0;
+    // The open-file dialog for several existing files; empty when cancelled.
+    virtual QStringList PickFiles(QWidget* owner, const QStringList& filters) = 0;
     // "Choose the release" among the choices a look-up offers (two or more: releases, the CDDB
     // entry, the disc's CD-Text); the index chosen, nothing when cancelled.
     virtual std::optional<size_t> ChooseRelease(QWidget* owner,
@@ -58,6 +60,7 @@ class DesktopDialogs : public UserDialogs {
     QString PickFolder(QWidget* owner, const QString& start) override;
     QString PickFile(QWidget* owner, const QString& initial, const QStringList& filters,
                      const QString& suffix) override;
+    QStringList PickFiles(QWidget* owner, const QStringList& filters) override;
     std::optional<size_t> ChooseRelease(QWidget* owner,
                                         const std::vector<NameChoice>& choices) override;
 };

@@ -40,6 +40,7 @@ void WindowActions::BuildFileMenu(QMenu* file) {
     file->addSeparator();
     encodeWav = Add(file, tr("&Encode WAV file..."));
     decodeFile = Add(file, tr("&Decode file..."));
+    convertFiles = Add(file, tr("&Convert files..."));
     file->addSeparator();
     exit = Add(file, tr("E&xit"), QKeySequence(Qt::ALT | Qt::Key_F4));
 }

@@ -38,6 +38,7 @@ class WindowActions : public QObject {
     QAction* cddb = nullptr;
     QAction* encodeWav = nullptr;
     QAction* decodeFile = nullptr;
+    QAction* convertFiles = nullptr;
     QAction* exit = nullptr;
     QAction* trackSettings = nullptr;
     QAction* markAll = nullptr;

@@ -113,6 +113,19 @@ TEST_F(SettingsFileTest, EncoderNames) {
     EXPECT_EQ(settings_.options.WAVEncoder, kEncoderOpus);
 }
 
+// The "Convert files" choices: no section until the dialog has stored them (the default file
+// above has none), then read back as written.
+TEST_F(SettingsFileTest, ConvertChoicesAreWrittenOnceUsedAndReadBack) {
+    Start();
+    settings_.options.convert = {kEncoderOpus, "/music/phone", 1, 1};
+    const std::string saved = Saved();
+    EXPECT_NE(saved.find("\n[CONVERT]\nEncoder=OPUS\nOutfolder=/music/phone\nKeepTree=True\n"
+                         "SkipExisting=True\n"),
+              std::string::npos);
+    Start();
+    EXPECT_EQ(settings_.options.convert, (ConvertChoices{kEncoderOpus, "/music/phone", 1, 1}));
+}
+
 TEST_F(SettingsFileTest, DecimalsTakeTheLeadingDigits) {
     StartWith(
         "[GENERAL]\nCdrom=2 drives\nJitter=x2\nMenustyle=-4\n[CDDB]\nPort=99999999999\n"

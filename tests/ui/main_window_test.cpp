@@ -47,6 +47,7 @@
 #include "tools/musicbrainz_server.h"
 #include "track_list.h"
 #include "ui/application.h"
+#include "ui/convert/convert_files_dialog.h"
 #include "ui/main_window.h"
 #include "ui/options/misc_page.h"
 #include "ui/options/options_dialog.h"
@@ -806,6 +807,37 @@ class MainWindowTest : public QObject {
         QTest::keyClick(&window, Qt::Key_Return);
         QTest::keyClick(window.trackList(), Qt::Key_Escape);
         QVERIFY(window.isVisible());
+    }
+
+    // "Convert files..." opens one dialog beside the window, which stays usable; closing the
+    // window while a batch runs asks, then stops the batch and waits for it.
+    void convertFilesOpensBesideTheWindow() {
+        ui::MainWindow window(*settings_, dialogs_);
+        window.show();
+        QAction* convert = window.menuAction(QStringLiteral("Convert files..."));
+        QVERIFY(convert != nullptr && convert->isEnabled());
+        convert->trigger();
+        auto* dialog = window.findChild<ui::ConvertFilesDialog*>();
+        QVERIFY(dialog != nullptr && dialog->isVisible() && !dialog->isModal());
+        QCOMPARE(dialog->windowTitle(), QStringLiteral("Convert files"));
+        convert->trigger();
+        QCOMPARE(window.findChildren<ui::ConvertFilesDialog*>().size(), 1);
+
+        dialog->SetRunner([](const Options&, const ConversionRequest&, ConversionObserver&,
+                             WorkerQuestions&, std::stop_token stop) {
+            while (!stop.stop_requested()) {
+                std::this_thread::sleep_for(std::chrono::milliseconds(5));
+            }
+            return ConversionSummary{};
+        });
+        dialog->AddPaths({QString::fromStdString(Path("a.flac"))});
+        dialog->StartOrStop();
+        QVERIFY(dialog->Running());
+        dialogs_.yesNo = {false, true};
+        QVERIFY(!window.close());
+        QVERIFY(dialog->Running());
+        QVERIFY(window.close());
+        QVERIFY(!dialog->Running());
     }
 
     // The keyboard reaches every control in the order they are laid out, and comes back; each

@@ -52,6 +52,10 @@ class ScriptedDialogs : public ui::UserDialogs {
         fileFilters << filters.join(QStringLiteral(";")) + QStringLiteral(" +") + suffix;
         return files.isEmpty() ? QString() : files.takeFirst();
     }
+    // The next scripted list of files, or a cancelled picker.
+    QStringList PickFiles(QWidget*, const QStringList&) override {
+        return fileLists.isEmpty() ? QStringList() : fileLists.takeFirst();
+    }
 
     // Records the choices offered; answers from `releaseChoices` (nothing: Cancel).
     std::optional<size_t> ChooseRelease(QWidget*, const std::vector<NameChoice>& choices) override {
@@ -75,6 +79,7 @@ class ScriptedDialogs : public ui::UserDialogs {
     QList<bool> yesNo;
     QStringList folders;
     QStringList files;
+    QList<QStringList> fileLists;
     QList<std::optional<size_t>> releaseChoices;
     std::vector<size_t> releasesOffered;
     std::vector<NameChoice> lastOffered;

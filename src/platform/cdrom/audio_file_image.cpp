@@ -6,15 +6,14 @@
 #include <cctype>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <mutex>
 #include <optional>
-#include <sstream>
 #include <vector>
 
 #include "platform/cdrom/cdrom_records.h"
 #include "platform/cdrom/cue_parser.h"
 #include "platform/cdrom/disc_device.h"
+#include "platform/system/files.h"
 
 namespace disctrove::platform {
 
@@ -65,16 +64,6 @@ bool IsAudioFileName(const std::string& name) {
 
 bool NamesAudioFile(const CueFile& file) {
     return file.type == "WAVE" || file.type == "FLAC" || IsAudioFileName(file.name);
-}
-
-std::optional<std::string> ReadText(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        return std::nullopt;
-    }
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
 }
 
 // Sheets are written in UTF-8 now, in Latin-1 by older programs; a text that is not valid UTF-8
@@ -427,7 +416,7 @@ std::unique_ptr<DiscDevice> Assemble(const CueSheet& sheet,
 }
 
 std::unique_ptr<DiscDevice> OpenCueOfAudioFiles(const std::string& path, std::string& problem) {
-    const auto text = ReadText(path);
+    const auto text = ReadWholeFile(path);
     if (!text) {
         problem = "cannot open " + path;
         return nullptr;
@@ -524,7 +513,7 @@ bool IsAudioFileImage(const std::string& path) {
     }
     // Only the FILE lines matter here: a sheet that cannot be read otherwise is told as such
     // when it is opened.
-    const auto text = ReadText(path);
+    const auto text = ReadWholeFile(path);
     std::istringstream lines(text.value_or(""));
     for (std::string line; std::getline(lines, line);) {
         if (const auto file = ParseCueFileLine(line); file && NamesAudioFile(*file)) {

@@ -13,11 +13,13 @@
 #include <cerrno>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <limits>
 #include <map>
 #include <memory>
 #include <mutex>
 #include <optional>
+#include <sstream>
 #include <vector>
 
 #include "platform/system/environment.h"
@@ -436,6 +438,19 @@ ExistingFile ReadExistingFile(const std::string& path, size_t limit, std::string
         return ExistingFile::other;
     }
     return ExistingFile::regular;
+}
+
+std::optional<std::string> ReadWholeFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        return std::nullopt;
+    }
+    std::ostringstream text;
+    text << in.rdbuf();
+    if (in.bad()) {
+        return std::nullopt;
+    }
+    return text.str();
 }
 
 bool WriteWholeFile(const std::string& path, const std::string& text) {

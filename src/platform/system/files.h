@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdio>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -70,6 +71,9 @@ int RemoveOrphanedTemporaryFiles(const std::vector<std::string>& folders, int de
 // (a link at `path` is replaced, not followed).
 // False (and nothing left behind) when it cannot be written.
 bool WriteWholeFile(const std::string& path, const std::string& text);
+
+// The whole content of the file at `path`; nothing when it cannot be read.
+std::optional<std::string> ReadWholeFile(const std::string& path);
 
 // True when `a` and `b` name the same existing file (through links and relative paths too).
 bool SameFile(const std::string& a, const std::string& b);
