@@ -91,6 +91,7 @@ class OpusSink final : public EncoderSink {
     std::string outputPath_;
     int32_t channels_ = 0;
     std::unique_ptr<SampleConverter> converter_;
+    bool direct16_ = false;  // 16-bit samples of one or two channels: no converter needed
     std::vector<std::vector<float>> planes_;
     std::vector<float*> planePointers_;
     std::vector<float> interleaved_;
@@ -105,6 +106,7 @@ std::string OpusSink::Accept(const SinkOpening& opening, SampleFeed& feed) {
     const auto rate = static_cast<int32_t>(input.sampleRate);
     outputPath_ = opening.outputPath;
     feed.blockFrames = kBlockFrames;
+    direct16_ = input.bitsPerSample == 16 && channels_ >= 1 && channels_ <= 2;
     // Channels keep their speakers: the WAV order becomes the Vorbis order family 1 declares.
     // Beyond eight channels no layout is agreed, so they go as they are, unnamed (family 255).
     converter_ = std::make_unique<SampleConverter>(
@@ -170,13 +172,26 @@ std::string OpusSink::Open(const SinkOpening& opening, SampleFeed&) {
 }
 
 std::string OpusSink::Write(const void* samples, size_t frames) {
-    const int32_t converted =
-        converter_->Convert(static_cast<const uint8_t*>(samples), static_cast<int32_t>(frames),
-                            planePointers_.data(), kBlockFrames);
-    for (int32_t i = 0; i < converted; ++i) {
-        for (int32_t c = 0; c < channels_; ++c) {
-            interleaved_[static_cast<size_t>(i * channels_ + c)] =
-                planes_[static_cast<size_t>(c)][static_cast<size_t>(i)];
+    int32_t converted = 0;
+    if (direct16_) {
+        // CD audio, and any 16-bit mono or stereo: one multiplication a sample, no reordering.
+        converted = static_cast<int32_t>(std::min<size_t>(frames, kBlockFrames));
+        const auto* bytes = static_cast<const uint8_t*>(samples);
+        const size_t count = static_cast<size_t>(converted) * static_cast<size_t>(channels_);
+        for (size_t i = 0; i < count; ++i) {
+            const auto sample =
+                static_cast<int16_t>(static_cast<uint16_t>(bytes[2 * i] | (bytes[2 * i + 1] << 8)));
+            interleaved_[i] = static_cast<float>(sample) * (1.0F / 32768.0F);
+        }
+    } else {
+        converted =
+            converter_->Convert(static_cast<const uint8_t*>(samples), static_cast<int32_t>(frames),
+                                planePointers_.data(), kBlockFrames);
+        for (int32_t i = 0; i < converted; ++i) {
+            for (int32_t c = 0; c < channels_; ++c) {
+                interleaved_[static_cast<size_t>(i * channels_ + c)] =
+                    planes_[static_cast<size_t>(c)][static_cast<size_t>(i)];
+            }
         }
     }
     const int error = ope_encoder_write_float(encoder_.get(), interleaved_.data(), converted);
