@@ -283,9 +283,8 @@ std::string FlacSink::Open(const SinkOpening& opening, SampleFeed&) {
             return refused;
         }
     }
-    if (!BuildMetadata(blocks_,
-                       image_ ? image_->tags : opening.Tags(TagSet::full),
-                       opening.Cover(), input.sampleRate, totalFrames)) {
+    if (!BuildMetadata(blocks_, image_ ? image_->tags : opening.Tags(TagSet::full), opening.Cover(),
+                       input.sampleRate, totalFrames)) {
         return "Out of memory while preparing the FLAC tags.";
     }
     encoder_.reset(FLAC__stream_encoder_new());
