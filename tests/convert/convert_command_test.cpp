@@ -154,6 +154,30 @@ TEST_F(ConvertCommandTest, AnInterruptLeavesOnlyWholeFiles) {
     }
 }
 
+// ReplayGain is measured anew: the files of one source folder are one album, another folder
+// another album.
+TEST_F(ConvertCommandTest, EachSourceFolderIsAnAlbumForReplayGain) {
+    MakeTone(in_ + "/x/loud.wav", 2, 440);
+    ASSERT_EQ(RunCommand("sox -n -r 44100 -c 2 -b 16 " + Quoted(in_ + "/x/quiet.wav") +
+                         " synth 2 sine 440 vol 0.05"),
+              0);
+    ASSERT_EQ(RunCommand("cp " + Quoted(in_ + "/x/quiet.wav") + " " + Quoted(in_ + "/y.wav")), 0);
+    std::string out;
+    ASSERT_EQ(Run({in_, "--outdir", out_, "--encoder", "flac", "--keep-tree"}, out), 0) << out;
+    const auto gain = [&](const std::string& file, const std::string& tag) {
+        return CommandOutput("metaflac --show-tag=" + tag + " " + Quoted(out_ + "/" + file));
+    };
+    EXPECT_EQ(gain("x/loud.flac", "REPLAYGAIN_ALBUM_GAIN"),
+              gain("x/quiet.flac", "REPLAYGAIN_ALBUM_GAIN"));
+    EXPECT_NE(gain("x/loud.flac", "REPLAYGAIN_TRACK_GAIN"),
+              gain("x/quiet.flac", "REPLAYGAIN_TRACK_GAIN"));
+    // Alone in its folder, the file is its own album.
+    EXPECT_EQ(gain("y.flac", "REPLAYGAIN_ALBUM_GAIN").substr(21),
+              gain("y.flac", "REPLAYGAIN_TRACK_GAIN").substr(21));
+    EXPECT_NE(gain("y.flac", "REPLAYGAIN_ALBUM_GAIN").substr(21),
+              gain("x/quiet.flac", "REPLAYGAIN_ALBUM_GAIN").substr(21));
+}
+
 TEST(ConversionNames, FromTagsSafelyOrFromTheSourcesOwnName) {
     const ConvertSource inFolder{"/music/in/Rock/x.flac", -1, "/music/in"};
     const ConvertSource alone{"/elsewhere/y.flac", -1, ""};
