@@ -78,7 +78,7 @@ tsan_pass() {
   echo "== build and tests under ThreadSanitizer"
   # Left out: the tables that rip the same threads again a dozen times over (formats, faults, names).
   tsan_skipped='^RipWorkerTest\.(WritesThatFailLeaveNoFileAndTheNextRipIsWhole|MetadataAtTheLimitsStaysInsideTheFolderWithAFilePerTrack)$'
-  tsan_tests='^((RipWorker|CoverArtRip|Extraction|ConversionWorker|CddbLookup|CddbProxy|MusicBrainzLookup|CdAudio)Test|AccurateRipLookup)\.|^CliTest\.(RipOfAnImageNamedByTheServer|LookupListsTheMusicBrainzReleasesAndTakesTheOneChosen|EncodeAndDecodeFiles|CtrlCStopsTheRipLikeTheStopButton)$|^Ui\.(MainWindow|Desktop|Conversions|Player)$'
+  tsan_tests='^((RipWorker|CoverArtRip|Extraction|ConversionWorker|ConvertCommand|CddbLookup|CddbProxy|MusicBrainzLookup|CdAudio)Test|AccurateRipLookup)\.|^CliTest\.(RipOfAnImageNamedByTheServer|LookupListsTheMusicBrainzReleasesAndTakesTheOneChosen|EncodeAndDecodeFiles|CtrlCStopsTheRipLikeTheStopButton)$|^Ui\.(MainWindow|Desktop|Conversions|ConvertFiles|Player)$'
   launcher=()
   if command -v ccache >/dev/null; then
     launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache)
@@ -86,7 +86,7 @@ tsan_pass() {
   cmake -S . -B build-tsan -G Ninja -DDISCTROVE_SANITIZE=thread -DCMAKE_BUILD_TYPE=Debug \
     "${launcher[@]}" >/dev/null
   ninja -C build-tsan --quiet disctrove_tests disctrove_ui_tests disctrove_conversion_tests \
-    disctrove_player_tests disctrove_desktop_tests
+    disctrove_player_tests disctrove_desktop_tests disctrove_convert_files_tests
   if ! TSAN_OPTIONS="halt_on_error=1:second_deadlock_stack=1:suppressions=$PWD/tests/tsan.supp" \
       ctest --test-dir build-tsan -R "$tsan_tests" -E "$tsan_skipped" --output-on-failure --parallel "$jobs" \
         --timeout 300 >build-tsan/ctest.log 2>&1; then
