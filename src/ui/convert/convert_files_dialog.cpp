@@ -129,6 +129,8 @@ ConvertFilesDialog::ConvertFilesDialog(Options& options, UserDialogs& dialogs, Q
     layout->addLayout(buttons);
 
     connect(list_, &ConversionListView::pathsDropped, this, &ConvertFilesDialog::AddPaths);
+    connect(this, &ConvertFilesDialog::inboxFilled, this, &ConvertFilesDialog::TakeInbox,
+            Qt::QueuedConnection);
     connect(addFiles_, &QPushButton::clicked, this, &ConvertFilesDialog::AddFiles);
     connect(addFolder_, &QPushButton::clicked, this, &ConvertFilesDialog::AddFolder);
     connect(remove_, &QPushButton::clicked, this, [this] {
@@ -249,15 +251,7 @@ void ConvertFilesDialog::StartOrStop() {
             } catch (const std::exception& error) {
                 problem = QString::fromStdString(error.what());
             }
-            QMetaObject::invokeMethod(
-                this,
-                [this, summary = std::move(summary), problem] {
-                    OnBatchEnded(summary);
-                    if (!problem.isEmpty()) {
-                        summary_->setText(tr("The conversion ended early: %1").arg(problem));
-                    }
-                },
-                Qt::QueuedConnection);
+            Post([&](Inbox& inbox) { inbox.ended.emplace(std::move(summary), problem); });
             batchDone_ = true;
         });
 }
@@ -280,8 +274,8 @@ void ConvertFilesDialog::StopAndWait() {
         loop.exec(QEventLoop::ExcludeUserInputEvents);
     }
     batch_.join();
-    // The batch's last word is posted: show it now, so that Running() is false on return.
-    QCoreApplication::sendPostedEvents(this, QEvent::MetaCall);
+    // The batch's last word is in the inbox: show it now, so that Running() is false on return.
+    TakeInbox();
 }
 
 void ConvertFilesDialog::reject() {
@@ -297,35 +291,54 @@ void ConvertFilesDialog::reject() {
     QDialog::reject();
 }
 
+void ConvertFilesDialog::Post(const std::function<void(Inbox&)>& put) {
+    {
+        const std::lock_guard lock(inboxMutex_);
+        put(inbox_);
+    }
+    emit inboxFilled();
+}
+
+void ConvertFilesDialog::TakeInbox() {
+    Inbox taken;
+    {
+        const std::lock_guard lock(inboxMutex_);
+        taken = std::move(inbox_);
+        inbox_ = Inbox{};
+    }
+    if (taken.planned) {
+        model_->Plan(*taken.planned);
+    }
+    for (const auto& [index, item] : taken.changed) {
+        model_->Update(index, item);
+    }
+    if (taken.notice) {
+        notice_->setText(CoreText(*taken.notice));
+        notice_->show();
+    }
+    if (taken.ended) {
+        OnBatchEnded(taken.ended->first);
+        if (!taken.ended->second.isEmpty()) {
+            summary_->setText(tr("The conversion ended early: %1").arg(taken.ended->second));
+        }
+        return;
+    }
+    if (taken.planned || !taken.changed.empty()) {
+        ShowProgress();
+        UpdateControls();
+    }
+}
+
 void ConvertFilesDialog::Planned(const std::vector<ConversionItem>& items) {
-    QMetaObject::invokeMethod(
-        this,
-        [this, items] {
-            model_->Plan(items);
-            ShowProgress();
-            UpdateControls();
-        },
-        Qt::QueuedConnection);
+    Post([&](Inbox& inbox) { inbox.planned = items; });
 }
 
 void ConvertFilesDialog::Changed(size_t index, const ConversionItem& item) {
-    QMetaObject::invokeMethod(
-        this,
-        [this, index, item] {
-            model_->Update(index, item);
-            ShowProgress();
-        },
-        Qt::QueuedConnection);
+    Post([&](Inbox& inbox) { inbox.changed.emplace_back(index, item); });
 }
 
 void ConvertFilesDialog::Told(const std::string& notice) {
-    QMetaObject::invokeMethod(
-        this,
-        [this, notice] {
-            notice_->setText(CoreText(notice));
-            notice_->show();
-        },
-        Qt::QueuedConnection);
+    Post([&](Inbox& inbox) { inbox.notice = notice; });
 }
 
 void ConvertFilesDialog::OnBatchEnded(const ConversionSummary& summary) {

@@ -8,6 +8,8 @@
 #include <QElapsedTimer>
 #include <atomic>
 #include <functional>
+#include <mutex>
+#include <optional>
 #include <stop_token>
 #include <thread>
 #include <utility>
@@ -75,12 +77,25 @@ class ConvertFilesDialog : public QDialog, private ConversionObserver {
   signals:
     // The batch's end has been shown.
     void batchEnded();
+    // The batch put something in the inbox (emitted on its threads, taken on the dialog's).
+    void inboxFilled();
 
   private:
     // ConversionObserver, on the batch's threads: each passes a copy to the dialog's thread.
     void Planned(const std::vector<ConversionItem>& items) override;
     void Changed(size_t index, const ConversionItem& item) override;
     void Told(const std::string& notice) override;
+
+    // What the batch's threads hand the dialog's thread. It goes through our own lock rather than
+    // in queued calls, whose hand-over inside Qt the thread checker cannot follow.
+    struct Inbox {
+        std::optional<std::vector<ConversionItem>> planned;
+        std::vector<std::pair<size_t, ConversionItem>> changed;
+        std::optional<std::string> notice;
+        std::optional<std::pair<ConversionSummary, QString>> ended;  // the summary, a problem
+    };
+    void Post(const std::function<void(Inbox&)>& put);
+    void TakeInbox();  // on the dialog's thread
 
     void OnBatchEnded(const ConversionSummary& summary);
     void ShowProgress();
@@ -119,6 +134,8 @@ class ConvertFilesDialog : public QDialog, private ConversionObserver {
     QElapsedTimer clock_;
     bool running_ = false;
     std::atomic<bool> batchDone_{true};  // the batch's thread has posted its end
+    std::mutex inboxMutex_;
+    Inbox inbox_;
     // Last: it is joined (after a stop) before the members it uses go.
     std::jthread batch_;
 };
