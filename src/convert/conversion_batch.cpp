@@ -127,7 +127,9 @@ void Batch::Plan() {
     for (ConvertSource& source : listing.sources) {
         ConversionItem& item = summary_.items.emplace_back();
         const std::vector<TrackTag> tags =
-            request_.keepTree ? std::vector<TrackTag>() : ReadSourceTags(source).tags;
+            // After a Stop the names no longer matter: every item ends as stopped at once.
+            request_.keepTree || stop_.stop_requested() ? std::vector<TrackTag>()
+                                                        : ReadSourceTags(source).tags;
         std::string output =
             ConversionOutputPath(request_.outdir, request_.nameTemplate, request_.keepTree, source,
                                  tags, request_.encoder);
