@@ -46,6 +46,7 @@
 #include <thread>
 #include <vector>
 
+#include "bench/child_process.h"
 #include "front/program_state.h"
 #include "tools/cue_image.h"
 #include "tools/music.h"
@@ -68,26 +69,10 @@ struct Timing {
 
 // Runs `argv` as a child with its output into `log`; false when it could not run or failed.
 bool Spawn(const std::vector<std::string>& argv, const std::string& log, double& peakMb) {
-    const pid_t pid = ::fork();
-    if (pid == 0) {
-        const int out = ::open(log.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        ::dup2(out, STDOUT_FILENO);
-        ::dup2(out, STDERR_FILENO);
-        std::vector<char*> args;
-        for (const std::string& arg : argv) {
-            args.push_back(const_cast<char*>(arg.c_str()));
-        }
-        args.push_back(nullptr);
-        ::execv(args[0], args.data());
-        ::_exit(127);
-    }
-    int status = 0;
     rusage usage{};
-    if (pid < 0 || ::wait4(pid, &status, 0, &usage) != pid) {
-        return false;
-    }
+    const bool ok = bench::SpawnChild(argv, log, usage);
     peakMb = std::max(peakMb, static_cast<double>(usage.ru_maxrss) / 1024);  // kilobytes
-    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+    return ok;
 }
 
 size_t CountFiles(const fs::path& folder, const std::string& extension) {
