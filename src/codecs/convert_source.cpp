@@ -11,6 +11,7 @@
 #include <fstream>
 #include <optional>
 #include <set>
+#include <span>
 #include <sstream>
 
 #include "audio/unique_file.h"
@@ -141,7 +142,7 @@ class BufferedStream : public PcmStream {
         size_t done = 0;
         while (done < size) {
             if (at_ == pending_.size()) {
-                pending_.clear();
+                pending_ = {};
                 at_ = 0;
                 if (ended_ || !Refill(pending_)) {
                     ended_ = true;
@@ -159,9 +160,10 @@ class BufferedStream : public PcmStream {
     }
 
   protected:
-    // More whole frames into `out` (empty on entry); false at the end, with failure_ set when
-    // the file is damaged.
-    virtual bool Refill(std::vector<uint8_t>& out) = 0;
+    // More whole frames as `out`, which stays valid until the next call (the decoder's own
+    // buffer, so samples are not copied once more on their way); false at the end, with
+    // failure_ set when the file is damaged.
+    virtual bool Refill(std::span<const uint8_t>& out) = 0;
     // The bytes handed out and those waiting: how far the decode has come.
     uint64_t Decoded() const { return delivered_ + (pending_.size() - at_); }
     void Damaged(const std::string& why) {
@@ -173,7 +175,7 @@ class BufferedStream : public PcmStream {
     std::string failure_;
 
   private:
-    std::vector<uint8_t> pending_;
+    std::span<const uint8_t> pending_;
     size_t at_ = 0;
     uint64_t delivered_ = 0;
     bool ended_ = false;
@@ -225,15 +227,13 @@ class DecoderStream final : public BufferedStream {
   private:
     explicit DecoderStream(std::unique_ptr<DecoderSource> source) : source_(std::move(source)) {}
 
-    bool Refill(std::vector<uint8_t>& out) override {
+    bool Refill(std::span<const uint8_t>& out) override {
         for (;;) {
             const DecodedPiece piece = source_->Read();
             switch (piece.kind) {
-                case DecodedPiece::Kind::samples: {
-                    const auto* bytes = static_cast<const uint8_t*>(piece.bytes);
-                    out.assign(bytes, bytes + piece.size);
+                case DecodedPiece::Kind::samples:
+                    out = {static_cast<const uint8_t*>(piece.bytes), piece.size};
                     return true;
-                }
                 case DecodedPiece::Kind::hole:
                     continue;
                 case DecodedPiece::Kind::failed:
@@ -316,8 +316,9 @@ class MediaStream final : public BufferedStream {
     explicit MediaStream(std::unique_ptr<platform::MediaDecoder> decoder)
         : decoder_(std::move(decoder)) {}
 
-    bool Refill(std::vector<uint8_t>& out) override {
-        if (decoder_->Decode(out)) {
+    bool Refill(std::span<const uint8_t>& out) override {
+        if (decoder_->Decode(decoded_)) {
+            out = decoded_;
             return true;
         }
         if (!decoder_->failure().empty()) {
@@ -336,6 +337,7 @@ class MediaStream final : public BufferedStream {
     }
 
     std::unique_ptr<platform::MediaDecoder> decoder_;
+    std::vector<uint8_t> decoded_;
 };
 
 // ---- Disc images ----
@@ -449,25 +451,27 @@ class ImageTrackStream final : public BufferedStream {
   private:
     explicit ImageTrackStream(OpenedImage image) : image_(std::move(image)) {}
 
-    bool Refill(std::vector<uint8_t>& out) override {
+    bool Refill(std::span<const uint8_t>& out) override {
         if (next_ >= end_ || remaining_ == 0) {
             return false;
         }
         const auto sectors =
             std::min<uint32_t>(kSectorsPerRead, static_cast<uint32_t>(end_ - next_));
-        out.resize(size_t{sectors} * platform::kCdSectorBytes);
+        read_.resize(size_t{sectors} * platform::kCdSectorBytes);
         platform::ReadError error;
-        if (!image_.disc->ReadAudio(next_, sectors, out.data(), false, error)) {
+        if (!image_.disc->ReadAudio(next_, sectors, read_.data(), false, error)) {
             Damaged("its audio cannot be read there");
             return false;
         }
         next_ += static_cast<int32_t>(sectors);
-        out.resize(static_cast<size_t>(std::min<uint64_t>(out.size(), remaining_)));
-        remaining_ -= out.size();
+        read_.resize(static_cast<size_t>(std::min<uint64_t>(read_.size(), remaining_)));
+        remaining_ -= read_.size();
+        out = read_;
         return true;
     }
 
     OpenedImage image_;
+    std::vector<uint8_t> read_;
     int32_t next_ = 0;
     int32_t end_ = 0;
     uint64_t remaining_ = 0;

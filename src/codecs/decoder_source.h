@@ -28,7 +28,8 @@ struct DecodedFormat {
 struct DecodedPiece {
     enum class Kind { samples, hole, end, failed };
     Kind kind = Kind::end;
-    const void* bytes = nullptr;  // samples: little-endian, interleaved, WAV order
+    // samples: little-endian, interleaved, WAV order; the source's own, until its next Read
+    const void* bytes = nullptr;
     size_t size = 0;
     const char* message = nullptr;  // failed: what to tell; the WAV file keeps what came before
 };

@@ -78,6 +78,7 @@ class Batch final : public WorkerNotifications {
     void LookupDone() override {}
 
   private:
+    void ReadTags(size_t threads);
     void Plan();
     void Serve();
     // Converts one item; its loudness when it was converted and measured.
@@ -100,6 +101,12 @@ class Batch final : public WorkerNotifications {
     std::atomic<size_t> next_{0};
     bool measureGain_ = false;
     std::map<std::string, AlbumGain> albums_;  // by the source's folder
+    // Each item's tags, read once for its name and its file; a cover is kept until the covers
+    // kept reach kCoverBudget, later ones are read again when their file is made.
+    std::vector<CarriedTags> tags_;
+    std::vector<char> coverLater_;
+    std::atomic<size_t> coverBytes_{0};
+    static constexpr size_t kCoverBudget = 32U << 20U;
 };
 
 // Collects what an encoding tells (its failure) instead of showing it; asks nothing.
@@ -119,20 +126,46 @@ std::string Oneline(std::string text) {
     return text;
 }
 
+// Tags are read on every encoder thread at once: on a large batch reading them one by one kept
+// the other cores idle before the first encoding.
+void Batch::ReadTags(size_t threads) {
+    tags_.resize(summary_.items.size());
+    coverLater_.assign(summary_.items.size(), 0);
+    std::atomic<size_t> next{0};
+    std::vector<std::jthread> pool;
+    for (size_t i = 0; i < threads; ++i) {
+        pool.emplace_back([this, &next] {
+            platform::SetIdlePriority();
+            for (size_t index = next++; index < tags_.size(); index = next++) {
+                // After a Stop the tags no longer matter: every item ends as stopped at once.
+                if (stop_.stop_requested()) {
+                    return;
+                }
+                try {
+                    CarriedTags read = ReadSourceTags(summary_.items[index].source);
+                    if (coverBytes_.fetch_add(read.cover.size()) + read.cover.size() >
+                        kCoverBudget) {
+                        coverLater_[index] = !read.cover.empty();
+                        read.cover = {};
+                    }
+                    tags_[index] = std::move(read);
+                } catch (const std::bad_alloc&) {
+                    coverLater_[index] = 1;  // read again, and fail then, when its file is made
+                }
+            }
+        });
+    }
+}
+
 void Batch::Plan() {
-    SourceListing listing = ListConvertSources(request_.paths);
-    summary_.refused = std::move(listing.refused);
     std::map<std::string, size_t> taken;  // output names already given, lower case
     bool lossyToLossy = false;
-    for (ConvertSource& source : listing.sources) {
-        ConversionItem& item = summary_.items.emplace_back();
-        const std::vector<TrackTag> tags =
-            // After a Stop the names no longer matter: every item ends as stopped at once.
-            request_.keepTree || stop_.stop_requested() ? std::vector<TrackTag>()
-                                                        : ReadSourceTags(source).tags;
-        std::string output =
-            ConversionOutputPath(request_.outdir, request_.nameTemplate, request_.keepTree, source,
-                                 tags, request_.encoder);
+    for (size_t index = 0; index < summary_.items.size(); ++index) {
+        ConversionItem& item = summary_.items[index];
+        const ConvertSource& source = item.source;
+        std::string output = ConversionOutputPath(
+            request_.outdir, request_.nameTemplate, request_.keepTree, source,
+            request_.keepTree ? std::vector<TrackTag>() : tags_[index].tags, request_.encoder);
         // Two sources named alike each get a file: the later ones " (2)", " (3)"...
         const size_t seen = ++taken[output];
         if (seen > 1) {
@@ -142,7 +175,6 @@ void Batch::Plan() {
         item.output = output;
         lossyToLossy =
             lossyToLossy || (IsLossyTarget(request_.encoder) && IsLossy(SourceCodecOf(source)));
-        item.source = std::move(source);
     }
     // An MP3 file without its ID3v2 tag has no place for the gains.
     measureGain_ = options_.ReplayGain != 0 && (request_.encoder != kEncoderMp3 ||
@@ -269,7 +301,8 @@ std::unique_ptr<LoudnessMeter> Batch::Convert(size_t index,
             meter.reset();
         }
     }
-    CarriedTags carried = ReadSourceTags(item.source);
+    CarriedTags carried =
+        coverLater_[index] != 0 ? ReadSourceTags(item.source) : std::move(tags_[index]);
     if (!platform::CreateFolderPath(std::filesystem::path(output).parent_path().string())) {
         End(index, ConversionOutcome::failed, kCannotCreateOutputMessage);
         return nullptr;
@@ -330,9 +363,15 @@ void Batch::Serve() {
 }
 
 ConversionSummary Batch::Run() {
-    Plan();
+    SourceListing listing = ListConvertSources(request_.paths);
+    summary_.refused = std::move(listing.refused);
+    for (ConvertSource& source : listing.sources) {
+        summary_.items.emplace_back().source = std::move(source);
+    }
     const size_t threads =
         std::min(EncoderThreadCount(request_.threads), std::max<size_t>(summary_.items.size(), 1));
+    ReadTags(threads);
+    Plan();
     {
         std::vector<std::jthread> pool;
         for (size_t i = 0; i < threads; ++i) {
