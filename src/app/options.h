@@ -137,6 +137,9 @@ struct DiscNames {
     std::string Album;
     std::string Year;
     int32_t Genre = 0;  // 1 + the genre's number in GenreNames; 0 for no genre
+    // Which disc of a set this is, and how many the set has (0: not known, a single disc).
+    int32_t DiscNumber = 0;
+    int32_t DiscTotal = 0;
     // The disc the names belong to: its disc ID in 8 hex digits, "" when they were set before any
     // disc was read (the next disc read takes them). Another disc clears them.
     std::string DiscId;

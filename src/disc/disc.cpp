@@ -82,6 +82,8 @@ void TakeNamesFor(DiscNames& names, uint32_t discId) {
         names.Album.clear();
         names.Year.clear();
         names.Genre = 0;
+        names.DiscNumber = 0;
+        names.DiscTotal = 0;
     }
     names.DiscId = id.data();
 }

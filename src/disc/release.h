@@ -41,6 +41,9 @@ struct ReleaseFacts {
     std::string releaseId;
     std::string releaseGroupId;
     std::string artistId;
+    std::string title;    // the release's own title, shown under its cover
+    std::string date;     // the whole date: "1997-05-21", "1997-05" or "1997"
+    std::string country;  // "GB", "XE"...
 };
 
 // The front cover of a release, fetched once and kept for the rips of that release.

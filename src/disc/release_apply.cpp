@@ -48,7 +48,10 @@ void ApplyRelease(DiscState& disc, const MusicBrainzRelease& release) {
         track.artistId = named.artistId;
         track.recordingId = named.recordingId;
     }
-    disc.release = {release.artist, release.id, release.releaseGroupId, release.artistId};
+    disc.release = {release.artist, release.id,   release.releaseGroupId, release.artistId,
+                    release.title,  release.date, release.country};
+    disc.DiscNumber = release.mediumCount > 0 ? release.mediumPosition : 0;
+    disc.DiscTotal = release.mediumCount;
 }
 
 }  // namespace disctrove

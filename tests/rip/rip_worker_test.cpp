@@ -645,7 +645,11 @@ class CoverArtRipTest : public RipWorkerTest {
     void UseRelease(const std::string& releaseId) {
         settings_.Artist = "Various Artists";
         settings_.Album = "Hits";
-        settings_.release = {"Various Artists", releaseId, kGroup, kVarious};
+        settings_.release = {};
+        settings_.release.albumArtist = "Various Artists";
+        settings_.release.releaseId = releaseId;
+        settings_.release.releaseGroupId = kGroup;
+        settings_.release.artistId = kVarious;
         settings_.musicBrainz.CoverServer = "127.0.0.1:" + std::to_string(server_.port());
         settings_.musicBrainz.Https = 0;
     }
