@@ -19,6 +19,7 @@
 #include "disc/accuraterip_lookup.h"
 #include "disc/disc.h"
 #include "disc/drive_offsets.h"
+#include "platform/audio/cd_audio.h"
 #include "platform/cdrom/cdrom.h"
 #include "scripted_dialogs.h"
 #include "spy_opener.h"
@@ -52,6 +53,19 @@ class SpyNotifier : public ui::Notifier {
 
   private:
     std::vector<Notice>& sent_;
+};
+
+// A drive whose door only counts how often it was opened.
+class DoorCounter : public platform::CdAudioDevice {
+  public:
+    explicit DoorCounter(int& opened) : opened_(opened) {}
+    uint32_t TrackLength(uint32_t) override { return 0; }
+    void Play(uint32_t, uint32_t) override {}
+    void Stop() override {}
+    void OpenDoor() override { ++opened_; }
+
+  private:
+    int& opened_;
 };
 
 // Saves `widget` as `name` in the folder DISCTROVE_SCREENSHOT_DIR names; without it, the picture
@@ -204,6 +218,11 @@ class DesktopTest : public QObject {
         window.SetNotifier(std::make_unique<SpyNotifier>(sent));
         testing::SpyOpener* opener = nullptr;
         window.SetOpener(std::make_unique<testing::SpyOpener>(opener));
+        int doorOpened = 0;
+        window.player()->SetOpener([&doorOpened](platform::CdAudioUse) {
+            return std::unique_ptr<platform::CdAudioDevice>(new DoorCounter(doorOpened));
+        });
+        settings_->options.EjectWhenDone = 1;
         testing::SetCheckState(window.trackList(), 2, Qt::Unchecked);
         QVERIFY(window.runProgress()->isHidden());
         window.RipCommand();
@@ -224,6 +243,7 @@ class DesktopTest : public QObject {
         bar->openFolderButton()->click();
         QCOMPARE(opener->folders, QStringList{QString::fromStdString(Path("out"))});
         QVERIFY(!bar->showLogButton()->isHidden());  // a log was written
+        QCOMPARE(doorOpened, 1);                     // the rip ended well: the disc may go
         bar->dismissButton()->click();
         QVERIFY(bar->isHidden());
         // The next rip's start takes the words away; its end brings them back.
