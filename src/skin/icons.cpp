@@ -92,7 +92,9 @@ using InkDraw = std::function<void(QPainter&, const QPalette&)>;
 // dark one alike and follow a change of theme. Their own colours (a red stop, a green tick) stay.
 class InkEngine : public QIconEngine {
   public:
-    explicit InkEngine(InkDraw draw) : draw_(std::move(draw)) {}
+    // `fade`: a disabled icon is drawn fainter, its own colours too (glyphs drawn in the text
+    // colour alone take the disabled text colour instead).
+    InkEngine(InkDraw draw, bool fade) : draw_(std::move(draw)), fade_(fade) {}
 
     void paint(QPainter* painter, const QRect& rect, QIcon::Mode mode, QIcon::State) override {
         QPalette palette = QApplication::palette();
@@ -100,8 +102,8 @@ class InkEngine : public QIconEngine {
                                                              : QPalette::Active);
         painter->save();
         painter->setRenderHint(QPainter::Antialiasing);
-        if (mode == QIcon::Disabled) {
-            painter->setOpacity(0.45);  // the own colours fade too
+        if (mode == QIcon::Disabled && fade_) {
+            painter->setOpacity(0.45);
         }
         painter->translate(rect.topLeft());
         painter->scale(rect.width() / static_cast<qreal>(kSize),
@@ -118,14 +120,15 @@ class InkEngine : public QIconEngine {
         return pixmap;
     }
 
-    QIconEngine* clone() const override { return new InkEngine(draw_); }  // Qt owns it
+    QIconEngine* clone() const override { return new InkEngine(draw_, fade_); }  // Qt owns it
 
   private:
     InkDraw draw_;
+    bool fade_;
 };
 
-QIcon Inked(InkDraw draw) {
-    return QIcon(new InkEngine(std::move(draw)));  // the icon owns its engine
+QIcon Inked(InkDraw draw, bool fade = true) {
+    return QIcon(new InkEngine(std::move(draw), fade));  // the icon owns its engine
 }
 
 bool DarkTheme(const QPalette& palette) {
@@ -152,13 +155,15 @@ QColor Own(const QPalette& palette, const QColor& onLight, const QColor& onDark)
 
 // The player's glyphs: filled shapes in the text colour.
 QIcon Glyphs(std::vector<QPolygonF> shapes) {
-    return Inked([shapes = std::move(shapes)](QPainter& p, const QPalette& palette) {
-        p.setPen(Qt::NoPen);
-        p.setBrush(Ink(palette));
-        for (const QPolygonF& shape : shapes) {
-            p.drawPolygon(shape);
-        }
-    });
+    return Inked(
+        [shapes = std::move(shapes)](QPainter& p, const QPalette& palette) {
+            p.setPen(Qt::NoPen);
+            p.setBrush(Ink(palette));
+            for (const QPolygonF& shape : shapes) {
+                p.drawPolygon(shape);
+            }
+        },
+        false);
 }
 
 QIcon RefreshIcon() {
