@@ -3,6 +3,9 @@
 #pragma once
 
 #include <QUrl>
+#include <string>
+
+#include "disc/disc_model.h"
 
 #include "ui/notice_bar.h"
 
@@ -14,9 +17,9 @@ class LookupBanner : public NoticeBar {
   public:
     explicit LookupBanner(QWidget* parent);
 
-    // Shows `sentence`, with `cdText` (the disc's own names, "" when it has none) after it;
-    // "Add it to MusicBrainz…" opens `submission` (hidden when it is empty).
-    void Show(const QString& sentence, const QString& cdText, const QUrl& submission);
+    // Shows `sentence` (NotFoundSentence's) of the disc in `drive`, with the names of its
+    // CD-Text when it has any; "Add it to MusicBrainz…" opens the page for adding that disc.
+    void Show(const std::string& sentence, const Drive& drive);
 
     QPushButton* addButton() const { return add_; }
 

@@ -16,7 +16,6 @@
 #include <optional>
 
 #include "disc/disc.h"
-#include "disc/musicbrainz_id.h"
 #include "disc/name_choice.h"
 #include "front/outcome_texts.h"
 #include "platform/audio/volume_mixer.h"
@@ -315,13 +314,7 @@ void MainWindow::TellNothingFound() {
         lookupBanner_->hide();
         return;
     }
-    const QString performer = Text(drive->cdText.performer);
-    const QString title = Text(drive->cdText.title);
-    const QString names = performer.isEmpty() || title.isEmpty()
-                              ? performer + title
-                              : QStringLiteral("%1 \u2014 %2").arg(performer, title);
-    lookupBanner_->Show(CoreText(sentence), names,
-                        QUrl(Text(MusicBrainzSubmissionUrl(drive->toc))));
+    lookupBanner_->Show(sentence, *drive);
 }
 
 void MainWindow::ApplyLookup() {
