@@ -304,26 +304,6 @@ Nothing was decoded.</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <source>%1 of %2 tracks completed</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>AccurateRip: inaccurate (%1 of %2 tracks)</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>AccurateRip: accurate</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>AccurateRip: not verified (%1 of %2 tracks)</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>%1 of them in doubt (read errors, or test and copy differ)</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
         <source>CTDB: %1</source>
         <translation type="unfinished"></translation>
     </message>
@@ -845,6 +825,25 @@ Do you want to stop the conversion and close?</source>
     </message>
 </context>
 <context>
+    <name>disctrove::ui::LookupBanner</name>
+    <message>
+        <source>Look-up</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Add it to MusicBrainz…</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Opens the MusicBrainz page on which this disc is added to a release</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The names shown are the disc&apos;s own (CD-Text): %1.</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
     <name>disctrove::ui::MainWindow</name>
     <message>
         <source>Position</source>
@@ -928,10 +927,6 @@ Do you want to stop the conversion and close?</source>
     </message>
     <message>
         <source>Volume:</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>%1M free disk space of %2</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
@@ -1075,6 +1070,10 @@ Do you want to stop the conversion and exit anyway?</source>
         <source>Genre</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>Eject the disc when a rip ends well</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>disctrove::ui::Mp3Page</name>
@@ -1128,6 +1127,13 @@ Do you want to stop the conversion and exit anyway?</source>
     </message>
     <message>
         <source>LAME encoder version %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>disctrove::ui::NoticeBar</name>
+    <message>
+        <source>Dismiss</source>
         <translation type="unfinished"></translation>
     </message>
 </context>
@@ -1313,6 +1319,10 @@ $n-track number $t-track name $a-artist $A-album artist $r-track artist $l-album
         <source>A rip writes every track, what lies before track 1 and the gaps into one file named &quot;&lt;artist&gt; - &lt;album&gt;&quot;, beside its CUE sheet and log; the encoder must be WAV or FLAC.</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>Next file</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>disctrove::ui::ReleaseChoiceDialog</name>
@@ -1366,6 +1376,21 @@ $n-track number $t-track name $a-artist $A-album artist $r-track artist $l-album
     </message>
     <message>
         <source>MusicBrainz</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>disctrove::ui::RipOutcomeBar</name>
+    <message>
+        <source>Rip outcome</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Open folder</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Show log</source>
         <translation type="unfinished"></translation>
     </message>
 </context>

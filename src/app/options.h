@@ -91,6 +91,7 @@ struct Options {
     // Nothing reads it any more; it stays so that the file keeps what older versions wrote.
     int32_t Menustyle = 3;
     int32_t Makesound = 0;
+    int32_t EjectWhenDone = 0;   // open the drive after a rip that ended well
     int32_t EncoderThreads = 0;  // encodes at once during a rip; 0: one per processor core
     // A rip writes the whole disc into one WAV or FLAC file with its CUE sheet, instead of a file
     // per track.

@@ -86,6 +86,7 @@ void VisitKeys(Options& s, DiscNames& names, Visitor& v) {
     v.Templates(s);
     v.Decimal("GENERAL", "EncoderThreads", s.EncoderThreads);
     v.Flag("GENERAL", "ImageFile", s.ImageFile);
+    v.Flag("GENERAL", "EjectWhenDone", s.EjectWhenDone);
 
     WavFormat& wav = s.formats.wav;
     v.Channels("WAV", "Channels", wav.channels, kWavWmaChannelNames);

@@ -31,6 +31,7 @@
 #include "disc/musicbrainz_id.h"
 #include "disc/name_choice.h"
 #include "disc/track_texts.h"
+#include "front/outcome_texts.h"
 #include "front/program_state.h"
 #include "platform/cdrom/cdrom.h"
 #include "platform/profile/profile_document.h"
@@ -214,6 +215,25 @@ int Toc(Session& session) {
     return kExitDone;
 }
 
+// What a look-up that found nothing says: which services know the disc not, and the MusicBrainz
+// page on which it can be added.
+void SayNothingFound(Session& session) {
+    const ProgramState& state = session.state;
+    const LookupSource source = state.session.lookupSource;
+    // The sentence names both services only when the look-up could ask both.
+    const std::string sentence =
+        source == LookupSource::musicBrainz
+            ? std::string()
+            : NotFoundSentence(state.lookup, source == LookupSource::automatic &&
+                                                 state.options.musicBrainz.Use != 0);
+    session.terminal.Say(sentence.empty() ? "Nothing was found for this disc." : sentence + ".");
+    if (const Drive* drive = DriveAt(state.disc, state.options.Cdrom)) {
+        if (const std::string page = MusicBrainzSubmissionUrl(drive->toc); !page.empty()) {
+            session.terminal.Say("Add it to MusicBrainz: " + page);
+        }
+    }
+}
+
 int Lookup(Session& session, const CliOptions& options) {
     if (!ReadTheDisc(session)) {
         return kExitFailed;
@@ -223,7 +243,7 @@ int Lookup(Session& session, const CliOptions& options) {
     const LookupResult& found = session.state.lookup;
     const DiscState& disc = session.state.disc;
     if (result == LookUpResult::nothingFound) {
-        session.terminal.Say("Nothing was found for this disc.");
+        SayNothingFound(session);
         return kExitFailed;
     }
     if (result == LookUpResult::noSuchRelease) {
@@ -358,7 +378,7 @@ int Rip(Session& session, const CliOptions& options) {
                     ": " + state.disc.Artist + " / " + state.disc.Album);
                 break;
             case LookUpResult::nothingFound:
-                session.terminal.Say("Nothing was found for this disc.");
+                SayNothingFound(session);
                 break;
             case LookUpResult::noSuchRelease:
                 return UsageError(NoSuchRelease(choices, options.release));
@@ -369,6 +389,7 @@ int Rip(Session& session, const CliOptions& options) {
     session.terminal.SetAnswers(options.answerOverwrite, options.answerReadError);
     const RipResult rip = RunRip(session);
     const int status = PrintRipResults(state.disc, rip);
+    session.terminal.Say(DescribeRip(rip, RipBaseFolder(state.options)).sentence);
     if (const std::string hint = PressingOffsetHint(rip); !hint.empty()) {
         session.terminal.Say(hint);
     }

@@ -45,19 +45,36 @@ std::optional<MusicBrainzToc> MusicBrainzTocOf(const platform::Toc& toc) {
     return numbers;
 }
 
-std::string ComputeMusicBrainzDiscId(const platform::Toc& toc) {
+namespace {
+
+using DiscIdHandle = std::unique_ptr<DiscId, DiscIdDeleter>;
+
+// libdiscid's record of the disc of `toc`; null when the table holds no track to count.
+DiscIdHandle PutToc(const platform::Toc& toc) {
     const auto numbers = MusicBrainzTocOf(toc);
     if (!numbers) {
-        return {};
+        return nullptr;
     }
     // libdiscid reads an array of 100 offsets whatever the count.
     std::vector<int> offsets = numbers->offsets;
     offsets.resize(std::max<size_t>(100, offsets.size()));
-    const std::unique_ptr<DiscId, DiscIdDeleter> disc(discid_new());
+    DiscIdHandle disc(discid_new());
     if (!disc || !discid_put(disc.get(), numbers->first, numbers->last, offsets.data())) {
-        return {};
+        return nullptr;
     }
-    return discid_get_id(disc.get());
+    return disc;
+}
+
+}  // namespace
+
+std::string ComputeMusicBrainzDiscId(const platform::Toc& toc) {
+    const DiscIdHandle disc = PutToc(toc);
+    return disc ? discid_get_id(disc.get()) : std::string();
+}
+
+std::string MusicBrainzSubmissionUrl(const platform::Toc& toc) {
+    const DiscIdHandle disc = PutToc(toc);
+    return disc ? discid_get_submission_url(disc.get()) : std::string();
 }
 
 std::string MusicBrainzTocText(const platform::Toc& toc) {

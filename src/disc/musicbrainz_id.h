@@ -26,4 +26,8 @@ std::optional<MusicBrainzToc> MusicBrainzTocOf(const platform::Toc& toc);
 // The same numbers as a look-up by TOC sends them: "first+last+leadout+offset1+...".
 std::string MusicBrainzTocText(const platform::Toc& toc);
 
+// The MusicBrainz page on which a user adds the disc of `toc` (its ID and TOC) to a release, as
+// libdiscid builds it. Empty when the table holds no track to count.
+std::string MusicBrainzSubmissionUrl(const platform::Toc& toc);
+
 }  // namespace disctrove

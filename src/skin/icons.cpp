@@ -9,6 +9,7 @@
 #include <array>
 #include <cmath>
 #include <cstring>
+#include <functional>
 #include <utility>
 #include <vector>
 
@@ -37,8 +38,8 @@ QIcon Painted(Draw draw) {
     return icon;
 }
 
-void Disc(QPainter& p, const QColor& tint) {
-    p.setPen(QPen(QColor(90, 90, 110), 1.5));
+void Disc(QPainter& p, const QColor& tint, const QColor& rim = QColor(90, 90, 110)) {
+    p.setPen(QPen(rim, 1.5));
     QRadialGradient shine(QPointF(12, 12), 18);
     shine.setColorAt(0, QColor(245, 245, 250));
     shine.setColorAt(0.6, tint);
@@ -84,26 +85,30 @@ QIcon EncoderIcon(EncoderKind kind) {
 
 namespace {
 
-// The player's glyphs, on the same square as the commands, painted whenever they are shown in
-// the text colour of the palette then in use: they stand out on a light theme and a dark one
-// alike, and follow a change of theme.
-class GlyphEngine : public QIconEngine {
+using InkDraw = std::function<void(QPainter&, const QPalette&)>;
+
+// Command icons painted whenever they are shown, from the palette then in use: their lines take
+// the text colour and their paper the base colour, so that they stand out on a light theme and a
+// dark one alike and follow a change of theme. Their own colours (a red stop, a green tick) stay.
+class InkEngine : public QIconEngine {
   public:
-    explicit GlyphEngine(std::vector<QPolygonF> shapes) : shapes_(std::move(shapes)) {}
+    // `fade`: a disabled icon is drawn fainter, its own colours too (glyphs drawn in the text
+    // colour alone take the disabled text colour instead).
+    InkEngine(InkDraw draw, bool fade) : draw_(std::move(draw)), fade_(fade) {}
 
     void paint(QPainter* painter, const QRect& rect, QIcon::Mode mode, QIcon::State) override {
-        const QPalette::ColorGroup group =
-            mode == QIcon::Disabled ? QPalette::Disabled : QPalette::Active;
+        QPalette palette = QApplication::palette();
+        palette.setCurrentColorGroup(mode == QIcon::Disabled ? QPalette::Disabled
+                                                             : QPalette::Active);
         painter->save();
         painter->setRenderHint(QPainter::Antialiasing);
+        if (mode == QIcon::Disabled && fade_) {
+            painter->setOpacity(0.45);
+        }
         painter->translate(rect.topLeft());
         painter->scale(rect.width() / static_cast<qreal>(kSize),
                        rect.height() / static_cast<qreal>(kSize));
-        painter->setPen(Qt::NoPen);
-        painter->setBrush(QApplication::palette().color(group, QPalette::WindowText));
-        for (const QPolygonF& shape : shapes_) {
-            painter->drawPolygon(shape);
-        }
+        draw_(*painter, palette);
         painter->restore();
     }
 
@@ -115,19 +120,55 @@ class GlyphEngine : public QIconEngine {
         return pixmap;
     }
 
-    QIconEngine* clone() const override { return new GlyphEngine(shapes_); }  // Qt owns it
+    QIconEngine* clone() const override { return new InkEngine(draw_, fade_); }  // Qt owns it
 
   private:
-    std::vector<QPolygonF> shapes_;
+    InkDraw draw_;
+    bool fade_;
 };
 
+QIcon Inked(InkDraw draw, bool fade = true) {
+    return QIcon(new InkEngine(std::move(draw), fade));  // the icon owns its engine
+}
+
+bool DarkTheme(const QPalette& palette) {
+    return palette.color(QPalette::Window).lightness() < 128;
+}
+
+// The text colour, a little lighter for secondary lines.
+QColor Ink(const QPalette& palette, int alpha = 255) {
+    QColor ink = palette.color(QPalette::WindowText);
+    ink.setAlpha(alpha);
+    return ink;
+}
+
+QColor Paper(const QPalette& palette, int alpha = 255) {
+    QColor paper = palette.color(QPalette::Base);
+    paper.setAlpha(alpha);
+    return paper;
+}
+
+// A colour of the icon's own, brighter on a dark theme.
+QColor Own(const QPalette& palette, const QColor& onLight, const QColor& onDark) {
+    return DarkTheme(palette) ? onDark : onLight;
+}
+
+// The player's glyphs: filled shapes in the text colour.
 QIcon Glyphs(std::vector<QPolygonF> shapes) {
-    return QIcon(new GlyphEngine(std::move(shapes)));  // the icon owns its engine
+    return Inked(
+        [shapes = std::move(shapes)](QPainter& p, const QPalette& palette) {
+            p.setPen(Qt::NoPen);
+            p.setBrush(Ink(palette));
+            for (const QPolygonF& shape : shapes) {
+                p.drawPolygon(shape);
+            }
+        },
+        false);
 }
 
 QIcon RefreshIcon() {
-    return Painted([](QPainter& p) {  // two arrows chasing each other round a circle
-        const QColor blue(40, 110, 190);
+    return Inked([](QPainter& p, const QPalette& palette) {  // two arrows round a circle
+        const QColor blue = Own(palette, QColor(40, 110, 190), QColor(100, 170, 245));
         p.setPen(QPen(blue, 3.5, Qt::SolidLine, Qt::FlatCap));
         p.setBrush(Qt::NoBrush);
         const QRectF ring(6, 6, 20, 20);
@@ -141,7 +182,7 @@ QIcon RefreshIcon() {
 }
 
 QIcon StopIcon() {
-    return Painted([](QPainter& p) {  // a red octagon with a white bar
+    return Inked([](QPainter& p, const QPalette&) {  // a red octagon with a white bar
         QPolygonF octagon;
         for (int i = 0; i < 8; ++i) {
             const double angle = (22.5 + 45.0 * i) * 3.14159265358979 / 180.0;
@@ -157,23 +198,23 @@ QIcon StopIcon() {
 }
 
 QIcon TrackSettingsIcon() {
-    return Painted([](QPainter& p) {  // a page with lines and a small note on it
-        p.setPen(QPen(QColor(90, 90, 110), 1.5));
-        p.setBrush(QColor(250, 250, 252));
+    return Inked([](QPainter& p, const QPalette& palette) {  // a page with lines and a note
+        p.setPen(QPen(Ink(palette, 190), 1.5));
+        p.setBrush(Paper(palette));
         p.drawRect(QRectF(6, 3, 20, 26));
-        p.setPen(QPen(QColor(120, 120, 135), 2));
+        p.setPen(QPen(Ink(palette, 140), 2));
         for (int line = 0; line < 4; ++line) {
             p.drawLine(QPointF(10, 9 + line * 5), QPointF(22, 9 + line * 5));
         }
         p.setPen(Qt::NoPen);
-        p.setBrush(QColor(200, 110, 40));
+        p.setBrush(Own(palette, QColor(200, 110, 40), QColor(240, 150, 70)));
         p.drawEllipse(QRectF(17, 20, 7, 6));
         p.drawRect(QRectF(22, 12, 2, 11));
     });
 }
 
 QIcon OptionsIcon() {
-    return Painted([](QPainter& p) {  // a gear
+    return Inked([](QPainter& p, const QPalette& palette) {  // a gear
         QPainterPath gear;
         constexpr int kTeeth = 8;
         for (int i = 0; i < kTeeth * 2; ++i) {
@@ -190,25 +231,25 @@ QIcon OptionsIcon() {
         }
         gear.closeSubpath();
         gear.addEllipse(QRectF(11, 11, 10, 10));
-        p.setPen(QPen(QColor(60, 60, 75), 1.2));
-        p.setBrush(QColor(140, 150, 170));
+        p.setPen(QPen(Ink(palette, 220), 1.2));
+        p.setBrush(Ink(palette, 110));
         p.drawPath(gear);
     });
 }
 
 QIcon LookupIcon() {
-    return Painted([](QPainter& p) {  // a disc with a magnifying glass
-        Disc(p, QColor(185, 210, 240));
-        p.setPen(QPen(QColor(60, 60, 70), 3));
-        p.setBrush(QColor(255, 255, 255, 160));
+    return Inked([](QPainter& p, const QPalette& palette) {  // a disc with a magnifying glass
+        Disc(p, QColor(185, 210, 240), Ink(palette, 170));
+        p.setPen(QPen(Ink(palette), 3));
+        p.setBrush(Paper(palette, 160));
         p.drawEllipse(QRectF(14, 14, 11, 11));
         p.drawLine(QPointF(23, 23), QPointF(30, 30));
     });
 }
 
 QIcon RipIcon() {
-    return Painted([](QPainter& p) {  // a disc and an arrow to a file
-        Disc(p, QColor(185, 210, 240));
+    return Inked([](QPainter& p, const QPalette& palette) {  // a disc and an arrow to a file
+        Disc(p, QColor(185, 210, 240), Ink(palette, 170));
         p.setPen(Qt::NoPen);
         p.setBrush(QColor(200, 40, 40));
         QPainterPath arrow;
@@ -225,15 +266,15 @@ QIcon RipIcon() {
 }
 
 QIcon MarkAllIcon() {
-    return Painted([](QPainter& p) {  // ticked boxes
+    return Inked([](QPainter& p, const QPalette& palette) {  // ticked boxes
         for (int row = 0; row < 2; ++row) {
             const qreal y = 4 + row * 14;
-            p.setPen(QPen(QColor(80, 80, 90), 1.5));
-            p.setBrush(Qt::white);
+            p.setPen(QPen(Ink(palette, 200), 1.5));
+            p.setBrush(Paper(palette));
             p.drawRect(QRectF(4, y, 10, 10));
-            p.setPen(QPen(QColor(30, 140, 60), 2.5));
+            p.setPen(QPen(Own(palette, QColor(30, 140, 60), QColor(80, 200, 110)), 2.5));
             p.drawPolyline(QPolygonF({{5.5, y + 5}, {8.5, y + 8}, {13.5, y + 1}}));
-            p.setPen(QPen(QColor(120, 120, 130), 2));
+            p.setPen(QPen(Ink(palette, 150), 2));
             p.drawLine(QPointF(18, y + 5), QPointF(29, y + 5));
         }
     });
@@ -274,6 +315,12 @@ QIcon IconFor(CommandIcon command) {
                 {QPolygonF({{16, 6}, {28, 19}, {4, 19}}), QPolygonF(QRectF(4, 22, 24, 4))});
         case CommandIcon::browse:
             return Themed("folder-open", QStyle::SP_DirOpenIcon);
+        case CommandIcon::dismiss:
+            return Inked([](QPainter& p, const QPalette& palette) {  // a cross
+                p.setPen(QPen(Ink(palette, 200), 3, Qt::SolidLine, Qt::RoundCap));
+                p.drawLine(QPointF(9, 9), QPointF(23, 23));
+                p.drawLine(QPointF(23, 9), QPointF(9, 23));
+            });
         case CommandIcon::closeDialog:
             return Themed("window-close", QStyle::SP_DialogCloseButton);
     }

@@ -25,6 +25,7 @@ enum class CommandIcon {
     startWork,    // a conversion's Start button
     stopWork,     // its Stop button
     closeDialog,  // its Close button
+    dismiss,      // closes a bar above the track list
 };
 
 QIcon AppIcon();

@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QDir>
 #include <QFileInfo>
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -16,8 +17,10 @@
 
 #include "disc/disc.h"
 #include "disc/name_choice.h"
+#include "front/outcome_texts.h"
 #include "platform/audio/volume_mixer.h"
 #include "platform/system/single_instance.h"
+#include "rip/naming.h"
 #include "rip/rip_worker.h"
 #include "skin/icons.h"
 #include "ui/convert/conversion_progress_dialog.h"
@@ -25,7 +28,9 @@
 #include "ui/core_texts.h"
 #include "ui/cover_preview.h"
 #include "ui/disc_watch.h"
+#include "ui/lookup_banner.h"
 #include "ui/options/page_controls.h"
+#include "ui/rip_outcome_bar.h"
 #include "ui/run_progress.h"
 #include "ui/track_list_view.h"
 #include "ui/track_table_model.h"
@@ -73,6 +78,7 @@ MainWindow::MainWindow(ProgramState& state, UserDialogs& dialogs, QWidget* paren
     volume_->Attach(platform::OpenSpeakerVolume());
     BuildStatusBar();
     notifier_ = MakeDesktopNotifier();
+    opener_ = MakeDesktopOpener();
     coverPreview_ = new CoverPreview(this);
     discWatch_ = new DiscWatch([this] { return MayRefreshByItself(); }, this);
     const std::vector<int> widths = ColumnWidths(options_.window);
@@ -173,6 +179,11 @@ void MainWindow::WireWork() {
     connect(&rip_, &RipController::trackProgress, this, &MainWindow::OnTrackProgress);
     connect(&rip_, &RipController::finished, this, &MainWindow::OnRipFinished);
     connect(&lookup_, &LookupController::ended, this, &MainWindow::OnLookupEnded);
+    connect(outcomeBar_, &RipOutcomeBar::openFolder, this,
+            [this](const QString& folder) { opener_->OpenFolder(folder); });
+    connect(outcomeBar_, &RipOutcomeBar::showLog, this, &MainWindow::ShowRipLog);
+    connect(lookupBanner_, &LookupBanner::addToMusicBrainz, this,
+            [this](const QUrl& page) { opener_->OpenPage(page); });
 }
 
 // The list.
@@ -205,6 +216,7 @@ void MainWindow::Refresh() {
     coverPreview_->Cancel();
     refreshOk_ = true;
     lookedUp_ = false;
+    lookupBanner_->hide();  // it spoke of the disc read before
     const bool read = RefreshDisc(options_, disc_, found_, run_) == RefreshResult::ready;
     if (!read) {
         refreshOk_ = false;
@@ -290,8 +302,19 @@ void MainWindow::OnLookupEnded(bool taken) {
         ShowStatus(tr("No whole answer from %1").arg(services.join(tr(" and "))));
     }
     ApplyLookup();
+    TellNothingFound();
     ShowCover();
     UpdateCommands();
+}
+
+void MainWindow::TellNothingFound() {
+    const std::string sentence = NotFoundSentence(found_, options_.musicBrainz.Use != 0);
+    const Drive* drive = DriveAt(disc_, options_.Cdrom);
+    if (sentence.empty() || drive == nullptr) {
+        lookupBanner_->hide();
+        return;
+    }
+    lookupBanner_->Show(sentence, *drive);
 }
 
 void MainWindow::ApplyLookup() {
@@ -345,6 +368,7 @@ void MainWindow::RipCommand() {
             savedStatus_ = statusText();
             break;
         case RipController::Start::started:
+            outcomeBar_->hide();  // it told of the rip before
             trackList_->Refill();
             savedStatus_ = statusText();
             ShowStatus(CoreText(kRippingText));
@@ -382,7 +406,16 @@ void MainWindow::OnRipFinished() {
     UpdateCommands();
     if (runProgress_->running()) {
         runProgress_->Finish();
-        NotifyRipEnd();
+        TellRipEnd();
+    }
+}
+
+void MainWindow::TellRipEnd() {
+    const RipOutcome outcome = DescribeRip(lastRip_.run, RipBaseFolder(options_));
+    outcomeBar_->Show(outcome, RipLogThere());
+    NotifyRipEnd(outcome.sentence);
+    if (outcome.wellEnded && options_.EjectWhenDone) {
+        player_->EjectDisc();
     }
 }
 
@@ -496,7 +529,7 @@ void MainWindow::closeEvent(QCloseEvent* event) {
 
 // The boxes and the free space.
 
-void MainWindow::NotifyRipEnd() {
+void MainWindow::NotifyRipEnd(const std::string& sentence) {
     // The user looking at the window sees the end there; a stopped rip was ended on purpose.
     if (isActiveWindow() || !notifier_) {
         return;
@@ -506,7 +539,7 @@ void MainWindow::NotifyRipEnd() {
             return;
         }
     }
-    notifier_->Notify(RipNotice::Summary(), RipNotice::Body(disc_, lastRip_.run));
+    notifier_->Notify(RipNotice::Summary(), RipNotice::Body(disc_, lastRip_.run, sentence));
 }
 
 void MainWindow::OnDriveChosen(int index) {
@@ -530,10 +563,9 @@ void MainWindow::OnRowChanged() {
 
 void MainWindow::UpdateFreeSpace() {
     const long long bytes = platform::FreeBytes(options_.Outfolder);
-    freeSpacePane_->setText(bytes < 0 ? QString()
-                                      : tr("%1M free disk space of %2")
-                                            .arg(static_cast<double>(bytes) / 1048576.0, 0, 'f', 2)
-                                            .arg(Text(options_.Outfolder)));
+    // "." and other relative folders are told as the absolute path they are.
+    const QString folder = QDir::cleanPath(QFileInfo(Text(options_.Outfolder)).absoluteFilePath());
+    freeSpacePane_->setText(CoreText(FreeSpaceWords(bytes, folder.toStdString())));
 }
 
 void MainWindow::keyPressEvent(QKeyEvent* event) {

@@ -11,6 +11,7 @@
 
 #include "front/program_state.h"
 #include "ui/convert/conversion_progress_dialog.h"
+#include "ui/desktop_opener.h"
 #include "ui/drive_offset_offer.h"
 #include "ui/help_commands.h"
 #include "ui/lookup_controller.h"
@@ -34,6 +35,8 @@ namespace disctrove::ui {
 class ConvertFilesDialog;
 class CoverPreview;
 class DiscWatch;
+class LookupBanner;
+class RipOutcomeBar;
 class RunProgress;
 class TrackListView;
 class TrackTableModel;
@@ -63,6 +66,11 @@ class MainWindow : public QMainWindow {
     RunProgress* runProgress() const { return runProgress_; }
     // Where the end of a rip is told when the window is not in front (the desktop's by default).
     void SetNotifier(std::unique_ptr<Notifier> notifier) { notifier_ = std::move(notifier); }
+    // Where folders and web pages are opened (the desktop's file manager and browser by default).
+    void SetOpener(std::unique_ptr<DesktopOpener> opener) { opener_ = std::move(opener); }
+    // The bars above the track list: after a rip, and after a look-up that found nothing.
+    RipOutcomeBar* ripOutcomeBar() const { return outcomeBar_; }
+    LookupBanner* lookupBanner() const { return lookupBanner_; }
 
   public slots:
     void RefreshCommand();
@@ -126,7 +134,11 @@ class MainWindow : public QMainWindow {
     void OnLookupEnded(bool taken);
     void OnDiscChanged();
     bool MayRefreshByItself() const;
-    void NotifyRipEnd();
+    void NotifyRipEnd(const std::string& sentence);
+    // The bar after a rip, the notice and, after a rip that ended well, the eject.
+    void TellRipEnd();
+    // Says so above the list when the look-up found nothing.
+    void TellNothingFound();
     void OnEncoderChosen(int kind);
     void OnRowChanged();
     void OnDriveChosen(int index);
@@ -164,6 +176,9 @@ class MainWindow : public QMainWindow {
     DiscWatch* discWatch_ = nullptr;
     RunProgress* runProgress_ = nullptr;
     std::unique_ptr<Notifier> notifier_;
+    std::unique_ptr<DesktopOpener> opener_;
+    RipOutcomeBar* outcomeBar_ = nullptr;
+    LookupBanner* lookupBanner_ = nullptr;
     CoverPreview* coverPreview_ = nullptr;        // a child: its thread ends with the window
     ConvertFilesDialog* convertFiles_ = nullptr;  // a child, made when first asked for
 };

@@ -9,7 +9,9 @@
 #include <QVBoxLayout>
 
 #include "skin/icons.h"
+#include "ui/lookup_banner.h"
 #include "ui/main_window.h"
+#include "ui/rip_outcome_bar.h"
 #include "ui/run_progress.h"
 #include "ui/track_list_view.h"
 #include "ui/track_table_model.h"
@@ -57,6 +59,10 @@ QWidget* MainWindow::BuildControls() {
 
     auto* layout = new QVBoxLayout(central);
     layout->addLayout(boxes);
+    outcomeBar_ = new RipOutcomeBar(central);
+    lookupBanner_ = new LookupBanner(central);
+    layout->addWidget(outcomeBar_);
+    layout->addWidget(lookupBanner_);
     layout->addLayout(listAndCover, 1);
     layout->addLayout(buttons);
     layout->addLayout(player);

@@ -6,6 +6,7 @@
 #include <QVariantMap>
 
 #include "disc/track_texts.h"
+#include "ui/core_texts.h"
 
 namespace disctrove::ui {
 
@@ -41,23 +42,14 @@ QString RipNotice::Summary() {
     return tr("Rip complete");
 }
 
-QString RipNotice::Body(const DiscState& disc, const RipResult& rip) {
+QString RipNotice::Body(const DiscState& disc, const RipResult& rip, const std::string& sentence) {
     QString album = QString::fromStdString(disc.Album);
     const QString artist = QString::fromStdString(disc.Artist);
     if (!artist.isEmpty()) {
         album = album.isEmpty() ? artist : QStringLiteral("%1 \u2014 %2").arg(artist, album);
     }
-    int marked = 0, completed = 0, doubtful = 0, judged = 0, accurate = 0, inaccurate = 0;
     int ctdbJudged = 0, ctdbAccurate = 0;
     for (const TrackResult& track : rip.tracks) {
-        ++marked;
-        completed += track.status == kStatusCompleted ? 1 : 0;
-        doubtful += track.status == kStatusCompleted && !TrackDoubts(track).empty() ? 1 : 0;
-        if (track.verdict) {
-            ++judged;
-            accurate += track.verdict->verdict == AccurateRipVerdict::accurate ? 1 : 0;
-            inaccurate += track.verdict->verdict == AccurateRipVerdict::inaccurate ? 1 : 0;
-        }
         if (track.ctdbVerdict) {
             ++ctdbJudged;
             ctdbAccurate += track.ctdbVerdict->kind == CtdbVerdict::Kind::accurate ? 1 : 0;
@@ -67,21 +59,7 @@ QString RipNotice::Body(const DiscState& disc, const RipResult& rip) {
     if (!album.isEmpty()) {
         lines << album;
     }
-    lines << tr("%1 of %2 tracks completed").arg(completed).arg(marked);
-    if (doubtful > 0) {
-        lines << tr("%1 of them in doubt (read errors, or test and copy differ)").arg(doubtful);
-    }
-    if (judged > 0) {
-        if (inaccurate > 0) {
-            lines << tr("AccurateRip: inaccurate (%1 of %2 tracks)").arg(inaccurate).arg(judged);
-        } else if (accurate == judged) {
-            lines << tr("AccurateRip: accurate");
-        } else {
-            lines << tr("AccurateRip: not verified (%1 of %2 tracks)")
-                         .arg(judged - accurate)
-                         .arg(judged);
-        }
-    }
+    lines << CoreText(sentence);
     // The whole disc's verdict says it all when the whole disc was ripped.
     if (rip.ctdbDisc) {
         lines << tr("CTDB: %1").arg(QString::fromStdString(CtdbVerdictText(*rip.ctdbDisc)));

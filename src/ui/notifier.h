@@ -20,14 +20,14 @@ class Notifier {
 // a session bus, or without the service, nothing is shown and nothing is said.
 std::unique_ptr<Notifier> MakeDesktopNotifier();
 
-// The notice at the end of a rip: the album, how many of the marked tracks were completed, and
-// the AccurateRip verdict when a look-up was made.
+// The notice at the end of a rip: the album, then `sentence` (what the window's bar says of the
+// rip), then the CTDB's verdict when it was asked.
 class RipNotice {
     Q_DECLARE_TR_FUNCTIONS(RipNotice)
 
   public:
     static QString Summary();
-    static QString Body(const DiscState& disc, const RipResult& rip);
+    static QString Body(const DiscState& disc, const RipResult& rip, const std::string& sentence);
 };
 
 }  // namespace disctrove::ui

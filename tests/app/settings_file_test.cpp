@@ -22,7 +22,7 @@ const char* const kDefaultFile =
     "Encoder=MP3\nCdrom=0\nCreatem3u=False\nAutocddb=False\nAutocheck=True\nJitter=1\n"
     "Overwrite=True\nRipInFolder=False\nMakesound=False\nOutfolder=.\nTmpfolder=.\n"
     "Menustyle=3\nWAVEncoder=MP3\nTemplate01=$a-$t\nTemplate02=$n-$t\nTemplate03=$l-$n-$t\n"
-    "Template04=$a-$l-$n-$t\nEncoderThreads=0\nImageFile=False\n"
+    "Template04=$a-$l-$n-$t\nEncoderThreads=0\nImageFile=False\nEjectWhenDone=False\n"
     "\n[WAV]\nChannels=Stereo\nSamplerate=0\nSamplebits=16\n"
     "\n[OGG]\nChannels=Stereo\nSamplerate=0\nUsecbr=False\nUsebbr=False\nUsevbr=True\nCbr=128\n"
     "Nomimalbbr=128\nMinbbr=128\nMaxbbr=256\nVbr=9\n"
@@ -433,6 +433,7 @@ TEST_F(SettingsFileTest, WrittenFileIsByteForByteTheStoredOne) {
     s.options.Encoder = kEncoderFlac;
     s.options.Cdrom = 2;
     s.options.Createm3u = s.options.Autocddb = s.options.RipInFolder = s.options.Makesound = 1;
+    s.options.EjectWhenDone = 1;
     s.options.Autocheck = s.options.Overwrite = 0;
     s.options.Jitter = 3;
     s.options.folderHistory = {"/music/rips", "/old"};

@@ -260,6 +260,11 @@ TEST_F(CliTest, LookupAgainstTheServer) {
     const CliRun missing = Run({"--image", Image({{false, 500}}), "--set", port, "lookup"});
     EXPECT_EQ(missing.exitCode, 1);
     EXPECT_EQ(missing.out, "");
+    // Which service knows the disc not, and where it can be added.
+    EXPECT_NE(missing.err.find("This disc is not in CDDB, and MusicBrainz gave no answer.\n"
+                               "Add it to MusicBrainz: http://musicbrainz.org/cdtoc/attach?id="),
+              std::string::npos)
+        << missing.err;
 }
 
 TEST_F(CliTest, LookupListsTheMusicBrainzReleasesAndTakesTheOneChosen) {
@@ -353,6 +358,8 @@ TEST_F(CliTest, RipOfAnImageNamedByTheServer) {
                                           "/01 Band - One.wav\n3\tCompleted\t" + out_ +
                                           "/03 Band - Three.wav\n");
     EXPECT_NE(rip.out.find(crc), std::string::npos) << rip.out;
+    // The sentence the window's bar says ends what the terminal says.
+    EXPECT_TRUE(rip.err.ends_with("\n2 tracks ripped to " + out_ + "\n")) << rip.err;
     EXPECT_EQ(ReadWholeFile(out_ + "/01 Band - One.wav").substr(44), bin.substr(0, 300 * 2352));
     EXPECT_FALSE(fs::exists(out_ + "/02 Band - Two.wav"));
     EXPECT_TRUE(fs::is_empty(tmp_));

@@ -1,11 +1,14 @@
 // The main window as a desktop program: it notices a disc change by itself, tells the desktop
 // when a rip ends, shows the whole run's progress, remembers its place; and the README's
 // pictures, written where DISCTROVE_SCREENSHOT_DIR says.
+#include <QApplication>
 #include <QComboBox>
 #include <QGuiApplication>
 #include <QHeaderView>
+#include <QPushButton>
 #include <QScreen>
 #include <QTableWidget>
+#include <QToolButton>
 #include <QtTest>
 #include <cstdlib>
 #include <filesystem>
@@ -16,8 +19,10 @@
 #include "disc/accuraterip_lookup.h"
 #include "disc/disc.h"
 #include "disc/drive_offsets.h"
+#include "platform/audio/cd_audio.h"
 #include "platform/cdrom/cdrom.h"
 #include "scripted_dialogs.h"
+#include "spy_opener.h"
 #include "support/scoped_environment.h"
 #include "support/temp_dir.h"
 #include "tools/accuraterip_server.h"
@@ -27,6 +32,7 @@
 #include "ui/main_window.h"
 #include "ui/notifier.h"
 #include "ui/options/options_dialog.h"
+#include "ui/rip_outcome_bar.h"
 #include "ui/run_progress.h"
 
 namespace disctrove {
@@ -49,6 +55,19 @@ class SpyNotifier : public ui::Notifier {
     std::vector<Notice>& sent_;
 };
 
+// A drive whose door only counts how often it was opened.
+class DoorCounter : public platform::CdAudioDevice {
+  public:
+    explicit DoorCounter(int& opened) : opened_(opened) {}
+    uint32_t TrackLength(uint32_t) override { return 0; }
+    void Play(uint32_t, uint32_t) override {}
+    void Stop() override {}
+    void OpenDoor() override { ++opened_; }
+
+  private:
+    int& opened_;
+};
+
 // Saves `widget` as `name` in the folder DISCTROVE_SCREENSHOT_DIR names; without it, the picture
 // is only made.
 void Picture(QWidget& widget, const char* name) {
@@ -58,6 +77,33 @@ void Picture(QWidget& widget, const char* name) {
         QVERIFY(
             picture.save(QString::fromLocal8Bit(folder) + QLatin1Char('/') + QLatin1String(name)));
     }
+}
+
+// A dark theme as desktops give it: light text on dark grey.
+QPalette DarkPalette() {
+    QPalette dark;
+    const QColor window(45, 45, 48), base(30, 30, 32), text(230, 230, 230), muted(130, 130, 135);
+    for (const auto group : {QPalette::Active, QPalette::Inactive}) {
+        dark.setColor(group, QPalette::Window, window);
+        dark.setColor(group, QPalette::WindowText, text);
+        dark.setColor(group, QPalette::Base, base);
+        dark.setColor(group, QPalette::AlternateBase, window);
+        dark.setColor(group, QPalette::Text, text);
+        dark.setColor(group, QPalette::Button, QColor(55, 55, 58));
+        dark.setColor(group, QPalette::ButtonText, text);
+        dark.setColor(group, QPalette::Highlight, QColor(42, 110, 190));
+        dark.setColor(group, QPalette::HighlightedText, Qt::white);
+        dark.setColor(group, QPalette::ToolTipBase, base);
+        dark.setColor(group, QPalette::ToolTipText, text);
+        dark.setColor(group, QPalette::PlaceholderText, muted);
+    }
+    dark.setColor(QPalette::Disabled, QPalette::Window, window);
+    dark.setColor(QPalette::Disabled, QPalette::Base, base);
+    dark.setColor(QPalette::Disabled, QPalette::Button, QColor(55, 55, 58));
+    for (const auto role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText}) {
+        dark.setColor(QPalette::Disabled, role, muted);
+    }
+    return dark;
 }
 
 }  // namespace
@@ -170,6 +216,13 @@ class DesktopTest : public QObject {
         settings_->options.ArPort = server.port();
         std::vector<Notice> sent;
         window.SetNotifier(std::make_unique<SpyNotifier>(sent));
+        testing::SpyOpener* opener = nullptr;
+        window.SetOpener(std::make_unique<testing::SpyOpener>(opener));
+        int doorOpened = 0;
+        window.player()->SetOpener([&doorOpened](platform::CdAudioUse) {
+            return std::unique_ptr<platform::CdAudioDevice>(new DoorCounter(doorOpened));
+        });
+        settings_->options.EjectWhenDone = 1;
         testing::SetCheckState(window.trackList(), 2, Qt::Unchecked);
         QVERIFY(window.runProgress()->isHidden());
         window.RipCommand();
@@ -180,13 +233,24 @@ class DesktopTest : public QObject {
         QVERIFY(window.runProgress()->isHidden());
         QCOMPARE(sent.size(), size_t{1});  // the window is not in front (not even shown)
         QCOMPARE(sent[0].summary, QStringLiteral("Rip complete"));
-        QCOMPARE(sent[0].body, QStringLiteral("Band \u2014 Record\n2 of 2 tracks completed"));
-        // Read errors let pass put a completed track in doubt, and the notice says so.
-        RipResult doubtful = settings_->lastRip.run;
-        doubtful.tracks.at(1).readErrors = {400};
-        QCOMPARE(ui::RipNotice::Body(settings_->disc, doubtful),
-                 QStringLiteral("Band \u2014 Record\n2 of 2 tracks completed\n1 of them in doubt "
-                                "(read errors, or test and copy differ)"));
+        // The bar above the list and the notice say the same; the bar opens the folder.
+        const QString said =
+            QStringLiteral("2 tracks ripped to ") + QString::fromStdString(Path("out"));
+        ui::RipOutcomeBar* bar = window.ripOutcomeBar();
+        QVERIFY(!bar->isHidden());
+        QCOMPARE(bar->text(), said);
+        QCOMPARE(sent[0].body, QStringLiteral("Band \u2014 Record\n") + said);
+        bar->openFolderButton()->click();
+        QCOMPARE(opener->folders, QStringList{QString::fromStdString(Path("out"))});
+        QVERIFY(!bar->showLogButton()->isHidden());  // a log was written
+        QCOMPARE(doorOpened, 1);                     // the rip ended well: the disc may go
+        bar->dismissButton()->click();
+        QVERIFY(bar->isHidden());
+        // The next rip's start takes the words away; its end brings them back.
+        window.RipCommand();
+        QVERIFY(bar->isHidden());
+        QTRY_VERIFY_WITH_TIMEOUT(!window.runProgress()->running(), 60000);
+        QVERIFY(!bar->isHidden());
     }
 
     // A drive with no offset of its own: the first rip offers the offset AccurateRip's drive
@@ -377,10 +441,20 @@ class DesktopTest : public QObject {
         for (int row = 0; row < 5; ++row) {
             QCOMPARE(Cell(window, row, 3), QStringLiteral("Completed \u2014 accurate (7)"));
         }
+        const QString said = QStringLiteral("5 tracks ripped to ") +
+                             QString::fromStdString(Path("out")) +
+                             QStringLiteral(" \u2014 all accurate (7)");
+        QCOMPARE(window.ripOutcomeBar()->text(), said);
         QCOMPARE(sent.back().body,
-                 QStringLiteral("Disctrove Demo Ensemble \u2014 Plucked Strings\n5 of 5 tracks "
-                                "completed\nAccurateRip: accurate"));
+                 QStringLiteral("Disctrove Demo Ensemble \u2014 Plucked Strings\n") + said);
         Picture(window, "secure-rip.png");
+
+        // The same window in a dark theme: the icons are drawn in its colours.
+        const QPalette light = QApplication::palette();
+        QApplication::setPalette(DarkPalette());
+        QApplication::processEvents();
+        Picture(window, "main-window-dark.png");
+        QApplication::setPalette(light);
     }
 };
 

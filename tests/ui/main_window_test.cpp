@@ -39,6 +39,7 @@
 #include "platform/system/single_instance.h"
 #include "rip/naming.h"
 #include "scripted_dialogs.h"
+#include "spy_opener.h"
 #include "support/scoped_environment.h"
 #include "support/temp_dir.h"
 #include "tools/cddb_server.h"
@@ -48,6 +49,7 @@
 #include "track_list.h"
 #include "ui/application.h"
 #include "ui/convert/convert_files_dialog.h"
+#include "ui/lookup_banner.h"
 #include "ui/main_window.h"
 #include "ui/options/misc_page.h"
 #include "ui/options/options_dialog.h"
@@ -287,7 +289,7 @@ class MainWindowTest : public QObject {
         QCOMPARE(Cell(window, 1, 3), QStringLiteral("45%"));
         QCOMPARE(Cell(window, 2, 3), QStringLiteral("Completed"));
         QCOMPARE(Cell(window, 3, 3), QStringLiteral("ERROR"));
-        QVERIFY(window.freeSpaceText().contains(QStringLiteral("M free disk space of ")));
+        QVERIFY(window.freeSpaceText().contains(QStringLiteral("B free on /")));
     }
 
     void refreshOfAMissingImage() {
@@ -395,6 +397,41 @@ class MainWindowTest : public QObject {
         window.CddbCommand();
         QTRY_COMPARE(Cell(window, 1, 0), QStringLiteral("Freddie Freeloader"));
         QCOMPARE(settings_->disc.Album, std::string("Kind of Blue"));
+    }
+
+    // A disc neither service knows: the window says so above the list, with the names the disc
+    // carries, and offers MusicBrainz's page for adding it. Another disc takes the words away.
+    void aDiscNobodyKnowsIsSaidAndCanBeAdded() {
+        const std::string cue =
+            testing::MakeCueImage(dir_->path(), "disc", {{false, 18067}, {false, 5000}});
+        std::string sheet = testing::ReadWholeFile(cue);
+        sheet.insert(0, "PERFORMER \"Disc Band\"\nTITLE \"Disc Album\"\n");
+        testing::WriteWholeFile(cue, sheet);
+        UseImage(cue);
+        testing::MusicBrainzServer musicBrainz;  // 404 for every disc ID
+        testing::CddbServer cddb(Path("cddb"));  // no entry
+        settings_->options.musicBrainz = {1, "127.0.0.1", musicBrainz.port(), 0, 0, ""};
+        settings_->options.Server = "127.0.0.1";
+        settings_->options.Port = cddb.port();
+        ui::MainWindow window(*settings_, dialogs_);
+        testing::SpyOpener* opener = nullptr;
+        window.SetOpener(std::make_unique<testing::SpyOpener>(opener));
+        QVERIFY(window.lookupBanner()->isHidden());
+        window.CddbCommand();
+        QTRY_VERIFY(!window.lookupBanner()->isHidden());
+        QCOMPARE(window.lookupBanner()->text(),
+                 QStringLiteral("This disc is not in MusicBrainz or CDDB. The names shown are the "
+                                "disc's own (CD-Text): Disc Band \u2014 Disc Album."));
+        QCOMPARE(settings_->disc.Album, std::string("Disc Album"));
+        window.lookupBanner()->addButton()->click();
+        const platform::Toc& toc = settings_->disc.drives.back().toc;
+        QCOMPARE(opener->pages,
+                 QList<QUrl>{QUrl(QString::fromStdString(MusicBrainzSubmissionUrl(toc)))});
+        QVERIFY(opener->pages[0].toString().startsWith(
+            QStringLiteral("http://musicbrainz.org/cdtoc/attach?id=") +
+            QString::fromStdString(ComputeMusicBrainzDiscId(toc))));
+        window.RefreshCommand();
+        QVERIFY(window.lookupBanner()->isHidden());
     }
 
     // The choice lists every release with its facts, and the disc's CD-Text after them; the

@@ -272,7 +272,8 @@ class OptionsDialogTest : public QObject {
         }
         ui::MiscPage* misc = dialog->miscPage();
         for (QCheckBox* box : misc->findChildren<QCheckBox*>()) {
-            if (box->text() == QStringLiteral("Contact CDDB on refresh")) {
+            if (box->text() == QStringLiteral("Contact CDDB on refresh") ||
+                box->text() == QStringLiteral("Eject the disc when a rip ends well")) {
                 box->click();
             }
         }
@@ -294,11 +295,15 @@ class OptionsDialogTest : public QObject {
         ui::HistoryBox* templates = dialog->outputPage()->templateBox();
         templates->setEditText(QStringLiteral("$y-$t"));
         templates->TakeTyped();
+        // The next file as the page's choices name it; without a disc, a sample disc's.
+        QCOMPARE(dialog->outputPage()->previewLabel()->text(),
+                 QString::fromStdString(Path("out") + "/2024-Morning Strings.opus"));
 
         ClickOk(dialog->buttons());
         QCOMPARE(dialog->result(), int(QDialog::Accepted));
         const auto saved = Saved();
         QCOMPARE(saved->options.Autocddb, 1);
+        QCOMPARE(saved->options.EjectWhenDone, 1);
         QCOMPARE(saved->options.Jitter, 2);
         QCOMPARE(saved->options.EncoderThreads, 3);
         QCOMPARE(saved->disc.Artist, std::string("Some Artist"));

@@ -308,6 +308,33 @@ class PlayerTest : public QObject {
         QApplication::setPalette(before);
     }
 
+    // The command icons draw their lines in the theme's text colour (here a magenta no icon has
+    // of its own), so that a dark theme gives them light lines and a light one dark lines.
+    void commandIconsFollowThePalette() {
+        const QPalette before = QApplication::palette();
+        QPalette magenta(QColor(35, 35, 38));  // a dark theme's window
+        magenta.setColor(QPalette::WindowText, QColor(255, 0, 255));
+        magenta.setColor(QPalette::Base, QColor(30, 30, 32));
+        QApplication::setPalette(magenta);
+        for (const skin::CommandIcon command :
+             {skin::CommandIcon::cddb, skin::CommandIcon::trackSettings, skin::CommandIcon::options,
+              skin::CommandIcon::markAll, skin::CommandIcon::dismiss}) {
+            const QImage image = skin::IconFor(command).pixmap(32, 32).toImage();
+            int inked = 0;
+            for (int y = 0; y < image.height(); ++y) {
+                for (int x = 0; x < image.width(); ++x) {
+                    const QColor pixel = image.pixelColor(x, y);
+                    inked += pixel.alpha() > 150 && pixel.red() > 120 && pixel.blue() > 120 &&
+                             pixel.green() < 60;
+                }
+            }
+            QVERIFY2(
+                inked > 10,
+                qPrintable(QStringLiteral("%1: %2").arg(static_cast<int>(command)).arg(inked)));
+        }
+        QApplication::setPalette(before);
+    }
+
     void volumeKeepsTheBalance() {
         std::vector<std::vector<int32_t>> written;
         auto mixer = std::make_unique<FakeMixer>(platform::VolumeControlInfo{0, 65535, 65535, 2},

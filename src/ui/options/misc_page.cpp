@@ -45,6 +45,7 @@ MiscPage::MiscPage(const Options& options, const DiscNames& names, QWidget* pare
     overwrite_ = CheckBox(tr("Overwrite tracks with same name"), options.Overwrite, this);
     ownFolder_ = CheckBox(tr("Rip an album in own folder"), options.RipInFolder, this);
     sound_ = CheckBox(tr("Make a sound when rip completes"), options.Makesound, this);
+    eject_ = CheckBox(tr("Eject the disc when a rip ends well"), options.EjectWhenDone, this);
 
     QGroupBox* jitterGroup = JitterGroup(options.Jitter);
 
@@ -66,7 +67,7 @@ MiscPage::MiscPage(const Options& options, const DiscNames& names, QWidget* pare
         layout->addWidget(box);
     }
     layout->addWidget(jitterGroup);
-    for (QWidget* box : {overwrite_, ownFolder_, sound_}) {
+    for (QWidget* box : {overwrite_, ownFolder_, sound_, eject_}) {
         layout->addWidget(box);
     }
     layout->addLayout(threadsLayout);
@@ -140,6 +141,7 @@ void MiscPage::Store(OptionsEdit& edit) const {
     edit.options.Overwrite = overwrite_->isChecked() ? 1 : 0;
     edit.options.RipInFolder = ownFolder_->isChecked() ? 1 : 0;
     edit.options.Makesound = sound_->isChecked() ? 1 : 0;
+    edit.options.EjectWhenDone = eject_->isChecked() ? 1 : 0;
     edit.options.EncoderThreads = encoderThreads_->value();
     edit.names.Artist = artist_->text().toStdString();
     edit.names.Album = album_->text().toStdString();

@@ -47,6 +47,7 @@ class MiscPage : public OptionsPage {
     QCheckBox* overwrite_;
     QCheckBox* ownFolder_;
     QCheckBox* sound_;
+    QCheckBox* eject_;
     QSpinBox* encoderThreads_;
     QLineEdit* artist_;
     QLineEdit* album_;

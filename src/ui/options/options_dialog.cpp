@@ -38,7 +38,7 @@ OptionsDialog::OptionsDialog(Options& options, DiscState& disc, SessionChoices& 
                 options_.driveOffsets[key] = offset;
                 edit_.options.driveOffsets[key] = offset;
             });
-    output_ = new OutputPage(edit_.options, dialogs, tabs_);
+    output_ = new OutputPage(edit_.options, disc, dialogs, tabs_);
     cddb_ = new CddbPage(edit_.options, tabs_);
     for (int kind = kEncoderWav; kind < static_cast<int>(kEncoderKinds); ++kind) {
         formats_[static_cast<size_t>(kind)] =

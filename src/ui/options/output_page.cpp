@@ -10,6 +10,7 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include "front/outcome_texts.h"
 #include "ui/options/history_box.h"
 #include "ui/options/page_controls.h"
 
@@ -21,8 +22,9 @@ constexpr int kTemporaryFolderLength = 256;
 
 }  // namespace
 
-OutputPage::OutputPage(const Options& options, UserDialogs& dialogs, QWidget* parent)
-    : OptionsPage(parent), dialogs_(dialogs) {
+OutputPage::OutputPage(const Options& options, const DiscState& disc, UserDialogs& dialogs,
+                       QWidget* parent)
+    : OptionsPage(parent), options_(options), disc_(disc), dialogs_(dialogs) {
     encoder_ = new QComboBox(this);
     AddEncoderEntries(encoder_, kEncoderWav);
     encoder_->setCurrentIndex(
@@ -47,8 +49,13 @@ OutputPage::OutputPage(const Options& options, UserDialogs& dialogs, QWidget* pa
            "$g-genre $y year $$-dollar sign "),
         templateGroup);
     description->setWordWrap(true);
+    preview_ = new QLabel(templateGroup);
+    preview_->setWordWrap(true);
+    preview_->setTextFormat(Qt::PlainText);
+    preview_->setTextInteractionFlags(Qt::TextSelectableByMouse);
     auto* templateForm = new QFormLayout(templateGroup);
     templateForm->addRow(tr("Template"), template_);
+    templateForm->addRow(tr("Next file"), preview_);
     templateForm->addRow(description);
 
     imageFile_ =
@@ -65,6 +72,13 @@ OutputPage::OutputPage(const Options& options, UserDialogs& dialogs, QWidget* pa
     layout->addWidget(imageFile_);
     layout->addStretch(1);
 
+    for (QComboBox* box : {static_cast<QComboBox*>(template_), static_cast<QComboBox*>(folder_)}) {
+        connect(box, &QComboBox::currentTextChanged, this, &OutputPage::UpdatePreview);
+        connect(box, &QComboBox::editTextChanged, this, &OutputPage::UpdatePreview);
+    }
+    connect(encoder_, &QComboBox::currentIndexChanged, this, &OutputPage::UpdatePreview);
+    UpdatePreview();
+
     connect(browseFolder_, &QToolButton::clicked, this, [this] { folder_->Browse(dialogs_); });
     connect(browseTemporary_, &QToolButton::clicked, this, [this] {
         const QString path = dialogs_.PickFolder(this, temporary_->text());
@@ -72,6 +86,14 @@ OutputPage::OutputPage(const Options& options, UserDialogs& dialogs, QWidget* pa
             temporary_->setText(path);
         }
     });
+}
+
+void OutputPage::UpdatePreview() {
+    Options chosen = options_;
+    chosen.folderHistory = {folder_->text()};
+    const auto encoder = static_cast<EncoderKind>(ChosenIndex(encoder_, options_.Encoder));
+    preview_->setText(
+        QString::fromStdString(NextFilePreview(chosen, disc_, template_->text(), encoder)));
 }
 
 void OutputPage::Store(OptionsEdit& edit) const {
