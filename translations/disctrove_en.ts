@@ -356,6 +356,69 @@ Nothing was decoded.</source>
     </message>
 </context>
 <context>
+    <name>disctrove::ui::AlbumPanel</name>
+    <message>
+        <source>Cover</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Album artist</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Album title</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Year</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Genre</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Disc number</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Number of discs</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>&amp;Various artists</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Show each track&apos;s own artist in the list</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Album a&amp;rtist:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>&amp;Year:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>&amp;Genre:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>A&amp;lbum:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>D&amp;isc:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>of</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
     <name>disctrove::ui::CdPlayer</name>
     <message>
         <source>Now playing: %1</source>
@@ -1545,6 +1608,10 @@ $n-track number $t-track name $a-artist $A-album artist $r-track artist $l-album
     </message>
     <message>
         <source>Status</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Artist</source>
         <translation type="unfinished"></translation>
     </message>
 </context>

@@ -25,6 +25,7 @@
 #include "ui/core_texts.h"
 #include "ui/cover_preview.h"
 #include "ui/disc_watch.h"
+#include "ui/name_edits.h"
 #include "ui/options/page_controls.h"
 #include "ui/run_progress.h"
 #include "ui/track_list_view.h"
@@ -66,8 +67,10 @@ MainWindow::MainWindow(ProgramState& state, UserDialogs& dialogs, QWidget* paren
         {statusPane_, &savedStatus_, position_, [this] { return trackList_->FirstSelectedRow(); }},
         this);
     // The tracks are the running rip's until its worker has gone.
+    edits_ = new NameEdits(
+        disc_, [this] { return !rip_.Running(); }, this);
     model_ = new TrackTableModel(
-        disc_, lastRip_, [this] { return !rip_.Running(); }, this);
+        disc_, lastRip_, [this] { return !rip_.Running(); }, *edits_, this);
     actions_ = new WindowActions(*this);
     setCentralWidget(BuildControls());
     volume_->Attach(platform::OpenSpeakerVolume());
@@ -206,6 +209,7 @@ void MainWindow::Refresh() {
     refreshOk_ = true;
     lookedUp_ = false;
     const bool read = RefreshDisc(options_, disc_, found_, run_) == RefreshResult::ready;
+    edits_->DiscRead();  // the same disc gets back the names typed for it
     if (!read) {
         refreshOk_ = false;
         lookedUp_ = true;  // nothing to look up until a disc is read
@@ -308,6 +312,7 @@ void MainWindow::ApplyLookup() {
     // Cancel keeps the disc as it was.
     if (choice && *choice < choices.size()) {
         ApplyNameChoice(disc_, found_, choices[*choice]);
+        edits_->LookupApplied();  // what the user typed wins
         ShowEncoder(options_.Encoder);
         trackList_->Refill();
         coverPreview_->Start(options_, disc_);  // a release's cover; nothing without a release

@@ -7,6 +7,7 @@
 #include "ui/convert/decode_file_dialog.h"
 #include "ui/convert/encode_wav_dialog.h"
 #include "ui/main_window.h"
+#include "ui/name_edits.h"
 #include "ui/track_list_view.h"
 #include "ui/track_settings_dialog.h"
 
@@ -20,7 +21,9 @@ void MainWindow::OptionsCommand(OptionsTab first) {
     session_.pageFormats = options_.formats;
     // The dialog edits a copy; Apply and OK put it back.
     OptionsDialog dialog(options_, disc_, session_, dialogs_, first, this);
+    const DiscNames names = disc_;
     dialog.exec();
+    edits_->AlbumEditedElsewhere(names);
     // Apply may have changed the settings even when the dialog was cancelled afterwards.
     trackList_->Refill();
     ShowEncoder(options_.Encoder);
