@@ -1264,6 +1264,10 @@ class MainWindowTest : public QObject {
             {{false, 14000}, {false, 12000}, {false, 16500}, {false, 9000}, {false, 21000}}));
         ui::MainWindow window(*settings_, dialogs_);
         settings_->disc.Artist = "Disctrove Demo Ensemble";
+        settings_->disc.Album = "Plucked Strings";
+        settings_->disc.Year = "2026";
+        settings_->disc.Genre = LookupGenre("Classical") + 1;
+        window.albumPanel()->ShowNames();  // as a look-up's names show
         const char* titles[] = {"Morning Strings", "Walking in B-flat", "Evening Chords",
                                 "Quiet Return", "A Much Longer Title For The Last Track"};
         for (int i = 0; i < 5; ++i) {
