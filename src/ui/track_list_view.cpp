@@ -103,7 +103,8 @@ bool TrackListView::edit(const QModelIndex& index, EditTrigger trigger, QEvent* 
     // Space marks the track, as a click on its check box does, from any cell.
     const bool space = event != nullptr && event->type() == QEvent::KeyPress &&
                        static_cast<QKeyEvent*>(event)->key() == Qt::Key_Space;
-    if (index.isValid() && (!NameColumn(index.column()) || space) &&
+    if (index.isValid() &&
+        (!NameColumn(index.column()) || isColumnHidden(index.column()) || space) &&
         (trigger == DoubleClicked || trigger == EditKeyPressed || trigger == AnyKeyPressed)) {
         target = index.siblingAtColumn(TrackTableModel::kTitleColumn);
     }

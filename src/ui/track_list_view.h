@@ -38,7 +38,8 @@ class TrackListView : public QTableView {
     void selectionEdited();
 
   protected:
-    // An edit asked for on a cell without a name (time, encoder, status) edits the title.
+    // An edit asked for on a cell without a name (time, encoder, status, a hidden column) edits
+    // the title.
     bool edit(const QModelIndex& index, EditTrigger trigger, QEvent* event) override;
     void closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint) override;
     void dataChanged(const QModelIndex& topLeft, const QModelIndex& bottomRight,
