@@ -1776,6 +1776,10 @@ $n-track number $t-track name $a-artist $A-album artist $r-track artist $l-album
         <source>&amp;Convert files...</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>Und&amp;o name change</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>disctrove::ui::WmaPage</name>

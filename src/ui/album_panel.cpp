@@ -8,7 +8,6 @@
 #include <QLineEdit>
 #include <QPixmap>
 #include <QScopedValueRollback>
-#include <QShortcut>
 #include <QSpinBox>
 #include <QVBoxLayout>
 
@@ -67,10 +66,6 @@ AlbumPanel::AlbumPanel(DiscState& disc, NameEdits& edits, QWidget* parent)
     layout->addLayout(coverColumn);
     layout->addWidget(fields_, 1);
 
-    // Ctrl+Z takes back the last name changed here or in the list. A field being typed into
-    // keeps the key for its own text.
-    connect(new QShortcut(QKeySequence::Undo, this), &QShortcut::activated, this,
-            [this] { edits_.Undo(); });
     ShowNames();
 }
 

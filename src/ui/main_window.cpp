@@ -122,6 +122,7 @@ void MainWindow::WireActions() {
     connect(a.decodeFile, &QAction::triggered, this, &MainWindow::DecodeFileCommand);
     connect(a.convertFiles, &QAction::triggered, this, &MainWindow::ConvertFilesCommand);
     connect(a.exit, &QAction::triggered, this, &QWidget::close);
+    connect(a.undo, &QAction::triggered, edits_, &NameEdits::Undo);
     connect(a.trackSettings, &QAction::triggered, this, &MainWindow::TrackSettingsCommand);
     connect(a.markAll, &QAction::triggered, this, &MainWindow::MarkAll);
     connect(a.unmarkAll, &QAction::triggered, this, &MainWindow::UnmarkAll);
