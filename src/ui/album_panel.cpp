@@ -31,7 +31,7 @@ void ShowText(QLineEdit* edit, const std::string& text) {
 QSpinBox* DiscBox(const QString& name, QWidget* parent) {
     auto* box = new QSpinBox(parent);
     box->setRange(0, 99);
-    box->setSpecialValueText(QStringLiteral("\u2013"));  // 0: not known, a single disc
+    box->setSpecialValueText(QString(QChar(0x2013)));  // an en dash for 0: a single disc
     box->setAccessibleName(name);
     return box;
 }
@@ -48,6 +48,7 @@ AlbumPanel::AlbumPanel(DiscState& disc, NameEdits& edits, QWidget* parent)
     caption_ = new QLabel(this);
     caption_->setFixedWidth(kCoverSide);
     caption_->setWordWrap(true);
+    caption_->setTextFormat(Qt::PlainText);
     caption_->setAlignment(Qt::AlignTop | Qt::AlignHCenter);
     caption_->setTextInteractionFlags(Qt::TextSelectableByMouse);
     QFont small = caption_->font();
@@ -214,10 +215,10 @@ void AlbumPanel::ShowCover() {
                 facts << Text(*fact);
             }
         }
-        QString caption = Text(release.title).toHtmlEscaped();
+        QString caption = Text(release.title);
         if (!facts.isEmpty()) {
-            caption +=
-                QStringLiteral("<br>") + facts.join(QStringLiteral(" \u00b7 ")).toHtmlEscaped();
+            const QString dot = QStringLiteral(" ") + QChar(0x00B7) + QStringLiteral(" ");
+            caption += QLatin1Char('\n') + facts.join(dot);
         }
         caption_->setText(caption);
         caption_->setToolTip(Text(release.title));

@@ -375,7 +375,7 @@ class MainWindowTest : public QObject {
         QCOMPARE(window.coverPicture()->pixmap().toImage().pixelColor(5, 5).red() > 100, true);
         // The release it belongs to under it, and the album's names in the fields beside it.
         QCOMPARE(window.albumPanel()->coverCaption()->text(),
-                 QStringLiteral("Dummy<br>1995 \u00b7 US"));
+                 QString::fromUtf8("Dummy\n1995 \u00b7 US"));
         QVERIFY(window.albumPanel()->coverCaption()->isVisibleTo(&window));
         QCOMPARE(window.albumPanel()->albumEdit()->text(), QStringLiteral("Dummy"));
         QCOMPARE(window.albumPanel()->yearEdit()->text(), QStringLiteral("1995"));
