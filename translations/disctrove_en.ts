@@ -336,6 +336,69 @@ Nothing was decoded.</source>
     </message>
 </context>
 <context>
+    <name>disctrove::ui::AlbumPanel</name>
+    <message>
+        <source>Cover</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Album artist</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Album title</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Year</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Genre</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Disc number</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Number of discs</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>&amp;Various artists</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Show each track&apos;s own artist in the list</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Album a&amp;rtist:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>&amp;Year:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>&amp;Genre:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>A&amp;lbum:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>D&amp;isc:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>of</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
     <name>disctrove::ui::CdPlayer</name>
     <message>
         <source>Now playing: %1</source>
@@ -1572,6 +1635,10 @@ $n-track number $t-track name $a-artist $A-album artist $r-track artist $l-album
         <source>Status</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>Artist</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>disctrove::ui::WavPage</name>
@@ -1732,6 +1799,10 @@ $n-track number $t-track name $a-artist $A-album artist $r-track artist $l-album
     </message>
     <message>
         <source>&amp;Convert files...</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Und&amp;o name change</source>
         <translation type="unfinished"></translation>
     </message>
 </context>

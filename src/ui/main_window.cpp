@@ -29,6 +29,7 @@
 #include "ui/cover_preview.h"
 #include "ui/disc_watch.h"
 #include "ui/lookup_banner.h"
+#include "ui/name_edits.h"
 #include "ui/options/page_controls.h"
 #include "ui/rip_outcome_bar.h"
 #include "ui/run_progress.h"
@@ -71,8 +72,10 @@ MainWindow::MainWindow(ProgramState& state, UserDialogs& dialogs, QWidget* paren
         {statusPane_, &savedStatus_, position_, [this] { return trackList_->FirstSelectedRow(); }},
         this);
     // The tracks are the running rip's until its worker has gone.
+    edits_ = new NameEdits(
+        disc_, [this] { return !rip_.Running(); }, this);
     model_ = new TrackTableModel(
-        disc_, lastRip_, [this] { return !rip_.Running(); }, this);
+        disc_, lastRip_, [this] { return !rip_.Running(); }, *edits_, this);
     actions_ = new WindowActions(*this);
     setCentralWidget(BuildControls());
     volume_->Attach(platform::OpenSpeakerVolume());
@@ -125,6 +128,7 @@ void MainWindow::WireActions() {
     connect(a.decodeFile, &QAction::triggered, this, &MainWindow::DecodeFileCommand);
     connect(a.convertFiles, &QAction::triggered, this, &MainWindow::ConvertFilesCommand);
     connect(a.exit, &QAction::triggered, this, &QWidget::close);
+    connect(a.undo, &QAction::triggered, edits_, &NameEdits::Undo);
     connect(a.trackSettings, &QAction::triggered, this, &MainWindow::TrackSettingsCommand);
     connect(a.markAll, &QAction::triggered, this, &MainWindow::MarkAll);
     connect(a.unmarkAll, &QAction::triggered, this, &MainWindow::UnmarkAll);
@@ -218,6 +222,7 @@ void MainWindow::Refresh() {
     lookedUp_ = false;
     lookupBanner_->hide();  // it spoke of the disc read before
     const bool read = RefreshDisc(options_, disc_, found_, run_) == RefreshResult::ready;
+    edits_->DiscRead();  // the same disc gets back the names typed for it
     if (!read) {
         refreshOk_ = false;
         lookedUp_ = true;  // nothing to look up until a disc is read
@@ -331,6 +336,7 @@ void MainWindow::ApplyLookup() {
     // Cancel keeps the disc as it was.
     if (choice && *choice < choices.size()) {
         ApplyNameChoice(disc_, found_, choices[*choice]);
+        edits_->LookupApplied();  // what the user typed wins
         ShowEncoder(options_.Encoder);
         trackList_->Refill();
         coverPreview_->Start(options_, disc_);  // a release's cover; nothing without a release

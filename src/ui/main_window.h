@@ -32,11 +32,13 @@ class QTableView;
 
 namespace disctrove::ui {
 
+class AlbumPanel;
 class ConvertFilesDialog;
 class CoverPreview;
 class DiscWatch;
 class LookupBanner;
 class RipOutcomeBar;
+class NameEdits;
 class RunProgress;
 class TrackListView;
 class TrackTableModel;
@@ -50,8 +52,10 @@ class MainWindow : public QMainWindow {
 
     // The controls, for tests and for the dialogs that build on this window.
     QTableView* trackList() const;
-    // The front cover beside the track list; hidden while none is known for the disc.
-    QLabel* coverPicture() const { return cover_; }
+    // The front cover above the track list; hidden while none is known for the disc.
+    QLabel* coverPicture() const;
+    // The album's names above the track list.
+    AlbumPanel* albumPanel() const { return albumPanel_; }
     QComboBox* driveBox() const { return driveBox_; }
     QComboBox* encoderBox() const { return encoderBox_; }
     QString statusText() const;
@@ -156,6 +160,7 @@ class MainWindow : public QMainWindow {
     RipController rip_;  // after the look-up: a rip is stopped first as the window goes
     HelpCommands help_;
     DriveOffsetOffer offsetOffer_;  // the drive list's offset, offered once per drive
+    NameEdits* edits_ = nullptr;    // the names typed in the window, for Undo and a refresh
     TrackTableModel* model_ = nullptr;
     WindowActions* actions_ = nullptr;
     WindowState state_;  // as the commands were last enabled
@@ -167,7 +172,7 @@ class MainWindow : public QMainWindow {
     QComboBox* driveBox_ = nullptr;
     QComboBox* encoderBox_ = nullptr;
     TrackListView* trackList_ = nullptr;
-    QLabel* cover_ = nullptr;
+    AlbumPanel* albumPanel_ = nullptr;
     QLabel* statusPane_ = nullptr;
     QLabel* freeSpacePane_ = nullptr;
     QSlider* position_ = nullptr;

@@ -1,12 +1,15 @@
 // The main window's dialogs: Options, Track settings, the file conversions and the rip log.
 #include <QDialog>
 #include <memory>
+#include <string>
+#include <utility>
 
 #include "ui/convert/conversion_progress_dialog.h"
 #include "ui/convert/convert_files_dialog.h"
 #include "ui/convert/decode_file_dialog.h"
 #include "ui/convert/encode_wav_dialog.h"
 #include "ui/main_window.h"
+#include "ui/name_edits.h"
 #include "ui/track_list_view.h"
 #include "ui/track_settings_dialog.h"
 
@@ -20,7 +23,9 @@ void MainWindow::OptionsCommand(OptionsTab first) {
     session_.pageFormats = options_.formats;
     // The dialog edits a copy; Apply and OK put it back.
     OptionsDialog dialog(options_, disc_, session_, dialogs_, first, this);
+    const DiscNames names = disc_;
     dialog.exec();
+    edits_->AlbumEditedElsewhere(names);
     // Apply may have changed the settings even when the dialog was cancelled afterwards.
     trackList_->Refill();
     ShowEncoder(options_.Encoder);
@@ -43,8 +48,15 @@ void MainWindow::TrackSettingsCommand() {
             break;
         }
     }
+    const auto current = static_cast<size_t>(run_.currentTrack);
+    const std::string title = current < disc_.tracks.size() ? disc_.tracks[current].title : "";
     TrackSettingsDialog dialog(disc_.tracks, run_.currentTrack, session_, this);
     if (dialog.exec() == QDialog::Accepted) {
+        // A title renamed here is typed as in the list: Ctrl+Z takes it back, a refresh keeps it.
+        if (current < disc_.tracks.size() && disc_.tracks[current].title != title) {
+            const std::string renamed = std::exchange(disc_.tracks[current].title, title);
+            edits_->SetTrackTitle(current, renamed);
+        }
         trackList_->Rewrite();  // the encoders of the selected rows, and the current track's title
     }
 }

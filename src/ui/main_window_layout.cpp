@@ -9,6 +9,7 @@
 #include <QVBoxLayout>
 
 #include "skin/icons.h"
+#include "ui/album_panel.h"
 #include "ui/lookup_banner.h"
 #include "ui/main_window.h"
 #include "ui/rip_outcome_bar.h"
@@ -19,9 +20,6 @@
 namespace disctrove::ui {
 
 namespace {
-
-// The side of the cover picture beside the track list, in device-independent pixels.
-constexpr int kCoverSide = 180;
 
 QToolButton* CommandButton(QWidget* parent, skin::CommandIcon icon, const QString& text,
                            const QString& tip) {
@@ -43,19 +41,20 @@ QWidget* MainWindow::BuildControls() {
     // The controls in the order Tab visits them, as they are laid out.
     std::vector<QWidget*> focusChain;
     QHBoxLayout* boxes = BuildBoxes(central, focusChain);
+    albumPanel_ = new AlbumPanel(disc_, *edits_, central);
+    for (QWidget* field : albumPanel_->FocusChain()) {
+        focusChain.push_back(field);
+    }
+    actions_->FollowIdle(albumPanel_->fields());
     trackList_ = new TrackListView(disc_, model_, central);
     focusChain.push_back(trackList_);
+    connect(albumPanel_, &AlbumPanel::variousArtistsChanged, trackList_,
+            &TrackListView::ShowArtists);
+    connect(albumPanel_, &AlbumPanel::namesEdited, model_, &TrackTableModel::Reload);
+    connect(model_, &TrackTableModel::reloaded, albumPanel_, &AlbumPanel::ShowNames);
     QHBoxLayout* buttons = BuildButtons(central, focusChain);
     QHBoxLayout* player = BuildPlayer(central, focusChain);
     SetTabOrder(focusChain);
-
-    cover_ = new QLabel(central);
-    cover_->setAlignment(Qt::AlignTop | Qt::AlignHCenter);
-    cover_->setFixedWidth(kCoverSide);
-    cover_->hide();
-    auto* listAndCover = new QHBoxLayout;
-    listAndCover->addWidget(trackList_, 1);
-    listAndCover->addWidget(cover_);
 
     auto* layout = new QVBoxLayout(central);
     layout->addLayout(boxes);
@@ -63,7 +62,8 @@ QWidget* MainWindow::BuildControls() {
     lookupBanner_ = new LookupBanner(central);
     layout->addWidget(outcomeBar_);
     layout->addWidget(lookupBanner_);
-    layout->addLayout(listAndCover, 1);
+    layout->addWidget(albumPanel_);
+    layout->addWidget(trackList_, 1);
     layout->addLayout(buttons);
     layout->addLayout(player);
     return central;
@@ -182,20 +182,11 @@ void MainWindow::BuildStatusBar() {
 }
 
 void MainWindow::ShowCover() {
-    const CoverArt& cover = disc_.cover;
-    QPixmap picture;
-    if (!cover.jpeg.empty() && cover.releaseId == disc_.release.releaseId &&
-        picture.loadFromData(cover.jpeg.data(), static_cast<uint>(cover.jpeg.size()))) {
-        const qreal scale = devicePixelRatioF();
-        picture = picture.scaled(QSize(kCoverSide, kCoverSide) * scale, Qt::KeepAspectRatio,
-                                 Qt::SmoothTransformation);
-        picture.setDevicePixelRatio(scale);
-        cover_->setPixmap(picture);
-        cover_->show();
-    } else {
-        cover_->clear();
-        cover_->hide();
-    }
+    albumPanel_->ShowCover();
+}
+
+QLabel* MainWindow::coverPicture() const {
+    return albumPanel_->coverPicture();
 }
 
 QString MainWindow::statusText() const {

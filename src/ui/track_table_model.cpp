@@ -1,17 +1,26 @@
 #include "ui/track_table_model.h"
 
+#include <QGuiApplication>
+#include <QPalette>
 #include <utility>
 
 #include "disc/disc.h"
 #include "disc/track_texts.h"
 #include "skin/icons.h"
 #include "ui/core_texts.h"
+#include "ui/name_edits.h"
 
 namespace disctrove::ui {
 
 TrackTableModel::TrackTableModel(DiscState& disc, const LastRip& lastRip,
-                                 std::function<bool()> mayEdit, QObject* parent)
-    : QAbstractTableModel(parent), disc_(disc), lastRip_(lastRip), mayEdit_(std::move(mayEdit)) {}
+                                 std::function<bool()> mayEdit, NameEdits& edits, QObject* parent)
+    : QAbstractTableModel(parent),
+      disc_(disc),
+      lastRip_(lastRip),
+      mayEdit_(std::move(mayEdit)),
+      edits_(edits) {
+    connect(&edits_, &NameEdits::changed, this, &TrackTableModel::Reload);
+}
 
 int TrackTableModel::rowCount(const QModelIndex& parent) const {
     return parent.isValid() ? 0 : static_cast<int>(rows_.size());
@@ -28,8 +37,15 @@ QVariant TrackTableModel::data(const QModelIndex& index, int role) const {
     const Row& row = rows_[static_cast<size_t>(index.row())];
     switch (role) {
         case Qt::DisplayRole:
-        case Qt::EditRole:
             return row.texts[index.column()];
+        case Qt::EditRole:
+            return index.column() == kArtistColumn ? row.ownArtist : row.texts[index.column()];
+        case Qt::ForegroundRole:
+            // A track without an artist of its own shows the album's, greyed.
+            if (index.column() == kArtistColumn && row.ownArtist.isEmpty()) {
+                return QGuiApplication::palette().brush(QPalette::PlaceholderText);
+            }
+            return {};
         case Qt::CheckStateRole:
             if (index.column() == kTitleColumn) {
                 return row.marked ? Qt::Checked : Qt::Unchecked;
@@ -58,6 +74,8 @@ QVariant TrackTableModel::headerData(int section, Qt::Orientation orientation, i
             return tr("Encoder");
         case kStatusColumn:
             return tr("Status");
+        case kArtistColumn:
+            return tr("Artist");
         default:
             return {};
     }
@@ -69,21 +87,28 @@ Qt::ItemFlags TrackTableModel::flags(const QModelIndex& index) const {
     }
     Qt::ItemFlags flags = Qt::ItemIsSelectable | Qt::ItemIsEnabled;
     if (index.column() == kTitleColumn) {
-        flags |= Qt::ItemIsUserCheckable | Qt::ItemIsEditable;
+        flags |= Qt::ItemIsUserCheckable;
+    }
+    // No name is edited while a rip reads them.
+    if ((index.column() == kTitleColumn || index.column() == kArtistColumn) && mayEdit_()) {
+        flags |= Qt::ItemIsEditable;
     }
     return flags;
 }
 
 bool TrackTableModel::setData(const QModelIndex& index, const QVariant& value, int role) {
-    if (!index.isValid() || index.column() != kTitleColumn || index.row() >= rowCount() ||
+    if (!index.isValid() || index.row() >= rowCount() ||
         static_cast<size_t>(index.row()) >= disc_.tracks.size() || !mayEdit_()) {
         return false;
     }
-    Track& track = disc_.tracks[static_cast<size_t>(index.row())];
-    if (role == Qt::CheckStateRole) {
-        track.marked = value.toInt() == Qt::Checked ? 1 : 0;
-    } else if (role == Qt::EditRole) {
-        track.title = value.toString().toStdString();
+    const auto track = static_cast<size_t>(index.row());
+    const bool title = index.column() == kTitleColumn;
+    if (role == Qt::CheckStateRole && title) {
+        disc_.tracks[track].marked = value.toInt() == Qt::Checked ? 1 : 0;
+    } else if (role == Qt::EditRole && title) {
+        edits_.SetTrackTitle(track, value.toString().trimmed().toStdString());
+    } else if (role == Qt::EditRole && index.column() == kArtistColumn) {
+        edits_.SetTrackArtist(track, value.toString().trimmed().toStdString());
     } else {
         return false;
     }
@@ -109,6 +134,7 @@ void TrackTableModel::Reload() {
     if (count > 0) {
         emit dataChanged(index(0, 0), index(count - 1, kColumnCount - 1));
     }
+    emit reloaded();
 }
 
 void TrackTableModel::ReloadRow(int row) {
@@ -145,6 +171,9 @@ TrackTableModel::Row TrackTableModel::ReadRow(size_t track) const {
     row.texts[kTimeColumn] = QString::fromStdString(TrackTimeText(t));
     row.texts[kEncoderColumn] = CoreText(TrackEncoderText(t));
     row.texts[kStatusColumn] = CoreText(TrackStatusText(t.status, lastRip_.Of(t.index)));
+    row.ownArtist = QString::fromStdString(t.artist);
+    row.texts[kArtistColumn] =
+        t.artist.empty() ? QString::fromStdString(disc_.Artist) : row.ownArtist;
     row.marked = t.marked != 0;
     row.encoderIcon = skin::EncoderIcon(t.encoder);
     return row;

@@ -1,5 +1,6 @@
 // The track list's model: one row per track of the disc, its columns the title (with the mark as
-// a check box), the time, the encoder and the status.
+// a check box), the time, the encoder, the status and the track's artist (shown beside the title
+// for a disc of various artists).
 #pragma once
 
 #include <QAbstractTableModel>
@@ -13,17 +14,29 @@
 
 namespace disctrove::ui {
 
+class NameEdits;
+
 class TrackTableModel : public QAbstractTableModel {
     Q_OBJECT
 
   public:
-    enum Column { kTitleColumn, kTimeColumn, kEncoderColumn, kStatusColumn, kColumnCount };
+    // The artist column comes last among the model's columns (the stored widths keep their
+    // places); the list shows it beside the title.
+    enum Column {
+        kTitleColumn,
+        kTimeColumn,
+        kEncoderColumn,
+        kStatusColumn,
+        kArtistColumn,
+        kColumnCount
+    };
 
     // `mayEdit` says whether the tracks may be written now: a running rip reads their marks,
     // titles and encoders, so no edit reaches them then. The Status column adds what the rips
     // of `lastRip` proved of a finished track.
+    // Titles and artists are written through `edits`, which keeps the steps Undo takes back.
     TrackTableModel(DiscState& disc, const LastRip& lastRip, std::function<bool()> mayEdit,
-                    QObject* parent = nullptr);
+                    NameEdits& edits, QObject* parent = nullptr);
 
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;
@@ -31,7 +44,8 @@ class TrackTableModel : public QAbstractTableModel {
     QVariant headerData(int section, Qt::Orientation orientation,
                         int role = Qt::DisplayRole) const override;
     Qt::ItemFlags flags(const QModelIndex& index) const override;
-    // The title's check state marks the track, its text renames it; refused while a rip runs.
+    // The title's check state marks the track, its text renames it, the artist column's text
+    // gives the track its own artist; refused while a rip runs.
     bool setData(const QModelIndex& index, const QVariant& value, int role = Qt::EditRole) override;
 
     // Reads every track again; rows come and go at the end as the disc's track count changed.
@@ -48,8 +62,10 @@ class TrackTableModel : public QAbstractTableModel {
     QString Text(int row, int column) const;
 
   signals:
-    // The view changed the track of `row` through setData (a click on its check box).
+    // The view changed the track of `row` through setData (a click on its check box, a name).
     void edited(int row);
+    // Every row was read again (a refresh, a look-up, Undo...): the disc's names may have changed.
+    void reloaded();
 
   private:
     // What a row shows. Tracks are read only when the model is told one changed, never when the
@@ -57,6 +73,7 @@ class TrackTableModel : public QAbstractTableModel {
     // reads a track only once told of its progress.
     struct Row {
         QString texts[kColumnCount];
+        QString ownArtist;  // what the artist cell edits; empty: the album's artist is shown
         bool marked = false;
         QIcon encoderIcon;
     };
@@ -66,6 +83,7 @@ class TrackTableModel : public QAbstractTableModel {
     DiscState& disc_;
     const LastRip& lastRip_;
     std::function<bool()> mayEdit_;
+    NameEdits& edits_;
     std::vector<Row> rows_;
 };
 

@@ -46,6 +46,8 @@ void WindowActions::BuildFileMenu(QMenu* file) {
 }
 
 void WindowActions::BuildEditMenu(QMenu* edit) {
+    undo = Add(edit, tr("Und&o name change"), QKeySequence::Undo);
+    edit->addSeparator();
     trackSettings = Add(edit, tr("&Track settings..."), QKeySequence(Qt::CTRL | Qt::Key_T));
     edit->addSeparator();
     markAll = Add(edit, tr("&Mark all tracks"), QKeySequence(Qt::CTRL | Qt::Key_M));
@@ -108,7 +110,8 @@ void WindowActions::Update(const WindowState& state) {
          {rip, trackSettings, contextTrackSettings, markAll, unmarkAll, reverseMarks, play}) {
         action->setEnabled(withDisc);
     }
-    for (QAction* action : {refresh, encodeWav, decodeFile, playerStop, previous, next, eject}) {
+    for (QAction* action :
+         {refresh, encodeWav, decodeFile, playerStop, previous, next, eject, undo}) {
         action->setEnabled(idle);
     }
     for (const auto& [action, tab] : options) {

@@ -40,6 +40,7 @@ class WindowActions : public QObject {
     QAction* decodeFile = nullptr;
     QAction* convertFiles = nullptr;
     QAction* exit = nullptr;
+    QAction* undo = nullptr;  // the last name typed in the window taken back
     QAction* trackSettings = nullptr;
     QAction* markAll = nullptr;
     QAction* unmarkAll = nullptr;

@@ -66,7 +66,9 @@ WindowPlace TakeWindowPlace(const QWidget& window, const QHeaderView& header) {
     place.Maximized = maximized ? 1 : 0;
     QStringList widths;
     for (int column = 0; column < header.count(); ++column) {
-        widths << QString::number(header.sectionSize(column));
+        // A hidden column (the track artists') has no width of its own: the default stands in.
+        widths << QString::number(header.isSectionHidden(column) ? header.defaultSectionSize()
+                                                                 : header.sectionSize(column));
     }
     place.Columns = widths.join(QLatin1Char(',')).toStdString();
     return place;

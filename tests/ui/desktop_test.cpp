@@ -14,6 +14,7 @@
 #include <filesystem>
 #include <tuple>
 
+#include "app/genres.h"
 #include "app/settings_file.h"
 #include "app/settings_path.h"
 #include "disc/accuraterip_lookup.h"
@@ -28,6 +29,7 @@
 #include "tools/accuraterip_server.h"
 #include "tools/cue_image.h"
 #include "track_list.h"
+#include "ui/album_panel.h"
 #include "ui/disc_watch.h"
 #include "ui/main_window.h"
 #include "ui/notifier.h"
@@ -142,6 +144,8 @@ class DesktopTest : public QObject {
     void NameTheDisc() {
         settings_->disc.Artist = "Disctrove Demo Ensemble";
         settings_->disc.Album = "Plucked Strings";
+        settings_->disc.Year = "2026";
+        settings_->disc.Genre = LookupGenre("Classical") + 1;
         const char* titles[] = {"Morning Strings", "Walking in B-flat", "Evening Chords",
                                 "Quiet Return", "A Much Longer Title For The Last Track"};
         for (size_t i = 0; i < settings_->disc.tracks.size() && i < std::size(titles); ++i) {
@@ -389,6 +393,7 @@ class DesktopTest : public QObject {
         settings_->options.Outfolder = "/tmp";
         window.UpdateFreeSpace();
         NameTheDisc();
+        window.albumPanel()->ShowNames();  // as a look-up's names show
         settings_->disc.tracks[1].encoder = kEncoderOgg;
         settings_->disc.tracks[1].format = TrackFormat::From(OggFormat{});
         settings_->disc.tracks[3].encoder = kEncoderOpus;

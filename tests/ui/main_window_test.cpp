@@ -7,6 +7,7 @@
 #include <QAccessible>
 #include <QApplication>
 #include <QBuffer>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QDir>
@@ -16,8 +17,10 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QProcess>
 #include <QPushButton>
 #include <QSlider>
+#include <QSpinBox>
 #include <QTableWidget>
 #include <QTimer>
 #include <QToolButton>
@@ -28,6 +31,7 @@
 #include <thread>
 #include <tuple>
 
+#include "app/genres.h"
 #include "app/settings_file.h"
 #include "app/settings_path.h"
 #include "disc/disc.h"
@@ -47,6 +51,7 @@
 #include "tools/cue_image.h"
 #include "tools/musicbrainz_server.h"
 #include "track_list.h"
+#include "ui/album_panel.h"
 #include "ui/application.h"
 #include "ui/convert/convert_files_dialog.h"
 #include "ui/lookup_banner.h"
@@ -54,6 +59,7 @@
 #include "ui/options/misc_page.h"
 #include "ui/options/options_dialog.h"
 #include "ui/release_choice_dialog.h"
+#include "ui/track_table_model.h"
 
 namespace disctrove {
 
@@ -110,6 +116,27 @@ class MainWindowTest : public QObject {
         while (box->currentIndex() < index) {
             QTest::keyClick(box, Qt::Key_Down);
         }
+    }
+    // The keys a user types, to whichever control has the focus (the list's editor once open).
+    static void Type(const QString& keys) {
+        for (const QChar key : keys) {
+            QTest::keyClick(QApplication::focusWidget(), key.toLatin1());
+        }
+    }
+    static void Key(Qt::Key key, Qt::KeyboardModifiers modifiers = {}) {
+        QTest::keyClick(QApplication::focusWidget(), key, modifiers);
+    }
+    // The text of the list's open editor; null when none is open.
+    static QString Editing(const ui::MainWindow& window) {
+        auto* editor = qobject_cast<QLineEdit*>(QApplication::focusWidget());
+        return editor != nullptr && editor->parentWidget() == window.trackList()->viewport()
+                   ? editor->text()
+                   : QString();
+    }
+    static void ShowActive(ui::MainWindow& window) {
+        window.show();
+        window.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&window));
     }
     static QString Enabled(const ui::MainWindow& window, const QStringList& commands) {
         QString states;
@@ -348,12 +375,19 @@ class MainWindowTest : public QObject {
         QCOMPARE(settings_->disc.Year, std::string("1995"));
         QTRY_VERIFY(!window.coverPicture()->isHidden());
         QCOMPARE(window.coverPicture()->pixmap().toImage().pixelColor(5, 5).red() > 100, true);
+        // The release it belongs to under it, and the album's names in the fields beside it.
+        QCOMPARE(window.albumPanel()->coverCaption()->text(),
+                 QString::fromUtf8("Dummy\n1995 \u00b7 US"));
+        QVERIFY(window.albumPanel()->coverCaption()->isVisibleTo(&window));
+        QCOMPARE(window.albumPanel()->albumEdit()->text(), QStringLiteral("Dummy"));
+        QCOMPARE(window.albumPanel()->yearEdit()->text(), QStringLiteral("1995"));
         if (const char* folder = std::getenv("DISCTROVE_SCREENSHOT_DIR")) {
             window.grab().save(QString::fromLocal8Bit(folder) + QStringLiteral("/cover.png"));
         }
 
         window.RefreshCommand();
         QVERIFY(window.coverPicture()->isHidden());
+        QVERIFY(window.albumPanel()->coverCaption()->isHidden());
         window.CddbCommand();  // the script has no answer left: Cancel
         QTRY_COMPARE(dialogs_.releasesOffered.size(), size_t{2});
         QTRY_COMPARE(window.statusText(), QStringLiteral("Ready"));
@@ -370,7 +404,8 @@ class MainWindowTest : public QObject {
                                                       {{false, 18067}, {false, 5000}, {false, 77}});
         std::string sheet = testing::ReadWholeFile(cue);
         sheet.insert(0, "PERFORMER \"Disc Band\"\nTITLE \"Disc Album\"\n");
-        sheet.insert(sheet.find("  TRACK 02 AUDIO\n") + 17, "    TITLE \"Disc Two\"\n");
+        sheet.insert(sheet.find("  TRACK 02 AUDIO\n") + 17,
+                     "    TITLE \"Disc Two\"\n    PERFORMER \"Guest\"\n");
         testing::WriteWholeFile(cue, sheet);
         UseImage(cue);
         testing::MusicBrainzServer musicBrainz;
@@ -380,6 +415,11 @@ class MainWindowTest : public QObject {
         dialogs_.releaseChoices = {size_t{1}, size_t{0}};
         ui::MainWindow window(*settings_, dialogs_);
         QCOMPARE(Cell(window, 1, 0), QStringLiteral("Disc Two"));
+        // A track with an artist of its own shows the artists' column by itself.
+        QVERIFY(window.albumPanel()->variousArtistsBox()->isChecked());
+        QVERIFY(!window.trackList()->isColumnHidden(ui::TrackTableModel::kArtistColumn));
+        QCOMPARE(Cell(window, 1, ui::TrackTableModel::kArtistColumn), QStringLiteral("Guest"));
+        QCOMPARE(Cell(window, 0, ui::TrackTableModel::kArtistColumn), QStringLiteral("Disc Band"));
         const std::string discId = ComputeMusicBrainzDiscId(settings_->disc.drives.back().toc);
         musicBrainz.Serve("/ws/2/discid/" + discId + "?" + kMusicBrainzIncludes, 200,
                           testing::MusicBrainzFixture("single.json", discId));
@@ -609,6 +649,184 @@ class MainWindowTest : public QObject {
                                                       settings_->session.currentTemplate,
                                                       settings_->disc.tracks[0])));
         QVERIFY(!std::filesystem::exists(Path("out/Band A")));
+    }
+
+    // Names typed in the list: typing on a row edits its title, Enter writes it and edits the
+    // next row's, Tab goes on to the track's artist, Esc gives up, Ctrl+Z takes edits back one by
+    // one. A refresh of the same disc, and a look-up of it, keep what was typed; another disc
+    // starts without it.
+    void namesAreEditedInTheList() {
+        UseImage(
+            testing::MakeCueImage(dir_->path(), "disc", {{false, 75}, {false, 75}, {false, 75}}));
+        UseImage(testing::MakeCueImage(dir_->path(), "other", {{false, 150}}));
+        settings_->options.Cdrom = 0;
+        ui::MainWindow window(*settings_, dialogs_);
+        ShowActive(window);
+        QTableView* list = window.trackList();
+        const auto cell = [list](int row, int column) { return list->model()->index(row, column); };
+        const auto title = [this](size_t track) {
+            return QString::fromStdString(settings_->disc.tracks[track].title);
+        };
+        const auto artist = [this](size_t track) {
+            return QString::fromStdString(settings_->disc.tracks[track].artist);
+        };
+        constexpr int kArtist = ui::TrackTableModel::kArtistColumn;
+        QVERIFY(list->isColumnHidden(kArtist));
+        testing::ClickRow(list, 0);  // on its time
+        Type(QStringLiteral("Alpha"));
+        QCOMPARE(Editing(window), QStringLiteral("Alpha"));
+        QCOMPARE(title(0), QStringLiteral("Track 01"));  // not before Enter
+        Key(Qt::Key_Return);
+        QCOMPARE(title(0), QStringLiteral("Alpha"));
+        QCOMPARE(Cell(window, 0, 0), QStringLiteral("Alpha"));
+        QCOMPARE(Editing(window), QStringLiteral("Track 02"));
+        QCOMPARE(testing::SelectedRows(list), QList<int>{1});
+        Type(QStringLiteral("Nothing"));
+        Key(Qt::Key_Escape);
+        QCOMPARE(title(1), QStringLiteral("Track 02"));
+        QVERIFY(Editing(window).isNull());
+
+        // With the artists shown, Tab goes from a title to its artist, whose empty cell shows the
+        // album's, greyed; Enter goes on to the next row's artist.
+        QTest::keyClicks(window.albumPanel()->artistEdit(), QStringLiteral("Band"));
+        window.albumPanel()->variousArtistsBox()->click();
+        list->setFocus();
+        QVERIFY(!list->isColumnHidden(kArtist));
+        QCOMPARE(Cell(window, 1, kArtist), QStringLiteral("Band"));
+        QVERIFY(cell(1, kArtist).data(Qt::ForegroundRole).isValid());
+        QCOMPARE(cell(1, kArtist).data(Qt::EditRole).toString(), QString());
+        Key(Qt::Key_F2);
+        Type(QStringLiteral("Beta"));
+        Key(Qt::Key_Tab);
+        QCOMPARE(title(1), QStringLiteral("Beta"));
+        QCOMPARE(list->currentIndex(), cell(1, kArtist));
+        QVERIFY(!Editing(window).isNull() && Editing(window).isEmpty());
+        Type(QStringLiteral("Guest"));
+        Key(Qt::Key_Return);
+        QCOMPARE(artist(1), QStringLiteral("Guest"));
+        QVERIFY(!cell(1, kArtist).data(Qt::ForegroundRole).isValid());
+        QCOMPARE(list->currentIndex(), cell(2, kArtist));
+        Key(Qt::Key_Escape);
+
+        // A double click on a cell without a name edits the title; Enter on the last row ends.
+        const QPoint status =
+            list->visualRect(cell(2, ui::TrackTableModel::kStatusColumn)).center();
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, status);
+        QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, status);
+        QCOMPARE(Editing(window), QStringLiteral("Track 03"));
+        Type(QStringLiteral("Gamma"));
+        Key(Qt::Key_Return);
+        QCOMPARE(title(2), QStringLiteral("Gamma"));
+        QVERIFY(Editing(window).isNull());
+        QVERIFY(list->hasFocus());
+
+        // Undo, one edit at a time.
+        Key(Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(title(2), QStringLiteral("Track 03"));
+        QCOMPARE(Cell(window, 2, 0), QStringLiteral("Track 03"));
+        Key(Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(artist(1), QString());
+        QCOMPARE(title(1), QStringLiteral("Beta"));
+
+        // Space marks the row rather than typing a title.
+        QVERIFY(Checked(window, 2));
+        Key(Qt::Key_Space);
+        QVERIFY(!Checked(window, 2));
+        QVERIFY(Editing(window).isNull());
+
+        // A refresh of the same disc, and its look-up, leave what was typed; the look-up names the
+        // rest.
+        AddCddbEntry("DTITLE=Other Band / Record\nTTITLE0=One\nTTITLE1=Two\nTTITLE2=Three\n");
+        testing::CddbServer server(Path("cddb"));
+        settings_->options.Server = "127.0.0.1";
+        settings_->options.Port = server.port();
+        settings_->options.Autocddb = 1;
+        window.RefreshCommand();
+        QTRY_COMPARE(title(2), QStringLiteral("Three"));
+        QCOMPARE(title(0) + title(1), QStringLiteral("AlphaBeta"));
+        QCOMPARE(Cell(window, 1, 0), QStringLiteral("Beta"));
+        QCOMPARE(settings_->disc.Artist + "/" + settings_->disc.Album, std::string("Band/Record"));
+        QCOMPARE(window.albumPanel()->artistEdit()->text(), QStringLiteral("Band"));
+        QCOMPARE(window.albumPanel()->albumEdit()->text(), QStringLiteral("Record"));
+        settings_->options.Autocddb = 0;
+        ChooseDrive(window, 1);
+        QCOMPARE(title(0), QStringLiteral("Track 01"));
+        QTest::keyClick(window.driveBox(), Qt::Key_Up);
+        QCOMPARE(title(0) + title(1), QStringLiteral("Track 01Track 02"));
+    }
+
+    // The album fields write the disc's names as they are typed, show what the options and a
+    // refresh leave, and a rip writes what was typed into the files' tags; Undo takes a field's
+    // typing back as one step. No field is open to edits while the rip reads the names.
+    void albumFieldsNameTheRip() {
+        UseImage(testing::MakeCueImage(dir_->path(), "disc", {{false, 75}, {false, 75}}));
+        settings_->options.Encoder = kEncoderFlac;
+        SetSettingsPathOverride(Path("dt.ini"));
+        ui::MainWindow window(*settings_, dialogs_);
+        ShowActive(window);
+        ui::AlbumPanel* panel = window.albumPanel();
+        QTest::keyClicks(panel->artistEdit(), QStringLiteral("Band"));
+        QCOMPARE(settings_->disc.Artist, std::string("Band"));
+        QTest::keyClicks(panel->albumEdit(), QStringLiteral("Record"));
+        QTest::keyClicks(panel->yearEdit(), QStringLiteral("2001"));
+        QTest::keyClicks(panel->genreBox(), QStringLiteral("Jazz"));
+        for (QSpinBox* box :
+             {panel->discNumberBox(), panel->discTotalBox(), panel->discTotalBox()}) {
+            QTest::keyClick(box, Qt::Key_Up);
+        }
+        const DiscNames& names = settings_->disc;
+        QCOMPARE(names.Album + "/" + names.Year, std::string("Record/2001"));
+        QCOMPARE(names.Genre, LookupGenre("Jazz") + 1);
+        QCOMPARE(names.DiscNumber * 10 + names.DiscTotal, 12);
+
+        // The options show the same names, and what they change comes back to the fields.
+        QVERIFY(testing::WithModal<ui::OptionsDialog>(
+            [&window] { window.OptionsCommand(ui::OptionsTab::misc); },
+            [&](ui::OptionsDialog* dialog) {
+                QCOMPARE(dialog->miscPage()->artistEdit()->text(), QStringLiteral("Band"));
+                QCOMPARE(dialog->miscPage()->genreList()->currentText(), QStringLiteral("Jazz"));
+                dialog->miscPage()->albumEdit()->setText(QStringLiteral("Record II"));
+                dialog->buttons()->button(QDialogButtonBox::Ok)->click();
+            }));
+        SetSettingsPathOverride("");
+        QCOMPARE(panel->albumEdit()->text(), QStringLiteral("Record II"));
+        window.RefreshCommand();  // the same disc keeps its names
+        QCOMPARE(panel->artistEdit()->text(), QStringLiteral("Band"));
+
+        // Undo: the disc total's two steps up were one step; the typed year is another.
+        ShowActive(window);  // again, after the dialog
+        window.trackList()->setFocus();
+        Key(Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(names.DiscTotal, 0);
+        QCOMPARE(panel->discTotalBox()->value(), 0);
+        Key(Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(names.DiscNumber, 0);
+        Key(Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(names.Genre, 0);
+        Key(Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(panel->yearEdit()->text(), QString());
+        QCOMPARE(names.Album, std::string("Record II"));  // the options' own
+        QTest::keyClicks(panel->yearEdit(), QStringLiteral("1999"));
+
+        testing::ClickRow(window.trackList(), 1);
+        Type(QStringLiteral("Second"));
+        Key(Qt::Key_Return);
+        window.RipCommand();
+        QVERIFY(!panel->fields()->isEnabled());
+        QTRY_COMPARE(settings_->run.ripping, 0);
+        QVERIFY(panel->fields()->isEnabled());
+        QCOMPARE(Cell(window, 1, 3), QStringLiteral("Completed"));
+        QProcess metaflac;
+        metaflac.start(QStringLiteral("metaflac"),
+                       {QStringLiteral("--export-tags-to=-"),
+                        QString::fromStdString(RipOutputPath(settings_->options, settings_->disc,
+                                                             settings_->session.currentTemplate,
+                                                             settings_->disc.tracks[1]))});
+        QVERIFY(metaflac.waitForFinished());
+        const QString tags = QString::fromUtf8(metaflac.readAllStandardOutput());
+        for (const char* tag : {"TITLE=Second", "ARTIST=Band", "ALBUM=Record II", "DATE=1999"}) {
+            QVERIFY2(tags.contains(QLatin1String(tag) + QLatin1Char('\n')), qPrintable(tags));
+        }
     }
 
     // The output folder lies under a file: the rip does not start; an error box names the
@@ -886,10 +1104,12 @@ class MainWindowTest : public QObject {
         window.show();
         window.activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(&window));
-        const QStringList chain = {"Track list",   "Refresh",        "CDDB",       "Rip",
-                                   "Mark all",     "Track",          "Options",    "Play track",
-                                   "Stop playing", "Previous track", "Next track", "Eject",
-                                   "Position",     "Volume",         "Drive",      "Encoder"};
+        const QStringList chain = {
+            "Track list",  "Refresh",         "CDDB",           "Rip",          "Mark all",
+            "Track",       "Options",         "Play track",     "Stop playing", "Previous track",
+            "Next track",  "Eject",           "Position",       "Volume",       "Drive",
+            "Encoder",     "Album artist",    "Album title",    "Year",         "Genre",
+            "Disc number", "Number of discs", "Various artists"};
         const auto walk = [&window, &chain](Qt::KeyboardModifiers modifiers) {
             window.trackList()->setFocus();
             QStringList names;
@@ -1081,6 +1301,10 @@ class MainWindowTest : public QObject {
             {{false, 14000}, {false, 12000}, {false, 16500}, {false, 9000}, {false, 21000}}));
         ui::MainWindow window(*settings_, dialogs_);
         settings_->disc.Artist = "Disctrove Demo Ensemble";
+        settings_->disc.Album = "Plucked Strings";
+        settings_->disc.Year = "2026";
+        settings_->disc.Genre = LookupGenre("Classical") + 1;
+        window.albumPanel()->ShowNames();  // as a look-up's names show
         const char* titles[] = {"Morning Strings", "Walking in B-flat", "Evening Chords",
                                 "Quiet Return", "A Much Longer Title For The Last Track"};
         for (int i = 0; i < 5; ++i) {

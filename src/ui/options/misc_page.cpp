@@ -13,7 +13,6 @@
 #include <QSpinBox>
 #include <QVBoxLayout>
 
-#include "app/genres.h"
 #include "ui/options/page_controls.h"
 
 namespace disctrove::ui {
@@ -24,15 +23,6 @@ QCheckBox* CheckBox(const QString& text, int32_t value, QWidget* parent) {
     auto* box = new QCheckBox(text, parent);
     box->setChecked(value != 0);
     return box;
-}
-
-QStringList GenreTexts() {
-    QStringList texts{QString()};  // position 0: no genre
-    for (size_t i = 0; i < GenreNames.size(); ++i) {
-        const std::string_view name = StandardGenreName(i);
-        texts << QString::fromLatin1(name.data(), static_cast<qsizetype>(name.size()));
-    }
-    return texts;
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include <QLabel>
 #include <QToolButton>
 
+#include "app/genres.h"
 #include "skin/icons.h"
 #include "ui/core_texts.h"
 #include "ui/options/format_pages.h"
@@ -20,6 +21,15 @@ QComboBox* ChoiceList(const QStringList& texts, int32_t index, QWidget* parent) 
 
 int32_t ChosenIndex(const QComboBox* list, int32_t fallback) {
     return list->currentIndex() >= 0 ? list->currentIndex() : fallback;
+}
+
+QStringList GenreTexts() {
+    QStringList texts{QString()};  // position 0: no genre
+    for (size_t i = 0; i < GenreNames.size(); ++i) {
+        const std::string_view name = StandardGenreName(i);
+        texts << QString::fromLatin1(name.data(), static_cast<qsizetype>(name.size()));
+    }
+    return texts;
 }
 
 QStringList KbpsTexts(std::span<const int32_t> rates) {

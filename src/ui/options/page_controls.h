@@ -23,6 +23,9 @@ QComboBox* ChoiceList(const QStringList& texts, int32_t index, QWidget* parent);
 // The chosen entry of `list`; `fallback` when none is chosen.
 int32_t ChosenIndex(const QComboBox* list, int32_t fallback);
 
+// The genres a disc may have: none first, then the standard list (a disc's Genre indexes it).
+QStringList GenreTexts();
+
 // "%d kbps" for each rate.
 QStringList KbpsTexts(std::span<const int32_t> rates);
 
