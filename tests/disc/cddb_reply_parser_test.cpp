@@ -2,7 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "app/genres.h"
+#include "codecs/track_tags.h"
 #include "support/all_records.h"
 
 namespace disctrove {
@@ -87,6 +90,12 @@ TEST_F(CddbReplyParserTest, ExtendedDataIsTheComment) {
     }
     ParseCddbReply(kEntry, settings_, settings_);
     EXPECT_EQ(settings_.comment, "YEAR: 1997");
+    // The files of a rip carry it as their comment.
+    const std::vector<TrackTag> tags =
+        TrackTags(settings_, settings_, settings_.tracks[0], true, TagSet::oggVorbis);
+    EXPECT_TRUE(std::any_of(tags.begin(), tags.end(), [](const TrackTag& tag) {
+        return tag.name == "COMMENT" && tag.value == "YEAR: 1997";
+    }));
 }
 
 TEST_F(CddbReplyParserTest, CrLfLineEnds) {
