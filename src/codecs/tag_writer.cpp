@@ -35,22 +35,6 @@ constexpr std::pair<const char*, const char*> kMusicBrainzDescriptions[] = {
     {"ACOUSTID FINGERPRINT", "Acoustid Fingerprint"},
 };
 
-// The ASF attributes of the tags whose names MusicBrainz's tagger gives otherwise than TagLib
-// does, or that TagLib has no name for.
-constexpr std::pair<const char*, const char*> kAsfAttributes[] = {
-    {"TRACKTOTAL", "TotalTracks"},
-    {"DISCTOTAL", "TotalDiscs"},
-    {"MUSICBRAINZ_RELEASETRACKID", "MusicBrainz/Release Track Id"},
-    {"MUSICBRAINZ_DISCID", "MusicBrainz/Disc Id"},
-    {"RELEASECOUNTRY", "MusicBrainz/Album Release Country"},
-    {"ORIGINALDATE", "WM/OriginalReleaseTime"},
-    {"LABEL", "WM/Publisher"},
-    {"CATALOGNUMBER", "WM/CatalogNo"},
-    {"BARCODE", "WM/Barcode"},
-    {"MEDIA", "WM/Media"},
-    {"ISRC", "WM/ISRC"},
-};
-
 TagLib::String Text(const std::string& text) {
     return {text, TagLib::String::UTF8};
 }
@@ -206,7 +190,7 @@ void FillAsfTag(TagLib::ASF::File& file, const TagLib::PropertyMap& properties,
         own.emplace_back("WM/OriginalReleaseYear",
                          TagLib::StringList(original->second.front().substr(0, 4)));
     }
-    for (const auto& [name, attribute] : kAsfAttributes) {
+    for (const auto& [name, attribute] : kAsfAttributeNames) {
         if (const auto found = mapped.find(name); found != mapped.end()) {
             own.emplace_back(attribute, found->second);
             mapped.erase(name);

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "codecs/track_tags.h"
@@ -13,6 +14,22 @@ namespace disctrove {
 // The version of the ID3v2 tag an MP3 file gets: 2.4, or 2.3 for players that read no 2.4 (its
 // dates as TYER/TDAT and TORY, several values of one frame joined by "/").
 enum class Id3v2Version { v24, v23 };
+
+// The ASF attributes of the tags whose names MusicBrainz's tagger gives otherwise than TagLib
+// does, or that TagLib has no name for: (tag, attribute).
+inline constexpr std::pair<const char*, const char*> kAsfAttributeNames[] = {
+    {"TRACKTOTAL", "TotalTracks"},
+    {"DISCTOTAL", "TotalDiscs"},
+    {"MUSICBRAINZ_RELEASETRACKID", "MusicBrainz/Release Track Id"},
+    {"MUSICBRAINZ_DISCID", "MusicBrainz/Disc Id"},
+    {"RELEASECOUNTRY", "MusicBrainz/Album Release Country"},
+    {"ORIGINALDATE", "WM/OriginalReleaseTime"},
+    {"LABEL", "WM/Publisher"},
+    {"CATALOGNUMBER", "WM/CatalogNo"},
+    {"BARCODE", "WM/Barcode"},
+    {"MEDIA", "WM/Media"},
+    {"ISRC", "WM/ISRC"},
+};
 
 // A finished file opened with TagLib to change its tags in place; the format follows the file
 // name's extension. Tags are named as Vorbis comments name them ("TITLE", "TRACKNUMBER",
