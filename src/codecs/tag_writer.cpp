@@ -207,6 +207,10 @@ void FillAsfTag(TagLib::ASF::File& file, const TagLib::PropertyMap& properties,
         own.emplace_back(name, values);
     }
     TagLib::ASF::Tag& tag = *file.tag();
+    // FFmpeg's muxer also writes the title and author as attributes of their own, beside the
+    // content description that holds them, and players then show them twice.
+    tag.removeItem("title");
+    tag.removeItem("Author");
     for (const auto& [name, values] : own) {
         tag.removeItem(name);
         for (const TagLib::String& value : values) {

@@ -869,6 +869,7 @@ TEST_F(CoverArtRipTest, DiscTwoOfASetIsTaggedAsLibrariesReadIt) {
                                          std::string("Author=David Gilmour & Roger Waters")}) {
         EXPECT_NE(asf.find(attribute + "\n"), std::string::npos) << attribute << "\n" << asf;
     }
+    EXPECT_EQ(asf.find("Author=", asf.find("Author=") + 1), std::string::npos) << "twice";
     EXPECT_EQ(EmbeddedPicture(wma), jpeg);
     // What players built on FFmpeg show.
     for (const std::string& file : {mp3, wma}) {
