@@ -1137,6 +1137,14 @@ Do you want to stop the conversion and exit anyway?</source>
         <source>Eject the disc when a rip ends well</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>As ID3v2.3, for old players</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Version 2.3 of the tag, which older players and car stereos read; off: version 2.4</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>disctrove::ui::Mp3Page</name>
@@ -1370,11 +1378,6 @@ Do you want to stop the conversion and exit anyway?</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <source>Description: The file name template consists of a formatted string containing regular text and field variables beginning with the dollar sign $. These variables are:
-$n-track number $t-track name $a-artist $A-album artist $r-track artist $l-album $g-genre $y year $$-dollar sign </source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
         <source>One file for the whole disc (WAV or FLAC, with its CUE sheet)</source>
         <translation type="unfinished"></translation>
     </message>
@@ -1384,6 +1387,11 @@ $n-track number $t-track name $a-artist $A-album artist $r-track artist $l-album
     </message>
     <message>
         <source>Next file</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Description: The file name template consists of a formatted string containing regular text and field variables beginning with the dollar sign $. These variables are:
+$n-track number $t-track name $a-artist $A-album artist $r-track artist $l-album $g-genre $y year $d-disc number $s-number of discs $$-dollar sign </source>
         <translation type="unfinished"></translation>
     </message>
 </context>

@@ -99,6 +99,7 @@ struct Options {
     FormatGroups formats;  // the WAV, OGG, MP3 and WMA sections
     int32_t Useid3 = 1;
     int32_t Id3v2 = 1;       // MP3 files get an ID3v2.4 tag in front (beside the ID3v1 tag)
+    int32_t Id3v23 = 0;      // that tag as ID3v2.3, for players that read no version 2.4
     int32_t ReplayGain = 1;  // every file of a run gets its track and album gain
     std::string Server = kDefaultCddbServer;
     std::string Query = kDefaultCddbQuery;

@@ -134,6 +134,7 @@ void VisitKeys(Options& s, DiscNames& names, Visitor& v) {
     v.Text("ID3", "Year", names.Year);
     v.Decimal("ID3", "Genre", names.Genre);
     v.Flag("ID3", "Id3v2", s.Id3v2);
+    v.Flag("ID3", "Id3v23", s.Id3v23);
     v.Flag("ID3", "ReplayGain", s.ReplayGain);
     v.Text("ID3", "DiscId", names.DiscId);
 

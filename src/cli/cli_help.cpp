@@ -18,10 +18,14 @@ Opus files. It reads the settings of the desktop program and never changes them.
 
 constexpr const char* kUsageTail = R"(
 Tags: Ogg Vorbis, MP3 and WMA files get the title, artist, album, year, genre and (in a rip)
-the track number; MP3 files an ID3v2.4 tag in front (UTF-8, TRCK "n/total") and the ID3v1 tag
-at the end (--set ID3/Id3v2=False: the ID3v1 tag alone). WAV files have no tags. With a
-MusicBrainz release, files also get the album artist, the track's own artist and the
-MusicBrainz identifiers, and FLAC, Ogg Vorbis, Opus and MP3 files of a rip its front cover.
+the track and disc numbers with their totals; MP3 files an ID3v2.4 tag in front (UTF-8, TRCK
+and TPOS "n/total") and the ID3v1 tag at the end (--set ID3/Id3v2=False: the ID3v1 tag alone;
+--set ID3/Id3v23=True: the tag as ID3v2.3 for old players). WAV files have no tags. With a
+MusicBrainz release, files also get the album artist, the track's own artist, the whole date,
+the original date, label, catalogue number, barcode, media, country and the MusicBrainz
+identifiers (every artist's) under MusicBrainz Picard's names, and the files of a rip its front
+cover. A CDDB entry's extended data is the COMMENT. A disc of a set of several is ripped into
+an album folder of its own, the album's name and (Disc 2) after it.
 
 Questions are answered from the --answer options, else on the terminal, else with No.
 Ctrl+C stops a rip as the Stop button does. Exit status: 0 done, 1 failed, 2 usage error,

@@ -331,7 +331,8 @@ const OptionRow kOptions[] = {
      .value = "TEXT",
      .help = "name the files by TEXT (default \"$a-$t\"): $a artist,\n"
              "$A album artist (else $a), $r track artist (else $A),\n"
-             "$l album, $y year, $g genre, $t title, $n number, $$ \"$\"",
+             "$l album, $y year, $g genre, $t title, $n number,\n"
+             "$d disc number, $s number of discs, $$ \"$\"",
      .read = ReadTemplate},
     {.command = "rip",
      .name = "--answer-overwrite",
@@ -408,8 +409,9 @@ const OptionRow kOptions[] = {
      .name = "--template",
      .value = "TEXT",
      .help = "name the files from their tags by TEXT, \"/\" between\n"
-             "folders (default \"$A/$l/$n - $t\"): the codes of rip, and\n"
-             "$d disc number; a file without a title keeps its own name",
+             "folders (default \"$A/$l/$n - $t\", a disc of a set\n"
+             "\"$A/$l (Disc $d)/$n - $t\"): the codes of rip; a file\n"
+             "without a title keeps its own name",
      .read = ReadTemplate},
     {.command = "convert",
      .name = "--keep-tree",

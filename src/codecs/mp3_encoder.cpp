@@ -184,11 +184,12 @@ std::string Mp3Sink::Tag() {
     const DiscState& disc = opening_->context.disc;
     const Track& track = opening_->track;
     const std::string& path = opening_->writePath;
+    const Id3v2Version version = options.Id3v23 ? Id3v2Version::v23 : Id3v2Version::v24;
     if (opening_->carried != nullptr) {
         // A conversion's file carries its source's tags, all of them: an ID3v1 tag could hold
         // only a few, cut short, and would make up what the source did not have.
         lame_.beWriteVBRHeader(path.c_str());
-        return WriteId3v2Tag(path, opening_->Tags(TagSet::full), opening_->Cover())
+        return WriteId3v2Tag(path, opening_->Tags(TagSet::full), opening_->Cover(), version)
                    ? ""
                    : WriteFailedMessage(opening_->outputPath);
     }
@@ -204,7 +205,7 @@ std::string Mp3Sink::Tag() {
     lame_.beWriteVBRHeader(path.c_str());
     // Added once the info frame is in its place: TagLib moves the whole audio behind the tag.
     if (options.Useid3 && options.Id3v2 &&
-        !WriteId3v2Tag(path, opening_->Tags(TagSet::oggVorbis), opening_->Cover())) {
+        !WriteId3v2Tag(path, opening_->Tags(TagSet::oggVorbis), opening_->Cover(), version)) {
         return WriteFailedMessage(opening_->outputPath);
     }
     return "";

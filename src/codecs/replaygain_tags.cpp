@@ -2,6 +2,7 @@
 
 #include <taglib/asffile.h>
 #include <taglib/flacfile.h>
+#include <taglib/id3v2header.h>
 #include <taglib/id3v2tag.h>
 #include <taglib/mpegfile.h>
 #include <taglib/opusfile.h>
@@ -91,6 +92,8 @@ bool WriteMp3(const std::string& path, const Loudness& track, const Loudness& al
     if (!file.isValid() || file.readOnly()) {
         return false;
     }
+    // A tag written as version 2.3 for old players stays one.
+    const bool v23 = file.hasID3v2Tag() && file.ID3v2Tag()->header()->majorVersion() == 3;
     TagLib::ID3v2::Tag& tag = *file.ID3v2Tag(true);
     for (const auto& [name, value] : ReplayGainFields(track, album)) {
         while (auto* old = TagLib::ID3v2::UserTextIdentificationFrame::find(&tag, name)) {
@@ -106,8 +109,8 @@ bool WriteMp3(const std::string& path, const Loudness& track, const Loudness& al
     // its info frame first) moves as a whole behind the tag. Nothing is copied from the ID3v1
     // tag, whose fixed fields hold stand-ins ("Unknown artist", "2000", track 1) where nothing
     // is known: the ID3v2 tag the encoder wrote holds what is.
-    return file.save(TagLib::MPEG::File::ID3v2, TagLib::File::StripNone, TagLib::ID3v2::v4,
-                     TagLib::File::DoNotDuplicate);
+    return file.save(TagLib::MPEG::File::ID3v2, TagLib::File::StripNone,
+                     v23 ? TagLib::ID3v2::v3 : TagLib::ID3v2::v4, TagLib::File::DoNotDuplicate);
 }
 
 bool WriteWma(const std::string& path, const Loudness& track, const Loudness& album) {

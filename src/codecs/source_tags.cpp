@@ -26,6 +26,7 @@
 #include <utility>
 #include <vector>
 
+#include "codecs/tag_writer.h"
 #include "platform/cdrom/cddb_protocol.h"
 #include "platform/cdrom/cue_parser.h"
 #include "platform/system/files.h"
@@ -74,6 +75,8 @@ TagList FromProperties(const TagLib::PropertyMap& properties) {
             name = "TRACKTOTAL";
         } else if (name == "TOTALDISCS") {
             name = "DISCTOTAL";
+        } else if (name == "MUSICBRAINZ DISC ID") {  // an ID3v2 TXXX frame's, as TagLib reads it
+            name = "MUSICBRAINZ_DISCID";
         }
         if (MadeAnew(name)) {
             continue;
@@ -194,6 +197,21 @@ FileTags ReadFileTags(const std::string& path) {
     }
     const TagLib::PropertyMap properties = ref.file()->properties();
     read.tags = FromProperties(properties);
+    // A WMA file's attributes that TagLib names no tag: those MusicBrainz's tagger writes.
+    if (auto* asf = dynamic_cast<TagLib::ASF::File*>(ref.file())) {
+        const auto& attributes = asf->tag()->attributeListMap();
+        for (const auto& [name, attribute] : kAsfAttributeNames) {
+            if (Has(read.tags, name) || !attributes.contains(attribute)) {
+                continue;
+            }
+            for (const TagLib::ASF::Attribute& value : attributes[attribute]) {
+                if (value.type() == TagLib::ASF::Attribute::UnicodeType &&
+                    !value.toString().isEmpty()) {
+                    read.tags.push_back({name, value.toString().to8Bit(true)});
+                }
+            }
+        }
+    }
     if (const auto sheet = properties.find("CUESHEET");
         sheet != properties.end() && !sheet->second.isEmpty()) {
         read.sheet = sheet->second.front().to8Bit(true);

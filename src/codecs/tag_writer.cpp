@@ -2,6 +2,7 @@
 
 #include <taglib/asffile.h>
 #include <taglib/attachedpictureframe.h>
+#include <taglib/commentsframe.h>
 #include <taglib/fileref.h>
 #include <taglib/id3v2tag.h>
 #include <taglib/mpegfile.h>
@@ -25,6 +26,7 @@ constexpr std::pair<const char*, const char*> kMusicBrainzDescriptions[] = {
     {"MUSICBRAINZ ARTIST ID", "MusicBrainz Artist Id"},
     {"MUSICBRAINZ ALBUM ARTIST ID", "MusicBrainz Album Artist Id"},
     {"MUSICBRAINZ RELEASE TRACK ID", "MusicBrainz Release Track Id"},
+    {"MUSICBRAINZ DISC ID", "MusicBrainz Disc Id"},
     {"MUSICBRAINZ WORK ID", "MusicBrainz Work Id"},
     {"MUSICBRAINZ ALBUM RELEASE COUNTRY", "MusicBrainz Album Release Country"},
     {"MUSICBRAINZ ALBUM STATUS", "MusicBrainz Album Status"},
@@ -47,6 +49,7 @@ struct TagFile::State {
     TagLib::ID3v2::Tag* id3v2 = nullptr;     // the ID3v2 tag of an MP3 or WAV file
     TagLib::PropertyMap properties;
     std::vector<uint8_t> cover;
+    Id3v2Version version = Id3v2Version::v24;  // of an MP3 file's tag
 };
 
 TagFile::TagFile(const std::string& path) : state_(std::make_unique<State>()) {
@@ -100,12 +103,39 @@ bool TagFile::HasId3v2() const {
     return state_->id3v2 != nullptr;
 }
 
+void TagFile::SetId3v2Version(Id3v2Version version) {
+    state_->version = version;
+}
+
 namespace {
 
-// An ID3v2 tag of `properties` and `cover`, spelt as MusicBrainz's tagger spells it.
+// An ID3v2 tag of `properties` and `cover`, spelt as MusicBrainz's tagger spells it; for
+// version 2.3 (`v23`), which knows one value a frame, several values joined by "/" as that
+// tagger joins them.
 void FillId3v2Tag(TagLib::ID3v2::Tag& tag, const TagLib::PropertyMap& properties,
-                  const std::vector<uint8_t>& cover) {
+                  const std::vector<uint8_t>& cover, bool v23) {
     tag.setProperties(properties);
+    for (TagLib::ID3v2::Frame* frame : tag.frameList("COMM")) {
+        auto* comment = dynamic_cast<TagLib::ID3v2::CommentsFrame*>(frame);
+        if (comment != nullptr && (comment->language().isEmpty() || comment->language() == "XXX")) {
+            comment->setLanguage("eng");  // as the tagger and most players write it
+        }
+    }
+    if (v23) {
+        for (TagLib::ID3v2::Frame* frame : tag.frameList()) {
+            if (auto* user = dynamic_cast<TagLib::ID3v2::UserTextIdentificationFrame*>(frame)) {
+                if (user->fieldList().size() > 2) {  // the description, then the values
+                    TagLib::StringList values = user->fieldList();
+                    values.erase(values.begin());
+                    user->setText(values.toString("/"));
+                }
+            } else if (auto* text = dynamic_cast<TagLib::ID3v2::TextIdentificationFrame*>(frame)) {
+                if (text->fieldList().size() > 1) {
+                    text->setText(text->fieldList().toString("/"));
+                }
+            }
+        }
+    }
     // TagLib keeps Latin-1 for texts that fit it; version 2.4 readers all take UTF-8.
     for (TagLib::ID3v2::Frame* frame : tag.frameList()) {
         if (auto* text = dynamic_cast<TagLib::ID3v2::TextIdentificationFrame*>(frame)) {
@@ -145,6 +175,27 @@ void FillAsfTag(TagLib::ASF::File& file, const TagLib::PropertyMap& properties,
         own.emplace_back("WM/ToolName", encoder->second);
         mapped.erase("ENCODER");
     }
+    // The disc's number with the set's size, as the tagger writes WM/PartOfSet.
+    const auto disc = mapped.find("DISCNUMBER");
+    const auto discs = mapped.find("DISCTOTAL");
+    if (disc != mapped.end() && discs != mapped.end() && disc->second.size() == 1 &&
+        discs->second.size() == 1 && !disc->second.front().isEmpty() &&
+        disc->second.front().find("/") < 0) {
+        mapped.replace("DISCNUMBER",
+                       TagLib::StringList(disc->second.front() + "/" + discs->second.front()));
+    }
+    if (const auto original = mapped.find("ORIGINALDATE"); original != mapped.end() &&
+                                                           !original->second.isEmpty() &&
+                                                           original->second.front().size() >= 4) {
+        own.emplace_back("WM/OriginalReleaseYear",
+                         TagLib::StringList(original->second.front().substr(0, 4)));
+    }
+    for (const auto& [name, attribute] : kAsfAttributeNames) {
+        if (const auto found = mapped.find(name); found != mapped.end()) {
+            own.emplace_back(attribute, found->second);
+            mapped.erase(name);
+        }
+    }
     // Author and Title are single texts of the content description: several values go in
     // together, as players show them.
     for (const char* single : {"ARTIST", "TITLE"}) {
@@ -156,6 +207,10 @@ void FillAsfTag(TagLib::ASF::File& file, const TagLib::PropertyMap& properties,
         own.emplace_back(name, values);
     }
     TagLib::ASF::Tag& tag = *file.tag();
+    // FFmpeg's muxer also writes the title and author as attributes of their own, beside the
+    // content description that holds them, and players then show them twice.
+    tag.removeItem("title");
+    tag.removeItem("Author");
     for (const auto& [name, values] : own) {
         tag.removeItem(name);
         for (const TagLib::String& value : values) {
@@ -179,11 +234,14 @@ bool TagFile::Save() {
     if (!ok()) {
         return false;
     }
+    const bool v23 = s.mpeg != nullptr && s.version == Id3v2Version::v23;
     if (s.id3v2 != nullptr) {
-        FillId3v2Tag(*s.id3v2, s.properties, s.cover);
+        FillId3v2Tag(*s.id3v2, s.properties, s.cover, v23);
     }
     if (s.mpeg != nullptr) {
-        return s.mpeg->save(TagLib::MPEG::File::ID3v2, TagLib::File::StripNone, TagLib::ID3v2::v4,
+        // TagLib writes version 2.3's own date frames (TYER, TDAT, TORY) in place of TDRC, TDOR.
+        return s.mpeg->save(TagLib::MPEG::File::ID3v2, TagLib::File::StripNone,
+                            v23 ? TagLib::ID3v2::v3 : TagLib::ID3v2::v4,
                             TagLib::File::DoNotDuplicate);
     }
     if (s.wav != nullptr) {
@@ -201,12 +259,13 @@ bool TagFile::Save() {
 }
 
 bool WriteFileTags(const std::string& path, const std::vector<TrackTag>& tags,
-                   const std::vector<uint8_t>& cover) {
+                   const std::vector<uint8_t>& cover, Id3v2Version version) {
     TagFile file(path);
     if (!file.ok()) {
         return false;
     }
     file.SetFrontCover(cover);
+    file.SetId3v2Version(version);
     // ID3v2 keeps a total with its number ("3/12", TRCK and TPOS); ASF has no field for it.
     const auto valueOf = [&](const char* name) {
         const auto found = std::find_if(tags.begin(), tags.end(),
@@ -222,6 +281,8 @@ bool WriteFileTags(const std::string& path, const std::vector<TrackTag>& tags,
         std::string value = tag.value;
         if (name == "ENCODER" && joined) {
             name = "ENCODING";  // TagLib's name for TSSE
+        } else if (name == "MUSICBRAINZ_DISCID" && joined) {
+            name = "MUSICBRAINZ DISC ID";  // a TXXX frame, spelt as the tagger spells it at Save
         } else if (name == "TRACKNUMBER" && !trackTotal.empty()) {
             value += "/" + trackTotal;
         } else if (name == "DISCNUMBER" && !discTotal.empty()) {
@@ -240,8 +301,8 @@ bool WriteFileTags(const std::string& path, const std::vector<TrackTag>& tags,
 }
 
 bool WriteId3v2Tag(const std::string& path, const std::vector<TrackTag>& tags,
-                   const std::vector<uint8_t>& cover) {
-    return WriteFileTags(path, tags, cover);
+                   const std::vector<uint8_t>& cover, Id3v2Version version) {
+    return WriteFileTags(path, tags, cover, version);
 }
 
 }  // namespace disctrove

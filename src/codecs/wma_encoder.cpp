@@ -128,7 +128,9 @@ std::string WmaSink::Finish(bool) {
     if (!file_.Close()) {
         return WriteFailedMessage(outputPath_);
     }
-    if (opening_ != nullptr && opening_->carried != nullptr &&
+    // Every tag once the file is whole: the writer holds one value a name and no picture, so the
+    // track's several artist IDs, the totals and the cover of a rip come in here too.
+    if (opening_ != nullptr &&
         !WriteFileTags(opening_->writePath, opening_->Tags(TagSet::full), opening_->Cover())) {
         return WriteFailedMessage(outputPath_);
     }

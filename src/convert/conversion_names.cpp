@@ -115,6 +115,18 @@ std::string Expand(const std::string& pattern, const std::vector<TrackTag>& tags
                 out += disc.starts_with('0') ? disc.substr(1) : disc;
                 break;
             }
+            case 's':
+            case 'S': {  // the set's size: DISCTOTAL, else what follows DISCNUMBER's "/"
+                std::string total = TagValue(tags, "DISCTOTAL");
+                if (total.empty()) {
+                    const std::string disc = TagValue(tags, "DISCNUMBER");
+                    const size_t slash = disc.find('/');
+                    total = slash == std::string::npos ? "" : disc.substr(slash + 1);
+                }
+                total = TwoDigitNumber(total);
+                out += total.starts_with('0') ? total.substr(1) : total;
+                break;
+            }
             case '$':
                 out += '$';
                 break;
@@ -169,9 +181,15 @@ std::string ConversionOutputPath(const std::string& outdir, const std::string& n
     if (keepTree || title.empty()) {
         return SafePath(outdir, folder.empty() ? name : folder + "/" + name, kind);
     }
-    return SafePath(outdir,
-                    Expand(nameTemplate.empty() ? kDefaultConversionTemplate : nameTemplate, tags),
-                    kind);
+    std::string pattern = nameTemplate;
+    if (pattern.empty()) {
+        const std::string disc = Expand("$d", tags);
+        const std::string discs = Expand("$s", tags);
+        const bool ofSet = !disc.empty() && disc != "0" &&
+                           ((!discs.empty() && discs != "0" && discs != "1") || disc != "1");
+        pattern = ofSet ? kDefaultSetConversionTemplate : kDefaultConversionTemplate;
+    }
+    return SafePath(outdir, Expand(pattern, tags), kind);
 }
 
 }  // namespace disctrove

@@ -148,7 +148,7 @@ void Parse(ReplyReader& reader, DiscState& disc) {
     for (size_t n = 0;; ++n) {
         const auto start = reader.FindKey("TTITLE" + std::to_string(n) + "=");
         if (!start) {
-            return;
+            break;
         }
         const auto title = reader.TakeLine(*start);
         if (!title) {
@@ -160,6 +160,24 @@ void Parse(ReplyReader& reader, DiscState& disc) {
             track->title = platform::WithoutControls(Unescape(*title));
         }
     }
+    // The entry's extended data, which a long text spreads over several EXTD lines.
+    std::string extended;
+    while (const auto start = reader.FindKey("EXTD=")) {
+        const bool lineStart =
+            *start == 5 || reader.Text()[*start - 6] == '\n' || reader.Text()[*start - 6] == '\r';
+        const auto line = reader.TakeLine(*start);
+        if (!line) {
+            break;
+        }
+        if (lineStart) {
+            extended += *line;
+        }
+    }
+    const std::string comment = platform::WithoutControls(Unescape(extended));
+    const size_t first = comment.find_first_not_of(' ');
+    disc.comment = first == std::string::npos
+                       ? std::string()
+                       : comment.substr(first, comment.find_last_not_of(' ') - first + 1);
 }
 
 }  // namespace
@@ -167,11 +185,14 @@ void Parse(ReplyReader& reader, DiscState& disc) {
 void ParseCddbReply(std::string_view reply, DiscState& disc, LookupResult& lookup) {
     // A CDDB entry names no release: what a MusicBrainz release gave the disc goes.
     disc.release = {};
+    disc.comment.clear();
     lookup.releaseCandidates.clear();
     for (Track& track : disc.tracks) {
         track.artist.clear();
         track.artistId.clear();
         track.recordingId.clear();
+        track.artistIds.clear();
+        track.releaseTrackId.clear();
     }
     ReplyReader reader(reply);
     Parse(reader, disc);

@@ -139,7 +139,11 @@ int ReadDisc(DiscState& disc, const Options& options, int32_t index) {
     if (!read) {
         return -1;
     }
+    const std::string namedFor = disc.DiscId;
     TakeNamesFor(disc, drive.discId);
+    if (disc.DiscId != namedFor) {
+        disc.comment.clear();  // another disc's, as its names were
+    }
     drive.cdText = platform::DriveHandle(drive.handleRequest).CdText();
     const platform::Toc& toc = drive.toc;
     // Audio before track 1's INDEX 01 is the hidden track, ripped as track 0; silence is not.

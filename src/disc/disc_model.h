@@ -47,8 +47,11 @@ struct Track {
     std::string artist;       // the track's own artist where it differs from the album's, or ""
     std::string artistId;     // MusicBrainz: the MBID of that artist
     std::string recordingId;  // MusicBrainz: the MBID of the track's recording
-    int32_t marked = 0;       // to be ripped
-    int32_t selected = 0;     // selected in the list
+    // MusicBrainz: every artist of the track's credit, and the MBID of the release's track.
+    std::vector<std::string> artistIds;
+    std::string releaseTrackId;
+    int32_t marked = 0;    // to be ripped
+    int32_t selected = 0;  // selected in the list
     int32_t startSector = 0;
     uint32_t lengthSectors = 0;
     int32_t lengthSeconds = 0;

@@ -2,6 +2,7 @@
 // tracks, its names and the release chosen for it.
 #pragma once
 
+#include <string>
 #include <vector>
 
 #include "app/options.h"
@@ -14,6 +15,7 @@ struct DiscState : DiscNames {
     std::vector<Drive> drives;  // the CD drives and disc images
     std::vector<Track> tracks;  // the audio tracks of the current disc
     ReleaseFacts release;       // of the release chosen for the disc
+    std::string comment;        // the CDDB entry's EXTD: what it tells of the disc, or ""
     CoverArt cover;             // the cover of the last release whose cover was fetched
 };
 

@@ -85,6 +85,7 @@ int32_t Whole(const Json& object, const char* key, int32_t fallback) {
 struct Credit {
     std::string name;
     std::string firstArtistId;
+    std::vector<std::string> artistIds;  // every credited artist's, in order, once each
 };
 
 // An artist credit: the credited names joined with their join phrases.
@@ -95,8 +96,13 @@ Credit ReadCredit(const Json& credits) {
     }
     for (const Json& part : credits) {
         credit.name += Text(part, "name") + Text(part, "joinphrase");
+        std::string id = Text(Member(part, "artist"), "id");
         if (credit.firstArtistId.empty()) {
-            credit.firstArtistId = Text(Member(part, "artist"), "id");
+            credit.firstArtistId = id;
+        }
+        if (!id.empty() && std::find(credit.artistIds.begin(), credit.artistIds.end(), id) ==
+                               credit.artistIds.end()) {
+            credit.artistIds.push_back(std::move(id));
         }
     }
     return credit;
@@ -184,7 +190,10 @@ std::optional<MusicBrainzRelease> ReadRelease(const Json& json, const std::strin
     const Credit credit = ReadCredit(Member(json, "artist-credit"));
     release.artist = credit.name;
     release.artistId = credit.firstArtistId;
+    release.artistIds = credit.artistIds;
     release.date = Text(json, "date");
+    release.barcode = Text(json, "barcode");
+    release.discId = discId;
     release.country = Text(json, "country");
     const Json& labels = List(json, "label-info");
     if (!labels.empty()) {
@@ -192,6 +201,7 @@ std::optional<MusicBrainzRelease> ReadRelease(const Json& json, const std::strin
         release.catalogNumber = Text(labels.front(), "catalog-number");
     }
     release.releaseGroupId = Text(Member(json, "release-group"), "id");
+    release.originalDate = Text(Member(json, "release-group"), "first-release-date");
     release.genre = ReleaseGenre(json);
     release.format = Text(*medium, "format");
     release.mediumPosition = Whole(*medium, "position", 1);
@@ -209,7 +219,9 @@ std::optional<MusicBrainzRelease> ReadRelease(const Json& json, const std::strin
                                                            : credit;
         out.artist = artist.name;
         out.artistId = artist.firstArtistId;
+        out.artistIds = artist.artistIds;
         out.recordingId = Text(recording, "id");
+        out.id = Text(track, "id");
         return out;
     };
     // The audio before track 1 (a hidden track), when the medium lists it, is its track 0.

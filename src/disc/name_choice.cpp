@@ -24,8 +24,9 @@ MusicBrainzRelease CddbNames(const std::string& reply, const DiscState& disc) {
     names.date = entry.Year;
     for (size_t i = 0; i < entry.tracks.size(); ++i) {
         if (!entry.tracks[i].title.empty()) {
-            names.tracks.push_back(
-                {static_cast<int32_t>(i + 1), entry.tracks[i].title, {}, {}, {}});
+            ReleaseTrack& named = names.tracks.emplace_back();
+            named.position = static_cast<int32_t>(i + 1);
+            named.title = entry.tracks[i].title;
         }
     }
     return names;
@@ -45,7 +46,10 @@ MusicBrainzRelease CdTextNames(const DiscState& disc, const Drive& drive) {
         }
         const platform::CdText::Track& named = text.tracks[*entry];
         if (!named.title.empty() || !named.performer.empty()) {
-            names.tracks.push_back({track.Number(), named.title, named.performer, {}, {}});
+            ReleaseTrack& told = names.tracks.emplace_back();
+            told.position = track.Number();
+            told.title = named.title;
+            told.artist = named.performer;
         }
     }
     return names;
@@ -61,6 +65,8 @@ void ApplyCdText(DiscState& disc, const MusicBrainzRelease& names) {
     for (Track& track : disc.tracks) {
         track.artistId.clear();
         track.recordingId.clear();
+        track.artistIds.clear();
+        track.releaseTrackId.clear();
     }
     for (const ReleaseTrack& named : names.tracks) {
         Track* numbered = TrackNumbered(disc.tracks, named.position);
@@ -77,6 +83,7 @@ void ApplyCdText(DiscState& disc, const MusicBrainzRelease& names) {
         }
     }
     disc.release = {};
+    disc.comment.clear();  // of a CDDB entry not chosen
 }
 
 std::vector<NameChoice> NameChoicesFor(const LookupResult& found, const DiscState& disc,

@@ -33,7 +33,8 @@ MusicBrainzRelease CdTextNames(const DiscState& disc, const Drive& drive);
 // its own: the album's title and artist when they are empty, a track's title while it is still
 // the one the disc was read with (DefaultTrackTitle), a track's artist (where it differs from
 // the album's) when it has none. Names the user typed or gave, or stored for this disc, stay.
-// CD-Text names no release: the release facts and the tracks' MusicBrainz IDs are cleared.
+// CD-Text names no release: the release facts, the tracks' MusicBrainz IDs and the comment of
+// a CDDB entry are cleared.
 void ApplyCdText(DiscState& disc, const MusicBrainzRelease& names);
 
 // What the look-up `found` offers for the disc of `drive` (null: no drive): the releases

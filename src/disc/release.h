@@ -14,6 +14,10 @@ struct ReleaseTrack {
     std::string artist;       // the track's artist credit, joined with its join phrases
     std::string artistId;     // the MBID of the credit's first artist
     std::string recordingId;  // the MBID of the recording
+    // The MBIDs of every artist of the credit, in order, and of the track itself (its release
+    // track).
+    std::vector<std::string> artistIds;
+    std::string id;
 };
 
 // One release as the look-up found it, with the medium that holds the disc.
@@ -32,6 +36,12 @@ struct MusicBrainzRelease {
     int32_t mediumPosition = 0;  // which medium of the release the disc is (1-based)
     int32_t mediumCount = 0;
     std::vector<ReleaseTrack> tracks;  // of that medium
+    // The MBIDs of every artist of the credit, in order; the barcode; the release group's first
+    // release date ("1979-11-30"); the MusicBrainz disc ID the look-up asked for. "": unknown.
+    std::vector<std::string> artistIds;
+    std::string barcode;
+    std::string originalDate;
+    std::string discId;
 };
 
 // Runtime facts of the disc that only a MusicBrainz release gives; empty after a CDDB look-up,
@@ -44,6 +54,16 @@ struct ReleaseFacts {
     std::string title;    // the release's own title, shown under its cover
     std::string date;     // the whole date: "1997-05-21", "1997-05" or "1997"
     std::string country;  // "GB", "XE"...
+    // Every artist of the release's credit; the first label's name and catalogue number; the
+    // barcode; the medium's format ("CD", "Enhanced CD"); the release group's first release
+    // date; the MusicBrainz disc ID the release was found by.
+    std::vector<std::string> artistIds;
+    std::string label;
+    std::string catalogNumber;
+    std::string barcode;
+    std::string media;
+    std::string originalDate;
+    std::string discId;
 };
 
 // The front cover of a release, fetched once and kept for the rips of that release.

@@ -35,6 +35,8 @@ void ApplyRelease(DiscState& disc, const MusicBrainzRelease& release) {
         track.artist.clear();
         track.artistId.clear();
         track.recordingId.clear();
+        track.artistIds.clear();
+        track.releaseTrackId.clear();
     }
     // Positions are the disc's numbers; a release's track 0 names the hidden track.
     for (const ReleaseTrack& named : release.tracks) {
@@ -47,9 +49,24 @@ void ApplyRelease(DiscState& disc, const MusicBrainzRelease& release) {
         track.artist = named.artist != release.artist ? named.artist : std::string();
         track.artistId = named.artistId;
         track.recordingId = named.recordingId;
+        track.artistIds = named.artistIds;
+        track.releaseTrackId = named.id;
     }
-    disc.release = {release.artist, release.id,   release.releaseGroupId, release.artistId,
-                    release.title,  release.date, release.country};
+    disc.release = {.albumArtist = release.artist,
+                    .releaseId = release.id,
+                    .releaseGroupId = release.releaseGroupId,
+                    .artistId = release.artistId,
+                    .title = release.title,
+                    .date = release.date,
+                    .country = release.country,
+                    .artistIds = release.artistIds,
+                    .label = release.label,
+                    .catalogNumber = release.catalogNumber,
+                    .barcode = release.barcode,
+                    .media = release.format,
+                    .originalDate = release.originalDate,
+                    .discId = release.discId};
+    disc.comment.clear();  // a CDDB entry's
     disc.DiscNumber = release.mediumCount > 0 ? release.mediumPosition : 0;
     disc.DiscTotal = release.mediumCount;
 }

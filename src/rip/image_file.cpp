@@ -30,7 +30,7 @@ std::vector<TrackTag> AlbumTags(const WorkerContext& context, const ImageLayout&
     std::erase_if(tags, [](const TrackTag& tag) {
         return tag.name == "TITLE" || tag.name == "ARTIST" || tag.name == "TRACKNUMBER" ||
                tag.name == "MUSICBRAINZ_TRACKID" || tag.name == "MUSICBRAINZ_ARTISTID" ||
-               tag.name == "ISRC";
+               tag.name == "MUSICBRAINZ_RELEASETRACKID" || tag.name == "ISRC";
     });
     if (!context.disc.Artist.empty()) {
         tags.push_back({"ARTIST", context.disc.Artist});

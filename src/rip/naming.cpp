@@ -87,6 +87,17 @@ std::string NameWithId(const std::string& field, const char* prefix, const Optio
     return field.empty() ? prefix + HexId(CurrentDiscId(options, disc)) + "L" : field;
 }
 
+// " (Disc 2)" for a disc of a set of several, so that each disc's folder, playlist, log and CUE
+// sheet are its own; "" for a disc alone (1 of 1, or not known), whose names stay as they were.
+std::string DiscOfSet(const DiscNames& disc) {
+    const bool ofSet = disc.DiscNumber > 0 && (disc.DiscTotal > 1 || disc.DiscNumber > 1);
+    return ofSet ? " (Disc " + std::to_string(disc.DiscNumber) + ")" : std::string();
+}
+
+std::string NumberOrNothing(int32_t number) {
+    return number > 0 ? std::to_string(number) : std::string();
+}
+
 }  // namespace
 
 std::string ExpandTemplate(const DiscState& disc, const std::string& nameTemplate,
@@ -137,6 +148,14 @@ std::string ExpandTemplate(const DiscState& disc, const std::string& nameTemplat
             case 'N':
                 name += platform::TwoDigits(track.Number());
                 break;
+            case 'd':
+            case 'D':
+                name += NumberOrNothing(disc.DiscNumber);
+                break;
+            case 's':
+            case 'S':
+                name += NumberOrNothing(disc.DiscTotal);
+                break;
             case '$':
                 name += '$';
                 break;
@@ -160,12 +179,12 @@ std::string ArtistFolderName(const Options& options, const DiscState& disc) {
 }
 
 std::string AlbumFolderName(const Options& options, const DiscState& disc) {
-    return FolderName(NameWithId(disc.Album, "Album-", options, disc));
+    return FolderName(NameWithId(disc.Album, "Album-", options, disc) + DiscOfSet(disc));
 }
 
 std::string PlaylistName(const Options& options, const DiscState& disc) {
     std::string stem = (disc.Artist.empty() ? std::string("Unknown artist") : disc.Artist) + " - " +
-                       NameWithId(disc.Album, "Album", options, disc);
+                       NameWithId(disc.Album, "Album", options, disc) + DiscOfSet(disc);
     stem = MakeName(std::move(stem), kMaxFileNameBytes - kExtensionBytes);
     return (stem.empty() ? std::string("_") : stem) + ".m3u";
 }

@@ -31,7 +31,8 @@ const char* const kDefaultFile =
     "\n[WMA]\nChannels=Stereo\nSamplerate=0\nBitrate=96\n"
     "\n[FLAC]\nLevel=5\nVerify=True\n"
     "\n[OPUS]\nBitrate=160\nMode=VBR\nComplexity=10\n"
-    "\n[ID3]\nUseid3=True\nArtist=\nAlbum=\nYear=\nGenre=0\nId3v2=True\nReplayGain=True\n"
+    "\n[ID3]\nUseid3=True\nArtist=\nAlbum=\nYear=\nGenre=0\nId3v2=True\nId3v23=False\nReplayGain="
+    "True\n"
     "DiscId=\n"
     "\n[CDDB]\nServer=gnudb.gnudb.org\nQuery=/~cddb/cddb.cgi\nPort=80\nUseproxy=False\n"
     "Proxyserver=\nProxyport=80\nUsername=\nPassword=\nSavepasswd=False\nEmail=\n"
@@ -450,6 +451,7 @@ TEST_F(SettingsFileTest, WrittenFileIsByteForByteTheStoredOne) {
     s.options.formats.flac = FlacFormat{8, 0};
     s.options.formats.opus = OpusFormat{96, 2, 7};
     s.options.Useid3 = s.options.Id3v2 = s.options.ReplayGain = 0;
+    s.options.Id3v23 = 1;
     s.disc.Artist = "Ärtist & Co";
     s.disc.Album = "Album = Title";
     s.disc.Year = "1987";

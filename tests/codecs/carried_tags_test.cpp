@@ -95,7 +95,8 @@ TEST_F(CarriedTagsTest, EveryTargetKeepsTheTagsAndCoverOfAFlacFile) {
         " --set-tag=DISCTOTAL=2 --set-tag=MUSICBRAINZ_TRACKID=t-id "
         "--set-tag=MUSICBRAINZ_ALBUMID=a-id"
         " --set-tag=MUSICBRAINZ_ARTISTID=r1 --set-tag=MUSICBRAINZ_ARTISTID=r2"
-        " --set-tag=ISRC=GBAYE0601498 --set-tag=MOOD=Calm"
+        " --set-tag=ISRC=GBAYE0601498 --set-tag=MOOD=Calm --set-tag=MUSICBRAINZ_DISCID=d-id"
+        " --set-tag=MUSICBRAINZ_RELEASETRACKID=rt-id --set-tag=LABEL=Label --set-tag=MEDIA=CD"
         " --set-tag='REPLAYGAIN_TRACK_GAIN=-6.00 dB' --set-tag=ENCODER=flac";
     ASSERT_EQ(RunCommand("flac -s -o '" + flac + "' '" + wav_ + "' && metaflac" + tags +
                          " --import-picture-from='3||||" + cover + "' '" + flac + "'"),
@@ -124,33 +125,63 @@ TEST_F(CarriedTagsTest, EveryTargetKeepsTheTagsAndCoverOfAFlacFile) {
                                              "MUSICBRAINZ_ARTISTID=r2",
                                              "ISRC=GBAYE0601498",
                                              "MOOD=Calm",
+                                             "MUSICBRAINZ_DISCID=d-id",
+                                             "MUSICBRAINZ_RELEASETRACKID=rt-id",
+                                             "LABEL=Label",
+                                             "MEDIA=CD",
                                              "ENCODER=Disctrove"};
+    const std::vector<std::string> id3 = {"TIT2=Song",
+                                          "TPE1=First / Second",
+                                          "TALB=Record",
+                                          "TPE2=Band",
+                                          "TDRC=2019-04-05",
+                                          "TCON=Jazz",
+                                          "TRCK=3/12",
+                                          "TPOS=1/2",
+                                          "UFID=http://musicbrainz.org=b't-id'",
+                                          "TXXX=MusicBrainz Album Id=a-id",
+                                          "TXXX=MusicBrainz Artist Id=r1 / r2",
+                                          "TSRC=GBAYE0601498",
+                                          "TMOO=Calm",
+                                          "TXXX=MusicBrainz Disc Id=d-id",
+                                          "TXXX=MusicBrainz Release Track Id=rt-id",
+                                          "TPUB=Label",
+                                          "TMED=CD",
+                                          "TSSE=Disctrove"};
     const std::vector<Target> targets = {
         {"flac", "metaflac --export-tags-to=-", vorbis},
         {"ogg", "vorbiscomment -l", vorbis},
         {"opus", "opusinfo", vorbis},
-        {"mp3",
-         "mid3v2 -l",
-         {"TIT2=Song", "TPE1=First / Second", "TALB=Record", "TPE2=Band", "TDRC=2019-04-05",
-          "TCON=Jazz", "TRCK=3/12", "TPOS=1/2", "UFID=http://musicbrainz.org=b't-id'",
-          "TXXX=MusicBrainz Album Id=a-id", "TXXX=MusicBrainz Artist Id=r1 / r2",
-          "TSRC=GBAYE0601498", "TMOO=Calm", "TSSE=Disctrove"}},
+        {"mp3", "mid3v2 -l", id3},
         {"wma",
          "/usr/bin/python3 -c 'import sys, mutagen.asf\n"
          "for name, values in mutagen.asf.ASF(sys.argv[1]).tags.items():\n"
          "  [print(name + \"=\" + str(v)) for v in values if name != \"WM/Picture\"]'",
-         {"Title=Song", "Author=First; Second", "WM/AlbumTitle=Record", "WM/AlbumArtist=Band",
-          "WM/Year=2019-04-05", "WM/Genre=Jazz", "WM/TrackNumber=3", "TRACKTOTAL=12",
-          "WM/PartOfSet=1", "DISCTOTAL=2", "MusicBrainz/Track Id=t-id", "MusicBrainz/Album Id=a-id",
-          "MusicBrainz/Artist Id=r1", "MusicBrainz/Artist Id=r2", "WM/ISRC=GBAYE0601498",
-          "WM/Mood=Calm", "WM/ToolName=Disctrove"}},
+         {"Title=Song",
+          "Author=First; Second",
+          "WM/AlbumTitle=Record",
+          "WM/AlbumArtist=Band",
+          "WM/Year=2019-04-05",
+          "WM/Genre=Jazz",
+          "WM/TrackNumber=3",
+          "TotalTracks=12",
+          "WM/PartOfSet=1/2",
+          "TotalDiscs=2",
+          "MusicBrainz/Track Id=t-id",
+          "MusicBrainz/Album Id=a-id",
+          "MusicBrainz/Artist Id=r1",
+          "MusicBrainz/Artist Id=r2",
+          "WM/ISRC=GBAYE0601498",
+          "WM/Mood=Calm",
+          "MusicBrainz/Disc Id=d-id",
+          "MusicBrainz/Release Track Id=rt-id",
+          "WM/Publisher=Label",
+          "WM/Media=CD",
+          "WM/ToolName=Disctrove"}},
         {"wav",
          "/usr/bin/python3 -c 'import sys, mutagen.wave; "
          "print(mutagen.wave.WAVE(sys.argv[1]).pprint())'",
-         {"TIT2=Song", "TPE1=First / Second", "TALB=Record", "TPE2=Band", "TDRC=2019-04-05",
-          "TCON=Jazz", "TRCK=3/12", "TPOS=1/2", "UFID=http://musicbrainz.org=b't-id'",
-          "TXXX=MusicBrainz Album Id=a-id", "TXXX=MusicBrainz Artist Id=r1 / r2",
-          "TSRC=GBAYE0601498", "TMOO=Calm", "TSSE=Disctrove"}},
+         id3},
     };
     for (const Target& target : targets) {
         SCOPED_TRACE(target.extension);
@@ -174,7 +205,9 @@ TEST_F(CarriedTagsTest, EveryTargetKeepsTheTagsAndCoverOfAFlacFile) {
         for (const char* line :
              {"TITLE=Song", "ALBUM=Record", "ALBUMARTIST=Band", "DATE=2019-04-05", "GENRE=Jazz",
               "TRACKNUMBER=3", "DISCNUMBER=1", "MUSICBRAINZ_TRACKID=t-id",
-              "MUSICBRAINZ_ALBUMID=a-id", "ISRC=GBAYE0601498", "MOOD=Calm"}) {
+              "MUSICBRAINZ_ALBUMID=a-id", "ISRC=GBAYE0601498", "MOOD=Calm", "TRACKTOTAL=12",
+              "DISCTOTAL=2", "MUSICBRAINZ_DISCID=d-id", "MUSICBRAINZ_RELEASETRACKID=rt-id",
+              "LABEL=Label", "MEDIA=CD"}) {
             EXPECT_EQ(lines.count(line), 1u) << line;
         }
         EXPECT_EQ(lines.count("ENCODER=Disctrove"), 0u);
@@ -251,6 +284,73 @@ TEST_F(CarriedTagsTest, ATrackOfAnImageIsNamedByItsSheet) {
     const auto first = Lines(ReadSourceTags({cue, 1, ""}));
     EXPECT_EQ(first.count("ARTIST=Singer"), 1u);
     EXPECT_EQ(first.count("ARTIST=Band"), 0u);
+}
+
+// What a rip's tags take from the disc and its release: the whole date while the Year the user
+// sees is still the release's, the disc's number and total when known, every artist's ID (the
+// track's own, else the release's), the release's barcode before the drive's catalogue number.
+TEST(TrackTags, DateNumbersArtistIdsAndBarcodeFollowTheDisc) {
+    const auto lines = [](const std::vector<TrackTag>& tags) {
+        std::vector<std::string> all;
+        for (const TrackTag& tag : tags) {
+            if (tag.name == "DATE" || tag.name.starts_with("DISC") || tag.name == "BARCODE" ||
+                tag.name.ends_with("ARTISTID")) {
+                all.push_back(tag.name + "=" + tag.value);
+            }
+        }
+        return all;
+    };
+    using Lines = std::vector<std::string>;
+    const struct {
+        const char* year;
+        const char* date;  // the release's
+        int32_t disc, discs;
+        std::vector<std::string> trackArtists, releaseArtists;
+        const char* barcode;  // the release's
+        Lines expected;
+    } rows[] = {
+        {"1994",
+         "1994-09-12",
+         2,
+         2,
+         {"t1", "t2"},
+         {"r1"},
+         "0777",
+         {"DATE=1994-09-12", "DISCNUMBER=2", "DISCTOTAL=2", "MUSICBRAINZ_ARTISTID=t1",
+          "MUSICBRAINZ_ARTISTID=t2", "MUSICBRAINZ_ALBUMARTISTID=r1", "BARCODE=0777"}},
+        {"1995",
+         "1994-09-12",
+         0,
+         0,
+         {},
+         {"r1", "r2"},
+         "",  // the Year the user gave
+         {"DATE=1995", "MUSICBRAINZ_ARTISTID=r1", "MUSICBRAINZ_ARTISTID=r2",
+          "MUSICBRAINZ_ALBUMARTISTID=r1", "MUSICBRAINZ_ALBUMARTISTID=r2", "BARCODE=mcn"}},
+        {"1994", "19940", 1, 0, {}, {}, "", {"DATE=1994", "DISCNUMBER=1", "BARCODE=mcn"}},
+        {"", "1994-09-12", 0, 0, {}, {}, "", {"BARCODE=mcn"}},
+    };
+    testing::AllRecords disc;
+    disc.tracks.resize(1);
+    platform::DiscFacts facts;
+    facts.catalog = "mcn";
+    for (const auto& row : rows) {
+        disc.Year = row.year;
+        disc.release.date = row.date;
+        disc.DiscNumber = row.disc;
+        disc.DiscTotal = row.discs;
+        disc.tracks[0].artistIds = row.trackArtists;
+        disc.release.artistIds = row.releaseArtists;
+        disc.release.barcode = row.barcode;
+        EXPECT_EQ(lines(TrackTags(disc, disc, disc.tracks[0], true, TagSet::oggVorbis, &facts)),
+                  row.expected)
+            << row.year << " " << row.date;
+    }
+    // A converted file is no rip: the Year alone, no numbers, no identifiers.
+    EXPECT_EQ(lines(TrackTags(disc, disc, disc.tracks[0], false, TagSet::full, &facts)), Lines{});
+    disc.Year = "1994";
+    EXPECT_EQ(lines(TrackTags(disc, disc, disc.tracks[0], false, TagSet::full, &facts)),
+              Lines{"DATE=1994"});
 }
 
 }  // namespace

@@ -187,6 +187,12 @@ TEST(ConversionNames, FromTagsSafelyOrFromTheSourcesOwnName) {
                                         {"TITLE", "T.N.T."},
                                         {"TRACKNUMBER", "3/10"},
                                         {"DATE", "1975-12-01"}};
+    std::vector<TrackTag> set = tags;
+    set[1].value = "Live";
+    std::vector<TrackTag> single = set;
+    set.push_back({"DISCNUMBER", "2"});
+    set.push_back({"DISCTOTAL", "2"});
+    single.push_back({"DISCNUMBER", "1/1"});
     struct Case {
         ConvertSource source;
         std::vector<TrackTag> tags;
@@ -202,6 +208,10 @@ TEST(ConversionNames, FromTagsSafelyOrFromTheSourcesOwnName) {
         {alone, tags, "", true, "/o/y.opus"},
         {track, {{"TITLE", "Intro"}}, "", true, "/o/Live/show - 03 Intro.opus"},
         {inFolder, {{"TITLE", "Solo"}}, "$n $t", false, "/o/Solo.opus"},
+        // A disc of a set of several has an album folder of its own, as in a rip.
+        {inFolder, set, "", false, "/o/AC_DC/Live (Disc 2)/03 - T.N.T..opus"},
+        {inFolder, set, "$l $d of $s/$t", false, "/o/Live 2 of 2/T.N.T..opus"},
+        {inFolder, single, "", false, "/o/AC_DC/Live/03 - T.N.T..opus"},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(

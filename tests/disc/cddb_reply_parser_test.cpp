@@ -2,7 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "app/genres.h"
+#include "codecs/track_tags.h"
 #include "support/all_records.h"
 
 namespace disctrove {
@@ -61,6 +64,38 @@ TEST_F(CddbReplyParserTest, CompleteEntry) {
     EXPECT_EQ(settings_.Year, "1997");
     EXPECT_EQ(settings_.Genre, 18);  // "Rock" is 17 in the ID3 list, matched ignoring case
     EXPECT_EQ(Titles(), (std::vector<std::string>{"First Song", "Second Song", "Third Song"}));
+}
+
+// The entry's EXTD lines, joined and decoded, are the disc's comment; an entry without one
+// leaves none of the comment an earlier look-up gave.
+TEST_F(CddbReplyParserTest, ExtendedDataIsTheComment) {
+    const std::string titles = "DTITLE=A / B\nTTITLE0=x\nTTITLE1=y\nTTITLE2=z\n";
+    const struct {
+        std::string after;  // the entry's lines after the titles
+        const char* comment;
+    } rows[] = {
+        {"EXTD= YEAR: 1997\nEXTT0=\n", "YEAR: 1997"},
+        {"EXTD=Recorded live\\nin \nEXTD=Berlin\\t1989\r\nEXTT0=\n",
+         "Recorded live in Berlin 1989"},
+        {"EXTT0=see EXTD=no\nPLAYORDER=\n", ""},  // only a line's own key counts
+        {"EXTD=\x1b[2Jbell\x07\n", "[2Jbell"},
+        {"EXTD=cut short", ""},
+        {"", ""},
+    };
+    for (const auto& row : rows) {
+        settings_.comment = "an earlier entry's";
+        ParseCddbReply(titles + row.after, settings_, settings_);
+        EXPECT_EQ(settings_.comment, row.comment) << row.after;
+        EXPECT_EQ(Titles(), (std::vector<std::string>{"x", "y", "z"}));
+    }
+    ParseCddbReply(kEntry, settings_, settings_);
+    EXPECT_EQ(settings_.comment, "YEAR: 1997");
+    // The files of a rip carry it as their comment.
+    const std::vector<TrackTag> tags =
+        TrackTags(settings_, settings_, settings_.tracks[0], true, TagSet::oggVorbis);
+    EXPECT_TRUE(std::any_of(tags.begin(), tags.end(), [](const TrackTag& tag) {
+        return tag.name == "COMMENT" && tag.value == "YEAR: 1997";
+    }));
 }
 
 TEST_F(CddbReplyParserTest, CrLfLineEnds) {

@@ -159,14 +159,47 @@ TEST_F(MusicBrainzLookupTest, SeveralReleasesAreAllCandidates) {
 TEST_F(MusicBrainzLookupTest, SecondDiscOfASetTakesItsOwnMedium) {
     ServeById("multidisc.json");
     LookUp();
-    const MusicBrainzRelease& r = Only();
+    const MusicBrainzRelease r = Only();  // the CDDB entry below clears the candidates
     EXPECT_EQ(r.mediumPosition, 2);
     EXPECT_EQ(r.mediumCount, 2);
     EXPECT_EQ(r.genre, "Rock");  // the first tag in the list, by votes
-    EXPECT_EQ(r.label, "");
     ASSERT_EQ(r.tracks.size(), 3u);
     EXPECT_EQ(r.tracks[0].title, "Hey You");
     EXPECT_EQ(r.tracks[2].recordingId, "w-16");
+    // What libraries sort by: every artist of a credit, the release's own track, its codes.
+    using Ids = std::vector<std::string>;
+    EXPECT_EQ(r.artistIds, (Ids{"83d91898-7763-47d7-b03b-b92132375c47", "a-kamen"}));
+    EXPECT_EQ(r.tracks[0].artistIds, (Ids{"a-waters", "a-gilmour"}));
+    EXPECT_EQ(r.tracks[1].artistIds, (Ids{"a-gilmour", "a-waters"}));
+    EXPECT_EQ(r.tracks[2].artistIds, r.artistIds);  // the release's credit
+    EXPECT_EQ(r.tracks[1].id, "t-15");
+    EXPECT_EQ(r.barcode, "077774624321");
+    EXPECT_EQ(r.label, "Harvest");
+    EXPECT_EQ(r.catalogNumber, "SHDW 411");
+    EXPECT_EQ(r.format, "Enhanced CD");
+    EXPECT_EQ(r.originalDate, "1979-11-30");
+    EXPECT_EQ(r.discId, discId_);
+
+    ApplyRelease(settings_, r);
+    EXPECT_EQ(settings_.DiscNumber, 2);
+    EXPECT_EQ(settings_.DiscTotal, 2);
+    const ReleaseFacts& facts = settings_.release;
+    EXPECT_EQ(facts.artistIds, r.artistIds);
+    EXPECT_EQ(facts.date, "1994-09-12");
+    EXPECT_EQ(facts.originalDate, "1979-11-30");
+    EXPECT_EQ(facts.media, "Enhanced CD");
+    EXPECT_EQ(facts.discId, discId_);
+    EXPECT_EQ(settings_.tracks[0].artistIds, (Ids{"a-waters", "a-gilmour"}));
+    EXPECT_EQ(settings_.tracks[0].releaseTrackId, "t-14");
+    // A CDDB entry names no release: its facts go, and the entry's comment comes.
+    ParseCddbReply("DTITLE=A / B\nTTITLE0=x\nEXTD=Live\n", settings_, settings_);
+    EXPECT_EQ(settings_.release.artistIds, Ids{});
+    EXPECT_EQ(settings_.release.barcode, "");
+    EXPECT_EQ(settings_.tracks[0].artistIds, Ids{});
+    EXPECT_EQ(settings_.tracks[0].releaseTrackId, "");
+    EXPECT_EQ(settings_.comment, "Live");
+    ApplyRelease(settings_, r);
+    EXPECT_EQ(settings_.comment, "");
 }
 
 TEST_F(MusicBrainzLookupTest, CompilationGivesTrackArtists) {
@@ -237,7 +270,7 @@ TEST_F(MusicBrainzLookupTest, CddbAnswersWhenMusicBrainzCannot) {
     // A CDDB entry replaces what a release gave.
     MusicBrainzRelease named;
     named.id = "x";
-    named.tracks = {{1, "t", "a", "i", "r"}};
+    named.tracks = {{1, "t", "a", "i", "r", {}, {}}};
     ApplyRelease(settings_, named);
     settings_.releaseCandidates.resize(1);
     ParseCddbReply(settings_.cddbReply, settings_, settings_);

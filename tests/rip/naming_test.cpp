@@ -144,6 +144,34 @@ TEST_F(NamingTest, FolderAndPlaylistNames) {
     EXPECT_EQ(AlbumFolderName(settings_, settings_), "Album-FFFFFFFFL");
 }
 
+// The disc's number and the set's size as codes, and a folder and playlist of its own for a disc
+// of a set of several; a disc alone (1 of 1, or not known) is named as it always was.
+TEST_F(NamingTest, DiscsOfASet) {
+    settings_.Artist = "X";
+    settings_.Album = "Y";
+    const struct {
+        int32_t number;
+        int32_t total;
+        const char* codes;  // "$d of $s: $n"
+        const char* album;
+        const char* playlist;
+    } rows[] = {
+        {0, 0, "of _ 01", "Y", "X - Y.m3u"},
+        {1, 1, "1 of 1_ 01", "Y", "X - Y.m3u"},
+        {1, 0, "1 of _ 01", "Y", "X - Y.m3u"},
+        {2, 2, "2 of 2_ 01", "Y (Disc 2)", "X - Y (Disc 2).m3u"},
+        {1, 3, "1 of 3_ 01", "Y (Disc 1)", "X - Y (Disc 1).m3u"},
+        {2, 0, "2 of _ 01", "Y (Disc 2)", "X - Y (Disc 2).m3u"},
+    };
+    for (const auto& row : rows) {
+        settings_.DiscNumber = row.number;
+        settings_.DiscTotal = row.total;
+        EXPECT_EQ(Expand("$d of $S: $n"), row.codes) << row.number << "/" << row.total;
+        EXPECT_EQ(AlbumFolderName(settings_, settings_), row.album);
+        EXPECT_EQ(PlaylistName(settings_, settings_), row.playlist);
+    }
+}
+
 TEST_F(NamingTest, DiscDataCannotLeadOutOfTheOutputFolder) {
     settings_.folderHistory = {"/rips"};
     settings_.RipInFolder = 1;

@@ -19,6 +19,9 @@
 #include <tuple>
 
 #include "disc/disc.h"
+#include "disc/musicbrainz_id.h"
+#include "disc/musicbrainz_lookup.h"
+#include "disc/release_apply.h"
 #include "platform/cdrom/simulated_disc.h"
 #include "platform/system/environment.h"
 #include "platform/system/files.h"
@@ -32,6 +35,7 @@
 #include "support/temp_dir.h"
 #include "tools/cover_art_server.h"
 #include "tools/cue_image.h"
+#include "tools/musicbrainz_server.h"
 #include "work/worker_thread.h"
 
 namespace disctrove {
@@ -745,6 +749,157 @@ TEST_F(CoverArtRipTest, ReleaseTagsAndFrontCoverInEveryTaggedFormat) {
     EXPECT_EQ(server_.Requests().size(), 2u);
     EXPECT_EQ(ReadWholeFile(out_ + "/cover.jpg"), jpeg);
     EXPECT_EQ(EmbeddedPicture(flac), jpeg);
+}
+
+// Disc 2 of a set of two, named by the loopback MusicBrainz server, its first two tracks sung by
+// two artists: each format's file, read back with the tools libraries and players are built on,
+// carries MusicBrainz Picard's names; the MP3 file as ID3v2.3 once the switch is on.
+TEST_F(CoverArtRipTest, DiscTwoOfASetIsTaggedAsLibrariesReadIt) {
+    const std::string jpegPath = dir_.File("front.jpg");
+    ASSERT_EQ(testing::RunCommand("ffmpeg -v error -f lavfi -i color=c=red:s=24x16 -frames:v 1 '" +
+                                  jpegPath + "'"),
+              0);
+    const std::string jpeg = ReadWholeFile(jpegPath);
+    constexpr const char* kWall = "22222222-0000-4000-8000-000000000001";
+    server_.Serve(std::string("/release/") + kWall + "/front-500", jpeg);
+    settings_.musicBrainz.CoverServer = "127.0.0.1:" + std::to_string(server_.port());
+    UseDisc(3, 75, kEncoderFlac);
+    SetEncoder(1, kEncoderOgg);
+    SetEncoder(2, kEncoderOpus);
+    testing::MusicBrainzServer musicBrainz;
+    const std::string discId = ComputeMusicBrainzDiscId(settings_.drives.back().toc);
+    musicBrainz.Serve("/ws/2/discid/" + discId + "?" + kMusicBrainzIncludes, 200,
+                      testing::MusicBrainzFixture("multidisc.json", discId));
+    settings_.musicBrainz.Server = "127.0.0.1";
+    settings_.musicBrainz.Port = musicBrainz.port();
+    settings_.musicBrainz.Https = 0;
+    const MusicBrainzAnswer found =
+        LookUpMusicBrainz(settings_, DriveAt(settings_, settings_.Cdrom), {});
+    ASSERT_EQ(found.releases.size(), 1u);
+    ApplyRelease(settings_, found.releases[0]);
+    settings_.comment = "Recorded live";  // as a CDDB entry's EXTD gives it
+    settings_.RipInFolder = 1;
+    ASSERT_EQ(Run(), kRipCompleted);
+    EXPECT_EQ(Statuses(), (std::vector<int32_t>{100, 100, 100}));
+    // The set's second disc has a folder, a playlist and a log of its own.
+    const std::string folder = out_ + "/Pink Floyd with Michael Kamen/The Wall (Disc 2)/";
+    EXPECT_TRUE(fs::exists(folder + "Pink Floyd with Michael Kamen - The Wall (Disc 2).log"));
+
+    const std::string albumArtists[] = {"83d91898-7763-47d7-b03b-b92132375c47", "a-kamen"};
+    const std::vector<std::string> artists[] = {
+        {"a-waters", "a-gilmour"}, {"a-gilmour", "a-waters"}, {albumArtists[0], albumArtists[1]}};
+    const std::string files[] = {"01-Hey You", "02-Is There Anybody Out There_", "03-Nobody Home"};
+    const std::string listers[] = {"metaflac --export-tags-to=- '" + folder + files[0] + ".flac'",
+                                   "vorbiscomment -l '" + folder + files[1] + ".ogg'",
+                                   "opusinfo '" + folder + files[2] + ".opus'"};
+    for (size_t i = 0; i < 3; ++i) {
+        const std::string n = std::to_string(i + 14);
+        std::vector<std::string> expected = {"DISCNUMBER=2",
+                                             "DISCTOTAL=2",
+                                             "TRACKTOTAL=3",
+                                             "DATE=1994-09-12",
+                                             "ORIGINALDATE=1979-11-30",
+                                             "MUSICBRAINZ_RELEASETRACKID=t-" + n,
+                                             "MUSICBRAINZ_TRACKID=w-" + n,
+                                             "MUSICBRAINZ_DISCID=" + discId,
+                                             "LABEL=Harvest",
+                                             "CATALOGNUMBER=SHDW 411",
+                                             "BARCODE=077774624321",
+                                             "MEDIA=Enhanced CD",
+                                             "RELEASECOUNTRY=XE",
+                                             "COMMENT=Recorded live",
+                                             "MUSICBRAINZ_ALBUMARTISTID=" + albumArtists[0] + "\n",
+                                             "MUSICBRAINZ_ALBUMARTISTID=" + albumArtists[1] + "\n"};
+        for (const std::string& artist : artists[i]) {
+            expected.push_back("MUSICBRAINZ_ARTISTID=" + artist + "\n");
+        }
+        const std::string listed = CommandOutput(listers[i]);
+        for (const std::string& line : expected) {
+            EXPECT_NE(listed.find(line), std::string::npos) << files[i] << ": " << line << "\n"
+                                                            << listed;
+        }
+    }
+
+    // MP3 (ID3v2.4) and WMA.
+    SetEncoder(0, kEncoderMp3);
+    SetEncoder(1, kEncoderWma);
+    settings_.tracks[2].marked = 0;
+    ASSERT_EQ(Run(), kRipCompleted);
+    const std::string mp3 = folder + files[0] + ".mp3";
+    const std::string wma = folder + files[1] + ".wma";
+    const std::string id3 = CommandOutput("mid3v2 -l '" + mp3 + "'");
+    for (const std::string& frame :
+         {std::string("TPOS=2/2"), std::string("TRCK=1/3"), std::string("TDRC=1994-09-12"),
+          std::string("TDOR=1979-11-30"),
+          std::string("TXXX=MusicBrainz Artist Id=a-waters / a-gilmour"),  // two values
+          "TXXX=MusicBrainz Album Artist Id=" + albumArtists[0] + " / " + albumArtists[1],
+          std::string("TXXX=MusicBrainz Release Track Id=t-14"),
+          "TXXX=MusicBrainz Disc Id=" + discId, std::string("TPUB=Harvest"),
+          std::string("TXXX=CATALOGNUMBER=SHDW 411"), std::string("TXXX=BARCODE=077774624321"),
+          std::string("TMED=Enhanced CD"), std::string("TXXX=MusicBrainz Album Release Country=XE"),
+          std::string("COMM==eng=Recorded live"),
+          std::string("UFID=http://musicbrainz.org=b'w-14'")}) {
+        EXPECT_NE(id3.find(frame + "\n"), std::string::npos) << frame << "\n" << id3;
+    }
+    const std::string asf = CommandOutput(
+        "/usr/bin/python3 -c 'import sys, mutagen.asf\n"
+        "for name, values in mutagen.asf.ASF(sys.argv[1]).tags.items():\n"
+        "  [print(name + \"=\" + str(v)) for v in values if name != \"WM/Picture\"]' '" +
+        wma + "'");
+    for (const std::string& attribute : {std::string("WM/PartOfSet=2/2"),
+                                         std::string("TotalDiscs=2"),
+                                         std::string("TotalTracks=3"),
+                                         std::string("WM/TrackNumber=2"),
+                                         std::string("WM/Year=1994-09-12"),
+                                         std::string("WM/OriginalReleaseTime=1979-11-30"),
+                                         std::string("WM/OriginalReleaseYear=1979"),
+                                         std::string("MusicBrainz/Artist Id=a-gilmour"),
+                                         std::string("MusicBrainz/Artist Id=a-waters"),
+                                         "MusicBrainz/Album Artist Id=" + albumArtists[0],
+                                         "MusicBrainz/Album Artist Id=" + albumArtists[1],
+                                         std::string("MusicBrainz/Release Track Id=t-15"),
+                                         std::string("MusicBrainz/Track Id=w-15"),
+                                         "MusicBrainz/Disc Id=" + discId,
+                                         std::string("WM/Publisher=Harvest"),
+                                         std::string("WM/CatalogNo=SHDW 411"),
+                                         std::string("WM/Barcode=077774624321"),
+                                         std::string("WM/Media=Enhanced CD"),
+                                         std::string("MusicBrainz/Album Release Country=XE"),
+                                         std::string("Description=Recorded live"),
+                                         std::string("Author=David Gilmour & Roger Waters")}) {
+        EXPECT_NE(asf.find(attribute + "\n"), std::string::npos) << attribute << "\n" << asf;
+    }
+    EXPECT_EQ(asf.find("Author=", asf.find("Author=") + 1), std::string::npos) << "twice";
+    EXPECT_EQ(EmbeddedPicture(wma), jpeg);
+    // What players built on FFmpeg show.
+    for (const std::string& file : {mp3, wma}) {
+        const std::string probed = CommandOutput(
+            "ffprobe -v error -show_entries format_tags -of default=noprint_wrappers=1 '" + file +
+            "'");
+        for (const char* tag : {"TAG:disc=2/2\n", "TAG:publisher=Harvest\n"}) {
+            EXPECT_NE(probed.find(tag), std::string::npos) << file << ": " << tag << probed;
+        }
+    }
+
+    // ID3v2.3 for old players: its own date frames, several values joined by "/".
+    settings_.Id3v23 = 1;
+    settings_.tracks[1].marked = 0;
+    ASSERT_EQ(Run(), kRipCompleted);
+    const std::string v23 = CommandOutput(
+        "/usr/bin/python3 -c 'import sys, mutagen.id3\n"
+        "tag = mutagen.id3.ID3(sys.argv[1], translate=False)\n"
+        "print(\"version=\" + \".\".join(map(str, tag.version)))\n"
+        "[print(frame.pprint()) for frame in tag.values()]' '" +
+        mp3 + "'");
+    for (const std::string& frame :
+         {std::string("version=2.3.0"), std::string("TYER=1994"), std::string("TDAT=1209"),
+          std::string("TORY=1979"), std::string("TPOS=2/2"),
+          std::string("TXXX=MusicBrainz Artist Id=a-waters/a-gilmour"),
+          std::string("TXXX=MusicBrainz Release Track Id=t-14"), std::string("TPUB=Harvest"),
+          std::string("TPE1=Roger Waters & David Gilmour")}) {
+        EXPECT_NE(v23.find(frame + "\n"), std::string::npos) << frame << "\n" << v23;
+    }
+    EXPECT_EQ(v23.find("TDRC"), std::string::npos) << v23;
 }
 
 // What the server sends is walked to its end before it is saved or embedded: a server's error

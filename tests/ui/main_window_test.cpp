@@ -486,9 +486,9 @@ class MainWindowTest : public QObject {
         MusicBrainzRelease cdText;
         cdText.artist = "Portishead";
         cdText.title = "Dummy";
-        cdText.tracks = {{1, "Mysterons", {}, {}, {}},
-                         {2, "Sour Times", {}, {}, {}},
-                         {3, "Strangers", {}, {}, {}}};
+        cdText.tracks = {{1, "Mysterons", {}, {}, {}, {}, {}},
+                         {2, "Sour Times", {}, {}, {}, {}, {}},
+                         {3, "Strangers", {}, {}, {}, {}, {}}};
         const std::vector<NameChoice> choices = {{NameSource::musicBrainz, releases[0]},
                                                  {NameSource::musicBrainz, releases[1]},
                                                  {NameSource::cdText, cdText}};

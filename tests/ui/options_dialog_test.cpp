@@ -559,11 +559,17 @@ class OptionsDialogTest : public QObject {
         ui::MiscPage* misc = dialog->miscPage();
         QVERIFY(misc->artistEdit()->isEnabled());
         QVERIFY(misc->id3v2Box()->isChecked() && misc->replayGainBox()->isChecked());
+        QVERIFY(!misc->id3v23Box()->isChecked());  // version 2.4 unless asked
+        misc->id3v23Box()->click();
+        misc->id3v2Box()->click();  // no ID3v2 tag: its version has no say
+        QVERIFY(!misc->id3v23Box()->isEnabled());
+        misc->id3v2Box()->click();
+        QVERIFY(misc->id3v23Box()->isEnabled());
         misc->id3Box()->click();
         for (QWidget* field :
-             {static_cast<QWidget*>(misc->id3v2Box()), static_cast<QWidget*>(misc->artistEdit()),
-              static_cast<QWidget*>(misc->albumEdit()), static_cast<QWidget*>(misc->yearEdit()),
-              static_cast<QWidget*>(misc->genreList())}) {
+             {static_cast<QWidget*>(misc->id3v2Box()), static_cast<QWidget*>(misc->id3v23Box()),
+              static_cast<QWidget*>(misc->artistEdit()), static_cast<QWidget*>(misc->albumEdit()),
+              static_cast<QWidget*>(misc->yearEdit()), static_cast<QWidget*>(misc->genreList())}) {
             QVERIFY(!field->isEnabled());
         }
         QVERIFY(misc->replayGainBox()->isEnabled());  // goes into every format
@@ -576,7 +582,9 @@ class OptionsDialogTest : public QObject {
         ClickOk(dialog->buttons());
         QCOMPARE(Saved()->options.Useid3, 0);
         QCOMPARE(Saved()->options.Id3v2, 1);  // kept as it was, for when tags are on again
+        QCOMPARE(Saved()->options.Id3v23, 1);
         const std::string file = testing::ReadWholeFile(Path("dt.ini"));
+        QVERIFY(file.find("Id3v23=True") != std::string::npos);
         QVERIFY(file.find("Useid3=False") != std::string::npos);
         QVERIFY(file.find("ReplayGain=False") != std::string::npos);
 

@@ -89,6 +89,9 @@ QGroupBox* MiscPage::TagGroup(const Options& options, const DiscNames& names) {
     useId3_ = CheckBox(tr("Enable ID3 tag"), options.Useid3, tagGroup);
     id3v2_ = CheckBox(tr("Write ID3v2 tag (UTF-8)"), options.Id3v2, tagGroup);
     id3v2_->setToolTip(tr("MP3 files also get a tag with the whole texts in any language"));
+    id3v23_ = CheckBox(tr("As ID3v2.3, for old players"), options.Id3v23, tagGroup);
+    id3v23_->setToolTip(
+        tr("Version 2.3 of the tag, which older players and car stereos read; off: version 2.4"));
     replayGain_ = CheckBox(tr("ReplayGain tags"), options.ReplayGain, tagGroup);
     replayGain_->setToolTip(
         tr("Every file of a rip gets its track and album loudness, in any format but WAV"));
@@ -100,7 +103,7 @@ QGroupBox* MiscPage::TagGroup(const Options& options, const DiscNames& names) {
     genre_->setMaxVisibleItems(16);
     auto* tagForm = new QFormLayout(tagGroup);
     auto* tagSwitches = new QHBoxLayout;
-    for (QWidget* box : {useId3_, id3v2_, replayGain_}) {
+    for (QWidget* box : {useId3_, id3v2_, id3v23_, replayGain_}) {
         tagSwitches->addWidget(box);
     }
     tagSwitches->addStretch(1);
@@ -110,6 +113,7 @@ QGroupBox* MiscPage::TagGroup(const Options& options, const DiscNames& names) {
     tagForm->addRow(tr("Year:"), year_);
     tagForm->addRow(tr("Genre"), genre_);
     connect(useId3_, &QCheckBox::clicked, this, &MiscPage::ApplyTagEnabling);
+    connect(id3v2_, &QCheckBox::clicked, this, &MiscPage::ApplyTagEnabling);
     ApplyTagEnabling();
     return tagGroup;
 }
@@ -121,6 +125,7 @@ void MiscPage::ApplyTagEnabling() {
                            static_cast<QWidget*>(genre_)}) {
         field->setEnabled(on);
     }
+    id3v23_->setEnabled(on && id3v2_->isChecked());
 }
 
 void MiscPage::Store(OptionsEdit& edit) const {
@@ -139,6 +144,7 @@ void MiscPage::Store(OptionsEdit& edit) const {
     edit.names.Genre = ChosenIndex(genre_, edit.names.Genre);
     edit.options.Useid3 = useId3_->isChecked() ? 1 : 0;
     edit.options.Id3v2 = id3v2_->isChecked() ? 1 : 0;
+    edit.options.Id3v23 = id3v23_->isChecked() ? 1 : 0;
     edit.options.ReplayGain = replayGain_->isChecked() ? 1 : 0;
 }
 

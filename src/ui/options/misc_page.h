@@ -22,6 +22,7 @@ class MiscPage : public OptionsPage {
 
     QCheckBox* id3Box() const { return useId3_; }
     QCheckBox* id3v2Box() const { return id3v2_; }
+    QCheckBox* id3v23Box() const { return id3v23_; }
     QCheckBox* replayGainBox() const { return replayGain_; }
     QLineEdit* artistEdit() const { return artist_; }
     QLineEdit* albumEdit() const { return album_; }
@@ -55,6 +56,7 @@ class MiscPage : public OptionsPage {
     QComboBox* genre_;
     QCheckBox* useId3_;
     QCheckBox* id3v2_;
+    QCheckBox* id3v23_;  // the ID3v2 tag as version 2.3
     QCheckBox* replayGain_;
 };
 

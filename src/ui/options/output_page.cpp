@@ -46,7 +46,7 @@ OutputPage::OutputPage(const Options& options, const DiscState& disc, UserDialog
         tr("Description: The file name template consists of a formatted string containing regular "
            "text and field variables beginning with the dollar sign $. These variables are:\n"
            "$n-track number $t-track name $a-artist $A-album artist $r-track artist $l-album "
-           "$g-genre $y year $$-dollar sign "),
+           "$g-genre $y year $d-disc number $s-number of discs $$-dollar sign "),
         templateGroup);
     description->setWordWrap(true);
     preview_ = new QLabel(templateGroup);
