@@ -137,6 +137,8 @@ void VisitKeys(Options& s, DiscNames& names, Visitor& v) {
     v.Flag("ID3", "Id3v23", s.Id3v23);
     v.Flag("ID3", "ReplayGain", s.ReplayGain);
     v.Text("ID3", "DiscId", names.DiscId);
+    v.Decimal("ID3", "DiscNumber", names.DiscNumber);
+    v.Decimal("ID3", "DiscTotal", names.DiscTotal);
 
     v.Text("CDDB", "Server", s.Server);
     v.Text("CDDB", "Query", s.Query);
@@ -222,6 +224,8 @@ void KeepInRange(Options& s, DiscNames& names) {
     hold(s.formats.opus.bitrate, 6, 510);
     hold(s.formats.opus.complexity, 0, 10);
     choose(names.Genre, 0, static_cast<int32_t>(GenreNames.size()), 0);
+    hold(names.DiscNumber, 0, 99);
+    hold(names.DiscTotal, 0, 99);
     choose(s.Port, 1, 65535, defaults.Port);
     choose(s.Proxyport, 1, 65535, defaults.Proxyport);
     choose(s.musicBrainz.Port, 1, 65535, defaults.musicBrainz.Port);

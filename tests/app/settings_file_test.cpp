@@ -33,7 +33,7 @@ const char* const kDefaultFile =
     "\n[OPUS]\nBitrate=160\nMode=VBR\nComplexity=10\n"
     "\n[ID3]\nUseid3=True\nArtist=\nAlbum=\nYear=\nGenre=0\nId3v2=True\nId3v23=False\nReplayGain="
     "True\n"
-    "DiscId=\n"
+    "DiscId=\nDiscNumber=0\nDiscTotal=0\n"
     "\n[CDDB]\nServer=gnudb.gnudb.org\nQuery=/~cddb/cddb.cgi\nPort=80\nUseproxy=False\n"
     "Proxyserver=\nProxyport=80\nUsername=\nPassword=\nSavepasswd=False\nEmail=\n"
     "\n[MUSICBRAINZ]\nUse=True\nServer=musicbrainz.org\nPort=443\nHttps=True\nCoverArt=True\n"
@@ -457,6 +457,8 @@ TEST_F(SettingsFileTest, WrittenFileIsByteForByteTheStoredOne) {
     s.disc.Year = "1987";
     s.disc.Genre = 18;
     s.disc.DiscId = "a50e0c0d";
+    s.disc.DiscNumber = 2;
+    s.disc.DiscTotal = 3;
     s.options.Server = "cddb.example.org";
     s.options.Query = "/cgi";
     s.options.Port = 8880;
