@@ -1,5 +1,6 @@
 #include "codecs/track_tags.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdio>
 
@@ -31,6 +32,18 @@ void AddEach(std::vector<TrackTag>& tags, const char* name, const std::vector<st
     }
 }
 
+// The release's album artist; for a disc named by hand or from CDDB whose tracks have artists of
+// their own (a compilation), the album artist the window shows: without it a music library files
+// each track of the album under its own artist.
+std::string AlbumArtistOf(const DiscState& disc, bool fromRip) {
+    if (!disc.release.albumArtist.empty() || !fromRip) {
+        return disc.release.albumArtist;
+    }
+    const bool compilation = std::any_of(disc.tracks.begin(), disc.tracks.end(),
+                                         [](const Track& track) { return !track.artist.empty(); });
+    return compilation ? disc.Artist : std::string();
+}
+
 std::string NumberText(int32_t number) {
     return number > 0 ? std::to_string(number) : std::string();
 }
@@ -44,7 +57,7 @@ std::vector<TrackTag> TrackTags(const Options& options, const DiscState& disc, c
         {"TITLE", track.title},
         {"ARTIST", track.artist.empty() ? disc.Artist : track.artist},
         {"ALBUM", disc.Album},
-        {"ALBUMARTIST", disc.release.albumArtist},
+        {"ALBUMARTIST", AlbumArtistOf(disc, fromRip)},
         {"DATE", DateOf(disc, fromRip)},
         {"GENRE", std::string(GenreNameOf(disc.Genre))},
     };

@@ -353,5 +353,26 @@ TEST(TrackTags, DateNumbersArtistIdsAndBarcodeFollowTheDisc) {
               Lines{"DATE=1994"});
 }
 
+// A compilation named by hand still tells libraries its album artist; an album of one artist
+// gets none (ARTIST says it), a release's own album artist always wins.
+TEST(TrackTags, AlbumArtistOfACompilationNamedByHand) {
+    const auto albumArtist = [](const testing::AllRecords& disc) {
+        for (const TrackTag& tag : TrackTags(disc, disc, disc.tracks[0], true, TagSet::full)) {
+            if (tag.name == "ALBUMARTIST") {
+                return tag.value;
+            }
+        }
+        return std::string("none");
+    };
+    testing::AllRecords disc;
+    disc.tracks.resize(2);
+    disc.Artist = "Various Artists";
+    EXPECT_EQ(albumArtist(disc), "none");
+    disc.tracks[1].artist = "Dee Fox";
+    EXPECT_EQ(albumArtist(disc), "Various Artists");
+    disc.release.albumArtist = "VA";
+    EXPECT_EQ(albumArtist(disc), "VA");
+}
+
 }  // namespace
 }  // namespace disctrove
