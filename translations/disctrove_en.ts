@@ -311,6 +311,10 @@ Nothing was decoded.</source>
         <source>CTDB: %1 of %2 tracks accurate</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>Rip ended with problems</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>disctrove::skin::TipOfTheDay</name>

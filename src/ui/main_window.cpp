@@ -419,7 +419,7 @@ void MainWindow::OnRipFinished() {
 void MainWindow::TellRipEnd() {
     const RipOutcome outcome = DescribeRip(lastRip_.run, RipBaseFolder(options_));
     outcomeBar_->Show(outcome, RipLogThere());
-    NotifyRipEnd(outcome.sentence);
+    NotifyRipEnd(outcome);
     if (outcome.wellEnded && options_.EjectWhenDone) {
         player_->EjectDisc();
     }
@@ -535,7 +535,7 @@ void MainWindow::closeEvent(QCloseEvent* event) {
 
 // The boxes and the free space.
 
-void MainWindow::NotifyRipEnd(const std::string& sentence) {
+void MainWindow::NotifyRipEnd(const RipOutcome& outcome) {
     // The user looking at the window sees the end there; a stopped rip was ended on purpose.
     if (isActiveWindow() || !notifier_) {
         return;
@@ -545,7 +545,8 @@ void MainWindow::NotifyRipEnd(const std::string& sentence) {
             return;
         }
     }
-    notifier_->Notify(RipNotice::Summary(), RipNotice::Body(disc_, lastRip_.run, sentence));
+    notifier_->Notify(RipNotice::Summary(outcome.wellEnded),
+                      RipNotice::Body(disc_, lastRip_.run, outcome.sentence));
 }
 
 void MainWindow::OnDriveChosen(int index) {

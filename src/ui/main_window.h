@@ -30,6 +30,10 @@ class QLabel;
 class QSlider;
 class QTableView;
 
+namespace disctrove {
+struct RipOutcome;
+}
+
 namespace disctrove::ui {
 
 class AlbumPanel;
@@ -138,7 +142,7 @@ class MainWindow : public QMainWindow {
     void OnLookupEnded(bool taken);
     void OnDiscChanged();
     bool MayRefreshByItself() const;
-    void NotifyRipEnd(const std::string& sentence);
+    void NotifyRipEnd(const RipOutcome& outcome);
     // The bar after a rip, the notice and, after a rip that ended well, the eject.
     void TellRipEnd();
     // Says so above the list when the look-up found nothing.

@@ -38,8 +38,8 @@ std::unique_ptr<Notifier> MakeDesktopNotifier() {
     return std::make_unique<DesktopNotifier>();
 }
 
-QString RipNotice::Summary() {
-    return tr("Rip complete");
+QString RipNotice::Summary(bool wellEnded) {
+    return wellEnded ? tr("Rip complete") : tr("Rip ended with problems");
 }
 
 QString RipNotice::Body(const DiscState& disc, const RipResult& rip, const std::string& sentence) {

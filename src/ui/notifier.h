@@ -26,7 +26,8 @@ class RipNotice {
     Q_DECLARE_TR_FUNCTIONS(RipNotice)
 
   public:
-    static QString Summary();
+    // "Rip complete" when every marked track was ripped well; else a title that says not all was.
+    static QString Summary(bool wellEnded);
     static QString Body(const DiscState& disc, const RipResult& rip, const std::string& sentence);
 };
 
