@@ -231,6 +231,24 @@ TEST_F(CdromTest, PlainReadsReturnTheDiscsAudio) {
     }
 }
 
+// libcdio would take the audio of a sheet from the .bin named like the sheet: a renamed sheet, or
+// one beside another disc's .bin of its name, reads the file its FILE line names.
+TEST_F(CdromTest, ASheetReadsTheFileItNamesWhateverTheSheetIsCalled) {
+    const std::string cue = MakeCueImage(dir_.path(), "img", {{false, 100}, {false, 50}});
+    const std::string sheet = testing::ReadWholeFile(cue);
+    testing::WriteWholeFile(dir_.File("renamed.cue"), sheet);
+    testing::WriteWholeFile(dir_.File("other.cue"), sheet);
+    testing::WriteWholeFile(dir_.File("other.bin"), std::string(150 * 2352, '\x7f'));
+    for (const char* name : {"renamed.cue", "other.cue"}) {
+        const ImageHandle image(dir_.File(name));
+        TrackBufferBlock buffer(26);
+        buffer->startSector = 90;
+        buffer->sectorCount = 20;
+        ASSERT_EQ(ReadCDAudioLBA(image.get(), buffer.get()), kCdStatusOk) << name;
+        EXPECT_EQ(Returned(buffer.get()), SimulatedAudio(90 * 588, 20 * 588)) << name;
+    }
+}
+
 TEST_F(CdromTest, ReadsOutsideTheDiscOrTheBufferFail) {
     const ImageHandle handle(Simcd("track audio 100\n"));
     TrackBufferBlock buffer(26);

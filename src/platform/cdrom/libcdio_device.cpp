@@ -5,14 +5,23 @@
 #include <cdio/mmc.h>
 #include <cdio/mmc_ll_cmds.h>
 
+#include <stdlib.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <cctype>
+#include <filesystem>
+#include <memory>
 #include <mutex>
+#include <optional>
+#include <sstream>
 #include <vector>
 
 #include "platform/cdrom/cdrom_records.h"
+#include "platform/cdrom/cue_parser.h"
 #include "platform/cdrom/disc_device.h"
 #include "platform/cdrom/media_watch.h"
+#include "platform/system/files.h"
 
 namespace disctrove::platform {
 
@@ -39,6 +48,66 @@ CdIo_t* OpenCdio(const std::string& source, driver_id_t driver) {
     return cdio_open(source.c_str(), driver);
 }
 
+// libcdio reads a cue sheet's audio from the .bin named like the sheet, whatever its FILE line
+// says: a sheet renamed, or one beside "Album (Disc 1).bin", would not open, or would read another
+// disc's audio. Such a sheet is opened through a folder of its own in which links carry the
+// names libcdio looks for; the folder goes with the device.
+class SheetLinks {
+  public:
+    ~SheetLinks() {
+        std::error_code ignored;
+        std::filesystem::remove_all(folder_, ignored);
+    }
+    SheetLinks(const SheetLinks&) = delete;
+    SheetLinks& operator=(const SheetLinks&) = delete;
+
+    // Null when the sheet opens as it is (or not at all: libcdio then says why).
+    static std::unique_ptr<SheetLinks> For(const std::string& source) {
+        namespace fs = std::filesystem;
+        const fs::path sheet(source);
+        std::string extension = sheet.extension().string();
+        std::transform(extension.begin(), extension.end(), extension.begin(),
+                       [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+        if (extension != ".cue") {
+            return nullptr;
+        }
+        const std::optional<std::string> text = ReadWholeFile(source);
+        std::istringstream lines(text.value_or(""));
+        std::vector<CueFile> files;
+        for (std::string line; std::getline(lines, line);) {
+            if (auto file = ParseCueFileLine(line)) {
+                files.push_back(std::move(*file));
+            }
+        }
+        if (files.size() != 1 || files.front().type != "BINARY") {
+            return nullptr;
+        }
+        const fs::path named = sheet.parent_path() / files.front().name;
+        fs::path beside = sheet;
+        beside.replace_extension(".bin");
+        std::error_code error;
+        if (!fs::is_regular_file(named, error) || fs::equivalent(named, beside, error)) {
+            return nullptr;
+        }
+        std::string pattern = (fs::temp_directory_path() / "disctrove-sheet-XXXXXX").string();
+        if (mkdtemp(pattern.data()) == nullptr) {
+            return nullptr;
+        }
+        std::unique_ptr<SheetLinks> links(new SheetLinks(pattern));
+        fs::create_symlink(fs::absolute(sheet, error), links->Sheet(), error);
+        if (!error) {
+            fs::create_symlink(fs::absolute(named, error), links->folder_ / "disc.bin", error);
+        }
+        return error ? nullptr : std::move(links);
+    }
+
+    std::string Sheet() const { return (folder_ / "disc.cue").string(); }
+
+  private:
+    explicit SheetLinks(std::filesystem::path folder) : folder_(std::move(folder)) {}
+    std::filesystem::path folder_;
+};
+
 struct CdioCloser {
     void operator()(CdIo_t* cdio) const { cdio_destroy(cdio); }
 };
@@ -46,8 +115,12 @@ using UniqueCdio = std::unique_ptr<CdIo_t, CdioCloser>;
 
 class LibcdioDevice final : public DiscDevice {
   public:
-    LibcdioDevice(UniqueCdio cdio, std::string source, bool isImage)
-        : cdio_(std::move(cdio)), source_(std::move(source)), isImage_(isImage) {}
+    LibcdioDevice(UniqueCdio cdio, std::string source, bool isImage,
+                  std::unique_ptr<SheetLinks> links = nullptr)
+        : links_(std::move(links)),
+          cdio_(std::move(cdio)),
+          source_(std::move(source)),
+          isImage_(isImage) {}
 
     bool ReadLayout(DiscLayout& layout, ReadError& error) override {
         const track_t first = cdio_get_first_track_num(cdio_.get());
@@ -277,6 +350,7 @@ class LibcdioDevice final : public DiscDevice {
         return key;
     }
 
+    std::unique_ptr<SheetLinks> links_;  // outlives cdio_, which reads through them
     UniqueCdio cdio_;
     std::string source_;
     bool isImage_;
@@ -289,11 +363,13 @@ class LibcdioDevice final : public DiscDevice {
 
 std::unique_ptr<DiscDevice> OpenLibcdioDevice(const std::string& source, bool isImage) {
     SilenceLibcdio();
-    UniqueCdio cdio(OpenCdio(source, isImage ? DRIVER_UNKNOWN : DRIVER_DEVICE));
+    std::unique_ptr<SheetLinks> links = isImage ? SheetLinks::For(source) : nullptr;
+    UniqueCdio cdio(
+        OpenCdio(links ? links->Sheet() : source, isImage ? DRIVER_UNKNOWN : DRIVER_DEVICE));
     if (!cdio) {
         return nullptr;
     }
-    return std::make_unique<LibcdioDevice>(std::move(cdio), source, isImage);
+    return std::make_unique<LibcdioDevice>(std::move(cdio), source, isImage, std::move(links));
 }
 
 std::string LibcdioDriveName(const std::string& device) {
