@@ -816,14 +816,12 @@ class MainWindowTest : public QObject {
         QTRY_COMPARE(settings_->run.ripping, 0);
         QVERIFY(panel->fields()->isEnabled());
         QCOMPARE(Cell(window, 1, 3), QStringLiteral("Completed"));
-        QProcess metaflac;
-        metaflac.start(QStringLiteral("metaflac"),
-                       {QStringLiteral("--export-tags-to=-"),
-                        QString::fromStdString(RipOutputPath(settings_->options, settings_->disc,
-                                                             settings_->session.currentTemplate,
-                                                             settings_->disc.tracks[1]))});
-        QVERIFY(metaflac.waitForFinished());
-        const QString tags = QString::fromUtf8(metaflac.readAllStandardOutput());
+        // Through popen, which ThreadSanitizer follows (QProcess's vfork-like start it does not).
+        const QString tags = QString::fromStdString(testing::CommandOutput(
+            "metaflac --export-tags-to=- '" +
+            RipOutputPath(settings_->options, settings_->disc, settings_->session.currentTemplate,
+                          settings_->disc.tracks[1]) +
+            "'"));
         for (const char* tag : {"TITLE=Second", "ARTIST=Band", "ALBUM=Record II", "DATE=1999"}) {
             QVERIFY2(tags.contains(QLatin1String(tag) + QLatin1Char('\n')), qPrintable(tags));
         }
