@@ -187,9 +187,10 @@ const CommandRow kCommands[] = {
              "<TAB> label <TAB> catalogue number <TAB> format; when the disc\n"
              "carries CD-Text, the choice of its names after them: CDTEXT <TAB>\n"
              "n <TAB> performer <TAB> title; then, of the chosen release,\n"
-             "ARTIST, ALBUM, YEAR, GENRE, a TITLE line per track, ALBUMARTIST\n"
-             "<TAB> name (MusicBrainz) and TRACKARTIST <TAB> n <TAB> name where\n"
-             "a track's artist differs; exit 1 when nothing was found"},
+             "ARTIST, ALBUM, YEAR, GENRE, DISC <TAB> n <TAB> of (a disc of a\n"
+             "set), a TITLE line per track, ALBUMARTIST <TAB> name (MusicBrainz)\n"
+             "and TRACKARTIST <TAB> n <TAB> name where a track's artist\n"
+             "differs; exit 1 when nothing was found"},
     {.name = "rip",
      .arguments = "[TRACKS]",
      .help = "rip \"all\" tracks (the default) or those listed, as 1,3-5",

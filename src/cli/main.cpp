@@ -266,6 +266,10 @@ int Lookup(Session& session, const CliOptions& options) {
     std::printf("ARTIST\t%s\nALBUM\t%s\nYEAR\t%s\nGENRE\t%d\t%s\n", Field(disc.Artist).c_str(),
                 Field(disc.Album).c_str(), Field(disc.Year).c_str(), disc.Genre,
                 std::string(GenreNameOf(disc.Genre)).c_str());
+    // A disc of a set, as the window's "Disc n of m" shows it; a single disc has no line.
+    if (disc.DiscTotal > 1) {
+        std::printf("DISC\t%d\t%d\n", disc.DiscNumber, disc.DiscTotal);
+    }
     for (const Track& track : disc.tracks) {
         std::printf("TITLE\t%d\t%s\n", track.Number(), Field(track.title).c_str());
     }

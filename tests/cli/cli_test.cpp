@@ -308,6 +308,13 @@ TEST_F(CliTest, LookupListsTheMusicBrainzReleasesAndTakesTheOneChosen) {
         "ALBUMARTIST\tVarious Artists\nTRACKARTIST\t1\tDJ Eins feat. Zwei\nTRACKARTIST\t3\tDrei\n"))
         << various.out;
 
+    server.Serve(path, 200, testing::MusicBrainzFixture("multidisc.json", discId));
+    const CliRun set = lookup({"--source", "musicbrainz"});
+    ASSERT_EQ(set.exitCode, 0) << set.err;
+    EXPECT_NE(set.out.find("\nGENRE\t"), std::string::npos) << set.out;
+    EXPECT_NE(set.out.find("\nDISC\t2\t2\nTITLE\t1\t"), std::string::npos) << set.out;
+    EXPECT_EQ(various.out.find("\nDISC\t"), std::string::npos);  // one disc, no line
+
     // Control characters in names: each field stays on its own line, and no escape sequence
     // (7-bit or C1) reaches the terminal.
     std::string hostile = testing::MusicBrainzFixture("several.json", discId);
