@@ -16,12 +16,9 @@ void NameEdits::Push(Step step) {
     }
 }
 
-void NameEdits::BeforeEdit(Field field) {
-    if (open_ && !steps_.empty() && steps_.back().field == field) {
-        return;  // the same field, still being typed into
-    }
-    open_ = true;
-    Step step{field, 0, {}, {}, 0, typedAlbum_.count(field) != 0};
+// What the album field `field` holds now, as a step that would put it back.
+NameEdits::Step NameEdits::AlbumValue(Field field) const {
+    Step step{field, 0, {}, {}, 0, false};
     switch (field) {
         case Field::artist:
             step.text = disc_.Artist;
@@ -44,8 +41,19 @@ void NameEdits::BeforeEdit(Field field) {
             break;
         case Field::title:
         case Field::trackArtist:
-            return;  // a track's names are kept by SetTrackTitle and SetTrackArtist
+            break;  // a track's names are kept by SetTrackTitle and SetTrackArtist
     }
+    return step;
+}
+
+void NameEdits::BeforeEdit(Field field) {
+    if (field == Field::title || field == Field::trackArtist ||
+        (open_ && !steps_.empty() && steps_.back().field == field)) {
+        return;  // not an album field, or the same field still being typed into
+    }
+    open_ = true;
+    Step step = AlbumValue(field);
+    step.wasTyped = typedAlbum_.count(field) != 0;
     Push(std::move(step));
 }
 
@@ -83,30 +91,12 @@ bool NameEdits::SetTrackArtist(size_t track, const std::string& artist) {
 }
 
 void NameEdits::AlbumTyped(Field field) {
-    Step now{field, 0, {}, {}, 0, true};
-    switch (field) {
-        case Field::artist:
-            now.text = disc_.Artist;
-            break;
-        case Field::album:
-            now.text = disc_.Album;
-            break;
-        case Field::year:
-            now.text = disc_.Year;
-            break;
-        case Field::genre:
-            now.number = disc_.Genre;
-            break;
-        case Field::discNumber:
-            now.number = disc_.DiscNumber;
-            break;
-        case Field::discTotal:
-            now.number = disc_.DiscTotal;
-            break;
-        case Field::title:
-        case Field::trackArtist:
-            return;
+    if (field == Field::title || field == Field::trackArtist) {
+        return;
     }
+    Step now = AlbumValue(field);
+    now.more.clear();
+    now.wasTyped = true;
     typedAlbum_[field] = std::move(now);
 }
 

@@ -67,6 +67,7 @@ class NameEdits : public QObject {
         int32_t number = 0;
         bool wasTyped = false;  // the field held a typed value before the step
     };
+    Step AlbumValue(Field field) const;
     void Push(Step step);
     // Writes `step`'s value into its field (or track).
     void Put(const Step& step);
