@@ -296,6 +296,11 @@ Nothing was decoded.</source>
         <source>Cannot write the ReplayGain tags.</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>The FLAC file holds more samples than its header says: it is damaged.
+The WAV file holds what was decoded.</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>RipNotice</name>
@@ -688,6 +693,14 @@ Do you want to stop the conversion and close?</source>
     </message>
     <message>
         <source>Stop</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Check FLAC sources against their MD5 signature</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Slower. A FLAC file whose samples differ from its signature fails instead of being converted; damaged frames are found either way.</source>
         <translation type="unfinished"></translation>
     </message>
 </context>

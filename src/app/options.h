@@ -56,8 +56,9 @@ struct WindowPlace {
 struct ConvertChoices {
     EncoderKind Encoder = kEncoderFlac;
     std::string Outfolder;
-    int32_t KeepTree = 0;      // mirror the source folders below the output folder
-    int32_t SkipExisting = 0;  // a file whose converted file exists is skipped
+    int32_t KeepTree = 0;         // mirror the source folders below the output folder
+    int32_t SkipExisting = 0;     // a file whose converted file exists is skipped
+    int32_t CheckSignatures = 0;  // FLAC sources are compared with their MD5 signature
     bool operator==(const ConvertChoices&) const = default;
 };
 

@@ -65,6 +65,7 @@ void ConvertKeys(ConvertChoices& c, Visitor& v) {
     v.Text("CONVERT", "Outfolder", c.Outfolder);
     v.Flag("CONVERT", "KeepTree", c.KeepTree);
     v.Flag("CONVERT", "SkipExisting", c.SkipExisting);
+    v.Flag("CONVERT", "CheckSignatures", c.CheckSignatures);
 }
 
 // The key table itself: one line per key, kept in one piece so that it reads as the file does.

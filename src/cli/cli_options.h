@@ -30,13 +30,14 @@ struct CliOptions {
     std::optional<ConfirmAnswer> answerOverwrite;
     std::optional<ConfirmAnswer> answerReadError;
     std::optional<std::string> outdir;
-    std::optional<int> threads;  // --threads: encoder threads of a rip
-    bool secure = false;         // --secure: secure reading for this rip
-    bool imageFile = false;      // --image-file: the whole disc into one file
-    std::optional<int> offset;   // --offset: the drive's read offset in samples
-    bool offsetAuto = false;     // --offset auto: the one AccurateRip's drive list gives
-    bool keepTree = false;       // --keep-tree: a conversion mirrors the source folders
-    bool skipExisting = false;   // --skip-existing: a conversion skips files already made
+    std::optional<int> threads;    // --threads: encoder threads of a rip
+    bool secure = false;           // --secure: secure reading for this rip
+    bool imageFile = false;        // --image-file: the whole disc into one file
+    std::optional<int> offset;     // --offset: the drive's read offset in samples
+    bool offsetAuto = false;       // --offset auto: the one AccurateRip's drive list gives
+    bool keepTree = false;         // --keep-tree: a conversion mirrors the source folders
+    bool skipExisting = false;     // --skip-existing: a conversion skips files already made
+    bool checkSignatures = false;  // --check-md5: FLAC sources against their MD5 signature
 };
 
 // Reads the command line. Fills `error` and returns nothing when it is not one the program

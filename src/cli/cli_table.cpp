@@ -162,6 +162,11 @@ bool ReadSkipExisting(CliOptions& options, const std::string&) {
     return true;
 }
 
+bool ReadCheckMd5(CliOptions& options, const std::string&) {
+    options.checkSignatures = true;
+    return true;
+}
+
 // Only "never" for now: a conversion never removes what it was made from.
 bool ReadDeleteSource(CliOptions&, const std::string& value) {
     return value == "never";
@@ -423,6 +428,13 @@ const OptionRow kOptions[] = {
      .name = "--skip-existing",
      .help = "skip a file whose new file exists already",
      .read = ReadSkipExisting},
+    {.command = "convert",
+     .name = "--check-md5",
+     .help = "compare each FLAC source with the MD5 signature it\n"
+             "holds and fail it when they differ (slower; else\n"
+             "the settings' CONVERT/CheckSignatures; frame CRCs\n"
+             "and the sample count are always checked)",
+     .read = ReadCheckMd5},
     {.command = "convert",
      .name = "--threads",
      .value = "N",

@@ -128,6 +128,7 @@ int ConvertFiles(Session& session, const CliOptions& options) {
     request.threads = options.threads.value_or(state.options.EncoderThreads);
     request.keepTree = options.keepTree;
     request.skipExisting = options.skipExisting;
+    request.checkSignatures = options.checkSignatures || state.options.convert.CheckSignatures != 0;
     session.terminal.SetAnswers(options.answerOverwrite, std::nullopt);
     TerminalObserver observer(session.terminal);
     ConversionSummary summary;

@@ -189,6 +189,9 @@ std::string DamageOf(const char* message) {
     if (message == kFlacMd5Message) {
         return "its samples do not match the MD5 signature the file holds";
     }
+    if (message == kFlacTooLongMessage) {
+        return "it holds more samples than its header says";
+    }
     if (message == kOneBitstreamMessage) {
         return "a second stream follows the first (a chained file)";
     }
@@ -649,7 +652,8 @@ std::string SourceDisplayName(const ConvertSource& source) {
     return name;
 }
 
-std::unique_ptr<PcmStream> OpenConvertStream(const ConvertSource& source, std::string& error) {
+std::unique_ptr<PcmStream> OpenConvertStream(const ConvertSource& source, std::string& error,
+                                             FlacSignatureCheck flacCheck) {
     const std::string name = FileName(source.path);
     if (const std::string why = Unreadable(source.path); !why.empty()) {
         error = "Cannot open " + name + ": " + why;
@@ -674,7 +678,7 @@ std::unique_ptr<PcmStream> OpenConvertStream(const ConvertSource& source, std::s
             break;
         }
         case Magic::flac:
-            return DecoderStream::Open(MakeFlacSource(), source.path, "FLAC", error);
+            return DecoderStream::Open(MakeFlacSource(flacCheck), source.path, "FLAC", error);
         case Magic::vorbis:
             return DecoderStream::Open(MakeOggVorbisSource(), source.path, "Ogg Vorbis", error);
         case Magic::opus:

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "audio/pcm_source.h"
+#include "codecs/flac_decoder.h"
 
 namespace disctrove {
 
@@ -32,8 +33,12 @@ std::string SourceDisplayName(const ConvertSource& source);
 
 // Opens the samples of `source`: the whole file, exactly as many samples as it holds (an MP3's
 // encoder delay and padding and an Opus file's pre-skip trimmed), or the track's sectors of an
-// image. Null, with `error` saying why, when the file cannot be read or decoded.
-std::unique_ptr<PcmStream> OpenConvertStream(const ConvertSource& source, std::string& error);
+// image. Null, with `error` saying why, when the file cannot be read or decoded. A FLAC source is
+// compared with its MD5 signature only when `flacCheck` asks: as other converters do, a conversion
+// trusts each frame's CRC and the file's sample count by default.
+std::unique_ptr<PcmStream> OpenConvertStream(
+    const ConvertSource& source, std::string& error,
+    FlacSignatureCheck flacCheck = FlacSignatureCheck::off);
 
 struct SourceListing {
     std::vector<ConvertSource> sources;

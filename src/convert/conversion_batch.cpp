@@ -286,7 +286,9 @@ std::unique_ptr<LoudnessMeter> Batch::Convert(size_t index,
         return nullptr;
     }
     std::string error;
-    std::unique_ptr<PcmStream> stream = OpenConvertStream(item.source, error);
+    std::unique_ptr<PcmStream> stream = OpenConvertStream(
+        item.source, error,
+        request_.checkSignatures ? FlacSignatureCheck::on : FlacSignatureCheck::off);
     if (!stream) {
         End(index, ConversionOutcome::failed, error);
         return nullptr;

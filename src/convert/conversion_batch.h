@@ -22,9 +22,10 @@ struct ConversionRequest {
     std::string outdir;
     // How the new files are named, from their tags (ConversionNameCodes); "" the default.
     std::string nameTemplate;
-    int32_t threads = 0;        // 0: one per processor core
-    bool keepTree = false;      // mirror the source folders below outdir instead of the template
-    bool skipExisting = false;  // a source whose new file exists is skipped, not asked about
+    int32_t threads = 0;           // 0: one per processor core
+    bool keepTree = false;         // mirror the source folders below outdir instead of the template
+    bool skipExisting = false;     // a source whose new file exists is skipped, not asked about
+    bool checkSignatures = false;  // FLAC sources are compared with their MD5 signature (slower)
 };
 
 enum class ConversionOutcome { waiting, running, converted, skipped, failed, stopped };

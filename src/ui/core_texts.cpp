@@ -49,6 +49,9 @@ namespace {
                       "The decoded audio does not match the MD5 signature of the FLAC file: the "
                       "file is damaged.\nThe WAV file holds what was decoded."),
     QT_TRANSLATE_NOOP("Disctrove",
+                      "The FLAC file holds more samples than its header says: it is damaged.\nThe "
+                      "WAV file holds what was decoded."),
+    QT_TRANSLATE_NOOP("Disctrove",
                       "FLAC verification failed: the encoded audio does not decode "
                       "back to the source.\nThe file was not kept."),
     QT_TRANSLATE_NOOP("Disctrove", "Cannot open Opus input file."),

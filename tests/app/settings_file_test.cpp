@@ -118,13 +118,13 @@ TEST_F(SettingsFileTest, EncoderNames) {
 // above has none), then read back as written.
 TEST_F(SettingsFileTest, ConvertChoicesAreWrittenOnceUsedAndReadBack) {
     Start();
-    settings_.options.convert = {kEncoderOpus, "/music/phone", 1, 1};
+    settings_.options.convert = {kEncoderOpus, "/music/phone", 1, 1, 1};
     const std::string saved = Saved();
     EXPECT_NE(saved.find("\n[CONVERT]\nEncoder=OPUS\nOutfolder=/music/phone\nKeepTree=True\n"
-                         "SkipExisting=True\n"),
+                         "SkipExisting=True\nCheckSignatures=True\n"),
               std::string::npos);
     Start();
-    EXPECT_EQ(settings_.options.convert, (ConvertChoices{kEncoderOpus, "/music/phone", 1, 1}));
+    EXPECT_EQ(settings_.options.convert, (ConvertChoices{kEncoderOpus, "/music/phone", 1, 1, 1}));
 }
 
 TEST_F(SettingsFileTest, DecimalsTakeTheLeadingDigits) {

@@ -24,9 +24,10 @@ struct Decoded {
     std::string error;  // at open, or the stream's failure
 };
 
-Decoded DecodeSource(const ConvertSource& source) {
+Decoded DecodeSource(const ConvertSource& source,
+                     FlacSignatureCheck check = FlacSignatureCheck::off) {
     Decoded decoded;
-    auto stream = OpenConvertStream(source, decoded.error);
+    auto stream = OpenConvertStream(source, decoded.error, check);
     if (!stream) {
         return decoded;
     }
@@ -246,6 +247,54 @@ TEST_F(ConvertSourceTest, DamagedAndForeignFilesAreErrorsNotCrashes) {
     }
     EXPECT_EQ(DecodeFile(dir_.File("gone.mp3")).error,
               "Cannot open gone.mp3: no such file or directory");
+}
+
+// A FLAC file whose frames are whole but whose samples differ from its MD5 signature converts
+// unless the check is asked for; one with more samples than its header says fails either way.
+TEST_F(ConvertSourceTest, FlacSignatureIsCheckedWhenAskedAndExtraSamplesAlways) {
+    const std::string whole = ReadWholeFile(Make("whole.flac", "flac -s {IN} -o {OUT}"));
+    // STREAMINFO follows "fLaC" and its block header: the sample count ends at byte 25 (its low
+    // 32 bits in 22..25), the MD5 signature is bytes 26..41.
+    std::string resigned = whole;
+    resigned[30] = static_cast<char>(resigned[30] ^ 0x01);
+    WriteWholeFile(dir_.File("resigned.flac"), resigned);
+    std::string shortHeader = whole;
+    uint32_t count = 0;
+    for (size_t at = 22; at < 26; ++at) {
+        count = count << 8 | static_cast<uint8_t>(whole[at]);
+    }
+    count -= 4096;
+    for (size_t at = 25; at >= 22; --at, count >>= 8) {
+        shortHeader[at] = static_cast<char>(count & 0xFF);
+    }
+    WriteWholeFile(dir_.File("short-header.flac"), shortHeader);
+    const std::string samples = DecodeFile(dir_.File("whole.flac")).bytes;
+    ASSERT_FALSE(samples.empty());
+
+    using enum FlacSignatureCheck;
+    struct Case {
+        const char* name;
+        FlacSignatureCheck check;
+        const char* error;  // "" when it decodes whole, to the same samples
+    };
+    const Case cases[] = {
+        {"whole.flac", on, ""},
+        {"resigned.flac", off, ""},
+        {"resigned.flac", on, "its samples do not match the MD5 signature the file holds"},
+        {"short-header.flac", off, "it holds more samples than its header says"},
+        {"short-header.flac", on, "it holds more samples than its header says"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.name) + (c.check == on ? " checked" : ""));
+        const Decoded decoded = DecodeSource({dir_.File(c.name), -1, ""}, c.check);
+        if (*c.error == '\0') {
+            EXPECT_EQ(decoded.error, "");
+            EXPECT_TRUE(decoded.bytes == samples);
+        } else {
+            EXPECT_TRUE(decoded.error.starts_with(std::string(c.name) + " is damaged at "));
+            EXPECT_TRUE(decoded.error.ends_with(c.error)) << decoded.error;
+        }
+    }
 }
 
 TEST_F(ConvertSourceTest, FolderListingSortsRecursesAndRefuses) {

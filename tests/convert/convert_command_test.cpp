@@ -111,6 +111,30 @@ TEST_F(ConvertCommandTest, AFolderWithBadFilesConvertsTheRestAndReportsThem) {
     }
 }
 
+// --check-md5 fails a FLAC file whose samples differ from its signature; without it, the file
+// converts, as its frames are whole.
+TEST_F(ConvertCommandTest, CheckMd5FailsAFileWhoseSignatureDiffers) {
+    MakeTone(in_ + "/a.wav", 2);
+    ASSERT_EQ(RunCommand("flac -s -o " + Quoted(in_ + "/a.flac") + " " + Quoted(in_ + "/a.wav")),
+              0);
+    std::string flac = ReadWholeFile(in_ + "/a.flac");
+    flac[30] = static_cast<char>(flac[30] ^ 0x01);  // a byte of the MD5 signature
+    WriteWholeFile(in_ + "/a.flac", flac);
+    std::string out;
+    EXPECT_EQ(Run({in_ + "/a.flac", "--outdir", out_, "--encoder", "wav", "--keep-tree"}, out), 0)
+        << out;
+    EXPECT_EQ(
+        Run({in_ + "/a.flac", "--outdir", out_, "--encoder", "wav", "--keep-tree", "--check-md5"},
+            out),
+        1);
+    EXPECT_NE(out.find("FAILED\t" + in_ +
+                       "/a.flac\ta.flac is damaged at 0:02: its samples do "
+                       "not match the MD5 signature the file holds\n"),
+              std::string::npos)
+        << out;
+    EXPECT_TRUE(fs::exists(out_ + "/a.wav"));  // the first run's file is left as it was
+}
+
 // Ctrl+C in the middle of a batch ends it at once and leaves only whole files.
 TEST_F(ConvertCommandTest, AnInterruptLeavesOnlyWholeFiles) {
     for (int i = 0; i < 6; ++i) {

@@ -14,10 +14,10 @@ fail() {
 }
 
 # Options start their help line.
-help_options() { sed -nE 's/^ +(--[a-z][a-z-]*).*/\1/p' | sort -u; }
+help_options() { sed -nE 's/^ +(--[a-z][a-z0-9-]*).*/\1/p' | sort -u; }
 # The roff source with its dashes and font changes undone.
 plain_roff() { sed -E 's/\\-/-/g; s/\\f[BIRP]//g' "$1"; }
-man_options() { plain_roff "$1" | grep -oE -- '--[a-z][a-z-]*[a-z]' | sort -u; }
+man_options() { plain_roff "$1" | grep -oE -- '--[a-z][a-z0-9-]*[a-z0-9]' | sort -u; }
 
 # The desktop program: its man page names the options of its --help, and no other.
 gui_help=$("$gui" --help | help_options)
@@ -56,12 +56,12 @@ man_parts=$(plain_roff "$page" | awk -v list="$commands" '
     print part "\tcommand\t" line
   }
   part != "" && /^\.B[IR]? --/ {
-    value = $0; sub(/^\.B[IR]? --[a-z-]+ */, "", value); gsub(/"/, "", value); sub(/^ +/, "", value)
+    value = $0; sub(/^\.B[IR]? --[a-z0-9-]+ */, "", value); gsub(/"/, "", value); sub(/^ +/, "", value)
     print part "\tentry\t" $2 "\t" value
   }
   part != "" {
     line = $0
-    while (match(line, /--[a-z][a-z-]*[a-z]/)) {
+    while (match(line, /--[a-z][a-z0-9-]*[a-z0-9]/)) {
       print part "\tnamed\t" substr(line, RSTART, RLENGTH); line = substr(line, RSTART + RLENGTH)
     }
   }')

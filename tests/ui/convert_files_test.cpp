@@ -29,36 +29,42 @@ namespace {
 using ui::ConversionListModel;
 
 // A batch that plans `items`, reports them as given, says the lossy notice twice and then
-// waits for its stop, after `pause` (so that a time left can be told).
+// waits for its stop, after `pause` (so that a time left can be told). The request goes into
+// `seen` when one is given.
 ui::ConversionRunner WaitingRunner(std::vector<ConversionItem> items,
-                                   std::chrono::milliseconds pause = {}) {
-    return [items, pause](const Options&, const ConversionRequest&, ConversionObserver& observer,
-                          WorkerQuestions&, std::stop_token stop) {
-        std::vector<ConversionItem> planned = items;
-        for (ConversionItem& item : planned) {
-            item.outcome = ConversionOutcome::waiting;
-            item.percent = 0;
-        }
-        observer.Planned(planned);
-        observer.Told(kLossyToLossyNotice);
-        observer.Told(kLossyToLossyNotice);
-        for (size_t i = 0; i < items.size(); ++i) {
-            observer.Changed(i, items[i]);
-        }
-        std::this_thread::sleep_for(pause);
-        observer.Changed(0, items[0]);  // the progress after the pause
-        while (!stop.stop_requested()) {
-            std::this_thread::sleep_for(std::chrono::milliseconds(5));
-        }
-        ConversionSummary summary;
-        summary.items = items;
-        for (ConversionItem& item : summary.items) {
-            if (item.outcome == ConversionOutcome::running) {
-                item.outcome = ConversionOutcome::stopped;
+                                   std::chrono::milliseconds pause = {},
+                                   ConversionRequest* seen = nullptr) {
+    return
+        [items, pause, seen](const Options&, const ConversionRequest& request,
+                             ConversionObserver& observer, WorkerQuestions&, std::stop_token stop) {
+            if (seen != nullptr) {
+                *seen = request;
             }
-        }
-        return summary;
-    };
+            std::vector<ConversionItem> planned = items;
+            for (ConversionItem& item : planned) {
+                item.outcome = ConversionOutcome::waiting;
+                item.percent = 0;
+            }
+            observer.Planned(planned);
+            observer.Told(kLossyToLossyNotice);
+            observer.Told(kLossyToLossyNotice);
+            for (size_t i = 0; i < items.size(); ++i) {
+                observer.Changed(i, items[i]);
+            }
+            std::this_thread::sleep_for(pause);
+            observer.Changed(0, items[0]);  // the progress after the pause
+            while (!stop.stop_requested()) {
+                std::this_thread::sleep_for(std::chrono::milliseconds(5));
+            }
+            ConversionSummary summary;
+            summary.items = items;
+            for (ConversionItem& item : summary.items) {
+                if (item.outcome == ConversionOutcome::running) {
+                    item.outcome = ConversionOutcome::stopped;
+                }
+            }
+            return summary;
+        };
 }
 
 ConversionItem Item(const std::string& path, ConversionOutcome outcome, int percent,
@@ -182,13 +188,19 @@ class ConvertFilesTest : public QObject {
     // it. The lossy notice shows once, as a line of the dialog.
     void closingWhileRunningStopsTheBatchFirst() {
         ui::ConvertFilesDialog dialog(*options_, dialogs_, nullptr);
+        ConversionRequest request;
         dialog.SetRunner(WaitingRunner({Item("/music/a.mp3", ConversionOutcome::converted, 100),
-                                        Item("/music/b.mp3", ConversionOutcome::running, 30)}));
+                                        Item("/music/b.mp3", ConversionOutcome::running, 30)},
+                                       {}, &request));
         dialog.AddPaths({QPath("a.mp3")});
         dialog.folderEdit()->setText(QPath("out"));
+        dialog.checkSignaturesBox()->setChecked(true);
         dialog.show();
         dialog.startButton()->click();
         QTRY_COMPARE(dialog.model()->StatusText(1), "Converting");
+        QVERIFY(request.checkSignatures);  // asked for, and kept for the settings file
+        QCOMPARE(options_->convert.CheckSignatures, 1);
+        QVERIFY(!dialog.checkSignaturesBox()->isEnabled());
         QTRY_VERIFY(dialog.noticeText()->isVisible());
         QCOMPARE(dialog.noticeText()->text(), kLossyToLossyNotice);
 

@@ -5,6 +5,7 @@
 #include <QCoreApplication>
 #include <QEventLoop>
 #include <QFormLayout>
+#include <QGridLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QItemSelectionModel>
@@ -86,10 +87,16 @@ ConvertFilesDialog::ConvertFilesDialog(Options& options, UserDialogs& dialogs, Q
            "had below the folder it was found in."));
     skipExisting_ = new QCheckBox(tr("Skip files already converted"), this);
     skipExisting_->setChecked(options.convert.SkipExisting != 0);
-    auto* boxes = new QHBoxLayout;
-    boxes->addWidget(keepTree_);
-    boxes->addWidget(skipExisting_);
-    boxes->addStretch(1);
+    checkSignatures_ = new QCheckBox(tr("Check FLAC sources against their MD5 signature"), this);
+    checkSignatures_->setChecked(options.convert.CheckSignatures != 0);
+    checkSignatures_->setToolTip(
+        tr("Slower. A FLAC file whose samples differ from its signature fails instead of being "
+           "converted; damaged frames are found either way."));
+    auto* boxes = new QGridLayout;
+    boxes->addWidget(keepTree_, 0, 0);
+    boxes->addWidget(skipExisting_, 0, 1);
+    boxes->addWidget(checkSignatures_, 1, 0, 1, 2);
+    boxes->setColumnStretch(2, 1);
     auto* form = new QFormLayout;
     form->addRow(tr("Format"), format_);
     form->addRow(tr("Output folder"), folderRow);
@@ -201,6 +208,7 @@ void ConvertFilesDialog::StoreChoices() {
     options_.convert.Outfolder = folder_->text().trimmed().toStdString();
     options_.convert.KeepTree = keepTree_->isChecked() ? 1 : 0;
     options_.convert.SkipExisting = skipExisting_->isChecked() ? 1 : 0;
+    options_.convert.CheckSignatures = checkSignatures_->isChecked() ? 1 : 0;
 }
 
 void ConvertFilesDialog::StartOrStop() {
@@ -228,6 +236,7 @@ void ConvertFilesDialog::StartOrStop() {
     request.threads = options_.EncoderThreads;
     request.keepTree = options_.convert.KeepTree != 0;
     request.skipExisting = options_.convert.SkipExisting != 0;
+    request.checkSignatures = options_.convert.CheckSignatures != 0;
     platform::CreateFolderPath(request.outdir);  // a folder typed in the dialog
     outdir_ = outdir;
 
@@ -364,8 +373,9 @@ void ConvertFilesDialog::ShowProgress() {
 
 void ConvertFilesDialog::UpdateControls() {
     const bool idle = !running_;
-    for (QWidget* widget : std::initializer_list<QWidget*>{addFiles_, addFolder_, format_, folder_,
-                                                           browse_, keepTree_, skipExisting_}) {
+    for (QWidget* widget :
+         std::initializer_list<QWidget*>{addFiles_, addFolder_, format_, folder_, browse_,
+                                         keepTree_, skipExisting_, checkSignatures_}) {
         widget->setEnabled(idle);
     }
     list_->SetDropsTaken(idle);

@@ -52,6 +52,7 @@ class ConvertFilesDialog : public QDialog, private ConversionObserver {
     QLineEdit* folderEdit() const { return folder_; }
     QCheckBox* keepTreeBox() const { return keepTree_; }
     QCheckBox* skipExistingBox() const { return skipExisting_; }
+    QCheckBox* checkSignaturesBox() const { return checkSignatures_; }
     QPushButton* startButton() const { return start_; }
     QPushButton* openFolderButton() const { return openFolder_; }
     QLabel* noticeText() const { return notice_; }
@@ -121,6 +122,7 @@ class ConvertFilesDialog : public QDialog, private ConversionObserver {
     QPushButton* browse_;
     QCheckBox* keepTree_;
     QCheckBox* skipExisting_;
+    QCheckBox* checkSignatures_;
     QLabel* notice_;
     QLabel* progressText_;
     QProgressBar* bar_;
