@@ -11,6 +11,7 @@ cd "$(dirname "$0")/../src"
 # Lowest first; folders on one line are of one layer and do not include each other, but those
 # joined by "+" are one library (skin belongs to the window's).
 layers='platform/system
+platform/ffmpeg
 platform/profile platform/cdrom platform/lame platform/media platform/wma
 platform/audio
 app audio

@@ -21,7 +21,7 @@ dpkg-deb -x "$deb" "$root"
 
 # Dependencies: what dpkg-shlibdeps found (libc, Qt, libcdio...) and what is opened at run time.
 depends=$(dpkg-deb -f "$deb" Depends)
-for package in libmp3lame0 qt6-qpa-plugins libc6 libqt6widgets6 libcdio; do
+for package in libmp3lame0 qt6-qpa-plugins libavcodec libavformat libc6 libqt6widgets6 libcdio; do
   [[ $depends == *"$package"* ]] || fail "Depends lacks $package: $depends"
 done
 [ "$(dpkg-deb -f "$deb" Section)" = sound ] || fail "section $(dpkg-deb -f "$deb" Section)"

@@ -14,21 +14,23 @@ extern "C" {
 #include <cerrno>
 #include <cstring>
 
+#include "platform/ffmpeg/ffmpeg_library.h"
+
 namespace disctrove::platform {
 
 namespace {
 
 struct FormatCloser {
-    void operator()(AVFormatContext* context) const { avformat_close_input(&context); }
+    void operator()(AVFormatContext* context) const { Ffmpeg().avformat_close_input(&context); }
 };
 struct CodecFreer {
-    void operator()(AVCodecContext* context) const { avcodec_free_context(&context); }
+    void operator()(AVCodecContext* context) const { Ffmpeg().avcodec_free_context(&context); }
 };
 struct FrameFreer {
     void operator()(AVFrame* frame) const { av_frame_free(&frame); }
 };
 struct PacketFreer {
-    void operator()(AVPacket* packet) const { av_packet_free(&packet); }
+    void operator()(AVPacket* packet) const { Ffmpeg().av_packet_free(&packet); }
 };
 // Options handed to FFmpeg, which takes them in and gives back those it did not know.
 struct Dictionary {
@@ -109,7 +111,7 @@ struct MediaDecoder::State {
     std::unique_ptr<AVFormatContext, FormatCloser> container;
     std::unique_ptr<AVCodecContext, CodecFreer> codec;
     std::unique_ptr<AVFrame, FrameFreer> frame{av_frame_alloc()};
-    std::unique_ptr<AVPacket, PacketFreer> packet{av_packet_alloc()};
+    std::unique_ptr<AVPacket, PacketFreer> packet{Ffmpeg().av_packet_alloc()};
     std::unique_ptr<SwrContext, SwrFreer> resampler;
     AVChannelLayout layout{};  // of the first frame: every frame must keep it
     AVSampleFormat sampleFormat = AV_SAMPLE_FMT_NONE;
@@ -138,7 +140,7 @@ struct MediaDecoder::State {
 
 int MediaDecoder::State::NextFrame() {
     for (;;) {
-        const int received = avcodec_receive_frame(codec.get(), frame.get());
+        const int received = Ffmpeg().avcodec_receive_frame(codec.get(), frame.get());
         if (received == 0) {
             return 1;
         }
@@ -152,10 +154,10 @@ int MediaDecoder::State::NextFrame() {
         if (draining) {
             return 0;
         }
-        const int read = av_read_frame(container.get(), packet.get());
+        const int read = Ffmpeg().av_read_frame(container.get(), packet.get());
         if (read == AVERROR_EOF) {
             // Flushing hands out what the decoder holds back, the end's padding trimmed.
-            avcodec_send_packet(codec.get(), nullptr);
+            Ffmpeg().avcodec_send_packet(codec.get(), nullptr);
             draining = true;
             continue;
         }
@@ -164,11 +166,11 @@ int MediaDecoder::State::NextFrame() {
             return -1;
         }
         if (packet->stream_index != stream) {
-            av_packet_unref(packet.get());
+            Ffmpeg().av_packet_unref(packet.get());
             continue;
         }
-        const int sent = avcodec_send_packet(codec.get(), packet.get());
-        av_packet_unref(packet.get());
+        const int sent = Ffmpeg().avcodec_send_packet(codec.get(), packet.get());
+        Ffmpeg().av_packet_unref(packet.get());
         // Damaged data is not passed over: the file converted would quietly lack its samples.
         if (sent < 0 && sent != AVERROR(EAGAIN)) {
             Fail(ErrorText(sent));
@@ -240,6 +242,9 @@ const std::string& MediaDecoder::failure() const {
 }
 
 std::unique_ptr<MediaDecoder> MediaDecoder::Open(const std::string& path, std::string& problem) {
+    if (!LoadFfmpeg(problem)) {
+        return nullptr;
+    }
     av_log_set_level(AV_LOG_QUIET);  // a damaged file is told as a result, not on the terminal
     auto state = std::make_unique<State>();
     if (!state->frame || !state->packet) {
@@ -252,7 +257,7 @@ std::unique_ptr<MediaDecoder> MediaDecoder::Open(const std::string& path, std::s
     AVFormatContext* opened = nullptr;
     // "file:" first, so a name with a colon in it is never taken for another protocol's address.
     const int open =
-        avformat_open_input(&opened, ("file:" + path).c_str(), nullptr, &options.entries);
+        Ffmpeg().avformat_open_input(&opened, ("file:" + path).c_str(), nullptr, &options.entries);
     if (open < 0) {
         problem = open == AVERROR(ENOENT) || open == AVERROR(EACCES) || open == AVERROR(EISDIR)
                       ? ErrorText(open)
@@ -262,12 +267,13 @@ std::unique_ptr<MediaDecoder> MediaDecoder::Open(const std::string& path, std::s
     state->container.reset(opened);
     AVFormatContext& container = *opened;
     constexpr const char* kNotAudio = "it is not an audio file we can decode";
-    if (avformat_find_stream_info(&container, nullptr) < 0) {
+    if (Ffmpeg().avformat_find_stream_info(&container, nullptr) < 0) {
         problem = kNotAudio;
         return nullptr;
     }
     const AVCodec* decoder = nullptr;
-    state->stream = av_find_best_stream(&container, AVMEDIA_TYPE_AUDIO, -1, -1, &decoder, 0);
+    state->stream =
+        Ffmpeg().av_find_best_stream(&container, AVMEDIA_TYPE_AUDIO, -1, -1, &decoder, 0);
     if (state->stream < 0 || decoder == nullptr) {
         problem = state->stream == AVERROR_DECODER_NOT_FOUND
                       ? "its audio is of a kind we cannot decode"
@@ -280,13 +286,14 @@ std::unique_ptr<MediaDecoder> MediaDecoder::Open(const std::string& path, std::s
         }
     }
     AVStream& stream = *container.streams[state->stream];
-    state->codec.reset(avcodec_alloc_context3(decoder));
-    if (!state->codec || avcodec_parameters_to_context(state->codec.get(), stream.codecpar) < 0) {
+    state->codec.reset(Ffmpeg().avcodec_alloc_context3(decoder));
+    if (!state->codec ||
+        Ffmpeg().avcodec_parameters_to_context(state->codec.get(), stream.codecpar) < 0) {
         problem = "out of memory";
         return nullptr;
     }
     state->codec->pkt_timebase = stream.time_base;
-    if (avcodec_open2(state->codec.get(), decoder, nullptr) < 0) {
+    if (Ffmpeg().avcodec_open2(state->codec.get(), decoder, nullptr) < 0) {
         problem = "its audio is of a kind we cannot decode";
         return nullptr;
     }

@@ -12,6 +12,7 @@ extern "C" {
 #include <cstdio>
 #include <utility>
 
+#include "platform/ffmpeg/ffmpeg_library.h"
 #include "platform/system/files.h"
 
 namespace disctrove::platform {
@@ -45,17 +46,20 @@ struct FileClose {
 };
 
 struct CodecFree {
-    void operator()(AVCodecContext* c) const { avcodec_free_context(&c); }
+    void operator()(AVCodecContext* c) const { Ffmpeg().avcodec_free_context(&c); }
 };
 using UniqueCodec = std::unique_ptr<AVCodecContext, CodecFree>;
 
 // An opened wmav2 encoder for `format`; null when the encoder refuses it.
 UniqueCodec OpenEncoder(const WmaCodecFormat& format) {
-    const AVCodec* codec = avcodec_find_encoder(AV_CODEC_ID_WMAV2);
+    if (std::string problem; !LoadFfmpeg(problem)) {
+        return nullptr;  // no formats, and no file begun
+    }
+    const AVCodec* codec = Ffmpeg().avcodec_find_encoder(AV_CODEC_ID_WMAV2);
     if (codec == nullptr) {
         return nullptr;
     }
-    UniqueCodec context(avcodec_alloc_context3(codec));
+    UniqueCodec context(Ffmpeg().avcodec_alloc_context3(codec));
     if (!context) {
         return nullptr;
     }
@@ -65,7 +69,7 @@ UniqueCodec OpenEncoder(const WmaCodecFormat& format) {
     context->bit_rate = int64_t{format.averageBytesPerSecond} * 8;
     context->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;  // the ASF header carries the codec's data
     av_log_set_level(AV_LOG_QUIET);  // refusals are results here, not news for the terminal
-    if (avcodec_open2(context.get(), codec, nullptr) < 0) {
+    if (Ffmpeg().avcodec_open2(context.get(), codec, nullptr) < 0) {
         return nullptr;
     }
     return context;
@@ -144,14 +148,16 @@ struct WmaWriter::State {
 
     ~State() {
         av_audio_fifo_free(fifo);
-        av_packet_free(&packet);
+        if (packet != nullptr) {
+            Ffmpeg().av_packet_free(&packet);
+        }
         av_frame_free(&frame);
         if (file != nullptr) {
-            avformat_free_context(file);
+            Ffmpeg().avformat_free_context(file);
         }
         if (io != nullptr) {
             av_freep(&io->buffer);
-            avio_context_free(&io);
+            Ffmpeg().avio_context_free(&io);
         }
     }
 
@@ -164,7 +170,8 @@ struct WmaWriter::State {
             av_free(buffer);
             return false;
         }
-        io = avio_alloc_context(buffer, kBufferBytes, 1, out.get(), nullptr, WritePacket, SeekFile);
+        io = Ffmpeg().avio_alloc_context(buffer, kBufferBytes, 1, out.get(), nullptr, WritePacket,
+                                         SeekFile);
         if (io == nullptr) {
             av_free(buffer);
             return false;
@@ -176,20 +183,20 @@ struct WmaWriter::State {
 
     // Hands the encoder one frame (or nothing, to drain it) and writes what it gives back.
     bool Encode(AVFrame* input) {
-        if (avcodec_send_frame(encoder.get(), input) < 0) {
+        if (Ffmpeg().avcodec_send_frame(encoder.get(), input) < 0) {
             return false;
         }
         for (;;) {
-            const int received = avcodec_receive_packet(encoder.get(), packet);
+            const int received = Ffmpeg().avcodec_receive_packet(encoder.get(), packet);
             if (received == AVERROR(EAGAIN) || received == AVERROR_EOF) {
                 return true;
             }
             if (received < 0) {
                 return false;
             }
-            av_packet_rescale_ts(packet, encoder->time_base, stream->time_base);
+            Ffmpeg().av_packet_rescale_ts(packet, encoder->time_base, stream->time_base);
             packet->stream_index = stream->index;
-            if (av_interleaved_write_frame(file, packet) < 0) {
+            if (Ffmpeg().av_interleaved_write_frame(file, packet) < 0) {
                 return false;
             }
         }
@@ -248,12 +255,13 @@ bool WmaWriter::BeginWriting(const WmaPcmFormat& input) {
         return false;
     }
     s.encoder = OpenEncoder(s.profile);
-    if (!s.encoder || avformat_alloc_output_context2(&s.file, nullptr, "asf", s.path.c_str()) < 0) {
+    if (!s.encoder ||
+        Ffmpeg().avformat_alloc_output_context2(&s.file, nullptr, "asf", s.path.c_str()) < 0) {
         return false;
     }
-    s.stream = avformat_new_stream(s.file, nullptr);
+    s.stream = Ffmpeg().avformat_new_stream(s.file, nullptr);
     if (s.stream == nullptr ||
-        avcodec_parameters_from_context(s.stream->codecpar, s.encoder.get()) < 0) {
+        Ffmpeg().avcodec_parameters_from_context(s.stream->codecpar, s.encoder.get()) < 0) {
         return false;
     }
     s.stream->time_base = AVRational{1, static_cast<int>(s.profile.sampleRate)};
@@ -261,7 +269,7 @@ bool WmaWriter::BeginWriting(const WmaPcmFormat& input) {
         av_dict_set(&s.file->metadata, FfmpegKey(name).c_str(), value.c_str(), 0);
     }
     s.frame = av_frame_alloc();
-    s.packet = av_packet_alloc();
+    s.packet = Ffmpeg().av_packet_alloc();
     s.fifo = av_audio_fifo_alloc(AV_SAMPLE_FMT_FLTP, input.channels, s.encoder->frame_size * 4);
     if (s.frame == nullptr || s.packet == nullptr || s.fifo == nullptr) {
         return false;
@@ -271,7 +279,7 @@ bool WmaWriter::BeginWriting(const WmaPcmFormat& input) {
     s.frame->sample_rate = s.encoder->sample_rate;
     if (av_channel_layout_copy(&s.frame->ch_layout, &s.encoder->ch_layout) < 0 ||
         av_frame_get_buffer(s.frame, 0) < 0 || !s.Open() ||
-        avformat_write_header(s.file, nullptr) < 0) {
+        Ffmpeg().avformat_write_header(s.file, nullptr) < 0) {
         return false;
     }
     s.planes.assign(input.channels, {});
@@ -310,7 +318,7 @@ bool WmaWriter::Flush() {
     if (!s.writing) {
         return false;
     }
-    avio_flush(s.file->pb);
+    Ffmpeg().avio_flush(s.file->pb);
     return s.file->pb->error >= 0;
 }
 
@@ -321,8 +329,8 @@ bool WmaWriter::EndWriting() {
     }
     s.writing = false;
     bool ok = !s.failed && s.EncodeQueued(true) && s.Encode(nullptr);
-    ok = av_write_trailer(s.file) == 0 && ok;
-    avio_flush(s.io);
+    ok = Ffmpeg().av_write_trailer(s.file) == 0 && ok;
+    Ffmpeg().avio_flush(s.io);
     ok = s.io->error >= 0 && ok;
     ok = std::fclose(s.out.release()) == 0 && ok;
     return ok;
