@@ -13,6 +13,8 @@
 #include <set>
 #include <span>
 #include <sstream>
+#include <string_view>
+#include <utility>
 
 #include "audio/unique_file.h"
 #include "codecs/decoder_source.h"
@@ -181,22 +183,20 @@ class BufferedStream : public PcmStream {
     bool ended_ = false;
 };
 
-// The shorter words of a decoder's messages, after "damaged at m:ss: ".
+// The shorter words of a decoder's messages, after "damaged at m:ss: ". Matched by their text:
+// the same literal may sit at another address in each file that uses it.
 std::string DamageOf(const char* message) {
-    if (message == kFlacReadErrorMessage) {
-        return "its FLAC frames have errors";
-    }
-    if (message == kFlacMd5Message) {
-        return "its samples do not match the MD5 signature the file holds";
-    }
-    if (message == kFlacTooLongMessage) {
-        return "it holds more samples than its header says";
-    }
-    if (message == kOneBitstreamMessage) {
-        return "a second stream follows the first (a chained file)";
-    }
-    if (message == kOpusChannelsChangeMessage) {
-        return "its channels change along the way";
+    static constexpr std::pair<const char*, const char*> kWords[] = {
+        {kFlacReadErrorMessage, "its FLAC frames have errors"},
+        {kFlacMd5Message, "its samples do not match the MD5 signature the file holds"},
+        {kFlacTooLongMessage, "it holds more samples than its header says"},
+        {kOneBitstreamMessage, "a second stream follows the first (a chained file)"},
+        {kOpusChannelsChangeMessage, "its channels change along the way"},
+    };
+    for (const auto& [text, words] : kWords) {
+        if (message != nullptr && std::string_view(message) == text) {
+            return words;
+        }
     }
     return "its data cannot be decoded";
 }
