@@ -193,8 +193,9 @@ std::string DamageOf(const char* message) {
         {kOneBitstreamMessage, "a second stream follows the first (a chained file)"},
         {kOpusChannelsChangeMessage, "its channels change along the way"},
     };
+    const std::string_view said = message != nullptr ? message : "";
     for (const auto& [text, words] : kWords) {
-        if (message != nullptr && std::string_view(message) == text) {
+        if (said == text) {
             return words;
         }
     }

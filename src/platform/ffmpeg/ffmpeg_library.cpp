@@ -33,30 +33,24 @@ bool Bind(void* handle, const char* name, Pointer& pointer, std::string& problem
 // in FFmpeg while the program ends, and FFmpeg is not made to be unloaded.
 Loaded Load() {
     Loaded loaded;
-    void* handles[2] = {};
-    const char* names[2] = {kAvcodec, kAvformat};
-    for (int i = 0; i < 2; ++i) {
-        handles[i] = ::dlopen(names[i], RTLD_NOW | RTLD_LOCAL);
-        if (handles[i] == nullptr) {
+    void* handle = nullptr;  // at the end, libavformat's
+    for (const char* name : {kAvcodec, kAvformat}) {
+        handle = ::dlopen(name, RTLD_NOW | RTLD_LOCAL);
+        if (handle == nullptr) {
             const char* text = ::dlerror();
             loaded.problem =
-                std::string("FFmpeg cannot be loaded: ") + (text != nullptr ? text : names[i]);
+                std::string("FFmpeg cannot be loaded: ") + (text != nullptr ? text : name);
             return loaded;
         }
     }
-    // Each name is looked up in libavcodec first, then in libavformat.
+    // libavformat's handle finds libavcodec's functions too: libavcodec is among its needs.
     FfmpegFunctions& f = loaded.functions;
-    bool bound = true;
-#define DISCTROVE_FFMPEG_BIND(name)                                \
-    if (bound) {                                                   \
-        bound = Bind(handles[0], #name, f.name, loaded.problem) || \
-                Bind(handles[1], #name, f.name, loaded.problem);   \
+#define DISCTROVE_FFMPEG_BIND(name)                     \
+    if (!Bind(handle, #name, f.name, loaded.problem)) { \
+        return loaded;                                  \
     }
     DISCTROVE_FFMPEG_FUNCTIONS(DISCTROVE_FFMPEG_BIND)
 #undef DISCTROVE_FFMPEG_BIND
-    if (bound) {
-        loaded.problem.clear();
-    }
     return loaded;
 }
 
