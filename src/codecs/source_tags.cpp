@@ -1,4 +1,5 @@
 #include "codecs/source_tags.h"
+#include "codecs/taglib_tables.h"
 
 #include <FLAC/metadata.h>
 #include <taglib/asffile.h>
@@ -190,6 +191,7 @@ struct FileTags {
 };
 
 FileTags ReadFileTags(const std::string& path) {
+    FillTagLibTables();
     FileTags read;
     TagLib::FileRef ref(path.c_str(), false);
     if (ref.isNull()) {

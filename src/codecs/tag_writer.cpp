@@ -1,4 +1,5 @@
 #include "codecs/tag_writer.h"
+#include "codecs/taglib_tables.h"
 
 #include <taglib/asffile.h>
 #include <taglib/attachedpictureframe.h>
@@ -53,6 +54,7 @@ struct TagFile::State {
 };
 
 TagFile::TagFile(const std::string& path) : state_(std::make_unique<State>()) {
+    FillTagLibTables();
     State& s = *state_;
     s.ref = TagLib::FileRef(path.c_str(), false);  // the tags only, not the audio's properties
     if (s.ref.isNull()) {
